@@ -1,0 +1,66 @@
+#include "app/Settings.h"
+
+#include <cstring>
+
+#include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
+#include "platform/SettingsStore.h"
+
+Settings g_settings;
+
+namespace {
+
+void QueryNumber(const platform::SettingsStore& key, const char* name, std::int32_t& out)
+{
+    const auto* value = key.Query(name);
+    if (!value || value->size() != 4)
+        return;
+    platform::ByteReader(value->data(), value->size()).I32(out);
+}
+
+void SetNumber(platform::SettingsStore& key, const char* name, std::int32_t number)
+{
+    platform::ByteWriter bytes;
+    bytes.I32(number);
+    key.Set(name, bytes.Data().data(), bytes.Data().size());
+}
+
+} // namespace
+
+void Settings::SetPlayerName(const char* name)
+{
+    std::memset(PlayerName, 0, sizeof PlayerName);
+    if (name)
+        std::strncpy(PlayerName, name, sizeof PlayerName - 1);
+}
+
+void LoadSettings(Settings& settings)
+{
+    platform::SettingsStore key;
+    if (!key.OpenForRead())
+        return;
+
+    std::memset(settings.PlayerName, 0, sizeof settings.PlayerName);
+    if (const auto* name = key.Query("PlayerName"); name && name->size() < sizeof settings.PlayerName)
+        std::memcpy(settings.PlayerName, name->data(), name->size());
+    QueryNumber(key, "ShipType", settings.ShipType);
+    QueryNumber(key, "ResWidth", settings.ResWidth);
+    QueryNumber(key, "ResHeight", settings.ResHeight);
+    QueryNumber(key, "ResDepth", settings.ResDepth);
+    QueryNumber(key, "ResFreq", settings.ResFreq);
+}
+
+bool WriteSettings(const Settings& settings)
+{
+    platform::SettingsStore key;
+    if (!key.OpenForWrite())
+        return false;
+
+    key.Set("PlayerName", settings.PlayerName, std::strlen(settings.PlayerName));
+    SetNumber(key, "ShipType", settings.ShipType);
+    SetNumber(key, "ResWidth", settings.ResWidth);
+    SetNumber(key, "ResHeight", settings.ResHeight);
+    SetNumber(key, "ResDepth", settings.ResDepth);
+    SetNumber(key, "ResFreq", settings.ResFreq);
+    return key.Commit();
+}

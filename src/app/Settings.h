@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The player's persistent settings, each kept under the value of the same
+// name in the settings key.
+struct Settings {
+    static constexpr std::size_t kNameSize = 128; // 127 characters and a zero
+
+    char PlayerName[kNameSize] = {};
+    std::int32_t ShipType = 0;
+    std::int32_t ResWidth = 1024;
+    std::int32_t ResHeight = 768;
+    std::int32_t ResDepth = 32;
+    std::int32_t ResFreq = 60;
+
+    // Takes at most the first 127 characters of name.
+    void SetPlayerName(const char* name);
+};
+
+// The process-wide settings.
+extern Settings g_settings;
+
+// Fills settings from the key. Without a readable key the values stay as
+// they are; a value that is absent or of the wrong length is not taken.
+void LoadSettings(Settings& settings);
+
+// Writes all six values; a key that cannot be created or written is
+// quietly left as it was. Returns whether the values were stored.
+bool WriteSettings(const Settings& settings);

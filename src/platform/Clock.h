@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Milliseconds since an arbitrary start, in 32 bits: it wraps after about
+// 49.7 days, so every caller compares ticks by unsigned difference.
+std::uint32_t TickCount();
+
+} // namespace platform
