@@ -1,0 +1,7 @@
+#include "app/AppState.h"
+
+AppState g_appState = AppState::Intro;
+bool g_quitRequested = false;
+int g_screenWidth = 0;
+int g_screenHeight = 0;
+char g_serverName[kTextBufferSize] = {};

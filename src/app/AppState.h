@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// Which loop the dispatcher runs. Any value without a name here (1, 5,
+// above 10) ends the program.
+enum class AppState : std::int32_t {
+    Intro = 0,
+    BrowseLan = 2,
+    BrowseAddress = 3,
+    EnterAddress = 4,
+    Instructions = 6,
+    MainMenu = 7,
+    Options = 8,
+    Credits = 9,
+    InGame = 10,
+};
+
+constexpr int kTextBufferSize = 1024; // typed lines, console lines, server and map names
+
+extern AppState g_appState;
+extern bool g_quitRequested;
+extern int g_screenWidth;
+extern int g_screenHeight;
+// The server chosen in the browser, read by the game session.
+extern char g_serverName[kTextBufferSize];

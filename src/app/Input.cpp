@@ -1,0 +1,122 @@
+#include "app/Input.h"
+
+#include <cstring>
+#include <memory>
+
+#include "app/DiagnosticLog.h"
+#include "app/GameKey.h"
+#include "platform/Keyboard.h"
+#include "platform/Window.h"
+
+namespace {
+std::unique_ptr<Input> instance;
+}
+
+Input* Input::Instance()
+{
+    if (!instance)
+        instance.reset(new Input);
+    return instance.get();
+}
+
+bool Input::Exists()
+{
+    return instance != nullptr;
+}
+
+void Input::Destroy()
+{
+    instance.reset();
+}
+
+void Input::Initialise(platform::Window* window)
+{
+    mouseEnabled = true;
+    mouseLimitX = 1;
+    mouseLimitY = 1;
+    mouseX = 0;
+    mouseY = 0;
+    mouseLeft = false;
+    mouseRight = false;
+
+    DiagnosticLog* log = DiagnosticLog::Instance();
+    keyboard = window != nullptr;
+    mouse = window != nullptr;
+    if (!keyboard)
+        log->Print(0, "Input Error: Unable to create DI interface");
+    else
+        log->Print(0, "Now using DirectInput for all keyboard interaction");
+
+    std::memset(table, 0, sizeof table);
+    table[0x43] = kKeyQuit;
+    table[0x58] = kKeyOutlines;
+    table[0x57] = kKeyNames;
+    table[0x28] = kKeyChat;
+    table[0x24] = kKeyTurnLeft;
+    table[0x26] = kKeyTurnRight;
+    table[0x25] = kKeyThrust;
+    table[0x20] = kKeyFire;
+    table[0x39] = kKeyShield;
+    table[0x2F] = kKeyCloak;
+    table[0x2E] = kKeyMissile;
+    table[0x12] = kKeyMine;
+    table[0x13] = kKeyPlasmaMine;
+    table[0x21] = kKeyRepulsor;
+    table[0x1F] = kKeyRefuel;
+    table[0x01] = kKeyLeave;
+
+    SetKeyboardMode(kGameKeys);
+}
+
+void Input::SetKeyboardMode(int mode)
+{
+    const bool wasBuffered = keyboardMode == 0 || keyboardMode == 1;
+    keyboardMode = mode;
+    if (!keyboard)
+        return;
+    const bool buffered = mode == 0 || mode == 1;
+    if (buffered != wasBuffered)
+        DiagnosticLog::Instance()->Print(5, buffered ? "Setting keyboard to buffered mode"
+                                                     : "Setting keybaord to unbuffered mode");
+}
+
+void Input::Reacquire()
+{
+    DiagnosticLog::Instance()->Print(5, "Attempting to reacquire DI devices...");
+    if (mouse && mouseEnabled)
+        PollMouse();
+}
+
+void Input::PollMouse()
+{
+    int dx = 0;
+    int dy = 0;
+    std::uint8_t buttons[4];
+    if (!platform::ReadMouseState(dx, dy, buttons)) {
+        DiagnosticLog::Instance()->Print(5, "mouse poll failed: Not acquired");
+        return;
+    }
+    mouseX += dx;
+    mouseY -= dy;
+    if (mouseX > mouseLimitX)
+        mouseX = mouseLimitX;
+    if (mouseY > mouseLimitY)
+        mouseY = mouseLimitY;
+    mouseLeft = buttons[0] & 0x80;
+    mouseRight = buttons[1] & 0x80;
+}
+
+void Input::ReadGameKeys(std::uint8_t keys[256])
+{
+    std::memset(keys, 0, 256);
+    if (!keyboard)
+        return;
+    Reacquire();
+    std::uint8_t state[256];
+    if (!platform::ReadKeyboardState(state) || keyboardMode != kGameKeys)
+        return;
+    for (int code = 0; code < 256; ++code) {
+        if (state[code] & 0x80)
+            keys[table[code]] = 1;
+    }
+}

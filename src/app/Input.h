@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+class Window;
+}
+
+// The keyboard and mouse. Every loop asks once a frame which game keys are
+// held; while the player types a line, no key is reported.
+class Input {
+public:
+    static constexpr int kGameKeys = 1;
+    static constexpr int kTyping = 3;
+
+    static Input* Instance();
+    static bool Exists();
+    static void Destroy();
+
+    void Initialise(platform::Window* window);
+    // keys[g] = 1 when a key whose game meaning is g is held, else 0.
+    void ReadGameKeys(std::uint8_t keys[256]);
+    void SetKeyboardMode(int mode);
+    bool IsTyping() const { return keyboardMode == kTyping; }
+
+    // The game meaning of a keyboard scan code.
+    int GameKeyOf(int scanCode) const { return scanCode >= 0 && scanCode < 256 ? table[scanCode] : 0; }
+
+private:
+    Input() = default;
+    void Reacquire();
+    void PollMouse();
+
+    bool keyboard = false;
+    bool mouse = false;
+    int keyboardMode = kGameKeys;
+    int table[256] = {};
+    bool mouseEnabled = true;
+    int mouseLimitX = 1;
+    int mouseLimitY = 1;
+    int mouseX = 0;
+    int mouseY = 0;
+    bool mouseLeft = false;
+    bool mouseRight = false;
+};

@@ -1,0 +1,124 @@
+#include "gfx/Renderer.h"
+
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+
+#include "gfx/CTexture.h"
+#include "gfx/Glyphs.h"
+#include "gfx/TextureManager.h"
+
+namespace {
+std::unique_ptr<Renderer> instance;
+constexpr float kCellWidth = 0.01953125f; // 5/256 of the font picture
+constexpr float kCellHeight = 0.125f;
+} // namespace
+
+Renderer* Renderer::Instance()
+{
+    if (!instance)
+        instance.reset(new Renderer);
+    return instance.get();
+}
+
+bool Renderer::Exists()
+{
+    return instance != nullptr;
+}
+
+void Renderer::Destroy()
+{
+    if (instance) {
+        instance->Shutdown();
+        instance.reset();
+    }
+}
+
+Renderer::Renderer() : display(GLDisplay::Instance()), textures(TextureManager::Instance())
+{
+    textures->SetDirectory("Graphics");
+}
+
+void Renderer::Init(platform::Window* window)
+{
+    display->Attach(window);
+    display->CreateContext();
+    display->MakeCurrent();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    display->ReleaseCurrent();
+}
+
+void Renderer::Resize(int width, int height)
+{
+    display->MakeCurrent();
+    glViewport(0, 0, width, height);
+    display->SetProjection(static_cast<float>(width), static_cast<float>(height));
+    display->ReleaseCurrent();
+}
+
+void Renderer::BeginFrame()
+{
+    display->MakeCurrent();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void Renderer::EndFrame()
+{
+    display->Swap();
+    display->ReleaseCurrent();
+}
+
+CTexture* Renderer::GetTexture(const char* name)
+{
+    return textures->GetTexture(name);
+}
+
+void Renderer::SetWorld(World* newWorld)
+{
+    if (newWorld)
+        world = newWorld;
+}
+
+void Renderer::Shutdown()
+{
+    display->RestoreDefaultMode();
+    GLDisplay::Destroy();
+    display = nullptr;
+}
+
+void Renderer::DrawText(float x, float y, const char* format, ...)
+{
+    char text[kTextSize] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+
+    CTexture* font = GetTexture("Font2.tga");
+    if (!font)
+        return;
+    font->Bind();
+    float penX = x;
+    glBegin(GL_QUADS);
+    for (const char* c = text; *c; ++c, penX += kGlyphWidth) {
+        const GlyphCell cell = GlyphOf(*c);
+        const float s0 = static_cast<float>(cell.column) * kCellWidth;
+        const float s1 = s0 + kCellWidth;
+        const float t0 = static_cast<float>(cell.row) * kCellHeight;
+        const float t1 = t0 + kCellHeight;
+        glTexCoord2f(s0, t0);
+        glVertex3f(penX, y, 5.0f);
+        glTexCoord2f(s1, t0);
+        glVertex3f(penX + kGlyphWidth, y, 5.0f);
+        glTexCoord2f(s1, t1);
+        glVertex3f(penX + kGlyphWidth, y + kGlyphHeight, 5.0f);
+        glTexCoord2f(s0, t1);
+        glVertex3f(penX, y + kGlyphHeight, 5.0f);
+    }
+    glEnd();
+    font->Unbind();
+}

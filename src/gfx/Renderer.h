@@ -1,0 +1,52 @@
+#pragma once
+
+#include "gfx/GLDisplay.h"
+
+class CTexture;
+class TextureManager;
+class World;
+
+namespace platform {
+class Window;
+}
+
+// The drawing core: brackets every frame, sets the projection, keeps the
+// camera on the local ship and draws text.
+class Renderer {
+public:
+    static constexpr float kGlyphWidth = 10.0f;
+    static constexpr float kGlyphHeight = 16.0f;
+    static constexpr int kTextSize = 1024;
+
+    static Renderer* Instance();
+    static bool Exists();
+    // Shuts down and forgets the instance; the next Instance makes a new one.
+    static void Destroy();
+
+    void Init(platform::Window* window);
+    void Resize(int width, int height);
+    void BeginFrame();
+    void EndFrame();
+
+    CTexture* GetTexture(const char* name);
+    void SetWorld(World* newWorld);
+    World* GetWorld() const { return world; }
+    int CameraX() const { return cameraX; }
+    int CameraY() const { return cameraY; }
+
+    // One line of at most 1023 characters, the first glyph's lower-left
+    // corner at (x, y), in the current colour.
+    void DrawText(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+
+    GLDisplay* Display() const { return display; }
+
+private:
+    Renderer();
+    void Shutdown();
+
+    GLDisplay* display;
+    TextureManager* textures;
+    World* world = nullptr;
+    int cameraX = 0;
+    int cameraY = 0;
+};

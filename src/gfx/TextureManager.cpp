@@ -1,0 +1,33 @@
+#include "gfx/TextureManager.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+TextureManager* TextureManager::Instance()
+{
+    static std::unique_ptr<TextureManager> instance(new TextureManager);
+    return instance.get();
+}
+
+CTexture* TextureManager::GetTexture(const char* name)
+{
+    if (!name)
+        return nullptr;
+    for (const auto& texture : textures) {
+        if (texture->Matches(name))
+            return texture.get();
+    }
+
+    const std::string path = directory + "\\" + name;
+    auto texture = std::make_unique<CTexture>();
+    const std::size_t length = std::strlen(name);
+    if (length >= 3 && std::strcmp(name + length - 3, "tga") == 0)
+        texture->LoadTga(path);
+    else
+        texture->LoadBmp(path);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    textures.push_back(std::move(texture));
+    return textures.back().get();
+}

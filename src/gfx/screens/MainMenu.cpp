@@ -1,0 +1,61 @@
+#include "gfx/screens/MainMenu.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <memory>
+
+#include "gfx/Renderer.h"
+
+namespace {
+constexpr float kVersion = 1.02f;
+constexpr const char* kNotice = "Copyright (c) 2026 the Quillrock developers";
+} // namespace
+
+MainMenu* MainMenu::Instance()
+{
+    static std::unique_ptr<MainMenu> instance(new MainMenu);
+    return instance.get();
+}
+
+MainMenu::MainMenu()
+    : items{"Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit"}
+{
+}
+
+void MainMenu::SelectPrevious()
+{
+    if (--selected < 1)
+        selected = ItemCount();
+}
+
+void MainMenu::SelectNext()
+{
+    if (++selected > ItemCount())
+        selected = 1;
+}
+
+void MainMenu::DrawContent(float, float hh)
+{
+    Renderer* renderer = Renderer::Instance();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    renderer->DrawText(Centred(10), hh - 200.0f, "Quillrock!");
+    renderer->DrawText(-25.0f, hh - 220.0f, "v%0.2f", static_cast<double>(kVersion));
+
+    for (int k = 1; k <= ItemCount(); ++k) {
+        const std::string& item = items[static_cast<std::size_t>(k - 1)];
+        if (k == selected)
+            glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+        else
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        renderer->DrawText(Centred(static_cast<int>(item.size())), hh - 300.0f - 16.0f * static_cast<float>(k + 1),
+                           "%s", item.c_str());
+    }
+    if (items.empty()) {
+        const char* wrong = "Something is terribly, terribly wrong.";
+        renderer->DrawText(Centred(static_cast<int>(std::strlen(wrong))), hh - 332.0f, "%s", wrong);
+    }
+
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    renderer->DrawText(Centred(static_cast<int>(std::strlen(kNotice))), 16.0f - hh, "%s", kNotice);
+}

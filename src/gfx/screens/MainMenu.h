@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gfx/screens/Screen.h"
+
+// The title screen with the main menu.
+class MainMenu : public Screen {
+public:
+    static MainMenu* Instance();
+
+    void SelectPrevious();
+    void SelectNext();
+    int Selected() const { return selected; }
+    int ItemCount() const { return static_cast<int>(items.size()); }
+
+protected:
+    void DrawContent(float hw, float hh) override;
+
+private:
+    MainMenu();
+
+    std::vector<std::string> items;
+    int selected = 1;
+};

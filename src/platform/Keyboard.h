@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// The keyboard as DirectInput reports it: 256 bytes indexed by the
+// keyboard's set-1 scan code, bit 7 set for a held key. False, with every
+// byte 0, while the game window lacks the keyboard focus.
+bool ReadKeyboardState(std::uint8_t state[256]);
+
+// The set-1 scan code of an SDL scan code; 0 for keys the game never names.
+std::uint8_t ScanCodeOf(int sdlScanCode);
+
+// Relative mouse movement since the last read and the button bytes (bit 7
+// set when held); false while the game window lacks focus.
+bool ReadMouseState(int& dx, int& dy, std::uint8_t buttons[4]);
+// Keeps the pointer inside the game window while it has the focus.
+void CaptureMouse(bool capture);
+
+} // namespace platform

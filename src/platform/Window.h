@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// The window messages the game's window procedure handles, with the
+// meanings (and numbers) it was written against.
+enum WindowMessage : std::uint32_t {
+    kMsgCreate = 0x0001,
+    kMsgDestroy = 0x0002,
+    kMsgSize = 0x0005,   // lParam: width in the low 16 bits, height in the high 16
+    kMsgKeyDown = 0x0100, // wParam: virtual key
+    kMsgChar = 0x0102,    // wParam: the typed character
+};
+
+// Virtual keys delivered with kMsgKeyDown.
+enum VirtualKey : std::uint32_t {
+    kVkEscape = 0x1B,
+    kVkLeft = 0x25,
+    kVkUp = 0x26,
+    kVkRight = 0x27,
+    kVkDown = 0x28,
+};
+
+class Window;
+using WindowProcedure = long (*)(Window* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+// The game's one window: an SDL window whose events are turned into the
+// messages above and handed to the window procedure.
+class Window {
+public:
+    // Creates the window full-screen at (0, 0) with the given size and
+    // delivers kMsgCreate while it is being made. Null when it cannot be made.
+    static Window* Create(const char* title, const char* className, int width, int height,
+                          WindowProcedure procedure);
+
+    // Delivers kMsgDestroy and closes the window.
+    void Destroy();
+    // Shows the window; delivers kMsgSize with its client size.
+    void Show();
+    // Moves to (0, 0) and resizes; no message is delivered.
+    void Move(int width, int height);
+    // Delivers every pending message; false once the window is gone.
+    static bool PumpMessages();
+    // Sets the picture of the window's icon from RGBA pixels, first row on top.
+    void SetIcon(const std::uint8_t* rgba, int width, int height);
+
+    // The SDL window, for the other pieces of the platform layer.
+    void* Native() const { return native; }
+    bool HasFocus() const;
+
+    static Window* Current() { return current; }
+
+private:
+    explicit Window(WindowProcedure procedure) : procedure(procedure) {}
+    long Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    void Translate(const void* event);
+
+    static Window* current;
+    WindowProcedure procedure;
+    void* native = nullptr;
+};
+
+void ShowCursor(bool show);
+
+} // namespace platform
