@@ -113,7 +113,14 @@ void Input::ReadGameKeys(std::uint8_t keys[256])
         return;
     Reacquire();
     std::uint8_t state[256];
-    if (!platform::ReadKeyboardState(state) || keyboardMode != kGameKeys)
+    if (platform::ReadKeyboardState(state))
+        Translate(state, keys);
+}
+
+void Input::Translate(const std::uint8_t state[256], std::uint8_t keys[256]) const
+{
+    std::memset(keys, 0, 256);
+    if (keyboardMode != kGameKeys)
         return;
     for (int code = 0; code < 256; ++code) {
         if (state[code] & 0x80)

@@ -23,6 +23,10 @@ public:
     void SetKeyboardMode(int mode);
     bool IsTyping() const { return keyboardMode == kTyping; }
 
+    // Turns a keyboard state (bit 7 of state[scan code] set for a held key)
+    // into game-key flags as the current mode allows.
+    void Translate(const std::uint8_t state[256], std::uint8_t keys[256]) const;
+
     // The game meaning of a keyboard scan code.
     int GameKeyOf(int scanCode) const { return scanCode >= 0 && scanCode < 256 ? table[scanCode] : 0; }
 

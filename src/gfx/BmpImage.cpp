@@ -1,5 +1,6 @@
 #include "gfx/BmpImage.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -7,7 +8,6 @@
 #include "platform/PathResolver.h"
 
 namespace {
-constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kMaxInfoHeader = 4096;
 constexpr std::uint32_t kRunLength8 = 1;
@@ -23,7 +23,7 @@ bool BmpImage::Fail()
 bool BmpImage::LoadFromFile(const char* path)
 {
     Clear();
-    const auto resolved = platform::ResolvePath(path ? path : "");
+    const auto resolved = platform::ResolveFile(path ? path : "");
     if (!resolved)
         return false;
     std::ifstream file(*resolved, std::ios::binary);
@@ -82,8 +82,21 @@ bool BmpImage::LoadFromBytes(const std::uint8_t* data, std::size_t size)
     pixels.assign(block, block + pixelBytes);
     dataSize = static_cast<std::uint32_t>(pixelBytes);
     order = kOrderBGR;
-    if (compression == 0 && pixels.size() < static_cast<std::size_t>(width) * height * (bits / 8))
+    if (compression != 0)
+        return true;
+    // Rows in a file are padded to whole 4-byte words; the pixels are kept
+    // without the padding, one row after the other.
+    const std::size_t row = static_cast<std::size_t>(width) * static_cast<std::size_t>(bits / 8);
+    const std::size_t stride = (row + 3) / 4 * 4;
+    if (stride != row && pixels.size() >= stride * static_cast<std::size_t>(height)) {
+        for (std::size_t y = 1; y < static_cast<std::size_t>(height); ++y)
+            std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y * stride), row,
+                        pixels.begin() + static_cast<std::ptrdiff_t>(y * row));
+    }
+    if (pixels.size() < row * static_cast<std::size_t>(height))
         return Fail();
+    pixels.resize(row * static_cast<std::size_t>(height));
+    dataSize = static_cast<std::uint32_t>(pixels.size());
     return true;
 }
 

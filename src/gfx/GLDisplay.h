@@ -55,7 +55,7 @@ public:
 
 private:
     GLDisplay() = default;
-    bool InRange(int i) const { return i >= 0 && i < modeCount; }
+    bool InRange(int i) const { return i >= 0 && i < modeCount && i < kMaxModes; }
 
     std::int32_t width = 1024;
     std::int32_t height = 768;

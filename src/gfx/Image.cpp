@@ -1,5 +1,6 @@
 #include "gfx/Image.h"
 
+#include <algorithm>
 #include <utility>
 
 std::string Image::NameFromPath(const std::string& path)
@@ -59,8 +60,8 @@ void Image::ConvertTo(PixelOrder target)
         return;
     const bool swap = order == kOrderBGR || order == kOrderTargaBGRA;
     const bool keepAlpha = order == kOrderTargaBGRA || order == kOrderRGBA;
-    const std::size_t count = pixels.size() / in;
-    std::vector<std::uint8_t> rgba(count * 4);
+    const std::size_t count = std::min(pixels.size() / in, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* p = &pixels[i * in];
         rgba[i * 4 + 0] = swap ? p[2] : p[0];

@@ -22,9 +22,10 @@ public:
     virtual bool IsCompressed() const { return false; }
     virtual bool LoadFromFile(const char* path) = 0;
 
-    // Brings the pixels into the given order. Every order converts to RGBA:
-    // 24-bit and palette pictures are widened with alpha 255, a 32-bit
-    // Targa keeps its own alpha, a 32-bit bitmap becomes opaque.
+    // Brings the pixels into the given order. Every order converts to RGBA,
+    // exactly width x height pixels: 24-bit and palette pictures are widened
+    // with alpha 255, a 32-bit Targa keeps its own alpha, a 32-bit bitmap
+    // becomes opaque. Other targets are left to the pictures that need them.
     void ConvertTo(PixelOrder target);
     void Clear();
 

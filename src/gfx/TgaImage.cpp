@@ -32,7 +32,7 @@ bool TgaImage::Fail()
 bool TgaImage::LoadFromFile(const char* path)
 {
     Clear();
-    const auto resolved = platform::ResolvePath(path ? path : "");
+    const auto resolved = platform::ResolveFile(path ? path : "");
     std::ifstream file;
     if (resolved)
         file.open(*resolved, std::ios::binary);

@@ -95,13 +95,18 @@ std::optional<std::string> ResolvePath(std::string_view windowsPath)
     return resolved;
 }
 
+std::optional<std::string> ResolveFile(std::string_view windowsPath)
+{
+    auto path = ResolvePath(windowsPath);
+    struct stat info {};
+    if (!path || ::stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return path;
+}
+
 bool FileExists(std::string_view windowsPath)
 {
-    const auto path = ResolvePath(windowsPath);
-    if (!path)
-        return false;
-    struct stat info {};
-    return ::stat(path->c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ResolveFile(windowsPath).has_value();
 }
 
 } // namespace platform

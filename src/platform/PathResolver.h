@@ -15,6 +15,9 @@ namespace platform {
 // The path of the existing file or folder, or nothing.
 std::optional<std::string> ResolvePath(std::string_view windowsPath);
 
+// The path of the existing regular file, or nothing (a folder is not one).
+std::optional<std::string> ResolveFile(std::string_view windowsPath);
+
 // The file-status query: true when the name resolves to a regular file.
 bool FileExists(std::string_view windowsPath);
 

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include "gfx/Glyphs.h"
+#include "gfx/Renderer.h"
+#include "gfx/TgaImage.h"
+#include "support/OffscreenGame.h"
+
+namespace {
+
+class TextDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!OpenOffscreenGame())
+            GTEST_SKIP() << "no GL driver";
+        ASSERT_TRUE(font.LoadFromFile("Graphics\\Font2.tga"));
+        renderer = Renderer::Instance();
+        renderer->BeginFrame();
+        glEnable(GL_TEXTURE_2D);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    void TearDown() override
+    {
+        if (renderer)
+            renderer->EndFrame();
+    }
+
+    // Whether the font picture lights the texel at (x, y) of a cell, y
+    // counted from the glyph's bottom (the cell's first picture row).
+    bool FontLit(GlyphCell cell, int x, int y) const
+    {
+        const std::size_t px = static_cast<std::size_t>(cell.column * 10 + x);
+        const std::size_t py = static_cast<std::size_t>(cell.row * 16 + y);
+        return font.Pixels()[(py * static_cast<std::size_t>(font.Width()) + px) * 4 + 3] > 127;
+    }
+
+    // Every pixel of the 10 x 16 block at (x, y) shows the cell.
+    void ExpectCellAt(GlyphCell cell, int x, int y)
+    {
+        int lit = 0;
+        for (int j = 0; j < 16; ++j) {
+            for (int i = 0; i < 10; ++i) {
+                const Pixel p = ReadScreenPixel(x + i, y + j);
+                const bool shown = p.r > 127 || p.g > 127;
+                ASSERT_EQ(shown, FontLit(cell, i, j)) << "cell (" << cell.column << ", " << cell.row
+                                                       << ") pixel " << i << ", " << j;
+                lit += shown;
+            }
+        }
+        EXPECT_GT(lit, 10) << "the glyph has ink";
+    }
+
+    TgaImage font;
+    Renderer* renderer = nullptr;
+};
+
+TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySide)
+{
+    renderer->DrawText(-30.0f, 40.0f, "A1");
+    ExpectCellAt({0, 1}, -30, 40);
+    ExpectCellAt({1, 0}, -20, 40);
+    EXPECT_EQ(ReadScreenPixel(-31, 45).r, 0) << "nothing left of the text";
+    EXPECT_EQ(ReadScreenPixel(-5, 45).r, 0) << "nothing right of the text";
+}
+
+TEST_F(TextDrawing, TakesTheCurrentColourAndFormatsItsArguments)
+{
+    glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+    renderer->DrawText(100.0f, -100.0f, "%d%s", 4, "g");
+    ExpectCellAt({4, 0}, 100, -100);
+    bool green = false;
+    for (int j = 0; j < 16 && !green; ++j) {
+        for (int i = 0; i < 10; ++i) {
+            const Pixel p = ReadScreenPixel(110 + i, -100 + j);
+            green = green || (p.g > 200 && p.r == 0 && p.b == 0);
+        }
+    }
+    EXPECT_TRUE(green);
+}
+
+TEST_F(TextDrawing, SpaceAndQuestionMarkShareTheBlankCell)
+{
+    renderer->DrawText(0.0f, 0.0f, "? ");
+    for (int j = 0; j < 16; ++j) {
+        for (int i = 0; i < 20; ++i)
+            ASSERT_EQ(ReadScreenPixel(i, j).r, 0);
+    }
+    EXPECT_EQ(GlyphOf('?').column, 25);
+    EXPECT_EQ(GlyphOf(' ').column, 25);
+    EXPECT_EQ(GlyphOf('_').column, 10);
+    EXPECT_EQ(GlyphOf('\t').column, 10);
+    EXPECT_EQ(GlyphOf('#').column, 10);
+    EXPECT_EQ(GlyphOf(static_cast<char>(200)).column, 10);
+    EXPECT_EQ(GlyphOf('\'').column, 23);
+}
+
+TEST(Glyphs, TypeableCharactersAreExactlyTheFontsOwn)
+{
+    int count = 0;
+    for (int c = 1; c < 256; ++c)
+        count += IsTypeable(static_cast<char>(c));
+    EXPECT_EQ(count, 26 + 26 + 10 + 16);
+    EXPECT_TRUE(IsTypeable('@'));
+    EXPECT_TRUE(IsTypeable(' '));
+    EXPECT_FALSE(IsTypeable('\t'));
+    EXPECT_FALSE(IsTypeable(27));
+    EXPECT_FALSE(IsTypeable('%'));
+}
+
+} // namespace
