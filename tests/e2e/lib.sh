@@ -1,0 +1,55 @@
+# Helpers for end-to-end checks of the real program under Xvfb. Source it,
+# then call start_game; every check runs inside the caller's namespace.
+set -euo pipefail
+
+E2E_DISPLAY=${E2E_DISPLAY:-:$((90 + RANDOM % 100))}
+E2E_WORK=$(mktemp -d)
+export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config QUILLROCK_NO_DIALOGS=1
+
+Xvfb "$E2E_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+E2E_XVFB=$!
+GAME_PID=
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+  kill "$E2E_XVFB" 2>/dev/null || true
+  rm -rf "$E2E_WORK"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# start_game BINARY DATA_DIR
+start_game() {
+  (cd "$2" && exec "$1") >"$E2E_WORK/game.log" 2>&1 &
+  GAME_PID=$!
+  sleep 1.5
+}
+
+# pixel X Y: the colour at a screen pixel (top-left origin) as "r,g,b"
+pixel() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
+band_has() {
+  import -window root "$E2E_WORK/shot.png"
+  local crop="$E2E_WORK/band.png"
+  convert "$E2E_WORK/shot.png" -crop "1024x$(($3 - $2))+0+$2" +repage "$crop"
+  case "$1" in
+    white) convert "$crop" -fx "(r>0.8&&g>0.8&&b>0.8)?1:0" -format "%[fx:maxima.r]" info: ;;
+    green) convert "$crop" -fx "(g>0.8&&r<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
+  esac | grep -q '^1'
+}
+
+# game_exits_within SECONDS: the game ends with status 0 in time
+game_exits_within() {
+  local deadline=$((SECONDS + $1 + 1))
+  while kill -0 "$GAME_PID" 2>/dev/null; do
+    [ $SECONDS -ge $deadline ] && fail "still running after $1 s"
+    sleep 0.1
+  done
+  wait "$GAME_PID" || fail "exit status $?"
+  GAME_PID=
+}
