@@ -1,0 +1,19 @@
+#include "net/NetServer.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "net/TrackingAllocator.h"
+
+NetServer* NetServer::Instance()
+{
+    static std::unique_ptr<NetServer> instance(new NetServer);
+    return instance.get();
+}
+
+NetServer::NetServer()
+{
+    TrackingAllocator::Instance();
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+}

@@ -1,0 +1,145 @@
+#include "world/Map.h"
+#include "world/Torus.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/ByteReader.h"
+#include "platform/PathResolver.h"
+
+namespace {
+
+// A map file holds at most this many bytes; anything larger is not a map.
+constexpr std::size_t kMaxFileSize = 64 * 1024 * 1024;
+
+} // namespace
+
+Map::Map()
+{
+    type = kTypeMap;
+    Clear();
+}
+
+void Map::Clear()
+{
+    columns = 0;
+    rows = 0;
+    tileWidth = 32;
+    tileHeight = 32;
+    cellList7.clear();
+    cellList8.clear();
+    cells = TrackedBuffer();
+    name = TrackedBuffer();
+}
+
+bool Map::Load(const char* path)
+{
+    if (!path)
+        return false;
+    Clear();
+    const auto resolved = platform::ResolveFile(path);
+    if (!resolved)
+        return false;
+    std::ifstream file(*resolved, std::ios::binary);
+    if (!file)
+        return false;
+    std::vector<std::uint8_t> bytes;
+    char chunk[65536];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + file.gcount());
+        if (bytes.size() > kMaxFileSize)
+            return false;
+    }
+    return LoadFromBytes(bytes.data(), bytes.size());
+}
+
+bool Map::LoadFromBytes(const std::uint8_t* data, std::size_t size)
+{
+    Clear();
+    platform::ByteReader in(data, size);
+    std::uint32_t nameLength = 0;
+    if (!in.U32(nameLength) || nameLength > in.Remaining())
+        return false;
+    name = TrackedBuffer(static_cast<std::size_t>(nameLength) + 1);
+    if (name.Empty())
+        return false;
+    std::memcpy(name.Data(), in.Bytes(nameLength), nameLength);
+
+    std::int32_t readColumns = 0;
+    std::int32_t readRows = 0;
+    if (!in.I32(readColumns) || !in.I32(readRows))
+        return false;
+    // Two bytes a cell, every one of them in the file: a size the file
+    // cannot back is refused before anything is allocated, and not kept.
+    if (readColumns <= 0 || readRows <= 0 ||
+        static_cast<std::uint64_t>(readColumns) * static_cast<std::uint64_t>(readRows) * 2 > in.Remaining())
+        return false;
+    columns = readColumns;
+    rows = readRows;
+    cells = TrackedBuffer(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) * 2);
+    if (cells.Empty())
+        return false;
+
+    // Column-major in the file, row-major in memory.
+    for (int c = 0; c < columns; ++c) {
+        for (int r = 0; r < rows; ++r) {
+            std::uint8_t kind = 0;
+            std::uint8_t extra = 0;
+            in.U8(kind);
+            in.U8(extra);
+            const std::size_t at = CellIndex(c, r);
+            cells.Data()[at] = kind;
+            cells.Data()[at + 1] = extra;
+            if (kind == kCellTurretSite)
+                cellList7.push_back({c, r, 0});
+            else if (kind == kCellSpawnPoint)
+                cellList8.push_back({c, r, 0});
+        }
+    }
+    return true;
+}
+
+void Map::GetName(char* buffer, int size) const
+{
+    if (!buffer || size <= 0 || name.Empty())
+        return;
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    // One byte short of the buffer, so the copy always ends in a zero.
+    std::strncpy(buffer, name.Text(), static_cast<std::size_t>(size) - 1);
+}
+
+std::size_t Map::CellIndex(int column, int row) const
+{
+    return (static_cast<std::size_t>(FoldCell(row, rows)) * static_cast<std::size_t>(columns) +
+            static_cast<std::size_t>(FoldCell(column, columns))) * 2;
+}
+
+std::uint8_t Map::CellKindAt(int column, int row) const
+{
+    return cells.Empty() ? 0 : cells.Data()[CellIndex(column, row)];
+}
+
+std::uint8_t Map::CellExtraAt(int column, int row) const
+{
+    return cells.Empty() ? 0 : cells.Data()[CellIndex(column, row) + 1];
+}
+
+void Map::SetCellExtra(int column, int row, std::uint8_t value)
+{
+    if (!cells.Empty())
+        cells.Data()[CellIndex(column, row) + 1] = value;
+}
+
+Polygon Map::GetTilePolygon(int column, int row) const
+{
+    switch (CellKindAt(column, row)) {
+    case kCellWall:
+    case kCellFuel: return {{-17, -17}, {17, -17}, {17, 17}, {-17, 17}};
+    case kCellWallLowerRight: return {{17, -17}, {17, 17}, {-17, 17}};
+    case kCellWallLowerLeft: return {{17, 17}, {-17, 17}, {-17, -17}};
+    case kCellWallUpperLeft: return {{-17, 17}, {-17, -17}, {17, -17}};
+    case kCellWallUpperRight: return {{-17, -17}, {17, -17}, {17, 17}};
+    default: return {};
+    }
+}

@@ -1,0 +1,7 @@
+#include "world/Missile.h"
+
+bool Missile::LoadTextures()
+{
+    Acquire("missile.tga");
+    return NoteError();
+}

@@ -1,0 +1,38 @@
+#include "world/Powerup.h"
+
+#include "world/Ship.h"
+
+Powerup::Powerup()
+{
+    type = kTypePowerup;
+    SetKind(kPowerupTriple);
+}
+
+void Powerup::SetKind(int k)
+{
+    kind = (k >= 1 && k < kKinds) ? k : kPowerupTriple;
+    hull.clear();
+    hull.push_back(Polygon::Octagon16());
+}
+
+const char* Powerup::PictureOf(int k)
+{
+    static const char* const pictures[kKinds] = {"pup_triple.tga", "pup_missile.tga", "pup_mine.tga",
+                                                 "pup_plasma.tga", "pup_tank.tga",    "pup_fuel.tga",
+                                                 "pup_cloak.tga",  "pup_repulse.tga"};
+    return pictures[(k >= 1 && k < kKinds) ? k : 0];
+}
+
+void Powerup::Update(int)
+{
+    if (life.Over(platform::TickCount()))
+        Kill();
+}
+
+void Powerup::OnHit(GameObject* other)
+{
+    if (other && other->GetType() == kTypeShip && !static_cast<Ship*>(other)->IsShielded())
+        Kill();
+    else
+        Bounce(other);
+}

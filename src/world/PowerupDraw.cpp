@@ -1,0 +1,7 @@
+#include "world/Powerup.h"
+
+bool Powerup::LoadTextures()
+{
+    Acquire(PictureOf(kind));
+    return NoteError();
+}

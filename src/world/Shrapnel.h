@@ -1,0 +1,22 @@
+#pragma once
+
+#include "world/GameObject.h"
+#include "world/Lifetime.h"
+
+// A fragment in one of two shapes; lives 10 seconds, dies on any contact.
+class Shrapnel : public GameObject {
+public:
+    Shrapnel();
+
+    bool LoadTextures() override;
+    void Update(int ms) override;
+
+    void SetVariant(int v);
+    int GetVariant() const { return variant; }
+
+    Lifetime& Life() { return life; }
+
+private:
+    int variant = 0;
+    Lifetime life{kShrapnelLifetime};
+};

@@ -1,0 +1,32 @@
+#include "world/Vector3.h"
+
+#include <cmath>
+
+Vector3::Vector3(double x, double y, double z) : x(x), y(y), z(z), length(std::sqrt(x * x + y * y + z * z)) {}
+
+void Vector3::Set(double newX, double newY, double newZ)
+{
+    x = newX;
+    y = newY;
+    z = newZ;
+}
+
+void Vector3::Normalize()
+{
+    length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0.0) {
+        x = y = z = 0.0;
+    } else {
+        x /= length;
+        y /= length;
+        z /= length;
+    }
+    length = std::sqrt(x * x + y * y + z * z);
+}
+
+Vector3 Vector3::operator/(double s) const
+{
+    if (s == 0.0)
+        return {0.0, 0.0, 0.0};
+    return {x / s, y / s, z / s};
+}

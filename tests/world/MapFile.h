@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ByteWriter.h"
+
+// Builds the bytes of a ".smp" map file from rows of cell kinds, written in
+// the file's column-major order; the second byte of each cell is extra.
+inline std::vector<std::uint8_t> MapFileBytes(const std::string& name, const std::vector<std::vector<int>>& rows,
+                                              int extra = 0)
+{
+    platform::ByteWriter out;
+    out.U32(static_cast<std::uint32_t>(name.size()));
+    out.Bytes(name.data(), name.size());
+    const int columns = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+    out.I32(columns);
+    out.I32(static_cast<std::int32_t>(rows.size()));
+    for (int c = 0; c < columns; ++c) {
+        for (const auto& row : rows) {
+            out.U8(static_cast<std::uint8_t>(row[static_cast<std::size_t>(c)]));
+            out.U8(static_cast<std::uint8_t>(extra));
+        }
+    }
+    return out.Data();
+}

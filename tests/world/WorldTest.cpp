@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TempDir.h"
+#include "world/Bullet.h"
+#include "world/Map.h"
+#include "world/MapFile.h"
+#include "world/Ship.h"
+#include "world/Turret.h"
+#include "world/World.h"
+
+namespace {
+
+// A world on a 10 x 10 map (320 x 320 units) with one fuel block at (0, 0).
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<std::vector<int>> rows(10, std::vector<int>(10, 0));
+        rows[0][0] = kCellFuel;
+        const auto bytes = MapFileBytes("Test", rows);
+        auto* map = new Map;
+        ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
+        world.SetMap(map);
+        local = new Ship;
+        local->SetLocal(true);
+        world.AddShip(local);
+        world.MoveShipToFront(local);
+    }
+
+    GameObject* Entity(int id, double x, double y)
+    {
+        auto* bullet = new Bullet;
+        bullet->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        bullet->SetPosition(Vector3(x, y, 0));
+        bullet->SetTarget(Vector3(x, y, 0));
+        world.AddEntity(bullet, id);
+        return bullet;
+    }
+
+    World world;
+    Ship* local = nullptr;
+};
+
+TEST_F(WorldTest, PullsTowardsTheNearestImageOfTheTarget)
+{
+    GameObject* entity = Entity(1, 315, 100);
+    entity->SetTarget(Vector3(5, 100, 0));
+    world.Update(100);
+    // The target's image at 325 is 10 away: a tenth of it in 100 ms.
+    EXPECT_NEAR(entity->Position().x, 316.0, 1e-9);
+    EXPECT_EQ(entity->Target().x, 5.0) << "the stored target is not moved";
+}
+
+TEST_F(WorldTest, MovesByVelocityThenPulls)
+{
+    GameObject* entity = Entity(1, 100, 100);
+    entity->SetVelocity(Vector3(100, 0, 0));
+    entity->SetTarget(Vector3(120, 100, 0));
+    world.Update(500);
+    // 100 + 50 = 150, then half way back to 120: 135.
+    EXPECT_NEAR(entity->Position().x, 135.0, 1e-9);
+    world.Update(0);
+    EXPECT_NEAR(entity->Position().x, 135.0, 1e-9) << "no time, no motion";
+}
+
+TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
+{
+    GameObject* entity = Entity(1, 100, 100);
+    entity->SetTarget(Vector3(200, 50, 0));
+    local->ForceRespawn(10, 10);
+    local->SetTarget(Vector3(330, 20, 0));
+    world.RequestSnap();
+    world.Update(16);
+    EXPECT_EQ(entity->Position().x, 200.0);
+    EXPECT_EQ(entity->Position().y, 50.0);
+    EXPECT_EQ(local->Position().x, 10.0) << "snapped to 330, then wrapped";
+    entity->SetTarget(Vector3(100, 50, 0));
+    world.Update(16);
+    EXPECT_GT(entity->Position().x, 150.0) << "the snap was for one frame only";
+}
+
+TEST_F(WorldTest, SweepsKilledEntitiesAndKeepsDeadShips)
+{
+    Entity(1, 10, 10);
+    GameObject* doomed = Entity(2, 20, 20);
+    Entity(2, 30, 30);
+    EXPECT_EQ(world.FindEntity(2), doomed) << "the first with the id";
+    doomed->Kill();
+    local->Kill();
+    world.Update(16);
+    EXPECT_EQ(world.EntityCount(), 2u);
+    ASSERT_NE(world.FindEntity(2), nullptr);
+    EXPECT_EQ(world.FindEntity(2)->Position().x, 30.0);
+    EXPECT_EQ(world.ShipCount(), 1u);
+    EXPECT_EQ(world.FindEntity(99), nullptr);
+}
+
+TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
+{
+    auto* turret = new Turret;
+    turret->SetId(4);
+    turret->SetDirection(kTurretDown);
+    turret->SetPosition(Vector3(64, 96, 0));
+    world.AddTurret(turret);
+    EXPECT_EQ(world.FindTurret(4), turret);
+    turret->Kill();
+    world.Update(14990);
+    EXPECT_FALSE(turret->IsAlive());
+    world.Update(10);
+    EXPECT_TRUE(turret->IsAlive());
+    EXPECT_EQ(turret->Position().x, 64.0);
+    EXPECT_EQ(world.TurretCount(), 1u) << "turrets are never swept";
+}
+
+TEST_F(WorldTest, RemoveShipDropsADoubledPointer)
+{
+    auto* other = new Ship;
+    other->SetId(7);
+    world.AddShip(other);
+    world.AddShip(other);
+    EXPECT_EQ(world.ShipCount(), 3u);
+    EXPECT_EQ(world.FindShip(7), other);
+    world.RemoveShip(other);
+    EXPECT_EQ(world.ShipCount(), 1u);
+    EXPECT_EQ(world.FindShip(7), nullptr);
+    world.RemoveShip(nullptr);
+    world.AddShip(nullptr);
+    EXPECT_EQ(world.ShipCount(), 1u);
+}
+
+TEST_F(WorldTest, LocalShipStaysFirstAndCursorsWalkEveryElement)
+{
+    auto* other = new Ship;
+    world.AddShip(other);
+    world.MoveShipToFront(other);
+    EXPECT_EQ(world.FirstShip(), other);
+    world.MoveShipToFront(local);
+    EXPECT_EQ(world.FirstShip(), local);
+    int seen = 0;
+    for (Ship* ship = world.ShipsBegin(); ship; ship = world.ShipsNext())
+        ++seen;
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(world.ShipsNext(), local) << "after the end the walk starts over";
+}
+
+TEST_F(WorldTest, FuelSearchAcrossTheSeam)
+{
+    local->ForceRespawn(0, 0);
+    int column = -5;
+    int row = -5;
+    local->SetPosition(Vector3(320, 16, 0)); // x = W exactly: column 10
+    ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
+    EXPECT_EQ(column, 10) << "column equal to columns stays";
+    EXPECT_EQ(row, 0);
+
+    local->SetPosition(Vector3(310, 310, 0)); // cell (9, 9): (0, 0) is one step away
+    ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
+    EXPECT_EQ(column, 10);
+    EXPECT_EQ(row, 10);
+
+    local->SetPosition(Vector3(160, 160, 0));
+    EXPECT_FALSE(world.FindFuelTileNear(local, column, row));
+}
+
+TEST_F(WorldTest, RefuellingShipLinksToTheBlock)
+{
+    local->ForceRespawn(40, 40);
+    local->SetTarget(Vector3(40, 40, 0));
+    local->AddFlags(kFlagRefuelling);
+    world.Update(16);
+    EXPECT_EQ(local->FuelLinkX(), 16);
+    EXPECT_EQ(local->FuelLinkY(), 16);
+}
+
+TEST_F(WorldTest, ResetRoundClearsTheRoundButKeepsShips)
+{
+    Entity(1, 10, 10);
+    auto* turret = new Turret;
+    world.AddTurret(turret);
+    local->ForceRespawn(5, 5);
+    local->SetScore(9);
+    world.ResetRound();
+    EXPECT_EQ(world.GetMap(), nullptr);
+    EXPECT_EQ(world.EntityCount(), 0u);
+    EXPECT_EQ(world.TurretCount(), 0u);
+    EXPECT_EQ(world.FindEntity(1), nullptr);
+    EXPECT_EQ(world.ShipCount(), 1u);
+    EXPECT_FALSE(local->IsAlive());
+    EXPECT_EQ(local->GetScore(), 0);
+    world.Update(16); // no map: nothing moves, nothing breaks
+}
+
+TEST_F(WorldTest, LoadMapNeedsTheFile)
+{
+    TempDir dir;
+    const auto bytes = MapFileBytes("Arena", {{1, 1}, {1, 1}});
+    dir.WriteFile("Maps/arena.smp", std::string(bytes.begin(), bytes.end()));
+    dir.WriteFile("Maps/broken.smp", "xy");
+    ScopedWorkingDir cwd(dir.Path());
+    EXPECT_FALSE(world.LoadMap("Missing"));
+    EXPECT_NE(world.GetMap(), nullptr) << "nothing changes on a missing file";
+    EXPECT_FALSE(world.LoadMap(nullptr));
+    ASSERT_TRUE(world.LoadMap("Arena"));
+    EXPECT_EQ(world.GetMap()->Columns(), 2);
+    ASSERT_TRUE(world.LoadMap("broken")) << "a file that exists installs even if it does not parse";
+    EXPECT_EQ(world.GetMap()->Columns(), 0);
+    world.Update(16);
+}
+
+TEST_F(WorldTest, FarOffTargetsDoNotHang)
+{
+    GameObject* entity = Entity(1, 100, 100);
+    entity->SetTarget(Vector3(1e300, -1e300, 0));
+    world.Update(16);
+    EXPECT_GE(entity->Position().x, 0.0);
+    EXPECT_LE(entity->Position().x, 320.0);
+}
+
+} // namespace
