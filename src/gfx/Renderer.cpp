@@ -9,6 +9,9 @@
 #include "gfx/CTexture.h"
 #include "gfx/Glyphs.h"
 #include "gfx/TextureManager.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+#include "world/World.h"
 
 namespace {
 std::unique_ptr<Renderer> instance;
@@ -81,6 +84,43 @@ void Renderer::SetWorld(World* newWorld)
 {
     if (newWorld)
         world = newWorld;
+}
+
+void Renderer::UpdateCamera()
+{
+    Ship* local = world ? world->FirstShip() : nullptr;
+    if (!local)
+        return;
+    cameraX = static_cast<int>(local->Position().x);
+    cameraY = static_cast<int>(local->Position().y);
+}
+
+bool Renderer::PickCamera(int camera, double position, int size, int half, bool upwards, int& chosen)
+{
+    for (int candidate : {camera, camera + size, camera - size}) {
+        const double offset = upwards ? -(position - candidate) : position - candidate;
+        if (offset >= -half && offset <= half) {
+            chosen = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Renderer::DrawObject(GameObject* object)
+{
+    if (!object)
+        return;
+    Map* map = world ? world->GetMap() : nullptr;
+    const int worldWidth = map ? map->WorldWidth() : 0;
+    const int worldHeight = map ? map->WorldHeight() : 0;
+    int chosenX = 0;
+    int chosenY = 0;
+    if (!PickCamera(cameraX, object->Position().x, worldWidth, display->Width() / 2, false, chosenX) ||
+        !PickCamera(cameraY, object->Position().y, worldHeight, display->Height() / 2, true, chosenY))
+        return;
+    object->LoadTextures();
+    object->Draw(chosenX, chosenY);
 }
 
 void Renderer::Shutdown()

@@ -3,6 +3,7 @@
 #include "gfx/GLDisplay.h"
 
 class CTexture;
+class GameObject;
 class TextureManager;
 class World;
 
@@ -30,9 +31,19 @@ public:
 
     CTexture* GetTexture(const char* name);
     void SetWorld(World* newWorld);
+    // Drops the world when it ends, so nothing draws a destroyed one.
+    void ForgetWorld() { world = nullptr; }
     World* GetWorld() const { return world; }
     int CameraX() const { return cameraX; }
     int CameraY() const { return cameraY; }
+    // The camera follows the local ship (the world's first).
+    void UpdateCamera();
+    // Draws one object around the camera, through the map's wrap-around;
+    // an object more than half a screen away on every image is skipped.
+    void DrawObject(GameObject* object);
+    // The camera coordinate from which a world coordinate shows within
+    // half a screen: camera, camera + size, camera - size, in that order.
+    static bool PickCamera(int camera, double position, int size, int half, bool upwards, int& chosen);
 
     // One line of at most 1023 characters, the first glyph's lower-left
     // corner at (x, y), in the current colour.
