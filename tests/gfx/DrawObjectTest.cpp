@@ -2,7 +2,7 @@
 
 #include "gfx/Renderer.h"
 #include "world/Map.h"
-#include "world/MapFile.h"
+#include "support/MapFile.h"
 #include "world/Ship.h"
 #include "world/World.h"
 

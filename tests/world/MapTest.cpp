@@ -4,7 +4,7 @@
 
 #include "support/TempDir.h"
 #include "world/Map.h"
-#include "world/MapFile.h"
+#include "support/MapFile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "support/TempDir.h"
 #include "world/Bullet.h"
 #include "world/Map.h"
-#include "world/MapFile.h"
+#include "support/MapFile.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
 #include "world/World.h"

@@ -1,13 +1,17 @@
-// Draws every picture the game reads from data/, or with --check compares
-// what it would draw with what is there.
+// Draws every picture the game reads from data/ and compiles the maps of
+// tools/maps into data/Maps; with --check, compares what it would write
+// with what is there. Its argument is the repository's folder.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "assets/FontPicture.h"
+#include "assets/MapSource.h"
 #include "assets/Targa.h"
 #include "assets/WindowIcon.h"
 
@@ -20,7 +24,41 @@ struct Output {
     std::vector<std::uint8_t> bytes;
 };
 
-bool Produce(std::vector<Output>& outputs)
+// Four pixels a cell at least, in a power-of-two square.
+int MinimapSide(const MapGrid& grid)
+{
+    int side = 64;
+    while (side < 4 * grid.columns || side < 4 * grid.rows)
+        side *= 2;
+    return side;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path);
+
+bool CompileMaps(const std::string& sources, std::vector<Output>& outputs)
+{
+    // In name order, so the outputs are the same on every machine.
+    std::map<std::string, std::filesystem::path> maps;
+    for (const auto& entry : std::filesystem::directory_iterator(sources)) {
+        if (entry.path().extension() == ".map")
+            maps[entry.path().stem().string()] = entry.path();
+    }
+    for (const auto& [stem, path] : maps) {
+        const auto bytes = ReadFile(path.string());
+        MapGrid grid;
+        std::string error;
+        if (!ParseMapSource(std::string(bytes.begin(), bytes.end()), grid, error)) {
+            std::fprintf(stderr, "quillrock_assets: %s: %s\n", path.string().c_str(), error.c_str());
+            return false;
+        }
+        outputs.push_back({"Maps/" + stem + ".smp", EncodeMapFile(grid)});
+        const int side = MinimapSide(grid);
+        outputs.push_back({"Maps/" + stem + ".bmp", EncodeBitmap(RenderMinimap(grid, side), side, side)});
+    }
+    return true;
+}
+
+bool Produce(const std::string& root, std::vector<Output>& outputs)
 {
     std::string error;
     const auto font = RenderFontPicture(kFont, error);
@@ -30,7 +68,7 @@ bool Produce(std::vector<Output>& outputs)
     }
     outputs.push_back({"Graphics/Font2.tga", EncodeTarga(font, kFontPictureWidth, kFontPictureHeight)});
     outputs.push_back({"Graphics/Icon.tga", EncodeTarga(RenderWindowIcon(), kIconSize, kIconSize)});
-    return true;
+    return CompileMaps(root + "/tools/maps", outputs);
 }
 
 std::vector<std::uint8_t> ReadFile(const std::string& path)
@@ -45,12 +83,13 @@ int main(int argc, char** argv)
 {
     const bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
     if (argc != 2 && !check) {
-        std::fprintf(stderr, "usage: quillrock_assets [--check] DATA_FOLDER\n");
+        std::fprintf(stderr, "usage: quillrock_assets [--check] REPOSITORY_FOLDER\n");
         return 2;
     }
-    const std::string data = argv[argc - 1];
+    const std::string root = argv[argc - 1];
+    const std::string data = root + "/data";
     std::vector<Output> outputs;
-    if (!Produce(outputs))
+    if (!Produce(root, outputs))
         return 1;
 
     int differing = 0;
@@ -71,6 +110,6 @@ int main(int argc, char** argv)
         }
     }
     if (check)
-        std::printf("%zu pictures checked, %d out of date\n", outputs.size(), differing);
+        std::printf("%zu files checked, %d out of date\n", outputs.size(), differing);
     return differing == 0 ? 0 : 1;
 }
