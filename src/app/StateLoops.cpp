@@ -9,7 +9,11 @@
 #include "app/GameKey.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"
+#include "gfx/screens/CreditsScreen.h"
+#include "gfx/screens/InstructionsScreen.h"
 #include "gfx/screens/MainMenu.h"
+#include "gfx/screens/OptionsScreen.h"
+#include "gfx/screens/Screen.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
 
@@ -30,11 +34,6 @@ bool PollKeysAndMessages()
     if (!platform::Window::PumpMessages())
         g_quitRequested = true;
     return true;
-}
-
-void DrawCentred(Renderer* renderer, float y, const char* text)
-{
-    renderer->DrawText(-5.0f * static_cast<float>(std::strlen(text)), y, "%s", text);
 }
 
 // States whose screens are still to come show an empty frame; ESC, a typed
@@ -69,12 +68,12 @@ void RunIntroLoop()
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         const std::uint32_t elapsed = platform::TickCount() - start;
         if (elapsed < kCaptionTime) {
-            DrawCentred(renderer, 20.0f, "Brindlewood Institute of Technology");
-            DrawCentred(renderer, -20.0f, "presents");
+            Screen::DrawCentred(20.0f, "Brindlewood Institute of Technology");
+            Screen::DrawCentred(-20.0f, "presents");
         } else if (elapsed < 2 * kCaptionTime) {
-            DrawCentred(renderer, 20.0f, "a");
-            DrawCentred(renderer, 0.0f, "ashTUB");
-            DrawCentred(renderer, -20.0f, "production");
+            Screen::DrawCentred(20.0f, "a");
+            Screen::DrawCentred(0.0f, "ashTUB");
+            Screen::DrawCentred(-20.0f, "production");
         } else if (g_appState == AppState::Intro) {
             g_appState = AppState::MainMenu;
         }
@@ -82,11 +81,10 @@ void RunIntroLoop()
     }
 }
 
-void RunMainMenuLoop()
+void RunScreenLoop(AppState state, Screen* screen)
 {
-    MainMenu* screen = MainMenu::Instance();
     screen->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
-    while (!g_quitRequested && g_appState == AppState::MainMenu) {
+    while (!g_quitRequested && g_appState == state) {
         if (!PollKeysAndMessages())
             continue;
         screen->Draw(0, 0);
@@ -98,14 +96,14 @@ void RunDispatcher()
     while (!g_quitRequested) {
         switch (g_appState) {
         case AppState::Intro: RunIntroLoop(); break;
-        case AppState::MainMenu: RunMainMenuLoop(); break;
+        case AppState::MainMenu: RunScreenLoop(g_appState, MainMenu::Instance()); break;
+        case AppState::Options: RunScreenLoop(g_appState, OptionsScreen::Instance()); break;
+        case AppState::Instructions: RunScreenLoop(g_appState, InstructionsScreen::Instance()); break;
+        case AppState::Credits: RunScreenLoop(g_appState, CreditsScreen::Instance()); break;
         case AppState::InGame:
         case AppState::BrowseLan:
         case AppState::BrowseAddress:
-        case AppState::EnterAddress:
-        case AppState::Options:
-        case AppState::Instructions:
-        case AppState::Credits: RunEmptyLoop(g_appState); break;
+        case AppState::EnterAddress: RunEmptyLoop(g_appState); break;
         default: g_quitRequested = true; break;
         }
     }

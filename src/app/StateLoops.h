@@ -4,4 +4,3 @@
 // a quit is requested. RunDispatcher runs them until the quit.
 void RunDispatcher();
 void RunIntroLoop();
-void RunMainMenuLoop();

@@ -1,10 +1,16 @@
 #include "app/WindowProc.h"
 
+#include <cstring>
+
 #include "app/AppState.h"
 #include "app/Input.h"
+#include "app/Settings.h"
+#include "app/SettingsHandover.h"
+#include "gfx/GLDisplay.h"
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/MainMenu.h"
+#include "gfx/screens/OptionsScreen.h"
 #include "platform/Window.h"
 
 namespace {
@@ -12,20 +18,87 @@ namespace {
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
 
+void OnOptionsKey(std::uint32_t key)
+{
+    OptionsScreen* options = OptionsScreen::Instance();
+    switch (key) {
+    case platform::kVkEscape: g_appState = AppState::MainMenu; break;
+    case platform::kVkLeft: options->PreviousShip(); break;
+    case platform::kVkRight: options->NextShip(); break;
+    case platform::kVkUp: options->PreviousMode(); break;
+    case platform::kVkDown: options->NextMode(); break;
+    default: break;
+    }
+}
+
+void OnMainMenuKey(std::uint32_t key)
+{
+    if (key == platform::kVkUp)
+        MainMenu::Instance()->SelectPrevious();
+    else if (key == platform::kVkDown)
+        MainMenu::Instance()->SelectNext();
+}
+
 void OnKeyDown(std::uint32_t key)
 {
     switch (g_appState) {
-    case AppState::MainMenu:
-        if (key == platform::kVkUp)
-            MainMenu::Instance()->SelectPrevious();
-        else if (key == platform::kVkDown)
-            MainMenu::Instance()->SelectNext();
-        break;
+    case AppState::Options: OnOptionsKey(key); break;
+    case AppState::MainMenu: OnMainMenuKey(key); break;
     default:
         if (key == platform::kVkEscape)
             g_appState = AppState::MainMenu;
         break;
     }
+}
+
+// Backspace and typed characters edit a text of at most 1023 characters;
+// returns whether the text changed.
+bool EditText(char (&text)[kTextBufferSize], char c)
+{
+    const std::size_t length = std::strlen(text);
+    if (c == kBackspace) {
+        if (length == 0)
+            return false;
+        text[length - 1] = '\0';
+        return true;
+    }
+    if (length >= kTextBufferSize - 1)
+        return false;
+    text[length] = c;
+    return true;
+}
+
+// Enter on the options screen: save, switch the display if its mode
+// changed, back to the menu.
+void ConfirmOptions(platform::Window* window)
+{
+    const Settings before = g_settings;
+    SaveSettings();
+    if (before.ResWidth != g_settings.ResWidth || before.ResHeight != g_settings.ResHeight ||
+        before.ResDepth != g_settings.ResDepth || before.ResFreq != g_settings.ResFreq) {
+        GLDisplay* display = GLDisplay::Instance();
+        display->RestoreDefaultMode();
+        display->ChangeMode(g_settings.ResWidth, g_settings.ResHeight, g_settings.ResDepth, g_settings.ResFreq);
+        g_screenWidth = display->Width();
+        g_screenHeight = display->Height();
+        if (window)
+            window->Move(g_settings.ResWidth, g_settings.ResHeight);
+        Renderer::Instance()->Resize(g_settings.ResWidth, g_settings.ResHeight);
+    }
+    g_appState = AppState::MainMenu;
+}
+
+void OnOptionsChar(platform::Window* window, char c)
+{
+    if (c == kEnter) {
+        ConfirmOptions(window);
+        return;
+    }
+    OptionsScreen* options = OptionsScreen::Instance();
+    char text[kTextBufferSize] = {};
+    options->Name(text, sizeof text);
+    if (EditText(text, c))
+        options->SetName(text);
 }
 
 void OnMainMenuChar(char c)
@@ -43,11 +116,14 @@ void OnMainMenuChar(char c)
     }
 }
 
-void OnChar(char c)
+void OnChar(platform::Window* window, char c)
 {
     if (!IsTypeable(c) && c != kBackspace && c != kEnter)
         return;
     switch (g_appState) {
+    case AppState::Options:
+        OnOptionsChar(window, c);
+        break;
     case AppState::MainMenu:
         OnMainMenuChar(c);
         break;
@@ -89,7 +165,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         OnKeyDown(static_cast<std::uint32_t>(wParam));
         return 0;
     case platform::kMsgChar:
-        OnChar(static_cast<char>(wParam));
+        OnChar(window, static_cast<char>(wParam));
         return 0;
     default:
         return 0;

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Input.h"
 #include "app/Settings.h"
+#include "app/SettingsHandover.h"
 #include "app/StateLoops.h"
 #include "app/WindowProc.h"
 #include "gfx/GLDisplay.h"
@@ -35,6 +36,7 @@ int main()
     std::strncpy(className, "QUILLROCKOGL", sizeof className - 1);
 
     LoadSettings(g_settings);
+    HandSettingsToOptions();
 
     if (!platform::VideoInit()) {
         platform::ShowMessageBox("No display to draw on.", "Error", platform::MessageIcon::Stop);

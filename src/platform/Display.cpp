@@ -20,6 +20,13 @@ int BitsOf(const SDL_DisplayMode& mode)
     return bits == 24 ? 32 : bits;
 }
 
+// A display that does not say its rate (virtual ones) is taken as 60 Hz,
+// as Windows reports such displays.
+int RefreshOf(const SDL_DisplayMode& mode)
+{
+    return mode.refresh_rate == 0 ? 60 : mode.refresh_rate;
+}
+
 bool Headless()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -59,7 +66,7 @@ bool ChangeDisplayMode(int width, int height, int bits, int refresh)
         if (SDL_GetDisplayMode(0, i, &mode) != 0)
             continue;
         found = mode.w == width && mode.h == height && BitsOf(mode) == bits &&
-                (mode.refresh_rate == refresh || mode.refresh_rate == 0);
+                RefreshOf(mode) == refresh;
         if (found)
             match = mode;
     }
@@ -89,7 +96,7 @@ bool EnumDisplayMode(int index, DisplayModeInfo& out)
     SDL_DisplayMode mode{};
     if (SDL_GetDisplayMode(0, index, &mode) != 0)
         return false;
-    out = {mode.w, mode.h, BitsOf(mode), mode.refresh_rate};
+    out = {mode.w, mode.h, BitsOf(mode), RefreshOf(mode)};
     return true;
 }
 
@@ -97,7 +104,7 @@ bool ChosenDisplayMode(DisplayModeInfo& out)
 {
     if (!haveChosen)
         return false;
-    out = {chosen.w, chosen.h, BitsOf(chosen), chosen.refresh_rate};
+    out = {chosen.w, chosen.h, BitsOf(chosen), RefreshOf(chosen)};
     return true;
 }
 

@@ -6,7 +6,7 @@ struct DisplayModeInfo {
     int width = 0;
     int height = 0;
     int bits = 0;
-    int refresh = 0; // Hz; 0 where the display does not say
+    int refresh = 0; // Hz
 };
 
 // Starts SDL's video once; false when there is no display to use.

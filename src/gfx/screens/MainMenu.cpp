@@ -39,7 +39,7 @@ void MainMenu::DrawContent(float, float hh)
 {
     Renderer* renderer = Renderer::Instance();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    renderer->DrawText(Centred(10), hh - 200.0f, "Quillrock!");
+    DrawCentred(hh - 200.0f, "Quillrock!");
     renderer->DrawText(-25.0f, hh - 220.0f, "v%0.2f", static_cast<double>(kVersion));
 
     for (int k = 1; k <= ItemCount(); ++k) {
@@ -48,14 +48,12 @@ void MainMenu::DrawContent(float, float hh)
             glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
         else
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        renderer->DrawText(Centred(static_cast<int>(item.size())), hh - 300.0f - 16.0f * static_cast<float>(k + 1),
-                           "%s", item.c_str());
+        DrawCentred(hh - 300.0f - 16.0f * static_cast<float>(k + 1), item.c_str());
     }
     if (items.empty()) {
-        const char* wrong = "Something is terribly, terribly wrong.";
-        renderer->DrawText(Centred(static_cast<int>(std::strlen(wrong))), hh - 332.0f, "%s", wrong);
+        DrawCentred(hh - 332.0f, "Something is terribly, terribly wrong.");
     }
 
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    renderer->DrawText(Centred(static_cast<int>(std::strlen(kNotice))), 16.0f - hh, "%s", kNotice);
+    DrawCentred(16.0f - hh, kNotice);
 }

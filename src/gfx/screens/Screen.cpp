@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "gfx/Renderer.h"
 
 bool Screen::Draw(int, int)
@@ -15,4 +17,9 @@ bool Screen::Draw(int, int)
     DrawContent(width / 2.0f, height / 2.0f);
     renderer->EndFrame();
     return true;
+}
+
+void Screen::DrawCentred(float y, const char* text)
+{
+    Renderer::Instance()->DrawText(Centred(static_cast<int>(std::strlen(text))), y, "%s", text);
 }

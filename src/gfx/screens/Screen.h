@@ -19,6 +19,8 @@ public:
 
     // The x at which a text of length characters is centred.
     static float Centred(int length) { return -5.0f * static_cast<float>(length); }
+    // One line centred on x = 0, its bottom edge at y, in the current colour.
+    static void DrawCentred(float y, const char* text);
 
 protected:
     virtual void DrawContent(float hw, float hh) = 0;

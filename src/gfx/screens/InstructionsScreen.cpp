@@ -1,0 +1,113 @@
+#include "gfx/screens/InstructionsScreen.h"
+
+#include <GL/gl.h>
+
+#include <memory>
+
+#include "gfx/IconQuad.h"
+#include "gfx/Renderer.h"
+
+namespace {
+
+struct Line {
+    float y;
+    const char* text;
+};
+
+constexpr Line kControls[] = {
+    {140, "J        Turn Left"},     {160, "K        Thrust"},
+    {180, "L        Turn Right"},    {220, "D        Shields"},
+    {240, "F        Fuel Up"},       {260, "S        Activate Cloaking Device"},
+    {300, "SPACE    Fire Bullets"},  {320, "V        Fire Missiles"},
+    {340, "C        Fire Mines"},    {360, "E        Fire Plasma Mines"},
+    {380, "R        Fire Repulsor"},
+};
+constexpr Line kMiscellaneous[] = {
+    {440, "F9       Quick Exit"},
+    {460, "F11      Toggle Player Names"},
+    {480, "'        Chat"},
+    {500, "ESC      (in-game) Return to Main Menu"},
+};
+constexpr const char* kPowerups[] = {"     Cloaking Device", "     Extra Fuel Tank", "     Full Fuel",
+                                     "     Triple Shot",     "     Homing Missile",  "     Mine",
+                                     "     Plasma Mine",     "     Repulsor"};
+constexpr int kPowerupIcons[] = {7, 12, 8, 13, 10, 9, 11, 14};
+constexpr int kFuelBlockIcon = 15;
+
+} // namespace
+
+InstructionsScreen* InstructionsScreen::Instance()
+{
+    static std::unique_ptr<InstructionsScreen> instance(new InstructionsScreen);
+    return instance.get();
+}
+
+bool InstructionsScreen::LoadTextures()
+{
+    for (const char* picture :
+         {"Triship.tga", "Twoship.tga", "XShip.tga", "YShip.tga", "CurveShip.tga", "TrekShip.tga", "shield.tga",
+          "pup_cloak.tga", "pup_fuel.tga", "pup_mine.tga", "pup_missile.tga", "pup_plasma.tga", "pup_tank.tga",
+          "pup_triple.tga", "pup_repulse.tga", "FuelBlockIcon.tga"})
+        Acquire(picture);
+    return NoteError();
+}
+
+void InstructionsScreen::DrawIcon(int index, float x, float y)
+{
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    DrawIconQuad(Texture(static_cast<std::size_t>(index)), x, y, FirstRow::Top);
+}
+
+void InstructionsScreen::DrawContent(float hw, float hh)
+{
+    Renderer* renderer = Renderer::Instance();
+    const float left = -hw + 20.0f;
+    const float right = RightColumn();
+    const float green[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+    glColor4fv(green);
+    DrawCentred(hh - 60.0f, "Instructions");
+    renderer->DrawText(left, hh - 120.0f, "Controlling Your Ship");
+    glColor4fv(white);
+    for (const Line& line : kControls)
+        renderer->DrawText(left + 20.0f, hh - line.y, "%s", line.text);
+    glColor4fv(green);
+    renderer->DrawText(left, hh - 420.0f, "Miscellaneous");
+    glColor4fv(white);
+    for (const Line& line : kMiscellaneous)
+        renderer->DrawText(left + 20.0f, hh - line.y, "%s", line.text);
+
+    glColor4fv(green);
+    renderer->DrawText(right, hh - 120.0f, "Powerups");
+    for (int k = 0; k < 8; ++k) {
+        glColor4fv(white);
+        renderer->DrawText(right + 20.0f, hh - 148.0f - 40.0f * static_cast<float>(k), "%s", kPowerups[k]);
+        DrawIcon(kPowerupIcons[k], right + 26.0f, hh - 140.0f - 40.0f * static_cast<float>(k));
+    }
+
+    glColor4fv(green);
+    renderer->DrawText(left, hh - 540.0f, "Fuel");
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    const struct {
+        float x0, x1, y0, y1;
+        float r, g, b;
+    } gauge[] = {{left + 20, left + 200, hh - 549, hh - 561, 1, 1, 1},
+                 {left + 21, left + 199, hh - 550, hh - 560, 0, 0, 0},
+                 {left + 21, left + 170, hh - 550, hh - 560, 0, 0, 1}};
+    for (const auto& q : gauge) {
+        glColor4f(q.r, q.g, q.b, 1.0f);
+        glVertex2f(q.x0, q.y0);
+        glVertex2f(q.x0, q.y1);
+        glVertex2f(q.x1, q.y1);
+        glVertex2f(q.x1, q.y0);
+    }
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+
+    DrawIcon(kFuelBlockIcon, left + 36.0f, hh - 600.0f);
+    glColor4fv(white);
+    renderer->DrawText(left + 236.0f, hh - 563.0f, "Current Fuel Level");
+    renderer->DrawText(left + 236.0f, hh - 608.0f, "Fuel Source");
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "gfx/screens/Screen.h"
+
+// A fixed page of the controls, the powerups and the fuel gauge.
+class InstructionsScreen : public Screen {
+public:
+    static InstructionsScreen* Instance();
+
+    bool LoadTextures() override;
+    // The right column's x: beside the longest control line.
+    float RightColumn() const { return width / 2.0f - 10.0f * 33.0f - 40.0f; }
+
+protected:
+    void DrawContent(float hw, float hh) override;
+
+private:
+    InstructionsScreen() = default;
+    void DrawIcon(int index, float x, float y);
+};
