@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
@@ -116,16 +117,21 @@ bool GLDisplay::Offered(const DisplayMode& mode)
 
 void GLDisplay::EnumerateModes()
 {
-    modeCount = 0;
+    std::vector<DisplayMode> reported;
     platform::DisplayModeInfo info;
-    if (!platform::EnumDisplayMode(0, info)) {
+    for (int i = 0; platform::EnumDisplayMode(i, info); ++i)
+        reported.push_back({info.width, info.height, info.bits, info.refresh});
+    if (reported.empty())
         platform::ShowMessageBox("The display reports no modes.", "Error", platform::MessageIcon::Information);
-        return;
-    }
-    for (int i = 0; platform::EnumDisplayMode(i, info); ++i) {
-        const DisplayMode mode{info.width, info.height, info.bits, info.refresh};
-        if (modeCount < kMaxModes && Offered(mode))
-            modes[modeCount++] = mode;
+    ListModes(reported.data(), static_cast<int>(reported.size()));
+}
+
+void GLDisplay::ListModes(const DisplayMode* reported, int count)
+{
+    modeCount = 0;
+    for (int i = 0; i < count && reported; ++i) {
+        if (modeCount < kMaxModes && Offered(reported[i]))
+            modes[modeCount++] = reported[i];
     }
 }
 

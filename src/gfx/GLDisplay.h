@@ -35,6 +35,9 @@ public:
     bool ChangeMode(int width, int height, int bits, int refresh);
     bool RestoreDefaultMode();
     void EnumerateModes();
+    // Fills the mode list from what a display reports, keeping only the
+    // modes the options screen offers, at most 50, in the order given.
+    void ListModes(const DisplayMode* reported, int count);
     int ModeCount() const { return modeCount; }
     int ModeWidth(int i) const { return InRange(i) ? modes[i].width : 0; }
     int ModeHeight(int i) const { return InRange(i) ? modes[i].height : 0; }
