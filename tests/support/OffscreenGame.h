@@ -11,3 +11,7 @@ struct Pixel {
     unsigned char r, g, b, a;
 };
 Pixel ReadScreenPixel(int x, int y);
+
+// With QR_SHOT_DIR set, writes the frame being drawn there as name.ppm, for
+// a person to look at; otherwise does nothing.
+void SaveScreenForReview(const char* name);
