@@ -11,12 +11,21 @@
 
 // Drawing figures are CPU time on the offscreen Mesa context.
 
+namespace {
+// Opens the offscreen game, or marks the benchmark skipped.
+bool ScreenReady(benchmark::State& state)
+{
+    if (OpenOffscreenGame())
+        return true;
+    state.SkipWithError("no GL driver");
+    return false;
+}
+} // namespace
+
 static void BM_TitleScreenFrame(benchmark::State& state)
 {
-    if (!OpenOffscreenGame()) {
-        state.SkipWithError("no GL driver");
+    if (!ScreenReady(state))
         return;
-    }
     MainMenu* menu = MainMenu::Instance();
     menu->SetSize(1024.0f, 768.0f);
     for (auto _ : state)
@@ -27,10 +36,8 @@ BENCHMARK(BM_TitleScreenFrame)->Unit(benchmark::kMicrosecond);
 // A frame that only clears and presents: the baseline of the next one.
 static void BM_EmptyFrame(benchmark::State& state)
 {
-    if (!OpenOffscreenGame()) {
-        state.SkipWithError("no GL driver");
+    if (!ScreenReady(state))
         return;
-    }
     Renderer* renderer = Renderer::Instance();
     for (auto _ : state) {
         renderer->BeginFrame();
@@ -42,10 +49,8 @@ BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond);
 // The same frame with one 60-character line: the difference is the text.
 static void BM_FrameWithDrawText60Characters(benchmark::State& state)
 {
-    if (!OpenOffscreenGame()) {
-        state.SkipWithError("no GL driver");
+    if (!ScreenReady(state))
         return;
-    }
     Renderer* renderer = Renderer::Instance();
     const std::string line(60, 'W');
     for (auto _ : state) {
@@ -59,10 +64,8 @@ BENCHMARK(BM_FrameWithDrawText60Characters)->Unit(benchmark::kMicrosecond);
 
 static void BM_GetTextureHitWith40Cached(benchmark::State& state)
 {
-    if (!OpenOffscreenGame()) {
-        state.SkipWithError("no GL driver");
+    if (!ScreenReady(state))
         return;
-    }
     TextureManager* manager = TextureManager::Instance();
     Renderer::Instance()->BeginFrame();
     const std::string last = "bench_picture_39.tga";
