@@ -9,17 +9,21 @@
 #include "app/GameKey.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"
+#include "gfx/screens/AddressEntry.h"
 #include "gfx/screens/CreditsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/Screen.h"
+#include "gfx/screens/ServerBrowser.h"
+#include "net/NetClient.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
 
 namespace {
 
 constexpr std::uint32_t kCaptionTime = 3000;
+constexpr std::uint32_t kNetworkBudget = 10;
 
 // Reads the game keys (F9 quits) and empties the message queue.
 // False when the pass should end at once.
@@ -81,13 +85,70 @@ void RunIntroLoop()
     }
 }
 
-void RunScreenLoop(AppState state, Screen* screen)
+// The loop of a front-end screen; the options and address screens also let
+// the network client do its work each frame.
+void RunScreenLoop(AppState state, Screen* screen, bool networkWork)
 {
     screen->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
     while (!g_quitRequested && g_appState == state) {
+        if (networkWork)
+            NetClient::Instance()->DoWork(kNetworkBudget);
         if (!PollKeysAndMessages())
             continue;
         screen->Draw(0, 0);
+    }
+}
+
+// Copies the network client's hosts into the browser.
+void CollectHosts(ServerBrowser* browser, NetClient* client)
+{
+    browser->ClearHosts();
+    client->HostsBegin();
+    char name[kTextBufferSize];
+    int maxPlayers = 0;
+    int currentPlayers = 0;
+    while (client->HostsNext(name, sizeof name, maxPlayers, currentPlayers))
+        browser->AddHost(name, maxPlayers, currentPlayers);
+}
+
+// The search starts after the first frame (which shows the searching
+// notice) and its results are taken on the second. Answers that come in
+// later refresh the list whenever the number of hosts grows.
+void RunBrowserLoop(bool typedAddress)
+{
+    ServerBrowser* browser = ServerBrowser::Instance();
+    browser->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
+    browser->ClearHosts();
+    NetClient* client = NetClient::Instance();
+    client->SetPort(NetClient::kGamePort);
+    client->Initialize();
+    bool firstFrame = true;
+    bool searchStarted = false;
+    bool collectedOnce = false;
+    std::size_t collected = 0;
+    while (!g_quitRequested && (g_appState == AppState::BrowseLan || g_appState == AppState::BrowseAddress)) {
+        client->DoWork(kNetworkBudget);
+        browser->SetSearching(firstFrame);
+        if (!PollKeysAndMessages())
+            continue;
+        browser->Draw(0, 0);
+        if (searchStarted || (collectedOnce && client->HostCount() != collected)) {
+            CollectHosts(browser, client);
+            collected = client->HostCount();
+            collectedOnce = true;
+            searchStarted = false;
+        }
+        if (firstFrame) {
+            if (typedAddress) {
+                char address[kTextBufferSize] = {};
+                AddressEntry::Instance()->GetText(address, sizeof address);
+                client->EnumHostsAt(address);
+            } else {
+                client->EnumHosts();
+            }
+            searchStarted = true;
+            firstFrame = false;
+        }
     }
 }
 
@@ -96,14 +157,14 @@ void RunDispatcher()
     while (!g_quitRequested) {
         switch (g_appState) {
         case AppState::Intro: RunIntroLoop(); break;
-        case AppState::MainMenu: RunScreenLoop(g_appState, MainMenu::Instance()); break;
-        case AppState::Options: RunScreenLoop(g_appState, OptionsScreen::Instance()); break;
-        case AppState::Instructions: RunScreenLoop(g_appState, InstructionsScreen::Instance()); break;
-        case AppState::Credits: RunScreenLoop(g_appState, CreditsScreen::Instance()); break;
-        case AppState::InGame:
-        case AppState::BrowseLan:
-        case AppState::BrowseAddress:
-        case AppState::EnterAddress: RunEmptyLoop(g_appState); break;
+        case AppState::MainMenu: RunScreenLoop(g_appState, MainMenu::Instance(), false); break;
+        case AppState::Options: RunScreenLoop(g_appState, OptionsScreen::Instance(), true); break;
+        case AppState::Instructions: RunScreenLoop(g_appState, InstructionsScreen::Instance(), false); break;
+        case AppState::Credits: RunScreenLoop(g_appState, CreditsScreen::Instance(), false); break;
+        case AppState::EnterAddress: RunScreenLoop(g_appState, AddressEntry::Instance(), true); break;
+        case AppState::BrowseLan: RunBrowserLoop(false); break;
+        case AppState::BrowseAddress: RunBrowserLoop(true); break;
+        case AppState::InGame: RunEmptyLoop(g_appState); break;
         default: g_quitRequested = true; break;
         }
     }

@@ -9,8 +9,10 @@
 #include "gfx/GLDisplay.h"
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
+#include "gfx/screens/AddressEntry.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
+#include "gfx/screens/ServerBrowser.h"
 #include "platform/Window.h"
 
 namespace {
@@ -39,11 +41,25 @@ void OnMainMenuKey(std::uint32_t key)
         MainMenu::Instance()->SelectNext();
 }
 
+// The arrows move the selection in both browsers: the help line offers
+// them in both.
+void OnBrowserKey(std::uint32_t key)
+{
+    if (key == platform::kVkEscape)
+        g_appState = AppState::MainMenu;
+    else if (key == platform::kVkUp)
+        ServerBrowser::Instance()->SelectPrevious();
+    else if (key == platform::kVkDown)
+        ServerBrowser::Instance()->SelectNext();
+}
+
 void OnKeyDown(std::uint32_t key)
 {
     switch (g_appState) {
     case AppState::Options: OnOptionsKey(key); break;
     case AppState::MainMenu: OnMainMenuKey(key); break;
+    case AppState::BrowseLan:
+    case AppState::BrowseAddress: OnBrowserKey(key); break;
     default:
         if (key == platform::kVkEscape)
             g_appState = AppState::MainMenu;
@@ -101,6 +117,38 @@ void OnOptionsChar(platform::Window* window, char c)
         options->SetName(text);
 }
 
+void OnAddressChar(char c)
+{
+    if (c == kEnter) {
+        g_appState = AppState::BrowseAddress;
+        return;
+    }
+    AddressEntry* entry = AddressEntry::Instance();
+    char text[kTextBufferSize] = {};
+    entry->GetText(text, sizeof text);
+    if (EditText(text, c))
+        entry->SetText(text);
+}
+
+// Enter on a listed server starts the game with the options' ship and name.
+void OnBrowserChar(char c)
+{
+    if (c != kEnter) {
+        g_appState = AppState::MainMenu;
+        return;
+    }
+    ServerBrowser* browser = ServerBrowser::Instance();
+    if (!browser->HasHosts())
+        return;
+    g_appState = AppState::InGame;
+    OptionsScreen* options = OptionsScreen::Instance();
+    g_settings.ShipType = options->ShipType();
+    char name[kTextBufferSize] = {};
+    options->Name(name, sizeof name);
+    g_settings.SetPlayerName(name);
+    browser->SelectedName(g_serverName, sizeof g_serverName);
+}
+
 void OnMainMenuChar(char c)
 {
     if (c != kEnter)
@@ -127,10 +175,12 @@ void OnChar(platform::Window* window, char c)
     case AppState::MainMenu:
         OnMainMenuChar(c);
         break;
+    case AppState::EnterAddress:
+        OnAddressChar(c);
+        break;
     case AppState::BrowseLan:
     case AppState::BrowseAddress:
-        if (c != kEnter)
-            g_appState = AppState::MainMenu;
+        OnBrowserChar(c);
         break;
     case AppState::Intro:
     case AppState::Instructions:

@@ -8,6 +8,7 @@
 #include "app/WindowProc.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/TgaImage.h"
+#include "net/NetClient.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
@@ -63,6 +64,7 @@ int main()
     RunDispatcher();
 
     GLDisplay::Instance()->RestoreDefaultMode();
+    NetClient::Destroy();
     platform::ShowCursor(true);
     if (platform::Window* open = platform::Window::Current())
         open->Destroy();

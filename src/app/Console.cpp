@@ -1,0 +1,130 @@
+#include "app/Console.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "net/ScopedLock.h"
+
+namespace {
+
+// Serialises the console's creation and every operation; made before main.
+CriticalSection& ConsoleLock()
+{
+    static CriticalSection* section = new CriticalSection;
+    return *section;
+}
+
+[[maybe_unused]] const bool lockReadyBeforeMain = (ConsoleLock(), true);
+
+void CopyLine(const TrackedBuffer& line, char* buffer, int size)
+{
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    std::strncpy(buffer, line.Text(), static_cast<std::size_t>(size) - 1);
+}
+
+} // namespace
+
+Console* Console::Instance()
+{
+    ScopedLock lock(&ConsoleLock());
+    static Console* console = new Console;
+    return console;
+}
+
+void Console::Print(const char* format, ...)
+{
+    if (!format)
+        return;
+    ScopedLock lock(&ConsoleLock());
+    TrackedBuffer line(kLineSize);
+    if (line.Empty())
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line.Text(), kLineSize, format, args);
+    va_end(args);
+    lines.push_front(std::move(line));
+    Trim();
+}
+
+void Console::Trim()
+{
+    while (static_cast<int>(lines.size()) > lineLimit)
+        lines.pop_back();
+    if (readCursor > lines.size())
+        readCursor = lines.size();
+}
+
+void Console::SetLineLimit(int limit)
+{
+    ScopedLock lock(&ConsoleLock());
+    if (limit > 0)
+        lineLimit = limit;
+    Trim();
+}
+
+void Console::Clear()
+{
+    ScopedLock lock(&ConsoleLock());
+    lines.clear();
+    readCursor = 0;
+}
+
+void Console::Rewind()
+{
+    ScopedLock lock(&ConsoleLock());
+    readCursor = 0;
+}
+
+bool Console::ReadNextLine(char* buffer, int size)
+{
+    ScopedLock lock(&ConsoleLock());
+    if (!buffer || size <= 0 || readCursor >= lines.size())
+        return false;
+    CopyLine(lines[readCursor++], buffer, size);
+    return true;
+}
+
+bool Console::GetInputLine(char* buffer, int size)
+{
+    ScopedLock lock(&ConsoleLock());
+    if (!buffer || size <= 0 || input.Empty())
+        return false;
+    CopyLine(input, buffer, size);
+    return true;
+}
+
+void Console::SetInputLine(const char* text)
+{
+    ScopedLock lock(&ConsoleLock());
+    ClearInputLine();
+    if (!text)
+        return;
+    inputActive = true;
+    input = TrackedBuffer(kLineSize);
+    if (!input.Empty())
+        std::snprintf(input.Text(), kLineSize, "%s", text);
+}
+
+void Console::ClearInputLine()
+{
+    ScopedLock lock(&ConsoleLock());
+    if (!input.Empty()) {
+        input = TrackedBuffer();
+        inputActive = false;
+    }
+}
+
+void Console::SetInputActive(bool active)
+{
+    inputActive = active;
+    if (!active)
+        input = TrackedBuffer();
+}
+
+int Console::LineCount()
+{
+    ScopedLock lock(&ConsoleLock());
+    return static_cast<int>(lines.size());
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <deque>
+
+#include "net/TrackedBuffer.h"
+
+// The in-game text log: the newest few lines (server notices, chat,
+// command answers) and, while the player types, one input line. Anything
+// may print to it; the heads-up display draws it.
+class Console {
+public:
+    static constexpr int kLineSize = 1024; // at most 1023 characters a line
+    static constexpr int kDefaultLimit = 5;
+
+    static Console* Instance();
+
+    void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void SetLineLimit(int limit);
+    void Clear();
+    void Rewind();
+    // The line under the read cursor (newest first), moving on; false at the end.
+    bool ReadNextLine(char* buffer, int size);
+    bool GetInputLine(char* buffer, int size);
+    void SetInputLine(const char* text);
+    void ClearInputLine();
+    void SetInputActive(bool active);
+    bool IsInputActive() const { return inputActive; }
+    int LineCount();
+    int LineLimit() const { return lineLimit; }
+
+private:
+    Console() = default;
+    void Trim();
+
+    std::deque<TrackedBuffer> lines; // newest first
+    std::size_t readCursor = 0;
+    bool inputActive = false;
+    TrackedBuffer input;
+    int lineLimit = kDefaultLimit;
+};

@@ -1,0 +1,38 @@
+#include "gfx/screens/AddressEntry.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <memory>
+
+AddressEntry* AddressEntry::Instance()
+{
+    static std::unique_ptr<AddressEntry> instance(new AddressEntry);
+    return instance.get();
+}
+
+void AddressEntry::SetText(const char* newText)
+{
+    if (newText)
+        text = newText;
+}
+
+void AddressEntry::GetText(char* buffer, int size) const
+{
+    if (!buffer || size <= 0)
+        return;
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    text.copy(buffer, static_cast<std::size_t>(size) - 1);
+}
+
+void AddressEntry::DrawContent(float, float hh)
+{
+    glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+    DrawCentred(hh - 100.0f, "Enter IP Address or Hostname");
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (!text.empty())
+        DrawCentred(hh - 120.0f, text.c_str());
+    DrawCentred(-hh + 60.0f, "Type To Enter an IP Address or Hostname");
+    DrawCentred(-hh + 40.0f, "Enter Confirms the IP Address or Hostname");
+    DrawCentred(-hh + 20.0f, "Escape Returns to Main Menu");
+}

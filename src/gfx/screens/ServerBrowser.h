@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gfx/screens/Screen.h"
+
+// The servers a search found, with their player counts; Enter on one
+// starts the game there.
+class ServerBrowser : public Screen {
+public:
+    static ServerBrowser* Instance();
+
+    bool LoadTextures() override;
+
+    void ClearHosts();
+    void AddHost(const char* name, int maxPlayers, int currentPlayers);
+    void SetSearching(bool flag) { searching = flag; }
+    void SelectPrevious();
+    void SelectNext();
+    bool HasHosts() const { return !hosts.empty(); }
+    int HostCount() const { return static_cast<int>(hosts.size()); }
+    int Selected() const { return selected; }
+    void SelectedName(char* buffer, int size) const;
+
+protected:
+    void DrawContent(float hw, float hh) override;
+
+private:
+    struct HostEntry {
+        std::string name;
+        int maxPlayers;
+        int currentPlayers;
+    };
+
+    ServerBrowser() = default;
+
+    int selected = 1;
+    bool searching = false;
+    std::vector<HostEntry> hosts;
+};

@@ -1,0 +1,217 @@
+#include "net/NetClient.h"
+
+#include <cstring>
+
+#include "app/Console.h"
+#include "net/ApplicationGuid.h"
+#include "net/NetMessage.h"
+#include "net/ScopedLock.h"
+#include "net/TrackedBuffer.h"
+#include "platform/Clock.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+namespace {
+
+std::unique_ptr<NetClient> instance;
+
+// Messages whose loss would break the session go reliably; the steady
+// stream of controls and pings does not wait for lost packets.
+bool MustArrive(int kind)
+{
+    return kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer;
+}
+
+} // namespace
+
+NetClient* NetClient::Instance()
+{
+    if (!instance)
+        instance.reset(new NetClient);
+    return instance.get();
+}
+
+bool NetClient::Exists()
+{
+    return instance != nullptr;
+}
+
+void NetClient::Destroy()
+{
+    instance.reset();
+}
+
+NetClient::NetClient() : session(std::make_unique<platform::SessionClient>(this))
+{
+    TrackingAllocator::Instance();
+}
+
+NetClient::~NetClient()
+{
+    session->Close();
+}
+
+bool NetClient::Initialize()
+{
+    return true;
+}
+
+void NetClient::SetWorld(World* newWorld)
+{
+    if (!newWorld)
+        return;
+    ScopedLock lock(&hostListLock);
+    if (world && world != newWorld)
+        delete world;
+    world = newWorld;
+}
+
+bool NetClient::Search(const char* hostName)
+{
+    std::string error;
+    if (!session->Search(ApplicationGuid(), hostName, port, error)) {
+        Console::Instance()->Print("Unable to search for servers: %s.", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool NetClient::EnumHosts()
+{
+    return Search(nullptr);
+}
+
+bool NetClient::EnumHostsAt(const char* hostName)
+{
+    return Search(hostName);
+}
+
+void NetClient::OnHostFound(const platform::discovery::Answer& answer, const platform::SessionAddress& from)
+{
+    ScopedLock lock(&hostListLock);
+    for (const HostEntry& known : hosts) {
+        if (known.instance == answer.instance)
+            return;
+    }
+    hosts.push_back({answer.instance, answer.name, answer.maxPlayers, answer.currentPlayers, from});
+}
+
+bool NetClient::HostsNext(char* buffer, int size, int& maxPlayers, int& currentPlayers)
+{
+    if (!buffer || size <= 0)
+        return false;
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    if (hostCursor >= hosts.size())
+        return false;
+    const HostEntry& entry = hosts[hostCursor++];
+    if (!entry.name.empty()) {
+        entry.name.copy(buffer, static_cast<std::size_t>(size) - 1);
+        // The host counts itself among the players.
+        maxPlayers = static_cast<int>(entry.maxPlayers ? entry.maxPlayers - 1 : 0);
+        currentPlayers = static_cast<int>(entry.currentPlayers ? entry.currentPlayers - 1 : 0);
+    }
+    return true;
+}
+
+void NetClient::ListHosts()
+{
+    ScopedLock lock(&hostListLock);
+    if (hosts.empty()) {
+        Console::Instance()->Print("No servers found...");
+        return;
+    }
+    for (const HostEntry& entry : hosts)
+        Console::Instance()->Print("Server: %s", entry.name.c_str());
+}
+
+void NetClient::SelectHost(const char* name)
+{
+    if (!name)
+        return;
+    ScopedLock lock(&hostListLock);
+    if (hosts.empty()) {
+        Console::Instance()->Print("No servers to select from.");
+        return;
+    }
+    for (const HostEntry& entry : hosts) {
+        // As many characters as the entry's own name has.
+        if (std::strncmp(entry.name.c_str(), name, entry.name.size()) == 0) {
+            selected = entry;
+            hostSelected = true;
+            return;
+        }
+    }
+    Console::Instance()->Print("Server \"%s\" not found...", name);
+}
+
+bool NetClient::Connect()
+{
+    connected = hostSelected && session->Connect(selected.address);
+    return connected;
+}
+
+void NetClient::OnConnectComplete(bool joined)
+{
+    Console* console = Console::Instance();
+    if (!joined) {
+        console->Print("The server was full and rejected your request to join.");
+        console->Print("Press escape to return to the main menu.");
+        return;
+    }
+    console->Print("Registering with server...");
+    connected = true;
+    Ship* local = world ? world->FirstShip() : nullptr;
+    char name[128] = {};
+    if (local)
+        local->GetName(name, sizeof name);
+    NetMessage join;
+    join.SetJoin(0, local ? local->GetShipType() : 0, name);
+    Send(join);
+}
+
+void NetClient::Send(const NetMessage& message)
+{
+    const int size = message.WireSize();
+    if (size <= 0)
+        return;
+    TrackedBuffer wire(static_cast<std::size_t>(size));
+    if (wire.Empty())
+        return;
+    message.Serialize(wire.Data(), size);
+    session->Send(wire.Data(), wire.Size(), MustArrive(message.Kind()));
+}
+
+void NetClient::SendPing()
+{
+    NetMessage ping;
+    ping.SetPing(platform::TickCount());
+    Send(ping);
+}
+
+void NetClient::DoWork(std::uint32_t budgetMs)
+{
+    session->DoWork(budgetMs);
+}
+
+void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
+{
+    MessageBatch batch;
+    batch.Parse(data, size);
+    ScopedLock lock(&messageLock);
+    HandleBatch(batch);
+}
+
+void NetClient::OnTerminate()
+{
+    Console* console = Console::Instance();
+    console->Print("The server has terminated your connection.  Sorry.");
+    console->Print("Press escape to return to the main menu.");
+    terminated = true;
+}
+
+void NetClient::ResetRound()
+{
+    roundOver = false;
+    if (world)
+        world->ResetRound();
+}

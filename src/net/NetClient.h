@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/CriticalSection.h"
+#include "net/MessageBatch.h"
+#include "platform/SessionClient.h"
+
+class NetMessage;
+class World;
+
+// The player's one connection to a game server: it searches for hosts,
+// keeps the list of those found, joins one and exchanges messages with it.
+// Everything it hears is handled inside its own calls (DoWork, the
+// searches, Connect), on the thread that makes them.
+class NetClient : public platform::SessionClientListener {
+public:
+    static constexpr std::uint16_t kGamePort = 3001;
+
+    struct HostEntry {
+        platform::Guid instance;
+        std::string name;
+        std::uint32_t maxPlayers = 0;
+        std::uint32_t currentPlayers = 0;
+        platform::SessionAddress address;
+    };
+
+    static NetClient* Instance();
+    static bool Exists();
+    static void Destroy();
+    ~NetClient() override;
+
+    void SetPort(std::uint16_t newPort) { port = newPort; }
+    bool Initialize();
+    // Takes the world the server's messages are applied to; a different
+    // world held before is destroyed. Null is ignored.
+    void SetWorld(World* newWorld);
+    World* GetWorld() const { return world; }
+
+    bool EnumHosts();
+    bool EnumHostsAt(const char* hostName);
+    void ListHosts();
+    void HostsBegin() { hostCursor = 0; }
+    bool HostsNext(char* buffer, int size, int& maxPlayers, int& currentPlayers);
+    std::size_t HostCount() const { return hosts.size(); }
+    void SelectHost(const char* name);
+    bool Connect();
+    void Send(const NetMessage& message);
+    void SendPing();
+    // Handles what the server sent, for at most budgetMs.
+    void DoWork(std::uint32_t budgetMs);
+
+    bool IsConnected() const { return connected; }
+    bool IsTerminated() const { return terminated; }
+    bool IsRoundOver() const { return roundOver; }
+    void ResetRound();
+    int GetPing() const { return pingMs < 0 ? 0 : pingMs; }
+
+    // Applies one batch from the server to the world, message by message.
+    void HandleBatch(MessageBatch& batch);
+
+    void OnHostFound(const platform::discovery::Answer& answer, const platform::SessionAddress& from) override;
+    void OnConnectComplete(bool joined) override;
+    void OnReceive(const std::uint8_t* data, std::size_t size) override;
+    void OnTerminate() override;
+
+private:
+    NetClient();
+    bool Search(const char* hostName);
+    void Apply(const NetMessage& message);
+    void ApplyPlayerSpawn(const NetMessage& message);
+    void ApplyShipState(const NetMessage& message);
+    void ApplyEntityState(const NetMessage& message);
+    void ApplyTurretState(const NetMessage& message);
+    void ApplyTileChange(const NetMessage& message);
+
+    std::unique_ptr<platform::SessionClient> session;
+    bool hostSelected = false;
+    HostEntry selected;
+    std::uint16_t port = 3000;
+    bool connected = false;
+    bool terminated = false;
+    bool roundOver = false;
+    int pingMs = 0;
+    CriticalSection hostListLock;
+    CriticalSection messageLock;
+    std::vector<HostEntry> hosts;
+    std::size_t hostCursor = 0;
+    World* world = nullptr;
+};

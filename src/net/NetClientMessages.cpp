@@ -1,0 +1,220 @@
+// What the player's program does with each message the server sends: the
+// server decides, this side only writes what it reports into the world.
+#include <memory>
+
+#include "app/Console.h"
+#include "app/AppState.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "world/Bullet.h"
+#include "world/Map.h"
+#include "world/Mine.h"
+#include "world/Missile.h"
+#include "world/PlasmaMine.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+#include "world/Shrapnel.h"
+#include "world/Turret.h"
+#include "world/World.h"
+
+namespace {
+
+// A new entity of a reported kind; null for kinds that are not entities.
+std::unique_ptr<GameObject> MakeEntity(int entityKind, int extra)
+{
+    switch (entityKind) {
+    case kTypeBullet: return std::make_unique<Bullet>();
+    case kTypeMissile: return std::make_unique<Missile>();
+    case kTypeMine: return std::make_unique<Mine>();
+    case kTypePlasmaMine: return std::make_unique<PlasmaMine>();
+    case kTypePowerup: {
+        auto powerup = std::make_unique<Powerup>();
+        powerup->SetKind(extra);
+        return powerup;
+    }
+    case kTypeShrapnel: {
+        auto shrapnel = std::make_unique<Shrapnel>();
+        shrapnel->SetVariant(extra);
+        return shrapnel;
+    }
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+void NetClient::HandleBatch(MessageBatch& batch)
+{
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next())
+        Apply(*message);
+}
+
+void NetClient::Apply(const NetMessage& message)
+{
+    Console* console = Console::Instance();
+    char text[kTextBufferSize] = {};
+    int id = 0;
+    switch (message.Kind()) {
+    case kMsgText:
+        message.GetText(text, sizeof text);
+        console->Print("%s", text);
+        break;
+    case kMsgJoin: {
+        int type = 0;
+        char name[128] = {};
+        message.GetJoin(id, type, name, sizeof name);
+        if (Ship* local = world ? world->FirstShip() : nullptr)
+            local->SetId(id);
+        break;
+    }
+    case kMsgMap:
+        message.GetMapName(text, sizeof text);
+        ResetRound();
+        if (world && world->LoadMap(text))
+            console->Print("Loaded map \"%s\"", text);
+        else
+            console->Print("Unable to load map \"%s\", maybe you don't have that one?", text);
+        break;
+    case kMsgRoundOver: roundOver = true; break;
+    case kMsgPlayerSpawn: ApplyPlayerSpawn(message); break;
+    case kMsgPlayerLeft:
+        message.GetId(id);
+        if (Ship* ship = world ? world->FindShip(id) : nullptr)
+            world->RemoveShip(ship);
+        break;
+    case kMsgShipKilled:
+        message.GetId(id);
+        if (Ship* ship = world ? world->FindShip(id) : nullptr)
+            ship->Kill();
+        break;
+    case kMsgEntityKilled:
+        message.GetId(id);
+        if (GameObject* entity = world ? world->FindEntity(id) : nullptr)
+            entity->Kill();
+        break;
+    case kMsgShipState: ApplyShipState(message); break;
+    case kMsgEntityState: ApplyEntityState(message); break;
+    case kMsgTurretState: ApplyTurretState(message); break;
+    case kMsgTileChange: ApplyTileChange(message); break;
+    case kMsgPing: {
+        std::uint32_t tick = 0;
+        message.GetTick(tick);
+        NetMessage pong;
+        pong.SetPong(tick);
+        Send(pong);
+        break;
+    }
+    case kMsgPong: {
+        std::uint32_t tick = 0;
+        message.GetTick(tick);
+        pingMs = static_cast<int>((platform::TickCount() - tick) >> 1);
+        break;
+    }
+    default: break; // kinds 7, 14, 15 and unknown ones are the server's own
+    }
+}
+
+void NetClient::ApplyPlayerSpawn(const NetMessage& message)
+{
+    if (!world)
+        return;
+    int id = 0, x = 0, y = 0, type = 0;
+    char name[kTextBufferSize] = {};
+    message.GetPlayerSpawn(id, x, y, type, name, sizeof name);
+    Ship* ship = world->FindShip(id);
+    if (!ship) {
+        ship = new Ship;
+        ship->SetShipType(type);
+        ship->SetName(name);
+        ship->SetId(id);
+        world->AddShip(ship);
+    }
+    ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+    world->RequestSnap();
+}
+
+void NetClient::ApplyShipState(const NetMessage& message)
+{
+    int id = 0;
+    std::uint8_t flags = 0, missiles = 0, mines = 0, plasmaMines = 0, repulsors = 0;
+    float fuel = 0.0f, maxFuel = 0.0f, heading = 0.0f;
+    signed char score = 0;
+    Vector3 position, velocity;
+    message.GetShipState(id, flags, fuel, maxFuel, score, missiles, mines, plasmaMines, repulsors, position,
+                         velocity, heading);
+    Ship* ship = world ? world->FindShip(id) : nullptr;
+    if (!ship)
+        return;
+    ship->SetTarget(position);
+    ship->SetVelocity(velocity);
+    ship->SetHeading(heading);
+    ship->SetScore(score);
+    ship->SetMissiles(static_cast<signed char>(missiles));
+    ship->SetMines(static_cast<signed char>(mines));
+    ship->SetPlasmaMines(static_cast<signed char>(plasmaMines));
+    ship->SetRepulsors(static_cast<signed char>(repulsors));
+    ship->SetMaxFuel(maxFuel);
+    ship->SetFuel(fuel);
+    ship->SetFlags(flags);
+}
+
+void NetClient::ApplyEntityState(const NetMessage& message)
+{
+    if (!world)
+        return;
+    int id = 0, entityKind = 0, extra = 0;
+    float heading = 0.0f;
+    Vector3 position, velocity;
+    message.GetEntityState(id, entityKind, position, velocity, heading, extra);
+    GameObject* entity = world->FindEntity(id);
+    const bool created = entity == nullptr;
+    if (created) {
+        std::unique_ptr<GameObject> made = MakeEntity(entityKind, extra);
+        if (!made)
+            return;
+        made->SetId(id);
+        entity = made.release();
+        world->AddEntity(entity, id);
+    }
+    if (!entity->IsAlive())
+        entity->ForceRespawn(static_cast<float>(position.x), static_cast<float>(position.y));
+    if (created)
+        entity->SetPosition(position);
+    entity->SetTarget(position);
+    entity->SetVelocity(velocity);
+    entity->SetHeading(heading);
+}
+
+void NetClient::ApplyTurretState(const NetMessage& message)
+{
+    if (!world)
+        return;
+    int id = 0, direction = 0;
+    std::uint8_t alive = 0;
+    Vector3 position;
+    message.GetTurretState(id, direction, alive, position);
+    Turret* turret = world->FindTurret(id);
+    if (!turret) {
+        turret = new Turret;
+        turret->SetId(id);
+        turret->SetDirection(direction);
+        turret->SetPosition(position);
+        world->AddTurret(turret);
+    }
+    if (alive == 0)
+        turret->Kill();
+    else
+        turret->ForceRespawn(0.0f, 0.0f);
+}
+
+void NetClient::ApplyTileChange(const NetMessage& message)
+{
+    Map* map = world ? world->GetMap() : nullptr;
+    if (!map || !map->HasCells())
+        return;
+    int column = 0, row = 0;
+    std::uint8_t value = 0;
+    message.GetTileChange(column, row, value);
+    map->SetCellExtra(column, row, value);
+}

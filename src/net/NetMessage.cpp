@@ -1,0 +1,446 @@
+#include "net/NetMessage.h"
+
+#include <cstring>
+
+#include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
+
+namespace {
+
+// Wire sizes of the kinds without text or codes, by kind.
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5};
+
+bool IsKnown(int kind)
+{
+    return kind >= kMsgText && kind <= kMsgPong;
+}
+
+void CopyOut(const TrackedBuffer& text, char* buffer, int size)
+{
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    if (!text.Empty())
+        std::strncpy(buffer, text.Text(), static_cast<std::size_t>(size) - 1);
+}
+
+void WriteVector(platform::ByteWriter& out, const Vector3& v)
+{
+    out.F32(static_cast<float>(v.x));
+    out.F32(static_cast<float>(v.y));
+    out.F32(static_cast<float>(v.z));
+}
+
+bool ReadVector(platform::ByteReader& in, Vector3& v)
+{
+    float fx = 0.0f, fy = 0.0f, fz = 0.0f;
+    if (!in.F32(fx) || !in.F32(fy) || !in.F32(fz))
+        return false;
+    v.Set(fx, fy, fz);
+    return true;
+}
+
+} // namespace
+
+void NetMessage::Clear()
+{
+    kind = kMsgNone;
+    text = TrackedBuffer();
+    codes = TrackedBuffer();
+    codeCount = 0;
+}
+
+void NetMessage::Reset(int newKind)
+{
+    kind = newKind;
+}
+
+void NetMessage::SetIdOnly(int newKind, int newId)
+{
+    id = newId;
+    kind = newKind;
+}
+
+void NetMessage::CopyText(const char* source)
+{
+    const std::size_t length = std::strlen(source);
+    TrackedBuffer copy(length + 1);
+    if (!copy.Empty())
+        std::memcpy(copy.Data(), source, length);
+    text = std::move(copy);
+}
+
+int NetMessage::TextLength() const
+{
+    return text.Empty() ? 0 : static_cast<int>(std::strlen(text.Text()));
+}
+
+void NetMessage::SetText(const char* line)
+{
+    if (!line)
+        return;
+    CopyText(line);
+    kind = kMsgText;
+}
+
+void NetMessage::SetJoin(int shipId, int type, const char* name)
+{
+    if (!name)
+        return;
+    id = shipId;
+    shipType = type;
+    CopyText(name);
+    kind = kMsgJoin;
+}
+
+void NetMessage::SetMapName(const char* name)
+{
+    if (!name)
+        return;
+    CopyText(name);
+    kind = kMsgMap;
+}
+
+void NetMessage::SetControl(int shipId, const std::int32_t* keyCodes, int count)
+{
+    if (!keyCodes || count <= 0)
+        return;
+    TrackedBuffer copy(static_cast<std::size_t>(count) * sizeof(std::int32_t));
+    if (copy.Empty())
+        return;
+    std::memcpy(copy.Data(), keyCodes, static_cast<std::size_t>(count) * sizeof(std::int32_t));
+    codes = std::move(copy);
+    codeCount = count;
+    id = shipId;
+    kind = kMsgControl;
+}
+
+void NetMessage::SetHalt(int argument)
+{
+    haltArgument = argument < 0 ? 0 : argument;
+    kind = kMsgHaltServer;
+}
+
+void NetMessage::SetPing(std::uint32_t now)
+{
+    tick = now;
+    kind = kMsgPing;
+}
+
+void NetMessage::SetPong(std::uint32_t echoed)
+{
+    tick = echoed;
+    kind = kMsgPong;
+}
+
+void NetMessage::SetPlayerSpawn(int shipId, int spawnX, int spawnY, int type, const char* name)
+{
+    id = shipId;
+    x = spawnX;
+    y = spawnY;
+    shipType = type;
+    CopyText(name ? name : "");
+    kind = kMsgPlayerSpawn;
+}
+
+void NetMessage::SetShipState(int shipId, std::uint8_t shipFlags, float shipFuel, float shipMaxFuel,
+                              signed char shipScore, std::uint8_t shipMissiles, std::uint8_t shipMines,
+                              std::uint8_t shipPlasmaMines, std::uint8_t shipRepulsors, const Vector3& at,
+                              const Vector3& moving, float facing)
+{
+    id = shipId;
+    flags = shipFlags;
+    fuel = shipFuel;
+    maxFuel = shipMaxFuel;
+    score = shipScore;
+    missiles = shipMissiles;
+    mines = shipMines;
+    plasmaMines = shipPlasmaMines;
+    repulsors = shipRepulsors;
+    position = at;
+    velocity = moving;
+    heading = facing;
+    kind = kMsgShipState;
+}
+
+void NetMessage::SetEntityState(int entityId, int kindOfEntity, const Vector3& at, const Vector3& moving,
+                                float facing, int variant)
+{
+    id = entityId;
+    entityKind = kindOfEntity;
+    position = at;
+    velocity = moving;
+    heading = facing;
+    extra = variant;
+    kind = kMsgEntityState;
+}
+
+void NetMessage::SetTurretState(int turretId, int facing, bool isAlive, const Vector3& at)
+{
+    id = turretId;
+    direction = facing;
+    turretAlive = isAlive ? 1 : 0;
+    position = at;
+    kind = kMsgTurretState;
+}
+
+void NetMessage::SetTileChange(int column, int row, std::uint8_t value)
+{
+    x = column;
+    y = row;
+    tileValue = value;
+    kind = kMsgTileChange;
+}
+
+void NetMessage::GetText(char* buffer, int size) const
+{
+    if (kind == kMsgText && buffer && size > 0)
+        CopyOut(text, buffer, size);
+}
+
+void NetMessage::GetMapName(char* buffer, int size) const
+{
+    if (kind == kMsgMap && buffer && size > 0)
+        CopyOut(text, buffer, size);
+}
+
+void NetMessage::GetJoin(int& shipId, int& type, char* buffer, int size) const
+{
+    if (kind != kMsgJoin || !buffer || size <= 0)
+        return;
+    shipId = id;
+    type = shipType;
+    CopyOut(text, buffer, size);
+}
+
+void NetMessage::GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type, char* buffer, int size) const
+{
+    if (kind != kMsgPlayerSpawn || !buffer || size <= 0)
+        return;
+    shipId = id;
+    spawnX = x;
+    spawnY = y;
+    type = shipType;
+    CopyOut(text, buffer, size);
+}
+
+void NetMessage::GetShipState(int& shipId, std::uint8_t& shipFlags, float& shipFuel, float& shipMaxFuel,
+                              signed char& shipScore, std::uint8_t& shipMissiles, std::uint8_t& shipMines,
+                              std::uint8_t& shipPlasmaMines, std::uint8_t& shipRepulsors, Vector3& at,
+                              Vector3& moving, float& facing) const
+{
+    if (kind != kMsgShipState)
+        return;
+    shipId = id;
+    shipFlags = flags;
+    shipFuel = fuel;
+    shipMaxFuel = maxFuel;
+    shipScore = score;
+    shipMissiles = missiles;
+    shipMines = mines;
+    shipPlasmaMines = plasmaMines;
+    shipRepulsors = repulsors;
+    at = position;
+    moving = velocity;
+    facing = heading;
+}
+
+void NetMessage::GetEntityState(int& entityId, int& kindOfEntity, Vector3& at, Vector3& moving, float& facing,
+                                int& variant) const
+{
+    if (kind != kMsgEntityState)
+        return;
+    entityId = id;
+    kindOfEntity = entityKind;
+    at = position;
+    moving = velocity;
+    facing = heading;
+    variant = extra;
+}
+
+void NetMessage::GetTurretState(int& turretId, int& facing, std::uint8_t& isAlive, Vector3& at) const
+{
+    if (kind != kMsgTurretState)
+        return;
+    turretId = id;
+    facing = direction;
+    isAlive = turretAlive;
+    at = position;
+}
+
+void NetMessage::GetTileChange(int& column, int& row, std::uint8_t& value) const
+{
+    if (kind != kMsgTileChange)
+        return;
+    column = x;
+    row = y;
+    value = tileValue;
+}
+
+int NetMessage::WireSize() const
+{
+    if (!IsKnown(kind))
+        return 0;
+    switch (kind) {
+    case kMsgText:
+    case kMsgMap:
+    case kMsgJoin:
+    case kMsgPlayerSpawn: return kFixedSize[kind] + TextLength();
+    case kMsgControl: return kFixedSize[kind] + 4 * codeCount;
+    default: return kFixedSize[kind];
+    }
+}
+
+void NetMessage::Serialize(std::uint8_t* buffer, int size) const
+{
+    if (!buffer || size <= 0)
+        return;
+    std::memset(buffer, 0, static_cast<std::size_t>(size));
+    platform::ByteWriter out(buffer, static_cast<std::size_t>(size));
+    out.U8(static_cast<std::uint8_t>(kind));
+    const auto writeText = [&] {
+        const int length = TextLength();
+        out.U32(static_cast<std::uint32_t>(length));
+        if (length)
+            out.Bytes(text.Data(), static_cast<std::size_t>(length));
+    };
+    switch (kind) {
+    case kMsgText:
+    case kMsgMap: writeText(); break;
+    case kMsgJoin:
+        out.I32(id);
+        out.I32(shipType);
+        writeText();
+        break;
+    case kMsgPlayerSpawn:
+        out.I32(id);
+        out.I32(x);
+        out.I32(y);
+        out.I32(shipType);
+        writeText();
+        break;
+    case kMsgPlayerLeft:
+    case kMsgShipKilled:
+    case kMsgEntityKilled: out.I32(id); break;
+    case kMsgEntityReport:
+    case kMsgEntityState:
+        out.I32(id);
+        out.I32(entityKind);
+        out.I32(extra);
+        WriteVector(out, position);
+        WriteVector(out, velocity);
+        out.F32(heading);
+        break;
+    case kMsgShipState:
+        out.I32(id);
+        out.U8(flags);
+        out.F32(fuel);
+        out.F32(maxFuel);
+        out.U8(static_cast<std::uint8_t>(score));
+        out.U8(missiles);
+        out.U8(mines);
+        out.U8(plasmaMines);
+        out.U8(repulsors);
+        WriteVector(out, position);
+        WriteVector(out, velocity);
+        out.F32(heading);
+        break;
+    case kMsgTurretState:
+        out.I32(id);
+        out.U8(turretAlive);
+        out.I32(direction);
+        WriteVector(out, position);
+        break;
+    case kMsgTileChange:
+        out.I32(x);
+        out.I32(y);
+        out.U8(tileValue);
+        break;
+    case kMsgControl:
+        out.I32(id);
+        out.I32(codeCount);
+        for (int i = 0; i < codeCount; ++i)
+            out.I32(Codes()[i]);
+        break;
+    case kMsgHaltServer: out.I32(haltArgument); break;
+    case kMsgPing:
+    case kMsgPong: out.U32(tick); break;
+    default: break;
+    }
+}
+
+bool NetMessage::Parse(const std::uint8_t* bytes, std::size_t size)
+{
+    Clear();
+    platform::ByteReader in(bytes, size);
+    std::uint8_t raw = 0;
+    if (!in.U8(raw))
+        return false;
+    kind = static_cast<signed char>(raw);
+    if (!IsKnown(kind))
+        return true;
+
+    // A text field: its length must be backed by the bytes that follow.
+    const auto readText = [&] {
+        std::uint32_t length = 0;
+        if (!in.U32(length) || length > in.Remaining())
+            return false;
+        TrackedBuffer copy(static_cast<std::size_t>(length) + 1);
+        if (copy.Empty())
+            return false;
+        std::memcpy(copy.Data(), in.Bytes(length), length);
+        text = std::move(copy);
+        return true;
+    };
+    bool ok = true;
+    switch (kind) {
+    case kMsgText:
+    case kMsgMap: ok = readText(); break;
+    case kMsgJoin: ok = in.I32(id) && in.I32(shipType) && readText(); break;
+    case kMsgPlayerSpawn: ok = in.I32(id) && in.I32(x) && in.I32(y) && in.I32(shipType) && readText(); break;
+    case kMsgPlayerLeft:
+    case kMsgShipKilled:
+    case kMsgEntityKilled: ok = in.I32(id); break;
+    case kMsgEntityReport:
+    case kMsgEntityState:
+        ok = in.I32(id) && in.I32(entityKind) && in.I32(extra) && ReadVector(in, position) &&
+             ReadVector(in, velocity) && in.F32(heading);
+        break;
+    case kMsgShipState: {
+        std::uint8_t rawScore = 0;
+        ok = in.I32(id) && in.U8(flags) && in.F32(fuel) && in.F32(maxFuel) && in.U8(rawScore) && in.U8(missiles) &&
+             in.U8(mines) && in.U8(plasmaMines) && in.U8(repulsors) && ReadVector(in, position) &&
+             ReadVector(in, velocity) && in.F32(heading);
+        score = static_cast<signed char>(rawScore);
+        break;
+    }
+    case kMsgTurretState:
+        ok = in.I32(id) && in.U8(turretAlive) && in.I32(direction) && ReadVector(in, position);
+        break;
+    case kMsgTileChange: ok = in.I32(x) && in.I32(y) && in.U8(tileValue); break;
+    case kMsgControl: {
+        std::int32_t count = 0;
+        ok = in.I32(id) && in.I32(count) && count >= 0 && static_cast<std::size_t>(count) <= in.Remaining() / 4;
+        if (ok && count > 0) {
+            TrackedBuffer copy(static_cast<std::size_t>(count) * 4);
+            ok = !copy.Empty();
+            for (std::int32_t i = 0; ok && i < count; ++i) {
+                std::int32_t code = 0;
+                in.I32(code);
+                std::memcpy(copy.Data() + static_cast<std::size_t>(i) * 4, &code, 4);
+            }
+            if (ok) {
+                codes = std::move(copy);
+                codeCount = count;
+            }
+        }
+        break;
+    }
+    case kMsgHaltServer: ok = in.I32(haltArgument); break;
+    case kMsgPing:
+    case kMsgPong: ok = in.U32(tick); break;
+    default: break;
+    }
+    // A message shorter than its kind needs is no message at all.
+    if (!ok)
+        Clear();
+    return ok;
+}

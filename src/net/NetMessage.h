@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "net/TrackedBuffer.h"
+#include "world/Vector3.h"
+
+// Message kinds, the first byte of every message on the wire.
+enum MessageKind : int {
+    kMsgNone = 0,
+    kMsgText = 1,
+    kMsgJoin = 2,
+    kMsgMap = 3,
+    kMsgRoundOver = 4,
+    kMsgPlayerSpawn = 5,
+    kMsgPlayerLeft = 6,
+    kMsgEntityReport = 7,
+    kMsgShipKilled = 8,
+    kMsgEntityKilled = 9,
+    kMsgShipState = 10,
+    kMsgEntityState = 11,
+    kMsgTurretState = 12,
+    kMsgTileChange = 13,
+    kMsgControl = 14,
+    kMsgHaltServer = 15,
+    kMsgPing = 16,
+    kMsgPong = 17,
+};
+
+// One message between the game server and a player: a tagged record with
+// a packed little-endian wire form of its own size per kind.
+class NetMessage {
+public:
+    NetMessage() = default;
+    ~NetMessage() { Clear(); }
+    NetMessage(const NetMessage&) = delete;
+    NetMessage& operator=(const NetMessage&) = delete;
+
+    void Clear();
+    int Kind() const { return kind; }
+
+    void SetText(const char* line);
+    void SetJoin(int shipId, int type, const char* name);
+    void SetMapName(const char* name);
+    void SetControl(int shipId, const std::int32_t* keyCodes, int count);
+    void SetHalt(int argument);
+    void SetPing(std::uint32_t now);
+    void SetPong(std::uint32_t echoed);
+
+    // Builders the server side uses.
+    void SetRoundOver() { Reset(kMsgRoundOver); }
+    void SetPlayerSpawn(int shipId, int spawnX, int spawnY, int type, const char* name);
+    void SetPlayerLeft(int shipId) { SetIdOnly(kMsgPlayerLeft, shipId); }
+    void SetShipKilled(int shipId) { SetIdOnly(kMsgShipKilled, shipId); }
+    void SetEntityKilled(int entityId) { SetIdOnly(kMsgEntityKilled, entityId); }
+    void SetShipState(int shipId, std::uint8_t shipFlags, float shipFuel, float shipMaxFuel, signed char shipScore,
+                      std::uint8_t shipMissiles, std::uint8_t shipMines, std::uint8_t shipPlasmaMines,
+                      std::uint8_t shipRepulsors, const Vector3& at, const Vector3& moving, float facing);
+    void SetEntityState(int entityId, int kindOfEntity, const Vector3& at, const Vector3& moving, float facing,
+                        int variant);
+    void SetTurretState(int turretId, int facing, bool isAlive, const Vector3& at);
+    void SetTileChange(int column, int row, std::uint8_t value);
+
+    // Readers: each copies out only for its kind (or as noted), with every
+    // output present and text buffers of at least one byte.
+    void GetText(char* buffer, int size) const;
+    void GetMapName(char* buffer, int size) const;
+    void GetJoin(int& shipId, int& type, char* buffer, int size) const;
+    void GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type, char* buffer, int size) const;
+    void GetId(int& out) const { out = id; }
+    void GetShipState(int& shipId, std::uint8_t& shipFlags, float& shipFuel, float& shipMaxFuel,
+                      signed char& shipScore, std::uint8_t& shipMissiles, std::uint8_t& shipMines,
+                      std::uint8_t& shipPlasmaMines, std::uint8_t& shipRepulsors, Vector3& at, Vector3& moving,
+                      float& facing) const;
+    void GetEntityState(int& entityId, int& kindOfEntity, Vector3& at, Vector3& moving, float& facing,
+                        int& variant) const;
+    void GetTurretState(int& turretId, int& facing, std::uint8_t& isAlive, Vector3& at) const;
+    void GetTileChange(int& column, int& row, std::uint8_t& value) const;
+    void GetTick(std::uint32_t& out) const { out = tick; }
+    int CodeCount() const { return codeCount; }
+    const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }
+    int HaltArgument() const { return haltArgument; }
+
+    // Bytes of the wire form of the current kind; 0 for no known kind.
+    int WireSize() const;
+    void Serialize(std::uint8_t* buffer, int size) const;
+    // Reads one message; fields that the bytes do not hold stay empty.
+    // False when the bytes are shorter than the kind needs.
+    bool Parse(const std::uint8_t* bytes, std::size_t size);
+
+private:
+    void Reset(int newKind);
+    void SetIdOnly(int newKind, int newId);
+    void CopyText(const char* source);
+    int TextLength() const;
+
+    int kind = kMsgNone;
+    TrackedBuffer text;
+    int id = 0;
+    int shipType = 0;
+    int x = 0;
+    int y = 0;
+    std::uint8_t tileValue = 0;
+    int haltArgument = 0;
+    std::uint32_t tick = 0;
+    float fuel = 0.0f;
+    float maxFuel = 0.0f;
+    signed char score = 0;
+    std::uint8_t flags = 0;
+    float heading = 0.0f;
+    int extra = 0;
+    std::uint8_t missiles = 0;
+    std::uint8_t mines = 0;
+    std::uint8_t plasmaMines = 0;
+    std::uint8_t repulsors = 0;
+    std::uint8_t turretAlive = 0;
+    int direction = 0;
+    Vector3 position;
+    Vector3 velocity;
+    TrackedBuffer codes;
+    int codeCount = 0;
+    int entityKind = 0;
+};

@@ -1,0 +1,54 @@
+#include "platform/EnetHost.h"
+
+#include <cstdlib>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+std::unordered_map<ENetHost*, std::function<bool(ENetHost*)>>& Routes()
+{
+    static std::unordered_map<ENetHost*, std::function<bool(ENetHost*)>> routes;
+    return routes;
+}
+
+int ENET_CALLBACK Intercept(ENetHost* host, ENetEvent*)
+{
+    const auto found = Routes().find(host);
+    return found != Routes().end() && found->second(host) ? 1 : 0;
+}
+
+} // namespace
+
+bool EnetReady()
+{
+    static const bool ready = [] {
+        if (enet_initialize() != 0)
+            return false;
+        std::atexit(enet_deinitialize);
+        return true;
+    }();
+    return ready;
+}
+
+void RouteDatagrams(ENetHost* host, std::function<bool(ENetHost*)> route)
+{
+    Routes()[host] = std::move(route);
+    host->intercept = Intercept;
+}
+
+void Unroute(ENetHost* host)
+{
+    Routes().erase(host);
+}
+
+void SendDatagram(ENetHost* host, const ENetAddress& to, const void* data, std::size_t size)
+{
+    ENetBuffer buffer;
+    buffer.data = const_cast<void*>(data);
+    buffer.dataLength = size;
+    enet_socket_send(host->socket, &to, &buffer, 1);
+}
+
+} // namespace platform

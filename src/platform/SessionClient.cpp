@@ -1,0 +1,255 @@
+#include "platform/SessionClient.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/EnetHost.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kTypedSearchTime = 1000; // a named host may be further away
+constexpr std::uint32_t kResendInterval = 150;
+constexpr std::uint32_t kSends = 3;
+constexpr enet_uint8 kReliableChannel = 0;
+constexpr enet_uint8 kUnreliableChannel = 1;
+
+// Loopback first, then each interface's broadcast address.
+std::vector<ENetAddress> LanTargets(std::uint16_t port)
+{
+    std::vector<ENetAddress> targets;
+    ENetAddress loopback{};
+    loopback.host = htonl(INADDR_LOOPBACK);
+    loopback.port = port;
+    targets.push_back(loopback);
+    if (SessionClient::LoopbackOnly())
+        return targets;
+    ifaddrs* interfaces = nullptr;
+    if (getifaddrs(&interfaces) != 0)
+        return targets;
+    for (const ifaddrs* i = interfaces; i; i = i->ifa_next) {
+        if (!(i->ifa_flags & IFF_BROADCAST) || !(i->ifa_flags & IFF_UP) || !i->ifa_broadaddr ||
+            i->ifa_broadaddr->sa_family != AF_INET)
+            continue;
+        ENetAddress broadcast{};
+        broadcast.host = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr;
+        broadcast.port = port;
+        targets.push_back(broadcast);
+    }
+    freeifaddrs(interfaces);
+    return targets;
+}
+
+} // namespace
+
+struct SessionClient::State {
+    SessionClientListener* listener = nullptr;
+    ENetHost* host = nullptr;
+    ENetPeer* peer = nullptr;
+    bool connected = false;
+    Guid searchedApplication;
+    bool searching = false;
+    std::uint32_t answersFromTarget = 0;
+    std::uint32_t targetHost = 0;
+
+    bool Open()
+    {
+        if (host)
+            return true;
+        if (!EnetReady())
+            return false;
+        host = enet_host_create(nullptr, 1, 2, 0, 0);
+        if (!host)
+            return false;
+        enet_socket_set_option(host->socket, ENET_SOCKOPT_BROADCAST, 1);
+        RouteDatagrams(host, [this](ENetHost* h) { return TakeAnswer(h); });
+        return true;
+    }
+
+    // Answers to a search come back as raw datagrams; late ones too.
+    bool TakeAnswer(ENetHost* h)
+    {
+        const auto answer = discovery::DecodeAnswer(h->receivedData, h->receivedDataLength);
+        if (!answer)
+            return discovery::DecodeSearch(h->receivedData, h->receivedDataLength).has_value();
+        if (answer->application == searchedApplication) {
+            if (h->receivedAddress.host == targetHost)
+                ++answersFromTarget;
+            listener->OnHostFound(*answer, {h->receivedAddress.host, h->receivedAddress.port});
+        }
+        return true;
+    }
+
+    void Handle(const ENetEvent& event)
+    {
+        switch (event.type) {
+        case ENET_EVENT_TYPE_RECEIVE:
+            listener->OnReceive(event.packet->data, event.packet->dataLength);
+            enet_packet_destroy(event.packet);
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            if (event.peer == peer) {
+                peer = nullptr;
+                if (connected) {
+                    connected = false;
+                    listener->OnTerminate();
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+SessionClient::SessionClient(SessionClientListener* listener) : state(std::make_unique<State>())
+{
+    state->listener = listener;
+}
+
+SessionClient::~SessionClient()
+{
+    Close();
+}
+
+bool SessionClient::LoopbackOnly()
+{
+    return std::getenv("QUILLROCK_LOOPBACK_ONLY") != nullptr;
+}
+
+bool SessionClient::Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error)
+{
+    if (!state->Open()) {
+        error = "the network could not be opened";
+        return false;
+    }
+    std::vector<ENetAddress> targets;
+    const bool named = hostName && hostName[0];
+    if (named) {
+        ENetAddress address{};
+        if (enet_address_set_host(&address, hostName) != 0) {
+            error = std::string("cannot find the host \"") + hostName + "\"";
+            return false;
+        }
+        address.port = port;
+        targets.push_back(address);
+    } else {
+        targets = LanTargets(port);
+    }
+
+    state->searchedApplication = application;
+    state->targetHost = named ? targets.front().host : 0;
+    state->answersFromTarget = 0;
+    const auto request = discovery::EncodeSearch(application);
+    const std::uint32_t start = TickCount();
+    const std::uint32_t listen = named ? kTypedSearchTime : kSearchTime;
+    // The request goes out a few times, in case one is lost.
+    std::uint32_t sent = 0;
+    while (TickCount() - start < listen) {
+        if (sent < kSends && TickCount() - start >= sent * kResendInterval) {
+            for (const ENetAddress& target : targets)
+                SendDatagram(state->host, target, request.data(), request.size());
+            ++sent;
+        }
+        ENetEvent event;
+        if (enet_host_service(state->host, &event, 10) > 0)
+            state->Handle(event);
+        if (named && state->answersFromTarget > 0)
+            break;
+    }
+    return true;
+}
+
+bool SessionClient::Connect(const SessionAddress& address)
+{
+    if (!state->Open())
+        return false;
+    if (state->peer) {
+        enet_peer_reset(state->peer);
+        state->peer = nullptr;
+        state->connected = false;
+    }
+    ENetAddress to{};
+    to.host = address.host;
+    to.port = address.port;
+    ENetPeer* peer = enet_host_connect(state->host, &to, 2, 0);
+    if (!peer) {
+        state->listener->OnConnectComplete(false);
+        return false;
+    }
+    enet_peer_timeout(peer, 0, 5000, 10000);
+    const std::uint32_t start = TickCount();
+    bool done = false;
+    while (!done && TickCount() - start < kConnectTime) {
+        ENetEvent event;
+        if (enet_host_service(state->host, &event, 10) <= 0)
+            continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT && event.peer == peer) {
+            state->peer = peer;
+            state->connected = true;
+            done = true;
+        } else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer) {
+            done = true; // turned away
+        } else {
+            state->Handle(event);
+        }
+    }
+    if (!state->connected)
+        enet_peer_reset(peer);
+    state->listener->OnConnectComplete(state->connected);
+    return state->connected;
+}
+
+bool SessionClient::IsConnected() const
+{
+    return state->connected;
+}
+
+void SessionClient::Send(const std::uint8_t* data, std::size_t size, bool reliable)
+{
+    if (!state->connected || !state->peer || !data || size == 0)
+        return;
+    ENetPacket* packet =
+        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+    if (!packet)
+        return;
+    if (enet_peer_send(state->peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(state->host);
+}
+
+void SessionClient::DoWork(std::uint32_t budgetMs)
+{
+    if (!state->host)
+        return;
+    const std::uint32_t start = TickCount();
+    ENetEvent event;
+    while (enet_host_service(state->host, &event, 0) > 0) {
+        state->Handle(event);
+        if (TickCount() - start >= budgetMs)
+            break;
+    }
+}
+
+void SessionClient::Close()
+{
+    if (!state->host)
+        return;
+    if (state->peer) {
+        enet_peer_disconnect_now(state->peer, 0);
+        state->peer = nullptr;
+    }
+    state->connected = false;
+    Unroute(state->host);
+    enet_host_destroy(state->host);
+    state->host = nullptr;
+}
+
+} // namespace platform

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Discovery.h"
+
+namespace platform {
+
+// Where a host was found: an IPv4 address and port as the network has them.
+struct SessionAddress {
+    std::uint32_t host = 0;
+    std::uint16_t port = 0;
+};
+
+// What the player's side of a session hears. Calls come only from inside
+// SessionClient's own calls (Search, Connect, DoWork), on the caller's thread.
+class SessionClientListener {
+public:
+    virtual ~SessionClientListener() = default;
+    virtual void OnHostFound(const discovery::Answer& answer, const SessionAddress& from) = 0;
+    virtual void OnConnectComplete(bool joined) = 0;
+    virtual void OnReceive(const std::uint8_t* data, std::size_t size) = 0;
+    virtual void OnTerminate() = 0;
+};
+
+// The player's end of a game session over UDP: finds hosts, connects to
+// one and exchanges payloads with it. It has no threads: work is done in
+// its calls, DoWork within a time budget.
+class SessionClient {
+public:
+    static constexpr std::uint32_t kSearchTime = 500;   // ms a search listens for answers
+    static constexpr std::uint32_t kConnectTime = 3000; // ms a connect waits for the host
+
+    explicit SessionClient(SessionClientListener* listener);
+    ~SessionClient();
+    SessionClient(const SessionClient&) = delete;
+    SessionClient& operator=(const SessionClient&) = delete;
+
+    // Asks for hosts of the application on the port: at the named host, or,
+    // without a name, on loopback and every local broadcast address. Returns
+    // after the answers came in; false (with the reason) when it could not ask.
+    bool Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error);
+    // Joins the session at the address; OnConnectComplete tells the outcome.
+    bool Connect(const SessionAddress& address);
+    bool IsConnected() const;
+    // Sends a payload to the host: reliably and in order, or neither.
+    void Send(const std::uint8_t* data, std::size_t size, bool reliable);
+    // Handles what arrived, for at most budgetMs, returning as soon as
+    // nothing is pending.
+    void DoWork(std::uint32_t budgetMs);
+    void Close();
+
+    // The search goes to loopback only when QUILLROCK_LOOPBACK_ONLY is set.
+    static bool LoopbackOnly();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+} // namespace platform

@@ -1,0 +1,183 @@
+#include "platform/SessionServer.h"
+
+#include <map>
+
+#include "platform/Clock.h"
+#include "platform/EnetHost.h"
+
+namespace platform {
+
+namespace {
+constexpr enet_uint32 kTurnedAway = 1;   // disconnect data: the session is full
+constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
+constexpr std::uint32_t kFarewellTime = 200;
+} // namespace
+
+struct SessionServer::State {
+    SessionServerListener* listener = nullptr;
+    ENetHost* host = nullptr;
+    Guid application;
+    Guid instance = Guid::Random();
+    std::string name;
+    std::uint32_t maxPlayers = 0;
+    bool announcedSet = false;
+    std::uint32_t announcedCurrent = 0;
+    std::uint32_t announcedMax = 0;
+    PlayerId nextId = 1;
+    std::map<PlayerId, ENetPeer*> players;
+
+    bool Answer(ENetHost* h)
+    {
+        const auto wanted = discovery::DecodeSearch(h->receivedData, h->receivedDataLength);
+        if (!wanted)
+            return discovery::DecodeAnswer(h->receivedData, h->receivedDataLength).has_value();
+        if (!(*wanted == application))
+            return true;
+        discovery::Answer answer;
+        answer.application = application;
+        answer.instance = instance;
+        answer.name = name;
+        answer.currentPlayers = announcedSet ? announcedCurrent : static_cast<std::uint32_t>(players.size()) + 1;
+        answer.maxPlayers = announcedSet ? announcedMax : maxPlayers + 1;
+        const auto bytes = discovery::EncodeAnswer(answer);
+        SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
+        return true;
+    }
+
+    static PlayerId IdOf(const ENetPeer* peer)
+    {
+        return static_cast<PlayerId>(reinterpret_cast<std::uintptr_t>(peer->data));
+    }
+
+    void Handle(ENetEvent& event)
+    {
+        switch (event.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            if (players.size() >= maxPlayers) {
+                enet_peer_disconnect(event.peer, kTurnedAway);
+                break;
+            }
+            event.peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nextId));
+            enet_peer_timeout(event.peer, 0, 5000, 10000);
+            players[nextId] = event.peer;
+            listener->OnPlayerJoined(nextId++);
+            break;
+        case ENET_EVENT_TYPE_RECEIVE:
+            if (players.count(IdOf(event.peer)))
+                listener->OnReceive(IdOf(event.peer), event.packet->data, event.packet->dataLength);
+            enet_packet_destroy(event.packet);
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            if (players.erase(IdOf(event.peer)))
+                listener->OnPlayerLeft(IdOf(event.peer));
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+SessionServer::SessionServer(SessionServerListener* listener) : state(std::make_unique<State>())
+{
+    state->listener = listener;
+}
+
+SessionServer::~SessionServer()
+{
+    End();
+}
+
+bool SessionServer::Host(const Guid& application, const std::string& name, std::uint32_t maxPlayers,
+                         std::uint16_t port, std::string& error)
+{
+    if (!EnetReady()) {
+        error = "the network could not be opened";
+        return false;
+    }
+    End();
+    ENetAddress address{};
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    state->host = enet_host_create(&address, maxPlayers + kSpareSlots, 2, 0, 0);
+    if (!state->host) {
+        error = "port " + std::to_string(port) + " is in use or cannot be opened";
+        return false;
+    }
+    state->application = application;
+    state->name = name;
+    state->maxPlayers = maxPlayers;
+    RouteDatagrams(state->host, [this](ENetHost* h) { return state->Answer(h); });
+    return true;
+}
+
+void SessionServer::SetAnnouncedCounts(std::uint32_t current, std::uint32_t maximum)
+{
+    state->announcedSet = true;
+    state->announcedCurrent = current;
+    state->announcedMax = maximum;
+}
+
+void SessionServer::DoWork(std::uint32_t budgetMs)
+{
+    if (!state->host)
+        return;
+    const std::uint32_t start = TickCount();
+    ENetEvent event;
+    while (enet_host_service(state->host, &event, 0) > 0) {
+        state->Handle(event);
+        if (TickCount() - start >= budgetMs)
+            break;
+    }
+}
+
+void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
+{
+    const auto found = state->players.find(player);
+    if (found == state->players.end() || !data || size == 0)
+        return;
+    ENetPacket* packet =
+        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+    if (!packet)
+        return;
+    if (enet_peer_send(found->second, reliable ? 0 : 1, packet) != 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(state->host);
+}
+
+void SessionServer::Drop(PlayerId player)
+{
+    const auto found = state->players.find(player);
+    if (found == state->players.end())
+        return;
+    enet_peer_disconnect(found->second, 0);
+    state->players.erase(found);
+}
+
+void SessionServer::End()
+{
+    if (!state->host)
+        return;
+    for (const auto& [id, peer] : state->players)
+        enet_peer_disconnect(peer, 0);
+    state->players.clear();
+    // Let the farewells go out before the port closes.
+    const std::uint32_t start = TickCount();
+    ENetEvent event;
+    while (TickCount() - start < kFarewellTime) {
+        const int got = enet_host_service(state->host, &event, 10);
+        if (got < 0)
+            break;
+        if (got > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+            enet_packet_destroy(event.packet);
+    }
+    Unroute(state->host);
+    enet_host_destroy(state->host);
+    state->host = nullptr;
+}
+
+std::uint32_t SessionServer::PlayerCount() const
+{
+    return static_cast<std::uint32_t>(state->players.size());
+}
+
+} // namespace platform

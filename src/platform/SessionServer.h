@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Discovery.h"
+
+namespace platform {
+
+using PlayerId = std::uint32_t;
+
+// What the host side of a session hears, from inside SessionServer's calls.
+class SessionServerListener {
+public:
+    virtual ~SessionServerListener() = default;
+    virtual void OnPlayerJoined(PlayerId player) = 0;
+    virtual void OnPlayerLeft(PlayerId player) = 0;
+    virtual void OnReceive(PlayerId player, const std::uint8_t* data, std::size_t size) = 0;
+};
+
+// The host of a game session: answers searches for its application with
+// its name and player counts, takes players up to its limit and turns the
+// rest away, and exchanges payloads with each.
+class SessionServer {
+public:
+    explicit SessionServer(SessionServerListener* listener);
+    ~SessionServer();
+    SessionServer(const SessionServer&) = delete;
+    SessionServer& operator=(const SessionServer&) = delete;
+
+    // Opens the session on the port; false with the reason when it cannot.
+    bool Host(const Guid& application, const std::string& name, std::uint32_t maxPlayers, std::uint16_t port,
+              std::string& error);
+    // The counts a search is answered with, the host itself included, as
+    // a Windows-era session reports them; by default players + 1 and max + 1.
+    void SetAnnouncedCounts(std::uint32_t current, std::uint32_t maximum);
+    void DoWork(std::uint32_t budgetMs);
+    void SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
+    void Drop(PlayerId player);
+    // Ends the session: every player is told, then the port is closed.
+    void End();
+    std::uint32_t PlayerCount() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+} // namespace platform
