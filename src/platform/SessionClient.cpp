@@ -20,6 +20,7 @@ constexpr std::uint32_t kResendInterval = 150;
 constexpr std::uint32_t kSends = 3;
 constexpr enet_uint8 kReliableChannel = 0;
 constexpr enet_uint8 kUnreliableChannel = 1;
+constexpr enet_uint8 kControlChannel = 2; // the host says a player is in here
 
 // Loopback first, then each interface's broadcast address.
 std::vector<ENetAddress> LanTargets(std::uint16_t port)
@@ -65,7 +66,7 @@ struct SessionClient::State {
             return true;
         if (!EnetReady())
             return false;
-        host = enet_host_create(nullptr, 1, 2, 0, 0);
+        host = enet_host_create(nullptr, 1, 3, 0, 0);
         if (!host)
             return false;
         enet_socket_set_option(host->socket, ENET_SOCKOPT_BROADCAST, 1);
@@ -179,25 +180,28 @@ bool SessionClient::Connect(const SessionAddress& address)
     ENetAddress to{};
     to.host = address.host;
     to.port = address.port;
-    ENetPeer* peer = enet_host_connect(state->host, &to, 2, 0);
+    ENetPeer* peer = enet_host_connect(state->host, &to, 3, 0);
     if (!peer) {
         state->listener->OnConnectComplete(false);
         return false;
     }
     enet_peer_timeout(peer, 0, 5000, 10000);
+    // The link comes first, then the host's word that it took the player;
+    // a full host closes the link instead.
     const std::uint32_t start = TickCount();
     bool done = false;
     while (!done && TickCount() - start < kConnectTime) {
         ENetEvent event;
         if (enet_host_service(state->host, &event, 10) <= 0)
             continue;
-        if (event.type == ENET_EVENT_TYPE_CONNECT && event.peer == peer) {
+        if (event.type == ENET_EVENT_TYPE_RECEIVE && event.peer == peer && event.channelID == kControlChannel) {
+            enet_packet_destroy(event.packet);
             state->peer = peer;
             state->connected = true;
             done = true;
         } else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer) {
-            done = true; // turned away
-        } else {
+            done = true;
+        } else if (event.type != ENET_EVENT_TYPE_CONNECT) {
             state->Handle(event);
         }
     }

@@ -9,6 +9,8 @@ namespace platform {
 
 namespace {
 constexpr enet_uint32 kTurnedAway = 1;   // disconnect data: the session is full
+constexpr enet_uint8 kControlChannel = 2; // the host's word that a player is in
+constexpr enet_uint8 kAccepted[] = {'Q', 'R', 'O', 'K'};
 constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
 constexpr std::uint32_t kFarewellTime = 200;
 } // namespace
@@ -60,6 +62,9 @@ struct SessionServer::State {
             event.peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nextId));
             enet_peer_timeout(event.peer, 0, 5000, 10000);
             players[nextId] = event.peer;
+            if (ENetPacket* accepted = enet_packet_create(kAccepted, sizeof kAccepted, ENET_PACKET_FLAG_RELIABLE))
+                enet_peer_send(event.peer, kControlChannel, accepted);
+            enet_host_flush(host);
             listener->OnPlayerJoined(nextId++);
             break;
         case ENET_EVENT_TYPE_RECEIVE:
@@ -98,7 +103,7 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
     ENetAddress address{};
     address.host = ENET_HOST_ANY;
     address.port = port;
-    state->host = enet_host_create(&address, maxPlayers + kSpareSlots, 2, 0, 0);
+    state->host = enet_host_create(&address, maxPlayers + kSpareSlots, 3, 0, 0);
     if (!state->host) {
         error = "port " + std::to_string(port) + " is in use or cannot be opened";
         return false;
@@ -157,8 +162,11 @@ void SessionServer::End()
 {
     if (!state->host)
         return;
-    for (const auto& [id, peer] : state->players)
-        enet_peer_disconnect(peer, 0);
+    // Everyone still connected is told, players or not yet.
+    for (std::size_t i = 0; i < state->host->peerCount; ++i) {
+        if (state->host->peers[i].state == ENET_PEER_STATE_CONNECTED)
+            enet_peer_disconnect(&state->host->peers[i], 0);
+    }
     state->players.clear();
     // Let the farewells go out before the port closes.
     const std::uint32_t start = TickCount();

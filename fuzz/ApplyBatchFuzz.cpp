@@ -1,0 +1,34 @@
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "net/NetClient.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+// A payload from a hostile server applied to a running world, then a
+// frame of motion: nothing crashes, hangs or reads past the bytes.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static World* world = [] {
+        auto* w = new World;
+        w->AddShip(new Ship);
+        NetClient::Instance()->SetWorld(w);
+        return w;
+    }();
+    if (!world->GetMap()) {
+        // A 4 x 4 room named "R", a wall and a fuel block in its first column.
+        std::vector<std::uint8_t> room = {1, 0, 0, 0, 'R', 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 6, 0};
+        room.resize(room.size() + 28, 0);
+        auto* map = new Map;
+        map->LoadFromBytes(room.data(), room.size());
+        world->SetMap(map);
+    }
+    MessageBatch batch;
+    batch.Parse(data, size);
+    NetClient::Instance()->HandleBatch(batch);
+    world->Update(16);
+    return 0;
+}

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Console.h"
+
+namespace {
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        console = Console::Instance();
+        console->Clear();
+        console->SetLineLimit(Console::kDefaultLimit);
+        console->SetInputActive(false);
+    }
+    std::vector<std::string> Lines()
+    {
+        std::vector<std::string> lines;
+        char buffer[Console::kLineSize];
+        console->Rewind();
+        while (console->ReadNextLine(buffer, sizeof buffer))
+            lines.push_back(buffer);
+        return lines;
+    }
+    Console* console = nullptr;
+};
+
+TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirst)
+{
+    for (int i = 1; i <= 6; ++i)
+        console->Print("line %d", i);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"line 6", "line 5", "line 4", "line 3", "line 2"}));
+    console->SetLineLimit(0);
+    console->SetLineLimit(-3);
+    EXPECT_EQ(console->LineLimit(), 5);
+    console->SetLineLimit(2);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"line 6", "line 5"}));
+    console->Print(nullptr);
+    EXPECT_EQ(console->LineCount(), 2);
+}
+
+TEST_F(ConsoleTest, LinesStopAt1023AndKeepPercentSigns)
+{
+    console->Print("%s", std::string(2000, 'x').c_str());
+    console->Print("%s", "100% sure");
+    const auto lines = Lines();
+    EXPECT_EQ(lines[0], "100% sure");
+    EXPECT_EQ(lines[1].size(), 1023u);
+}
+
+TEST_F(ConsoleTest, InputLineComesAndGoes)
+{
+    char buffer[16] = "untouched";
+    EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "untouched");
+    console->SetInputLine("");
+    EXPECT_TRUE(console->IsInputActive());
+    EXPECT_TRUE(console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "");
+    console->SetInputLine("50% off");
+    console->GetInputLine(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "50% off");
+    console->ClearInputLine();
+    EXPECT_FALSE(console->IsInputActive());
+    EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
+}
+
+} // namespace

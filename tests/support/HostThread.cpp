@@ -1,0 +1,85 @@
+#include "support/HostThread.h"
+
+#include <chrono>
+
+#include "net/ApplicationGuid.h"
+
+HostThread::HostThread(const std::string& name, std::uint32_t maxPlayers, std::uint16_t port) : server(this)
+{
+    std::string error;
+    hosting = server.Host(ApplicationGuid(), name, maxPlayers, port, error);
+    thread = std::thread([this] { Loop(); });
+}
+
+HostThread::~HostThread()
+{
+    stopping = true;
+    thread.join();
+}
+
+void HostThread::Loop()
+{
+    while (!stopping) {
+        std::vector<std::function<void(platform::SessionServer&)>> work;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            work.swap(tasks);
+        }
+        for (auto& task : work)
+            task(server);
+        if (!work.empty())
+            changed.notify_all();
+        server.DoWork(5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    server.End();
+}
+
+void HostThread::Run(std::function<void(platform::SessionServer&)> work)
+{
+    std::atomic<bool> done{false};
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        tasks.push_back([&](platform::SessionServer& s) {
+            work(s);
+            done = true;
+        });
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait_for(lock, std::chrono::seconds(5), [&] { return done.load(); });
+}
+
+std::vector<platform::PlayerId> HostThread::Joined()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return joined;
+}
+
+std::vector<std::vector<std::uint8_t>> HostThread::Received()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return received;
+}
+
+bool HostThread::WaitForReceived(std::size_t count, int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return received.size() >= count; });
+}
+
+void HostThread::OnPlayerJoined(platform::PlayerId player)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    joined.push_back(player);
+}
+
+void HostThread::OnPlayerLeft(platform::PlayerId) {}
+
+void HostThread::OnReceive(platform::PlayerId, const std::uint8_t* data, std::size_t size)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        received.emplace_back(data, data + size);
+    }
+    changed.notify_all();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/SessionServer.h"
+
+// A session host serviced on a thread of its own, so that a test's player
+// side may make its synchronous calls against it. What the host hears is
+// recorded; Run hands work to the host's thread and waits for it.
+class HostThread : public platform::SessionServerListener {
+public:
+    HostThread(const std::string& name, std::uint32_t maxPlayers, std::uint16_t port);
+    ~HostThread() override;
+
+    bool Hosting() const { return hosting; }
+    void Run(std::function<void(platform::SessionServer&)> work);
+
+    std::vector<platform::PlayerId> Joined();
+    std::vector<std::vector<std::uint8_t>> Received();
+    // Waits until something was received, up to a time-out.
+    bool WaitForReceived(std::size_t count, int timeoutMs);
+
+    void OnPlayerJoined(platform::PlayerId player) override;
+    void OnPlayerLeft(platform::PlayerId player) override;
+    void OnReceive(platform::PlayerId player, const std::uint8_t* data, std::size_t size) override;
+
+private:
+    void Loop();
+
+    platform::SessionServer server;
+    std::atomic<bool> hosting{false};
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::function<void(platform::SessionServer&)>> tasks;
+    std::vector<platform::PlayerId> joined;
+    std::vector<std::vector<std::uint8_t>> received;
+    std::thread thread;
+};
