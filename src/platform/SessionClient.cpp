@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::uint32_t kTypedSearchTime = 1000; // a named host may be further away
 constexpr std::uint32_t kResendInterval = 150;
+constexpr std::uint32_t kAfterFirstAnswer = 60; // others on the LAN answer about as fast
 constexpr std::uint32_t kSends = 3;
 constexpr enet_uint8 kReliableChannel = 0;
 constexpr enet_uint8 kUnreliableChannel = 1;
@@ -58,6 +59,8 @@ struct SessionClient::State {
     Guid searchedApplication;
     bool searching = false;
     std::uint32_t answersFromTarget = 0;
+    std::uint32_t answers = 0;
+    std::uint32_t firstAnswerAt = 0;
     std::uint32_t targetHost = 0;
 
     bool Open()
@@ -81,6 +84,8 @@ struct SessionClient::State {
         if (!answer)
             return discovery::DecodeSearch(h->receivedData, h->receivedDataLength).has_value();
         if (answer->application == searchedApplication) {
+            if (answers++ == 0)
+                firstAnswerAt = TickCount();
             if (h->receivedAddress.host == targetHost)
                 ++answersFromTarget;
             listener->OnHostFound(*answer, {h->receivedAddress.host, h->receivedAddress.port});
@@ -148,6 +153,7 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
     state->searchedApplication = application;
     state->targetHost = named ? targets.front().host : 0;
     state->answersFromTarget = 0;
+    state->answers = 0;
     const auto request = discovery::EncodeSearch(application);
     const std::uint32_t start = TickCount();
     const std::uint32_t listen = named ? kTypedSearchTime : kSearchTime;
@@ -162,7 +168,11 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
         ENetEvent event;
         if (enet_host_service(state->host, &event, 10) > 0)
             state->Handle(event);
+        // A named host is done when it answers; a LAN search shortly after
+        // the first answer. Later answers still arrive through DoWork.
         if (named && state->answersFromTarget > 0)
+            break;
+        if (!named && state->answers > 0 && TickCount() - state->firstAnswerAt >= kAfterFirstAnswer)
             break;
     }
     return true;

@@ -31,7 +31,7 @@ public:
 // its calls, DoWork within a time budget.
 class SessionClient {
 public:
-    static constexpr std::uint32_t kSearchTime = 500;   // ms a search listens for answers
+    static constexpr std::uint32_t kSearchTime = 500;   // ms a search listens when nobody answers
     static constexpr std::uint32_t kConnectTime = 3000; // ms a connect waits for the host
 
     explicit SessionClient(SessionClientListener* listener);
@@ -41,7 +41,8 @@ public:
 
     // Asks for hosts of the application on the port: at the named host, or,
     // without a name, on loopback and every local broadcast address. Returns
-    // after the answers came in; false (with the reason) when it could not ask.
+    // once the answers came in (or nobody answered in time); false, with the
+    // reason, when it could not ask.
     bool Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error);
     // Joins the session at the address; OnConnectComplete tells the outcome.
     bool Connect(const SessionAddress& address);

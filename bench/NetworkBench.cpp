@@ -1,0 +1,75 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <deque>
+
+#include "net/MessageBatch.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "support/HostThread.h"
+#include "support/MapFile.h"
+#include "world/Bullet.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+// Parsing and applying one batch of 50 ship states and 50 entity states to
+// a world of 64 ships and 4,000 entities; the time per message is the
+// figure that matters.
+static void BM_ApplyBatchOf100States(benchmark::State& state)
+{
+    auto* world = new World;
+    const auto bytes = MapFileBytes("Bench", std::vector<std::vector<int>>(128, std::vector<int>(128, 0)));
+    auto* map = new Map;
+    map->LoadFromBytes(bytes.data(), bytes.size());
+    world->SetMap(map);
+    for (int i = 0; i < 64; ++i) {
+        auto* ship = new Ship;
+        ship->SetId(i);
+        world->AddShip(ship);
+    }
+    for (int i = 0; i < 4000; ++i) {
+        auto* bullet = new Bullet;
+        bullet->ForceRespawn(0, 0);
+        world->AddEntity(bullet, 1000 + i);
+    }
+    NetClient* client = NetClient::Instance();
+    client->SetWorld(world);
+
+    std::deque<NetMessage> messages;
+    std::vector<const NetMessage*> batch;
+    for (int i = 0; i < 50; ++i) {
+        messages.emplace_back().SetShipState(i, 0, 50, 100, 1, 0, 0, 0, 0, Vector3(i * 10, 5, 0), Vector3(1, 1, 0), 9);
+        messages.emplace_back().SetEntityState(1000 + i * 70, 2, Vector3(i, i, 0), Vector3(300, 0, 0), 0, 0);
+    }
+    for (const NetMessage& message : messages)
+        batch.push_back(&message);
+    const auto payload = MessageBatch::Frame(batch);
+
+    for (auto _ : state) {
+        MessageBatch parsed;
+        parsed.Parse(payload.data(), payload.size());
+        client->HandleBatch(parsed);
+    }
+    state.SetItemsProcessed(state.iterations() * 100);
+    NetClient::Destroy();
+    delete world;
+}
+BENCHMARK(BM_ApplyBatchOf100States)->Unit(benchmark::kMicrosecond);
+
+// A LAN search that finds one host on loopback. It opens sockets: run it
+// inside a network namespace (scripts/offline).
+static void BM_LanSearchFindingOneLoopbackHost(benchmark::State& state)
+{
+    ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
+    HostThread host("Bench Host", 8, 43001);
+    for (auto _ : state) {
+        NetClient* client = NetClient::Instance();
+        client->SetPort(43001);
+        client->EnumHosts();
+        if (client->HostCount() != 1)
+            state.SkipWithError("the host was not found");
+        NetClient::Destroy();
+    }
+}
+BENCHMARK(BM_LanSearchFindingOneLoopbackHost)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The LAN browser and the typed address both find a scripted host; Enter
+# takes the player into the game; ESC and a letter lead back to the menu.
+# Usage: browser.sh GAME_BINARY HOST_BINARY DATA_DIR
+source "$(dirname "$0")/lib.sh"
+export QUILLROCK_LOOPBACK_ONLY=1
+
+(cd "$3" && exec "$2" --name "E2E Host" --announce 3/8 --quiet) >"$E2E_WORK/host.log" 2>&1 &
+HOST_PID=$!
+trap 'kill $HOST_PID 2>/dev/null; cleanup' EXIT
+sleep 0.5
+
+start_game "$1" "$3"
+xdotool key a; sleep 0.3
+xdotool key Return; sleep 1.5          # Join a LAN Game
+band_has green 136 152 || fail "the host is not listed (LAN)"
+xdotool key x; sleep 0.3
+band_has green 316 332 || fail "a letter did not lead back to the menu"
+xdotool key Down Return; sleep 0.4      # Join an Internet Game
+xdotool type --delay 20 "127.0.0.1"; xdotool key Return; sleep 1.5
+band_has green 136 152 || fail "the host is not listed (typed address)"
+xdotool key Return; sleep 1
+grep -q "player 1 connected" "$E2E_WORK/host.log" || fail "the game did not connect"
+xdotool key Escape; sleep 0.5
+band_has white 184 200 || fail "ESC did not return to the menu"
+xdotool key F9
+game_exits_within 1
+echo "browser: ok"
