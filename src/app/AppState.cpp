@@ -5,3 +5,4 @@ bool g_quitRequested = false;
 int g_screenWidth = 0;
 int g_screenHeight = 0;
 char g_serverName[kTextBufferSize] = {};
+bool g_chatKeyPending = false;

@@ -24,3 +24,6 @@ extern int g_screenWidth;
 extern int g_screenHeight;
 // The server chosen in the browser, read by the game session.
 extern char g_serverName[kTextBufferSize];
+// The apostrophe that opened a chat line arrives as a typed character too;
+// it is not part of the line.
+extern bool g_chatKeyPending;

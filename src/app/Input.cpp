@@ -55,14 +55,14 @@ void Input::Initialise(platform::Window* window)
     table[0x24] = kKeyTurnLeft;
     table[0x26] = kKeyTurnRight;
     table[0x25] = kKeyThrust;
-    table[0x20] = kKeyFire;
-    table[0x39] = kKeyShield;
-    table[0x2F] = kKeyCloak;
-    table[0x2E] = kKeyMissile;
-    table[0x12] = kKeyMine;
-    table[0x13] = kKeyPlasmaMine;
-    table[0x21] = kKeyRepulsor;
-    table[0x1F] = kKeyRefuel;
+    table[0x20] = kKeyShields;
+    table[0x39] = kKeyFire;
+    table[0x2F] = kKeyMissile;
+    table[0x2E] = kKeyMine;
+    table[0x12] = kKeyPlasmaMine;
+    table[0x13] = kKeyRepulsor;
+    table[0x21] = kKeyFuelUp;
+    table[0x1F] = kKeyCloak;
     table[0x01] = kKeyLeave;
 
     SetKeyboardMode(kGameKeys);

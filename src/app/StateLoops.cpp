@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/AppState.h"
+#include "app/GameSession.h"
 #include "app/GameKey.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"
@@ -38,19 +39,6 @@ bool PollKeysAndMessages()
     if (!platform::Window::PumpMessages())
         g_quitRequested = true;
     return true;
-}
-
-// States whose screens are still to come show an empty frame; ESC, a typed
-// character or F9 leave them.
-void RunEmptyLoop(AppState state)
-{
-    Renderer* renderer = Renderer::Instance();
-    while (!g_quitRequested && g_appState == state) {
-        if (!PollKeysAndMessages())
-            continue;
-        renderer->BeginFrame();
-        renderer->EndFrame();
-    }
 }
 
 } // namespace
@@ -164,7 +152,7 @@ void RunDispatcher()
         case AppState::EnterAddress: RunScreenLoop(g_appState, AddressEntry::Instance(), true); break;
         case AppState::BrowseLan: RunBrowserLoop(false); break;
         case AppState::BrowseAddress: RunBrowserLoop(true); break;
-        case AppState::InGame: RunEmptyLoop(g_appState); break;
+        case AppState::InGame: RunGameLoop(); break;
         default: g_quitRequested = true; break;
         }
     }

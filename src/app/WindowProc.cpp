@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "app/AppState.h"
+#include "app/CommandInterpreter.h"
+#include "app/Console.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
@@ -13,6 +15,8 @@
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
 #include "platform/Window.h"
 
 namespace {
@@ -117,6 +121,36 @@ void OnOptionsChar(platform::Window* window, char c)
         options->SetName(text);
 }
 
+// The chat and command line, while the keyboard is in typing mode.
+void OnGameChar(char c)
+{
+    Console* console = Console::Instance();
+    Input* input = Input::Instance();
+    if (!input->IsTyping())
+        return;
+    if (g_chatKeyPending) {
+        g_chatKeyPending = false;
+        if (c == '\'')
+            return;
+    }
+    char line[kTextBufferSize] = {};
+    console->GetInputLine(line, sizeof line);
+    if (c == kEnter) {
+        CommandInterpreter interpreter;
+        if (!interpreter.Execute(line)) {
+            NetMessage chat;
+            chat.SetText(line);
+            NetClient::Instance()->Send(chat);
+        }
+        console->ClearInputLine();
+        console->SetInputActive(false);
+        input->SetKeyboardMode(Input::kGameKeys);
+        return;
+    }
+    if (EditText(line, c))
+        console->SetInputLine(line);
+}
+
 void OnAddressChar(char c)
 {
     if (c == kEnter) {
@@ -174,6 +208,9 @@ void OnChar(platform::Window* window, char c)
         break;
     case AppState::MainMenu:
         OnMainMenuChar(c);
+        break;
+    case AppState::InGame:
+        OnGameChar(c);
         break;
     case AppState::EnterAddress:
         OnAddressChar(c);

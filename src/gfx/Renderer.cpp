@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Console.h"
 #include "gfx/CTexture.h"
 #include "gfx/Glyphs.h"
 #include "gfx/TextureManager.h"
@@ -161,4 +162,20 @@ void Renderer::DrawText(float x, float y, const char* format, ...)
     }
     glEnd();
     font->Unbind();
+}
+
+void Renderer::DrawConsole(float x, float y)
+{
+    constexpr float kRowHeight = 16.0f;
+    Console* console = Console::Instance();
+    console->Rewind();
+    float row = 0.0f;
+    char line[Console::kLineSize];
+    if (console->GetInputLine(line, sizeof line))
+        DrawText(x, y + row * kRowHeight, ":%s", line);
+    row += 2.0f;
+    while (console->ReadNextLine(line, sizeof line)) {
+        DrawText(x, y + row * kRowHeight, "%s", line);
+        row += 1.0f;
+    }
 }

@@ -49,6 +49,10 @@ public:
     // corner at (x, y), in the current colour.
     void DrawText(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
+    // The console: its input line on the bottom row at (x, y) as ":%s",
+    // then a free row, then the log lines upwards, newest first.
+    void DrawConsole(float x, float y);
+
     GLDisplay* Display() const { return display; }
 
 private:

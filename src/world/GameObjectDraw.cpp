@@ -56,14 +56,19 @@ void GameObject::DrawSprite(int screenX, int screenY, int textureIndex) const
         picture->Unbind();
 }
 
+// Outlines turn from +x towards +y in the world, which y-up screen space
+// mirrors into back faces; they are sent in reverse so that the front-face
+// mode (lines) draws them as the wireframes they are.
 void GameObject::DrawOutlines(const std::vector<Polygon>& outlines, int screenX, int screenY) const
 {
     const int turn = WholeDegrees(heading);
     for (const Polygon& outline : outlines) {
         glBegin(GL_POLYGON);
-        for (Polygon::Point p : outline.Points()) {
-            RotatePoint(p.x, p.y, turn);
-            glVertex2f(static_cast<float>(screenX) + p.x, static_cast<float>(screenY) - p.y);
+        for (auto p = outline.Points().rbegin(); p != outline.Points().rend(); ++p) {
+            float x = p->x;
+            float y = p->y;
+            RotatePoint(x, y, turn);
+            glVertex2f(static_cast<float>(screenX) + x, static_cast<float>(screenY) - y);
         }
         glEnd();
     }

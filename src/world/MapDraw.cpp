@@ -121,9 +121,10 @@ bool Map::Draw(int camX, int camY)
             const Polygon outline = GetTilePolygon(column, row);
             if (outline.Empty())
                 return;
+            // In reverse, to face the front: see GameObject::DrawOutlines.
             glBegin(GL_POLYGON);
-            for (const Polygon::Point& p : outline.Points())
-                glVertex2f(sx + 16.0f + p.x, sy - 16.0f - p.y);
+            for (auto p = outline.Points().rbegin(); p != outline.Points().rend(); ++p)
+                glVertex2f(sx + 16.0f + p->x, sy - 16.0f - p->y);
             glEnd();
         });
     }

@@ -5,7 +5,7 @@
 
 #include "world/Powerup.h"
 
-bool showPlayerNames = false;
+bool showPlayerNames = true;
 
 namespace {
 

@@ -172,14 +172,14 @@ TEST_F(WorldScene, EverythingDrawsWhereTheWorldPutsIt)
     EXPECT_GT(block.g, 80);
     renderer->EndFrame();
 
-    // With the outlines on, collision shapes are laid over in red.
+    // With the outlines on, collision shapes are traced in red wireframe.
     showCollisionOutlines = true;
     DrawAll();
     SaveScreenForReview("world-scene-outlines");
-    EXPECT_TRUE(Red(Sx(160) + 16, Sy(96) - 16)) << "the wall cell's outline";
-    EXPECT_TRUE(Red(Sx(200), Sy(320))) << "the mine's rectangle";
-    const Pixel ship = ReadScreenPixel(Sx(356), Sy(256));
-    EXPECT_GT(ship.r, 100) << "the shield octagon over the shielded ship";
+    EXPECT_TRUE(Near(Red, Sx(160) - 1, Sy(96) - 16, 1)) << "the wall cell's outline, a unit outside the cell";
+    EXPECT_FALSE(Red(Sx(160) + 16, Sy(96) - 16)) << "not filled";
+    EXPECT_TRUE(Near(Red, Sx(200) - 6, Sy(320), 1)) << "the mine's rectangle";
+    EXPECT_TRUE(Near(Red, Sx(176), Sy(176) - 8, 2)) << "a turret's outline is a solid triangle";
     renderer->EndFrame();
 }
 

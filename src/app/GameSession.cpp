@@ -1,0 +1,187 @@
+#include "app/GameSession.h"
+
+#include <cstring>
+#include <memory>
+
+#include "app/AppState.h"
+#include "app/Console.h"
+#include "app/DiagnosticLog.h"
+#include "app/GameKey.h"
+#include "app/Input.h"
+#include "app/Settings.h"
+#include "gfx/Hud.h"
+#include "gfx/RadarPanel.h"
+#include "gfx/Renderer.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "platform/Window.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+namespace {
+
+constexpr std::uint32_t kNetworkBudget = 10;
+constexpr int kRadarWidth = 200;
+
+std::unique_ptr<RadarPanel> NewRadar()
+{
+    auto radar = std::make_unique<RadarPanel>();
+    radar->SetSize(static_cast<float>(kRadarWidth), static_cast<float>(g_screenHeight));
+    return radar;
+}
+
+// A world holding only the local ship, made from the settings.
+World* NewWorld()
+{
+    auto* world = new World;
+    auto* ship = new Ship;
+    ship->SetName(g_settings.PlayerName[0] ? g_settings.PlayerName : "Player");
+    ship->SetShipType(g_settings.ShipType);
+    world->MoveShipToFront(ship);
+    ship->SetLocal(true);
+    return world;
+}
+
+// The network client, ready for the game port, holding the world.
+NetClient* PrepareClient(World* world)
+{
+    NetClient* client = NetClient::Instance();
+    client->SetPort(NetClient::kGamePort);
+    client->Initialize();
+    client->SetWorld(world);
+    client->DoWork(kNetworkBudget);
+    return client;
+}
+
+} // namespace
+
+int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64])
+{
+    static constexpr int kOrder[] = {kKeyTurnLeft, kKeyTurnRight, kKeyThrust, kKeyFuelUp, kKeyFire, kKeyMissile,
+                                     kKeyMine,     kKeyPlasmaMine, kKeyShields, kKeyCloak, kKeyRepulsor};
+    std::memset(list, 0, 64 * sizeof(std::int32_t));
+    int count = 0;
+    for (int code : kOrder) {
+        if (keys[code])
+            list[count++] = code;
+    }
+    return count;
+}
+
+void FunctionKeys::Apply(bool f12, bool f11)
+{
+    if (f12 && cooldown <= 0) {
+        showCollisionOutlines = !showCollisionOutlines;
+        cooldown = kCooldown;
+    }
+    if (f11 && cooldown <= 0) {
+        showPlayerNames = !showPlayerNames;
+        cooldown = kCooldown;
+    }
+}
+
+void FunctionKeys::Elapse(int ms)
+{
+    if (cooldown > 0)
+        cooldown -= ms;
+}
+
+void RunGameLoop()
+{
+    Input* input = Input::Instance();
+    std::uint32_t currentTick = platform::TickCount();
+    std::uint32_t secondStart = currentTick;
+    int frameTime = 0;
+    int framesThisSecond = 0;
+    int framesPerSecond = 0;
+    FunctionKeys functionKeys;
+    bool resultsShown = false;
+
+    Console::Instance()->SetLineLimit(Console::kDefaultLimit);
+    World* world = NewWorld();
+    NetClient* client = PrepareClient(world);
+    client->SelectHost(g_serverName);
+    client->Connect();
+    Renderer::Instance()->SetWorld(world);
+    std::unique_ptr<RadarPanel> radar = NewRadar();
+    NetMessage control;
+
+    while (!g_quitRequested && g_appState == AppState::InGame) {
+        ++framesThisSecond;
+        std::uint8_t keys[256];
+        input->ReadGameKeys(keys);
+        if (keys[kKeyQuit]) {
+            g_quitRequested = true;
+            continue;
+        }
+        if (keys[kKeyChat]) {
+            Console::Instance()->ClearInputLine();
+            Console::Instance()->SetInputLine("");
+            input->SetKeyboardMode(Input::kTyping);
+            g_chatKeyPending = true;
+        }
+        std::int32_t list[64];
+        int count = BuildControlList(keys, list);
+        functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
+        if (keys[kKeyLeave]) {
+            g_appState = AppState::MainMenu;
+            continue;
+        }
+
+        // Every frame, also with nothing held: then one 0 entry.
+        if (count == 0)
+            count = 1;
+        control.Clear();
+        Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
+        control.SetControl(local ? local->GetId() : 0, list, count);
+        client->Send(control);
+        client->DoWork(kNetworkBudget);
+
+        if (client->IsTerminated()) {
+            // An idle game: the local ship alone, unconnected, until ESC or F9.
+            NetClient::Destroy();
+            World* idle = NewWorld();
+            delete world;
+            world = idle;
+            client = PrepareClient(world);
+            Renderer::Instance()->SetWorld(world);
+        }
+
+        if (client->IsRoundOver()) {
+            DrawResultsFrame(world, framesPerSecond);
+            resultsShown = true;
+        } else {
+            if (resultsShown) {
+                resultsShown = false;
+                radar = NewRadar();
+            }
+            DrawGameFrame(radar.get(), world, frameTime, framesPerSecond);
+        }
+
+        const std::uint32_t previousTick = currentTick;
+        currentTick = platform::TickCount();
+        frameTime = static_cast<int>(currentTick - previousTick);
+        functionKeys.Elapse(frameTime);
+        if (currentTick - secondStart >= 1000) {
+            secondStart = currentTick;
+            DiagnosticLog::Instance()->Print(9, "%u: %d FPS", currentTick, framesThisSecond);
+            framesPerSecond = framesThisSecond;
+            framesThisSecond = 0;
+            if (client->IsConnected())
+                client->SendPing();
+        }
+        if (!platform::Window::PumpMessages())
+            g_quitRequested = true;
+    }
+
+    // Leaving while a line is typed: back to game keys, the line dropped,
+    // so the menus' F9 and the next game's controls work.
+    if (input->IsTyping()) {
+        input->SetKeyboardMode(Input::kGameKeys);
+        Console::Instance()->ClearInputLine();
+    }
+    NetClient::Destroy();
+    Renderer::Instance()->ForgetWorld();
+    delete world;
+}

@@ -1,0 +1,106 @@
+#include "gfx/Hud.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "app/AppState.h"
+#include "gfx/RadarPanel.h"
+#include "gfx/Renderer.h"
+#include "net/NetClient.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+#include "world/Turret.h"
+#include "world/World.h"
+
+namespace {
+
+// The frame rate and ping in the top-right corner, and the console.
+void DrawCornersAndConsole(int framesPerSecond)
+{
+    Renderer* renderer = Renderer::Instance();
+    const float halfWidth = static_cast<float>(g_screenWidth / 2);
+    const float halfHeight = static_cast<float>(g_screenHeight / 2);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    renderer->DrawText(halfWidth - 100.0f, halfHeight - 20.0f, "FPS: %d", framesPerSecond);
+    renderer->DrawText(halfWidth - 100.0f, halfHeight - 36.0f, "Ping: %d",
+                       NetClient::Exists() ? NetClient::Instance()->GetPing() : 0);
+    renderer->DrawConsole(-halfWidth + 210.0f, -halfHeight);
+}
+
+} // namespace
+
+std::vector<Standing> BuildStandings(World* world)
+{
+    std::vector<Standing> standings;
+    if (!world)
+        return standings;
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
+        char name[15] = {};
+        ship->GetName(name, sizeof name);
+        const Standing entry{name, ship->GetScore()};
+        auto at = standings.begin();
+        while (at != standings.end() &&
+               !(at->score < entry.score || (at->score == entry.score && at->name > entry.name)))
+            ++at;
+        standings.insert(at, entry);
+    }
+    return standings;
+}
+
+void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond)
+{
+    Renderer* renderer = Renderer::Instance();
+    renderer->BeginFrame();
+    const bool connected = NetClient::Exists() && NetClient::Instance()->IsConnected();
+    if (!connected) {
+        radar->ClearTextures();
+        radar->SetWorld(nullptr);
+    } else {
+        if (Map* map = world->GetMap()) {
+            world->Update(elapsedMs);
+            renderer->UpdateCamera();
+            renderer->DrawObject(map);
+            renderer->DrawObject(world->FirstShip());
+            for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
+                renderer->DrawObject(ship);
+            for (Turret* turret = world->TurretsBegin(); turret; turret = world->TurretsNext())
+                renderer->DrawObject(turret);
+            for (GameObject* entity = world->EntitiesBegin(); entity; entity = world->EntitiesNext())
+                renderer->DrawObject(entity);
+            if (!radar->HasTextures()) {
+                char name[128] = {};
+                map->GetName(name, sizeof name);
+                radar->SetMapName(name);
+                radar->LoadTextures();
+            }
+        }
+        radar->SetWorld(world);
+        radar->Draw(static_cast<int>(-g_screenWidth / 2 + 100), 0);
+    }
+    DrawCornersAndConsole(framesPerSecond);
+    renderer->EndFrame();
+}
+
+void DrawResultsFrame(World* world, int framesPerSecond)
+{
+    Renderer* renderer = Renderer::Instance();
+    renderer->BeginFrame();
+    glEnable(GL_TEXTURE_2D);
+    const std::vector<Standing> standings = BuildStandings(world);
+    Ship* local = world ? world->FirstShip() : nullptr;
+    // Without any ship there is nobody to have won.
+    const bool won = local && !standings.empty() && local->GetScore() == standings.front().score;
+    const char* banner = won ? "You Won!" : "You Lost";
+    if (won)
+        glColor4f(0, 1, 0, 1);
+    else
+        glColor4f(1, 0, 0, 1);
+    renderer->DrawText(-5.0f * static_cast<float>(std::strlen(banner)), 100.0f, "%s", banner);
+    for (std::size_t i = 1; i <= standings.size(); ++i)
+        renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standings[i - 1].name.c_str(),
+                           standings[i - 1].score);
+    DrawCornersAndConsole(framesPerSecond);
+    renderer->EndFrame();
+}

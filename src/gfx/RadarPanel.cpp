@@ -1,0 +1,193 @@
+#include "gfx/RadarPanel.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "gfx/CTexture.h"
+#include "gfx/IconQuad.h"
+#include "gfx/Renderer.h"
+#include "world/Map.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+#include "world/Torus.h"
+#include "world/World.h"
+
+namespace {
+
+// Texture index of each powerup kind's icon; -1 for none.
+constexpr int kIconTexture[Powerup::kKinds] = {7, 2, 3, 4, 5, -1, 1, 8};
+
+void Quad(float left, float right, float top, float bottom)
+{
+    glVertex2f(left, top);
+    glVertex2f(left, bottom);
+    glVertex2f(right, bottom);
+    glVertex2f(right, top);
+}
+
+void Dot(float x, float y)
+{
+    Quad(x - 1.0f, x + 1.0f, y + 1.0f, y - 1.0f);
+}
+
+} // namespace
+
+void RadarPanel::SetMapName(const char* name)
+{
+    if (!name)
+        return;
+    mapName = name;
+    hasMapName = true;
+}
+
+bool RadarPanel::LoadTextures()
+{
+    if (!hasMapName)
+        return false;
+    char path[128] = {};
+    std::snprintf(path, sizeof path, "..\\Maps\\%s.bmp", mapName.c_str());
+    for (const char* picture : {static_cast<const char*>(path), "pup_cloak.tga", "pup_missile.tga", "pup_mine.tga",
+                                "pup_plasma.tga", "pup_tank.tga", "pup_fuel.tga", "pup_triple.tga", "pup_repulse.tga"})
+        Acquire(picture);
+    return NoteError();
+}
+
+void RadarPanel::DotOffset(double dx, double dy, double worldWidth, double worldHeight, float halfSide, float& outX,
+                           float& outY)
+{
+    dx = FoldDifference(dx, worldWidth);
+    dy = FoldDifference(dy, worldHeight);
+    outX = static_cast<float>(dx / (worldWidth / 2.0) * halfSide);
+    outY = static_cast<float>(-halfSide * (dy / (worldHeight / 2.0)));
+}
+
+bool RadarPanel::Draw(int ix, int iy)
+{
+    const float x = static_cast<float>(ix);
+    const float y = static_cast<float>(iy);
+    const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
+    Ship* local = world ? world->FirstShip() : nullptr;
+    const float fill = local && local->IsAlive() && local->GetMaxFuel() > 0.0f ? local->GetFuel() / local->GetMaxFuel()
+                                                                                : 0.0f;
+
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glPolygonMode(GL_BACK, GL_LINE);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glColor4f(0, 1, 0, 1);
+    Quad(x - hw, x + hw, y + hh, y - hh);
+    glColor4f(0, 0, 0, 1);
+    Quad(x - hw + b, x + hw - b, y + hh - b, y - hh + b);
+    glColor4f(0, 1, 0, 1);
+    Quad(x - hw + b, x + hw - b, y + hh - w - b, y + hh - w - 2 * b);
+    glColor4f(1, 1, 1, 1);
+    Quad(x - hw + 10 - 1 + b, x + hw - 10 + 1 - b, y + hh - w - b - 10 + 1, y + hh - w - b - 20 - 1);
+    glColor4f(0, 0, 0, 1);
+    Quad(x - hw + 10 + b, x + hw - 10 - b, y + hh - w - b - 10, y + hh - w - b - 20);
+    glColor4f(0, 0, 1, 1);
+    Quad(x - hw + 10 + b, x - hw + 10 + (w - 20) * fill - b, y + hh - w - b - 10, y + hh - w - b - 20);
+    glColor4f(0, 1, 0, 1);
+    Quad(x - hw + b, x + hw - b, y + hh - (w + 32), y + hh - (w + 32) - b);
+    glEnd();
+
+    // The minimap: the map picture repeated, shifted so the ship sits mid-square.
+    Map* map = world ? world->GetMap() : nullptr;
+    const double worldWidth = map && map->WorldWidth() > 0 ? map->WorldWidth() : 1.0;
+    const double worldHeight = map && map->WorldHeight() > 0 ? map->WorldHeight() : 1.0;
+    const float u = local ? static_cast<float>(local->Position().x / worldWidth) : 0.0f;
+    const float v = local ? static_cast<float>(local->Position().y / worldHeight) : 0.0f;
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(0, 0, 0, 1);
+    CTexture* picture = Texture(0);
+    if (picture) {
+        picture->Bind();
+        glColor4f(1, 1, 1, 1);
+    }
+    glBegin(GL_QUADS);
+    glTexCoord2f(u - 0.5f, 1.5f - v);
+    glVertex2f(x - hw + b, y + hh - b);
+    glTexCoord2f(u - 0.5f, 0.5f - v);
+    glVertex2f(x - hw + b, y + hh - w - b);
+    glTexCoord2f(u + 0.5f, 0.5f - v);
+    glVertex2f(x + hw - b, y + hh - w - b);
+    glTexCoord2f(u + 0.5f, 1.5f - v);
+    glVertex2f(x + hw - b, y + hh - b);
+    glEnd();
+    if (picture)
+        picture->Unbind();
+
+    // The scoreboard, in the colour left by the minimap.
+    Renderer* renderer = Renderer::Instance();
+    if (world) {
+        int i = 0;
+        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
+            char name[14] = {};
+            ship->GetName(name, sizeof name);
+            renderer->DrawText(static_cast<float>(static_cast<int>(x - hw + 10 + b)),
+                               y + hh - (w + 32) - b - 10 - 16 - 16.0f * static_cast<float>(i), "%-14s %3d", name,
+                               ship->GetScore());
+        }
+    }
+
+    glDisable(GL_TEXTURE_2D);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    const float cy = y + hh - hw - b;
+    glBegin(GL_QUADS);
+    glColor4f(0, 1, 0, 1);
+    Dot(x, cy);
+    if (world && local) {
+        glColor4f(1, 0, 0, 1);
+        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
+            if (ship == local || !ship->IsAlive() || ship->HasFlags(kFlagCloaked))
+                continue;
+            float dx = 0.0f, dy = 0.0f;
+            DotOffset(ship->Position().x - local->Position().x, ship->Position().y - local->Position().y, worldWidth,
+                      worldHeight, hw, dx, dy);
+            Dot(x + dx, cy + dy);
+        }
+    }
+    glEnd();
+
+    if (local) {
+        glEnable(GL_TEXTURE_2D);
+        const int bx = static_cast<int>(x - hw + b + 16);
+        const int by = static_cast<int>(y - hh + b + 16);
+        auto count = [&](int n, int at, int up) {
+            glColor4f(0, 1, 0, 1);
+            renderer->DrawText(static_cast<float>(bx - 19 + at), static_cast<float>(by + 6 + up), "%d", n);
+        };
+        if (local->HasFlags(kFlagLargeTank))
+            DrawIcon(kPowerupTank, bx, by);
+        if (local->HasFlags(kFlagCloakDevice))
+            DrawIcon(kPowerupCloak, bx + 32, by);
+        if (local->HasFlags(kFlagTripleShot))
+            DrawIcon(kPowerupTriple, bx + 64, by);
+        if (local->GetMissiles() != 0) {
+            DrawIcon(kPowerupMissile, bx + 96, by);
+            count(local->GetMissiles(), 96, 0);
+        }
+        if (local->GetMines() != 0) {
+            DrawIcon(kPowerupMine, bx + 128, by);
+            count(local->GetMines(), 128, 0);
+        }
+        if (local->GetPlasmaMines() != 0) {
+            DrawIcon(kPowerupPlasma, bx + 160, by);
+            count(local->GetPlasmaMines(), 160, 0);
+        }
+        if (local->GetRepulsors() != 0) {
+            DrawIcon(kPowerupRepulse, bx + 160, by + 32);
+            count(local->GetRepulsors(), 160, 32);
+        }
+    }
+    return true;
+}
+
+void RadarPanel::DrawIcon(int kind, int x, int y)
+{
+    if (kind < 0 || kind >= Powerup::kKinds || kIconTexture[kind] < 0)
+        return;
+    glColor4f(1, 1, 1, 1);
+    DrawIconQuad(Texture(static_cast<std::size_t>(kIconTexture[kind])), static_cast<float>(x), static_cast<float>(y),
+                 FirstRow::Top);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "gfx/Drawable.h"
+
+class World;
+
+// The column down the left edge during a game: the minimap around the
+// local ship with opponents as red dots, the fuel gauge, the scoreboard
+// and the icons of what the ship carries.
+class RadarPanel : public Drawable {
+public:
+    RadarPanel() = default;
+
+    void SetSize(float newWidth, float newHeight)
+    {
+        width = newWidth;
+        height = newHeight;
+    }
+    void SetMapName(const char* name);
+    void SetWorld(World* newWorld) { world = newWorld; }
+
+    bool LoadTextures() override;
+    bool Draw(int x, int y) override;
+    void DrawIcon(int kind, int x, int y);
+
+    // Where an opponent's dot goes relative to the minimap's centre: the
+    // difference folded onto the torus, the world squeezed onto the square.
+    static void DotOffset(double dx, double dy, double worldWidth, double worldHeight, float halfSide, float& outX,
+                          float& outY);
+
+private:
+    float height = 0.0f;
+    float width = 0.0f;
+    float border = 2.0f;
+    std::string mapName;
+    bool hasMapName = false;
+    World* world = nullptr;
+};
