@@ -69,6 +69,16 @@ int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64])
     return count;
 }
 
+void BuildControlMessage(const std::uint8_t keys[256], int shipId, NetMessage& control)
+{
+    std::int32_t list[64];
+    int count = BuildControlList(keys, list);
+    if (count == 0)
+        count = 1;
+    control.Clear();
+    control.SetControl(shipId, list, count);
+}
+
 void FunctionKeys::Apply(bool f12, bool f11)
 {
     if (f12 && cooldown <= 0) {
@@ -121,20 +131,15 @@ void RunGameLoop()
             input->SetKeyboardMode(Input::kTyping);
             g_chatKeyPending = true;
         }
-        std::int32_t list[64];
-        int count = BuildControlList(keys, list);
         functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
         if (keys[kKeyLeave]) {
             g_appState = AppState::MainMenu;
             continue;
         }
 
-        // Every frame, also with nothing held: then one 0 entry.
-        if (count == 0)
-            count = 1;
-        control.Clear();
+        // Every frame, also with nothing held.
         Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
-        control.SetControl(local ? local->GetId() : 0, list, count);
+        BuildControlMessage(keys, local ? local->GetId() : 0, control);
         client->Send(control);
         client->DoWork(kNetworkBudget);
 

@@ -6,9 +6,15 @@
 // or F9.
 void RunGameLoop();
 
+class NetMessage;
+
 // The held control keys in the order they travel: J, L, K, F, SPACE, V, C,
 // E, D, S, R. Returns how many were written to list (room for 64).
 int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64]);
+
+// The control message of one frame for the ship: the held keys, or a single
+// 0 when none is held.
+void BuildControlMessage(const std::uint8_t keys[256], int shipId, NetMessage& control);
 
 // F12 and F11 toggle their flags at most once a second, sharing one wait.
 class FunctionKeys {

@@ -49,6 +49,13 @@ std::vector<Standing> BuildStandings(World* world)
     return standings;
 }
 
+const char* ResultsBanner(World* world)
+{
+    const std::vector<Standing> standings = BuildStandings(world);
+    Ship* local = world ? world->FirstShip() : nullptr;
+    return local && !standings.empty() && local->GetScore() == standings.front().score ? "You Won!" : "You Lost";
+}
+
 void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond)
 {
     Renderer* renderer = Renderer::Instance();
@@ -89,11 +96,8 @@ void DrawResultsFrame(World* world, int framesPerSecond)
     renderer->BeginFrame();
     glEnable(GL_TEXTURE_2D);
     const std::vector<Standing> standings = BuildStandings(world);
-    Ship* local = world ? world->FirstShip() : nullptr;
-    // Without any ship there is nobody to have won.
-    const bool won = local && !standings.empty() && local->GetScore() == standings.front().score;
-    const char* banner = won ? "You Won!" : "You Lost";
-    if (won)
+    const char* banner = ResultsBanner(world);
+    if (std::strcmp(banner, "You Won!") == 0)
         glColor4f(0, 1, 0, 1);
     else
         glColor4f(1, 0, 0, 1);

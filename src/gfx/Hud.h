@@ -20,3 +20,7 @@ struct Standing {
 // Every ship's name (at most 14 characters) and score, highest score
 // first, equal scores by name, equal both in list order.
 std::vector<Standing> BuildStandings(World* world);
+
+// "You Won!" when the local ship has the top score (ties win too),
+// otherwise "You Lost"; nobody wins a world without ships.
+const char* ResultsBanner(World* world);

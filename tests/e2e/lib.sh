@@ -26,12 +26,6 @@ start_game() {
   sleep 1.5
 }
 
-# pixel X Y: the colour at a screen pixel (top-left origin) as "r,g,b"
-pixel() {
-  import -window root "$E2E_WORK/shot.png"
-  convert "$E2E_WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-
 # band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
 band_has() {
   import -window root "$E2E_WORK/shot.png"
@@ -41,6 +35,13 @@ band_has() {
     white) convert "$crop" -fx "(r>0.8&&g>0.8&&b>0.8)?1:0" -format "%[fx:maxima.r]" info: ;;
     green) convert "$crop" -fx "(g>0.8&&r<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
   esac | grep -q '^1'
+}
+
+# radar_shows_map: walls of the map picture in the radar's square
+radar_shows_map() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -crop 190x190+5+5 +repage -fx "(b>0.8&&r<0.5)?1:0" -format "%[fx:maxima.r]" info: |
+    grep -q '^1'
 }
 
 # game_exits_within SECONDS: the game ends with status 0 in time

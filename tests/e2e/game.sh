@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# A whole round against the scripted host: join from the LAN browser, fly,
+# chat, see the results, start the next map, leave with ESC.
+# Usage: game.sh GAME_BINARY HOST_BINARY DATA_DIR
+source "$(dirname "$0")/lib.sh"
+export QUILLROCK_LOOPBACK_ONLY=1
+
+(cd "$3" && exec "$2" --name "Round Host" --round-seconds 6) >"$E2E_WORK/host.log" 2>&1 &
+HOST_PID=$!
+trap 'kill $HOST_PID 2>/dev/null; cleanup' EXIT
+sleep 0.5
+
+start_game "$1" "$3"
+xdotool key a; sleep 0.3
+xdotool key Return; sleep 1.0
+xdotool key Return; sleep 2.0
+grep -q "joined: Player" "$E2E_WORK/host.log" || fail "the join did not reach the host"
+band_has white 4 20 || fail "no frame rate in the top-right corner"
+radar_shows_map || fail "no map picture in the radar"
+xdotool keydown k; sleep 0.4; xdotool keyup k
+xdotool key apostrophe; sleep 0.2
+xdotool type --delay 20 "hello host"; xdotool key Return; sleep 0.8
+grep -q "chat: hello host" "$E2E_WORK/host.log" || fail "the chat line did not reach the host"
+band_has white 720 736 || fail "the echoed chat line is not in the console"
+sleep 5
+import -window root "$E2E_WORK/shot.png"
+convert "$E2E_WORK/shot.png" -crop 200x16+412+268 +repage -fx "(r>0.8&&g<0.2)||(g>0.8&&r<0.2)?1:0" \
+  -format "%[fx:maxima.r]" info: | grep -q '^1' || fail "no results banner"
+sleep 6
+radar_shows_map || fail "no radar after the next map"
+xdotool key Escape; sleep 0.5
+band_has white 184 200 || fail "ESC did not return to the menu"
+xdotool key F9
+game_exits_within 1
+echo "game: ok"
