@@ -4,10 +4,18 @@
 
 #include <string>
 
+#include "gfx/Hud.h"
+#include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
 #include "gfx/TextureManager.h"
 #include "gfx/screens/MainMenu.h"
+#include "support/MapFile.h"
 #include "support/OffscreenGame.h"
+#include "world/Bullet.h"
+#include "world/Map.h"
+#include "world/Mine.h"
+#include "world/Ship.h"
+#include "world/World.h"
 
 // Drawing figures are CPU time on the offscreen Mesa context.
 
@@ -76,3 +84,47 @@ static void BM_GetTextureHitWith40Cached(benchmark::State& state)
         benchmark::DoNotOptimize(manager->GetTexture(last.c_str()));
 }
 BENCHMARK(BM_GetTextureHitWith40Cached);
+
+// A game frame at 1024 x 768: a 128 x 128 map, 32 ships and 2,000 entities
+// around the local ship (the entities spread over the whole world, the
+// ships near the camera), drawn with the radar. Compare with BM_EmptyFrame.
+static void BM_GameFrame32Ships2000Entities(benchmark::State& state)
+{
+    if (!ScreenReady(state))
+        return;
+    World world;
+    std::vector<std::vector<int>> rows(128, std::vector<int>(128, 0));
+    for (int r = 0; r < 128; r += 4)
+        for (int c = 0; c < 128; c += 3)
+            rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = 1 + (r + c) % 6;
+    const auto bytes = MapFileBytes("Bench", rows);
+    auto* map = new Map;
+    map->LoadFromBytes(bytes.data(), bytes.size());
+    world.SetMap(map);
+    for (int i = 0; i < 32; ++i) {
+        auto* ship = new Ship;
+        ship->SetName("Pilot");
+        ship->SetShipType(i % 6);
+        ship->ForceRespawn(static_cast<float>(2048 + (i % 8) * 60 - 240), static_cast<float>(2048 + (i / 8) * 60 - 120));
+        ship->SetTarget(ship->Position());
+        ship->SetHeading(static_cast<float>(i * 11));
+        world.AddShip(ship);
+    }
+    for (int i = 0; i < 2000; ++i) {
+        GameObject* entity = i % 2 ? static_cast<GameObject*>(new Bullet) : static_cast<GameObject*>(new Mine);
+        entity->ForceRespawn(static_cast<float>(i * 37 % 4096), static_cast<float>(i * 53 % 4096));
+        entity->SetTarget(entity->Position());
+        world.AddEntity(entity, i + 1);
+    }
+    Renderer* renderer = Renderer::Instance();
+    renderer->SetWorld(&world);
+    RadarPanel radar;
+    radar.SetSize(200.0f, 768.0f);
+    for (auto _ : state) {
+        renderer->BeginFrame();
+        DrawConnectedWorld(&radar, &world, 16);
+        renderer->EndFrame();
+    }
+    renderer->ForgetWorld();
+}
+BENCHMARK(BM_GameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);

@@ -65,29 +65,35 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
         radar->ClearTextures();
         radar->SetWorld(nullptr);
     } else {
-        if (Map* map = world->GetMap()) {
-            world->Update(elapsedMs);
-            renderer->UpdateCamera();
-            renderer->DrawObject(map);
-            renderer->DrawObject(world->FirstShip());
-            for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
-                renderer->DrawObject(ship);
-            for (Turret* turret = world->TurretsBegin(); turret; turret = world->TurretsNext())
-                renderer->DrawObject(turret);
-            for (GameObject* entity = world->EntitiesBegin(); entity; entity = world->EntitiesNext())
-                renderer->DrawObject(entity);
-            if (!radar->HasTextures()) {
-                char name[128] = {};
-                map->GetName(name, sizeof name);
-                radar->SetMapName(name);
-                radar->LoadTextures();
-            }
-        }
-        radar->SetWorld(world);
-        radar->Draw(static_cast<int>(-g_screenWidth / 2 + 100), 0);
+        DrawConnectedWorld(radar, world, elapsedMs);
     }
     DrawCornersAndConsole(framesPerSecond);
     renderer->EndFrame();
+}
+
+void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
+{
+    Renderer* renderer = Renderer::Instance();
+    if (Map* map = world->GetMap()) {
+        world->Update(elapsedMs);
+        renderer->UpdateCamera();
+        renderer->DrawObject(map);
+        renderer->DrawObject(world->FirstShip());
+        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
+            renderer->DrawObject(ship);
+        for (Turret* turret = world->TurretsBegin(); turret; turret = world->TurretsNext())
+            renderer->DrawObject(turret);
+        for (GameObject* entity = world->EntitiesBegin(); entity; entity = world->EntitiesNext())
+            renderer->DrawObject(entity);
+        if (!radar->HasTextures()) {
+            char name[128] = {};
+            map->GetName(name, sizeof name);
+            radar->SetMapName(name);
+            radar->LoadTextures();
+        }
+    }
+    radar->SetWorld(world);
+    radar->Draw(static_cast<int>(-g_screenWidth / 2 + 100), 0);
 }
 
 void DrawResultsFrame(World* world, int framesPerSecond)

@@ -10,6 +10,9 @@ class World;
 // standings once the round is over; both end with the frame rate, the
 // ping and the console.
 void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond);
+// The connected part of the game frame, inside a frame already begun: the
+// world advanced and drawn around the local ship, then the radar.
+void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs);
 void DrawResultsFrame(World* world, int framesPerSecond);
 
 struct Standing {
