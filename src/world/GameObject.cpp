@@ -56,6 +56,10 @@ void GameObject::SetHeading(float degrees)
         heading = 0.0f;
         return;
     }
+    // Far from the circle, whole turns come off at once: stepping by 360
+    // would never move a large float.
+    if (std::fabs(heading) >= 720.0f)
+        heading = std::fmod(heading, 360.0f);
     while (heading < 0.0f)
         heading += 360.0f;
     while (heading > 359.0f)

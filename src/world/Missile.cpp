@@ -34,6 +34,8 @@ void Missile::Turn(float angle, int ms)
         heading = 0.0f;
         return;
     }
+    if (std::fabs(heading) >= 720.0f)
+        heading = std::fmod(heading, 360.0f);
     while (heading >= 360.0f)
         heading -= 360.0f;
     while (heading < 0.0f)

@@ -21,14 +21,14 @@ protected:
     void SetUp() override
     {
         ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
-        host = std::make_unique<HostThread>("Commands", 4, 42700);
+        host = std::make_unique<HostThread>("Commands", 4, Port());
         world = new World;
         local = new Ship;
         local->SetName("Before");
         world->AddShip(local);
         client = NetClient::Instance();
         client->SetWorld(world);
-        client->SetPort(42700);
+        client->SetPort(Port());
         client->EnumHosts();
         client->SelectHost("Commands");
         ASSERT_TRUE(client->Connect());
@@ -66,6 +66,13 @@ protected:
     }
 
     bool Run(const char* line) { return CommandInterpreter().Execute(line); }
+
+    // A port of the test's own, so tests may run side by side.
+    static std::uint16_t Port()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return static_cast<std::uint16_t>(44000 + std::hash<std::string>()(info->name()) % 2000);
+    }
 
     std::unique_ptr<HostThread> host;
     World* world = nullptr;

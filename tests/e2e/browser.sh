@@ -12,17 +12,17 @@ sleep 0.5
 
 start_game "$1" "$3"
 xdotool key a; sleep 0.3
-xdotool key Return; sleep 1.5          # Join a LAN Game
-band_has green 136 152 || fail "the host is not listed (LAN)"
-xdotool key x; sleep 0.3
-band_has green 316 332 || fail "a letter did not lead back to the menu"
+xdotool key Return                      # Join a LAN Game
+eventually 5 band_has green 136 152 || fail "the host is not listed (LAN)"
+xdotool key x
+eventually 3 band_has green 316 332 || fail "a letter did not lead back to the menu"
 xdotool key Down Return; sleep 0.4      # Join an Internet Game
-xdotool type --delay 20 "127.0.0.1"; xdotool key Return; sleep 1.5
-band_has green 136 152 || fail "the host is not listed (typed address)"
-xdotool key Return; sleep 1
-grep -q "player 1 connected" "$E2E_WORK/host.log" || fail "the game did not connect"
-xdotool key Escape; sleep 0.5
-band_has white 184 200 || fail "ESC did not return to the menu"
+xdotool type --delay 20 "127.0.0.1"; xdotool key Return
+eventually 5 band_has green 136 152 || fail "the host is not listed (typed address)"
+xdotool key Return
+eventually 5 logged "$E2E_WORK/host.log" "player 1 connected" || fail "the game did not connect"
+xdotool key Escape
+eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
 xdotool key F9
 game_exits_within 1
 echo "browser: ok"

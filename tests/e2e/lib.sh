@@ -19,11 +19,25 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# eventually SECONDS COMMAND...: retries the check until it holds or time is up
+eventually() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.3
+  done
+}
+
+# logged FILE TEXT: the file holds the text
+logged() { grep -q "$2" "$1"; }
+
 # start_game BINARY DATA_DIR
 start_game() {
   (cd "$2" && exec "$1") >"$E2E_WORK/game.log" 2>&1 &
   GAME_PID=$!
-  sleep 1.5
+  # The intro's first caption shows once the window is up and drawing.
+  eventually 15 band_has white 350 370 || fail "the game did not start"
+  sleep 0.3
 }
 
 # band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
@@ -42,6 +56,13 @@ radar_shows_map() {
   import -window root "$E2E_WORK/shot.png"
   convert "$E2E_WORK/shot.png" -crop 190x190+5+5 +repage -fx "(b>0.8&&r<0.5)?1:0" -format "%[fx:maxima.r]" info: |
     grep -q '^1'
+}
+
+# results_banner: "You Won!" in green or "You Lost" in red above the standings
+results_banner() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -crop 200x16+412+268 +repage -fx "(r>0.8&&g<0.2)||(g>0.8&&r<0.2)?1:0" \
+    -format "%[fx:maxima.r]" info: | grep -q '^1'
 }
 
 # game_exits_within SECONDS: the game ends with status 0 in time

@@ -60,6 +60,9 @@ TEST(GameObject, HeadingNormalisation)
     EXPECT_EQ(object.GetHeading(), -0.5f) << "above 359 turns back by a whole turn";
     object.SetHeading(std::numeric_limits<float>::infinity());
     EXPECT_EQ(object.GetHeading(), 0.0f);
+    object.SetHeading(1e30f);
+    EXPECT_GE(object.GetHeading(), -1.0f) << "a huge heading from the wire comes back at once";
+    EXPECT_LE(object.GetHeading(), 359.0f);
 }
 
 TEST(GameObject, SettersIgnoreNegativeValues)
