@@ -1,5 +1,7 @@
 #include "platform/EnetHost.h"
 
+#include "platform/Clock.h"
+
 #include <cstdlib>
 #include <unordered_map>
 
@@ -41,6 +43,28 @@ void RouteDatagrams(ENetHost* host, std::function<bool(ENetHost*)> route)
 void Unroute(ENetHost* host)
 {
     Routes().erase(host);
+}
+
+void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
+{
+    ENetPacket* packet =
+        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+    if (!packet)
+        return;
+    if (enet_peer_send(peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(host);
+}
+
+void ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle)
+{
+    const std::uint32_t start = TickCount();
+    ENetEvent event;
+    while (enet_host_service(host, &event, 0) > 0) {
+        handle(event);
+        if (TickCount() - start >= budgetMs)
+            break;
+    }
 }
 
 void SendDatagram(ENetHost* host, const ENetAddress& to, const void* data, std::size_t size)

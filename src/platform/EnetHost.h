@@ -2,6 +2,8 @@
 
 #include <enet/enet.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 
 namespace platform {
@@ -14,6 +16,20 @@ bool EnetReady();
 // to the session. One route per host; Unroute before the host goes.
 void RouteDatagrams(ENetHost* host, std::function<bool(ENetHost*)> route);
 void Unroute(ENetHost* host);
+
+// The channels of a session: reliable and ordered, neither, and the host's
+// word that it took a player.
+constexpr enet_uint8 kReliableChannel = 0;
+constexpr enet_uint8 kUnreliableChannel = 1;
+constexpr enet_uint8 kControlChannel = 2;
+constexpr std::size_t kChannels = 3;
+
+// Sends a payload to a peer at once: reliably and in order, or neither.
+void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
+
+// Hands each pending event to handle, for at most budgetMs; returns as
+// soon as nothing is pending.
+void ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle);
 
 // Sends one raw datagram from the host's socket; a failure (no route to a
 // broadcast address, say) is quietly skipped.

@@ -19,9 +19,6 @@ constexpr std::uint32_t kTypedSearchTime = 1000; // a named host may be further 
 constexpr std::uint32_t kResendInterval = 150;
 constexpr std::uint32_t kAfterFirstAnswer = 60; // others on the LAN answer about as fast
 constexpr std::uint32_t kSends = 3;
-constexpr enet_uint8 kReliableChannel = 0;
-constexpr enet_uint8 kUnreliableChannel = 1;
-constexpr enet_uint8 kControlChannel = 2; // the host says a player is in here
 
 // Loopback first, then each interface's broadcast address.
 std::vector<ENetAddress> LanTargets(std::uint16_t port)
@@ -69,7 +66,7 @@ struct SessionClient::State {
             return true;
         if (!EnetReady())
             return false;
-        host = enet_host_create(nullptr, 1, 3, 0, 0);
+        host = enet_host_create(nullptr, 1, kChannels, 0, 0);
         if (!host)
             return false;
         enet_socket_set_option(host->socket, ENET_SOCKOPT_BROADCAST, 1);
@@ -190,7 +187,7 @@ bool SessionClient::Connect(const SessionAddress& address)
     ENetAddress to{};
     to.host = address.host;
     to.port = address.port;
-    ENetPeer* peer = enet_host_connect(state->host, &to, 3, 0);
+    ENetPeer* peer = enet_host_connect(state->host, &to, kChannels, 0);
     if (!peer) {
         state->listener->OnConnectComplete(false);
         return false;
@@ -228,28 +225,14 @@ bool SessionClient::IsConnected() const
 
 void SessionClient::Send(const std::uint8_t* data, std::size_t size, bool reliable)
 {
-    if (!state->connected || !state->peer || !data || size == 0)
-        return;
-    ENetPacket* packet =
-        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-    if (!packet)
-        return;
-    if (enet_peer_send(state->peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
-        enet_packet_destroy(packet);
-    enet_host_flush(state->host);
+    if (state->connected && state->peer && data && size)
+        SendPayload(state->host, state->peer, data, size, reliable);
 }
 
 void SessionClient::DoWork(std::uint32_t budgetMs)
 {
-    if (!state->host)
-        return;
-    const std::uint32_t start = TickCount();
-    ENetEvent event;
-    while (enet_host_service(state->host, &event, 0) > 0) {
-        state->Handle(event);
-        if (TickCount() - start >= budgetMs)
-            break;
-    }
+    if (state->host)
+        ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
 }
 
 void SessionClient::Close()

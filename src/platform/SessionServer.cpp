@@ -9,7 +9,6 @@ namespace platform {
 
 namespace {
 constexpr enet_uint32 kTurnedAway = 1;   // disconnect data: the session is full
-constexpr enet_uint8 kControlChannel = 2; // the host's word that a player is in
 constexpr enet_uint8 kAccepted[] = {'Q', 'R', 'O', 'K'};
 constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
 constexpr std::uint32_t kFarewellTime = 200;
@@ -103,7 +102,7 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
     ENetAddress address{};
     address.host = ENET_HOST_ANY;
     address.port = port;
-    state->host = enet_host_create(&address, maxPlayers + kSpareSlots, 3, 0, 0);
+    state->host = enet_host_create(&address, maxPlayers + kSpareSlots, kChannels, 0, 0);
     if (!state->host) {
         error = "port " + std::to_string(port) + " is in use or cannot be opened";
         return false;
@@ -124,29 +123,15 @@ void SessionServer::SetAnnouncedCounts(std::uint32_t current, std::uint32_t maxi
 
 void SessionServer::DoWork(std::uint32_t budgetMs)
 {
-    if (!state->host)
-        return;
-    const std::uint32_t start = TickCount();
-    ENetEvent event;
-    while (enet_host_service(state->host, &event, 0) > 0) {
-        state->Handle(event);
-        if (TickCount() - start >= budgetMs)
-            break;
-    }
+    if (state->host)
+        ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
 }
 
 void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
 {
     const auto found = state->players.find(player);
-    if (found == state->players.end() || !data || size == 0)
-        return;
-    ENetPacket* packet =
-        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
-    if (!packet)
-        return;
-    if (enet_peer_send(found->second, reliable ? 0 : 1, packet) != 0)
-        enet_packet_destroy(packet);
-    enet_host_flush(state->host);
+    if (found != state->players.end() && data && size)
+        SendPayload(state->host, found->second, data, size, reliable);
 }
 
 void SessionServer::Drop(PlayerId player)

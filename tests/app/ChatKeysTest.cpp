@@ -7,14 +7,9 @@
 #include "app/Input.h"
 #include "app/WindowProc.h"
 #include "platform/Window.h"
+#include "support/Keys.h"
 
 namespace {
-
-void Type(const std::string& text)
-{
-    for (char c : text)
-        WindowProc(nullptr, platform::kMsgChar, static_cast<unsigned char>(c), 0);
-}
 
 std::string InputLine()
 {

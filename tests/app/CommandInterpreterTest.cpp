@@ -9,6 +9,7 @@
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "support/HostThread.h"
+#include "support/Keys.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -44,16 +45,6 @@ protected:
         Console::Instance()->SetLineLimit(Console::kDefaultLimit);
     }
 
-    std::vector<std::string> Lines()
-    {
-        std::vector<std::string> lines;
-        char line[Console::kLineSize];
-        Console::Instance()->Rewind();
-        while (Console::Instance()->ReadNextLine(line, sizeof line))
-            lines.insert(lines.begin(), line);
-        return lines;
-    }
-
     // Kinds of what the host received after the join, once sends settle.
     std::vector<int> Sent(std::size_t expected)
     {
@@ -67,12 +58,7 @@ protected:
 
     bool Run(const char* line) { return CommandInterpreter().Execute(line); }
 
-    // A port of the test's own, so tests may run side by side.
-    static std::uint16_t Port()
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        return static_cast<std::uint16_t>(44000 + std::hash<std::string>()(info->name()) % 2000);
-    }
+    static std::uint16_t Port() { return TestPort(44000); }
 
     std::unique_ptr<HostThread> host;
     World* world = nullptr;
@@ -84,7 +70,7 @@ TEST_F(Commands, ChatIsNotACommandAndASlashAloneDoesNothing)
 {
     EXPECT_FALSE(Run("hello"));
     EXPECT_TRUE(Run("/"));
-    EXPECT_TRUE(Lines().empty());
+    EXPECT_TRUE(ConsoleLines().empty());
     EXPECT_TRUE(Sent(0).empty());
 }
 
@@ -95,15 +81,15 @@ TEST_F(Commands, HelpInAnyCase)
                                                "   find servers",  "   connect <server name>", "   disconnect",
                                                "   exit",          "   help", "", "Server Commands:",
                                                "   server halt",   ""};
-    EXPECT_EQ(Lines(), expected);
+    EXPECT_EQ(ConsoleLines(), expected);
 }
 
 TEST_F(Commands, NameTakesTheRestOfTheLine)
 {
     EXPECT_TRUE(Run("/NAME=Bob"));
     EXPECT_STREQ(local->Name(), "Bob");
-    EXPECT_EQ(Lines().front(), "Player name set to Bob, long live Bob!");
-    EXPECT_EQ(Lines().size(), 4u);
+    EXPECT_EQ(ConsoleLines().front(), "Player name set to Bob, long live Bob!");
+    EXPECT_EQ(ConsoleLines().size(), 4u);
     Run("/name  Two Words");
     EXPECT_STREQ(local->Name(), " Two Words") << "further spaces stay";
     Run("/name");
@@ -113,10 +99,10 @@ TEST_F(Commands, NameTakesTheRestOfTheLine)
 TEST_F(Commands, ServerCommandsSendWhatTheySay)
 {
     Run("/server map");
-    EXPECT_TRUE(Lines().empty()) << "no map name: nothing printed";
+    EXPECT_TRUE(ConsoleLines().empty()) << "no map name: nothing printed";
     Run("/server halt");
     Run("/server map Warren");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Attempting to shutdown server...",
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Attempting to shutdown server...",
                                                   "Requesting server change to map \"Warren\""}));
     EXPECT_EQ(Sent(2), (std::vector<int>{kMsgHaltServer, kMsgMap}));
     Console::Instance()->Clear();
@@ -125,7 +111,7 @@ TEST_F(Commands, ServerCommandsSendWhatTheySay)
     Run("/frobnicate");
     Run("/disconnect");
     Run("/exit");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Server must be followed by a sub-commmand.",
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Server must be followed by a sub-commmand.",
                                                   "Unrecognized server command.", "Unrecognized command",
                                                   "Not implemented yet, try again later.",
                                                   "Not implemented yet, try again later."}));
@@ -136,13 +122,13 @@ TEST_F(Commands, ClearListAndFind)
 {
     Console::Instance()->Print("old");
     Run("/clear");
-    EXPECT_TRUE(Lines().empty());
+    EXPECT_TRUE(ConsoleLines().empty());
     Run("/list");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Server: Commands"}));
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Server: Commands"}));
     Console::Instance()->Clear();
     Run("/find servers");
-    EXPECT_EQ(Lines().front(), "Searching the network for servers, please wait...");
-    EXPECT_EQ(Lines().back(), "Server: Commands");
+    EXPECT_EQ(ConsoleLines().front(), "Searching the network for servers, please wait...");
+    EXPECT_EQ(ConsoleLines().back(), "Server: Commands");
 }
 
 } // namespace

@@ -7,20 +7,10 @@
 #include "app/WindowProc.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "platform/Window.h"
+#include "support/Keys.h"
 #include "support/TempDir.h"
 
 namespace {
-
-void Type(const std::string& text)
-{
-    for (char c : text)
-        WindowProc(nullptr, platform::kMsgChar, static_cast<unsigned char>(c), 0);
-}
-
-void Key(std::uint32_t key)
-{
-    WindowProc(nullptr, platform::kMsgKeyDown, key, 0);
-}
 
 class OptionsKeys : public ::testing::Test {
 protected:

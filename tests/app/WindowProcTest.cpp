@@ -4,18 +4,9 @@
 #include "app/WindowProc.h"
 #include "gfx/screens/MainMenu.h"
 #include "platform/Window.h"
+#include "support/Keys.h"
 
 namespace {
-
-void Key(std::uint32_t key)
-{
-    WindowProc(nullptr, platform::kMsgKeyDown, key, 0);
-}
-
-void Type(char c)
-{
-    WindowProc(nullptr, platform::kMsgChar, static_cast<unsigned char>(c), 0);
-}
 
 class WindowProcTest : public ::testing::Test {
 protected:
@@ -46,16 +37,16 @@ TEST_F(WindowProcTest, EnterActsOnTheSelectedItem)
                                 AppState::Options, AppState::Credits};
     for (int item = 1; item <= 5; ++item) {
         g_appState = AppState::MainMenu;
-        Type('x');
+        Type("x");
         EXPECT_EQ(g_appState, AppState::MainMenu) << "other characters do nothing";
-        Type('\r');
+        Type("\r");
         EXPECT_EQ(g_appState, targets[item - 1]) << "item " << item;
         g_appState = AppState::MainMenu;
         Key(platform::kVkDown);
     }
     EXPECT_EQ(MainMenu::Instance()->Selected(), 6);
     EXPECT_FALSE(g_quitRequested);
-    Type('\r');
+    Type("\r");
     EXPECT_TRUE(g_quitRequested);
 }
 
@@ -63,16 +54,16 @@ TEST_F(WindowProcTest, TypingOrEscapeReturnsToTheMenu)
 {
     for (AppState state : {AppState::Intro, AppState::Instructions, AppState::Credits}) {
         g_appState = state;
-        Type('q');
+        Type("q");
         EXPECT_EQ(g_appState, AppState::MainMenu);
         g_appState = state;
         Key(platform::kVkEscape);
         EXPECT_EQ(g_appState, AppState::MainMenu);
     }
     g_appState = AppState::Intro;
-    Type('\t');
-    Type(27);
-    Type('%');
+    Type("\t");
+    Type("\x1b");
+    Type("%");
     EXPECT_EQ(g_appState, AppState::Intro) << "characters outside the set are dropped";
 }
 
@@ -80,9 +71,9 @@ TEST_F(WindowProcTest, BrowserLeavesOnALetterButNotOnEnterWithoutServers)
 {
     for (AppState state : {AppState::BrowseLan, AppState::BrowseAddress}) {
         g_appState = state;
-        Type('\r');
+        Type("\r");
         EXPECT_EQ(g_appState, state);
-        Type('\b');
+        Type("\b");
         EXPECT_EQ(g_appState, AppState::MainMenu);
     }
     g_appState = AppState::BrowseAddress;

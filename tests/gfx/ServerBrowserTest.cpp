@@ -9,19 +9,9 @@
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
 #include "platform/Window.h"
+#include "support/Keys.h"
 
 namespace {
-
-void Type(const std::string& text)
-{
-    for (char c : text)
-        WindowProc(nullptr, platform::kMsgChar, static_cast<unsigned char>(c), 0);
-}
-
-void Key(std::uint32_t key)
-{
-    WindowProc(nullptr, platform::kMsgKeyDown, key, 0);
-}
 
 class BrowserKeys : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "support/HostThread.h"
+#include "support/Keys.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -38,21 +39,7 @@ protected:
         delete world;
     }
 
-    std::uint16_t Port() const
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        return static_cast<std::uint16_t>(41000 + std::hash<std::string>()(info->name()) % 2000);
-    }
-
-    std::vector<std::string> ConsoleLines()
-    {
-        std::vector<std::string> lines;
-        char line[Console::kLineSize];
-        Console::Instance()->Rewind();
-        while (Console::Instance()->ReadNextLine(line, sizeof line))
-            lines.insert(lines.begin(), line);
-        return lines;
-    }
+    std::uint16_t Port() const { return TestPort(41000); }
 
     // Lets the client work until the condition holds or a second passes.
     template <typename Condition>
