@@ -28,5 +28,5 @@ eventually 10 radar_shows_map || fail "no radar after the next map"
 xdotool key Escape
 eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
 xdotool key F9
-game_exits_within 1
+game_exits_within "${E2E_EXIT_SECONDS:-1}"
 echo "game: ok"
