@@ -27,9 +27,6 @@ public:
     // into game-key flags as the current mode allows.
     void Translate(const std::uint8_t state[256], std::uint8_t keys[256]) const;
 
-    // The game meaning of a keyboard scan code.
-    int GameKeyOf(int scanCode) const { return scanCode >= 0 && scanCode < 256 ? table[scanCode] : 0; }
-
 private:
     Input() = default;
     void Reacquire();

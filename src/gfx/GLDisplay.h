@@ -45,8 +45,6 @@ public:
     int ModeRefresh(int i) const { return InRange(i) ? modes[i].refresh : 0; }
     int Width() const { return width; }
     int Height() const { return height; }
-    int Bits() const { return bits; }
-    int Refresh() const { return refresh; }
 
     // An orthographic volume of w x h units centred on the origin (a zero
     // side follows the other by the screen's aspect). False when GL

@@ -53,7 +53,6 @@ public:
     // then a free row, then the log lines upwards, newest first.
     void DrawConsole(float x, float y);
 
-    GLDisplay* Display() const { return display; }
 
 private:
     Renderer();

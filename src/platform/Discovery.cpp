@@ -96,11 +96,6 @@ std::optional<Answer> DecodeAnswer(const std::uint8_t* data, std::size_t size)
     return answer;
 }
 
-bool IsDiscovery(const std::uint8_t* data, std::size_t size)
-{
-    return data && size >= 4 &&
-           (std::memcmp(data, kSearchMagic, 4) == 0 || std::memcmp(data, kAnswerMagic, 4) == 0);
-}
 
 } // namespace discovery
 } // namespace platform

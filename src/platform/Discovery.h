@@ -38,8 +38,6 @@ std::vector<std::uint8_t> EncodeAnswer(const Answer& answer);
 // The application a search asks for, when the bytes are a search.
 std::optional<Guid> DecodeSearch(const std::uint8_t* data, std::size_t size);
 std::optional<Answer> DecodeAnswer(const std::uint8_t* data, std::size_t size);
-// Whether bytes are ours at all (a search or an answer), not session traffic.
-bool IsDiscovery(const std::uint8_t* data, std::size_t size);
 
 } // namespace discovery
 } // namespace platform

@@ -76,8 +76,6 @@ public:
 
     void AddHullPolygon(const Polygon* polygon);
     void ClearHull() { hull.clear(); }
-    void HullBegin() { hullCursor = 0; }
-    Polygon* HullNext() { return hullCursor < hull.size() ? &hull[hullCursor++] : nullptr; }
     const std::vector<Polygon>& Hull() const { return hull; }
 
     // Rebounds off other's outline: mirrored about the edge touched, or
@@ -114,7 +112,4 @@ protected:
     float radius = 0.0f;
     float radiusSquared = 0.0f;
     std::vector<Polygon> hull;
-
-private:
-    std::size_t hullCursor = 0;
 };

@@ -80,8 +80,6 @@ public:
     bool IsLocal() const { return isLocal; }
     const Vector3& NoseOffset() const { return noseOffset; }
 
-    void ShieldHullBegin() { shieldCursor = 0; }
-    Polygon* ShieldHullNext() { return shieldCursor < shieldHull.size() ? &shieldHull[shieldCursor++] : nullptr; }
     const std::vector<Polygon>& ShieldHull() const { return shieldHull; }
 
 private:
@@ -103,5 +101,4 @@ private:
     int fuelSearchRadius = 0;
     bool isLocal = false;
     std::vector<Polygon> shieldHull;
-    std::size_t shieldCursor = 0;
 };

@@ -191,6 +191,23 @@ TEST_F(NetClientSession, PingsAreAnsweredWithTheSameTickAndBatchesApplied)
     EXPECT_EQ(tick, 123456u);
 }
 
+TEST_F(NetClientSession, TheHostCountsAndDropsItsPlayers)
+{
+    HostThread host("Dropping", 4, Port());
+    client->SetPort(Port());
+    client->EnumHosts();
+    client->SelectHost("Dropping");
+    ASSERT_TRUE(client->Connect());
+    std::uint32_t players = 0;
+    host.Run([&players](platform::SessionServer& s) { players = s.PlayerCount(); });
+    EXPECT_EQ(players, 1u);
+    const auto player = host.Joined().at(0);
+    host.Run([player](platform::SessionServer& s) { s.Drop(player); });
+    ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    host.Run([&players](platform::SessionServer& s) { players = s.PlayerCount(); });
+    EXPECT_EQ(players, 0u);
+}
+
 TEST_F(NetClientSession, SelectingTakesTheFirstHostWhoseNameStartsTheRequest)
 {
     HostThread first("Ar", 4, Port());
