@@ -7,6 +7,7 @@
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
+#include "support/ClientWorld.h"
 #include "support/MapFile.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
@@ -20,24 +21,8 @@ namespace {
 
 // The network client applying batches to a world with a local ship, as in
 // a game; no network is opened.
-class MessageHandling : public ::testing::Test {
+class MessageHandling : public ClientWorldTest {
 protected:
-    void SetUp() override
-    {
-        world = new World;
-        local = new Ship;
-        local->SetName("Me");
-        world->AddShip(local);
-        client = NetClient::Instance();
-        client->SetWorld(world);
-        Console::Instance()->Clear();
-    }
-    void TearDown() override
-    {
-        NetClient::Destroy();
-        delete world;
-    }
-
     void Apply(const std::vector<const NetMessage*>& messages)
     {
         const auto bytes = MessageBatch::Frame(messages);
@@ -62,9 +47,6 @@ protected:
         world->SetMap(map);
     }
 
-    World* world = nullptr;
-    Ship* local = nullptr;
-    NetClient* client = nullptr;
 };
 
 TEST_F(MessageHandling, TextJoinAndRoundOver)

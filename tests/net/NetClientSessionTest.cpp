@@ -10,6 +10,7 @@
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
+#include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/Keys.h"
 #include "world/Ship.h"
@@ -19,26 +20,8 @@ namespace {
 
 // The player's network client against a real host over loopback. Each
 // test has a port of its own, so tests may run side by side.
-class NetClientSession : public ::testing::Test {
+class NetClientSession : public ClientWorldTest {
 protected:
-    void SetUp() override
-    {
-        ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
-        world = new World;
-        local = new Ship;
-        local->SetName("Pilot");
-        local->SetShipType(3);
-        world->AddShip(local);
-        client = NetClient::Instance();
-        client->SetWorld(world);
-        Console::Instance()->Clear();
-    }
-    void TearDown() override
-    {
-        NetClient::Destroy();
-        delete world;
-    }
-
     std::uint16_t Port() const { return TestPort(41000); }
 
     // Lets the client work until the condition holds or a second passes.
@@ -53,9 +36,6 @@ protected:
         return condition();
     }
 
-    World* world = nullptr;
-    Ship* local = nullptr;
-    NetClient* client = nullptr;
 };
 
 TEST_F(NetClientSession, LanSearchFindsTheHostOnceWithItsCounts)

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/Console.h"
+#include "net/NetClient.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+// A test with the network client holding a world whose first ship is the
+// local one, as in a game; searches stay on loopback.
+class ClientWorldTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
+        world = new World;
+        local = new Ship;
+        local->SetName("Pilot");
+        local->SetShipType(3);
+        world->AddShip(local);
+        client = NetClient::Instance();
+        client->SetWorld(world);
+        Console::Instance()->Clear();
+    }
+    void TearDown() override
+    {
+        NetClient::Destroy();
+        delete world;
+    }
+
+    World* world = nullptr;
+    Ship* local = nullptr;
+    NetClient* client = nullptr;
+};
