@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr std::uint32_t kNetworkBudget = 10;
 constexpr int kRadarWidth = 200;
 
 std::unique_ptr<RadarPanel> NewRadar()
@@ -50,7 +49,7 @@ NetClient* PrepareClient(World* world)
     client->SetPort(NetClient::kGamePort);
     client->Initialize();
     client->SetWorld(world);
-    client->DoWork(kNetworkBudget);
+    client->DoWork(NetClient::kWorkBudget);
     return client;
 }
 
@@ -141,7 +140,7 @@ void RunGameLoop()
         Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
         BuildControlMessage(keys, local ? local->GetId() : 0, control);
         client->Send(control);
-        client->DoWork(kNetworkBudget);
+        client->DoWork(NetClient::kWorkBudget);
 
         if (client->IsTerminated()) {
             // An idle game: the local ship alone, unconnected, until ESC or F9.

@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "app/AppState.h"
 #include "app/GameSession.h"
@@ -24,7 +23,6 @@
 namespace {
 
 constexpr std::uint32_t kCaptionTime = 3000;
-constexpr std::uint32_t kNetworkBudget = 10;
 
 // Reads the game keys (F9 quits) and empties the message queue.
 // False when the pass should end at once.
@@ -80,7 +78,7 @@ void RunScreenLoop(AppState state, Screen* screen, bool networkWork)
     screen->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
     while (!g_quitRequested && g_appState == state) {
         if (networkWork)
-            NetClient::Instance()->DoWork(kNetworkBudget);
+            NetClient::Instance()->DoWork(NetClient::kWorkBudget);
         if (!PollKeysAndMessages())
             continue;
         screen->Draw(0, 0);
@@ -115,7 +113,7 @@ void RunBrowserLoop(bool typedAddress)
     bool collectedOnce = false;
     std::size_t collected = 0;
     while (!g_quitRequested && (g_appState == AppState::BrowseLan || g_appState == AppState::BrowseAddress)) {
-        client->DoWork(kNetworkBudget);
+        client->DoWork(NetClient::kWorkBudget);
         browser->SetSearching(firstFrame);
         if (!PollKeysAndMessages())
             continue;

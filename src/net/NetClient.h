@@ -19,6 +19,7 @@ class World;
 class NetClient : public platform::SessionClientListener {
 public:
     static constexpr std::uint16_t kGamePort = 3001;
+    static constexpr std::uint32_t kWorkBudget = 10; // ms of network work a frame
 
     struct HostEntry {
         platform::Guid instance;
