@@ -18,8 +18,8 @@ xdotool key Return
 eventually 5 logged "$E2E_WORK/host.log" "joined: Player" || fail "the join did not reach the host"
 eventually 3 band_has white 4 20 || fail "no frame rate in the top-right corner"
 eventually 3 radar_shows_map || fail "no map picture in the radar"
-xdotool keydown k; sleep 0.4; xdotool keyup k
-xdotool key apostrophe; sleep 0.2
+hold k
+hold apostrophe
 xdotool type --delay 20 "hello host"; xdotool key Return
 eventually 3 logged "$E2E_WORK/host.log" "chat: hello host" || fail "the chat line did not reach the host"
 eventually 3 band_has white 720 736 || fail "the echoed chat line is not in the console"
@@ -27,6 +27,6 @@ eventually 10 results_banner || fail "no results banner"
 eventually 10 radar_shows_map || fail "no radar after the next map"
 xdotool key Escape
 eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
-xdotool key F9
+hold F9
 game_exits_within "${E2E_EXIT_SECONDS:-1}"
 echo "game: ok"

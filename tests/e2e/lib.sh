@@ -28,6 +28,12 @@ eventually() {
   done
 }
 
+# hold KEY: presses a key long enough for a frame to see it held (the game
+# reads held keys, as a player holds them, not key events)
+hold() {
+  xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"
+}
+
 # logged FILE TEXT: the file holds the text
 logged() { grep -q "$2" "$1"; }
 

@@ -17,6 +17,6 @@ xdotool key Return
 game_exits_within "${E2E_EXIT_SECONDS:-1}"
 
 start_game "$1" "$2"
-xdotool key F9
+hold F9
 game_exits_within "${E2E_EXIT_SECONDS:-1}"
 echo "title menu: ok"
