@@ -5,10 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
 
-(cd "$3" && exec "$2" --name "E2E Host" --announce 3/8 --quiet) >"$E2E_WORK/host.log" 2>&1 &
-HOST_PID=$!
-trap 'kill $HOST_PID 2>/dev/null; cleanup' EXIT
-sleep 0.5
+start_host "$2" "$3" --name "E2E Host" --announce 3/8 --quiet
 
 start_game "$1" "$3"
 xdotool key a; sleep 0.3

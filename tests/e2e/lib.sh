@@ -9,8 +9,12 @@ export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config QUILLROCK_NO_DIALOG
 Xvfb "$E2E_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 E2E_XVFB=$!
 GAME_PID=
+HOST_PID=
 cleanup() {
   [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+  # The host lets its players go before the port closes: wait for it, so
+  # the next check can open the port again.
+  if [ -n "$HOST_PID" ]; then kill "$HOST_PID" 2>/dev/null || true; wait "$HOST_PID" 2>/dev/null || true; fi
   kill "$E2E_XVFB" 2>/dev/null || true
   rm -rf "$E2E_WORK"
 }
@@ -36,6 +40,14 @@ hold() {
 
 # logged FILE TEXT: the file holds the text
 logged() { grep -q "$2" "$1"; }
+
+# start_host BINARY DATA_DIR ARGS...: the scripted host, once it is hosting
+start_host() {
+  local binary=$1 data=$2; shift 2
+  (cd "$data" && exec "$binary" "$@") >"$E2E_WORK/host.log" 2>&1 &
+  HOST_PID=$!
+  eventually 5 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
+}
 
 # start_game BINARY DATA_DIR
 start_game() {
