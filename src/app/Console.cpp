@@ -1,8 +1,8 @@
 #include "app/Console.h"
+#include "net/TextCopy.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 #include "net/ScopedLock.h"
 
@@ -16,12 +16,6 @@ CriticalSection& ConsoleLock()
 }
 
 [[maybe_unused]] const bool lockReadyBeforeMain = (ConsoleLock(), true);
-
-void CopyLine(const TrackedBuffer& line, char* buffer, int size)
-{
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    std::strncpy(buffer, line.Text(), static_cast<std::size_t>(size) - 1);
-}
 
 } // namespace
 
@@ -82,7 +76,7 @@ bool Console::ReadNextLine(char* buffer, int size)
     ScopedLock lock(&ConsoleLock());
     if (!buffer || size <= 0 || readCursor >= lines.size())
         return false;
-    CopyLine(lines[readCursor++], buffer, size);
+    CopyText(buffer, size, lines[readCursor++].Text());
     return true;
 }
 
@@ -91,7 +85,7 @@ bool Console::GetInputLine(char* buffer, int size)
     ScopedLock lock(&ConsoleLock());
     if (!buffer || size <= 0 || input.Empty())
         return false;
-    CopyLine(input, buffer, size);
+    CopyText(buffer, size, input.Text());
     return true;
 }
 

@@ -1,10 +1,10 @@
 #include "gfx/Drawable.h"
+#include "net/TextCopy.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "gfx/Renderer.h"
 
@@ -27,10 +27,5 @@ bool Drawable::NoteError()
 
 void Drawable::ErrorText(char* buffer, std::size_t size) const
 {
-    if (!buffer || size == 0)
-        return;
-    std::memset(buffer, 0, size);
-    const char* text = reinterpret_cast<const char*>(gluErrorString(lastError));
-    if (text)
-        std::strncpy(buffer, text, size - 1);
+    CopyText(buffer, static_cast<int>(size), reinterpret_cast<const char*>(gluErrorString(lastError)));
 }

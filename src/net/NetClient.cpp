@@ -1,4 +1,5 @@
 #include "net/NetClient.h"
+#include "net/TextCopy.h"
 
 #include <cstring>
 
@@ -105,7 +106,7 @@ bool NetClient::HostsNext(char* buffer, int size, int& maxPlayers, int& currentP
         return false;
     const HostEntry& entry = hosts[hostCursor++];
     if (!entry.name.empty()) {
-        entry.name.copy(buffer, static_cast<std::size_t>(size) - 1);
+        CopyText(buffer, size, entry.name.c_str());
         // The host counts itself among the players.
         maxPlayers = static_cast<int>(entry.maxPlayers ? entry.maxPlayers - 1 : 0);
         currentPlayers = static_cast<int>(entry.currentPlayers ? entry.currentPlayers - 1 : 0);

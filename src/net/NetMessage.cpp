@@ -1,4 +1,5 @@
 #include "net/NetMessage.h"
+#include "net/TextCopy.h"
 
 #include <cstring>
 
@@ -17,9 +18,7 @@ bool IsKnown(int kind)
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
 {
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    if (!text.Empty())
-        std::strncpy(buffer, text.Text(), static_cast<std::size_t>(size) - 1);
+    CopyText(buffer, size, text.Empty() ? nullptr : text.Text());
 }
 
 void WriteVector(platform::ByteWriter& out, const Vector3& v)

@@ -1,4 +1,5 @@
 #include "world/Map.h"
+#include "net/TextCopy.h"
 #include "world/Torus.h"
 
 #include <cstring>
@@ -102,11 +103,8 @@ bool Map::LoadFromBytes(const std::uint8_t* data, std::size_t size)
 
 void Map::GetName(char* buffer, int size) const
 {
-    if (!buffer || size <= 0 || name.Empty())
-        return;
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    // One byte short of the buffer, so the copy always ends in a zero.
-    std::strncpy(buffer, name.Text(), static_cast<std::size_t>(size) - 1);
+    if (!name.Empty())
+        CopyText(buffer, size, name.Text());
 }
 
 std::size_t Map::CellIndex(int column, int row) const

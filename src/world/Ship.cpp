@@ -1,4 +1,5 @@
 #include "world/Ship.h"
+#include "net/TextCopy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -110,10 +111,8 @@ void Ship::SetName(const char* newName)
 
 void Ship::GetName(char* buffer, int size) const
 {
-    if (!buffer || name.Empty() || size <= 0)
-        return;
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    std::strncpy(buffer, name.Text(), static_cast<std::size_t>(size) - 1);
+    if (!name.Empty())
+        CopyText(buffer, size, name.Text());
 }
 
 void Ship::TakePowerup(int kind)

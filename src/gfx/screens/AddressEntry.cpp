@@ -1,8 +1,8 @@
 #include "gfx/screens/AddressEntry.h"
+#include "net/TextCopy.h"
 
 #include <GL/gl.h>
 
-#include <cstring>
 #include <memory>
 
 AddressEntry* AddressEntry::Instance()
@@ -19,10 +19,7 @@ void AddressEntry::SetText(const char* newText)
 
 void AddressEntry::GetText(char* buffer, int size) const
 {
-    if (!buffer || size <= 0)
-        return;
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    text.copy(buffer, static_cast<std::size_t>(size) - 1);
+    CopyText(buffer, size, text.c_str());
 }
 
 void AddressEntry::DrawContent(float, float hh)

@@ -1,8 +1,8 @@
 #include "gfx/screens/OptionsScreen.h"
+#include "net/TextCopy.h"
 
 #include <GL/gl.h>
 
-#include <cstring>
 #include <memory>
 
 #include "gfx/GLDisplay.h"
@@ -62,10 +62,7 @@ void OptionsScreen::SetShipType(int type)
 
 void OptionsScreen::Name(char* buffer, int size) const
 {
-    if (!buffer || size <= 0)
-        return;
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    name.copy(buffer, static_cast<std::size_t>(size) - 1);
+    CopyText(buffer, size, name.c_str());
 }
 
 void OptionsScreen::SetName(const char* text)

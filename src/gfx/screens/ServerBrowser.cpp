@@ -1,8 +1,8 @@
 #include "gfx/screens/ServerBrowser.h"
+#include "net/TextCopy.h"
 
 #include <GL/gl.h>
 
-#include <cstring>
 #include <memory>
 
 #include "gfx/Renderer.h"
@@ -47,11 +47,8 @@ void ServerBrowser::SelectNext()
 
 void ServerBrowser::SelectedName(char* buffer, int size) const
 {
-    if (!buffer || size <= 0)
-        return;
-    std::memset(buffer, 0, static_cast<std::size_t>(size));
-    if (selected >= 1 && selected <= HostCount())
-        hosts[static_cast<std::size_t>(selected - 1)].name.copy(buffer, static_cast<std::size_t>(size) - 1);
+    const bool listed = selected >= 1 && selected <= HostCount();
+    CopyText(buffer, size, listed ? hosts[static_cast<std::size_t>(selected - 1)].name.c_str() : nullptr);
 }
 
 void ServerBrowser::DrawContent(float, float hh)
