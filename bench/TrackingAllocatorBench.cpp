@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "net/TrackingAllocator.h"
+#include "base/TrackingAllocator.h"
 
 // One Allocate+Free pair with range(0) other blocks live: the cost must not
 // grow with the live count.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/TextCopy.h"
+
 // Which loop the dispatcher runs. Any value without a name here (1, 5,
 // above 10) ends the program.
 enum class AppState : std::int32_t {
@@ -15,8 +17,6 @@ enum class AppState : std::int32_t {
     Credits = 9,
     InGame = 10,
 };
-
-constexpr int kTextBufferSize = 1024; // typed lines, console lines, server and map names
 
 extern AppState g_appState;
 extern bool g_quitRequested;

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
-#include "net/TrackedBuffer.h"
+#include "base/TrackedBuffer.h"
 #include "world/Ship.h"
 #include "world/World.h"
 

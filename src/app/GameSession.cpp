@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/AppState.h"
-#include "app/Console.h"
+#include "base/Console.h"
 #include "app/DiagnosticLog.h"
 #include "app/GameKey.h"
 #include "app/Input.h"

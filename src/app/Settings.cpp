@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 #include "platform/SettingsStore.h"
 
 Settings g_settings;
@@ -15,12 +15,12 @@ void QueryNumber(const platform::SettingsStore& key, const char* name, std::int3
     const auto* value = key.Query(name);
     if (!value || value->size() != 4)
         return;
-    platform::ByteReader(value->data(), value->size()).I32(out);
+    ByteReader(value->data(), value->size()).I32(out);
 }
 
 void SetNumber(platform::SettingsStore& key, const char* name, std::int32_t number)
 {
-    platform::ByteWriter bytes;
+    ByteWriter bytes;
     bytes.I32(number);
     key.Set(name, bytes.Data().data(), bytes.Data().size());
 }

@@ -4,7 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/CommandInterpreter.h"
-#include "app/Console.h"
+#include "base/Console.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"

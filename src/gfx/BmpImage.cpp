@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/ByteReader.h"
+#include "base/ByteReader.h"
 #include "platform/PathResolver.h"
 
 namespace {
@@ -40,7 +40,7 @@ bool BmpImage::LoadFromBytes(const std::uint8_t* data, std::size_t size)
 {
     Clear();
     compression = 0;
-    platform::ByteReader in(data, size);
+    ByteReader in(data, size);
     std::uint16_t magic = 0;
     std::uint32_t reserved = 0, dataOffset = 0, infoSize = 0;
     if (!in.U16(magic) || magic != 0x4D42 || !in.U32(fileSize) || !in.U32(reserved) || !in.U32(dataOffset))

@@ -1,5 +1,5 @@
 #include "gfx/Drawable.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

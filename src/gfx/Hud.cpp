@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/AppState.h"
+#include "gfx/GLDisplay.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
 #include "net/NetClient.h"
@@ -19,8 +19,9 @@ namespace {
 void DrawCornersAndConsole(int framesPerSecond)
 {
     Renderer* renderer = Renderer::Instance();
-    const float halfWidth = static_cast<float>(g_screenWidth / 2);
-    const float halfHeight = static_cast<float>(g_screenHeight / 2);
+    const GLDisplay* display = GLDisplay::Instance();
+    const float halfWidth = static_cast<float>(display->Width() / 2);
+    const float halfHeight = static_cast<float>(display->Height() / 2);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
     renderer->DrawText(halfWidth - 100.0f, halfHeight - 20.0f, "FPS: %d", framesPerSecond);
@@ -93,7 +94,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
         }
     }
     radar->SetWorld(world);
-    radar->Draw(static_cast<int>(-g_screenWidth / 2 + 100), 0);
+    radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
 }
 
 void DrawResultsFrame(World* world, int framesPerSecond)

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gfx/CTexture.h"
 #include "gfx/Glyphs.h"
 #include "gfx/TextureManager.h"

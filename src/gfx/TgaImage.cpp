@@ -5,7 +5,7 @@
 
 #include "gfx/MemoryStreamBuf.h"
 #include "gfx/Resources.h"
-#include "platform/ByteReader.h"
+#include "base/ByteReader.h"
 #include "platform/PathResolver.h"
 
 namespace {
@@ -68,7 +68,7 @@ bool TgaImage::LoadFromStream(std::istream& in, std::uint64_t size)
     std::uint8_t footer[kFooterSize];
     if (size >= kFooterSize && ReadAt(in, size - kFooterSize, footer, sizeof footer) &&
         std::memcmp(footer + 8, "TRUEVISION-XFILE", 16) == 0) {
-        platform::ByteReader offsets(footer, 8);
+        ByteReader offsets(footer, 8);
         offsets.U32(extensionOffset);
         offsets.U32(developerOffset);
     }
@@ -76,7 +76,7 @@ bool TgaImage::LoadFromStream(std::istream& in, std::uint64_t size)
     std::uint8_t header[kHeaderSize];
     if (!ReadAt(in, 0, header, sizeof header))
         return Fail();
-    platform::ByteReader fields(header, sizeof header);
+    ByteReader fields(header, sizeof header);
     std::uint16_t mapFirst = 0, mapLength = 0, xOrigin = 0, yOrigin = 0, rawWidth = 0, rawHeight = 0;
     std::uint8_t mapEntrySize = 0, depth = 0;
     fields.U8(idLength);

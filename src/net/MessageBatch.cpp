@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 void MessageBatch::Clear()
 {
@@ -23,7 +23,7 @@ void MessageBatch::Parse(const std::uint8_t* bytes, std::size_t size)
         return;
     std::memcpy(payload.Data(), bytes, size);
 
-    platform::ByteReader in(payload.Data(), size);
+    ByteReader in(payload.Data(), size);
     if (!in.U32(count))
         return;
     // Each message needs at least its length and a kind byte.
@@ -52,7 +52,7 @@ NetMessage* MessageBatch::Next()
 
 std::vector<std::uint8_t> MessageBatch::Frame(const std::vector<const NetMessage*>& batch)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U32(static_cast<std::uint32_t>(batch.size()));
     for (const NetMessage* message : batch) {
         const int size = message->WireSize();

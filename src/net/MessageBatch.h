@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "net/NetMessage.h"
-#include "net/TrackedBuffer.h"
+#include "base/TrackedBuffer.h"
 
 // One payload from the server: a count, then that many messages each
 // behind its 32-bit length. Parsing stops where the bytes run out.

@@ -1,13 +1,13 @@
 #include "net/NetClient.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <cstring>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
-#include "net/ScopedLock.h"
-#include "net/TrackedBuffer.h"
+#include "base/ScopedLock.h"
+#include "base/TrackedBuffer.h"
 #include "platform/Clock.h"
 #include "world/Ship.h"
 #include "world/World.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "net/CriticalSection.h"
+#include "base/CriticalSection.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 

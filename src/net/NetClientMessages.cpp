@@ -2,8 +2,7 @@
 // server decides, this side only writes what it reports into the world.
 #include <memory>
 
-#include "app/Console.h"
-#include "app/AppState.h"
+#include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"

@@ -1,10 +1,10 @@
 #include "net/NetMessage.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <cstring>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace {
 
@@ -21,14 +21,14 @@ void CopyOut(const TrackedBuffer& text, char* buffer, int size)
     CopyText(buffer, size, text.Empty() ? nullptr : text.Text());
 }
 
-void WriteVector(platform::ByteWriter& out, const Vector3& v)
+void WriteVector(ByteWriter& out, const Vector3& v)
 {
     out.F32(static_cast<float>(v.x));
     out.F32(static_cast<float>(v.y));
     out.F32(static_cast<float>(v.z));
 }
 
-bool ReadVector(platform::ByteReader& in, Vector3& v)
+bool ReadVector(ByteReader& in, Vector3& v)
 {
     float fx = 0.0f, fy = 0.0f, fz = 0.0f;
     if (!in.F32(fx) || !in.F32(fy) || !in.F32(fz))
@@ -293,7 +293,7 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
     if (!buffer || size <= 0)
         return;
     std::memset(buffer, 0, static_cast<std::size_t>(size));
-    platform::ByteWriter out(buffer, static_cast<std::size_t>(size));
+    ByteWriter out(buffer, static_cast<std::size_t>(size));
     out.U8(static_cast<std::uint8_t>(kind));
     const auto writeText = [&] {
         const int length = TextLength();
@@ -369,7 +369,7 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
 bool NetMessage::Parse(const std::uint8_t* bytes, std::size_t size)
 {
     Clear();
-    platform::ByteReader in(bytes, size);
+    ByteReader in(bytes, size);
     std::uint8_t raw = 0;
     if (!in.U8(raw))
         return false;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "net/TrackedBuffer.h"
+#include "base/TrackedBuffer.h"
 #include "world/Vector3.h"
 
 // Message kinds, the first byte of every message on the wire.

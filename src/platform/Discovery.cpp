@@ -3,8 +3,8 @@
 #include <cstring>
 #include <random>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace platform {
 

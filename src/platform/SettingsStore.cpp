@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace platform {
 

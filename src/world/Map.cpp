@@ -1,12 +1,12 @@
 #include "world/Map.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 #include "world/Torus.h"
 
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
-#include "platform/ByteReader.h"
+#include "base/ByteReader.h"
 #include "platform/PathResolver.h"
 
 namespace {
@@ -58,7 +58,7 @@ bool Map::Load(const char* path)
 bool Map::LoadFromBytes(const std::uint8_t* data, std::size_t size)
 {
     Clear();
-    platform::ByteReader in(data, size);
+    ByteReader in(data, size);
     std::uint32_t nameLength = 0;
     if (!in.U32(nameLength) || nameLength > in.Remaining())
         return false;

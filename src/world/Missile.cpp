@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "net/NetServer.h"
+#include "world/NetServer.h"
 #include "world/Map.h"
 #include "world/Torus.h"
 #include "world/Trig.h"

@@ -1,5 +1,5 @@
 #include "world/Ship.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <algorithm>
 #include <cstring>

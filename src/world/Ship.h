@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "net/TrackedBuffer.h"
+#include "base/TrackedBuffer.h"
 #include "world/GameObject.h"
 
 // Drawing labels other players' ships with their names when set (F11).

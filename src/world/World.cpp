@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "net/ScopedLock.h"
+#include "base/ScopedLock.h"
 #include "platform/PathResolver.h"
 #include "world/Map.h"
 #include "world/Ship.h"

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "net/CriticalSection.h"
+#include "base/CriticalSection.h"
 
 class GameObject;
 class Map;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/AppState.h"
-#include "app/Console.h"
+#include "base/Console.h"
 #include "app/Input.h"
 #include "app/WindowProc.h"
 #include "platform/Window.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/CommandInterpreter.h"
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "support/HostThread.h"

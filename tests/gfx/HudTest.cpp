@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"

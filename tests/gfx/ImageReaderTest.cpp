@@ -7,7 +7,7 @@
 #include "gfx/BmpImage.h"
 #include "gfx/MemoryStreamBuf.h"
 #include "gfx/TgaImage.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteWriter.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -16,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes TgaHeader(std::uint8_t type, int width, int height, std::uint8_t depth, std::uint8_t descriptor)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U8(0);
     out.U8(0);
     out.U8(type);
@@ -34,7 +34,7 @@ Bytes TgaHeader(std::uint8_t type, int width, int height, std::uint8_t depth, st
 
 Bytes WithFooter(Bytes bytes)
 {
-    platform::ByteWriter footer;
+    ByteWriter footer;
     footer.U32(0);
     footer.U32(0);
     footer.Bytes("TRUEVISION-XFILE.", 18);
@@ -161,7 +161,7 @@ TEST(TgaImage, ReadsFilesByTheirWindowsName)
 Bytes Bitmap(int width, int height, int depth, const Bytes& pixels, std::uint32_t coloursUsed = 0,
              const Bytes& palette = {}, std::uint32_t compression = 0)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U16(0x4D42);
     out.U32(0);
     out.U32(0);

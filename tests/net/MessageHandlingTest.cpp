@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"

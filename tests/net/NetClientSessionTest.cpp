@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"

@@ -5,7 +5,7 @@
 
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteWriter.h"
 
 namespace {
 
@@ -190,7 +190,7 @@ TEST(NetMessage, ShortOrLyingBytesGiveNoMessage)
 
 Bytes Framed(const std::vector<Bytes>& messages, std::uint32_t count)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U32(count);
     for (const Bytes& message : messages) {
         out.U32(static_cast<std::uint32_t>(message.size()));

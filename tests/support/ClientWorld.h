@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "net/NetClient.h"
 #include "world/Ship.h"
 #include "world/World.h"

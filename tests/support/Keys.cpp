@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "app/WindowProc.h"
 #include "platform/Window.h"
 

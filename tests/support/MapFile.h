@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/ByteWriter.h"
+#include "base/ByteWriter.h"
 
 // Builds the bytes of a ".smp" map file from rows of cell kinds, written in
 // the file's column-major order; the second byte of each cell is extra.
 inline std::vector<std::uint8_t> MapFileBytes(const std::string& name, const std::vector<std::vector<int>>& rows,
                                               int extra = 0)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U32(static_cast<std::uint32_t>(name.size()));
     out.Bytes(name.data(), name.size());
     const int columns = rows.empty() ? 0 : static_cast<int>(rows[0].size());

@@ -54,7 +54,7 @@ TEST(Map, RefusesTruncatedAndAbsurdFiles)
         EXPECT_FALSE(map.LoadFromBytes(good.data(), cut)) << "cut at " << cut;
     EXPECT_TRUE(map.LoadFromBytes(good.data(), good.size()));
 
-    platform::ByteWriter huge;
+    ByteWriter huge;
     huge.U32(0);
     huge.I32(1 << 30);
     huge.I32(1 << 30);
@@ -63,13 +63,13 @@ TEST(Map, RefusesTruncatedAndAbsurdFiles)
     EXPECT_FALSE(map.HasCells());
     EXPECT_EQ(map.Columns(), 0);
 
-    platform::ByteWriter negative;
+    ByteWriter negative;
     negative.U32(0);
     negative.I32(-3);
     negative.I32(2);
     EXPECT_FALSE(map.LoadFromBytes(negative.Data().data(), negative.Data().size()));
 
-    platform::ByteWriter longName;
+    ByteWriter longName;
     longName.U32(0xFFFFFFF0u);
     longName.Bytes("abc", 3);
     EXPECT_FALSE(map.LoadFromBytes(longName.Data().data(), longName.Data().size()));

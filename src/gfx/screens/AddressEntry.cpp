@@ -1,5 +1,5 @@
 #include "gfx/screens/AddressEntry.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 

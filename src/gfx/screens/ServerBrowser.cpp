@@ -1,5 +1,5 @@
 #include "gfx/screens/ServerBrowser.h"
-#include "net/TextCopy.h"
+#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 

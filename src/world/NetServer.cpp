@@ -1,10 +1,10 @@
-#include "net/NetServer.h"
+#include "world/NetServer.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 
-#include "net/TrackingAllocator.h"
+#include "base/TrackingAllocator.h"
 
 NetServer* NetServer::Instance()
 {

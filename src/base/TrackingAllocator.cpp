@@ -1,8 +1,8 @@
-#include "net/TrackingAllocator.h"
+#include "base/TrackingAllocator.h"
 
 #include <cstdlib>
 
-#include "net/ScopedLock.h"
+#include "base/ScopedLock.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/CriticalSection.h"
+#include "base/CriticalSection.h"
 
 // Holds a CriticalSection for the length of a scope. Leave() releases it
 // early; the destructor then does nothing.

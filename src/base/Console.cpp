@@ -1,10 +1,10 @@
-#include "app/Console.h"
-#include "net/TextCopy.h"
+#include "base/Console.h"
+#include "base/TextCopy.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "net/ScopedLock.h"
+#include "base/ScopedLock.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "net/ScopedLock.h"
+#include "base/ScopedLock.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <unordered_set>
 
-#include "net/CriticalSection.h"
+#include "base/CriticalSection.h"
 
 // The process-wide allocator for variable-sized buffers (texts, names, wire
 // buffers). It records every live block and frees only blocks it handed out,

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "net/TrackingAllocator.h"
+#include "base/TrackingAllocator.h"
 
 namespace {
 

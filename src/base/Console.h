@@ -2,14 +2,15 @@
 
 #include <deque>
 
-#include "net/TrackedBuffer.h"
+#include "base/TextCopy.h"
+#include "base/TrackedBuffer.h"
 
 // The in-game text log: the newest few lines (server notices, chat,
 // command answers) and, while the player types, one input line. Anything
 // may print to it; the heads-up display draws it.
 class Console {
 public:
-    static constexpr int kLineSize = 1024; // at most 1023 characters a line
+    static constexpr int kLineSize = kTextBufferSize;
     static constexpr int kDefaultLimit = 5;
 
     static Console* Instance();

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-namespace platform {
 
 // Writes little-endian values, whatever the host's order: appended to a
 // buffer of its own, or into a fixed block given to it, where what does not
@@ -75,4 +74,3 @@ private:
     std::size_t used = 0;
 };
 
-} // namespace platform

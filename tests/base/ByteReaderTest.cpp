@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
 
 namespace {
 
 TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
 {
-    platform::ByteWriter out;
+    ByteWriter out;
     out.U8(0xAB);
     out.U16(0x1234);
     out.I32(-2);
@@ -20,7 +20,7 @@ TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
     EXPECT_EQ(bytes[3], 0xFE);
     EXPECT_EQ(bytes[6], 0xFF);
 
-    platform::ByteReader in(bytes.data(), bytes.size());
+    ByteReader in(bytes.data(), bytes.size());
     std::uint8_t u8 = 0;
     std::uint16_t u16 = 0;
     std::int32_t i32 = 0;
@@ -39,7 +39,7 @@ TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
 TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
 {
     const std::uint8_t bytes[3] = {1, 2, 3};
-    platform::ByteReader in(bytes, sizeof bytes);
+    ByteReader in(bytes, sizeof bytes);
     std::uint32_t value = 99;
     EXPECT_FALSE(in.U32(value));
     EXPECT_EQ(value, 99u);
@@ -48,11 +48,11 @@ TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
     std::uint8_t small = 0;
     EXPECT_FALSE(in.U8(small)) << "a failed reader reads nothing more";
 
-    platform::ByteReader huge(bytes, sizeof bytes);
+    ByteReader huge(bytes, sizeof bytes);
     EXPECT_EQ(huge.Bytes(static_cast<std::size_t>(-1)), nullptr);
     EXPECT_FALSE(huge.Skip(4));
 
-    platform::ByteReader none(nullptr, 100);
+    ByteReader none(nullptr, 100);
     EXPECT_EQ(none.Remaining(), 0u);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "net/TrackingAllocator.h"
+#include "base/TrackingAllocator.h"
 
 // A block from the TrackingAllocator that is handed back when its owner
 // goes: names, map cells, texts and wire buffers.

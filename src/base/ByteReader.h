@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-namespace platform {
 
 // Reads little-endian values from untrusted bytes. Every read checks the
 // bytes that remain; a read that does not fit fails, reads nothing, and
@@ -110,4 +109,3 @@ private:
     bool failed = false;
 };
 
-} // namespace platform
