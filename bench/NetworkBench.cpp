@@ -1,3 +1,4 @@
+#include <memory>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -18,23 +19,23 @@
 // figure that matters.
 static void BM_ApplyBatchOf100States(benchmark::State& state)
 {
-    auto* world = new World;
+    auto world = std::make_unique<World>();
     const auto bytes = MapFileBytes("Bench", std::vector<std::vector<int>>(128, std::vector<int>(128, 0)));
-    auto* map = new Map;
+    auto map = std::make_unique<Map>();
     map->LoadFromBytes(bytes.data(), bytes.size());
-    world->SetMap(map);
+    world->SetMap(std::move(map));
     for (int i = 0; i < 64; ++i) {
-        auto* ship = new Ship;
+        auto ship = std::make_unique<Ship>();
         ship->SetId(i);
-        world->AddShip(ship);
+        world->AddShip(std::move(ship));
     }
     for (int i = 0; i < 4000; ++i) {
-        auto* bullet = new Bullet;
+        auto bullet = std::make_unique<Bullet>();
         bullet->ForceRespawn(0, 0);
-        world->AddEntity(bullet, 1000 + i);
+        world->AddEntity(std::move(bullet), 1000 + i);
     }
     NetClient* client = NetClient::Instance();
-    client->SetWorld(world);
+    client->SetWorld(world.get());
 
     std::deque<NetMessage> messages;
     std::vector<const NetMessage*> batch;
@@ -53,7 +54,6 @@ static void BM_ApplyBatchOf100States(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * 100);
     NetClient::Destroy();
-    delete world;
 }
 BENCHMARK(BM_ApplyBatchOf100States)->Unit(benchmark::kMicrosecond);
 

@@ -1,3 +1,4 @@
+#include <memory>
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -98,23 +99,27 @@ static void BM_GameFrame32Ships2000Entities(benchmark::State& state)
         for (int c = 0; c < 128; c += 3)
             rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = 1 + (r + c) % 6;
     const auto bytes = MapFileBytes("Bench", rows);
-    auto* map = new Map;
+    auto map = std::make_unique<Map>();
     map->LoadFromBytes(bytes.data(), bytes.size());
-    world.SetMap(map);
+    world.SetMap(std::move(map));
     for (int i = 0; i < 32; ++i) {
-        auto* ship = new Ship;
+        auto ship = std::make_unique<Ship>();
         ship->SetName("Pilot");
         ship->SetShipType(i % 6);
         ship->ForceRespawn(static_cast<float>(2048 + (i % 8) * 60 - 240), static_cast<float>(2048 + (i / 8) * 60 - 120));
         ship->SetTarget(ship->Position());
         ship->SetHeading(static_cast<float>(i * 11));
-        world.AddShip(ship);
+        world.AddShip(std::move(ship));
     }
     for (int i = 0; i < 2000; ++i) {
-        GameObject* entity = i % 2 ? static_cast<GameObject*>(new Bullet) : static_cast<GameObject*>(new Mine);
+        std::unique_ptr<GameObject> entity;
+        if (i % 2)
+            entity = std::make_unique<Bullet>();
+        else
+            entity = std::make_unique<Mine>();
         entity->ForceRespawn(static_cast<float>(i * 37 % 4096), static_cast<float>(i * 53 % 4096));
         entity->SetTarget(entity->Position());
-        world.AddEntity(entity, i + 1);
+        world.AddEntity(std::move(entity), i + 1);
     }
     Renderer* renderer = Renderer::Instance();
     renderer->SetWorld(&world);

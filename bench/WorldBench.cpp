@@ -1,3 +1,4 @@
+#include <memory>
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -15,23 +16,23 @@ namespace {
 void Populate(World& world, int entities)
 {
     const auto bytes = MapFileBytes("Bench", std::vector<std::vector<int>>(128, std::vector<int>(128, 0)));
-    auto* map = new Map;
+    auto map = std::make_unique<Map>();
     map->LoadFromBytes(bytes.data(), bytes.size());
-    world.SetMap(map);
+    world.SetMap(std::move(map));
     for (int i = 0; i < 64; ++i) {
-        auto* ship = new Ship;
+        auto ship = std::make_unique<Ship>();
         ship->SetId(i);
         ship->ForceRespawn(static_cast<float>(i * 61 % 4096), static_cast<float>(i * 97 % 4096));
         ship->SetVelocity(Vector3(100, -50, 0));
         ship->SetTarget(Vector3(i * 61 % 4096 + 20, i * 97 % 4096, 0));
-        world.AddShip(ship);
+        world.AddShip(std::move(ship));
     }
     for (int i = 0; i < entities; ++i) {
-        auto* bullet = new Bullet;
+        auto bullet = std::make_unique<Bullet>();
         bullet->ForceRespawn(static_cast<float>(i * 37 % 4096), static_cast<float>(i * 53 % 4096));
         bullet->SetVelocity(Vector3(300, 200, 0));
         bullet->SetTarget(Vector3(i * 37 % 4096 + 5, i * 53 % 4096 + 5, 0));
-        world.AddEntity(bullet, 1000 + i);
+        world.AddEntity(std::move(bullet), 1000 + i);
     }
 }
 

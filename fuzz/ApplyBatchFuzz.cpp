@@ -1,3 +1,4 @@
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -12,19 +13,19 @@
 // frame of motion: nothing crashes, hangs or reads past the bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static World* world = [] {
-        auto* w = new World;
-        w->AddShip(new Ship);
-        NetClient::Instance()->SetWorld(w);
+    static const std::unique_ptr<World> world = [] {
+        auto w = std::make_unique<World>();
+        w->AddShip(std::make_unique<Ship>());
+        NetClient::Instance()->SetWorld(w.get());
         return w;
     }();
     if (!world->GetMap()) {
         // A 4 x 4 room named "R", a wall and a fuel block in its first column.
         std::vector<std::uint8_t> room = {1, 0, 0, 0, 'R', 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 6, 0};
         room.resize(room.size() + 28, 0);
-        auto* map = new Map;
+        auto map = std::make_unique<Map>();
         map->LoadFromBytes(room.data(), room.size());
-        world->SetMap(map);
+        world->SetMap(std::move(map));
     }
     MessageBatch batch;
     batch.Parse(data, size);

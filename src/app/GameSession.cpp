@@ -31,26 +31,35 @@ std::unique_ptr<RadarPanel> NewRadar()
 }
 
 // A world holding only the local ship, made from the settings.
-World* NewWorld()
+std::unique_ptr<World> NewWorld()
 {
-    auto* world = new World;
-    auto* ship = new Ship;
-    ship->SetName(g_settings.PlayerName[0] ? g_settings.PlayerName : "Player");
-    ship->SetShipType(g_settings.ShipType);
-    world->MoveShipToFront(ship);
-    ship->SetLocal(true);
+    auto world = std::make_unique<World>();
+    auto made = std::make_unique<Ship>();
+    made->SetName(g_settings.PlayerName[0] ? g_settings.PlayerName : "Player");
+    made->SetShipType(g_settings.ShipType);
+    made->SetLocal(true);
+    world->MoveShipToFront(world->AddShip(std::move(made)));
     return world;
 }
 
-// The network client, ready for the game port, holding the world.
-NetClient* PrepareClient(World* world)
+// The network client, ready for the game port, borrowing the world; the
+// renderer borrows it too.
+NetClient* LendWorld(World* world)
 {
     NetClient* client = NetClient::Instance();
     client->SetPort(NetClient::kGamePort);
     client->Initialize();
     client->SetWorld(world);
     client->DoWork(NetClient::kWorkBudget);
+    Renderer::Instance()->SetWorld(world);
     return client;
+}
+
+// Before the world goes, its borrowers let go of it.
+void EndLoan()
+{
+    NetClient::Destroy();
+    Renderer::Instance()->ForgetWorld();
 }
 
 } // namespace
@@ -108,11 +117,10 @@ void RunGameLoop()
     bool resultsShown = false;
 
     Console::Instance()->SetLineLimit(Console::kDefaultLimit);
-    World* world = NewWorld();
-    NetClient* client = PrepareClient(world);
+    std::unique_ptr<World> world = NewWorld();
+    NetClient* client = LendWorld(world.get());
     client->SelectHost(g_serverName);
     client->Connect();
-    Renderer::Instance()->SetWorld(world);
     std::unique_ptr<RadarPanel> radar = NewRadar();
     NetMessage control;
 
@@ -144,23 +152,20 @@ void RunGameLoop()
 
         if (client->IsTerminated()) {
             // An idle game: the local ship alone, unconnected, until ESC or F9.
-            NetClient::Destroy();
-            World* idle = NewWorld();
-            delete world;
-            world = idle;
-            client = PrepareClient(world);
-            Renderer::Instance()->SetWorld(world);
+            EndLoan();
+            world = NewWorld();
+            client = LendWorld(world.get());
         }
 
         if (client->IsRoundOver()) {
-            DrawResultsFrame(world, framesPerSecond);
+            DrawResultsFrame(world.get(), framesPerSecond);
             resultsShown = true;
         } else {
             if (resultsShown) {
                 resultsShown = false;
                 radar = NewRadar();
             }
-            DrawGameFrame(radar.get(), world, frameTime, framesPerSecond);
+            DrawGameFrame(radar.get(), world.get(), frameTime, framesPerSecond);
         }
 
         const std::uint32_t previousTick = currentTick;
@@ -185,7 +190,5 @@ void RunGameLoop()
         input->SetKeyboardMode(Input::kGameKeys);
         Console::Instance()->ClearInputLine();
     }
-    NetClient::Destroy();
-    Renderer::Instance()->ForgetWorld();
-    delete world;
+    EndLoan();
 }

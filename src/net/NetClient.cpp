@@ -59,11 +59,7 @@ bool NetClient::Initialize()
 
 void NetClient::SetWorld(World* newWorld)
 {
-    if (!newWorld)
-        return;
-    ScopedLock lock(&hostListLock);
-    if (world && world != newWorld)
-        delete world;
+    ScopedLock lock(&messageLock);
     world = newWorld;
 }
 

@@ -36,8 +36,8 @@ public:
 
     void SetPort(std::uint16_t newPort) { port = newPort; }
     bool Initialize();
-    // Takes the world the server's messages are applied to; a different
-    // world held before is destroyed. Null is ignored.
+    // Borrows the world the server's messages are applied to; its owner
+    // hands over null before the world goes.
     void SetWorld(World* newWorld);
     World* GetWorld() const { return world; }
 

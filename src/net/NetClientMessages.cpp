@@ -123,11 +123,11 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
     message.GetPlayerSpawn(id, x, y, type, name, sizeof name);
     Ship* ship = world->FindShip(id);
     if (!ship) {
-        ship = new Ship;
-        ship->SetShipType(type);
-        ship->SetName(name);
-        ship->SetId(id);
-        world->AddShip(ship);
+        auto made = std::make_unique<Ship>();
+        made->SetShipType(type);
+        made->SetName(name);
+        made->SetId(id);
+        ship = world->AddShip(std::move(made));
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
     world->RequestSnap();
@@ -172,9 +172,7 @@ void NetClient::ApplyEntityState(const NetMessage& message)
         std::unique_ptr<GameObject> made = MakeEntity(entityKind, extra);
         if (!made)
             return;
-        made->SetId(id);
-        entity = made.release();
-        world->AddEntity(entity, id);
+        entity = world->AddEntity(std::move(made), id);
     }
     if (!entity->IsAlive())
         entity->ForceRespawn(static_cast<float>(position.x), static_cast<float>(position.y));
@@ -195,11 +193,11 @@ void NetClient::ApplyTurretState(const NetMessage& message)
     message.GetTurretState(id, direction, alive, position);
     Turret* turret = world->FindTurret(id);
     if (!turret) {
-        turret = new Turret;
-        turret->SetId(id);
-        turret->SetDirection(direction);
-        turret->SetPosition(position);
-        world->AddTurret(turret);
+        auto made = std::make_unique<Turret>();
+        made->SetId(id);
+        made->SetDirection(direction);
+        made->SetPosition(position);
+        turret = world->AddTurret(std::move(made));
     }
     if (alive == 0)
         turret->Kill();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <unordered_set>
 
 #include "base/ScopedLock.h"
 #include "platform/PathResolver.h"
@@ -13,40 +12,66 @@
 
 namespace {
 
-// Deletes each distinct object of a list once and empties the list.
-template <typename T>
-void DeleteAll(std::vector<T*>& list)
+// The owning element of a list that holds object, or the list's end.
+template <typename T, typename U>
+auto Holding(std::vector<std::unique_ptr<T>>& list, const U* object)
 {
-    std::unordered_set<T*> seen;
-    for (T* object : list) {
-        if (object && seen.insert(object).second)
-            delete object;
-    }
-    list.clear();
-}
-
-template <typename T>
-void EraseAll(std::vector<T*>& list, const T* object)
-{
-    list.erase(std::remove(list.begin(), list.end(), object), list.end());
+    return std::find_if(list.begin(), list.end(), [object](const auto& held) { return held.get() == object; });
 }
 
 } // namespace
 
-World::World() = default;
-
-World::~World()
+template <typename T>
+void World::IdIndex<T>::Add(T* object)
 {
-    DeleteAll(ships);
-    DeleteAll(entities);
-    DeleteAll(turrets);
+    const int id = object->GetId();
+    filed[id].push_back(object);
+    filedUnder[object] = id;
 }
 
-void World::SetMap(Map* newMap)
+template <typename T>
+void World::IdIndex<T>::Remove(const T* object)
+{
+    const auto under = filedUnder.find(object);
+    if (under == filedUnder.end())
+        return;
+    const auto found = filed.find(under->second);
+    filedUnder.erase(under);
+    if (found == filed.end())
+        return;
+    std::erase(found->second, object);
+    if (found->second.empty())
+        filed.erase(found);
+}
+
+template <typename T>
+T* World::IdIndex<T>::Find(int id) const
+{
+    const auto found = filed.find(id);
+    if (found == filed.end())
+        return nullptr;
+    for (T* object : found->second) {
+        if (object->GetId() == id)
+            return object;
+    }
+    return nullptr;
+}
+
+template <typename T>
+void World::IdIndex<T>::Clear()
+{
+    filed.clear();
+    filedUnder.clear();
+}
+
+World::World() = default;
+World::~World() = default;
+
+void World::SetMap(std::unique_ptr<Map> newMap)
 {
     ScopedLock lock(&entityLock);
-    if (newMap && newMap != map.get())
-        map.reset(newMap);
+    if (newMap)
+        map = std::move(newMap);
 }
 
 Map* World::GetMap()
@@ -55,12 +80,13 @@ Map* World::GetMap()
     return map.get();
 }
 
-void World::AddShip(Ship* ship)
+Ship* World::AddShip(std::unique_ptr<Ship> ship)
 {
     if (!ship)
-        return;
+        return nullptr;
     ScopedLock lock(&entityLock);
-    ships.push_back(ship);
+    ships.push_back(std::move(ship));
+    return ships.back().get();
 }
 
 void World::RemoveShip(Ship* ship)
@@ -68,15 +94,16 @@ void World::RemoveShip(Ship* ship)
     if (!ship)
         return;
     ScopedLock lock(&entityLock);
-    delete ship;
-    EraseAll(ships, ship);
+    const auto held = Holding(ships, ship);
+    if (held != ships.end())
+        ships.erase(held);
 }
 
 Ship* World::FindShip(int id) const
 {
-    for (Ship* ship : ships) {
+    for (const auto& ship : ships) {
         if (ship && ship->GetId() == id)
-            return ship;
+            return ship.get();
     }
     return nullptr;
 }
@@ -86,14 +113,15 @@ void World::MoveShipToFront(Ship* ship)
     if (!ship)
         return;
     ScopedLock lock(&entityLock);
-    EraseAll(ships, ship);
-    ships.insert(ships.begin(), ship);
+    const auto held = Holding(ships, ship);
+    if (held != ships.end())
+        std::rotate(ships.begin(), held, held + 1);
 }
 
 Ship* World::FirstShip()
 {
     ScopedLock lock(&entityLock);
-    return ships.empty() ? nullptr : ships.front();
+    return ships.empty() ? nullptr : ships.front().get();
 }
 
 Ship* World::ShipsBegin()
@@ -108,20 +136,20 @@ Ship* World::ShipsNext()
     return shipCursor.Next(ships);
 }
 
-void World::AddEntity(GameObject* entity, int id)
+GameObject* World::AddEntity(std::unique_ptr<GameObject> entity, int id)
 {
     if (!entity)
-        return;
+        return nullptr;
     ScopedLock lock(&entityLock);
     entity->SetId(id);
-    entities.push_back(entity);
-    entityIndex[id].push_back(entity);
+    entities.push_back(std::move(entity));
+    entityIndex.Add(entities.back().get());
+    return entities.back().get();
 }
 
 GameObject* World::FindEntity(int id) const
 {
-    const auto found = entityIndex.find(id);
-    return found == entityIndex.end() || found->second.empty() ? nullptr : found->second.front();
+    return entityIndex.Find(id);
 }
 
 GameObject* World::EntitiesBegin()
@@ -136,19 +164,19 @@ GameObject* World::EntitiesNext()
     return entityCursor.Next(entities);
 }
 
-void World::AddTurret(Turret* turret)
+Turret* World::AddTurret(std::unique_ptr<Turret> turret)
 {
     if (!turret)
-        return;
+        return nullptr;
     ScopedLock lock(&entityLock);
-    turrets.push_back(turret);
-    turretIndex[turret->GetId()].push_back(turret);
+    turrets.push_back(std::move(turret));
+    turretIndex.Add(turrets.back().get());
+    return turrets.back().get();
 }
 
 Turret* World::FindTurret(int id) const
 {
-    const auto found = turretIndex.find(id);
-    return found == turretIndex.end() || found->second.empty() ? nullptr : found->second.front();
+    return turretIndex.Find(id);
 }
 
 Turret* World::TurretsBegin()
@@ -179,7 +207,7 @@ bool World::LoadMap(const char* name)
         return false;
     auto loaded = std::make_unique<Map>();
     loaded->Load(path);
-    SetMap(loaded.release());
+    SetMap(std::move(loaded));
     return true;
 }
 
@@ -187,13 +215,13 @@ void World::ResetRound()
 {
     ScopedLock lock(&entityLock);
     map.reset();
-    DeleteAll(entities);
-    entityIndex.clear();
-    DeleteAll(turrets);
-    turretIndex.clear();
+    entities.clear();
+    entityIndex.Clear();
+    turrets.clear();
+    turretIndex.Clear();
     entityCursor.at = 0;
     turretCursor.at = 0;
-    for (Ship* ship : ships) {
+    for (const auto& ship : ships) {
         ship->SetScore(0);
         ship->Kill();
     }
@@ -263,16 +291,6 @@ void World::Move(T* object, int worldWidth, int worldHeight, bool snap, int ms)
     object->Wrap(worldWidth, worldHeight);
 }
 
-void World::Unindex(GameObject* entity)
-{
-    const auto found = entityIndex.find(entity->GetId());
-    if (found == entityIndex.end())
-        return;
-    EraseAll(found->second, entity);
-    if (found->second.empty())
-        entityIndex.erase(found);
-}
-
 void World::Update(int ms)
 {
     bool snap = false;
@@ -313,18 +331,17 @@ void World::Update(int ms)
     }
     if (local)
         current->SetPosition(local->Position());
-    for (GameObject* entity : entities)
+    for (const auto& entity : entities)
         entity->Wrap(worldWidth, worldHeight);
 
-    for (GameObject*& entity : entities) {
+    for (auto& entity : entities) {
         if (!entity->IsAlive()) {
-            Unindex(entity);
-            delete entity;
-            entity = nullptr;
+            entityIndex.Remove(entity.get());
+            entity.reset();
         }
     }
-    EraseAll(entities, static_cast<GameObject*>(nullptr));
-    EraseAll(ships, static_cast<Ship*>(nullptr));
+    std::erase(entities, nullptr);
+    std::erase(ships, nullptr);
 
     ScopedLock lock(&snapLock);
     snapPending = false;

@@ -23,11 +23,13 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    void SetMap(Map* newMap);
+    // The World owns what it is given; each Add hands back the object it now
+    // holds (null for null). A null map is ignored and the old one stays.
+    void SetMap(std::unique_ptr<Map> newMap);
     Map* GetMap();
 
-    void AddShip(Ship* ship);
-    // Deletes the ship and drops every element that holds it.
+    Ship* AddShip(std::unique_ptr<Ship> ship);
+    // Deletes the ship; a pointer the World does not hold is ignored.
     void RemoveShip(Ship* ship);
     Ship* FindShip(int id) const;
     void MoveShipToFront(Ship* ship);
@@ -35,12 +37,12 @@ public:
     Ship* ShipsBegin();
     Ship* ShipsNext();
 
-    void AddEntity(GameObject* entity, int id);
+    GameObject* AddEntity(std::unique_ptr<GameObject> entity, int id);
     GameObject* FindEntity(int id) const;
     GameObject* EntitiesBegin();
     GameObject* EntitiesNext();
 
-    void AddTurret(Turret* turret);
+    Turret* AddTurret(std::unique_ptr<Turret> turret);
     Turret* FindTurret(int id) const;
     Turret* TurretsBegin();
     Turret* TurretsNext();
@@ -59,31 +61,47 @@ private:
     // One walk at a time over a list: Begin moves to the first element,
     // Next yields it and moves on, and at the end starts over.
     template <typename T>
+    using List = std::vector<std::unique_ptr<T>>;
+
+    template <typename T>
     struct Cursor {
         std::size_t at = 0;
-        T* Begin(const std::vector<T*>& list) { at = 0; return Next(list); }
-        T* Next(const std::vector<T*>& list)
+        T* Begin(const List<T>& list) { at = 0; return Next(list); }
+        T* Next(const List<T>& list)
         {
             if (at < list.size())
-                return list[at++];
+                return list[at++].get();
             at = 0;
             return nullptr;
         }
     };
 
+    // Id look-ups without a walk. Entries are filed under the id an object
+    // had when it was added and leave with the object; a look-up checks the
+    // id it finds, so an id changed later can never reach a freed object.
+    template <typename T>
+    class IdIndex {
+    public:
+        void Add(T* object);
+        void Remove(const T* object);
+        T* Find(int id) const;
+        void Clear();
+
+    private:
+        std::unordered_map<int, std::vector<T*>> filed;
+        std::unordered_map<const T*, int> filedUnder;
+    };
+
     template <typename T>
     void Move(T* object, int worldWidth, int worldHeight, bool snap, int ms);
-    void Unindex(GameObject* entity);
 
+    // Declared first, so everything placed on the map goes before it.
     std::unique_ptr<Map> map;
-    // Lists hold the objects they own by plain pointer, in order; a ship may
-    // be listed twice, so ships are deleted once each (see the destructor).
-    std::vector<Ship*> ships;
-    std::vector<GameObject*> entities;
-    std::vector<Turret*> turrets;
-    // Id look-ups without a walk: each id's objects in list order.
-    std::unordered_map<int, std::vector<GameObject*>> entityIndex;
-    std::unordered_map<int, std::vector<Turret*>> turretIndex;
+    List<Ship> ships;
+    List<GameObject> entities;
+    List<Turret> turrets;
+    IdIndex<GameObject> entityIndex;
+    IdIndex<Turret> turretIndex;
     Cursor<Ship> shipCursor;
     Cursor<GameObject> entityCursor;
     Cursor<Turret> turretCursor;

@@ -23,12 +23,11 @@ protected:
     {
         ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
         host = std::make_unique<HostThread>("Commands", 4, Port());
-        world = new World;
-        local = new Ship;
+        world = std::make_unique<World>();
+        local = world->AddShip(std::make_unique<Ship>());
         local->SetName("Before");
-        world->AddShip(local);
         client = NetClient::Instance();
-        client->SetWorld(world);
+        client->SetWorld(world.get());
         client->SetPort(Port());
         client->EnumHosts();
         client->SelectHost("Commands");
@@ -40,7 +39,7 @@ protected:
     void TearDown() override
     {
         NetClient::Destroy();
-        delete world;
+        world.reset();
         host.reset();
         Console::Instance()->SetLineLimit(Console::kDefaultLimit);
     }
@@ -61,7 +60,7 @@ protected:
     static std::uint16_t Port() { return TestPort(44000); }
 
     std::unique_ptr<HostThread> host;
-    World* world = nullptr;
+    std::unique_ptr<World> world;
     Ship* local = nullptr;
     NetClient* client = nullptr;
 };

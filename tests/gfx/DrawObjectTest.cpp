@@ -36,11 +36,10 @@ protected:
     void SetUp() override
     {
         const auto bytes = MapFileBytes("Big", std::vector<std::vector<int>>(100, std::vector<int>(100, 0)));
-        auto* map = new Map;
+        auto map = std::make_unique<Map>();
         ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
-        world.SetMap(map);
-        local = new Ship;
-        world.AddShip(local);
+        world.SetMap(std::move(map));
+        local = world.AddShip(std::make_unique<Ship>());
         renderer = Renderer::Instance();
         renderer->SetWorld(&world);
     }

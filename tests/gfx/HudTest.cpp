@@ -17,10 +17,9 @@ namespace {
 
 Ship* AddShip(World& world, const char* name, int score)
 {
-    auto* ship = new Ship;
+    Ship* ship = world.AddShip(std::make_unique<Ship>());
     ship->SetName(name);
     ship->SetScore(static_cast<signed char>(score));
-    world.AddShip(ship);
     return ship;
 }
 
@@ -110,9 +109,9 @@ TEST(HudLayout, RadarPanelDotsGaugeAndFrame)
         GTEST_SKIP() << "no GL driver";
     World world;
     const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
-    auto* map = new Map;
+    auto map = std::make_unique<Map>();
     map->LoadFromBytes(bytes.data(), bytes.size());
-    world.SetMap(map);
+    world.SetMap(std::move(map));
     Ship* local = AddShip(world, "Me", 0);
     local->ForceRespawn(16, 512);
     Ship* across = AddShip(world, "Across", 0);

@@ -70,10 +70,11 @@ protected:
         for (int i = 0; i < 6; ++i)
             rows[3][5 + i] = top[i];
         const auto bytes = MapFileBytes("Scene", rows);
-        map = new Map;
-        ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
-        world.SetMap(map);
-        local = Add(new Ship, 256, 256);
+        auto loaded = std::make_unique<Map>();
+        ASSERT_TRUE(loaded->LoadFromBytes(bytes.data(), bytes.size()));
+        map = loaded.get();
+        world.SetMap(std::move(loaded));
+        local = Add(std::make_unique<Ship>(), 256, 256);
         local->SetLocal(true);
         renderer = Renderer::Instance();
         renderer->SetWorld(&world);
@@ -89,16 +90,17 @@ protected:
     }
 
     template <typename T>
-    T* Add(T* object, double x, double y)
+    T* Add(std::unique_ptr<T> made, double x, double y)
     {
+        T* object = made.get();
         object->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
         object->SetPosition(Vector3(x, y, 0));
         if constexpr (std::is_same_v<T, Ship>)
-            world.AddShip(object);
+            world.AddShip(std::move(made));
         else if constexpr (std::is_same_v<T, Turret>)
-            world.AddTurret(object);
+            world.AddTurret(std::move(made));
         else
-            world.AddEntity(object, static_cast<int>(world.EntityCount()) + 1);
+            world.AddEntity(std::move(made), static_cast<int>(world.EntityCount()) + 1);
         return object;
     }
 
@@ -128,25 +130,25 @@ protected:
 TEST_F(WorldScene, EverythingDrawsWhereTheWorldPutsIt)
 {
     local->AddFlags(kFlagCloaked);
-    Ship* shielded = Add(new Ship, 356, 256);
+    Ship* shielded = Add(std::make_unique<Ship>(), 356, 256);
     shielded->SetShipType(3);
     shielded->AddFlags(kFlagShield);
-    Ship* hidden = Add(new Ship, 156, 256);
+    Ship* hidden = Add(std::make_unique<Ship>(), 156, 256);
     hidden->AddFlags(kFlagCloaked | kFlagRefuelling);
     hidden->SetFuelLink(156, 330);
-    Add(new Bullet, 300, 300);
-    Add(new Mine, 200, 320);
-    Add(new PlasmaMine, 240, 320);
-    Add(new Missile, 280, 320);
-    Powerup* fuel = Add(new Powerup, 320, 200);
+    Add(std::make_unique<Bullet>(), 300, 300);
+    Add(std::make_unique<Mine>(), 200, 320);
+    Add(std::make_unique<PlasmaMine>(), 240, 320);
+    Add(std::make_unique<Missile>(), 280, 320);
+    Powerup* fuel = Add(std::make_unique<Powerup>(), 320, 200);
     fuel->SetKind(kPowerupFuel);
-    Add(new Powerup, 360, 200);
-    Turret* live = Add(new Turret, 176, 176);
+    Add(std::make_unique<Powerup>(), 360, 200);
+    Turret* live = Add(std::make_unique<Turret>(), 176, 176);
     live->SetDirection(kTurretUp);
-    Turret* dead = Add(new Turret, 336, 176);
+    Turret* dead = Add(std::make_unique<Turret>(), 336, 176);
     dead->SetDirection(kTurretLeft);
     dead->Kill();
-    Add(new Shrapnel, 200, 200)->SetVariant(1);
+    Add(std::make_unique<Shrapnel>(), 200, 200)->SetVariant(1);
     DrawAll();
     SaveScreenForReview("world-scene");
 
@@ -191,7 +193,7 @@ public:
 
 TEST_F(WorldScene, EveryDesignSitsOnItsOutlineAtEveryHeading)
 {
-    OutlineProbe* ship = Add(new OutlineProbe, 300, 300);
+    OutlineProbe* ship = Add(std::make_unique<OutlineProbe>(), 300, 300);
     for (int design = 0; design < Ship::kDesigns; ++design) {
         ship->SetShipType(design);
         ship->ClearTextures();

@@ -42,9 +42,9 @@ protected:
     void GiveMap()
     {
         const auto bytes = MapFileBytes("Room", std::vector<std::vector<int>>(8, std::vector<int>(8, 0)));
-        auto* map = new Map;
+        auto map = std::make_unique<Map>();
         map->LoadFromBytes(bytes.data(), bytes.size());
-        world->SetMap(map);
+        world->SetMap(std::move(map));
     }
 
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "base/Console.h"
 #include "net/NetClient.h"
@@ -16,22 +17,21 @@ protected:
     void SetUp() override
     {
         ::setenv("QUILLROCK_LOOPBACK_ONLY", "1", 1);
-        world = new World;
-        local = new Ship;
+        world = std::make_unique<World>();
+        local = world->AddShip(std::make_unique<Ship>());
         local->SetName("Pilot");
         local->SetShipType(3);
-        world->AddShip(local);
         client = NetClient::Instance();
-        client->SetWorld(world);
+        client->SetWorld(world.get());
         Console::Instance()->Clear();
     }
     void TearDown() override
     {
         NetClient::Destroy();
-        delete world;
+        world.reset();
     }
 
-    World* world = nullptr;
+    std::unique_ptr<World> world;
     Ship* local = nullptr;
     NetClient* client = nullptr;
 };

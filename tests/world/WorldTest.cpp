@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "support/TempDir.h"
@@ -20,22 +21,20 @@ protected:
         std::vector<std::vector<int>> rows(10, std::vector<int>(10, 0));
         rows[0][0] = kCellFuel;
         const auto bytes = MapFileBytes("Test", rows);
-        auto* map = new Map;
+        auto map = std::make_unique<Map>();
         ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
-        world.SetMap(map);
-        local = new Ship;
+        world.SetMap(std::move(map));
+        local = world.AddShip(std::make_unique<Ship>());
         local->SetLocal(true);
-        world.AddShip(local);
         world.MoveShipToFront(local);
     }
 
     GameObject* Entity(int id, double x, double y)
     {
-        auto* bullet = new Bullet;
+        GameObject* bullet = world.AddEntity(std::make_unique<Bullet>(), id);
         bullet->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
         bullet->SetPosition(Vector3(x, y, 0));
         bullet->SetTarget(Vector3(x, y, 0));
-        world.AddEntity(bullet, id);
         return bullet;
     }
 
@@ -99,11 +98,11 @@ TEST_F(WorldTest, SweepsKilledEntitiesAndKeepsDeadShips)
 
 TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 {
-    auto* turret = new Turret;
-    turret->SetId(4);
-    turret->SetDirection(kTurretDown);
-    turret->SetPosition(Vector3(64, 96, 0));
-    world.AddTurret(turret);
+    auto made = std::make_unique<Turret>();
+    made->SetId(4);
+    made->SetDirection(kTurretDown);
+    made->SetPosition(Vector3(64, 96, 0));
+    Turret* turret = world.AddTurret(std::move(made));
     EXPECT_EQ(world.FindTurret(4), turret);
     turret->Kill();
     world.Update(14990);
@@ -114,26 +113,39 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
     EXPECT_EQ(world.TurretCount(), 1u) << "turrets are never swept";
 }
 
-TEST_F(WorldTest, RemoveShipDropsADoubledPointer)
+TEST_F(WorldTest, RemoveShipDeletesOnlyWhatTheWorldHolds)
 {
-    auto* other = new Ship;
+    Ship* other = world.AddShip(std::make_unique<Ship>());
     other->SetId(7);
-    world.AddShip(other);
-    world.AddShip(other);
-    EXPECT_EQ(world.ShipCount(), 3u);
     EXPECT_EQ(world.FindShip(7), other);
+    Ship stranger;
+    world.RemoveShip(&stranger);
+    EXPECT_EQ(world.ShipCount(), 2u) << "a ship the world does not hold is left alone";
     world.RemoveShip(other);
     EXPECT_EQ(world.ShipCount(), 1u);
     EXPECT_EQ(world.FindShip(7), nullptr);
     world.RemoveShip(nullptr);
-    world.AddShip(nullptr);
+    EXPECT_EQ(world.AddShip(nullptr), nullptr);
     EXPECT_EQ(world.ShipCount(), 1u);
+}
+
+TEST_F(WorldTest, AnIdChangedAfterAddingNeverFindsAFreedObject)
+{
+    GameObject* entity = Entity(5, 10, 10);
+    entity->SetId(6);
+    EXPECT_EQ(world.FindEntity(5), nullptr) << "the old id no longer names it";
+    entity->Kill();
+    world.Update(0);
+    EXPECT_EQ(world.EntityCount(), 0u);
+    EXPECT_EQ(world.FindEntity(5), nullptr);
+    EXPECT_EQ(world.FindEntity(6), nullptr);
+    GameObject* next = Entity(5, 20, 20);
+    EXPECT_EQ(world.FindEntity(5), next);
 }
 
 TEST_F(WorldTest, LocalShipStaysFirstAndCursorsWalkEveryElement)
 {
-    auto* other = new Ship;
-    world.AddShip(other);
+    Ship* other = world.AddShip(std::make_unique<Ship>());
     world.MoveShipToFront(other);
     EXPECT_EQ(world.FirstShip(), other);
     world.MoveShipToFront(local);
@@ -177,8 +189,7 @@ TEST_F(WorldTest, RefuellingShipLinksToTheBlock)
 TEST_F(WorldTest, ResetRoundClearsTheRoundButKeepsShips)
 {
     Entity(1, 10, 10);
-    auto* turret = new Turret;
-    world.AddTurret(turret);
+    world.AddTurret(std::make_unique<Turret>());
     local->ForceRespawn(5, 5);
     local->SetScore(9);
     world.ResetRound();
