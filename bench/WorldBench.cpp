@@ -3,11 +3,11 @@
 
 #include <vector>
 
+#include "support/MapFile.h"
 #include "world/Bullet.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 #include "world/World.h"
-#include "support/MapFile.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "base/Console.h"
+#include "base/TrackedBuffer.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
-#include "base/TrackedBuffer.h"
 #include "world/Ship.h"
 #include "world/World.h"
 

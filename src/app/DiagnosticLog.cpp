@@ -4,12 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-DiagnosticLog* DiagnosticLog::Instance()
-{
-    static DiagnosticLog log;
-    return &log;
-}
-
 DiagnosticLog::DiagnosticLog() : enabled(std::getenv("QUILLROCK_TRACE") != nullptr) {}
 
 void DiagnosticLog::Print(int level, const char* format, ...)

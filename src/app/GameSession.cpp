@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "app/AppState.h"
-#include "base/Console.h"
 #include "app/DiagnosticLog.h"
 #include "app/GameKey.h"
 #include "app/Input.h"
 #include "app/Settings.h"
+#include "base/Console.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"

@@ -8,28 +8,7 @@
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
 
-namespace {
-std::unique_ptr<Input> instance;
-}
-
-Input* Input::Instance()
-{
-    if (!instance)
-        instance.reset(new Input);
-    return instance.get();
-}
-
-bool Input::Exists()
-{
-    return instance != nullptr;
-}
-
-void Input::Destroy()
-{
-    instance.reset();
-}
-
-void Input::Initialise(platform::Window* window)
+void Input::Initialize(platform::Window* window)
 {
     mouseEnabled = true;
     mouseLimitX = 1;

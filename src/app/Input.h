@@ -2,22 +2,21 @@
 
 #include <cstdint>
 
+#include "base/Singleton.h"
+
 namespace platform {
 class Window;
 }
 
 // The keyboard and mouse. Every loop asks once a frame which game keys are
 // held; while the player types a line, no key is reported.
-class Input {
+class Input : public Singleton<Input> {
 public:
     static constexpr int kGameKeys = 1;
     static constexpr int kTyping = 3;
 
-    static Input* Instance();
-    static bool Exists();
-    static void Destroy();
 
-    void Initialise(platform::Window* window);
+    void Initialize(platform::Window* window);
     // keys[g] = 1 when a key whose game meaning is g is held, else 0.
     void ReadGameKeys(std::uint8_t keys[256]);
     void SetKeyboardMode(int mode);
@@ -28,6 +27,7 @@ public:
     void Translate(const std::uint8_t state[256], std::uint8_t keys[256]) const;
 
 private:
+    friend class Singleton<Input>;
     Input() = default;
     void Reacquire();
     void PollMouse();

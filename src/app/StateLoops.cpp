@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "app/AppState.h"
-#include "app/GameSession.h"
 #include "app/GameKey.h"
+#include "app/GameSession.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"

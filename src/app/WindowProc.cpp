@@ -4,10 +4,10 @@
 
 #include "app/AppState.h"
 #include "app/CommandInterpreter.h"
-#include "base/Console.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
+#include "base/Console.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
@@ -236,7 +236,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
     switch (message) {
     case platform::kMsgCreate:
         Renderer::Instance()->Init(window);
-        Input::Instance()->Initialise(window);
+        Input::Instance()->Initialize(window);
         return 0;
     case platform::kMsgSize:
         Renderer::Instance()->Resize(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));

@@ -6,6 +6,7 @@
 #include "app/SettingsHandover.h"
 #include "app/StateLoops.h"
 #include "app/WindowProc.h"
+#include "base/Singleton.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/TgaImage.h"
 #include "net/NetClient.h"
@@ -68,7 +69,7 @@ int main()
     platform::ShowCursor(true);
     if (platform::Window* open = platform::Window::Current())
         open->Destroy();
-    GLDisplay::Destroy();
+    Singletons::ShutdownAll();
     platform::VideoShutdown();
     return 0;
 }

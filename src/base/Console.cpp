@@ -1,10 +1,10 @@
 #include "base/Console.h"
-#include "base/TextCopy.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 #include "base/ScopedLock.h"
+#include "base/TextCopy.h"
 
 namespace {
 
@@ -18,13 +18,6 @@ CriticalSection& ConsoleLock()
 [[maybe_unused]] const bool lockReadyBeforeMain = (ConsoleLock(), true);
 
 } // namespace
-
-Console* Console::Instance()
-{
-    ScopedLock lock(&ConsoleLock());
-    static Console* console = new Console;
-    return console;
-}
 
 void Console::Print(const char* format, ...)
 {

@@ -2,18 +2,18 @@
 
 #include <deque>
 
+#include "base/Singleton.h"
 #include "base/TextCopy.h"
 #include "base/TrackedBuffer.h"
 
 // The in-game text log: the newest few lines (server notices, chat,
 // command answers) and, while the player types, one input line. Anything
 // may print to it; the heads-up display draws it.
-class Console {
+class Console : public Singleton<Console> {
 public:
     static constexpr int kLineSize = kTextBufferSize;
     static constexpr int kDefaultLimit = 5;
 
-    static Console* Instance();
 
     void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void SetLineLimit(int limit);
@@ -30,6 +30,7 @@ public:
     int LineLimit() const { return lineLimit; }
 
 private:
+    friend class Singleton<Console>;
     Console() = default;
     void Trim();
 

@@ -18,13 +18,6 @@ CriticalSection& AllocatorLock()
 
 } // namespace
 
-TrackingAllocator* TrackingAllocator::Instance()
-{
-    ScopedLock lock(&AllocatorLock());
-    static TrackingAllocator* instance = new TrackingAllocator;
-    return instance;
-}
-
 void* TrackingAllocator::Allocate(std::size_t size)
 {
     ScopedLock lock(&AllocatorLock());

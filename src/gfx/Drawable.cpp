@@ -1,11 +1,11 @@
 #include "gfx/Drawable.h"
-#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <algorithm>
 
+#include "base/TextCopy.h"
 #include "gfx/Renderer.h"
 
 void Drawable::AddTexture(CTexture* texture)

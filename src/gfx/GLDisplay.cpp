@@ -9,22 +9,6 @@
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
 
-namespace {
-std::unique_ptr<GLDisplay> instance;
-}
-
-GLDisplay* GLDisplay::Instance()
-{
-    if (!instance)
-        instance.reset(new GLDisplay);
-    return instance.get();
-}
-
-void GLDisplay::Destroy()
-{
-    instance.reset();
-}
-
 GLDisplay::~GLDisplay()
 {
     Release();

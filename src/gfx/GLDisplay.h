@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/Singleton.h"
 #include "platform/GLContext.h"
 
 namespace platform {
@@ -17,12 +18,10 @@ struct DisplayMode {
 
 // Owns the full-screen display mode and the OpenGL context of the game
 // window, and lists the display modes the options screen offers.
-class GLDisplay {
+class GLDisplay : public Singleton<GLDisplay> {
 public:
     static constexpr int kMaxModes = 50;
 
-    static GLDisplay* Instance();
-    static void Destroy();
     virtual ~GLDisplay();
 
     bool Attach(platform::Window* window);
@@ -55,6 +54,7 @@ public:
     static bool Offered(const DisplayMode& mode);
 
 private:
+    friend class Singleton<GLDisplay>;
     GLDisplay() = default;
     bool InRange(int i) const { return i >= 0 && i < modeCount && i < kMaxModes; }
 

@@ -15,30 +15,9 @@
 #include "world/World.h"
 
 namespace {
-std::unique_ptr<Renderer> instance;
 constexpr float kCellWidth = 0.01953125f; // 5/256 of the font picture
 constexpr float kCellHeight = 0.125f;
 } // namespace
-
-Renderer* Renderer::Instance()
-{
-    if (!instance)
-        instance.reset(new Renderer);
-    return instance.get();
-}
-
-bool Renderer::Exists()
-{
-    return instance != nullptr;
-}
-
-void Renderer::Destroy()
-{
-    if (instance) {
-        instance->Shutdown();
-        instance.reset();
-    }
-}
 
 Renderer::Renderer() : display(GLDisplay::Instance()), textures(TextureManager::Instance())
 {
@@ -124,11 +103,10 @@ void Renderer::DrawObject(GameObject* object)
     object->Draw(chosenX, chosenY);
 }
 
-void Renderer::Shutdown()
+Renderer::~Renderer()
 {
     display->RestoreDefaultMode();
     GLDisplay::Destroy();
-    display = nullptr;
 }
 
 void Renderer::DrawText(float x, float y, const char* format, ...)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Singleton.h"
 #include "gfx/GLDisplay.h"
 
 class CTexture;
@@ -13,16 +14,14 @@ class Window;
 
 // The drawing core: brackets every frame, sets the projection, keeps the
 // camera on the local ship and draws text.
-class Renderer {
+class Renderer : public Singleton<Renderer> {
 public:
     static constexpr float kGlyphWidth = 10.0f;
     static constexpr float kGlyphHeight = 16.0f;
     static constexpr int kTextSize = 1024;
 
-    static Renderer* Instance();
-    static bool Exists();
-    // Shuts down and forgets the instance; the next Instance makes a new one.
-    static void Destroy();
+    // Gives the display mode back and ends the drawing context.
+    ~Renderer();
 
     void Init(platform::Window* window);
     void Resize(int width, int height);
@@ -55,8 +54,8 @@ public:
 
 
 private:
+    friend class Singleton<Renderer>;
     Renderer();
-    void Shutdown();
 
     GLDisplay* display;
     TextureManager* textures;

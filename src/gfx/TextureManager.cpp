@@ -4,12 +4,6 @@
 
 #include <cstring>
 
-TextureManager* TextureManager::Instance()
-{
-    static std::unique_ptr<TextureManager> instance(new TextureManager);
-    return instance.get();
-}
-
 CTexture* TextureManager::GetTexture(const char* name)
 {
     if (!name)

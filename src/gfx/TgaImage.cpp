@@ -3,9 +3,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/ByteReader.h"
 #include "gfx/MemoryStreamBuf.h"
 #include "gfx/Resources.h"
-#include "base/ByteReader.h"
 #include "platform/PathResolver.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "net/NetMessage.h"
 #include "base/TrackedBuffer.h"
+#include "net/NetMessage.h"
 
 // One payload from the server: a count, then that many messages each
 // behind its 32-bit length. Parsing stops where the bytes run out.

@@ -1,20 +1,18 @@
 #include "net/NetClient.h"
-#include "base/TextCopy.h"
 
 #include <cstring>
 
 #include "base/Console.h"
+#include "base/ScopedLock.h"
+#include "base/TextCopy.h"
+#include "base/TrackedBuffer.h"
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
-#include "base/ScopedLock.h"
-#include "base/TrackedBuffer.h"
 #include "platform/Clock.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
 namespace {
-
-std::unique_ptr<NetClient> instance;
 
 // Messages whose loss would break the session go reliably; the steady
 // stream of controls and pings does not wait for lost packets.
@@ -24,23 +22,6 @@ bool MustArrive(int kind)
 }
 
 } // namespace
-
-NetClient* NetClient::Instance()
-{
-    if (!instance)
-        instance.reset(new NetClient);
-    return instance.get();
-}
-
-bool NetClient::Exists()
-{
-    return instance != nullptr;
-}
-
-void NetClient::Destroy()
-{
-    instance.reset();
-}
 
 NetClient::NetClient() : session(std::make_unique<platform::SessionClient>(this))
 {

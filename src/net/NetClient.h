@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/CriticalSection.h"
+#include "base/Singleton.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 
@@ -16,7 +17,7 @@ class World;
 // keeps the list of those found, joins one and exchanges messages with it.
 // Everything it hears is handled inside its own calls (DoWork, the
 // searches, Connect), on the thread that makes them.
-class NetClient : public platform::SessionClientListener {
+class NetClient : public Singleton<NetClient>, public platform::SessionClientListener {
 public:
     static constexpr std::uint16_t kGamePort = 3001;
     static constexpr std::uint32_t kWorkBudget = 10; // ms of network work a frame
@@ -29,9 +30,6 @@ public:
         platform::SessionAddress address;
     };
 
-    static NetClient* Instance();
-    static bool Exists();
-    static void Destroy();
     ~NetClient() override;
 
     void SetPort(std::uint16_t newPort) { port = newPort; }
@@ -69,6 +67,7 @@ public:
     void OnTerminate() override;
 
 private:
+    friend class Singleton<NetClient>;
     NetClient();
     bool Search(const char* hostName);
     void Apply(const NetMessage& message);
@@ -81,7 +80,7 @@ private:
     std::unique_ptr<platform::SessionClient> session;
     bool hostSelected = false;
     HostEntry selected;
-    std::uint16_t port = 3000;
+    std::uint16_t port = 3000; // until a loop sets the game port, as every loop does first
     bool connected = false;
     bool terminated = false;
     bool roundOver = false;

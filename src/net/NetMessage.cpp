@@ -1,10 +1,10 @@
 #include "net/NetMessage.h"
-#include "base/TextCopy.h"
 
 #include <cstring>
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "base/TextCopy.h"
 
 namespace {
 

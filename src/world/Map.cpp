@@ -1,13 +1,13 @@
 #include "world/Map.h"
-#include "base/TextCopy.h"
-#include "world/Torus.h"
 
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "base/ByteReader.h"
+#include "base/TextCopy.h"
 #include "platform/PathResolver.h"
+#include "world/Torus.h"
 
 namespace {
 

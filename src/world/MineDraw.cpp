@@ -1,4 +1,5 @@
 #include "world/Mine.h"
+
 #include "world/PlasmaMine.h"
 
 bool Mine::LoadTextures()

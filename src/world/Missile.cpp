@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/NetServer.h"
 #include "world/Map.h"
+#include "world/NetServer.h"
 #include "world/Torus.h"
 #include "world/Trig.h"
 #include "world/World.h"

@@ -6,12 +6,6 @@
 
 #include "base/TrackingAllocator.h"
 
-NetServer* NetServer::Instance()
-{
-    static std::unique_ptr<NetServer> instance(new NetServer);
-    return instance.get();
-}
-
 NetServer::NetServer()
 {
     TrackingAllocator::Instance();

@@ -1,9 +1,9 @@
 #include "world/Ship.h"
-#include "base/TextCopy.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "base/TextCopy.h"
 #include "world/Powerup.h"
 
 bool showPlayerNames = true;

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/AppState.h"
-#include "base/Console.h"
 #include "app/Input.h"
 #include "app/WindowProc.h"
+#include "base/Console.h"
 #include "platform/Window.h"
 #include "support/Keys.h"
 
@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         g_appState = AppState::InGame;
-        Input::Instance()->Initialise(nullptr);
+        Input::Instance()->Initialize(nullptr);
         Console::Instance()->Clear();
         Console::Instance()->ClearInputLine();
         Console::Instance()->SetLineLimit(20);

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         input = Input::Instance();
-        input->Initialise(nullptr);
+        input->Initialize(nullptr);
         std::memset(state, 0, sizeof state);
     }
     void TearDown() override { Input::Destroy(); }

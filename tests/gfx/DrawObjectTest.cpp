@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "gfx/Renderer.h"
-#include "world/Map.h"
 #include "support/MapFile.h"
+#include "world/Map.h"
 #include "world/Ship.h"
 #include "world/World.h"
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteWriter.h"
 #include "gfx/BmpImage.h"
 #include "gfx/MemoryStreamBuf.h"
 #include "gfx/TgaImage.h"
-#include "base/ByteWriter.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ByteWriter.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
-#include "base/ByteWriter.h"
 
 namespace {
 

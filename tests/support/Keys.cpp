@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "base/Console.h"
 #include "app/WindowProc.h"
+#include "base/Console.h"
 #include "platform/Window.h"
 
 void Type(const std::string& text)

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "support/MapFile.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
-#include "support/MapFile.h"
 
 namespace {
 

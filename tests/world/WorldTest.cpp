@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "support/MapFile.h"
 #include "support/TempDir.h"
 #include "world/Bullet.h"
 #include "world/Map.h"
-#include "support/MapFile.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
 #include "world/World.h"

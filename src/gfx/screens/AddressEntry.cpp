@@ -1,15 +1,10 @@
 #include "gfx/screens/AddressEntry.h"
-#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 
 #include <memory>
 
-AddressEntry* AddressEntry::Instance()
-{
-    static std::unique_ptr<AddressEntry> instance(new AddressEntry);
-    return instance.get();
-}
+#include "base/TextCopy.h"
 
 void AddressEntry::SetText(const char* newText)
 {

@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // The player types the host name or address of a server to look for.
-class AddressEntry : public Screen {
+class AddressEntry : public Singleton<AddressEntry>, public Screen {
 public:
-    static AddressEntry* Instance();
 
     void SetText(const char* newText);
     void GetText(char* buffer, int size) const;
@@ -17,6 +17,7 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<AddressEntry>;
     AddressEntry() = default;
 
     std::string text;

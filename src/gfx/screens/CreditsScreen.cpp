@@ -42,12 +42,6 @@ constexpr Line kLines[] = {
 
 } // namespace
 
-CreditsScreen* CreditsScreen::Instance()
-{
-    static std::unique_ptr<CreditsScreen> instance(new CreditsScreen);
-    return instance.get();
-}
-
 bool CreditsScreen::LoadTextures()
 {
     for (const char* picture :

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // A fixed page of headings and the people behind the game.
-class CreditsScreen : public Screen {
+class CreditsScreen : public Singleton<CreditsScreen>, public Screen {
 public:
-    static CreditsScreen* Instance();
 
     bool LoadTextures() override;
 
@@ -13,5 +13,6 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<CreditsScreen>;
     CreditsScreen() = default;
 };

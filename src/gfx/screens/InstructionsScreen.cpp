@@ -36,12 +36,6 @@ constexpr int kFuelBlockIcon = 15;
 
 } // namespace
 
-InstructionsScreen* InstructionsScreen::Instance()
-{
-    static std::unique_ptr<InstructionsScreen> instance(new InstructionsScreen);
-    return instance.get();
-}
-
 bool InstructionsScreen::LoadTextures()
 {
     for (const char* picture :

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // A fixed page of the controls, the powerups and the fuel gauge.
-class InstructionsScreen : public Screen {
+class InstructionsScreen : public Singleton<InstructionsScreen>, public Screen {
 public:
-    static InstructionsScreen* Instance();
 
     bool LoadTextures() override;
     // The right column's x: beside the longest control line.
@@ -15,6 +15,7 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<InstructionsScreen>;
     InstructionsScreen() = default;
     void DrawIcon(int index, float x, float y);
 };

@@ -12,12 +12,6 @@ constexpr float kVersion = 1.02f;
 constexpr const char* kNotice = "Copyright (c) 2026 the Quillrock developers";
 } // namespace
 
-MainMenu* MainMenu::Instance()
-{
-    static std::unique_ptr<MainMenu> instance(new MainMenu);
-    return instance.get();
-}
-
 MainMenu::MainMenu()
     : items{"Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit"}
 {

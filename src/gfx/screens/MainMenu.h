@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // The title screen with the main menu.
-class MainMenu : public Screen {
+class MainMenu : public Singleton<MainMenu>, public Screen {
 public:
-    static MainMenu* Instance();
 
     void SelectPrevious();
     void SelectNext();
@@ -19,6 +19,7 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<MainMenu>;
     MainMenu();
 
     std::vector<std::string> items;

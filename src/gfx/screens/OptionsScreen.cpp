@@ -1,10 +1,10 @@
 #include "gfx/screens/OptionsScreen.h"
-#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 
 #include <memory>
 
+#include "base/TextCopy.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
@@ -19,12 +19,6 @@ constexpr int kTypeTexture[OptionsScreen::kSlots] = {0, 4, 5, 2, 3, 1};
 constexpr int kShieldTexture = 6;
 
 } // namespace
-
-OptionsScreen* OptionsScreen::Instance()
-{
-    static std::unique_ptr<OptionsScreen> instance(new OptionsScreen);
-    return instance.get();
-}
 
 bool OptionsScreen::LoadTextures()
 {

@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // The player picks a ship, types a name and chooses a display mode.
-class OptionsScreen : public Screen {
+class OptionsScreen : public Singleton<OptionsScreen>, public Screen {
 public:
     static constexpr int kSlots = 6;
 
-    static OptionsScreen* Instance();
 
     bool LoadTextures() override;
 
@@ -38,6 +38,7 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<OptionsScreen>;
     OptionsScreen() = default;
     void DrawShipIcon(int type, float x, float y);
     void DrawSelection(int slot, float hh);

@@ -1,17 +1,11 @@
 #include "gfx/screens/ServerBrowser.h"
-#include "base/TextCopy.h"
 
 #include <GL/gl.h>
 
 #include <memory>
 
+#include "base/TextCopy.h"
 #include "gfx/Renderer.h"
-
-ServerBrowser* ServerBrowser::Instance()
-{
-    static std::unique_ptr<ServerBrowser> instance(new ServerBrowser);
-    return instance.get();
-}
 
 bool ServerBrowser::LoadTextures()
 {

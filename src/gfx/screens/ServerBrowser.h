@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
 // The servers a search found, with their player counts; Enter on one
 // starts the game there.
-class ServerBrowser : public Screen {
+class ServerBrowser : public Singleton<ServerBrowser>, public Screen {
 public:
-    static ServerBrowser* Instance();
 
     bool LoadTextures() override;
 
@@ -27,6 +27,7 @@ protected:
     void DrawContent(float hw, float hh) override;
 
 private:
+    friend class Singleton<ServerBrowser>;
     struct HostEntry {
         std::string name;
         int maxPlayers;
