@@ -12,6 +12,7 @@
 
 #include "assets/FontPicture.h"
 #include "assets/MapSource.h"
+#include "assets/Png.h"
 #include "assets/Sprites.h"
 #include "assets/Targa.h"
 #include "assets/WindowIcon.h"
@@ -69,6 +70,7 @@ bool Produce(const std::string& root, std::vector<Output>& outputs)
     }
     outputs.push_back({"Graphics/Font2.tga", EncodeTarga(font, kFontPictureWidth, kFontPictureHeight)});
     outputs.push_back({"Graphics/Icon.tga", EncodeTarga(RenderWindowIcon(), kIconSize, kIconSize)});
+    outputs.push_back({"quillrock.png", EncodePng(RenderWindowIcon(), kIconSize, kIconSize)});
     for (const Sprite& sprite : RenderSprites())
         outputs.push_back({"Graphics/" + sprite.file, EncodeTarga(sprite.rgba, kSpriteSize, kSpriteSize)});
     return CompileMaps(root + "/tools/maps", outputs);

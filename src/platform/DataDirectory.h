@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The folder that holds the game's Graphics and Maps. Looked for in order:
+// the folder named on the command line; share/quillrock beside an installed
+// binary (../share/quillrock); the source tree's data/ for a build folder.
+// Empty when none of them holds a Graphics or Maps folder.
+std::string FindDataDirectory(const std::string& named);
+
+// True when the folder holds a Graphics or a Maps folder.
+bool HoldsGameData(const std::string& folder);
+
+} // namespace platform
