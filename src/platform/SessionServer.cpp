@@ -12,6 +12,8 @@ constexpr enet_uint32 kTurnedAway = 1;   // disconnect data: the session is full
 constexpr enet_uint8 kAccepted[] = {'Q', 'R', 'O', 'K'};
 constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
 constexpr std::uint32_t kFarewellTime = 200;
+// No payload of a game comes near this; a peer cannot make the host hold more.
+constexpr std::size_t kLargestPayload = 1 << 20;
 } // namespace
 
 struct SessionServer::State {
@@ -107,6 +109,7 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
         error = "port " + std::to_string(port) + " is in use or cannot be opened";
         return false;
     }
+    state->host->maximumPacketSize = kLargestPayload;
     state->application = application;
     state->name = name;
     state->maxPlayers = maxPlayers;
@@ -166,6 +169,12 @@ void SessionServer::End()
     Unroute(state->host);
     enet_host_destroy(state->host);
     state->host = nullptr;
+}
+
+std::uint32_t SessionServer::AddressOf(PlayerId player) const
+{
+    const auto found = state->players.find(player);
+    return found == state->players.end() ? 0 : ENET_NET_TO_HOST_32(found->second->address.host);
 }
 
 std::uint32_t SessionServer::PlayerCount() const

@@ -39,6 +39,8 @@ public:
     void DoWork(std::uint32_t budgetMs);
     void SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
     void Drop(PlayerId player);
+    // The IPv4 address a player joined from, in host order; 0 for no player.
+    std::uint32_t AddressOf(PlayerId player) const;
     // Ends the session: every player is told, then the port is closed.
     void End();
     std::uint32_t PlayerCount() const;

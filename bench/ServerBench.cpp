@@ -1,0 +1,163 @@
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "server/Announcer.h"
+#include "server/MapRotation.h"
+#include "server/Reporter.h"
+#include "server/ServerLog.h"
+#include "server/Simulation.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+
+namespace {
+
+// The server without its network: the simulation, the reports and the
+// notices, every player watching, pilots holding keys at random as people
+// in a fight do, changing their minds twice a second.
+class HeadlessGame {
+public:
+    HeadlessGame(const char* map, bool dropPowerups)
+        : rotation(QR_DATA_DIR, {map}), simulation(announcer, rotation, Settings(dropPowerups))
+    {
+    }
+
+    bool Start(int pilots, std::string& reason)
+    {
+        if (!simulation.Start(reason))
+            return false;
+        for (int i = 0; i < pilots; ++i) {
+            Player* player = simulation.AddPlayer("Pilot " + std::to_string(i), i % Ship::kDesigns);
+            reporter.AddShip(player->Slot(), &player->GetShip(), true);
+            players.push_back(player);
+        }
+        bytes.assign(static_cast<std::size_t>(pilots), 0);
+        return true;
+    }
+
+    void Tick(int ms)
+    {
+        sinceChoice += ms;
+        if (sinceChoice >= 500) {
+            sinceChoice = 0;
+            for (Player* player : players)
+                Choose(*player);
+        }
+        simulation.Step(ms);
+        reporter.Tick(ms);
+        reporter.Flush([this](int slot, const std::vector<std::uint8_t>& payload, bool) {
+            bytes[static_cast<std::size_t>(slot)] += payload.size();
+        });
+    }
+
+    // Tops the world up with drifting powerups to the count given.
+    void KeepMoving(std::size_t entities)
+    {
+        const Map& map = *simulation.CurrentMap();
+        std::uniform_real_distribution<double> where(0.0, map.WorldWidth());
+        std::uniform_real_distribution<double> speed(-200.0, 200.0);
+        while (simulation.EntityCount() < entities) {
+            GameObject* drifting = simulation.PlacePowerup(0, Vector3(where(random), where(random), 0));
+            drifting->SetVelocity(Vector3(speed(random), speed(random), 0));
+        }
+    }
+
+    Simulation& GetSimulation() { return simulation; }
+    const std::vector<std::size_t>& Bytes() const { return bytes; }
+
+private:
+    static SimulationSettings Settings(bool dropPowerups)
+    {
+        SimulationSettings settings;
+        settings.dropPowerups = dropPowerups;
+        settings.roundMs = 0;
+        settings.scoreLimit = 126;
+        settings.seed = 11;
+        return settings;
+    }
+
+    void Choose(Player& player)
+    {
+        std::uniform_int_distribution<int> percent(0, 99);
+        HeldKeys keys;
+        if (percent(random) < 60)
+            keys.Press(kKeyThrust);
+        const int turn = percent(random);
+        if (turn < 35)
+            keys.Press(kKeyTurnLeft);
+        else if (turn < 70)
+            keys.Press(kKeyTurnRight);
+        if (percent(random) < 70)
+            keys.Press(kKeyFire);
+        if (percent(random) < 15)
+            keys.Press(kKeyShield);
+        if (percent(random) < 10)
+            keys.Press(kKeyMissile);
+        if (percent(random) < 10)
+            keys.Press(kKeyMine);
+        player.Hold(keys);
+        player.GetShip().SetFuel(player.GetShip().GetMaxFuel());
+    }
+
+    ServerLog log {nullptr};
+    Reporter reporter;
+    Announcer announcer {reporter, log};
+    MapRotation rotation;
+    Simulation simulation;
+    std::vector<Player*> players;
+    std::vector<std::size_t> bytes;
+    std::mt19937 random {5};
+    int sinceChoice = 500;
+};
+
+} // namespace
+
+// One tick of the server at 60 Hz: 32 players fighting on the largest map
+// among 2,000 moving entities, with every player's reports and payloads.
+static void BM_ServerTick32Players2000Entities(benchmark::State& state)
+{
+    HeadlessGame game("Expanse", false);
+    std::string reason;
+    if (!game.Start(32, reason)) {
+        state.SkipWithError(reason.c_str());
+        return;
+    }
+    for (int warm = 0; warm < 600; ++warm) {
+        game.KeepMoving(2000);
+        game.Tick(16);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        game.KeepMoving(2000);
+        state.ResumeTiming();
+        game.Tick(16);
+    }
+    state.counters["entities"] = static_cast<double>(game.GetSimulation().EntityCount());
+}
+BENCHMARK(BM_ServerTick32Players2000Entities)->Unit(benchmark::kMicrosecond);
+
+// What one player is sent while 16 fly and fight on the smallest map, where
+// everyone is in everyone's sight: a minute of play, in bytes a second.
+static void BM_BytesToOnePlayer16Fighting(benchmark::State& state)
+{
+    for (auto _ : state) {
+        HeadlessGame game("Arena", true);
+        std::string reason;
+        if (!game.Start(16, reason)) {
+            state.SkipWithError(reason.c_str());
+            return;
+        }
+        constexpr int kSeconds = 60;
+        for (int ms = 0; ms < kSeconds * 1000; ms += 16)
+            game.Tick(16);
+        const auto& bytes = game.Bytes();
+        const auto most = *std::max_element(bytes.begin(), bytes.end());
+        state.counters["most_bytes_per_s"] = static_cast<double>(most) / kSeconds;
+        state.counters["player0_bytes_per_s"] = static_cast<double>(bytes[0]) / kSeconds;
+        state.counters["entities_at_end"] = static_cast<double>(game.GetSimulation().EntityCount());
+    }
+}
+BENCHMARK(BM_BytesToOnePlayer16Fighting)->Iterations(1)->Unit(benchmark::kMillisecond);

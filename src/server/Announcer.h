@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/SimulationListener.h"
+
+class Reporter;
+class ServerLog;
+
+// Turns what happens in the game into the game's messages for every
+// player (through the Reporter), notices in their consoles, and lines in
+// the operator's log.
+class Announcer : public SimulationListener {
+public:
+    Announcer(Reporter& reporter, ServerLog& log) : reporter(reporter), log(log) {}
+
+    // A notice every player's console shows, and the log too.
+    void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void OnRoundStarted(const std::string& mapName, const Map& map) override;
+    void OnRoundOver(const Player* winner) override;
+    void OnMapSkipped(const std::string& mapName, const std::string& reason) override;
+    void OnShipSpawned(const Player& player) override;
+    void OnShipChanged(const Player& player) override;
+    void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) override;
+    void OnEntityAppeared(const GameObject& entity) override;
+    void OnEntityMoved(const GameObject& entity) override;
+    void OnEntityKilled(const GameObject& entity) override;
+    void OnTurretChanged(const Turret& turret) override;
+    void OnTileChanged(int column, int row, std::uint8_t value) override;
+
+private:
+    Reporter& reporter;
+    ServerLog& log;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "world/Torus.h"
+#include "world/Vector3.h"
+
+// Things filed by where they are on the torus, in square buckets, so that
+// contact tests look only at near neighbours instead of at everything.
+// Each is known by a number of the caller's (an index into its own list).
+// Filing is two passes: Add everything, then Build.
+class CollisionGrid {
+public:
+    // Empties the grid; its buckets are at least bucketSize wide and tile
+    // the world exactly.
+    void Reset(int worldWidth, int worldHeight, int bucketSize);
+    void Add(int index, const Vector3& at);
+    void Build();
+
+    // Every index filed in the buckets that a square of the given reach
+    // around a point touches, each once.
+    template <typename Visit>
+    void Near(const Vector3& at, double reach, Visit visit) const
+    {
+        if (starts.empty())
+            return;
+        const int left = Bucket(at.x - reach, width);
+        const int top = Bucket(at.y - reach, height);
+        const int across = std::min(columns, Bucket(at.x + reach, width) - left + 1);
+        const int down = std::min(rows, Bucket(at.y + reach, height) - top + 1);
+        for (int j = 0; j < down; ++j) {
+            const int row = FoldCell(top + j, rows);
+            for (int i = 0; i < across; ++i) {
+                const auto bucket = static_cast<std::size_t>(row * columns + FoldCell(left + i, columns));
+                for (std::size_t k = starts[bucket]; k < starts[bucket + 1]; ++k)
+                    visit(filed[k]);
+            }
+        }
+    }
+
+private:
+    static int Bucket(double coordinate, double extent) { return static_cast<int>(std::floor(coordinate / extent)); }
+
+    int columns = 0;
+    int rows = 0;
+    double width = 1.0;
+    double height = 1.0;
+    std::vector<std::pair<std::size_t, int>> added; // bucket, index
+    std::vector<std::size_t> starts;                // where each bucket begins in filed; one more at the end
+    std::vector<int> filed;
+    std::vector<std::size_t> filling;
+};

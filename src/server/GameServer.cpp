@@ -1,0 +1,173 @@
+#include "server/GameServer.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "base/TextCopy.h"
+#include "net/ApplicationGuid.h"
+#include "platform/Clock.h"
+#include "server/ServerLog.h"
+
+namespace {
+
+// Each wait for the next tick handles what arrived for at most this long.
+constexpr std::uint32_t kWorkBudgetMs = 4;
+// Further behind than this, the clock gives up catching up.
+constexpr std::chrono::milliseconds kMostBehind(250);
+
+SimulationSettings SettingsFrom(const ServerOptions& options)
+{
+    SimulationSettings settings;
+    settings.scoreLimit = options.scoreLimit;
+    settings.roundMs = static_cast<int>(std::lround(options.roundMinutes * 60.0 * 1000.0));
+    return settings;
+}
+
+std::vector<std::string> MapsFrom(const ServerOptions& options, const std::string& dataDir)
+{
+    return options.maps.empty() ? MapRotation::AllMaps(dataDir) : options.maps;
+}
+
+} // namespace
+
+GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
+    : options(options), log(log), rotation(dataDir, MapsFrom(options, dataDir)), announcer(reporter, log),
+      simulation(announcer, rotation, SettingsFrom(options)), session(this)
+{
+}
+
+GameServer::~GameServer() = default;
+
+bool GameServer::Start(std::string& error)
+{
+    if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
+                      error))
+        return false;
+    std::string reason;
+    if (!simulation.Start(reason)) {
+        session.End();
+        error = "cannot play the first map: " + reason;
+        return false;
+    }
+    std::string maps;
+    for (const std::string& name : rotation.Names())
+        maps += (maps.empty() ? "" : ", ") + name;
+    log.Line("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
+             options.maxPlayers, maps.c_str());
+    return true;
+}
+
+void GameServer::Run(const std::atomic<bool>& stop)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::nanoseconds(1000000000LL / options.tickRate);
+    auto next = Clock::now() + period;
+    long long ticks = 0;
+    while (!stop && !halted) {
+        session.DoWork(kWorkBudgetMs);
+        const auto now = Clock::now();
+        if (now < next) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(next - now, std::chrono::milliseconds(1)));
+            continue;
+        }
+        // Whole milliseconds a tick, adding up exactly to the rate.
+        const long long elapsed = std::llround((ticks + 1) * 1000.0 / options.tickRate);
+        const int ms = static_cast<int>(elapsed - std::llround(ticks * 1000.0 / options.tickRate));
+        ++ticks;
+        Tick(ms);
+        next += period;
+        if (now - next > kMostBehind)
+            next = now;
+    }
+    End();
+}
+
+void GameServer::Tick(int ms)
+{
+    simulation.Step(ms);
+    reporter.Tick(ms);
+    reporter.Flush([this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+        const auto found = bySlot.find(slot);
+        if (found != bySlot.end())
+            session.SendTo(found->second, payload.data(), payload.size(), reliable);
+    });
+    LookAfterConnections();
+}
+
+void GameServer::End()
+{
+    log.Line("ending the session");
+    session.End();
+}
+
+void GameServer::OnPlayerJoined(platform::PlayerId id)
+{
+    Connection& connection = connections[id];
+    connection.address = session.AddressOf(id);
+    connection.connectedAt = platform::TickCount();
+    connection.countingSince = connection.connectedAt;
+    log.Line("%s connected", Describe(id).c_str());
+}
+
+void GameServer::OnPlayerLeft(platform::PlayerId id)
+{
+    const auto found = connections.find(id);
+    if (found != connections.end() && !found->second.player)
+        log.Line("%s disconnected", Describe(id).c_str());
+    Leave(id);
+}
+
+void GameServer::Leave(platform::PlayerId id)
+{
+    const auto found = connections.find(id);
+    if (found == connections.end())
+        return;
+    if (Player* player = found->second.player) {
+        const std::string name = player->Name();
+        const int shipId = player->ShipId();
+        reporter.RemoveShip(player->Slot());
+        bySlot.erase(player->Slot());
+        simulation.RemovePlayer(player);
+        reporter.ToAll().SetPlayerLeft(shipId);
+        announcer.Notice("%s left the game", name.c_str());
+    }
+    connections.erase(found);
+}
+
+void GameServer::Drop(platform::PlayerId id, const char* why)
+{
+    log.Line("dropping %s: %s", Describe(id).c_str(), why);
+    session.Drop(id);
+    Leave(id);
+}
+
+void GameServer::LookAfterConnections()
+{
+    const std::uint32_t now = platform::TickCount();
+    std::vector<platform::PlayerId> late;
+    for (const auto& [id, connection] : connections) {
+        if (!connection.player && now - connection.connectedAt > kJoinTimeMs)
+            late.push_back(id);
+        if (connection.player && now - connection.keysHeardAt > kHeldKeysMs)
+            connection.player->Hold(HeldKeys());
+    }
+    for (const platform::PlayerId id : late)
+        Drop(id, "never joined");
+}
+
+std::string GameServer::Describe(platform::PlayerId id) const
+{
+    const auto found = connections.find(id);
+    const std::uint32_t a = found == connections.end() ? 0 : found->second.address;
+    const Player* player = found == connections.end() ? nullptr : found->second.player;
+    char text[kTextBufferSize] = {};
+    if (player)
+        std::snprintf(text, sizeof text, "\"%s\" (player %u) at %u.%u.%u.%u", player->Name(), id, a >> 24,
+                      (a >> 16) & 255, (a >> 8) & 255, a & 255);
+    else
+        std::snprintf(text, sizeof text, "player %u at %u.%u.%u.%u", id, a >> 24, (a >> 16) & 255, (a >> 8) & 255,
+                      a & 255);
+    return text;
+}

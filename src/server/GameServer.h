@@ -1,0 +1,94 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/SessionServer.h"
+#include "server/Announcer.h"
+#include "server/MapRotation.h"
+#include "server/Reporter.h"
+#include "server/ServerOptions.h"
+#include "server/Simulation.h"
+
+class NetMessage;
+class ServerLog;
+
+// The game server: hosts the session, takes players in and out, reads what
+// they send (held keys, chat, commands) trusting nothing, runs the
+// simulation at a fixed tick and sends each player one payload a tick.
+class GameServer : public platform::SessionServerListener {
+public:
+    // A player who has not joined by then is let go.
+    static constexpr std::uint32_t kJoinTimeMs = 10000;
+    // No player's program sends more: a bigger payload is garbage.
+    static constexpr std::size_t kLargestMessage = 2048;
+    // Payloads a second a player may send (a fast frame rate's controls);
+    // more is a flood, and the player is dropped.
+    static constexpr int kMostPayloadsPerSecond = 5000;
+    // Keys last heard longer ago than this are let go: a player whose
+    // program stalls does not fly on with its last keys held.
+    static constexpr std::uint32_t kHeldKeysMs = 500;
+    // Chat: a few lines at once, then one every kChatIntervalMs.
+    static constexpr double kChatBurst = 4.0;
+    static constexpr std::uint32_t kChatIntervalMs = 1000;
+
+    GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log);
+    ~GameServer() override;
+
+    // Loads the first map and opens the session; false with the reason.
+    bool Start(std::string& error);
+    // Ticks at the options' rate until stop is set or a local player halts
+    // the server, then ends the session for everyone.
+    void Run(const std::atomic<bool>& stop);
+    // One tick: the simulation's step, the reports, each player's payload.
+    void Tick(int ms);
+    void End();
+    bool HaltRequested() const { return halted; }
+
+    void OnPlayerJoined(platform::PlayerId id) override;
+    void OnPlayerLeft(platform::PlayerId id) override;
+    void OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size) override;
+
+private:
+    struct Connection {
+        std::uint32_t address = 0;
+        std::uint32_t connectedAt = 0;
+        Player* player = nullptr;
+        std::uint32_t keysHeardAt = 0;
+        double chatAllowance = kChatBurst;
+        std::uint32_t lastChat = 0;
+        bool toldToWait = false;
+        std::uint32_t countingSince = 0;
+        int payloads = 0;
+    };
+
+    // Received messages (GameServerMessages.cpp).
+    void Handle(platform::PlayerId id, Connection& connection, const NetMessage& message);
+    void Join(platform::PlayerId id, Connection& connection, const NetMessage& message);
+    void Welcome(const Player& player);
+    void Chat(Connection& connection, const NetMessage& message);
+    void RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message);
+    void RequestHalt(platform::PlayerId id, Connection& connection);
+    void Answer(platform::PlayerId id, const NetMessage& message);
+
+    void Leave(platform::PlayerId id);
+    void Drop(platform::PlayerId id, const char* why);
+    // Lets go of stale keys and of connections that never joined.
+    void LookAfterConnections();
+    // How the log names a connection: its player's name, number and address.
+    std::string Describe(platform::PlayerId id) const;
+    static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
+
+    ServerOptions options;
+    ServerLog& log;
+    MapRotation rotation;
+    Reporter reporter;
+    Announcer announcer;
+    Simulation simulation;
+    std::map<platform::PlayerId, Connection> connections;
+    std::map<int, platform::PlayerId> bySlot;
+    bool halted = false;
+    platform::SessionServer session;
+};

@@ -1,0 +1,355 @@
+#include "server/Reporter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "net/MessageBatch.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+#include "world/Shrapnel.h"
+
+namespace {
+
+// How fast a thing's claim to a report grows while it is not reported.
+constexpr float kShipOnScreen = 4.0f;
+constexpr float kShipOffScreen = 0.5f;
+constexpr float kMissile = 3.0f;
+constexpr float kMovingEntity = 1.0f;
+
+// Bytes each costs in a batch: its length word and its wire size.
+constexpr int kShipStateCost = 4 + 47;
+constexpr int kEntityStateCost = 4 + 41;
+
+int ExtraOf(const GameObject& entity)
+{
+    switch (entity.GetType()) {
+    case kTypePowerup: return static_cast<const Powerup&>(entity).GetKind();
+    case kTypeShrapnel: return static_cast<const Shrapnel&>(entity).GetVariant();
+    default: return 0;
+    }
+}
+
+bool Moving(const GameObject& entity)
+{
+    return entity.Velocity().x != 0.0 || entity.Velocity().y != 0.0;
+}
+
+// The distance along one axis of the torus between two points on it.
+double Apart(double a, double b, double size)
+{
+    double d = std::fabs(a - b);
+    return d > size / 2.0 ? size - d : d;
+}
+
+} // namespace
+
+Reporter::Reporter(const Settings& settings) : settings(settings) {}
+
+template <typename Each>
+void Reporter::ForWatching(Each each)
+{
+    for (int slot = 0; slot < Player::kMaxSlots; ++slot) {
+        if (views[static_cast<std::size_t>(slot)].watching)
+            each(slot, views[static_cast<std::size_t>(slot)]);
+    }
+}
+
+void Reporter::AddShip(int slot, const Ship* ship, bool watching)
+{
+    View& view = views[static_cast<std::size_t>(slot)];
+    view = View();
+    view.ship = ship;
+    view.watching = watching;
+    if (std::find(shipSlots.begin(), shipSlots.end(), slot) == shipSlots.end())
+        shipSlots.push_back(slot);
+    view.eye = ship->Position();
+    // A full bucket: two reports' worth at once.
+    view.tokens = 2.0 * settings.bytesPerSecond / settings.reportRate;
+}
+
+void Reporter::RemoveShip(int slot)
+{
+    views[static_cast<std::size_t>(slot)] = View();
+    std::erase(shipSlots, slot);
+    for (View& view : views)
+        view.shipPriority[static_cast<std::size_t>(slot)] = 0.0f;
+    for (auto& [id, entity] : entities) {
+        entity.known.reset(static_cast<std::size_t>(slot));
+        entity.priority[static_cast<std::size_t>(slot)] = 0.0f;
+    }
+}
+
+void Reporter::NewRound(int width, int height)
+{
+    worldWidth = width;
+    worldHeight = height;
+    entities.clear();
+    for (View& view : views)
+        view.shipPriority.fill(0.0f);
+}
+
+NetMessage& Reporter::Made()
+{
+    return messages.emplace_back();
+}
+
+NetMessage& Reporter::To(int slot)
+{
+    NetMessage& message = Made();
+    View& view = views[static_cast<std::size_t>(slot)];
+    if (view.watching)
+        view.queue.push_back(&message);
+    return message;
+}
+
+NetMessage& Reporter::ToAll()
+{
+    NetMessage& message = Made();
+    ForWatching([&](int, View& view) { view.queue.push_back(&message); });
+    return message;
+}
+
+NetMessage& Reporter::FreshShipState(int slot)
+{
+    const Ship& ship = *views[static_cast<std::size_t>(slot)].ship;
+    NetMessage& message = Made();
+    message.SetShipState(ship.GetId(), ship.GetFlags(), ship.GetFuel(), ship.GetMaxFuel(), ship.GetScore(),
+                         static_cast<std::uint8_t>(ship.GetMissiles()), static_cast<std::uint8_t>(ship.GetMines()),
+                         static_cast<std::uint8_t>(ship.GetPlasmaMines()), static_cast<std::uint8_t>(ship.GetRepulsors()),
+                         ship.Position(), ship.Velocity(), ship.GetHeading());
+    return message;
+}
+
+NetMessage& Reporter::FreshEntityState(const GameObject& entity)
+{
+    NetMessage& message = Made();
+    message.SetEntityState(entity.GetId(), entity.GetType(), entity.Position(), entity.Velocity(), entity.GetHeading(),
+                           ExtraOf(entity));
+    return message;
+}
+
+const NetMessage& Reporter::ReportedShipState(int slot)
+{
+    const auto at = static_cast<std::size_t>(slot);
+    if (shipStatesBuiltIn[at] != tick) {
+        shipStates[at] = &FreshShipState(slot);
+        shipStatesBuiltIn[at] = tick;
+    }
+    return *shipStates[at];
+}
+
+const NetMessage& Reporter::ReportedEntityState(EntityView& view)
+{
+    if (view.builtIn != tick) {
+        view.state = &FreshEntityState(*view.entity);
+        view.builtIn = tick;
+    }
+    return *view.state;
+}
+
+void Reporter::ShipNow(int slot)
+{
+    if (!views[static_cast<std::size_t>(slot)].ship)
+        return;
+    const NetMessage& state = FreshShipState(slot);
+    ForWatching([&](int, View& view) {
+        view.queue.push_back(&state);
+        view.shipPriority[static_cast<std::size_t>(slot)] = 0.0f;
+    });
+}
+
+bool Reporter::InView(const Vector3& eye, const Vector3& at, double margin) const
+{
+    return Apart(at.x, eye.x, worldWidth) <= kViewHalfWidth + margin &&
+           Apart(at.y, eye.y, worldHeight) <= kViewHalfHeight + margin;
+}
+
+void Reporter::EntityAppeared(const GameObject& entity)
+{
+    EntityView& view = entities[entity.GetId()];
+    view = EntityView();
+    view.entity = &entity;
+    const NetMessage* state = nullptr;
+    ForWatching([&](int slot, View& watcher) {
+        if (InView(watcher.eye, entity.Position(), 0.0)) {
+            state = state ? state : &FreshEntityState(entity);
+            watcher.queue.push_back(state);
+            view.known.set(static_cast<std::size_t>(slot));
+        }
+    });
+}
+
+void Reporter::EntityMoved(const GameObject& entity)
+{
+    const auto found = entities.find(entity.GetId());
+    if (found == entities.end())
+        return;
+    EntityView& view = found->second;
+    const NetMessage* state = nullptr;
+    ForWatching([&](int slot, View& watcher) {
+        if (view.known.test(static_cast<std::size_t>(slot))) {
+            state = state ? state : &FreshEntityState(entity);
+            watcher.queue.push_back(state);
+            view.priority[static_cast<std::size_t>(slot)] = 0.0f;
+        }
+    });
+}
+
+void Reporter::EntityKilled(const GameObject& entity)
+{
+    const auto found = entities.find(entity.GetId());
+    if (found == entities.end())
+        return;
+    if (found->second.known.any()) {
+        NetMessage& killed = Made();
+        killed.SetEntityKilled(entity.GetId());
+        ForWatching([&](int slot, View& watcher) {
+            if (found->second.known.test(static_cast<std::size_t>(slot)))
+                watcher.queue.push_back(&killed);
+        });
+    }
+    entities.erase(found);
+}
+
+void Reporter::ShipsTo(int slot)
+{
+    View& watcher = views[static_cast<std::size_t>(slot)];
+    for (int other = 0; other < Player::kMaxSlots; ++other) {
+        if (watcher.watching && views[static_cast<std::size_t>(other)].ship)
+            watcher.queue.push_back(&FreshShipState(other));
+    }
+}
+
+void Reporter::EntitiesInView(int slot)
+{
+    View& watcher = views[static_cast<std::size_t>(slot)];
+    if (!watcher.watching)
+        return;
+    for (auto& [id, view] : entities) {
+        if (!view.entity->IsAlive() || !InView(watcher.eye, view.entity->Position(), 0.0))
+            continue;
+        watcher.queue.push_back(&FreshEntityState(*view.entity));
+        view.known.set(static_cast<std::size_t>(slot));
+        view.priority[static_cast<std::size_t>(slot)] = 0.0f;
+    }
+}
+
+void Reporter::Tick(int ms)
+{
+    const double cap = 2.0 * settings.bytesPerSecond / settings.reportRate;
+    ForWatching([&](int, View& view) {
+        view.tokens = std::min(cap, view.tokens + settings.bytesPerSecond * ms / 1000.0);
+    });
+    sinceReport += ms;
+    const int period = 1000 / std::max(1, settings.reportRate);
+    if (sinceReport < period)
+        return;
+    sinceReport = std::min(sinceReport - period, period);
+    Report();
+}
+
+void Reporter::Report()
+{
+    watchers.clear();
+    ForWatching([&](int slot, View& view) {
+        if (view.ship->IsAlive())
+            view.eye = view.ship->Position();
+        candidates[static_cast<std::size_t>(slot)].clear();
+        watchers.push_back({static_cast<std::size_t>(slot), view.eye.x, view.eye.y});
+    });
+
+    // Entities come into and go out of each player's sight; those in sight
+    // that move gain a claim to be reported.
+    for (auto& [id, view] : entities) {
+        const GameObject& entity = *view.entity;
+        if (!entity.IsAlive())
+            continue;
+        const bool moving = Moving(entity);
+        const float weight = entity.GetType() == kTypeMissile ? kMissile : kMovingEntity;
+        const double x = entity.Position().x;
+        const double y = entity.Position().y;
+        for (const Eye& eye : watchers) {
+            const std::size_t at = eye.slot;
+            const double dx = Apart(x, eye.x, worldWidth);
+            const double dy = Apart(y, eye.y, worldHeight);
+            if (view.known.test(at)) {
+                if (dx > kViewHalfWidth + kForgetMargin || dy > kViewHalfHeight + kForgetMargin) {
+                    NetMessage& gone = Made();
+                    gone.SetEntityKilled(entity.GetId());
+                    views[at].queue.push_back(&gone);
+                    view.known.reset(at);
+                } else if (moving) {
+                    view.priority[at] += weight;
+                    candidates[at].push_back({view.priority[at], -1, &view});
+                }
+            } else if (dx <= kViewHalfWidth && dy <= kViewHalfHeight) {
+                views[at].queue.push_back(&ReportedEntityState(view));
+                view.known.set(at);
+                view.priority[at] = 0.0f;
+            }
+        }
+    }
+
+    for (const Eye& eye : watchers) {
+        const int slot = static_cast<int>(eye.slot);
+        View& watcher = views[eye.slot];
+        if (watcher.ship->IsAlive())
+            watcher.queue.push_back(&ReportedShipState(slot));
+        for (const int other : shipSlots) {
+            const Ship* ship = views[static_cast<std::size_t>(other)].ship;
+            if (other == slot || !ship->IsAlive())
+                continue;
+            float& priority = watcher.shipPriority[static_cast<std::size_t>(other)];
+            priority += InView(watcher.eye, ship->Position(), 0.0) ? kShipOnScreen : kShipOffScreen;
+            candidates[eye.slot].push_back({priority, other, nullptr});
+        }
+        Spend(slot);
+    }
+}
+
+void Reporter::Spend(int slot)
+{
+    const auto at = static_cast<std::size_t>(slot);
+    View& watcher = views[at];
+    // What this tick already holds is paid first; the rest of the share
+    // goes to the strongest claims.
+    double budget = watcher.tokens;
+    for (const NetMessage* queued : watcher.queue)
+        budget -= 4 + queued->WireSize();
+    auto& claims = candidates[at];
+    const std::size_t fits = static_cast<std::size_t>(std::max(0.0, budget / kEntityStateCost));
+    const auto byClaim = [](const Candidate& a, const Candidate& b) { return a.priority > b.priority; };
+    if (claims.size() > fits)
+        std::nth_element(claims.begin(), claims.begin() + static_cast<std::ptrdiff_t>(fits), claims.end(), byClaim);
+    const auto end = claims.begin() + static_cast<std::ptrdiff_t>(std::min(fits, claims.size()));
+    std::sort(claims.begin(), end, byClaim);
+    for (auto claim = claims.begin(); claim != end; ++claim) {
+        const int cost = claim->ship >= 0 ? kShipStateCost : kEntityStateCost;
+        if (budget < cost)
+            break;
+        budget -= cost;
+        if (claim->ship >= 0) {
+            watcher.queue.push_back(&ReportedShipState(claim->ship));
+            watcher.shipPriority[static_cast<std::size_t>(claim->ship)] = 0.0f;
+        } else {
+            watcher.queue.push_back(&ReportedEntityState(*claim->entity));
+            claim->entity->priority[at] = 0.0f;
+        }
+    }
+}
+
+void Reporter::Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send)
+{
+    ForWatching([&](int slot, View& view) {
+        if (view.queue.empty())
+            return;
+        const bool reliable = std::any_of(view.queue.begin(), view.queue.end(),
+                                          [](const NetMessage* m) { return m->Kind() != kMsgShipState; });
+        const std::vector<std::uint8_t> payload = MessageBatch::Frame(view.queue);
+        send(slot, payload, reliable);
+        view.tokens -= static_cast<double>(payload.size());
+        view.queue.clear();
+    });
+    messages.clear();
+    ++tick;
+}

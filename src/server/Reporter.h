@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "net/NetMessage.h"
+#include "server/Player.h"
+#include "world/Vector3.h"
+
+class GameObject;
+class Ship;
+
+// What each watching player is sent, one payload a tick. Events go out in
+// the tick they happen. At the report rate come the states that the
+// player's program needs to keep things moving between events: its own
+// ship every time, then the other ships and the moving entities it can
+// see, the longest unreported first, as far as its share of bandwidth
+// allows. Entities are told to a player only while they are near enough
+// to be on its screen: they appear as they come near and are taken away
+// as they go far.
+class Reporter {
+public:
+    // Half the world that a screen shows around its ship, with room for
+    // large displays; entities are forgotten a margin beyond it.
+    static constexpr double kViewHalfWidth = 800.0;
+    static constexpr double kViewHalfHeight = 640.0;
+    static constexpr double kForgetMargin = 128.0;
+
+    struct Settings {
+        int reportRate = 20;
+        int bytesPerSecond = 15 * 1024;
+    };
+
+    explicit Reporter(const Settings& settings);
+    Reporter() : Reporter(Settings{}) {}
+
+    // A ship in play, by its player's slot. A watching player is sent
+    // everything; the ships of others are only reported.
+    void AddShip(int slot, const Ship* ship, bool watching);
+    void RemoveShip(int slot);
+    // Every client forgot the last round's entities with its map.
+    void NewRound(int worldWidth, int worldHeight);
+
+    // Events. The message returned is queued at once and filled by the
+    // caller; it lives until Flush.
+    NetMessage& To(int slot);
+    NetMessage& ToAll();
+    void ShipNow(int slot);
+    void EntityAppeared(const GameObject& entity);
+    void EntityMoved(const GameObject& entity);
+    void EntityKilled(const GameObject& entity);
+    // A newcomer is told every ship and every entity on its screen.
+    void ShipsTo(int slot);
+    void EntitiesInView(int slot);
+
+    // Once a tick, after the simulation's step: reports when one is due.
+    void Tick(int ms);
+    // Frames each watching player's messages of the tick into one payload
+    // and hands it on: reliable unless it holds ship states alone.
+    void Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send);
+
+private:
+    struct View {
+        const Ship* ship = nullptr;
+        bool watching = false;
+        Vector3 eye;
+        double tokens = 0.0;
+        std::vector<const NetMessage*> queue;
+        std::array<float, Player::kMaxSlots> shipPriority {};
+    };
+    struct EntityView {
+        const GameObject* entity = nullptr;
+        std::bitset<Player::kMaxSlots> known;
+        std::array<float, Player::kMaxSlots> priority {};
+        const NetMessage* state = nullptr; // as reported in tick builtIn
+        std::uint64_t builtIn = 0;
+    };
+    struct Candidate {
+        float priority;
+        int ship;                // a slot, or -1 for an entity
+        EntityView* entity;
+    };
+
+    void Report();
+    // Fills what is left of a player's share with the strongest claims.
+    void Spend(int slot);
+    bool InView(const Vector3& eye, const Vector3& at, double margin) const;
+    NetMessage& Made();
+    // States as they are now, for events; and as a report found them, built
+    // once for every player the report goes to.
+    NetMessage& FreshShipState(int slot);
+    NetMessage& FreshEntityState(const GameObject& entity);
+    const NetMessage& ReportedShipState(int slot);
+    const NetMessage& ReportedEntityState(EntityView& view);
+    template <typename Each>
+    void ForWatching(Each each);
+
+    Settings settings;
+    double worldWidth = 0.0;
+    double worldHeight = 0.0;
+    int sinceReport = 0;
+    std::uint64_t tick = 1;
+    std::array<View, Player::kMaxSlots> views;
+    std::array<const NetMessage*, Player::kMaxSlots> shipStates {};
+    std::array<std::uint64_t, Player::kMaxSlots> shipStatesBuiltIn {};
+    std::unordered_map<int, EntityView> entities;
+    std::vector<int> shipSlots; // the slots that hold a ship
+    struct Eye {
+        std::size_t slot;
+        double x;
+        double y;
+    };
+    std::vector<Eye> watchers; // this report's watching players and where they look
+    std::array<std::vector<Candidate>, Player::kMaxSlots> candidates;
+    std::deque<NetMessage> messages;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the operator chooses on the command line.
+struct ServerOptions {
+    std::uint16_t port = 3001;
+    std::string name = "Quillrock Server";
+    int maxPlayers = 16;
+    std::vector<std::string> maps; // empty: every map in the data folder's Maps
+    int scoreLimit = 10;
+    double roundMinutes = 10.0;    // 0: no time limit
+    int tickRate = 60;
+    std::string dataDir;           // empty: found as the game finds it
+};
+
+enum class ParsedOptions { Run, Help, Error };
+
+// Reads the command line into options; on an error, message says what is
+// wrong with which option.
+ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOptions& options, std::string& message);
+
+std::string ServerUsage();

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "server/CollisionGrid.h"
+#include "server/FuelDepots.h"
+#include "server/MapRotation.h"
+#include "server/Player.h"
+#include "server/PowerupSpawner.h"
+#include "server/SimulationListener.h"
+#include "server/TurretGunner.h"
+#include "server/WallCell.h"
+#include "world/Map.h"
+#include "world/World.h"
+
+class Ship;
+class Turret;
+
+struct SimulationSettings {
+    int scoreLimit = 10;
+    int roundMs = 10 * 60 * 1000; // 0: rounds without a time limit
+    int resultsMs = 5000;         // the standings stay up this long
+    bool dropPowerups = true;
+    unsigned seed = 0;            // 0: a different game every time
+};
+
+// The game itself, as the server runs it: one world (the NetServer's, so
+// that missiles home on it), the players who fly in it and the rules that
+// move, hit, score and end rounds. Each Step advances it by a tick; what
+// happens is told to a listener. It knows nothing of the network: a test,
+// a benchmark or the server steps it alike.
+class Simulation {
+public:
+    static constexpr std::size_t kMaxEntities = 4096;
+
+    static constexpr double kBulletSpeed = 500.0;
+    static constexpr int kBulletReloadMs = 200;
+    static constexpr float kTripleSpread = 10.0f;
+    static constexpr double kMissileKick = 150.0;
+    static constexpr int kMissileReloadMs = 500;
+    static constexpr int kMineReloadMs = 500;
+    static constexpr int kRepulsorReloadMs = 1000;
+    static constexpr double kRepulsorReach = 240.0;
+    static constexpr double kRepulsorPush = 600.0;
+    static constexpr float kRefuelPerSecond = 40.0f;
+    static constexpr int kShrapnelPieces = 12;
+    static constexpr double kShrapnelSpeed = 250.0;
+    // How long a ship's own shots leave it alone, so they clear its hull.
+    static constexpr int kBulletArmingMs = 300;
+    static constexpr int kLaunchArmingMs = 1000;
+    // Fuel blocks' levels go out at most this often.
+    static constexpr int kTileReportMs = 250;
+    // Killed entities the world keeps until one sweep deletes them all.
+    static constexpr std::size_t kSweepBatch = 256;
+
+    Simulation(SimulationListener& listener, MapRotation& rotation, const SimulationSettings& settings = {});
+    ~Simulation();
+    Simulation(const Simulation&) = delete;
+    Simulation& operator=(const Simulation&) = delete;
+
+    // The first round, on the rotation's first map; false with the reason
+    // when that map cannot be played.
+    bool Start(std::string& reason);
+    // A new round at once on the named map; false with the reason when it
+    // cannot be played (the round goes on).
+    bool ChangeMap(const std::string& name, std::string& reason);
+
+    // A new pilot with a ship placed at once; null when the game is full.
+    Player* AddPlayer(const std::string& name, int shipType);
+    void RemovePlayer(Player* player);
+    Player* FindPlayer(int shipId) const;
+    const std::vector<std::unique_ptr<Player>>& Players() const { return players; }
+
+    void Step(int ms);
+    // A powerup of a kind floating at a point; null when the world is full.
+    GameObject* PlacePowerup(int kind, const Vector3& at);
+
+    World& GetWorld() { return world; }
+    Map* CurrentMap() const { return currentMap; }
+    const std::string& MapName() const { return mapName; }
+    bool IsRoundOver() const { return phase == Phase::Results; }
+    const FuelDepots& Depots() const { return depots; }
+    const std::vector<Turret*>& Turrets() const { return turrets; }
+    std::size_t EntityCount() const { return records.size(); }
+
+private:
+    enum class Phase { Playing, Results };
+
+    // What the server knows of an entity beyond the entity itself.
+    struct Record {
+        GameObject* entity;
+        int ownerShip;         // the ship id of the player who fired it, 0 for none
+        int ownerTurret;       // the turret that fired it, 0 for none
+        std::uint64_t armedAt; // from then on it may hit its own ship
+    };
+    struct Death {
+        Player* victim;
+        Player* killer;
+        DeathCause cause;
+    };
+
+    void StartRound(MapRotation::Loaded loaded);
+    void PlaceTurrets();
+    void Spawn(Player& player);
+    Vector3 FarthestSpawnPoint(const Player& arriving);
+    void EndRound();
+    void NextRound();
+    void CheckRoundEnd();
+
+    // Controls (SimulationControls.cpp).
+    void Fly(Player& player, int ms);
+    void Refuel(Player& player, bool held, int ms);
+    void Fire(Player& player);
+    void Repulse(Player& player);
+    GameObject* Launch(std::unique_ptr<GameObject> entity, const Vector3& at, const Vector3& velocity, float heading,
+                       int ownerShip, int ownerTurret, int armingMs);
+    int NextEntityId();
+    Ship* NearestVisibleOpponent(const Vector3& from, int ownerShip) const;
+
+    // Entities, turrets and contacts (SimulationContacts.cpp).
+    void RunEntities(int ms);
+    void RunTurrets(int ms);
+    void Move(int ms);
+    void Contacts();
+    void ShipsAgainstWalls();
+    void ShipsAgainstShips();
+    void ShipsAgainstEntities();
+    void ShipsAgainstTurrets();
+    void EntitiesAgainstWalls();
+    void EntitiesAgainstTurrets();
+    // Rebounded: back to where it was before this tick's move, and told.
+    void Rebounded(GameObject& entity, const Vector3& velocityBefore);
+    void Killed(Player& victim, const Record* by);
+    void Settle();
+    void Score(const Death& death);
+    // The first wall cell near an object for which touches holds, or null.
+    template <typename Touches>
+    WallCell* FirstWallTouching(const GameObject& object, Touches touches);
+
+    SimulationListener& listener;
+    MapRotation& rotation;
+    SimulationSettings settings;
+    std::mt19937 random;
+    World world;
+    Map* currentMap = nullptr; // the world's
+    std::string mapName;
+    Phase phase = Phase::Playing;
+    int roundElapsed = 0;
+    int resultsLeft = 0;
+    int tileReportIn = 0;
+    std::uint64_t clock = 0;
+    int tickMs = 0;
+
+    std::vector<std::unique_ptr<Player>> players;
+    int nextShipId = 1;
+    int nextEntityId = 1;
+    std::vector<Record> records;
+    std::size_t deadInWorld = 0; // killed, not yet deleted by the world
+    std::vector<Death> deaths;
+    std::vector<Turret*> turrets;
+    std::vector<TurretGunner> gunners;
+    std::vector<const Ship*> visibleShips;
+    std::array<std::unique_ptr<WallCell>, kCellFuel + 1> walls;
+    FuelDepots depots;
+    PowerupSpawner powerups;
+    CollisionGrid grid;
+};

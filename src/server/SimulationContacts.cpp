@@ -1,0 +1,283 @@
+// Entities living, turrets shooting, everything moving, and what touches
+// what: every contact goes through the entities' own Collides and OnHit.
+#include "server/Simulation.h"
+
+#include <cmath>
+
+#include "platform/Clock.h"
+#include "world/Bullet.h"
+#include "world/Map.h"
+#include "world/Missile.h"
+#include "world/Ship.h"
+#include "world/Turret.h"
+
+namespace {
+
+constexpr int kBucketSize = 64;
+// Farther than any two things that can touch are apart: a ship's 16 units
+// and a missile's 10, or a turret's 32 and a missile's.
+constexpr double kShipReach = 32.0;
+constexpr double kTurretReach = 48.0;
+
+bool Differs(const Vector3& a, const Vector3& b)
+{
+    return a.x != b.x || a.y != b.y;
+}
+
+} // namespace
+
+void Simulation::RunEntities(int ms)
+{
+    const std::uint32_t now = platform::TickCount();
+    for (const Record& record : records) {
+        GameObject& entity = *record.entity;
+        if (!entity.IsAlive())
+            continue;
+        if (entity.GetType() == kTypeMissile) {
+            auto& missile = static_cast<Missile&>(entity);
+            const auto* target = static_cast<const Ship*>(missile.HomingTarget());
+            if (!target || !target->IsAlive() || target->HasFlags(kFlagCloaked))
+                missile.SetHomingTarget(NearestVisibleOpponent(entity.Position(), record.ownerShip));
+            // With nobody to chase, its own rule never lets it expire; the
+            // server does, so that the world stays bounded.
+            if (!missile.HomingTarget() && missile.Life().Over(now)) {
+                missile.Kill();
+                continue;
+            }
+        }
+        entity.Update(ms);
+    }
+}
+
+void Simulation::RunTurrets(int ms)
+{
+    const Map& map = *currentMap;
+    for (std::size_t i = 0; i < turrets.size(); ++i) {
+        Turret& turret = *turrets[i];
+        if (!turret.IsAlive()) {
+            turret.TickDead(ms);
+            if (turret.ReadyToRespawn()) {
+                turret.Respawn(0.0f, 0.0f);
+                listener.OnTurretChanged(turret);
+            }
+            continue;
+        }
+        TurretGunner& gunner = gunners[i];
+        if (gunner.Tick(turret, visibleShips, ms, static_cast<float>(map.WorldWidth()),
+                        static_cast<float>(map.WorldHeight())))
+            Launch(std::make_unique<Bullet>(), gunner.Muzzle(turret), gunner.BulletVelocity(), gunner.Aim(), 0,
+                   turret.GetId(), 0);
+    }
+}
+
+void Simulation::Move(int ms)
+{
+    const Map& map = *currentMap;
+    const double seconds = ms / 1000.0;
+    const auto move = [&](GameObject& object) {
+        object.SetPosition(object.Position() + object.Velocity() * seconds);
+        object.Wrap(map.WorldWidth(), map.WorldHeight());
+    };
+    for (const auto& player : players) {
+        if (player->GetShip().IsAlive())
+            move(player->GetShip());
+    }
+    for (const Record& record : records) {
+        if (record.entity->IsAlive())
+            move(*record.entity);
+    }
+}
+
+template <typename Touches>
+WallCell* Simulation::FirstWallTouching(const GameObject& object, Touches touches)
+{
+    // A wall's outline can touch only while the circles do: its centre
+    // lies within the object's radius and the outline's corner distance.
+    const double reach = object.GetRadius() + WallCell::kCornerDistance;
+    const double tile = currentMap->TileWidth();
+    const double x = object.Position().x - tile / 2.0;
+    const double y = object.Position().y - tile / 2.0;
+    const int lastColumn = static_cast<int>(std::floor((x + reach) / tile));
+    const int lastRow = static_cast<int>(std::floor((y + reach) / tile));
+    for (int c = static_cast<int>(std::ceil((x - reach) / tile)); c <= lastColumn; ++c) {
+        for (int r = static_cast<int>(std::ceil((y - reach) / tile)); r <= lastRow; ++r) {
+            const std::uint8_t kind = currentMap->CellKindAt(c, r);
+            if (kind >= walls.size() || !walls[kind])
+                continue;
+            WallCell& wall = *walls[kind];
+            wall.MoveTo(*currentMap, c, r);
+            if (touches(wall))
+                return &wall;
+        }
+    }
+    return nullptr;
+}
+
+void Simulation::Contacts()
+{
+    const Map& map = *currentMap;
+    grid.Reset(map.WorldWidth(), map.WorldHeight(), kBucketSize);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].entity->IsAlive())
+            grid.Add(static_cast<int>(i), records[i].entity->Position());
+    }
+    grid.Build();
+    ShipsAgainstWalls();
+    ShipsAgainstShips();
+    ShipsAgainstTurrets();
+    ShipsAgainstEntities();
+    EntitiesAgainstWalls();
+    EntitiesAgainstTurrets();
+}
+
+void Simulation::Rebounded(GameObject& entity, const Vector3& velocityBefore)
+{
+    entity.SetPosition(entity.Position() - velocityBefore * (tickMs / 1000.0));
+    entity.Wrap(currentMap->WorldWidth(), currentMap->WorldHeight());
+    listener.OnEntityMoved(entity);
+}
+
+void Simulation::ShipsAgainstWalls()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (const auto& player : players) {
+        Ship& ship = player->GetShip();
+        if (!ship.IsAlive())
+            continue;
+        WallCell* wall = FirstWallTouching(ship, [&](WallCell& cell) { return ship.Collides(&cell, width, height); });
+        if (!wall)
+            continue;
+        ship.OnHit(wall);
+        if (!ship.IsAlive()) {
+            Killed(*player, nullptr);
+            continue;
+        }
+        ship.SetPosition(player->LastPosition());
+        listener.OnShipChanged(*player);
+    }
+}
+
+void Simulation::ShipsAgainstShips()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (std::size_t i = 0; i < players.size(); ++i) {
+        for (std::size_t j = i + 1; j < players.size(); ++j) {
+            Player& first = *players[i];
+            Player& second = *players[j];
+            Ship& a = first.GetShip();
+            Ship& b = second.GetShip();
+            if (!a.IsAlive() || !b.IsAlive() || !(a.Collides(&b, width, height) || b.Collides(&a, width, height)))
+                continue;
+            const Vector3 aBefore = a.Velocity();
+            const Vector3 bBefore = b.Velocity();
+            a.OnHit(&b);
+            b.OnHit(&a);
+            const bool aDied = !a.IsAlive();
+            const bool bDied = !b.IsAlive();
+            if (aDied && bDied) {
+                deaths.push_back({&first, nullptr, DeathCause::Collision});
+                deaths.push_back({&second, nullptr, DeathCause::Collision});
+            } else if (aDied) {
+                deaths.push_back({&first, &second, DeathCause::Rammed});
+            } else if (bDied) {
+                deaths.push_back({&second, &first, DeathCause::Rammed});
+            }
+            for (auto [player, before] : {std::pair{&first, aBefore}, std::pair{&second, bBefore}}) {
+                Ship& ship = player->GetShip();
+                if (ship.IsAlive() && Differs(ship.Velocity(), before)) {
+                    ship.SetPosition(player->LastPosition());
+                    listener.OnShipChanged(*player);
+                }
+            }
+        }
+    }
+}
+
+void Simulation::ShipsAgainstTurrets()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (const auto& player : players) {
+        Ship& ship = player->GetShip();
+        for (Turret* turret : turrets) {
+            if (!ship.IsAlive() || !turret->IsAlive() || !ship.Collides(turret, width, height))
+                continue;
+            ship.OnHit(turret);
+            if (!ship.IsAlive())
+                Killed(*player, nullptr);
+        }
+    }
+}
+
+void Simulation::ShipsAgainstEntities()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (const auto& player : players) {
+        Ship& ship = player->GetShip();
+        if (!ship.IsAlive())
+            continue;
+        grid.Near(ship.Position(), kShipReach, [&](int index) {
+            const Record& record = records[static_cast<std::size_t>(index)];
+            GameObject& entity = *record.entity;
+            if (!ship.IsAlive() || !entity.IsAlive() ||
+                (record.ownerShip == ship.GetId() && clock < record.armedAt) ||
+                !ship.Collides(&entity, width, height))
+                return;
+            const bool takes = entity.GetType() == kTypePowerup && !ship.IsShielded();
+            const Vector3 before = entity.Velocity();
+            ship.OnHit(&entity);
+            entity.OnHit(&ship);
+            if (!ship.IsAlive())
+                Killed(*player, &record);
+            else if (takes)
+                listener.OnShipChanged(*player);
+            if (entity.IsAlive() && Differs(entity.Velocity(), before))
+                Rebounded(entity, before);
+        });
+    }
+}
+
+void Simulation::EntitiesAgainstWalls()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (const Record& record : records) {
+        GameObject& entity = *record.entity;
+        if (!entity.IsAlive())
+            continue;
+        WallCell* wall =
+            FirstWallTouching(entity, [&](WallCell& cell) { return entity.Collides(&cell, width, height); });
+        if (!wall)
+            continue;
+        const Vector3 before = entity.Velocity();
+        entity.OnHit(wall);
+        if (entity.IsAlive() && Differs(entity.Velocity(), before))
+            Rebounded(entity, before);
+    }
+}
+
+void Simulation::EntitiesAgainstTurrets()
+{
+    const float width = static_cast<float>(currentMap->WorldWidth());
+    const float height = static_cast<float>(currentMap->WorldHeight());
+    for (Turret* turret : turrets) {
+        if (!turret->IsAlive())
+            continue;
+        grid.Near(turret->Position(), kTurretReach, [&](int index) {
+            const Record& record = records[static_cast<std::size_t>(index)];
+            GameObject& entity = *record.entity;
+            const int type = entity.GetType();
+            // Guns fall to what is shot at them, never to their own fire.
+            if (!turret->IsAlive() || !entity.IsAlive() || record.ownerTurret ||
+                (type != kTypeBullet && type != kTypeMissile && type != kTypeShrapnel) ||
+                !entity.Collides(turret, width, height))
+                return;
+            entity.OnHit(turret);
+            turret->OnHit(&entity);
+            listener.OnTurretChanged(*turret);
+        });
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class GameObject;
+class Map;
+class Player;
+class Turret;
+
+// How a ship came to die, which decides the score: a kill counts for the
+// killer, a death of one's own making against the victim.
+enum class DeathCause {
+    Weapon,      // another player's bullet, missile, mine or shrapnel: +1 to the killer
+    OwnWeapon,   // the victim's own: -1
+    Crashed,     // flown into a wall or a gun: -1
+    Rammed,      // by a ship that lived through it: +1 to that ship
+    Collision,   // two ships that both died: nobody scores
+    Turret,      // a gun emplacement: nobody scores
+};
+
+// What the simulation tells the world outside it, as it happens. It never
+// sends anything itself: whoever listens turns these into messages.
+class SimulationListener {
+public:
+    virtual ~SimulationListener() = default;
+
+    // A round begins on a map: everything of the last round is gone; the
+    // ships, the turrets and their states follow as events of their own.
+    virtual void OnRoundStarted(const std::string& mapName, const Map& map) = 0;
+    virtual void OnRoundOver(const Player* winner) = 0;
+    virtual void OnMapSkipped(const std::string& mapName, const std::string& reason) = 0;
+
+    virtual void OnShipSpawned(const Player& player) = 0;
+    // Something about a ship changed that its player should see at once
+    // (a pickup, a push, a score).
+    virtual void OnShipChanged(const Player& player) = 0;
+    virtual void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) = 0;
+
+    virtual void OnEntityAppeared(const GameObject& entity) = 0;
+    // The entity's motion changed other than by its own steering (a rebound, a push).
+    virtual void OnEntityMoved(const GameObject& entity) = 0;
+    virtual void OnEntityKilled(const GameObject& entity) = 0;
+
+    virtual void OnTurretChanged(const Turret& turret) = 0;
+    virtual void OnTileChanged(int column, int row, std::uint8_t value) = 0;
+};

@@ -1,0 +1,102 @@
+#include "server/TurretGunner.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "world/Ship.h"
+#include "world/Torus.h"
+#include "world/Turret.h"
+
+namespace {
+
+constexpr double kDegrees = 180.0 / 3.14159265358979323846;
+
+// The heading that points along (dx, dy): headings point along (-sin, cos).
+float HeadingAlong(double dx, double dy)
+{
+    const float h = static_cast<float>(std::atan2(-dx, dy) * kDegrees);
+    return h < 0.0f ? h + 360.0f : h;
+}
+
+Vector3 Along(float heading)
+{
+    const double radians = heading / kDegrees;
+    return {-std::sin(radians), std::cos(radians), 0.0};
+}
+
+} // namespace
+
+TurretGunner::TurretGunner(int direction) : facing(FacingHeading(direction)), aim(facing) {}
+
+float TurretGunner::FacingHeading(int direction)
+{
+    switch (direction) {
+    case kTurretUp: return 180.0f;
+    case kTurretRight: return 270.0f;
+    case kTurretLeft: return 90.0f;
+    default: return 0.0f;
+    }
+}
+
+float TurretGunner::TurnBetween(float from, float to)
+{
+    float turn = std::fmod(to - from, 360.0f);
+    if (turn > 180.0f)
+        turn -= 360.0f;
+    if (turn <= -180.0f)
+        turn += 360.0f;
+    return turn;
+}
+
+const Ship* TurretGunner::Choose(const Turret& turret, const std::vector<const Ship*>& ships, float worldWidth,
+                                 float worldHeight) const
+{
+    const Ship* nearest = nullptr;
+    double nearestDistance = kReach * kReach;
+    for (const Ship* ship : ships) {
+        const double dx = FoldDifference(ship->Position().x - turret.Position().x, worldWidth);
+        const double dy = FoldDifference(ship->Position().y - turret.Position().y, worldHeight);
+        const double distance = dx * dx + dy * dy;
+        if (distance > nearestDistance || std::fabs(TurnBetween(facing, HeadingAlong(dx, dy))) > kArc)
+            continue;
+        nearest = ship;
+        nearestDistance = distance;
+    }
+    return nearest;
+}
+
+bool TurretGunner::Tick(const Turret& turret, const std::vector<const Ship*>& ships, int ms, float worldWidth,
+                        float worldHeight)
+{
+    reload = std::max(0, reload - ms);
+    const Ship* target = Choose(turret, ships, worldWidth, worldHeight);
+    float wanted = facing;
+    if (target) {
+        const double dx = FoldDifference(target->Position().x - turret.Position().x, worldWidth);
+        const double dy = FoldDifference(target->Position().y - turret.Position().y, worldHeight);
+        const double flight = std::sqrt(dx * dx + dy * dy) / kBulletSpeed;
+        wanted = HeadingAlong(dx + target->Velocity().x * flight, dy + target->Velocity().y * flight);
+    }
+    const float step = kTurnRate * static_cast<float>(ms) / 1000.0f;
+    const float turn = std::clamp(TurnBetween(aim, wanted), -step, step);
+    aim = std::fmod(aim + turn + 360.0f, 360.0f);
+    // The gun never swings past its arc, whatever the lead asks.
+    const float off = TurnBetween(facing, aim);
+    if (std::fabs(off) > kArc)
+        aim = std::fmod(facing + std::copysign(kArc, off) + 360.0f, 360.0f);
+
+    if (!target || reload > 0 || std::fabs(TurnBetween(aim, wanted)) > kSteadyAngle)
+        return false;
+    reload = kReloadMs;
+    return true;
+}
+
+Vector3 TurretGunner::Muzzle(const Turret& turret) const
+{
+    return turret.Position() + turret.MuzzleOffset() + Along(aim) * 6.0;
+}
+
+Vector3 TurretGunner::BulletVelocity() const
+{
+    return Along(aim) * kBulletSpeed;
+}

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# A round against the real game server: found in the LAN list, join, fly,
+# fire, chat, the results, the next map, ESC and F9; then the server ends
+# on SIGTERM with status 0.
+# Usage: server_game.sh GAME_BINARY SERVER_BINARY DATA_DIR
+source "$(dirname "$0")/lib.sh"
+export QUILLROCK_LOOPBACK_ONLY=1
+
+# radar_crop FILE: the radar's map square, to tell whether the ship moved
+radar_crop() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -crop 190x190+5+5 +repage "$1"
+}
+radar_differs() { radar_crop "$E2E_WORK/now.png"; ! cmp -s "$E2E_WORK/now.png" "$1"; }
+
+start_host "$2" "$3" --name "Round Server" --maps Arena,Warren --round-minutes 0.2
+
+start_game "$1" "$3"
+xdotool key a; sleep 0.3
+xdotool key Return
+eventually 5 band_has green 136 152 || fail "the server is not listed"
+xdotool key Return
+eventually 5 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+eventually 3 band_has white 4 20 || fail "no frame rate in the top-right corner"
+eventually 3 radar_shows_map || fail "no map picture in the radar"
+radar_crop "$E2E_WORK/before.png"
+xdotool keydown k; sleep 1; xdotool keyup k
+eventually 3 radar_differs "$E2E_WORK/before.png" || fail "the ship did not move while K was held"
+hold space
+hold apostrophe
+xdotool type --delay 20 "hello server"; xdotool key Return
+eventually 3 logged "$E2E_WORK/host.log" "chat: Player: hello server" || fail "the chat line did not reach the server"
+eventually 3 band_has white 720 736 || fail "the relayed chat line is not in the console"
+eventually 15 results_banner || fail "no results banner"
+eventually 10 logged "$E2E_WORK/host.log" "round started on map Warren" || fail "no next map"
+eventually 10 radar_shows_map || fail "no radar after the next map"
+xdotool key Escape
+eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
+eventually 3 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
+hold F9
+game_exits_within "${E2E_EXIT_SECONDS:-1}"
+kill -TERM "$HOST_PID"
+wait "$HOST_PID" || fail "the server ended with status $?"
+HOST_PID=
+logged "$E2E_WORK/host.log" "ending the session" || fail "the server did not end its session"
+echo "server game: ok"

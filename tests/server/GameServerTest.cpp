@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/ApplicationGuid.h"
+#include "net/MessageBatch.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "platform/SessionClient.h"
+#include "server/GameServer.h"
+#include "server/ServerLog.h"
+#include "support/ClientWorld.h"
+#include "support/Keys.h"
+#include "support/TempDir.h"
+#include "world/Map.h"
+
+namespace {
+
+// A second player that speaks the wire directly: it may send anything.
+class RawPlayer : public platform::SessionClientListener {
+public:
+    explicit RawPlayer(std::uint16_t port) : session(this)
+    {
+        std::string error;
+        session.Search(ApplicationGuid(), "127.0.0.1", port, error);
+    }
+
+    bool Connect() { return found && session.Connect(address); }
+    void Send(const NetMessage& message)
+    {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(message.WireSize()));
+        message.Serialize(bytes.data(), static_cast<int>(bytes.size()));
+        SendBytes(bytes);
+    }
+    void SendBytes(const std::vector<std::uint8_t>& bytes) { session.Send(bytes.data(), bytes.size(), true); }
+
+    template <typename Condition>
+    bool WorkUntil(Condition condition)
+    {
+        const std::uint32_t start = platform::TickCount();
+        while (!condition() && platform::TickCount() - start < 3000) {
+            session.DoWork(10);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return condition();
+    }
+
+    // Whether a message of the kind came, and the last one's fields through read.
+    bool Heard(int kind, const std::function<void(const NetMessage&)>& read = {})
+    {
+        bool heard = false;
+        for (const auto& payload : received) {
+            MessageBatch batch;
+            batch.Parse(payload.data(), payload.size());
+            for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+                if (message->Kind() != kind)
+                    continue;
+                heard = true;
+                if (read)
+                    read(*message);
+            }
+        }
+        return heard;
+    }
+
+    void OnHostFound(const platform::discovery::Answer&, const platform::SessionAddress& from) override
+    {
+        found = true;
+        address = from;
+    }
+    void OnConnectComplete(bool) override {}
+    void OnReceive(const std::uint8_t* data, std::size_t size) override { received.emplace_back(data, data + size); }
+    void OnTerminate() override { terminated = true; }
+
+    bool terminated = false;
+    std::vector<std::vector<std::uint8_t>> received;
+
+private:
+    platform::SessionClient session;
+    bool found = false;
+    platform::SessionAddress address;
+};
+
+// The real server on a thread of its own, and the player's real network
+// client joining it over loopback, its maps read from the game's data.
+class ServerSession : public ClientWorldTest {
+protected:
+    void SetUp() override
+    {
+        ClientWorldTest::SetUp();
+        inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
+    }
+
+    void TearDown() override
+    {
+        StopServer();
+        inData.reset();
+        ClientWorldTest::TearDown();
+    }
+
+    std::uint16_t Port() const { return TestPort(45000); }
+
+    void StartServer(int maxPlayers = 4)
+    {
+        ServerOptions options;
+        options.port = Port();
+        options.name = "Test Server";
+        options.maxPlayers = maxPlayers;
+        options.maps = {"Arena", "Warren"};
+        server = std::make_unique<GameServer>(options, QR_DATA_DIR, log);
+        std::string error;
+        ASSERT_TRUE(server->Start(error)) << error;
+        thread = std::thread([this] { server->Run(stop); });
+    }
+
+    void StopServer()
+    {
+        stop = true;
+        if (thread.joinable())
+            thread.join();
+    }
+
+    bool Join()
+    {
+        client->SetPort(Port());
+        client->EnumHosts();
+        client->SelectHost("Test Server");
+        return client->Connect() && WorkUntil([&] { return local->GetId() != 0 && local->IsAlive(); });
+    }
+
+    template <typename Condition>
+    bool WorkUntil(Condition condition, const std::vector<std::int32_t>& held = {0})
+    {
+        NetMessage control;
+        const std::uint32_t start = platform::TickCount();
+        while (!condition() && platform::TickCount() - start < 3000) {
+            control.SetControl(local->GetId(), held.data(), static_cast<int>(held.size()));
+            client->Send(control);
+            client->DoWork(10);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return condition();
+    }
+
+    static bool ConsoleHas(const std::string& line)
+    {
+        for (const std::string& shown : ConsoleLines()) {
+            if (shown == line)
+                return true;
+        }
+        return false;
+    }
+
+    ServerLog log {nullptr};
+    std::unique_ptr<ScopedWorkingDir> inData;
+    std::unique_ptr<GameServer> server;
+    std::atomic<bool> stop {false};
+    std::thread thread;
+};
+
+TEST_F(ServerSession, IsFoundWithItsCountsAndAJoinedShipSpawnsAndFliesWhileKIsHeld)
+{
+    StartServer(4);
+    client->SetPort(Port());
+    ASSERT_TRUE(client->EnumHosts());
+    client->HostsBegin();
+    char name[64] = {};
+    int maxPlayers = 0, currentPlayers = -1;
+    ASSERT_TRUE(client->HostsNext(name, sizeof name, maxPlayers, currentPlayers));
+    EXPECT_STREQ(name, "Test Server");
+    EXPECT_EQ(maxPlayers, 4);
+    EXPECT_EQ(currentPlayers, 0);
+
+    ASSERT_TRUE(Join());
+    ASSERT_NE(world->GetMap(), nullptr);
+    EXPECT_TRUE(ConsoleHas("Loaded map \"Arena\""));
+    EXPECT_TRUE(ConsoleHas("Pilot joined the game"));
+    const Vector3 spawn = local->Position();
+    EXPECT_EQ(world->GetMap()->CellKindAt(static_cast<int>(spawn.x) / 32, static_cast<int>(spawn.y) / 32),
+              kCellSpawnPoint)
+        << "placed on a spawn point";
+
+    ASSERT_TRUE(WorkUntil([&] { return local->Target().y > spawn.y + 30.0; }, {9}))
+        << "K thrusts along heading 0, +y";
+    EXPECT_GT(local->Velocity().y, 0.0);
+    EXPECT_LT(local->GetFuel(), 100.0f) << "and the tank pays";
+}
+
+TEST_F(ServerSession, ChatPingsNamesAndGarbage)
+{
+    StartServer(4);
+    ASSERT_TRUE(Join());
+    RawPlayer raw(Port());
+    ASSERT_TRUE(raw.Connect());
+    NetMessage join;
+    join.SetJoin(0, 2, "Pi\tlot");
+    raw.Send(join);
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Pilot (2) joined the game"); }))
+        << "cleaned, and made unique beside the first Pilot";
+    ASSERT_EQ(world->ShipCount(), 2u);
+
+    NetMessage ping;
+    ping.SetPing(123456);
+    raw.Send(ping);
+    std::uint32_t echoed = 0;
+    ASSERT_TRUE(raw.WorkUntil([&] { return raw.Heard(kMsgPong, [&](const NetMessage& m) { m.GetTick(echoed); }); }));
+    EXPECT_EQ(echoed, 123456u);
+
+    NetMessage text;
+    text.SetText("hello all");
+    client->Send(text);
+    EXPECT_TRUE(WorkUntil([] { return ConsoleHas("Pilot: hello all"); }));
+
+    raw.SendBytes({0x0e, 0x01});
+    ASSERT_TRUE(raw.WorkUntil([&] { return raw.terminated; })) << "a short control is no message: dropped";
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Pilot (2) left the game"); }));
+    EXPECT_EQ(world->ShipCount(), 1u);
+    const float heading = local->GetHeading();
+    EXPECT_TRUE(WorkUntil([&] { return local->GetHeading() != heading; }, {8})) << "the others play on";
+}
+
+TEST_F(ServerSession, AMapChangeAndAHaltFromThisMachineAreHonoured)
+{
+    StartServer(4);
+    ASSERT_TRUE(Join());
+    NetMessage change;
+    change.SetMapName("Warren");
+    client->Send(change);
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Loaded map \"Warren\""); }));
+    EXPECT_TRUE(WorkUntil([&] { return local->IsAlive(); })) << "respawned on the new map";
+
+    change.SetMapName("../Arena");
+    client->Send(change);
+    EXPECT_TRUE(WorkUntil([] { return ConsoleHas("Cannot change to map \"../Arena\"."); }));
+
+    NetMessage halt;
+    halt.SetHalt(0);
+    client->Send(halt);
+    ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    EXPECT_TRUE(server->HaltRequested());
+    EXPECT_TRUE(ConsoleHas("The server has terminated your connection.  Sorry."));
+    thread.join();
+}
+
+TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayAndEndingTellsEveryone)
+{
+    StartServer(1);
+    ASSERT_TRUE(Join());
+    RawPlayer second(Port());
+    EXPECT_FALSE(second.Connect());
+
+    const std::uint32_t start = platform::TickCount();
+    stop = true;
+    ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    EXPECT_LT(platform::TickCount() - start, 1000u) << "at once, not by time-out";
+    EXPECT_TRUE(ConsoleHas("Press escape to return to the main menu."));
+}
+
+TEST_F(ServerSession, NoPayloadCrashesTheServerOrKeepsItsSenderIn)
+{
+    ServerOptions options;
+    options.port = Port();
+    options.maps = {"Arena"};
+    GameServer quiet(options, QR_DATA_DIR, log);
+    std::string error;
+    ASSERT_TRUE(quiet.Start(error)) << error;
+
+    // Well-formed messages of every kind a player sends, then bytes flipped
+    // and lengths cut at random, each from a connection of its own that is
+    // not on this machine.
+    std::vector<std::vector<std::uint8_t>> seeds;
+    const auto add = [&](const NetMessage& m) {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(m.WireSize()));
+        m.Serialize(bytes.data(), static_cast<int>(bytes.size()));
+        seeds.push_back(bytes);
+    };
+    NetMessage message;
+    message.SetJoin(7, 3, "Fuzzy");
+    add(message);
+    message.SetText("hello");
+    add(message);
+    message.SetMapName("Warren");
+    add(message);
+    const std::int32_t codes[] = {7, 9, 11, 12, 13, 14, 15, 16, 17};
+    message.SetControl(1, codes, 9);
+    add(message);
+    message.SetHalt(0);
+    add(message);
+    message.SetPing(5);
+    add(message);
+
+    std::mt19937 random(29);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (platform::PlayerId id = 1000; id < 6000; ++id) {
+        quiet.OnPlayerJoined(id);
+        const bool joins = id % 2 == 0;
+        if (joins)
+            quiet.OnReceive(id, seeds[0].data(), seeds[0].size());
+        std::vector<std::uint8_t> bytes = seeds[static_cast<std::size_t>(byte(random)) % seeds.size()];
+        for (int flips = byte(random) % 4; flips > 0; --flips)
+            bytes[static_cast<std::size_t>(byte(random)) % bytes.size()] = static_cast<std::uint8_t>(byte(random));
+        bytes.resize(static_cast<std::size_t>(byte(random)) % (bytes.size() + 8));
+        quiet.OnReceive(id, bytes.data(), bytes.size());
+        if (id % 50 == 0)
+            quiet.Tick(16);
+        if (!joins || id % 3 == 0)
+            quiet.OnPlayerLeft(id);
+    }
+    quiet.Tick(16);
+    EXPECT_FALSE(quiet.HaltRequested()) << "nobody here may halt it";
+}
+
+TEST_F(ServerSession, APortInUseIsRefusedWithTheReason)
+{
+    StartServer(4);
+    ServerOptions options;
+    options.port = Port();
+    options.maps = {"Arena"};
+    GameServer second(options, QR_DATA_DIR, log);
+    std::string error;
+    EXPECT_FALSE(second.Start(error));
+    EXPECT_NE(error.find("in use"), std::string::npos) << error;
+}
+
+} // namespace

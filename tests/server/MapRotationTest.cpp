@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "server/MapRotation.h"
+#include "server/ServerMaps.h"
+#include "support/TempDir.h"
+#include "world/Map.h"
+
+namespace {
+
+TEST(MapRotation, GoesRoundSkippingWhatCannotBePlayedAndOnlyPlainNamesLoad)
+{
+    TempDir data;
+    WriteMap(data, "One", OpenMap(4));
+    WriteMap(data, "Two", OpenMap(6));
+    data.WriteFile("Maps/Torn.smp", std::string("\x04\x00\x00\x00Torn\x09\x00\x00\x00", 12));
+    MapRotation rotation(data.Path(), {"One", "Torn", "Gone", "Two"});
+
+    std::string reason;
+    auto first = rotation.First(reason);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->name, "One");
+    std::vector<MapRotation::Skipped> skipped;
+    auto next = rotation.Next(skipped);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->name, "Two");
+    EXPECT_EQ(next->map->Columns(), 6);
+    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(skipped[0].name, "Torn");
+    EXPECT_EQ(skipped[1].name, "Gone");
+    skipped.clear();
+    EXPECT_EQ(rotation.Next(skipped)->name, "One") << "round again";
+
+    rotation.MoveTo("Torn");
+    EXPECT_EQ(rotation.Next(skipped)->name, "Two") << "after a map played out of turn, the rotation goes on from it";
+
+    for (const char* name : {"../Maps/One", "Maps\\One", "", ".."}) {
+        EXPECT_FALSE(rotation.Load(name, reason)) << name;
+        EXPECT_EQ(reason, "not a map name");
+    }
+    EXPECT_TRUE(rotation.Load("one", reason)) << "file names match in any case, as the players' programs find them";
+}
+
+} // namespace

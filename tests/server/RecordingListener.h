@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "server/Player.h"
+#include "server/SimulationListener.h"
+#include "world/GameObject.h"
+#include "world/Turret.h"
+
+// Writes down what a simulation tells, for tests to look at.
+class RecordingListener : public SimulationListener {
+public:
+    struct Kill {
+        int victim;
+        int killer; // 0 for none
+        DeathCause cause;
+    };
+    struct Entity {
+        int id;
+        int type;
+        Vector3 velocity;
+    };
+
+    std::vector<std::string> rounds;
+    std::vector<std::string> skipped;
+    std::vector<int> winners; // ship ids, 0 for none
+    std::vector<int> spawned;
+    std::vector<int> changed;
+    std::vector<Kill> kills;
+    std::vector<Entity> appeared;
+    std::vector<Entity> moved;
+    std::vector<Entity> killed;
+    std::vector<std::pair<int, bool>> turrets;
+    std::vector<std::pair<int, int>> tiles;
+
+    std::vector<Entity> Appeared(int type) const
+    {
+        std::vector<Entity> found;
+        for (const Entity& e : appeared) {
+            if (e.type == type)
+                found.push_back(e);
+        }
+        return found;
+    }
+
+    void OnRoundStarted(const std::string& mapName, const Map&) override { rounds.push_back(mapName); }
+    void OnRoundOver(const Player* winner) override { winners.push_back(winner ? winner->ShipId() : 0); }
+    void OnMapSkipped(const std::string& mapName, const std::string&) override { skipped.push_back(mapName); }
+    void OnShipSpawned(const Player& player) override { spawned.push_back(player.ShipId()); }
+    void OnShipChanged(const Player& player) override { changed.push_back(player.ShipId()); }
+    void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) override
+    {
+        kills.push_back({victim.ShipId(), killer ? killer->ShipId() : 0, cause});
+    }
+    void OnEntityAppeared(const GameObject& e) override { appeared.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
+    void OnEntityMoved(const GameObject& e) override { moved.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
+    void OnEntityKilled(const GameObject& e) override { killed.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
+    void OnTurretChanged(const Turret& turret) override { turrets.emplace_back(turret.GetId(), turret.IsAlive()); }
+    void OnTileChanged(int column, int row, std::uint8_t) override { tiles.emplace_back(column, row); }
+};

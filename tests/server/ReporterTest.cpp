@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "server/Reporter.h"
+#include "world/Bullet.h"
+#include "world/Ship.h"
+
+namespace {
+
+// Ships and entities on a 4096-unit torus, reported to players by slot;
+// what each is sent is kept per tick.
+class ReporterTest : public ::testing::Test {
+protected:
+    struct Payload {
+        int slot;
+        std::vector<std::uint8_t> bytes;
+        bool reliable;
+    };
+
+    void SetUp() override { reporter.NewRound(4096, 4096); }
+
+    Ship& AddShip(int slot, double x, double y, bool watching = true)
+    {
+        ships.push_back(std::make_unique<Ship>());
+        Ship& ship = *ships.back();
+        ship.SetId(100 + slot);
+        ship.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        ship.SetPosition(Vector3(x, y, 0));
+        reporter.AddShip(slot, &ship, watching);
+        return ship;
+    }
+
+    GameObject& AddEntity(int id, double x, double y, Vector3 velocity = Vector3())
+    {
+        entities.push_back(std::make_unique<Bullet>());
+        GameObject& entity = *entities.back();
+        entity.SetId(id);
+        entity.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        entity.SetPosition(Vector3(x, y, 0));
+        entity.SetVelocity(velocity);
+        reporter.EntityAppeared(entity);
+        return entity;
+    }
+
+    std::vector<Payload> Tick(int ms = 50)
+    {
+        std::vector<Payload> sent;
+        reporter.Tick(ms);
+        reporter.Flush([&](int slot, const std::vector<std::uint8_t>& bytes, bool reliable) {
+            sent.push_back({slot, bytes, reliable});
+        });
+        return sent;
+    }
+
+    // The kinds and ids of the messages of a payload, in order.
+    static std::vector<std::pair<int, int>> Contents(const Payload& payload)
+    {
+        MessageBatch batch;
+        batch.Parse(payload.bytes.data(), payload.bytes.size());
+        std::vector<std::pair<int, int>> contents;
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            int id = 0;
+            message->GetId(id);
+            contents.emplace_back(message->Kind(), id);
+        }
+        return contents;
+    }
+
+    static bool Holds(const Payload& payload, int kind, int id)
+    {
+        for (const auto& [k, i] : Contents(payload)) {
+            if (k == kind && i == id)
+                return true;
+        }
+        return false;
+    }
+
+    Reporter reporter;
+    std::vector<std::unique_ptr<Ship>> ships;
+    std::vector<std::unique_ptr<GameObject>> entities;
+};
+
+TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadAPlayer)
+{
+    AddShip(0, 100, 100);
+    AddShip(1, 200, 100);
+    AddShip(2, 300, 100, false);
+
+    reporter.ToAll().SetText("hello");
+    const auto events = Tick(10);
+    ASSERT_EQ(events.size(), 2u) << "the robot's slot watches nothing";
+    EXPECT_EQ(Contents(events[0]), (std::vector<std::pair<int, int>>{{kMsgText, 0}}));
+    EXPECT_TRUE(events[0].reliable);
+
+    const auto report = Tick(40);
+    ASSERT_EQ(report.size(), 2u);
+    const auto contents = Contents(report[0]);
+    ASSERT_EQ(contents.size(), 3u);
+    EXPECT_EQ(contents[0], std::make_pair(int(kMsgShipState), 100)) << "its own ship first";
+    EXPECT_TRUE(Holds(report[0], kMsgShipState, 101));
+    EXPECT_TRUE(Holds(report[0], kMsgShipState, 102)) << "every ship is reported";
+    EXPECT_FALSE(report[0].reliable) << "states alone may be lost";
+
+    EXPECT_TRUE(Tick(10).empty()) << "nothing between reports";
+    reporter.ShipNow(1);
+    ships[1]->SetScore(3);
+    reporter.ShipNow(1);
+    const auto now = Tick(10);
+    ASSERT_EQ(now.size(), 2u);
+    MessageBatch batch;
+    batch.Parse(now[0].bytes.data(), now[0].bytes.size());
+    std::vector<int> scores;
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+        int id = 0;
+        std::uint8_t flags = 0, counts = 0;
+        float fuel = 0, tank = 0, heading = 0;
+        signed char score = 0;
+        Vector3 at, moving;
+        message->GetShipState(id, flags, fuel, tank, score, counts, counts, counts, counts, at, moving, heading);
+        scores.push_back(score);
+    }
+    EXPECT_EQ(scores, (std::vector<int>{0, 3})) << "an event's ship state goes at once, as the ship is then";
+}
+
+TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
+{
+    AddShip(0, 100, 100);
+    GameObject& near = AddEntity(1, 500, 100);
+    GameObject& far = AddEntity(2, 2000, 2000);
+    auto sent = Tick(10);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 1));
+    EXPECT_FALSE(Holds(sent[0], kMsgEntityState, 2));
+
+    far.SetPosition(Vector3(300, 4000, 0));
+    near.SetPosition(Vector3(1100, 100, 0));
+    sent = Tick(40);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 2)) << "in sight across the world's edge";
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityKilled, 1)) << "out of sight, it is taken away";
+
+    reporter.EntityKilled(near);
+    reporter.EntityKilled(far);
+    sent = Tick(10);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{{kMsgEntityKilled, 2}}))
+        << "only what the player knows is killed for it";
+}
+
+TEST_F(ReporterTest, ANewcomerIsToldEveryShipAndWhatIsInSight)
+{
+    AddShip(0, 100, 100);
+    AddEntity(1, 150, 150);
+    AddEntity(2, 3000, 3000);
+    Tick(10);
+    AddShip(5, 200, 200);
+    reporter.ShipsTo(5);
+    reporter.EntitiesInView(5);
+    const auto sent = Tick(10);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].slot, 5);
+    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{
+                                     {kMsgShipState, 100}, {kMsgShipState, 105}, {kMsgEntityState, 1}}));
+
+    reporter.RemoveShip(5);
+    AddShip(5, 3000, 3000);
+    reporter.EntitiesInView(5);
+    const auto again = Tick(10);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_TRUE(Holds(again[0], kMsgEntityState, 2));
+    EXPECT_FALSE(Holds(again[0], kMsgEntityState, 1)) << "a slot taken again starts afresh";
+}
+
+TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsAndEveryMovingThingIsStillReported)
+{
+    const Reporter::Settings settings;
+    for (int slot = 0; slot < 16; ++slot)
+        AddShip(slot, 100 + 20 * slot, 100);
+    for (int id = 1; id <= 300; ++id)
+        AddEntity(id, 100 + id, 300, Vector3(0, 100, 0));
+    Tick(10); // the entities' appearance
+
+    std::vector<int> lastReported(301, 0);
+    std::size_t bytes = 0;
+    int longestWait = 0;
+    for (int tick = 1; tick <= 600; ++tick) {
+        for (const Payload& payload : Tick(17)) {
+            if (payload.slot != 0)
+                continue;
+            bytes += payload.bytes.size();
+            for (const auto& [kind, id] : Contents(payload)) {
+                if (kind != kMsgEntityState)
+                    continue;
+                longestWait = std::max(longestWait, tick - lastReported[static_cast<std::size_t>(id)]);
+                lastReported[static_cast<std::size_t>(id)] = tick;
+            }
+        }
+    }
+    const double perSecond = bytes / (600 * 17 / 1000.0);
+    EXPECT_LE(perSecond, settings.bytesPerSecond * 1.02);
+    EXPECT_GT(perSecond, settings.bytesPerSecond * 0.8) << "the share is used";
+    EXPECT_LT(longestWait, 180) << "no moving thing waits more than about three seconds";
+}
+
+} // namespace

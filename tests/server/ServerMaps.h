@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/MapFile.h"
+#include "support/TempDir.h"
+
+// Writes a map into a data folder's Maps, drawn as text one row a line:
+//   . open   # wall   $ fuel block   @ spawn point   ^ > v < turret facing
+//   up, right, down, left   J L F 7 the half walls, as the map sources have them
+inline void WriteMap(const TempDir& data, const std::string& name, const std::vector<std::string>& rows)
+{
+    std::vector<std::vector<int>> kinds;
+    std::vector<std::vector<int>> extras;
+    for (const std::string& row : rows) {
+        kinds.emplace_back();
+        extras.emplace_back();
+        for (const char c : row) {
+            const std::string cells = ".#JLF7$^>v<@";
+            const int at = static_cast<int>(cells.find(c));
+            kinds.back().push_back(at <= 6 ? at : at <= 10 ? 7 : 8);
+            extras.back().push_back(at >= 7 && at <= 10 ? at - 7 : 0);
+        }
+    }
+    std::vector<std::uint8_t> bytes = MapFileBytes(name, kinds);
+    // MapFileBytes writes one extra byte for all; the turrets' facings go in by hand.
+    const std::size_t cellsAt = 12 + name.size();
+    const std::size_t height = rows.size();
+    for (std::size_t r = 0; r < height; ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            bytes[cellsAt + 2 * (c * height + r) + 1] = static_cast<std::uint8_t>(extras[r][c]);
+    }
+    data.WriteFile("Maps/" + name + ".smp", std::string(bytes.begin(), bytes.end()));
+}
+
+// An open square of side cells with spawn points where the text says.
+inline std::vector<std::string> OpenMap(int side)
+{
+    return std::vector<std::string>(static_cast<std::size_t>(side), std::string(static_cast<std::size_t>(side), '.'));
+}

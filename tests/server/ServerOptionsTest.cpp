@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/DataDirectory.h"
+#include "server/MapRotation.h"
+#include "server/ServerOptions.h"
+#include "server/ServerMaps.h"
+#include "support/TempDir.h"
+
+namespace {
+
+ParsedOptions Parse(std::vector<const char*> args, ServerOptions& options, std::string& message)
+{
+    args.insert(args.begin(), "quillrock-server");
+    return ParseServerOptions(static_cast<int>(args.size()), args.data(), options, message);
+}
+
+TEST(ServerOptions, EveryOptionInEitherForm)
+{
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--port", "4000", "--name", "Den", "--max-players=32", "--maps", "Arena,Warren",
+                     "--score-limit", "5", "--round-minutes", "0.5", "--tick", "120", "--data", "/srv/q"},
+                    options, message),
+              ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(options.port, 4000);
+    EXPECT_EQ(options.name, "Den");
+    EXPECT_EQ(options.maxPlayers, 32);
+    EXPECT_EQ(options.maps, (std::vector<std::string>{"Arena", "Warren"}));
+    EXPECT_EQ(options.scoreLimit, 5);
+    EXPECT_EQ(options.roundMinutes, 0.5);
+    EXPECT_EQ(options.tickRate, 120);
+    EXPECT_EQ(options.dataDir, "/srv/q");
+    EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
+}
+
+TEST(ServerOptions, BadValuesAreNamedAndRefused)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--port", "0"},          {"--port", "65536"},         {"--port", "30x"},
+        {"--max-players", "65"},  {"--max-players", "0"},      {"--score-limit", "127"},
+        {"--tick", "5"},          {"--maps", "Arena,,Warren"}, {"--maps", ""},
+        {"--name", ""},           {"--round-minutes", "-1"},   {"--round-minutes", "nan"},
+        {"--port"},               {"--colour", "red"},         {"stray"},
+    };
+    for (const auto& args : bad) {
+        ServerOptions options;
+        std::string message;
+        EXPECT_EQ(Parse(args, options, message), ParsedOptions::Error) << args[0];
+        EXPECT_NE(message.find(args[0]), std::string::npos) << message;
+    }
+}
+
+TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
+{
+    TempDir data;
+    WriteMap(data, "Zed", OpenMap(4));
+    WriteMap(data, "Alpha", OpenMap(4));
+    data.WriteFile("Maps/readme.txt", "not a map");
+    EXPECT_EQ(platform::FindDataDirectory(data.Path()), data.Path());
+    EXPECT_EQ(platform::FindDataDirectory(data.Path() + "/Maps"), "") << "no Maps inside";
+    EXPECT_EQ(platform::FindDataDirectory(""), QR_DATA_DIR) << "a build folder finds the source tree's data";
+    EXPECT_EQ(MapRotation::AllMaps(data.Path()), (std::vector<std::string>{"Alpha", "Zed"}));
+}
+
+} // namespace

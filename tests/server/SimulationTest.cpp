@@ -1,0 +1,502 @@
+#include <cmath>
+
+#include "server/FuelCharge.h"
+#include "server/SimulationFixture.h"
+#include "world/Map.h"
+#include "world/Missile.h"
+#include "world/Powerup.h"
+#include "world/Turret.h"
+
+namespace {
+
+constexpr double kCell = 32.0;
+
+double Centre(int cell)
+{
+    return cell * kCell + kCell / 2.0;
+}
+
+TEST_F(SimulationTest, ThrustsAndTurnsAtTheDesignedRatesAndPaysForThrust)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, 320, 320);
+
+    Hold(pilot, {kKeyThrust});
+    Run(500);
+    EXPECT_NEAR(ship.Velocity().y, 350.0, 1e-6) << "700 a second squared for half a second; heading 0 is +y";
+    EXPECT_NEAR(ship.Velocity().x, 0.0, 1e-6);
+    EXPECT_NEAR(ship.GetFuel(), 97.5f, 1e-3f) << "thrust costs 5 a second";
+
+    Hold(pilot, {kKeyTurnRight});
+    Run(250);
+    EXPECT_NEAR(ship.GetHeading(), 90.0f, 0.01f) << "360 degrees a second, L turns clockwise";
+    Hold(pilot, {kKeyTurnLeft});
+    Run(500);
+    EXPECT_NEAR(ship.GetHeading(), 270.0f, 0.01f);
+    EXPECT_NEAR(ship.Velocity().y, 350.0, 1e-6) << "turning alone keeps the velocity";
+
+    Hold(pilot, {kKeyTurnLeft, kKeyTurnRight, 99, -5});
+    Run(100);
+    EXPECT_NEAR(ship.GetHeading(), 270.0f, 0.01f) << "both turns cancel; unknown codes do nothing";
+}
+
+TEST_F(SimulationTest, AnEmptyTankNeitherThrustsNorShieldsNorCloaksNorShoots)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    ship.AddFlags(kFlagCloakDevice);
+    ship.SetFuel(0.0f);
+    Hold(pilot, {kKeyThrust, kKeyShield, kKeyCloak, kKeyFire});
+    Run(100);
+    EXPECT_EQ(ship.Velocity().Dot(ship.Velocity()), 0.0);
+    EXPECT_FALSE(ship.HasFlags(kFlagShield));
+    EXPECT_FALSE(ship.HasFlags(kFlagCloaked));
+    EXPECT_TRUE(events.appeared.empty());
+}
+
+TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuel)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Hold(pilot, {kKeyShield, kKeyCloak});
+    Run(1000);
+    EXPECT_TRUE(ship.IsShielded());
+    EXPECT_FALSE(ship.HasFlags(kFlagCloaked)) << "no cloak without the device";
+    EXPECT_NEAR(ship.GetFuel(), 90.0f, 1e-3f) << "the shield costs 10 a second";
+
+    ship.AddFlags(kFlagCloakDevice);
+    Run(1000);
+    EXPECT_TRUE(ship.HasFlags(kFlagCloaked));
+    EXPECT_NEAR(ship.GetFuel(), 79.0f, 1e-3f) << "the cloak costs 1 a second more";
+    Hold(pilot, {});
+    Run(10);
+    EXPECT_FALSE(ship.IsShielded());
+    EXPECT_FALSE(ship.HasFlags(kFlagCloaked));
+}
+
+TEST_F(SimulationTest, FiresBulletsFromTheNoseAtTheReloadRateAndThreeWithTripleShot)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, 320, 320, 0.0f, Vector3(0, 100, 0));
+    Hold(pilot, {kKeyFire});
+    simulation->Step(10);
+    ASSERT_EQ(events.Appeared(kTypeBullet).size(), 1u);
+    const GameObject* bullet = Entity(events.appeared[0]);
+    ASSERT_NE(bullet, nullptr);
+    EXPECT_NEAR(bullet->Velocity().y, 600.0, 1e-6) << "500 on top of the ship's own 100";
+    EXPECT_NEAR(bullet->Position().y, 320.0 + ship.NoseOffset().y + 6.0, 1e-3) << "from the nose, then one step";
+    EXPECT_NEAR(ship.GetFuel(), 100.0f - 0.05f, 1e-4f);
+
+    Run(180);
+    EXPECT_EQ(events.Appeared(kTypeBullet).size(), 1u) << "reloading for 200 ms";
+    Run(20);
+    EXPECT_EQ(events.Appeared(kTypeBullet).size(), 2u);
+
+    ship.AddFlags(kFlagTripleShot);
+    const float before = ship.GetFuel();
+    Run(200);
+    const auto bullets = events.Appeared(kTypeBullet);
+    ASSERT_EQ(bullets.size(), 5u);
+    EXPECT_NEAR(ship.GetFuel(), before - 0.15f, 1e-4f);
+    const double spread = std::atan2(bullets[2].velocity.x, bullets[2].velocity.y - 100.0) * 180.0 / M_PI;
+    EXPECT_NEAR(std::fabs(spread), 10.0, 0.5) << "the side bullets go 10 degrees off";
+}
+
+TEST_F(SimulationTest, MissilesHomeOnTheNearestVisibleOpponent)
+{
+    Play(OpenMap(20));
+    Player& shooter = Pilot("Shooter");
+    Player& far = Pilot("Far");
+    Player& hidden = Pilot("Hidden");
+    Place(shooter, 100, 320);
+    Place(far, 400, 320);
+    Place(hidden, 160, 320);
+    hidden.GetShip().AddFlags(kFlagCloakDevice);
+    Hold(hidden, {kKeyCloak});
+    simulation->Step(10);
+
+    shooter.GetShip().SetMissiles(1);
+    Hold(shooter, {kKeyMissile});
+    simulation->Step(10);
+    const auto missiles = events.Appeared(kTypeMissile);
+    ASSERT_EQ(missiles.size(), 1u);
+    EXPECT_EQ(shooter.GetShip().GetMissiles(), 0);
+    auto* missile = static_cast<Missile*>(Entity(missiles[0]));
+    EXPECT_EQ(missile->HomingTarget(), &far.GetShip()) << "the cloaked ship is nearer but unseen";
+    Run(100);
+    EXPECT_EQ(events.Appeared(kTypeMissile).size(), 1u) << "no missiles left";
+
+    Hold(hidden, {});
+    Run(10);
+    EXPECT_EQ(missile->HomingTarget(), &far.GetShip()) << "a live lock is kept";
+    far.GetShip().Kill();
+    Run(10);
+    EXPECT_EQ(missile->HomingTarget(), &hidden.GetShip()) << "its target gone, it takes the next";
+}
+
+TEST_F(SimulationTest, MinesDropBehindAndAPlasmaMineBurstsIntoShrapnel)
+{
+    Play(OpenMap(20));
+    Player& layer = Pilot("Layer");
+    Player& victim = Pilot("Victim");
+    Place(layer, 320, 320);
+    Place(victim, 100, 100);
+    layer.GetShip().SetMines(2);
+    Hold(layer, {kKeyMine});
+    simulation->Step(10);
+    ASSERT_EQ(events.Appeared(kTypeMine).size(), 1u);
+    EXPECT_EQ(layer.GetShip().GetMines(), 1);
+    EXPECT_NEAR(layer.GetShip().GetFuel(), 95.0f, 1e-3f) << "a mine costs 5";
+
+    Place(layer, 320, 420);
+    layer.GetShip().SetPlasmaMines(1);
+    Hold(layer, {kKeyPlasmaMine});
+    simulation->Step(10);
+    ASSERT_EQ(events.Appeared(kTypePlasmaMine).size(), 1u);
+    EXPECT_EQ(layer.GetShip().GetPlasmaMines(), 0);
+    EXPECT_NEAR(layer.GetShip().GetFuel(), 20.0f, 1e-3f) << "a plasma mine costs 75";
+    const GameObject* plasma = Entity(events.Appeared(kTypePlasmaMine)[0]);
+    EXPECT_LT(plasma->Position().y, 420.0) << "behind a ship heading +y";
+
+    Hold(layer, {});
+    Place(layer, 500, 500);
+    Place(victim, plasma->Position().x, plasma->Position().y);
+    simulation->Step(10);
+    ASSERT_EQ(events.kills.size(), 1u);
+    EXPECT_EQ(events.kills[0].victim, victim.ShipId());
+    EXPECT_EQ(events.kills[0].killer, layer.ShipId());
+    EXPECT_EQ(events.kills[0].cause, DeathCause::Weapon);
+    EXPECT_EQ(layer.GetShip().GetScore(), 1);
+    EXPECT_EQ(events.Appeared(kTypeShrapnel).size(), static_cast<std::size_t>(Simulation::kShrapnelPieces));
+    const GameObject* burst = simulation->GetWorld().FindEntity(events.Appeared(kTypePlasmaMine)[0].id);
+    EXPECT_TRUE(!burst || !burst->IsAlive());
+}
+
+TEST_F(SimulationTest, RefuelsFromABlockInReachAndNotFromOneFarAway)
+{
+    auto rows = OpenMap(20);
+    rows[10][10] = '$';
+    Play(rows);
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, Centre(9), Centre(10));
+    ship.SetFuel(50.0f);
+    Hold(pilot, {kKeyFuel});
+    Run(500);
+    EXPECT_NEAR(ship.GetFuel(), 70.0f, 0.01f) << "40 a second";
+    EXPECT_TRUE(ship.HasFlags(kFlagRefuelling));
+    EXPECT_EQ(ship.FuelLinkX(), 10 * 32 + 16);
+    EXPECT_EQ(ship.FuelLinkY(), 10 * 32 + 16);
+    const float level = simulation->Depots().Level(10, 10);
+    EXPECT_NEAR(level, 255.0f - 20.0f + 1.5f, 0.01f) << "the block gave what the ship got, less its regrowth";
+    EXPECT_EQ(simulation->CurrentMap()->CellExtraAt(10, 10), std::lround(255.0f - level))
+        << "its cell holds the amount drawn";
+    ASSERT_FALSE(events.tiles.empty());
+    EXPECT_EQ(events.tiles.back(), std::make_pair(10, 10));
+
+    Hold(pilot, {});
+    Run(10000);
+    EXPECT_FALSE(ship.HasFlags(kFlagRefuelling));
+    EXPECT_NEAR(simulation->Depots().Level(10, 10), 255.0f, 0.1f) << "it grows back, 3 a second";
+
+    Place(pilot, Centre(13), Centre(10));
+    Hold(pilot, {kKeyFuel});
+    Run(500);
+    EXPECT_NEAR(ship.GetFuel(), 70.0f, 0.01f) << "three cells away is out of reach";
+    EXPECT_FALSE(ship.HasFlags(kFlagRefuelling));
+}
+
+TEST_F(SimulationTest, AWallKillsAnUnshieldedShipAndCountsAgainstIt)
+{
+    auto rows = OpenMap(20);
+    for (auto& row : rows)
+        row[12] = '#';
+    Play(rows);
+    Player& pilot = Pilot();
+    Place(pilot, Centre(10), Centre(10), 0.0f, Vector3(200, 0, 0));
+    Run(400);
+    EXPECT_FALSE(pilot.GetShip().IsAlive());
+    ASSERT_EQ(events.kills.size(), 1u);
+    EXPECT_EQ(events.kills[0].cause, DeathCause::Crashed);
+    EXPECT_EQ(pilot.GetShip().GetScore(), -1);
+}
+
+TEST_F(SimulationTest, AShieldedShipBouncesOffAWallAndPaysForTheImpact)
+{
+    auto rows = OpenMap(20);
+    for (auto& row : rows)
+        row[12] = '#';
+    Play(rows);
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, Centre(10), Centre(10), 0.0f, Vector3(200, 0, 0));
+    Hold(pilot, {kKeyShield});
+    float before = ship.GetFuel();
+    for (int t = 0; t < 400 && ship.Velocity().x > 0.0; t += 10) {
+        before = ship.GetFuel();
+        simulation->Step(10);
+    }
+    EXPECT_TRUE(ship.IsAlive());
+    EXPECT_NEAR(ship.Velocity().x, -200.0, 1e-6) << "mirrored off the wall's face";
+    EXPECT_NEAR(before - ship.GetFuel(), 0.1f + 10.0f * 200.0f * 200.0f / (768.0f * 768.0f), 1e-3f)
+        << "a tick of shield and the bounce, 10 scaled by the impact";
+    EXPECT_LE(ship.Position().x, Centre(11)) << "back out of the wall";
+    EXPECT_TRUE(events.kills.empty());
+}
+
+TEST_F(SimulationTest, EachPowerupDoesWhatItSays)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, 320, 320);
+    ship.SetFuel(10.0f);
+    const auto take = [&](int kind) {
+        simulation->PlacePowerup(kind, ship.Position());
+        simulation->Step(10);
+    };
+    take(kPowerupTriple);
+    EXPECT_TRUE(ship.HasFlags(kFlagTripleShot));
+    take(kPowerupMissile);
+    EXPECT_EQ(ship.GetMissiles(), 2);
+    take(kPowerupMine);
+    EXPECT_EQ(ship.GetMines(), 2);
+    take(kPowerupPlasma);
+    EXPECT_EQ(ship.GetPlasmaMines(), 1);
+    take(kPowerupFuel);
+    EXPECT_FLOAT_EQ(ship.GetFuel(), 100.0f);
+    take(kPowerupTank);
+    EXPECT_FLOAT_EQ(ship.GetMaxFuel(), 200.0f);
+    EXPECT_TRUE(ship.HasFlags(kFlagLargeTank));
+    take(kPowerupCloak);
+    EXPECT_TRUE(ship.HasFlags(kFlagCloakDevice));
+    take(kPowerupRepulse);
+    EXPECT_EQ(ship.GetRepulsors(), 1);
+    EXPECT_EQ(events.killed.size(), 8u) << "every one was taken";
+    EXPECT_EQ(events.changed.size(), 8u) << "and its taker reported at once";
+
+    Hold(pilot, {kKeyShield});
+    take(kPowerupMissile);
+    EXPECT_EQ(ship.GetMissiles(), 2) << "a shield knocks powerups away";
+    EXPECT_EQ(events.killed.size(), 8u);
+}
+
+TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace)
+{
+    auto rows = OpenMap(20);
+    rows[15][10] = '^';
+    rows[1] = rows[18] = std::string(20, '#'); // stops the shots that miss
+    Play(rows);
+    ASSERT_EQ(simulation->Turrets().size(), 1u);
+    const Turret& turret = *simulation->Turrets()[0];
+    EXPECT_EQ(turret.GetDirection(), kTurretUp);
+    const Vector3 where = turret.Position();
+
+    Player& pilot = Pilot();
+    Place(pilot, where.x, where.y - 200.0);
+    Run(1000);
+    const auto shots = events.Appeared(kTypeBullet);
+    ASSERT_FALSE(shots.empty()) << "a ship above an upward gun is in its arc";
+    EXPECT_LT(shots[0].velocity.y, 0.0) << "fired upwards, at the ship";
+    ASSERT_FALSE(events.kills.empty());
+    EXPECT_EQ(events.kills[0].cause, DeathCause::Turret);
+    EXPECT_EQ(pilot.GetShip().GetScore(), 0) << "nobody scores for a gun";
+
+    Run(5000);
+    ASSERT_TRUE(pilot.GetShip().IsAlive());
+    Place(pilot, where.x, where.y - 100.0, 0.0f);
+    Hold(pilot, {kKeyFire, kKeyShield});
+    Run(500);
+    EXPECT_FALSE(turret.IsAlive()) << "shot from straight above";
+    ASSERT_FALSE(events.turrets.empty());
+    EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), false));
+    EXPECT_TRUE(pilot.GetShip().IsAlive()) << "its shots stopped by the shield";
+
+    Hold(pilot, {});
+    Place(pilot, where.x + 300.0, where.y + 200.0);
+    Run(14000);
+    EXPECT_FALSE(turret.IsAlive());
+    Run(1000);
+    EXPECT_TRUE(turret.IsAlive()) << "15 seconds after it fell";
+    EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), true));
+    EXPECT_EQ(turret.Position().x, where.x);
+    EXPECT_EQ(turret.Position().y, where.y);
+}
+
+TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBackAfterTheirDelay)
+{
+    auto rows = OpenMap(20);
+    rows[1][1] = '@';
+    rows[10][10] = '@';
+    rows[1][18] = '@';
+    Play(rows);
+    Player& first = Pilot("First");
+    Player& second = Pilot("Second");
+    EXPECT_EQ(first.GetShip().Position().x, Centre(1));
+    EXPECT_EQ(first.GetShip().Position().y, Centre(1));
+    EXPECT_EQ(second.GetShip().Position().x, Centre(10)) << "(18, 1) is 3 columns away across the edge";
+    EXPECT_EQ(second.GetShip().Position().y, Centre(10));
+
+    second.GetShip().Kill();
+    Run(4990);
+    EXPECT_FALSE(second.GetShip().IsAlive());
+    Run(20);
+    EXPECT_TRUE(second.GetShip().IsAlive()) << "5 seconds after";
+    EXPECT_EQ(events.spawned.back(), second.ShipId());
+}
+
+TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
+{
+    Play(OpenMap(20));
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    Place(pilot, 320, 320);
+    ship.SetMines(1);
+    Hold(pilot, {kKeyMine});
+    simulation->Step(10);
+    Hold(pilot, {});
+    const GameObject* mine = Entity(events.Appeared(kTypeMine)[0]);
+    Place(pilot, mine->Position().x, mine->Position().y);
+    simulation->Step(10);
+    EXPECT_TRUE(ship.IsAlive()) << "a mine just laid";
+    Place(pilot, 100, 100);
+    Run(1000);
+    Place(pilot, mine->Position().x, mine->Position().y);
+    simulation->Step(10);
+    EXPECT_FALSE(ship.IsAlive());
+    ASSERT_EQ(events.kills.size(), 1u);
+    EXPECT_EQ(events.kills[0].cause, DeathCause::OwnWeapon);
+    EXPECT_EQ(ship.GetScore(), -1);
+}
+
+TEST_F(SimulationTest, ShipsThatMeetDieUnlessShieldedAndARamCountsForTheSurvivor)
+{
+    Play(OpenMap(20));
+    Player& a = Pilot("A");
+    Player& b = Pilot("B");
+    Place(a, 300, 320);
+    Place(b, 310, 320);
+    simulation->Step(10);
+    ASSERT_EQ(events.kills.size(), 2u);
+    EXPECT_EQ(events.kills[0].cause, DeathCause::Collision);
+    EXPECT_EQ(a.GetShip().GetScore() + b.GetShip().GetScore(), 0);
+
+    Run(5000);
+    Place(a, 300, 320, 0.0f, Vector3(100, 0, 0));
+    Place(b, 322, 320);
+    Hold(a, {kKeyShield});
+    Run(20);
+    EXPECT_TRUE(a.GetShip().IsAlive());
+    EXPECT_FALSE(b.GetShip().IsAlive());
+    EXPECT_EQ(events.kills.back().cause, DeathCause::Rammed);
+    EXPECT_EQ(events.kills.back().killer, a.ShipId());
+    EXPECT_EQ(a.GetShip().GetScore(), 1);
+}
+
+TEST_F(SimulationTest, TheRepulsorPushesShipsAndProjectilesAway)
+{
+    Play(OpenMap(20));
+    Player& pusher = Pilot("Pusher");
+    Player& pushed = Pilot("Pushed");
+    Place(pusher, 320, 320);
+    Place(pushed, 420, 320);
+    pusher.GetShip().SetRepulsors(1);
+    simulation->PlacePowerup(kPowerupMine, Vector3(320, 420, 0));
+    pushed.GetShip().SetMines(1);
+    Hold(pushed, {kKeyMine});
+    simulation->Step(10);
+    Hold(pushed, {});
+    Hold(pusher, {kKeyRepulsor});
+    simulation->Step(10);
+    EXPECT_GT(pushed.GetShip().Velocity().x, 0.0) << "away along +x";
+    EXPECT_EQ(pusher.GetShip().GetRepulsors(), 0);
+    EXPECT_NEAR(pusher.GetShip().GetFuel(), 70.0f, 1e-3f) << "a push costs 30";
+    ASSERT_EQ(events.moved.size(), 1u) << "the mine, not the powerup";
+    EXPECT_EQ(events.moved[0].type, kTypeMine);
+    EXPECT_GT(events.moved[0].velocity.x, 0.0);
+}
+
+TEST_F(SimulationTest, ARoundEndsAtTheScoreLimitAndTheNextMapFollowsWithScoresBackAtZero)
+{
+    SimulationSettings settings = Quiet();
+    settings.scoreLimit = 1;
+    Play({{"One", OpenMap(20)}, {"Two", OpenMap(24)}}, settings);
+    Player& shooter = Pilot("Shooter");
+    Player& target = Pilot("Target");
+    Place(shooter, 320, 200);
+    Place(target, 320, 300);
+    Hold(shooter, {kKeyFire});
+    for (int t = 0; t < 1000 && !simulation->IsRoundOver(); t += 10)
+        simulation->Step(10);
+    ASSERT_TRUE(simulation->IsRoundOver());
+    ASSERT_EQ(events.winners.size(), 1u);
+    EXPECT_EQ(events.winners[0], shooter.ShipId());
+
+    const Vector3 frozen = shooter.GetShip().Position();
+    Run(4990);
+    EXPECT_TRUE(simulation->IsRoundOver()) << "the standings stay five seconds";
+    EXPECT_EQ(shooter.GetShip().Position().x, frozen.x);
+    Run(10);
+    EXPECT_FALSE(simulation->IsRoundOver());
+    EXPECT_EQ(events.rounds, (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(simulation->CurrentMap()->Columns(), 24);
+    EXPECT_EQ(shooter.GetShip().GetScore(), 0);
+    EXPECT_TRUE(shooter.GetShip().IsAlive());
+    EXPECT_TRUE(target.GetShip().IsAlive());
+}
+
+TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
+{
+    SimulationSettings settings = Quiet();
+    settings.roundMs = 1000;
+    WriteMap(data, "One", OpenMap(20));
+    WriteMap(data, "Two", OpenMap(10));
+    data.WriteFile("Maps/Broken.smp", "not a map");
+    rotation = std::make_unique<MapRotation>(data.Path(), std::vector<std::string>{"One", "Missing", "Broken", "Two"});
+    simulation = std::make_unique<Simulation>(events, *rotation, settings);
+    std::string reason;
+    ASSERT_TRUE(simulation->Start(reason));
+    Run(990);
+    EXPECT_FALSE(simulation->IsRoundOver());
+    Run(10);
+    EXPECT_TRUE(simulation->IsRoundOver());
+    Run(settings.resultsMs);
+    EXPECT_EQ(events.skipped, (std::vector<std::string>{"Missing", "Broken"}));
+    EXPECT_EQ(simulation->MapName(), "Two");
+}
+
+TEST_F(SimulationTest, AFirstMapThatCannotBePlayedStopsTheStart)
+{
+    WriteMap(data, "Walls", {"###", "###"});
+    MapRotation walls(data.Path(), {"Walls"});
+    Simulation closed(events, walls, Quiet());
+    std::string reason;
+    EXPECT_FALSE(closed.Start(reason));
+    EXPECT_NE(reason.find("no open cell"), std::string::npos) << reason;
+
+    MapRotation none(data.Path(), {"Nowhere"});
+    Simulation missing(events, none, Quiet());
+    EXPECT_FALSE(missing.Start(reason));
+    EXPECT_NE(reason.find("Nowhere.smp"), std::string::npos) << reason;
+}
+
+TEST_F(SimulationTest, PowerupsDropAtASteadyRateUpToTheCap)
+{
+    SimulationSettings settings = Quiet();
+    settings.dropPowerups = true;
+    Play(OpenMap(30), settings);
+    Run(PowerupSpawner::kIntervalMs - 10);
+    EXPECT_TRUE(events.Appeared(kTypePowerup).empty());
+    Run(10);
+    EXPECT_EQ(events.Appeared(kTypePowerup).size(), 1u);
+    Run(PowerupSpawner::kIntervalMs * 20);
+    EXPECT_EQ(simulation->EntityCount(), PowerupSpawner::kCap);
+}
+
+} // namespace
