@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/Settings.h"
@@ -12,6 +14,86 @@ namespace {
 
 using platform::SettingsStore;
 
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(SettingsStoreFormat, RoundTripsAndRejectsEveryDamagedForm)
+{
+    const SettingsStore::Values sample = {{"PlayerName", {'A', 'd', 'a'}}, {"ShipType", {2, 0, 0, 0}}, {"Empty", {}}};
+    const auto bytes = SettingsStore::Serialize(sample);
+    const auto parsed = SettingsStore::Parse(bytes.data(), bytes.size());
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed, sample);
+
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+        EXPECT_FALSE(SettingsStore::Parse(bytes.data(), cut)) << "truncated at " << cut;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto garbled = bytes;
+        garbled[i] ^= 0x40;
+        EXPECT_FALSE(SettingsStore::Parse(garbled.data(), garbled.size())) << "byte " << i << " flipped";
+    }
+    auto longer = bytes;
+    longer.push_back(0);
+    EXPECT_FALSE(SettingsStore::Parse(longer.data(), longer.size()));
+    std::vector<std::uint8_t> oversized(SettingsStore::kMaxFileSize + 1, 0);
+    EXPECT_FALSE(SettingsStore::Parse(oversized.data(), oversized.size()));
+    EXPECT_FALSE(SettingsStore::Parse(nullptr, 100));
+}
+
+TEST(SettingsStoreFile, WritingUnderTheConfigHomeKeepsTheKeysOtherValues)
+{
+    ScopedConfigHome home;
+    EXPECT_EQ(SettingsStore::FilePath(), home.Path() + "/quillrock/settings.reg");
+    SettingsStore first;
+    ASSERT_TRUE(first.OpenForWrite());
+    first.Set("Other", "xy", 2);
+    first.Set("ShipType", "\1\0\0\0", 4);
+    ASSERT_TRUE(first.Commit());
+    SettingsStore second;
+    ASSERT_TRUE(second.OpenForWrite());
+    second.Set("ShipType", "\3\0\0\0", 4);
+    ASSERT_TRUE(second.Commit());
+
+    SettingsStore reader;
+    ASSERT_TRUE(reader.OpenForRead());
+    ASSERT_NE(reader.Query("Other"), nullptr);
+    EXPECT_EQ(reader.Query("Other")->size(), 2u);
+    EXPECT_EQ(reader.Query("ShipType")->at(0), 3);
+    EXPECT_EQ(reader.Query("Missing"), nullptr);
+}
+
+TEST(SettingsStoreFile, FailedWriteLeavesTheEarlierFileWhole)
+{
+    ScopedConfigHome home;
+    SettingsStore store;
+    ASSERT_TRUE(store.OpenForWrite());
+    store.Set("ShipType", "\1\0\0\0", 4);
+    ASSERT_TRUE(store.Commit());
+    const std::string before = ReadFile(SettingsStore::FilePath());
+    // The temporary file's name taken by a folder: the write cannot start.
+    std::filesystem::create_directory(SettingsStore::FilePath() + ".tmp");
+    store.Set("ShipType", "\5\0\0\0", 4);
+    EXPECT_FALSE(store.Commit());
+    EXPECT_EQ(ReadFile(SettingsStore::FilePath()), before);
+}
+
+TEST(SettingsStoreFile, MissingUnreadableOrUnmakeableIsNoKey)
+{
+    ScopedConfigHome home;
+    SettingsStore store;
+    EXPECT_FALSE(store.OpenForRead());
+    std::filesystem::create_directories(SettingsStore::FilePath());
+    EXPECT_FALSE(store.OpenForRead()) << "a folder in the file's place";
+
+    ScopedConfigHome blocked;
+    std::ofstream(blocked.Path() + "/quillrock") << "a file where the folder belongs";
+    EXPECT_FALSE(store.OpenForWrite());
+    EXPECT_FALSE(store.OpenForRead());
+}
+
 void StoreRaw(const SettingsStore::Values& values)
 {
     SettingsStore store;
@@ -21,87 +103,53 @@ void StoreRaw(const SettingsStore::Values& values)
     ASSERT_TRUE(store.Commit());
 }
 
-void ExpectDefaults(const Settings& s)
+// Name, ship type, width, height, depth and frequency.
+auto Values(const Settings& s)
 {
-    EXPECT_STREQ(s.PlayerName, "");
-    EXPECT_EQ(s.ShipType, 0);
-    EXPECT_EQ(s.ResWidth, 1024);
-    EXPECT_EQ(s.ResHeight, 768);
-    EXPECT_EQ(s.ResDepth, 32);
-    EXPECT_EQ(s.ResFreq, 60);
+    return std::tuple(std::string(s.PlayerName), s.ShipType, s.ResWidth, s.ResHeight, s.ResDepth, s.ResFreq);
 }
 
-TEST(Settings, FirstStartKeepsTheDefaults)
-{
-    ScopedConfigHome home;
-    Settings s;
-    LoadSettings(s);
-    ExpectDefaults(s);
-}
-
-TEST(Settings, AllSixValuesRoundTrip)
+TEST(Settings, AllSixValuesTravelAsRawBytesAndComeBack)
 {
     ScopedConfigHome home;
     Settings written;
     written.SetPlayerName("Vera");
     written.ShipType = 5;
-    written.ResWidth = 1280;
+    written.ResWidth = 0x01020304;
     written.ResHeight = 1024;
     written.ResDepth = 16;
     written.ResFreq = 75;
     ASSERT_TRUE(WriteSettings(written));
-
     Settings read;
     LoadSettings(read);
-    EXPECT_STREQ(read.PlayerName, "Vera");
-    EXPECT_EQ(read.ShipType, 5);
-    EXPECT_EQ(read.ResWidth, 1280);
-    EXPECT_EQ(read.ResHeight, 1024);
-    EXPECT_EQ(read.ResDepth, 16);
-    EXPECT_EQ(read.ResFreq, 75);
-}
-
-TEST(Settings, ValuesAreRawBytesNameWithoutTerminator)
-{
-    ScopedConfigHome home;
-    Settings s;
-    s.SetPlayerName("Ann");
-    s.ResWidth = 0x01020304;
-    ASSERT_TRUE(WriteSettings(s));
+    EXPECT_EQ(Values(read), Values(written));
 
     SettingsStore store;
     ASSERT_TRUE(store.OpenForRead());
-    EXPECT_EQ(*store.Query("PlayerName"), (SettingsStore::Value{'A', 'n', 'n'}));
+    EXPECT_EQ(*store.Query("PlayerName"), (SettingsStore::Value{'V', 'e', 'r', 'a'})) << "no terminator";
     EXPECT_EQ(*store.Query("ResWidth"), (SettingsStore::Value{4, 3, 2, 1}));
 }
 
-TEST(Settings, StoredNameOver127BytesIsNotTaken)
+TEST(Settings, StoredValuesOfTheWrongSizeAreNotTaken)
 {
     ScopedConfigHome home;
-    StoreRaw({{"PlayerName", SettingsStore::Value(128, 'x')}, {"ShipType", {3, 0, 0, 0}}});
+    StoreRaw({{"PlayerName", SettingsStore::Value(128, 'x')},
+              {"ShipType", {1, 0}},
+              {"ResWidth", {0, 5, 0, 0, 0}},
+              {"ResFreq", {85, 0, 0, 0}}});
     Settings s;
     s.SetPlayerName("previous");
     LoadSettings(s);
-    EXPECT_STREQ(s.PlayerName, "") << "the buffer is cleared before the name is read";
-    EXPECT_EQ(s.ShipType, 3);
+    Settings expected;
+    expected.ResFreq = 85;
+    EXPECT_EQ(Values(s), Values(expected)) << "the name is cleared before it is read";
 
     StoreRaw({{"PlayerName", SettingsStore::Value(127, 'y')}});
     LoadSettings(s);
     EXPECT_EQ(std::strlen(s.PlayerName), 127u);
 }
 
-TEST(Settings, NumbersOfTheWrongLengthAreNotTaken)
-{
-    ScopedConfigHome home;
-    StoreRaw({{"ShipType", {1, 0}}, {"ResWidth", {0, 5, 0, 0, 0}}, {"ResFreq", {85, 0, 0, 0}}});
-    Settings s;
-    LoadSettings(s);
-    EXPECT_EQ(s.ShipType, 0);
-    EXPECT_EQ(s.ResWidth, 1024);
-    EXPECT_EQ(s.ResFreq, 85);
-}
-
-TEST(Settings, DamagedFileGivesTheDefaults)
+TEST(Settings, ADamagedStoreLeavesTheDefaults)
 {
     ScopedConfigHome home;
     Settings good;
@@ -113,33 +161,9 @@ TEST(Settings, DamagedFileGivesTheDefaults)
         file.seekp(20);
         file.put('\x7f');
     }
-    Settings s;
-    LoadSettings(s);
-    ExpectDefaults(s);
-}
-
-TEST(Settings, LongNameIsCutTo127Characters)
-{
-    ScopedConfigHome home;
-    Settings s;
-    s.SetPlayerName(std::string(200, 'n').c_str());
-    EXPECT_EQ(std::strlen(s.PlayerName), 127u);
-    ASSERT_TRUE(WriteSettings(s));
-    Settings read;
-    LoadSettings(read);
-    EXPECT_EQ(std::string(read.PlayerName), std::string(127, 'n'));
-}
-
-TEST(Settings, UnwritableFolderFailsQuietly)
-{
-    ScopedConfigHome home;
-    std::ofstream(home.Path() + "/quillrock") << "not a folder";
-    Settings s;
-    s.ShipType = 2;
-    EXPECT_FALSE(WriteSettings(s));
-    Settings read;
-    LoadSettings(read);
-    ExpectDefaults(read);
+    Settings damaged;
+    LoadSettings(damaged);
+    EXPECT_EQ(Values(damaged), Values(Settings()));
 }
 
 } // namespace

@@ -15,10 +15,8 @@ TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
     out.F64(-0.25);
     const auto& bytes = out.Data();
     ASSERT_EQ(bytes.size(), 1u + 2 + 4 + 4 + 8);
-    EXPECT_EQ(bytes[1], 0x34);
-    EXPECT_EQ(bytes[2], 0x12);
-    EXPECT_EQ(bytes[3], 0xFE);
-    EXPECT_EQ(bytes[6], 0xFF);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 7),
+              (std::vector<std::uint8_t>{0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF}));
 
     ByteReader in(bytes.data(), bytes.size());
     std::uint8_t u8 = 0;
@@ -27,15 +25,13 @@ TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
     float f32 = 0;
     double f64 = 0;
     EXPECT_TRUE(in.U8(u8) && in.U16(u16) && in.I32(i32) && in.F32(f32) && in.F64(f64));
-    EXPECT_EQ(u8, 0xAB);
-    EXPECT_EQ(u16, 0x1234);
-    EXPECT_EQ(i32, -2);
-    EXPECT_EQ(f32, 1.5f);
-    EXPECT_EQ(f64, -0.25);
+    EXPECT_EQ(std::tuple(u8, u16, i32, f32, f64), std::tuple(0xAB, 0x1234, -2, 1.5f, -0.25));
     EXPECT_EQ(in.Remaining(), 0u);
     EXPECT_FALSE(in.Failed());
 }
 
+// A short read moves nothing, and a reader that failed once reads nothing
+// more, so a parser may check once at the end.
 TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
 {
     const std::uint8_t bytes[3] = {1, 2, 3};
@@ -46,14 +42,12 @@ TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
     EXPECT_EQ(in.Position(), 0u);
     EXPECT_TRUE(in.Failed());
     std::uint8_t small = 0;
-    EXPECT_FALSE(in.U8(small)) << "a failed reader reads nothing more";
+    EXPECT_FALSE(in.U8(small));
 
     ByteReader huge(bytes, sizeof bytes);
     EXPECT_EQ(huge.Bytes(static_cast<std::size_t>(-1)), nullptr);
     EXPECT_FALSE(huge.Skip(4));
-
-    ByteReader none(nullptr, 100);
-    EXPECT_EQ(none.Remaining(), 0u);
+    EXPECT_EQ(ByteReader(nullptr, 100).Remaining(), 0u);
 }
 
 } // namespace

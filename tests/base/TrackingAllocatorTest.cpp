@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/ScopedLock.h"
 #include "base/TrackingAllocator.h"
 
 namespace {
@@ -12,47 +13,23 @@ namespace {
 TEST(TrackingAllocator, FreesOnlyLiveBlocksItHandedOut)
 {
     TrackingAllocator* allocator = TrackingAllocator::Instance();
-    ASSERT_EQ(allocator, TrackingAllocator::Instance());
     const std::size_t before = allocator->LiveBlocks();
-
     EXPECT_TRUE(allocator->Free(nullptr));
-
-    void* block = allocator->Allocate(64);
+    char* block = static_cast<char*>(allocator->Allocate(64));
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(allocator->LiveBlocks(), before + 1);
+    EXPECT_FALSE(allocator->Free(block + 1)) << "a pointer inside a block is not the block";
     EXPECT_TRUE(allocator->Free(block));
     EXPECT_FALSE(allocator->Free(block)) << "a second free must be refused";
     EXPECT_EQ(allocator->LiveBlocks(), before);
-}
 
-TEST(TrackingAllocator, LeavesForeignBlocksAlone)
-{
-    TrackingAllocator* allocator = TrackingAllocator::Instance();
     char* foreign = static_cast<char*>(std::malloc(16));
-    ASSERT_NE(foreign, nullptr);
     std::strcpy(foreign, "still here");
     EXPECT_FALSE(allocator->Free(foreign));
     EXPECT_STREQ(foreign, "still here");
     std::free(foreign);
-
     int onStack = 7;
     EXPECT_FALSE(allocator->Free(&onStack));
-
-    // A pointer inside a live block is not the block.
-    char* block = static_cast<char*>(allocator->Allocate(32));
-    ASSERT_NE(block, nullptr);
-    EXPECT_FALSE(allocator->Free(block + 1));
-    EXPECT_TRUE(allocator->Free(block));
-}
-
-TEST(TrackingAllocator, ZeroSizeBlockIsTrackedWhenTheHeapGivesOne)
-{
-    TrackingAllocator* allocator = TrackingAllocator::Instance();
-    void* block = allocator->Allocate(0);
-    if (block) {
-        EXPECT_TRUE(allocator->Free(block));
-        EXPECT_FALSE(allocator->Free(block));
-    }
 }
 
 TEST(TrackingAllocator, KeepsBlocksApartAcrossThreads)
@@ -81,6 +58,22 @@ TEST(TrackingAllocator, KeepsBlocksApartAcrossThreads)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(allocator->LiveBlocks(), before);
+}
+
+// The game takes its locks nested on one thread (message, then entity or
+// console, then allocator): entering again must not block, and the section
+// is free for another thread once every entry is left, an early Leave
+// counting once.
+TEST(ScopedLock, NestsOnOneThreadAndFreesTheSectionWhenAllAreLeft)
+{
+    CriticalSection section;
+    {
+        ScopedLock outer(&section);
+        ScopedLock inner(&section);
+        inner.Leave();
+    }
+    std::thread([&] { ScopedLock lock(&section); }).join();
+    ScopedLock none(nullptr);
 }
 
 } // namespace

@@ -3,24 +3,14 @@
 #include <GL/gl.h>
 
 #include "gfx/GLDisplay.h"
-#include "gfx/Renderer.h"
+#include "gfx/screens/OptionsScreen.h"
 #include "support/OffscreenGame.h"
 
 namespace {
 
-// Half extents of the orthographic volume, and its depth range as the
-// eye-space z values that map to the near and far planes.
-struct Volume {
-    float halfWidth, halfHeight, zNear, zFar;
-};
-
-Volume ProjectionVolume()
-{
-    GLfloat m[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
-    return {1.0f / m[0], 1.0f / m[5], (-1.0f - m[14]) / m[10], (1.0f - m[14]) / m[10]};
-}
-
+// An orthographic volume of w x h units around the origin; a zero side
+// follows the other by the screen's 4:3, and the depth runs from eye z +100
+// to -100.
 TEST(GLDisplay, ProjectionVolumes)
 {
     if (!OpenOffscreenGame())
@@ -28,68 +18,50 @@ TEST(GLDisplay, ProjectionVolumes)
     GLDisplay* display = GLDisplay::Instance();
     ASSERT_EQ(display->Width(), 1024);
     display->MakeCurrent();
-
-    ASSERT_TRUE(display->SetProjection(0.0f, 0.0f));
-    Volume v = ProjectionVolume();
-    EXPECT_FLOAT_EQ(v.halfWidth, 512.0f);
-    EXPECT_FLOAT_EQ(v.halfHeight, 384.0f);
-    EXPECT_NEAR(v.zNear, 100.0f, 1e-3) << "glOrtho's near -100 is eye z +100";
-    EXPECT_NEAR(v.zFar, -100.0f, 1e-3);
-
-    ASSERT_TRUE(display->SetProjection(800.0f, 0.0f));
-    v = ProjectionVolume();
-    EXPECT_FLOAT_EQ(v.halfWidth, 400.0f);
-    EXPECT_FLOAT_EQ(v.halfHeight, 300.0f);
-
-    ASSERT_TRUE(display->SetProjection(0.0f, 600.0f));
-    v = ProjectionVolume();
-    EXPECT_FLOAT_EQ(v.halfWidth, 400.0f);
-    EXPECT_FLOAT_EQ(v.halfHeight, 300.0f);
-
-    ASSERT_TRUE(display->SetProjection(300.0f, 200.0f));
-    v = ProjectionVolume();
-    EXPECT_FLOAT_EQ(v.halfWidth, 150.0f);
-    EXPECT_FLOAT_EQ(v.halfHeight, 100.0f);
-
+    const struct {
+        float w, h, halfWidth, halfHeight;
+    } cases[] = {{0, 0, 512, 384}, {800, 0, 400, 300}, {0, 600, 400, 300}, {300, 200, 150, 100}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(display->SetProjection(c.w, c.h));
+        GLfloat m[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, m);
+        EXPECT_FLOAT_EQ(1.0f / m[0], c.halfWidth) << c.w << " x " << c.h;
+        EXPECT_FLOAT_EQ(1.0f / m[5], c.halfHeight) << c.w << " x " << c.h;
+        EXPECT_NEAR((-1.0f - m[14]) / m[10], 100.0f, 1e-3) << "near";
+        EXPECT_NEAR((1.0f - m[14]) / m[10], -100.0f, 1e-3) << "far";
+    }
     display->SetProjection(1024.0f, 768.0f);
     display->ReleaseCurrent();
 }
 
-TEST(GLDisplay, OffersOnlyTheDesignedModes)
+// Only 1024 x 768, 1152 x 864, 1280 x 1024 and 1600 x 1200 at 16 or 32 bits
+// and 60 Hz are offered, in the order the display lists them.
+TEST(OptionsScreen, OnlyOfferedModesAreListedAndTheChoiceWraps)
 {
-    EXPECT_TRUE(GLDisplay::Offered({1024, 768, 32, 60}));
-    EXPECT_TRUE(GLDisplay::Offered({1024, 768, 16, 60}));
-    EXPECT_TRUE(GLDisplay::Offered({1600, 1200, 32, 60}));
-    EXPECT_FALSE(GLDisplay::Offered({1024, 768, 32, 75}));
-    EXPECT_FALSE(GLDisplay::Offered({1024, 768, 24, 60}));
-    EXPECT_FALSE(GLDisplay::Offered({800, 600, 32, 60}));
-    EXPECT_FALSE(GLDisplay::Offered({1920, 1080, 32, 60}));
-
     GLDisplay* display = GLDisplay::Instance();
+    const DisplayMode reported[] = {{1024, 768, 32, 60},  {1024, 768, 16, 60},  {1024, 768, 32, 75},
+                                    {1024, 768, 24, 60},  {800, 600, 32, 60},   {1920, 1080, 32, 60},
+                                    {1152, 864, 16, 60},  {1280, 1024, 32, 60}, {1600, 1200, 32, 60}};
+    display->ListModes(reported, 3);
+    EXPECT_EQ(display->ModeCount(), 2) << "75 Hz is not offered";
+    display->ListModes(reported, 9);
+    ASSERT_EQ(display->ModeCount(), 5);
+    EXPECT_EQ(std::tuple(display->ModeWidth(2), display->ModeWidth(3), display->ModeHeight(4)),
+              std::tuple(1152, 1280, 1200));
     EXPECT_EQ(display->ModeWidth(-1), 0);
-    EXPECT_EQ(display->ModeWidth(display->ModeCount()), 0);
-    EXPECT_EQ(display->ModeRefresh(GLDisplay::kMaxModes), 0);
-}
+    EXPECT_EQ(display->ModeRefresh(5), 0);
 
-TEST(Renderer, FrameClearsToTransparentBlack)
-{
-    if (!OpenOffscreenGame())
-        GTEST_SKIP() << "no GL driver";
-    Renderer* renderer = Renderer::Instance();
-    renderer->BeginFrame();
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(-512, -384);
-    glVertex2f(-500, -384);
-    glVertex2f(-500, -372);
-    glVertex2f(-512, -372);
-    glEnd();
-    EXPECT_EQ(ReadScreenPixel(-511, -383).r, 255) << "screen origin at the centre, y up";
-    EXPECT_EQ(ReadScreenPixel(0, 0).r, 0);
-    renderer->EndFrame();
-    renderer->SetWorld(nullptr);
-    EXPECT_EQ(renderer->GetWorld(), nullptr);
+    OptionsScreen* options = OptionsScreen::Instance();
+    while (options->ModeIndex() != 0)
+        options->NextMode();
+    options->PreviousMode();
+    EXPECT_EQ(options->ModeIndex(), 4);
+    options->NextMode();
+    EXPECT_EQ(options->ModeIndex(), 0);
+
+    options->NextMode();
+    options->SelectMode(1024, 768, 32, 75);
+    EXPECT_EQ(options->ModeIndex(), 1) << "no 75 Hz entry: the selection stays";
 }
 
 } // namespace

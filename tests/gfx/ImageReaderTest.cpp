@@ -6,40 +6,35 @@
 
 #include "base/ByteWriter.h"
 #include "gfx/BmpImage.h"
+#include "gfx/Drawable.h"
 #include "gfx/MemoryStreamBuf.h"
+#include "gfx/Renderer.h"
+#include "gfx/TextureManager.h"
 #include "gfx/TgaImage.h"
-#include "support/TempDir.h"
+#include "support/OffscreenGame.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes TgaHeader(std::uint8_t type, int width, int height, std::uint8_t depth, std::uint8_t descriptor)
+// A Targa header, the pixel bytes given, and the footer unless left out.
+Bytes Tga(std::uint8_t type, int width, int height, std::uint8_t descriptor, const Bytes& pixels,
+          bool footer = true)
 {
     ByteWriter out;
-    out.U8(0);
-    out.U8(0);
+    out.Bytes("\0\0", 2);
     out.U8(type);
-    out.U16(0);
-    out.U16(0);
-    out.U8(0);
-    out.U16(0);
-    out.U16(0);
+    out.Bytes("\0\0\0\0\0\0\0\0\0", 9);
     out.U16(static_cast<std::uint16_t>(width));
     out.U16(static_cast<std::uint16_t>(height));
-    out.U8(depth);
+    out.U8(32);
     out.U8(descriptor);
+    out.Bytes(pixels.data(), pixels.size());
+    if (footer) {
+        out.Bytes("\0\0\0\0\0\0\0\0", 8);
+        out.Bytes("TRUEVISION-XFILE.", 18);
+    }
     return out.Data();
-}
-
-Bytes WithFooter(Bytes bytes)
-{
-    ByteWriter footer;
-    footer.U32(0);
-    footer.U32(0);
-    footer.Bytes("TRUEVISION-XFILE.", 18);
-    bytes.insert(bytes.end(), footer.Data().begin(), footer.Data().end());
-    return bytes;
 }
 
 bool LoadTga(TgaImage& image, const Bytes& bytes)
@@ -49,113 +44,67 @@ bool LoadTga(TgaImage& image, const Bytes& bytes)
     return image.LoadFromStream(in, bytes.size());
 }
 
-// A 2 x 2, 32-bit picture whose file rows are (row 0) 1, 2 and (row 1) 3, 4:
-// pixel n is B = n, G = 10n, R = 20n, A = 30n.
+// 2 x 2 whose file rows are (row 0) pixels 1, 2 and (row 1) 3, 4: pixel n is
+// B = n, G = 10n, R = 20n, A = 30n.
 Bytes TwoByTwo(std::uint8_t descriptor)
 {
-    Bytes bytes = TgaHeader(2, 2, 2, 32, descriptor);
+    Bytes pixels;
     for (std::uint8_t n = 1; n <= 4; ++n)
-        bytes.insert(bytes.end(), {n, static_cast<std::uint8_t>(10 * n), static_cast<std::uint8_t>(20 * n),
-                                   static_cast<std::uint8_t>(30 * n)});
-    return WithFooter(bytes);
+        pixels.insert(pixels.end(), {n, static_cast<std::uint8_t>(10 * n), static_cast<std::uint8_t>(20 * n),
+                                     static_cast<std::uint8_t>(30 * n)});
+    return Tga(2, 2, 2, descriptor, pixels);
 }
 
-TEST(TgaImage, ReversesRowsUnlessDescriptorBit4IsSet)
+TEST(TgaImage, ReversesRowsUnlessDescriptorBit4IsSetAndKeepsAlpha)
 {
-    for (std::uint8_t descriptor : {0x08, 0x28}) {
+    for (std::uint8_t descriptor : {0x08, 0x28, 0x18, 0x38}) {
         TgaImage image;
         ASSERT_TRUE(LoadTga(image, TwoByTwo(descriptor)));
-        EXPECT_EQ(image.Pixels()[0], 3) << "descriptor " << int(descriptor) << ": last file row first";
-        EXPECT_EQ(image.Pixels()[8], 1);
+        EXPECT_EQ(image.Pixels()[0], descriptor & 0x10 ? 1 : 3) << "descriptor " << int(descriptor);
     }
-    for (std::uint8_t descriptor : {0x18, 0x38}) {
-        TgaImage image;
-        ASSERT_TRUE(LoadTga(image, TwoByTwo(descriptor)));
-        EXPECT_EQ(image.Pixels()[0], 1) << "descriptor " << int(descriptor) << ": file order kept";
-    }
-}
-
-TEST(TgaImage, ConvertsToRgbaKeepingItsAlpha)
-{
     TgaImage image;
     ASSERT_TRUE(LoadTga(image, TwoByTwo(0x18)));
-    EXPECT_EQ(image.Kind(), "TGA");
     EXPECT_EQ(image.Order(), kOrderTargaBGRA);
     image.ConvertTo(kOrderRGBA);
-    ASSERT_EQ(image.Pixels().size(), 16u);
-    EXPECT_EQ(image.Pixels()[0], 20); // red
-    EXPECT_EQ(image.Pixels()[1], 10);
-    EXPECT_EQ(image.Pixels()[2], 1); // blue
-    EXPECT_EQ(image.Pixels()[3], 30); // alpha as stored
+    EXPECT_EQ(Bytes(image.Pixels().begin(), image.Pixels().begin() + 4), (Bytes{20, 10, 1, 30}));
     EXPECT_EQ(image.Pixels()[15], 120);
 }
 
-TEST(TgaImage, DecodesRunAndRawPackets)
+TEST(TgaImage, DecodesRunAndRawPacketsAndDropsOverflow)
 {
-    Bytes bytes = TgaHeader(10, 130, 1, 32, 0x18);
-    bytes.insert(bytes.end(), {0xFF, 1, 2, 3, 4});             // a run of 128
-    bytes.insert(bytes.end(), {0x01, 5, 6, 7, 8, 9, 10, 11, 12}); // two raw pixels
     TgaImage image;
-    ASSERT_TRUE(LoadTga(image, WithFooter(bytes)));
+    ASSERT_TRUE(LoadTga(image, Tga(10, 130, 1, 0x18, {0xFF, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12})));
     ASSERT_EQ(image.Pixels().size(), 130u * 4);
     for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(image.Pixels()[static_cast<std::size_t>(i) * 4 + 3], 4) << "pixel " << i;
-    EXPECT_EQ(image.Pixels()[128 * 4], 5);
+        ASSERT_EQ(image.Pixels()[static_cast<std::size_t>(i) * 4 + 3], 4) << "a run of 128, pixel " << i;
+    EXPECT_EQ(image.Pixels()[128 * 4], 5) << "then two raw pixels";
     EXPECT_EQ(image.Pixels()[129 * 4 + 3], 12);
     EXPECT_FALSE(image.IsCompressed());
-}
 
-TEST(TgaImage, RunsThatOverflowAreDropped)
-{
-    Bytes bytes = TgaHeader(10, 2, 1, 32, 0x18);
-    bytes.insert(bytes.end(), {0xFF, 9, 9, 9, 9, 0x7F, 1, 1, 1, 1});
-    TgaImage image;
-    ASSERT_TRUE(LoadTga(image, WithFooter(bytes)));
-    EXPECT_EQ(image.Pixels().size(), 8u);
+    ASSERT_TRUE(LoadTga(image, Tga(10, 2, 1, 0x18, {0xFF, 9, 9, 9, 9, 0x7F, 1, 1, 1, 1})));
+    EXPECT_EQ(image.Pixels().size(), 8u) << "runs past the picture are dropped";
+    ASSERT_TRUE(LoadTga(image, Tga(2, 4, 4, 0x18, Bytes(64, 7), false))) << "no footer";
+    EXPECT_EQ(image.Pixels().size(), 64u);
 }
 
 TEST(TgaImage, RefusesWhatItCannotBackWithBytes)
 {
+    const struct {
+        const char* why;
+        Bytes bytes;
+    } cases[] = {{"no pixels at all", Tga(2, 2, 2, 0, {}, false)},
+                 {"huge claim, tiny file", Tga(2, 4000, 4000, 0, {})},
+                 {"run-length claim too large", Tga(10, 8000, 8000, 0, {})},
+                 {"no width", Tga(2, 0, 2, 0, {})},
+                 {"negative width", Tga(2, -2, 2, 0, {})},
+                 {"colour-mapped type", Tga(1, 2, 2, 0, {})},
+                 {"grey type", Tga(3, 2, 2, 0, {})},
+                 {"short header", Bytes(10, 0)}};
     TgaImage image;
-    EXPECT_FALSE(LoadTga(image, TgaHeader(2, 2, 2, 32, 0))) << "no pixels at all";
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(2, 4000, 4000, 32, 0)))) << "huge claim, tiny file";
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(10, 8000, 8000, 32, 0)))) << "run-length claim too large";
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(2, 0, 2, 32, 0))));
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(2, -2, 2, 32, 0))));
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(1, 2, 2, 32, 0)))) << "colour-mapped type";
-    EXPECT_FALSE(LoadTga(image, WithFooter(TgaHeader(3, 2, 2, 32, 0)))) << "grey type";
-    EXPECT_FALSE(LoadTga(image, Bytes(10, 0))) << "short header";
+    for (const auto& c : cases)
+        EXPECT_FALSE(LoadTga(image, c.bytes)) << c.why;
     EXPECT_EQ(image.Width(), 0);
     EXPECT_TRUE(image.Pixels().empty());
-}
-
-TEST(TgaImage, UncompressedPictureWithoutFooterStillLoads)
-{
-    Bytes bytes = TgaHeader(2, 4, 4, 32, 0x18);
-    bytes.resize(bytes.size() + 64, 7);
-    TgaImage image;
-    ASSERT_TRUE(LoadTga(image, bytes));
-    EXPECT_EQ(image.Pixels().size(), 64u);
-}
-
-TEST(TgaImage, NamesComeFromThePath)
-{
-    EXPECT_EQ(Image::NameFromPath("Graphics\\Font2.tga"), "Font2");
-    EXPECT_EQ(Image::NameFromPath("Graphics/ship.tga"), "ship");
-    EXPECT_EQ(Image::NameFromPath("plain"), "plain");
-    EXPECT_EQ(Image::NameFromPath("Graphics\\..\\Maps\\arena.bmp"), "");
-}
-
-TEST(TgaImage, ReadsFilesByTheirWindowsName)
-{
-    TempDir dir;
-    const Bytes bytes = TwoByTwo(0x08);
-    dir.WriteFile("graphics/DOT.tga", std::string(bytes.begin(), bytes.end()));
-    ScopedWorkingDir cwd(dir.Path());
-    TgaImage image;
-    EXPECT_TRUE(image.LoadFromFile("Graphics\\dot.tga"));
-    EXPECT_EQ(image.Name(), "dot");
-    EXPECT_FALSE(image.LoadFromFile("Graphics\\none.tga"));
 }
 
 Bytes Bitmap(int width, int height, int depth, const Bytes& pixels, std::uint32_t coloursUsed = 0,
@@ -182,52 +131,37 @@ Bytes Bitmap(int width, int height, int depth, const Bytes& pixels, std::uint32_
     return out.Data();
 }
 
-TEST(BmpImage, TwentyFourBitBecomesOpaqueRgba)
+Bytes Join(std::initializer_list<Bytes> parts)
 {
-    BmpImage image;
-    ASSERT_TRUE(image.LoadFromBytes(Bitmap(2, 1, 24, {1, 2, 3, 4, 5, 6}).data(), 60));
-    EXPECT_EQ(image.Order(), kOrderBGR);
-    image.ConvertTo(kOrderRGBA);
-    EXPECT_EQ(image.Pixels(), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
-TEST(BmpImage, PaddedRowsAreJoined)
-{
-    // 1 x 2 at 24 bits: each 3-byte row is padded to 4 in the file.
-    BmpImage image;
-    const Bytes bytes = Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0});
-    ASSERT_TRUE(image.LoadFromBytes(bytes.data(), bytes.size()));
-    image.ConvertTo(kOrderRGBA);
-    EXPECT_EQ(image.Pixels(), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
-}
-
-TEST(BmpImage, ThirtyTwoBitIsOpaqueToo)
-{
-    BmpImage image;
-    const Bytes bytes = Bitmap(1, 1, 32, {1, 2, 3, 0});
-    ASSERT_TRUE(image.LoadFromBytes(bytes.data(), bytes.size()));
-    image.ConvertTo(kOrderRGBA);
-    EXPECT_EQ(image.Pixels(), (Bytes{3, 2, 1, 255}));
-}
-
-TEST(BmpImage, PalettePicturesExpandPlainOrRunLength)
+TEST(BmpImage, EveryDepthBecomesOpaqueRgba)
 {
     const Bytes palette = {10, 20, 30, 0, 40, 50, 60, 0};
-    BmpImage plain;
-    const Bytes bytes = Bitmap(4, 1, 8, {0, 1, 1, 0}, 2, palette);
-    ASSERT_TRUE(plain.LoadFromBytes(bytes.data(), bytes.size()));
-    plain.ConvertTo(kOrderRGBA);
-    EXPECT_EQ(plain.Pixels(), (Bytes{30, 20, 10, 255, 60, 50, 40, 255, 60, 50, 40, 255, 30, 20, 10, 255}));
-
-    BmpImage packed;
-    const Bytes rle = Bitmap(4, 1, 8, {3, 1, 0, 3, 0, 0, 0, 1}, 2, palette, 1);
-    ASSERT_TRUE(packed.LoadFromBytes(rle.data(), rle.size()));
-    ASSERT_TRUE(packed.IsCompressed());
-    packed.Decompress();
-    packed.ConvertTo(kOrderRGBA);
-    EXPECT_EQ(packed.Pixels()[0], 60);
-    EXPECT_EQ(packed.Pixels()[8], 60);
-    EXPECT_EQ(packed.Pixels()[12], 30);
+    const Bytes a = {30, 20, 10, 255}, b = {60, 50, 40, 255}, c = {3, 2, 1, 255}, d = {6, 5, 4, 255};
+    const struct {
+        const char* what;
+        Bytes file;
+        Bytes rgba;
+    } cases[] = {
+        {"24 bits", Bitmap(2, 1, 24, {1, 2, 3, 4, 5, 6}), Join({c, d})},
+        {"24 bits, rows padded to 4", Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}), Join({c, d})},
+        {"32 bits", Bitmap(1, 1, 32, {1, 2, 3, 0}), c},
+        {"palette", Bitmap(4, 1, 8, {0, 1, 1, 0}, 2, palette), Join({a, b, b, a})},
+        {"palette, run-length", Bitmap(4, 1, 8, {3, 1, 0, 3, 0, 0, 0, 1}, 2, palette, 1), Join({b, b, b, a})},
+    };
+    for (const auto& one : cases) {
+        BmpImage image;
+        ASSERT_TRUE(image.LoadFromBytes(one.file.data(), one.file.size())) << one.what;
+        if (image.IsCompressed())
+            image.Decompress();
+        image.ConvertTo(kOrderRGBA);
+        EXPECT_EQ(image.Pixels(), one.rgba) << one.what;
+    }
 }
 
 TEST(BmpImage, RefusesDamagedFiles)
@@ -239,12 +173,48 @@ TEST(BmpImage, RefusesDamagedFiles)
         EXPECT_FALSE(image.LoadFromBytes(good.data(), cut)) << "cut at " << cut;
     Bytes wrongMagic = good;
     wrongMagic[0] = 'X';
-    EXPECT_FALSE(image.LoadFromBytes(wrongMagic.data(), wrongMagic.size()));
     const Bytes huge = Bitmap(8000, 8000, 24, {});
-    EXPECT_FALSE(image.LoadFromBytes(huge.data(), huge.size()));
     const Bytes negative = Bitmap(2, -2, 24, Bytes(12, 9));
-    EXPECT_FALSE(image.LoadFromBytes(negative.data(), negative.size()));
+    for (const Bytes* bad : {static_cast<const Bytes*>(&wrongMagic), &huge, &negative})
+        EXPECT_FALSE(image.LoadFromBytes(bad->data(), bad->size()));
     EXPECT_FALSE(image.LoadFromBytes(nullptr, 0));
+}
+
+TEST(TextureCache, LoadsEachPictureOnceAndCachesWhatItCannotRead)
+{
+    if (!OpenOffscreenGame())
+        GTEST_SKIP() << "no GL driver";
+    Renderer::Instance()->BeginFrame();
+    TextureManager* manager = TextureManager::Instance();
+    CTexture* font = manager->GetTexture("Font2.tga");
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->Name(), "Font2.tga");
+    EXPECT_EQ(font->Width(), 512);
+    EXPECT_EQ(font->Height(), 128);
+    EXPECT_NE(font->Id(), 0u);
+    EXPECT_EQ(manager->GetTexture(nullptr), nullptr);
+
+    // An upper-case ending picks the bitmap reader, which cannot read a
+    // Targa; an empty name is the picture folder itself.
+    for (const char* unreadable : {"no_such_picture.tga", "Font2.TGA", ""}) {
+        CTexture* empty = manager->GetTexture(unreadable);
+        ASSERT_NE(empty, nullptr) << unreadable;
+        EXPECT_EQ(empty->Width(), 0) << unreadable;
+    }
+    const int count = manager->Count();
+    for (const char* again : {"Font2.tga", "no_such_picture.tga"})
+        manager->GetTexture(again);
+    EXPECT_EQ(manager->Count(), count) << "each name is read once";
+    EXPECT_EQ(manager->GetTexture("Font2.tga"), font);
+
+    Drawable drawable;
+    drawable.AddTexture(font);
+    drawable.AddTexture(font);
+    drawable.AddTexture(nullptr);
+    EXPECT_EQ(drawable.TextureCount(), 1u) << "a drawable holds each texture once";
+    drawable.ClearTextures();
+    EXPECT_FALSE(drawable.HasTextures());
+    Renderer::Instance()->EndFrame();
 }
 
 } // namespace

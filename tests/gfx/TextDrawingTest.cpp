@@ -37,12 +37,12 @@ protected:
     }
 
     // Every pixel of the 10 x 16 block at (x, y) shows the cell.
-    void ExpectCellAt(GlyphCell cell, int x, int y)
+    void ExpectCellAt(const Frame& frame, GlyphCell cell, int x, int y)
     {
         int lit = 0;
         for (int j = 0; j < 16; ++j) {
             for (int i = 0; i < 10; ++i) {
-                const Pixel p = ReadScreenPixel(x + i, y + j);
+                const Pixel p = frame.At(x + i, y + j);
                 const bool shown = p.r > 127 || p.g > 127;
                 ASSERT_EQ(shown, FontLit(cell, i, j)) << "cell (" << cell.column << ", " << cell.row
                                                        << ") pixel " << i << ", " << j;
@@ -56,44 +56,39 @@ protected:
     Renderer* renderer = nullptr;
 };
 
-TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySide)
+// Each character's glyph lands in its own 10 x 16 block, side by side, in
+// the current colour, with the arguments formatted in.
+TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySideInTheCurrentColour)
 {
     renderer->DrawText(-30.0f, 40.0f, "A1");
-    ExpectCellAt({0, 1}, -30, 40);
-    ExpectCellAt({1, 0}, -20, 40);
-    EXPECT_EQ(ReadScreenPixel(-31, 45).r, 0) << "nothing left of the text";
-    EXPECT_EQ(ReadScreenPixel(-5, 45).r, 0) << "nothing right of the text";
-}
-
-TEST_F(TextDrawing, TakesTheCurrentColourAndFormatsItsArguments)
-{
     glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
     renderer->DrawText(100.0f, -100.0f, "%d%s", 4, "g");
-    ExpectCellAt({4, 0}, 100, -100);
+    const Frame frame;
+    ExpectCellAt(frame, {0, 1}, -30, 40);
+    ExpectCellAt(frame, {1, 0}, -20, 40);
+    ExpectCellAt(frame, {4, 0}, 100, -100);
+    EXPECT_EQ(frame.At(-31, 45).r, 0) << "nothing left of the text";
+    EXPECT_EQ(frame.At(-5, 45).r, 0) << "nothing right of the text";
     bool green = false;
-    for (int j = 0; j < 16 && !green; ++j) {
+    for (int j = 0; j < 16; ++j)
         for (int i = 0; i < 10; ++i) {
-            const Pixel p = ReadScreenPixel(110 + i, -100 + j);
+            const Pixel p = frame.At(110 + i, -100 + j);
             green = green || (p.g > 200 && p.r == 0 && p.b == 0);
         }
-    }
     EXPECT_TRUE(green);
 }
 
 TEST_F(TextDrawing, SpaceAndQuestionMarkShareTheBlankCell)
 {
     renderer->DrawText(0.0f, 0.0f, "? ");
-    for (int j = 0; j < 16; ++j) {
+    const Frame frame;
+    for (int j = 0; j < 16; ++j)
         for (int i = 0; i < 20; ++i)
-            ASSERT_EQ(ReadScreenPixel(i, j).r, 0);
-    }
-    EXPECT_EQ(GlyphOf('?').column, 25);
-    EXPECT_EQ(GlyphOf(' ').column, 25);
-    EXPECT_EQ(GlyphOf('_').column, 10);
-    EXPECT_EQ(GlyphOf('\t').column, 10);
-    EXPECT_EQ(GlyphOf('#').column, 10);
-    EXPECT_EQ(GlyphOf(static_cast<char>(200)).column, 10);
-    EXPECT_EQ(GlyphOf('\'').column, 23);
+            ASSERT_EQ(frame.At(i, j).r, 0);
+    // Characters the font lacks share the column of its underscore.
+    for (const auto& [c, column] : {std::pair('?', 25), {' ', 25}, {'\'', 23}, {'_', 10}, {'\t', 10}, {'#', 10},
+                                    {static_cast<char>(200), 10}})
+        EXPECT_EQ(GlyphOf(c).column, column) << int(c);
 }
 
 TEST(Glyphs, TypeableCharactersAreExactlyTheFontsOwn)

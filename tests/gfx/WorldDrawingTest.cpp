@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include <string>
+#include <functional>
 
 #include "gfx/Renderer.h"
 #include "support/MapFile.h"
@@ -20,45 +20,98 @@
 
 namespace {
 
-bool Lit(int x, int y)
+// Records how the renderer asked it to draw.
+class Probe : public GameObject {
+public:
+    bool LoadTextures() override
+    {
+        ++loads;
+        return true;
+    }
+    bool Draw(int camX, int camY) override
+    {
+        drawnX = camX;
+        drawnY = camY;
+        ++draws;
+        return true;
+    }
+    int loads = 0, draws = 0, drawnX = 0, drawnY = 0;
+};
+
+// A 100 x 100 map (3200 units a side) around a local ship; the display is
+// the default 1024 x 768.
+class DrawObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto bytes = MapFileBytes("Big", std::vector<std::vector<int>>(100, std::vector<int>(100, 0)));
+        auto map = std::make_unique<Map>();
+        ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
+        world.SetMap(std::move(map));
+        local = world.AddShip(std::make_unique<Ship>());
+        renderer = Renderer::Instance();
+        renderer->SetWorld(&world);
+    }
+    void TearDown() override { renderer->ForgetWorld(); }
+
+    World world;
+    Ship* local = nullptr;
+    Renderer* renderer = nullptr;
+};
+
+TEST_F(DrawObjectTest, CameraFollowsTheLocalShipTruncated)
 {
-    const Pixel p = ReadScreenPixel(x, y);
-    return p.r + p.g + p.b > 40;
+    local->SetPosition(Vector3(10.9, -3.7, 0));
+    renderer->UpdateCamera();
+    EXPECT_EQ(renderer->CameraX(), 10);
+    EXPECT_EQ(renderer->CameraY(), -3);
+    renderer->SetWorld(nullptr);
+    EXPECT_EQ(renderer->GetWorld(), &world) << "a null world keeps the old one";
 }
 
-bool Red(int x, int y)
+// An object is drawn from the camera's image nearest to it, pictures
+// acquired first; one more than half a screen away is not drawn at all.
+TEST_F(DrawObjectTest, ObjectsAcrossTheSeamAreDrawnFromTheNextImageFarOnesNotAtAll)
 {
-    const Pixel p = ReadScreenPixel(x, y);
-    return p.r > 100 && p.g < 60 && p.b < 60;
+    const struct {
+        double camX, camY, x, y;
+        int draws, drawnX, drawnY;
+    } cases[] = {{5, 1600, 3195, 1600, 1, 5 + 3200, 1600},
+                 {1600, 3190, 1600, 20, 1, 1600, 3190 - 3200},
+                 {1600, 1600, 1600 + 512, 1600 - 384, 1, 1600, 1600},
+                 {1600, 1600, 1600 + 513, 1600, 0, 0, 0},
+                 {1600, 1600, 1600, 1600 - 385, 0, 0, 0}};
+    for (const auto& c : cases) {
+        local->SetPosition(Vector3(c.camX, c.camY, 0));
+        renderer->UpdateCamera();
+        Probe probe;
+        probe.SetPosition(Vector3(c.x, c.y, 0));
+        renderer->DrawObject(&probe);
+        EXPECT_EQ(probe.draws, c.draws) << c.x << ", " << c.y;
+        EXPECT_EQ(probe.loads, c.draws);
+        EXPECT_EQ(probe.drawnX, c.drawnX) << c.x << ", " << c.y;
+        EXPECT_EQ(probe.drawnY, c.drawnY) << c.x << ", " << c.y;
+    }
 }
 
-bool Blue(int x, int y)
-{
-    const Pixel p = ReadScreenPixel(x, y);
-    return p.b > 150 && p.r < 60 && p.g < 60;
-}
+using PixelTest = std::function<bool(Pixel)>;
+const PixelTest kLit = [](Pixel p) { return p.r + p.g + p.b > 40; };
+const PixelTest kRed = [](Pixel p) { return p.r > 100 && p.g < 60 && p.b < 60; };
+const PixelTest kBlue = [](Pixel p) { return p.b > 150 && p.r < 60 && p.g < 60; };
 
 // Whether some pixel in the square of half-size r around (x, y) passes;
 // lines on pixel boundaries may land on either side.
-template <typename Test>
-bool Near(Test test, int x, int y, int r)
+bool Near(const Frame& frame, const PixelTest& test, int x, int y, int r)
 {
-    for (int j = -r; j <= r; ++j) {
-        for (int i = -r; i <= r; ++i) {
-            if (test(x + i, y + j))
+    for (int j = -r; j <= r; ++j)
+        for (int i = -r; i <= r; ++i)
+            if (test(frame.At(x + i, y + j)))
                 return true;
-        }
-    }
     return false;
 }
 
-bool LitNear(int x, int y, int r)
-{
-    return Near(Lit, x, y, r);
-}
-
-// A world on a 16 x 12 map whose top row holds every wall shape and a
-// fuel block, with the camera (the local ship) at (256, 256).
+// A world on a 16 x 12 map whose row 3 holds every wall shape and a fuel
+// block from column 5 on, with the camera (the local ship) at (256, 256).
 class WorldScene : public ::testing::Test {
 protected:
     void SetUp() override
@@ -66,9 +119,8 @@ protected:
         if (!OpenOffscreenGame())
             GTEST_SKIP() << "no GL driver";
         std::vector<std::vector<int>> rows(12, std::vector<int>(16, 0));
-        const int top[] = {1, 2, 3, 4, 5, 6};
-        for (int i = 0; i < 6; ++i)
-            rows[3][5 + i] = top[i];
+        for (int kind = 1; kind <= 6; ++kind)
+            rows[3][4 + kind] = kind;
         const auto bytes = MapFileBytes("Scene", rows);
         auto loaded = std::make_unique<Map>();
         ASSERT_TRUE(loaded->LoadFromBytes(bytes.data(), bytes.size()));
@@ -108,7 +160,7 @@ protected:
     static int Sx(double x) { return static_cast<int>(x - 256 + 100); }
     static int Sy(double y) { return static_cast<int>(-(y - 256)); }
 
-    void DrawAll()
+    Frame DrawAll()
     {
         renderer->BeginFrame();
         map->LoadTextures();
@@ -119,6 +171,9 @@ protected:
             renderer->DrawObject(e);
         for (Ship* s = world.ShipsBegin(); s; s = world.ShipsNext())
             renderer->DrawObject(s);
+        Frame frame;
+        renderer->EndFrame();
+        return frame;
     }
 
     World world;
@@ -140,49 +195,38 @@ TEST_F(WorldScene, EverythingDrawsWhereTheWorldPutsIt)
     Add(std::make_unique<Mine>(), 200, 320);
     Add(std::make_unique<PlasmaMine>(), 240, 320);
     Add(std::make_unique<Missile>(), 280, 320);
-    Powerup* fuel = Add(std::make_unique<Powerup>(), 320, 200);
-    fuel->SetKind(kPowerupFuel);
-    Add(std::make_unique<Powerup>(), 360, 200);
-    Turret* live = Add(std::make_unique<Turret>(), 176, 176);
-    live->SetDirection(kTurretUp);
+    Add(std::make_unique<Powerup>(), 320, 200)->SetKind(kPowerupFuel);
+    Add(std::make_unique<Turret>(), 176, 176)->SetDirection(kTurretUp);
     Turret* dead = Add(std::make_unique<Turret>(), 336, 176);
     dead->SetDirection(kTurretLeft);
     dead->Kill();
     Add(std::make_unique<Shrapnel>(), 200, 200)->SetVariant(1);
-    DrawAll();
-    SaveScreenForReview("world-scene");
-
-    EXPECT_TRUE(LitNear(Sx(256), Sy(256), 3)) << "the cloaked local ship shows with its cloak";
-    EXPECT_TRUE(LitNear(Sx(356), Sy(256), 3)) << "the shielded opponent";
-    EXPECT_FALSE(LitNear(Sx(156) + 10, Sy(256), 3)) << "a cloaked opponent shows no body";
-    EXPECT_TRUE(Near(Red, Sx(156), Sy(256) - 40, 4)) << "but its refuelling line, dashed";
-    EXPECT_TRUE(Lit(Sx(300), Sy(300))) << "a bullet";
-    EXPECT_FALSE(Lit(Sx(300) + 3, Sy(300)));
+    const Frame frame = DrawAll();
+    EXPECT_TRUE(Near(frame, kLit, Sx(256), Sy(256), 3)) << "the cloaked local ship shows with its cloak";
+    EXPECT_TRUE(Near(frame, kLit, Sx(356), Sy(256), 3)) << "the shielded opponent";
+    EXPECT_FALSE(Near(frame, kLit, Sx(156) + 10, Sy(256), 3)) << "a cloaked opponent shows no body";
+    EXPECT_TRUE(Near(frame, kRed, Sx(156), Sy(256) - 40, 4)) << "but its refuelling line, dashed";
+    EXPECT_TRUE(kLit(frame.At(Sx(300), Sy(300)))) << "a bullet";
+    EXPECT_FALSE(kLit(frame.At(Sx(300) + 3, Sy(300))));
     for (double x : {200.0, 240.0, 280.0})
-        EXPECT_TRUE(LitNear(Sx(x), Sy(320), 2)) << "mine, plasma mine, missile at " << x;
-    EXPECT_TRUE(LitNear(Sx(320), Sy(200), 4)) << "a powerup";
-    EXPECT_TRUE(LitNear(Sx(176), Sy(176) - 8, 3)) << "a live turret";
-    EXPECT_TRUE(LitNear(Sx(336) + 8, Sy(176), 3)) << "a dead turret is drawn too";
-    EXPECT_TRUE(LitNear(Sx(200), Sy(200), 3)) << "shrapnel";
-
-    // Walls: column 5 of row 3 is a solid wall at x 160..192, y 96..128.
-    EXPECT_TRUE(Near(Blue, Sx(160) + 10, Sy(96), 1)) << "the wall's blue top edge";
-    EXPECT_FALSE(Near(Blue, Sx(160) + 16, Sy(96) - 16, 4)) << "drawn as an outline";
-    // Fuel block at column 10: amber in its middle.
-    const Pixel block = ReadScreenPixel(Sx(10 * 32 + 16), Sy(3 * 32 + 28));
-    EXPECT_GT(block.r, 150);
-    EXPECT_GT(block.g, 80);
-    renderer->EndFrame();
+        EXPECT_TRUE(Near(frame, kLit, Sx(x), Sy(320), 2)) << "mine, plasma mine, missile at " << x;
+    EXPECT_TRUE(Near(frame, kLit, Sx(320), Sy(200), 4)) << "a powerup";
+    EXPECT_TRUE(Near(frame, kLit, Sx(176), Sy(176) - 8, 3)) << "a live turret";
+    EXPECT_TRUE(Near(frame, kLit, Sx(336) + 8, Sy(176), 3)) << "a dead turret is drawn too";
+    EXPECT_TRUE(Near(frame, kLit, Sx(200), Sy(200), 3)) << "shrapnel";
+    // Column 5 of row 3 is a solid wall at x 160..192, y 96..128.
+    EXPECT_TRUE(Near(frame, kBlue, Sx(160) + 10, Sy(96), 1)) << "the wall's blue top edge";
+    EXPECT_FALSE(Near(frame, kBlue, Sx(160) + 16, Sy(96) - 16, 4)) << "drawn as an outline";
+    const Pixel block = frame.At(Sx(10 * 32 + 16), Sy(3 * 32 + 28));
+    EXPECT_TRUE(block.r > 150 && block.g > 80) << "the fuel block at column 10 is amber";
 
     // With the outlines on, collision shapes are traced in red wireframe.
     showCollisionOutlines = true;
-    DrawAll();
-    SaveScreenForReview("world-scene-outlines");
-    EXPECT_TRUE(Near(Red, Sx(160) - 1, Sy(96) - 16, 1)) << "the wall cell's outline, a unit outside the cell";
-    EXPECT_FALSE(Red(Sx(160) + 16, Sy(96) - 16)) << "not filled";
-    EXPECT_TRUE(Near(Red, Sx(200) - 6, Sy(320), 1)) << "the mine's rectangle";
-    EXPECT_TRUE(Near(Red, Sx(176), Sy(176) - 8, 2)) << "a turret's outline is a solid triangle";
-    renderer->EndFrame();
+    const Frame outlined = DrawAll();
+    EXPECT_TRUE(Near(outlined, kRed, Sx(160) - 1, Sy(96) - 16, 1)) << "the wall cell's outline, a unit outside";
+    EXPECT_FALSE(kRed(outlined.At(Sx(160) + 16, Sy(96) - 16))) << "not filled";
+    EXPECT_TRUE(Near(outlined, kRed, Sx(200) - 6, Sy(320), 1)) << "the mine's rectangle";
+    EXPECT_TRUE(Near(outlined, kRed, Sx(176), Sy(176) - 8, 2)) << "a turret's outline is a solid triangle";
 }
 
 // Exposes the outline drawing, to draw a ship's outline alone.
@@ -191,9 +235,12 @@ public:
     void DrawOutlineOnly(int sx, int sy) { DrawOutlines(Hull(), sx, sy); }
 };
 
+// F12's outlines must sit on the pictures: each picture is drawn upright
+// for its design at every heading.
 TEST_F(WorldScene, EveryDesignSitsOnItsOutlineAtEveryHeading)
 {
     OutlineProbe* ship = Add(std::make_unique<OutlineProbe>(), 300, 300);
+    const int sx = Sx(300), sy = Sy(300);
     for (int design = 0; design < Ship::kDesigns; ++design) {
         ship->SetShipType(design);
         ship->ClearTextures();
@@ -201,51 +248,28 @@ TEST_F(WorldScene, EveryDesignSitsOnItsOutlineAtEveryHeading)
             ship->SetHeading(static_cast<float>(heading));
             renderer->BeginFrame();
             renderer->DrawObject(ship);
-            const int sx = Sx(300), sy = Sy(300);
-            bool sprite[40][40];
-            for (int j = 0; j < 40; ++j)
-                for (int i = 0; i < 40; ++i)
-                    sprite[j][i] = ReadScreenPixel(sx - 20 + i, sy - 20 + j).a > 0 || Lit(sx - 20 + i, sy - 20 + j);
+            const Frame sprite;
             glClear(GL_COLOR_BUFFER_BIT);
             glDisable(GL_TEXTURE_2D);
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
             glColor4f(1, 0, 0, 1);
             ship->DrawOutlineOnly(sx, sy);
-            int outline = 0, covered = 0;
-            for (int j = 1; j < 39; ++j) {
-                for (int i = 1; i < 39; ++i) {
-                    if (!Red(sx - 20 + i, sy - 20 + j))
-                        continue;
-                    ++outline;
-                    bool near = false;
-                    for (int dj = -1; dj <= 1; ++dj)
-                        for (int di = -1; di <= 1; ++di)
-                            near = near || sprite[j + dj][i + di];
-                    covered += near;
+            const Frame outline;
+            renderer->EndFrame();
+            int traced = 0, covered = 0;
+            for (int y = sy - 19; y < sy + 19; ++y) {
+                for (int x = sx - 19; x < sx + 19; ++x) {
+                    if (kRed(outline.At(x, y))) {
+                        ++traced;
+                        covered += Near(sprite, kLit, x, y, 1);
+                    }
                 }
             }
-            renderer->EndFrame();
-            ASSERT_GT(outline, 10) << "design " << design;
-            EXPECT_GE(covered * 10, outline * 9)
-                << "design " << design << " at heading " << heading << ": " << covered << " of " << outline;
+            ASSERT_GT(traced, 10) << "design " << design;
+            EXPECT_GE(covered * 10, traced * 9)
+                << "design " << design << " at heading " << heading << ": " << covered << " of " << traced;
         }
     }
-
-    // For the eye: every design (rows) at 0, 90, 180 and 270 (columns),
-    // with and without its outline.
-    renderer->BeginFrame();
-    for (int design = 0; design < Ship::kDesigns; ++design) {
-        for (int k = 0; k < 8; ++k) {
-            ship->SetShipType(design);
-            ship->ClearTextures();
-            ship->SetHeading(static_cast<float>(90 * (k % 4)));
-            ship->SetPosition(Vector3(120 + 40 * k, 150 + 40 * design, 0));
-            showCollisionOutlines = k >= 4;
-            renderer->DrawObject(ship);
-        }
-    }
-    SaveScreenForReview("ship-designs");
-    renderer->EndFrame();
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "base/ByteWriter.h"
@@ -18,141 +20,120 @@ Bytes Wire(const NetMessage& message)
     return bytes;
 }
 
-TEST(NetMessage, TextLayoutIsExact)
-{
-    NetMessage message;
-    message.SetText("abc");
-    EXPECT_EQ(Wire(message), (Bytes{0x01, 0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63}));
-
-    NetMessage parsed;
-    const Bytes bytes = Wire(message);
-    ASSERT_TRUE(parsed.Parse(bytes.data(), bytes.size()));
-    EXPECT_EQ(parsed.Kind(), kMsgText);
-    char text[16] = "zzzzzzzzzzzzzzz";
-    parsed.GetText(text, sizeof text);
-    EXPECT_STREQ(text, "abc");
-
-    message.SetText("");
-    EXPECT_EQ(Wire(message).size(), 5u);
-    const Bytes empty = Wire(message);
-    ASSERT_TRUE(parsed.Parse(empty.data(), empty.size()));
-    parsed.GetText(text, sizeof text);
-    EXPECT_STREQ(text, "");
-}
-
-TEST(NetMessage, FixedLayouts)
-{
-    NetMessage message;
-    message.SetRoundOver();
-    EXPECT_EQ(Wire(message), Bytes{0x04});
-
-    const std::int32_t codes[] = {7, 9, 11};
-    message.SetControl(42, codes, 3);
-    const Bytes control = Wire(message);
-    ASSERT_EQ(control.size(), 21u);
-    EXPECT_EQ(control[0], 14);
-    EXPECT_EQ(control[1], 42);
-    EXPECT_EQ(control[5], 3);
-    EXPECT_EQ(control[13], 9);
-
-    message.SetShipState(5, 0x11, 50.0f, 100.0f, -3, 1, 2, 3, 4, Vector3(1, 2, 3), Vector3(4, 5, 6), 90.0f);
-    const Bytes state = Wire(message);
-    ASSERT_EQ(state.size(), 47u);
-    EXPECT_EQ(state[5], 0x11);
-    EXPECT_EQ(static_cast<signed char>(state[14]), -3) << "the score at 14";
-    EXPECT_EQ(state[18], 4) << "repulsors at 18";
-    float heading = 0;
-    std::memcpy(&heading, &state[43], 4);
-    EXPECT_EQ(heading, 90.0f) << "the heading at 43";
-
-    message.SetTurretState(9, 2, true, Vector3(1, 2, 0));
-    EXPECT_EQ(Wire(message).size(), 22u);
-    message.SetTileChange(-1, 4, 7);
-    EXPECT_EQ(Wire(message).size(), 10u);
-    message.SetEntityState(1, 6, Vector3(), Vector3(), 0, 3);
-    EXPECT_EQ(Wire(message).size(), 41u);
-    message.SetJoin(0, 3, "Ann");
-    EXPECT_EQ(Wire(message).size(), 16u);
-    message.SetPlayerSpawn(1, 2, 3, 4, "Bo");
-    EXPECT_EQ(Wire(message).size(), 23u);
-    message.SetHalt(-5);
-    EXPECT_EQ(message.HaltArgument(), 0);
-    EXPECT_EQ(Wire(message).size(), 5u);
-    message.Clear();
-    EXPECT_EQ(message.WireSize(), 0) << "nothing to send";
-}
-
-TEST(NetMessage, EveryKindRoundTrips)
-{
-    NetMessage out;
-    NetMessage in;
-    auto trip = [&] {
-        const Bytes bytes = Wire(out);
-        EXPECT_TRUE(in.Parse(bytes.data(), bytes.size()));
-        EXPECT_EQ(in.Kind(), out.Kind());
-    };
-
-    out.SetPlayerSpawn(7, -40, 80, 5, "Zed");
-    trip();
-    int id = 0, x = 0, y = 0, type = 0;
-    char name[8] = {};
-    in.GetPlayerSpawn(id, x, y, type, name, sizeof name);
-    EXPECT_EQ(id, 7);
-    EXPECT_EQ(x, -40);
-    EXPECT_EQ(type, 5);
-    EXPECT_STREQ(name, "Zed");
-
-    out.SetShipState(3, 0x20, 12.5f, 200.0f, 126, 6, 4, 1, 5, Vector3(0.1, 2048.25, 0), Vector3(-700, 3, 0), 359.5f);
-    trip();
-    std::uint8_t flags = 0, missiles = 0, mines = 0, plasma = 0, repulsors = 0;
-    float fuel = 0, maxFuel = 0, heading = 0;
-    signed char score = 0;
-    Vector3 position, velocity;
-    in.GetShipState(id, flags, fuel, maxFuel, score, missiles, mines, plasma, repulsors, position, velocity, heading);
-    EXPECT_EQ(flags, 0x20);
-    EXPECT_EQ(score, 126);
-    EXPECT_EQ(repulsors, 5);
-    EXPECT_EQ(maxFuel, 200.0f);
-    EXPECT_EQ(position.y, 2048.25);
-    EXPECT_FLOAT_EQ(static_cast<float>(position.x), 0.1f) << "single precision on the wire";
-    EXPECT_NE(position.x, 0.1);
-
-    out.SetEntityState(11, 8, Vector3(5, 6, 0), Vector3(7, 8, 0), 45, 1);
-    trip();
-    int entityKind = 0, extra = 0;
-    in.GetEntityState(id, entityKind, position, velocity, heading, extra);
-    EXPECT_EQ(entityKind, 8);
-    EXPECT_EQ(extra, 1);
-    EXPECT_EQ(velocity.y, 8.0);
-
-    out.SetTurretState(2, 3, false, Vector3(16, 48, 0));
-    trip();
-    int direction = 0;
-    std::uint8_t alive = 9;
-    in.GetTurretState(id, direction, alive, position);
-    EXPECT_EQ(direction, 3);
-    EXPECT_EQ(alive, 0);
-
-    out.SetTileChange(-1, 3, 200);
-    trip();
-    int column = 0, row = 0;
-    std::uint8_t value = 0;
-    in.GetTileChange(column, row, value);
-    EXPECT_EQ(column, -1);
-    EXPECT_EQ(value, 200);
-
-    out.SetPong(0xFFFFFFF0u);
-    trip();
-    std::uint32_t tick = 0;
-    in.GetTick(tick);
-    EXPECT_EQ(tick, 0xFFFFFFF0u);
-
-    for (auto set : {&NetMessage::SetPlayerLeft, &NetMessage::SetShipKilled, &NetMessage::SetEntityKilled}) {
-        (out.*set)(77);
-        trip();
-        in.GetId(id);
-        EXPECT_EQ(id, 77);
+// The bytes a message must be on the wire, written without the codec: the
+// kind's size in zeros, each field put at its own offset, little-endian.
+struct Layout {
+    explicit Layout(std::size_t size) : bytes(size) {}
+    Layout& U8(std::size_t at, std::uint8_t value)
+    {
+        bytes.at(at) = value;
+        return *this;
     }
+    Layout& I32(std::size_t at, std::uint32_t value)
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+        return *this;
+    }
+    Layout& F32(std::size_t at, float value)
+    {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &value, 4);
+        return I32(at, bits);
+    }
+    Layout& Text(std::size_t at, const std::string& text)
+    {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            bytes.at(at + i) = static_cast<std::uint8_t>(text[i]);
+        return *this;
+    }
+    Bytes bytes;
+};
+
+struct LayoutCase {
+    const char* name;
+    std::function<void(NetMessage&)> build;
+    Layout layout;
+};
+
+// Every field holds a value unlike its neighbours', so that a field written
+// or read one offset off shows.
+std::vector<LayoutCase> LayoutCases()
+{
+    return {
+        {"text", [](NetMessage& m) { m.SetText("abc"); }, Layout(8).U8(0, 1).I32(1, 3).Text(5, "abc")},
+        {"empty text", [](NetMessage& m) { m.SetText(""); }, Layout(5).U8(0, 1)},
+        {"join", [](NetMessage& m) { m.SetJoin(0x11223344, 5, "Ann"); },
+         Layout(16).U8(0, 2).I32(1, 0x11223344).I32(5, 5).I32(9, 3).Text(13, "Ann")},
+        {"map", [](NetMessage& m) { m.SetMapName("Warren"); }, Layout(11).U8(0, 3).I32(1, 6).Text(5, "Warren")},
+        {"round over", [](NetMessage& m) { m.SetRoundOver(); }, Layout(1).U8(0, 4)},
+        {"spawn", [](NetMessage& m) { m.SetPlayerSpawn(0x0A0B0C0D, -40, 80000, 4, "Bo"); },
+         Layout(23).U8(0, 5).I32(1, 0x0A0B0C0D).I32(5, static_cast<std::uint32_t>(-40)).I32(9, 80000).I32(13, 4)
+             .I32(17, 2).Text(21, "Bo")},
+        {"player left", [](NetMessage& m) { m.SetPlayerLeft(0x0601); }, Layout(5).U8(0, 6).I32(1, 0x0601)},
+        {"ship killed", [](NetMessage& m) { m.SetShipKilled(0x0801); }, Layout(5).U8(0, 8).I32(1, 0x0801)},
+        {"entity killed", [](NetMessage& m) { m.SetEntityKilled(0x0901); }, Layout(5).U8(0, 9).I32(1, 0x0901)},
+        {"ship state",
+         [](NetMessage& m) {
+             m.SetShipState(0x01020304, 0x11, 50.5f, 200.0f, -3, 1, 2, 3, 4, Vector3(1.5, -2.25, 3), Vector3(4, 5.5, -6),
+                            90.0f);
+         },
+         Layout(47).U8(0, 10).I32(1, 0x01020304).U8(5, 0x11).F32(6, 50.5f).F32(10, 200.0f).U8(14, 0xFD).U8(15, 1)
+             .U8(16, 2).U8(17, 3).U8(18, 4).F32(19, 1.5f).F32(23, -2.25f).F32(27, 3.0f).F32(31, 4.0f).F32(35, 5.5f)
+             .F32(39, -6.0f).F32(43, 90.0f)},
+        {"entity state",
+         [](NetMessage& m) { m.SetEntityState(0x0B01, 6, Vector3(7, 8, 9), Vector3(-1, -2, -3), 45.5f, 3); },
+         Layout(41).U8(0, 11).I32(1, 0x0B01).I32(5, 6).I32(9, 3).F32(13, 7.0f).F32(17, 8.0f).F32(21, 9.0f)
+             .F32(25, -1.0f).F32(29, -2.0f).F32(33, -3.0f).F32(37, 45.5f)},
+        {"turret state", [](NetMessage& m) { m.SetTurretState(0x0C01, 3, true, Vector3(16, 48.5, 2)); },
+         Layout(22).U8(0, 12).I32(1, 0x0C01).U8(5, 1).I32(6, 3).F32(10, 16.0f).F32(14, 48.5f).F32(18, 2.0f)},
+        {"tile change", [](NetMessage& m) { m.SetTileChange(-1, 0x0304, 200); },
+         Layout(10).U8(0, 13).I32(1, 0xFFFFFFFFu).I32(5, 0x0304).U8(9, 200)},
+        {"control",
+         [](NetMessage& m) {
+             const std::int32_t codes[] = {7, 9, 11};
+             m.SetControl(42, codes, 3);
+         },
+         Layout(21).U8(0, 14).I32(1, 42).I32(5, 3).I32(9, 7).I32(13, 9).I32(17, 11)},
+        {"halt", [](NetMessage& m) { m.SetHalt(0x01020304); }, Layout(5).U8(0, 15).I32(1, 0x01020304)},
+        {"halt below zero", [](NetMessage& m) { m.SetHalt(-5); }, Layout(5).U8(0, 15)},
+        {"ping", [](NetMessage& m) { m.SetPing(0xA1B2C3D4u); }, Layout(5).U8(0, 16).I32(1, 0xA1B2C3D4u)},
+        {"pong", [](NetMessage& m) { m.SetPong(0xFFFFFFF0u); }, Layout(5).U8(0, 17).I32(1, 0xFFFFFFF0u)},
+    };
+}
+
+TEST(NetMessage, EveryKindIsWrittenAndReadAtItsOwnOffsets)
+{
+    for (const LayoutCase& c : LayoutCases()) {
+        SCOPED_TRACE(c.name);
+        const Bytes& expected = c.layout.bytes;
+        NetMessage built;
+        c.build(built);
+        EXPECT_EQ(built.WireSize(), static_cast<int>(expected.size()));
+        EXPECT_EQ(Wire(built), expected) << "as written";
+        // Read from the expected bytes: a field read from another offset
+        // comes out elsewhere when written again.
+        NetMessage parsed;
+        ASSERT_TRUE(parsed.Parse(expected.data(), expected.size()));
+        EXPECT_EQ(parsed.Kind(), built.Kind());
+        EXPECT_EQ(Wire(parsed), expected) << "as read";
+    }
+    NetMessage none;
+    EXPECT_EQ(none.WireSize(), 0) << "nothing to send";
+}
+
+TEST(NetMessage, PositionsTravelInSinglePrecision)
+{
+    NetMessage out, in;
+    out.SetEntityState(1, 2, Vector3(0.1, 2048.25, 0), Vector3(), 0.0f, 0);
+    const Bytes bytes = Wire(out);
+    ASSERT_TRUE(in.Parse(bytes.data(), bytes.size()));
+    int id = 0, kind = 0, extra = 0;
+    float heading = 0;
+    Vector3 position, velocity;
+    in.GetEntityState(id, kind, position, velocity, heading, extra);
+    EXPECT_EQ(position.x, static_cast<double>(0.1f));
+    EXPECT_EQ(position.y, 2048.25);
 }
 
 TEST(NetMessage, ReadersOfTheWrongKindLeaveTheirOutputs)
@@ -205,6 +186,7 @@ TEST(MessageBatch, KeepsOrderAndStopsWhereTheBytesEnd)
     a.SetText("first");
     b.SetRoundOver();
     const auto bytes = MessageBatch::Frame({&a, &b});
+    EXPECT_EQ(bytes, Framed({Wire(a), Wire(b)}, 2));
     MessageBatch batch;
     batch.Parse(bytes.data(), bytes.size());
     ASSERT_EQ(batch.Parsed(), 2u);

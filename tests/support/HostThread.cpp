@@ -1,5 +1,9 @@
 #include "support/HostThread.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "net/ApplicationGuid.h"
@@ -82,4 +86,16 @@ void HostThread::OnReceive(platform::PlayerId, const std::uint8_t* data, std::si
         received.emplace_back(data, data + size);
     }
     changed.notify_all();
+}
+
+GamePortLock::GamePortLock() : fd(::open("/tmp/quillrock-test-game-port.lock", O_CREAT | O_RDWR, 0666))
+{
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX);
+}
+
+GamePortLock::~GamePortLock()
+{
+    if (fd >= 0)
+        ::close(fd);
 }

@@ -44,3 +44,16 @@ private:
     std::vector<std::vector<std::uint8_t>> received;
     std::thread thread;
 };
+
+// The front-end and game loops insist on the game's own port; this holds it
+// for one test at a time, across the test processes that run side by side.
+class GamePortLock {
+public:
+    GamePortLock();
+    ~GamePortLock();
+    GamePortLock(const GamePortLock&) = delete;
+    GamePortLock& operator=(const GamePortLock&) = delete;
+
+private:
+    int fd;
+};

@@ -47,17 +47,4 @@ TEST(MapSource, NamesTheLineOfEveryMistake)
     EXPECT_EQ(error, "no cells");
 }
 
-TEST(MapSource, MinimapIsDarkWithWallsAndFuel)
-{
-    MapGrid grid;
-    std::string error;
-    ASSERT_TRUE(ParseMapSource("name M\n#.\n.$\n", grid, error));
-    const auto rgba = RenderMinimap(grid, 8);
-    ASSERT_EQ(rgba.size(), 8u * 8 * 4);
-    EXPECT_GT(rgba[(1 * 8 + 1) * 4 + 2], 200) << "wall, top left";
-    EXPECT_LT(rgba[(1 * 8 + 6) * 4 + 2], 100) << "open, top right";
-    EXPECT_GT(rgba[(6 * 8 + 6) * 4 + 0], 200) << "fuel, bottom right";
-    EXPECT_EQ(rgba[3], 255) << "opaque";
-}
-
 } // namespace

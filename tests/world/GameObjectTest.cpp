@@ -3,36 +3,35 @@
 #include <limits>
 
 #include "world/GameObject.h"
+#include "world/Polygon.h"
 
 namespace {
 
-TEST(Vector3, DivisionAndNormalisingZero)
+std::pair<double, double> XY(const Vector3& v)
 {
-    const Vector3 v = Vector3(3, 4, 0) / 0.0;
-    EXPECT_EQ(v.x, 0.0);
-    EXPECT_EQ(v.y, 0.0);
+    return {v.x, v.y};
+}
+
+TEST(Vector3, DivisionByZeroAndNormalisingZeroGiveZero)
+{
+    EXPECT_EQ(XY(Vector3(3, 4, 0) / 0.0), XY(Vector3()));
     Vector3 zero(0, 0, 0);
     zero.Normalize();
     EXPECT_EQ(zero.length, 0.0);
-    EXPECT_EQ(zero.x, 0.0);
-    Vector3 v2(3, 4, 0);
-    EXPECT_DOUBLE_EQ(v2.length, 5.0);
-    v2.Normalize();
-    EXPECT_DOUBLE_EQ(v2.x, 0.6);
-    EXPECT_DOUBLE_EQ(v2.length, 1.0);
+    Vector3 v(3, 4, 0);
+    EXPECT_DOUBLE_EQ(v.length, 5.0);
+    v.Normalize();
+    EXPECT_DOUBLE_EQ(v.x, 0.6);
+    EXPECT_DOUBLE_EQ(v.length, 1.0);
 }
 
-TEST(GameObject, RespawnTiming)
+TEST(GameObject, RespawnWaitsFiveSecondsUnlessForced)
 {
     GameObject object;
-    EXPECT_FALSE(object.IsAlive());
     object.Respawn(10, 20);
     EXPECT_TRUE(object.IsAlive()) << "a new object may respawn at once";
-    EXPECT_EQ(object.Position().x, 10.0);
-
+    EXPECT_EQ(XY(object.Position()), std::pair(10.0, 20.0));
     object.Kill();
-    object.Respawn(30, 40);
-    EXPECT_FALSE(object.IsAlive());
     object.TickDead(4999);
     object.Respawn(30, 40);
     EXPECT_FALSE(object.IsAlive());
@@ -44,63 +43,32 @@ TEST(GameObject, RespawnTiming)
     object.SetVelocity(Vector3(5, 5, 0));
     object.Kill();
     object.ForceRespawn(1, 2);
-    EXPECT_TRUE(object.IsAlive());
-    EXPECT_EQ(object.GetHeading(), 0.0f);
-    EXPECT_EQ(object.Velocity().x, 0.0);
+    EXPECT_EQ(std::tuple(object.IsAlive(), object.GetHeading(), XY(object.Velocity())),
+              std::tuple(true, 0.0f, XY(Vector3())));
 }
 
-TEST(GameObject, HeadingNormalisation)
+TEST(GameObject, HeadingsFoldIntoOneTurnAndSettersIgnoreNegatives)
 {
     GameObject object;
-    object.SetHeading(-90);
-    EXPECT_EQ(object.GetHeading(), 270.0f);
-    object.SetHeading(725);
-    EXPECT_EQ(object.GetHeading(), 5.0f);
-    object.SetHeading(359.5f);
-    EXPECT_EQ(object.GetHeading(), -0.5f) << "above 359 turns back by a whole turn";
-    object.SetHeading(std::numeric_limits<float>::infinity());
-    EXPECT_EQ(object.GetHeading(), 0.0f);
+    for (const auto& [given, kept] : {std::pair(-90.0f, 270.0f), {725.0f, 5.0f}, {359.5f, -0.5f},
+                                      {std::numeric_limits<float>::infinity(), 0.0f}}) {
+        object.SetHeading(given);
+        EXPECT_EQ(object.GetHeading(), kept) << given;
+    }
     object.SetHeading(1e30f);
     EXPECT_GE(object.GetHeading(), -1.0f) << "a huge heading from the wire comes back at once";
     EXPECT_LE(object.GetHeading(), 359.0f);
-}
 
-TEST(GameObject, SettersIgnoreNegativeValues)
-{
-    GameObject object;
     object.SetRadius(5);
     object.SetRadius(-1);
-    EXPECT_EQ(object.GetRadius(), 5.0f);
     object.SetMaxSpeed(-3);
-    EXPECT_EQ(object.GetMaxSpeed(), 1.0f);
     object.SetThrust(-1);
     object.SetTurnRate(-1);
-    EXPECT_EQ(object.GetThrust(), 0.0f);
-    EXPECT_EQ(object.GetTurnRate(), 0.0f);
+    EXPECT_EQ(std::tuple(object.GetRadius(), object.GetMaxSpeed(), object.GetThrust(), object.GetTurnRate()),
+              std::tuple(5.0f, 1.0f, 0.0f, 0.0f));
 }
 
-TEST(GameObject, PositionAndTargetCarryTheirDepth)
-{
-    GameObject object;
-    object.SetPosition(Vector3(1, 2, 7));
-    object.SetTarget(Vector3(3, 4, 7));
-    EXPECT_EQ(object.Position().z, 1.0);
-    EXPECT_EQ(object.Target().z, 0.0);
-}
-
-TEST(GameObject, AddVelocityCapsOnlyAboveTheTopSpeed)
-{
-    GameObject object;
-    object.SetMaxSpeed(5);
-    object.AddVelocity(Vector3(3, 4, 0));
-    EXPECT_EQ(object.Velocity().x, 3.0) << "exactly the top speed is left alone";
-    EXPECT_EQ(object.Velocity().y, 4.0);
-    object.AddVelocity(Vector3(3, 4, 0));
-    EXPECT_NEAR(object.Velocity().x, 3.0, 1e-9);
-    EXPECT_NEAR(object.Velocity().y, 4.0, 1e-9);
-}
-
-TEST(GameObject, ThrustPushesAlongTheHeading)
+TEST(GameObject, ThrustPushesAlongTheHeadingUpToTheTopSpeed)
 {
     GameObject object;
     object.SetMaxSpeed(1000);
@@ -110,28 +78,32 @@ TEST(GameObject, ThrustPushesAlongTheHeading)
     object.SetVelocity(Vector3(0, 0, 0));
     object.SetHeading(90);
     object.Thrust(500);
-    EXPECT_NEAR(object.Velocity().x, -50.0, 1e-4) << "heading 90 faces -x";
-    object.Thrust(0);
     object.Thrust(-5);
-    EXPECT_NEAR(object.Velocity().x, -50.0, 1e-4);
+    EXPECT_NEAR(object.Velocity().x, -50.0, 1e-4) << "heading 90 faces -x";
+
+    object.SetVelocity(Vector3(0, 0, 0));
+    object.SetMaxSpeed(5);
+    object.AddVelocity(Vector3(3, 4, 0));
+    EXPECT_EQ(XY(object.Velocity()), std::pair(3.0, 4.0)) << "exactly the top speed is left alone";
+    object.AddVelocity(Vector3(3, 4, 0));
+    EXPECT_NEAR(object.Velocity().x, 3.0, 1e-9);
+    EXPECT_NEAR(object.Velocity().y, 4.0, 1e-9);
 }
 
-TEST(GameObject, WrapKeepsTheUpperBoundAndFarValues)
+TEST(GameObject, WrapKeepsTheUpperBoundAndFoldsFarValues)
 {
     GameObject object;
-    object.SetPosition(Vector3(320, -1, 0));
-    object.Wrap(320, 640);
-    EXPECT_EQ(object.Position().x, 320.0) << "x equal to the width stays";
-    EXPECT_EQ(object.Position().y, 639.0);
-    object.SetPosition(Vector3(-330, 1290, 0));
-    object.Wrap(320, 640);
-    EXPECT_EQ(object.Position().x, 310.0);
-    EXPECT_EQ(object.Position().y, 10.0);
-    object.SetPosition(Vector3(1e300, std::numeric_limits<double>::infinity(), 0));
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const auto& [given, wrapped] : {std::pair(std::pair(320.0, -1.0), std::pair(320.0, 639.0)),
+                                         {{-330, 1290}, {310, 10}}, {{5, inf}, {5, 0}}}) {
+        object.SetPosition(Vector3(given.first, given.second, 0));
+        object.Wrap(320, 640);
+        EXPECT_EQ(XY(object.Position()), wrapped) << given.first << ", " << given.second;
+    }
+    object.SetPosition(Vector3(1e300, 0, 0));
     object.Wrap(320, 640);
     EXPECT_GE(object.Position().x, 0.0);
     EXPECT_LE(object.Position().x, 320.0);
-    EXPECT_EQ(object.Position().y, 0.0);
 }
 
 class Block : public GameObject {
@@ -144,15 +116,12 @@ public:
     }
 };
 
-TEST(GameObject, CollidesAcrossTheSeam)
+TEST(GameObject, CollidesAcrossTheSeamWhenTheOutlinesMeet)
 {
-    Block left(2, 100);
-    Block right(318, 100);
+    Block left(2, 100), right(318, 100), far(300, 100), diagonal(9, 109);
     EXPECT_TRUE(left.Collides(&right, 320, 320));
     EXPECT_TRUE(right.Collides(&left, 320, 320));
-    Block far(300, 100);
     EXPECT_FALSE(left.Collides(&far, 320, 320));
-    Block diagonal(9, 109);
     EXPECT_FALSE(left.Collides(&diagonal, 320, 320)) << "circles touch, squares do not";
     GameObject empty;
     empty.SetRadius(50);
@@ -164,19 +133,73 @@ TEST(GameObject, CollidesAcrossTheSeam)
 TEST(GameObject, BounceMirrorsAboutTheEdgeOrReverses)
 {
     Block wall(100, 100);
-    GameObject ball;
+    GameObject ball, lonely, nothing;
     ball.SetPosition(Vector3(100, 90, 0)); // above the top edge
     ball.SetVelocity(Vector3(3, 5, 0));
     EXPECT_TRUE(ball.Bounce(&wall));
     EXPECT_NEAR(ball.Velocity().x, 3.0, 1e-9);
     EXPECT_NEAR(ball.Velocity().y, -5.0, 1e-9);
-
-    GameObject lonely;
     lonely.SetVelocity(Vector3(3, 5, 0));
-    GameObject nothing;
     EXPECT_FALSE(lonely.Bounce(&nothing));
-    EXPECT_EQ(lonely.Velocity().x, -3.0);
-    EXPECT_EQ(lonely.Velocity().y, -5.0);
+    EXPECT_EQ(XY(lonely.Velocity()), std::pair(-3.0, -5.0));
+}
+
+Polygon Square()
+{
+    return {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+}
+
+TEST(Polygon, ContainsItsEdgesAndVerticesButNothingBeyond)
+{
+    const Polygon square = Square();
+    EXPECT_TRUE(square.Contains(0, 0));
+    EXPECT_TRUE(square.Contains(1, 0)) << "on an edge";
+    EXPECT_TRUE(square.Contains(-1, -1)) << "on a vertex";
+    EXPECT_FALSE(square.Contains(1.001f, 0)) << "just outside one edge";
+    EXPECT_FALSE(square.Contains(0, -1.001f));
+    EXPECT_TRUE(Polygon().Contains(1e6f, -1e6f)) << "an empty outline holds everything";
+}
+
+TEST(Polygon, OverlappingOutlinesShareAVertex)
+{
+    Polygon a = Square();
+    Polygon b = Square();
+    b.centre.Set(1.5, 0, 0);
+    EXPECT_TRUE(a.AnyVertexInside(b));
+    EXPECT_TRUE(b.AnyVertexInside(a));
+    b.centre.Set(2.5, 0, 0);
+    EXPECT_FALSE(a.AnyVertexInside(b));
+    EXPECT_FALSE(Polygon().AnyVertexInside(a)) << "no vertex at all";
+}
+
+// SegmentHit gives the 1-based edge crossed nearest the segment's start and
+// that edge as a vector; a parallel segment on an edge is reported at once
+// without the vector; a miss leaves it alone.
+TEST(Polygon, SegmentReportsTheEdgeNearestItsStart)
+{
+    const Polygon square = Square();
+    const struct {
+        float x0, y0, x1, y1;
+        int edge;
+        double edgeX, edgeY;
+    } cases[] = {{-3, 0, 3, 0, 4, 0, -2}, {3, 0.5f, -3, 0.5f, 2, 0, 2}, {0, -1, 0.5f, -1, 1, 7, 7}, {3, 3, 5, 4, 0, 7, 7}};
+    for (const auto& c : cases) {
+        Vector3 edge(7, 7, 7);
+        EXPECT_EQ(square.SegmentHit(c.x0, c.y0, c.x1, c.y1, &edge), c.edge) << c.x0 << ", " << c.y0;
+        EXPECT_DOUBLE_EQ(edge.x, c.edgeX) << c.x0 << ", " << c.y0;
+        EXPECT_DOUBLE_EQ(edge.y, c.edgeY) << c.x0 << ", " << c.y0;
+    }
+}
+
+TEST(Polygon, OctagonAndRotation)
+{
+    const Polygon octagon = Polygon::Octagon16();
+    ASSERT_EQ(octagon.Points().size(), 8u);
+    EXPECT_FLOAT_EQ(octagon.Points()[0].y, -16.0f);
+    EXPECT_NEAR(octagon.Points()[2].x, 16.0f, 1e-4);
+    const Polygon turned = Square().Rotated(90);
+    EXPECT_NEAR(turned.Points()[0].x, 1.0f, 1e-6);
+    EXPECT_NEAR(turned.Points()[0].y, -1.0f, 1e-6);
 }
 
 } // namespace

@@ -42,26 +42,26 @@ protected:
     Ship* local = nullptr;
 };
 
-TEST_F(WorldTest, PullsTowardsTheNearestImageOfTheTarget)
-{
-    GameObject* entity = Entity(1, 315, 100);
-    entity->SetTarget(Vector3(5, 100, 0));
-    world.Update(100);
-    // The target's image at 325 is 10 away: a tenth of it in 100 ms.
-    EXPECT_NEAR(entity->Position().x, 316.0, 1e-9);
-    EXPECT_EQ(entity->Target().x, 5.0) << "the stored target is not moved";
-}
-
-TEST_F(WorldTest, MovesByVelocityThenPulls)
+TEST_F(WorldTest, UpdateMovesByVelocityThenPullsTowardsTheNearestImageOfTheTarget)
 {
     GameObject* entity = Entity(1, 100, 100);
     entity->SetVelocity(Vector3(100, 0, 0));
     entity->SetTarget(Vector3(120, 100, 0));
     world.Update(500);
-    // 100 + 50 = 150, then half way back to 120: 135.
-    EXPECT_NEAR(entity->Position().x, 135.0, 1e-9);
+    EXPECT_NEAR(entity->Position().x, 135.0, 1e-9) << "100 + 50 = 150, then half way back to 120";
     world.Update(0);
     EXPECT_NEAR(entity->Position().x, 135.0, 1e-9) << "no time, no motion";
+
+    GameObject* nearSeam = Entity(2, 315, 100);
+    nearSeam->SetTarget(Vector3(5, 100, 0));
+    world.Update(100);
+    EXPECT_NEAR(nearSeam->Position().x, 316.0, 1e-9) << "the target's image at 325 is 10 away: a tenth in 100 ms";
+    EXPECT_EQ(nearSeam->Target().x, 5.0) << "the stored target is not moved";
+
+    nearSeam->SetTarget(Vector3(1e300, -1e300, 0));
+    world.Update(16);
+    EXPECT_GE(nearSeam->Position().x, 0.0) << "a far-off target neither hangs nor throws it off the map";
+    EXPECT_LE(nearSeam->Position().x, 320.0);
 }
 
 TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
@@ -113,32 +113,26 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
     EXPECT_EQ(world.TurretCount(), 1u) << "turrets are never swept";
 }
 
-TEST_F(WorldTest, RemoveShipDeletesOnlyWhatTheWorldHolds)
+TEST_F(WorldTest, RemovesOnlyWhatItHoldsAndFindsByTheCurrentId)
 {
     Ship* other = world.AddShip(std::make_unique<Ship>());
     other->SetId(7);
     EXPECT_EQ(world.FindShip(7), other);
     Ship stranger;
     world.RemoveShip(&stranger);
+    world.RemoveShip(nullptr);
+    EXPECT_EQ(world.AddShip(nullptr), nullptr);
     EXPECT_EQ(world.ShipCount(), 2u) << "a ship the world does not hold is left alone";
     world.RemoveShip(other);
     EXPECT_EQ(world.ShipCount(), 1u);
     EXPECT_EQ(world.FindShip(7), nullptr);
-    world.RemoveShip(nullptr);
-    EXPECT_EQ(world.AddShip(nullptr), nullptr);
-    EXPECT_EQ(world.ShipCount(), 1u);
-}
 
-TEST_F(WorldTest, AnIdChangedAfterAddingNeverFindsAFreedObject)
-{
     GameObject* entity = Entity(5, 10, 10);
     entity->SetId(6);
     EXPECT_EQ(world.FindEntity(5), nullptr) << "the old id no longer names it";
     entity->Kill();
     world.Update(0);
-    EXPECT_EQ(world.EntityCount(), 0u);
-    EXPECT_EQ(world.FindEntity(5), nullptr);
-    EXPECT_EQ(world.FindEntity(6), nullptr);
+    EXPECT_EQ(world.FindEntity(6), nullptr) << "nor does the new one once it is freed";
     GameObject* next = Entity(5, 20, 20);
     EXPECT_EQ(world.FindEntity(5), next);
 }
@@ -157,27 +151,21 @@ TEST_F(WorldTest, LocalShipStaysFirstAndCursorsWalkEveryElement)
     EXPECT_EQ(world.ShipsNext(), local) << "after the end the walk starts over";
 }
 
-TEST_F(WorldTest, FuelSearchAcrossTheSeam)
+TEST_F(WorldTest, FuelSearchAcrossTheSeamAndTheRefuellingLink)
 {
     local->ForceRespawn(0, 0);
-    int column = -5;
-    int row = -5;
+    int column = -5, row = -5;
     local->SetPosition(Vector3(320, 16, 0)); // x = W exactly: column 10
     ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
     EXPECT_EQ(column, 10) << "column equal to columns stays";
     EXPECT_EQ(row, 0);
-
     local->SetPosition(Vector3(310, 310, 0)); // cell (9, 9): (0, 0) is one step away
     ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
     EXPECT_EQ(column, 10);
     EXPECT_EQ(row, 10);
-
     local->SetPosition(Vector3(160, 160, 0));
     EXPECT_FALSE(world.FindFuelTileNear(local, column, row));
-}
 
-TEST_F(WorldTest, RefuellingShipLinksToTheBlock)
-{
     local->ForceRespawn(40, 40);
     local->SetTarget(Vector3(40, 40, 0));
     local->AddFlags(kFlagRefuelling);
@@ -203,12 +191,12 @@ TEST_F(WorldTest, ResetRoundClearsTheRoundButKeepsShips)
     world.Update(16); // no map: nothing moves, nothing breaks
 }
 
-TEST_F(WorldTest, LoadMapNeedsTheFile)
+TEST_F(WorldTest, LoadMapNeedsTheFileByItsWindowsName)
 {
     TempDir dir;
     const auto bytes = MapFileBytes("Arena", {{1, 1}, {1, 1}});
-    dir.WriteFile("Maps/arena.smp", std::string(bytes.begin(), bytes.end()));
-    dir.WriteFile("Maps/broken.smp", "xy");
+    dir.WriteFile("maps/ARENA.smp", std::string(bytes.begin(), bytes.end()));
+    dir.WriteFile("maps/broken.smp", "xy");
     ScopedWorkingDir cwd(dir.Path());
     EXPECT_FALSE(world.LoadMap("Missing"));
     EXPECT_NE(world.GetMap(), nullptr) << "nothing changes on a missing file";
@@ -218,15 +206,6 @@ TEST_F(WorldTest, LoadMapNeedsTheFile)
     ASSERT_TRUE(world.LoadMap("broken")) << "a file that exists installs even if it does not parse";
     EXPECT_EQ(world.GetMap()->Columns(), 0);
     world.Update(16);
-}
-
-TEST_F(WorldTest, FarOffTargetsDoNotHang)
-{
-    GameObject* entity = Entity(1, 100, 100);
-    entity->SetTarget(Vector3(1e300, -1e300, 0));
-    world.Update(16);
-    EXPECT_GE(entity->Position().x, 0.0);
-    EXPECT_LE(entity->Position().x, 320.0);
 }
 
 } // namespace

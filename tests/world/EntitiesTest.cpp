@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "world/Bullet.h"
+#include "world/Mine.h"
+#include "world/Missile.h"
+#include "world/PlasmaMine.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+#include "world/Shrapnel.h"
+#include "world/Turret.h"
+
+namespace {
+
+Powerup* PowerupOf(int kind)
+{
+    static Powerup powerup;
+    powerup.SetKind(kind);
+    return &powerup;
+}
+
+TEST(Ship, DesignsSetOutlineNoseAndTuning)
+{
+    Ship ship;
+    EXPECT_EQ(ship.GetShipType(), 4) << "a new ship is design 4";
+    for (int design = 0; design < Ship::kDesigns; ++design) {
+        ship.SetShipType(design);
+        EXPECT_FALSE(ship.Hull().empty());
+        EXPECT_GT(ship.NoseOffset().y, 10.0) << "the nose points along +y";
+    }
+    ship.SetShipType(0);
+    ASSERT_EQ(ship.ShieldHull().size(), 1u);
+    EXPECT_EQ(std::tuple(ship.Hull()[0].Points().size(), ship.NoseOffset().x, ship.GetRadius(), ship.GetMaxSpeed(),
+                         ship.GetFuel(), ship.GetFuelSearchRadius(), ship.ShieldHull()[0].Points().size()),
+              std::tuple(3u, -1.0, 16.0f, 768.0f, 100.0f, 2, 8u));
+
+    ship.SetShipType(9);
+    ASSERT_EQ(ship.Hull().size(), 1u);
+    EXPECT_TRUE(ship.Hull()[0].Empty());
+    EXPECT_EQ(ship.NoseOffset().x, -1.0) << "an unknown design keeps the nose";
+    EXPECT_STREQ(Ship::PictureOf(9), "Triship.tga");
+}
+
+TEST(Ship, FuelAndScoreKeepTheirRanges)
+{
+    Ship ship;
+    ship.SetFuel(8.0f);
+    EXPECT_TRUE(ship.UseFuel(7, 1.0f));
+    EXPECT_EQ(ship.GetFuel(), 0.0f) << "a charge the tank holds exactly";
+    ship.SetFuel(50.0f);
+    EXPECT_FALSE(ship.UseFuel(11, 1.0f));
+    EXPECT_FALSE(ship.UseFuel(-1, 1.0f));
+    EXPECT_FALSE(ship.UseFuel(10, 1.0f)) << "75 is more than 50";
+    EXPECT_TRUE(ship.UseFuel(6, 2.5f));
+    EXPECT_EQ(ship.GetFuel(), 25.0f);
+    ship.SetFuel(150.0f);
+    ship.SetFuel(-1.0f);
+    EXPECT_EQ(ship.GetFuel(), 25.0f);
+    ship.OnHit(PowerupOf(kPowerupTank));
+    ship.SetFuel(150.0f);
+    EXPECT_EQ(ship.GetFuel(), 150.0f) << "a large tank takes it";
+    ship.SetMaxFuel(-5.0f);
+    EXPECT_EQ(ship.GetMaxFuel(), 200.0f);
+
+    ship.SetScore(127);
+    ship.SetScore(-127);
+    EXPECT_EQ(ship.GetScore(), 0) << "only -126 to 126 are taken";
+    ship.SetScore(-126);
+    EXPECT_EQ(ship.GetScore(), -126);
+    ship.SetScore(126);
+    EXPECT_EQ(ship.GetScore(), 126);
+}
+
+TEST(Ship, PickupsAreCapped)
+{
+    const struct {
+        int kind, times;
+    } pickups[] = {{kPowerupPlasma, 3}, {kPowerupMissile, 4}, {kPowerupMine, 3}, {kPowerupRepulse, 6},
+                   {kPowerupTriple, 1}, {kPowerupCloak, 1}};
+    Ship ship;
+    for (const auto& pickup : pickups)
+        for (int i = 0; i < pickup.times; ++i)
+            ship.OnHit(PowerupOf(pickup.kind));
+    EXPECT_EQ(std::tuple(ship.GetPlasmaMines(), ship.GetMissiles(), ship.GetMines(), ship.GetRepulsors()),
+              std::tuple(1, 6, 4, 5));
+    EXPECT_EQ(ship.GetFlags(), kFlagTripleShot | kFlagCloakDevice);
+    ship.SetFuel(10.0f);
+    ship.OnHit(PowerupOf(kPowerupFuel));
+    EXPECT_EQ(ship.GetFuel(), 100.0f);
+}
+
+TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
+{
+    Ship ship;
+    Bullet bullet;
+    Missile missile;
+    ship.ForceRespawn(0, 0);
+    ship.OnHit(&bullet);
+    EXPECT_FALSE(ship.IsAlive()) << "unshielded";
+
+    ship.ForceRespawn(0, 0);
+    ship.AddFlags(kFlagShield);
+    ship.SetFuel(40.0f);
+    ship.OnHit(&missile);
+    EXPECT_TRUE(ship.IsAlive());
+    EXPECT_EQ(ship.GetFuel(), 0.0f);
+    ship.SetFuel(39.0f);
+    ship.OnHit(&missile);
+    EXPECT_FALSE(ship.IsAlive());
+    EXPECT_EQ(ship.GetFuel(), 0.0f);
+
+    ship.ForceRespawn(0, 0);
+    ship.AddFlags(kFlagShield);
+    ship.OnHit(&bullet);
+    EXPECT_TRUE(ship.IsAlive());
+    EXPECT_EQ(ship.GetFuel(), 92.0f);
+    ship.OnHit(PowerupOf(kPowerupMissile));
+    EXPECT_EQ(ship.GetMissiles(), 0) << "a shielded ship takes no pickups";
+}
+
+// Shielded ships meet when their circles do and bounce off for fuel.
+TEST(Ship, ShieldedShipsMeetByTheirCirclesAndPayForTheBounce)
+{
+    Ship a, b;
+    a.ForceRespawn(100, 100);
+    b.ForceRespawn(131, 100);
+    EXPECT_FALSE(a.Collides(&b, 1024, 1024)) << "the bodies are far apart";
+    a.AddFlags(kFlagShield);
+    b.AddFlags(kFlagShield);
+    EXPECT_TRUE(a.Collides(&b, 1024, 1024));
+    b.SetPosition(Vector3(133, 100, 0));
+    EXPECT_FALSE(a.Collides(&b, 1024, 1024));
+
+    // Below the flat back edge of design 3, moving along +y:
+    // |v0 + w|^2 / 768^2 = 0.25, times 10.
+    a.ForceRespawn(100, 115);
+    a.AddFlags(kFlagShield);
+    a.SetVelocity(Vector3(0, 384, 0));
+    b.ForceRespawn(100, 100);
+    b.SetShipType(3);
+    a.OnHit(&b);
+    EXPECT_NEAR(a.GetFuel(), 97.5f, 1e-4);
+    EXPECT_NEAR(a.Velocity().y, -384.0, 1e-6);
+}
+
+TEST(Ship, RespawnGivesAStandardEmptyShip)
+{
+    Ship ship;
+    ship.OnHit(PowerupOf(kPowerupTank));
+    ship.OnHit(PowerupOf(kPowerupMissile));
+    ship.AddFlags(kFlagShield);
+    ship.Kill();
+    ship.Respawn(5, 5);
+    EXPECT_FALSE(ship.IsAlive()) << "too soon";
+    EXPECT_EQ(std::tuple(ship.GetMaxFuel(), ship.GetMissiles(), ship.GetFlags()), std::tuple(100.0f, 0, 0))
+        << "the tank is reset whatever happens";
+}
+
+TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
+{
+    Ship ship;
+    char buffer[8] = "xxxxxxx";
+    ship.GetName(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "xxxxxxx") << "no name, buffer untouched";
+    std::string name = "Margaret";
+    ship.SetName(name.c_str());
+    name[0] = 'X';
+    ship.SetName(nullptr);
+    ship.GetName(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "Margare");
+}
+
+template <typename T>
+void ExpectUpdateExpires(std::uint32_t lifetime)
+{
+    T entity;
+    entity.ForceRespawn(0, 0);
+    entity.Life().SetCreatedAt(platform::TickCount() - lifetime + 1000);
+    entity.Update(16);
+    EXPECT_TRUE(entity.IsAlive()) << "within its lifetime";
+    entity.Life().SetCreatedAt(platform::TickCount() - lifetime - 1);
+    entity.Update(16);
+    EXPECT_FALSE(entity.IsAlive()) << "past its lifetime";
+}
+
+TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenAcrossTheTickWrap)
+{
+    Lifetime life(15000);
+    life.SetCreatedAt(1000);
+    EXPECT_FALSE(life.Over(16000));
+    EXPECT_TRUE(life.Over(16001));
+    life.SetCreatedAt(0xFFFFFF00u);
+    EXPECT_FALSE(life.Over(0x100u)) << "across the tick counter's wrap";
+    EXPECT_TRUE(life.Over(15000u + 0x100u + 1));
+
+    ExpectUpdateExpires<Bullet>(kBulletLifetime);
+    ExpectUpdateExpires<Mine>(kMineLifetime);
+    ExpectUpdateExpires<PlasmaMine>(kMineLifetime);
+    ExpectUpdateExpires<Powerup>(kPowerupLifetime);
+    ExpectUpdateExpires<Shrapnel>(kShrapnelLifetime);
+}
+
+TEST(Mine, SpentOnShipsReboundsOffAnythingElse)
+{
+    Ship ship;
+    Mine mine;
+    Bullet bullet;
+    mine.ForceRespawn(0, 0);
+    mine.SetVelocity(Vector3(4, 0, 0));
+    mine.OnHit(&bullet);
+    EXPECT_TRUE(mine.IsAlive());
+    EXPECT_EQ(mine.Velocity().x, -4.0) << "no edge touched: reversed";
+    mine.OnHit(&ship);
+    EXPECT_FALSE(mine.IsAlive());
+}
+
+TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
+{
+    Powerup powerup;
+    for (int kind : {0, 8, -1}) {
+        powerup.SetKind(kind);
+        EXPECT_EQ(powerup.GetKind(), 0);
+    }
+    EXPECT_STREQ(Powerup::PictureOf(powerup.GetKind()), "pup_triple.tga");
+    EXPECT_STREQ(Powerup::PictureOf(7), "pup_repulse.tga");
+    EXPECT_EQ(powerup.GetRadius(), 0.0f);
+
+    Ship ship;
+    ship.ForceRespawn(0, 0);
+    ship.AddFlags(kFlagShield);
+    powerup.ForceRespawn(0, 0);
+    powerup.SetVelocity(Vector3(1, 2, 0));
+    powerup.OnHit(&ship);
+    EXPECT_TRUE(powerup.IsAlive()) << "a shield knocks it away";
+    EXPECT_EQ(powerup.Velocity().y, -2.0);
+    ship.ClearFlags();
+    powerup.OnHit(&ship);
+    EXPECT_FALSE(powerup.IsAlive());
+}
+
+TEST(Turret, FacingsSetTheMuzzleAndAnyHitKillsIt)
+{
+    Turret turret;
+    EXPECT_TRUE(turret.ReadyToRespawn()) << "a new turret may come alive at once";
+    turret.SetDirection(kTurretRight);
+    EXPECT_EQ(turret.MuzzleOffset().x, 5.0);
+    EXPECT_EQ(turret.GetRadius(), 32.0f);
+
+    turret.SetPosition(Vector3(40, 50, 0));
+    turret.ForceRespawn(0, 0);
+    EXPECT_EQ(turret.Position().x, 40.0) << "respawn keeps its place";
+    turret.OnHit(nullptr);
+    EXPECT_FALSE(turret.IsAlive()) << "anything kills it";
+
+    turret.SetDirection(4);
+    ASSERT_EQ(turret.Hull().size(), 1u);
+    EXPECT_TRUE(turret.Hull()[0].Empty()) << "no facing, no outline";
+    EXPECT_EQ(Turret::AlivePicture(4), nullptr);
+}
+
+TEST(Shrapnel, TwoVariantsAndGoneOnAnyContact)
+{
+    Shrapnel shrapnel;
+    shrapnel.SetVariant(2);
+    EXPECT_EQ(shrapnel.GetVariant(), 0);
+    shrapnel.SetVariant(1);
+    EXPECT_EQ(shrapnel.Hull()[0].Points().size(), 4u);
+    shrapnel.ForceRespawn(0, 0);
+    Powerup anything;
+    shrapnel.OnHit(&anything);
+    EXPECT_FALSE(shrapnel.IsAlive());
+}
+
+// A missile at (500, 500) heading 0 (+y) after a ship.
+class MissileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        missile.ForceRespawn(500, 500);
+        missile.SetHomingTarget(&target);
+    }
+    Missile missile;
+    Ship target;
+};
+
+// Towards the target's nearest image, at most 450 degrees a second; a
+// target straight ahead only thrusts (70 units a second per second).
+TEST_F(MissileTest, SteersTowardsTheNearestImageOfTheTargetWithinItsRate)
+{
+    const struct {
+        float x, heading, targetX, targetY;
+        int ms;
+        float turned;
+    } cases[] = {{500, 0, 500, 600, 100, 0}, {500, 0, 500, 400, 16, 7.2f}, {990, 270, 10, 500, 16, 0}};
+    for (const auto& c : cases) {
+        missile.ForceRespawn(c.x, 500);
+        missile.SetHeading(c.heading);
+        target.ForceRespawn(c.targetX, c.targetY);
+        missile.Steer(c.ms, 1000, 1000, missile.Life().CreatedAt());
+        const float turned = std::fabs(missile.GetHeading() - c.heading);
+        EXPECT_NEAR(std::min(turned, 360.0f - turned), c.turned, 1e-4) << "target at " << c.targetX;
+        if (c.ms == 100) {
+            EXPECT_NEAR(missile.Velocity().y, 70.0, 1e-6);
+        }
+    }
+}
+
+TEST_F(MissileTest, DeadTargetMeansStraightFlightForever)
+{
+    target.Kill();
+    missile.SetVelocity(Vector3(3, 4, 0));
+    missile.Steer(16, 1000, 1000, missile.Life().CreatedAt() + 100000);
+    EXPECT_TRUE(missile.IsAlive());
+    EXPECT_EQ(missile.Velocity().x, 3.0);
+    EXPECT_EQ(missile.GetHeading(), 0.0f);
+    target.ForceRespawn(500, 600);
+    missile.Steer(16, 1000, 1000, missile.Life().CreatedAt() + 30001);
+    EXPECT_FALSE(missile.IsAlive()) << "with a live target its lifetime runs";
+}
+
+TEST_F(MissileTest, TurnWrapsTheHeading)
+{
+    missile.Turn(-10.0f, 1000);
+    EXPECT_EQ(missile.GetHeading(), 350.0f);
+    missile.Turn(1000.0f, 1000);
+    EXPECT_EQ(missile.GetHeading(), 80.0f) << "450 at most in a second";
+}
+
+} // namespace
