@@ -1,14 +1,38 @@
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace platform {
 
-std::uint32_t TickCount()
+namespace {
+
+std::atomic<bool> manual{false};
+std::atomic<std::uint32_t> manualTick{0};
+
+std::uint32_t RealTickCount()
 {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
+}
+
+} // namespace
+
+std::uint32_t TickCount()
+{
+    return manual.load(std::memory_order_relaxed) ? manualTick.load(std::memory_order_relaxed) : RealTickCount();
+}
+
+void UseManualTick()
+{
+    manualTick.store(RealTickCount());
+    manual.store(true);
+}
+
+void AdvanceTick(std::uint32_t ms)
+{
+    manualTick.fetch_add(ms, std::memory_order_relaxed);
 }
 
 } // namespace platform

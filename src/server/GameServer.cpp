@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <thread>
 
 #include "base/TextCopy.h"
 #include "net/ApplicationGuid.h"
 #include "platform/Clock.h"
+#include "server/PlayerText.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -34,7 +36,8 @@ std::vector<std::string> MapsFrom(const ServerOptions& options, const std::strin
 
 GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
     : options(options), log(log), rotation(dataDir, MapsFrom(options, dataDir)), announcer(reporter, log),
-      simulation(announcer, rotation, SettingsFrom(options)), session(this)
+      simulation(announcer, rotation, SettingsFrom(options)),
+      crew(options.bots, options.botSkill, std::random_device()()), session(this)
 {
 }
 
@@ -56,6 +59,7 @@ bool GameServer::Start(std::string& error)
         maps += (maps.empty() ? "" : ", ") + name;
     log.Line("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
              options.maxPlayers, maps.c_str());
+    FillSeats();
     return true;
 }
 
@@ -86,7 +90,11 @@ void GameServer::Run(const std::atomic<bool>& stop)
 
 void GameServer::Tick(int ms)
 {
+    crew.Think(simulation, ms);
+    const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);
+    if (!wasOver && simulation.IsRoundOver())
+        Cheer();
     reporter.Tick(ms);
     reporter.Flush([this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         const auto found = bySlot.find(slot);
@@ -124,16 +132,77 @@ void GameServer::Leave(platform::PlayerId id)
     const auto found = connections.find(id);
     if (found == connections.end())
         return;
-    if (Player* player = found->second.player) {
-        const std::string name = player->Name();
-        const int shipId = player->ShipId();
-        reporter.RemoveShip(player->Slot());
-        bySlot.erase(player->Slot());
-        simulation.RemovePlayer(player);
-        reporter.ToAll().SetPlayerLeft(shipId);
-        announcer.Notice("%s left the game", name.c_str());
-    }
+    Player* player = found->second.player;
     connections.erase(found);
+    if (player) {
+        RemovePilot(player);
+        FillSeats();
+    }
+}
+
+void GameServer::RemovePilot(Player* player)
+{
+    const std::string name = player->Name();
+    const int shipId = player->ShipId();
+    reporter.RemoveShip(player->Slot());
+    bySlot.erase(player->Slot());
+    crew.Dismiss(player);
+    simulation.RemovePlayer(player);
+    reporter.ToAll().SetPlayerLeft(shipId);
+    announcer.Notice("%s left the game", name.c_str());
+    CountSeats();
+}
+
+void GameServer::CountSeats()
+{
+    // Searches are answered with the robots counted too, and the host itself
+    // as a player, as the player's program expects.
+    session.SetAnnouncedCounts(static_cast<std::uint32_t>(simulation.Players().size()) + 1,
+                               static_cast<std::uint32_t>(options.maxPlayers) + 1);
+}
+
+int GameServer::People() const
+{
+    return static_cast<int>(simulation.Players().size()) - crew.Count();
+}
+
+void GameServer::FillSeats()
+{
+    while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
+        const std::string name = crew.NextName([this](const std::string& candidate) {
+            for (const auto& player : simulation.Players()) {
+                if (candidate == player->Name())
+                    return true;
+            }
+            return false;
+        });
+        Player* robot = simulation.AddPlayer(name, crew.NextShipType());
+        if (!robot)
+            return;
+        crew.Enlist(robot);
+        reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
+        announcer.Notice("%s joined the game", robot->Name());
+        log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
+    }
+    CountSeats();
+}
+
+void GameServer::RetireRobot()
+{
+    if (Player* robot = crew.Newest()) {
+        log.Line("robot \"%s\" gives its seat to a person", robot->Name());
+        RemovePilot(robot);
+    }
+}
+
+void GameServer::Cheer()
+{
+    const Player* winner = simulation.FindPlayer(simulation.WinnerShip());
+    if (!winner || !crew.Flies(winner))
+        return;
+    const std::string line = ChatLine(winner->Name(), "Good game, pilots. Again?");
+    reporter.ToAll().SetText(line.c_str());
+    log.Line("chat: %s", line.c_str());
 }
 
 void GameServer::Drop(platform::PlayerId id, const char* why)

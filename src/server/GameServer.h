@@ -9,6 +9,7 @@
 #include "server/Announcer.h"
 #include "server/MapRotation.h"
 #include "server/Reporter.h"
+#include "server/RobotCrew.h"
 #include "server/ServerOptions.h"
 #include "server/Simulation.h"
 
@@ -74,6 +75,15 @@ private:
     void Answer(platform::PlayerId id, const NetMessage& message);
 
     void Leave(platform::PlayerId id);
+    // Takes a ship out of the game and tells everyone it left.
+    void RemovePilot(Player* player);
+    // Robots take the seats people leave free, up to the number asked for.
+    void FillSeats();
+    void RetireRobot();
+    int People() const;
+    void CountSeats();
+    // A robot that wins a round says so.
+    void Cheer();
     void Drop(platform::PlayerId id, const char* why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
@@ -87,6 +97,7 @@ private:
     Reporter reporter;
     Announcer announcer;
     Simulation simulation;
+    RobotCrew crew;
     std::map<platform::PlayerId, Connection> connections;
     std::map<int, platform::PlayerId> bySlot;
     bool halted = false;

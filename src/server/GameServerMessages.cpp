@@ -104,6 +104,8 @@ void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMe
         }
         return false;
     });
+    if (People() + crew.Count() >= options.maxPlayers)
+        RetireRobot();
     Player* player = simulation.AddPlayer(name, shipType);
     if (!player) {
         Drop(id, "the game is full");
@@ -115,6 +117,7 @@ void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMe
     Welcome(*player);
     reporter.ShipNow(player->Slot());
     announcer.Notice("%s joined the game", player->Name());
+    CountSeats();
     log.Line("%s flies ship %d", Describe(id).c_str(), player->ShipId());
 }
 

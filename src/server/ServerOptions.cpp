@@ -60,6 +60,10 @@ std::string ServerUsage()
            "                    0 for never (default 10)\n"
            "  --tick N          simulation steps a second, 10 to 240 (default 60)\n"
            "  --data DIR        the folder that holds Maps/ (default: as the game finds it)\n"
+           "  --bots N          robot players in the seats people leave free (default 0)\n"
+           "  --bot-skill N     how well robots fly, 1 to 3 (default 2)\n"
+           "  --simulate N      no network: robots alone play N minutes on each map as\n"
+           "                    fast as the machine goes, then their figures are printed\n"
            "  --help            this text\n";
 }
 
@@ -102,6 +106,12 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
         } else if (option == "--data") {
             good = !value.empty();
             options.dataDir = value;
+        } else if (option == "--bots") {
+            good = ReadNumber(value, 0, Player::kMaxSlots, options.bots);
+        } else if (option == "--bot-skill") {
+            good = ReadNumber(value, 1, 3, options.botSkill);
+        } else if (option == "--simulate") {
+            good = ReadDecimal(value, 0.01, 24.0 * 60.0, options.simulateMinutes);
         } else {
             message = option + ": unknown option";
             return ParsedOptions::Error;

@@ -14,6 +14,9 @@ struct ServerOptions {
     double roundMinutes = 10.0;    // 0: no time limit
     int tickRate = 60;
     std::string dataDir;           // empty: found as the game finds it
+    int bots = 0;                  // robots in the seats people leave free
+    int botSkill = 2;              // 1 to 3
+    double simulateMinutes = 0.0;  // above 0: robots alone, headless, on each map
 };
 
 enum class ParsedOptions { Run, Help, Error };

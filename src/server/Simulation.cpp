@@ -344,6 +344,7 @@ void Simulation::EndRound()
              std::strcmp(player->Name(), winner->Name()) < 0))
             winner = player.get();
     }
+    winnerShip = winner ? winner->ShipId() : 0;
     listener.OnRoundOver(winner);
 }
 

@@ -84,6 +84,8 @@ public:
     Map* CurrentMap() const { return currentMap; }
     const std::string& MapName() const { return mapName; }
     bool IsRoundOver() const { return phase == Phase::Results; }
+    // The ship id of the last round's winner, 0 before the first ends.
+    int WinnerShip() const { return winnerShip; }
     const FuelDepots& Depots() const { return depots; }
     const std::vector<Turret*>& Turrets() const { return turrets; }
     std::size_t EntityCount() const { return records.size(); }
@@ -158,6 +160,7 @@ private:
 
     std::vector<std::unique_ptr<Player>> players;
     int nextShipId = 1;
+    int winnerShip = 0;
     int nextEntityId = 1;
     std::vector<Record> records;
     std::size_t deadInWorld = 0; // killed, not yet deleted by the world

@@ -1,11 +1,13 @@
 // quillrock-server: hosts a game of Quillrock until it is told to stop.
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
 
 #include "platform/DataDirectory.h"
 #include "server/GameServer.h"
+#include "server/RobotTrial.h"
 #include "server/ServerLog.h"
 #include "server/ServerOptions.h"
 
@@ -16,6 +18,33 @@ std::atomic<bool> stopRequested {false};
 void RequestStop(int)
 {
     stopRequested = true;
+}
+
+// Robots alone on every map of the rotation; their figures on stdout.
+int Simulate(const ServerOptions& options, const std::string& dataDir)
+{
+    const int robots = options.bots > 0 ? options.bots : 8;
+    const std::vector<std::string> maps = options.maps.empty() ? MapRotation::AllMaps(dataDir) : options.maps;
+    if (maps.empty()) {
+        std::fprintf(stderr, "quillrock-server: no maps in %s/Maps\n", dataDir.c_str());
+        return 1;
+    }
+    for (const std::string& map : maps) {
+        const auto started = std::chrono::steady_clock::now();
+        RobotTrial trial(dataDir, map, robots, options.botSkill, 1);
+        std::string error;
+        if (!trial.Run(options.simulateMinutes, error)) {
+            std::fprintf(stderr, "quillrock-server: cannot play map %s: %s\n", map.c_str(), error.c_str());
+            return 1;
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::printf("%s: %g simulated minutes, %d robots at skill %d, %.1f s of real time\n", map.c_str(),
+                    options.simulateMinutes, robots, options.botSkill, seconds);
+        std::printf("  %-18s %6s %6s %6s %8s\n", "robot", "kills", "deaths", "walls", "fuel-ups");
+        for (const RobotTrial::Figures& f : trial.Results())
+            std::printf("  %-18s %6d %6d %6d %8d\n", f.name.c_str(), f.kills, f.deaths, f.wallDeaths, f.fuelUps);
+    }
+    return 0;
 }
 
 } // namespace
@@ -40,6 +69,9 @@ int main(int argc, char** argv)
                          : ("no Graphics or Maps folder in \"" + options.dataDir + "\"").c_str());
         return 1;
     }
+
+    if (options.simulateMinutes > 0.0)
+        return Simulate(options, dataDir);
 
     ServerLog log;
     GameServer server(options, dataDir, log);

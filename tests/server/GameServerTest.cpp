@@ -106,12 +106,13 @@ protected:
 
     std::uint16_t Port() const { return TestPort(45000); }
 
-    void StartServer(int maxPlayers = 4)
+    void StartServer(int maxPlayers = 4, int bots = 0)
     {
         ServerOptions options;
         options.port = Port();
         options.name = "Test Server";
         options.maxPlayers = maxPlayers;
+        options.bots = bots;
         options.maps = {"Arena", "Warren"};
         server = std::make_unique<GameServer>(options, QR_DATA_DIR, log);
         std::string error;
@@ -190,6 +191,32 @@ TEST_F(ServerSession, IsFoundWithItsCountsAndAJoinedShipSpawnsAndFliesWhileKIsHe
         << "K thrusts along heading 0, +y";
     EXPECT_GT(local->Velocity().y, 0.0);
     EXPECT_LT(local->GetFuel(), 100.0f) << "and the tank pays";
+}
+
+TEST_F(ServerSession, RobotsTakeFreeSeatsGiveOneToAPersonAndComeBack)
+{
+    StartServer(3, 3);
+    client->SetPort(Port());
+    ASSERT_TRUE(client->EnumHosts());
+    client->HostsBegin();
+    char name[64] = {};
+    int maxPlayers = 0, currentPlayers = -1;
+    ASSERT_TRUE(client->HostsNext(name, sizeof name, maxPlayers, currentPlayers));
+    EXPECT_EQ(currentPlayers, 3) << "the robots count as players";
+
+    ASSERT_TRUE(Join());
+    EXPECT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "one robot made room";
+    auto visitor = std::make_unique<RawPlayer>(Port());
+    ASSERT_TRUE(visitor->Connect());
+    NetMessage join;
+    join.SetJoin(0, 1, "Visitor");
+    visitor->Send(join);
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Visitor joined the game"); }));
+    EXPECT_EQ(world->ShipCount(), 3u) << "the last seat went to the person";
+
+    visitor.reset();
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Visitor left the game"); }));
+    EXPECT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "a robot came back to the free seat";
 }
 
 TEST_F(ServerSession, ChatPingsNamesAndGarbage)

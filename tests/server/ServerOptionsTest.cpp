@@ -22,7 +22,8 @@ TEST(ServerOptions, EveryOptionInEitherForm)
     ServerOptions options;
     std::string message;
     ASSERT_EQ(Parse({"--port", "4000", "--name", "Den", "--max-players=32", "--maps", "Arena,Warren",
-                     "--score-limit", "5", "--round-minutes", "0.5", "--tick", "120", "--data", "/srv/q"},
+                     "--score-limit", "5", "--round-minutes", "0.5", "--tick", "120", "--data", "/srv/q",
+                     "--bots", "6", "--bot-skill=3", "--simulate", "2.5"},
                     options, message),
               ParsedOptions::Run)
         << message;
@@ -34,6 +35,9 @@ TEST(ServerOptions, EveryOptionInEitherForm)
     EXPECT_EQ(options.roundMinutes, 0.5);
     EXPECT_EQ(options.tickRate, 120);
     EXPECT_EQ(options.dataDir, "/srv/q");
+    EXPECT_EQ(options.bots, 6);
+    EXPECT_EQ(options.botSkill, 3);
+    EXPECT_EQ(options.simulateMinutes, 2.5);
     EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
 }
 
@@ -45,6 +49,8 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--tick", "5"},          {"--maps", "Arena,,Warren"}, {"--maps", ""},
         {"--name", ""},           {"--round-minutes", "-1"},   {"--round-minutes", "nan"},
         {"--port"},               {"--colour", "red"},         {"stray"},
+        {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
+        {"--simulate", "0"},
     };
     for (const auto& args : bad) {
         ServerOptions options;

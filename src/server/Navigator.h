@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "world/Vector3.h"
+
+class Map;
+
+// What a robot knows of the map's shape: which cells a ship cannot cross,
+// routes between cells around the walls, and whether a straight flight is
+// clear. Built once a map; every query folds onto the torus.
+class Navigator {
+public:
+    struct Cell {
+        int column;
+        int row;
+    };
+
+    // Takes the shape of a map; a map with the same name and size keeps
+    // the shape already taken.
+    void Learn(const Map& map, const std::string& name);
+
+    bool Blocked(int column, int row) const;
+    Cell CellOf(const Vector3& at) const;
+    Vector3 CentreOf(const Cell& cell) const;
+    // The shortest way round from b to a, along x and y.
+    Vector3 Offset(const Vector3& from, const Vector3& to) const;
+
+    // A route of open cells from the cell of start to the nearest cell that
+    // arrived accepts, both ends included; empty when none is reachable
+    // within limit cells.
+    std::vector<Cell> Route(const Vector3& start, const std::function<bool(const Cell&)>& arrived,
+                            int limit = 1 << 20) const;
+    // The farthest point along the route that a ship of the given half
+    // width flies to in a straight line from start without touching a wall.
+    Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const;
+    // True when a body of the given half width flies from a to b without
+    // crossing a blocked cell.
+    bool ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const;
+    // How far from start along the unit direction the first blocked cell
+    // lies for a body of the given half width; reach when none is nearer.
+    double FreeDistance(const Vector3& start, const Vector3& direction, double reach, double halfWidth) const;
+
+    int Columns() const { return columns; }
+    int Rows() const { return rows; }
+
+private:
+    bool BlockedAt(double x, double y) const;
+
+    std::string learnedName;
+    int columns = 0;
+    int rows = 0;
+    int tileWidth = 32;
+    int tileHeight = 32;
+    std::vector<std::uint8_t> blocked;
+};

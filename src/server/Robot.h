@@ -1,0 +1,58 @@
+#pragma once
+
+#include <random>
+
+#include "server/HeldKeys.h"
+#include "server/Navigator.h"
+#include "server/RobotSkill.h"
+#include "world/Vector3.h"
+
+class Player;
+class Ship;
+class Simulation;
+
+// A pilot that is not a person: each tick it looks at what any player could
+// see (the map, the ships that are not cloaked, what flies about) and holds
+// keys, exactly as a person's ControlMessage would. It keeps off walls,
+// refuels when low, picks up powerups, hunts the nearest visible opponent
+// and fires leading it, shields against what is about to hit it, and uses
+// its devices when they help.
+class Robot {
+public:
+    Robot(const RobotSkill& skill, unsigned seed);
+
+    // The keys to hold for the next tick of ms.
+    HeldKeys Think(Simulation& game, const Player& self, int ms);
+
+private:
+    enum class Goal { Wander, Hunt, Refuel, Pickup };
+
+    // What it makes up its mind about, at the pace of its reactions.
+    void Decide(Simulation& game, const Player& self);
+    void ChooseTarget(Simulation& game, const Player& self);
+    bool PlanRefuel(Simulation& game, const Ship& ship);
+    bool PlanPickup(Simulation& game, const Ship& ship);
+    void PlanHunt(const Ship& ship, const Ship& target);
+    void PlanWander(const Ship& ship);
+    void ConsiderDevices(Simulation& game, const Ship& ship);
+    // How it flies and fights from one tick to the next.
+    HeldKeys Steer(Simulation& game, const Ship& ship);
+    bool UnderFire(Simulation& game, const Ship& ship);
+    const Ship* Target(Simulation& game) const;
+    bool Chance(float odds);
+
+    RobotSkill skill;
+    std::mt19937 random;
+    Navigator navigator;
+    int sinceDecision = 1 << 20;
+    Goal goal = Goal::Wander;
+    Vector3 destination;     // where the route ends
+    Vector3 waypoint;        // the next point it flies to on the route
+    bool arrived = false;    // at the destination: it holds still there
+    int targetShip = 0;      // the ship id it hunts, 0 for none
+    bool engaged = false;    // the target is near and in sight: it aims and fires
+    float aimError = 0.0f;
+    int stuckMs = 0;
+    int wanderMs = 0;
+    HeldKeys devices;        // launched on the next tick, once
+};
