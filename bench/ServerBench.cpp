@@ -8,6 +8,7 @@
 #include "server/Announcer.h"
 #include "server/MapRotation.h"
 #include "server/Reporter.h"
+#include "server/RobotCrew.h"
 #include "server/ServerLog.h"
 #include "server/Simulation.h"
 #include "world/Map.h"
@@ -161,3 +162,32 @@ static void BM_BytesToOnePlayer16Fighting(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BytesToOnePlayer16Fighting)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The thinking of 16 robots for one tick, on each shipped map, in the middle
+// of their own fight: what robots add to a tick of the server.
+static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
+{
+    static const char* const kMaps[] = {"Arena", "Warren", "Expanse"};
+    HeadlessGame game(kMaps[state.range(0)], true);
+    std::string reason;
+    if (!game.Start(0, reason)) {
+        state.SkipWithError(reason.c_str());
+        return;
+    }
+    Simulation& simulation = game.GetSimulation();
+    RobotCrew crew(16, kDefaultRobotSkill, 9);
+    for (int i = 0; i < 16; ++i)
+        crew.Enlist(simulation.AddPlayer("Robot " + std::to_string(i), i % Ship::kDesigns));
+    for (int warm = 0; warm < 1800; ++warm) {
+        crew.Think(simulation, 16);
+        simulation.Step(16);
+    }
+    for (auto _ : state) {
+        crew.Think(simulation, 16);
+        state.PauseTiming();
+        simulation.Step(16);
+        state.ResumeTiming();
+    }
+    state.SetLabel(kMaps[state.range(0)]);
+}
+BENCHMARK(BM_SixteenRobotsThinkOneTick)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
