@@ -94,7 +94,7 @@ private:
         if (percent(random) < 70)
             keys.Press(kKeyFire);
         if (percent(random) < 15)
-            keys.Press(kKeyShield);
+            keys.Press(kKeyShields);
         if (percent(random) < 10)
             keys.Press(kKeyMissile);
         if (percent(random) < 10)

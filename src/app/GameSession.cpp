@@ -5,7 +5,7 @@
 
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
-#include "app/GameKey.h"
+#include "net/GameKey.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "base/Console.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/DiagnosticLog.h"
-#include "app/GameKey.h"
+#include "net/GameKey.h"
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
 

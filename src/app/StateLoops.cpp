@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/AppState.h"
-#include "app/GameKey.h"
+#include "net/GameKey.h"
 #include "app/GameSession.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"

@@ -10,23 +10,23 @@ namespace {
 std::atomic<bool> manual{false};
 std::atomic<std::uint32_t> manualTick{0};
 
-std::uint32_t RealTickCount()
+} // namespace
+
+std::uint32_t WallTickCount()
 {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
 }
 
-} // namespace
-
 std::uint32_t TickCount()
 {
-    return manual.load(std::memory_order_relaxed) ? manualTick.load(std::memory_order_relaxed) : RealTickCount();
+    return manual.load(std::memory_order_relaxed) ? manualTick.load(std::memory_order_relaxed) : WallTickCount();
 }
 
 void UseManualTick()
 {
-    manualTick.store(RealTickCount());
+    manualTick.store(WallTickCount());
     manual.store(true);
 }
 

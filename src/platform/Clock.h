@@ -14,4 +14,8 @@ std::uint32_t TickCount();
 void UseManualTick();
 void AdvanceTick(std::uint32_t ms);
 
+// Real milliseconds whatever the game's clock does: the transport's work
+// budgets and waits, which must end in real time.
+std::uint32_t WallTickCount();
+
 } // namespace platform

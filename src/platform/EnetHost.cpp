@@ -58,11 +58,11 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
 
 void ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle)
 {
-    const std::uint32_t start = TickCount();
+    const std::uint32_t start = WallTickCount();
     ENetEvent event;
     while (enet_host_service(host, &event, 0) > 0) {
         handle(event);
-        if (TickCount() - start >= budgetMs)
+        if (WallTickCount() - start >= budgetMs)
             break;
     }
 }

@@ -82,7 +82,7 @@ struct SessionClient::State {
             return discovery::DecodeSearch(h->receivedData, h->receivedDataLength).has_value();
         if (answer->application == searchedApplication) {
             if (answers++ == 0)
-                firstAnswerAt = TickCount();
+                firstAnswerAt = WallTickCount();
             if (h->receivedAddress.host == targetHost)
                 ++answersFromTarget;
             listener->OnHostFound(*answer, {h->receivedAddress.host, h->receivedAddress.port});
@@ -152,12 +152,12 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
     state->answersFromTarget = 0;
     state->answers = 0;
     const auto request = discovery::EncodeSearch(application);
-    const std::uint32_t start = TickCount();
+    const std::uint32_t start = WallTickCount();
     const std::uint32_t listen = named ? kTypedSearchTime : kSearchTime;
     // The request goes out a few times, in case one is lost.
     std::uint32_t sent = 0;
-    while (TickCount() - start < listen) {
-        if (sent < kSends && TickCount() - start >= sent * kResendInterval) {
+    while (WallTickCount() - start < listen) {
+        if (sent < kSends && WallTickCount() - start >= sent * kResendInterval) {
             for (const ENetAddress& target : targets)
                 SendDatagram(state->host, target, request.data(), request.size());
             ++sent;
@@ -169,7 +169,7 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
         // the first answer. Later answers still arrive through DoWork.
         if (named && state->answersFromTarget > 0)
             break;
-        if (!named && state->answers > 0 && TickCount() - state->firstAnswerAt >= kAfterFirstAnswer)
+        if (!named && state->answers > 0 && WallTickCount() - state->firstAnswerAt >= kAfterFirstAnswer)
             break;
     }
     return true;
@@ -195,9 +195,9 @@ bool SessionClient::Connect(const SessionAddress& address)
     enet_peer_timeout(peer, 0, 5000, 10000);
     // The link comes first, then the host's word that it took the player;
     // a full host closes the link instead.
-    const std::uint32_t start = TickCount();
+    const std::uint32_t start = WallTickCount();
     bool done = false;
-    while (!done && TickCount() - start < kConnectTime) {
+    while (!done && WallTickCount() - start < kConnectTime) {
         ENetEvent event;
         if (enet_host_service(state->host, &event, 10) <= 0)
             continue;

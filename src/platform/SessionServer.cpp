@@ -157,9 +157,9 @@ void SessionServer::End()
     }
     state->players.clear();
     // Let the farewells go out before the port closes.
-    const std::uint32_t start = TickCount();
+    const std::uint32_t start = WallTickCount();
     ENetEvent event;
-    while (TickCount() - start < kFarewellTime) {
+    while (WallTickCount() - start < kFarewellTime) {
         const int got = enet_host_service(state->host, &event, 10);
         if (got < 0)
             break;

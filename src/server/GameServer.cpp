@@ -90,6 +90,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
 
 void GameServer::Tick(int ms)
 {
+    platform::AdvanceTick(static_cast<std::uint32_t>(ms));
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);

@@ -43,7 +43,8 @@ public:
     // Ticks at the options' rate until stop is set or a local player halts
     // the server, then ends the session for everyone.
     void Run(const std::atomic<bool>& stop);
-    // One tick: the simulation's step, the reports, each player's payload.
+    // One tick: the game's clock moves on by ms, then the robots think, the
+    // simulation steps, and each player is sent its payload.
     void Tick(int ms);
     void End();
     bool HaltRequested() const { return halted; }

@@ -2,21 +2,7 @@
 
 #include <cstdint>
 
-// The game keys a player holds that steer a ship, as ControlMessages carry
-// them (the other game keys never leave the player's machine).
-enum ControlKey : int {
-    kKeyTurnLeft = 7,
-    kKeyTurnRight = 8,
-    kKeyThrust = 9,
-    kKeyShield = 10,
-    kKeyFire = 11,
-    kKeyMissile = 12,
-    kKeyMine = 13,
-    kKeyPlasmaMine = 14,
-    kKeyRepulsor = 15,
-    kKeyFuel = 16,
-    kKeyCloak = 17,
-};
+#include "net/GameKey.h"
 
 // The control keys a pilot holds right now: from a person's latest
 // ControlMessage, or from whatever else flies a ship. Codes that are not
@@ -39,7 +25,7 @@ public:
             bits |= 1u << code;
     }
 
-    bool Holds(ControlKey key) const { return (bits & (1u << key)) != 0; }
+    bool Holds(GameKey key) const { return (bits & (1u << key)) != 0; }
 
 private:
     std::uint32_t bits = 0;

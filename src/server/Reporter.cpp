@@ -7,6 +7,7 @@
 #include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/Shrapnel.h"
+#include "world/Torus.h"
 
 namespace {
 
@@ -37,8 +38,7 @@ bool Moving(const GameObject& entity)
 // The distance along one axis of the torus between two points on it.
 double Apart(double a, double b, double size)
 {
-    double d = std::fabs(a - b);
-    return d > size / 2.0 ? size - d : d;
+    return std::fabs(FoldDifference(a - b, size));
 }
 
 } // namespace

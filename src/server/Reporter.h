@@ -27,8 +27,8 @@ class Reporter {
 public:
     // Half the world that a screen shows around its ship, with room for
     // large displays; entities are forgotten a margin beyond it.
-    static constexpr double kViewHalfWidth = 800.0;
-    static constexpr double kViewHalfHeight = 640.0;
+    static constexpr double kViewHalfWidth = 1100.0; // a 1920 screen, drawn 100 right of its centre
+    static constexpr double kViewHalfHeight = 760.0;
     static constexpr double kForgetMargin = 128.0;
 
     struct Settings {

@@ -8,10 +8,10 @@
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
+#include "world/Trig.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kHalfWidth = 14.0;       // a ship's half width for clear lines, a little under its radius
 constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
 constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
@@ -28,32 +28,6 @@ double SafeSpeed(double room)
     if (room <= 0.0)
         return 0.0;
     return (-0.5 + std::sqrt(0.25 + 4.0 * room / 1400.0)) * 700.0;
-}
-
-// The heading (degrees, 0 down the screen, growing clockwise) of a direction.
-float HeadingOf(const Vector3& d)
-{
-    double degrees = std::atan2(-d.x, d.y) * 180.0 / kPi;
-    if (degrees < 0.0)
-        degrees += 360.0;
-    return static_cast<float>(degrees);
-}
-
-// The signed turn from one heading to another, in (-180, 180].
-float TurnBetween(float from, float to)
-{
-    float d = std::fmod(to - from, 360.0f);
-    if (d > 180.0f)
-        d -= 360.0f;
-    if (d <= -180.0f)
-        d += 360.0f;
-    return d;
-}
-
-Vector3 Along(float heading)
-{
-    const double radians = heading * kPi / 180.0;
-    return {-std::sin(radians), std::cos(radians), 0.0};
 }
 
 // The point to aim at so that a bullet, leaving at speed relative to the
@@ -84,6 +58,11 @@ Vector3 Lead(const Vector3& r, const Vector3& u, double speed)
 Vector3 Moving(const GameObject& object)
 {
     return {object.Velocity().x, object.Velocity().y, 0.0};
+}
+
+float HeadingOf(const Vector3& d)
+{
+    return HeadingAlong(d.x, d.y);
 }
 
 bool Dangerous(int type)
@@ -365,7 +344,7 @@ HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
     // towards one than it could stop from, and braking hard when the way
     // ahead ends before the ship could stop.
     for (int i = 0; i < 8; ++i) {
-        const Vector3 out = Along(static_cast<float>(i * 45));
+        const Vector3 out = HeadingDirection(static_cast<float>(i * 45));
         if (navigator.FreeDistance(me, out, 36.0, 0.0) < 36.0)
             desired = desired - out * 90.0;
     }
@@ -409,12 +388,12 @@ HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
         navigator.ClearLine(me, me + navigator.Offset(me, target->Position()), 3.0))
         keys.Press(kKeyFire);
     if ((impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
-        keys.Press(kKeyShield);
+        keys.Press(kKeyShields);
     if (goal == Goal::Refuel && remaining < 48.0)
-        keys.Press(kKeyFuel);
+        keys.Press(kKeyFuelUp);
     if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
         keys.Press(kKeyCloak);
-    for (const ControlKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
+    for (const GameKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
         if (devices.Holds(device))
             keys.Press(device);
     }

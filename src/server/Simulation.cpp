@@ -311,10 +311,7 @@ void Simulation::Settle()
     for (std::size_t b = 0; b < bursts.size(); ++b) {
         for (int piece = 0; piece < kShrapnelPieces; ++piece) {
             const float heading = 360.0f * static_cast<float>(piece) / kShrapnelPieces;
-            float dx = 0.0f;
-            float dy = 1.0f;
-            RotatePoint(dx, dy, WholeDegrees(heading));
-            const Vector3 out(dx, dy, 0.0);
+            const Vector3 out = HeadingDirection(heading);
             auto shrapnel = std::make_unique<Shrapnel>();
             shrapnel->SetVariant(piece % 2);
             Launch(std::move(shrapnel), burstMotion[b].first + out * 10.0,

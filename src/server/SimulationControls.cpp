@@ -18,15 +18,6 @@
 
 namespace {
 
-// The unit direction of a heading.
-Vector3 Along(float heading)
-{
-    float x = 0.0f;
-    float y = 1.0f;
-    RotatePoint(x, y, WholeDegrees(heading));
-    return {x, y, 0.0};
-}
-
 // A point of the ship's own frame (nose towards +y) placed in the world.
 Vector3 OnShip(const Ship& ship, const Vector3& offset)
 {
@@ -66,10 +57,10 @@ void Simulation::Fly(Player& player, int ms)
         ship.SetHeading(ship.GetHeading() + turn * static_cast<float>(ms) / 1000.0f);
     if (keys.Holds(kKeyThrust) && ship.UseFuel(kChargeThrust, periods))
         ship.Thrust(ms);
-    Keep(ship, kFlagShield, keys.Holds(kKeyShield) && ship.UseFuel(kChargeShield, periods));
+    Keep(ship, kFlagShield, keys.Holds(kKeyShields) && ship.UseFuel(kChargeShield, periods));
     Keep(ship, kFlagCloaked,
          keys.Holds(kKeyCloak) && ship.HasFlags(kFlagCloakDevice) && ship.UseFuel(kChargeCloak, periods));
-    Refuel(player, keys.Holds(kKeyFuel), ms);
+    Refuel(player, keys.Holds(kKeyFuelUp), ms);
     Fire(player);
 }
 
@@ -108,7 +99,7 @@ void Simulation::Fire(Player& player)
             static constexpr float kTriple[] = {-kTripleSpread, 0.0f, kTripleSpread};
             for (const float spread : triple ? std::span<const float>(kTriple) : std::span<const float>(kSingle)) {
                 const float heading = ship.GetHeading() + spread;
-                Launch(std::make_unique<Bullet>(), nose, ship.Velocity() + Along(heading) * kBulletSpeed, heading, id,
+                Launch(std::make_unique<Bullet>(), nose, ship.Velocity() + HeadingDirection(heading) * kBulletSpeed, heading, id,
                        0, kBulletArmingMs);
             }
         }
@@ -119,7 +110,7 @@ void Simulation::Fire(Player& player)
         ship.SetMissiles(static_cast<signed char>(ship.GetMissiles() - 1));
         auto missile = std::make_unique<Missile>();
         missile->SetHomingTarget(NearestVisibleOpponent(nose, id));
-        Launch(std::move(missile), nose, ship.Velocity() + Along(ship.GetHeading()) * kMissileKick, ship.GetHeading(),
+        Launch(std::move(missile), nose, ship.Velocity() + HeadingDirection(ship.GetHeading()) * kMissileKick, ship.GetHeading(),
                id, 0, kLaunchArmingMs);
         listener.OnShipChanged(player);
     }

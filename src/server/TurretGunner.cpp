@@ -5,26 +5,8 @@
 
 #include "world/Ship.h"
 #include "world/Torus.h"
+#include "world/Trig.h"
 #include "world/Turret.h"
-
-namespace {
-
-constexpr double kDegrees = 180.0 / 3.14159265358979323846;
-
-// The heading that points along (dx, dy): headings point along (-sin, cos).
-float HeadingAlong(double dx, double dy)
-{
-    const float h = static_cast<float>(std::atan2(-dx, dy) * kDegrees);
-    return h < 0.0f ? h + 360.0f : h;
-}
-
-Vector3 Along(float heading)
-{
-    const double radians = heading / kDegrees;
-    return {-std::sin(radians), std::cos(radians), 0.0};
-}
-
-} // namespace
 
 TurretGunner::TurretGunner(int direction) : facing(FacingHeading(direction)), aim(facing) {}
 
@@ -36,16 +18,6 @@ float TurretGunner::FacingHeading(int direction)
     case kTurretLeft: return 90.0f;
     default: return 0.0f;
     }
-}
-
-float TurretGunner::TurnBetween(float from, float to)
-{
-    float turn = std::fmod(to - from, 360.0f);
-    if (turn > 180.0f)
-        turn -= 360.0f;
-    if (turn <= -180.0f)
-        turn += 360.0f;
-    return turn;
 }
 
 const Ship* TurretGunner::Choose(const Turret& turret, const std::vector<const Ship*>& ships, float worldWidth,
@@ -93,10 +65,10 @@ bool TurretGunner::Tick(const Turret& turret, const std::vector<const Ship*>& sh
 
 Vector3 TurretGunner::Muzzle(const Turret& turret) const
 {
-    return turret.Position() + turret.MuzzleOffset() + Along(aim) * 6.0;
+    return turret.Position() + turret.MuzzleOffset() + HeadingDirection(aim) * 6.0;
 }
 
 Vector3 TurretGunner::BulletVelocity() const
 {
-    return Along(aim) * kBulletSpeed;
+    return HeadingDirection(aim) * kBulletSpeed;
 }

@@ -38,8 +38,6 @@ public:
 private:
     const Ship* Choose(const Turret& turret, const std::vector<const Ship*>& ships, float worldWidth,
                        float worldHeight) const;
-    // The signed turn, in (-180, 180], from one heading to another.
-    static float TurnBetween(float from, float to);
 
     float facing;
     float aim;

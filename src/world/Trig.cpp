@@ -67,3 +67,27 @@ int NormalisedDegrees(float heading)
         h += 360.0f;
     return static_cast<int>(Fold(static_cast<int>(h)));
 }
+
+Vector3 HeadingDirection(float heading)
+{
+    float x = 0.0f;
+    float y = 1.0f;
+    RotatePoint(x, y, WholeDegrees(heading));
+    return {x, y, 0.0};
+}
+
+float HeadingAlong(double dx, double dy)
+{
+    const float h = static_cast<float>(std::atan2(-dx, dy) * 180.0 / 3.14159265358979323846);
+    return h < 0.0f ? h + 360.0f : h;
+}
+
+float TurnBetween(float from, float to)
+{
+    float turn = std::fmod(to - from, 360.0f);
+    if (turn > 180.0f)
+        turn -= 360.0f;
+    if (turn <= -180.0f)
+        turn += 360.0f;
+    return turn;
+}

@@ -53,7 +53,7 @@ TEST(HeldKeys, OnlyTheControlKeysCount)
     const std::int32_t nothing[] = {0, 18, 1, 2, 3, 5, 6, 64};
     const HeldKeys none = HeldKeys::FromCodes(nothing, 8);
     for (int key = kKeyTurnLeft; key <= kKeyCloak; ++key)
-        EXPECT_FALSE(none.Holds(static_cast<ControlKey>(key))) << "F9, ESC and the rest never steer";
+        EXPECT_FALSE(none.Holds(static_cast<GameKey>(key))) << "F9, ESC and the rest never steer";
 }
 
 } // namespace

@@ -136,7 +136,7 @@ TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
     EXPECT_FALSE(Holds(sent[0], kMsgEntityState, 2));
 
     far.SetPosition(Vector3(300, 4000, 0));
-    near.SetPosition(Vector3(1100, 100, 0));
+    near.SetPosition(Vector3(1500, 100, 0));
     sent = Tick(40);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 2)) << "in sight across the world's edge";

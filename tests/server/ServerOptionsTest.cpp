@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/DataDirectory.h"
@@ -27,17 +28,11 @@ TEST(ServerOptions, EveryOptionInEitherForm)
                     options, message),
               ParsedOptions::Run)
         << message;
-    EXPECT_EQ(options.port, 4000);
-    EXPECT_EQ(options.name, "Den");
-    EXPECT_EQ(options.maxPlayers, 32);
-    EXPECT_EQ(options.maps, (std::vector<std::string>{"Arena", "Warren"}));
-    EXPECT_EQ(options.scoreLimit, 5);
-    EXPECT_EQ(options.roundMinutes, 0.5);
-    EXPECT_EQ(options.tickRate, 120);
-    EXPECT_EQ(options.dataDir, "/srv/q");
-    EXPECT_EQ(options.bots, 6);
-    EXPECT_EQ(options.botSkill, 3);
-    EXPECT_EQ(options.simulateMinutes, 2.5);
+    EXPECT_EQ(std::tuple(options.port, options.name, options.maxPlayers, options.maps, options.scoreLimit,
+                         options.roundMinutes, options.tickRate, options.dataDir, options.bots, options.botSkill,
+                         options.simulateMinutes),
+              std::tuple(std::uint16_t {4000}, std::string("Den"), 32, std::vector<std::string> {"Arena", "Warren"},
+                         5, 0.5, 120, std::string("/srv/q"), 6, 3, 2.5));
     EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
 }
 

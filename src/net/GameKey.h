@@ -1,6 +1,7 @@
 #pragma once
 
-// What a held key means to the game. Codes 7 to 17 travel to the server.
+// What a held key means to the game. Codes 7 to 17 travel to the server in
+// ControlMessages; the others never leave the player's machine.
 enum GameKey : int {
     kKeyNone = 0,
     kKeyQuit = 1,       // F9
