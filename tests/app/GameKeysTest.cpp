@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/GameKey.h"
+#include "net/GameKey.h"
 #include "app/GameSession.h"
 #include "app/Input.h"
 #include "net/NetMessage.h"
