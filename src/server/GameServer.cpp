@@ -170,17 +170,9 @@ int GameServer::People() const
 void GameServer::FillSeats()
 {
     while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
-        const std::string name = crew.NextName([this](const std::string& candidate) {
-            for (const auto& player : simulation.Players()) {
-                if (candidate == player->Name())
-                    return true;
-            }
-            return false;
-        });
-        Player* robot = simulation.AddPlayer(name, crew.NextShipType());
+        Player* robot = crew.Recruit(simulation);
         if (!robot)
             return;
-        crew.Enlist(robot);
         reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
         announcer.Notice("%s joined the game", robot->Name());
         log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);

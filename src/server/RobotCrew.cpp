@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "server/Player.h"
+#include "server/Simulation.h"
 #include "world/Ship.h"
 
 namespace {
@@ -26,22 +27,28 @@ int RobotCrew::Fitting(int people, int seats) const
     return std::clamp(seats - people, 0, wanted);
 }
 
-std::string RobotCrew::NextName(const std::function<bool(const std::string&)>& taken) const
+Player* RobotCrew::Recruit(Simulation& game)
 {
-    for (int round = 1;; ++round) {
+    const auto taken = [&game](const std::string& name) {
+        for (const auto& player : game.Players()) {
+            if (name == player->Name())
+                return true;
+        }
+        return false;
+    };
+    std::string name;
+    for (int round = 1; name.empty(); ++round) {
         for (const char* sign : kCallSigns) {
-            std::string name = std::string("Robot ") + sign;
-            if (round > 1)
-                name += " " + std::to_string(round);
-            if (!taken(name))
-                return name;
+            const std::string candidate = std::string("Robot ") + sign + (round > 1 ? " " + std::to_string(round) : "");
+            if (!taken(candidate)) {
+                name = candidate;
+                break;
+            }
         }
     }
-}
-
-int RobotCrew::NextShipType()
-{
-    return std::uniform_int_distribution<int>(0, Ship::kDesigns - 1)(random);
+    Player* robot = game.AddPlayer(name, std::uniform_int_distribution<int>(0, Ship::kDesigns - 1)(random));
+    Enlist(robot);
+    return robot;
 }
 
 void RobotCrew::Enlist(Player* player)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -23,9 +22,9 @@ public:
     // How many robots should fly beside this many people in this many seats.
     int Fitting(int people, int seats) const;
 
-    // A name no player has ("Robot Ace" style); taken says which are in use.
-    std::string NextName(const std::function<bool(const std::string&)>& taken) const;
-    int NextShipType();
+    // A new robot in the game, named as no player is ("Robot Ace" style),
+    // in a design of its own; null when the game is full.
+    Player* Recruit(Simulation& game);
     void Enlist(Player* player);
     // The robot that gives up its seat first (the newest); null without one.
     Player* Newest() const;

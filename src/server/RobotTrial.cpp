@@ -44,18 +44,10 @@ bool RobotTrial::Run(double minutes, std::string& error)
     if (!simulation.Start(error))
         return false;
     while (crew.Count() < crew.Wanted()) {
-        const std::string name = crew.NextName([this](const std::string& candidate) {
-            for (const auto& player : simulation.Players()) {
-                if (candidate == player->Name())
-                    return true;
-            }
-            return false;
-        });
-        Player* robot = simulation.AddPlayer(name, crew.NextShipType());
+        const Player* robot = crew.Recruit(simulation);
         if (!robot)
             break;
-        crew.Enlist(robot);
-        Of(*robot).name = name;
+        Of(*robot).name = robot->Name();
     }
     const long long ticks = static_cast<long long>(minutes * 60000.0 / kTickMs);
     for (long long tick = 0; tick < ticks; ++tick) {
