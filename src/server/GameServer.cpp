@@ -193,7 +193,7 @@ void GameServer::Cheer()
     const Player* winner = simulation.FindPlayer(simulation.WinnerShip());
     if (!winner || !crew.Flies(winner))
         return;
-    const std::string line = ChatLine(winner->Name(), "Good game, pilots. Again?");
+    const std::string line = ChatLine(winner->Name(), "Good game, pilots. One more round!");
     reporter.ToAll().SetText(line.c_str());
     log.Line("chat: %s", line.c_str());
 }

@@ -19,6 +19,7 @@ constexpr double kFullEnough = 0.95;      // refuelled
 constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
 constexpr double kHoldingDistance = 200.0;
+constexpr int kGraceMs = 2500;            // a ship just come back is left alone this long
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 
 // The highest speed from which a ship stops within room, turning around
@@ -95,8 +96,8 @@ HeldKeys Robot::Think(Simulation& game, const Player& self, int ms)
     else
         stuckMs = 0;
     if (sinceDecision >= skill.reactionMs) {
-        sinceDecision = 0;
         Decide(game, self);
+        sinceDecision = 0;
     }
     return Steer(game, ship);
 }
@@ -141,7 +142,12 @@ void Robot::ChooseTarget(Simulation& game, const Player& self)
     double nearest = 0.0;
     for (const auto& other : game.Players()) {
         const Ship& them = other->GetShip();
-        if (other.get() == &self || !them.IsAlive() || them.HasFlags(kFlagCloaked))
+        if (!them.IsAlive()) {
+            aliveFor.erase(them.GetId());
+            continue;
+        }
+        const int seen = aliveFor[them.GetId()] += std::min(sinceDecision, 1000);
+        if (other.get() == &self || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
             continue;
         const double distance = navigator.Offset(ship.Position(), them.Position()).Length();
         if (!targetShip || distance < nearest) {

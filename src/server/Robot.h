@@ -1,6 +1,7 @@
 #pragma once
 
 #include <random>
+#include <unordered_map>
 
 #include "server/HeldKeys.h"
 #include "server/Navigator.h"
@@ -50,6 +51,9 @@ private:
     Vector3 waypoint;        // the next point it flies to on the route
     bool arrived = false;    // at the destination: it holds still there
     int targetShip = 0;      // the ship id it hunts, 0 for none
+    // How long each ship has been seen alive: a ship that has just come
+    // back is given a moment before it is hunted.
+    std::unordered_map<int, int> aliveFor;
     bool engaged = false;    // the target is near and in sight: it aims and fires
     float aimError = 0.0f;
     int stuckMs = 0;

@@ -82,7 +82,8 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
         other.GetShip().SetFuel(100.0f);
         if (cloaked)
             other.GetShip().AddFlags(kFlagCloakDevice | kFlagCloaked);
-        Fly(pilot, 1500, [&] {
+        // Long enough for the moment a ship that has just come is left alone.
+        Fly(pilot, 4000, [&] {
             if (cloaked)
                 Hold(other, {kKeyCloak});
             other.GetShip().SetFuel(100.0f);
