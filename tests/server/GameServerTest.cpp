@@ -22,6 +22,13 @@
 
 namespace {
 
+std::vector<std::uint8_t> Bytes(const NetMessage& message)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(message.WireSize()));
+    message.Serialize(bytes.data(), static_cast<int>(bytes.size()));
+    return bytes;
+}
+
 // A second player that speaks the wire directly: it may send anything.
 class RawPlayer : public platform::SessionClientListener {
 public:
@@ -32,12 +39,7 @@ public:
     }
 
     bool Connect() { return found && session.Connect(address); }
-    void Send(const NetMessage& message)
-    {
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(message.WireSize()));
-        message.Serialize(bytes.data(), static_cast<int>(bytes.size()));
-        SendBytes(bytes);
-    }
+    void Send(const NetMessage& message) { SendBytes(Bytes(message)); }
     void SendBytes(const std::vector<std::uint8_t>& bytes) { session.Send(bytes.data(), bytes.size(), true); }
 
     template <typename Condition>
@@ -302,11 +304,7 @@ TEST_F(ServerSession, NoPayloadCrashesTheServerOrKeepsItsSenderIn)
     // and lengths cut at random, each from a connection of its own that is
     // not on this machine.
     std::vector<std::vector<std::uint8_t>> seeds;
-    const auto add = [&](const NetMessage& m) {
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(m.WireSize()));
-        m.Serialize(bytes.data(), static_cast<int>(bytes.size()));
-        seeds.push_back(bytes);
-    };
+    const auto add = [&](const NetMessage& m) { seeds.push_back(Bytes(m)); };
     NetMessage message;
     message.SetJoin(7, 3, "Fuzzy");
     add(message);

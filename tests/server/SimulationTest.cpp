@@ -43,22 +43,7 @@ TEST_F(SimulationTest, ThrustsAndTurnsAtTheDesignedRatesAndPaysForThrust)
     EXPECT_NEAR(ship.GetHeading(), 270.0f, 0.01f) << "both turns cancel; unknown codes do nothing";
 }
 
-TEST_F(SimulationTest, AnEmptyTankNeitherThrustsNorShieldsNorCloaksNorShoots)
-{
-    Play(OpenMap(20));
-    Player& pilot = Pilot();
-    Ship& ship = pilot.GetShip();
-    ship.AddFlags(kFlagCloakDevice);
-    ship.SetFuel(0.0f);
-    Hold(pilot, {kKeyThrust, kKeyShields, kKeyCloak, kKeyFire});
-    Run(100);
-    EXPECT_EQ(ship.Velocity().Dot(ship.Velocity()), 0.0);
-    EXPECT_FALSE(ship.HasFlags(kFlagShield));
-    EXPECT_FALSE(ship.HasFlags(kFlagCloaked));
-    EXPECT_TRUE(events.appeared.empty());
-}
-
-TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuel)
+TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuelAndAnEmptyTankDoesNothing)
 {
     Play(OpenMap(20));
     Player& pilot = Pilot();
@@ -77,6 +62,14 @@ TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuel)
     Run(10);
     EXPECT_FALSE(ship.IsShielded());
     EXPECT_FALSE(ship.HasFlags(kFlagCloaked));
+
+    ship.SetFuel(0.0f);
+    Hold(pilot, {kKeyThrust, kKeyShields, kKeyCloak, kKeyFire});
+    Run(100);
+    EXPECT_EQ(ship.Velocity().Dot(ship.Velocity()), 0.0) << "an empty tank neither thrusts";
+    EXPECT_FALSE(ship.HasFlags(kFlagShield)) << "nor shields";
+    EXPECT_FALSE(ship.HasFlags(kFlagCloaked)) << "nor cloaks";
+    EXPECT_TRUE(events.appeared.empty()) << "nor shoots";
 }
 
 TEST_F(SimulationTest, FiresBulletsFromTheNoseAtTheReloadRateAndThreeWithTripleShot)
