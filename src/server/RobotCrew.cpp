@@ -39,7 +39,12 @@ Player* RobotCrew::Recruit(Simulation& game)
     std::string name;
     for (int round = 1; name.empty(); ++round) {
         for (const char* sign : kCallSigns) {
-            const std::string candidate = std::string("Robot ") + sign + (round > 1 ? " " + std::to_string(round) : "");
+            std::string candidate = "Robot ";
+            candidate += sign;
+            if (round > 1) {
+                candidate += ' ';
+                candidate += std::to_string(round);
+            }
             if (!taken(candidate)) {
                 name = candidate;
                 break;
