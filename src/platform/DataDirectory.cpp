@@ -7,12 +7,17 @@ namespace fs = std::filesystem;
 
 namespace platform {
 
+namespace {
+
+// True when the folder holds a Graphics or a Maps folder.
 bool HoldsGameData(const std::string& folder)
 {
     std::error_code error;
     return !folder.empty() &&
            (fs::is_directory(fs::path(folder) / "Graphics", error) || fs::is_directory(fs::path(folder) / "Maps", error));
 }
+
+} // namespace
 
 std::string FindDataDirectory(const std::string& named)
 {

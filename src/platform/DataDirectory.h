@@ -10,7 +10,4 @@ namespace platform {
 // Empty when none of them holds a Graphics or Maps folder.
 std::string FindDataDirectory(const std::string& named);
 
-// True when the folder holds a Graphics or a Maps folder.
-bool HoldsGameData(const std::string& folder);
-
 } // namespace platform

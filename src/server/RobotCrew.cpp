@@ -1,7 +1,6 @@
 #include "server/RobotCrew.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "server/Player.h"
 #include "server/Simulation.h"
@@ -75,14 +74,6 @@ void RobotCrew::Dismiss(const Player* player)
 bool RobotCrew::Flies(const Player* player) const
 {
     return std::any_of(members.begin(), members.end(), [player](const Member& member) { return member.player == player; });
-}
-
-std::vector<Player*> RobotCrew::Players() const
-{
-    std::vector<Player*> flying;
-    std::transform(members.begin(), members.end(), std::back_inserter(flying),
-                   [](const Member& member) { return member.player; });
-    return flying;
 }
 
 void RobotCrew::Think(Simulation& game, int ms)

@@ -30,7 +30,6 @@ public:
     Player* Newest() const;
     void Dismiss(const Player* player);
     bool Flies(const Player* player) const;
-    std::vector<Player*> Players() const;
 
     // Every robot decides the keys it holds for the next tick.
     void Think(Simulation& game, int ms);

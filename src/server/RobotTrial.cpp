@@ -54,7 +54,7 @@ bool RobotTrial::Run(double minutes, std::string& error)
         crew.Think(simulation, kTickMs);
         simulation.Step(kTickMs);
         platform::AdvanceTick(kTickMs);
-        for (const Player* robot : crew.Players()) {
+        for (const auto& robot : simulation.Players()) {
             const std::size_t slot = static_cast<std::size_t>(robot->Slot());
             const bool now = robot->GetShip().HasFlags(kFlagRefuelling);
             if (now && !refuelling[slot])

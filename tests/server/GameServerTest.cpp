@@ -151,6 +151,25 @@ protected:
         return condition();
     }
 
+    // The server as the LAN search lists it.
+    struct Listed {
+        std::string name;
+        int maxPlayers = 0;
+        int currentPlayers = -1;
+    };
+    Listed Search()
+    {
+        client->SetPort(Port());
+        Listed listed;
+        char name[64] = {};
+        if (client->EnumHosts()) {
+            client->HostsBegin();
+            client->HostsNext(name, sizeof name, listed.maxPlayers, listed.currentPlayers);
+        }
+        listed.name = name;
+        return listed;
+    }
+
     static bool ConsoleHas(const std::string& line)
     {
         for (const std::string& shown : ConsoleLines()) {
@@ -170,15 +189,10 @@ protected:
 TEST_F(ServerSession, IsFoundWithItsCountsAndAJoinedShipSpawnsAndFliesWhileKIsHeld)
 {
     StartServer(4);
-    client->SetPort(Port());
-    ASSERT_TRUE(client->EnumHosts());
-    client->HostsBegin();
-    char name[64] = {};
-    int maxPlayers = 0, currentPlayers = -1;
-    ASSERT_TRUE(client->HostsNext(name, sizeof name, maxPlayers, currentPlayers));
-    EXPECT_STREQ(name, "Test Server");
-    EXPECT_EQ(maxPlayers, 4);
-    EXPECT_EQ(currentPlayers, 0);
+    const Listed listed = Search();
+    EXPECT_EQ(listed.name, "Test Server");
+    EXPECT_EQ(listed.maxPlayers, 4);
+    EXPECT_EQ(listed.currentPlayers, 0);
 
     ASSERT_TRUE(Join());
     ASSERT_NE(world->GetMap(), nullptr);
@@ -198,13 +212,7 @@ TEST_F(ServerSession, IsFoundWithItsCountsAndAJoinedShipSpawnsAndFliesWhileKIsHe
 TEST_F(ServerSession, RobotsTakeFreeSeatsGiveOneToAPersonAndComeBack)
 {
     StartServer(3, 3);
-    client->SetPort(Port());
-    ASSERT_TRUE(client->EnumHosts());
-    client->HostsBegin();
-    char name[64] = {};
-    int maxPlayers = 0, currentPlayers = -1;
-    ASSERT_TRUE(client->HostsNext(name, sizeof name, maxPlayers, currentPlayers));
-    EXPECT_EQ(currentPlayers, 3) << "the robots count as players";
+    EXPECT_EQ(Search().currentPlayers, 3) << "the robots count as players";
 
     ASSERT_TRUE(Join());
     EXPECT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "one robot made room";
