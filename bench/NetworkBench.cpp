@@ -57,6 +57,31 @@ static void BM_ApplyBatchOf100States(benchmark::State& state)
 }
 BENCHMARK(BM_ApplyBatchOf100States)->Unit(benchmark::kMicrosecond);
 
+// A hostile payload: a megabyte of spawns with fresh ids into an empty
+// world. The ship cap bounds what it costs.
+static void BM_ApplyMegabyteOfSpawns(benchmark::State& state)
+{
+    std::deque<NetMessage> messages;
+    std::vector<const NetMessage*> batch;
+    for (int id = 1; id <= 40000; ++id)
+        messages.emplace_back().SetPlayerSpawn(id, 0, 0, 0, "x");
+    for (const NetMessage& message : messages)
+        batch.push_back(&message);
+    const auto payload = MessageBatch::Frame(batch);
+    NetClient* client = NetClient::Instance();
+    for (auto _ : state) {
+        auto world = std::make_unique<World>();
+        client->SetWorld(world.get());
+        MessageBatch parsed;
+        parsed.Parse(payload.data(), payload.size());
+        client->HandleBatch(parsed);
+        client->SetWorld(nullptr);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(payload.size()));
+    NetClient::Destroy();
+}
+BENCHMARK(BM_ApplyMegabyteOfSpawns)->Unit(benchmark::kMillisecond);
+
 // A LAN search that finds one host on loopback. It opens sockets: run it
 // inside a network namespace (scripts/offline).
 static void BM_LanSearchFindingOneLoopbackHost(benchmark::State& state)

@@ -1,53 +1,50 @@
 #include "net/MessageBatch.h"
 
-#include <cstring>
-
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
 
-void MessageBatch::Clear()
+void MessageBatch::Parse(const std::uint8_t* newBytes, std::size_t newSize)
 {
-    payload = TrackedBuffer();
+    bytes = nullptr;
+    size = 0;
     count = 0;
-    messages.clear();
-    cursor = 0;
-}
-
-void MessageBatch::Parse(const std::uint8_t* bytes, std::size_t size)
-{
-    Clear();
-    if (!bytes || size == 0)
-        return;
-    payload = TrackedBuffer(size);
-    if (payload.Empty())
-        return;
-    std::memcpy(payload.Data(), bytes, size);
-
-    ByteReader in(payload.Data(), size);
+    held = 0;
+    offset = kCountSize;
+    read = 0;
+    ByteReader in(newBytes, newSize);
     if (!in.U32(count))
         return;
-    // Each message needs at least its length and a kind byte.
-    for (std::uint32_t i = 0; i < count && i < kMaxMessages && in.Remaining() >= 5; ++i) {
+    bytes = newBytes;
+    size = newSize;
+    // Each message needs at least its length and a kind byte; the walk
+    // only reads lengths, so a boastful count costs nothing.
+    while (held < count && in.Remaining() >= 5) {
         std::uint32_t length = 0;
         in.U32(length);
-        const std::uint8_t* body = in.Bytes(length);
-        if (!body)
+        if (!in.Bytes(length))
             break;
-        auto message = std::make_unique<NetMessage>();
-        message->Parse(body, length);
-        messages.push_back(std::move(message));
+        ++held;
     }
 }
 
 NetMessage* MessageBatch::Begin()
 {
-    cursor = 0;
+    offset = kCountSize;
+    read = 0;
     return Next();
 }
 
 NetMessage* MessageBatch::Next()
 {
-    return cursor < messages.size() ? messages[cursor++].get() : nullptr;
+    if (read >= held)
+        return nullptr;
+    ByteReader in(bytes + offset, size - offset);
+    std::uint32_t length = 0;
+    in.U32(length);
+    current.Parse(in.Bytes(length), length);
+    offset += 4 + static_cast<std::size_t>(length);
+    ++read;
+    return &current;
 }
 
 std::vector<std::uint8_t> MessageBatch::Frame(const std::vector<const NetMessage*>& batch)

@@ -2,38 +2,41 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
-#include "base/TrackedBuffer.h"
 #include "net/NetMessage.h"
 
 // One payload from the server: a count, then that many messages each
-// behind its 32-bit length. Parsing stops where the bytes run out.
+// behind its 32-bit length. The batch reads the caller's bytes in place,
+// one message at a time into a single record, so a payload costs no more
+// memory than its bytes however many messages it claims; reading stops
+// where the bytes run out. The bytes must outlive the reading.
 class MessageBatch {
 public:
-    // The most messages one payload is taken to hold; the smallest message
-    // and its length take five bytes, so this covers any real payload.
-    static constexpr std::uint32_t kMaxMessages = 1 << 20;
-
     MessageBatch() = default;
-    ~MessageBatch() { Clear(); }
     MessageBatch(const MessageBatch&) = delete;
     MessageBatch& operator=(const MessageBatch&) = delete;
 
     void Parse(const std::uint8_t* bytes, std::size_t size);
-    void Clear();
+    // The first message, or the next; null at the end. The record is
+    // reused: what one call returns is valid until the next.
     NetMessage* Begin();
     NetMessage* Next();
+    // The count the payload claims, and how many whole messages it holds.
     std::uint32_t Count() const { return count; }
-    std::size_t Parsed() const { return messages.size(); }
+    std::size_t Parsed() const { return held; }
 
     // The batch framing of messages, as the server sends them.
     static std::vector<std::uint8_t> Frame(const std::vector<const NetMessage*>& batch);
 
 private:
-    TrackedBuffer payload;
+    static constexpr std::size_t kCountSize = 4;
+
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
     std::uint32_t count = 0;
-    std::vector<std::unique_ptr<NetMessage>> messages;
-    std::size_t cursor = 0;
+    std::size_t held = 0;
+    std::size_t offset = 0;
+    std::size_t read = 0;
+    NetMessage current;
 };

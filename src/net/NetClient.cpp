@@ -67,11 +67,14 @@ bool NetClient::EnumHostsAt(const char* hostName)
 void NetClient::OnHostFound(const platform::discovery::Answer& answer, const platform::SessionAddress& from)
 {
     ScopedLock lock(&hostListLock);
+    if (hosts.size() >= kMostHosts)
+        return;
     for (const HostEntry& known : hosts) {
         if (known.instance == answer.instance)
             return;
     }
-    hosts.push_back({answer.instance, answer.name, answer.maxPlayers, answer.currentPlayers, from});
+    const std::string label = answer.name.empty() ? platform::SessionClient::AddressText(from) : answer.name;
+    hosts.push_back({answer.instance, answer.name, label, answer.maxPlayers, answer.currentPlayers, from});
 }
 
 bool NetClient::HostsNext(char* buffer, int size, int& maxPlayers, int& currentPlayers)
@@ -82,12 +85,10 @@ bool NetClient::HostsNext(char* buffer, int size, int& maxPlayers, int& currentP
     if (hostCursor >= hosts.size())
         return false;
     const HostEntry& entry = hosts[hostCursor++];
-    if (!entry.name.empty()) {
-        CopyText(buffer, size, entry.name.c_str());
-        // The host counts itself among the players.
-        maxPlayers = static_cast<int>(entry.maxPlayers ? entry.maxPlayers - 1 : 0);
-        currentPlayers = static_cast<int>(entry.currentPlayers ? entry.currentPlayers - 1 : 0);
-    }
+    CopyText(buffer, size, entry.label.c_str());
+    // The host counts itself among the players.
+    maxPlayers = static_cast<int>(entry.maxPlayers ? entry.maxPlayers - 1 : 0);
+    currentPlayers = static_cast<int>(entry.currentPlayers ? entry.currentPlayers - 1 : 0);
     return true;
 }
 
@@ -99,7 +100,7 @@ void NetClient::ListHosts()
         return;
     }
     for (const HostEntry& entry : hosts)
-        Console::Instance()->Print("Server: %s", entry.name.c_str());
+        Console::Instance()->Print("Server: %s", entry.label.c_str());
 }
 
 void NetClient::SelectHost(const char* name)
@@ -112,8 +113,11 @@ void NetClient::SelectHost(const char* name)
         return;
     }
     for (const HostEntry& entry : hosts) {
-        // As many characters as the entry's own name has.
-        if (std::strncmp(entry.name.c_str(), name, entry.name.size()) == 0) {
+        // As many characters as the entry's own name has; a host without a
+        // name only by its whole address, so it never captures a typed name.
+        const bool matches = entry.name.empty() ? entry.label == name
+                                                : std::strncmp(entry.name.c_str(), name, entry.name.size()) == 0;
+        if (matches) {
             selected = entry;
             hostSelected = true;
             return;
@@ -124,6 +128,7 @@ void NetClient::SelectHost(const char* name)
 
 bool NetClient::Connect()
 {
+    refusedKinds = 0;
     connected = hostSelected && session->Connect(selected.address);
     return connected;
 }

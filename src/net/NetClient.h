@@ -21,10 +21,19 @@ class NetClient : public Singleton<NetClient>, public platform::SessionClientLis
 public:
     static constexpr std::uint16_t kGamePort = 3001;
     static constexpr std::uint32_t kWorkBudget = 10; // ms of network work a frame
+    // What a server may make this side hold, far above any real game (the
+    // server keeps 64 players and 4,096 entities); beyond it, reports of
+    // new objects are ignored.
+    static constexpr std::size_t kMostShips = 256;
+    static constexpr std::size_t kMostEntities = 16384;
+    static constexpr std::size_t kMostTurrets = 4096;
+    static constexpr std::size_t kMostHosts = 64;
 
     struct HostEntry {
         platform::Guid instance;
         std::string name;
+        // What the list shows: the name, or the address of a host without one.
+        std::string label;
         std::uint32_t maxPlayers = 0;
         std::uint32_t currentPlayers = 0;
         platform::SessionAddress address;
@@ -76,6 +85,10 @@ private:
     void ApplyEntityState(const NetMessage& message);
     void ApplyTurretState(const NetMessage& message);
     void ApplyTileChange(const NetMessage& message);
+    // Whether the world may take one more object of the kind; the first
+    // refusal of each kind in a session says so on the console.
+    enum Held { kShips = 1, kEntities = 2, kTurrets = 4 };
+    bool Affords(Held kind, std::size_t held);
 
     std::unique_ptr<platform::SessionClient> session;
     bool hostSelected = false;
@@ -85,6 +98,7 @@ private:
     bool terminated = false;
     bool roundOver = false;
     int pingMs = 0;
+    int refusedKinds = 0;
     CriticalSection hostListLock;
     CriticalSection messageLock;
     std::vector<HostEntry> hosts;

@@ -1,5 +1,7 @@
 // What the player's program does with each message the server sends: the
 // server decides, this side only writes what it reports into the world.
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "base/Console.h"
@@ -63,8 +65,8 @@ void NetClient::Apply(const NetMessage& message)
         int type = 0;
         char name[128] = {};
         message.GetJoin(id, type, name, sizeof name);
-        if (Ship* local = world ? world->FirstShip() : nullptr)
-            local->SetId(id);
+        if (world)
+            world->SetShipId(world->FirstShip(), id);
         break;
     }
     case kMsgMap:
@@ -123,6 +125,8 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
     message.GetPlayerSpawn(id, x, y, type, name, sizeof name);
     Ship* ship = world->FindShip(id);
     if (!ship) {
+        if (!Affords(kShips, world->ShipCount()))
+            return;
         auto made = std::make_unique<Ship>();
         made->SetShipType(type);
         made->SetName(name);
@@ -131,6 +135,27 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
     world->RequestSnap();
+}
+
+bool NetClient::Affords(Held kind, std::size_t held)
+{
+    struct Limit {
+        Held kind;
+        std::size_t most;
+        const char* what;
+    };
+    static constexpr Limit kLimits[] = {
+        {kShips, kMostShips, "ships"}, {kEntities, kMostEntities, "objects"}, {kTurrets, kMostTurrets, "turrets"}};
+    const Limit& limit = *std::find_if(std::begin(kLimits), std::end(kLimits),
+                                       [kind](const Limit& l) { return l.kind == kind; });
+    if (held < limit.most)
+        return true;
+    if (!(refusedKinds & kind)) {
+        refusedKinds |= kind;
+        Console::Instance()->Print("The server sent more %s than this game holds (%zu); the rest are ignored.",
+                                   limit.what, limit.most);
+    }
+    return false;
 }
 
 void NetClient::ApplyShipState(const NetMessage& message)
@@ -170,7 +195,7 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     const bool created = entity == nullptr;
     if (created) {
         std::unique_ptr<GameObject> made = MakeEntity(entityKind, extra);
-        if (!made)
+        if (!made || !Affords(kEntities, world->EntityCount()))
             return;
         entity = world->AddEntity(std::move(made), id);
     }
@@ -193,6 +218,8 @@ void NetClient::ApplyTurretState(const NetMessage& message)
     message.GetTurretState(id, direction, alive, position);
     Turret* turret = world->FindTurret(id);
     if (!turret) {
+        if (!Affords(kTurrets, world->TurretCount()))
+            return;
         auto made = std::make_unique<Turret>();
         made->SetId(id);
         made->SetDirection(direction);

@@ -28,7 +28,7 @@ namespace {
 
 constexpr char kSearchMagic[4] = {'Q', 'R', 'H', 'S'};
 constexpr char kAnswerMagic[4] = {'Q', 'R', 'H', 'A'};
-constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kVersion = 2;
 
 bool ReadHeader(ByteReader& in, const char (&magic)[4])
 {
@@ -48,13 +48,16 @@ bool ReadGuid(ByteReader& in, Guid& guid)
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeSearch(const Guid& application)
+std::vector<std::uint8_t> EncodeSearch(const Search& search)
 {
     ByteWriter out;
     out.Bytes(kSearchMagic, 4);
     out.U8(kVersion);
-    out.Bytes(application.bytes, sizeof application.bytes);
-    return out.Data();
+    out.Bytes(search.application.bytes, sizeof search.application.bytes);
+    out.U32(search.nonce);
+    std::vector<std::uint8_t> bytes = out.Data();
+    bytes.resize(kSearchSize, 0);
+    return bytes;
 }
 
 std::vector<std::uint8_t> EncodeAnswer(const Answer& answer)
@@ -64,6 +67,7 @@ std::vector<std::uint8_t> EncodeAnswer(const Answer& answer)
     out.U8(kVersion);
     out.Bytes(answer.application.bytes, sizeof answer.application.bytes);
     out.Bytes(answer.instance.bytes, sizeof answer.instance.bytes);
+    out.U32(answer.nonce);
     out.U32(answer.currentPlayers);
     out.U32(answer.maxPlayers);
     const std::size_t length = answer.name.size() < kMaxName ? answer.name.size() : kMaxName;
@@ -72,13 +76,20 @@ std::vector<std::uint8_t> EncodeAnswer(const Answer& answer)
     return out.Data();
 }
 
-std::optional<Guid> DecodeSearch(const std::uint8_t* data, std::size_t size)
+std::optional<Search> DecodeSearch(const std::uint8_t* data, std::size_t size)
 {
-    ByteReader in(data, size);
-    Guid application;
-    if (!ReadHeader(in, kSearchMagic) || !ReadGuid(in, application) || in.Remaining() != 0)
+    if (size != kSearchSize)
         return std::nullopt;
-    return application;
+    ByteReader in(data, size);
+    Search search;
+    if (!ReadHeader(in, kSearchMagic) || !ReadGuid(in, search.application) || !in.U32(search.nonce))
+        return std::nullopt;
+    std::uint8_t pad = 0;
+    while (in.U8(pad)) {
+        if (pad != 0)
+            return std::nullopt;
+    }
+    return search;
 }
 
 std::optional<Answer> DecodeAnswer(const std::uint8_t* data, std::size_t size)
@@ -87,13 +98,19 @@ std::optional<Answer> DecodeAnswer(const std::uint8_t* data, std::size_t size)
     Answer answer;
     std::uint16_t length = 0;
     if (!ReadHeader(in, kAnswerMagic) || !ReadGuid(in, answer.application) || !ReadGuid(in, answer.instance) ||
-        !in.U32(answer.currentPlayers) || !in.U32(answer.maxPlayers) || !in.U16(length) || length > kMaxName)
+        !in.U32(answer.nonce) || !in.U32(answer.currentPlayers) || !in.U32(answer.maxPlayers) || !in.U16(length) || length > kMaxName)
         return std::nullopt;
     const std::uint8_t* name = in.Bytes(length);
     if (!name || in.Remaining() != 0)
         return std::nullopt;
     answer.name.assign(reinterpret_cast<const char*>(name), length);
     return answer;
+}
+
+std::uint32_t RandomNonce()
+{
+    std::random_device device;
+    return static_cast<std::uint32_t>(device());
 }
 
 

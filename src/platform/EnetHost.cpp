@@ -56,15 +56,16 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
     enet_host_flush(host);
 }
 
-void ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle)
+bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle)
 {
     const std::uint32_t start = WallTickCount();
     ENetEvent event;
     while (enet_host_service(host, &event, 0) > 0) {
         handle(event);
         if (WallTickCount() - start >= budgetMs)
-            break;
+            return false;
     }
+    return true;
 }
 
 void SendDatagram(ENetHost* host, const ENetAddress& to, const void* data, std::size_t size)

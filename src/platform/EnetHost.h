@@ -28,8 +28,8 @@ constexpr std::size_t kChannels = 3;
 void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
 
 // Hands each pending event to handle, for at most budgetMs; returns as
-// soon as nothing is pending.
-void ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle);
+// soon as nothing is pending, true then, false when the budget ran out.
+bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle);
 
 // Sends one raw datagram from the host's socket; a failure (no route to a
 // broadcast address, say) is quietly skipped.

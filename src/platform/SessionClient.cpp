@@ -53,8 +53,10 @@ struct SessionClient::State {
     ENetHost* host = nullptr;
     ENetPeer* peer = nullptr;
     bool connected = false;
-    Guid searchedApplication;
-    bool searching = false;
+    std::uint32_t payloadAt = 0;
+    discovery::Search search;
+    std::uint32_t searchStart = 0;
+    bool searched = false;
     std::uint32_t answersFromTarget = 0;
     std::uint32_t answers = 0;
     std::uint32_t firstAnswerAt = 0;
@@ -69,18 +71,22 @@ struct SessionClient::State {
         host = enet_host_create(nullptr, 1, kChannels, 0, 0);
         if (!host)
             return false;
+        host->maximumPacketSize = kLargestPayload;
+        host->maximumWaitingData = 4 * kLargestPayload;
         enet_socket_set_option(host->socket, ENET_SOCKOPT_BROADCAST, 1);
         RouteDatagrams(host, [this](ENetHost* h) { return TakeAnswer(h); });
         return true;
     }
 
-    // Answers to a search come back as raw datagrams; late ones too.
+    // Answers to a search come back as raw datagrams. Only answers to the
+    // running search are taken: anything else with our marks is dropped.
     bool TakeAnswer(ENetHost* h)
     {
         const auto answer = discovery::DecodeAnswer(h->receivedData, h->receivedDataLength);
         if (!answer)
             return discovery::DecodeSearch(h->receivedData, h->receivedDataLength).has_value();
-        if (answer->application == searchedApplication) {
+        const bool running = searched && WallTickCount() - searchStart < kAnswerWindow;
+        if (running && answer->application == search.application && answer->nonce == search.nonce) {
             if (answers++ == 0)
                 firstAnswerAt = WallTickCount();
             if (h->receivedAddress.host == targetHost)
@@ -94,21 +100,37 @@ struct SessionClient::State {
     {
         switch (event.type) {
         case ENET_EVENT_TYPE_RECEIVE:
+            if (event.peer == peer)
+                payloadAt = WallTickCount();
             listener->OnReceive(event.packet->data, event.packet->dataLength);
             enet_packet_destroy(event.packet);
             break;
         case ENET_EVENT_TYPE_DISCONNECT:
-            if (event.peer == peer) {
-                peer = nullptr;
-                if (connected) {
-                    connected = false;
-                    listener->OnTerminate();
-                }
-            }
+            if (event.peer == peer)
+                Lose();
             break;
         default:
             break;
         }
+    }
+
+    void Lose()
+    {
+        peer = nullptr;
+        if (connected) {
+            connected = false;
+            listener->OnTerminate();
+        }
+    }
+
+    // Payloads, or the link's acknowledgements when the game is quiet.
+    bool HostSilent() const
+    {
+        if (!connected || !peer)
+            return false;
+        const std::uint32_t sincePayload = WallTickCount() - payloadAt;
+        const std::uint32_t sinceAck = enet_time_get() - peer->lastReceiveTime;
+        return sincePayload >= kSilenceLimit && sinceAck >= kSilenceLimit;
     }
 };
 
@@ -125,6 +147,15 @@ SessionClient::~SessionClient()
 bool SessionClient::LoopbackOnly()
 {
     return std::getenv("QUILLROCK_LOOPBACK_ONLY") != nullptr;
+}
+
+std::string SessionClient::AddressText(const SessionAddress& address)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr host{};
+    host.s_addr = address.host;
+    inet_ntop(AF_INET, &host, text, sizeof text);
+    return std::string(text) + ":" + std::to_string(address.port);
 }
 
 bool SessionClient::Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error)
@@ -147,12 +178,14 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
         targets = LanTargets(port);
     }
 
-    state->searchedApplication = application;
+    state->search = {application, discovery::RandomNonce()};
+    state->searched = true;
+    state->searchStart = WallTickCount();
     state->targetHost = named ? targets.front().host : 0;
     state->answersFromTarget = 0;
     state->answers = 0;
-    const auto request = discovery::EncodeSearch(application);
-    const std::uint32_t start = WallTickCount();
+    const auto request = discovery::EncodeSearch(state->search);
+    const std::uint32_t start = state->searchStart;
     const std::uint32_t listen = named ? kTypedSearchTime : kSearchTime;
     // The request goes out a few times, in case one is lost.
     std::uint32_t sent = 0;
@@ -205,6 +238,7 @@ bool SessionClient::Connect(const SessionAddress& address)
             enet_packet_destroy(event.packet);
             state->peer = peer;
             state->connected = true;
+            state->payloadAt = WallTickCount();
             done = true;
         } else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer) {
             done = true;
@@ -231,8 +265,15 @@ void SessionClient::Send(const std::uint8_t* data, std::size_t size, bool reliab
 
 void SessionClient::DoWork(std::uint32_t budgetMs)
 {
-    if (state->host)
-        ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
+    if (!state->host)
+        return;
+    // Silence counts only once everything that came in is read: a game
+    // that stalled for a while has its host's word still waiting.
+    const bool drained = ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
+    if (drained && state->HostSilent()) {
+        enet_peer_reset(state->peer);
+        state->Lose();
+    }
 }
 
 void SessionClient::Close()

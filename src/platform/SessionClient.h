@@ -33,6 +33,14 @@ class SessionClient {
 public:
     static constexpr std::uint32_t kSearchTime = 500;   // ms a search listens when nobody answers
     static constexpr std::uint32_t kConnectTime = 3000; // ms a connect waits for the host
+    // Answers are taken this long after a search starts, and no later.
+    static constexpr std::uint32_t kAnswerWindow = 3000;
+    // A host heard from neither by payload nor by acknowledgement for this
+    // long is gone: its link ends as if it had closed it. A live host's
+    // link answers every half second even when the game is quiet.
+    static constexpr std::uint32_t kSilenceLimit = 1500;
+    // No payload of a game comes near this; a host cannot make us hold more.
+    static constexpr std::size_t kLargestPayload = 256 * 1024;
 
     explicit SessionClient(SessionClientListener* listener);
     ~SessionClient();
@@ -41,8 +49,9 @@ public:
 
     // Asks for hosts of the application on the port: at the named host, or,
     // without a name, on loopback and every local broadcast address. Returns
-    // once the answers came in (or nobody answered in time); false, with the
-    // reason, when it could not ask.
+    // once the answers came in (or nobody answered in time); answers to this
+    // search that come later, within the answer window, arrive through
+    // DoWork. False, with the reason, when it could not ask.
     bool Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error);
     // Joins the session at the address; OnConnectComplete tells the outcome.
     bool Connect(const SessionAddress& address);
@@ -56,6 +65,8 @@ public:
 
     // The search goes to loopback only when QUILLROCK_LOOPBACK_ONLY is set.
     static bool LoopbackOnly();
+    // "a.b.c.d:port", for a host that gave no name.
+    static std::string AddressText(const SessionAddress& address);
 
 private:
     struct State;

@@ -1,6 +1,7 @@
 #include "platform/SessionServer.h"
 
 #include <map>
+#include <unordered_map>
 
 #include "platform/Clock.h"
 #include "platform/EnetHost.h"
@@ -14,6 +15,16 @@ constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away polite
 constexpr std::uint32_t kFarewellTime = 200;
 // No payload of a game comes near this; a peer cannot make the host hold more.
 constexpr std::size_t kLargestPayload = 1 << 20;
+// Searches answered per source address: a burst, then a few a second. The
+// table forgets everyone when it fills, which only ever lets more through.
+constexpr double kSearchBurst = 16.0;
+constexpr double kSearchesPerSecond = 8.0;
+constexpr std::size_t kSearchersRemembered = 1024;
+
+struct SearchAllowance {
+    double left = kSearchBurst;
+    std::uint32_t at = 0;
+};
 } // namespace
 
 struct SessionServer::State {
@@ -28,22 +39,41 @@ struct SessionServer::State {
     std::uint32_t announcedMax = 0;
     PlayerId nextId = 1;
     std::map<PlayerId, ENetPeer*> players;
+    std::unordered_map<std::uint32_t, SearchAllowance> searchers;
+
+    bool MayAnswer(std::uint32_t address)
+    {
+        if (searchers.size() >= kSearchersRemembered && !searchers.count(address))
+            searchers.clear();
+        const std::uint32_t now = WallTickCount();
+        SearchAllowance& allowance = searchers.try_emplace(address, SearchAllowance{kSearchBurst, now}).first->second;
+        allowance.left += (now - allowance.at) * kSearchesPerSecond / 1000.0;
+        if (allowance.left > kSearchBurst)
+            allowance.left = kSearchBurst;
+        allowance.at = now;
+        if (allowance.left < 1.0)
+            return false;
+        allowance.left -= 1.0;
+        return true;
+    }
 
     bool Answer(ENetHost* h)
     {
-        const auto wanted = discovery::DecodeSearch(h->receivedData, h->receivedDataLength);
-        if (!wanted)
+        const auto search = discovery::DecodeSearch(h->receivedData, h->receivedDataLength);
+        if (!search)
             return discovery::DecodeAnswer(h->receivedData, h->receivedDataLength).has_value();
-        if (!(*wanted == application))
+        if (!(search->application == application) || !MayAnswer(h->receivedAddress.host))
             return true;
         discovery::Answer answer;
         answer.application = application;
         answer.instance = instance;
+        answer.nonce = search->nonce;
         answer.name = name;
         answer.currentPlayers = announcedSet ? announcedCurrent : static_cast<std::uint32_t>(players.size()) + 1;
         answer.maxPlayers = announcedSet ? announcedMax : maxPlayers + 1;
         const auto bytes = discovery::EncodeAnswer(answer);
-        SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
+        if (bytes.size() <= h->receivedDataLength)
+            SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
         return true;
     }
 

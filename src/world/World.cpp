@@ -86,6 +86,7 @@ Ship* World::AddShip(std::unique_ptr<Ship> ship)
         return nullptr;
     ScopedLock lock(&entityLock);
     ships.push_back(std::move(ship));
+    shipIndex.Add(ships.back().get());
     return ships.back().get();
 }
 
@@ -95,17 +96,27 @@ void World::RemoveShip(Ship* ship)
         return;
     ScopedLock lock(&entityLock);
     const auto held = Holding(ships, ship);
-    if (held != ships.end())
-        ships.erase(held);
+    if (held == ships.end())
+        return;
+    shipIndex.Remove(ship);
+    ships.erase(held);
 }
 
 Ship* World::FindShip(int id) const
 {
-    for (const auto& ship : ships) {
-        if (ship && ship->GetId() == id)
-            return ship.get();
-    }
-    return nullptr;
+    return shipIndex.Find(id);
+}
+
+void World::SetShipId(Ship* ship, int id)
+{
+    if (!ship)
+        return;
+    ScopedLock lock(&entityLock);
+    if (Holding(ships, ship) == ships.end())
+        return;
+    shipIndex.Remove(ship);
+    ship->SetId(id);
+    shipIndex.Add(ship);
 }
 
 void World::MoveShipToFront(Ship* ship)

@@ -32,6 +32,8 @@ public:
     // Deletes the ship; a pointer the World does not hold is ignored.
     void RemoveShip(Ship* ship);
     Ship* FindShip(int id) const;
+    // Gives a held ship a new id and files it under that one.
+    void SetShipId(Ship* ship, int id);
     void MoveShipToFront(Ship* ship);
     Ship* FirstShip();
     Ship* ShipsBegin();
@@ -100,6 +102,7 @@ private:
     List<Ship> ships;
     List<GameObject> entities;
     List<Turret> turrets;
+    IdIndex<Ship> shipIndex;
     IdIndex<GameObject> entityIndex;
     IdIndex<Turret> turretIndex;
     Cursor<Ship> shipCursor;

@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
 
 #include "base/Console.h"
+#include "net/ApplicationGuid.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -22,6 +30,48 @@
 #include "world/World.h"
 
 namespace {
+
+// A bare UDP socket on loopback: a host that is not one, or a searcher
+// that is no player's program.
+class RawSocket {
+public:
+    explicit RawSocket(std::uint16_t port = 0) : fd(socket(AF_INET, SOCK_DGRAM, 0))
+    {
+        sockaddr_in at = Loopback(port);
+        bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
+        timeval wait{0, 200000};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    }
+    ~RawSocket() { close(fd); }
+
+    static sockaddr_in Loopback(std::uint16_t port)
+    {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        at.sin_port = htons(port);
+        return at;
+    }
+    void SendTo(const std::vector<std::uint8_t>& bytes, const sockaddr_in& to)
+    {
+        sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    // The next datagram, empty when none came within a fifth of a second.
+    std::vector<std::uint8_t> Receive(sockaddr_in* from = nullptr)
+    {
+        std::vector<std::uint8_t> bytes(2048);
+        sockaddr_in sender{};
+        socklen_t length = sizeof sender;
+        const ssize_t got = recvfrom(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&sender), &length);
+        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (from)
+            *from = sender;
+        return bytes;
+    }
+
+private:
+    int fd;
+};
 
 // The player's network client against a real host over loopback. Each
 // test has a port of its own, so tests may run side by side.
@@ -170,6 +220,122 @@ TEST_F(NetClientSession, SelectingTakesTheFirstHostWhoseNameStartsTheRequest)
     EXPECT_TRUE(second.Received().empty());
     client->SelectHost("Zebra");
     EXPECT_EQ(ConsoleLines().back(), "Server \"Zebra\" not found...");
+}
+
+// A fake host on the game's port that reads the player's search and
+// answers it as it likes.
+class Impostor {
+public:
+    explicit Impostor(std::uint16_t port) : socket(port) {}
+
+    bool ReadSearch()
+    {
+        const auto bytes = socket.Receive(&player);
+        const auto read = platform::discovery::DecodeSearch(bytes.data(), bytes.size());
+        nonce = read ? read->nonce : 0;
+        return read.has_value();
+    }
+    void Answer(std::uint32_t withNonce, int instance, const std::string& name)
+    {
+        platform::discovery::Answer answer{ApplicationGuid(), {}, withNonce, 2, 9, name};
+        answer.instance.bytes[0] = static_cast<std::uint8_t>(instance);
+        answer.instance.bytes[1] = static_cast<std::uint8_t>(instance >> 8);
+        socket.SendTo(platform::discovery::EncodeAnswer(answer), player);
+    }
+
+    std::uint32_t nonce = 0;
+
+private:
+    RawSocket socket;
+    sockaddr_in player{};
+};
+
+TEST_F(NetClientSession, OnlyAnswersToTheRunningSearchAreListed)
+{
+    Impostor impostor(Port());
+    client->SetPort(Port());
+    client->EnumHosts();
+    ASSERT_TRUE(impostor.ReadSearch());
+    impostor.Answer(impostor.nonce + 1, 1, "Wrong Nonce");
+    impostor.Answer(impostor.nonce, 2, "");
+    WorkUntil([&] { return client->HostCount() > 0; });
+    client->DoWork(50);
+    ASSERT_EQ(client->HostCount(), 1u) << "an answer to another search is no answer";
+    int maxPlayers = 0, currentPlayers = 0;
+    const std::string label = FirstHost(maxPlayers, currentPlayers);
+    EXPECT_EQ(label, "127.0.0.1:" + std::to_string(Port())) << "a host without a name shows its address";
+    client->SelectHost("Friday Night");
+    EXPECT_EQ(ConsoleLines().back(), "Server \"Friday Night\" not found...") << "no name matches every prefix";
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(platform::SessionClient::kAnswerWindow));
+    impostor.Answer(impostor.nonce, 3, "Too Late");
+    WorkUntil([&] { return client->HostCount() > 1; });
+    EXPECT_EQ(client->HostCount(), 1u) << "the search is over";
+}
+
+TEST_F(NetClientSession, TheListHoldsABoundedNumberOfHosts)
+{
+    Impostor flood(Port());
+    client->SetPort(Port());
+    client->EnumHosts();
+    ASSERT_TRUE(flood.ReadSearch());
+    for (int i = 0; i < 200; ++i)
+        flood.Answer(flood.nonce, i, "Flood " + std::to_string(i));
+    WorkUntil([&] { return client->HostCount() > NetClient::kMostHosts; });
+    EXPECT_EQ(client->HostCount(), NetClient::kMostHosts);
+}
+
+TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithFewerBytesAndAtALimitedRate)
+{
+    HostThread host(std::string(300, 'N'), 4, Port());
+    ASSERT_TRUE(host.Hosting());
+    RawSocket searcher;
+    const auto search = platform::discovery::EncodeSearch({ApplicationGuid(), 77});
+    const std::vector<std::uint8_t> bare(search.begin(), search.begin() + 25);
+    searcher.SendTo(bare, RawSocket::Loopback(Port()));
+    EXPECT_TRUE(searcher.Receive().empty()) << "a search without its padding asks for more than it carries";
+
+    searcher.SendTo(search, RawSocket::Loopback(Port()));
+    const auto reply = searcher.Receive();
+    EXPECT_LE(reply.size(), search.size());
+    const auto answer = platform::discovery::DecodeAnswer(reply.data(), reply.size());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->nonce, 77u);
+    EXPECT_EQ(answer->name, std::string(platform::discovery::kMaxName, 'N'));
+
+    for (int i = 0; i < 100; ++i)
+        searcher.SendTo(search, RawSocket::Loopback(Port()));
+    int answers = 0;
+    while (!searcher.Receive().empty())
+        ++answers;
+    EXPECT_GT(answers, 0);
+    EXPECT_LE(answers, 20) << "a burst from one address, then a few a second";
+}
+
+TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionWithinTwoSeconds)
+{
+    HostThread host("Quiet", 4, Port());
+    ASSERT_TRUE(Join("Quiet", Port()));
+    // A live host that sends nothing keeps the link: it answers the link's pings.
+    const std::uint32_t quietUntil = platform::TickCount() + 2500;
+    while (platform::TickCount() < quietUntil) {
+        client->DoWork(10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(client->IsTerminated());
+
+    std::atomic<bool> stalled{false};
+    std::thread hang([&] {
+        host.Run([&](platform::SessionServer&) {
+            stalled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        });
+    });
+    while (!stalled)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(WorkUntil([&] { return client->IsTerminated(); })) << "not seen within two seconds";
+    hang.join();
+    EXPECT_EQ(ConsoleLines().back(), "Press escape to return to the main menu.");
 }
 
 // The network client applying batches to a world with a local ship, as in
@@ -343,6 +509,38 @@ TEST_F(MessageHandling, TurretsStayWhereTheyStoodAndTilesNeedAMap)
     Apply({&tile});
     EXPECT_EQ(world->GetMap()->CellExtraAt(7, 2), 9) << "column -1 is the last";
     EXPECT_EQ(world->GetMap()->CellKindAt(7, 2), 0);
+}
+
+TEST_F(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
+{
+    std::vector<std::unique_ptr<NetMessage>> messages;
+    const auto add = [&](auto set) {
+        messages.push_back(std::make_unique<NetMessage>());
+        set(*messages.back());
+    };
+    for (int id = 1; id <= 30000; ++id) {
+        add([id](NetMessage& m) { m.SetPlayerSpawn(id, 0, 0, 0, "x"); });
+        add([id](NetMessage& m) { m.SetEntityState(id, kTypeBullet, Vector3(), Vector3(), 0, 0); });
+        if (id <= 5000)
+            add([id](NetMessage& m) { m.SetTurretState(id, kTurretUp, true, Vector3()); });
+    }
+    std::vector<const NetMessage*> batch;
+    for (const auto& message : messages)
+        batch.push_back(message.get());
+    const auto bytes = MessageBatch::Frame(batch);
+    ASSERT_GT(bytes.size(), 1u << 20);
+    MessageBatch parsed;
+    parsed.Parse(bytes.data(), bytes.size());
+    client->HandleBatch(parsed);
+    EXPECT_EQ(world->ShipCount(), NetClient::kMostShips);
+    EXPECT_EQ(world->EntityCount(), NetClient::kMostEntities);
+    EXPECT_EQ(world->TurretCount(), NetClient::kMostTurrets);
+    const auto lines = ConsoleLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("the rest are ignored") != std::string::npos; }),
+              3);
+    EXPECT_NE(world->FindShip(2), nullptr) << "what was taken is found by id";
+    EXPECT_EQ(world->FindShip(NetClient::kMostShips + 5), nullptr);
 }
 
 TEST_F(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)

@@ -116,7 +116,7 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 TEST_F(WorldTest, RemovesOnlyWhatItHoldsAndFindsByTheCurrentId)
 {
     Ship* other = world.AddShip(std::make_unique<Ship>());
-    other->SetId(7);
+    world.SetShipId(other, 7);
     EXPECT_EQ(world.FindShip(7), other);
     Ship stranger;
     world.RemoveShip(&stranger);
