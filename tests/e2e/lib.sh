@@ -93,3 +93,31 @@ game_exits_within() {
   wait "$GAME_PID" || fail "exit status $?"
   GAME_PID=
 }
+
+# area_has COLOUR WxH+X+Y: some pixel of the rectangle is white, green or blue
+area_has() {
+  import -window root "$E2E_WORK/shot.png"
+  local crop="$E2E_WORK/area.png"
+  convert "$E2E_WORK/shot.png" -crop "$2" +repage "$crop"
+  case "$1" in
+    white) convert "$crop" -fx "(r>0.8&&g>0.8&&b>0.8)?1:0" -format "%[fx:maxima.r]" info: ;;
+    green) convert "$crop" -fx "(g>0.8&&r<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
+    blue) convert "$crop" -fx "(b>0.8&&r<0.2&&g<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
+  esac | grep -q '^1'
+}
+
+# radar_walls FILE: the blue walls in the radar's map square, without the
+# ships' dots, so other ships flying about do not count as the player moving
+radar_walls() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -crop 190x190+5+5 +repage -channel B -separate -threshold 80% "$1"
+}
+
+# radar_scrolled FILE: the radar's walls are no longer those in FILE
+radar_scrolled() {
+  radar_walls "$E2E_WORK/walls.png"
+  # PNG files carry their dates, so compare pixels, not files.
+  local changed
+  changed=$(compare -metric AE "$E2E_WORK/walls.png" "$1" null: 2>&1 || true)
+  [[ $changed =~ ^[1-9] ]]
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The installed programs, started from / without --data: a server with three
+# robots and the game find their pictures and maps beside them. The game
+# shows its menu, lists the server, joins, lists the robots, flies, leaves
+# with ESC and quits with F9; the server ends on SIGTERM with status 0.
+# Usage: installed_game.sh BUILD_DIR
+source "$(dirname "$0")/lib.sh"
+export QUILLROCK_LOOPBACK_ONLY=1
+
+prefix=$E2E_WORK/prefix
+cmake --install "$1" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1 ||
+  fail "install: $(cat "$E2E_WORK/install.log")"
+for file in bin/quillrock bin/quillrock-server share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
+            share/applications/quillrock.desktop share/icons/hicolor/32x32/apps/quillrock.png \
+            share/man/man6/quillrock.6 share/man/man6/quillrock-server.6; do
+  [ -e "$prefix/$file" ] || fail "$file is not installed"
+done
+# A map that only the installed folder holds: the round and the radar's
+# picture then prove that neither program fell back to the source tree.
+cp "$prefix/share/quillrock/Maps/Arena.smp" "$prefix/share/quillrock/Maps/Annex.smp"
+cp "$prefix/share/quillrock/Maps/Arena.bmp" "$prefix/share/quillrock/Maps/Annex.bmp"
+
+# scoreboard_lines N: the radar's scoreboard holds exactly N lines
+scoreboard_lines() {
+  local n=$1
+  area_has white "180x14+12+$((245 + 16 * (n - 1)))" && ! area_has white "180x14+12+$((245 + 16 * n))"
+}
+
+# robots_flying N: the server has seated N robots
+robots_flying() { [ "$(grep -c 'robot ".*" flies ship' "$E2E_WORK/host.log")" -eq "$1" ]; }
+
+start_host "$prefix/bin/quillrock-server" / --name "Installed Server" --bots 3 --maps Annex
+eventually 5 logged "$E2E_WORK/host.log" "round started on map Annex" || fail "no round on the installed map"
+eventually 3 robots_flying 3 || fail "not three robots"
+
+start_game "$prefix/bin/quillrock" /
+xdotool key a
+eventually 3 band_has white 184 200 || fail "no title: the font was not found"
+band_has green 316 332 || fail "the first menu item is not highlighted"
+xdotool key Return
+eventually 5 band_has green 136 152 || fail "the server is not listed"
+xdotool key Return
+eventually 5 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+eventually 5 radar_shows_map || fail "no picture of the installed map in the radar"
+eventually 5 scoreboard_lines 4 || fail "the scoreboard does not list the player and three robots"
+
+# Turrets and robots often destroy the ship, and a new ship elsewhere also
+# scrolls the radar: only a flight that nobody interrupted counts.
+deaths() { grep -cE 'Player (crashed|was destroyed|destroyed themselves)|destroyed Player$' "$E2E_WORK/host.log" || true; }
+flies() {
+  eventually 10 area_has blue 170x6+15+214 || return 1 # fuel in the gauge: the ship is alive
+  local before
+  before=$(deaths)
+  radar_walls "$E2E_WORK/before.png"
+  xdotool keydown k; sleep 0.3; xdotool keyup k
+  eventually 2 radar_scrolled "$E2E_WORK/before.png" && [ "$(deaths)" = "$before" ]
+}
+eventually 30 flies || fail "the ship did not move while K was held"
+
+xdotool key Escape
+eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
+eventually 3 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
+hold F9
+game_exits_within "${E2E_EXIT_SECONDS:-1}"
+kill -TERM "$HOST_PID"
+wait "$HOST_PID" || fail "the server ended with status $?"
+HOST_PID=
+logged "$E2E_WORK/host.log" "ending the session" || fail "the server did not end its session"
+echo "installed game: ok"
