@@ -182,6 +182,9 @@ void RunGameLoop()
         }
         if (!platform::Window::PumpMessages())
             g_quitRequested = true;
+        // The chat key's own character comes in the pump of the frame that
+        // saw the key, if at all; an apostrophe typed later is the player's.
+        g_chatKeyPending = false;
     }
 
     // Leaving while a line is typed: back to game keys, the line dropped,

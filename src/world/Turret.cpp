@@ -33,11 +33,10 @@ void Turret::SetDirection(int d)
 {
     direction = d;
     hull.clear();
+    // Outside 0-3 the hull stays empty: such a turret never collides.
     if (const Facing* facing = FacingOf(d)) {
         hull.push_back(facing->outline);
         muzzleOffset = facing->muzzle;
-    } else {
-        hull.emplace_back();
     }
     SetRadius(32.0f);
 }

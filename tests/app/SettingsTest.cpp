@@ -43,15 +43,18 @@ TEST(SettingsStoreFormat, RoundTripsAndRejectsEveryDamagedForm)
     EXPECT_FALSE(SettingsStore::Parse(nullptr, 100));
 }
 
-TEST(SettingsStoreFile, WritingUnderTheConfigHomeKeepsTheKeysOtherValues)
+// A second writer keeps the values it does not set; a write that cannot
+// finish leaves the earlier file whole; no readable file is no key.
+TEST(SettingsStoreFile, WritesUnderTheConfigHomeWholeOrNotAtAll)
 {
     ScopedConfigHome home;
     EXPECT_EQ(SettingsStore::FilePath(), home.Path() + "/quillrock/settings.reg");
-    SettingsStore first;
-    ASSERT_TRUE(first.OpenForWrite());
-    first.Set("Other", "xy", 2);
-    first.Set("ShipType", "\1\0\0\0", 4);
-    ASSERT_TRUE(first.Commit());
+    SettingsStore store;
+    EXPECT_FALSE(store.OpenForRead());
+    ASSERT_TRUE(store.OpenForWrite());
+    store.Set("Other", "xy", 2);
+    store.Set("ShipType", "\1\0\0\0", 4);
+    ASSERT_TRUE(store.Commit());
     SettingsStore second;
     ASSERT_TRUE(second.OpenForWrite());
     second.Set("ShipType", "\3\0\0\0", 4);
@@ -63,31 +66,17 @@ TEST(SettingsStoreFile, WritingUnderTheConfigHomeKeepsTheKeysOtherValues)
     EXPECT_EQ(reader.Query("Other")->size(), 2u);
     EXPECT_EQ(reader.Query("ShipType")->at(0), 3);
     EXPECT_EQ(reader.Query("Missing"), nullptr);
-}
 
-TEST(SettingsStoreFile, FailedWriteLeavesTheEarlierFileWhole)
-{
-    ScopedConfigHome home;
-    SettingsStore store;
-    ASSERT_TRUE(store.OpenForWrite());
-    store.Set("ShipType", "\1\0\0\0", 4);
-    ASSERT_TRUE(store.Commit());
     const std::string before = ReadFile(SettingsStore::FilePath());
     // The temporary file's name taken by a folder: the write cannot start.
     std::filesystem::create_directory(SettingsStore::FilePath() + ".tmp");
-    store.Set("ShipType", "\5\0\0\0", 4);
-    EXPECT_FALSE(store.Commit());
+    second.Set("ShipType", "\5\0\0\0", 4);
+    EXPECT_FALSE(second.Commit());
     EXPECT_EQ(ReadFile(SettingsStore::FilePath()), before);
-}
 
-TEST(SettingsStoreFile, MissingUnreadableOrUnmakeableIsNoKey)
-{
-    ScopedConfigHome home;
-    SettingsStore store;
-    EXPECT_FALSE(store.OpenForRead());
+    ScopedConfigHome folderInPlace;
     std::filesystem::create_directories(SettingsStore::FilePath());
     EXPECT_FALSE(store.OpenForRead()) << "a folder in the file's place";
-
     ScopedConfigHome blocked;
     std::ofstream(blocked.Path() + "/quillrock") << "a file where the folder belongs";
     EXPECT_FALSE(store.OpenForWrite());
@@ -130,7 +119,9 @@ TEST(Settings, AllSixValuesTravelAsRawBytesAndComeBack)
     EXPECT_EQ(*store.Query("ResWidth"), (SettingsStore::Value{4, 3, 2, 1}));
 }
 
-TEST(Settings, StoredValuesOfTheWrongSizeAreNotTaken)
+// A value of the wrong size is skipped, and a damaged file is no values at
+// all: what was there before stays.
+TEST(Settings, StoredValuesOfTheWrongSizeOrADamagedFileAreNotTaken)
 {
     ScopedConfigHome home;
     StoreRaw({{"PlayerName", SettingsStore::Value(128, 'x')},
@@ -147,15 +138,7 @@ TEST(Settings, StoredValuesOfTheWrongSizeAreNotTaken)
     StoreRaw({{"PlayerName", SettingsStore::Value(127, 'y')}});
     LoadSettings(s);
     EXPECT_EQ(std::strlen(s.PlayerName), 127u);
-}
 
-TEST(Settings, ADamagedStoreLeavesTheDefaults)
-{
-    ScopedConfigHome home;
-    Settings good;
-    good.SetPlayerName("Kim");
-    good.ShipType = 4;
-    ASSERT_TRUE(WriteSettings(good));
     {
         std::fstream file(SettingsStore::FilePath(), std::ios::in | std::ios::out | std::ios::binary);
         file.seekp(20);

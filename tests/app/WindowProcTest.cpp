@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/Input.h"
@@ -20,8 +22,8 @@
 namespace {
 
 // Every test starts on the title menu with its first entry selected, no
-// servers listed, an empty options name for ship type 0, an empty console
-// and fresh input, and settings kept in a folder of its own.
+// servers listed, empty options name and address, ship type 0, an empty
+// console and fresh input, and settings kept in a folder of its own.
 class Keys : public ::testing::Test {
 protected:
     void SetUp() override
@@ -36,6 +38,7 @@ protected:
         g_settings = Settings();
         OptionsScreen::Instance()->SetName("");
         OptionsScreen::Instance()->SetShipType(0);
+        AddressEntry::Instance()->SetText("");
         Input::Instance()->Initialize(nullptr);
         Console::Instance()->Clear();
         Console::Instance()->ClearInputLine();
@@ -48,8 +51,10 @@ protected:
         Console::Instance()->GetInputLine(line, sizeof line);
         return line;
     }
-    void StartTyping()
+    // In a game, as the chat key leaves it: its own apostrophe still to come.
+    static void StartTyping()
     {
+        g_appState = AppState::InGame;
         Console::Instance()->SetInputLine("");
         Input::Instance()->SetKeyboardMode(Input::kTyping);
         g_chatKeyPending = true;
@@ -58,85 +63,102 @@ protected:
     ServerBrowser* browser = ServerBrowser::Instance();
     ScopedConfigHome home;
 };
-template <AppState state>
-class KeysIn : public Keys {
-protected:
-    void SetUp() override
-    {
-        Keys::SetUp();
-        g_appState = state;
-    }
-};
-using KeysInMenu = KeysIn<AppState::MainMenu>;
-using KeysInChat = KeysIn<AppState::InGame>;
-using KeysInOptions = KeysIn<AppState::Options>;
-using KeysInBrowser = KeysIn<AppState::BrowseLan>;
-using KeysInAddress = KeysIn<AppState::EnterAddress>;
 
-TEST_F(KeysInMenu, MenuArrowsWrapAround)
+// ESC and typed characters between the screens, each input from the state
+// of its row; Enter on the menu is below.
+TEST_F(Keys, EachScreenLeavesOnlyOnItsKeys)
+{
+    const std::string kEsc = "ESC key";
+    const struct {
+        AppState from;
+        std::vector<std::string> inputs;
+        AppState to;
+    } cases[] = {
+        {AppState::MainMenu, {kEsc, "x"}, AppState::MainMenu},
+        {AppState::Intro, {kEsc, "q"}, AppState::MainMenu},
+        {AppState::Intro, {"\t\x1b%"}, AppState::Intro}, // outside the font's set: dropped
+        {AppState::Instructions, {kEsc, "q"}, AppState::MainMenu},
+        {AppState::Credits, {kEsc, "q"}, AppState::MainMenu},
+        {AppState::BrowseLan, {"\r"}, AppState::BrowseLan}, // no servers listed
+        {AppState::BrowseLan, {kEsc, "\b", "a"}, AppState::MainMenu},
+        {AppState::BrowseAddress, {"\r"}, AppState::BrowseAddress},
+        {AppState::BrowseAddress, {kEsc, "\b", "a"}, AppState::MainMenu},
+        {AppState::EnterAddress, {kEsc}, AppState::MainMenu},
+        {AppState::EnterAddress, {"\r"}, AppState::BrowseAddress},
+        {AppState::Options, {kEsc}, AppState::MainMenu},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& input : c.inputs) {
+            SCOPED_TRACE(testing::Message() << "state " << static_cast<int>(c.from) << ", " << input);
+            g_appState = c.from;
+            if (input == kEsc)
+                Key(platform::kVkEscape);
+            else
+                Type(input);
+            EXPECT_EQ(g_appState, c.to);
+        }
+    }
+}
+
+TEST_F(Keys, MenuArrowsWrapAndEnterActsOnTheSelectedItem)
 {
     Key(platform::kVkUp);
     EXPECT_EQ(MainMenu::Instance()->Selected(), 6);
     Key(platform::kVkDown);
-    EXPECT_EQ(MainMenu::Instance()->Selected(), 1);
-    Key(platform::kVkEscape);
-    EXPECT_EQ(g_appState, AppState::MainMenu) << "ESC does nothing on the menu";
     Key(platform::kVkLeft);
     EXPECT_EQ(MainMenu::Instance()->Selected(), 1);
-}
 
-TEST_F(KeysInMenu, EnterActsOnTheSelectedItem)
-{
     const AppState targets[] = {AppState::BrowseLan, AppState::EnterAddress, AppState::Instructions,
                                 AppState::Options, AppState::Credits};
     for (int item = 1; item <= 5; ++item) {
         g_appState = AppState::MainMenu;
-        Type("x");
-        EXPECT_EQ(g_appState, AppState::MainMenu) << "other characters do nothing";
         Type("\r");
         EXPECT_EQ(g_appState, targets[item - 1]) << "item " << item;
         g_appState = AppState::MainMenu;
         Key(platform::kVkDown);
     }
-    EXPECT_EQ(MainMenu::Instance()->Selected(), 6);
     EXPECT_FALSE(g_quitRequested);
     Type("\r");
-    EXPECT_TRUE(g_quitRequested);
+    EXPECT_TRUE(g_quitRequested) << "item 6";
 }
 
-TEST_F(KeysInMenu, TypingOrEscapeReturnsToTheMenu)
+// The options name, the chat line and the address are edited alike: the
+// font's characters and Backspace, at most 1023 characters.
+TEST_F(Keys, EveryTextFieldEditsAlike)
 {
-    for (AppState state : {AppState::Intro, AppState::Instructions, AppState::Credits}) {
-        g_appState = state;
-        Type("q");
-        EXPECT_EQ(g_appState, AppState::MainMenu);
-        g_appState = state;
-        Key(platform::kVkEscape);
-        EXPECT_EQ(g_appState, AppState::MainMenu);
+    const struct {
+        AppState state;
+        std::function<std::string()> text;
+    } fields[] = {{AppState::Options, [] { return OptionsScreen::Instance()->NameText(); }},
+                  {AppState::InGame, InputLine},
+                  {AppState::EnterAddress, [] { return AddressEntry::Instance()->Text(); }}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(testing::Message() << "state " << static_cast<int>(field.state));
+        g_appState = field.state;
+        if (field.state == AppState::InGame) {
+            StartTyping();
+            Type("'");
+        }
+        Type("\b");
+        EXPECT_EQ(field.text(), "") << "backspace on nothing";
+        Type("Ann\bna?\t%");
+        EXPECT_EQ(field.text(), "Anna?");
+        Type(std::string(2000, 'x'));
+        EXPECT_EQ(field.text().size(), 1023u);
+        Type(std::string(1100, '\b'));
+        EXPECT_EQ(field.text(), "");
     }
-    g_appState = AppState::Intro;
-    Type("\t");
-    Type("\x1b");
-    Type("%");
-    EXPECT_EQ(g_appState, AppState::Intro) << "characters outside the set are dropped";
 }
 
-TEST_F(KeysInChat, OnlyTheApostropheOpensTheLineAndIsNotTyped)
+TEST_F(Keys, OnlyTheApostropheOpensTheChatLineAndEnterRunsIt)
 {
+    g_appState = AppState::InGame;
     Type("hello");
-    EXPECT_EQ(InputLine(), "");
     EXPECT_FALSE(Console::Instance()->IsInputActive());
     StartTyping();
     Type("'it's");
-    EXPECT_EQ(InputLine(), "it's");
-    Type("\b\b");
-    EXPECT_EQ(InputLine(), "it");
-    Type(std::string(1100, 'z'));
-    EXPECT_EQ(InputLine().size(), 1023u);
-}
+    EXPECT_EQ(InputLine(), "it's") << "the opening apostrophe is not typed, a later one is";
 
-TEST_F(KeysInChat, EnterRunsCommandsAndEndsTyping)
-{
     Console::Instance()->Print("before");
     StartTyping();
     Type("'/clear\r");
@@ -148,25 +170,13 @@ TEST_F(KeysInChat, EnterRunsCommandsAndEndsTyping)
     EXPECT_FALSE(Input::Instance()->IsTyping()) << "an empty line is sent as chat and ends typing";
 }
 
-TEST_F(KeysInOptions, TypingEditsTheNameWithinItsLimit)
+TEST_F(Keys, OptionsEscapeKeepsEditsUnsavedEnterSavesTheFirst127Characters)
 {
-    Type("Ann\bna?");
-    EXPECT_EQ(OptionsScreen::Instance()->NameText(), "Anna?");
-    Type("\t%");
-    EXPECT_EQ(OptionsScreen::Instance()->NameText(), "Anna?") << "outside the set";
-    Type(std::string(2000, 'x'));
-    EXPECT_EQ(OptionsScreen::Instance()->NameText().size(), 1023u);
-    Type(std::string(1100, '\b'));
-    EXPECT_EQ(OptionsScreen::Instance()->NameText(), "");
-}
-
-TEST_F(KeysInOptions, EscapeKeepsEditsUnsavedEnterSavesTheFirst127Characters)
-{
+    g_appState = AppState::Options;
     const std::string name = "Dana" + std::string(200, 'q');
     Type(name);
     Key(platform::kVkRight); // slot 2: type 5
     Key(platform::kVkEscape);
-    EXPECT_EQ(g_appState, AppState::MainMenu);
     EXPECT_EQ(OptionsScreen::Instance()->NameText(), name) << "the edit stays on screen";
     Settings stored;
     LoadSettings(stored);
@@ -179,20 +189,20 @@ TEST_F(KeysInOptions, EscapeKeepsEditsUnsavedEnterSavesTheFirst127Characters)
     EXPECT_EQ(std::string(stored.PlayerName), name.substr(0, 127));
     EXPECT_EQ(stored.ShipType, 5);
     EXPECT_EQ(stored.ResWidth, 1024) << "without a listed mode the display settings stay";
-}
 
-TEST_F(KeysInOptions, UnwritableSettingsStillReturnToTheMenu)
-{
     TempDir blocked;
     blocked.WriteFile("quillrock", "a file where the folder belongs");
     ::setenv("XDG_CONFIG_HOME", blocked.Path().c_str(), 1);
+    g_appState = AppState::Options;
+    OptionsScreen::Instance()->SetName("");
     Type("Eve\r");
-    EXPECT_EQ(g_appState, AppState::MainMenu);
+    EXPECT_EQ(g_appState, AppState::MainMenu) << "unwritable settings still return to the menu";
     EXPECT_STREQ(g_settings.PlayerName, "Eve");
 }
 
-TEST_F(KeysInBrowser, SelectionWrapsOverTheServers)
+TEST_F(Keys, BrowserSelectionWrapsAndEnterStartsTheGameWithTheOptionsChoices)
 {
+    g_appState = AppState::BrowseLan;
     for (const char* name : {"One", "Two", "Three"})
         browser->AddHost(name, 8, 1);
     browser->AddHost(nullptr, 1, 1);
@@ -200,52 +210,25 @@ TEST_F(KeysInBrowser, SelectionWrapsOverTheServers)
     Key(platform::kVkUp);
     EXPECT_EQ(browser->Selected(), 3);
     Key(platform::kVkDown);
-    EXPECT_EQ(browser->Selected(), 1);
-    char name[8];
     Key(platform::kVkDown);
-    browser->SelectedName(name, sizeof name);
-    EXPECT_STREQ(name, "Two");
-}
+    EXPECT_EQ(browser->Selected(), 2);
 
-TEST_F(KeysInBrowser, ALetterOrEscapeLeavesButEnterWithoutServersStays)
-{
-    for (AppState state : {AppState::BrowseLan, AppState::BrowseAddress}) {
-        g_appState = state;
-        Type("\r");
-        EXPECT_EQ(g_appState, state);
-        Type("\b");
-        EXPECT_EQ(g_appState, AppState::MainMenu);
-        g_appState = state;
-        Key(platform::kVkEscape);
-        EXPECT_EQ(g_appState, AppState::MainMenu);
-    }
-}
-
-TEST_F(KeysInBrowser, EnterStartsTheGameWithTheOptionsChoices)
-{
-    browser->AddHost("Dogfight", 8, 2);
     OptionsScreen::Instance()->SetShipType(4);
     OptionsScreen::Instance()->SetName(std::string(200, 'k').c_str());
     Type("\r");
     EXPECT_EQ(g_appState, AppState::InGame);
-    EXPECT_STREQ(g_serverName, "Dogfight");
+    EXPECT_STREQ(g_serverName, "Two");
     EXPECT_EQ(g_settings.ShipType, 4);
     EXPECT_EQ(std::string(g_settings.PlayerName), std::string(127, 'k'));
 }
 
-TEST_F(KeysInAddress, TypingEditsTheAddressAndEnterSearchesIt)
+TEST_F(Keys, TheAddressIsKeptForTheNextVisit)
 {
-    AddressEntry::Instance()->SetText("");
-    Type("\b");
-    EXPECT_EQ(AddressEntry::Instance()->Text(), "") << "backspace on nothing";
-    Type("10.0.0.9\b1");
-    EXPECT_EQ(AddressEntry::Instance()->Text(), "10.0.0.1");
-    Type("\r");
-    EXPECT_EQ(g_appState, AppState::BrowseAddress);
     g_appState = AppState::EnterAddress;
+    Type("10.0.0.9\b1");
     Key(platform::kVkEscape);
     EXPECT_EQ(g_appState, AppState::MainMenu);
-    EXPECT_EQ(AddressEntry::Instance()->Text(), "10.0.0.1") << "kept for the next visit";
+    EXPECT_EQ(AddressEntry::Instance()->Text(), "10.0.0.1");
 }
 
 } // namespace

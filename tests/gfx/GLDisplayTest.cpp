@@ -8,13 +8,13 @@
 
 namespace {
 
+class GLDisplayTest : public OffscreenTest {};
+
 // An orthographic volume of w x h units around the origin; a zero side
 // follows the other by the screen's 4:3, and the depth runs from eye z +100
 // to -100.
-TEST(GLDisplay, ProjectionVolumes)
+TEST_F(GLDisplayTest, ProjectionVolumes)
 {
-    if (!OpenOffscreenGame())
-        GTEST_SKIP() << "no GL driver";
     GLDisplay* display = GLDisplay::Instance();
     ASSERT_EQ(display->Width(), 1024);
     display->MakeCurrent();

@@ -46,19 +46,10 @@ TEST(Standings, HighestFirstTiesByNameThenByArrival)
     EXPECT_TRUE(BuildStandings(nullptr).empty());
 }
 
-bool LitIn(const Frame& frame, int x0, int y0, int w, int h)
-{
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x)
-            if (frame.Lit(x, y))
-                return true;
-    return false;
-}
+class HudLayout : public OffscreenTest {};
 
-TEST(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
+TEST_F(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
 {
-    if (!OpenOffscreenGame())
-        GTEST_SKIP() << "no GL driver";
     Console::Instance()->Clear();
     Console::Instance()->Print("WWWWW");
     World world;
@@ -70,20 +61,18 @@ TEST(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
     const Frame frame;
     glReadBuffer(GL_BACK);
     GLDisplay::Instance()->ReleaseCurrent();
-    EXPECT_TRUE(LitIn(frame, 412, 364, 10, 16)) << "FPS at (412, 364)";
-    EXPECT_TRUE(LitIn(frame, 412, 348, 10, 16)) << "Ping at (412, 348)";
-    EXPECT_FALSE(LitIn(frame, 400, 300, 100, 40));
-    EXPECT_TRUE(LitIn(frame, -302, -384 + 32, 10, 16)) << "the newest line two rows above the bottom";
-    EXPECT_FALSE(LitIn(frame, -302, -384, 50, 16)) << "no input line";
-    EXPECT_FALSE(LitIn(frame, -512, -300, 200, 600)) << "disconnected: no radar";
+    EXPECT_TRUE(frame.Any(412, 364, 10, 16)) << "FPS at (412, 364)";
+    EXPECT_TRUE(frame.Any(412, 348, 10, 16)) << "Ping at (412, 348)";
+    EXPECT_FALSE(frame.Any(400, 300, 100, 40));
+    EXPECT_TRUE(frame.Any(-302, -384 + 32, 10, 16)) << "the newest line two rows above the bottom";
+    EXPECT_FALSE(frame.Any(-302, -384, 50, 16)) << "no input line";
+    EXPECT_FALSE(frame.Any(-512, -300, 200, 600)) << "disconnected: no radar";
 }
 
 // On a 32 x 32 map (1024 units) the radar's square is 200 wide: 100 pixels
 // for half the world, the player at its centre.
-TEST(HudLayout, RadarPanelDotsGaugeAndFrame)
+TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
 {
-    if (!OpenOffscreenGame())
-        GTEST_SKIP() << "no GL driver";
     World world;
     const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
     auto map = std::make_unique<Map>();

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "gfx/Renderer.h"
 #include "gfx/screens/CreditsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
 #include "gfx/screens/MainMenu.h"
@@ -15,41 +13,16 @@ namespace {
 
 // The front-end screens on a 1024 x 768 display (hh = 384). Texts are
 // placed by the bottom edge of their 16-unit rows, 10 units a character.
-class ScreenLayout : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!OpenOffscreenGame())
-            GTEST_SKIP() << "no GL driver";
-    }
-    void TearDown() override
-    {
-        if (drawing)
-            Renderer::Instance()->EndFrame();
-    }
-    Frame Draw(Screen* screen)
-    {
-        if (drawing)
-            Renderer::Instance()->EndFrame();
-        DrawScreenContent(screen);
-        drawing = true;
-        return Frame();
-    }
-    bool drawing = false;
-};
+class ScreenLayout : public OffscreenTest {};
 
 // A line of the colour whose ink starts in its first cell at x and ends in
 // its last, with nothing else near it.
 void ExpectLine(const Frame& frame, int x, int y, int length, char colour)
 {
-    const int x0 = x - 40, x1 = x + 10 * length + 40;
-    EXPECT_EQ(frame.Band(y, x0, x1), colour) << "the line at y = " << y;
-    int left = 0, right = 0;
-    ASSERT_TRUE(frame.Extent(y, x0, x1, left, right)) << "nothing at y = " << y;
-    EXPECT_GE(left, x) << "y = " << y;
-    EXPECT_LT(left, x + 10) << "y = " << y;
-    EXPECT_GE(right, x + 10 * length - 10) << "y = " << y;
-    EXPECT_LT(right, x + 10 * length) << "y = " << y;
+    const int end = x + 10 * length;
+    EXPECT_EQ(frame.Band(y, x - 40, end + 40), colour) << "the line at y = " << y;
+    EXPECT_TRUE(frame.Any(x, y, 10, 16) && frame.Any(end - 10, y, 10, 16)) << "its ends at y = " << y;
+    EXPECT_FALSE(frame.Any(x - 40, y, 40, 16) || frame.Any(end, y, 40, 16)) << "beside it at y = " << y;
 }
 
 void ExpectCentred(const Frame& frame, int y, const char* text, char colour)
@@ -63,7 +36,7 @@ TEST_F(ScreenLayout, TitleMenuWithTheSelectionGreen)
     MainMenu* menu = MainMenu::Instance();
     while (menu->Selected() != 2)
         menu->SelectNext();
-    const Frame frame = Draw(menu);
+    const Frame frame = DrawScreenContent(menu);
     ExpectCentred(frame, 184, "Quillrock!", 'w');
     ExpectLine(frame, -25, 164, 5, 'w');
     const char* items[] = {"Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit"};
@@ -77,7 +50,7 @@ TEST_F(ScreenLayout, TitleMenuWithTheSelectionGreen)
 TEST_F(ScreenLayout, InstructionsRightColumnAndIcons)
 {
     InstructionsScreen* screen = InstructionsScreen::Instance();
-    const Frame frame = Draw(screen);
+    const Frame frame = DrawScreenContent(screen);
     for (int k = 0; k < 8; ++k) {
         const int y = 384 - 140 - 40 * k;
         EXPECT_TRUE(frame.Lit(168, y)) << "icon " << k << " centred at x = 168";
@@ -92,7 +65,7 @@ TEST_F(ScreenLayout, OptionsShipsNameAndHelp)
     OptionsScreen* options = OptionsScreen::Instance();
     options->SetName("Zed");
     options->SetShipType(0);
-    const Frame first = Draw(options);
+    const Frame first = DrawScreenContent(options);
     ExpectCentred(first, 314, "Choose Your Ship", 'g');
     ExpectCentred(first, 184, "Enter Your Name", 'g');
     ExpectCentred(first, 152, "Zed", 'w');
@@ -105,7 +78,7 @@ TEST_F(ScreenLayout, OptionsShipsNameAndHelp)
     // Six icons 32 wide at y = 278 with gaps between them; the shield lies
     // over the selected one only.
     options->SetShipType(3);
-    const Frame fourth = Draw(options);
+    const Frame fourth = DrawScreenContent(options);
     const int slotX[] = {-160, -96, -32, 32, 96, 160};
     auto square = [](const Frame& frame, int x) {
         std::vector<bool> lit;
@@ -115,11 +88,9 @@ TEST_F(ScreenLayout, OptionsShipsNameAndHelp)
         return lit;
     };
     for (int s = 0; s < 6; ++s) {
-        const auto drawn = square(first, slotX[s]);
-        EXPECT_NE(std::count(drawn.begin(), drawn.end(), true), 0) << "slot " << s + 1;
-        EXPECT_EQ(drawn != square(fourth, slotX[s]), s == 0 || s == 3) << "slot " << s + 1;
-        for (int j = 278 - 16; j < 278 + 16; ++j)
-            EXPECT_FALSE(first.Lit(slotX[s] + 32, j)) << "between slots " << s + 1 << " and " << s + 2;
+        EXPECT_TRUE(first.Any(slotX[s] - 16, 278 - 16, 32, 32)) << "slot " << s + 1;
+        EXPECT_EQ(square(first, slotX[s]) != square(fourth, slotX[s]), s == 0 || s == 3) << "slot " << s + 1;
+        EXPECT_FALSE(first.Any(slotX[s] + 32, 278 - 16, 1, 32)) << "between slots " << s + 1 << " and " << s + 2;
     }
 }
 
@@ -127,7 +98,7 @@ TEST_F(ScreenLayout, OptionsShipsNameAndHelp)
 // down, sections one empty line apart.
 TEST_F(ScreenLayout, CreditsHeadingsAndNames)
 {
-    const Frame frame = Draw(CreditsScreen::Instance());
+    const Frame frame = DrawScreenContent(CreditsScreen::Instance());
     const char rows[] = "g.gw.gw.gwww.gwww.gwwww.gw.gwww.";
     for (int k = 0; rows[k]; ++k)
         EXPECT_EQ(frame.Band(324 - 20 * k), rows[k] == '.' ? 0 : rows[k]) << "row " << k << ", hh - " << 60 + 20 * k;
@@ -146,6 +117,31 @@ TEST_F(ScreenLayout, CreditsHeadingsAndNames)
         ExpectCentred(frame, 384 - heading.below, heading.text, 'g');
 }
 
+// Centred lines of one length put their colons in one cell: every line of
+// a group shows the colon glyph where its longest name puts it.
+TEST_F(ScreenLayout, CreditsColonsLineUpInEachGroup)
+{
+    const Frame frame = DrawScreenContent(CreditsScreen::Instance());
+    const struct {
+        int length;
+        int colon;
+        std::vector<int> below;
+    } groups[] = {{21, 7, {380, 340, 360}}, {30, 10, {620, 640, 660}}};
+    for (const auto& group : groups) {
+        const int x = -5 * group.length + 10 * group.colon;
+        const int reference = 384 - group.below[0];
+        ASSERT_TRUE(frame.Any(x, reference, 10, 16)) << "a colon at hh - " << group.below[0];
+        for (int below : group.below) {
+            int differing = 0;
+            for (int dy = 0; dy < 16; ++dy) {
+                for (int dx = 0; dx < 10; ++dx)
+                    differing += frame.Lit(x + dx, 384 - below + dy) != frame.Lit(x + dx, reference + dy);
+            }
+            EXPECT_EQ(differing, 0) << "the colon of the line at hh - " << below;
+        }
+    }
+}
+
 TEST(OptionsScreen, ShipSlotsWrapAndMapToTypes)
 {
     OptionsScreen* options = OptionsScreen::Instance();
@@ -154,9 +150,6 @@ TEST(OptionsScreen, ShipSlotsWrapAndMapToTypes)
     options->PreviousShip();
     EXPECT_EQ(options->Slot(), 6);
     EXPECT_EQ(options->ShipType(), 1);
-    options->NextShip();
-    EXPECT_EQ(options->Slot(), 1);
-    EXPECT_EQ(options->ShipType(), 0);
     options->SetShipType(5);
     EXPECT_EQ(options->Slot(), 2);
     for (int unknown : {7, -1}) {
@@ -168,6 +161,7 @@ TEST(OptionsScreen, ShipSlotsWrapAndMapToTypes)
         EXPECT_EQ(options->ShipType(), expected[slot - 1]) << "slot " << slot;
         options->NextShip();
     }
+    EXPECT_EQ(options->Slot(), 1) << "after the last slot the first";
 }
 
 } // namespace

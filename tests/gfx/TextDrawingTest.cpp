@@ -57,10 +57,12 @@ protected:
 };
 
 // Each character's glyph lands in its own 10 x 16 block, side by side, in
-// the current colour, with the arguments formatted in.
+// the current colour, with the arguments formatted in; space and question
+// mark share the blank cell.
 TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySideInTheCurrentColour)
 {
     renderer->DrawText(-30.0f, 40.0f, "A1");
+    renderer->DrawText(0.0f, 0.0f, "? ");
     glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
     renderer->DrawText(100.0f, -100.0f, "%d%s", 4, "g");
     const Frame frame;
@@ -69,30 +71,18 @@ TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySideInTheCurrentColour)
     ExpectCellAt(frame, {4, 0}, 100, -100);
     EXPECT_EQ(frame.At(-31, 45).r, 0) << "nothing left of the text";
     EXPECT_EQ(frame.At(-5, 45).r, 0) << "nothing right of the text";
-    bool green = false;
-    for (int j = 0; j < 16; ++j)
-        for (int i = 0; i < 10; ++i) {
-            const Pixel p = frame.At(110 + i, -100 + j);
-            green = green || (p.g > 200 && p.r == 0 && p.b == 0);
-        }
-    EXPECT_TRUE(green);
+    EXPECT_TRUE(frame.Any(110, -100, 10, 16, [](Pixel p) { return p.g > 200 && p.r == 0 && p.b == 0; }))
+        << "the 'g' is green";
+    EXPECT_FALSE(frame.Any(0, 0, 20, 16, [](Pixel p) { return p.r != 0; })) << "'? ' draws nothing";
 }
 
-TEST_F(TextDrawing, SpaceAndQuestionMarkShareTheBlankCell)
+// '?' and space share the blank cell; characters the font lacks share the
+// column of its underscore, and only the font's own may be typed.
+TEST(Glyphs, CellsAndTypeableCharactersAreTheFontsOwn)
 {
-    renderer->DrawText(0.0f, 0.0f, "? ");
-    const Frame frame;
-    for (int j = 0; j < 16; ++j)
-        for (int i = 0; i < 20; ++i)
-            ASSERT_EQ(frame.At(i, j).r, 0);
-    // Characters the font lacks share the column of its underscore.
     for (const auto& [c, column] : {std::pair('?', 25), {' ', 25}, {'\'', 23}, {'_', 10}, {'\t', 10}, {'#', 10},
                                     {static_cast<char>(200), 10}})
         EXPECT_EQ(GlyphOf(c).column, column) << int(c);
-}
-
-TEST(Glyphs, TypeableCharactersAreExactlyTheFontsOwn)
-{
     int count = 0;
     for (int c = 1; c < 256; ++c)
         count += IsTypeable(static_cast<char>(c));

@@ -4,7 +4,6 @@
 #include <SDL2/SDL_events.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -73,6 +72,15 @@ bool Frame::Lit(int x, int y) const
     return p.r + p.g + p.b > 60;
 }
 
+bool Frame::Any(int x, int y, int w, int h, const std::function<bool(Pixel)>& test) const
+{
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            if (test ? test(At(i, j)) : Lit(i, j))
+                return true;
+    return false;
+}
+
 char Frame::Band(int y, int x0, int x1) const
 {
     for (int j = y; j < y + 16; ++j) {
@@ -83,21 +91,6 @@ char Frame::Band(int y, int x0, int x1) const
         }
     }
     return 0;
-}
-
-bool Frame::Extent(int y, int x0, int x1, int& left, int& right) const
-{
-    left = x1;
-    right = x0 - 1;
-    for (int j = y; j < y + 16; ++j) {
-        for (int x = x0; x < x1; ++x) {
-            if (Lit(x, j)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    return left <= right;
 }
 
 namespace {
@@ -113,7 +106,7 @@ public:
 
 } // namespace
 
-void DrawScreenContent(Screen* screen)
+Frame DrawScreenContent(Screen* screen)
 {
     screen->SetSize(1024.0f, 768.0f);
     Renderer::Instance()->BeginFrame();
@@ -122,6 +115,9 @@ void DrawScreenContent(Screen* screen)
     glEnable(GL_TEXTURE_2D);
     screen->LoadTextures();
     ContentOf::Draw(screen);
+    Frame frame;
+    Renderer::Instance()->EndFrame();
+    return frame;
 }
 
 void RunProbed(const std::function<void()>& loop, const std::function<bool(bool timeUp)>& look)

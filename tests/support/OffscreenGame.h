@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <vector>
 
@@ -9,6 +11,16 @@ class Screen;
 // data/ as the working folder. Once per process; false where there is no
 // GL driver at all.
 bool OpenOffscreenGame();
+
+// A test in the offscreen game, skipped only where there is no GL driver.
+class OffscreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!OpenOffscreenGame())
+            GTEST_SKIP() << "no GL driver";
+    }
+};
 
 struct Pixel {
     unsigned char r, g, b, a;
@@ -21,21 +33,21 @@ public:
     Frame();
     Pixel At(int x, int y) const;
     bool Lit(int x, int y) const;
+    // Whether some pixel of the w x h block from (x, y) passes the test,
+    // by default whether it is lit.
+    bool Any(int x, int y, int w, int h, const std::function<bool(Pixel)>& test = nullptr) const;
     // What text in the rows [y, y + 16) between x0 and x1 shows: 'g' green,
     // 'w' white, 0 nothing.
     char Band(int y, int x0 = -320, int x1 = 320) const;
-    // The leftmost and rightmost lit x of those rows between x0 and x1;
-    // false when none is lit.
-    bool Extent(int y, int x0, int x1, int& left, int& right) const;
 
 private:
     int width, height;
     std::vector<unsigned char> rgba;
 };
 
-// Draws a screen's content, as its Draw does, into a frame that stays open
-// for reading; the caller ends it.
-void DrawScreenContent(Screen* screen);
+// Draws a screen's content as its Draw does, without presenting it, and
+// reads it back.
+Frame DrawScreenContent(Screen* screen);
 
 // Runs one of the game's loops on this thread while another queues a Left
 // key press every 50 ms for up to ten seconds. Each press the loop pumps

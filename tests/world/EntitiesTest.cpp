@@ -74,7 +74,7 @@ TEST(Ship, FuelAndScoreKeepTheirRanges)
     EXPECT_EQ(ship.GetScore(), 126);
 }
 
-TEST(Ship, PickupsAreCapped)
+TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
 {
     const struct {
         int kind, times;
@@ -90,35 +90,43 @@ TEST(Ship, PickupsAreCapped)
     ship.SetFuel(10.0f);
     ship.OnHit(PowerupOf(kPowerupFuel));
     EXPECT_EQ(ship.GetFuel(), 100.0f);
+
+    ship.OnHit(PowerupOf(kPowerupTank));
+    ship.AddFlags(kFlagShield);
+    ship.Kill();
+    ship.Respawn(5, 5);
+    EXPECT_FALSE(ship.IsAlive()) << "too soon";
+    EXPECT_EQ(std::tuple(ship.GetMaxFuel(), ship.GetMissiles(), ship.GetFlags()), std::tuple(100.0f, 0, 0))
+        << "a respawn resets the tank and stores whatever happens";
 }
 
+// A hit kills an unshielded ship; a shield pays its charge (8 a bullet, 40
+// a missile) or, when the tank cannot, empties it and the ship dies.
 TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
 {
-    Ship ship;
-    Bullet bullet;
-    Missile missile;
-    ship.ForceRespawn(0, 0);
-    ship.OnHit(&bullet);
-    EXPECT_FALSE(ship.IsAlive()) << "unshielded";
-
-    ship.ForceRespawn(0, 0);
-    ship.AddFlags(kFlagShield);
-    ship.SetFuel(40.0f);
-    ship.OnHit(&missile);
-    EXPECT_TRUE(ship.IsAlive());
-    EXPECT_EQ(ship.GetFuel(), 0.0f);
-    ship.SetFuel(39.0f);
-    ship.OnHit(&missile);
-    EXPECT_FALSE(ship.IsAlive());
-    EXPECT_EQ(ship.GetFuel(), 0.0f);
-
-    ship.ForceRespawn(0, 0);
-    ship.AddFlags(kFlagShield);
-    ship.OnHit(&bullet);
-    EXPECT_TRUE(ship.IsAlive());
-    EXPECT_EQ(ship.GetFuel(), 92.0f);
-    ship.OnHit(PowerupOf(kPowerupMissile));
-    EXPECT_EQ(ship.GetMissiles(), 0) << "a shielded ship takes no pickups";
+    const struct {
+        bool shielded, missile;
+        float fuel;
+        bool alive;
+        float left;
+    } hits[] = {{false, false, 100, false, 100}, {true, false, 100, true, 92}, {true, true, 40, true, 0},
+                {true, true, 39, false, 0}};
+    for (const auto& hit : hits) {
+        SCOPED_TRACE(testing::Message() << hit.shielded << " with " << hit.fuel << (hit.missile ? ", missile" : ""));
+        Ship ship;
+        Bullet bullet;
+        Missile missile;
+        ship.ForceRespawn(0, 0);
+        ship.AddFlags(hit.shielded ? kFlagShield : 0);
+        ship.SetFuel(hit.fuel);
+        ship.OnHit(hit.missile ? static_cast<GameObject*>(&missile) : &bullet);
+        EXPECT_EQ(ship.IsAlive(), hit.alive);
+        EXPECT_EQ(ship.GetFuel(), hit.left);
+    }
+    Ship shielded;
+    shielded.AddFlags(kFlagShield);
+    shielded.OnHit(PowerupOf(kPowerupMissile));
+    EXPECT_EQ(shielded.GetMissiles(), 0) << "a shielded ship takes no pickups";
 }
 
 // Shielded ships meet when their circles do and bounce off for fuel.
@@ -144,19 +152,6 @@ TEST(Ship, ShieldedShipsMeetByTheirCirclesAndPayForTheBounce)
     a.OnHit(&b);
     EXPECT_NEAR(a.GetFuel(), 97.5f, 1e-4);
     EXPECT_NEAR(a.Velocity().y, -384.0, 1e-6);
-}
-
-TEST(Ship, RespawnGivesAStandardEmptyShip)
-{
-    Ship ship;
-    ship.OnHit(PowerupOf(kPowerupTank));
-    ship.OnHit(PowerupOf(kPowerupMissile));
-    ship.AddFlags(kFlagShield);
-    ship.Kill();
-    ship.Respawn(5, 5);
-    EXPECT_FALSE(ship.IsAlive()) << "too soon";
-    EXPECT_EQ(std::tuple(ship.GetMaxFuel(), ship.GetMissiles(), ship.GetFlags()), std::tuple(100.0f, 0, 0))
-        << "the tank is reset whatever happens";
 }
 
 TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
@@ -203,20 +198,6 @@ TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenAcrossTheTickWrap)
     ExpectUpdateExpires<Shrapnel>(kShrapnelLifetime);
 }
 
-TEST(Mine, SpentOnShipsReboundsOffAnythingElse)
-{
-    Ship ship;
-    Mine mine;
-    Bullet bullet;
-    mine.ForceRespawn(0, 0);
-    mine.SetVelocity(Vector3(4, 0, 0));
-    mine.OnHit(&bullet);
-    EXPECT_TRUE(mine.IsAlive());
-    EXPECT_EQ(mine.Velocity().x, -4.0) << "no edge touched: reversed";
-    mine.OnHit(&ship);
-    EXPECT_FALSE(mine.IsAlive());
-}
-
 TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
 {
     Powerup powerup;
@@ -224,9 +205,7 @@ TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
         powerup.SetKind(kind);
         EXPECT_EQ(powerup.GetKind(), 0);
     }
-    EXPECT_STREQ(Powerup::PictureOf(powerup.GetKind()), "pup_triple.tga");
-    EXPECT_STREQ(Powerup::PictureOf(7), "pup_repulse.tga");
-    EXPECT_EQ(powerup.GetRadius(), 0.0f);
+    EXPECT_STREQ(Powerup::PictureOf(-1), "pup_triple.tga");
 
     Ship ship;
     ship.ForceRespawn(0, 0);
@@ -256,22 +235,35 @@ TEST(Turret, FacingsSetTheMuzzleAndAnyHitKillsIt)
     EXPECT_FALSE(turret.IsAlive()) << "anything kills it";
 
     turret.SetDirection(4);
-    ASSERT_EQ(turret.Hull().size(), 1u);
-    EXPECT_TRUE(turret.Hull()[0].Empty()) << "no facing, no outline";
+    EXPECT_TRUE(turret.Hull().empty()) << "no facing, no outline";
     EXPECT_EQ(Turret::AlivePicture(4), nullptr);
+    turret.ForceRespawn(0, 0);
+    Ship onTop;
+    onTop.ForceRespawn(40, 50);
+    EXPECT_FALSE(turret.Collides(&onTop, 4096, 4096)) << "without an outline it never collides";
 }
 
-TEST(Shrapnel, TwoVariantsAndGoneOnAnyContact)
+// A mine rebounds off anything but a ship, which spends it; shrapnel is
+// gone on any contact.
+TEST(Shrapnel, TwoVariantsAndGoneOnAnyContactWhereAMineRebounds)
 {
     Shrapnel shrapnel;
     shrapnel.SetVariant(2);
     EXPECT_EQ(shrapnel.GetVariant(), 0);
     shrapnel.SetVariant(1);
     EXPECT_EQ(shrapnel.Hull()[0].Points().size(), 4u);
+    Mine mine;
+    mine.ForceRespawn(0, 0);
+    mine.SetVelocity(Vector3(4, 0, 0));
     shrapnel.ForceRespawn(0, 0);
-    Powerup anything;
-    shrapnel.OnHit(&anything);
+    mine.OnHit(&shrapnel);
+    shrapnel.OnHit(&mine);
+    EXPECT_TRUE(mine.IsAlive());
+    EXPECT_EQ(mine.Velocity().x, -4.0) << "no edge touched: reversed";
     EXPECT_FALSE(shrapnel.IsAlive());
+    Ship ship;
+    mine.OnHit(&ship);
+    EXPECT_FALSE(mine.IsAlive());
 }
 
 // A missile at (500, 500) heading 0 (+y) after a ship.
@@ -288,7 +280,7 @@ protected:
 
 // Towards the target's nearest image, at most 450 degrees a second; a
 // target straight ahead only thrusts (70 units a second per second).
-TEST_F(MissileTest, SteersTowardsTheNearestImageOfTheTargetWithinItsRate)
+TEST_F(MissileTest, SteersAndTurnsTowardsTheNearestImageOfTheTargetWithinItsRate)
 {
     const struct {
         float x, heading, targetX, targetY;
@@ -306,6 +298,11 @@ TEST_F(MissileTest, SteersTowardsTheNearestImageOfTheTargetWithinItsRate)
             EXPECT_NEAR(missile.Velocity().y, 70.0, 1e-6);
         }
     }
+    missile.SetHeading(0);
+    missile.Turn(-10.0f, 1000);
+    EXPECT_EQ(missile.GetHeading(), 350.0f);
+    missile.Turn(1000.0f, 1000);
+    EXPECT_EQ(missile.GetHeading(), 80.0f) << "450 at most in a second";
 }
 
 TEST_F(MissileTest, DeadTargetMeansStraightFlightForever)
@@ -319,14 +316,6 @@ TEST_F(MissileTest, DeadTargetMeansStraightFlightForever)
     target.ForceRespawn(500, 600);
     missile.Steer(16, 1000, 1000, missile.Life().CreatedAt() + 30001);
     EXPECT_FALSE(missile.IsAlive()) << "with a live target its lifetime runs";
-}
-
-TEST_F(MissileTest, TurnWrapsTheHeading)
-{
-    missile.Turn(-10.0f, 1000);
-    EXPECT_EQ(missile.GetHeading(), 350.0f);
-    missile.Turn(1000.0f, 1000);
-    EXPECT_EQ(missile.GetHeading(), 80.0f) << "450 at most in a second";
 }
 
 } // namespace

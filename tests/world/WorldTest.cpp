@@ -80,22 +80,6 @@ TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
     EXPECT_GT(entity->Position().x, 150.0) << "the snap was for one frame only";
 }
 
-TEST_F(WorldTest, SweepsKilledEntitiesAndKeepsDeadShips)
-{
-    Entity(1, 10, 10);
-    GameObject* doomed = Entity(2, 20, 20);
-    Entity(2, 30, 30);
-    EXPECT_EQ(world.FindEntity(2), doomed) << "the first with the id";
-    doomed->Kill();
-    local->Kill();
-    world.Update(16);
-    EXPECT_EQ(world.EntityCount(), 2u);
-    ASSERT_NE(world.FindEntity(2), nullptr);
-    EXPECT_EQ(world.FindEntity(2)->Position().x, 30.0);
-    EXPECT_EQ(world.ShipCount(), 1u);
-    EXPECT_EQ(world.FindEntity(99), nullptr);
-}
-
 TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 {
     auto made = std::make_unique<Turret>();
@@ -113,19 +97,21 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
     EXPECT_EQ(world.TurretCount(), 1u) << "turrets are never swept";
 }
 
-TEST_F(WorldTest, RemovesOnlyWhatItHoldsAndFindsByTheCurrentId)
+// The first entity with an id is the one found, killed entities are swept
+// while dead ships stay, and an entity is found only by its current id.
+TEST_F(WorldTest, SweepsKilledEntitiesKeepsDeadShipsAndFindsByTheCurrentId)
 {
-    Ship* other = world.AddShip(std::make_unique<Ship>());
-    world.SetShipId(other, 7);
-    EXPECT_EQ(world.FindShip(7), other);
-    Ship stranger;
-    world.RemoveShip(&stranger);
-    world.RemoveShip(nullptr);
-    EXPECT_EQ(world.AddShip(nullptr), nullptr);
-    EXPECT_EQ(world.ShipCount(), 2u) << "a ship the world does not hold is left alone";
-    world.RemoveShip(other);
+    Entity(1, 10, 10);
+    GameObject* doomed = Entity(2, 20, 20);
+    Entity(2, 30, 30);
+    EXPECT_EQ(world.FindEntity(2), doomed);
+    doomed->Kill();
+    local->Kill();
+    world.Update(16);
+    EXPECT_EQ(world.EntityCount(), 2u);
+    ASSERT_NE(world.FindEntity(2), nullptr);
+    EXPECT_EQ(world.FindEntity(2)->Position().x, 30.0);
     EXPECT_EQ(world.ShipCount(), 1u);
-    EXPECT_EQ(world.FindShip(7), nullptr);
 
     GameObject* entity = Entity(5, 10, 10);
     entity->SetId(6);
@@ -137,9 +123,17 @@ TEST_F(WorldTest, RemovesOnlyWhatItHoldsAndFindsByTheCurrentId)
     EXPECT_EQ(world.FindEntity(5), next);
 }
 
-TEST_F(WorldTest, LocalShipStaysFirstAndCursorsWalkEveryElement)
+TEST_F(WorldTest, RemovesOnlyShipsItHoldsAndKeepsTheLocalOneFirst)
 {
     Ship* other = world.AddShip(std::make_unique<Ship>());
+    world.SetShipId(other, 7);
+    EXPECT_EQ(world.FindShip(7), other);
+    Ship stranger;
+    world.RemoveShip(&stranger);
+    world.RemoveShip(nullptr);
+    EXPECT_EQ(world.AddShip(nullptr), nullptr);
+    EXPECT_EQ(world.ShipCount(), 2u) << "a ship the world does not hold is left alone";
+
     world.MoveShipToFront(other);
     EXPECT_EQ(world.FirstShip(), other);
     world.MoveShipToFront(local);
@@ -149,6 +143,10 @@ TEST_F(WorldTest, LocalShipStaysFirstAndCursorsWalkEveryElement)
         ++seen;
     EXPECT_EQ(seen, 2);
     EXPECT_EQ(world.ShipsNext(), local) << "after the end the walk starts over";
+
+    world.RemoveShip(other);
+    EXPECT_EQ(world.ShipCount(), 1u);
+    EXPECT_EQ(world.FindShip(7), nullptr);
 }
 
 TEST_F(WorldTest, FuelSearchAcrossTheSeamAndTheRefuellingLink)

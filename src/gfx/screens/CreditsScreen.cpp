@@ -23,8 +23,10 @@ constexpr Line kLines[] = {
     {260, false, "The ENet developers"},
     {280, false, "The Mesa developers"},
     {320, true, "Level Design"},
-    {340, false, "Arena:   the map team"},
-    {360, false, "Warren:  the map team"},
+    // Each group's lines have one length with the colon at one place, so
+    // that, centred, their colons line up.
+    {340, false, "  Arena: the map team"},
+    {360, false, " Warren: the map team"},
     {380, false, "Expanse: the map team"},
     {420, true, "Testers"},
     {440, false, "The unit tests"},
@@ -35,9 +37,8 @@ constexpr Line kLines[] = {
     {560, false, "The geometry maintainer"},
     {600, true, "Brindlewood Game Production Faculty and Staff"},
     {620, false, "Instructor: the lead developer"},
-    // Padded to one length so that, centred, their colons line up.
-    {640, false, "TA:         the reviewers     "},
-    {660, false, "TA:         the release crew  "},
+    {640, false, "        TA: the reviewers     "},
+    {660, false, "        TA: the release crew  "},
 };
 
 } // namespace
