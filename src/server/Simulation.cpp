@@ -59,6 +59,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     world.SetMap(std::move(loaded.map));
     currentMap = world.GetMap();
     Map& map = *currentMap;
+    shape.Learn(map, mapName);
     depots.Reset(map);
     for (auto& wall : walls)
         wall.reset();
@@ -181,9 +182,27 @@ void Simulation::Spawn(Player& player)
     const Vector3 at = FarthestSpawnPoint(player);
     ship.ForceRespawn(static_cast<float>(at.x), static_cast<float>(at.y));
     ship.SetPosition(at);
+    ship.SetHeading(OpenHeading(at));
     player.SetLastPosition(at);
     player.Reloading() = {};
     listener.OnShipSpawned(player);
+}
+
+float Simulation::OpenHeading(const Vector3& at) const
+{
+    constexpr double kLookAhead = 320.0;
+    constexpr double kHalfWidth = 14.0;
+    float best = 0.0f;
+    double room = -1.0;
+    for (int step = 0; step < 8; ++step) {
+        const float heading = 45.0f * static_cast<float>(step);
+        const double free = shape.FreeDistance(at, HeadingDirection(heading), kLookAhead, kHalfWidth);
+        if (free > room) {
+            room = free;
+            best = heading;
+        }
+    }
+    return best;
 }
 
 void Simulation::Step(int ms)

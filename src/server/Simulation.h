@@ -10,6 +10,7 @@
 #include "server/CollisionGrid.h"
 #include "server/FuelDepots.h"
 #include "server/MapRotation.h"
+#include "server/Navigator.h"
 #include "server/Player.h"
 #include "server/PowerupSpawner.h"
 #include "server/SimulationListener.h"
@@ -110,6 +111,9 @@ private:
     void PlaceTurrets();
     void Spawn(Player& player);
     Vector3 FarthestSpawnPoint(const Player& arriving);
+    // The way with the most room from a spawn point, so that thrust at
+    // once does not fly a new ship into the wall beside it.
+    float OpenHeading(const Vector3& at) const;
     void EndRound();
     void NextRound();
     void CheckRoundEnd();
@@ -151,6 +155,7 @@ private:
     World world;
     Map* currentMap = nullptr; // the world's
     std::string mapName;
+    Navigator shape; // of the current map, for spawning
     Phase phase = Phase::Playing;
     int roundElapsed = 0;
     int resultsLeft = 0;

@@ -85,19 +85,11 @@ protected:
         }
     }
 
-    static SimulationSettings Settings()
-    {
-        SimulationSettings settings;
-        settings.seed = 3;
-        settings.roundMs = 20000;
-        return settings;
-    }
-
     ServerLog log {nullptr};
     Reporter reporter;
     Announcer announcer {reporter, log};
     MapRotation rotation {QR_DATA_DIR, {"Arena", "Warren", "Expanse"}};
-    Simulation simulation {announcer, rotation, Settings()};
+    Simulation simulation {announcer, rotation, {.roundMs = 20000, .seed = 3}};
     std::map<int, Follower> followers;
     std::vector<Player*> pilots;
     std::mt19937 random {17};

@@ -40,4 +40,15 @@ TEST(MapRotation, GoesRoundSkippingWhatCannotBePlayedAndOnlyPlainNamesLoad)
     EXPECT_TRUE(rotation.Load("one", reason)) << "file names match in any case, as the players' programs find them";
 }
 
+TEST(MapRotation, AFirstMapThatCannotBePlayedIsRefusedWithTheReason)
+{
+    TempDir data;
+    WriteMap(data, "Walls", {"###", "###"});
+    std::string reason;
+    EXPECT_FALSE(MapRotation(data.Path(), {"Walls"}).First(reason));
+    EXPECT_NE(reason.find("no open cell"), std::string::npos) << reason;
+    EXPECT_FALSE(MapRotation(data.Path(), {"Gone"}).First(reason));
+    EXPECT_NE(reason.find("Gone.smp"), std::string::npos) << reason;
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -44,16 +45,12 @@ TEST(PlayerText, ChatIsSignedWithTheNameAndCutToOneLine)
 
 TEST(HeldKeys, OnlyTheControlKeysCount)
 {
-    const std::int32_t codes[] = {9, 0, 7, 18, 1, 17, -3, 1 << 30};
-    const HeldKeys keys = HeldKeys::FromCodes(codes, 8);
-    EXPECT_TRUE(keys.Holds(kKeyThrust));
-    EXPECT_TRUE(keys.Holds(kKeyTurnLeft));
-    EXPECT_TRUE(keys.Holds(kKeyCloak));
-    EXPECT_FALSE(keys.Holds(kKeyFire));
-    const std::int32_t nothing[] = {0, 18, 1, 2, 3, 5, 6, 64};
-    const HeldKeys none = HeldKeys::FromCodes(nothing, 8);
+    // F9, ESC and the rest never steer, nor do codes out of range.
+    const std::int32_t codes[] = {9, 0, 7, 18, 1, 2, 3, 5, 6, 17, -3, 64, 1 << 30};
+    const HeldKeys keys = HeldKeys::FromCodes(codes, static_cast<int>(std::size(codes)));
     for (int key = kKeyTurnLeft; key <= kKeyCloak; ++key)
-        EXPECT_FALSE(none.Holds(static_cast<GameKey>(key))) << "F9, ESC and the rest never steer";
+        EXPECT_EQ(keys.Holds(static_cast<GameKey>(key)), key == kKeyThrust || key == kKeyTurnLeft || key == kKeyCloak)
+            << key;
 }
 
 } // namespace

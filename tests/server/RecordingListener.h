@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ public:
         int victim;
         int killer; // 0 for none
         DeathCause cause;
+        bool operator==(const Kill&) const = default;
+        friend void PrintTo(const Kill& k, std::ostream* out)
+        {
+            *out << "{victim " << k.victim << ", killer " << k.killer << ", cause " << static_cast<int>(k.cause) << "}";
+        }
     };
     struct Entity {
         int id;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -71,11 +72,7 @@ protected:
 
     static bool Holds(const Payload& payload, int kind, int id)
     {
-        for (const auto& [k, i] : Contents(payload)) {
-            if (k == kind && i == id)
-                return true;
-        }
-        return false;
+        return std::ranges::count(Contents(payload), std::make_pair(kind, id)) > 0;
     }
 
     Reporter reporter;

@@ -35,25 +35,21 @@ protected:
     Robot robot {RobotSkill::Of(kDefaultRobotSkill), 3};
 };
 
-// A room 24 cells wide whose column 16 is wall from top to bottom.
-std::vector<std::string> WalledRoom()
-{
-    std::vector<std::string> rows(16, std::string(24, '.'));
-    for (std::string& row : rows)
-        row[16] = '#';
-    return rows;
-}
-
 TEST_F(RobotTest, HeadingFastForAWallItTurnsAwayInTime)
 {
+    // A room 24 cells wide whose column 16 is wall from top to bottom.
+    std::vector<std::string> room(16, std::string(24, '.'));
+    for (std::string& row : room)
+        row[16] = '#';
     for (const double speed : {150.0, 300.0, 500.0}) {
-        Begin(WalledRoom());
+        SCOPED_TRACE(speed);
+        Begin(room);
         Player& pilot = Pilot("Robot");
         Place(pilot, 6 * 32, 8 * 32, 270.0f, Vector3(speed, 0.0, 0.0)); // heading 270 is +x
         Fly(pilot, 4000, [&] {
-            ASSERT_LT(pilot.GetShip().Position().x, 16 * 32 - 10.0) << "at " << speed << " it touched the wall";
+            ASSERT_LT(pilot.GetShip().Position().x, 16 * 32 - 10.0) << "it touched the wall";
         });
-        EXPECT_TRUE(events.kills.empty()) << "at " << speed;
+        EXPECT_TRUE(events.kills.empty());
     }
 }
 
@@ -62,8 +58,7 @@ TEST_F(RobotTest, LowOnFuelBesideABlockItRefuels)
     std::vector<std::string> rows(16, std::string(16, '.'));
     rows[8][8] = '$';
     Begin(rows);
-    Player& pilot = Pilot("Robot");
-    Place(pilot, 10 * 32 + 16, 8 * 32 + 16);
+    Player& pilot = Pilot("Robot", Centre(10), Centre(8));
     pilot.GetShip().SetFuel(20.0f);
     bool drew = false;
     Fly(pilot, 4000, [&] { drew = drew || pilot.GetShip().HasFlags(kFlagRefuelling); });
@@ -75,10 +70,8 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
 {
     for (const bool cloaked : {false, true}) {
         Begin(OpenMap(24));
-        Player& pilot = Pilot("Robot");
-        Player& other = Pilot("Target");
-        Place(pilot, 12 * 32, 6 * 32, 0.0f); // heading 0 is +y, towards the target
-        Place(other, 12 * 32, 14 * 32);
+        Player& pilot = Pilot("Robot", 12 * 32, 6 * 32); // heading 0 is +y, towards the target
+        Player& other = Pilot("Target", 12 * 32, 14 * 32);
         other.GetShip().SetFuel(100.0f);
         if (cloaked)
             other.GetShip().AddFlags(kFlagCloakDevice | kFlagCloaked);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/MapRotation.h"
@@ -18,13 +19,7 @@
 // dropping at random.
 class SimulationTest : public ::testing::Test {
 protected:
-    static SimulationSettings Quiet()
-    {
-        SimulationSettings settings;
-        settings.dropPowerups = false;
-        settings.seed = 7;
-        return settings;
-    }
+    static SimulationSettings Quiet() { return {.dropPowerups = false, .seed = 7}; }
 
     // Plays the maps, each given as its rows, in the order given.
     void Play(const std::vector<std::pair<std::string, std::vector<std::string>>>& maps,
@@ -46,9 +41,14 @@ protected:
         Play({{"Test", rows}}, settings);
     }
 
-    Player& Pilot(const char* name = "Pilot", int shipType = 0)
+    Player& Pilot(const char* name = "Pilot") { return *simulation->AddPlayer(name, 0); }
+
+    // A pilot put where the test wants it rather than on a spawn point.
+    Player& Pilot(const char* name, double x, double y)
     {
-        return *simulation->AddPlayer(name, shipType);
+        Player& player = Pilot(name);
+        Place(player, x, y);
+        return player;
     }
 
     static void Hold(Player& player, std::initializer_list<int> keys)
@@ -72,6 +72,18 @@ protected:
         for (int t = 0; t < ms; t += step)
             simulation->Step(step);
     }
+
+    // The key held for one tick, then let go.
+    void Tap(Player& player, int key)
+    {
+        Hold(player, {key});
+        simulation->Step(10);
+        Hold(player, {});
+    }
+
+    // Where a cell's centre lies along either axis.
+    static double Centre(int cell) { return cell * 32.0 + 16.0; }
+    static std::pair<double, double> At(const GameObject& object) { return {object.Position().x, object.Position().y}; }
 
     GameObject* Entity(const RecordingListener::Entity& recorded)
     {
