@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "platform/Discovery.h"
 #include "server/Player.h"
 
 namespace {
@@ -50,7 +51,7 @@ std::string ServerUsage()
            "Hosts a game of Quillrock on the local network.\n"
            "\n"
            "  --port N          UDP port to host on (default 3001)\n"
-           "  --name TEXT       session name shown in the players' server lists\n"
+           "  --name TEXT       session name shown in the players' server lists, 63 bytes at most\n"
            "                    (default \"Quillrock Server\")\n"
            "  --max-players N   players at most, 1 to 64 (default 16)\n"
            "  --maps A,B,...    the maps to play in turn, by file name without .smp\n"
@@ -91,7 +92,7 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             good = ReadNumber(value, 1, 65535, number);
             options.port = static_cast<std::uint16_t>(number);
         } else if (option == "--name") {
-            good = !value.empty() && value.size() <= 1023;
+            good = !value.empty() && value.size() <= platform::discovery::kMaxName;
             options.name = value;
         } else if (option == "--max-players") {
             good = ReadNumber(value, 1, Player::kMaxSlots, options.maxPlayers);

@@ -38,6 +38,7 @@ TEST(ServerOptions, EveryOptionInEitherForm)
 
 TEST(ServerOptions, BadValuesAreNamedAndRefused)
 {
+    const std::string longName(64, 'n');
     const std::vector<std::vector<const char*>> bad = {
         {"--port", "0"},          {"--port", "65536"},         {"--port", "30x"},
         {"--max-players", "65"},  {"--max-players", "0"},      {"--score-limit", "127"},
@@ -45,7 +46,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--name", ""},           {"--round-minutes", "-1"},   {"--round-minutes", "nan"},
         {"--port"},               {"--colour", "red"},         {"stray"},
         {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
-        {"--simulate", "0"},
+        {"--simulate", "0"},      {"--name", longName.c_str()},
     };
     for (const auto& args : bad) {
         ServerOptions options;
