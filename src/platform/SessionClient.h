@@ -38,7 +38,7 @@ public:
     // A host heard from neither by payload nor by acknowledgement for this
     // long is gone: its link ends as if it had closed it. A live host's
     // link answers every half second even when the game is quiet.
-    static constexpr std::uint32_t kSilenceLimit = 1500;
+    static constexpr std::uint32_t kSilenceLimit = 1200;
     // No payload of a game comes near this; a host cannot make us hold more.
     static constexpr std::size_t kLargestPayload = 256 * 1024;
 

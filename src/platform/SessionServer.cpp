@@ -140,6 +140,8 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
         return false;
     }
     state->host->maximumPacketSize = kLargestPayload;
+    // Fragments of packets a peer never completes are held no further.
+    state->host->maximumWaitingData = 4 * kLargestPayload;
     state->application = application;
     state->name = name;
     state->maxPlayers = maxPlayers;

@@ -1,5 +1,6 @@
 #include "server/GameServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -48,10 +49,8 @@ bool GameServer::Start(std::string& error)
     if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
                       error))
         return false;
-    std::string reason;
-    if (!simulation.Start(reason)) {
+    if (!StartGame(error)) {
         session.End();
-        error = "cannot play the first map: " + reason;
         return false;
     }
     std::string maps;
@@ -63,12 +62,31 @@ bool GameServer::Start(std::string& error)
     return true;
 }
 
+bool GameServer::StartUnhosted(std::string& error)
+{
+    if (!StartGame(error))
+        return false;
+    FillSeats();
+    return true;
+}
+
+bool GameServer::StartGame(std::string& error)
+{
+    std::string reason;
+    if (simulation.Start(reason))
+        return true;
+    error = "cannot play the first map: " + reason;
+    return false;
+}
+
 void GameServer::Run(const std::atomic<bool>& stop)
 {
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::nanoseconds(1000000000LL / options.tickRate);
     auto next = Clock::now() + period;
     long long ticks = 0;
+    auto lastTick = Clock::now();
+    auto statusAt = lastTick;
     while (!stop && !halted) {
         session.DoWork(kWorkBudgetMs);
         const auto now = Clock::now();
@@ -79,8 +97,21 @@ void GameServer::Run(const std::atomic<bool>& stop)
         // Whole milliseconds a tick, adding up exactly to the rate.
         const long long elapsed = std::llround((ticks + 1) * 1000.0 / options.tickRate);
         const int ms = static_cast<int>(elapsed - std::llround(ticks * 1000.0 / options.tickRate));
+        if (ticks > 0) {
+            const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(now - lastTick).count();
+            worstGapMicros = std::max<std::int64_t>(worstGapMicros, gap);
+        }
+        lastTick = now;
         ++ticks;
         Tick(ms);
+        if (now - statusAt >= kStatusInterval) {
+            statusAt = now;
+            log.Line("status: %zu connections, %d people playing; the longest tick of the last %lld minutes %.1f ms",
+                     connections.size(), People(),
+                     static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
+                     static_cast<double>(periodWorstMicros) / 1000.0);
+            periodWorstMicros = 0;
+        }
         next += period;
         if (now - next > kMostBehind)
             next = now;
@@ -90,6 +121,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
 
 void GameServer::Tick(int ms)
 {
+    const auto started = std::chrono::steady_clock::now();
     platform::AdvanceTick(static_cast<std::uint32_t>(ms));
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
@@ -103,18 +135,28 @@ void GameServer::Tick(int ms)
             session.SendTo(found->second, payload.data(), payload.size(), reliable);
     });
     LookAfterConnections();
+    openConnections = connections.size();
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
+    periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
 }
 
 void GameServer::End()
 {
-    log.Line("ending the session");
+    log.Line("ending the session; the longest tick took %.1f ms, the longest wait between ticks %.1f ms",
+             static_cast<double>(worstTickMicros) / 1000.0, static_cast<double>(worstGapMicros) / 1000.0);
     session.End();
 }
 
 void GameServer::OnPlayerJoined(platform::PlayerId id)
 {
+    OnPlayerJoinedFrom(id, session.AddressOf(id));
+}
+
+void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address)
+{
     Connection& connection = connections[id];
-    connection.address = session.AddressOf(id);
+    connection.address = address;
     connection.connectedAt = platform::TickCount();
     connection.countingSince = connection.connectedAt;
     log.Line("%s connected", Describe(id).c_str());

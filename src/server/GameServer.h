@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -34,12 +35,17 @@ public:
     // Chat: a few lines at once, then one every kChatIntervalMs.
     static constexpr double kChatBurst = 4.0;
     static constexpr std::uint32_t kChatIntervalMs = 1000;
+    // How often the log says how the server is doing.
+    static constexpr std::chrono::minutes kStatusInterval{5};
 
     GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log);
     ~GameServer() override;
 
     // Loads the first map and opens the session; false with the reason.
     bool Start(std::string& error);
+    // Loads the first map without opening the session: payloads are then
+    // handed to OnReceive by the caller, no network involved.
+    bool StartUnhosted(std::string& error);
     // Ticks at the options' rate until stop is set or a local player halts
     // the server, then ends the session for everyone.
     void Run(const std::atomic<bool>& stop);
@@ -48,8 +54,23 @@ public:
     void Tick(int ms);
     void End();
     bool HaltRequested() const { return halted; }
+    // Since the last reset: the longest tick, and the longest wait from one
+    // tick to the next in Run (all that was received in between included).
+    // With the connections open after the last tick, for watching the server
+    // from another thread.
+    std::int64_t WorstTickMicros() const { return worstTickMicros; }
+    std::int64_t WorstTickGapMicros() const { return worstGapMicros; }
+    void ResetWorstTick()
+    {
+        worstTickMicros = 0;
+        worstGapMicros = 0;
+    }
+    std::size_t ConnectionCount() const { return openConnections; }
 
     void OnPlayerJoined(platform::PlayerId id) override;
+    // A player connected from an IPv4 address (host order): what the session
+    // tells, or what a caller feeding the server by hand says.
+    void OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address);
     void OnPlayerLeft(platform::PlayerId id) override;
     void OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size) override;
 
@@ -65,6 +86,8 @@ private:
         std::uint32_t countingSince = 0;
         int payloads = 0;
     };
+
+    bool StartGame(std::string& error);
 
     // Received messages (GameServerMessages.cpp).
     void Handle(platform::PlayerId id, Connection& connection, const NetMessage& message);
@@ -102,5 +125,9 @@ private:
     std::map<platform::PlayerId, Connection> connections;
     std::map<int, platform::PlayerId> bySlot;
     bool halted = false;
+    std::atomic<std::int64_t> worstTickMicros {0};
+    std::atomic<std::int64_t> worstGapMicros {0};
+    std::atomic<std::size_t> openConnections {0};
+    std::int64_t periodWorstMicros = 0;
     platform::SessionServer session;
 };

@@ -343,11 +343,17 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
     ForWatching([&](int slot, View& view) {
         if (view.queue.empty())
             return;
-        const bool reliable = std::any_of(view.queue.begin(), view.queue.end(),
-                                          [](const NetMessage* m) { return m->Kind() != kMsgShipState; });
-        const std::vector<std::uint8_t> payload = MessageBatch::Frame(view.queue);
-        send(slot, payload, reliable);
-        view.tokens -= static_cast<double>(payload.size());
+        const auto states = std::stable_partition(view.queue.begin(), view.queue.end(),
+                                                  [](const NetMessage* m) { return m->Kind() != kMsgShipState; });
+        const auto sendPart = [&](auto from, auto to, bool reliable) {
+            if (from == to)
+                return;
+            const std::vector<std::uint8_t> payload = MessageBatch::Frame({from, to});
+            send(slot, payload, reliable);
+            view.tokens -= static_cast<double>(payload.size());
+        };
+        sendPart(view.queue.begin(), states, true);
+        sendPart(states, view.queue.end(), false);
         view.queue.clear();
     });
     messages.clear();

@@ -15,7 +15,7 @@
 class GameObject;
 class Ship;
 
-// What each watching player is sent, one payload a tick. Events go out in
+// What each watching player is sent, at most two payloads a tick. Events go out in
 // the tick they happen. At the report rate come the states that the
 // player's program needs to keep things moving between events: its own
 // ship every time, then the other ships and the moving entities it can
@@ -60,8 +60,9 @@ public:
 
     // Once a tick, after the simulation's step: reports when one is due.
     void Tick(int ms);
-    // Frames each watching player's messages of the tick into one payload
-    // and hands it on: reliable unless it holds ship states alone.
+    // Frames each watching player's messages of the tick and hands them on:
+    // the news reliably, then the ship states on their own and unreliably,
+    // so that a lost reliable payload never holds the ships back.
     void Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send);
 
 private:

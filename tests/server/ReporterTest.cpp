@@ -135,7 +135,9 @@ TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
     far.SetPosition(Vector3(300, 4000, 0));
     near.SetPosition(Vector3(1500, 100, 0));
     sent = Tick(40);
-    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_EQ(sent.size(), 2u) << "the news, then the ship states on their own";
+    EXPECT_TRUE(sent[0].reliable);
+    EXPECT_FALSE(sent[1].reliable) << "a lost payload of news never holds the ships back";
     EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 2)) << "in sight across the world's edge";
     EXPECT_TRUE(Holds(sent[0], kMsgEntityKilled, 1)) << "out of sight, it is taken away";
 
@@ -157,10 +159,10 @@ TEST_F(ReporterTest, ANewcomerIsToldEveryShipAndWhatIsInSight)
     reporter.ShipsTo(5);
     reporter.EntitiesInView(5);
     const auto sent = Tick(10);
-    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].slot, 5);
-    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{
-                                     {kMsgShipState, 100}, {kMsgShipState, 105}, {kMsgEntityState, 1}}));
+    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{{kMsgEntityState, 1}}));
+    EXPECT_EQ(Contents(sent[1]), (std::vector<std::pair<int, int>>{{kMsgShipState, 100}, {kMsgShipState, 105}}));
 
     reporter.RemoveShip(5);
     AddShip(5, 3000, 3000);
