@@ -4,7 +4,6 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "server/ServerLog.h"
 #include "support/ClientWorld.h"
 #include "support/Keys.h"
+#include "support/ServerThread.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
 
@@ -119,17 +119,15 @@ protected:
 
     void StartServer(int maxPlayers = 4, int bots = 0)
     {
-        server = std::make_unique<GameServer>(Options(maxPlayers, bots), QR_DATA_DIR, log);
+        server = std::make_unique<ServerThread>(Options(maxPlayers, bots), QR_DATA_DIR);
         std::string error;
         ASSERT_TRUE(server->Start(error)) << error;
-        thread = std::thread([this] { server->Run(stop); });
     }
 
     void StopServer()
     {
-        stop = true;
-        if (thread.joinable())
-            thread.join();
+        if (server)
+            server->Stop();
     }
 
     bool Join()
@@ -177,9 +175,7 @@ protected:
 
     ServerLog log {nullptr};
     std::unique_ptr<ScopedWorkingDir> inData;
-    std::unique_ptr<GameServer> server;
-    std::atomic<bool> stop {false};
-    std::thread thread;
+    std::unique_ptr<ServerThread> server;
 };
 
 TEST_F(ServerSession, IsFoundWithItsCountsAndAJoinedShipSpawnsAndFliesWhileKIsHeld)
@@ -277,7 +273,7 @@ TEST_F(ServerSession, AMapChangeAndAHaltFromThisMachineAreHonoured)
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_TRUE(server->HaltRequested());
     EXPECT_TRUE(ConsoleHas("The server has terminated your connection.  Sorry."));
-    thread.join();
+    StopServer();
 }
 
 TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayAndEndingTellsEveryone)
@@ -288,52 +284,10 @@ TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayAndEndingTellsEveryone)
     EXPECT_FALSE(second.Connect());
 
     const std::uint32_t start = platform::TickCount();
-    stop = true;
+    StopServer();
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_LT(platform::TickCount() - start, 1000u) << "at once, not by time-out";
     EXPECT_TRUE(ConsoleHas("Press escape to return to the main menu."));
-}
-
-TEST_F(ServerSession, NoPayloadCrashesTheServerOrKeepsItsSenderIn)
-{
-    GameServer quiet(Options(), QR_DATA_DIR, log);
-    std::string error;
-    ASSERT_TRUE(quiet.Start(error)) << error;
-
-    // Well-formed messages of every kind a player sends (a join first), then
-    // bytes flipped and lengths cut at random, each from a connection of its
-    // own that is not on this machine.
-    const std::int32_t codes[] = {7, 9, 11, 12, 13, 14, 15, 16, 17};
-    NetMessage kinds[6];
-    kinds[0].SetJoin(7, 3, "Fuzzy");
-    kinds[1].SetText("hello");
-    kinds[2].SetMapName("Warren");
-    kinds[3].SetControl(1, codes, 9);
-    kinds[4].SetHalt(0);
-    kinds[5].SetPing(5);
-    std::vector<std::vector<std::uint8_t>> seeds;
-    for (const NetMessage& message : kinds)
-        seeds.push_back(Bytes(message));
-
-    std::mt19937 random(29);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (platform::PlayerId id = 1000; id < 6000; ++id) {
-        quiet.OnPlayerJoined(id);
-        const bool joins = id % 2 == 0;
-        if (joins)
-            quiet.OnReceive(id, seeds[0].data(), seeds[0].size());
-        std::vector<std::uint8_t> bytes = seeds[static_cast<std::size_t>(byte(random)) % seeds.size()];
-        for (int flips = byte(random) % 4; flips > 0; --flips)
-            bytes[static_cast<std::size_t>(byte(random)) % bytes.size()] = static_cast<std::uint8_t>(byte(random));
-        bytes.resize(static_cast<std::size_t>(byte(random)) % (bytes.size() + 8));
-        quiet.OnReceive(id, bytes.data(), bytes.size());
-        if (id % 50 == 0)
-            quiet.Tick(16);
-        if (!joins || id % 3 == 0)
-            quiet.OnPlayerLeft(id);
-    }
-    quiet.Tick(16);
-    EXPECT_FALSE(quiet.HaltRequested()) << "nobody here may halt it";
 }
 
 TEST_F(ServerSession, APortInUseIsRefusedWithTheReason)

@@ -1,0 +1,66 @@
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "server/GameServer.h"
+#include "server/ServerLog.h"
+
+// Any bytes as what players send (joins, controls, chat, map and halt
+// requests, or nothing that parses) from connections that come and go
+// between ticks, straight into a server that opened no port. Nothing may
+// crash, and only a player on the server's machine may halt it.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // The game's clock moves only with the ticks, as in the real server, so
+    // every run of an input takes the same course.
+    static const bool manualClock = [] {
+        platform::UseManualTick();
+        return true;
+    }();
+    (void)manualClock;
+    static ServerLog quiet(nullptr);
+
+    ServerOptions options;
+    options.maps = {"Arena", "Warren"};
+    options.maxPlayers = 4;
+    options.bots = 2;
+    GameServer server(options, QR_DATA_DIR, quiet);
+    std::string error;
+    if (!server.StartUnhosted(error))
+        __builtin_trap();
+
+    FuzzedDataProvider in(data, size);
+    platform::PlayerId next = 1;
+    bool anyLocal = false;
+    const auto connect = [&] {
+        // On the server's machine, whose map and halt requests count, or not.
+        const bool local = in.ConsumeBool();
+        anyLocal = anyLocal || local;
+        server.OnPlayerJoinedFrom(next++, local ? 0x7f000001u : 0x0a000001u);
+    };
+    connect();
+    while (in.remaining_bytes() > 0) {
+        // Ids as the session hands them out: new ones counting up; the
+        // payloads may name any of them, gone or never there.
+        const auto id = in.ConsumeIntegralInRange<platform::PlayerId>(1, next);
+        switch (in.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0: connect(); break;
+        case 1: server.OnPlayerLeft(id); break;
+        case 2: server.Tick(in.ConsumeIntegralInRange<int>(1, 1000)); break;
+        default: {
+            const auto length = in.ConsumeIntegralInRange<std::size_t>(0, 4096);
+            const std::vector<std::uint8_t> payload = in.ConsumeBytes<std::uint8_t>(length);
+            server.OnReceive(id, payload.data(), payload.size());
+            break;
+        }
+        }
+    }
+    server.Tick(16);
+    if (server.HaltRequested() && !anyLocal)
+        __builtin_trap();
+    return 0;
+}

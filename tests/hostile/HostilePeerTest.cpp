@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "hostile/Attacker.h"
+#include "hostile/RawLink.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "server/GameServer.h"
+#include "support/ClientWorld.h"
+#include "support/Keys.h"
+#include "support/ServerThread.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr std::int32_t kTurnRight = 8;
+constexpr std::int32_t kShield = 10;
+
+#ifdef QR_SANITIZED
+// Freed blocks wait in the sanitizer's quarantine before they are reused.
+constexpr long kResidentGrowthKb = 512 * 1024;
+#else
+constexpr long kResidentGrowthKb = 32 * 1024;
+#endif
+
+long ResidentKb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+bool ConsoleHas(const std::string& line)
+{
+    const std::vector<std::string> lines = ConsoleLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// What the honest player saw while it played.
+struct Watched {
+    std::uint32_t longestSilenceMs = 0; // between two reports while its ship lived
+    bool turned = false;                // its heading changed between two reports while it lived
+    std::uint32_t aliveMs = 0;
+};
+
+// The real server with two robots on a thread of its own, the player's real
+// network client as the honest player, and attackers beside it on loopback.
+class HostileSession : public ClientWorldTest {
+protected:
+    void SetUp() override
+    {
+        ClientWorldTest::SetUp();
+        inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
+        ServerOptions options;
+        options.port = Port();
+        options.name = "Hostile Test";
+        options.maxPlayers = 8;
+        options.bots = 2;
+        // The easiest robots: the honest ship should mostly live to be watched.
+        options.botSkill = 1;
+        options.maps = {"Arena"};
+        server = std::make_unique<ServerThread>(options, QR_DATA_DIR);
+        std::string error;
+        ASSERT_TRUE(server->Start(error)) << error;
+    }
+
+    void TearDown() override
+    {
+        server.reset();
+        inData.reset();
+        ClientWorldTest::TearDown();
+    }
+
+    std::uint16_t Port() const { return TestPort(41000); }
+
+    bool Join()
+    {
+        client->SetPort(Port());
+        client->EnumHosts();
+        client->SelectHost("Hostile Test");
+        return client->Connect() && WorkUntil([&] { return local->GetId() != 0 && local->IsAlive(); });
+    }
+
+    void Hold(std::int32_t key)
+    {
+        NetMessage control;
+        control.SetControl(local->GetId(), &key, 1);
+        client->Send(control);
+        client->DoWork(5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
+    template <typename Condition>
+    bool WorkUntil(Condition condition, std::uint32_t ms = 3000)
+    {
+        const std::uint32_t start = platform::WallTickCount();
+        while (!condition() && platform::WallTickCount() - start < ms)
+            Hold(0);
+        return condition();
+    }
+
+    // What the reports say of the ships that live, in one number: it stays
+    // the same only while no report comes.
+    double Picture()
+    {
+        double sum = 0.0;
+        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
+            if (ship->IsAlive())
+                sum += ship->GetHeading() + ship->GetFuel() + ship->Target().x * 3.0 + ship->Target().y * 7.0;
+        }
+        return sum;
+    }
+
+    // Plays, holding one key, until done.
+    template <typename Done>
+    Watched Play(std::int32_t key, Done done)
+    {
+        Watched watched;
+        float heading = local->GetHeading();
+        bool wasAlive = local->IsAlive();
+        double picture = Picture();
+        std::uint32_t heard = platform::WallTickCount();
+        std::uint32_t sampled = heard;
+        while (!done()) {
+            Hold(key);
+            const std::uint32_t now = platform::WallTickCount();
+            if (local->IsAlive())
+                watched.aliveMs += now - sampled;
+            sampled = now;
+            if (local->IsAlive() && wasAlive && local->GetHeading() != heading)
+                watched.turned = true;
+            // A dead ship is not reported, and ships far off seldom.
+            if (Picture() != picture || !local->IsAlive())
+                heard = now;
+            watched.longestSilenceMs = std::max(watched.longestSilenceMs, now - heard);
+            heading = local->GetHeading();
+            wasAlive = local->IsAlive();
+            picture = Picture();
+        }
+        return watched;
+    }
+
+    std::unique_ptr<ScopedWorkingDir> inData;
+    std::unique_ptr<ServerThread> server;
+};
+
+TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTookIsGivenBack)
+{
+    ASSERT_TRUE(Join());
+    ASSERT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "the honest player and two robots";
+    const long residentBefore = ResidentKb();
+
+    server->ResetWorstTick();
+    const std::uint32_t calmSince = platform::WallTickCount();
+    const Watched calm = Play(kTurnRight, [&] { return platform::WallTickCount() - calmSince >= 1000; });
+    std::printf("calm:     worst tick %5.2f ms, between ticks %6.2f ms, longest silence %4u ms\n",
+                server->WorstTickMicros() / 1000.0, server->WorstTickGapMicros() / 1000.0, calm.longestSilenceMs);
+    EXPECT_LT(calm.longestSilenceMs, 1500u);
+
+    const int ownShip = local->GetId();
+    for (const Attack attack : Attacker::All()) {
+        SCOPED_TRACE(Attacker::NameOf(attack));
+        // Spoofed controls name the honest ship: holding only the shield, it
+        // must not turn. The reports of the keys it held before come first.
+        const bool spoof = attack == Attack::Spoof;
+        const std::int32_t key = spoof ? kShield : kTurnRight;
+        ASSERT_TRUE(WorkUntil([&] { return local->IsAlive(); }, 6000)) << "the honest ship came back";
+        const std::uint32_t settling = platform::WallTickCount();
+        Play(key, [&] { return platform::WallTickCount() - settling >= 300; });
+        server->ResetWorstTick();
+        std::atomic<bool> over {false};
+        AttackTally tally;
+        std::thread attacking([&] {
+            Attacker attacker(Port(), 17);
+            attacker.SetVictims({ownShip});
+            tally = attacker.Run(attack, attack == Attack::Churn ? 10.0 : 1.5);
+            over = true;
+        });
+        const Watched watched = Play(key, [&] { return over.load(); });
+        attacking.join();
+        const std::int64_t worst = server->WorstTickMicros();
+        const std::int64_t gap = server->WorstTickGapMicros();
+        std::printf("%-9s worst tick %5.2f ms, between ticks %6.2f ms, longest silence %4u ms in %5u ms alive: "
+                    "%ld connects, %ld refused, %ld payloads, %ld dropped\n",
+                    Attacker::NameOf(attack), worst / 1000.0, gap / 1000.0, watched.longestSilenceMs,
+                    watched.aliveMs, tally.connects, tally.refused, tally.payloads, tally.dropped);
+
+        // Generous: a busy machine alone stalls a process for a few hundred ms.
+        EXPECT_LT(worst, 250000) << "a tick took fifteen ticks' time";
+        EXPECT_LT(gap, 1000000) << "the server stopped ticking";
+        EXPECT_LT(watched.longestSilenceMs, 1500u) << "the honest player stopped hearing reports";
+        ASSERT_FALSE(client->IsTerminated()) << "the honest player was dropped";
+        EXPECT_GT(tally.connects - tally.refused, 0);
+        if (spoof) {
+            // Robots may still shoot it down early; a few reports are enough.
+            EXPECT_GT(watched.aliveMs, 0u) << "the honest ship was alive to be watched";
+            EXPECT_FALSE(watched.turned) << "another player's controls steered the honest ship";
+        }
+        switch (attack) {
+        case Attack::Names: EXPECT_GT(tally.dropped, 0) << "10 KB names are no join"; break;
+        case Attack::Flood: EXPECT_GT(tally.dropped, 0) << "a flood goes on unchecked"; break;
+        case Attack::Churn: EXPECT_EQ(tally.connects, Attacker::kChurnConnects); break;
+        default: EXPECT_EQ(tally.dropped, tally.connects - tally.refused) << "a hostile link stayed in"; break;
+        }
+    }
+
+    // Everything the attackers held is let go: one connection, three ships.
+    EXPECT_TRUE(WorkUntil([&] { return server->ConnectionCount() == 1u && world->ShipCount() == 3u; }))
+        << server->ConnectionCount() << " connections, " << world->ShipCount() << " ships";
+    const long grownKb = ResidentKb() - residentBefore;
+    std::printf("resident size %ld KB before the attacks, %+ld KB after\n", residentBefore, grownKb);
+    EXPECT_LT(grownKb, kResidentGrowthKb);
+    Attacker checker(Port(), 1);
+    EXPECT_TRUE(checker.ServerAnswers());
+}
+
+TEST_F(HostileSession, APlayerWhoseProgramDiesIsDroppedWithinItsTimeOutAndTheOthersAreTold)
+{
+    ASSERT_TRUE(Join());
+    RawLink ghost;
+    ASSERT_TRUE(ghost.Connect(Port()));
+    NetMessage join;
+    join.SetJoin(0, 2, "Ghost");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
+    join.Serialize(bytes.data(), join.WireSize());
+    ghost.Send(bytes, true);
+    ASSERT_TRUE(WorkUntil([&] {
+        ghost.Pump();
+        return ConsoleHas("Ghost joined the game");
+    }));
+    ASSERT_TRUE(WorkUntil([&] {
+        ghost.Pump();
+        return world->ShipCount() == 4u;
+    }));
+
+    ghost.Vanish();
+    const std::uint32_t start = platform::WallTickCount();
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Ghost left the game"); }, 20000));
+    const std::uint32_t took = platform::WallTickCount() - start;
+    std::printf("a dead player's ship went after %u ms\n", took);
+    EXPECT_LE(took, 10000u + 1000u) << "longer than the peer's time-out";
+    EXPECT_EQ(world->ShipCount(), 3u) << "its ship left the honest player's world";
+    EXPECT_FALSE(client->IsTerminated());
+}
+
+} // namespace

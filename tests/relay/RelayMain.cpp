@@ -1,0 +1,162 @@
+// quillrock_udp_relay: a poor network between the game and a server on
+// this machine, for trying the game by hand the way a distant player has it.
+#include <arpa/inet.h>
+
+#include <atomic>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "relay/UdpRelay.h"
+
+namespace {
+
+std::atomic<bool> stopRequested {false};
+
+void RequestStop(int)
+{
+    stopRequested = true;
+}
+
+const char kUsage[] =
+    "Usage: quillrock_udp_relay [options]\n"
+    "\n"
+    "Listens on a UDP port of 127.0.0.1 and forwards every client's datagrams to\n"
+    "the server and its answers back, each way late, jittered, sometimes lost,\n"
+    "doubled or overtaken. Point the game at the relay's port and run the server\n"
+    "on another, e.g. quillrock-server --port 3002 and the relay on 3001.\n"
+    "Run it only in a network of its own: bash scripts/offline ...\n"
+    "\n"
+    "  --listen PORT        port the clients send to (3001)\n"
+    "  --server ADDR:PORT   the server, an IPv4 address (127.0.0.1:3002)\n"
+    "  --delay MS           delay each way (100)\n"
+    "  --jitter MS          the delay varies by up to this either way (20)\n"
+    "  --loss PERCENT       datagrams lost (5)\n"
+    "  --duplicate PERCENT  datagrams sent twice (1)\n"
+    "  --reorder PERCENT    datagrams held back one delay more (2)\n"
+    "  --seed N             the faults' random seed; a seed repeats a run (1)\n"
+    "  --help               this text\n"
+    "\n"
+    "On SIGINT or SIGTERM it prints what it did and ends.\n";
+
+template <typename Number>
+bool Read(const std::string& text, Number low, Number high, Number& out)
+{
+    Number value {};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return false;
+    out = value;
+    return true;
+}
+
+bool ReadServer(const std::string& text, std::uint32_t& host, std::uint16_t& port)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos)
+        return false;
+    in_addr address {};
+    if (::inet_pton(AF_INET, text.substr(0, colon).c_str(), &address) != 1)
+        return false;
+    host = address.s_addr;
+    return Read<std::uint16_t>(text.substr(colon + 1), 1, 65535, port);
+}
+
+struct Options {
+    std::uint16_t listenPort = 3001;
+    std::uint32_t serverHost = htonl(INADDR_LOOPBACK);
+    std::uint16_t serverPort = 3002;
+    UdpRelay::Faults faults;
+    std::uint32_t seed = 1;
+};
+
+// Fills options from the command line; false with the complaint in message.
+bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (flag == "--help" || flag == "-h") {
+            help = true;
+            return true;
+        }
+        if (i + 1 >= argc) {
+            message = flag + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        UdpRelay::Faults& f = options.faults;
+        bool good = false;
+        if (flag == "--listen")
+            good = Read<std::uint16_t>(value, 1, 65535, options.listenPort);
+        else if (flag == "--server")
+            good = ReadServer(value, options.serverHost, options.serverPort);
+        else if (flag == "--delay")
+            good = Read<std::uint32_t>(value, 0, 10000, f.delayMs);
+        else if (flag == "--jitter")
+            good = Read<std::uint32_t>(value, 0, 10000, f.jitterMs);
+        else if (flag == "--loss")
+            good = Read(value, 0.0, 100.0, f.lossPercent);
+        else if (flag == "--duplicate")
+            good = Read(value, 0.0, 100.0, f.duplicatePercent);
+        else if (flag == "--reorder")
+            good = Read(value, 0.0, 100.0, f.reorderPercent);
+        else if (flag == "--seed")
+            good = Read<std::uint32_t>(value, 0, 0xffffffffu, options.seed);
+        else {
+            message = "unknown option " + flag;
+            return false;
+        }
+        if (!good) {
+            message = "bad value \"" + value + "\" for " + flag;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    bool help = false;
+    std::string message;
+    if (!Parse(argc, argv, options, help, message)) {
+        std::fprintf(stderr, "quillrock_udp_relay: %s\n\n%s", message.c_str(), kUsage);
+        return 2;
+    }
+    if (help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    UdpRelay relay(options.faults, options.seed);
+    if (!relay.Open(options.listenPort, options.serverHost, options.serverPort, message)) {
+        std::fprintf(stderr, "quillrock_udp_relay: %s\n", message.c_str());
+        return 1;
+    }
+    char server[INET_ADDRSTRLEN] = {};
+    in_addr serverAddress {};
+    serverAddress.s_addr = options.serverHost;
+    ::inet_ntop(AF_INET, &serverAddress, server, sizeof server);
+    const UdpRelay::Faults& f = options.faults;
+    std::printf("relaying 127.0.0.1:%u to %s:%u: delay %u ms +- %u, loss %g %%, duplicate %g %%, reorder %g %%, "
+                "seed %u\n",
+                relay.Port(), server, options.serverPort, f.delayMs, f.jitterMs, f.lossPercent, f.duplicatePercent,
+                f.reorderPercent, options.seed);
+    std::fflush(stdout);
+
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    relay.Run(stopRequested);
+
+    const UdpRelay::Counts counts = relay.GetCounts();
+    std::printf("received %llu, lost %llu, duplicated %llu, reordered %llu, delivered %llu\n",
+                static_cast<unsigned long long>(counts.received), static_cast<unsigned long long>(counts.lost),
+                static_cast<unsigned long long>(counts.duplicated),
+                static_cast<unsigned long long>(counts.reordered),
+                static_cast<unsigned long long>(counts.delivered));
+    return 0;
+}

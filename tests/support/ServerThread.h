@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "server/GameServer.h"
+#include "server/ServerLog.h"
+
+// Made before the server that writes to it.
+struct QuietServerLog {
+    ServerLog quiet{nullptr};
+};
+
+// The game server on a thread of its own from Start until Stop, its log
+// going nowhere; a test reads it from its own thread as a watcher would.
+class ServerThread : private QuietServerLog, public GameServer {
+public:
+    ServerThread(const ServerOptions& options, const std::string& dataDir) : GameServer(options, dataDir, quiet) {}
+    ~ServerThread() override { Stop(); }
+
+    bool Start(std::string& error)
+    {
+        if (!GameServer::Start(error))
+            return false;
+        thread = std::thread([this] { Run(stop); });
+        return true;
+    }
+
+    void Stop()
+    {
+        stop = true;
+        if (thread.joinable())
+            thread.join();
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
