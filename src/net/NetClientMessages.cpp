@@ -1,8 +1,7 @@
 // What the player's program does with each message the server sends: the
 // server decides, this side only writes what it reports into the world.
-#include <algorithm>
-#include <iterator>
 #include <memory>
+#include <utility>
 
 #include "base/Console.h"
 #include "net/NetClient.h"
@@ -47,8 +46,17 @@ std::unique_ptr<GameObject> MakeEntity(int entityKind, int extra)
 
 void NetClient::HandleBatch(MessageBatch& batch)
 {
-    for (NetMessage* message = batch.Begin(); message; message = batch.Next())
+    // A server has no reason to change the map or ping twice in one payload;
+    // a payload full of either would only spend this side's time.
+    bool mapped = false;
+    bool pinged = false;
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+        if (message->Kind() == kMsgMap && std::exchange(mapped, true))
+            continue;
+        if (message->Kind() == kMsgPing && std::exchange(pinged, true))
+            continue;
         Apply(*message);
+    }
 }
 
 void NetClient::Apply(const NetMessage& message)
@@ -139,21 +147,14 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
 
 bool NetClient::Affords(Held kind, std::size_t held)
 {
-    struct Limit {
-        Held kind;
-        std::size_t most;
-        const char* what;
-    };
-    static constexpr Limit kLimits[] = {
-        {kShips, kMostShips, "ships"}, {kEntities, kMostEntities, "objects"}, {kTurrets, kMostTurrets, "turrets"}};
-    const Limit& limit = *std::find_if(std::begin(kLimits), std::end(kLimits),
-                                       [kind](const Limit& l) { return l.kind == kind; });
-    if (held < limit.most)
+    const std::size_t most = kind == kShips ? kMostShips : kind == kEntities ? kMostEntities : kMostTurrets;
+    if (held < most)
         return true;
     if (!(refusedKinds & kind)) {
         refusedKinds |= kind;
-        Console::Instance()->Print("The server sent more %s than this game holds (%zu); the rest are ignored.",
-                                   limit.what, limit.most);
+        const char* what = kind == kShips ? "ships" : kind == kEntities ? "objects" : "turrets";
+        Console::Instance()->Print("The server sent more %s than this game holds (%zu); the rest are ignored.", what,
+                                   most);
     }
     return false;
 }
@@ -194,8 +195,10 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     GameObject* entity = world->FindEntity(id);
     const bool created = entity == nullptr;
     if (created) {
+        if (!Affords(kEntities, world->EntityCount()))
+            return;
         std::unique_ptr<GameObject> made = MakeEntity(entityKind, extra);
-        if (!made || !Affords(kEntities, world->EntityCount()))
+        if (!made)
             return;
         entity = world->AddEntity(std::move(made), id);
     }

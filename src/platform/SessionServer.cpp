@@ -15,6 +15,7 @@ constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away polite
 constexpr std::uint32_t kFarewellTime = 200;
 // No payload of a game comes near this; a peer cannot make the host hold more.
 constexpr std::size_t kLargestPayload = 1 << 20;
+constexpr std::size_t kLargestWaiting = 64 * 1024;
 // Searches answered per source address: a burst, then a few a second. The
 // table forgets everyone when it fills, which only ever lets more through.
 constexpr double kSearchBurst = 16.0;
@@ -72,6 +73,7 @@ struct SessionServer::State {
         answer.currentPlayers = announcedSet ? announcedCurrent : static_cast<std::uint32_t>(players.size()) + 1;
         answer.maxPlayers = announcedSet ? announcedMax : maxPlayers + 1;
         const auto bytes = discovery::EncodeAnswer(answer);
+        // Padding and the name's cap already see to it; said once more here.
         if (bytes.size() <= h->receivedDataLength)
             SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
         return true;
@@ -140,8 +142,9 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
         return false;
     }
     state->host->maximumPacketSize = kLargestPayload;
-    // Fragments of packets a peer never completes are held no further.
-    state->host->maximumWaitingData = 4 * kLargestPayload;
+    // Players send small messages: what a peer has under way, fragments it
+    // may never complete included, is held up to this much and no further.
+    state->host->maximumWaitingData = kLargestWaiting;
     state->application = application;
     state->name = name;
     state->maxPlayers = maxPlayers;
