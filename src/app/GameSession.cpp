@@ -5,6 +5,7 @@
 
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
+#include "app/FramePacing.h"
 #include "net/GameKey.h"
 #include "app/Input.h"
 #include "app/Settings.h"
@@ -125,6 +126,7 @@ void RunGameLoop()
     NetMessage control;
 
     while (!g_quitRequested && g_appState == AppState::InGame) {
+        PaceFrame();
         ++framesThisSecond;
         std::uint8_t keys[256];
         input->ReadGameKeys(keys);

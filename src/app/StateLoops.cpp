@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/AppState.h"
-#include "net/GameKey.h"
+#include "app/FramePacing.h"
 #include "app/GameSession.h"
 #include "app/Input.h"
 #include "gfx/Renderer.h"
@@ -16,6 +16,7 @@
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/Screen.h"
 #include "gfx/screens/ServerBrowser.h"
+#include "net/GameKey.h"
 #include "net/NetClient.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
@@ -24,10 +25,11 @@ namespace {
 
 constexpr std::uint32_t kCaptionTime = 3000;
 
-// Reads the game keys (F9 quits) and empties the message queue.
-// False when the pass should end at once.
+// Paces the frame, reads the game keys (F9 quits) and empties the message
+// queue. False when the pass should end at once.
 bool PollKeysAndMessages()
 {
+    PaceFrame();
     std::uint8_t keys[256];
     Input::Instance()->ReadGameKeys(keys);
     if (keys[kKeyQuit]) {
