@@ -17,6 +17,6 @@ const char* Player::Name() const
 void Player::CoolDown(int ms)
 {
     for (int* left : {&cooldowns.bullet, &cooldowns.missile, &cooldowns.mine, &cooldowns.plasmaMine,
-                      &cooldowns.repulsor})
+                      &cooldowns.repulsor, &cooldowns.spawnShield})
         *left = std::max(0, *left - ms);
 }

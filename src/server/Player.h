@@ -25,13 +25,15 @@ public:
     const HeldKeys& Keys() const { return keys; }
     void Hold(const HeldKeys& held) { keys = held; }
 
-    // Milliseconds before each weapon may fire again.
+    // Milliseconds before each weapon may fire again, and that a new ship's
+    // free shield has left.
     struct Cooldowns {
         int bullet = 0;
         int missile = 0;
         int mine = 0;
         int plasmaMine = 0;
         int repulsor = 0;
+        int spawnShield = 0;
     };
     Cooldowns& Reloading() { return cooldowns; }
     void CoolDown(int ms);

@@ -185,6 +185,7 @@ void Simulation::Spawn(Player& player)
     ship.SetHeading(OpenHeading(at));
     player.SetLastPosition(at);
     player.Reloading() = {};
+    player.Reloading().spawnShield = kSpawnShieldMs;
     listener.OnShipSpawned(player);
 }
 

@@ -57,7 +57,8 @@ void Simulation::Fly(Player& player, int ms)
         ship.SetHeading(ship.GetHeading() + turn * static_cast<float>(ms) / 1000.0f);
     if (keys.Holds(kKeyThrust) && ship.UseFuel(kChargeThrust, periods))
         ship.Thrust(ms);
-    Keep(ship, kFlagShield, keys.Holds(kKeyShields) && ship.UseFuel(kChargeShield, periods));
+    Keep(ship, kFlagShield,
+         player.Reloading().spawnShield > 0 || (keys.Holds(kKeyShields) && ship.UseFuel(kChargeShield, periods)));
     Keep(ship, kFlagCloaked,
          keys.Holds(kKeyCloak) && ship.HasFlags(kFlagCloakDevice) && ship.UseFuel(kChargeCloak, periods));
     Refuel(player, keys.Holds(kKeyFuelUp), ms);

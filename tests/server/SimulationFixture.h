@@ -59,8 +59,10 @@ protected:
         player.Hold(held);
     }
 
+    // Placed is not spawned: no free shield.
     static void Place(Player& player, double x, double y, float heading = 0.0f, Vector3 velocity = Vector3())
     {
+        player.Reloading().spawnShield = 0;
         Ship& ship = player.GetShip();
         ship.SetPosition(Vector3(x, y, 0.0));
         ship.SetHeading(heading);

@@ -39,7 +39,7 @@ TEST_F(SimulationTest, ThrustsAndTurnsAtTheDesignedRatesAndPaysForThrust)
 TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuelAndAnEmptyTankDoesNothing)
 {
     Play(OpenMap(20));
-    Player& pilot = Pilot();
+    Player& pilot = Pilot("Pilot", Centre(5), Centre(5));
     Ship& ship = pilot.GetShip();
     Hold(pilot, {kKeyShields, kKeyCloak});
     Run(1000);
@@ -303,14 +303,23 @@ TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBac
 }
 
 // Thrust at once must not fly a new ship into the wall beside its spawn point.
-TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoom)
+TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoomAndIsShieldedAtFirst)
 {
     std::vector<std::string> rows(20, std::string(20, '#'));
     for (int c = 6; c < 16; ++c)
         rows[10][static_cast<std::size_t>(c)] = '.';
     rows[10][5] = '@';
     Play(rows);
-    EXPECT_EQ(Pilot().GetShip().GetHeading(), 270.0f) << "along the corridor, to the right";
+    Player& pilot = Pilot();
+    EXPECT_EQ(pilot.GetShip().GetHeading(), 270.0f) << "along the corridor, to the right";
+
+    // Nor shot down before its pilot has found it: a free shield at first.
+    const float fuel = pilot.GetShip().GetFuel();
+    Run(10);
+    EXPECT_TRUE(pilot.GetShip().HasFlags(kFlagShield));
+    Run(Simulation::kSpawnShieldMs);
+    EXPECT_FALSE(pilot.GetShip().HasFlags(kFlagShield));
+    EXPECT_EQ(pilot.GetShip().GetFuel(), fuel) << "it cost nothing";
 }
 
 TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
