@@ -20,7 +20,7 @@ public:
             length = size;
         }
     }
-    ~TrackedBuffer() { TrackingAllocator::Instance()->Free(data); }
+    ~TrackedBuffer() { Release(); }
     TrackedBuffer(TrackedBuffer&& other) noexcept
         : data(std::exchange(other.data, nullptr)), length(std::exchange(other.length, 0))
     {
@@ -28,7 +28,7 @@ public:
     TrackedBuffer& operator=(TrackedBuffer&& other) noexcept
     {
         if (this != &other) {
-            TrackingAllocator::Instance()->Free(data);
+            Release();
             data = std::exchange(other.data, nullptr);
             length = std::exchange(other.length, 0);
         }
@@ -45,6 +45,14 @@ public:
     bool Empty() const { return data == nullptr; }
 
 private:
+    // An empty buffer, the common case of a message without text, never
+    // reaches the allocator's lock.
+    void Release()
+    {
+        if (data)
+            TrackingAllocator::Instance()->Free(data);
+    }
+
     unsigned char* data = nullptr;
     std::size_t length = 0;
 };

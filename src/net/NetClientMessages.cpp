@@ -61,14 +61,17 @@ void NetClient::HandleBatch(MessageBatch& batch)
 
 void NetClient::Apply(const NetMessage& message)
 {
+    // Text buffers live only where a kind needs one: zeroing a kilobyte for
+    // every state report would cost more than applying it.
     Console* console = Console::Instance();
-    char text[kTextBufferSize] = {};
     int id = 0;
     switch (message.Kind()) {
-    case kMsgText:
+    case kMsgText: {
+        char text[kTextBufferSize] = {};
         message.GetText(text, sizeof text);
         console->Print("%s", text);
         break;
+    }
     case kMsgJoin: {
         int type = 0;
         char name[128] = {};
@@ -77,7 +80,8 @@ void NetClient::Apply(const NetMessage& message)
             world->SetShipId(world->FirstShip(), id);
         break;
     }
-    case kMsgMap:
+    case kMsgMap: {
+        char text[kTextBufferSize] = {};
         message.GetMapName(text, sizeof text);
         ResetRound();
         if (world && world->LoadMap(text))
@@ -85,6 +89,7 @@ void NetClient::Apply(const NetMessage& message)
         else
             console->Print("Unable to load map \"%s\", maybe you don't have that one?", text);
         break;
+    }
     case kMsgRoundOver: roundOver = true; break;
     case kMsgPlayerSpawn: ApplyPlayerSpawn(message); break;
     case kMsgPlayerLeft:
