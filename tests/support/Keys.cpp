@@ -31,6 +31,8 @@ std::vector<std::string> ConsoleLines()
 
 std::uint16_t TestPort(std::uint16_t base)
 {
+    // Below the kernel's ephemeral ports (32768 up): a client socket of a
+    // test running beside this one could otherwise take the port first.
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return static_cast<std::uint16_t>(base + std::hash<std::string>()(info->name()) % 2000);
+    return static_cast<std::uint16_t>(20000 + base % 10000 + std::hash<std::string>()(info->name()) % 2000);
 }

@@ -12,6 +12,6 @@ void Key(std::uint32_t virtualKey);
 // The console's log, oldest line first.
 std::vector<std::string> ConsoleLines();
 
-// A UDP port of the running test's own, from base up, so that tests that
-// open sessions may run side by side.
+// A UDP port of the running test's own, picked by base and the test's name,
+// so that tests that open sessions may run side by side.
 std::uint16_t TestPort(std::uint16_t base);
