@@ -73,6 +73,10 @@ protected:
         // The easiest robots: the honest ship should mostly live to be watched.
         options.botSkill = 1;
         options.maps = {"Arena"};
+        // Attackers that join fly ships the robots shoot for points: no round
+        // may end and put every ship out while the honest one is watched.
+        options.roundMinutes = 0.0;
+        options.scoreLimit = 126;
         server = std::make_unique<ServerThread>(options, QR_DATA_DIR);
         std::string error;
         ASSERT_TRUE(server->Start(error)) << error;
