@@ -59,15 +59,7 @@ start_game() {
 }
 
 # band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
-band_has() {
-  import -window root "$E2E_WORK/shot.png"
-  local crop="$E2E_WORK/band.png"
-  convert "$E2E_WORK/shot.png" -crop "1024x$(($3 - $2))+0+$2" +repage "$crop"
-  case "$1" in
-    white) convert "$crop" -fx "(r>0.8&&g>0.8&&b>0.8)?1:0" -format "%[fx:maxima.r]" info: ;;
-    green) convert "$crop" -fx "(g>0.8&&r<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
-  esac | grep -q '^1'
-}
+band_has() { area_has "$1" "1024x$(($3 - $2))+0+$2"; }
 
 # radar_shows_map: walls of the map picture in the radar's square
 radar_shows_map() {
@@ -84,6 +76,20 @@ results_banner() {
 }
 
 # game_exits_within SECONDS: the game ends with status 0 in time
+# leave_and_end: ESC back to the menu (the server hears the player leave),
+# F9 quits in time, and the server ends cleanly on SIGTERM
+leave_and_end() {
+  xdotool key Escape
+  eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
+  eventually 3 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
+  hold F9
+  game_exits_within "${E2E_EXIT_SECONDS:-1}"
+  kill -TERM "$HOST_PID"
+  wait "$HOST_PID" || fail "the server ended with status $?"
+  HOST_PID=
+  logged "$E2E_WORK/host.log" "ending the session" || fail "the server did not end its session"
+}
+
 game_exits_within() {
   local deadline=$((SECONDS + $1 + 1))
   while kill -0 "$GAME_PID" 2>/dev/null; do

@@ -27,13 +27,5 @@ eventually 3 band_has white 720 736 || fail "the relayed chat line is not in the
 eventually 15 results_banner || fail "no results banner"
 eventually 10 logged "$E2E_WORK/host.log" "round started on map Warren" || fail "no next map"
 eventually 10 radar_shows_map || fail "no radar after the next map"
-xdotool key Escape
-eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
-eventually 3 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
-hold F9
-game_exits_within "${E2E_EXIT_SECONDS:-1}"
-kill -TERM "$HOST_PID"
-wait "$HOST_PID" || fail "the server ended with status $?"
-HOST_PID=
-logged "$E2E_WORK/host.log" "ending the session" || fail "the server did not end its session"
+leave_and_end
 echo "server game: ok"

@@ -65,19 +65,9 @@ protected:
     {
         ClientWorldTest::SetUp();
         inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
-        ServerOptions options;
-        options.port = Port();
-        options.name = "Hostile Test";
-        options.maxPlayers = 8;
-        options.bots = 2;
-        // The easiest robots: the honest ship should mostly live to be watched.
-        options.botSkill = 1;
-        options.maps = {"Arena"};
-        // Attackers that join fly ships the robots shoot for points: no round
-        // may end and put every ship out while the honest one is watched.
-        options.roundMinutes = 0.0;
-        options.scoreLimit = 126;
-        server = std::make_unique<ServerThread>(options, QR_DATA_DIR);
+        // Attackers that join fly ships the robots shoot for points: the
+        // round must not end while the honest ship is watched.
+        server = std::make_unique<ServerThread>(ServerThread::EndlessArena(Port(), "Hostile Test", 8), QR_DATA_DIR);
         std::string error;
         ASSERT_TRUE(server->Start(error)) << error;
     }

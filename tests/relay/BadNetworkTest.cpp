@@ -248,15 +248,7 @@ protected:
         ClientWorldTest::SetUp();
         inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
 
-        ServerOptions options;
-        options.port = TestPort(47000);
-        options.name = "Far Server";
-        options.maxPlayers = 4;
-        options.bots = 2;
-        options.botSkill = 1;
-        options.maps = {"Arena"};
-        options.roundMinutes = 0.0;
-        options.scoreLimit = 126;
+        const ServerOptions options = ServerThread::EndlessArena(TestPort(47000), "Far Server", 4);
         server = std::make_unique<ServerThread>(options, QR_DATA_DIR);
         std::string error;
         ASSERT_TRUE(server->Start(error)) << error;

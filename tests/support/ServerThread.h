@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -18,6 +19,23 @@ class ServerThread : private QuietServerLog, public GameServer {
 public:
     ServerThread(const ServerOptions& options, const std::string& dataDir) : GameServer(options, dataDir, quiet) {}
     ~ServerThread() override { Stop(); }
+
+    // One endless round on Arena with two of the easiest robots: no round
+    // ends and puts every ship out while a test watches one, and the
+    // watched ship mostly lives to be watched.
+    static ServerOptions EndlessArena(std::uint16_t port, const char* name, int maxPlayers)
+    {
+        ServerOptions options;
+        options.port = port;
+        options.name = name;
+        options.maxPlayers = maxPlayers;
+        options.bots = 2;
+        options.botSkill = 1;
+        options.maps = {"Arena"};
+        options.roundMinutes = 0.0;
+        options.scoreLimit = 126;
+        return options;
+    }
 
     bool Start(std::string& error)
     {
