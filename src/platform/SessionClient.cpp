@@ -54,6 +54,7 @@ struct SessionClient::State {
     ENetPeer* peer = nullptr;
     bool connected = false;
     std::uint32_t payloadAt = 0;
+    std::uint32_t servicedAt = 0;
     discovery::Search search;
     std::uint32_t searchStart = 0;
     bool searched = false;
@@ -268,7 +269,13 @@ void SessionClient::DoWork(std::uint32_t budgetMs)
     if (!state->host)
         return;
     // Silence counts only once everything that came in is read: a game
-    // that stalled for a while has its host's word still waiting.
+    // that stalled for a while has its host's word still waiting. And a
+    // game that was not listening for a while (stopped, starved of the
+    // processor) cannot tell a silent host: the host gets a fresh hearing.
+    const std::uint32_t now = WallTickCount();
+    if (now - state->servicedAt > kSilenceLimit / 2)
+        state->payloadAt = now;
+    state->servicedAt = now;
     const bool drained = ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
     if (drained && state->HostSilent()) {
         enet_peer_reset(state->peer);

@@ -81,10 +81,10 @@ protected:
 
     // Lets the client work until the condition holds or two seconds pass.
     template <typename Condition>
-    bool WorkUntil(Condition condition)
+    bool WorkUntil(Condition condition, std::uint32_t ms = 2000)
     {
         const std::uint32_t start = platform::TickCount();
-        while (!condition() && platform::TickCount() - start < 2000) {
+        while (!condition() && platform::TickCount() - start < ms) {
             client->DoWork(10);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
@@ -323,6 +323,22 @@ TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionWithinTwoSeconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ASSERT_FALSE(client->IsTerminated());
+
+    // Host and game paused together, longer than the limit: the game was
+    // not listening, so it cannot call the host silent.
+    std::atomic<bool> paused{false};
+    std::thread pause([&] {
+        host.Run([&](platform::SessionServer&) {
+            paused = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+        });
+    });
+    while (!paused)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+    client->DoWork(10);
+    pause.join();
+    EXPECT_FALSE(WorkUntil([&] { return client->IsTerminated(); }, 1000)) << "a paused game blamed its host";
 
     std::atomic<bool> stalled{false};
     std::thread hang([&] {
