@@ -4,13 +4,6 @@
 
 Vector3::Vector3(double x, double y, double z) : x(x), y(y), z(z), length(std::sqrt(x * x + y * y + z * z)) {}
 
-void Vector3::Set(double newX, double newY, double newZ)
-{
-    x = newX;
-    y = newY;
-    z = newZ;
-}
-
 void Vector3::Normalize()
 {
     length = std::sqrt(x * x + y * y + z * z);

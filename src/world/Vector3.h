@@ -18,7 +18,12 @@ public:
     void SetX(double v) { x = v; }
     void SetY(double v) { y = v; }
     void SetZ(double v) { z = v; }
-    void Set(double newX, double newY, double newZ);
+    void Set(double newX, double newY, double newZ)
+    {
+        x = newX;
+        y = newY;
+        z = newZ;
+    }
     void Normalize();
 
     Vector3 operator-(const Vector3& other) const { return {x - other.x, y - other.y, z - other.z}; }

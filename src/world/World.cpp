@@ -21,49 +21,6 @@ auto Holding(std::vector<std::unique_ptr<T>>& list, const U* object)
 
 } // namespace
 
-template <typename T>
-void World::IdIndex<T>::Add(T* object)
-{
-    const int id = object->GetId();
-    filed[id].push_back(object);
-    filedUnder[object] = id;
-}
-
-template <typename T>
-void World::IdIndex<T>::Remove(const T* object)
-{
-    const auto under = filedUnder.find(object);
-    if (under == filedUnder.end())
-        return;
-    const auto found = filed.find(under->second);
-    filedUnder.erase(under);
-    if (found == filed.end())
-        return;
-    std::erase(found->second, object);
-    if (found->second.empty())
-        filed.erase(found);
-}
-
-template <typename T>
-T* World::IdIndex<T>::Find(int id) const
-{
-    const auto found = filed.find(id);
-    if (found == filed.end())
-        return nullptr;
-    for (T* object : found->second) {
-        if (object->GetId() == id)
-            return object;
-    }
-    return nullptr;
-}
-
-template <typename T>
-void World::IdIndex<T>::Clear()
-{
-    filed.clear();
-    filedUnder.clear();
-}
-
 World::World() = default;
 World::~World() = default;
 

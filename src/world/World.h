@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "base/CriticalSection.h"
+#include "world/IdIndex.h"
 
 class GameObject;
 class Map;
@@ -76,22 +76,6 @@ private:
             at = 0;
             return nullptr;
         }
-    };
-
-    // Id look-ups without a walk. Entries are filed under the id an object
-    // had when it was added and leave with the object; a look-up checks the
-    // id it finds, so an id changed later can never reach a freed object.
-    template <typename T>
-    class IdIndex {
-    public:
-        void Add(T* object);
-        void Remove(const T* object);
-        T* Find(int id) const;
-        void Clear();
-
-    private:
-        std::unordered_map<int, std::vector<T*>> filed;
-        std::unordered_map<const T*, int> filedUnder;
     };
 
     template <typename T>
