@@ -35,9 +35,15 @@ bool Moving(const GameObject& entity)
     return entity.Velocity().x != 0.0 || entity.Velocity().y != 0.0;
 }
 
-// The distance along one axis of the torus between two points on it.
+// The distance along one axis of the torus between two points on it. Both
+// are mostly within the world already, so the fold is seldom needed.
 double Apart(double a, double b, double size)
 {
+    const double d = std::fabs(a - b);
+    if (d <= size / 2.0)
+        return d;
+    if (d <= size)
+        return size - d;
     return std::fabs(FoldDifference(a - b, size));
 }
 
