@@ -57,8 +57,26 @@ void CTexture::CreateFromImage(const Image& image)
     height = usable ? image.Height() : 0;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  usable ? image.Pixels().data() : nullptr);
+    alpha.clear();
+    for (std::size_t i = 0; usable && i < needed; i += 4)
+        alpha.push_back(image.Pixels()[i + 3]);
     if (const GLenum error = glGetError(); error != GL_NO_ERROR)
         platform::ShowMessageBox(reinterpret_cast<const char*>(gluErrorString(error)), "OpenGL Error (CTexture)",
                                  platform::MessageIcon::Exclamation);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+bool CTexture::Transparent(int x0, int y0, int x1, int y1) const
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    for (int y = y0; y < y1; ++y) {
+        const int row = ((y % height) + height) % height;
+        for (int x = x0; x < x1; ++x) {
+            const int column = ((x % width) + width) % width;
+            if (alpha[static_cast<std::size_t>(row * width + column)] != 0)
+                return false;
+        }
+    }
+    return true;
 }

@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class Image;
 
@@ -27,6 +29,10 @@ public:
     GLuint Id() const { return id; }
     int Width() const { return width; }
     int Height() const { return height; }
+    // Whether every texel of columns [x0, x1) and rows [y0, y1), taken
+    // round the edges as GL_REPEAT does, has alpha 0: blending such a
+    // region changes no pixel. False for an empty texture, which draws plain.
+    bool Transparent(int x0, int y0, int x1, int y1) const;
 
 private:
     bool Finish(Image& image, bool loaded, const std::string& path);
@@ -35,4 +41,5 @@ private:
     GLuint id = 0;
     int width = 0;
     int height = 0;
+    std::vector<std::uint8_t> alpha;
 };

@@ -61,6 +61,7 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
+    renderer->BeginBatch();
     const bool connected = NetClient::Exists() && NetClient::Instance()->IsConnected();
     if (!connected) {
         radar->ClearTextures();
@@ -69,13 +70,16 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
         DrawConnectedWorld(radar, world, elapsedMs);
     }
     DrawCornersAndConsole(framesPerSecond);
+    renderer->EndBatch();
     renderer->EndFrame();
 }
 
 void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
 {
     Renderer* renderer = Renderer::Instance();
+    renderer->BeginBatch();
     if (Map* map = world->GetMap()) {
+        renderer->Submit();
         world->Update(elapsedMs);
         renderer->UpdateCamera();
         renderer->DrawObject(map);
@@ -86,6 +90,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
             renderer->DrawObject(turret);
         for (GameObject* entity = world->EntitiesBegin(); entity; entity = world->EntitiesNext())
             renderer->DrawObject(entity);
+        renderer->Submit();
         if (!radar->HasTextures()) {
             char name[128] = {};
             map->GetName(name, sizeof name);
@@ -95,12 +100,14 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     }
     radar->SetWorld(world);
     radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
+    renderer->EndBatch();
 }
 
 void DrawResultsFrame(World* world, int framesPerSecond)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
+    renderer->BeginBatch();
     glEnable(GL_TEXTURE_2D);
     const std::vector<Standing> standings = BuildStandings(world);
     const char* banner = ResultsBanner(world);
@@ -113,5 +120,6 @@ void DrawResultsFrame(World* world, int framesPerSecond)
         renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standings[i - 1].name.c_str(),
                            standings[i - 1].score);
     DrawCornersAndConsole(framesPerSecond);
+    renderer->EndBatch();
     renderer->EndFrame();
 }

@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "gfx/CTexture.h"
+#include "gfx/DrawBatch.h"
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
 #include "world/Map.h"
@@ -18,17 +21,21 @@ namespace {
 // Texture index of each powerup kind's icon; -1 for none.
 constexpr int kIconTexture[Powerup::kKinds] = {7, 2, 3, 4, 5, -1, 1, 8};
 
-void Quad(float left, float right, float top, float bottom)
+struct Colour {
+    float r, g, b, a;
+};
+constexpr Colour kBlack{0, 0, 0, 1}, kWhite{1, 1, 1, 1}, kRed{1, 0, 0, 1}, kGreen{0, 1, 0, 1}, kBlue{0, 0, 1, 1};
+
+// A quad's corners in the order the panel has always sent them.
+void Quad(std::vector<BatchVertex>& out, Colour c, float left, float right, float top, float bottom)
 {
-    glVertex2f(left, top);
-    glVertex2f(left, bottom);
-    glVertex2f(right, bottom);
-    glVertex2f(right, top);
+    for (const auto& [px, py] : {std::pair{left, top}, {left, bottom}, {right, bottom}, {right, top}})
+        out.push_back({px, py, 0.0f, 0.0f, 0.0f, c.r, c.g, c.b, c.a});
 }
 
-void Dot(float x, float y)
+void Dot(std::vector<BatchVertex>& out, Colour c, float x, float y)
 {
-    Quad(x - 1.0f, x + 1.0f, y + 1.0f, y - 1.0f);
+    Quad(out, c, x - 1.0f, x + 1.0f, y + 1.0f, y - 1.0f);
 }
 
 } // namespace
@@ -71,25 +78,24 @@ bool RadarPanel::Draw(int ix, int iy)
     const float fill = local && local->IsAlive() && local->GetMaxFuel() > 0.0f ? local->GetFuel() / local->GetMaxFuel()
                                                                                 : 0.0f;
 
+    DrawBatch& batch = Renderer::Instance()->Batch();
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
     glDisable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glColor4f(0, 1, 0, 1);
-    Quad(x - hw, x + hw, y + hh, y - hh);
-    glColor4f(0, 0, 0, 1);
-    Quad(x - hw + b, x + hw - b, y + hh - b, y - hh + b);
-    glColor4f(0, 1, 0, 1);
-    Quad(x - hw + b, x + hw - b, y + hh - w - b, y + hh - w - 2 * b);
-    glColor4f(1, 1, 1, 1);
-    Quad(x - hw + 10 - 1 + b, x + hw - 10 + 1 - b, y + hh - w - b - 10 + 1, y + hh - w - b - 20 - 1);
-    glColor4f(0, 0, 0, 1);
-    Quad(x - hw + 10 + b, x + hw - 10 - b, y + hh - w - b - 10, y + hh - w - b - 20);
-    glColor4f(0, 0, 1, 1);
-    Quad(x - hw + 10 + b, x - hw + 10 + (w - 20) * fill - b, y + hh - w - b - 10, y + hh - w - b - 20);
-    glColor4f(0, 1, 0, 1);
-    Quad(x - hw + b, x + hw - b, y + hh - (w + 32), y + hh - (w + 32) - b);
-    glEnd();
+    std::vector<BatchVertex> quads;
+    // The green panel shows only as a frame round the opaque black inside,
+    // so only the frame is drawn; the strips share the inside's edges.
+    Quad(quads, kGreen, x - hw, x + hw, y + hh, y + hh - b);
+    Quad(quads, kGreen, x - hw, x + hw, y - hh + b, y - hh);
+    Quad(quads, kGreen, x - hw, x - hw + b, y + hh - b, y - hh + b);
+    Quad(quads, kGreen, x + hw - b, x + hw, y + hh - b, y - hh + b);
+    Quad(quads, kBlack, x - hw + b, x + hw - b, y + hh - b, y - hh + b);
+    Quad(quads, kGreen, x - hw + b, x + hw - b, y + hh - w - b, y + hh - w - 2 * b);
+    Quad(quads, kWhite, x - hw + 10 - 1 + b, x + hw - 10 + 1 - b, y + hh - w - b - 10 + 1, y + hh - w - b - 20 - 1);
+    Quad(quads, kBlack, x - hw + 10 + b, x + hw - 10 - b, y + hh - w - b - 10, y + hh - w - b - 20);
+    Quad(quads, kBlue, x - hw + 10 + b, x - hw + 10 + (w - 20) * fill - b, y + hh - w - b - 10, y + hh - w - b - 20);
+    Quad(quads, kGreen, x - hw + b, x + hw - b, y + hh - (w + 32), y + hh - (w + 32) - b);
+    batch.Add({GL_QUADS, false, 0, GL_FILL, GL_LINE}, quads.data(), quads.size(), false);
 
     // The minimap: the map picture repeated, shifted so the ship sits mid-square.
     Map* map = world ? world->GetMap() : nullptr;
@@ -100,20 +106,19 @@ bool RadarPanel::Draw(int ix, int iy)
     glEnable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0, 1);
     CTexture* picture = Texture(0);
+    Colour tint = kBlack;
     if (picture) {
-        picture->Bind();
         glColor4f(1, 1, 1, 1);
+        tint = kWhite;
     }
-    glBegin(GL_QUADS);
-    glTexCoord2f(u - 0.5f, 1.5f - v);
-    glVertex2f(x - hw + b, y + hh - b);
-    glTexCoord2f(u - 0.5f, 0.5f - v);
-    glVertex2f(x - hw + b, y + hh - w - b);
-    glTexCoord2f(u + 0.5f, 0.5f - v);
-    glVertex2f(x + hw - b, y + hh - w - b);
-    glTexCoord2f(u + 0.5f, 1.5f - v);
-    glVertex2f(x + hw - b, y + hh - b);
-    glEnd();
+    const BatchState mapState{GL_QUADS, true, picture ? picture->Id() : DrawBatch::Current(GL_QUADS).texture, GL_FILL,
+                              GL_LINE};
+    const BatchVertex square[4] = {
+        {x - hw + b, y + hh - b, 0.0f, u - 0.5f, 1.5f - v, tint.r, tint.g, tint.b, tint.a},
+        {x - hw + b, y + hh - w - b, 0.0f, u - 0.5f, 0.5f - v, tint.r, tint.g, tint.b, tint.a},
+        {x + hw - b, y + hh - w - b, 0.0f, u + 0.5f, 0.5f - v, tint.r, tint.g, tint.b, tint.a},
+        {x + hw - b, y + hh - b, 0.0f, u + 0.5f, 1.5f - v, tint.r, tint.g, tint.b, tint.a}};
+    batch.Add(mapState, square, 4, true);
     if (picture)
         picture->Unbind();
 
@@ -133,9 +138,9 @@ bool RadarPanel::Draw(int ix, int iy)
     glDisable(GL_TEXTURE_2D);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const float cy = y + hh - hw - b;
-    glBegin(GL_QUADS);
+    std::vector<BatchVertex> dots;
+    Dot(dots, kGreen, x, cy);
     glColor4f(0, 1, 0, 1);
-    Dot(x, cy);
     if (world && local) {
         glColor4f(1, 0, 0, 1);
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
@@ -144,10 +149,10 @@ bool RadarPanel::Draw(int ix, int iy)
             float dx = 0.0f, dy = 0.0f;
             DotOffset(ship->Position().x - local->Position().x, ship->Position().y - local->Position().y, worldWidth,
                       worldHeight, hw, dx, dy);
-            Dot(x + dx, cy + dy);
+            Dot(dots, kRed, x + dx, cy + dy);
         }
     }
-    glEnd();
+    batch.Add({GL_QUADS, false, 0, GL_FILL, GL_FILL}, dots.data(), dots.size(), false);
 
     if (local) {
         glEnable(GL_TEXTURE_2D);

@@ -2,8 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "base/Console.h"
@@ -51,8 +53,15 @@ void Renderer::BeginFrame()
 
 void Renderer::EndFrame()
 {
+    batch.Flush();
     display->Swap();
     display->ReleaseCurrent();
+}
+
+void Renderer::Submit()
+{
+    batch.Flush();
+    glFlush();
 }
 
 CTexture* Renderer::GetTexture(const char* name)
@@ -120,26 +129,58 @@ void Renderer::DrawText(float x, float y, const char* format, ...)
     CTexture* font = GetTexture("Font2.tga");
     if (!font)
         return;
-    font->Bind();
+    BatchState state = DrawBatch::Current(GL_QUADS);
+    state.texture = font->Id();
+    // Drawing the line at once would have bound the font, then unbound it.
+    font->Unbind();
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const auto [r, g, b, a] = colour;
+    // Over a blended frame a transparent cell leaves every pixel as it was.
+    const bool skipBlank = state.textured && glIsEnabled(GL_BLEND) == GL_TRUE;
+    glyphs.clear();
     float penX = x;
-    glBegin(GL_QUADS);
     for (const char* c = text; *c; ++c, penX += kGlyphWidth) {
+        if (skipBlank && BlankGlyph(font, *c))
+            continue;
         const GlyphCell cell = GlyphOf(*c);
         const float s0 = static_cast<float>(cell.column) * kCellWidth;
         const float s1 = s0 + kCellWidth;
         const float t0 = static_cast<float>(cell.row) * kCellHeight;
         const float t1 = t0 + kCellHeight;
-        glTexCoord2f(s0, t0);
-        glVertex3f(penX, y, 5.0f);
-        glTexCoord2f(s1, t0);
-        glVertex3f(penX + kGlyphWidth, y, 5.0f);
-        glTexCoord2f(s1, t1);
-        glVertex3f(penX + kGlyphWidth, y + kGlyphHeight, 5.0f);
-        glTexCoord2f(s0, t1);
-        glVertex3f(penX, y + kGlyphHeight, 5.0f);
+        glyphs.push_back({penX, y, 5.0f, s0, t0, r, g, b, a});
+        glyphs.push_back({penX + kGlyphWidth, y, 5.0f, s1, t0, r, g, b, a});
+        glyphs.push_back({penX + kGlyphWidth, y + kGlyphHeight, 5.0f, s1, t1, r, g, b, a});
+        glyphs.push_back({penX, y + kGlyphHeight, 5.0f, s0, t1, r, g, b, a});
     }
-    glEnd();
-    font->Unbind();
+    batch.Add(state, glyphs.data(), glyphs.size(), false);
+    // The current texture coordinate is the last character's, drawn or not.
+    if (*text) {
+        const GlyphCell last = GlyphOf(text[std::strlen(text) - 1]);
+        glTexCoord2f(static_cast<float>(last.column) * kCellWidth,
+                     static_cast<float>(last.row) * kCellHeight + kCellHeight);
+    }
+}
+
+bool Renderer::BlankGlyph(const CTexture* font, char c)
+{
+    if (font != blankFont) {
+        glyphBlank.fill(0);
+        blankFont = font;
+    }
+    std::uint8_t& known = glyphBlank[static_cast<unsigned char>(c)];
+    if (known == 0) {
+        // The texels the cell's pixels sample, and one more all round.
+        const GlyphCell cell = GlyphOf(c);
+        const float w = static_cast<float>(font->Width());
+        const float h = static_cast<float>(font->Height());
+        const int x0 = static_cast<int>(std::floor(static_cast<float>(cell.column) * kCellWidth * w)) - 1;
+        const int x1 = static_cast<int>(std::ceil(static_cast<float>(cell.column + 1) * kCellWidth * w)) + 1;
+        const int y0 = static_cast<int>(std::floor(static_cast<float>(cell.row) * kCellHeight * h)) - 1;
+        const int y1 = static_cast<int>(std::ceil(static_cast<float>(cell.row + 1) * kCellHeight * h)) + 1;
+        known = font->Transparent(x0, y0, x1, y1) ? 1 : 2;
+    }
+    return known == 1;
 }
 
 void Renderer::DrawConsole(float x, float y)

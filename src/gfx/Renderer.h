@@ -1,6 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "base/Singleton.h"
+#include "gfx/DrawBatch.h"
 #include "gfx/GLDisplay.h"
 
 class CTexture;
@@ -13,7 +18,8 @@ class Window;
 }
 
 // The drawing core: brackets every frame, sets the projection, keeps the
-// camera on the local ship and draws text.
+// camera on the local ship, draws text and owns the batch that sprites,
+// text and panels are queued in.
 class Renderer : public Singleton<Renderer> {
 public:
     static constexpr float kGlyphWidth = 10.0f;
@@ -48,18 +54,36 @@ public:
     // corner at (x, y), in the current colour.
     void DrawText(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
+    // Between BeginBatch and EndBatch shapes are queued and drawn together;
+    // drawing that still uses glBegin flushes the batch first.
+    void BeginBatch() { batch.Begin(); }
+    void EndBatch() { batch.End(); }
+    DrawBatch& Batch() { return batch; }
+    // Draws what is queued and hands the frame so far to the driver, so that
+    // a software rasteriser works on it while the frame goes on.
+    void Submit();
+
     // The console: its input line on the bottom row at (x, y) as ":%s",
     // then a free row, then the log lines upwards, newest first.
     void DrawConsole(float x, float y);
-
 
 private:
     friend class Singleton<Renderer>;
     Renderer();
 
+    // Whether the character's cell in the font is fully transparent, so
+    // that its quad may be left out.
+    bool BlankGlyph(const CTexture* font, char c);
+
     GLDisplay* display;
     TextureManager* textures;
     World* world = nullptr;
+    DrawBatch batch;
+    std::vector<BatchVertex> glyphs;
+    // Per character of the font last drawn with: 0 not yet known, 1 its
+    // cell is fully transparent, 2 it shows something.
+    const CTexture* blankFont = nullptr;
+    std::array<std::uint8_t, 256> glyphBlank{};
     int cameraX = 0;
     int cameraY = 0;
 };

@@ -1,5 +1,6 @@
 #include <GL/gl.h>
 
+#include "gfx/Renderer.h"
 #include "world/Bullet.h"
 
 bool Bullet::Draw(int camX, int camY)
@@ -12,11 +13,10 @@ bool Bullet::Draw(int camX, int camY)
     glPolygonMode(GL_BACK, GL_LINE);
     glDisable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(sx - 1.0f, sy - 1.0f);
-    glVertex2f(sx + 1.0f, sy - 1.0f);
-    glVertex2f(sx + 1.0f, sy + 1.0f);
-    glVertex2f(sx - 1.0f, sy + 1.0f);
-    glEnd();
+    const BatchVertex corners[4] = {{sx - 1.0f, sy - 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                    {sx + 1.0f, sy - 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                    {sx + 1.0f, sy + 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                    {sx - 1.0f, sy + 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f}};
+    Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_LINE}, corners, 4, false);
     return true;
 }

@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 
 #include "gfx/CTexture.h"
+#include "gfx/Renderer.h"
 #include "world/GameObject.h"
 #include "world/Trig.h"
 
@@ -10,6 +11,7 @@ bool GameObject::Draw(int camX, int camY)
         return true;
     DrawSprite(ScreenX(camX), ScreenY(camY), 0);
     if (showCollisionOutlines) {
+        Renderer::Instance()->Batch().Flush();
         glPolygonMode(GL_FRONT, GL_LINE);
         glPolygonMode(GL_BACK, GL_FILL);
         glDisable(GL_TEXTURE_2D);
@@ -38,22 +40,21 @@ void GameObject::DrawSprite(int screenX, int screenY, int textureIndex) const
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
     CTexture* picture = Texture(static_cast<std::size_t>(textureIndex));
+    const BatchState state{GL_TRIANGLES, picture != nullptr, picture ? picture->Id() : 0u, GL_FILL, GL_LINE};
     if (picture) {
         glEnable(GL_TEXTURE_2D);
-        picture->Bind();
+        // Drawing at once would have bound the picture, then unbound it.
+        picture->Unbind();
     } else {
         glDisable(GL_TEXTURE_2D);
     }
     const float x = static_cast<float>(screenX);
     const float y = static_cast<float>(screenY);
-    glBegin(GL_TRIANGLES);
-    for (int i : {1, 2, 3, 3, 0, 1}) {
-        glTexCoord2f(s[i], t[i]);
-        glVertex2f(x + cx[i], y - cy[i]);
-    }
-    glEnd();
-    if (picture)
-        picture->Unbind();
+    BatchVertex corners[6];
+    int n = 0;
+    for (int i : {1, 2, 3, 3, 0, 1})
+        corners[n++] = {x + cx[i], y - cy[i], 0.0f, s[i], t[i], 1.0f, 1.0f, 1.0f, 1.0f};
+    Renderer::Instance()->Batch().Add(state, corners, 6, true);
 }
 
 // Outlines turn from +x towards +y in the world, which y-up screen space

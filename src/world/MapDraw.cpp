@@ -2,6 +2,7 @@
 
 #include "gfx/CTexture.h"
 #include "gfx/GLDisplay.h"
+#include "gfx/Renderer.h"
 #include "world/Map.h"
 #include "world/Torus.h"
 
@@ -69,6 +70,8 @@ bool Map::Draw(int camX, int camY)
         }
     };
 
+    DrawBatch& batch = Renderer::Instance()->Batch();
+    batch.Flush();
     glLoadIdentity();
     glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -94,25 +97,30 @@ bool Map::Draw(int camX, int camY)
     glPolygonMode(GL_BACK, GL_LINE);
     glEnable(GL_TEXTURE_2D);
     CTexture* fuel = Texture(0);
+    const BatchState fuelState{GL_TRIANGLES, true, fuel ? fuel->Id() : DrawBatch::Current(GL_TRIANGLES).texture,
+                               GL_FILL, GL_LINE};
+    bool anyFuel = false;
     forVisible([&](std::uint8_t kind, int, int, float sx, float sy) {
         if (kind != kCellFuel)
             return;
-        if (fuel)
-            fuel->Bind();
+        anyFuel = true;
+        const BatchVertex corners[6] = {{sx, sy - h, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                        {sx + w, sy - h, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                        {sx + w, sy, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                        {sx + w, sy, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                        {sx, sy, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+                                        {sx, sy - h, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f}};
+        batch.Add(fuelState, corners, 6, true);
+    });
+    // What drawing each block at once would have left current.
+    if (anyFuel) {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        glBegin(GL_TRIANGLES);
-        glTexCoord2f(0.0f, 0.0f); glVertex2f(sx, sy - h);
-        glTexCoord2f(1.0f, 0.0f); glVertex2f(sx + w, sy - h);
-        glTexCoord2f(1.0f, 1.0f); glVertex2f(sx + w, sy);
-        glTexCoord2f(1.0f, 1.0f); glVertex2f(sx + w, sy);
-        glTexCoord2f(0.0f, 1.0f); glVertex2f(sx, sy);
-        glTexCoord2f(0.0f, 0.0f); glVertex2f(sx, sy - h);
-        glEnd();
         if (fuel)
             fuel->Unbind();
-    });
+    }
 
     if (showCollisionOutlines) {
+        batch.Flush();
         glPolygonMode(GL_FRONT, GL_LINE);
         glPolygonMode(GL_BACK, GL_FILL);
         glDisable(GL_TEXTURE_2D);

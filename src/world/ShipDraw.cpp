@@ -24,6 +24,7 @@ bool Ship::Draw(int camX, int camY)
     glLoadIdentity();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (flags & kFlagRefuelling) {
+        Renderer::Instance()->Batch().Flush();
         glDisable(GL_TEXTURE_2D);
         glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
         glEnable(GL_LINE_STIPPLE);
@@ -50,6 +51,7 @@ bool Ship::Draw(int camX, int camY)
                                        static_cast<float>(sy) + 26.0f, "%s", name.Text());
     }
     if (showCollisionOutlines) {
+        Renderer::Instance()->Batch().Flush();
         glPolygonMode(GL_FRONT, GL_LINE);
         glPolygonMode(GL_BACK, GL_FILL);
         glDisable(GL_TEXTURE_2D);

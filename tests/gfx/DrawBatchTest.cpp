@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include "gfx/DrawBatch.h"
+#include "gfx/Renderer.h"
+#include "support/OffscreenGame.h"
+
+namespace {
+
+struct Colour {
+    unsigned char r, g, b;
+};
+constexpr Colour kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
+constexpr BatchState kPlain{GL_QUADS, false, 0, GL_FILL, GL_LINE};
+// Looks the same as kPlain, but is another state: never in one draw with it.
+constexpr BatchState kOther{GL_QUADS, false, 0, GL_FILL, GL_FILL};
+
+// A 20 x 20 opaque square with its lower-left corner at (x, y).
+void Square(DrawBatch& batch, const BatchState& state, float x, float y, Colour c)
+{
+    const float r = c.r / 255.0f, g = c.g / 255.0f, b = c.b / 255.0f;
+    const BatchVertex corners[4] = {{x, y, 0, 0, 0, r, g, b, 1},
+                                    {x + 20, y, 0, 0, 0, r, g, b, 1},
+                                    {x + 20, y + 20, 0, 0, 0, r, g, b, 1},
+                                    {x, y + 20, 0, 0, 0, r, g, b, 1}};
+    batch.Add(state, corners, 4, false);
+}
+
+bool Shows(const Frame& frame, int x, int y, Colour c)
+{
+    const Pixel p = frame.At(x, y);
+    return p.r == c.r && p.g == c.g && p.b == c.b;
+}
+
+class DrawBatchTest : public OffscreenTest {
+protected:
+    Renderer* renderer = Renderer::Instance();
+    DrawBatch& batch = renderer->Batch();
+};
+
+// Squares of one state go out in one draw across a square of another state
+// they do not touch; one that overlaps it starts a new draw so that it still
+// lands on top.
+TEST_F(DrawBatchTest, MergesAShapeIntoAnEarlierDrawOnlyWhenNothingBetweenOverlapsIt)
+{
+    renderer->BeginFrame();
+    const std::uint32_t before = batch.DrawCalls();
+    batch.Begin();
+    Square(batch, kPlain, -100, 0, kRed);
+    Square(batch, kOther, 0, 0, kGreen);
+    Square(batch, kPlain, 100, 0, kRed);
+    Square(batch, kPlain, 10, 10, kBlue);
+    EXPECT_EQ(batch.DrawCalls(), before);
+    batch.End();
+    EXPECT_EQ(batch.DrawCalls() - before, 3u);
+    const Frame frame;
+    EXPECT_TRUE(Shows(frame, -90, 10, kRed));
+    EXPECT_TRUE(Shows(frame, 110, 10, kRed));
+    EXPECT_TRUE(Shows(frame, 5, 5, kGreen));
+    EXPECT_TRUE(Shows(frame, 15, 15, kBlue));
+    EXPECT_TRUE(Shows(frame, 25, 25, kBlue));
+    renderer->EndFrame();
+}
+
+// Outside a scope a shape is drawn at once, and the colour, texturing and
+// polygon modes that the caller left current are current again afterwards.
+TEST_F(DrawBatchTest, DrawsAtOnceOutsideAScopeAndGivesTheStateBack)
+{
+    renderer->BeginFrame();
+    glEnable(GL_TEXTURE_2D);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
+    const std::uint32_t before = batch.DrawCalls();
+    Square(batch, kPlain, 0, 0, kRed);
+    EXPECT_EQ(batch.DrawCalls(), before + 1);
+    EXPECT_TRUE(Shows(Frame(), 5, 5, kRed));
+
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_TRUE);
+    GLint modes[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_LINE);
+    EXPECT_EQ(modes[1], GL_LINE);
+    GLfloat colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.25f);
+    EXPECT_FLOAT_EQ(colour[2], 0.75f);
+
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glPolygonMode(GL_BACK, GL_LINE);
+    renderer->EndFrame();
+}
+
+// Spaces are transparent in the font: a line of them draws nothing at all.
+TEST_F(DrawBatchTest, TextLeavesOutTransparentCharacters)
+{
+    renderer->BeginFrame();
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    const std::uint32_t before = batch.DrawCalls();
+    renderer->DrawText(0, 0, "    ");
+    EXPECT_EQ(batch.DrawCalls(), before);
+    renderer->DrawText(0, 0, "W W");
+    EXPECT_EQ(batch.DrawCalls(), before + 1);
+    const Frame frame;
+    EXPECT_TRUE(frame.Any(0, 0, 10, 16));
+    EXPECT_FALSE(frame.Any(10, 0, 10, 16));
+    EXPECT_TRUE(frame.Any(20, 0, 10, 16));
+    renderer->EndFrame();
+}
+
+} // namespace
