@@ -1,7 +1,9 @@
 #include "server/Reporter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "net/MessageBatch.h"
 #include "world/Powerup.h"
@@ -265,34 +267,63 @@ void Reporter::Report()
     });
 
     // Entities come into and go out of each player's sight; those in sight
-    // that move gain a claim to be reported.
+    // that move gain a claim to be reported. Each entity is first measured
+    // against every watcher, into sets of slots, with no branch per watcher
+    // while everything lies within the world, as it does once moved.
+    static_assert(Player::kMaxSlots <= 64, "a slot set is one 64-bit word");
+    const auto within = [this](double x, double y) {
+        return x >= 0.0 && x < worldWidth && y >= 0.0 && y < worldHeight;
+    };
+    std::uint64_t watching = 0;
+    bool eyesWithin = true;
+    for (const Eye& eye : watchers) {
+        watching |= std::uint64_t{1} << eye.slot;
+        eyesWithin = eyesWithin && within(eye.x, eye.y);
+    }
     for (auto& [id, view] : entities) {
         const GameObject& entity = *view.entity;
         if (!entity.IsAlive())
             continue;
-        const bool moving = Moving(entity);
-        const float weight = entity.GetType() == kTypeMissile ? kMissile : kMovingEntity;
         const double x = entity.Position().x;
         const double y = entity.Position().y;
-        for (const Eye& eye : watchers) {
-            const std::size_t at = eye.slot;
-            const double dx = Apart(x, eye.x, worldWidth);
-            const double dy = Apart(y, eye.y, worldHeight);
-            if (view.known.test(at)) {
-                if (dx > kViewHalfWidth + kForgetMargin || dy > kViewHalfHeight + kForgetMargin) {
-                    NetMessage& gone = Made();
-                    gone.SetEntityKilled(entity.GetId());
-                    views[at].queue.push_back(&gone);
-                    view.known.reset(at);
-                } else if (moving) {
-                    view.priority[at] += weight;
-                    candidates[at].push_back({view.priority[at], -1, &view});
-                }
-            } else if (dx <= kViewHalfWidth && dy <= kViewHalfHeight) {
-                views[at].queue.push_back(&ReportedEntityState(view));
-                view.known.set(at);
-                view.priority[at] = 0.0f;
+        std::uint64_t kept = 0;  // near enough to stay known
+        std::uint64_t sight = 0; // near enough to be shown
+        const auto measure = [&](double dx, double dy, std::size_t slot) {
+            const std::uint64_t bit = std::uint64_t{1} << slot;
+            kept |= dx <= kViewHalfWidth + kForgetMargin && dy <= kViewHalfHeight + kForgetMargin ? bit : 0;
+            sight |= dx <= kViewHalfWidth && dy <= kViewHalfHeight ? bit : 0;
+        };
+        if (eyesWithin && within(x, y)) {
+            for (const Eye& eye : watchers) {
+                const double ax = std::fabs(x - eye.x);
+                const double ay = std::fabs(y - eye.y);
+                measure(std::min(ax, worldWidth - ax), std::min(ay, worldHeight - ay), eye.slot);
             }
+        } else {
+            for (const Eye& eye : watchers)
+                measure(Apart(x, eye.x, worldWidth), Apart(y, eye.y, worldHeight), eye.slot);
+        }
+        const std::uint64_t known = view.known.to_ullong() & watching;
+        for (std::uint64_t gone = known & ~kept; gone; gone &= gone - 1) {
+            const auto at = static_cast<std::size_t>(std::countr_zero(gone));
+            NetMessage& killed = Made();
+            killed.SetEntityKilled(entity.GetId());
+            views[at].queue.push_back(&killed);
+            view.known.reset(at);
+        }
+        if (Moving(entity)) {
+            const float weight = entity.GetType() == kTypeMissile ? kMissile : kMovingEntity;
+            for (std::uint64_t stays = known & kept; stays; stays &= stays - 1) {
+                const auto at = static_cast<std::size_t>(std::countr_zero(stays));
+                view.priority[at] += weight;
+                candidates[at].push_back({view.priority[at], -1, &view});
+            }
+        }
+        for (std::uint64_t comes = sight & ~known; comes; comes &= comes - 1) {
+            const auto at = static_cast<std::size_t>(std::countr_zero(comes));
+            views[at].queue.push_back(&ReportedEntityState(view));
+            view.known.set(at);
+            view.priority[at] = 0.0f;
         }
     }
 
