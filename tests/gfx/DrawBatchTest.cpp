@@ -63,8 +63,9 @@ TEST_F(DrawBatchTest, MergesAShapeIntoAnEarlierDrawOnlyWhenNothingBetweenOverlap
     renderer->EndFrame();
 }
 
-// Outside a scope a shape is drawn at once, and the colour, texturing and
-// polygon modes that the caller left current are current again afterwards.
+// Outside a scope a shape is drawn at once, and the colour, texturing,
+// blending and polygon modes that the caller left current are current again
+// afterwards, even after an opaque shape that draws without blending.
 TEST_F(DrawBatchTest, DrawsAtOnceOutsideAScopeAndGivesTheStateBack)
 {
     renderer->BeginFrame();
@@ -77,6 +78,7 @@ TEST_F(DrawBatchTest, DrawsAtOnceOutsideAScopeAndGivesTheStateBack)
     EXPECT_TRUE(Shows(Frame(), 5, 5, kRed));
 
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_TRUE);
+    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
     GLint modes[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, modes);
     EXPECT_EQ(modes[0], GL_LINE);
