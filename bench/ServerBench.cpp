@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "server/Announcer.h"
 #include "server/MapRotation.h"
 #include "server/Reporter.h"
@@ -24,6 +25,8 @@ public:
     HeadlessGame(const char* map, bool dropPowerups)
         : rotation(QR_DATA_DIR, {map}), simulation(announcer, rotation, Settings(dropPowerups))
     {
+        // As the server runs: lifetimes on its own tick clock.
+        platform::UseManualTick();
     }
 
     bool Start(int pilots, std::string& reason)
@@ -44,6 +47,7 @@ public:
 
     void Tick(int ms)
     {
+        platform::AdvanceTick(static_cast<std::uint32_t>(ms));
         sinceChoice += ms;
         if (sinceChoice >= 500) {
             sinceChoice = 0;
