@@ -1,10 +1,22 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
+#include <random>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "app/Settings.h"
 #include "platform/SettingsStore.h"
@@ -98,16 +110,22 @@ auto Values(const Settings& s)
     return std::tuple(std::string(s.PlayerName), s.ShipType, s.ResWidth, s.ResHeight, s.ResDepth, s.ResFreq);
 }
 
+Settings Made(const std::string& name, int shipType, int width, int height, int depth, int frequency)
+{
+    Settings s;
+    s.SetPlayerName(name.c_str());
+    s.ShipType = shipType;
+    s.ResWidth = width;
+    s.ResHeight = height;
+    s.ResDepth = depth;
+    s.ResFreq = frequency;
+    return s;
+}
+
 TEST(Settings, AllSixValuesTravelAsRawBytesAndComeBack)
 {
     ScopedConfigHome home;
-    Settings written;
-    written.SetPlayerName("Vera");
-    written.ShipType = 5;
-    written.ResWidth = 0x01020304;
-    written.ResHeight = 1024;
-    written.ResDepth = 16;
-    written.ResFreq = 75;
+    const Settings written = Made("Vera", 5, 0x01020304, 1024, 16, 75);
     ASSERT_TRUE(WriteSettings(written));
     Settings read;
     LoadSettings(read);
@@ -147,6 +165,71 @@ TEST(Settings, StoredValuesOfTheWrongSizeOrADamagedFileAreNotTaken)
     Settings damaged;
     LoadSettings(damaged);
     EXPECT_EQ(Values(damaged), Values(Settings()));
+}
+
+// A player's program killed at any moment while it saves, over and over:
+// the file it leaves is always one whole save, the last or the one under
+// way, and a later start reads exactly that.
+TEST(SettingsStoreKill, AKillDuringASaveLeavesOneWholeSaveNeverHalf)
+{
+    ScopedConfigHome home;
+    const Settings first = Made("Ann", 1, 800, 600, 16, 75);
+    // Longer in every way, so that a mix of the two cannot pass for either.
+    const Settings second = Made(std::string(127, 'w'), 5, 1920, 1080, 32, 144);
+
+    // Saves finished by the child, where the parent can read them.
+    void* shared = ::mmap(nullptr, sizeof(std::atomic<std::uint32_t>), PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    auto* saves = new (shared) std::atomic<std::uint32_t>(0);
+
+    constexpr int kRounds = 150;
+    constexpr std::uint32_t kSeed = 1206;
+    std::mt19937 random(kSeed);
+    std::uniform_int_distribution<int> waitMicros(0, 15000);
+    const std::string path = SettingsStore::FilePath();
+    bool everWhole = false;
+    int midSave = 0;
+    std::uint32_t totalSaves = 0;
+
+    for (int round = 0; round < kRounds; ++round) {
+        saves->store(0);
+        // A leftover from the last round would count as this round's.
+        ::unlink((path + ".tmp").c_str());
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (std::uint32_t i = 0;; ++i) {
+                if (WriteSettings(i % 2 ? second : first))
+                    saves->fetch_add(1);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(waitMicros(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round;
+        totalSaves += saves->load();
+        midSave += ::access((path + ".tmp").c_str(), F_OK) == 0;
+
+        const std::string bytes = ReadFile(path);
+        Settings read;
+        LoadSettings(read);
+        if (bytes.empty()) {
+            EXPECT_FALSE(everWhole) << "round " << round << ": a whole file went missing";
+            EXPECT_EQ(Values(read), Values(Settings{})) << "round " << round;
+            continue;
+        }
+        EXPECT_TRUE(SettingsStore::Parse(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
+            << "round " << round << ": a damaged file of " << bytes.size() << " bytes";
+        EXPECT_TRUE(Values(read) == Values(first) || Values(read) == Values(second)) << "round " << round << ": neither save";
+        everWhole = true;
+    }
+    ::munmap(shared, sizeof(std::atomic<std::uint32_t>));
+    std::printf("settings: %d kill rounds, %u saves finished, %d kills left a save half-written beside the file\n",
+                kRounds, totalSaves, midSave);
+    EXPECT_TRUE(everWhole) << "some save finished before a kill";
+    EXPECT_GT(midSave, 0) << "some kills landed in the middle of a save";
 }
 
 } // namespace
