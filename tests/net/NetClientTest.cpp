@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -312,6 +312,22 @@ TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithFewerBytesAndAtALimited
     EXPECT_LE(answers, 20) << "a burst from one address, then a few a second";
 }
 
+// Holds the host's thread for the time given, as a hung host would; returns
+// once the hold has begun.
+std::thread StallHost(HostThread& host, std::chrono::milliseconds time)
+{
+    std::promise<void> held;
+    std::future<void> begun = held.get_future();
+    std::thread stall([&host, time, held = std::move(held)]() mutable {
+        host.Run([&](platform::SessionServer&) {
+            held.set_value();
+            std::this_thread::sleep_for(time);
+        });
+    });
+    begun.wait();
+    return stall;
+}
+
 TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionWithinTwoSeconds)
 {
     HostThread host("Quiet", 4, Port());
@@ -326,29 +342,13 @@ TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionWithinTwoSeconds)
 
     // Host and game paused together, longer than the limit: the game was
     // not listening, so it cannot call the host silent.
-    std::atomic<bool> paused{false};
-    std::thread pause([&] {
-        host.Run([&](platform::SessionServer&) {
-            paused = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1600));
-        });
-    });
-    while (!paused)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread pause = StallHost(host, std::chrono::milliseconds(1600));
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));
     client->DoWork(10);
     pause.join();
     EXPECT_FALSE(WorkUntil([&] { return client->IsTerminated(); }, 2000)) << "a paused game blamed its host";
 
-    std::atomic<bool> stalled{false};
-    std::thread hang([&] {
-        host.Run([&](platform::SessionServer&) {
-            stalled = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-        });
-    });
-    while (!stalled)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread hang = StallHost(host, std::chrono::milliseconds(2500));
     EXPECT_TRUE(WorkUntil([&] { return client->IsTerminated(); })) << "not seen within two seconds";
     hang.join();
     EXPECT_EQ(ConsoleLines().back(), "Press escape to return to the main menu.");
