@@ -38,14 +38,13 @@ bool Moving(const GameObject& entity)
 }
 
 // The distance along one axis of the torus between two points on it. Both
-// are mostly within the world already, so the fold is seldom needed.
+// are within the world once moved, so the fold is seldom needed, and the
+// common case has no branch that a processor could guess wrong.
 double Apart(double a, double b, double size)
 {
     const double d = std::fabs(a - b);
-    if (d <= size / 2.0)
-        return d;
     if (d <= size)
-        return size - d;
+        return std::min(d, size - d);
     return std::fabs(FoldDifference(a - b, size));
 }
 
@@ -268,18 +267,11 @@ void Reporter::Report()
 
     // Entities come into and go out of each player's sight; those in sight
     // that move gain a claim to be reported. Each entity is first measured
-    // against every watcher, into sets of slots, with no branch per watcher
-    // while everything lies within the world, as it does once moved.
+    // against every watcher, into sets of slots, with no branch per watcher.
     static_assert(Player::kMaxSlots <= 64, "a slot set is one 64-bit word");
-    const auto within = [this](double x, double y) {
-        return x >= 0.0 && x < worldWidth && y >= 0.0 && y < worldHeight;
-    };
     std::uint64_t watching = 0;
-    bool eyesWithin = true;
-    for (const Eye& eye : watchers) {
+    for (const Eye& eye : watchers)
         watching |= std::uint64_t{1} << eye.slot;
-        eyesWithin = eyesWithin && within(eye.x, eye.y);
-    }
     for (auto& [id, view] : entities) {
         const GameObject& entity = *view.entity;
         if (!entity.IsAlive())
@@ -288,20 +280,12 @@ void Reporter::Report()
         const double y = entity.Position().y;
         std::uint64_t kept = 0;  // near enough to stay known
         std::uint64_t sight = 0; // near enough to be shown
-        const auto measure = [&](double dx, double dy, std::size_t slot) {
-            const std::uint64_t bit = std::uint64_t{1} << slot;
+        for (const Eye& eye : watchers) {
+            const double dx = Apart(x, eye.x, worldWidth);
+            const double dy = Apart(y, eye.y, worldHeight);
+            const std::uint64_t bit = std::uint64_t{1} << eye.slot;
             kept |= dx <= kViewHalfWidth + kForgetMargin && dy <= kViewHalfHeight + kForgetMargin ? bit : 0;
             sight |= dx <= kViewHalfWidth && dy <= kViewHalfHeight ? bit : 0;
-        };
-        if (eyesWithin && within(x, y)) {
-            for (const Eye& eye : watchers) {
-                const double ax = std::fabs(x - eye.x);
-                const double ay = std::fabs(y - eye.y);
-                measure(std::min(ax, worldWidth - ax), std::min(ay, worldHeight - ay), eye.slot);
-            }
-        } else {
-            for (const Eye& eye : watchers)
-                measure(Apart(x, eye.x, worldWidth), Apart(y, eye.y, worldHeight), eye.slot);
         }
         const std::uint64_t known = view.known.to_ullong() & watching;
         for (std::uint64_t gone = known & ~kept; gone; gone &= gone - 1) {
