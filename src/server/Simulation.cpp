@@ -142,7 +142,7 @@ Player* Simulation::FindPlayer(int shipId) const
     return nullptr;
 }
 
-Vector3 Simulation::FarthestSpawnPoint(const Player& arriving)
+Vector3 Simulation::SafestSpawnPoint(const Player& arriving)
 {
     const Map& map = *currentMap;
     std::vector<Map::Site> candidates = map.SpawnPoints();
@@ -168,6 +168,13 @@ Vector3 Simulation::FarthestSpawnPoint(const Player& arriving)
             const double dy = FoldDifference(other.Position().y - at.y, map.WorldHeight());
             nearest = std::min(nearest, dx * dx + dy * dy);
         }
+        // A turret that can shoot there is as near a danger as a ship.
+        for (std::size_t i = 0; i < turrets.size(); ++i) {
+            const double reach = gunners[i].SquaredReachTo(*turrets[i], at, static_cast<float>(map.WorldWidth()),
+                                                           static_cast<float>(map.WorldHeight()));
+            if (reach >= 0.0)
+                nearest = std::min(nearest, reach);
+        }
         if (nearest > bestDistance) {
             bestDistance = nearest;
             best = at;
@@ -179,7 +186,7 @@ Vector3 Simulation::FarthestSpawnPoint(const Player& arriving)
 void Simulation::Spawn(Player& player)
 {
     Ship& ship = player.GetShip();
-    const Vector3 at = FarthestSpawnPoint(player);
+    const Vector3 at = SafestSpawnPoint(player);
     ship.ForceRespawn(static_cast<float>(at.x), static_cast<float>(at.y));
     ship.SetPosition(at);
     ship.SetHeading(OpenHeading(at));

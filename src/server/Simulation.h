@@ -113,7 +113,9 @@ private:
     void StartRound(MapRotation::Loaded loaded);
     void PlaceTurrets();
     void Spawn(Player& player);
-    Vector3 FarthestSpawnPoint(const Player& arriving);
+    // The spawn point farthest from danger: the living ships, and the
+    // turrets that can shoot there.
+    Vector3 SafestSpawnPoint(const Player& arriving);
     // The way with the most room from a spawn point, so that thrust at
     // once does not fly a new ship into the wall beside it.
     float OpenHeading(const Vector3& at) const;

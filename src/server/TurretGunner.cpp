@@ -20,16 +20,24 @@ float TurretGunner::FacingHeading(int direction)
     }
 }
 
+double TurretGunner::SquaredReachTo(const Turret& turret, const Vector3& at, float worldWidth, float worldHeight) const
+{
+    const double dx = FoldDifference(at.x - turret.Position().x, worldWidth);
+    const double dy = FoldDifference(at.y - turret.Position().y, worldHeight);
+    const double distance = dx * dx + dy * dy;
+    if (distance > kReach * kReach || std::fabs(TurnBetween(facing, HeadingAlong(dx, dy))) > kArc)
+        return -1.0;
+    return distance;
+}
+
 const Ship* TurretGunner::Choose(const Turret& turret, const std::vector<const Ship*>& ships, float worldWidth,
                                  float worldHeight) const
 {
     const Ship* nearest = nullptr;
     double nearestDistance = kReach * kReach;
     for (const Ship* ship : ships) {
-        const double dx = FoldDifference(ship->Position().x - turret.Position().x, worldWidth);
-        const double dy = FoldDifference(ship->Position().y - turret.Position().y, worldHeight);
-        const double distance = dx * dx + dy * dy;
-        if (distance > nearestDistance || std::fabs(TurnBetween(facing, HeadingAlong(dx, dy))) > kArc)
+        const double distance = SquaredReachTo(turret, ship->Position(), worldWidth, worldHeight);
+        if (distance < 0.0 || distance > nearestDistance)
             continue;
         nearest = ship;
         nearestDistance = distance;

@@ -30,6 +30,10 @@ public:
     bool Tick(const Turret& turret, const std::vector<const Ship*>& ships, int ms, float worldWidth,
               float worldHeight);
 
+    // The squared distance to a point the gun can reach and turn to, or -1
+    // when a ship there is out of its reach or arc.
+    double SquaredReachTo(const Turret& turret, const Vector3& at, float worldWidth, float worldHeight) const;
+
     float Aim() const { return aim; }
     // Where a bullet fired now starts, and its velocity.
     Vector3 Muzzle(const Turret& turret) const;
