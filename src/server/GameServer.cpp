@@ -56,8 +56,8 @@ bool GameServer::Start(std::string& error)
     std::string maps;
     for (const std::string& name : rotation.Names())
         maps += (maps.empty() ? "" : ", ") + name;
-    log.Line("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
-             options.maxPlayers, maps.c_str());
+    log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
+               options.maxPlayers, maps.c_str());
     FillSeats();
     return true;
 }
@@ -106,10 +106,10 @@ void GameServer::Run(const std::atomic<bool>& stop)
         Tick(ms);
         if (now - statusAt >= kStatusInterval) {
             statusAt = now;
-            log.Line("status: %zu connections, %d people playing; the longest tick of the last %lld minutes %.1f ms",
-                     connections.size(), People(),
-                     static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
-                     static_cast<double>(periodWorstMicros) / 1000.0);
+            log.Always("status: %zu connections, %d people playing; the longest tick of the last %lld minutes %.1f ms",
+                       connections.size(), People(),
+                       static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
+                       static_cast<double>(periodWorstMicros) / 1000.0);
             periodWorstMicros = 0;
         }
         next += period;
@@ -143,8 +143,8 @@ void GameServer::Tick(int ms)
 
 void GameServer::End()
 {
-    log.Line("ending the session; the longest tick took %.1f ms, the longest wait between ticks %.1f ms",
-             static_cast<double>(worstTickMicros) / 1000.0, static_cast<double>(worstGapMicros) / 1000.0);
+    log.Always("ending the session; the longest tick took %.1f ms, the longest wait between ticks %.1f ms",
+               static_cast<double>(worstTickMicros) / 1000.0, static_cast<double>(worstGapMicros) / 1000.0);
     session.End();
 }
 

@@ -1,15 +1,13 @@
 #include "server/ServerLog.h"
 
-#include <chrono>
-#include <cstdarg>
+#include <algorithm>
 #include <ctime>
 
 #include "base/TextCopy.h"
 
-void ServerLog::Line(const char* format, ...)
+namespace {
+void Stamped(std::FILE* out, const char* text)
 {
-    if (!out)
-        return;
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
@@ -18,12 +16,56 @@ void ServerLog::Line(const char* format, ...)
     localtime_r(&seconds, &local);
     char stamp[32] = {};
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::fprintf(out, "%s.%03d %s\n", stamp, static_cast<int>(ms), text);
+}
+} // namespace
 
+bool ServerLog::Allowed()
+{
+    const Clock::time_point at = now();
+    const double seconds = lastAt == Clock::time_point{} ? 0.0 : std::chrono::duration<double>(at - lastAt).count();
+    allowance = std::min(kBurstLines, allowance + seconds * kLinesPerSecond);
+    lastAt = at;
+    // The count of the left out goes out with the line and costs one too.
+    const double cost = leftOut > 0 ? 2.0 : 1.0;
+    if (allowance < cost) {
+        ++leftOut;
+        return false;
+    }
+    allowance -= cost;
+    return true;
+}
+
+void ServerLog::Write(const char* format, va_list args)
+{
+    if (leftOut > 0) {
+        char note[96] = {};
+        std::snprintf(note, sizeof note, "(%lld lines left out: they came too fast)", leftOut);
+        Stamped(out, note);
+        leftOut = 0;
+    }
     char text[kTextBufferSize] = {};
+    std::vsnprintf(text, sizeof text, format, args);
+    Stamped(out, text);
+    std::fflush(out);
+}
+
+void ServerLog::Line(const char* format, ...)
+{
+    if (!out || !Allowed())
+        return;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    Write(format, args);
     va_end(args);
-    std::fprintf(out, "%s.%03d %s\n", stamp, static_cast<int>(ms), text);
-    std::fflush(out);
+}
+
+void ServerLog::Always(const char* format, ...)
+{
+    if (!out)
+        return;
+    va_list args;
+    va_start(args, format);
+    Write(format, args);
+    va_end(args);
 }

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "server/ServerLog.h"
+
+namespace {
+ServerLog::Clock::time_point fakeNow{std::chrono::seconds(100)};
+ServerLog::Clock::time_point FakeNow() { return fakeNow; }
+
+// What the log wrote, one string a line, without the time stamps.
+std::vector<std::string> Lines(std::FILE* file)
+{
+    std::vector<std::string> lines;
+    std::rewind(file);
+    char line[1100];
+    while (std::fgets(line, sizeof line, file)) {
+        std::string text(line);
+        lines.push_back(text.substr(24, text.size() - 25));
+    }
+    return lines;
+}
+} // namespace
+
+TEST(ServerLog, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperatorsLinesAlwaysGoOut)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ServerLog log(file, FakeNow);
+    for (int i = 0; i < 1000; ++i)
+        log.Line("event %d", i);
+    log.Always("status");
+    std::vector<std::string> lines = Lines(file);
+    ASSERT_EQ(lines.size(), 202u);
+    EXPECT_EQ(lines[199], "event 199");
+    EXPECT_EQ(lines[200], "(800 lines left out: they came too fast)");
+    EXPECT_EQ(lines[201], "status");
+
+    // Ten seconds at a hundred events a second: no more than the steady
+    // rate goes out, counts included.
+    for (int i = 0; i < 1000; ++i) {
+        fakeNow += std::chrono::milliseconds(10);
+        log.Line("later %d", i);
+    }
+    lines = Lines(file);
+    EXPECT_NEAR(static_cast<double>(lines.size() - 202), 10 * ServerLog::kLinesPerSecond, 2.0);
+    EXPECT_EQ(lines[202].find(" lines left out"), 3u) << lines[202];
+    EXPECT_EQ(lines[203].find("later "), 0u) << lines[203];
+
+    // After a quiet while the whole burst is there again.
+    fakeNow += std::chrono::minutes(1);
+    const std::size_t before = lines.size();
+    for (int i = 0; i < 300; ++i)
+        log.Line("burst %d", i);
+    lines = Lines(file);
+    EXPECT_EQ(lines.size() - before, static_cast<std::size_t>(ServerLog::kBurstLines));
+    std::fclose(file);
+}
