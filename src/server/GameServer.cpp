@@ -159,6 +159,13 @@ void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address
     connection.address = address;
     connection.connectedAt = platform::TickCount();
     connection.countingSince = connection.connectedAt;
+    const auto waiting = std::count_if(connections.begin(), connections.end(), [&](const auto& entry) {
+        return !entry.second.player && entry.second.address == address;
+    });
+    if (waiting > kWaitingPerAddress) {
+        Drop(id, "too many connections from its address wait to join");
+        return;
+    }
     log.Line("%s connected", Describe(id).c_str());
 }
 

@@ -24,6 +24,9 @@ class GameServer : public platform::SessionServerListener {
 public:
     // A player who has not joined by then is let go.
     static constexpr std::uint32_t kJoinTimeMs = 10000;
+    // Connections from one address that may wait to join at once, so that
+    // one machine cannot hold the seats by connecting without joining.
+    static constexpr int kWaitingPerAddress = 4;
     // No player's program sends more: a bigger payload is garbage.
     static constexpr std::size_t kLargestMessage = 2048;
     // Payloads a second a player may send (a fast frame rate's controls);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "server/GameServer.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -24,7 +25,7 @@ std::vector<std::string> Lines(std::FILE* file)
 }
 } // namespace
 
-TEST(ServerLog, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperatorsLinesAlwaysGoOut)
+TEST(ServerFlood, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperatorsLinesAlwaysGoOut)
 {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
@@ -56,5 +57,28 @@ TEST(ServerLog, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperato
         log.Line("burst %d", i);
     lines = Lines(file);
     EXPECT_EQ(lines.size() - before, static_cast<std::size_t>(ServerLog::kBurstLines));
+    std::fclose(file);
+}
+
+TEST(ServerFlood, OneAddressMayKeepOnlyAFewConnectionsWaitingToJoin)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ServerLog log(file);
+    ServerOptions options;
+    options.maps = {"Arena"};
+    GameServer server(options, QR_DATA_DIR, log);
+    std::string error;
+    ASSERT_TRUE(server.StartUnhosted(error)) << error;
+    for (platform::PlayerId id = 1; id <= GameServer::kWaitingPerAddress + 2; ++id)
+        server.OnPlayerJoinedFrom(id, 0x0a000001u);
+    server.OnPlayerJoinedFrom(100, 0x0a000002u);
+    int connected = 0, turnedAway = 0;
+    for (const std::string& line : Lines(file)) {
+        connected += line.find(" connected") != std::string::npos;
+        turnedAway += line.find("too many connections from its address wait to join") != std::string::npos;
+    }
+    EXPECT_EQ(connected, GameServer::kWaitingPerAddress + 1);
+    EXPECT_EQ(turnedAway, 2);
     std::fclose(file);
 }
