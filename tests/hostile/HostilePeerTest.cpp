@@ -3,22 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <memory>
-#include <thread>
-#include <vector>
 
 #include "hostile/Attacker.h"
 #include "hostile/RawLink.h"
-#include "net/NetMessage.h"
-#include "platform/Clock.h"
-#include "server/GameServer.h"
-#include "support/ClientWorld.h"
-#include "support/Keys.h"
 #include "support/ServerThread.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -34,20 +23,13 @@ constexpr long kResidentGrowthKb = 32 * 1024;
 
 long ResidentKb()
 {
-    long pages = 0;
-    long resident = 0;
+    long pages = 0, resident = 0;
     if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
         if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
             resident = 0;
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-bool ConsoleHas(const std::string& line)
-{
-    const std::vector<std::string> lines = ConsoleLines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // What the honest player saw while it played.
@@ -59,53 +41,18 @@ struct Watched {
 
 // The real server with two robots on a thread of its own, the player's real
 // network client as the honest player, and attackers beside it on loopback.
-class HostileSession : public ClientWorldTest {
+class HostileSession : public ServerSessionTest {
 protected:
+    // Attackers that join fly ships the robots shoot for points: the round
+    // must not end while the honest ship is watched.
     void SetUp() override
     {
-        ClientWorldTest::SetUp();
-        inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
-        // Attackers that join fly ships the robots shoot for points: the
-        // round must not end while the honest ship is watched.
-        server = std::make_unique<ServerThread>(ServerThread::EndlessArena(Port(), "Hostile Test", 8), QR_DATA_DIR);
-        std::string error;
-        ASSERT_TRUE(server->Start(error)) << error;
-    }
-
-    void TearDown() override
-    {
-        server.reset();
-        inData.reset();
-        ClientWorldTest::TearDown();
+        ServerSessionTest::SetUp();
+        StartServer(ServerThread::EndlessArena(Port(), "Hostile Test", 8));
     }
 
     std::uint16_t Port() const { return TestPort(41000); }
-
-    bool Join()
-    {
-        client->SetPort(Port());
-        client->EnumHosts();
-        client->SelectHost("Hostile Test");
-        return client->Connect() && WorkUntil([&] { return local->GetId() != 0 && local->IsAlive(); });
-    }
-
-    void Hold(std::int32_t key)
-    {
-        NetMessage control;
-        control.SetControl(local->GetId(), &key, 1);
-        client->Send(control);
-        client->DoWork(5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-
-    template <typename Condition>
-    bool WorkUntil(Condition condition, std::uint32_t ms = 3000)
-    {
-        const std::uint32_t start = platform::WallTickCount();
-        while (!condition() && platform::WallTickCount() - start < ms)
-            Hold(0);
-        return condition();
-    }
+    bool Join() { return ServerSessionTest::Join("Hostile Test", Port()); }
 
     // What the reports say of the ships that live, in one number: it stays
     // the same only while no report comes.
@@ -124,32 +71,30 @@ protected:
     Watched Play(std::int32_t key, Done done)
     {
         Watched watched;
+        held = {key};
         float heading = local->GetHeading();
         bool wasAlive = local->IsAlive();
         double picture = Picture();
         std::uint32_t heard = platform::WallTickCount();
         std::uint32_t sampled = heard;
         while (!done()) {
-            Hold(key);
+            Turn();
             const std::uint32_t now = platform::WallTickCount();
-            if (local->IsAlive())
-                watched.aliveMs += now - sampled;
-            sampled = now;
-            if (local->IsAlive() && wasAlive && local->GetHeading() != heading)
-                watched.turned = true;
+            const bool alive = local->IsAlive();
+            watched.aliveMs += alive ? now - sampled : 0;
+            watched.turned |= alive && wasAlive && local->GetHeading() != heading;
             // A dead ship is not reported, and ships far off seldom.
-            if (Picture() != picture || !local->IsAlive())
+            if (Picture() != picture || !alive)
                 heard = now;
             watched.longestSilenceMs = std::max(watched.longestSilenceMs, now - heard);
+            sampled = now;
             heading = local->GetHeading();
-            wasAlive = local->IsAlive();
+            wasAlive = alive;
             picture = Picture();
         }
+        held = {0};
         return watched;
     }
-
-    std::unique_ptr<ScopedWorkingDir> inData;
-    std::unique_ptr<ServerThread> server;
 };
 
 TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTookIsGivenBack)
@@ -237,12 +182,8 @@ TEST_F(HostileSession, APlayerWhoseProgramDiesIsDroppedWithinItsTimeOutAndTheOth
     ghost.Send(bytes, true);
     ASSERT_TRUE(WorkUntil([&] {
         ghost.Pump();
-        return ConsoleHas("Ghost joined the game");
-    }));
-    ASSERT_TRUE(WorkUntil([&] {
-        ghost.Pump();
-        return world->ShipCount() == 4u;
-    }));
+        return ConsoleHas("Ghost joined the game") && world->ShipCount() == 4u;
+    }, 6000));
 
     ghost.Vanish();
     const std::uint32_t start = platform::WallTickCount();

@@ -1,59 +1,30 @@
 #include <arpa/inet.h>
-#include <enet/protocol.h>
+#include <enet/enet.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <cinttypes>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <deque>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
+#include <numeric>
 
 #include "net/GameKey.h"
 #include "net/MessageBatch.h"
-#include "net/NetMessage.h"
-#include "platform/Clock.h"
 #include "platform/SessionClient.h"
 #include "relay/UdpRelay.h"
-#include "server/GameServer.h"
-#include "support/ClientWorld.h"
-#include "support/Keys.h"
 #include "support/ServerThread.h"
-#include "support/TempDir.h"
 #include "world/Map.h"
+#include "world/Torus.h"
 
 namespace {
 
 std::uint16_t BigEndian16(const std::uint8_t* at)
 {
     return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
-}
-
-// The bytes of one fixed-size ENet command, 0 for one we do not know.
-std::size_t CommandSize(std::uint8_t command)
-{
-    switch (command) {
-    case ENET_PROTOCOL_COMMAND_ACKNOWLEDGE: return sizeof(ENetProtocolAcknowledge);
-    case ENET_PROTOCOL_COMMAND_CONNECT: return sizeof(ENetProtocolConnect);
-    case ENET_PROTOCOL_COMMAND_VERIFY_CONNECT: return sizeof(ENetProtocolVerifyConnect);
-    case ENET_PROTOCOL_COMMAND_DISCONNECT: return sizeof(ENetProtocolDisconnect);
-    case ENET_PROTOCOL_COMMAND_PING: return sizeof(ENetProtocolPing);
-    case ENET_PROTOCOL_COMMAND_SEND_RELIABLE: return sizeof(ENetProtocolSendReliable);
-    case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE: return sizeof(ENetProtocolSendUnreliable);
-    case ENET_PROTOCOL_COMMAND_SEND_FRAGMENT: return sizeof(ENetProtocolSendFragment);
-    case ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED: return sizeof(ENetProtocolSendUnsequenced);
-    case ENET_PROTOCOL_COMMAND_BANDWIDTH_LIMIT: return sizeof(ENetProtocolBandwidthLimit);
-    case ENET_PROTOCOL_COMMAND_THROTTLE_CONFIGURE: return sizeof(ENetProtocolThrottleConfigure);
-    case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT: return sizeof(ENetProtocolSendFragment);
-    default: return 0;
-    }
 }
 
 struct Payload {
@@ -75,20 +46,21 @@ std::vector<Payload> Payloads(const std::uint8_t* data, std::size_t size)
     std::size_t at = peer & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME ? sizeof(ENetProtocolHeader) : 2;
     while (at + sizeof(ENetProtocolCommandHeader) <= size) {
         const std::uint8_t command = data[at] & ENET_PROTOCOL_COMMAND_MASK;
-        const std::size_t fixed = CommandSize(command);
+        const std::size_t fixed = command < ENET_PROTOCOL_COMMAND_COUNT ? enet_protocol_command_size(command) : 0;
         if (fixed == 0 || at + fixed > size)
             break;
-        std::size_t length = 0;
-        if (command == ENET_PROTOCOL_COMMAND_SEND_RELIABLE)
-            length = BigEndian16(data + at + offsetof(ENetProtocolSendReliable, dataLength));
-        else if (command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE || command == ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED)
-            length = BigEndian16(data + at + offsetof(ENetProtocolSendUnsequenced, dataLength));
-        else if (command == ENET_PROTOCOL_COMMAND_SEND_FRAGMENT ||
-                 command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT)
-            length = BigEndian16(data + at + offsetof(ENetProtocolSendFragment, dataLength));
+        // Every command that carries data but the reliable one has its length
+        // after a second 16-bit field.
+        const bool reliable = command == ENET_PROTOCOL_COMMAND_SEND_RELIABLE;
+        const bool carries = (command >= ENET_PROTOCOL_COMMAND_SEND_RELIABLE &&
+                              command <= ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED) ||
+                             command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT;
+        const std::size_t length =
+            carries ? BigEndian16(data + at + (reliable ? offsetof(ENetProtocolSendReliable, dataLength)
+                                                        : offsetof(ENetProtocolSendUnsequenced, dataLength)))
+                    : 0;
         if (at + fixed + length > size)
             break;
-        const bool reliable = command == ENET_PROTOCOL_COMMAND_SEND_RELIABLE;
         if (reliable || command == ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED) {
             const std::uint32_t channel = data[at + offsetof(ENetProtocolCommandHeader, channelID)];
             const std::uint32_t number =
@@ -100,17 +72,19 @@ std::vector<Payload> Payloads(const std::uint8_t* data, std::size_t size)
     return payloads;
 }
 
-struct ShipReport {
-    Vector3 position;
-    Vector3 velocity;
-    std::uint32_t at = 0; // wall tick it was seen
-};
-
 // What the server sent the player, read by the relay on its way through:
 // each ship's state as the server last reported it, as it left, and when
 // payloads reached the player.
 class ServerReports {
 public:
+    struct Ship {
+        Vector3 position;
+        Vector3 velocity;
+        std::uint32_t at = 0; // wall tick the last report was seen
+        int reports = 0;
+        int reliable = 0; // of the reports, those in reliable payloads
+    };
+
     void Sent(const std::uint8_t* data, std::size_t size)
     {
         const std::uint32_t now = platform::WallTickCount();
@@ -124,17 +98,19 @@ public:
                 if (message->Kind() != kMsgShipState)
                     continue;
                 int id = 0;
-                std::uint8_t flags = 0, missiles = 0, mines = 0, plasmaMines = 0, repulsors = 0;
+                std::uint8_t flags = 0, counts = 0;
                 float fuel = 0.0f, maxFuel = 0.0f, heading = 0.0f;
                 signed char score = 0;
-                ShipReport report;
-                message->GetShipState(id, flags, fuel, maxFuel, score, missiles, mines, plasmaMines, repulsors,
-                                      report.position, report.velocity, heading);
-                report.at = now;
+                Vector3 position, velocity;
+                message->GetShipState(id, flags, fuel, maxFuel, score, counts, counts, counts, counts, position, velocity,
+                                      heading);
                 std::lock_guard<std::mutex> lock(guard);
-                latest[id] = report;
-                ++reportCount[id];
-                reliableCount[id] += payload.reliable;
+                Ship& ship = ships[id];
+                ship.position = position;
+                ship.velocity = velocity;
+                ship.at = now;
+                ++ship.reports;
+                ship.reliable += payload.reliable;
             }
         }
     }
@@ -150,26 +126,10 @@ public:
         }
     }
 
-    bool Latest(int id, ShipReport& out)
+    Ship Of(int id)
     {
         std::lock_guard<std::mutex> lock(guard);
-        const auto found = latest.find(id);
-        if (found == latest.end())
-            return false;
-        out = found->second;
-        return true;
-    }
-
-    int ReportCount(int id)
-    {
-        std::lock_guard<std::mutex> lock(guard);
-        return reportCount[id];
-    }
-
-    int ReliableCount(int id)
-    {
-        std::lock_guard<std::mutex> lock(guard);
-        return reliableCount[id];
+        return ships[id];
     }
 
     // The longest the player went without news between from and to.
@@ -202,58 +162,39 @@ private:
     std::mutex guard;
     std::deque<std::uint32_t> sentSeen;
     std::deque<std::uint32_t> deliveredSeen;
-    std::map<int, ShipReport> latest;
-    std::map<int, int> reportCount;
-    std::map<int, int> reliableCount;
+    std::map<int, Ship> ships;
     std::vector<std::uint32_t> deliveries;
 };
-
-double TorusDistance(const Vector3& a, const Vector3& b, double width, double height)
-{
-    double dx = std::fmod(std::fabs(a.x - b.x), width);
-    double dy = std::fmod(std::fabs(a.y - b.y), height);
-    dx = std::min(dx, width - dx);
-    dy = std::min(dy, height - dy);
-    return std::hypot(dx, dy);
-}
 
 // A player's hands over a few seconds: short bursts of thrust while
 // turning either way, and coasting, so that the ship keeps moving without
 // flying into a wall every time.
 std::vector<std::int32_t> HeldAt(std::uint32_t ms)
 {
-    const std::uint32_t phase = ms % 3000;
-    if (phase < 400)
-        return {kKeyThrust, kKeyTurnLeft};
-    if (phase < 1000)
-        return {kKeyTurnLeft};
-    if (phase < 1300)
-        return {kKeyThrust};
-    if (phase < 2000)
-        return {kKeyTurnRight};
-    if (phase < 2300)
-        return {kKeyThrust, kKeyTurnRight};
+    static const std::pair<std::uint32_t, std::vector<std::int32_t>> phases[] = {
+        {400, {kKeyThrust, kKeyTurnLeft}}, {1000, {kKeyTurnLeft}},  {1300, {kKeyThrust}},
+        {2000, {kKeyTurnRight}},           {2300, {kKeyThrust, kKeyTurnRight}}};
+    for (const auto& [until, held] : phases) {
+        if (ms % 3000 < until)
+            return held;
+    }
     return {0};
 }
 
 // The real server with robots, a poor network between it and the player's
 // real client: the client is pointed at the relay's port, the relay at the
 // server's.
-class BadNetwork : public ClientWorldTest {
+class BadNetwork : public ServerSessionTest {
 protected:
     static constexpr std::uint32_t kSeed = 20261206;
 
     void SetUp() override
     {
-        ClientWorldTest::SetUp();
-        inData = std::make_unique<ScopedWorkingDir>(QR_DATA_DIR);
-
+        ServerSessionTest::SetUp();
         const ServerOptions options = ServerThread::EndlessArena(TestPort(47000), "Far Server", 4);
-        server = std::make_unique<ServerThread>(options, QR_DATA_DIR);
-        std::string error;
-        ASSERT_TRUE(server->Start(error)) << error;
-
+        StartServer(options);
         relay = std::make_unique<UdpRelay>(UdpRelay::Faults{}, kSeed);
+        std::string error;
         ASSERT_TRUE(relay->Open(0, htonl(INADDR_LOOPBACK), options.port, error)) << error;
         relay->SetTaps(
             [this](UdpRelay::Direction direction, const std::uint8_t* data, std::size_t size) {
@@ -274,8 +215,7 @@ protected:
         if (relayThread.joinable())
             relayThread.join();
         relay.reset();
-        inData.reset();
-        ClientWorldTest::TearDown();
+        ServerSessionTest::TearDown();
     }
 
     // One frame of the game's loop: held keys out, the server's news in,
@@ -296,25 +236,13 @@ protected:
     // when a lost datagram made the first try fail.
     bool Join()
     {
-        client->SetPort(relay->Port());
         for (int attempt = 0; attempt < 3; ++attempt) {
-            client->EnumHosts();
-            client->SelectHost("Far Server");
-            if (!client->Connect())
-                continue;
-            lastFrame = platform::TickCount();
-            const std::uint32_t start = platform::WallTickCount();
-            while (platform::WallTickCount() - start < 5000) {
-                Frame({0});
-                if (local->GetId() != 0 && local->IsAlive())
-                    return true;
-            }
+            if (ServerSessionTest::Join("Far Server", relay->Port(), 5000))
+                return true;
         }
         return false;
     }
 
-    std::unique_ptr<ScopedWorkingDir> inData;
-    std::unique_ptr<ServerThread> server;
     std::unique_ptr<UdpRelay> relay;
     ServerReports reports;
     std::atomic<bool> stop {false};
@@ -331,6 +259,7 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     const double width = world->GetMap()->WorldWidth();
     const double height = world->GetMap()->WorldHeight();
     const int id = local->GetId();
+    lastFrame = platform::TickCount();
 
     // Only a ship that has been alive a while on both ends is compared: a
     // death or a respawn reaches the player a delay late, by design.
@@ -338,14 +267,9 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     constexpr std::uint32_t kSettleMs = 1000;
     constexpr std::uint32_t kFreshMs = 200;
     const std::uint32_t start = platform::WallTickCount();
-    std::uint32_t aliveSince = start;
-    std::uint32_t aliveMs = 0;
-    int ownReports = 0;
-    int reportsSeen = reports.ReportCount(id);
-    std::uint32_t lastFrameAt = start;
-    std::uint32_t lastPing = start;
+    std::uint32_t aliveSince = start, aliveMs = 0, lastFrameAt = start, lastPing = start;
+    int ownReports = 0, reportsSeen = reports.Of(id).reports, deaths = 0;
     bool wasAlive = true;
-    int deaths = 0;
     std::vector<double> distances;
     double speeds = 0.0;
     while (platform::WallTickCount() - start < kFlightMs && !client->IsTerminated()) {
@@ -360,31 +284,27 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
             aliveSince = now;
         deaths += wasAlive && !alive;
         wasAlive = alive;
-        const int reportsNow = reports.ReportCount(id);
+        const ServerReports::Ship truth = reports.Of(id);
         if (alive) {
             aliveMs += now - lastFrameAt;
-            ownReports += reportsNow - reportsSeen;
+            ownReports += truth.reports - reportsSeen;
         }
-        reportsSeen = reportsNow;
+        reportsSeen = truth.reports;
         lastFrameAt = now;
-
-        ShipReport truth;
-        if (!alive || now - aliveSince < kSettleMs || !reports.Latest(id, truth) || now - truth.at > kFreshMs)
+        if (!alive || now - aliveSince < kSettleMs || truth.reports == 0 || now - truth.at > kFreshMs)
             continue;
         // Where the server has the ship now: its last report moved on by
         // its velocity for the moments since.
         const double age = (platform::WallTickCount() - truth.at) / 1000.0;
-        const Vector3 there(truth.position.x + truth.velocity.x * age, truth.position.y + truth.velocity.y * age, 0.0);
-        distances.push_back(TorusDistance(local->Position(), there, width, height));
+        const Vector3 there = truth.position + truth.velocity * age - local->Position();
+        distances.push_back(std::hypot(FoldDifference(there.x, width), FoldDifference(there.y, height)));
         speeds += std::hypot(truth.velocity.x, truth.velocity.y);
     }
     const std::uint32_t gap = reports.LongestGap(start, platform::WallTickCount());
     const UdpRelay::Counts counts = relay->GetCounts();
+    const ServerReports::Ship own = reports.Of(id);
     ASSERT_GT(distances.size(), 250u) << "enough flight was compared";
-    double sum = 0.0;
-    for (const double distance : distances)
-        sum += distance;
-    const double mean = sum / static_cast<double>(distances.size());
+    const double mean = std::accumulate(distances.begin(), distances.end(), 0.0) / static_cast<double>(distances.size());
     std::sort(distances.begin(), distances.end());
     const double median = distances[distances.size() / 2];
     const double farthest = distances.back();
@@ -394,13 +314,11 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
                 width, height, distances.size(), mean, median, farthest, speed);
     std::printf("  %.1f own states a second from the server while alive, %d of %d in reliable batches; longest gap "
                 "between payloads %u ms; ping %d ms; %d deaths\n",
-                aliveMs ? ownReports * 1000.0 / aliveMs : 0.0, reports.ReliableCount(id), reports.ReportCount(id), gap,
-                client->GetPing(), deaths);
-    std::printf("  relay: received %llu, lost %llu, duplicated %llu, reordered %llu, delivered %llu\n",
-                static_cast<unsigned long long>(counts.received), static_cast<unsigned long long>(counts.lost),
-                static_cast<unsigned long long>(counts.duplicated),
-                static_cast<unsigned long long>(counts.reordered),
-                static_cast<unsigned long long>(counts.delivered));
+                aliveMs ? ownReports * 1000.0 / aliveMs : 0.0, own.reliable, own.reports, gap, client->GetPing(),
+                deaths);
+    std::printf("  relay: received %" PRIu64 ", lost %" PRIu64 ", duplicated %" PRIu64 ", reordered %" PRIu64
+                ", delivered %" PRIu64 "\n", counts.received, counts.lost, counts.duplicated, counts.reordered,
+                counts.delivered);
 
     EXPECT_FALSE(client->IsTerminated()) << "the session held";
     EXPECT_GT(counts.lost, 0u);
@@ -414,11 +332,10 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     // their own, unreliably, so a lost reliable batch never holds them
     // back. Runs measured a median near 50, a mean near 75 and maxima under
     // 200; a client that lost track of its ship would leave these.
-    EXPECT_EQ(reports.ReliableCount(id), 0) << "own states never wait behind a lost batch";
+    EXPECT_EQ(own.reliable, 0) << "own states never wait behind a lost batch";
     EXPECT_LT(median, 150.0);
     EXPECT_LT(mean, 200.0);
     EXPECT_LT(farthest, 450.0);
 }
 
 } // namespace
-

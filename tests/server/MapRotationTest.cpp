@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "server/MapRotation.h"
 #include "server/ServerMaps.h"
 #include "support/TempDir.h"
@@ -22,11 +24,9 @@ TEST(MapRotation, GoesRoundSkippingWhatCannotBePlayedAndOnlyPlainNamesLoad)
     std::vector<MapRotation::Skipped> skipped;
     auto next = rotation.Next(skipped);
     ASSERT_TRUE(next);
-    EXPECT_EQ(next->name, "Two");
-    EXPECT_EQ(next->map->Columns(), 6);
+    EXPECT_EQ(std::tuple(next->name, next->map->Columns()), std::tuple("Two", 6));
     ASSERT_EQ(skipped.size(), 2u);
-    EXPECT_EQ(skipped[0].name, "Torn");
-    EXPECT_EQ(skipped[1].name, "Gone");
+    EXPECT_EQ(std::tuple(skipped[0].name, skipped[1].name), std::tuple("Torn", "Gone"));
     skipped.clear();
     EXPECT_EQ(rotation.Next(skipped)->name, "One") << "round again";
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,10 +45,7 @@ public:
     std::vector<Entity> Appeared(int type) const
     {
         std::vector<Entity> found;
-        for (const Entity& e : appeared) {
-            if (e.type == type)
-                found.push_back(e);
-        }
+        std::ranges::copy_if(appeared, std::back_inserter(found), [type](const Entity& e) { return e.type == type; });
         return found;
     }
 

@@ -81,11 +81,8 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
                 Hold(other, {kKeyCloak});
             other.GetShip().SetFuel(100.0f);
         });
-        const std::size_t fired = events.Appeared(kTypeBullet).size();
-        if (cloaked)
-            EXPECT_EQ(fired, 0u) << "a cloaked ship is not seen";
-        else
-            EXPECT_GT(fired, 0u) << "an opponent in front is fired at";
+        EXPECT_EQ(events.Appeared(kTypeBullet).empty(), cloaked)
+            << (cloaked ? "a cloaked ship is not seen" : "an opponent in front is fired at");
     }
 }
 

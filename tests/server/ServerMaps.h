@@ -12,24 +12,22 @@
 inline void WriteMap(const TempDir& data, const std::string& name, const std::vector<std::string>& rows)
 {
     std::vector<std::vector<int>> kinds;
-    std::vector<std::vector<int>> extras;
     for (const std::string& row : rows) {
         kinds.emplace_back();
-        extras.emplace_back();
         for (const char c : row) {
-            const std::string cells = ".#JLF7$^>v<@";
-            const int at = static_cast<int>(cells.find(c));
+            const int at = static_cast<int>(std::string(".#JLF7$^>v<@").find(c));
             kinds.back().push_back(at <= 6 ? at : at <= 10 ? 7 : 8);
-            extras.back().push_back(at >= 7 && at <= 10 ? at - 7 : 0);
         }
     }
     std::vector<std::uint8_t> bytes = MapFileBytes(name, kinds);
     // MapFileBytes writes one extra byte for all; the turrets' facings go in by hand.
     const std::size_t cellsAt = 12 + name.size();
-    const std::size_t height = rows.size();
-    for (std::size_t r = 0; r < height; ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            bytes[cellsAt + 2 * (c * height + r) + 1] = static_cast<std::uint8_t>(extras[r][c]);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const std::size_t facing = std::string("^>v<").find(rows[r][c]);
+            if (facing != std::string::npos)
+                bytes[cellsAt + 2 * (c * rows.size() + r) + 1] = static_cast<std::uint8_t>(facing);
+        }
     }
     data.WriteFile("Maps/" + name + ".smp", std::string(bytes.begin(), bytes.end()));
 }

@@ -59,6 +59,13 @@ protected:
         player.Hold(held);
     }
 
+    // The keys held for a time.
+    void Hold(Player& player, std::initializer_list<int> keys, int ms)
+    {
+        Hold(player, keys);
+        Run(ms);
+    }
+
     // Placed is not spawned: no free shield.
     static void Place(Player& player, double x, double y, float heading = 0.0f, Vector3 velocity = Vector3())
     {

@@ -17,22 +17,17 @@ TEST_F(SimulationTest, ThrustsAndTurnsAtTheDesignedRatesAndPaysForThrust)
     Play(OpenMap(20));
     Player& pilot = Pilot("Pilot", 320, 320);
     Ship& ship = pilot.GetShip();
-    Hold(pilot, {kKeyThrust});
-    Run(500);
+    Hold(pilot, {kKeyThrust}, 500);
     EXPECT_NEAR(ship.Velocity().y, 350.0, 1e-6) << "700 a second squared for half a second; heading 0 is +y";
     EXPECT_NEAR(ship.Velocity().x, 0.0, 1e-6);
     EXPECT_NEAR(ship.GetFuel(), 97.5f, 1e-3f) << "thrust costs 5 a second";
 
-    Hold(pilot, {kKeyTurnRight});
-    Run(250);
+    Hold(pilot, {kKeyTurnRight}, 250);
     EXPECT_NEAR(ship.GetHeading(), 90.0f, 0.01f) << "360 degrees a second, L turns clockwise";
-    Hold(pilot, {kKeyTurnLeft});
-    Run(500);
+    Hold(pilot, {kKeyTurnLeft}, 500);
     EXPECT_NEAR(ship.GetHeading(), 270.0f, 0.01f);
     EXPECT_NEAR(ship.Velocity().y, 350.0, 1e-6) << "turning alone keeps the velocity";
-
-    Hold(pilot, {kKeyTurnLeft, kKeyTurnRight, 99, -5});
-    Run(100);
+    Hold(pilot, {kKeyTurnLeft, kKeyTurnRight, 99, -5}, 100);
     EXPECT_NEAR(ship.GetHeading(), 270.0f, 0.01f) << "both turns cancel; unknown codes do nothing";
 }
 
@@ -41,28 +36,23 @@ TEST_F(SimulationTest, ShieldAndCloakLastWhileHeldAndCostFuelAndAnEmptyTankDoesN
     Play(OpenMap(20));
     Player& pilot = Pilot("Pilot", Centre(5), Centre(5));
     Ship& ship = pilot.GetShip();
-    Hold(pilot, {kKeyShields, kKeyCloak});
-    Run(1000);
-    EXPECT_TRUE(ship.IsShielded());
-    EXPECT_FALSE(ship.HasFlags(kFlagCloaked)) << "no cloak without the device";
+    Hold(pilot, {kKeyShields, kKeyCloak}, 1000);
+    EXPECT_EQ(std::tuple(ship.IsShielded(), ship.HasFlags(kFlagCloaked)), std::tuple(true, false))
+        << "no cloak without the device";
     EXPECT_NEAR(ship.GetFuel(), 90.0f, 1e-3f) << "the shield costs 10 a second";
 
     ship.AddFlags(kFlagCloakDevice);
     Run(1000);
     EXPECT_TRUE(ship.HasFlags(kFlagCloaked));
     EXPECT_NEAR(ship.GetFuel(), 79.0f, 1e-3f) << "the cloak costs 1 a second more";
-    Hold(pilot, {});
-    Run(10);
-    EXPECT_FALSE(ship.IsShielded());
-    EXPECT_FALSE(ship.HasFlags(kFlagCloaked));
+    Hold(pilot, {}, 10);
+    EXPECT_EQ(std::tuple(ship.IsShielded(), ship.HasFlags(kFlagCloaked)), std::tuple(false, false));
 
     ship.SetFuel(0.0f);
-    Hold(pilot, {kKeyThrust, kKeyShields, kKeyCloak, kKeyFire});
-    Run(100);
-    EXPECT_EQ(ship.Velocity().Dot(ship.Velocity()), 0.0) << "an empty tank neither thrusts";
-    EXPECT_FALSE(ship.HasFlags(kFlagShield)) << "nor shields";
-    EXPECT_FALSE(ship.HasFlags(kFlagCloaked)) << "nor cloaks";
-    EXPECT_TRUE(events.appeared.empty()) << "nor shoots";
+    Hold(pilot, {kKeyThrust, kKeyShields, kKeyCloak, kKeyFire}, 100);
+    EXPECT_EQ(std::tuple(ship.Velocity().Dot(ship.Velocity()), ship.HasFlags(kFlagShield),
+                         ship.HasFlags(kFlagCloaked), events.appeared.size()),
+              std::tuple(0.0, false, false, 0u)) << "an empty tank neither thrusts, shields, cloaks nor shoots";
 }
 
 TEST_F(SimulationTest, FiresBulletsFromTheNoseAtTheReloadRateAndThreeWithTripleShot)
@@ -71,8 +61,7 @@ TEST_F(SimulationTest, FiresBulletsFromTheNoseAtTheReloadRateAndThreeWithTripleS
     Player& pilot = Pilot();
     Ship& ship = pilot.GetShip();
     Place(pilot, 320, 320, 0.0f, Vector3(0, 100, 0));
-    Hold(pilot, {kKeyFire});
-    simulation->Step(10);
+    Hold(pilot, {kKeyFire}, 10);
     ASSERT_EQ(events.Appeared(kTypeBullet).size(), 1u);
     const GameObject* bullet = Entity(events.appeared[0]);
     ASSERT_NE(bullet, nullptr);
@@ -102,12 +91,10 @@ TEST_F(SimulationTest, MissilesHomeOnTheNearestVisibleOpponent)
     Player& far = Pilot("Far", 400, 320);
     Player& hidden = Pilot("Hidden", 160, 320);
     hidden.GetShip().AddFlags(kFlagCloakDevice);
-    Hold(hidden, {kKeyCloak});
-    simulation->Step(10);
+    Hold(hidden, {kKeyCloak}, 10);
 
     shooter.GetShip().SetMissiles(1);
-    Hold(shooter, {kKeyMissile});
-    simulation->Step(10);
+    Hold(shooter, {kKeyMissile}, 10);
     const auto missiles = events.Appeared(kTypeMissile);
     ASSERT_EQ(missiles.size(), 1u);
     EXPECT_EQ(shooter.GetShip().GetMissiles(), 0);
@@ -116,8 +103,7 @@ TEST_F(SimulationTest, MissilesHomeOnTheNearestVisibleOpponent)
     Run(100);
     EXPECT_EQ(events.Appeared(kTypeMissile).size(), 1u) << "no missiles left";
 
-    Hold(hidden, {});
-    Run(10);
+    Hold(hidden, {}, 10);
     EXPECT_EQ(missile->HomingTarget(), &far.GetShip()) << "a live lock is kept";
     far.GetShip().Kill();
     Run(10);
@@ -129,26 +115,27 @@ TEST_F(SimulationTest, MinesDropBehindAndAPlasmaMineBurstsIntoShrapnel)
     Play(OpenMap(20));
     Player& layer = Pilot("Layer", 320, 320);
     Player& victim = Pilot("Victim", 100, 100);
-    layer.GetShip().SetMines(2);
+    Ship& ship = layer.GetShip();
+    ship.SetMines(2);
     Tap(layer, kKeyMine);
     ASSERT_EQ(events.Appeared(kTypeMine).size(), 1u);
-    EXPECT_EQ(layer.GetShip().GetMines(), 1);
-    EXPECT_NEAR(layer.GetShip().GetFuel(), 95.0f, 1e-3f) << "a mine costs 5";
+    EXPECT_EQ(ship.GetMines(), 1);
+    EXPECT_NEAR(ship.GetFuel(), 95.0f, 1e-3f) << "a mine costs 5";
 
     Place(layer, 320, 420);
-    layer.GetShip().SetPlasmaMines(1);
+    ship.SetPlasmaMines(1);
     Tap(layer, kKeyPlasmaMine);
     ASSERT_EQ(events.Appeared(kTypePlasmaMine).size(), 1u);
-    EXPECT_EQ(layer.GetShip().GetPlasmaMines(), 0);
-    EXPECT_NEAR(layer.GetShip().GetFuel(), 20.0f, 1e-3f) << "a plasma mine costs 75";
+    EXPECT_EQ(ship.GetPlasmaMines(), 0);
+    EXPECT_NEAR(ship.GetFuel(), 20.0f, 1e-3f) << "a plasma mine costs 75";
     const GameObject* plasma = Entity(events.Appeared(kTypePlasmaMine)[0]);
     EXPECT_LT(plasma->Position().y, 420.0) << "behind a ship heading +y";
 
     Place(layer, 500, 500);
     Place(victim, plasma->Position().x, plasma->Position().y);
-    simulation->Step(10);
+    Run(10);
     EXPECT_EQ(events.kills, (Kills{{victim.ShipId(), layer.ShipId(), DeathCause::Weapon}}));
-    EXPECT_EQ(layer.GetShip().GetScore(), 1);
+    EXPECT_EQ(ship.GetScore(), 1);
     EXPECT_EQ(events.Appeared(kTypeShrapnel).size(), static_cast<std::size_t>(Simulation::kShrapnelPieces));
     const GameObject* burst = simulation->GetWorld().FindEntity(events.Appeared(kTypePlasmaMine)[0].id);
     EXPECT_TRUE(!burst || !burst->IsAlive());
@@ -162,12 +149,10 @@ TEST_F(SimulationTest, RefuelsFromABlockInReachAndNotFromOneFarAway)
     Player& pilot = Pilot("Pilot", Centre(9), Centre(10));
     Ship& ship = pilot.GetShip();
     ship.SetFuel(50.0f);
-    Hold(pilot, {kKeyFuelUp});
-    Run(500);
+    Hold(pilot, {kKeyFuelUp}, 500);
     EXPECT_NEAR(ship.GetFuel(), 70.0f, 0.01f) << "40 a second";
-    EXPECT_TRUE(ship.HasFlags(kFlagRefuelling));
-    EXPECT_EQ(ship.FuelLinkX(), Centre(10));
-    EXPECT_EQ(ship.FuelLinkY(), Centre(10));
+    EXPECT_EQ(std::tuple(ship.HasFlags(kFlagRefuelling), ship.FuelLinkX(), ship.FuelLinkY()),
+              std::tuple(true, Centre(10), Centre(10)));
     const float level = simulation->Depots().Level(10, 10);
     EXPECT_NEAR(level, 255.0f - 20.0f + 1.5f, 0.01f) << "the block gave what the ship got, less its regrowth";
     EXPECT_EQ(simulation->CurrentMap()->CellExtraAt(10, 10), std::lround(255.0f - level))
@@ -175,14 +160,12 @@ TEST_F(SimulationTest, RefuelsFromABlockInReachAndNotFromOneFarAway)
     ASSERT_FALSE(events.tiles.empty());
     EXPECT_EQ(events.tiles.back(), std::make_pair(10, 10));
 
-    Hold(pilot, {});
-    Run(10000);
+    Hold(pilot, {}, 10000);
     EXPECT_FALSE(ship.HasFlags(kFlagRefuelling));
     EXPECT_NEAR(simulation->Depots().Level(10, 10), 255.0f, 0.1f) << "it grows back, 3 a second";
 
     Place(pilot, Centre(13), Centre(10));
-    Hold(pilot, {kKeyFuelUp});
-    Run(500);
+    Hold(pilot, {kKeyFuelUp}, 500);
     EXPECT_NEAR(ship.GetFuel(), 70.0f, 0.01f) << "three cells away is out of reach";
     EXPECT_FALSE(ship.HasFlags(kFlagRefuelling));
 }
@@ -229,15 +212,14 @@ TEST_F(SimulationTest, APowerupTouchedIsTakenAndItsTakerToldAtOnceUnlessShielded
     };
     take(kPowerupMissile);
     take(kPowerupCloak);
-    EXPECT_EQ(ship.GetMissiles(), 2);
-    EXPECT_TRUE(ship.HasFlags(kFlagCloakDevice));
+    EXPECT_EQ(std::tuple(ship.GetMissiles(), ship.HasFlags(kFlagCloakDevice)), std::tuple(2, true));
     EXPECT_EQ(events.killed.size(), 2u) << "each one was taken";
     EXPECT_EQ(events.changed, (std::vector<int>{pilot.ShipId(), pilot.ShipId()})) << "and its taker reported";
 
     Hold(pilot, {kKeyShields});
     take(kPowerupMissile);
-    EXPECT_EQ(ship.GetMissiles(), 2) << "a shield knocks powerups away";
-    EXPECT_EQ(events.killed.size(), 2u);
+    EXPECT_EQ(std::tuple(ship.GetMissiles(), events.killed.size()), std::tuple(2, 2u))
+        << "a shield knocks powerups away";
 }
 
 TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace)
@@ -253,6 +235,7 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
     const auto stood = At(turret);
 
     Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
     Place(pilot, where.x, where.y - 200.0);
     Run(1000);
     const auto shots = events.Appeared(kTypeBullet);
@@ -260,17 +243,16 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
     EXPECT_LT(shots[0].velocity.y, 0.0) << "fired upwards, at the ship";
     ASSERT_FALSE(events.kills.empty());
     EXPECT_EQ(events.kills[0], (Kill{pilot.ShipId(), 0, DeathCause::Turret}));
-    EXPECT_EQ(pilot.GetShip().GetScore(), 0) << "nobody scores for a gun";
+    EXPECT_EQ(ship.GetScore(), 0) << "nobody scores for a gun";
 
     Run(5000);
-    ASSERT_TRUE(pilot.GetShip().IsAlive());
+    ASSERT_TRUE(ship.IsAlive());
     Place(pilot, where.x, where.y - 100.0, 0.0f);
-    Hold(pilot, {kKeyFire, kKeyShields});
-    Run(500);
+    Hold(pilot, {kKeyFire, kKeyShields}, 500);
     EXPECT_FALSE(turret.IsAlive()) << "shot from straight above";
     ASSERT_FALSE(events.turrets.empty());
     EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), false));
-    EXPECT_TRUE(pilot.GetShip().IsAlive()) << "its shots stopped by the shield";
+    EXPECT_TRUE(ship.IsAlive()) << "its shots stopped by the shield";
 
     Hold(pilot, {});
     Place(pilot, where.x + 300.0, where.y + 200.0);
@@ -285,9 +267,7 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
 TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBackAfterTheirDelay)
 {
     auto rows = OpenMap(20);
-    rows[1][1] = '@';
-    rows[10][10] = '@';
-    rows[1][18] = '@';
+    rows[1][1] = rows[10][10] = rows[1][18] = '@';
     Play(rows);
     Player& first = Pilot("First");
     Player& second = Pilot("Second");
@@ -306,20 +286,18 @@ TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBac
 TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoomAndIsShieldedAtFirst)
 {
     std::vector<std::string> rows(20, std::string(20, '#'));
-    for (int c = 6; c < 16; ++c)
-        rows[10][static_cast<std::size_t>(c)] = '.';
-    rows[10][5] = '@';
+    rows[10].replace(5, 11, "@..........");
     Play(rows);
-    Player& pilot = Pilot();
-    EXPECT_EQ(pilot.GetShip().GetHeading(), 270.0f) << "along the corridor, to the right";
+    Ship& ship = Pilot().GetShip();
+    EXPECT_EQ(ship.GetHeading(), 270.0f) << "along the corridor, to the right";
 
     // Nor shot down before its pilot has found it: a free shield at first.
-    const float fuel = pilot.GetShip().GetFuel();
+    const float fuel = ship.GetFuel();
     Run(10);
-    EXPECT_TRUE(pilot.GetShip().HasFlags(kFlagShield));
+    EXPECT_TRUE(ship.HasFlags(kFlagShield));
     Run(Simulation::kSpawnShieldMs);
-    EXPECT_FALSE(pilot.GetShip().HasFlags(kFlagShield));
-    EXPECT_EQ(pilot.GetShip().GetFuel(), fuel) << "it cost nothing";
+    EXPECT_FALSE(ship.HasFlags(kFlagShield));
+    EXPECT_EQ(ship.GetFuel(), fuel) << "it cost nothing";
 }
 
 TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
@@ -330,13 +308,15 @@ TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
     ship.SetMines(1);
     Tap(pilot, kKeyMine);
     const GameObject* mine = Entity(events.Appeared(kTypeMine)[0]);
-    Place(pilot, mine->Position().x, mine->Position().y);
-    simulation->Step(10);
+    const auto onTheMine = [&] {
+        Place(pilot, mine->Position().x, mine->Position().y);
+        Run(10);
+    };
+    onTheMine();
     EXPECT_TRUE(ship.IsAlive()) << "a mine just laid";
     Place(pilot, 100, 100);
     Run(1000);
-    Place(pilot, mine->Position().x, mine->Position().y);
-    simulation->Step(10);
+    onTheMine();
     EXPECT_EQ(events.kills, (Kills{{pilot.ShipId(), 0, DeathCause::OwnWeapon}}));
     EXPECT_EQ(ship.GetScore(), -1);
 }
@@ -346,16 +326,14 @@ TEST_F(SimulationTest, ShipsThatMeetDieUnlessShieldedAndARamCountsForTheSurvivor
     Play(OpenMap(20));
     Player& a = Pilot("A", 300, 320);
     Player& b = Pilot("B", 310, 320);
-    simulation->Step(10);
+    Run(10);
     EXPECT_EQ(events.kills, (Kills{{a.ShipId(), 0, DeathCause::Collision}, {b.ShipId(), 0, DeathCause::Collision}}));
-    EXPECT_EQ(a.GetShip().GetScore(), 0);
-    EXPECT_EQ(b.GetShip().GetScore(), 0);
+    EXPECT_EQ(std::tuple(a.GetShip().GetScore(), b.GetShip().GetScore()), std::tuple(0, 0));
 
     Run(5000);
     Place(a, 300, 320, 0.0f, Vector3(100, 0, 0));
     Place(b, 322, 320);
-    Hold(a, {kKeyShields});
-    Run(20);
+    Hold(a, {kKeyShields}, 20);
     EXPECT_TRUE(a.GetShip().IsAlive());
     EXPECT_EQ(events.kills.back(), (Kill{b.ShipId(), a.ShipId(), DeathCause::Rammed}));
     EXPECT_EQ(a.GetShip().GetScore(), 1);
@@ -381,9 +359,7 @@ TEST_F(SimulationTest, TheRepulsorPushesShipsAndProjectilesAway)
 
 TEST_F(SimulationTest, ARoundEndsAtTheScoreLimitAndTheNextMapFollowsWithScoresBackAtZero)
 {
-    SimulationSettings settings = Quiet();
-    settings.scoreLimit = 1;
-    Play({{"One", OpenMap(20)}, {"Two", OpenMap(24)}}, settings);
+    Play({{"One", OpenMap(20)}, {"Two", OpenMap(24)}}, {.scoreLimit = 1, .dropPowerups = false, .seed = 7});
     Player& shooter = Pilot("Shooter", 320, 200);
     Player& target = Pilot("Target", 320, 300);
     Hold(shooter, {kKeyFire});
@@ -399,16 +375,14 @@ TEST_F(SimulationTest, ARoundEndsAtTheScoreLimitAndTheNextMapFollowsWithScoresBa
     Run(10);
     EXPECT_FALSE(simulation->IsRoundOver());
     EXPECT_EQ(events.rounds, (std::vector<std::string>{"One", "Two"}));
-    EXPECT_EQ(simulation->CurrentMap()->Columns(), 24);
-    EXPECT_EQ(shooter.GetShip().GetScore(), 0);
-    EXPECT_TRUE(shooter.GetShip().IsAlive());
-    EXPECT_TRUE(target.GetShip().IsAlive());
+    EXPECT_EQ(std::tuple(simulation->CurrentMap()->Columns(), shooter.GetShip().GetScore(),
+                         shooter.GetShip().IsAlive(), target.GetShip().IsAlive()),
+              std::tuple(24, 0, true, true));
 }
 
 TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
 {
-    SimulationSettings settings = Quiet();
-    settings.roundMs = 1000;
+    const SimulationSettings settings = {.roundMs = 1000, .dropPowerups = false, .seed = 7};
     WriteMap(data, "One", OpenMap(20));
     WriteMap(data, "Two", OpenMap(10));
     data.WriteFile("Maps/Broken.smp", "not a map");
@@ -427,9 +401,7 @@ TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
 
 TEST_F(SimulationTest, PowerupsDropAtASteadyRateUpToTheCap)
 {
-    SimulationSettings settings = Quiet();
-    settings.dropPowerups = true;
-    Play(OpenMap(30), settings);
+    Play(OpenMap(30), {.dropPowerups = true, .seed = 7});
     Run(PowerupSpawner::kIntervalMs - 10);
     EXPECT_TRUE(events.Appeared(kTypePowerup).empty());
     Run(10);

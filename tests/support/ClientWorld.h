@@ -2,11 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
 
 #include "base/Console.h"
 #include "net/NetClient.h"
+#include "platform/Clock.h"
+#include "support/Keys.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -30,6 +38,55 @@ protected:
         NetClient::Destroy();
         world.reset();
     }
+
+    // Lets the client work, a turn of the player's loop at a time, until the
+    // condition holds or the time is up.
+    template <typename Condition>
+    bool WorkUntil(Condition condition, std::uint32_t ms = 3000)
+    {
+        const std::uint32_t start = platform::WallTickCount();
+        while (!condition() && platform::WallTickCount() - start < ms)
+            Turn();
+        return condition();
+    }
+    virtual void Turn()
+    {
+        client->DoWork(10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
+    // Searches the port and asks the host whose name starts the request to
+    // take the player.
+    bool JoinHost(const char* name, std::uint16_t port)
+    {
+        client->SetPort(port);
+        client->EnumHosts();
+        client->SelectHost(name);
+        return client->Connect();
+    }
+
+    // A host as the last search listed it.
+    struct Listed {
+        std::string name;
+        int maxPlayers = 0;
+        int currentPlayers = -1;
+        bool operator==(const Listed&) const = default;
+        friend void PrintTo(const Listed& l, std::ostream* out)
+        {
+            *out << '"' << l.name << "\" " << l.currentPlayers << " of " << l.maxPlayers;
+        }
+    };
+    Listed FirstListed()
+    {
+        Listed listed;
+        char name[64] = {};
+        client->HostsBegin();
+        client->HostsNext(name, sizeof name, listed.maxPlayers, listed.currentPlayers);
+        listed.name = name;
+        return listed;
+    }
+
+    static bool ConsoleHas(const std::string& line) { return std::ranges::count(ConsoleLines(), line) > 0; }
 
     std::unique_ptr<World> world;
     Ship* local = nullptr;
