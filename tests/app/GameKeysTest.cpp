@@ -2,7 +2,7 @@
 
 #include <SDL2/SDL_scancode.h>
 
-#include <cstring>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -33,68 +33,57 @@ protected:
     {
         input = Input::Instance();
         input->Initialize(nullptr);
-        std::memset(state, 0, sizeof state);
     }
     void TearDown() override { Input::Destroy(); }
 
-    void Hold(int sdlScanCode) { state[platform::ScanCodeOf(sdlScanCode)] = 0x80; }
-    int HeldCount()
+    // Translates the keyboard with only these keys down.
+    void Hold(const std::vector<int>& sdlScanCodes)
     {
-        int n = 0;
-        for (int g = 0; g < 256; ++g)
-            n += keys[g];
-        return n;
+        std::uint8_t state[256] = {};
+        for (int code : sdlScanCodes)
+            state[platform::ScanCodeOf(code)] = 0x80;
+        input->Translate(state, keys);
+    }
+    int HeldCount() const { return std::accumulate(keys, keys + 256, 0); }
+    std::vector<int> Sent()
+    {
+        NetMessage control;
+        BuildControlMessage(keys, 12, control);
+        EXPECT_EQ(control.Kind(), kMsgControl);
+        return std::vector<int>(control.Codes(), control.Codes() + control.CodeCount());
     }
 
     Input* input = nullptr;
-    std::uint8_t state[256];
     std::uint8_t keys[256];
 };
 
-TEST_F(InputTest, EveryGameKeyComesFromItsKeyAndNoneWhileTyping)
+// Each key alone sets its game key only, and travels alone if it travels at
+// all; nothing that travels held is sent as one 0. All held travel in their
+// order; keys without a meaning set only flag 0; typing sets nothing.
+TEST_F(InputTest, EveryGameKeyComesFromItsKeyAndTravelsInItsOrder)
 {
-    for (const auto& [sdl, key] : kKeys) {
-        std::memset(state, 0, sizeof state);
-        Hold(sdl);
-        input->Translate(state, keys);
-        EXPECT_EQ(keys[key], 1) << "game key " << key;
-        EXPECT_EQ(HeldCount(), 1);
+    std::vector<int> all, travelling;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+        const auto [sdl, key] = kKeys[i];
+        Hold({sdl});
+        EXPECT_EQ(std::tuple(keys[key], HeldCount()), std::tuple(1, 1)) << "game key " << key;
+        EXPECT_EQ(Sent(), std::vector<int>{i < kFirstTravelling ? 0 : key}) << "game key " << key;
+        all.push_back(sdl);
+        if (i >= kFirstTravelling)
+            travelling.push_back(key);
     }
-    std::memset(state, 0, sizeof state);
-    Hold(SDL_SCANCODE_Q);
-    Hold(SDL_SCANCODE_1);
-    input->Translate(state, keys);
-    EXPECT_EQ(keys[0], 1) << "keys without a meaning set only flag 0";
-    EXPECT_EQ(HeldCount(), 1);
+    Hold(all);
+    EXPECT_EQ(Sent(), travelling);
 
+    Hold({SDL_SCANCODE_Q, SDL_SCANCODE_1});
+    EXPECT_EQ(std::tuple(keys[0], HeldCount()), std::tuple(1, 1)) << "keys without a meaning set only flag 0";
     input->SetKeyboardMode(Input::kTyping);
     EXPECT_TRUE(input->IsTyping());
-    input->Translate(state, keys);
+    Hold({SDL_SCANCODE_Q});
     EXPECT_EQ(HeldCount(), 0);
     input->SetKeyboardMode(Input::kGameKeys);
-    input->Translate(state, keys);
+    Hold({SDL_SCANCODE_Q});
     EXPECT_EQ(keys[0], 1);
-}
-
-TEST_F(InputTest, HeldControlKeysTravelInTheirOrderAndNoneAsOneZero)
-{
-    NetMessage control;
-    Hold(SDL_SCANCODE_F9);
-    Hold(SDL_SCANCODE_APOSTROPHE);
-    input->Translate(state, keys);
-    BuildControlMessage(keys, 12, control);
-    ASSERT_EQ(control.Kind(), kMsgControl);
-    EXPECT_EQ(std::vector<int>(control.Codes(), control.Codes() + control.CodeCount()), std::vector<int>{0})
-        << "nothing that travels is held";
-
-    for (const auto& [sdl, key] : kKeys)
-        Hold(sdl);
-    input->Translate(state, keys);
-    BuildControlMessage(keys, 3, control);
-    std::vector<int> expected;
-    for (std::size_t i = kFirstTravelling; i < std::size(kKeys); ++i)
-        expected.push_back(kKeys[i].second);
-    EXPECT_EQ(std::vector<int>(control.Codes(), control.Codes() + control.CodeCount()), expected);
 }
 
 // F11 and F12 share one wait of a second, F12 first: held together only

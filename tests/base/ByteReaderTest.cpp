@@ -25,9 +25,8 @@ TEST(ByteReader, ReadsWhatTheWriterWroteInLittleEndianOrder)
     float f32 = 0;
     double f64 = 0;
     EXPECT_TRUE(in.U8(u8) && in.U16(u16) && in.I32(i32) && in.F32(f32) && in.F64(f64));
-    EXPECT_EQ(std::tuple(u8, u16, i32, f32, f64), std::tuple(0xAB, 0x1234, -2, 1.5f, -0.25));
-    EXPECT_EQ(in.Remaining(), 0u);
-    EXPECT_FALSE(in.Failed());
+    EXPECT_EQ(std::tuple(u8, u16, i32, f32, f64, in.Remaining(), in.Failed()),
+              std::tuple(0xAB, 0x1234, -2, 1.5f, -0.25, 0u, false));
 }
 
 // A short read moves nothing, and a reader that failed once reads nothing
@@ -37,12 +36,9 @@ TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
     const std::uint8_t bytes[3] = {1, 2, 3};
     ByteReader in(bytes, sizeof bytes);
     std::uint32_t value = 99;
-    EXPECT_FALSE(in.U32(value));
-    EXPECT_EQ(value, 99u);
-    EXPECT_EQ(in.Position(), 0u);
-    EXPECT_TRUE(in.Failed());
     std::uint8_t small = 0;
-    EXPECT_FALSE(in.U8(small));
+    EXPECT_FALSE(in.U32(value));
+    EXPECT_EQ(std::tuple(value, in.Position(), in.Failed(), in.U8(small)), std::tuple(99u, 0u, true, false));
 
     ByteReader huge(bytes, sizeof bytes);
     EXPECT_EQ(huge.Bytes(static_cast<std::size_t>(-1)), nullptr);

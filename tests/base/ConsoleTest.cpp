@@ -32,8 +32,8 @@ TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirstEachUpTo1023Characters)
     for (int i = 1; i <= 6; ++i)
         console->Print("line %d", i);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"line 6", "line 5", "line 4", "line 3", "line 2"}));
-    console->SetLineLimit(0);
-    console->SetLineLimit(-3);
+    for (int refused : {0, -3})
+        console->SetLineLimit(refused);
     EXPECT_EQ(console->LineLimit(), 5);
     console->SetLineLimit(2);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"line 6", "line 5"}));
@@ -52,12 +52,10 @@ TEST_F(ConsoleTest, InputLineComesAndGoes)
     EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "untouched");
     console->SetInputLine("");
-    EXPECT_TRUE(console->IsInputActive());
-    EXPECT_TRUE(console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_TRUE(console->IsInputActive() && console->GetInputLine(buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "");
     console->ClearInputLine();
-    EXPECT_FALSE(console->IsInputActive());
-    EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_FALSE(console->IsInputActive() || console->GetInputLine(buffer, sizeof buffer));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <array>
+
 #include "gfx/GLDisplay.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "support/OffscreenGame.h"
@@ -18,15 +20,13 @@ TEST_F(GLDisplayTest, ProjectionVolumes)
     GLDisplay* display = GLDisplay::Instance();
     ASSERT_EQ(display->Width(), 1024);
     display->MakeCurrent();
-    const struct {
-        float w, h, halfWidth, halfHeight;
-    } cases[] = {{0, 0, 512, 384}, {800, 0, 400, 300}, {0, 600, 400, 300}, {300, 200, 150, 100}};
-    for (const auto& c : cases) {
-        ASSERT_TRUE(display->SetProjection(c.w, c.h));
+    for (const auto& [w, h, halfWidth, halfHeight] :
+         {std::array{0.0f, 0.0f, 512.0f, 384.0f}, {800, 0, 400, 300}, {0, 600, 400, 300}, {300, 200, 150, 100}}) {
+        ASSERT_TRUE(display->SetProjection(w, h));
         GLfloat m[16];
         glGetFloatv(GL_PROJECTION_MATRIX, m);
-        EXPECT_FLOAT_EQ(1.0f / m[0], c.halfWidth) << c.w << " x " << c.h;
-        EXPECT_FLOAT_EQ(1.0f / m[5], c.halfHeight) << c.w << " x " << c.h;
+        EXPECT_FLOAT_EQ(1.0f / m[0], halfWidth) << w << " x " << h;
+        EXPECT_FLOAT_EQ(1.0f / m[5], halfHeight) << w << " x " << h;
         EXPECT_NEAR((-1.0f - m[14]) / m[10], 100.0f, 1e-3) << "near";
         EXPECT_NEAR((1.0f - m[14]) / m[10], -100.0f, 1e-3) << "far";
     }
@@ -46,10 +46,9 @@ TEST(OptionsScreen, OnlyOfferedModesAreListedAndTheChoiceWraps)
     EXPECT_EQ(display->ModeCount(), 2) << "75 Hz is not offered";
     display->ListModes(reported, 9);
     ASSERT_EQ(display->ModeCount(), 5);
-    EXPECT_EQ(std::tuple(display->ModeWidth(2), display->ModeWidth(3), display->ModeHeight(4)),
-              std::tuple(1152, 1280, 1200));
-    EXPECT_EQ(display->ModeWidth(-1), 0);
-    EXPECT_EQ(display->ModeRefresh(5), 0);
+    EXPECT_EQ(std::tuple(display->ModeWidth(2), display->ModeWidth(3), display->ModeHeight(4), display->ModeWidth(-1),
+                         display->ModeRefresh(5)),
+              std::tuple(1152, 1280, 1200, 0, 0));
 
     OptionsScreen* options = OptionsScreen::Instance();
     while (options->ModeIndex() != 0)

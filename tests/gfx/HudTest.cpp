@@ -37,11 +37,10 @@ TEST(Standings, HighestFirstTiesByNameThenByArrival)
                        {"Amy", 5}, {"Amy", 5}, {"Zed", 5}, {"Local", 3}, {"AVeryLongPlaye", 1}, {"Bob", -2}}));
     EXPECT_STREQ(ResultsBanner(&world), "You Lost");
 
-    World tied;
+    World tied, empty;
     AddShip(tied, "Local", 4);
     AddShip(tied, "Rival", 4);
     EXPECT_STREQ(ResultsBanner(&tied), "You Won!") << "everyone tied at the top wins";
-    World empty;
     EXPECT_STREQ(ResultsBanner(&empty), "You Lost");
     EXPECT_TRUE(BuildStandings(nullptr).empty());
 }
@@ -61,12 +60,13 @@ TEST_F(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
     const Frame frame;
     glReadBuffer(GL_BACK);
     GLDisplay::Instance()->ReleaseCurrent();
-    EXPECT_TRUE(frame.Any(412, 364, 10, 16)) << "FPS at (412, 364)";
-    EXPECT_TRUE(frame.Any(412, 348, 10, 16)) << "Ping at (412, 348)";
-    EXPECT_FALSE(frame.Any(400, 300, 100, 40));
-    EXPECT_TRUE(frame.Any(-302, -384 + 32, 10, 16)) << "the newest line two rows above the bottom";
-    EXPECT_FALSE(frame.Any(-302, -384, 50, 16)) << "no input line";
-    EXPECT_FALSE(frame.Any(-512, -300, 200, 600)) << "disconnected: no radar";
+    // FPS at (412, 364), Ping below it, nothing further down; the newest
+    // console line two rows above the bottom, no input line; disconnected:
+    // no radar.
+    EXPECT_EQ(std::tuple(frame.Any(412, 364, 10, 16), frame.Any(412, 348, 10, 16), frame.Any(400, 300, 100, 40),
+                         frame.Any(-302, -384 + 32, 10, 16), frame.Any(-302, -384, 50, 16),
+                         frame.Any(-512, -300, 200, 600)),
+              std::tuple(true, true, false, true, false, false));
 }
 
 // On a 32 x 32 map (1024 units) the radar's square is 200 wide: 100 pixels
@@ -75,9 +75,8 @@ TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
 {
     World world;
     const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
-    auto map = std::make_unique<Map>();
-    map->LoadFromBytes(bytes.data(), bytes.size());
-    world.SetMap(std::move(map));
+    world.SetMap(std::make_unique<Map>());
+    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
     AddShip(world, "Me", 0, 16, 512);
     AddShip(world, "Across", 0, 1024 - 6, 512 + 256); // across the left edge, further down
     AddShip(world, "Hidden", 0, 16, 256)->AddFlags(kFlagCloaked);

@@ -74,9 +74,9 @@ TEST(TgaImage, DecodesRunAndRawPacketsAndDropsOverflow)
     ASSERT_EQ(image.Pixels().size(), 130u * 4);
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Pixels()[static_cast<std::size_t>(i) * 4 + 3], 4) << "a run of 128, pixel " << i;
-    EXPECT_EQ(image.Pixels()[128 * 4], 5) << "then two raw pixels";
-    EXPECT_EQ(image.Pixels()[129 * 4 + 3], 12);
-    EXPECT_FALSE(image.IsCompressed());
+    EXPECT_EQ(std::tuple(image.Pixels()[128 * 4], image.Pixels()[129 * 4 + 3], image.IsCompressed()),
+              std::tuple(5, 12, false))
+        << "then two raw pixels";
 
     ASSERT_TRUE(LoadTga(image, Tga(10, 2, 1, 0x18, {0xFF, 9, 9, 9, 9, 0x7F, 1, 1, 1, 1})));
     EXPECT_EQ(image.Pixels().size(), 8u) << "runs past the picture are dropped";
@@ -86,22 +86,17 @@ TEST(TgaImage, DecodesRunAndRawPacketsAndDropsOverflow)
 
 TEST(TgaImage, RefusesWhatItCannotBackWithBytes)
 {
-    const struct {
-        const char* why;
-        Bytes bytes;
-    } cases[] = {{"no pixels at all", Tga(2, 2, 2, 0, {}, false)},
-                 {"huge claim, tiny file", Tga(2, 4000, 4000, 0, {})},
-                 {"run-length claim too large", Tga(10, 8000, 8000, 0, {})},
-                 {"no width", Tga(2, 0, 2, 0, {})},
-                 {"negative width", Tga(2, -2, 2, 0, {})},
-                 {"colour-mapped type", Tga(1, 2, 2, 0, {})},
-                 {"grey type", Tga(3, 2, 2, 0, {})},
-                 {"short header", Bytes(10, 0)}};
     TgaImage image;
-    for (const auto& c : cases)
-        EXPECT_FALSE(LoadTga(image, c.bytes)) << c.why;
-    EXPECT_EQ(image.Width(), 0);
-    EXPECT_TRUE(image.Pixels().empty());
+    for (const auto& [why, bytes] : {std::pair("no pixels at all", Tga(2, 2, 2, 0, {}, false)),
+                                     {"huge claim, tiny file", Tga(2, 4000, 4000, 0, {})},
+                                     {"run-length claim too large", Tga(10, 8000, 8000, 0, {})},
+                                     {"no width", Tga(2, 0, 2, 0, {})},
+                                     {"negative width", Tga(2, -2, 2, 0, {})},
+                                     {"colour-mapped type", Tga(1, 2, 2, 0, {})},
+                                     {"grey type", Tga(3, 2, 2, 0, {})},
+                                     {"short header", Bytes(10, 0)}})
+        EXPECT_FALSE(LoadTga(image, bytes)) << why;
+    EXPECT_EQ(std::tuple(image.Width(), image.Pixels().size()), std::tuple(0, 0u));
 }
 
 Bytes Bitmap(int width, int height, int depth, const Bytes& pixels, std::uint32_t coloursUsed = 0,
@@ -135,24 +130,18 @@ TEST(BmpImage, EveryDepthBecomesOpaqueRgba)
 {
     const Bytes palette = {10, 20, 30, 0, 40, 50, 60, 0};
     const Bytes a = {30, 20, 10, 255}, b = {60, 50, 40, 255}, c = {3, 2, 1, 255}, d = {6, 5, 4, 255};
-    const struct {
-        const char* what;
-        Bytes file;
-        Bytes rgba;
-    } cases[] = {
-        {"24 bits", Bitmap(2, 1, 24, {1, 2, 3, 4, 5, 6}), Join({c, d})},
-        {"24 bits, rows padded to 4", Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}), Join({c, d})},
-        {"32 bits", Bitmap(1, 1, 32, {1, 2, 3, 0}), c},
-        {"palette", Bitmap(4, 1, 8, {0, 1, 1, 0}, 2, palette), Join({a, b, b, a})},
-        {"palette, run-length", Bitmap(4, 1, 8, {3, 1, 0, 3, 0, 0, 0, 1}, 2, palette, 1), Join({b, b, b, a})},
-    };
-    for (const auto& one : cases) {
+    for (const auto& [what, file, rgba] : {
+             std::tuple("24 bits", Bitmap(2, 1, 24, {1, 2, 3, 4, 5, 6}), Join({c, d})),
+             {"24 bits, rows padded to 4", Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}), Join({c, d})},
+             {"32 bits", Bitmap(1, 1, 32, {1, 2, 3, 0}), c},
+             {"palette", Bitmap(4, 1, 8, {0, 1, 1, 0}, 2, palette), Join({a, b, b, a})},
+             {"palette, run-length", Bitmap(4, 1, 8, {3, 1, 0, 3, 0, 0, 0, 1}, 2, palette, 1), Join({b, b, b, a})}}) {
         BmpImage image;
-        ASSERT_TRUE(image.LoadFromBytes(one.file.data(), one.file.size())) << one.what;
+        ASSERT_TRUE(image.LoadFromBytes(file.data(), file.size())) << what;
         if (image.IsCompressed())
             image.Decompress();
         image.ConvertTo(kOrderRGBA);
-        EXPECT_EQ(image.Pixels(), one.rgba) << one.what;
+        EXPECT_EQ(image.Pixels(), rgba) << what;
     }
 }
 
@@ -180,9 +169,7 @@ TEST_F(TextureCache, LoadsEachPictureOnceAndCachesWhatItCannotRead)
     TextureManager* manager = TextureManager::Instance();
     CTexture* font = manager->GetTexture("Font2.tga");
     ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->Width(), 512);
-    EXPECT_NE(font->Id(), 0u);
-    EXPECT_EQ(manager->GetTexture(nullptr), nullptr);
+    EXPECT_EQ(std::tuple(font->Width(), font->Id() != 0, manager->GetTexture(nullptr)), std::tuple(512, true, nullptr));
 
     // An upper-case ending picks the bitmap reader, which cannot read a
     // Targa; an empty name is the picture folder itself.
@@ -198,9 +185,8 @@ TEST_F(TextureCache, LoadsEachPictureOnceAndCachesWhatItCannotRead)
     EXPECT_EQ(manager->GetTexture("Font2.tga"), font);
 
     Drawable drawable;
-    drawable.AddTexture(font);
-    drawable.AddTexture(font);
-    drawable.AddTexture(nullptr);
+    for (CTexture* texture : {font, font, static_cast<CTexture*>(nullptr)})
+        drawable.AddTexture(texture);
     EXPECT_EQ(drawable.TextureCount(), 1u) << "a drawable holds each texture once";
     Renderer::Instance()->EndFrame();
 }

@@ -58,22 +58,23 @@ protected:
 
 // Each character's glyph lands in its own 10 x 16 block, side by side, in
 // the current colour, with the arguments formatted in; space and question
-// mark share the blank cell.
+// mark share the blank cell, which takes its place but draws nothing.
 TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySideInTheCurrentColour)
 {
-    renderer->DrawText(-30.0f, 40.0f, "A1");
+    renderer->DrawText(-30.0f, 40.0f, "A 1");
     renderer->DrawText(0.0f, 0.0f, "? ");
     glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
     renderer->DrawText(100.0f, -100.0f, "%d%s", 4, "g");
     const Frame frame;
     ExpectCellAt(frame, {0, 1}, -30, 40);
-    ExpectCellAt(frame, {1, 0}, -20, 40);
+    ExpectCellAt(frame, {1, 0}, -10, 40);
     ExpectCellAt(frame, {4, 0}, 100, -100);
-    EXPECT_EQ(frame.At(-31, 45).r, 0) << "nothing left of the text";
-    EXPECT_EQ(frame.At(-5, 45).r, 0) << "nothing right of the text";
+    EXPECT_EQ(std::tuple(frame.At(-31, 45).r, frame.At(1, 45).r), std::tuple(0, 0))
+        << "nothing left or right of the text";
     EXPECT_TRUE(frame.Any(110, -100, 10, 16, [](Pixel p) { return p.g > 200 && p.r == 0 && p.b == 0; }))
         << "the 'g' is green";
     EXPECT_FALSE(frame.Any(0, 0, 20, 16, [](Pixel p) { return p.r != 0; })) << "'? ' draws nothing";
+    EXPECT_FALSE(frame.Any(-20, 40, 10, 16)) << "nor the space between 'A' and '1'";
 }
 
 // '?' and space share the blank cell; characters the font lacks share the
@@ -87,11 +88,8 @@ TEST(Glyphs, CellsAndTypeableCharactersAreTheFontsOwn)
     for (int c = 1; c < 256; ++c)
         count += IsTypeable(static_cast<char>(c));
     EXPECT_EQ(count, 26 + 26 + 10 + 16);
-    EXPECT_TRUE(IsTypeable('@'));
-    EXPECT_TRUE(IsTypeable(' '));
-    EXPECT_FALSE(IsTypeable('\t'));
-    EXPECT_FALSE(IsTypeable(27));
-    EXPECT_FALSE(IsTypeable('%'));
+    EXPECT_EQ(std::tuple(IsTypeable('@'), IsTypeable(' '), IsTypeable('\t'), IsTypeable(27), IsTypeable('%')),
+              std::tuple(true, true, false, false, false));
 }
 
 } // namespace

@@ -23,17 +23,12 @@ namespace {
 // Records how the renderer asked it to draw.
 class Probe : public GameObject {
 public:
-    bool LoadTextures() override
-    {
-        ++loads;
-        return true;
-    }
+    bool LoadTextures() override { return ++loads > 0; }
     bool Draw(int camX, int camY) override
     {
         drawnX = camX;
         drawnY = camY;
-        ++draws;
-        return true;
+        return ++draws > 0;
     }
     int loads = 0, draws = 0, drawnX = 0, drawnY = 0;
 };
@@ -60,25 +55,19 @@ TEST(DrawObject, ObjectsAcrossTheSeamAreDrawnFromTheNextImageFarOnesNotAtAll)
     Ship* local = world.AddShip(std::make_unique<Ship>());
     Renderer* renderer = Renderer::Instance();
     renderer->SetWorld(&world);
-    const struct {
-        double camX, camY, x, y;
-        int draws, drawnX, drawnY;
-    } cases[] = {{5.9, 1600.7, 3195, 1600, 1, 5 + 3200, 1600},
-                 {1600, 3190, 1600, 20, 1, 1600, 3190 - 3200},
-                 {1600, 1600, 1600 + 512, 1600 - 384, 1, 1600, 1600},
-                 {1600, 1600, 1600 + 513, 1600, 0, 0, 0},
-                 {1600, 1600, 1600, 1600 - 385, 0, 0, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
-        local->SetPosition(Vector3(c.camX, c.camY, 0));
+    // Camera, object, then the draws expected and the camera they are given.
+    for (const auto& [camX, camY, x, y, draws, drawnX, drawnY] :
+         {std::tuple(5.9, 1600.7, 3195.0, 1600.0, 1, 5 + 3200, 1600), {1600, 3190, 1600, 20, 1, 1600, 3190 - 3200},
+          {1600, 1600, 1600 + 512, 1600 - 384, 1, 1600, 1600}, {1600, 1600, 1600 + 513, 1600, 0, 0, 0},
+          {1600, 1600, 1600, 1600 - 385, 0, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << x << ", " << y);
+        local->SetPosition(Vector3(camX, camY, 0));
         renderer->UpdateCamera();
         Probe probe;
-        probe.SetPosition(Vector3(c.x, c.y, 0));
+        probe.SetPosition(Vector3(x, y, 0));
         renderer->DrawObject(&probe);
-        EXPECT_EQ(probe.draws, c.draws);
-        EXPECT_EQ(probe.loads, c.draws);
-        EXPECT_EQ(probe.drawnX, c.drawnX);
-        EXPECT_EQ(probe.drawnY, c.drawnY);
+        EXPECT_EQ(std::tuple(probe.draws, probe.loads, probe.drawnX, probe.drawnY),
+                  std::tuple(draws, draws, drawnX, drawnY));
     }
     renderer->SetWorld(nullptr);
     EXPECT_EQ(renderer->GetWorld(), &world) << "a null world keeps the old one";

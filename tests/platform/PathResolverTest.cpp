@@ -12,9 +12,8 @@ namespace {
 TEST(PathResolver, MatchesEveryComponentIgnoringCaseAndClimbsWithDotDot)
 {
     TempDir dir;
-    dir.WriteFile("maps/CAVES.SMP", "x");
-    dir.WriteFile("maps/Arena.bmp", "x");
-    dir.WriteFile("Graphics/CurveShip.tga", "x");
+    for (const char* file : {"maps/CAVES.SMP", "maps/Arena.bmp", "Graphics/CurveShip.tga"})
+        dir.WriteFile(file, "x");
     ScopedWorkingDir cwd(dir.Path());
     EXPECT_EQ(platform::ResolvePath("Maps\\Caves.smp"), "maps/CAVES.SMP");
     EXPECT_EQ(platform::ResolvePath("Graphics\\Curveship.tga"), "Graphics/CurveShip.tga");
@@ -37,9 +36,9 @@ TEST(PathResolver, PrefersTheExactSpellingThenTheSameChoiceEveryTime)
     dir.WriteFile("Graphics/ship.tga", "lower");
     dir.WriteFile("Graphics/SHIP.tga", "upper");
     ScopedWorkingDir cwd(dir.Path());
-    EXPECT_EQ(platform::ResolvePath("Graphics/SHIP.tga"), "Graphics/SHIP.tga");
-    EXPECT_EQ(platform::ResolvePath("Graphics/ship.tga"), "Graphics/ship.tga");
-    EXPECT_EQ(platform::ResolvePath("Graphics/Ship.tga"), "Graphics/SHIP.tga");
+    for (const auto& [asked, found] : {std::pair("Graphics/SHIP.tga", "Graphics/SHIP.tga"),
+                                       {"Graphics/ship.tga", "Graphics/ship.tga"}, {"Graphics/Ship.tga", "Graphics/SHIP.tga"}})
+        EXPECT_EQ(platform::ResolvePath(asked), found) << asked;
 }
 
 } // namespace

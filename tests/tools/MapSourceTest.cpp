@@ -11,8 +11,7 @@ TEST(MapSource, CompilesToWhatTheGameReads)
     MapGrid grid;
     std::string error;
     ASSERT_TRUE(ParseMapSource(source, grid, error)) << error;
-    EXPECT_EQ(grid.columns, 3);
-    EXPECT_EQ(grid.rows, 4);
+    EXPECT_EQ(std::tuple(grid.columns, grid.rows), std::tuple(3, 4));
 
     const auto bytes = EncodeMapFile(grid);
     Map map;
@@ -26,25 +25,22 @@ TEST(MapSource, CompilesToWhatTheGameReads)
             EXPECT_EQ(map.CellKindAt(c, r), expected[r][c]) << c << ", " << r;
     }
     // Turret facings up, right, down, left in the second byte.
-    EXPECT_EQ(map.CellExtraAt(1, 2), 0);
-    EXPECT_EQ(map.CellExtraAt(2, 2), 1);
-    EXPECT_EQ(map.CellExtraAt(0, 3), 2);
-    EXPECT_EQ(map.CellExtraAt(1, 3), 3);
-    EXPECT_EQ(map.SpawnPoints().size(), 1u);
+    EXPECT_EQ(std::tuple(map.CellExtraAt(1, 2), map.CellExtraAt(2, 2), map.CellExtraAt(0, 3), map.CellExtraAt(1, 3),
+                         map.SpawnPoints().size()),
+              std::tuple(0, 1, 2, 3, 1u));
 }
 
 TEST(MapSource, NamesTheLineOfEveryMistake)
 {
-    MapGrid grid;
-    std::string error;
-    EXPECT_FALSE(ParseMapSource("name X\n...\n.x.\n", grid, error));
-    EXPECT_EQ(error, "line 3, column 2: unknown cell 'x'");
-    EXPECT_FALSE(ParseMapSource("name X\n...\n....\n", grid, error));
-    EXPECT_EQ(error, "line 3: 4 cells, expected 3");
-    EXPECT_FALSE(ParseMapSource("...\n", grid, error));
-    EXPECT_EQ(error, "no name line");
-    EXPECT_FALSE(ParseMapSource("name X\n; nothing\n", grid, error));
-    EXPECT_EQ(error, "no cells");
+    for (const auto& [source, expected] :
+         {std::pair("name X\n...\n.x.\n", "line 3, column 2: unknown cell 'x'"),
+          {"name X\n...\n....\n", "line 3: 4 cells, expected 3"}, {"...\n", "no name line"},
+          {"name X\n; nothing\n", "no cells"}}) {
+        MapGrid grid;
+        std::string error;
+        EXPECT_FALSE(ParseMapSource(source, grid, error));
+        EXPECT_EQ(error, expected);
+    }
 }
 
 } // namespace

@@ -36,7 +36,6 @@ TEST(Ship, DesignsSetOutlineNoseAndTuning)
     EXPECT_EQ(std::tuple(ship.Hull()[0].Points().size(), ship.NoseOffset().x, ship.GetRadius(), ship.GetMaxSpeed(),
                          ship.GetFuel(), ship.GetFuelSearchRadius(), ship.ShieldHull()[0].Points().size()),
               std::tuple(3u, -1.0, 16.0f, 768.0f, 100.0f, 2, 8u));
-
     ship.SetShipType(9);
     ASSERT_EQ(ship.Hull().size(), 1u);
     EXPECT_TRUE(ship.Hull()[0].Empty());
@@ -44,18 +43,30 @@ TEST(Ship, DesignsSetOutlineNoseAndTuning)
     EXPECT_STREQ(Ship::PictureOf(9), "Triship.tga");
 }
 
+TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
+{
+    Ship ship;
+    char buffer[8] = "xxxxxxx";
+    ship.GetName(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "xxxxxxx") << "no name, buffer untouched";
+    std::string name = "Margaret";
+    ship.SetName(name.c_str());
+    name[0] = 'X';
+    ship.SetName(nullptr);
+    ship.GetName(buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "Margare");
+}
+
 TEST(Ship, FuelAndScoreKeepTheirRanges)
 {
     Ship ship;
-    ship.SetFuel(8.0f);
-    EXPECT_TRUE(ship.UseFuel(7, 1.0f));
-    EXPECT_EQ(ship.GetFuel(), 0.0f) << "a charge the tank holds exactly";
-    ship.SetFuel(50.0f);
-    EXPECT_FALSE(ship.UseFuel(11, 1.0f));
-    EXPECT_FALSE(ship.UseFuel(-1, 1.0f));
-    EXPECT_FALSE(ship.UseFuel(10, 1.0f)) << "75 is more than 50";
-    EXPECT_TRUE(ship.UseFuel(6, 2.5f));
-    EXPECT_EQ(ship.GetFuel(), 25.0f);
+    for (const auto& [before, charge, scale, paid, after] :
+         {std::tuple(8.0f, 7, 1.0f, true, 0.0f), {50, 11, 1, false, 50}, {50, -1, 1, false, 50}, {50, 10, 1, false, 50},
+          {50, 6, 2.5f, true, 25}}) {
+        ship.SetFuel(before);
+        EXPECT_EQ(ship.UseFuel(charge, scale), paid) << "charge " << charge;
+        EXPECT_EQ(ship.GetFuel(), after) << "charge " << charge;
+    }
     ship.SetFuel(150.0f);
     ship.SetFuel(-1.0f);
     EXPECT_EQ(ship.GetFuel(), 25.0f);
@@ -65,25 +76,19 @@ TEST(Ship, FuelAndScoreKeepTheirRanges)
     ship.SetMaxFuel(-5.0f);
     EXPECT_EQ(ship.GetMaxFuel(), 200.0f);
 
-    ship.SetScore(127);
-    ship.SetScore(-127);
-    EXPECT_EQ(ship.GetScore(), 0) << "only -126 to 126 are taken";
-    ship.SetScore(-126);
-    EXPECT_EQ(ship.GetScore(), -126);
-    ship.SetScore(126);
-    EXPECT_EQ(ship.GetScore(), 126);
+    for (const auto& [given, kept] : {std::pair(127, 0), {-127, 0}, {-126, -126}, {126, 126}}) {
+        ship.SetScore(static_cast<signed char>(given));
+        EXPECT_EQ(ship.GetScore(), kept) << "only -126 to 126 are taken: " << given;
+    }
 }
 
 TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
 {
-    const struct {
-        int kind, times;
-    } pickups[] = {{kPowerupPlasma, 3}, {kPowerupMissile, 4}, {kPowerupMine, 3}, {kPowerupRepulse, 6},
-                   {kPowerupTriple, 1}, {kPowerupCloak, 1}};
     Ship ship;
-    for (const auto& pickup : pickups)
-        for (int i = 0; i < pickup.times; ++i)
-            ship.OnHit(PowerupOf(pickup.kind));
+    for (const auto& [kind, times] : {std::pair(kPowerupPlasma, 3), {kPowerupMissile, 4}, {kPowerupMine, 3},
+                                      {kPowerupRepulse, 6}, {kPowerupTriple, 1}, {kPowerupCloak, 1}})
+        for (int i = 0; i < times; ++i)
+            ship.OnHit(PowerupOf(kind));
     EXPECT_EQ(std::tuple(ship.GetPlasmaMines(), ship.GetMissiles(), ship.GetMines(), ship.GetRepulsors()),
               std::tuple(1, 6, 4, 5));
     EXPECT_EQ(ship.GetFlags(), kFlagTripleShot | kFlagCloakDevice);
@@ -104,24 +109,18 @@ TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
 // a missile) or, when the tank cannot, empties it and the ship dies.
 TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
 {
-    const struct {
-        bool shielded, missile;
-        float fuel;
-        bool alive;
-        float left;
-    } hits[] = {{false, false, 100, false, 100}, {true, false, 100, true, 92}, {true, true, 40, true, 0},
-                {true, true, 39, false, 0}};
-    for (const auto& hit : hits) {
-        SCOPED_TRACE(testing::Message() << hit.shielded << " with " << hit.fuel << (hit.missile ? ", missile" : ""));
+    for (const auto& [shielded, byMissile, fuel, alive, left] :
+         {std::tuple(false, false, 100.0f, false, 100.0f), {true, false, 100, true, 92}, {true, true, 40, true, 0},
+          {true, true, 39, false, 0}}) {
+        SCOPED_TRACE(testing::Message() << shielded << " with " << fuel << (byMissile ? ", missile" : ""));
         Ship ship;
         Bullet bullet;
         Missile missile;
         ship.ForceRespawn(0, 0);
-        ship.AddFlags(hit.shielded ? kFlagShield : 0);
-        ship.SetFuel(hit.fuel);
-        ship.OnHit(hit.missile ? static_cast<GameObject*>(&missile) : &bullet);
-        EXPECT_EQ(ship.IsAlive(), hit.alive);
-        EXPECT_EQ(ship.GetFuel(), hit.left);
+        ship.AddFlags(shielded ? kFlagShield : 0);
+        ship.SetFuel(fuel);
+        ship.OnHit(byMissile ? static_cast<GameObject*>(&missile) : &bullet);
+        EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(alive, left));
     }
     Ship shielded;
     shielded.AddFlags(kFlagShield);
@@ -154,20 +153,6 @@ TEST(Ship, ShieldedShipsMeetByTheirCirclesAndPayForTheBounce)
     EXPECT_NEAR(a.Velocity().y, -384.0, 1e-6);
 }
 
-TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
-{
-    Ship ship;
-    char buffer[8] = "xxxxxxx";
-    ship.GetName(buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "xxxxxxx") << "no name, buffer untouched";
-    std::string name = "Margaret";
-    ship.SetName(name.c_str());
-    name[0] = 'X';
-    ship.SetName(nullptr);
-    ship.GetName(buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "Margare");
-}
-
 template <typename T>
 void ExpectUpdateExpires(std::uint32_t lifetime)
 {
@@ -185,11 +170,10 @@ TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenAcrossTheTickWrap)
 {
     Lifetime life(15000);
     life.SetCreatedAt(1000);
-    EXPECT_FALSE(life.Over(16000));
-    EXPECT_TRUE(life.Over(16001));
+    EXPECT_EQ(std::tuple(life.Over(16000), life.Over(16001)), std::tuple(false, true));
     life.SetCreatedAt(0xFFFFFF00u);
-    EXPECT_FALSE(life.Over(0x100u)) << "across the tick counter's wrap";
-    EXPECT_TRUE(life.Over(15000u + 0x100u + 1));
+    EXPECT_EQ(std::tuple(life.Over(0x100u), life.Over(15000u + 0x100u + 1)), std::tuple(false, true))
+        << "across the tick counter's wrap";
 
     ExpectUpdateExpires<Bullet>(kBulletLifetime);
     ExpectUpdateExpires<Mine>(kMineLifetime);
@@ -213,8 +197,7 @@ TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
     powerup.ForceRespawn(0, 0);
     powerup.SetVelocity(Vector3(1, 2, 0));
     powerup.OnHit(&ship);
-    EXPECT_TRUE(powerup.IsAlive()) << "a shield knocks it away";
-    EXPECT_EQ(powerup.Velocity().y, -2.0);
+    EXPECT_EQ(std::tuple(powerup.IsAlive(), powerup.Velocity().y), std::tuple(true, -2.0)) << "a shield knocks it away";
     ship.ClearFlags();
     powerup.OnHit(&ship);
     EXPECT_FALSE(powerup.IsAlive());
@@ -225,9 +208,7 @@ TEST(Turret, FacingsSetTheMuzzleAndAnyHitKillsIt)
     Turret turret;
     EXPECT_TRUE(turret.ReadyToRespawn()) << "a new turret may come alive at once";
     turret.SetDirection(kTurretRight);
-    EXPECT_EQ(turret.MuzzleOffset().x, 5.0);
-    EXPECT_EQ(turret.GetRadius(), 32.0f);
-
+    EXPECT_EQ(std::tuple(turret.MuzzleOffset().x, turret.GetRadius()), std::tuple(5.0, 32.0f));
     turret.SetPosition(Vector3(40, 50, 0));
     turret.ForceRespawn(0, 0);
     EXPECT_EQ(turret.Position().x, 40.0) << "respawn keeps its place";
@@ -235,8 +216,8 @@ TEST(Turret, FacingsSetTheMuzzleAndAnyHitKillsIt)
     EXPECT_FALSE(turret.IsAlive()) << "anything kills it";
 
     turret.SetDirection(4);
-    EXPECT_TRUE(turret.Hull().empty()) << "no facing, no outline";
-    EXPECT_EQ(Turret::AlivePicture(4), nullptr);
+    EXPECT_EQ(std::tuple(turret.Hull().empty(), Turret::AlivePicture(4)), std::tuple(true, nullptr))
+        << "no facing, no outline";
     turret.ForceRespawn(0, 0);
     Ship onTop;
     onTop.ForceRespawn(40, 50);
@@ -249,7 +230,7 @@ TEST(Shrapnel, TwoVariantsAndGoneOnAnyContactWhereAMineRebounds)
 {
     Shrapnel shrapnel;
     shrapnel.SetVariant(2);
-    EXPECT_EQ(shrapnel.GetVariant(), 0);
+    EXPECT_EQ(shrapnel.GetVariant(), 0) << "only variants 0 and 1";
     shrapnel.SetVariant(1);
     EXPECT_EQ(shrapnel.Hull()[0].Points().size(), 4u);
     Mine mine;
@@ -258,43 +239,30 @@ TEST(Shrapnel, TwoVariantsAndGoneOnAnyContactWhereAMineRebounds)
     shrapnel.ForceRespawn(0, 0);
     mine.OnHit(&shrapnel);
     shrapnel.OnHit(&mine);
-    EXPECT_TRUE(mine.IsAlive());
-    EXPECT_EQ(mine.Velocity().x, -4.0) << "no edge touched: reversed";
-    EXPECT_FALSE(shrapnel.IsAlive());
+    EXPECT_EQ(std::tuple(mine.IsAlive(), mine.Velocity().x, shrapnel.IsAlive()), std::tuple(true, -4.0, false))
+        << "no edge touched: the mine's velocity reversed";
     Ship ship;
     mine.OnHit(&ship);
     EXPECT_FALSE(mine.IsAlive());
 }
 
-// A missile at (500, 500) heading 0 (+y) after a ship.
-class MissileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        missile.ForceRespawn(500, 500);
-        missile.SetHomingTarget(&target);
-    }
+// Towards the target's nearest image, at most 450 degrees a second; a
+// target straight ahead only thrusts (70 units a second per second). With
+// its target dead a missile flies straight and never runs out.
+TEST(Missile, SteersTowardsTheNearestImageWithinItsRateAndFliesOnWhenTheTargetDies)
+{
     Missile missile;
     Ship target;
-};
-
-// Towards the target's nearest image, at most 450 degrees a second; a
-// target straight ahead only thrusts (70 units a second per second).
-TEST_F(MissileTest, SteersAndTurnsTowardsTheNearestImageOfTheTargetWithinItsRate)
-{
-    const struct {
-        float x, heading, targetX, targetY;
-        int ms;
-        float turned;
-    } cases[] = {{500, 0, 500, 600, 100, 0}, {500, 0, 500, 400, 16, 7.2f}, {990, 270, 10, 500, 16, 0}};
-    for (const auto& c : cases) {
-        missile.ForceRespawn(c.x, 500);
-        missile.SetHeading(c.heading);
-        target.ForceRespawn(c.targetX, c.targetY);
-        missile.Steer(c.ms, 1000, 1000, missile.Life().CreatedAt());
-        const float turned = std::fabs(missile.GetHeading() - c.heading);
-        EXPECT_NEAR(std::min(turned, 360.0f - turned), c.turned, 1e-4) << "target at " << c.targetX;
-        if (c.ms == 100) {
+    missile.SetHomingTarget(&target);
+    for (const auto& [x, heading, targetX, targetY, ms, expected] :
+         {std::tuple(500.0f, 0.0f, 500.0f, 600.0f, 100, 0.0f), {500, 0, 500, 400, 16, 7.2f}, {990, 270, 10, 500, 16, 0}}) {
+        missile.ForceRespawn(x, 500);
+        missile.SetHeading(heading);
+        target.ForceRespawn(targetX, targetY);
+        missile.Steer(ms, 1000, 1000, missile.Life().CreatedAt());
+        const float turned = std::fabs(missile.GetHeading() - heading);
+        EXPECT_NEAR(std::min(turned, 360.0f - turned), expected, 1e-4) << "target at " << targetX;
+        if (ms == 100) {
             EXPECT_NEAR(missile.Velocity().y, 70.0, 1e-6);
         }
     }
@@ -303,16 +271,13 @@ TEST_F(MissileTest, SteersAndTurnsTowardsTheNearestImageOfTheTargetWithinItsRate
     EXPECT_EQ(missile.GetHeading(), 350.0f);
     missile.Turn(1000.0f, 1000);
     EXPECT_EQ(missile.GetHeading(), 80.0f) << "450 at most in a second";
-}
 
-TEST_F(MissileTest, DeadTargetMeansStraightFlightForever)
-{
+    missile.ForceRespawn(500, 500);
     target.Kill();
     missile.SetVelocity(Vector3(3, 4, 0));
     missile.Steer(16, 1000, 1000, missile.Life().CreatedAt() + 100000);
     EXPECT_TRUE(missile.IsAlive());
-    EXPECT_EQ(missile.Velocity().x, 3.0);
-    EXPECT_EQ(missile.GetHeading(), 0.0f);
+    EXPECT_EQ(std::tuple(missile.Velocity().x, missile.GetHeading()), std::tuple(3.0, 0.0f));
     target.ForceRespawn(500, 600);
     missile.Steer(16, 1000, 1000, missile.Life().CreatedAt() + 30001);
     EXPECT_FALSE(missile.IsAlive()) << "with a live target its lifetime runs";

@@ -15,11 +15,10 @@ std::pair<double, double> XY(const Vector3& v)
 TEST(Vector3, DivisionByZeroAndNormalisingZeroGiveZero)
 {
     EXPECT_EQ(XY(Vector3(3, 4, 0) / 0.0), XY(Vector3()));
-    Vector3 zero(0, 0, 0);
+    Vector3 zero(0, 0, 0), v(3, 4, 0);
     zero.Normalize();
-    EXPECT_EQ(zero.length, 0.0);
-    Vector3 v(3, 4, 0);
     v.Normalize();
+    EXPECT_EQ(zero.length, 0.0);
     EXPECT_DOUBLE_EQ(v.x, 0.6);
     EXPECT_DOUBLE_EQ(v.length, 1.0);
 }
@@ -82,11 +81,11 @@ TEST(GameObject, ThrustPushesAlongTheHeadingUpToTheTopSpeed)
 
     object.SetVelocity(Vector3(0, 0, 0));
     object.SetMaxSpeed(5);
-    object.AddVelocity(Vector3(3, 4, 0));
-    EXPECT_EQ(XY(object.Velocity()), std::pair(3.0, 4.0)) << "exactly the top speed is left alone";
-    object.AddVelocity(Vector3(3, 4, 0));
-    EXPECT_NEAR(object.Velocity().x, 3.0, 1e-9);
-    EXPECT_NEAR(object.Velocity().y, 4.0, 1e-9);
+    for (int add = 0; add < 2; ++add) {
+        object.AddVelocity(Vector3(3, 4, 0));
+        EXPECT_NEAR(object.Velocity().x, 3.0, 1e-9) << "the top speed is kept, and exactly it is left alone";
+        EXPECT_NEAR(object.Velocity().y, 4.0, 1e-9);
+    }
 }
 
 TEST(GameObject, WrapKeepsTheUpperBoundAndFoldsFarValues)
@@ -118,15 +117,14 @@ public:
 TEST(GameObject, CollidesAcrossTheSeamWhenTheOutlinesMeetAndBouncesOffTheEdge)
 {
     Block left(2, 100), right(318, 100), far(300, 100), diagonal(9, 109);
-    EXPECT_TRUE(left.Collides(&right, 320, 320));
-    EXPECT_TRUE(right.Collides(&left, 320, 320));
-    EXPECT_FALSE(left.Collides(&far, 320, 320));
-    EXPECT_FALSE(left.Collides(&diagonal, 320, 320)) << "circles touch, squares do not";
     GameObject empty;
     empty.SetRadius(50);
     empty.SetPosition(Vector3(2, 100, 0));
-    EXPECT_FALSE(left.Collides(&empty, 320, 320)) << "an empty hull never collides";
-    EXPECT_FALSE(left.Collides(nullptr, 320, 320));
+    // Diagonal: circles touch, squares do not; an empty hull never collides.
+    EXPECT_EQ(std::tuple(left.Collides(&right, 320, 320), right.Collides(&left, 320, 320), left.Collides(&far, 320, 320),
+                         left.Collides(&diagonal, 320, 320), left.Collides(&empty, 320, 320),
+                         left.Collides(nullptr, 320, 320)),
+              std::tuple(true, true, false, false, false, false));
 
     // Bounce mirrors the velocity about the edge it meets, or reverses it.
     Block wall(100, 100);
@@ -149,22 +147,18 @@ Polygon Square()
 TEST(Polygon, ContainsItsEdgesAndVerticesButNothingBeyondSoOverlapsShareAVertex)
 {
     const Polygon square = Square();
-    EXPECT_TRUE(square.Contains(0, 0));
-    EXPECT_TRUE(square.Contains(1, 0)) << "on an edge";
-    EXPECT_TRUE(square.Contains(-1, -1)) << "on a vertex";
-    EXPECT_FALSE(square.Contains(1.001f, 0)) << "just outside one edge";
-    EXPECT_FALSE(square.Contains(0, -1.001f));
+    for (const auto& [x, y, inside] : {std::tuple(0.0f, 0.0f, true), {1.0f, 0.0f, true}, {-1.0f, -1.0f, true},
+                                       {1.001f, 0.0f, false}, {0.0f, -1.001f, false}})
+        EXPECT_EQ(square.Contains(x, y), inside) << x << ", " << y << ": edges and vertices are inside";
     EXPECT_TRUE(Polygon().Contains(1e6f, -1e6f)) << "an empty outline holds everything";
 
     // Overlapping outlines have a vertex inside the other.
-    const Polygon& a = square;
     Polygon b = Square();
     b.centre.Set(1.5, 0, 0);
-    EXPECT_TRUE(a.AnyVertexInside(b));
-    EXPECT_TRUE(b.AnyVertexInside(a));
+    EXPECT_TRUE(square.AnyVertexInside(b) && b.AnyVertexInside(square));
     b.centre.Set(2.5, 0, 0);
-    EXPECT_FALSE(a.AnyVertexInside(b));
-    EXPECT_FALSE(Polygon().AnyVertexInside(a)) << "no vertex at all";
+    EXPECT_FALSE(square.AnyVertexInside(b));
+    EXPECT_FALSE(Polygon().AnyVertexInside(square)) << "no vertex at all";
 }
 
 // SegmentHit gives the 1-based edge crossed nearest the segment's start and
@@ -173,16 +167,12 @@ TEST(Polygon, ContainsItsEdgesAndVerticesButNothingBeyondSoOverlapsShareAVertex)
 TEST(Polygon, SegmentReportsTheEdgeNearestItsStart)
 {
     const Polygon square = Square();
-    const struct {
-        float x0, y0, x1, y1;
-        int edge;
-        double edgeX, edgeY;
-    } cases[] = {{-3, 0, 3, 0, 4, 0, -2}, {3, 0.5f, -3, 0.5f, 2, 0, 2}, {0, -1, 0.5f, -1, 1, 7, 7}, {3, 3, 5, 4, 0, 7, 7}};
-    for (const auto& c : cases) {
+    for (const auto& [x0, y0, x1, y1, hit, edgeX, edgeY] :
+         {std::tuple(-3.0f, 0.0f, 3.0f, 0.0f, 4, 0.0, -2.0), {3, 0.5f, -3, 0.5f, 2, 0, 2}, {0, -1, 0.5f, -1, 1, 7, 7},
+          {3, 3, 5, 4, 0, 7, 7}}) {
         Vector3 edge(7, 7, 7);
-        EXPECT_EQ(square.SegmentHit(c.x0, c.y0, c.x1, c.y1, &edge), c.edge) << c.x0 << ", " << c.y0;
-        EXPECT_DOUBLE_EQ(edge.x, c.edgeX) << c.x0 << ", " << c.y0;
-        EXPECT_DOUBLE_EQ(edge.y, c.edgeY) << c.x0 << ", " << c.y0;
+        EXPECT_EQ(square.SegmentHit(x0, y0, x1, y1, &edge), hit) << x0 << ", " << y0;
+        EXPECT_EQ(std::tuple(edge.x, edge.y), std::tuple(edgeX, edgeY)) << x0 << ", " << y0;
     }
 }
 
@@ -192,9 +182,9 @@ TEST(Polygon, OctagonAndRotation)
     ASSERT_EQ(octagon.Points().size(), 8u);
     EXPECT_FLOAT_EQ(octagon.Points()[0].y, -16.0f);
     EXPECT_NEAR(octagon.Points()[2].x, 16.0f, 1e-4);
-    const Polygon turned = Square().Rotated(90);
-    EXPECT_NEAR(turned.Points()[0].x, 1.0f, 1e-6);
-    EXPECT_NEAR(turned.Points()[0].y, -1.0f, 1e-6);
+    const Polygon::Point corner = Square().Rotated(90).Points()[0];
+    EXPECT_NEAR(corner.x, 1.0f, 1e-6);
+    EXPECT_NEAR(corner.y, -1.0f, 1e-6);
 }
 
 } // namespace

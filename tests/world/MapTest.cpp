@@ -15,8 +15,8 @@ TEST(Map, ReadsCellsColumnMajor)
     Map map;
     ASSERT_TRUE(map.LoadFromBytes(bytes.data(), bytes.size()));
     EXPECT_EQ(std::tuple(map.Columns(), map.Rows(), map.WorldWidth(), map.WorldHeight()), std::tuple(3, 2, 96, 64));
-    EXPECT_EQ(std::tuple(map.CellKindAt(1, 0), map.CellKindAt(0, 1), map.CellKindAt(2, 1)), std::tuple(2, 4, 6));
-    EXPECT_EQ(map.CellExtraAt(2, 1), 99);
+    EXPECT_EQ(std::tuple(map.CellKindAt(1, 0), map.CellKindAt(0, 1), map.CellKindAt(2, 1), map.CellExtraAt(2, 1)),
+              std::tuple(2, 4, 6, 99));
     char name[16];
     map.GetName(name, sizeof name);
     EXPECT_STREQ(name, "Tiny");
@@ -35,8 +35,8 @@ TEST(Map, ListsTurretSitesAndSpawnPointsInReadingOrder)
     };
     EXPECT_EQ(places(map.TurretSites()), (std::vector<std::pair<int, int>>{{0, 1}, {2, 0}}));
     EXPECT_EQ(places(map.SpawnPoints()), (std::vector<std::pair<int, int>>{{1, 0}, {2, 1}}));
-    EXPECT_EQ(map.SpawnPoints()[1].extra, 0);
-    EXPECT_EQ(map.CellExtraAt(2, 0), 2) << "the facing is kept in the second byte";
+    EXPECT_EQ(std::tuple(map.SpawnPoints()[1].extra, map.CellExtraAt(2, 0)), std::tuple(0, 2))
+        << "a turret's facing is kept in the second byte";
 }
 
 TEST(Map, RefusesTruncatedAndAbsurdFiles)
@@ -59,10 +59,9 @@ TEST(Map, RefusesTruncatedAndAbsurdFiles)
     longName.Bytes("abc", 3);
     for (const ByteWriter* bad : {&huge, &negative, &longName})
         EXPECT_FALSE(map.LoadFromBytes(bad->Data().data(), bad->Data().size()));
-    EXPECT_FALSE(map.HasCells()) << "a refused file leaves no cells";
-    EXPECT_EQ(map.Columns(), 0);
-    EXPECT_FALSE(map.Load(nullptr));
-    EXPECT_FALSE(map.Load("Maps\\NoSuchMap.smp"));
+    EXPECT_EQ(std::tuple(map.HasCells(), map.Columns(), map.Load(nullptr), map.Load("Maps\\NoSuchMap.smp")),
+              std::tuple(false, 0, false, false))
+        << "a refused file leaves no cells";
 }
 
 TEST(Map, OutlinesByKindAndFoldedPositions)
@@ -76,9 +75,8 @@ TEST(Map, OutlinesByKindAndFoldedPositions)
         EXPECT_EQ(map.GetTilePolygon(kind, 0).Points().size(), corners[kind]) << "kind " << kind;
     EXPECT_EQ(map.GetTilePolygon(-1, 0).Points().size(), 0u) << "column -1 is the last (kind 9)";
     EXPECT_EQ(map.GetTilePolygon(-9, 3).Points().size(), 4u) << "folded to column 1";
-    const Polygon lowerRight = map.GetTilePolygon(2, 0);
-    EXPECT_TRUE(lowerRight.Contains(16, 16));
-    EXPECT_FALSE(lowerRight.Contains(-16, -16));
+    EXPECT_TRUE(map.GetTilePolygon(2, 0).Contains(16, 16) && !map.GetTilePolygon(2, 0).Contains(-16, -16))
+        << "kind 2 fills the lower right";
     EXPECT_TRUE(Map().GetTilePolygon(0, 0).Empty()) << "no cells";
 }
 

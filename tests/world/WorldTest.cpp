@@ -72,9 +72,8 @@ TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
     local->SetTarget(Vector3(330, 20, 0));
     world.RequestSnap();
     world.Update(16);
-    EXPECT_EQ(entity->Position().x, 200.0);
-    EXPECT_EQ(entity->Position().y, 50.0);
-    EXPECT_EQ(local->Position().x, 10.0) << "snapped to 330, then wrapped";
+    EXPECT_EQ(std::tuple(entity->Position().x, entity->Position().y, local->Position().x), std::tuple(200.0, 50.0, 10.0))
+        << "the ship snapped to 330, then wrapped";
     entity->SetTarget(Vector3(100, 50, 0));
     world.Update(16);
     EXPECT_GT(entity->Position().x, 150.0) << "the snap was for one frame only";
@@ -92,9 +91,8 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
     world.Update(14990);
     EXPECT_FALSE(turret->IsAlive());
     world.Update(10);
-    EXPECT_TRUE(turret->IsAlive());
-    EXPECT_EQ(turret->Position().x, 64.0);
-    EXPECT_EQ(world.TurretCount(), 1u) << "turrets are never swept";
+    EXPECT_EQ(std::tuple(turret->IsAlive(), turret->Position().x, world.TurretCount()), std::tuple(true, 64.0, 1u))
+        << "back after 15 s where it stood; turrets are never swept";
 }
 
 // The first entity with an id is the one found, killed entities are swept
@@ -108,10 +106,9 @@ TEST_F(WorldTest, SweepsKilledEntitiesKeepsDeadShipsAndFindsByTheCurrentId)
     doomed->Kill();
     local->Kill();
     world.Update(16);
-    EXPECT_EQ(world.EntityCount(), 2u);
+    EXPECT_EQ(std::tuple(world.EntityCount(), world.ShipCount()), std::tuple(2u, 1u));
     ASSERT_NE(world.FindEntity(2), nullptr);
     EXPECT_EQ(world.FindEntity(2)->Position().x, 30.0);
-    EXPECT_EQ(world.ShipCount(), 1u);
 
     GameObject* entity = Entity(5, 10, 10);
     entity->SetId(6);
@@ -145,31 +142,27 @@ TEST_F(WorldTest, RemovesOnlyShipsItHoldsAndKeepsTheLocalOneFirst)
     EXPECT_EQ(world.ShipsNext(), local) << "after the end the walk starts over";
 
     world.RemoveShip(other);
-    EXPECT_EQ(world.ShipCount(), 1u);
-    EXPECT_EQ(world.FindShip(7), nullptr);
+    EXPECT_EQ(std::tuple(world.ShipCount(), world.FindShip(7)), std::tuple(1u, nullptr));
 }
 
 TEST_F(WorldTest, FuelSearchAcrossTheSeamAndTheRefuellingLink)
 {
     local->ForceRespawn(0, 0);
-    int column = -5, row = -5;
-    local->SetPosition(Vector3(320, 16, 0)); // x = W exactly: column 10
-    ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
-    EXPECT_EQ(column, 10) << "column equal to columns stays";
-    EXPECT_EQ(row, 0);
-    local->SetPosition(Vector3(310, 310, 0)); // cell (9, 9): (0, 0) is one step away
-    ASSERT_TRUE(world.FindFuelTileNear(local, column, row));
-    EXPECT_EQ(column, 10);
-    EXPECT_EQ(row, 10);
-    local->SetPosition(Vector3(160, 160, 0));
-    EXPECT_FALSE(world.FindFuelTileNear(local, column, row));
+    // At x = W exactly the column equal to columns stays; from cell (9, 9)
+    // the block at (0, 0) is one step away, found as (10, 10).
+    for (const auto& [x, y, found, foundColumn, foundRow] :
+         {std::tuple(320, 16, true, 10, 0), {310, 310, true, 10, 10}, {160, 160, false, -5, -5}}) {
+        int column = -5, row = -5;
+        local->SetPosition(Vector3(x, y, 0));
+        EXPECT_EQ(world.FindFuelTileNear(local, column, row), found) << x << ", " << y;
+        EXPECT_EQ(std::tuple(column, row), std::tuple(foundColumn, foundRow)) << x << ", " << y;
+    }
 
     local->ForceRespawn(40, 40);
     local->SetTarget(Vector3(40, 40, 0));
     local->AddFlags(kFlagRefuelling);
     world.Update(16);
-    EXPECT_EQ(local->FuelLinkX(), 16);
-    EXPECT_EQ(local->FuelLinkY(), 16);
+    EXPECT_EQ(std::tuple(local->FuelLinkX(), local->FuelLinkY()), std::tuple(16, 16));
 }
 
 TEST_F(WorldTest, ResetRoundClearsTheRoundButKeepsShips)
@@ -179,13 +172,9 @@ TEST_F(WorldTest, ResetRoundClearsTheRoundButKeepsShips)
     local->ForceRespawn(5, 5);
     local->SetScore(9);
     world.ResetRound();
-    EXPECT_EQ(world.GetMap(), nullptr);
-    EXPECT_EQ(world.EntityCount(), 0u);
-    EXPECT_EQ(world.TurretCount(), 0u);
-    EXPECT_EQ(world.FindEntity(1), nullptr);
-    EXPECT_EQ(world.ShipCount(), 1u);
-    EXPECT_FALSE(local->IsAlive());
-    EXPECT_EQ(local->GetScore(), 0);
+    EXPECT_EQ(std::tuple(world.GetMap(), world.EntityCount(), world.TurretCount(), world.FindEntity(1)),
+              std::tuple(nullptr, 0u, 0u, nullptr));
+    EXPECT_EQ(std::tuple(world.ShipCount(), local->IsAlive(), local->GetScore()), std::tuple(1u, false, 0));
     world.Update(16); // no map: nothing moves, nothing breaks
 }
 
