@@ -282,6 +282,18 @@ TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBac
     EXPECT_EQ(events.spawned.back(), second.ShipId());
 }
 
+TEST_F(SimulationTest, ANewShipStartsOutOfTheTurretsReachUnlessAShipIsNearerThere)
+{
+    auto rows = OpenMap(40);
+    rows[0][1] = 'v';
+    rows[3][1] = rows[20][20] = '@';
+    Play(rows);
+    Player& first = Pilot("First");
+    EXPECT_EQ(At(first.GetShip()), std::pair(Centre(20), Centre(20))) << "(1, 3) lies under the turret's gun";
+    Player& second = Pilot("Second");
+    EXPECT_EQ(At(second.GetShip()), std::pair(Centre(1), Centre(3))) << "the first ship sits on the other point";
+}
+
 // Thrust at once must not fly a new ship into the wall beside its spawn point.
 TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoomAndIsShieldedAtFirst)
 {
