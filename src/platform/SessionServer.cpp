@@ -177,7 +177,9 @@ void SessionServer::Drop(PlayerId player)
     const auto found = state->players.find(player);
     if (found == state->players.end())
         return;
-    enet_peer_disconnect(found->second, 0);
+    // At once, so the slot is free for the next without waiting for a peer
+    // that may never answer.
+    enet_peer_disconnect_now(found->second, 0);
     state->players.erase(found);
 }
 

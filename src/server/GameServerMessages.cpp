@@ -181,10 +181,10 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
         reporter.To(connection.player->Slot()).SetText("Only a player on the server's machine may change the map.");
         return;
     }
-    log.Line("%s asks for map \"%s\"", Describe(id).c_str(), shown.c_str());
+    log.Always("%s asks for map \"%s\"", Describe(id).c_str(), shown.c_str());
     std::string reason;
     if (!simulation.ChangeMap(name, reason)) {
-        log.Line("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
+        log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
         reporter.To(connection.player->Slot()).SetText(("Cannot change to map \"" + shown + "\".").c_str());
     }
 }
@@ -196,6 +196,6 @@ void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
         reporter.To(connection.player->Slot()).SetText("Only a player on the server's machine may halt it.");
         return;
     }
-    log.Line("%s halts the server", Describe(id).c_str());
+    log.Always("%s halts the server", Describe(id).c_str());
     halted = true;
 }

@@ -23,7 +23,7 @@ void Stamped(std::FILE* out, const char* text)
 bool ServerLog::Allowed()
 {
     const Clock::time_point at = now();
-    const double seconds = lastAt == Clock::time_point{} ? 0.0 : std::chrono::duration<double>(at - lastAt).count();
+    const double seconds = std::max(0.0, std::chrono::duration<double>(at - lastAt).count());
     allowance = std::min(kBurstLines, allowance + seconds * kLinesPerSecond);
     lastAt = at;
     // The count of the left out goes out with the line and costs one too.

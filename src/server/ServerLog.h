@@ -16,11 +16,12 @@ public:
     static constexpr double kBurstLines = 200.0;
     static constexpr double kLinesPerSecond = 20.0;
 
-    explicit ServerLog(std::FILE* stream = stdout, Now now = Clock::now) : out(stream), now(now) {}
+    explicit ServerLog(std::FILE* stream = stdout, Now now = Clock::now) : out(stream), now(now), lastAt(now()) {}
 
     // An event; left out while lines come faster than the limit.
     void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    // The operator's own lines (start, status, end): always written.
+    // The operator's own lines (start, status, end, and what players on
+    // the server's machine ask for): always written.
     void Always(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 private:
@@ -30,6 +31,6 @@ private:
     std::FILE* out;
     Now now;
     double allowance = kBurstLines;
-    Clock::time_point lastAt{};
+    Clock::time_point lastAt;
     long long leftOut = 0;
 };

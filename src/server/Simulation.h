@@ -114,7 +114,7 @@ private:
     void PlaceTurrets();
     void Spawn(Player& player);
     // The spawn point farthest from danger: the living ships, and the
-    // turrets that can shoot there.
+    // turrets that can shoot there, dead ones too, since they come back.
     Vector3 SafestSpawnPoint(const Player& arriving);
     // The way with the most room from a spawn point, so that thrust at
     // once does not fly a new ship into the wall beside it.

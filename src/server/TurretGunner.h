@@ -31,7 +31,7 @@ public:
               float worldHeight);
 
     // The squared distance to a point the gun can reach and turn to, or -1
-    // when a ship there is out of its reach or arc.
+    // when the point is out of its reach or arc.
     double SquaredReachTo(const Turret& turret, const Vector3& at, float worldWidth, float worldHeight) const;
 
     float Aim() const { return aim; }

@@ -38,7 +38,8 @@ TEST(ByteReader, ShortReadsFailWithoutMovingAndStayFailed)
     std::uint32_t value = 99;
     std::uint8_t small = 0;
     EXPECT_FALSE(in.U32(value));
-    EXPECT_EQ(std::tuple(value, in.Position(), in.Failed(), in.U8(small)), std::tuple(99u, 0u, true, false));
+    EXPECT_EQ(std::tuple(value, in.Position(), in.Failed()), std::tuple(99u, 0u, true));
+    EXPECT_FALSE(in.U8(small));
 
     ByteReader huge(bytes, sizeof bytes);
     EXPECT_EQ(huge.Bytes(static_cast<std::size_t>(-1)), nullptr);

@@ -23,7 +23,11 @@ namespace {
 // Records how the renderer asked it to draw.
 class Probe : public GameObject {
 public:
-    bool LoadTextures() override { return ++loads > 0; }
+    bool LoadTextures() override
+    {
+        ++loads;
+        return true;
+    }
     bool Draw(int camX, int camY) override
     {
         drawnX = camX;

@@ -7,7 +7,7 @@
 
 #include "hostile/Attacker.h"
 #include "hostile/RawLink.h"
-#include "support/ServerThread.h"
+#include "support/ServerSessionTest.h"
 
 namespace {
 

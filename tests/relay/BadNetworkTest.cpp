@@ -16,7 +16,7 @@
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 #include "relay/UdpRelay.h"
-#include "support/ServerThread.h"
+#include "support/ServerSessionTest.h"
 #include "world/Map.h"
 #include "world/Torus.h"
 

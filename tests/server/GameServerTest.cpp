@@ -3,7 +3,7 @@
 #include "net/ApplicationGuid.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
-#include "support/ServerThread.h"
+#include "support/ServerSessionTest.h"
 #include "world/Map.h"
 
 namespace {

@@ -47,7 +47,7 @@ TEST(ServerFlood, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOpera
     }
     lines = Lines(file);
     EXPECT_NEAR(static_cast<double>(lines.size() - 202), 10 * ServerLog::kLinesPerSecond, 2.0);
-    EXPECT_EQ(lines[202].find(" lines left out"), 3u) << lines[202];
+    EXPECT_TRUE(lines[202].front() == '(' && lines[202].find(" lines left out") != std::string::npos) << lines[202];
     EXPECT_EQ(lines[203].find("later "), 0u) << lines[203];
 
     // After a quiet while the whole burst is there again.
@@ -73,12 +73,15 @@ TEST(ServerFlood, OneAddressMayKeepOnlyAFewConnectionsWaitingToJoin)
     for (platform::PlayerId id = 1; id <= GameServer::kWaitingPerAddress + 2; ++id)
         server.OnPlayerJoinedFrom(id, 0x0a000001u);
     server.OnPlayerJoinedFrom(100, 0x0a000002u);
+    // One that leaves stops counting.
+    server.OnPlayerLeft(1);
+    server.OnPlayerJoinedFrom(101, 0x0a000001u);
     int connected = 0, turnedAway = 0;
     for (const std::string& line : Lines(file)) {
         connected += line.find(" connected") != std::string::npos;
         turnedAway += line.find("too many connections from its address wait to join") != std::string::npos;
     }
-    EXPECT_EQ(connected, GameServer::kWaitingPerAddress + 1);
+    EXPECT_EQ(connected, GameServer::kWaitingPerAddress + 2);
     EXPECT_EQ(turnedAway, 2);
     std::fclose(file);
 }

@@ -371,7 +371,9 @@ TEST_F(SimulationTest, TheRepulsorPushesShipsAndProjectilesAway)
 
 TEST_F(SimulationTest, ARoundEndsAtTheScoreLimitAndTheNextMapFollowsWithScoresBackAtZero)
 {
-    Play({{"One", OpenMap(20)}, {"Two", OpenMap(24)}}, {.scoreLimit = 1, .dropPowerups = false, .seed = 7});
+    SimulationSettings settings = Quiet();
+    settings.scoreLimit = 1;
+    Play({{"One", OpenMap(20)}, {"Two", OpenMap(24)}}, settings);
     Player& shooter = Pilot("Shooter", 320, 200);
     Player& target = Pilot("Target", 320, 300);
     Hold(shooter, {kKeyFire});
@@ -394,7 +396,8 @@ TEST_F(SimulationTest, ARoundEndsAtTheScoreLimitAndTheNextMapFollowsWithScoresBa
 
 TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
 {
-    const SimulationSettings settings = {.roundMs = 1000, .dropPowerups = false, .seed = 7};
+    SimulationSettings settings = Quiet();
+    settings.roundMs = 1000;
     WriteMap(data, "One", OpenMap(20));
     WriteMap(data, "Two", OpenMap(10));
     data.WriteFile("Maps/Broken.smp", "not a map");
@@ -413,7 +416,9 @@ TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
 
 TEST_F(SimulationTest, PowerupsDropAtASteadyRateUpToTheCap)
 {
-    Play(OpenMap(30), {.dropPowerups = true, .seed = 7});
+    SimulationSettings settings = Quiet();
+    settings.dropPowerups = true;
+    Play(OpenMap(30), settings);
     Run(PowerupSpawner::kIntervalMs - 10);
     EXPECT_TRUE(events.Appeared(kTypePowerup).empty());
     Run(10);

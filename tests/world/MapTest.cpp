@@ -59,9 +59,9 @@ TEST(Map, RefusesTruncatedAndAbsurdFiles)
     longName.Bytes("abc", 3);
     for (const ByteWriter* bad : {&huge, &negative, &longName})
         EXPECT_FALSE(map.LoadFromBytes(bad->Data().data(), bad->Data().size()));
-    EXPECT_EQ(std::tuple(map.HasCells(), map.Columns(), map.Load(nullptr), map.Load("Maps\\NoSuchMap.smp")),
-              std::tuple(false, 0, false, false))
-        << "a refused file leaves no cells";
+    EXPECT_EQ(std::pair(map.HasCells(), map.Columns()), std::pair(false, 0)) << "a refused file leaves no cells";
+    EXPECT_FALSE(map.Load(nullptr));
+    EXPECT_FALSE(map.Load("Maps\\NoSuchMap.smp"));
 }
 
 TEST(Map, OutlinesByKindAndFoldedPositions)
