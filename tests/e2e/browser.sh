@@ -13,8 +13,12 @@ xdotool key Return                      # Join a LAN Game
 eventually 5 band_has green 136 152 || fail "the host is not listed (LAN)"
 xdotool key x
 eventually 3 band_has green 316 332 || fail "a letter did not lead back to the menu"
-xdotool key Down Return; sleep 0.4      # Join an Internet Game
-xdotool type --delay 20 "127.0.0.1"; xdotool key Return
+xdotool key Down Return                 # Join an Internet Game
+# Typing waits for the address screen, whose heading is the only green up there.
+eventually 3 band_has green 84 100 || fail "no address screen"
+xdotool type --delay 20 "127.0.0.1"
+eventually 3 band_has white 104 120 || fail "the typed address is not shown"
+xdotool key Return
 eventually 5 band_has green 136 152 || fail "the host is not listed (typed address)"
 xdotool key Return
 eventually 5 logged "$E2E_WORK/host.log" "player 1 connected" || fail "the game did not connect"
