@@ -19,7 +19,7 @@ constexpr double kFullEnough = 0.95;      // refuelled
 constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
 constexpr double kHoldingDistance = 200.0;
-constexpr int kGraceMs = 2500;            // a ship just come back is left alone this long
+constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 
 // The highest speed from which a ship stops within room, turning around

@@ -55,7 +55,7 @@ public:
     static constexpr int kBulletArmingMs = 300;
     // A ship that has just come back is shielded this long for free, so it
     // is not shot down before its pilot has found it.
-    static constexpr int kSpawnShieldMs = 2000;
+    static constexpr int kSpawnShieldMs = 3000;
     static constexpr int kLaunchArmingMs = 1000;
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;

@@ -75,14 +75,20 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
         other.GetShip().SetFuel(100.0f);
         if (cloaked)
             other.GetShip().AddFlags(kFlagCloakDevice | kFlagCloaked);
-        // Long enough for the moment a ship that has just come is left alone.
-        Fly(pilot, 4000, [&] {
+        int elapsed = 0, firstShot = 0;
+        Fly(pilot, 5000, [&] {
             if (cloaked)
                 Hold(other, {kKeyCloak});
             other.GetShip().SetFuel(100.0f);
+            elapsed += kTick;
+            if (!firstShot && !events.Appeared(kTypeBullet).empty())
+                firstShot = elapsed;
         });
         EXPECT_EQ(events.Appeared(kTypeBullet).empty(), cloaked)
             << (cloaked ? "a cloaked ship is not seen" : "an opponent in front is fired at");
+        if (!cloaked) {
+            EXPECT_GT(firstShot, 2500) << "a ship that has just come back is left alone a while after its shield";
+        }
     }
 }
 
