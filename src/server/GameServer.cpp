@@ -73,6 +73,14 @@ bool GameServer::StartUnhosted(std::string& error)
 bool GameServer::StartGame(std::string& error)
 {
     std::string reason;
+    // A map the operator named is there and reads, or the server says so
+    // now rather than when its turn comes.
+    for (const std::string& name : options.maps) {
+        if (!rotation.Load(name, reason)) {
+            error = "cannot play map " + name + ": " + reason;
+            return false;
+        }
+    }
     if (simulation.Start(reason))
         return true;
     error = "cannot play the first map: " + reason;

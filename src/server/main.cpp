@@ -84,8 +84,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillrock-server: %s\n", error.c_str());
         return 1;
     }
+    // A closed terminal (SIGHUP) ends the game as cleanly as Ctrl-C.
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
+    std::signal(SIGHUP, RequestStop);
     server.Run(stopRequested);
     return 0;
 }

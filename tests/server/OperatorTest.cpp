@@ -25,7 +25,7 @@ std::vector<std::string> Lines(std::FILE* file)
 }
 } // namespace
 
-TEST(ServerFlood, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperatorsLinesAlwaysGoOut)
+TEST(Operator, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOperatorsLinesAlwaysGoOut)
 {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
@@ -60,7 +60,7 @@ TEST(ServerFlood, AFloodOfEventsIsCutToTheRateAndTheLeftOutAreCountedButTheOpera
     std::fclose(file);
 }
 
-TEST(ServerFlood, OneAddressMayKeepOnlyAFewConnectionsWaitingToJoin)
+TEST(Operator, OneAddressMayKeepOnlyAFewConnectionsWaitingToJoin)
 {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
@@ -84,4 +84,15 @@ TEST(ServerFlood, OneAddressMayKeepOnlyAFewConnectionsWaitingToJoin)
     EXPECT_EQ(connected, GameServer::kWaitingPerAddress + 2);
     EXPECT_EQ(turnedAway, 2);
     std::fclose(file);
+}
+
+TEST(Operator, AMapNamedForTheRotationThatCannotBePlayedStopsTheStartWithItsName)
+{
+    ServerLog quiet(nullptr);
+    ServerOptions options;
+    options.maps = {"Arena", "Nope"};
+    GameServer server(options, QR_DATA_DIR, quiet);
+    std::string error;
+    EXPECT_FALSE(server.StartUnhosted(error));
+    EXPECT_NE(error.find("cannot play map Nope: "), std::string::npos) << error;
 }
