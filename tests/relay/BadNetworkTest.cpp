@@ -92,6 +92,10 @@ public:
             // A reliable payload sent again is old news.
             if (payload.reliable && !FirstSight(sentSeen, payload.sequence))
                 continue;
+            {
+                std::lock_guard<std::mutex> lock(guard);
+                arrivals.push_back(now);
+            }
             MessageBatch batch;
             batch.Parse(payload.bytes.data(), payload.bytes.size());
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
@@ -132,19 +136,26 @@ public:
         return ships[id];
     }
 
-    // The longest the player went without news between from and to.
+    // The longest the player went without news between from and to while
+    // news was on its way: a silence starts when the server sends after the
+    // last delivery, so a stall of the whole process, the server's included,
+    // is not blamed on the network.
     std::uint32_t LongestGap(std::uint32_t from, std::uint32_t to)
     {
         std::lock_guard<std::mutex> lock(guard);
+        const auto silence = [&](std::uint32_t last, std::uint32_t at) -> std::uint32_t {
+            const auto sent = std::upper_bound(arrivals.begin(), arrivals.end(), last);
+            return sent != arrivals.end() && *sent <= at ? at - *sent : 0;
+        };
         std::uint32_t last = from;
         std::uint32_t longest = 0;
         for (const std::uint32_t at : deliveries) {
             if (at - from > to - from)
                 continue;
-            longest = std::max(longest, at - last);
+            longest = std::max(longest, silence(last, at));
             last = at;
         }
-        return std::max(longest, to - last);
+        return std::max(longest, silence(last, to));
     }
 
 private:
@@ -163,6 +174,7 @@ private:
     std::deque<std::uint32_t> sentSeen;
     std::deque<std::uint32_t> deliveredSeen;
     std::map<int, Ship> ships;
+    std::vector<std::uint32_t> arrivals; // at the relay, from the server
     std::vector<std::uint32_t> deliveries;
 };
 
