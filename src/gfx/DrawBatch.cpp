@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gfx/CTexture.h"
+
 namespace {
 // Lines of outlined faces reach half a pixel past their corners.
 constexpr float kMargin = 1.0f;
@@ -66,6 +68,14 @@ BatchState DrawBatch::Current(GLenum primitive)
     glGetIntegerv(GL_POLYGON_MODE, modes);
     state.front = static_cast<GLenum>(modes[0]);
     state.back = static_cast<GLenum>(modes[1]);
+    return state;
+}
+
+BatchState DrawBatch::Current(GLenum primitive, const CTexture* picture)
+{
+    BatchState state = Current(primitive);
+    if (picture && state.textured)
+        state.texture = picture->Id();
     return state;
 }
 

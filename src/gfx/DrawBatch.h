@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+class CTexture;
+
 // How a queued shape is drawn: what a glBegin block would have seen.
 struct BatchState {
     GLenum primitive = GL_QUADS; // GL_QUADS or GL_TRIANGLES
@@ -41,6 +43,8 @@ public:
     void Flush();
     // The state a glBegin(primitive) block would draw with now.
     static BatchState Current(GLenum primitive);
+    // The same once the picture, when there is one, is bound.
+    static BatchState Current(GLenum primitive, const CTexture* picture);
     std::uint32_t DrawCalls() const { return drawCalls; }
 
 private:

@@ -10,9 +10,7 @@ void DrawIconQuad(CTexture* texture, float x, float y, FirstRow firstRow)
 {
     const float bottomT = firstRow == FirstRow::Top ? 1.0f : 0.0f;
     const float topT = 1.0f - bottomT;
-    BatchState state = DrawBatch::Current(GL_QUADS);
-    if (texture && state.textured)
-        state.texture = texture->Id();
+    const BatchState state = DrawBatch::Current(GL_QUADS, texture);
     GLfloat c[4] = {};
     glGetFloatv(GL_CURRENT_COLOR, c);
     const BatchVertex corners[4] = {{x - 16.0f, y - 16.0f, 0.0f, 0.0f, bottomT, c[0], c[1], c[2], c[3]},

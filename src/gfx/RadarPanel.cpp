@@ -111,8 +111,7 @@ bool RadarPanel::Draw(int ix, int iy)
         glColor4f(1, 1, 1, 1);
         tint = kWhite;
     }
-    const BatchState mapState{GL_QUADS, true, picture ? picture->Id() : DrawBatch::Current(GL_QUADS).texture, GL_FILL,
-                              GL_LINE};
+    const BatchState mapState = DrawBatch::Current(GL_QUADS, picture);
     const BatchVertex square[4] = {
         {x - hw + b, y + hh - b, 0.0f, u - 0.5f, 1.5f - v, tint.r, tint.g, tint.b, tint.a},
         {x - hw + b, y + hh - w - b, 0.0f, u - 0.5f, 0.5f - v, tint.r, tint.g, tint.b, tint.a},

@@ -129,8 +129,7 @@ void Renderer::DrawText(float x, float y, const char* format, ...)
     CTexture* font = GetTexture("Font2.tga");
     if (!font)
         return;
-    BatchState state = DrawBatch::Current(GL_QUADS);
-    state.texture = font->Id();
+    const BatchState state = DrawBatch::Current(GL_QUADS, font);
     // Drawing the line at once would have bound the font, then unbound it.
     font->Unbind();
     GLfloat colour[4] = {};

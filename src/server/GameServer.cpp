@@ -74,10 +74,10 @@ bool GameServer::StartGame(std::string& error)
 {
     std::string reason;
     // A map the operator named is there and reads, or the server says so
-    // now rather than when its turn comes.
-    for (const std::string& name : options.maps) {
-        if (!rotation.Load(name, reason)) {
-            error = "cannot play map " + name + ": " + reason;
+    // now rather than when its turn comes; the first is loaded to play.
+    for (std::size_t i = 1; i < options.maps.size(); ++i) {
+        if (!rotation.Load(options.maps[i], reason)) {
+            error = "cannot play map " + options.maps[i] + ": " + reason;
             return false;
         }
     }

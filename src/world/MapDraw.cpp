@@ -97,8 +97,7 @@ bool Map::Draw(int camX, int camY)
     glPolygonMode(GL_BACK, GL_LINE);
     glEnable(GL_TEXTURE_2D);
     CTexture* fuel = Texture(0);
-    const BatchState fuelState{GL_TRIANGLES, true, fuel ? fuel->Id() : DrawBatch::Current(GL_TRIANGLES).texture,
-                               GL_FILL, GL_LINE};
+    const BatchState fuelState = DrawBatch::Current(GL_TRIANGLES, fuel);
     bool anyFuel = false;
     forVisible([&](std::uint8_t kind, int, int, float sx, float sy) {
         if (kind != kCellFuel)
