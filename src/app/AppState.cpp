@@ -6,3 +6,4 @@ int g_screenWidth = 0;
 int g_screenHeight = 0;
 char g_serverName[kTextBufferSize] = {};
 bool g_chatKeyPending = false;
+bool g_chatCharWentBy = false;

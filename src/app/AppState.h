@@ -25,5 +25,7 @@ extern int g_screenHeight;
 // The server chosen in the browser, read by the game session.
 extern char g_serverName[kTextBufferSize];
 // The apostrophe that opened a chat line arrives as a typed character too;
-// it is not part of the line.
+// it is not part of the line. It usually goes by while the keys still fly
+// the ship, before the frame that sees the key: then it is not waited for.
 extern bool g_chatKeyPending;
+extern bool g_chatCharWentBy;

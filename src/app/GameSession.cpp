@@ -106,6 +106,17 @@ void FunctionKeys::Elapse(int ms)
         cooldown -= ms;
 }
 
+void ReadChatKey(bool held)
+{
+    if (held) {
+        Console::Instance()->ClearInputLine();
+        Console::Instance()->SetInputLine("");
+        Input::Instance()->SetKeyboardMode(Input::kTyping);
+        g_chatKeyPending = !g_chatCharWentBy;
+    }
+    g_chatCharWentBy = false;
+}
+
 void RunGameLoop()
 {
     Input* input = Input::Instance();
@@ -134,12 +145,7 @@ void RunGameLoop()
             g_quitRequested = true;
             continue;
         }
-        if (keys[kKeyChat]) {
-            Console::Instance()->ClearInputLine();
-            Console::Instance()->SetInputLine("");
-            input->SetKeyboardMode(Input::kTyping);
-            g_chatKeyPending = true;
-        }
+        ReadChatKey(keys[kKeyChat] != 0);
         functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
         if (keys[kKeyLeave]) {
             g_appState = AppState::MainMenu;

@@ -8,6 +8,10 @@ void RunGameLoop();
 
 class NetMessage;
 
+// Once a frame, after the keys are read: the chat key opens a line, and its
+// own apostrophe is waited for only if it has not already gone by.
+void ReadChatKey(bool held);
+
 // The held control keys in the order they travel: J, L, K, F, SPACE, V, C,
 // E, D, S, R. Returns how many were written to list (room for 64).
 int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64]);

@@ -126,8 +126,10 @@ void OnGameChar(char c)
 {
     Console* console = Console::Instance();
     Input* input = Input::Instance();
-    if (!input->IsTyping())
+    if (!input->IsTyping()) {
+        g_chatCharWentBy = g_chatCharWentBy || c == '\'';
         return;
+    }
     if (g_chatKeyPending) {
         g_chatKeyPending = false;
         if (c == '\'')
