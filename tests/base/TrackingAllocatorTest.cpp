@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/ScopedLock.h"
 #include "base/TrackingAllocator.h"
 
 namespace {
@@ -51,22 +50,6 @@ TEST(TrackingAllocator, KeepsBlocksApartAcrossThreads)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(allocator->LiveBlocks(), before);
-}
-
-// The game takes its locks nested on one thread (message, then entity or
-// console, then allocator): entering again must not block, and the section
-// is free for another thread once every entry is left, an early Leave
-// counting once.
-TEST(ScopedLock, NestsOnOneThreadAndFreesTheSectionWhenAllAreLeft)
-{
-    CriticalSection section;
-    {
-        ScopedLock outer(&section);
-        ScopedLock inner(&section);
-        inner.Leave();
-    }
-    std::thread([&] { ScopedLock lock(&section); }).join();
-    ScopedLock none(nullptr);
 }
 
 } // namespace

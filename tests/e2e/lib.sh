@@ -41,7 +41,7 @@ hold() {
 # logged FILE TEXT: the file holds the text
 logged() { grep -q "$2" "$1"; }
 
-# start_host BINARY DATA_DIR ARGS...: the scripted host, once it is hosting
+# start_host BINARY DATA_DIR ARGS...: the game server, once it is hosting
 start_host() {
   local binary=$1 data=$2; shift 2
   (cd "$data" && exec "$binary" "$@") >"$E2E_WORK/host.log" 2>&1 &

@@ -2,11 +2,13 @@
 // this machine, for trying the game by hand the way a distant player has it.
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "relay/UdpRelay.h"
@@ -37,7 +39,7 @@ const char kUsage[] =
     "  --duplicate PERCENT  datagrams sent twice (1)\n"
     "  --reorder PERCENT    datagrams held back one delay more (2)\n"
     "  --seed N             the faults' random seed; a seed repeats a run (1)\n"
-    "  --help               this text\n"
+    "  --help, -h           this text\n"
     "\n"
     "On SIGINT or SIGTERM it prints what it did and ends.\n";
 
@@ -72,43 +74,48 @@ struct Options {
     std::uint32_t seed = 1;
 };
 
+// Reads one option's value; false when it is not one the option takes.
+bool ReadValue(const std::string& flag, const std::string& value, Options& options)
+{
+    UdpRelay::Faults& f = options.faults;
+    if (flag == "--listen")
+        return Read<std::uint16_t>(value, 1, 65535, options.listenPort);
+    if (flag == "--server")
+        return ReadServer(value, options.serverHost, options.serverPort);
+    if (flag == "--delay")
+        return Read<std::uint32_t>(value, 0, 10000, f.delayMs);
+    if (flag == "--jitter")
+        return Read<std::uint32_t>(value, 0, 10000, f.jitterMs);
+    if (flag == "--loss")
+        return Read(value, 0.0, 100.0, f.lossPercent);
+    if (flag == "--duplicate")
+        return Read(value, 0.0, 100.0, f.duplicatePercent);
+    if (flag == "--reorder")
+        return Read(value, 0.0, 100.0, f.reorderPercent);
+    return Read<std::uint32_t>(value, 0, 0xffffffffu, options.seed);
+}
+
 // Fills options from the command line; false with the complaint in message.
 bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
 {
+    static const std::string kFlags[] = {"--listen", "--server",    "--delay",   "--jitter",
+                                         "--loss",   "--duplicate", "--reorder", "--seed"};
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         if (flag == "--help" || flag == "-h") {
             help = true;
             return true;
         }
+        if (std::find(std::begin(kFlags), std::end(kFlags), flag) == std::end(kFlags)) {
+            message = "unknown option " + flag;
+            return false;
+        }
         if (i + 1 >= argc) {
             message = flag + " needs a value";
             return false;
         }
         const std::string value = argv[++i];
-        UdpRelay::Faults& f = options.faults;
-        bool good = false;
-        if (flag == "--listen")
-            good = Read<std::uint16_t>(value, 1, 65535, options.listenPort);
-        else if (flag == "--server")
-            good = ReadServer(value, options.serverHost, options.serverPort);
-        else if (flag == "--delay")
-            good = Read<std::uint32_t>(value, 0, 10000, f.delayMs);
-        else if (flag == "--jitter")
-            good = Read<std::uint32_t>(value, 0, 10000, f.jitterMs);
-        else if (flag == "--loss")
-            good = Read(value, 0.0, 100.0, f.lossPercent);
-        else if (flag == "--duplicate")
-            good = Read(value, 0.0, 100.0, f.duplicatePercent);
-        else if (flag == "--reorder")
-            good = Read(value, 0.0, 100.0, f.reorderPercent);
-        else if (flag == "--seed")
-            good = Read<std::uint32_t>(value, 0, 0xffffffffu, options.seed);
-        else {
-            message = "unknown option " + flag;
-            return false;
-        }
-        if (!good) {
+        if (!ReadValue(flag, value, options)) {
             message = "bad value \"" + value + "\" for " + flag;
             return false;
         }

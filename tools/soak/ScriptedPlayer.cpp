@@ -1,9 +1,11 @@
 // A player without a screen: joins a server through the player's own
 // network client and flies at random, holding a few keys at a time, for as
 // long as it is told. Used to keep a server busy for hours.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -22,12 +24,17 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quillrock_scripted_player [options]\n"
-    "Joins the game server on this machine and flies at random.\n"
-    "  --port P       the server's port (3001)\n"
-    "  --name NAME    the player's name (Scripted)\n"
+    "Joins the game server on this machine through the player's own network\n"
+    "client and flies at random, holding a few keys at a time.\n"
+    "Run it only in a network of its own: bash scripts/offline ...\n"
+    "\n"
+    "  --port P       the server's UDP port (3001)\n"
+    "  --name NAME    the player's name, 127 bytes at most (Scripted)\n"
     "  --seconds N    how long to play (60)\n"
     "  --seed S       the random choices' seed (1)\n"
-    "Ends with status 0 when it was still in the game at the end.\n";
+    "  --help, -h     this text\n"
+    "\n"
+    "Exit status: 0 when it was still in the game at the end, 1 when not, 2 for bad options.\n";
 
 struct Options {
     int port = NetClient::kGamePort;
@@ -36,26 +43,52 @@ struct Options {
     unsigned seed = 1;
 };
 
-bool ReadOptions(int argc, char** argv, Options& options)
+// Reads one option's value; false when it is not one the option takes.
+bool ReadValue(const std::string& option, const std::string& value, Options& options)
 {
+    if (option == "--name") {
+        options.name = value.substr(0, 127);
+        return !value.empty();
+    }
+    char* end = nullptr;
+    const long number = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || number < 0)
+        return false;
+    if (option == "--port") {
+        options.port = static_cast<int>(number);
+        return number >= 1 && number <= 65535;
+    }
+    if (option == "--seconds") {
+        options.seconds = number;
+        return number >= 1;
+    }
+    options.seed = static_cast<unsigned>(number);
+    return number <= 0xffffffffL;
+}
+
+// Fills options from the command line; false with the complaint in message.
+bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
+{
+    static const std::string kOptions[] = {"--port", "--name", "--seconds", "--seed"};
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--help" || i + 1 >= argc)
+        if (option == "--help" || option == "-h") {
+            help = true;
+            return true;
+        }
+        if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions)) {
+            message = "unknown option " + option;
             return false;
+        }
+        if (i + 1 >= argc) {
+            message = option + " needs a value";
+            return false;
+        }
         const std::string value = argv[++i];
-        char* end = nullptr;
-        const long number = std::strtol(value.c_str(), &end, 10);
-        const bool numeric = !value.empty() && *end == '\0' && number > 0;
-        if (option == "--name")
-            options.name = value.substr(0, 127);
-        else if (option == "--port" && numeric && number < 65536)
-            options.port = static_cast<int>(number);
-        else if (option == "--seconds" && numeric)
-            options.seconds = number;
-        else if (option == "--seed" && numeric)
-            options.seed = static_cast<unsigned>(number);
-        else
+        if (!ReadValue(option, value, options)) {
+            message = "bad value \"" + value + "\" for " + option;
             return false;
+        }
     }
     return true;
 }
@@ -77,9 +110,15 @@ std::vector<std::int32_t> PickKeys(std::mt19937& random)
 int main(int argc, char** argv)
 {
     Options options;
-    if (!ReadOptions(argc, argv, options)) {
-        std::fputs(kUsage, stderr);
+    bool help = false;
+    std::string message;
+    if (!Parse(argc, argv, options, help, message)) {
+        std::fprintf(stderr, "quillrock_scripted_player: %s\n\n%s", message.c_str(), kUsage);
         return 2;
+    }
+    if (help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     auto world = std::make_unique<World>();
     Ship* local = world->AddShip(std::make_unique<Ship>());

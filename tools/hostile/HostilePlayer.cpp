@@ -1,7 +1,9 @@
 // quillrock_hostile_player: plays the worst player a game server can meet,
 // against a server on this machine, and tells whether it is still standing.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,9 +13,10 @@
 namespace {
 
 const char kUsage[] =
-    "usage: quillrock_hostile_player [options]\n"
+    "Usage: quillrock_hostile_player [options]\n"
     "Connects to a game server on this machine and sends it what no player's\n"
     "program would, then checks that it still takes a player.\n"
+    "Run it only in a network of its own: bash scripts/offline ...\n"
     "\n"
     "  --port P       the server's UDP port (3001)\n"
     "  --attack A     garbage, truncated, counts, spoof, names, flood, churn or all (all)\n"
@@ -28,7 +31,7 @@ const char kUsage[] =
     "                   churn      1,000 connects and leaves\n"
     "  --seconds N    how long each attack lasts (10; all splits it among them)\n"
     "  --seed S       the random choices' seed (a new one each run)\n"
-    "  --help         this text\n"
+    "  --help, -h     this text\n"
     "\n"
     "Exit status: 0 when the server still answers at the end, 1 when not, 2 for bad options.\n";
 
@@ -39,48 +42,80 @@ bool Number(const char* text, double& value)
     return end != text && *end == '\0';
 }
 
-} // namespace
-
-int main(int argc, char** argv)
-{
+struct Options {
     double port = 3001;
     double seconds = 10;
     double seed = std::random_device()();
     std::vector<Attack> attacks = Attacker::All();
     bool all = true;
+};
+
+// Reads one option's value; false when it is not one the option takes.
+bool ReadValue(const std::string& option, const char* value, Options& options)
+{
+    if (option == "--port")
+        return Number(value, options.port) && options.port >= 1 && options.port <= 65535;
+    if (option == "--seconds")
+        return Number(value, options.seconds) && options.seconds > 0;
+    if (option == "--seed")
+        return Number(value, options.seed) && options.seed >= 0 && options.seed <= 4294967295.0;
+    options.all = std::string(value) == "all";
+    if (options.all) {
+        options.attacks = Attacker::All();
+        return true;
+    }
+    options.attacks.assign(1, Attack {});
+    return Attacker::FromName(value, options.attacks[0]);
+}
+
+// Fills options from the command line; false with the complaint in message.
+bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
+{
+    static const std::string kOptions[] = {"--port", "--seconds", "--seed", "--attack"};
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
+        if (option == "--help" || option == "-h") {
+            help = true;
+            return true;
         }
-        const char* value = i + 1 < argc ? argv[++i] : nullptr;
-        bool ok = value != nullptr;
-        if (ok && option == "--port") {
-            ok = Number(value, port) && port >= 1 && port <= 65535;
-        } else if (ok && option == "--seconds") {
-            ok = Number(value, seconds) && seconds > 0;
-        } else if (ok && option == "--seed") {
-            ok = Number(value, seed) && seed >= 0;
-        } else if (ok && option == "--attack") {
-            all = std::string(value) == "all";
-            Attack attack {};
-            if (!all) {
-                ok = Attacker::FromName(value, attack);
-                attacks = {attack};
-            }
-        } else {
-            ok = false;
+        if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions)) {
+            message = "unknown option " + option;
+            return false;
         }
-        if (!ok) {
-            std::fprintf(stderr, "quillrock_hostile_player: bad option %s%s%s\n\n%s", option.c_str(),
-                         value ? " " : "", value ? value : "", kUsage);
-            return 2;
+        if (i + 1 >= argc) {
+            message = option + " needs a value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (!ReadValue(option, value, options)) {
+            message = "bad value \"" + std::string(value) + "\" for " + option;
+            return false;
         }
     }
+    return true;
+}
 
-    Attacker attacker(static_cast<std::uint16_t>(port), static_cast<std::uint32_t>(seed));
-    const double each = all ? seconds / static_cast<double>(attacks.size()) : seconds;
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    bool help = false;
+    std::string message;
+    if (!Parse(argc, argv, options, help, message)) {
+        std::fprintf(stderr, "quillrock_hostile_player: %s\n\n%s", message.c_str(), kUsage);
+        return 2;
+    }
+    if (help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const std::vector<Attack>& attacks = options.attacks;
+    const double seconds = options.seconds;
+    const double seed = options.seed;
+
+    Attacker attacker(static_cast<std::uint16_t>(options.port), static_cast<std::uint32_t>(seed));
+    const double each = options.all ? seconds / static_cast<double>(attacks.size()) : seconds;
     AttackTally total;
     for (const Attack attack : attacks) {
         const AttackTally t = attacker.Run(attack, each);
