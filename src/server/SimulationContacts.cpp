@@ -10,6 +10,7 @@
 #include "world/Missile.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
+#include "world/Weapons.h"
 
 namespace {
 
@@ -269,10 +270,9 @@ void Simulation::EntitiesAgainstTurrets()
         grid.Near(turret->Position(), kTurretReach, [&](int index) {
             const Record& record = records[static_cast<std::size_t>(index)];
             GameObject& entity = *record.entity;
-            const int type = entity.GetType();
+            const ShotRow* shot = ShotOf(entity.GetType());
             // Guns fall to what is shot at them, never to their own fire.
-            if (!turret->IsAlive() || !entity.IsAlive() || record.ownerTurret ||
-                (type != kTypeBullet && type != kTypeMissile && type != kTypeShrapnel) ||
+            if (!turret->IsAlive() || !entity.IsAlive() || record.ownerTurret || !shot || !shot->hurtsTurrets ||
                 !entity.Collides(turret, width, height))
                 return;
             entity.OnHit(turret);

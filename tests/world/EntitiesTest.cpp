@@ -60,12 +60,11 @@ TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
 TEST(Ship, FuelAndScoreKeepTheirRanges)
 {
     Ship ship;
-    for (const auto& [before, charge, scale, paid, after] :
-         {std::tuple(8.0f, 7, 1.0f, true, 0.0f), {50, 11, 1, false, 50}, {50, -1, 1, false, 50}, {50, 10, 1, false, 50},
-          {50, 6, 2.5f, true, 25}}) {
+    for (const auto& [before, cost, paid, after] :
+         {std::tuple(8.0f, 8.0f, true, 0.0f), {50, 75, false, 50}, {50, 25, true, 25}}) {
         ship.SetFuel(before);
-        EXPECT_EQ(ship.UseFuel(charge, scale), paid) << "charge " << charge;
-        EXPECT_EQ(ship.GetFuel(), after) << "charge " << charge;
+        EXPECT_EQ(ship.UseFuel(cost), paid) << "cost " << cost;
+        EXPECT_EQ(ship.GetFuel(), after) << "cost " << cost;
     }
     ship.SetFuel(150.0f);
     ship.SetFuel(-1.0f);
