@@ -5,6 +5,7 @@
 
 #include "server/Player.h"
 #include "server/Simulation.h"
+#include "world/Contacts.h"
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
@@ -287,8 +288,8 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
     World& world = game.GetWorld();
     const float fuel = ship.GetFuel();
     for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
-        const ShotRow* shot = ShotOf(entity->GetType());
-        if (!shot || !entity->IsAlive())
+        const ContactRow* contact = ContactOf(entity->GetType());
+        if (!contact || !contact->IsShot() || !entity->IsAlive())
             continue;
         const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
         if (r.Length() > 320.0)
@@ -302,7 +303,8 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
             continue;
         // Enough for what the shield pays to stop it, with some kept back
         // to brake with.
-        if (fuel >= std::max(kShieldReserve, shot->shieldCharge + kBrakeReserve))
+        const float paid = contact->shield == ShieldDoes::Pays ? contact->charge : 0.0f;
+        if (fuel >= std::max(kShieldReserve, paid + kBrakeReserve))
             return true;
     }
     return false;

@@ -139,6 +139,8 @@ private:
     // Rebounded: back to where it was before this tick's move, and told.
     void Rebounded(GameObject& entity, const Vector3& velocityBefore);
     void Killed(Player& victim, const Record* by);
+    // A ship died touching something: the contact's blame says for whom.
+    void Lost(Player& victim, const GameObject& against, const Record* record);
     void Settle();
     void Score(const Death& death);
     // The first wall cell near an object for which touches holds, or null.

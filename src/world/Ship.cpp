@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/TextCopy.h"
-#include "world/FuelCharge.h"
+#include "world/Contacts.h"
 #include "world/Powerup.h"
 #include "world/Weapons.h"
 
@@ -139,23 +139,23 @@ void Ship::OnHit(GameObject* other)
             Kill();
         return;
     }
-    switch (other->GetType()) {
-    case kTypeMap:
-    case kTypeShip: {
+    const ContactRow* contact = ContactOf(other->GetType());
+    switch (contact ? contact->shield : ShieldDoes::Nothing) {
+    case ShieldDoes::Bounces: {
         const Vector3 before = velocity;
         if (Bounce(other)) {
             const Vector3 impact = before + other->Velocity();
-            UseFuel(kBounceCharge * static_cast<float>(impact.Dot(impact) / maxSpeedSquared));
+            UseFuel(contact->charge * static_cast<float>(impact.Dot(impact) / maxSpeedSquared));
         }
         break;
     }
-    default:
-        if (const ShotRow* shot = ShotOf(other->GetType()); shot && shot->shieldCharge > 0.0f &&
-                                                           !UseFuel(shot->shieldCharge)) {
+    case ShieldDoes::Pays:
+        if (!UseFuel(contact->charge)) {
             fuel = 0.0f;
             Kill();
         }
         break;
+    case ShieldDoes::Nothing: break;
     }
 }
 

@@ -24,12 +24,3 @@ const WeaponRow* WeaponOn(const Ship& ship, GameKey key)
     }
     return chosen;
 }
-
-const ShotRow* ShotOf(int type)
-{
-    for (const ShotRow& row : kShots) {
-        if (row.type == type)
-            return &row;
-    }
-    return nullptr;
-}

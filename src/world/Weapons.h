@@ -74,23 +74,3 @@ constexpr const WeaponRow& WeaponTable(Weapon weapon)
 
 // The weapon a key fires on a ship as it is fitted, or null.
 const WeaponRow* WeaponOn(const Ship& ship, GameKey key);
-
-// What each kind of shot does when it touches: every one kills an
-// unshielded ship; a raised shield stops it for its charge (0: for free),
-// and a shield without that much fuel fails.
-struct ShotRow {
-    EntityType type;
-    float shieldCharge;
-    bool hurtsTurrets; // guns fall to it (a mine lies still and never reaches one)
-};
-
-inline constexpr ShotRow kShots[] = {
-    {kTypeBullet, 8.0f, true},
-    {kTypeMissile, 40.0f, true},
-    {kTypeMine, 0.0f, false},
-    {kTypePlasmaMine, 0.0f, false},
-    {kTypeShrapnel, 0.0f, true},
-};
-
-// The row of an entity type, or null for what is not a shot.
-const ShotRow* ShotOf(int type);

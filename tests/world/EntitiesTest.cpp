@@ -125,6 +125,22 @@ TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
     shielded.AddFlags(kFlagShield);
     shielded.OnHit(PowerupOf(kPowerupMissile));
     EXPECT_EQ(shielded.GetMissiles(), 0) << "a shielded ship takes no pickups";
+
+    Mine mine;
+    PlasmaMine plasma;
+    Shrapnel shrapnel;
+    Turret gun;
+    for (GameObject* other : std::initializer_list<GameObject*>{&mine, &plasma, &shrapnel, &gun}) {
+        for (const bool raised : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "type " << other->GetType() << (raised ? ", shielded" : ""));
+            Ship ship;
+            ship.ForceRespawn(0, 0);
+            ship.AddFlags(raised ? kFlagShield : 0);
+            ship.OnHit(other);
+            EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(raised, 100.0f))
+                << "a shield stops mines, shrapnel and a gun's hull for free";
+        }
+    }
 }
 
 // Shielded ships meet when their circles do and bounce off for fuel.
