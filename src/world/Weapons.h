@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "net/GameKey.h"
 #include "world/GameObject.h"
