@@ -14,12 +14,25 @@
 #include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/Torus.h"
+#include "world/Weapons.h"
 #include "world/World.h"
 
 namespace {
 
 // Texture index of each powerup kind's icon; -1 for none.
 constexpr int kIconTexture[Powerup::kKinds] = {7, 2, 3, 4, 5, -1, 1, 8};
+
+// Where each weapon's icon stands in the inventory, right of the tank's
+// and the cloak's; the count of rounds sits on it.
+struct Stock {
+    Weapon weapon;
+    int x, y;
+};
+constexpr Stock kStock[] = {{Weapon::TripleShot, 64, 0},
+                            {Weapon::Missile, 96, 0},
+                            {Weapon::Mine, 128, 0},
+                            {Weapon::PlasmaMine, 160, 0},
+                            {Weapon::Repulsor, 160, 32}};
 
 struct Colour {
     float r, g, b, a;
@@ -165,23 +178,15 @@ bool RadarPanel::Draw(int ix, int iy)
             DrawIcon(kPowerupTank, bx, by);
         if (local->HasFlags(kFlagCloakDevice))
             DrawIcon(kPowerupCloak, bx + 32, by);
-        if (local->HasFlags(kFlagTripleShot))
-            DrawIcon(kPowerupTriple, bx + 64, by);
-        if (local->GetMissiles() != 0) {
-            DrawIcon(kPowerupMissile, bx + 96, by);
-            count(local->GetMissiles(), 96, 0);
-        }
-        if (local->GetMines() != 0) {
-            DrawIcon(kPowerupMine, bx + 128, by);
-            count(local->GetMines(), 128, 0);
-        }
-        if (local->GetPlasmaMines() != 0) {
-            DrawIcon(kPowerupPlasma, bx + 160, by);
-            count(local->GetPlasmaMines(), 160, 0);
-        }
-        if (local->GetRepulsors() != 0) {
-            DrawIcon(kPowerupRepulse, bx + 160, by + 32);
-            count(local->GetRepulsors(), 160, 32);
+        for (const auto& [weapon, at, up] : kStock) {
+            const WeaponRow& row = WeaponTable(weapon);
+            const bool stocked = row.ammunition == Ammunition::None ? local->HasFlags(static_cast<signed char>(row.needs))
+                                                                    : local->Rounds(row.ammunition) != 0;
+            if (!stocked)
+                continue;
+            DrawIcon(row.pickup, bx + at, by + up);
+            if (row.ammunition != Ammunition::None)
+                count(local->Rounds(row.ammunition), at, up);
         }
     }
     return true;

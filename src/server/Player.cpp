@@ -1,7 +1,5 @@
 #include "server/Player.h"
 
-#include <algorithm>
-
 #include "world/Ship.h"
 
 int Player::ShipId() const
@@ -12,11 +10,4 @@ int Player::ShipId() const
 const char* Player::Name() const
 {
     return ship->Name() ? ship->Name() : "";
-}
-
-void Player::CoolDown(int ms)
-{
-    for (int* left : {&cooldowns.bullet, &cooldowns.missile, &cooldowns.mine, &cooldowns.plasmaMine,
-                      &cooldowns.repulsor, &cooldowns.spawnShield})
-        *left = std::max(0, *left - ms);
 }

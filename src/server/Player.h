@@ -1,6 +1,7 @@
 #pragma once
 
-#include "server/HeldKeys.h"
+#include "world/HeldKeys.h"
+#include "world/ShipControls.h"
 #include "world/Vector3.h"
 
 class Ship;
@@ -25,18 +26,8 @@ public:
     const HeldKeys& Keys() const { return keys; }
     void Hold(const HeldKeys& held) { keys = held; }
 
-    // Milliseconds before each weapon may fire again, and that a new ship's
-    // free shield has left.
-    struct Cooldowns {
-        int bullet = 0;
-        int missile = 0;
-        int mine = 0;
-        int plasmaMine = 0;
-        int repulsor = 0;
-        int spawnShield = 0;
-    };
-    Cooldowns& Reloading() { return cooldowns; }
-    void CoolDown(int ms);
+    // Its reloads and its free shield: the rules the held keys fly by.
+    ShipControls& Controls() { return controls; }
 
     // Where the ship was before this tick's move: a rebound goes back there.
     const Vector3& LastPosition() const { return lastPosition; }
@@ -46,6 +37,6 @@ private:
     int slot;
     Ship* ship;
     HeldKeys keys;
-    Cooldowns cooldowns;
+    ShipControls controls;
     Vector3 lastPosition;
 };

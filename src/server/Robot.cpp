@@ -5,10 +5,12 @@
 
 #include "server/Player.h"
 #include "server/Simulation.h"
+#include "world/Contacts.h"
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/Trig.h"
+#include "world/Weapons.h"
 
 namespace {
 
@@ -21,14 +23,16 @@ constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetch
 constexpr double kHoldingDistance = 200.0;
 constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
+constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
+constexpr float kBrakeReserve = 12.0f;    // kept back beyond what the shield pays for a hit
 
 // The highest speed from which a ship stops within room, turning around
 // first (half a second at worst) and then thrusting against its motion.
-double SafeSpeed(double room)
+double SafeSpeed(double room, double thrust)
 {
     if (room <= 0.0)
         return 0.0;
-    return (-0.5 + std::sqrt(0.25 + 4.0 * room / 1400.0)) * 700.0;
+    return (-0.5 + std::sqrt(0.25 + 2.0 * room / thrust)) * thrust;
 }
 
 // The point to aim at so that a bullet, leaving at speed relative to the
@@ -64,12 +68,6 @@ Vector3 Moving(const GameObject& object)
 float HeadingOf(const Vector3& d)
 {
     return HeadingAlong(d.x, d.y);
-}
-
-bool Dangerous(int type)
-{
-    return type == kTypeBullet || type == kTypeMissile || type == kTypeMine || type == kTypePlasmaMine ||
-           type == kTypeShrapnel;
 }
 
 } // namespace
@@ -290,8 +288,8 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
     World& world = game.GetWorld();
     const float fuel = ship.GetFuel();
     for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
-        const int type = entity->GetType();
-        if (!Dangerous(type) || !entity->IsAlive())
+        const ContactRow* contact = ContactOf(entity->GetType());
+        if (!contact || !contact->IsShot() || !entity->IsAlive())
             continue;
         const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
         if (r.Length() > 320.0)
@@ -303,11 +301,10 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
         const double t = -r.Dot(u) / closing;
         if (t < 0.0 || t > 0.3 || (r + u * t).Length() > 26.0)
             continue;
-        // The shield stops a bullet for 8 fuel and a missile for 40; mines
-        // and shrapnel only cost the shield's own upkeep.
-        // Some is kept back to brake with.
-        const float needed = type == kTypeMissile ? 42.0f : type == kTypeBullet ? 20.0f : 15.0f;
-        if (fuel >= needed)
+        // Enough for what the shield pays to stop it, with some kept back
+        // to brake with.
+        const float paid = contact->shield == ShieldDoes::Pays ? contact->charge : 0.0f;
+        if (fuel >= std::max(kShieldReserve, paid + kBrakeReserve))
             return true;
     }
     return false;
@@ -357,7 +354,7 @@ HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
     if (desired.Length() > 1.0) {
         const Vector3 direction = desired * (1.0 / desired.Length());
         const double room = navigator.FreeDistance(me, direction, 400.0, 6.0) - kWallMargin;
-        const double safe = SafeSpeed(room);
+        const double safe = SafeSpeed(room, ship.GetThrust());
         if (desired.Length() > safe)
             desired = direction * safe;
     }
@@ -366,7 +363,7 @@ HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
     if (speed > 3.0) {
         const Vector3 direction = v * (1.0 / speed);
         const double turnTime = std::fabs(TurnBetween(heading, HeadingOf(v * -1.0))) / 360.0;
-        const double stopping = speed * turnTime + speed * speed / (2.0 * 700.0);
+        const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
         const double free = navigator.FreeDistance(me, direction, stopping + 200.0, kHalfWidth) - kWallMargin;
         danger = free < stopping * 1.3 + 10.0;
         impact = free < speed * 0.3 + 6.0;
@@ -377,7 +374,8 @@ HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
     // the change of velocity it wants.
     float want = heading;
     if (aiming && !danger) {
-        const Vector3 lead = Lead(navigator.Offset(me, target->Position()), target->Velocity() - v, Simulation::kBulletSpeed);
+        const Vector3 lead = Lead(navigator.Offset(me, target->Position()), target->Velocity() - v,
+                                WeaponTable(Weapon::Bullet).speed);
         want = HeadingOf(lead) + aimError;
     } else if (danger || steer.Length() > 15.0) {
         want = HeadingOf(steer);

@@ -3,7 +3,7 @@
 #include <random>
 #include <unordered_map>
 
-#include "server/HeldKeys.h"
+#include "world/HeldKeys.h"
 #include "server/Navigator.h"
 #include "server/RobotSkill.h"
 #include "world/Vector3.h"

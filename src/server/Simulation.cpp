@@ -191,8 +191,7 @@ void Simulation::Spawn(Player& player)
     ship.SetPosition(at);
     ship.SetHeading(OpenHeading(at));
     player.SetLastPosition(at);
-    player.Reloading() = {};
-    player.Reloading().spawnShield = kSpawnShieldMs;
+    player.Controls() = ShipControls(kSpawnShieldMs);
     listener.OnShipSpawned(player);
 }
 

@@ -21,6 +21,7 @@
 
 class Ship;
 class Turret;
+struct LaunchRequest;
 
 struct SimulationSettings {
     int scoreLimit = 10;
@@ -39,16 +40,8 @@ class Simulation {
 public:
     static constexpr std::size_t kMaxEntities = 4096;
 
-    static constexpr double kBulletSpeed = 500.0;
-    static constexpr int kBulletReloadMs = 200;
-    static constexpr float kTripleSpread = 10.0f;
-    static constexpr double kMissileKick = 150.0;
-    static constexpr int kMissileReloadMs = 500;
-    static constexpr int kMineReloadMs = 500;
-    static constexpr int kRepulsorReloadMs = 1000;
     static constexpr double kRepulsorReach = 240.0;
     static constexpr double kRepulsorPush = 600.0;
-    static constexpr float kRefuelPerSecond = 40.0f;
     static constexpr int kShrapnelPieces = 12;
     static constexpr double kShrapnelSpeed = 250.0;
     // How long a ship's own shots leave it alone, so they clear its hull.
@@ -125,8 +118,7 @@ private:
 
     // Controls (SimulationControls.cpp).
     void Fly(Player& player, int ms);
-    void Refuel(Player& player, bool held, int ms);
-    void Fire(Player& player);
+    void Fire(Player& player, const LaunchRequest& request);
     void Repulse(Player& player);
     GameObject* Launch(std::unique_ptr<GameObject> entity, const Vector3& at, const Vector3& velocity, float heading,
                        int ownerShip, int ownerTurret, int armingMs);
@@ -147,6 +139,8 @@ private:
     // Rebounded: back to where it was before this tick's move, and told.
     void Rebounded(GameObject& entity, const Vector3& velocityBefore);
     void Killed(Player& victim, const Record* by);
+    // A ship died touching something: the contact's blame says for whom.
+    void Lost(Player& victim, const GameObject& against, const Record* record);
     void Settle();
     void Score(const Death& death);
     // The first wall cell near an object for which touches holds, or null.

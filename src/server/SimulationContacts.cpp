@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "world/Bullet.h"
+#include "world/Contacts.h"
 #include "world/Map.h"
 #include "world/Missile.h"
 #include "world/Ship.h"
@@ -137,6 +138,21 @@ void Simulation::Rebounded(GameObject& entity, const Vector3& velocityBefore)
     listener.OnEntityMoved(entity);
 }
 
+void Simulation::Lost(Player& victim, const GameObject& against, const Record* record)
+{
+    const ContactRow* contact = ContactOf(against.GetType());
+    switch (contact ? contact->blame : Blame::Pilot) {
+    case Blame::Rammer:
+        if (against.IsAlive())
+            deaths.push_back({&victim, FindPlayer(against.GetId()), DeathCause::Rammed});
+        else
+            deaths.push_back({&victim, nullptr, DeathCause::Collision});
+        break;
+    case Blame::Shooter: Killed(victim, record); break;
+    case Blame::Pilot: Killed(victim, nullptr); break;
+    }
+}
+
 void Simulation::ShipsAgainstWalls()
 {
     const float width = static_cast<float>(currentMap->WorldWidth());
@@ -150,7 +166,7 @@ void Simulation::ShipsAgainstWalls()
             continue;
         ship.OnHit(wall);
         if (!ship.IsAlive()) {
-            Killed(*player, nullptr);
+            Lost(*player, *wall, nullptr);
             continue;
         }
         ship.SetPosition(player->LastPosition());
@@ -174,16 +190,10 @@ void Simulation::ShipsAgainstShips()
             const Vector3 bBefore = b.Velocity();
             a.OnHit(&b);
             b.OnHit(&a);
-            const bool aDied = !a.IsAlive();
-            const bool bDied = !b.IsAlive();
-            if (aDied && bDied) {
-                deaths.push_back({&first, nullptr, DeathCause::Collision});
-                deaths.push_back({&second, nullptr, DeathCause::Collision});
-            } else if (aDied) {
-                deaths.push_back({&first, &second, DeathCause::Rammed});
-            } else if (bDied) {
-                deaths.push_back({&second, &first, DeathCause::Rammed});
-            }
+            if (!a.IsAlive())
+                Lost(first, b, nullptr);
+            if (!b.IsAlive())
+                Lost(second, a, nullptr);
             for (auto [player, before] : {std::pair{&first, aBefore}, std::pair{&second, bBefore}}) {
                 Ship& ship = player->GetShip();
                 if (ship.IsAlive() && Differs(ship.Velocity(), before)) {
@@ -206,7 +216,7 @@ void Simulation::ShipsAgainstTurrets()
                 continue;
             ship.OnHit(turret);
             if (!ship.IsAlive())
-                Killed(*player, nullptr);
+                Lost(*player, *turret, nullptr);
         }
     }
 }
@@ -231,7 +241,7 @@ void Simulation::ShipsAgainstEntities()
             ship.OnHit(&entity);
             entity.OnHit(&ship);
             if (!ship.IsAlive())
-                Killed(*player, &record);
+                Lost(*player, entity, &record);
             else if (takes)
                 listener.OnShipChanged(*player);
             if (entity.IsAlive() && Differs(entity.Velocity(), before))
@@ -269,10 +279,9 @@ void Simulation::EntitiesAgainstTurrets()
         grid.Near(turret->Position(), kTurretReach, [&](int index) {
             const Record& record = records[static_cast<std::size_t>(index)];
             GameObject& entity = *record.entity;
-            const int type = entity.GetType();
+            const ContactRow* contact = ContactOf(entity.GetType());
             // Guns fall to what is shot at them, never to their own fire.
-            if (!turret->IsAlive() || !entity.IsAlive() || record.ownerTurret ||
-                (type != kTypeBullet && type != kTypeMissile && type != kTypeShrapnel) ||
+            if (!turret->IsAlive() || !entity.IsAlive() || record.ownerTurret || !contact || !contact->hurtsTurrets ||
                 !entity.Collides(turret, width, height))
                 return;
             entity.OnHit(turret);

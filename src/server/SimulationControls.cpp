@@ -1,35 +1,50 @@
-// How the held keys fly a ship: turning, thrust, shield, cloak, fuel and
-// every weapon, each paid for from the tank as FuelCharge.h says.
+// The held keys through the ship's own rules, and what they fire made into
+// entities of the world: ids, owners, arming, homing and the repulsor's push.
 #include "server/Simulation.h"
 
-#include <algorithm>
 #include <climits>
-#include <span>
 
-#include "server/FuelCharge.h"
 #include "world/Bullet.h"
 #include "world/Map.h"
 #include "world/Mine.h"
 #include "world/Missile.h"
 #include "world/PlasmaMine.h"
 #include "world/Ship.h"
+#include "world/ShipControls.h"
 #include "world/Torus.h"
-#include "world/Trig.h"
 
 namespace {
 
-// A point of the ship's own frame (nose towards +y) placed in the world.
-Vector3 OnShip(const Ship& ship, const Vector3& offset)
-{
-    float x = static_cast<float>(offset.x);
-    float y = static_cast<float>(offset.y);
-    RotatePoint(x, y, WholeDegrees(ship.GetHeading()));
-    return ship.Position() + Vector3(x, y, 0.0);
-}
+// The fuel blocks of the round's map, for a ship that holds the refuel key.
+class DepotSource final : public FuelSource {
+public:
+    DepotSource(World& world, Map& map, FuelDepots& depots) : world(world), map(map), depots(depots) {}
 
-void Keep(Ship& ship, std::uint8_t flag, bool on)
+    float Draw(const Ship& ship, float wanted, int& linkX, int& linkY) override
+    {
+        int column = 0;
+        int row = 0;
+        if (!world.FindFuelTileNear(&ship, column, row))
+            return 0.0f;
+        linkX = column * map.TileWidth() + map.TileWidth() / 2;
+        linkY = row * map.TileHeight() + map.TileHeight() / 2;
+        return depots.Draw(map, column, row, wanted);
+    }
+
+private:
+    World& world;
+    Map& map;
+    FuelDepots& depots;
+};
+
+std::unique_ptr<GameObject> Made(EntityType type)
 {
-    ship.SetFlags(on ? ship.GetFlags() | flag : ship.GetFlags() & static_cast<std::uint8_t>(~flag));
+    switch (type) {
+    case kTypeMissile: return std::make_unique<Missile>();
+    case kTypeMine: return std::make_unique<Mine>();
+    case kTypePlasmaMine: return std::make_unique<PlasmaMine>();
+    default: return std::make_unique<Bullet>();
+    }
 }
 
 } // namespace
@@ -37,7 +52,9 @@ void Keep(Ship& ship, std::uint8_t flag, bool on)
 void Simulation::Fly(Player& player, int ms)
 {
     Ship& ship = player.GetShip();
-    player.CoolDown(ms);
+    DepotSource source(world, *currentMap, depots);
+    const std::size_t room = records.size() < kMaxEntities ? kMaxEntities - records.size() : 0;
+    const Launches fired = player.Controls().Step(ship, player.Keys(), ms, &source, room);
     if (!ship.IsAlive()) {
         ship.TickDead(ms);
         if (ship.ReadyToRespawn())
@@ -45,98 +62,25 @@ void Simulation::Fly(Player& player, int ms)
         return;
     }
     player.SetLastPosition(ship.Position());
-    const HeldKeys& keys = player.Keys();
-    const float periods = static_cast<float>(ms) / kChargePeriodMs;
-
-    float turn = 0.0f;
-    if (keys.Holds(kKeyTurnLeft))
-        turn -= ship.GetTurnRate();
-    if (keys.Holds(kKeyTurnRight))
-        turn += ship.GetTurnRate();
-    if (turn != 0.0f)
-        ship.SetHeading(ship.GetHeading() + turn * static_cast<float>(ms) / 1000.0f);
-    if (keys.Holds(kKeyThrust) && ship.UseFuel(kChargeThrust, periods))
-        ship.Thrust(ms);
-    Keep(ship, kFlagShield,
-         player.Reloading().spawnShield > 0 || (keys.Holds(kKeyShields) && ship.UseFuel(kChargeShield, periods)));
-    Keep(ship, kFlagCloaked,
-         keys.Holds(kKeyCloak) && ship.HasFlags(kFlagCloakDevice) && ship.UseFuel(kChargeCloak, periods));
-    Refuel(player, keys.Holds(kKeyFuelUp), ms);
-    Fire(player);
+    for (const LaunchRequest& request : fired)
+        Fire(player, request);
 }
 
-void Simulation::Refuel(Player& player, bool held, int ms)
+void Simulation::Fire(Player& player, const LaunchRequest& request)
 {
-    Ship& ship = player.GetShip();
-    Map& map = *currentMap;
-    int column = 0;
-    int row = 0;
-    float got = 0.0f;
-    if (held && world.FindFuelTileNear(&ship, column, row)) {
-        const float wanted = std::min(ship.GetMaxFuel() - ship.GetFuel(), kRefuelPerSecond * ms / 1000.0f);
-        got = depots.Draw(map, column, row, wanted);
-        ship.SetFuel(std::min(ship.GetMaxFuel(), ship.GetFuel() + got));
-    }
-    Keep(ship, kFlagRefuelling, got > 0.0f);
-    if (got > 0.0f)
-        ship.SetFuelLink(column * map.TileWidth() + map.TileWidth() / 2, row * map.TileHeight() + map.TileHeight() / 2);
-}
-
-void Simulation::Fire(Player& player)
-{
-    Ship& ship = player.GetShip();
-    const HeldKeys& keys = player.Keys();
-    Player::Cooldowns& reload = player.Reloading();
-    const int id = ship.GetId();
-    const Vector3 nose = OnShip(ship, ship.NoseOffset());
-    const Vector3 tail = OnShip(ship, ship.NoseOffset() * -1.0);
-    const auto room = [this](std::size_t n) { return records.size() + n <= kMaxEntities; };
-
-    if (keys.Holds(kKeyFire) && reload.bullet == 0) {
-        const bool triple = ship.HasFlags(kFlagTripleShot);
-        if (room(triple ? 3 : 1) && ship.UseFuel(triple ? kChargeTripleShot : kChargeBullet, 1.0f)) {
-            reload.bullet = kBulletReloadMs;
-            static constexpr float kSingle[] = {0.0f};
-            static constexpr float kTriple[] = {-kTripleSpread, 0.0f, kTripleSpread};
-            for (const float spread : triple ? std::span<const float>(kTriple) : std::span<const float>(kSingle)) {
-                const float heading = ship.GetHeading() + spread;
-                Launch(std::make_unique<Bullet>(), nose, ship.Velocity() + HeadingDirection(heading) * kBulletSpeed, heading, id,
-                       0, kBulletArmingMs);
-            }
-        }
-    }
-    if (keys.Holds(kKeyMissile) && reload.missile == 0 && ship.GetMissiles() > 0 && room(1) &&
-        ship.UseFuel(kChargeLaunch, 1.0f)) {
-        reload.missile = kMissileReloadMs;
-        ship.SetMissiles(static_cast<signed char>(ship.GetMissiles() - 1));
-        auto missile = std::make_unique<Missile>();
-        missile->SetHomingTarget(NearestVisibleOpponent(nose, id));
-        Launch(std::move(missile), nose, ship.Velocity() + HeadingDirection(ship.GetHeading()) * kMissileKick, ship.GetHeading(),
-               id, 0, kLaunchArmingMs);
-        listener.OnShipChanged(player);
-    }
-    if (keys.Holds(kKeyMine) && reload.mine == 0 && ship.GetMines() > 0 && room(1) &&
-        ship.UseFuel(kChargeLaunch, 1.0f)) {
-        reload.mine = kMineReloadMs;
-        ship.SetMines(static_cast<signed char>(ship.GetMines() - 1));
-        Launch(std::make_unique<Mine>(), tail, ship.Velocity() * 0.5, ship.GetHeading(), id, 0, kLaunchArmingMs);
-        listener.OnShipChanged(player);
-    }
-    if (keys.Holds(kKeyPlasmaMine) && reload.plasmaMine == 0 && ship.GetPlasmaMines() > 0 && room(1) &&
-        ship.UseFuel(kChargePlasmaMine, 1.0f)) {
-        reload.plasmaMine = kMineReloadMs;
-        ship.SetPlasmaMines(static_cast<signed char>(ship.GetPlasmaMines() - 1));
-        Launch(std::make_unique<PlasmaMine>(), tail, ship.Velocity() * 0.5, ship.GetHeading(), id, 0,
-               kLaunchArmingMs);
-        listener.OnShipChanged(player);
-    }
-    if (keys.Holds(kKeyRepulsor) && reload.repulsor == 0 && ship.GetRepulsors() > 0 &&
-        ship.UseFuel(kChargeRepulsor, 1.0f)) {
-        reload.repulsor = kRepulsorReloadMs;
-        ship.SetRepulsors(static_cast<signed char>(ship.GetRepulsors() - 1));
+    const WeaponRow& row = WeaponTable(request.weapon);
+    const int id = player.ShipId();
+    if (!row.PutsInWorld()) {
         Repulse(player);
-        listener.OnShipChanged(player);
+    } else {
+        std::unique_ptr<GameObject> shot = Made(row.shot);
+        if (row.shot == kTypeMissile)
+            static_cast<Missile&>(*shot).SetHomingTarget(NearestVisibleOpponent(request.at, id));
+        Launch(std::move(shot), request.at, request.velocity, request.heading, id, 0,
+               row.shot == kTypeBullet ? kBulletArmingMs : kLaunchArmingMs);
     }
+    if (row.ammunition != Ammunition::None)
+        listener.OnShipChanged(player);
 }
 
 void Simulation::Repulse(Player& player)

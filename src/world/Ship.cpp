@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "base/TextCopy.h"
+#include "world/Contacts.h"
 #include "world/Powerup.h"
+#include "world/Weapons.h"
 
 bool showPlayerNames = true;
 
@@ -29,11 +31,6 @@ const std::vector<Design>& Designs()
     };
     return designs;
 }
-
-constexpr float kFuelCost[] = {0.1f, 0.5f, 1.0f, 5.0f, 0.05f, 0.15f, 10.0f, 8.0f, 40.0f, 30.0f, 75.0f};
-constexpr int kBounceCharge = 6;
-constexpr int kBulletCharge = 7;
-constexpr int kMissileCharge = 8;
 
 } // namespace
 
@@ -81,11 +78,8 @@ void Ship::SetMaxFuel(float v)
         maxFuel = v;
 }
 
-bool Ship::UseFuel(int action, float scale)
+bool Ship::UseFuel(float cost)
 {
-    if (action < 0 || action > 10)
-        return false;
-    const float cost = kFuelCost[action] * scale;
     if (cost > fuel)
         return false;
     fuel -= cost;
@@ -117,18 +111,19 @@ void Ship::GetName(char* buffer, int size) const
 
 void Ship::TakePowerup(int kind)
 {
+    for (const WeaponRow& row : kWeapons) {
+        if (row.pickup != kind)
+            continue;
+        flags |= row.needs;
+        SetRounds(row.ammunition, static_cast<signed char>(std::min(Rounds(row.ammunition) + row.perPickup, row.most)));
+    }
     switch (kind) {
-    case kPowerupTriple: flags |= kFlagTripleShot; break;
-    case kPowerupMissile: missiles = static_cast<signed char>(std::min(missiles + 2, 6)); break;
-    case kPowerupMine: mines = static_cast<signed char>(std::min(mines + 2, 4)); break;
-    case kPowerupPlasma: plasmaMines = static_cast<signed char>(std::min(plasmaMines + 1, 1)); break;
     case kPowerupTank:
         maxFuel = kLargeTank;
         flags |= kFlagLargeTank;
         break;
     case kPowerupFuel: fuel = maxFuel; break;
     case kPowerupCloak: flags |= kFlagCloakDevice; break;
-    case kPowerupRepulse: repulsors = static_cast<signed char>(std::min(repulsors + 1, 5)); break;
     default: break;
     }
 }
@@ -144,25 +139,23 @@ void Ship::OnHit(GameObject* other)
             Kill();
         return;
     }
-    switch (other->GetType()) {
-    case kTypeMap:
-    case kTypeShip: {
+    const ContactRow* contact = ContactOf(other->GetType());
+    switch (contact ? contact->shield : ShieldDoes::Nothing) {
+    case ShieldDoes::Bounces: {
         const Vector3 before = velocity;
         if (Bounce(other)) {
             const Vector3 impact = before + other->Velocity();
-            UseFuel(kBounceCharge, static_cast<float>(impact.Dot(impact) / maxSpeedSquared));
+            UseFuel(contact->charge * static_cast<float>(impact.Dot(impact) / maxSpeedSquared));
         }
         break;
     }
-    case kTypeBullet:
-    case kTypeMissile:
-        if (!UseFuel(other->GetType() == kTypeBullet ? kBulletCharge : kMissileCharge, 1.0f)) {
+    case ShieldDoes::Pays:
+        if (!UseFuel(contact->charge)) {
             fuel = 0.0f;
             Kill();
         }
         break;
-    default:
-        break;
+    case ShieldDoes::Nothing: break;
     }
 }
 
@@ -180,5 +173,5 @@ void Ship::Respawn(float x, float y)
     maxFuel = kStandardTank;
     fuel = maxFuel;
     flags = 0;
-    missiles = mines = plasmaMines = repulsors = 0;
+    rounds = {};
 }

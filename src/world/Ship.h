@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,10 @@ enum ShipFlag : std::uint8_t {
     kFlagShield = 0x10,
     kFlagCloaked = 0x20,
 };
+
+// The counters of what a ship carries to fire; None for weapons that need
+// no rounds.
+enum class Ammunition : std::uint8_t { Missiles, Mines, PlasmaMines, Repulsors, None };
 
 // One player's craft: name, score, fuel, ammunition, status flags, one of
 // six hull designs, and an octagonal outline used while the shield is up.
@@ -44,7 +49,8 @@ public:
     void SetFuel(float v);
     float GetMaxFuel() const { return maxFuel; }
     void SetMaxFuel(float v);
-    bool UseFuel(int action, float scale);
+    // Takes cost from the tank; false, taking nothing, when it holds less.
+    bool UseFuel(float cost);
 
     signed char GetScore() const { return score; }
     void SetScore(signed char v);
@@ -55,14 +61,24 @@ public:
     bool HasFlags(signed char mask) const { return (flags & static_cast<std::uint8_t>(mask)) != 0; }
     bool IsShielded() const { return HasFlags(kFlagShield); }
 
-    signed char GetMissiles() const { return missiles; }
-    signed char GetMines() const { return mines; }
-    signed char GetPlasmaMines() const { return plasmaMines; }
-    signed char GetRepulsors() const { return repulsors; }
-    void SetMissiles(signed char n) { missiles = n; }
-    void SetMines(signed char n) { mines = n; }
-    void SetPlasmaMines(signed char n) { plasmaMines = n; }
-    void SetRepulsors(signed char n) { repulsors = n; }
+    // Always 0 for None.
+    signed char Rounds(Ammunition kind) const
+    {
+        return kind == Ammunition::None ? 0 : rounds[static_cast<std::size_t>(kind)];
+    }
+    void SetRounds(Ammunition kind, signed char n)
+    {
+        if (kind != Ammunition::None)
+            rounds[static_cast<std::size_t>(kind)] = n;
+    }
+    signed char GetMissiles() const { return Rounds(Ammunition::Missiles); }
+    signed char GetMines() const { return Rounds(Ammunition::Mines); }
+    signed char GetPlasmaMines() const { return Rounds(Ammunition::PlasmaMines); }
+    signed char GetRepulsors() const { return Rounds(Ammunition::Repulsors); }
+    void SetMissiles(signed char n) { SetRounds(Ammunition::Missiles, n); }
+    void SetMines(signed char n) { SetRounds(Ammunition::Mines, n); }
+    void SetPlasmaMines(signed char n) { SetRounds(Ammunition::PlasmaMines, n); }
+    void SetRepulsors(signed char n) { SetRounds(Ammunition::Repulsors, n); }
 
     void SetName(const char* newName);
     void GetName(char* buffer, int size) const;
@@ -92,10 +108,7 @@ private:
     TrackedBuffer name;
     signed char score = 0;
     std::uint8_t flags = 0;
-    signed char missiles = 0;
-    signed char mines = 0;
-    signed char plasmaMines = 0;
-    signed char repulsors = 0;
+    std::array<signed char, static_cast<std::size_t>(Ammunition::None)> rounds {};
     int fuelLinkX = 0;
     int fuelLinkY = 0;
     int fuelSearchRadius = 0;

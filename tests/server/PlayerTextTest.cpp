@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "server/HeldKeys.h"
+#include "world/HeldKeys.h"
 #include "server/PlayerText.h"
 
 namespace {

@@ -69,7 +69,7 @@ protected:
     // Placed is not spawned: no free shield.
     static void Place(Player& player, double x, double y, float heading = 0.0f, Vector3 velocity = Vector3())
     {
-        player.Reloading().spawnShield = 0;
+        player.Controls().ShieldFor(0);
         Ship& ship = player.GetShip();
         ship.SetPosition(Vector3(x, y, 0.0));
         ship.SetHeading(heading);

@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include "server/FuelCharge.h"
 #include "server/SimulationFixture.h"
 #include "world/Map.h"
 #include "world/Missile.h"

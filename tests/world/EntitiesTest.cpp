@@ -60,12 +60,11 @@ TEST(Ship, NamesAreCopiedAndCutToTheBuffer)
 TEST(Ship, FuelAndScoreKeepTheirRanges)
 {
     Ship ship;
-    for (const auto& [before, charge, scale, paid, after] :
-         {std::tuple(8.0f, 7, 1.0f, true, 0.0f), {50, 11, 1, false, 50}, {50, -1, 1, false, 50}, {50, 10, 1, false, 50},
-          {50, 6, 2.5f, true, 25}}) {
+    for (const auto& [before, cost, paid, after] :
+         {std::tuple(8.0f, 8.0f, true, 0.0f), {50, 75, false, 50}, {50, 25, true, 25}}) {
         ship.SetFuel(before);
-        EXPECT_EQ(ship.UseFuel(charge, scale), paid) << "charge " << charge;
-        EXPECT_EQ(ship.GetFuel(), after) << "charge " << charge;
+        EXPECT_EQ(ship.UseFuel(cost), paid) << "cost " << cost;
+        EXPECT_EQ(ship.GetFuel(), after) << "cost " << cost;
     }
     ship.SetFuel(150.0f);
     ship.SetFuel(-1.0f);
@@ -126,6 +125,22 @@ TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
     shielded.AddFlags(kFlagShield);
     shielded.OnHit(PowerupOf(kPowerupMissile));
     EXPECT_EQ(shielded.GetMissiles(), 0) << "a shielded ship takes no pickups";
+
+    Mine mine;
+    PlasmaMine plasma;
+    Shrapnel shrapnel;
+    Turret gun;
+    for (GameObject* other : std::initializer_list<GameObject*>{&mine, &plasma, &shrapnel, &gun}) {
+        for (const bool raised : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "type " << other->GetType() << (raised ? ", shielded" : ""));
+            Ship ship;
+            ship.ForceRespawn(0, 0);
+            ship.AddFlags(raised ? kFlagShield : 0);
+            ship.OnHit(other);
+            EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(raised, 100.0f))
+                << "a shield stops mines, shrapnel and a gun's hull for free";
+        }
+    }
 }
 
 // Shielded ships meet when their circles do and bounce off for fuel.

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+
+#include "net/GameKey.h"
+#include "world/GameObject.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+
+enum class Weapon : std::uint8_t { Bullet, TripleShot, Missile, Mine, PlasmaMine, Repulsor };
+
+// Where a weapon's shots leave the ship.
+enum class Muzzle : std::uint8_t { Nose, Tail, Centre };
+
+// One weapon of a ship: what fires it, what it spends, and how its shots
+// leave. A row that needs a ship flag takes the place of the row of the
+// same key without it when the ship has the flag.
+struct WeaponRow {
+    Weapon weapon;
+    GameKey key;
+    std::uint8_t needs;   // the ship flag it needs, 0 for none
+    Ammunition ammunition;
+    int reloadMs;         // before its key fires again
+    float fuel;           // a firing's cost
+    EntityType shot;      // what it puts in the world; kTypeMap: nothing, a push around the ship
+    Muzzle from;
+    int shots;            // at once, fanned out by spread
+    float spread;         // degrees between neighbouring shots
+    double speed;         // along the shot's heading
+    double inherited;     // the share of the ship's velocity a shot keeps
+    int pickup;           // the powerup that gives it, -1 for none
+    int perPickup;        // rounds a pickup gives
+    int most;             // rounds a ship can carry
+
+    bool PutsInWorld() const { return shot != kTypeMap; }
+};
+
+inline constexpr WeaponRow kWeapons[] = {
+    {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, -1,
+     0, 0},
+    {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
+     10.0f, 500.0, 1.0, kPowerupTriple, 0, 0},
+    {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
+     1.0, kPowerupMissile, 2, 6},
+    {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5,
+     kPowerupMine, 2, 4},
+    {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
+     0.0f, 0.0, 0.5, kPowerupPlasma, 1, 1},
+    {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
+     0.0, kPowerupRepulse, 1, 5},
+};
+
+// The keys that fire, in the order they are looked at; each reloads alone.
+inline constexpr GameKey kFireKeys[] = {kKeyFire, kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor};
+
+// Shots one step can fire at most: the widest row of each key.
+constexpr int MostShotsAtOnce()
+{
+    int most = 0;
+    for (const GameKey key : kFireKeys) {
+        int widest = 0;
+        for (const WeaponRow& row : kWeapons)
+            widest = row.key == key && row.shots > widest ? row.shots : widest;
+        most += widest;
+    }
+    return most;
+}
+
+constexpr const WeaponRow& WeaponTable(Weapon weapon)
+{
+    return kWeapons[static_cast<std::size_t>(weapon)];
+}
+
+// The weapon a key fires on a ship as it is fitted, or null.
+const WeaponRow* WeaponOn(const Ship& ship, GameKey key);
