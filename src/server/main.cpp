@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/Clock.h"
 #include "platform/DataDirectory.h"
 #include "server/GameServer.h"
@@ -88,6 +90,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
+    server.ListenToConsole(STDIN_FILENO);
     server.Run(stopRequested);
     return 0;
 }
