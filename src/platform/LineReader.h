@@ -5,6 +5,9 @@
 
 namespace platform {
 
+// The process's standard input, where the operator types.
+constexpr int kStandardInput = 0;
+
 // Lines typed or piped into a descriptor (the server's standard input),
 // read without ever waiting, so a game loop can poll it every turn. Only a
 // terminal or a pipe is read: /dev/null, a closed descriptor or anything

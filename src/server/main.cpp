@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "platform/Clock.h"
 #include "platform/DataDirectory.h"
+#include "platform/LineReader.h"
 #include "server/GameServer.h"
 #include "server/RobotTrial.h"
 #include "server/ServerLog.h"
@@ -90,7 +89,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
-    server.ListenToConsole(STDIN_FILENO);
+    server.ListenToConsole(platform::kStandardInput);
     server.Run(stopRequested);
     return 0;
 }

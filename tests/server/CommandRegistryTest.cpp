@@ -92,16 +92,4 @@ TEST_F(Registry, HelpListsWhatTheAskerMayRunInNameOrderWithTheUsagesInOneColumn)
     EXPECT_EQ(Answers("/help", Asker::Player), Lines{"You may not run /help."});
 }
 
-TEST_F(Registry, ARunByNameGoesWithoutTheLineSplitAndACommandAddedAgainReplacesTheFirst)
-{
-    std::vector<std::string> answers;
-    const auto reply = [&](const std::string& answer) { answers.push_back(answer); };
-    EXPECT_EQ(registry.Run("halt", "", Asker::LocalPlayer, "a player", reply), CommandRegistry::Outcome::Ran);
-    EXPECT_EQ(registry.Run("status", " x ", Asker::Operator, "the operator", reply), CommandRegistry::Outcome::Ran);
-    EXPECT_EQ(ran, (Lines{"halt by a player", "status by the operator [x]"}));
-
-    registry.Add({"Status", "", "changed", {Asker::Player}, "", [](const CommandRegistry::Request&) { return true; }});
-    EXPECT_EQ(Answers("/status"), Lines{"You may not run /Status."});
-}
-
 } // namespace

@@ -221,7 +221,6 @@ TEST_F(OperatorConsole, StatusBotsAndKickOfARobotAndAPerson)
     EXPECT_EQ(status[4].find("since the last status: the longest tick "), 0u) << status[4];
 
     EXPECT_EQ(Typed("/bots 9"), Lines{"From 0 to 4 robots: there are as many seats."});
-    EXPECT_EQ(Typed("/bots -1"), Lines{"From 0 to 4 robots: there are as many seats."});
     EXPECT_EQ(Typed("/bots two"), Lines{"Usage: /bots N"});
     Lines bots = Typed("/bots 4");
     EXPECT_TRUE(out.Has(bots, "Robot Blaze joined the game"));
