@@ -40,6 +40,7 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
       simulation(announcer, rotation, SettingsFrom(options)),
       crew(options.bots, options.botSkill, std::random_device()()), session(this)
 {
+    AddCommands();
 }
 
 GameServer::~GameServer() = default;
@@ -97,6 +98,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
     auto statusAt = lastTick;
     while (!stop && !halted) {
         session.DoWork(kWorkBudgetMs);
+        ReadConsole();
         const auto now = Clock::now();
         if (now < next) {
             std::this_thread::sleep_for(std::min<Clock::duration>(next - now, std::chrono::milliseconds(1)));
@@ -108,6 +110,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
         if (ticks > 0) {
             const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(now - lastTick).count();
             worstGapMicros = std::max<std::int64_t>(worstGapMicros, gap);
+            statusWorstGapMicros = std::max<std::int64_t>(statusWorstGapMicros, gap);
         }
         lastTick = now;
         ++ticks;
@@ -147,6 +150,7 @@ void GameServer::Tick(int ms)
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
     worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
     periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
+    statusWorstTickMicros = std::max<std::int64_t>(statusWorstTickMicros, took.count());
 }
 
 void GameServer::End()

@@ -6,8 +6,10 @@
 #include <map>
 #include <string>
 
+#include "platform/LineReader.h"
 #include "platform/SessionServer.h"
 #include "server/Announcer.h"
+#include "server/CommandRegistry.h"
 #include "server/MapRotation.h"
 #include "server/Reporter.h"
 #include "server/RobotCrew.h"
@@ -69,6 +71,11 @@ public:
         worstGapMicros = 0;
     }
     std::size_t ConnectionCount() const { return openConnections; }
+    // The operator's commands are read from this descriptor while Run
+    // goes on, and answered on the log (GameServerCommands.cpp).
+    void ListenToConsole(int fd) { console = platform::LineReader(fd); }
+    // One line as the operator typed it.
+    void Operate(const std::string& line);
 
     void OnPlayerJoined(platform::PlayerId id) override;
     // A player connected from an IPv4 address (host order): what the session
@@ -100,6 +107,8 @@ private:
     void RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void RequestHalt(platform::PlayerId id, Connection& connection);
     void Answer(platform::PlayerId id, const NetMessage& message);
+    CommandRegistry::Outcome Ask(platform::PlayerId id, const Connection& connection, const char* command,
+                                 const std::string& arguments);
 
     void Leave(platform::PlayerId id);
     // Takes a ship out of the game and tells everyone it left.
@@ -117,6 +126,9 @@ private:
     // How the log names a connection: its player's name, number and address.
     std::string Describe(platform::PlayerId id) const;
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
+    friend class GameServerCommands;
+    void AddCommands();
+    void ReadConsole();
 
     ServerOptions options;
     ServerLog& log;
@@ -133,4 +145,9 @@ private:
     std::atomic<std::size_t> openConnections {0};
     std::int64_t periodWorstMicros = 0;
     platform::SessionServer session;
+    CommandRegistry commands;
+    platform::LineReader console {-1};
+    // Since the operator last asked for the status.
+    std::int64_t statusWorstTickMicros = 0;
+    std::int64_t statusWorstGapMicros = 0;
 };

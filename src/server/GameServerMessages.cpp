@@ -174,28 +174,13 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
 {
     char requested[kTextBufferSize] = {};
     message.GetMapName(requested, sizeof requested);
-    const std::string name = requested;
-    const std::string shown = Drawable(requested, kMaxLineLength);
-    if (!IsLocal(connection.address)) {
-        log.Line("ignoring a change to map \"%s\" from %s: not on this machine", shown.c_str(), Describe(id).c_str());
-        reporter.To(connection.player->Slot()).SetText("Only a player on the server's machine may change the map.");
-        return;
-    }
-    log.Always("%s asks for map \"%s\"", Describe(id).c_str(), shown.c_str());
-    std::string reason;
-    if (!simulation.ChangeMap(name, reason)) {
-        log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
-        reporter.To(connection.player->Slot()).SetText(("Cannot change to map \"" + shown + "\".").c_str());
-    }
+    if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring a change to map \"%s\" from %s: not on this machine",
+                 Drawable(requested, kMaxLineLength).c_str(), Describe(id).c_str());
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
 {
-    if (!IsLocal(connection.address)) {
+    if (Ask(id, connection, "halt", "") == CommandRegistry::Outcome::Refused)
         log.Line("ignoring a halt from %s: not on this machine", Describe(id).c_str());
-        reporter.To(connection.player->Slot()).SetText("Only a player on the server's machine may halt it.");
-        return;
-    }
-    log.Always("%s halts the server", Describe(id).c_str());
-    halted = true;
 }

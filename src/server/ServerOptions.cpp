@@ -65,7 +65,19 @@ std::string ServerUsage()
            "  --bot-skill N     how well robots fly, 1 to 3 (default 2)\n"
            "  --simulate N      no network: robots alone play N minutes on each map as\n"
            "                    fast as the machine goes, then their figures are printed\n"
-           "  --help            this text\n";
+           "  --help            this text\n"
+           "\n"
+           "Commands typed on a terminal or piped into the standard input while it runs\n"
+           "(answered on standard output, like the log):\n"
+           "  /status           the players and their addresses, the map, the round's time left,\n"
+           "                    the longest tick and wait between ticks since the last /status\n"
+           "  /map NAME         play the named map now\n"
+           "  /next             play the next map of the rotation now\n"
+           "  /bots N           robots wanted from now on, 0 to the seats\n"
+           "  /kick NAME        drop a player, or retire a robot\n"
+           "  /say TEXT         a line every player sees, from the server\n"
+           "  /halt             end the game for everyone and stop the server\n"
+           "  /help             the commands\n";
 }
 
 ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOptions& options, std::string& message)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -81,6 +82,8 @@ public:
     Map* CurrentMap() const { return currentMap; }
     const std::string& MapName() const { return mapName; }
     bool IsRoundOver() const { return phase == Phase::Results; }
+    // What is left of the round's time; -1 when rounds have no time limit.
+    int RoundMsLeft() const { return settings.roundMs > 0 ? std::max(0, settings.roundMs - roundElapsed) : -1; }
     // The ship id of the last round's winner, 0 before the first ends.
     int WinnerShip() const { return winnerShip; }
     const FuelDepots& Depots() const { return depots; }

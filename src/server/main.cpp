@@ -7,6 +7,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DataDirectory.h"
+#include "platform/LineReader.h"
 #include "server/GameServer.h"
 #include "server/RobotTrial.h"
 #include "server/ServerLog.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
+    server.ListenToConsole(platform::kStandardInput);
     server.Run(stopRequested);
     return 0;
 }

@@ -1,0 +1,111 @@
+#include "server/CommandRegistry.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = std::find_if_not(text.begin(), text.end(), IsSpace);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsSpace).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// A name as an answer may repeat it: printable, and short.
+std::string Shown(const std::string& name)
+{
+    std::string shown;
+    for (const char c : name) {
+        if (shown.size() == CommandRegistry::kShownName) {
+            shown += "...";
+            break;
+        }
+        shown += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return shown;
+}
+
+std::string Usage(const CommandRegistry::Command& command)
+{
+    return "/" + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis);
+}
+
+} // namespace
+
+CommandRegistry::CommandRegistry()
+{
+    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::LocalPlayer, Asker::Admin}, "",
+         [this](const Request& request) { return Help(request); }});
+}
+
+void CommandRegistry::Add(Command command)
+{
+    const std::string key = Lower(command.name);
+    commands.insert_or_assign(key, std::move(command));
+}
+
+CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker asker, const std::string& by,
+                                                  const Reply& reply) const
+{
+    const std::string text = Trimmed(line);
+    if (text.empty())
+        return Outcome::Empty;
+    const auto end = std::find_if(text.begin(), text.end(), IsSpace);
+    const std::string name(text.begin() + (text.front() == '/' ? 1 : 0), end);
+    return Run(name, std::string(end, text.end()), asker, by, reply);
+}
+
+CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std::string& arguments, Asker asker,
+                                              const std::string& by, const Reply& reply) const
+{
+    const auto found = commands.find(Lower(name));
+    if (found == commands.end()) {
+        reply("Unknown command \"/" + Shown(name) + "\"; /help lists the commands.");
+        return Outcome::Unknown;
+    }
+    const Command& command = found->second;
+    if (!command.who.Has(asker)) {
+        reply(command.refusal.empty() ? "You may not run /" + command.name + "." : command.refusal);
+        return Outcome::Refused;
+    }
+    if (!command.body({asker, by, Trimmed(arguments), reply})) {
+        reply("Usage: " + Usage(command));
+        return Outcome::BadArguments;
+    }
+    return Outcome::Ran;
+}
+
+bool CommandRegistry::Help(const Request& request) const
+{
+    if (!request.arguments.empty())
+        return false;
+    std::vector<const Command*> allowed;
+    std::size_t widest = 0;
+    for (const auto& [key, command] : commands) {
+        if (command.who.Has(request.asker)) {
+            allowed.push_back(&command);
+            widest = std::max(widest, Usage(command).size());
+        }
+    }
+    for (const Command* command : allowed) {
+        std::string usage = Usage(*command);
+        usage.resize(widest + 3, ' ');
+        request.reply(usage + command->help);
+    }
+    return true;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+
+// Who asks for a command, as far as the server can tell.
+enum class Asker {
+    Operator,    // at the server's console
+    LocalPlayer, // a player on the server's own machine
+    Admin,       // a player logged in to run the server (no login yet)
+    Player,      // any other player
+};
+
+// The askers a command is for.
+class Askers {
+public:
+    constexpr Askers(std::initializer_list<Asker> askers)
+    {
+        for (const Asker asker : askers)
+            bits |= 1u << static_cast<unsigned>(asker);
+    }
+    constexpr bool Has(Asker asker) const { return (bits >> static_cast<unsigned>(asker)) & 1u; }
+
+private:
+    unsigned bits = 0;
+};
+
+// The server's commands, each registered once with its name, what it takes,
+// a line of help and who may run it. A line such as "/map Warren" is split
+// into the name and the rest, checked against the asker and run; every
+// answer, errors included, goes back as lines of text through the asker's
+// reply. Knows nothing of the game.
+class CommandRegistry {
+public:
+    using Reply = std::function<void(const std::string& line)>;
+
+    struct Request {
+        Asker asker;
+        std::string by;        // how the log names who asks
+        std::string arguments; // what follows the name, spaces at either end trimmed
+        Reply reply;
+    };
+
+    // Runs the command; false when its arguments do not fit, which the
+    // registry answers with the command's synopsis.
+    using Body = std::function<bool(const Request& request)>;
+
+    struct Command {
+        std::string name;     // without the "/"
+        std::string synopsis; // the arguments, as "NAME"; empty for none
+        std::string help;
+        Askers who;
+        std::string refusal; // the answer to anyone else; empty for the usual one
+        Body body;
+    };
+
+    enum class Outcome { Ran, Unknown, Refused, BadArguments, Empty };
+
+    // The longest command name, or part of one, that an answer repeats.
+    static constexpr std::size_t kShownName = 32;
+
+    // Comes with /help, which lists what the asker may run.
+    CommandRegistry();
+
+    void Add(Command command);
+
+    // A typed line: "/name arguments", the "/" optional; a line of nothing
+    // but spaces is no command and is not answered.
+    Outcome RunLine(const std::string& line, Asker asker, const std::string& by, const Reply& reply) const;
+    Outcome Run(const std::string& name, const std::string& arguments, Asker asker, const std::string& by,
+                const Reply& reply) const;
+
+private:
+    bool Help(const Request& request) const;
+
+    std::map<std::string, Command> commands; // by lower-case name
+};

@@ -1,0 +1,291 @@
+// The server's commands: what the operator types at the console, and the
+// map and halt requests of players, all run through one registry.
+#include "server/GameServer.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "server/PlayerText.h"
+#include "server/ServerLog.h"
+#include "world/Ship.h"
+
+namespace {
+
+using Request = CommandRegistry::Request;
+
+// Console lines run in one turn of the loop, so that a flood of input
+// cannot hold up the ticks; the rest wait for the next turn.
+constexpr int kConsoleLinesPerTurn = 16;
+
+bool ReadCount(const std::string& text, int& out)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::string Figure(const char* format, double value)
+{
+    char text[64] = {};
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// "1 robot", "3 robots".
+std::string Counted(int count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+std::string Unquoted(const std::string& text)
+{
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
+}
+
+} // namespace
+
+class GameServerCommands {
+public:
+    explicit GameServerCommands(GameServer& server) : s(server) {}
+
+    bool Status(const Request& request);
+    bool Map(const Request& request);
+    bool Next(const Request& request);
+    bool Bots(const Request& request);
+    bool Kick(const Request& request);
+    bool Say(const Request& request);
+    bool Halt(const Request& request);
+
+private:
+    std::string RoundLine() const;
+    // The player of that name; else the one whose name differs only in
+    // case; else null.
+    Player* Find(const std::string& name) const;
+
+    GameServer& s;
+};
+
+namespace {
+
+struct Entry {
+    const char* name;
+    const char* synopsis;
+    const char* help;
+    Askers who;
+    const char* refusal;
+    bool (GameServerCommands::*body)(const Request&);
+};
+
+constexpr Askers kOperator {Asker::Operator};
+constexpr Askers kOnThisMachine {Asker::Operator, Asker::LocalPlayer};
+
+const Entry kCommands[] = {
+    {"status", "", "the players and their addresses, the map, the round's time, the ticks", kOperator, "",
+     &GameServerCommands::Status},
+    {"map", "NAME", "play the named map now", kOnThisMachine,
+     "Only a player on the server's machine may change the map.", &GameServerCommands::Map},
+    {"next", "", "play the next map of the rotation now", kOperator, "", &GameServerCommands::Next},
+    {"bots", "N", "robots wanted from now on, 0 to the seats", kOperator, "", &GameServerCommands::Bots},
+    {"kick", "NAME", "drop a player, or retire a robot", kOperator, "", &GameServerCommands::Kick},
+    {"say", "TEXT", "a line every player sees, from the server", kOperator, "", &GameServerCommands::Say},
+    {"halt", "", "end the game for everyone and stop the server", kOnThisMachine,
+     "Only a player on the server's machine may halt it.", &GameServerCommands::Halt},
+};
+
+} // namespace
+
+void GameServer::AddCommands()
+{
+    for (const Entry& entry : kCommands) {
+        commands.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal,
+                      [this, body = entry.body](const Request& request) {
+                          return (GameServerCommands(*this).*body)(request);
+                      }});
+    }
+}
+
+void GameServer::Operate(const std::string& line)
+{
+    // Answers go on the log, stamped like its events, so that a log read
+    // later shows what the operator did among what it caused.
+    commands.RunLine(line, Asker::Operator, "the operator",
+                     [this](const std::string& answer) { log.Always("%s", answer.c_str()); });
+}
+
+void GameServer::ReadConsole()
+{
+    std::string line;
+    for (int i = 0; i < kConsoleLinesPerTurn; ++i) {
+        const platform::LineReader::Got got = console.Next(line);
+        if (got == platform::LineReader::Got::Nothing)
+            return;
+        if (got == platform::LineReader::Got::TooLong)
+            log.Always("A console line longer than %zu bytes is refused.", platform::LineReader::kLongestLine);
+        else
+            Operate(line);
+    }
+}
+
+CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection& connection, const char* command,
+                                         const std::string& arguments)
+{
+    const int slot = connection.player->Slot();
+    const Asker asker = IsLocal(connection.address) ? Asker::LocalPlayer : Asker::Player;
+    return commands.Run(command, arguments, asker, Describe(id),
+                        [this, slot](const std::string& line) { reporter.To(slot).SetText(line.c_str()); });
+}
+
+bool GameServerCommands::Status(const Request& request)
+{
+    if (!request.arguments.empty())
+        return false;
+    request.reply("map " + s.simulation.MapName() + ", " + RoundLine());
+    request.reply(Counted(s.People(), "person", "people") + " and " + Counted(s.crew.Count(), "robot", "robots") +
+                  " (" + std::to_string(s.crew.Wanted()) + " wanted) in " + std::to_string(s.options.maxPlayers) +
+                  " seats; " + Counted(static_cast<int>(s.connections.size()), "connection", "connections"));
+    for (const auto& player : s.simulation.Players()) {
+        const auto connection = s.bySlot.find(player->Slot());
+        const std::string who = connection == s.bySlot.end() ? "robot \"" + std::string(player->Name()) + "\""
+                                                             : s.Describe(connection->second);
+        request.reply("  " + who + ", ship " + std::to_string(player->ShipId()) + ", score " +
+                      std::to_string(player->GetShip().GetScore()));
+    }
+    request.reply(Figure("since the last status: the longest tick %.1f ms, ", s.statusWorstTickMicros / 1000.0) +
+                  Figure("the longest wait between ticks %.1f ms", s.statusWorstGapMicros / 1000.0));
+    s.statusWorstTickMicros = 0;
+    s.statusWorstGapMicros = 0;
+    return true;
+}
+
+std::string GameServerCommands::RoundLine() const
+{
+    if (s.simulation.IsRoundOver())
+        return "the round is over";
+    const int left = s.simulation.RoundMsLeft();
+    if (left < 0)
+        return "rounds without a time limit";
+    const int seconds = (left + 999) / 1000;
+    char text[64] = {};
+    std::snprintf(text, sizeof text, "%d:%02d left of the round", seconds / 60, seconds % 60);
+    return text;
+}
+
+bool GameServerCommands::Map(const Request& request)
+{
+    if (request.arguments.empty())
+        return false;
+    const std::string shown = Drawable(request.arguments.c_str(), kMaxLineLength);
+    s.log.Always("%s asks for map \"%s\"", request.by.c_str(), shown.c_str());
+    std::string reason;
+    if (!s.simulation.ChangeMap(request.arguments, reason)) {
+        s.log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
+        request.reply("Cannot change to map \"" + shown + "\".");
+    }
+    return true;
+}
+
+bool GameServerCommands::Next(const Request& request)
+{
+    if (!request.arguments.empty())
+        return false;
+    std::vector<MapRotation::Skipped> skipped;
+    const auto next = s.rotation.Next(skipped);
+    for (const MapRotation::Skipped& skip : skipped)
+        s.announcer.OnMapSkipped(skip.name, skip.reason);
+    if (!next) {
+        request.reply("No map of the rotation can be played.");
+        return true;
+    }
+    s.log.Always("%s asks for the next map, %s", request.by.c_str(), next->name.c_str());
+    std::string reason;
+    if (!s.simulation.ChangeMap(next->name, reason))
+        request.reply("Cannot change to map \"" + next->name + "\".");
+    return true;
+}
+
+bool GameServerCommands::Bots(const Request& request)
+{
+    int wanted = 0;
+    if (!ReadCount(request.arguments, wanted))
+        return false;
+    if (wanted < 0 || wanted > s.options.maxPlayers) {
+        request.reply("From 0 to " + std::to_string(s.options.maxPlayers) + " robots: there are as many seats.");
+        return true;
+    }
+    s.log.Always("%s wants %d robots", request.by.c_str(), wanted);
+    s.crew.Want(wanted);
+    while (s.crew.Count() > s.crew.Fitting(s.People(), s.options.maxPlayers)) {
+        Player* robot = s.crew.Newest();
+        s.log.Line("robot \"%s\" leaves: fewer robots are wanted", robot->Name());
+        s.RemovePilot(robot);
+    }
+    s.FillSeats();
+    request.reply(Counted(s.crew.Count(), "robot", "robots") + " beside " + Counted(s.People(), "person", "people") +
+                  ".");
+    return true;
+}
+
+bool GameServerCommands::Kick(const Request& request)
+{
+    const std::string name = Unquoted(request.arguments);
+    if (name.empty())
+        return false;
+    Player* player = Find(name);
+    if (!player) {
+        request.reply("No player is named \"" + Drawable(name.c_str(), kMaxNameLength) + "\".");
+        return true;
+    }
+    const std::string found = player->Name();
+    const auto connection = s.bySlot.find(player->Slot());
+    if (connection == s.bySlot.end()) {
+        // It would come back to the seat it leaves: one robot fewer is wanted.
+        s.crew.Want(s.crew.Count() - 1);
+        s.log.Always("%s retires robot \"%s\"", request.by.c_str(), found.c_str());
+        s.RemovePilot(player);
+        request.reply(found + " is retired; " + Counted(s.crew.Wanted(), "robot", "robots") + " wanted.");
+        return true;
+    }
+    const platform::PlayerId id = connection->second;
+    s.log.Always("%s drops %s", request.by.c_str(), s.Describe(id).c_str());
+    s.session.Drop(id);
+    s.Leave(id);
+    request.reply(found + " is dropped.");
+    return true;
+}
+
+Player* GameServerCommands::Find(const std::string& name) const
+{
+    Player* alike = nullptr;
+    for (const auto& player : s.simulation.Players()) {
+        if (name == player->Name())
+            return player.get();
+        if (!alike && Lower(name) == Lower(player->Name()))
+            alike = player.get();
+    }
+    return alike;
+}
+
+bool GameServerCommands::Say(const Request& request)
+{
+    const std::string line = ChatLine("Server", request.arguments.c_str());
+    if (line.empty())
+        return false;
+    s.reporter.ToAll().SetText(line.c_str());
+    s.log.Always("chat: %s", line.c_str());
+    return true;
+}
+
+bool GameServerCommands::Halt(const Request& request)
+{
+    if (!request.arguments.empty())
+        return false;
+    s.log.Always("%s halts the server", request.by.c_str());
+    s.halted = true;
+    return true;
+}
