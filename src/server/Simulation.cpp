@@ -218,7 +218,7 @@ void Simulation::Step(int ms)
     Map* map = currentMap;
     if (ms <= 0 || !map)
         return;
-    clock += static_cast<std::uint64_t>(ms);
+    world.Advance(ms);
     tickMs = ms;
     if (phase == Phase::Results) {
         resultsLeft -= ms;
@@ -331,7 +331,7 @@ void Simulation::Settle()
     // hundred at a time, not each tick.
     deadInWorld += died;
     if (deadInWorld >= kSweepBatch) {
-        world.Update(0);
+        world.Sweep();
         deadInWorld = 0;
     }
 

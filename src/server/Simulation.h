@@ -84,7 +84,9 @@ public:
     // A powerup of a kind floating at a point; null when the world is full.
     GameObject* PlacePowerup(int kind, const Vector3& at);
 
+    // The world, and its clock: the game's own time.
     World& GetWorld() { return world; }
+    const World& GetWorld() const { return world; }
     Map* CurrentMap() const { return currentMap; }
     const std::string& MapName() const { return mapName; }
     bool IsRoundOver() const { return phase == Phase::Results; }
@@ -165,7 +167,6 @@ private:
     int roundElapsed = 0;
     int resultsLeft = 0;
     int tileReportIn = 0;
-    std::uint64_t clock = 0;
     int tickMs = 0;
 
     std::vector<std::unique_ptr<Player>> players;
