@@ -81,7 +81,7 @@ bool Robot::Chance(float odds)
     return std::uniform_real_distribution<float>(0.0f, 1.0f)(random) < odds;
 }
 
-HeldKeys Robot::Think(Simulation& game, const Player& self, int ms)
+HeldKeys Robot::Think(const Simulation& game, const Player& self, int ms)
 {
     const Ship& ship = self.GetShip();
     if (!ship.IsAlive() || !game.CurrentMap() || game.IsRoundOver()) {
@@ -102,7 +102,7 @@ HeldKeys Robot::Think(Simulation& game, const Player& self, int ms)
     return Steer(game, ship);
 }
 
-const Ship* Robot::Target(Simulation& game) const
+const Ship* Robot::Target(const Simulation& game) const
 {
     const Player* player = targetShip ? game.FindPlayer(targetShip) : nullptr;
     if (!player)
@@ -111,7 +111,7 @@ const Ship* Robot::Target(Simulation& game) const
     return ship.IsAlive() && !ship.HasFlags(kFlagCloaked) ? &ship : nullptr;
 }
 
-void Robot::Decide(Simulation& game, const Player& self)
+void Robot::Decide(const Simulation& game, const Player& self)
 {
     const Ship& ship = self.GetShip();
     ChooseTarget(game, self);
@@ -134,7 +134,7 @@ void Robot::Decide(Simulation& game, const Player& self)
     ConsiderDevices(game, ship);
 }
 
-void Robot::ChooseTarget(Simulation& game, const Player& self)
+void Robot::ChooseTarget(const Simulation& game, const Player& self)
 {
     const Ship& ship = self.GetShip();
     targetShip = 0;
@@ -159,7 +159,7 @@ void Robot::ChooseTarget(Simulation& game, const Player& self)
         engaged = nearest < skill.engageRange && navigator.ClearLine(ship.Position(), target->Position(), 4.0);
 }
 
-bool Robot::PlanRefuel(Simulation& game, const Ship& ship)
+bool Robot::PlanRefuel(const Simulation& game, const Ship& ship)
 {
     const FuelDepots& depots = game.Depots();
     const auto besideFuel = [&](const Navigator::Cell& cell) {
@@ -180,12 +180,11 @@ bool Robot::PlanRefuel(Simulation& game, const Ship& ship)
     return true;
 }
 
-bool Robot::PlanPickup(Simulation& game, const Ship& ship)
+bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
 {
-    World& world = game.GetWorld();
     const GameObject* best = nullptr;
     double nearest = kPickupReach;
-    for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
+    for (const GameObject* entity : game.GetWorld().Entities()) {
         if (entity->GetType() != kTypePowerup || !entity->IsAlive())
             continue;
         const double distance = navigator.Offset(ship.Position(), entity->Position()).Length();
@@ -254,7 +253,7 @@ void Robot::PlanWander(const Ship& ship)
     waypoint = navigator.Waypoint(ship.Position(), route, kHalfWidth);
 }
 
-void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
+void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
 {
     devices = {};
     const Ship* target = Target(game);
@@ -273,8 +272,9 @@ void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
         devices.Press(kKeyMine);
     if (ship.GetRepulsors() > 0 && fuel > 40.0f) {
         bool pressed = distance < 110.0;
-        World& world = game.GetWorld();
-        for (GameObject* entity = world.EntitiesBegin(); entity && !pressed; entity = world.EntitiesNext()) {
+        for (const GameObject* entity : game.GetWorld().Entities()) {
+            if (pressed)
+                break;
             if (entity->GetType() != kTypeMissile || !entity->IsAlive())
                 continue;
             const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
@@ -285,11 +285,10 @@ void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
     }
 }
 
-bool Robot::UnderFire(Simulation& game, const Ship& ship)
+bool Robot::UnderFire(const Simulation& game, const Ship& ship)
 {
-    World& world = game.GetWorld();
     const float fuel = ship.GetFuel();
-    for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
+    for (const GameObject* entity : game.GetWorld().Entities()) {
         const int type = entity->GetType();
         if (!Dangerous(type) || !entity->IsAlive())
             continue;
@@ -313,7 +312,7 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
     return false;
 }
 
-HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
+HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
 {
     HeldKeys keys;
     const Vector3 me = ship.Position();
