@@ -56,6 +56,9 @@ public:
     // A ship that has just come back is shielded this long for free, so it
     // is not shot down before its pilot has found it.
     static constexpr int kSpawnShieldMs = 3000;
+    // How far a new ship must see clear ahead: 1.5 s of full thrust from
+    // rest (up to top speed in 1.1 s) carries it about 730 units.
+    static constexpr double kSpawnRoom = 800.0;
     static constexpr int kLaunchArmingMs = 1000;
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;
