@@ -25,8 +25,6 @@ public:
     HeadlessGame(const char* map, bool dropPowerups)
         : rotation(QR_DATA_DIR, {map}), simulation(announcer, rotation, Settings(dropPowerups))
     {
-        // As the server runs: lifetimes on its own tick clock.
-        platform::UseManualTick();
     }
 
     bool Start(int pilots, std::string& reason)
@@ -47,7 +45,6 @@ public:
 
     void Tick(int ms)
     {
-        platform::AdvanceTick(static_cast<std::uint32_t>(ms));
         sinceChoice += ms;
         if (sinceChoice >= 500) {
             sinceChoice = 0;

@@ -1,16 +1,8 @@
 #include "platform/Clock.h"
 
-#include <atomic>
 #include <chrono>
 
 namespace platform {
-
-namespace {
-
-std::atomic<bool> manual{false};
-std::atomic<std::uint32_t> manualTick{0};
-
-} // namespace
 
 std::uint32_t WallTickCount()
 {
@@ -21,18 +13,7 @@ std::uint32_t WallTickCount()
 
 std::uint32_t TickCount()
 {
-    return manual.load(std::memory_order_relaxed) ? manualTick.load(std::memory_order_relaxed) : WallTickCount();
-}
-
-void UseManualTick()
-{
-    manualTick.store(WallTickCount());
-    manual.store(true);
-}
-
-void AdvanceTick(std::uint32_t ms)
-{
-    manualTick.fetch_add(ms, std::memory_order_relaxed);
+    return WallTickCount();
 }
 
 } // namespace platform

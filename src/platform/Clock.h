@@ -8,14 +8,7 @@ namespace platform {
 // 49.7 days, so every caller compares ticks by unsigned difference.
 std::uint32_t TickCount();
 
-// A run that is not in real time (a headless game simulated as fast as it
-// goes) moves the tick by hand: after UseManualTick, TickCount stands still
-// but for AdvanceTick, so lifetimes run on the simulated clock.
-void UseManualTick();
-void AdvanceTick(std::uint32_t ms);
-
-// Real milliseconds whatever the game's clock does: the transport's work
-// budgets and waits, which must end in real time.
+// The same real milliseconds, for the transport's work budgets and waits.
 std::uint32_t WallTickCount();
 
 } // namespace platform

@@ -133,7 +133,6 @@ void GameServer::Run(const std::atomic<bool>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
-    platform::AdvanceTick(static_cast<std::uint32_t>(ms));
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);

@@ -74,6 +74,15 @@ void Reporter::AddShip(int slot, const Ship* ship, bool watching)
     view.tokens = 2.0 * settings.bytesPerSecond / settings.reportRate;
 }
 
+void Reporter::AddWatcher(int slot)
+{
+    View& view = views[static_cast<std::size_t>(slot)];
+    view = View();
+    view.watching = true;
+    view.everywhere = true;
+    view.tokens = 2.0 * settings.bytesPerSecond / settings.reportRate;
+}
+
 void Reporter::RemoveShip(int slot)
 {
     views[static_cast<std::size_t>(slot)] = View();
@@ -171,6 +180,11 @@ bool Reporter::InView(const Vector3& eye, const Vector3& at, double margin) cons
            Apart(at.y, eye.y, worldHeight) <= kViewHalfHeight + margin;
 }
 
+bool Reporter::Sees(const View& watcher, const Vector3& at) const
+{
+    return watcher.everywhere || InView(watcher.eye, at, 0.0);
+}
+
 void Reporter::EntityAppeared(const GameObject& entity)
 {
     EntityView& view = entities[entity.GetId()];
@@ -178,7 +192,7 @@ void Reporter::EntityAppeared(const GameObject& entity)
     view.entity = &entity;
     const NetMessage* state = nullptr;
     ForWatching([&](int slot, View& watcher) {
-        if (InView(watcher.eye, entity.Position(), 0.0)) {
+        if (Sees(watcher, entity.Position())) {
             state = state ? state : &FreshEntityState(entity);
             watcher.queue.push_back(state);
             view.known.set(static_cast<std::size_t>(slot));
@@ -233,7 +247,7 @@ void Reporter::EntitiesInView(int slot)
     if (!watcher.watching)
         return;
     for (auto& [id, view] : entities) {
-        if (!view.entity->IsAlive() || !InView(watcher.eye, view.entity->Position(), 0.0))
+        if (!view.entity->IsAlive() || !Sees(watcher, view.entity->Position()))
             continue;
         watcher.queue.push_back(&FreshEntityState(*view.entity));
         view.known.set(static_cast<std::size_t>(slot));
@@ -258,8 +272,11 @@ void Reporter::Tick(int ms)
 void Reporter::Report()
 {
     watchers.clear();
+    std::uint64_t everywhere = 0;
     ForWatching([&](int slot, View& view) {
-        if (view.ship->IsAlive())
+        if (view.everywhere)
+            everywhere |= std::uint64_t{1} << slot;
+        else if (view.ship->IsAlive())
             view.eye = view.ship->Position();
         candidates[static_cast<std::size_t>(slot)].clear();
         watchers.push_back({static_cast<std::size_t>(slot), view.eye.x, view.eye.y});
@@ -278,8 +295,8 @@ void Reporter::Report()
             continue;
         const double x = entity.Position().x;
         const double y = entity.Position().y;
-        std::uint64_t kept = 0;  // near enough to stay known
-        std::uint64_t sight = 0; // near enough to be shown
+        std::uint64_t kept = everywhere;  // near enough to stay known
+        std::uint64_t sight = everywhere; // near enough to be shown
         for (const Eye& eye : watchers) {
             const double dx = Apart(x, eye.x, worldWidth);
             const double dy = Apart(y, eye.y, worldHeight);
@@ -314,14 +331,14 @@ void Reporter::Report()
     for (const Eye& eye : watchers) {
         const int slot = static_cast<int>(eye.slot);
         View& watcher = views[eye.slot];
-        if (watcher.ship->IsAlive())
+        if (watcher.ship && watcher.ship->IsAlive())
             watcher.queue.push_back(&ReportedShipState(slot));
         for (const int other : shipSlots) {
             const Ship* ship = views[static_cast<std::size_t>(other)].ship;
             if (other == slot || !ship->IsAlive())
                 continue;
             float& priority = watcher.shipPriority[static_cast<std::size_t>(other)];
-            priority += InView(watcher.eye, ship->Position(), 0.0) ? kShipOnScreen : kShipOffScreen;
+            priority += Sees(watcher, ship->Position()) ? kShipOnScreen : kShipOffScreen;
             candidates[eye.slot].push_back({priority, other, nullptr});
         }
         Spend(slot);

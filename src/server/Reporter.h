@@ -22,7 +22,9 @@ class Ship;
 // see, the longest unreported first, as far as its share of bandwidth
 // allows. Entities are told to a player only while they are near enough
 // to be on its screen: they appear as they come near and are taken away
-// as they go far.
+// as they go far. A watcher without a ship (a recorder, a spectator) sees
+// the whole map: it is told every ship and entity wherever it is, within
+// the same share of bandwidth as a player.
 class Reporter {
 public:
     // Half the world that a screen shows around its ship, with room for
@@ -42,6 +44,9 @@ public:
     // A ship in play, by its player's slot. A watching player is sent
     // everything; the ships of others are only reported.
     void AddShip(int slot, const Ship* ship, bool watching);
+    // A watcher of the whole map in a slot that holds no ship.
+    void AddWatcher(int slot);
+    // The slot's ship or watcher goes.
     void RemoveShip(int slot);
     // Every client forgot the last round's entities with its map.
     void NewRound(int worldWidth, int worldHeight);
@@ -69,6 +74,7 @@ private:
     struct View {
         const Ship* ship = nullptr;
         bool watching = false;
+        bool everywhere = false; // no ship: the whole map is in sight
         Vector3 eye;
         double tokens = 0.0;
         std::vector<const NetMessage*> queue;
@@ -91,6 +97,7 @@ private:
     // Fills what is left of a player's share with the strongest claims.
     void Spend(int slot);
     bool InView(const Vector3& eye, const Vector3& at, double margin) const;
+    bool Sees(const View& watcher, const Vector3& at) const;
     NetMessage& Made();
     // States as they are now, for events; and as a report found them, built
     // once for every player the report goes to.

@@ -79,7 +79,7 @@ bool Robot::Chance(float odds)
     return std::uniform_real_distribution<float>(0.0f, 1.0f)(random) < odds;
 }
 
-HeldKeys Robot::Think(Simulation& game, const Player& self, int ms)
+HeldKeys Robot::Think(const Simulation& game, const Player& self, int ms)
 {
     const Ship& ship = self.GetShip();
     if (!ship.IsAlive() || !game.CurrentMap() || game.IsRoundOver()) {
@@ -100,7 +100,7 @@ HeldKeys Robot::Think(Simulation& game, const Player& self, int ms)
     return Steer(game, ship);
 }
 
-const Ship* Robot::Target(Simulation& game) const
+const Ship* Robot::Target(const Simulation& game) const
 {
     const Player* player = targetShip ? game.FindPlayer(targetShip) : nullptr;
     if (!player)
@@ -109,7 +109,7 @@ const Ship* Robot::Target(Simulation& game) const
     return ship.IsAlive() && !ship.HasFlags(kFlagCloaked) ? &ship : nullptr;
 }
 
-void Robot::Decide(Simulation& game, const Player& self)
+void Robot::Decide(const Simulation& game, const Player& self)
 {
     const Ship& ship = self.GetShip();
     ChooseTarget(game, self);
@@ -132,7 +132,7 @@ void Robot::Decide(Simulation& game, const Player& self)
     ConsiderDevices(game, ship);
 }
 
-void Robot::ChooseTarget(Simulation& game, const Player& self)
+void Robot::ChooseTarget(const Simulation& game, const Player& self)
 {
     const Ship& ship = self.GetShip();
     targetShip = 0;
@@ -157,7 +157,7 @@ void Robot::ChooseTarget(Simulation& game, const Player& self)
         engaged = nearest < skill.engageRange && navigator.ClearLine(ship.Position(), target->Position(), 4.0);
 }
 
-bool Robot::PlanRefuel(Simulation& game, const Ship& ship)
+bool Robot::PlanRefuel(const Simulation& game, const Ship& ship)
 {
     const FuelDepots& depots = game.Depots();
     const auto besideFuel = [&](const Navigator::Cell& cell) {
@@ -178,12 +178,11 @@ bool Robot::PlanRefuel(Simulation& game, const Ship& ship)
     return true;
 }
 
-bool Robot::PlanPickup(Simulation& game, const Ship& ship)
+bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
 {
-    World& world = game.GetWorld();
     const GameObject* best = nullptr;
     double nearest = kPickupReach;
-    for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
+    for (const GameObject* entity : game.GetWorld().Entities()) {
         if (entity->GetType() != kTypePowerup || !entity->IsAlive())
             continue;
         const double distance = navigator.Offset(ship.Position(), entity->Position()).Length();
@@ -252,7 +251,7 @@ void Robot::PlanWander(const Ship& ship)
     waypoint = navigator.Waypoint(ship.Position(), route, kHalfWidth);
 }
 
-void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
+void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
 {
     devices = {};
     const Ship* target = Target(game);
@@ -271,8 +270,9 @@ void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
         devices.Press(kKeyMine);
     if (ship.GetRepulsors() > 0 && fuel > 40.0f) {
         bool pressed = distance < 110.0;
-        World& world = game.GetWorld();
-        for (GameObject* entity = world.EntitiesBegin(); entity && !pressed; entity = world.EntitiesNext()) {
+        for (const GameObject* entity : game.GetWorld().Entities()) {
+            if (pressed)
+                break;
             if (entity->GetType() != kTypeMissile || !entity->IsAlive())
                 continue;
             const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
@@ -283,11 +283,10 @@ void Robot::ConsiderDevices(Simulation& game, const Ship& ship)
     }
 }
 
-bool Robot::UnderFire(Simulation& game, const Ship& ship)
+bool Robot::UnderFire(const Simulation& game, const Ship& ship)
 {
-    World& world = game.GetWorld();
     const float fuel = ship.GetFuel();
-    for (GameObject* entity = world.EntitiesBegin(); entity; entity = world.EntitiesNext()) {
+    for (const GameObject* entity : game.GetWorld().Entities()) {
         const ContactRow* contact = ContactOf(entity->GetType());
         if (!contact || !contact->IsShot() || !entity->IsAlive())
             continue;
@@ -310,7 +309,7 @@ bool Robot::UnderFire(Simulation& game, const Ship& ship)
     return false;
 }
 
-HeldKeys Robot::Steer(Simulation& game, const Ship& ship)
+HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
 {
     HeldKeys keys;
     const Vector3 me = ship.Position();

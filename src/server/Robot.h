@@ -22,24 +22,24 @@ class Robot {
 public:
     Robot(const RobotSkill& skill, unsigned seed);
 
-    // The keys to hold for the next tick of ms.
-    HeldKeys Think(Simulation& game, const Player& self, int ms);
+    // The keys to hold for the next tick of ms; it only looks at the game.
+    HeldKeys Think(const Simulation& game, const Player& self, int ms);
 
 private:
     enum class Goal { Wander, Hunt, Refuel, Pickup };
 
     // What it makes up its mind about, at the pace of its reactions.
-    void Decide(Simulation& game, const Player& self);
-    void ChooseTarget(Simulation& game, const Player& self);
-    bool PlanRefuel(Simulation& game, const Ship& ship);
-    bool PlanPickup(Simulation& game, const Ship& ship);
+    void Decide(const Simulation& game, const Player& self);
+    void ChooseTarget(const Simulation& game, const Player& self);
+    bool PlanRefuel(const Simulation& game, const Ship& ship);
+    bool PlanPickup(const Simulation& game, const Ship& ship);
     void PlanHunt(const Ship& ship, const Ship& target);
     void PlanWander(const Ship& ship);
-    void ConsiderDevices(Simulation& game, const Ship& ship);
+    void ConsiderDevices(const Simulation& game, const Ship& ship);
     // How it flies and fights from one tick to the next.
-    HeldKeys Steer(Simulation& game, const Ship& ship);
-    bool UnderFire(Simulation& game, const Ship& ship);
-    const Ship* Target(Simulation& game) const;
+    HeldKeys Steer(const Simulation& game, const Ship& ship);
+    bool UnderFire(const Simulation& game, const Ship& ship);
+    const Ship* Target(const Simulation& game) const;
     bool Chance(float odds);
 
     RobotSkill skill;

@@ -76,7 +76,7 @@ bool RobotCrew::Flies(const Player* player) const
     return std::any_of(members.begin(), members.end(), [player](const Member& member) { return member.player == player; });
 }
 
-void RobotCrew::Think(Simulation& game, int ms)
+void RobotCrew::Think(const Simulation& game, int ms)
 {
     for (Member& member : members)
         member.player->Hold(member.robot->Think(game, *member.player, ms));

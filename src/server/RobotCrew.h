@@ -34,7 +34,7 @@ public:
     bool Flies(const Player* player) const;
 
     // Every robot decides the keys it holds for the next tick.
-    void Think(Simulation& game, int ms);
+    void Think(const Simulation& game, int ms);
 
 private:
     struct Member {

@@ -40,7 +40,6 @@ void RobotTrial::OnShipKilled(const Player& victim, const Player* killer, DeathC
 
 bool RobotTrial::Run(double minutes, std::string& error)
 {
-    platform::UseManualTick();
     if (!simulation.Start(error))
         return false;
     while (crew.Count() < crew.Wanted()) {
@@ -53,7 +52,6 @@ bool RobotTrial::Run(double minutes, std::string& error)
     for (long long tick = 0; tick < ticks; ++tick) {
         crew.Think(simulation, kTickMs);
         simulation.Step(kTickMs);
-        platform::AdvanceTick(kTickMs);
         for (const auto& robot : simulation.Players()) {
             const std::size_t slot = static_cast<std::size_t>(robot->Slot());
             const bool now = robot->GetShip().HasFlags(kFlagRefuelling);

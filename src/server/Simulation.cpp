@@ -175,6 +175,10 @@ Vector3 Simulation::SafestSpawnPoint(const Player& arriving)
             if (reach >= 0.0)
                 nearest = std::min(nearest, reach);
         }
+        // A point without room to fly off at full thrust is taken only when
+        // the roomy ones are far nearer danger.
+        if (shape.FreeDistance(at, HeadingDirection(OpenHeading(at)), kSpawnRoom, 14.0) < kSpawnRoom)
+            nearest *= 0.01;
         if (nearest > bestDistance) {
             bestDistance = nearest;
             best = at;
@@ -197,13 +201,13 @@ void Simulation::Spawn(Player& player)
 
 float Simulation::OpenHeading(const Vector3& at) const
 {
-    constexpr double kLookAhead = 320.0;
     constexpr double kHalfWidth = 14.0;
+    constexpr int kWays = 32;
     float best = 0.0f;
     double room = -1.0;
-    for (int step = 0; step < 8; ++step) {
-        const float heading = 45.0f * static_cast<float>(step);
-        const double free = shape.FreeDistance(at, HeadingDirection(heading), kLookAhead, kHalfWidth);
+    for (int step = 0; step < kWays; ++step) {
+        const float heading = 360.0f * static_cast<float>(step) / kWays;
+        const double free = shape.FreeDistance(at, HeadingDirection(heading), kSpawnRoom, kHalfWidth);
         if (free > room) {
             room = free;
             best = heading;
@@ -217,7 +221,7 @@ void Simulation::Step(int ms)
     Map* map = currentMap;
     if (ms <= 0 || !map)
         return;
-    clock += static_cast<std::uint64_t>(ms);
+    world.Advance(ms);
     tickMs = ms;
     if (phase == Phase::Results) {
         resultsLeft -= ms;
@@ -330,7 +334,7 @@ void Simulation::Settle()
     // hundred at a time, not each tick.
     deadInWorld += died;
     if (deadInWorld >= kSweepBatch) {
-        world.Update(0);
+        world.Sweep();
         deadInWorld = 0;
     }
 

@@ -50,6 +50,9 @@ public:
     // A ship that has just come back is shielded this long for free, so it
     // is not shot down before its pilot has found it.
     static constexpr int kSpawnShieldMs = 3000;
+    // How far a new ship must see clear ahead: 1.5 s of full thrust from
+    // rest (up to top speed in 1.1 s) carries it about 730 units.
+    static constexpr double kSpawnRoom = 800.0;
     static constexpr int kLaunchArmingMs = 1000;
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;
@@ -78,7 +81,9 @@ public:
     // A powerup of a kind floating at a point; null when the world is full.
     GameObject* PlacePowerup(int kind, const Vector3& at);
 
+    // The world, and its clock: the game's own time.
     World& GetWorld() { return world; }
+    const World& GetWorld() const { return world; }
     Map* CurrentMap() const { return currentMap; }
     const std::string& MapName() const { return mapName; }
     bool IsRoundOver() const { return phase == Phase::Results; }
@@ -162,7 +167,6 @@ private:
     int roundElapsed = 0;
     int resultsLeft = 0;
     int tileReportIn = 0;
-    std::uint64_t clock = 0;
     int tickMs = 0;
 
     std::vector<std::unique_ptr<Player>> players;

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "platform/Clock.h"
 #include "world/Bullet.h"
 #include "world/Contacts.h"
 #include "world/Map.h"
@@ -29,7 +28,7 @@ bool Differs(const Vector3& a, const Vector3& b)
 
 void Simulation::RunEntities(int ms)
 {
-    const std::uint32_t now = platform::TickCount();
+    const std::uint64_t now = world.Now();
     for (const Record& record : records) {
         GameObject& entity = *record.entity;
         if (!entity.IsAlive())
@@ -39,14 +38,8 @@ void Simulation::RunEntities(int ms)
             const auto* target = static_cast<const Ship*>(missile.HomingTarget());
             if (!target || !target->IsAlive() || target->HasFlags(kFlagCloaked))
                 missile.SetHomingTarget(NearestVisibleOpponent(entity.Position(), record.ownerShip));
-            // With nobody to chase, its own rule never lets it expire; the
-            // server does, so that the world stays bounded.
-            if (!missile.HomingTarget() && missile.Life().Over(now)) {
-                missile.Kill();
-                continue;
-            }
         }
-        entity.Update(ms);
+        entity.Update(ms, now);
     }
 }
 
@@ -233,7 +226,7 @@ void Simulation::ShipsAgainstEntities()
             const Record& record = records[static_cast<std::size_t>(index)];
             GameObject& entity = *record.entity;
             if (!ship.IsAlive() || !entity.IsAlive() ||
-                (record.ownerShip == ship.GetId() && clock < record.armedAt) ||
+                (record.ownerShip == ship.GetId() && world.Now() < record.armedAt) ||
                 !ship.Collides(&entity, width, height))
                 return;
             const bool takes = entity.GetType() == kTypePowerup && !ship.IsShielded();

@@ -126,7 +126,7 @@ GameObject* Simulation::Launch(std::unique_ptr<GameObject> entity, const Vector3
     entity->SetVelocity(velocity);
     entity->SetHeading(heading);
     GameObject* added = world.AddEntity(std::move(entity), NextEntityId());
-    records.push_back({added, ownerShip, ownerTurret, clock + static_cast<std::uint64_t>(armingMs)});
+    records.push_back({added, ownerShip, ownerTurret, world.Now() + static_cast<std::uint64_t>(armingMs)});
     listener.OnEntityAppeared(*added);
     return added;
 }

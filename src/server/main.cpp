@@ -75,9 +75,6 @@ int main(int argc, char** argv)
     if (options.simulateMinutes > 0.0)
         return Simulate(options, dataDir);
 
-    // The game's clock is the ticks it has played, so lifetimes, rounds and
-    // time-outs agree even when a slow moment drops some time.
-    platform::UseManualTick();
     ServerLog log;
     GameServer server(options, dataDir, log);
     std::string error;

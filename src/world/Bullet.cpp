@@ -7,7 +7,7 @@ Bullet::Bullet() : Projectile(kBulletLifetime)
     SetRadius(2.0f);
 }
 
-void Bullet::Update(int)
+void Bullet::Update(int, std::uint64_t now)
 {
-    ExpireAt(platform::TickCount());
+    ExpireAt(now);
 }

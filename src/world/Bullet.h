@@ -8,5 +8,5 @@ public:
     Bullet();
 
     bool Draw(int camX, int camY) override;
-    void Update(int ms) override;
+    void Update(int ms, std::uint64_t now) override;
 };

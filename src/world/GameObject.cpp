@@ -7,7 +7,7 @@
 
 bool showCollisionOutlines = false;
 
-void GameObject::Update(int) {}
+void GameObject::Update(int, std::uint64_t) {}
 
 void GameObject::OnHit(GameObject*)
 {

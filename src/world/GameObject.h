@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "gfx/Drawable.h"
@@ -31,7 +32,10 @@ public:
     ~GameObject() override = default;
 
     bool Draw(int camX, int camY) override;
-    virtual void Update(int ms);
+    // One step of its own rules, ms long, ending at now on its world's clock.
+    virtual void Update(int ms, std::uint64_t now);
+    // Its world took it at now: a lifetime counts from there.
+    virtual void StartLife(std::uint64_t) {}
     virtual void OnHit(GameObject* other);
     virtual void Kill();
     virtual void Respawn(float x, float y);

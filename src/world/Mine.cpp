@@ -7,9 +7,9 @@ Mine::Mine() : Projectile(kMineLifetime)
     SetRadius(8.0f);
 }
 
-void Mine::Update(int)
+void Mine::Update(int, std::uint64_t now)
 {
-    ExpireAt(platform::TickCount());
+    ExpireAt(now);
 }
 
 void Mine::OnHit(GameObject* other)

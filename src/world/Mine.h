@@ -9,6 +9,6 @@ public:
     Mine();
 
     bool LoadTextures() override;
-    void Update(int ms) override;
+    void Update(int ms, std::uint64_t now) override;
     void OnHit(GameObject* other) override;
 };

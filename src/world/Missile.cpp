@@ -42,16 +42,19 @@ void Missile::Turn(float angle, int ms)
         heading += 360.0f;
 }
 
-void Missile::Update(int ms)
+void Missile::Update(int ms, std::uint64_t now)
 {
+    ExpireAt(now);
+    if (!alive)
+        return;
     World* world = NetServer::Instance()->GetWorld();
     Map* map = world ? world->GetMap() : nullptr;
     if (!map)
         return;
-    Steer(ms, static_cast<float>(map->WorldWidth()), static_cast<float>(map->WorldHeight()), platform::TickCount());
+    Steer(ms, static_cast<float>(map->WorldWidth()), static_cast<float>(map->WorldHeight()), now);
 }
 
-void Missile::Steer(int ms, float worldWidth, float worldHeight, std::uint32_t now)
+void Missile::Steer(int ms, float worldWidth, float worldHeight, std::uint64_t now)
 {
     if (!homingTarget || !homingTarget->IsAlive())
         return;

@@ -9,15 +9,18 @@ public:
     Missile();
 
     bool LoadTextures() override;
-    void Update(int ms) override;
+    // On its world every missile ends at its lifetime, chasing or not, so
+    // that one with nobody to chase does not fly on for ever; then it steers.
+    void Update(int ms, std::uint64_t now) override;
 
     // Turns by angle, at most turnRate x ms / 1000 degrees either way.
     void Turn(float angle, int ms);
     void SetHomingTarget(GameObject* object) { homingTarget = object; }
     GameObject* HomingTarget() const { return homingTarget; }
 
-    // One homing step on a world of the given size at the given tick.
-    void Steer(int ms, float worldWidth, float worldHeight, std::uint32_t now);
+    // One homing step on a world of the given size at the given moment;
+    // without a living target it flies straight and its lifetime stands.
+    void Steer(int ms, float worldWidth, float worldHeight, std::uint64_t now);
 
 private:
     GameObject* homingTarget = nullptr;

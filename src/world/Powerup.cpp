@@ -23,9 +23,9 @@ const char* Powerup::PictureOf(int k)
     return pictures[(k >= 1 && k < kKinds) ? k : 0];
 }
 
-void Powerup::Update(int)
+void Powerup::Update(int, std::uint64_t now)
 {
-    if (life.Over(platform::TickCount()))
+    if (life.Over(now))
         Kill();
 }
 

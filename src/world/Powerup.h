@@ -23,13 +23,14 @@ public:
     Powerup();
 
     bool LoadTextures() override;
-    void Update(int ms) override;
+    void Update(int ms, std::uint64_t now) override;
     void OnHit(GameObject* other) override;
 
     void SetKind(int k);
     int GetKind() const { return kind; }
     static const char* PictureOf(int kind);
 
+    void StartLife(std::uint64_t now) override { life.Start(now); }
     Lifetime& Life() { return life; }
 
 private:

@@ -9,12 +9,13 @@ class Projectile : public GameObject {
 public:
     explicit Projectile(std::uint32_t lifetime) : life(lifetime) {}
 
+    void StartLife(std::uint64_t now) override { life.Start(now); }
     Lifetime& Life() { return life; }
     const Lifetime& Life() const { return life; }
 
 protected:
     // Kills the projectile once it has outlived its time.
-    void ExpireAt(std::uint32_t now)
+    void ExpireAt(std::uint64_t now)
     {
         if (life.Over(now))
             Kill();

@@ -17,8 +17,8 @@ void Shrapnel::SetVariant(int v)
     SetRadius(8.0f);
 }
 
-void Shrapnel::Update(int)
+void Shrapnel::Update(int, std::uint64_t now)
 {
-    if (life.Over(platform::TickCount()))
+    if (life.Over(now))
         Kill();
 }

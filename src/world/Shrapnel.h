@@ -9,11 +9,12 @@ public:
     Shrapnel();
 
     bool LoadTextures() override;
-    void Update(int ms) override;
+    void Update(int ms, std::uint64_t now) override;
 
     void SetVariant(int v);
     int GetVariant() const { return variant; }
 
+    void StartLife(std::uint64_t now) override { life.Start(now); }
     Lifetime& Life() { return life; }
 
 private:

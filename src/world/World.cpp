@@ -110,6 +110,7 @@ GameObject* World::AddEntity(std::unique_ptr<GameObject> entity, int id)
         return nullptr;
     ScopedLock lock(&entityLock);
     entity->SetId(id);
+    entity->StartLife(now);
     entities.push_back(std::move(entity));
     entityIndex.Add(entities.back().get());
     return entities.back().get();
@@ -259,8 +260,27 @@ void World::Move(T* object, int worldWidth, int worldHeight, bool snap, int ms)
     object->Wrap(worldWidth, worldHeight);
 }
 
+void World::Advance(int ms)
+{
+    if (ms > 0)
+        now += static_cast<std::uint64_t>(ms);
+}
+
+void World::Sweep()
+{
+    ScopedLock lock(&entityLock);
+    for (auto& entity : entities) {
+        if (!entity->IsAlive()) {
+            entityIndex.Remove(entity.get());
+            entity.reset();
+        }
+    }
+    std::erase(entities, nullptr);
+}
+
 void World::Update(int ms)
 {
+    Advance(ms);
     bool snap = false;
     {
         ScopedLock lock(&snapLock);
@@ -301,15 +321,7 @@ void World::Update(int ms)
         current->SetPosition(local->Position());
     for (const auto& entity : entities)
         entity->Wrap(worldWidth, worldHeight);
-
-    for (auto& entity : entities) {
-        if (!entity->IsAlive()) {
-            entityIndex.Remove(entity.get());
-            entity.reset();
-        }
-    }
-    std::erase(entities, nullptr);
-    std::erase(ships, nullptr);
+    Sweep();
 
     ScopedLock lock(&snapLock);
     snapPending = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,9 +16,37 @@ class Turret;
 // Everything in the running game on the player's side: the map, the ships
 // (the local one first), the server-numbered moving entities and the
 // turrets. Between the server's reports it moves everything by dead
-// reckoning towards the last reported positions.
+// reckoning towards the last reported positions. It keeps the game's own
+// clock: whoever steps the world moves it on, and every lifetime reads it.
 class World {
+    template <typename T>
+    using List = std::vector<std::unique_ptr<T>>;
+
 public:
+    // A read-only walk over a list that moves no cursor, so that any number
+    // can run at once; for the thread that changes the world only.
+    template <typename T>
+    class View {
+    public:
+        class Iterator {
+        public:
+            explicit Iterator(typename List<T>::const_iterator at) : at(at) {}
+            const T* operator*() const { return at->get(); }
+            Iterator& operator++() { ++at; return *this; }
+            bool operator==(const Iterator& other) const = default;
+
+        private:
+            typename List<T>::const_iterator at;
+        };
+
+        explicit View(const List<T>& list) : list(list) {}
+        Iterator begin() const { return Iterator(list.begin()); }
+        Iterator end() const { return Iterator(list.end()); }
+
+    private:
+        const List<T>& list;
+    };
+
     World();
     ~World();
     World(const World&) = delete;
@@ -39,6 +68,7 @@ public:
     Ship* ShipsBegin();
     Ship* ShipsNext();
 
+    // The entity's life starts at the world's now.
     GameObject* AddEntity(std::unique_ptr<GameObject> entity, int id);
     GameObject* FindEntity(int id) const;
     GameObject* EntitiesBegin();
@@ -53,7 +83,19 @@ public:
     bool LoadMap(const char* name);
     void ResetRound();
     bool FindFuelTileNear(const Ship* ship, int& column, int& row);
+    // A frame of ms on the player's side: the clock moves on, everything
+    // moves towards its reported place, dead turrets come back on their
+    // own time, and the dead entities are swept away.
     void Update(int ms);
+    // Milliseconds the world has been stepped, from 0.
+    std::uint64_t Now() const { return now; }
+    void Advance(int ms);
+    // Deletes the entities that have died.
+    void Sweep();
+
+    View<Ship> Ships() const { return View<Ship>(ships); }
+    View<GameObject> Entities() const { return View<GameObject>(entities); }
+    View<Turret> Turrets() const { return View<Turret>(turrets); }
 
     std::size_t ShipCount() const { return ships.size(); }
     std::size_t EntityCount() const { return entities.size(); }
@@ -62,9 +104,6 @@ public:
 private:
     // One walk at a time over a list: Begin moves to the first element,
     // Next yields it and moves on, and at the end starts over.
-    template <typename T>
-    using List = std::vector<std::unique_ptr<T>>;
-
     template <typename T>
     struct Cursor {
         std::size_t at = 0;
@@ -95,4 +134,5 @@ private:
     CriticalSection entityLock;
     CriticalSection snapLock;
     bool snapPending = false;
+    std::uint64_t now = 0;
 };

@@ -173,6 +173,63 @@ TEST_F(ReporterTest, ANewcomerIsToldEveryShipAndWhatIsInSight)
     EXPECT_FALSE(Holds(again[0], kMsgEntityState, 1)) << "a slot taken again starts afresh";
 }
 
+// A recorder or spectator in slot 7: no ship, the whole map in sight. Every
+// payload it gets parses whole, and it hears of everything wherever it is.
+TEST_F(ReporterTest, AWatcherWithoutAShipIsToldEveryShipAndEntityAllOverTheMap)
+{
+    AddShip(0, 100, 100);
+    AddShip(1, 3000, 3000);
+    AddEntity(1, 150, 150);
+    GameObject& roaming = AddEntity(2, 2000, 2000, Vector3(0, 50, 0));
+    Tick(10);
+    const auto toWatcher = [](const std::vector<Payload>& sent) {
+        std::vector<std::pair<int, int>> contents;
+        for (const Payload& payload : sent) {
+            if (payload.slot != 7)
+                continue;
+            MessageBatch batch;
+            batch.Parse(payload.bytes.data(), payload.bytes.size());
+            const auto held = Contents(payload);
+            EXPECT_EQ(std::tuple(batch.Parsed(), held.size()), std::tuple(batch.Count(), batch.Count()))
+                << "every message it claims is whole";
+            contents.insert(contents.end(), held.begin(), held.end());
+        }
+        std::ranges::sort(contents);
+        return contents;
+    };
+
+    reporter.AddWatcher(7);
+    reporter.ShipsTo(7);
+    reporter.EntitiesInView(7);
+    EXPECT_EQ(toWatcher(Tick(10)), (std::vector<std::pair<int, int>>{
+                                       {kMsgShipState, 100}, {kMsgShipState, 101}, {kMsgEntityState, 1}, {kMsgEntityState, 2}}));
+
+    GameObject& far = AddEntity(3, 2048, 1100);
+    auto sent = Tick(30);
+    auto heard = toWatcher(sent);
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgEntityState), 3)) > 0) << "far from every ship";
+    EXPECT_FALSE(std::ranges::any_of(sent, [](const Payload& p) { return p.slot != 7 && Holds(p, kMsgEntityState, 3); }))
+        << "and out of every player's sight";
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgShipState), 100)) > 0) << "the ships at the report";
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgShipState), 101)) > 0);
+
+    int roamingStates = 0;
+    for (int tick = 0; tick < 40; ++tick) {
+        roaming.SetPosition(roaming.Position() + Vector3(97, 61, 0));
+        roaming.Wrap(4096, 4096);
+        heard = toWatcher(Tick(50));
+        EXPECT_EQ(std::ranges::count(heard, std::make_pair(int(kMsgEntityKilled), 2)), 0) << "never out of its sight";
+        roamingStates += static_cast<int>(std::ranges::count(heard, std::make_pair(int(kMsgEntityState), 2)));
+    }
+    EXPECT_GE(roamingStates, 30) << "what moves is reported as it goes round the map";
+
+    reporter.EntityKilled(far);
+    EXPECT_EQ(toWatcher(Tick(10)), (std::vector<std::pair<int, int>>{{kMsgEntityKilled, 3}}));
+    reporter.RemoveShip(7);
+    reporter.ToAll().SetText("gone");
+    EXPECT_TRUE(toWatcher(Tick(10)).empty()) << "a watcher removed hears nothing";
+}
+
 TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsAndEveryMovingThingIsStillReported)
 {
     const Reporter::Settings settings;

@@ -1,6 +1,8 @@
 #include <cmath>
+#include <functional>
 
 #include "server/SimulationFixture.h"
+#include "world/Lifetime.h"
 #include "world/Map.h"
 #include "world/Missile.h"
 #include "world/Powerup.h"
@@ -309,6 +311,113 @@ TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoomAndIsShieldedAtFirst)
     Run(Simulation::kSpawnShieldMs);
     EXPECT_FALSE(ship.HasFlags(kFlagShield));
     EXPECT_EQ(ship.GetFuel(), fuel) << "it cost nothing";
+}
+
+// Whatever is fired, dropped, placed or burst lives its lifetime on the
+// game's clock, counted from the tick it came: alive at the end of it and
+// gone one tick later. Nothing is left to touch it: its ships have left
+// and the map has no walls.
+TEST_F(SimulationTest, BulletsMinesMissilesPowerupsAndShrapnelExpireAtTheirLifetimesOnTheGamesClock)
+{
+    struct Case {
+        const char* what;
+        int type;
+        std::uint32_t lifetime;
+        std::function<void(Player& pilot, Player& other)> launch;
+    };
+    const Case cases[] = {
+        {"bullet", kTypeBullet, kBulletLifetime, [&](Player& pilot, Player&) { Tap(pilot, kKeyFire); }},
+        {"mine", kTypeMine, kMineLifetime,
+         [&](Player& pilot, Player&) {
+             pilot.GetShip().SetMines(1);
+             Tap(pilot, kKeyMine);
+         }},
+        {"plasma mine", kTypePlasmaMine, kMineLifetime,
+         [&](Player& pilot, Player&) {
+             pilot.GetShip().SetPlasmaMines(1);
+             Tap(pilot, kKeyPlasmaMine);
+         }},
+        {"missile", kTypeMissile, kMissileLifetime,
+         [&](Player& pilot, Player&) {
+             pilot.GetShip().SetMissiles(1);
+             Tap(pilot, kKeyMissile);
+         }},
+        {"powerup", kTypePowerup, kPowerupLifetime,
+         [&](Player&, Player&) { simulation->PlacePowerup(kPowerupFuel, Vector3(100, 100, 0)); }},
+        {"shrapnel", kTypeShrapnel, kShrapnelLifetime,
+         [&](Player& pilot, Player& other) {
+             pilot.GetShip().SetPlasmaMines(1);
+             Tap(pilot, kKeyPlasmaMine);
+             const GameObject* plasma = Entity(events.Appeared(kTypePlasmaMine).at(0));
+             Place(pilot, 500, 500);
+             Place(other, plasma->Position().x, plasma->Position().y);
+             simulation->Step(10);
+         }},
+    };
+    for (const Case& c : cases) {
+        events = RecordingListener();
+        Play(OpenMap(20));
+        Player& pilot = Pilot("Pilot", 320, 320);
+        Player& other = Pilot("Other", 100, 100);
+        Run(1000);
+        c.launch(pilot, other);
+        simulation->RemovePlayer(&pilot);
+        simulation->RemovePlayer(&other);
+        const auto launched = events.Appeared(c.type);
+        ASSERT_FALSE(launched.empty()) << c.what;
+        const World& world = simulation->GetWorld();
+        const auto living = [&] {
+            return std::ranges::count_if(launched, [&](const RecordingListener::Entity& e) {
+                const GameObject* entity = world.FindEntity(e.id);
+                return entity && entity->IsAlive();
+            });
+        };
+        Run(static_cast<int>(c.lifetime), 100);
+        EXPECT_EQ(living(), std::ssize(launched)) << c.what << " at the end of its lifetime";
+        simulation->Step(10);
+        EXPECT_EQ(living(), 0) << c.what << " a tick later";
+    }
+}
+
+// On the open shipped maps, each of the first six ships to join, holding
+// full thrust the way it faces, unshielded, flies 1.5 s without touching a
+// wall: the game picks spawn points with room ahead, and faces that way.
+TEST(Spawning, NewShipsOnTheOpenShippedMapsFaceRoomForASecondAndAHalfOfFullThrust)
+{
+    for (const char* name : {"Arena", "Expanse"}) {
+        RecordingListener events;
+        MapRotation rotation(QR_DATA_DIR, {name});
+        Simulation simulation(events, rotation, {.dropPowerups = false, .seed = 5});
+        std::string reason;
+        ASSERT_TRUE(simulation.Start(reason)) << reason;
+        std::vector<std::pair<Vector3, float>> spawns;
+        for (int i = 0; i < 6; ++i) {
+            const Ship& ship = simulation.AddPlayer("Filler " + std::to_string(i), 0)->GetShip();
+            spawns.emplace_back(ship.Position(), ship.GetHeading());
+        }
+        while (!simulation.Players().empty())
+            simulation.RemovePlayer(simulation.Players().back().get());
+
+        for (const auto& [at, heading] : spawns) {
+            Player& pilot = *simulation.AddPlayer("Pilot", 0);
+            pilot.Controls().ShieldFor(0);
+            Ship& ship = pilot.GetShip();
+            ship.SetPosition(at);
+            ship.SetHeading(heading);
+            ship.SetVelocity(Vector3());
+            HeldKeys thrust;
+            thrust.Press(kKeyThrust);
+            pilot.Hold(thrust);
+            events.kills.clear();
+            for (int t = 0; t < 1500 && ship.IsAlive(); t += 10)
+                simulation.Step(10);
+            EXPECT_TRUE(ship.IsAlive()) << name << ": from (" << at.x << ", " << at.y << ") facing " << heading
+                                        << (events.kills.empty() ? "" : events.kills[0].cause == DeathCause::Crashed
+                                                                           ? ", crashed"
+                                                                           : ", shot");
+            simulation.RemovePlayer(&pilot);
+        }
+    }
 }
 
 TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)

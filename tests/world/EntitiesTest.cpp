@@ -168,33 +168,36 @@ TEST(Ship, ShieldedShipsMeetByTheirCirclesAndPayForTheBounce)
     EXPECT_NEAR(a.Velocity().y, -384.0, 1e-6);
 }
 
+// Its life starts when its world takes it; a missile with nobody to chase
+// ends at its lifetime too.
 template <typename T>
 void ExpectUpdateExpires(std::uint32_t lifetime)
 {
+    constexpr std::uint64_t placed = 5000;
     T entity;
     entity.ForceRespawn(0, 0);
-    entity.Life().SetCreatedAt(platform::TickCount() - lifetime + 1000);
-    entity.Update(16);
+    entity.StartLife(placed);
+    entity.Update(16, placed + lifetime);
     EXPECT_TRUE(entity.IsAlive()) << "within its lifetime";
-    entity.Life().SetCreatedAt(platform::TickCount() - lifetime - 1);
-    entity.Update(16);
+    entity.Update(16, placed + lifetime + 1);
     EXPECT_FALSE(entity.IsAlive()) << "past its lifetime";
 }
 
-TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenAcrossTheTickWrap)
+TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenPastFortyNineDays)
 {
     Lifetime life(15000);
-    life.SetCreatedAt(1000);
+    life.Start(1000);
     EXPECT_EQ(std::tuple(life.Over(16000), life.Over(16001)), std::tuple(false, true));
-    life.SetCreatedAt(0xFFFFFF00u);
-    EXPECT_EQ(std::tuple(life.Over(0x100u), life.Over(15000u + 0x100u + 1)), std::tuple(false, true))
-        << "across the tick counter's wrap";
+    life.Start(std::uint64_t{0xFFFFFF00u});
+    EXPECT_EQ(std::tuple(life.Over(0xFFFFFF00ull + 15000), life.Over(0xFFFFFF00ull + 15001)), std::tuple(false, true))
+        << "where a 32-bit millisecond count would wrap";
 
     ExpectUpdateExpires<Bullet>(kBulletLifetime);
     ExpectUpdateExpires<Mine>(kMineLifetime);
     ExpectUpdateExpires<PlasmaMine>(kMineLifetime);
     ExpectUpdateExpires<Powerup>(kPowerupLifetime);
     ExpectUpdateExpires<Shrapnel>(kShrapnelLifetime);
+    ExpectUpdateExpires<Missile>(kMissileLifetime);
 }
 
 TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)

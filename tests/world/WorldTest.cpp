@@ -95,6 +95,58 @@ TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
         << "back after 15 s where it stood; turrets are never swept";
 }
 
+// The clock is the frames stepped; what a report adds lives from the
+// world's now, so its lifetime runs with the frames drawn after.
+TEST_F(WorldTest, TheClockRunsWithTheFramesAndLifetimesStartAtTheWorldsNow)
+{
+    world.Update(300);
+    world.Update(0);
+    world.Advance(200);
+    EXPECT_EQ(world.Now(), 500u);
+    auto* bullet = static_cast<Bullet*>(Entity(1, 10, 10));
+    EXPECT_EQ(bullet->Life().CreatedAt(), 500u);
+    world.Update(kBulletLifetime);
+    bullet->Update(0, world.Now());
+    EXPECT_TRUE(bullet->IsAlive());
+    world.Update(1);
+    bullet->Update(0, world.Now());
+    EXPECT_FALSE(bullet->IsAlive());
+}
+
+// The server's sweep only deletes the dead: nothing moves, no turret comes
+// back and the clock stands. The read-only walks move no cursor.
+TEST_F(WorldTest, SweepDeletesTheDeadAloneAndReadOnlyWalksLeaveTheCursorsBe)
+{
+    GameObject* moving = Entity(1, 100, 100);
+    moving->SetVelocity(Vector3(100, 0, 0));
+    Entity(2, 20, 20)->Kill();
+    auto made = std::make_unique<Turret>();
+    made->SetPosition(Vector3(64, 96, 0));
+    Turret* turret = world.AddTurret(std::move(made));
+    turret->Kill();
+    turret->TickDead(Turret::kRespawnDelay);
+    world.Sweep();
+    EXPECT_EQ(std::tuple(world.EntityCount(), world.FindEntity(2), moving->Position().x, turret->IsAlive(), world.Now()),
+              std::tuple(1u, nullptr, 100.0, false, 0u));
+
+    Entity(3, 30, 30);
+    EXPECT_EQ(world.EntitiesBegin(), moving);
+    const World& seen = world;
+    int entities = 0;
+    for (const GameObject* entity : seen.Entities())
+        entities += entity->IsAlive() ? 1 : 0;
+    int ships = 0;
+    for (const Ship* ship : seen.Ships())
+        ships += ship == local ? 1 : 0;
+    int turrets = 0;
+    for (const Turret* held : seen.Turrets())
+        turrets += held == turret ? 1 : 0;
+    EXPECT_EQ(std::tuple(entities, ships, turrets), std::tuple(2, 1, 1));
+    const GameObject* next = world.EntitiesNext();
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->GetId(), 3) << "the cursor walk goes on where it was";
+}
+
 // The first entity with an id is the one found, killed entities are swept
 // while dead ships stay, and an entity is found only by its current id.
 TEST_F(WorldTest, SweepsKilledEntitiesKeepsDeadShipsAndFindsByTheCurrentId)
