@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -18,6 +19,7 @@ public:
     RobotCrew(int wanted, int skillLevel, unsigned seed);
 
     int Wanted() const { return wanted; }
+    void Want(int robots) { wanted = std::max(0, robots); }
     int Count() const { return static_cast<int>(members.size()); }
     // How many robots should fly beside this many people in this many seats.
     int Fitting(int people, int seats) const;
