@@ -22,7 +22,8 @@ public:
     static constexpr std::uint32_t kJoinTimeMs = 10000;
     // Connections from one address that may wait to join at once, so that
     // one machine cannot hold the seats by connecting without joining.
-    static constexpr int kWaitingPerAddress = 4;
+    // The session lets no more than as many from one address be under way.
+    static constexpr int kWaitingPerAddress = platform::SessionServer::kHandshakesPerAddress;
     // No player's program sends more: a bigger payload is garbage.
     static constexpr std::size_t kLargestMessage = 2048;
     // Payloads a second a player may send (a fast frame rate's controls);
