@@ -5,37 +5,29 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"
-#include "server/Announcer.h"
-#include "server/MapRotation.h"
-#include "server/Reporter.h"
+#include "server/Game.h"
 #include "server/RobotCrew.h"
 #include "server/ServerLog.h"
-#include "server/Simulation.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 
 namespace {
 
-// The server without its network: the simulation, the reports and the
-// notices, every player watching, pilots holding keys at random as people
-// in a fight do, changing their minds twice a second.
+// The server's game without its network, every player watching, pilots
+// holding keys at random as people in a fight do, changing their minds
+// twice a second.
 class HeadlessGame {
 public:
-    HeadlessGame(const char* map, bool dropPowerups)
-        : rotation(QR_DATA_DIR, {map}), simulation(announcer, rotation, Settings(dropPowerups))
+    HeadlessGame(const char* map, bool dropPowerups) : game(Options(map), Settings(map, dropPowerups), QR_DATA_DIR, log)
     {
     }
 
     bool Start(int pilots, std::string& reason)
     {
-        if (!simulation.Start(reason))
+        if (!game.Start(reason))
             return false;
-        for (int i = 0; i < pilots; ++i) {
-            Player* player = simulation.AddPlayer("Pilot " + std::to_string(i), i % Ship::kDesigns);
-            reporter.AddShip(player->Slot(), &player->GetShip(), true);
-            players.push_back(player);
-        }
+        for (int i = 0; i < pilots; ++i)
+            players.push_back(game.Join(("Pilot " + std::to_string(i)).c_str(), i % Ship::kDesigns));
         bytes.assign(static_cast<std::size_t>(pilots), 0);
         payloads.assign(static_cast<std::size_t>(pilots), 0);
         datagrams.assign(static_cast<std::size_t>(pilots), 0);
@@ -48,12 +40,10 @@ public:
         sinceChoice += ms;
         if (sinceChoice >= 500) {
             sinceChoice = 0;
-            for (Player* player : players)
-                Choose(*player);
+            for (const int slot : players)
+                Choose(slot);
         }
-        simulation.Step(ms);
-        reporter.Tick(ms);
-        reporter.Flush([this](int slot, const std::vector<std::uint8_t>& payload, bool) {
+        game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool) {
             const auto at = static_cast<std::size_t>(slot);
             bytes[at] += payload.size();
             ++payloads[at];
@@ -68,6 +58,7 @@ public:
     // Tops the world up with drifting powerups to the count given.
     void KeepMoving(std::size_t entities)
     {
+        Simulation& simulation = game.GetSimulation();
         const Map& map = *simulation.CurrentMap();
         std::uniform_real_distribution<double> where(0.0, map.WorldWidth());
         std::uniform_real_distribution<double> speed(-200.0, 200.0);
@@ -77,7 +68,7 @@ public:
         }
     }
 
-    Simulation& GetSimulation() { return simulation; }
+    Simulation& GetSimulation() { return game.GetSimulation(); }
     const std::vector<std::size_t>& Bytes() const { return bytes; }
     // What a player's payloads take on the wire: ENet sends what one tick
     // queued in one datagram, with IPv4 and UDP headers (28 bytes) and its
@@ -85,17 +76,25 @@ public:
     std::size_t WireBytes(std::size_t slot) const { return bytes[slot] + datagrams[slot] * 32 + payloads[slot] * 8; }
 
 private:
-    static SimulationSettings Settings(bool dropPowerups)
+    static ServerOptions Options(const char* map)
     {
-        SimulationSettings settings;
+        ServerOptions options;
+        options.maps = {map};
+        options.maxPlayers = Player::kMaxSlots;
+        options.roundMinutes = 0.0;
+        options.scoreLimit = 126;
+        options.seed = 11;
+        return options;
+    }
+
+    static SimulationSettings Settings(const char* map, bool dropPowerups)
+    {
+        SimulationSettings settings = Game::SettingsFrom(Options(map));
         settings.dropPowerups = dropPowerups;
-        settings.roundMs = 0;
-        settings.scoreLimit = 126;
-        settings.seed = 11;
         return settings;
     }
 
-    void Choose(Player& player)
+    void Choose(int slot)
     {
         std::uniform_int_distribution<int> percent(0, 99);
         HeldKeys keys;
@@ -114,16 +113,14 @@ private:
             keys.Press(kKeyMissile);
         if (percent(random) < 10)
             keys.Press(kKeyMine);
-        player.Hold(keys);
-        player.GetShip().SetFuel(player.GetShip().GetMaxFuel());
+        game.Hold(slot, keys);
+        Ship& ship = game.Pilot(slot)->GetShip();
+        ship.SetFuel(ship.GetMaxFuel());
     }
 
     ServerLog log {nullptr};
-    Reporter reporter;
-    Announcer announcer {reporter, log};
-    MapRotation rotation;
-    Simulation simulation;
-    std::vector<Player*> players;
+    Game game;
+    std::vector<int> players; // slots
     std::vector<std::size_t> bytes;
     std::vector<std::size_t> payloads;
     std::vector<std::size_t> datagrams;
@@ -187,7 +184,8 @@ static void BM_BytesToOnePlayer16Fighting(benchmark::State& state)
 BENCHMARK(BM_BytesToOnePlayer16Fighting)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The thinking of 16 robots for one tick, on each shipped map, in the middle
-// of their own fight: what robots add to a tick of the server.
+// of their own fight: what robots add to a tick of the server. A crew of its
+// own flies in the game, so that its thinking alone is timed.
 static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
 {
     static const char* const kMaps[] = {"Arena", "Warren", "Expanse"};
@@ -203,12 +201,12 @@ static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
         crew.Enlist(simulation.AddPlayer("Robot " + std::to_string(i), i % Ship::kDesigns));
     for (int warm = 0; warm < 1800; ++warm) {
         crew.Think(simulation, 16);
-        simulation.Step(16);
+        game.Tick(16);
     }
     for (auto _ : state) {
         crew.Think(simulation, 16);
         state.PauseTiming();
-        simulation.Step(16);
+        game.Tick(16);
         state.ResumeTiming();
     }
     state.SetLabel(kMaps[state.range(0)]);

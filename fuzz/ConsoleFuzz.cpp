@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "net/NetMessage.h"
-#include "platform/Clock.h"
 #include "platform/LineReader.h"
 #include "server/GameServer.h"
 #include "server/ServerLog.h"
@@ -32,11 +31,6 @@ void Join(GameServer& server, platform::PlayerId id, std::uint32_t address, cons
 // crash, and no line the reader gives is longer than its limit.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool manualClock = [] {
-        platform::UseManualTick();
-        return true;
-    }();
-    (void)manualClock;
     static ServerLog quiet(nullptr);
 
     ServerOptions options;

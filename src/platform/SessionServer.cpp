@@ -1,5 +1,6 @@
 #include "platform/SessionServer.h"
 
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -26,6 +27,26 @@ struct SearchAllowance {
     double left = kSearchBurst;
     std::uint32_t at = 0;
 };
+
+// A datagram that asks to begin a connection: addressed to no peer yet,
+// its first command a connect.
+bool AsksToConnect(const enet_uint8* data, std::size_t size)
+{
+    enet_uint16 word = 0;
+    if (size < sizeof word)
+        return false;
+    std::memcpy(&word, data, sizeof word);
+    const enet_uint16 header = ENET_NET_TO_HOST_16(word);
+    const std::size_t commandAt = (header & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? 4 : 2;
+    const int peer = header & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
+    return peer == ENET_PROTOCOL_MAXIMUM_PEER_ID && size > commandAt &&
+           (data[commandAt] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
+}
+
+bool UnderWay(const ENetPeer& peer)
+{
+    return peer.state >= ENET_PEER_STATE_CONNECTING && peer.state <= ENET_PEER_STATE_CONNECTION_SUCCEEDED;
+}
 } // namespace
 
 struct SessionServer::State {
@@ -77,6 +98,18 @@ struct SessionServer::State {
         if (bytes.size() <= h->receivedDataLength)
             SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
         return true;
+    }
+
+    // Another connection from an address with enough under way is ignored
+    // before ENet gives it a slot.
+    static bool TooManyUnderWay(const ENetHost* h)
+    {
+        if (!AsksToConnect(h->receivedData, h->receivedDataLength))
+            return false;
+        int underWay = 0;
+        for (std::size_t i = 0; i < h->peerCount; ++i)
+            underWay += UnderWay(h->peers[i]) && h->peers[i].address.host == h->receivedAddress.host;
+        return underWay >= kHandshakesPerAddress;
     }
 
     static PlayerId IdOf(const ENetPeer* peer)
@@ -148,7 +181,7 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
     state->application = application;
     state->name = name;
     state->maxPlayers = maxPlayers;
-    RouteDatagrams(state->host, [this](ENetHost* h) { return state->Answer(h); });
+    RouteDatagrams(state->host, [this](ENetHost* h) { return state->Answer(h) || State::TooManyUnderWay(h); });
     return true;
 }
 

@@ -22,9 +22,14 @@ public:
 
 // The host of a game session: answers searches for its application with
 // its name and player counts, takes players up to its limit and turns the
-// rest away, and exchanges payloads with each.
+// rest away, and exchanges payloads with each. One address may have only
+// a few connections under way at once; the next are not answered.
 class SessionServer {
 public:
+    // Connections from one address that may be under way at once: a peer
+    // that never finishes the handshake holds a slot until it times out.
+    static constexpr int kHandshakesPerAddress = 4;
+
     explicit SessionServer(SessionServerListener* listener);
     ~SessionServer();
     SessionServer(const SessionServer&) = delete;

@@ -75,6 +75,8 @@ void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCa
     case DeathCause::Collision: Notice("%s was destroyed in a collision", victim.Name()); break;
     case DeathCause::Turret: Notice("A turret destroyed %s", victim.Name()); break;
     }
+    if (killWatch)
+        killWatch(victim, killer, cause);
 }
 
 void Announcer::OnEntityAppeared(const GameObject& entity)

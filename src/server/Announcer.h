@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "server/SimulationListener.h"
 
 class Reporter;
@@ -10,7 +12,12 @@ class ServerLog;
 // the operator's log.
 class Announcer : public SimulationListener {
 public:
+    using KillWatch = std::function<void(const Player& victim, const Player* killer, DeathCause cause)>;
+
     Announcer(Reporter& reporter, ServerLog& log) : reporter(reporter), log(log) {}
+
+    // Told of every ship killed, after the players, by whoever keeps figures.
+    void WatchKills(KillWatch watch) { killWatch = std::move(watch); }
 
     // A notice every player's console shows, and the log too.
     void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -30,4 +37,5 @@ public:
 private:
     Reporter& reporter;
     ServerLog& log;
+    KillWatch killWatch;
 };

@@ -4,13 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <thread>
 
 #include "base/TextCopy.h"
 #include "net/ApplicationGuid.h"
-#include "platform/Clock.h"
-#include "server/PlayerText.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -20,25 +17,10 @@ constexpr std::uint32_t kWorkBudgetMs = 4;
 // Further behind than this, the clock gives up catching up.
 constexpr std::chrono::milliseconds kMostBehind(250);
 
-SimulationSettings SettingsFrom(const ServerOptions& options)
-{
-    SimulationSettings settings;
-    settings.scoreLimit = options.scoreLimit;
-    settings.roundMs = static_cast<int>(std::lround(options.roundMinutes * 60.0 * 1000.0));
-    return settings;
-}
-
-std::vector<std::string> MapsFrom(const ServerOptions& options, const std::string& dataDir)
-{
-    return options.maps.empty() ? MapRotation::AllMaps(dataDir) : options.maps;
-}
-
 } // namespace
 
 GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
-    : options(options), log(log), rotation(dataDir, MapsFrom(options, dataDir)), announcer(reporter, log),
-      simulation(announcer, rotation, SettingsFrom(options)),
-      crew(options.bots, options.botSkill, std::random_device()()), session(this)
+    : options(options), log(log), game(options, dataDir, log), session(this)
 {
     AddCommands();
 }
@@ -50,42 +32,26 @@ bool GameServer::Start(std::string& error)
     if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
                       error))
         return false;
-    if (!StartGame(error)) {
+    if (!game.Start(error)) {
         session.End();
         return false;
     }
     std::string maps;
-    for (const std::string& name : rotation.Names())
+    for (const std::string& name : game.Maps())
         maps += (maps.empty() ? "" : ", ") + name;
     log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
                options.maxPlayers, maps.c_str());
-    FillSeats();
+    game.FillSeats();
+    CountSeats();
     return true;
 }
 
 bool GameServer::StartUnhosted(std::string& error)
 {
-    if (!StartGame(error))
+    if (!game.Start(error))
         return false;
-    FillSeats();
+    game.FillSeats();
     return true;
-}
-
-bool GameServer::StartGame(std::string& error)
-{
-    std::string reason;
-    // A map the operator named is there and reads, or the server says so
-    // now rather than when its turn comes; the first is loaded to play.
-    for (std::size_t i = 1; i < options.maps.size(); ++i) {
-        if (!rotation.Load(options.maps[i], reason)) {
-            error = "cannot play map " + options.maps[i] + ": " + reason;
-            return false;
-        }
-    }
-    if (simulation.Start(reason))
-        return true;
-    error = "cannot play the first map: " + reason;
-    return false;
 }
 
 void GameServer::Run(const std::atomic<bool>& stop)
@@ -118,7 +84,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
         if (now - statusAt >= kStatusInterval) {
             statusAt = now;
             log.Always("status: %zu connections, %d people playing; the longest tick of the last %lld minutes %.1f ms",
-                       connections.size(), People(),
+                       connections.size(), game.People(),
                        static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
                        static_cast<double>(periodWorstMicros) / 1000.0);
             periodWorstMicros = 0;
@@ -133,18 +99,13 @@ void GameServer::Run(const std::atomic<bool>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
-    crew.Think(simulation, ms);
-    const bool wasOver = simulation.IsRoundOver();
-    simulation.Step(ms);
-    if (!wasOver && simulation.IsRoundOver())
-        Cheer();
-    reporter.Tick(ms);
-    reporter.Flush([this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+    game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         const auto found = bySlot.find(slot);
         if (found != bySlot.end())
             session.SendTo(found->second, payload.data(), payload.size(), reliable);
     });
     LookAfterConnections();
+    CountSeats();
     openConnections = connections.size();
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
     worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
@@ -159,6 +120,17 @@ void GameServer::End()
     session.End();
 }
 
+void GameServer::Reset()
+{
+    while (!connections.empty()) {
+        const platform::PlayerId id = connections.begin()->first;
+        session.Drop(id);
+        Leave(id);
+    }
+    halted = false;
+    game.Restart();
+}
+
 void GameServer::OnPlayerJoined(platform::PlayerId id)
 {
     OnPlayerJoinedFrom(id, session.AddressOf(id));
@@ -168,10 +140,10 @@ void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address
 {
     Connection& connection = connections[id];
     connection.address = address;
-    connection.connectedAt = platform::TickCount();
+    connection.connectedAt = game.Now();
     connection.countingSince = connection.connectedAt;
     const auto waiting = std::count_if(connections.begin(), connections.end(), [&](const auto& entry) {
-        return !entry.second.player && entry.second.address == address;
+        return !entry.second.Joined() && entry.second.address == address;
     });
     if (waiting > kWaitingPerAddress) {
         Drop(id, "too many connections from its address wait to join");
@@ -183,7 +155,7 @@ void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address
 void GameServer::OnPlayerLeft(platform::PlayerId id)
 {
     const auto found = connections.find(id);
-    if (found != connections.end() && !found->second.player)
+    if (found != connections.end() && !found->second.Joined())
         log.Line("%s disconnected", Describe(id).c_str());
     Leave(id);
 }
@@ -193,69 +165,21 @@ void GameServer::Leave(platform::PlayerId id)
     const auto found = connections.find(id);
     if (found == connections.end())
         return;
-    Player* player = found->second.player;
+    const int slot = found->second.slot;
     connections.erase(found);
-    if (player) {
-        RemovePilot(player);
-        FillSeats();
+    if (slot != Game::kNobody) {
+        bySlot.erase(slot);
+        game.Leave(slot);
+        CountSeats();
     }
-}
-
-void GameServer::RemovePilot(Player* player)
-{
-    const std::string name = player->Name();
-    const int shipId = player->ShipId();
-    reporter.RemoveShip(player->Slot());
-    bySlot.erase(player->Slot());
-    crew.Dismiss(player);
-    simulation.RemovePlayer(player);
-    reporter.ToAll().SetPlayerLeft(shipId);
-    announcer.Notice("%s left the game", name.c_str());
-    CountSeats();
 }
 
 void GameServer::CountSeats()
 {
     // Searches are answered with the robots counted too, and the host itself
     // as a player, as the player's program expects.
-    session.SetAnnouncedCounts(static_cast<std::uint32_t>(simulation.Players().size()) + 1,
+    session.SetAnnouncedCounts(static_cast<std::uint32_t>(game.Seated()) + 1,
                                static_cast<std::uint32_t>(options.maxPlayers) + 1);
-}
-
-int GameServer::People() const
-{
-    return static_cast<int>(simulation.Players().size()) - crew.Count();
-}
-
-void GameServer::FillSeats()
-{
-    while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
-        Player* robot = crew.Recruit(simulation);
-        if (!robot)
-            return;
-        reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
-        announcer.Notice("%s joined the game", robot->Name());
-        log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
-    }
-    CountSeats();
-}
-
-void GameServer::RetireRobot()
-{
-    if (Player* robot = crew.Newest()) {
-        log.Line("robot \"%s\" gives its seat to a person", robot->Name());
-        RemovePilot(robot);
-    }
-}
-
-void GameServer::Cheer()
-{
-    const Player* winner = simulation.FindPlayer(simulation.WinnerShip());
-    if (!winner || !crew.Flies(winner))
-        return;
-    const std::string line = ChatLine(winner->Name(), "Good game, pilots. One more round!");
-    reporter.ToAll().SetText(line.c_str());
-    log.Line("chat: %s", line.c_str());
 }
 
 void GameServer::Drop(platform::PlayerId id, const char* why)
@@ -267,13 +191,13 @@ void GameServer::Drop(platform::PlayerId id, const char* why)
 
 void GameServer::LookAfterConnections()
 {
-    const std::uint32_t now = platform::TickCount();
+    const std::uint64_t now = game.Now();
     std::vector<platform::PlayerId> late;
     for (const auto& [id, connection] : connections) {
-        if (!connection.player && now - connection.connectedAt > kJoinTimeMs)
+        if (!connection.Joined() && now - connection.connectedAt > kJoinTimeMs)
             late.push_back(id);
-        if (connection.player && now - connection.keysHeardAt > kHeldKeysMs)
-            connection.player->Hold(HeldKeys());
+        if (connection.Joined() && now - connection.keysHeardAt > kHeldKeysMs)
+            game.Hold(connection.slot, HeldKeys());
     }
     for (const platform::PlayerId id : late)
         Drop(id, "never joined");
@@ -283,7 +207,7 @@ std::string GameServer::Describe(platform::PlayerId id) const
 {
     const auto found = connections.find(id);
     const std::uint32_t a = found == connections.end() ? 0 : found->second.address;
-    const Player* player = found == connections.end() ? nullptr : found->second.player;
+    const Player* player = found == connections.end() ? nullptr : game.Pilot(found->second.slot);
     char text[kTextBufferSize] = {};
     if (player)
         std::snprintf(text, sizeof text, "\"%s\" (player %u) at %u.%u.%u.%u", player->Name(), id, a >> 24,

@@ -8,27 +8,24 @@
 
 #include "platform/LineReader.h"
 #include "platform/SessionServer.h"
-#include "server/Announcer.h"
 #include "server/CommandRegistry.h"
-#include "server/MapRotation.h"
-#include "server/Reporter.h"
-#include "server/RobotCrew.h"
+#include "server/Game.h"
 #include "server/ServerOptions.h"
-#include "server/Simulation.h"
 
 class NetMessage;
 class ServerLog;
 
 // The game server: hosts the session, takes players in and out, reads what
-// they send (held keys, chat, commands) trusting nothing, runs the
-// simulation at a fixed tick and sends each player one payload a tick.
+// they send (held keys, chat, commands) trusting nothing, hands it to the
+// game, ticks the game at a fixed rate and sends each player its payloads.
 class GameServer : public platform::SessionServerListener {
 public:
     // A player who has not joined by then is let go.
     static constexpr std::uint32_t kJoinTimeMs = 10000;
     // Connections from one address that may wait to join at once, so that
     // one machine cannot hold the seats by connecting without joining.
-    static constexpr int kWaitingPerAddress = 4;
+    // The session lets no more than as many from one address be under way.
+    static constexpr int kWaitingPerAddress = platform::SessionServer::kHandshakesPerAddress;
     // No player's program sends more: a bigger payload is garbage.
     static constexpr std::size_t kLargestMessage = 2048;
     // Payloads a second a player may send (a fast frame rate's controls);
@@ -54,10 +51,14 @@ public:
     // Ticks at the options' rate until stop is set or a local player halts
     // the server, then ends the session for everyone.
     void Run(const std::atomic<bool>& stop);
-    // One tick: the game's clock moves on by ms, then the robots think, the
-    // simulation steps, and each player is sent its payload.
+    // One tick of the game, each player sent its payloads; then the
+    // connections are looked after by the game's clock.
     void Tick(int ms);
     void End();
+    // Lets every connection go without a word and plays on as if the server
+    // had just started, on its first map: a fresh start for one more run of
+    // a caller feeding the server by hand, without building the game again.
+    void Reset();
     bool HaltRequested() const { return halted; }
     // Since the last reset: the longest tick, and the longest wait from one
     // tick to the next in Run (all that was received in between included).
@@ -87,22 +88,21 @@ public:
 private:
     struct Connection {
         std::uint32_t address = 0;
-        std::uint32_t connectedAt = 0;
-        Player* player = nullptr;
-        std::uint32_t keysHeardAt = 0;
+        std::uint64_t connectedAt = 0;
+        int slot = Game::kNobody; // its player's, once it joined
+        std::uint64_t keysHeardAt = 0;
         double chatAllowance = kChatBurst;
-        std::uint32_t lastChat = 0;
+        std::uint64_t lastChat = 0;
         bool toldToWait = false;
-        std::uint32_t countingSince = 0;
+        std::uint64_t countingSince = 0;
         int payloads = 0;
-    };
 
-    bool StartGame(std::string& error);
+        bool Joined() const { return slot != Game::kNobody; }
+    };
 
     // Received messages (GameServerMessages.cpp).
     void Handle(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void Join(platform::PlayerId id, Connection& connection, const NetMessage& message);
-    void Welcome(const Player& player);
     void Chat(Connection& connection, const NetMessage& message);
     void RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void RequestHalt(platform::PlayerId id, Connection& connection);
@@ -111,15 +111,8 @@ private:
                                  const std::string& arguments);
 
     void Leave(platform::PlayerId id);
-    // Takes a ship out of the game and tells everyone it left.
-    void RemovePilot(Player* player);
-    // Robots take the seats people leave free, up to the number asked for.
-    void FillSeats();
-    void RetireRobot();
-    int People() const;
+    // Searches are answered with the seats the game has taken.
     void CountSeats();
-    // A robot that wins a round says so.
-    void Cheer();
     void Drop(platform::PlayerId id, const char* why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
@@ -132,11 +125,7 @@ private:
 
     ServerOptions options;
     ServerLog& log;
-    MapRotation rotation;
-    Reporter reporter;
-    Announcer announcer;
-    Simulation simulation;
-    RobotCrew crew;
+    Game game;
     std::map<platform::PlayerId, Connection> connections;
     std::map<int, platform::PlayerId> bySlot;
     bool halted = false;

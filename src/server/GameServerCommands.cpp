@@ -135,21 +135,21 @@ void GameServer::ReadConsole()
 CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection& connection, const char* command,
                                          const std::string& arguments)
 {
-    const int slot = connection.player->Slot();
+    const int slot = connection.slot;
     const Asker asker = IsLocal(connection.address) ? Asker::LocalPlayer : Asker::Player;
     return commands.Run(command, arguments, asker, Describe(id),
-                        [this, slot](const std::string& line) { reporter.To(slot).SetText(line.c_str()); });
+                        [this, slot](const std::string& line) { game.Tell(slot, line.c_str()); });
 }
 
 bool GameServerCommands::Status(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
-    request.reply("map " + s.simulation.MapName() + ", " + RoundLine());
-    request.reply(Counted(s.People(), "person", "people") + " and " + Counted(s.crew.Count(), "robot", "robots") +
-                  " (" + std::to_string(s.crew.Wanted()) + " wanted) in " + std::to_string(s.options.maxPlayers) +
+    request.reply("map " + s.game.GetSimulation().MapName() + ", " + RoundLine());
+    request.reply(Counted(s.game.People(), "person", "people") + " and " + Counted(s.game.Robots(), "robot", "robots") +
+                  " (" + std::to_string(s.game.RobotsWanted()) + " wanted) in " + std::to_string(s.options.maxPlayers) +
                   " seats; " + Counted(static_cast<int>(s.connections.size()), "connection", "connections"));
-    for (const auto& player : s.simulation.Players()) {
+    for (const auto& player : s.game.GetSimulation().Players()) {
         const auto connection = s.bySlot.find(player->Slot());
         const std::string who = connection == s.bySlot.end() ? "robot \"" + std::string(player->Name()) + "\""
                                                              : s.Describe(connection->second);
@@ -165,9 +165,10 @@ bool GameServerCommands::Status(const Request& request)
 
 std::string GameServerCommands::RoundLine() const
 {
-    if (s.simulation.IsRoundOver())
+    const Simulation& simulation = s.game.GetSimulation();
+    if (simulation.IsRoundOver())
         return "the round is over";
-    const int left = s.simulation.RoundMsLeft();
+    const int left = simulation.RoundMsLeft();
     if (left < 0)
         return "rounds without a time limit";
     const int seconds = (left + 999) / 1000;
@@ -182,11 +183,8 @@ bool GameServerCommands::Map(const Request& request)
         return false;
     const std::string shown = Drawable(request.arguments.c_str(), kMaxLineLength);
     s.log.Always("%s asks for map \"%s\"", request.by.c_str(), shown.c_str());
-    std::string reason;
-    if (!s.simulation.ChangeMap(request.arguments, reason)) {
-        s.log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
+    if (!s.game.ChangeMap(request.arguments))
         request.reply("Cannot change to map \"" + shown + "\".");
-    }
     return true;
 }
 
@@ -194,18 +192,9 @@ bool GameServerCommands::Next(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
-    std::vector<MapRotation::Skipped> skipped;
-    const auto next = s.rotation.Next(skipped);
-    for (const MapRotation::Skipped& skip : skipped)
-        s.announcer.OnMapSkipped(skip.name, skip.reason);
-    if (!next) {
+    s.log.Always("%s asks for the next map", request.by.c_str());
+    if (!s.game.NextMap())
         request.reply("No map of the rotation can be played.");
-        return true;
-    }
-    s.log.Always("%s asks for the next map, %s", request.by.c_str(), next->name.c_str());
-    std::string reason;
-    if (!s.simulation.ChangeMap(next->name, reason))
-        request.reply("Cannot change to map \"" + next->name + "\".");
     return true;
 }
 
@@ -219,15 +208,10 @@ bool GameServerCommands::Bots(const Request& request)
         return true;
     }
     s.log.Always("%s wants %d robots", request.by.c_str(), wanted);
-    s.crew.Want(wanted);
-    while (s.crew.Count() > s.crew.Fitting(s.People(), s.options.maxPlayers)) {
-        Player* robot = s.crew.Newest();
-        s.log.Line("robot \"%s\" leaves: fewer robots are wanted", robot->Name());
-        s.RemovePilot(robot);
-    }
-    s.FillSeats();
-    request.reply(Counted(s.crew.Count(), "robot", "robots") + " beside " + Counted(s.People(), "person", "people") +
-                  ".");
+    s.game.WantRobots(wanted);
+    s.CountSeats();
+    request.reply(Counted(s.game.Robots(), "robot", "robots") + " beside " +
+                  Counted(s.game.People(), "person", "people") + ".");
     return true;
 }
 
@@ -244,11 +228,10 @@ bool GameServerCommands::Kick(const Request& request)
     const std::string found = player->Name();
     const auto connection = s.bySlot.find(player->Slot());
     if (connection == s.bySlot.end()) {
-        // It would come back to the seat it leaves: one robot fewer is wanted.
-        s.crew.Want(s.crew.Count() - 1);
         s.log.Always("%s retires robot \"%s\"", request.by.c_str(), found.c_str());
-        s.RemovePilot(player);
-        request.reply(found + " is retired; " + Counted(s.crew.Wanted(), "robot", "robots") + " wanted.");
+        s.game.Retire(player->Slot());
+        s.CountSeats();
+        request.reply(found + " is retired; " + Counted(s.game.RobotsWanted(), "robot", "robots") + " wanted.");
         return true;
     }
     const platform::PlayerId id = connection->second;
@@ -262,7 +245,7 @@ bool GameServerCommands::Kick(const Request& request)
 Player* GameServerCommands::Find(const std::string& name) const
 {
     Player* alike = nullptr;
-    for (const auto& player : s.simulation.Players()) {
+    for (const auto& player : s.game.GetSimulation().Players()) {
         if (name == player->Name())
             return player.get();
         if (!alike && Lower(name) == Lower(player->Name()))
@@ -276,7 +259,7 @@ bool GameServerCommands::Say(const Request& request)
     const std::string line = ChatLine("Server", request.arguments.c_str());
     if (line.empty())
         return false;
-    s.reporter.ToAll().SetText(line.c_str());
+    s.game.TellAll(line.c_str());
     s.log.Always("chat: %s", line.c_str());
     return true;
 }

@@ -7,11 +7,8 @@
 #include "base/TextCopy.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
-#include "platform/Clock.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
-#include "world/Ship.h"
-#include "world/Turret.h"
 
 namespace {
 
@@ -37,7 +34,7 @@ void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std:
     if (found == connections.end())
         return;
     Connection& connection = found->second;
-    const std::uint32_t now = platform::TickCount();
+    const std::uint64_t now = game.Now();
     if (now - connection.countingSince >= 1000) {
         connection.countingSince = now;
         connection.payloads = 0;
@@ -73,16 +70,16 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
         return;
     }
     if (message.Kind() == kMsgJoin) {
-        if (!connection.player)
+        if (!connection.Joined())
             Join(id, connection, message);
         return;
     }
-    if (!connection.player)
+    if (!connection.Joined())
         return;
     switch (message.Kind()) {
     case kMsgControl:
-        connection.player->Hold(HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
-        connection.keysHeardAt = platform::TickCount();
+        game.Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
+        connection.keysHeardAt = game.Now();
         break;
     case kMsgText: Chat(connection, message); break;
     case kMsgMap: RequestMap(id, connection, message); break;
@@ -97,65 +94,26 @@ void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMe
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
     message.GetJoin(ignoredId, shipType, requested, sizeof requested);
-    const std::string name = UniqueName(CleanName(requested), [this](const std::string& candidate) {
-        for (const auto& player : simulation.Players()) {
-            if (candidate == player->Name())
-                return true;
-        }
-        return false;
-    });
-    if (People() + crew.Count() >= options.maxPlayers)
-        RetireRobot();
-    Player* player = simulation.AddPlayer(name, shipType);
-    if (!player) {
+    const int slot = game.Join(requested, shipType);
+    if (slot == Game::kNobody) {
         Drop(id, "the game is full");
         return;
     }
-    connection.player = player;
-    bySlot[player->Slot()] = id;
-    reporter.AddShip(player->Slot(), &player->GetShip(), true);
-    Welcome(*player);
-    reporter.ShipNow(player->Slot());
-    announcer.Notice("%s joined the game", player->Name());
+    connection.slot = slot;
+    bySlot[slot] = id;
     CountSeats();
-    log.Line("%s flies ship %d", Describe(id).c_str(), player->ShipId());
-}
-
-// Everything a newcomer's program needs to show the game as it is: its
-// ship's id first, then the map (which clears its world), every player,
-// the guns, the fuel blocks that are not full and what is in sight.
-void GameServer::Welcome(const Player& player)
-{
-    const int slot = player.Slot();
-    reporter.To(slot).SetJoin(player.ShipId(), player.GetShip().GetShipType(), player.Name());
-    reporter.To(slot).SetMapName(simulation.MapName().c_str());
-    for (const auto& other : simulation.Players()) {
-        const Ship& ship = other->GetShip();
-        reporter.To(slot).SetPlayerSpawn(ship.GetId(), static_cast<int>(ship.Position().x),
-                                         static_cast<int>(ship.Position().y), ship.GetShipType(), other->Name());
-        if (!ship.IsAlive())
-            reporter.To(slot).SetShipKilled(ship.GetId());
-    }
-    reporter.ShipsTo(slot);
-    for (const Turret* turret : simulation.Turrets())
-        reporter.To(slot).SetTurretState(turret->GetId(), turret->GetDirection(), turret->IsAlive(),
-                                         turret->Position());
-    for (const FuelDepots::Change& block : simulation.Depots().DifferencesFromFile())
-        reporter.To(slot).SetTileChange(block.column, block.row, block.value);
-    reporter.EntitiesInView(slot);
-    if (simulation.IsRoundOver())
-        reporter.To(slot).SetRoundOver();
+    log.Line("%s flies ship %d", Describe(id).c_str(), game.Pilot(slot)->ShipId());
 }
 
 void GameServer::Chat(Connection& connection, const NetMessage& message)
 {
-    const std::uint32_t now = platform::TickCount();
+    const std::uint64_t now = game.Now();
     connection.chatAllowance = std::min(
         kChatBurst, connection.chatAllowance + static_cast<double>(now - connection.lastChat) / kChatIntervalMs);
     connection.lastChat = now;
     if (connection.chatAllowance < 1.0) {
         if (!connection.toldToWait)
-            reporter.To(connection.player->Slot()).SetText("You are chatting too fast; wait a moment.");
+            game.Tell(connection.slot, "You are chatting too fast; wait a moment.");
         connection.toldToWait = true;
         return;
     }
@@ -163,11 +121,7 @@ void GameServer::Chat(Connection& connection, const NetMessage& message)
     connection.toldToWait = false;
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
-    const std::string line = ChatLine(connection.player->Name(), text);
-    if (line.empty())
-        return;
-    reporter.ToAll().SetText(line.c_str());
-    log.Line("chat: %s", line.c_str());
+    game.Chat(connection.slot, text);
 }
 
 void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message)

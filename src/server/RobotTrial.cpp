@@ -1,26 +1,28 @@
 #include "server/RobotTrial.h"
 
-#include "platform/Clock.h"
 #include "world/Ship.h"
 
-namespace {
-
-SimulationSettings TrialSettings(unsigned seed)
+ServerOptions RobotTrial::TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed)
 {
-    SimulationSettings settings;
-    settings.scoreLimit = 126; // the highest score a ship shows: rounds never end on score
-    settings.roundMs = 0;
-    settings.seed = seed;
-    return settings;
+    ServerOptions options;
+    options.maps = {mapName};
+    options.maxPlayers = robots;
+    options.bots = robots;
+    options.botSkill = skillLevel;
+    options.scoreLimit = 126; // the highest score a ship shows: rounds never end on score
+    options.roundMinutes = 0.0;
+    options.seed = seed;
+    return options;
 }
-
-} // namespace
 
 RobotTrial::RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel,
                        unsigned seed)
-    : rotation(dataDir, {mapName}), simulation(*this, rotation, TrialSettings(seed)), crew(robots, skillLevel, seed),
-      figures(Player::kMaxSlots), refuelling(Player::kMaxSlots, false)
+    : game(TrialOptions(mapName, robots, skillLevel, seed), dataDir, quiet), figures(Player::kMaxSlots),
+      refuelling(Player::kMaxSlots, false)
 {
+    game.WatchKills([this](const Player& victim, const Player* killer, DeathCause cause) {
+        Killed(victim, killer, cause);
+    });
 }
 
 RobotTrial::Figures& RobotTrial::Of(const Player& player)
@@ -28,7 +30,7 @@ RobotTrial::Figures& RobotTrial::Of(const Player& player)
     return figures[static_cast<std::size_t>(player.Slot())];
 }
 
-void RobotTrial::OnShipKilled(const Player& victim, const Player* killer, DeathCause cause)
+void RobotTrial::Killed(const Player& victim, const Player* killer, DeathCause cause)
 {
     Figures& dead = Of(victim);
     ++dead.deaths;
@@ -40,19 +42,16 @@ void RobotTrial::OnShipKilled(const Player& victim, const Player* killer, DeathC
 
 bool RobotTrial::Run(double minutes, std::string& error)
 {
-    if (!simulation.Start(error))
+    if (!game.Start(error))
         return false;
-    while (crew.Count() < crew.Wanted()) {
-        const Player* robot = crew.Recruit(simulation);
-        if (!robot)
-            break;
+    game.FillSeats();
+    for (const auto& robot : game.GetSimulation().Players())
         Of(*robot).name = robot->Name();
-    }
     const long long ticks = static_cast<long long>(minutes * 60000.0 / kTickMs);
+    const Game::Send unwatched = [](int, const std::vector<std::uint8_t>&, bool) {};
     for (long long tick = 0; tick < ticks; ++tick) {
-        crew.Think(simulation, kTickMs);
-        simulation.Step(kTickMs);
-        for (const auto& robot : simulation.Players()) {
+        game.Tick(kTickMs, unwatched);
+        for (const auto& robot : game.GetSimulation().Players()) {
             const std::size_t slot = static_cast<std::size_t>(robot->Slot());
             const bool now = robot->GetShip().HasFlags(kFlagRefuelling);
             if (now && !refuelling[slot])

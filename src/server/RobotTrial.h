@@ -3,15 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "server/MapRotation.h"
-#include "server/RobotCrew.h"
-#include "server/Simulation.h"
-#include "server/SimulationListener.h"
+#include "server/Game.h"
+#include "server/ServerLog.h"
 
-// Robots alone on one map, without a network, as fast as the machine goes:
-// how a maintainer sees how well they fly. The tick is simulated, so the
-// entities' lifetimes run on simulated time too.
-class RobotTrial : public SimulationListener {
+// Robots alone in a game on one map, without a network, as fast as the
+// machine goes: how a maintainer sees how well they fly. The game runs on
+// its own clock, so the same seed plays the same trial.
+class RobotTrial {
 public:
     struct Figures {
         std::string name;
@@ -27,27 +25,17 @@ public:
     // cannot be played.
     bool Run(double minutes, std::string& error);
     const std::vector<Figures>& Results() const { return figures; }
-
-    void OnRoundStarted(const std::string&, const Map&) override {}
-    void OnRoundOver(const Player*) override {}
-    void OnMapSkipped(const std::string&, const std::string&) override {}
-    void OnShipSpawned(const Player&) override {}
-    void OnShipChanged(const Player&) override {}
-    void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) override;
-    void OnEntityAppeared(const GameObject&) override {}
-    void OnEntityMoved(const GameObject&) override {}
-    void OnEntityKilled(const GameObject&) override {}
-    void OnTurretChanged(const Turret&) override {}
-    void OnTileChanged(int, int, std::uint8_t) override {}
+    unsigned Seed() const { return game.Seed(); }
 
 private:
+    static ServerOptions TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed);
     Figures& Of(const Player& player);
+    void Killed(const Player& victim, const Player* killer, DeathCause cause);
 
     static constexpr int kTickMs = 16;
 
-    MapRotation rotation;
-    Simulation simulation;
-    RobotCrew crew;
+    ServerLog quiet {nullptr};
+    Game game;
     std::vector<Figures> figures; // by player slot
     std::vector<bool> refuelling;
 };

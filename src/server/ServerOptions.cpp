@@ -17,6 +17,16 @@ bool ReadNumber(const std::string& text, int low, int high, int& out)
     return true;
 }
 
+bool ReadSeed(const std::string& text, unsigned& out)
+{
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    out = value;
+    return true;
+}
+
 bool ReadDecimal(const std::string& text, double low, double high, double& out)
 {
     double value = 0.0;
@@ -65,6 +75,8 @@ std::string ServerUsage()
            "  --bot-skill N     how well robots fly, 1 to 3 (default 2)\n"
            "  --simulate N      no network: robots alone play N minutes on each map as\n"
            "                    fast as the machine goes, then their figures are printed\n"
+           "  --seed N          the same N, with the same players doing the same, plays the\n"
+           "                    same game; 0 for a different game each time (default 0)\n"
            "  --help            this text\n"
            "\n"
            "Commands typed on a terminal or piped into the standard input while it runs\n"
@@ -125,6 +137,8 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             good = ReadNumber(value, 1, 3, options.botSkill);
         } else if (option == "--simulate") {
             good = ReadDecimal(value, 0.01, 24.0 * 60.0, options.simulateMinutes);
+        } else if (option == "--seed") {
+            good = ReadSeed(value, options.seed);
         } else {
             message = option + ": unknown option";
             return ParsedOptions::Error;

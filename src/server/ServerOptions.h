@@ -17,6 +17,7 @@ struct ServerOptions {
     int bots = 0;                  // robots in the seats people leave free
     int botSkill = 2;              // 1 to 3
     double simulateMinutes = 0.0;  // above 0: robots alone, headless, on each map
+    unsigned seed = 0;             // 0: a different game every time
 };
 
 enum class ParsedOptions { Run, Help, Error };

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/Clock.h"
 #include "platform/DataDirectory.h"
 #include "platform/LineReader.h"
 #include "server/GameServer.h"
@@ -22,7 +21,8 @@ void RequestStop(int)
     stopRequested = true;
 }
 
-// Robots alone on every map of the rotation; their figures on stdout.
+// Robots alone on every map of the rotation; their figures on stdout, the
+// same for the same seed, and the real time each map took on stderr.
 int Simulate(const ServerOptions& options, const std::string& dataDir)
 {
     const int robots = options.bots > 0 ? options.bots : 8;
@@ -33,18 +33,20 @@ int Simulate(const ServerOptions& options, const std::string& dataDir)
     }
     for (const std::string& map : maps) {
         const auto started = std::chrono::steady_clock::now();
-        RobotTrial trial(dataDir, map, robots, options.botSkill, 1);
+        RobotTrial trial(dataDir, map, robots, options.botSkill, options.seed);
         std::string error;
         if (!trial.Run(options.simulateMinutes, error)) {
             std::fprintf(stderr, "quillrock-server: cannot play map %s: %s\n", map.c_str(), error.c_str());
             return 1;
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::printf("%s: %g simulated minutes, %d robots at skill %d, %.1f s of real time\n", map.c_str(),
-                    options.simulateMinutes, robots, options.botSkill, seconds);
+        std::printf("%s: %g simulated minutes, %d robots at skill %d, seed %u\n", map.c_str(),
+                    options.simulateMinutes, robots, options.botSkill, trial.Seed());
         std::printf("  %-18s %6s %6s %6s %8s\n", "robot", "kills", "deaths", "walls", "fuel-ups");
         for (const RobotTrial::Figures& f : trial.Results())
             std::printf("  %-18s %6d %6d %6d %8d\n", f.name.c_str(), f.kills, f.deaths, f.wallDeaths, f.fuelUps);
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %.1f s of real time\n", map.c_str(), seconds);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "net/ApplicationGuid.h"
 #include "net/MessageBatch.h"
+#include "platform/EnetHost.h"
 #include "platform/SessionClient.h"
 #include "support/ServerSessionTest.h"
 #include "world/Map.h"
@@ -52,6 +53,54 @@ private:
     platform::SessionClient session;
     bool found = false;
     platform::SessionAddress address;
+};
+
+// A bare ENet peer on a loopback address of its own; a stalled one hears
+// nothing, so it never finishes the handshake, as a hostile peer does.
+class BareLink {
+public:
+    BareLink(const char* from, bool stalled)
+    {
+        ENetAddress at {};
+        enet_address_set_host_ip(&at, from);
+        host = platform::EnetReady() ? enet_host_create(&at, 1, platform::kChannels, 0, 0) : nullptr;
+        if (host && stalled)
+            host->intercept = [](ENetHost*, ENetEvent*) { return 1; };
+    }
+    ~BareLink()
+    {
+        if (host)
+            enet_host_destroy(host);
+    }
+    BareLink(const BareLink&) = delete;
+    BareLink& operator=(const BareLink&) = delete;
+
+    bool Begin(std::uint16_t port)
+    {
+        ENetAddress to {};
+        enet_address_set_host_ip(&to, "127.0.0.1");
+        to.port = port;
+        return host && enet_host_connect(host, &to, platform::kChannels, 0);
+    }
+    // Services the link for a while; true once the server took it.
+    bool Pump(std::uint32_t ms)
+    {
+        ENetEvent event;
+        const std::uint32_t start = platform::WallTickCount();
+        do {
+            while (enet_host_service(host, &event, 5) > 0) {
+                if (event.type == ENET_EVENT_TYPE_CONNECT)
+                    connected = true;
+                if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                    enet_packet_destroy(event.packet);
+            }
+        } while (!connected && platform::WallTickCount() - start < ms);
+        return connected;
+    }
+
+private:
+    ENetHost* host = nullptr;
+    bool connected = false;
 };
 
 class ServerSession : public ServerSessionTest {
@@ -191,6 +240,23 @@ TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayKeepsItsPortAndEndingTell
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_LT(platform::TickCount() - start, 1000u) << "at once, not by time-out";
     EXPECT_TRUE(ConsoleHas("Press escape to return to the main menu."));
+}
+
+TEST_F(ServerSession, OneAddressMayHaveOnlyAFewHandshakesUnderWayWhileAnotherStillGetsIn)
+{
+    StartServer(Options(8));
+    std::vector<std::unique_ptr<BareLink>> stalled;
+    for (int i = 0; i < GameServer::kWaitingPerAddress; ++i) {
+        stalled.push_back(std::make_unique<BareLink>("127.0.0.1", true));
+        ASSERT_TRUE(stalled.back()->Begin(Port()));
+        stalled.back()->Pump(20);
+    }
+    BareLink fifth("127.0.0.1", false);
+    ASSERT_TRUE(fifth.Begin(Port()));
+    EXPECT_FALSE(fifth.Pump(1500)) << "a fifth from the same address";
+    BareLink neighbour("127.0.0.2", false);
+    ASSERT_TRUE(neighbour.Begin(Port()));
+    EXPECT_TRUE(neighbour.Pump(1500)) << "another address";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -7,20 +8,29 @@
 #include <vector>
 
 #include "net/MessageBatch.h"
-#include "server/Announcer.h"
-#include "server/MapRotation.h"
-#include "server/Reporter.h"
+#include "server/Game.h"
 #include "server/ServerLog.h"
-#include "server/Simulation.h"
 #include "world/Ship.h"
 
 namespace {
 
-// The whole game without a network, the way the server runs it, under a
-// crowd that holds keys at random, comes and goes, while maps change. What
-// each player is told is followed as its program would follow it.
+// The server's game without a network under a crowd that holds keys at
+// random, comes and goes, robots taking the seats and giving them up, while
+// maps change. What each player is told is followed as its program would
+// follow it.
 class GameSoak : public ::testing::Test {
 protected:
+    static ServerOptions Options()
+    {
+        ServerOptions options;
+        options.maps = {"Arena", "Warren", "Expanse"};
+        options.maxPlayers = 16;
+        options.bots = 4;
+        options.roundMinutes = 20.0 / 60.0;
+        options.seed = 3;
+        return options;
+    }
+
     struct Follower {
         std::set<int> entities; // what this player's program holds
         std::size_t bytes = 0;
@@ -28,27 +38,23 @@ protected:
 
     void Join(int n)
     {
-        Player* player = simulation.AddPlayer("Pilot " + std::to_string(n), n % Ship::kDesigns);
-        ASSERT_NE(player, nullptr);
-        reporter.AddShip(player->Slot(), &player->GetShip(), true);
-        followers[player->Slot()] = Follower();
-        pilots.push_back(player);
+        const int slot = game.Join(("Pilot " + std::to_string(n)).c_str(), n % Ship::kDesigns);
+        ASSERT_NE(slot, Game::kNobody);
+        followers[slot] = Follower();
+        pilots.push_back(slot);
     }
 
     void Leave(std::size_t which)
     {
-        Player* player = pilots[which];
-        reporter.RemoveShip(player->Slot());
-        followers.erase(player->Slot());
-        simulation.RemovePlayer(player);
+        const int slot = pilots[which];
+        game.Leave(slot);
+        followers.erase(slot);
         pilots.erase(pilots.begin() + static_cast<std::ptrdiff_t>(which));
     }
 
     void Tick(int ms)
     {
-        simulation.Step(ms);
-        reporter.Tick(ms);
-        reporter.Flush([&](int slot, const std::vector<std::uint8_t>& payload, bool) {
+        game.Tick(ms, [&](int slot, const std::vector<std::uint8_t>& payload, bool) {
             Follower& follower = followers.at(slot);
             follower.bytes += payload.size();
             MessageBatch batch;
@@ -71,12 +77,12 @@ protected:
     void HoldAtRandom()
     {
         std::uniform_int_distribution<int> code(7, 17);
-        for (Player* pilot : pilots) {
+        for (const int slot : pilots) {
             HeldKeys keys;
             for (int i = 0; i < 4; ++i)
                 keys.Press(code(random));
-            pilot->Hold(keys);
-            Ship& ship = pilot->GetShip();
+            game.Hold(slot, keys);
+            Ship& ship = game.Pilot(slot)->GetShip();
             ship.SetMissiles(6);
             ship.SetMines(4);
             ship.SetPlasmaMines(1);
@@ -86,21 +92,21 @@ protected:
     }
 
     ServerLog log {nullptr};
-    Reporter reporter;
-    Announcer announcer {reporter, log};
-    MapRotation rotation {QR_DATA_DIR, {"Arena", "Warren", "Expanse"}};
-    Simulation simulation {announcer, rotation, {.roundMs = 20000, .seed = 3}};
+    Game game {Options(), QR_DATA_DIR, log};
+    Simulation& simulation = game.GetSimulation();
     std::map<int, Follower> followers;
-    std::vector<Player*> pilots;
+    std::vector<int> pilots; // the people's slots
     std::mt19937 random {17};
 };
 
 TEST_F(GameSoak, ACrowdFightsThroughRoundsAndEveryPlayerSeesAConsistentWorld)
 {
     std::string reason;
-    ASSERT_TRUE(simulation.Start(reason)) << reason;
+    ASSERT_TRUE(game.Start(reason)) << reason;
+    game.FillSeats();
     for (int n = 0; n < 12; ++n)
         Join(n);
+    EXPECT_EQ(game.Robots(), 4);
     int joined = 12;
     for (int tick = 0; tick < 60 * 90; ++tick) {
         if (tick % 30 == 0)
@@ -110,10 +116,11 @@ TEST_F(GameSoak, ACrowdFightsThroughRoundsAndEveryPlayerSeesAConsistentWorld)
         if (tick % 700 == 500)
             Join(joined++);
         if (tick == 60 * 45) {
-            ASSERT_TRUE(simulation.ChangeMap("Warren", reason)) << reason;
+            ASSERT_TRUE(game.ChangeMap("Warren"));
         }
         Tick(tick % 3 == 0 ? 17 : 16);
         ASSERT_LE(simulation.EntityCount(), Simulation::kMaxEntities);
+        ASSERT_EQ(game.People() + game.Robots(), std::min(16, game.People() + 4)) << "robots in the free seats";
     }
     for (const auto& [slot, follower] : followers) {
         for (const int id : follower.entities) {

@@ -24,15 +24,15 @@ TEST(ServerOptions, EveryOptionInEitherForm)
     std::string message;
     ASSERT_EQ(Parse({"--port", "4000", "--name", "Den", "--max-players=32", "--maps", "Arena,Warren",
                      "--score-limit", "5", "--round-minutes", "0.5", "--tick", "120", "--data", "/srv/q",
-                     "--bots", "6", "--bot-skill=3", "--simulate", "2.5"},
+                     "--bots", "6", "--bot-skill=3", "--simulate", "2.5", "--seed=4294967295"},
                     options, message),
               ParsedOptions::Run)
         << message;
     EXPECT_EQ(std::tuple(options.port, options.name, options.maxPlayers, options.maps, options.scoreLimit,
                          options.roundMinutes, options.tickRate, options.dataDir, options.bots, options.botSkill,
-                         options.simulateMinutes),
+                         options.simulateMinutes, options.seed),
               std::tuple(std::uint16_t {4000}, std::string("Den"), 32, std::vector<std::string> {"Arena", "Warren"},
-                         5, 0.5, 120, std::string("/srv/q"), 6, 3, 2.5));
+                         5, 0.5, 120, std::string("/srv/q"), 6, 3, 2.5, 4294967295u));
     EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
 }
 
@@ -46,7 +46,8 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--name", ""},           {"--round-minutes", "-1"},   {"--round-minutes", "nan"},
         {"--port"},               {"--colour", "red"},         {"stray"},
         {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
-        {"--simulate", "0"},      {"--name", longName.c_str()},
+        {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
+        {"--seed", "4294967296"}, {"--seed", "7x"},
     };
     for (const auto& args : bad) {
         ServerOptions options;

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "server/Announcer.h"
+#include "world/HeldKeys.h"
+#include "server/MapRotation.h"
+#include "server/Reporter.h"
+#include "server/RobotCrew.h"
+#include "server/ServerOptions.h"
+#include "server/Simulation.h"
+
+class ServerLog;
+
+// One game as the server hosts it, without a network: the map rotation, the
+// simulation, what each watching player is told, and the robots in the seats
+// people leave free. Players are known by their slots. It keeps a clock of
+// its own that moves only with its ticks, so that the same seed, joins and
+// held keys tick by tick make the same game, payload for payload.
+class Game {
+public:
+    using Send = std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>;
+    using KillWatch = Announcer::KillWatch;
+    // The slot of no player: a request of the operator's, or a seat refused.
+    static constexpr int kNobody = -1;
+
+    static SimulationSettings SettingsFrom(const ServerOptions& options);
+
+    Game(const ServerOptions& options, const std::string& dataDir, ServerLog& log);
+    // With rules of its own (a benchmark's); the seed is the options' still.
+    Game(const ServerOptions& options, SimulationSettings settings, const std::string& dataDir, ServerLog& log);
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Checks every named map and starts the first round; false with the reason.
+    bool Start(std::string& error);
+    // Robots take the seats people leave free, up to the number wanted.
+    void FillSeats();
+    // As just started, once the people have left: the robots of the start
+    // again, in a new round on the rotation's first map.
+    void Restart();
+
+    // A person takes a seat, named as nobody else is, the newest robot
+    // giving its seat up when none is free, and is told the game as it is;
+    // the slot, or kNobody when the game is full.
+    int Join(const char* requestedName, int shipType);
+    void Leave(int slot);
+    void Hold(int slot, const HeldKeys& keys);
+    // A player's line of chat, for everyone.
+    void Chat(int slot, const char* text);
+    // A line in one player's console.
+    void Tell(int slot, const char* text);
+    // A new round at once on the named map; when it cannot be played, the
+    // log says why and the player who asked is told.
+    bool ChangeMap(const std::string& name, int askedBy = kNobody);
+    // A new round at once on the next map of the rotation that can be played.
+    bool NextMap();
+    void WantRobots(int robots);
+    int RobotsWanted() const { return crew.Wanted(); }
+    // A robot leaves its seat for good: one fewer is wanted, or it would
+    // come back to the seat it leaves.
+    void Retire(int slot);
+    // A line in every player's console.
+    void TellAll(const char* text) { reporter.ToAll().SetText(text); }
+    void WatchKills(KillWatch watch) { announcer.WatchKills(std::move(watch)); }
+
+    // The clock moves on by ms, the robots think, the simulation steps, and
+    // each watching player's payloads of the tick are handed to send.
+    void Tick(int ms, const Send& send);
+
+    // Milliseconds of play since the game began.
+    std::uint64_t Now() const { return clock; }
+    unsigned Seed() const { return seed; }
+    // Seats taken, by people and robots.
+    int Seated() const { return static_cast<int>(simulation.Players().size()); }
+    int People() const { return Seated() - crew.Count(); }
+    int Robots() const { return crew.Count(); }
+    Player* Pilot(int slot) const;
+    const std::vector<std::string>& Maps() const { return rotation.Names(); }
+    Simulation& GetSimulation() { return simulation; }
+
+private:
+    // Takes a ship out of the game and tells everyone it left.
+    void RemovePilot(Player* player);
+    // The newest robot gives its seat up; false without one.
+    bool RetireRobot();
+    // Everything a newcomer's program needs to show the game as it is.
+    void Welcome(const Player& player);
+    // A robot that wins a round says so.
+    void Cheer();
+
+    ServerOptions options;
+    ServerLog& log;
+    unsigned seed;
+    MapRotation rotation;
+    Reporter reporter;
+    Announcer announcer;
+    Simulation simulation;
+    RobotCrew crew;
+    std::uint64_t clock = 0;
+};
