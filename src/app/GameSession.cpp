@@ -2,11 +2,11 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
 #include "app/FramePacing.h"
-#include "net/GameKey.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "base/Console.h"
@@ -17,6 +17,8 @@
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
+#include "world/GameKey.h"
+#include "world/Map.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -29,6 +31,15 @@ std::unique_ptr<RadarPanel> NewRadar()
     auto radar = std::make_unique<RadarPanel>();
     radar->SetSize(static_cast<float>(kRadarWidth), static_cast<float>(g_screenHeight));
     return radar;
+}
+
+// The name of the map a world holds, empty without one.
+std::string MapNameOf(World* world)
+{
+    char name[128] = {};
+    if (Map* map = world ? world->GetMap() : nullptr)
+        map->GetName(name, sizeof name);
+    return name;
 }
 
 // A world holding only the local ship, made from the settings.
@@ -134,6 +145,7 @@ void RunGameLoop()
     client->SelectHost(g_serverName);
     client->Connect();
     std::unique_ptr<RadarPanel> radar = NewRadar();
+    std::string radarMap;
     NetMessage control;
 
     while (!g_quitRequested && g_appState == AppState::InGame) {
@@ -169,8 +181,12 @@ void RunGameLoop()
             DrawResultsFrame(world.get(), framesPerSecond);
             resultsShown = true;
         } else {
-            if (resultsShown) {
+            // A map changed at once by the server, with no results between,
+            // gets a fresh radar too, so the minimap shows the new picture.
+            const std::string mapName = MapNameOf(world.get());
+            if (resultsShown || mapName != radarMap) {
                 resultsShown = false;
+                radarMap = mapName;
                 radar = NewRadar();
             }
             DrawGameFrame(radar.get(), world.get(), frameTime, framesPerSecond);

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "app/DiagnosticLog.h"
-#include "net/GameKey.h"
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
+#include "world/GameKey.h"
 
 void Input::Initialize(platform::Window* window)
 {

@@ -16,10 +16,10 @@
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/Screen.h"
 #include "gfx/screens/ServerBrowser.h"
-#include "net/GameKey.h"
 #include "net/NetClient.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
+#include "world/GameKey.h"
 
 namespace {
 

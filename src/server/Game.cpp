@@ -1,10 +1,8 @@
 #include "server/Game.h"
 
-#include <algorithm>
 #include <cmath>
 #include <random>
 
-#include "base/TextCopy.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
 #include "world/Ship.h"
@@ -216,14 +214,7 @@ bool Game::ChangeMap(const std::string& name, int askedBy)
 
 bool Game::NextMap()
 {
-    const std::vector<std::string>& names = rotation.Names();
-    const auto current = std::find(names.begin(), names.end(), simulation.MapName());
-    const std::size_t at = current == names.end() ? names.size() - 1 : static_cast<std::size_t>(current - names.begin());
-    for (std::size_t step = 1; step <= names.size(); ++step) {
-        if (ChangeMap(names[(at + step) % names.size()]))
-            return true;
-    }
-    return false;
+    return simulation.NextMap();
 }
 
 void Game::WantRobots(int robots)

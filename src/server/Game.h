@@ -56,7 +56,7 @@ public:
     // A new round at once on the named map; when it cannot be played, the
     // log says why and the player who asked is told.
     bool ChangeMap(const std::string& name, int askedBy = kNobody);
-    // A new round at once on the next map of the rotation that can be played.
+    // A new round at once on the map a round's end would bring.
     bool NextMap();
     void WantRobots(int robots);
     int RobotsWanted() const { return crew.Wanted(); }

@@ -192,9 +192,11 @@ bool GameServerCommands::Next(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
-    s.log.Always("%s asks for the next map", request.by.c_str());
-    if (!s.game.NextMap())
+    if (!s.game.NextMap()) {
         request.reply("No map of the rotation can be played.");
+        return true;
+    }
+    s.log.Always("%s asks for the next map, %s", request.by.c_str(), s.game.GetSimulation().MapName().c_str());
     return true;
 }
 

@@ -377,15 +377,20 @@ void Simulation::EndRound()
 
 void Simulation::NextRound()
 {
+    // Nothing can be played: the standings stay, and the rotation is tried
+    // again after another while.
+    if (!NextMap())
+        resultsLeft = settings.resultsMs;
+}
+
+bool Simulation::NextMap()
+{
     std::vector<MapRotation::Skipped> skipped;
     auto next = rotation.Next(skipped);
     for (const auto& skip : skipped)
         listener.OnMapSkipped(skip.name, skip.reason);
-    if (!next) {
-        // Nothing can be played: the standings stay, and the rotation is
-        // tried again after another while.
-        resultsLeft = settings.resultsMs;
-        return;
-    }
+    if (!next)
+        return false;
     StartRound(std::move(*next));
+    return true;
 }

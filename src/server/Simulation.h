@@ -45,15 +45,12 @@ public:
     static constexpr double kRepulsorPush = 600.0;
     static constexpr int kShrapnelPieces = 12;
     static constexpr double kShrapnelSpeed = 250.0;
-    // How long a ship's own shots leave it alone, so they clear its hull.
-    static constexpr int kBulletArmingMs = 300;
     // A ship that has just come back is shielded this long for free, so it
     // is not shot down before its pilot has found it.
     static constexpr int kSpawnShieldMs = 3000;
     // How far a new ship must see clear ahead: 1.5 s of full thrust from
     // rest (up to top speed in 1.1 s) carries it about 730 units.
     static constexpr double kSpawnRoom = 800.0;
-    static constexpr int kLaunchArmingMs = 1000;
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;
     // Killed entities the world keeps until one sweep deletes them all.
@@ -70,6 +67,9 @@ public:
     // A new round at once on the named map; false with the reason when it
     // cannot be played (the round goes on).
     bool ChangeMap(const std::string& name, std::string& reason);
+    // A new round at once on the map a round's end would bring; false when
+    // no map of the rotation can be played (the round goes on).
+    bool NextMap();
 
     // A new pilot with a ship placed at once; null when the game is full.
     Player* AddPlayer(const std::string& name, int shipType);

@@ -37,14 +37,19 @@ private:
     FuelDepots& depots;
 };
 
-std::unique_ptr<GameObject> Made(EntityType type)
+// The entity a weapon's shot is; null for one that puts nothing in the
+// world. No default: a new weapon must say what it makes.
+std::unique_ptr<GameObject> Made(Weapon weapon)
 {
-    switch (type) {
-    case kTypeMissile: return std::make_unique<Missile>();
-    case kTypeMine: return std::make_unique<Mine>();
-    case kTypePlasmaMine: return std::make_unique<PlasmaMine>();
-    default: return std::make_unique<Bullet>();
+    switch (weapon) {
+    case Weapon::Bullet:
+    case Weapon::TripleShot: return std::make_unique<Bullet>();
+    case Weapon::Missile: return std::make_unique<Missile>();
+    case Weapon::Mine: return std::make_unique<Mine>();
+    case Weapon::PlasmaMine: return std::make_unique<PlasmaMine>();
+    case Weapon::Repulsor: return nullptr;
     }
+    return nullptr;
 }
 
 } // namespace
@@ -70,14 +75,13 @@ void Simulation::Fire(Player& player, const LaunchRequest& request)
 {
     const WeaponRow& row = WeaponTable(request.weapon);
     const int id = player.ShipId();
-    if (!row.PutsInWorld()) {
+    std::unique_ptr<GameObject> shot = Made(row.weapon);
+    if (!shot) {
         Repulse(player);
     } else {
-        std::unique_ptr<GameObject> shot = Made(row.shot);
-        if (row.shot == kTypeMissile)
+        if (row.weapon == Weapon::Missile)
             static_cast<Missile&>(*shot).SetHomingTarget(NearestVisibleOpponent(request.at, id));
-        Launch(std::move(shot), request.at, request.velocity, request.heading, id, 0,
-               row.shot == kTypeBullet ? kBulletArmingMs : kLaunchArmingMs);
+        Launch(std::move(shot), request.at, request.velocity, request.heading, id, 0, row.armingMs);
     }
     if (row.ammunition != Ammunition::None)
         listener.OnShipChanged(player);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "net/GameKey.h"
+#include "world/GameKey.h"
 
 // The control keys a pilot holds right now: from a person's latest
 // ControlMessage, or from whatever else flies a ship. Codes that are not

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "net/GameKey.h"
+#include "world/GameKey.h"
 #include "world/GameObject.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
@@ -28,6 +28,7 @@ struct WeaponRow {
     float spread;         // degrees between neighbouring shots
     double speed;         // along the shot's heading
     double inherited;     // the share of the ship's velocity a shot keeps
+    int armingMs;         // before a shot may hit its own ship, once clear of the hull
     int pickup;           // the powerup that gives it, -1 for none
     int perPickup;        // rounds a pickup gives
     int most;             // rounds a ship can carry
@@ -36,18 +37,18 @@ struct WeaponRow {
 };
 
 inline constexpr WeaponRow kWeapons[] = {
-    {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, -1,
+    {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, 300, -1,
      0, 0},
     {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
-     10.0f, 500.0, 1.0, kPowerupTriple, 0, 0},
+     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0},
     {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
-     1.0, kPowerupMissile, 2, 6},
-    {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5,
+     1.0, 1000, kPowerupMissile, 2, 6},
+    {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5, 1000,
      kPowerupMine, 2, 4},
     {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
-     0.0f, 0.0, 0.5, kPowerupPlasma, 1, 1},
+     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1},
     {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
-     0.0, kPowerupRepulse, 1, 5},
+     0.0, 0, kPowerupRepulse, 1, 5},
 };
 
 // The keys that fire, in the order they are looked at; each reloads alone.

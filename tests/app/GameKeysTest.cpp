@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "net/GameKey.h"
 #include "app/GameSession.h"
 #include "app/Input.h"
 #include "net/NetMessage.h"
 #include "platform/Keyboard.h"
+#include "world/GameKey.h"
 #include "world/GameObject.h"
 #include "world/Ship.h"
 

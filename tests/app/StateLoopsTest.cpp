@@ -134,6 +134,7 @@ TEST_F(StateLoop, AnApostropheTypedAfterTheChatKeyIsKept)
     EXPECT_EQ(line("", false, "'ok"), "ok") << "its own comes after the line opened";
     EXPECT_EQ(line("'", true, "'ok"), "ok") << "a frame between forgets what went by";
     EXPECT_EQ(line("'", false, "ok'"), "ok'");
+    g_appState = AppState::MainMenu;
 }
 
 // A host that answers only after the search has given up is still listed:

@@ -12,11 +12,11 @@
 #include <mutex>
 #include <numeric>
 
-#include "net/GameKey.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 #include "relay/UdpRelay.h"
 #include "support/ServerSessionTest.h"
+#include "world/GameKey.h"
 #include "world/Map.h"
 #include "world/Torus.h"
 

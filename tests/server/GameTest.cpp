@@ -207,7 +207,7 @@ TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
     EXPECT_EQ(game->GetSimulation().MapName(), "Arena") << "round the rotation";
     ASSERT_TRUE(game->ChangeMap("Expanse"));
     ASSERT_TRUE(game->NextMap());
-    EXPECT_EQ(game->GetSimulation().MapName(), "Arena") << "from a map out of the rotation, its first";
+    EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
 }
 
 TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)

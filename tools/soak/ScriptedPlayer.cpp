@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "base/Singleton.h"
-#include "net/GameKey.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
+#include "world/GameKey.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
