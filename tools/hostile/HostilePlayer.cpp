@@ -1,13 +1,12 @@
 // quillrock_hostile_player: plays the worst player a game server can meet,
 // against a server on this machine, and tells whether it is still standing.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/CommandLine.h"
 #include "hostile/Attacker.h"
 
 namespace {
@@ -68,48 +67,15 @@ bool ReadValue(const std::string& option, const char* value, Options& options)
     return Attacker::FromName(value, options.attacks[0]);
 }
 
-// Fills options from the command line; false with the complaint in message.
-bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
-{
-    static const std::string kOptions[] = {"--port", "--seconds", "--seed", "--attack"};
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            help = true;
-            return true;
-        }
-        if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions)) {
-            message = "unknown option " + option;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            message = option + " needs a value";
-            return false;
-        }
-        const char* value = argv[++i];
-        if (!ReadValue(option, value, options)) {
-            message = "bad value \"" + std::string(value) + "\" for " + option;
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     Options options;
-    bool help = false;
-    std::string message;
-    if (!Parse(argc, argv, options, help, message)) {
-        std::fprintf(stderr, "quillrock_hostile_player: %s\n\n%s", message.c_str(), kUsage);
-        return 2;
-    }
-    if (help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    const int status = ReadCommandLine("quillrock_hostile_player", kUsage, argc, argv, {"--port", "--seconds", "--seed", "--attack"},
+                                       [&](const std::string& flag, const std::string& value) { return ReadValue(flag, value.c_str(), options); });
+    if (status >= 0)
+        return status;
     const std::vector<Attack>& attacks = options.attacks;
     const double seconds = options.seconds;
     const double seed = options.seed;

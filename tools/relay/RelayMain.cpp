@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "common/CommandLine.h"
 #include "relay/UdpRelay.h"
 
 namespace {
@@ -95,51 +96,18 @@ bool ReadValue(const std::string& flag, const std::string& value, Options& optio
     return Read<std::uint32_t>(value, 0, 0xffffffffu, options.seed);
 }
 
-// Fills options from the command line; false with the complaint in message.
-bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
-{
-    static const std::string kFlags[] = {"--listen", "--server",    "--delay",   "--jitter",
-                                         "--loss",   "--duplicate", "--reorder", "--seed"};
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (flag == "--help" || flag == "-h") {
-            help = true;
-            return true;
-        }
-        if (std::find(std::begin(kFlags), std::end(kFlags), flag) == std::end(kFlags)) {
-            message = "unknown option " + flag;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            message = flag + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        if (!ReadValue(flag, value, options)) {
-            message = "bad value \"" + value + "\" for " + flag;
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     Options options;
-    bool help = false;
-    std::string message;
-    if (!Parse(argc, argv, options, help, message)) {
-        std::fprintf(stderr, "quillrock_udp_relay: %s\n\n%s", message.c_str(), kUsage);
-        return 2;
-    }
-    if (help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    const int status = ReadCommandLine("quillrock_udp_relay", kUsage, argc, argv, {"--listen", "--server", "--delay", "--jitter", "--loss", "--duplicate", "--reorder", "--seed"},
+                                       [&](const std::string& flag, const std::string& value) { return ReadValue(flag, value, options); });
+    if (status >= 0)
+        return status;
 
     UdpRelay relay(options.faults, options.seed);
+    std::string message;
     if (!relay.Open(options.listenPort, options.serverHost, options.serverPort, message)) {
         std::fprintf(stderr, "quillrock_udp_relay: %s\n", message.c_str());
         return 1;

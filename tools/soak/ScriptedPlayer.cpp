@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Singleton.h"
+#include "common/CommandLine.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
@@ -66,33 +67,6 @@ bool ReadValue(const std::string& option, const std::string& value, Options& opt
     return number <= 0xffffffffL;
 }
 
-// Fills options from the command line; false with the complaint in message.
-bool Parse(int argc, char** argv, Options& options, bool& help, std::string& message)
-{
-    static const std::string kOptions[] = {"--port", "--name", "--seconds", "--seed"};
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            help = true;
-            return true;
-        }
-        if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions)) {
-            message = "unknown option " + option;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            message = option + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        if (!ReadValue(option, value, options)) {
-            message = "bad value \"" + value + "\" for " + option;
-            return false;
-        }
-    }
-    return true;
-}
-
 // A few keys, chosen afresh every half second: mostly flying and firing.
 std::vector<std::int32_t> PickKeys(std::mt19937& random)
 {
@@ -110,16 +84,10 @@ std::vector<std::int32_t> PickKeys(std::mt19937& random)
 int main(int argc, char** argv)
 {
     Options options;
-    bool help = false;
-    std::string message;
-    if (!Parse(argc, argv, options, help, message)) {
-        std::fprintf(stderr, "quillrock_scripted_player: %s\n\n%s", message.c_str(), kUsage);
-        return 2;
-    }
-    if (help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    const int status = ReadCommandLine("quillrock_scripted_player", kUsage, argc, argv, {"--port", "--name", "--seconds", "--seed"},
+                                       [&](const std::string& flag, const std::string& value) { return ReadValue(flag, value, options); });
+    if (status >= 0)
+        return status;
     auto world = std::make_unique<World>();
     Ship* local = world->AddShip(std::make_unique<Ship>());
     local->SetName(options.name.c_str());
