@@ -37,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.maps = {"Arena", "Warren"};
     options.maxPlayers = 4;
     options.bots = 2;
+    // One game for one input, so that a finding plays back alike.
+    options.seed = 1;
     GameServer server(options, QR_DATA_DIR, quiet);
     std::string error;
     if (!server.StartUnhosted(error))
