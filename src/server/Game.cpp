@@ -97,7 +97,8 @@ void Game::Restart()
 {
     while (Player* robot = crew.Newest())
         RemovePilot(robot);
-    crew = RobotCrew(crew.Wanted(), options.botSkill, CrewSeed(seed));
+    crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
+    clock = 0;
     ChangeMap(rotation.Names().front());
     FillSeats();
     // Nobody watches: what was said goes to nobody.

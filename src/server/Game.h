@@ -39,8 +39,9 @@ public:
     bool Start(std::string& error);
     // Robots take the seats people leave free, up to the number wanted.
     void FillSeats();
-    // As just started, once the people have left: the robots of the start
-    // again, in a new round on the rotation's first map.
+    // Once the people have left: the robots the options ask for, seeded as
+    // at the start, the clock at 0 and a new round on the rotation's first
+    // map. The world's ids and powerup draws go on from where they were.
     void Restart();
 
     // A person takes a seat, named as nobody else is, the newest robot

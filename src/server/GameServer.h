@@ -55,9 +55,10 @@ public:
     // connections are looked after by the game's clock.
     void Tick(int ms);
     void End();
-    // Lets every connection go without a word and plays on as if the server
-    // had just started, on its first map: a fresh start for one more run of
-    // a caller feeding the server by hand, without building the game again.
+    // Lets every connection go without a word and plays on from a new round
+    // on its first map with the robots of the start (Game::Restart): one
+    // more run for a caller feeding the server by hand, without building
+    // the game again.
     void Reset();
     bool HaltRequested() const { return halted; }
     // Since the last reset: the longest tick, and the longest wait from one
