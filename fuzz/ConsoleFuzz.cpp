@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "FuzzedServer.h"
 #include "net/NetMessage.h"
 #include "platform/LineReader.h"
-#include "server/GameServer.h"
-#include "server/ServerLog.h"
 
 namespace {
 
@@ -31,24 +30,15 @@ void Join(GameServer& server, platform::PlayerId id, std::uint32_t address, cons
 // crash, and no line the reader gives is longer than its limit.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static ServerLog quiet(nullptr);
-
-    ServerOptions options;
-    options.maps = {"Arena", "Warren"};
-    options.maxPlayers = 4;
-    options.bots = 2;
-    // One game for one input, so that a finding plays back alike.
-    options.seed = 1;
-    GameServer server(options, QR_DATA_DIR, quiet);
-    std::string error;
-    if (!server.StartUnhosted(error))
-        __builtin_trap();
+    GameServer& server = FuzzedServer();
     Join(server, 1, 0x7f000001u, "Pilot");
     Join(server, 2, 0x0a000001u, "Far");
 
     int ends[2];
-    if (::pipe(ends) != 0)
+    if (::pipe(ends) != 0) {
+        server.Reset();
         return 0;
+    }
     platform::LineReader reader(ends[0]);
     const auto drain = [&] {
         std::string line;
@@ -76,5 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.Ended())
         __builtin_trap();
     ::close(ends[0]);
+    server.Reset();
     return 0;
 }

@@ -2,38 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "server/GameServer.h"
-#include "server/ServerLog.h"
-
-namespace {
-
-// One server for the whole run, reset after each input: building a game
-// takes longer than most inputs take to run. After the reset an input has
-// freed what it made, so libFuzzer's leak check (run after an input that
-// freed less than it allocated) stays for real leaks.
-GameServer& Server()
-{
-    static const std::unique_ptr<GameServer> server = [] {
-        static ServerLog quiet(nullptr);
-        ServerOptions options;
-        options.maps = {"Arena", "Warren"};
-        options.maxPlayers = 4;
-        options.bots = 2;
-        options.seed = 1;
-        auto made = std::make_unique<GameServer>(options, QR_DATA_DIR, quiet);
-        std::string error;
-        if (!made->StartUnhosted(error))
-            __builtin_trap();
-        return made;
-    }();
-    return *server;
-}
-
-} // namespace
+#include "FuzzedServer.h"
 
 // Any bytes as what players send (joins, controls, chat, map and halt
 // requests, or nothing that parses) from connections that come and go
@@ -41,7 +12,7 @@ GameServer& Server()
 // crash, and only a player on the server's machine may halt it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    GameServer& server = Server();
+    GameServer& server = FuzzedServer();
     FuzzedDataProvider in(data, size);
     platform::PlayerId next = 1;
     bool anyLocal = false;
