@@ -19,10 +19,10 @@ constexpr double kStep = 8.0; // sampling distance along a line, a quarter cell
 
 } // namespace
 
-void Navigator::Learn(const Map& map, const std::string& name)
+bool Navigator::Learn(const Map& map, const std::string& name)
 {
     if (name == learnedName && map.Columns() == columns && map.Rows() == rows)
-        return;
+        return false;
     learnedName = name;
     columns = map.Columns();
     rows = map.Rows();
@@ -33,6 +33,7 @@ void Navigator::Learn(const Map& map, const std::string& name)
         for (int column = 0; column < columns; ++column)
             blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
     }
+    return true;
 }
 
 bool Navigator::Blocked(int column, int row) const

@@ -20,8 +20,8 @@ public:
     };
 
     // Takes the shape of a map; a map with the same name and size keeps
-    // the shape already taken.
-    void Learn(const Map& map, const std::string& name);
+    // the shape already taken. True when the shape is new.
+    bool Learn(const Map& map, const std::string& name);
 
     bool Blocked(int column, int row) const;
     Cell CellOf(const Vector3& at) const;

@@ -86,7 +86,7 @@ HeldKeys Robot::Think(const Simulation& game, const Player& self, int ms)
         sinceDecision = 1 << 20;
         return {};
     }
-    navigator.Learn(*game.CurrentMap(), game.MapName());
+    navigator = &game.Shape();
     sinceDecision += ms;
     wanderMs -= ms;
     if (Moving(ship).Length() < 25.0 && !arrived)
@@ -147,14 +147,14 @@ void Robot::ChooseTarget(const Simulation& game, const Player& self)
         const int seen = aliveFor[them.GetId()] += std::min(sinceDecision, 1000);
         if (other.get() == &self || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
             continue;
-        const double distance = navigator.Offset(ship.Position(), them.Position()).Length();
+        const double distance = navigator->Offset(ship.Position(), them.Position()).Length();
         if (!targetShip || distance < nearest) {
             targetShip = them.GetId();
             nearest = distance;
         }
     }
     if (const Ship* target = Target(game))
-        engaged = nearest < skill.engageRange && navigator.ClearLine(ship.Position(), target->Position(), 4.0);
+        engaged = nearest < skill.engageRange && navigator->ClearLine(ship.Position(), target->Position(), 4.0);
 }
 
 bool Robot::PlanRefuel(const Simulation& game, const Ship& ship)
@@ -169,11 +169,11 @@ bool Robot::PlanRefuel(const Simulation& game, const Ship& ship)
         }
         return false;
     };
-    const std::vector<Navigator::Cell> route = navigator.Route(ship.Position(), besideFuel);
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), besideFuel);
     if (route.empty())
         return false;
-    destination = ship.Position() + navigator.Offset(ship.Position(), navigator.CentreOf(route.back()));
-    waypoint = navigator.Waypoint(ship.Position(), route, kHalfWidth);
+    destination = ship.Position() + navigator->Offset(ship.Position(), navigator->CentreOf(route.back()));
+    waypoint = navigator->Waypoint(ship.Position(), route, kHalfWidth);
     arrived = route.size() == 1;
     return true;
 }
@@ -185,7 +185,7 @@ bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
     for (const GameObject* entity : game.GetWorld().Entities()) {
         if (entity->GetType() != kTypePowerup || !entity->IsAlive())
             continue;
-        const double distance = navigator.Offset(ship.Position(), entity->Position()).Length();
+        const double distance = navigator->Offset(ship.Position(), entity->Position()).Length();
         if (distance < nearest) {
             best = entity;
             nearest = distance;
@@ -193,62 +193,62 @@ bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
     }
     if (!best)
         return false;
-    const Navigator::Cell goalCell = navigator.CellOf(best->Position());
+    const Navigator::Cell goalCell = navigator->CellOf(best->Position());
     const auto there = [&](const Navigator::Cell& cell) {
         return cell.column == goalCell.column && cell.row == goalCell.row;
     };
-    const std::vector<Navigator::Cell> route = navigator.Route(ship.Position(), there, 4096);
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there, 4096);
     if (route.empty())
         return false;
-    destination = ship.Position() + navigator.Offset(ship.Position(), best->Position());
-    waypoint = navigator.ClearLine(ship.Position(), destination, kHalfWidth)
+    destination = ship.Position() + navigator->Offset(ship.Position(), best->Position());
+    waypoint = navigator->ClearLine(ship.Position(), destination, kHalfWidth)
                    ? destination
-                   : navigator.Waypoint(ship.Position(), route, kHalfWidth);
+                   : navigator->Waypoint(ship.Position(), route, kHalfWidth);
     return true;
 }
 
 void Robot::PlanHunt(const Ship& ship, const Ship& target)
 {
-    destination = ship.Position() + navigator.Offset(ship.Position(), target.Position());
-    if (navigator.ClearLine(ship.Position(), destination, kHalfWidth)) {
+    destination = ship.Position() + navigator->Offset(ship.Position(), target.Position());
+    if (navigator->ClearLine(ship.Position(), destination, kHalfWidth)) {
         waypoint = destination;
         return;
     }
     // Round the walls, the way it would go itself.
-    const Navigator::Cell goalCell = navigator.CellOf(target.Position());
+    const Navigator::Cell goalCell = navigator->CellOf(target.Position());
     const auto there = [&](const Navigator::Cell& cell) {
         return cell.column == goalCell.column && cell.row == goalCell.row;
     };
-    const std::vector<Navigator::Cell> route = navigator.Route(ship.Position(), there);
-    waypoint = route.empty() ? destination : navigator.Waypoint(ship.Position(), route, kHalfWidth);
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there);
+    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth);
 }
 
 void Robot::PlanWander(const Ship& ship)
 {
     if (wanderMs <= 0 || stuckMs > 2000) {
-        std::uniform_int_distribution<int> column(0, std::max(0, navigator.Columns() - 1));
-        std::uniform_int_distribution<int> row(0, std::max(0, navigator.Rows() - 1));
+        std::uniform_int_distribution<int> column(0, std::max(0, navigator->Columns() - 1));
+        std::uniform_int_distribution<int> row(0, std::max(0, navigator->Rows() - 1));
         for (int tries = 0; tries < 50; ++tries) {
             const Navigator::Cell cell{column(random), row(random)};
-            if (!navigator.Blocked(cell.column, cell.row)) {
-                destination = ship.Position() + navigator.Offset(ship.Position(), navigator.CentreOf(cell));
+            if (!navigator->Blocked(cell.column, cell.row)) {
+                destination = ship.Position() + navigator->Offset(ship.Position(), navigator->CentreOf(cell));
                 break;
             }
         }
         wanderMs = 8000;
         stuckMs = 0;
     }
-    const Navigator::Cell goalCell = navigator.CellOf(destination);
+    const Navigator::Cell goalCell = navigator->CellOf(destination);
     const auto there = [&](const Navigator::Cell& cell) {
         return cell.column == goalCell.column && cell.row == goalCell.row;
     };
-    const std::vector<Navigator::Cell> route = navigator.Route(ship.Position(), there);
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there);
     if (route.size() <= 1) {
         wanderMs = 0;
         waypoint = destination;
         return;
     }
-    waypoint = navigator.Waypoint(ship.Position(), route, kHalfWidth);
+    waypoint = navigator->Waypoint(ship.Position(), route, kHalfWidth);
 }
 
 void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
@@ -256,7 +256,7 @@ void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
     devices = {};
     const Ship* target = Target(game);
     const float fuel = ship.GetFuel();
-    const Vector3 toTarget = target ? navigator.Offset(ship.Position(), target->Position()) : Vector3();
+    const Vector3 toTarget = target ? navigator->Offset(ship.Position(), target->Position()) : Vector3();
     const double distance = target ? toTarget.Length() : 1e9;
     if (target && engaged) {
         if (ship.GetMissiles() > 0 && distance > 150.0 && fuel > 25.0f && Chance(skill.deviceChance))
@@ -275,7 +275,7 @@ void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
                 break;
             if (entity->GetType() != kTypeMissile || !entity->IsAlive())
                 continue;
-            const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
+            const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
             pressed = r.Length() < 250.0 && r.Dot(entity->Velocity() - ship.Velocity()) < 0.0;
         }
         if (pressed && Chance(skill.deviceChance))
@@ -290,7 +290,7 @@ bool Robot::UnderFire(const Simulation& game, const Ship& ship)
         const ContactRow* contact = ContactOf(entity->GetType());
         if (!contact || !contact->IsShot() || !entity->IsAlive())
             continue;
-        const Vector3 r = navigator.Offset(ship.Position(), entity->Position());
+        const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
         if (r.Length() > 320.0)
             continue;
         const Vector3 u = entity->Velocity() - ship.Velocity();
@@ -320,15 +320,15 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     const bool aiming = engaged && target;
 
     // The velocity it would like to have.
-    const Vector3 toWaypoint = navigator.Offset(me, waypoint);
-    const Vector3 toDestination = navigator.Offset(me, destination);
+    const Vector3 toWaypoint = navigator->Offset(me, waypoint);
+    const Vector3 toDestination = navigator->Offset(me, destination);
     const double remaining = toDestination.Length();
     Vector3 desired;
     if (goal == Goal::Refuel && (arrived || remaining < 24.0)) {
         desired = toDestination * 2.0;
         arrived = true;
     } else if (aiming) {
-        const Vector3 toTarget = navigator.Offset(me, target->Position());
+        const Vector3 toTarget = navigator->Offset(me, target->Position());
         const double distance = toTarget.Length();
         if (distance > kHoldingDistance + 80.0)
             desired = toTarget * (std::min(skill.cruiseSpeed, distance - kHoldingDistance) / distance);
@@ -347,12 +347,12 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     // ahead ends before the ship could stop.
     for (int i = 0; i < 8; ++i) {
         const Vector3 out = HeadingDirection(static_cast<float>(i * 45));
-        if (navigator.FreeDistance(me, out, 36.0, 0.0) < 36.0)
+        if (navigator->FreeDistance(me, out, 36.0, 0.0) < 36.0)
             desired = desired - out * 90.0;
     }
     if (desired.Length() > 1.0) {
         const Vector3 direction = desired * (1.0 / desired.Length());
-        const double room = navigator.FreeDistance(me, direction, 400.0, 6.0) - kWallMargin;
+        const double room = navigator->FreeDistance(me, direction, 400.0, 6.0) - kWallMargin;
         const double safe = SafeSpeed(room, ship.GetThrust());
         if (desired.Length() > safe)
             desired = direction * safe;
@@ -363,7 +363,7 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         const Vector3 direction = v * (1.0 / speed);
         const double turnTime = std::fabs(TurnBetween(heading, HeadingOf(v * -1.0))) / 360.0;
         const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
-        const double free = navigator.FreeDistance(me, direction, stopping + 200.0, kHalfWidth) - kWallMargin;
+        const double free = navigator->FreeDistance(me, direction, stopping + 200.0, kHalfWidth) - kWallMargin;
         danger = free < stopping * 1.3 + 10.0;
         impact = free < speed * 0.3 + 6.0;
     }
@@ -373,7 +373,7 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     // the change of velocity it wants.
     float want = heading;
     if (aiming && !danger) {
-        const Vector3 lead = Lead(navigator.Offset(me, target->Position()), target->Velocity() - v,
+        const Vector3 lead = Lead(navigator->Offset(me, target->Position()), target->Velocity() - v,
                                 WeaponTable(Weapon::Bullet).speed);
         want = HeadingOf(lead) + aimError;
     } else if (danger || steer.Length() > 15.0) {
@@ -388,7 +388,7 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         keys.Press(kKeyThrust);
 
     if (aiming && !danger && std::fabs(turn) < skill.fireTolerance && ship.GetFuel() > 2.0f &&
-        navigator.ClearLine(me, me + navigator.Offset(me, target->Position()), 3.0))
+        navigator->ClearLine(me, me + navigator->Offset(me, target->Position()), 3.0))
         keys.Press(kKeyFire);
     if ((impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
         keys.Press(kKeyShields);

@@ -44,7 +44,7 @@ private:
 
     RobotSkill skill;
     std::mt19937 random;
-    Navigator navigator;
+    const Navigator* navigator = nullptr; // the game's, as of the last think
     int sinceDecision = 1 << 20;
     Goal goal = Goal::Wander;
     Vector3 destination;     // where the route ends

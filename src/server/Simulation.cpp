@@ -59,7 +59,8 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     world.SetMap(std::move(loaded.map));
     currentMap = world.GetMap();
     Map& map = *currentMap;
-    shape.Learn(map, mapName);
+    if (shape.Learn(map, mapName))
+        spawnSites.Find(map, shape);
     depots.Reset(map);
     for (auto& wall : walls)
         wall.reset();
@@ -142,78 +143,50 @@ Player* Simulation::FindPlayer(int shipId) const
     return nullptr;
 }
 
-Vector3 Simulation::SafestSpawnPoint(const Player& arriving)
+const SpawnSites::Site& Simulation::SafestSpawnSite(const Player& arriving) const
 {
     const Map& map = *currentMap;
-    std::vector<Map::Site> candidates = map.SpawnPoints();
-    if (candidates.empty()) {
-        for (int c = 0; c < map.Columns(); ++c) {
-            for (int r = 0; r < map.Rows(); ++r) {
-                if (map.CellKindAt(c, r) == kCellEmpty)
-                    candidates.push_back({c, r, 0});
-            }
-        }
-    }
-    Vector3 best;
+    const SpawnSites::Site* best = nullptr;
     double bestDistance = -1.0;
-    for (const Map::Site& site : candidates) {
-        const Vector3 at(site.column * map.TileWidth() + map.TileWidth() / 2.0,
-                         site.row * map.TileHeight() + map.TileHeight() / 2.0, 0.0);
+    for (const SpawnSites::Site& site : spawnSites.All()) {
         double nearest = 1e300;
         for (const auto& player : players) {
             const Ship& other = player->GetShip();
             if (player.get() == &arriving || !other.IsAlive())
                 continue;
-            const double dx = FoldDifference(other.Position().x - at.x, map.WorldWidth());
-            const double dy = FoldDifference(other.Position().y - at.y, map.WorldHeight());
+            const double dx = FoldDifference(other.Position().x - site.at.x, map.WorldWidth());
+            const double dy = FoldDifference(other.Position().y - site.at.y, map.WorldHeight());
             nearest = std::min(nearest, dx * dx + dy * dy);
         }
         // A turret that can shoot there is as near a danger as a ship.
         for (std::size_t i = 0; i < turrets.size(); ++i) {
-            const double reach = gunners[i].SquaredReachTo(*turrets[i], at, static_cast<float>(map.WorldWidth()),
+            const double reach = gunners[i].SquaredReachTo(*turrets[i], site.at, static_cast<float>(map.WorldWidth()),
                                                            static_cast<float>(map.WorldHeight()));
             if (reach >= 0.0)
                 nearest = std::min(nearest, reach);
         }
         // A point without room to fly off at full thrust is taken only when
         // the roomy ones are far nearer danger.
-        if (shape.FreeDistance(at, HeadingDirection(OpenHeading(at)), kSpawnRoom, 14.0) < kSpawnRoom)
+        if (!site.roomy)
             nearest *= 0.01;
         if (nearest > bestDistance) {
             bestDistance = nearest;
-            best = at;
+            best = &site;
         }
     }
-    return best;
+    return *best;
 }
 
 void Simulation::Spawn(Player& player)
 {
     Ship& ship = player.GetShip();
-    const Vector3 at = SafestSpawnPoint(player);
-    ship.ForceRespawn(static_cast<float>(at.x), static_cast<float>(at.y));
-    ship.SetPosition(at);
-    ship.SetHeading(OpenHeading(at));
-    player.SetLastPosition(at);
+    const SpawnSites::Site& site = SafestSpawnSite(player);
+    ship.ForceRespawn(static_cast<float>(site.at.x), static_cast<float>(site.at.y));
+    ship.SetPosition(site.at);
+    ship.SetHeading(site.heading);
+    player.SetLastPosition(site.at);
     player.Controls() = ShipControls(kSpawnShieldMs);
     listener.OnShipSpawned(player);
-}
-
-float Simulation::OpenHeading(const Vector3& at) const
-{
-    constexpr double kHalfWidth = 14.0;
-    constexpr int kWays = 32;
-    float best = 0.0f;
-    double room = -1.0;
-    for (int step = 0; step < kWays; ++step) {
-        const float heading = 360.0f * static_cast<float>(step) / kWays;
-        const double free = shape.FreeDistance(at, HeadingDirection(heading), kSpawnRoom, kHalfWidth);
-        if (free > room) {
-            room = free;
-            best = heading;
-        }
-    }
-    return best;
 }
 
 void Simulation::Step(int ms)

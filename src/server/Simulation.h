@@ -15,6 +15,7 @@
 #include "server/Player.h"
 #include "server/PowerupSpawner.h"
 #include "server/SimulationListener.h"
+#include "server/SpawnSites.h"
 #include "server/TurretGunner.h"
 #include "server/WallCell.h"
 #include "world/Map.h"
@@ -48,9 +49,6 @@ public:
     // A ship that has just come back is shielded this long for free, so it
     // is not shot down before its pilot has found it.
     static constexpr int kSpawnShieldMs = 3000;
-    // How far a new ship must see clear ahead: 1.5 s of full thrust from
-    // rest (up to top speed in 1.1 s) carries it about 730 units.
-    static constexpr double kSpawnRoom = 800.0;
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;
     // Killed entities the world keeps until one sweep deletes them all.
@@ -85,6 +83,8 @@ public:
     World& GetWorld() { return world; }
     const World& GetWorld() const { return world; }
     Map* CurrentMap() const { return currentMap; }
+    // Which cells of the current map a ship cannot cross, for the robots.
+    const Navigator& Shape() const { return shape; }
     const std::string& MapName() const { return mapName; }
     bool IsRoundOver() const { return phase == Phase::Results; }
     // What is left of the round's time; -1 when rounds have no time limit.
@@ -116,10 +116,7 @@ private:
     void Spawn(Player& player);
     // The spawn point farthest from danger: the living ships, and the
     // turrets that can shoot there, dead ones too, since they come back.
-    Vector3 SafestSpawnPoint(const Player& arriving);
-    // The way with the most room from a spawn point, so that thrust at
-    // once does not fly a new ship into the wall beside it.
-    float OpenHeading(const Vector3& at) const;
+    const SpawnSites::Site& SafestSpawnSite(const Player& arriving) const;
     void EndRound();
     void NextRound();
     void CheckRoundEnd();
@@ -162,7 +159,8 @@ private:
     World world;
     Map* currentMap = nullptr; // the world's
     std::string mapName;
-    Navigator shape; // of the current map, for spawning
+    Navigator shape; // of the current map
+    SpawnSites spawnSites;
     Phase phase = Phase::Playing;
     int roundElapsed = 0;
     int resultsLeft = 0;
