@@ -99,7 +99,10 @@ void Game::Restart()
         RemovePilot(robot);
     crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
     clock = 0;
-    ChangeMap(rotation.Names().front());
+    reporter = Reporter();
+    std::string reason;
+    if (!simulation.Restart(reason))
+        log.Always("cannot play the first map: %s", reason.c_str());
     FillSeats();
     // Nobody watches: what was said goes to nobody.
     reporter.Flush([](int, const std::vector<std::uint8_t>&, bool) {});

@@ -39,9 +39,8 @@ public:
     bool Start(std::string& error);
     // Robots take the seats people leave free, up to the number wanted.
     void FillSeats();
-    // Once the people have left: the robots the options ask for, seeded as
-    // at the start, the clock at 0 and a new round on the rotation's first
-    // map. The world's ids and powerup draws go on from where they were.
+    // Once the people have left: the game as it started, its robots, draws,
+    // ids and clock, so that it plays the same again for the same inputs.
     void Restart();
 
     // A person takes a seat, named as nobody else is, the newest robot

@@ -13,9 +13,17 @@
 #include "world/Trig.h"
 #include "world/Turret.h"
 
+namespace {
+
+unsigned FirstDraw(unsigned seed)
+{
+    return seed ? seed : std::random_device()();
+}
+
+} // namespace
+
 Simulation::Simulation(SimulationListener& listener, MapRotation& rotation, const SimulationSettings& settings)
-    : listener(listener), rotation(rotation), settings(settings),
-      random(settings.seed ? settings.seed : std::random_device()()), powerups(random)
+    : listener(listener), rotation(rotation), settings(settings), random(FirstDraw(settings.seed)), powerups(random)
 {
     NetServer::Instance()->SetWorld(&world);
 }
@@ -33,6 +41,16 @@ bool Simulation::Start(std::string& reason)
         return false;
     StartRound(std::move(*first));
     return true;
+}
+
+bool Simulation::Restart(std::string& reason)
+{
+    random.seed(FirstDraw(settings.seed));
+    nextShipId = 1;
+    nextEntityId = 1;
+    winnerShip = 0;
+    world.RewindClock();
+    return Start(reason);
 }
 
 bool Simulation::ChangeMap(const std::string& name, std::string& reason)

@@ -62,6 +62,9 @@ public:
     // The first round, on the rotation's first map; false with the reason
     // when that map cannot be played.
     bool Start(std::string& reason);
+    // Once nobody plays: the simulation as it was made, drawing from its
+    // seed again, ids from 1 and the clock at 0, then Start.
+    bool Restart(std::string& reason);
     // A new round at once on the named map; false with the reason when it
     // cannot be played (the round goes on).
     bool ChangeMap(const std::string& name, std::string& reason);

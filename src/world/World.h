@@ -90,6 +90,8 @@ public:
     // Milliseconds the world has been stepped, from 0.
     std::uint64_t Now() const { return now; }
     void Advance(int ms);
+    // Back to 0, for a game that starts over with nothing in it.
+    void RewindClock() { now = 0; }
     // Deletes the entities that have died.
     void Sweep();
 
