@@ -12,8 +12,8 @@ std::uint32_t lastFrameAt = 0;
 void PaceFrame()
 {
     constexpr std::uint32_t kShortestFrameMs = 1000 / kMostFramesPerSecond;
-    const std::uint32_t elapsed = platform::WallTickCount() - lastFrameAt;
+    const std::uint32_t elapsed = platform::TickCount() - lastFrameAt;
     if (elapsed < kShortestFrameMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(kShortestFrameMs - elapsed));
-    lastFrameAt = platform::WallTickCount();
+    lastFrameAt = platform::TickCount();
 }

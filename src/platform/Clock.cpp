@@ -4,16 +4,11 @@
 
 namespace platform {
 
-std::uint32_t WallTickCount()
+std::uint32_t TickCount()
 {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
-}
-
-std::uint32_t TickCount()
-{
-    return WallTickCount();
 }
 
 } // namespace platform

@@ -58,11 +58,11 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
 
 bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle)
 {
-    const std::uint32_t start = WallTickCount();
+    const std::uint32_t start = TickCount();
     ENetEvent event;
     while (enet_host_service(host, &event, 0) > 0) {
         handle(event);
-        if (WallTickCount() - start >= budgetMs)
+        if (TickCount() - start >= budgetMs)
             return false;
     }
     return true;

@@ -86,10 +86,10 @@ struct SessionClient::State {
         const auto answer = discovery::DecodeAnswer(h->receivedData, h->receivedDataLength);
         if (!answer)
             return discovery::DecodeSearch(h->receivedData, h->receivedDataLength).has_value();
-        const bool running = searched && WallTickCount() - searchStart < kAnswerWindow;
+        const bool running = searched && TickCount() - searchStart < kAnswerWindow;
         if (running && answer->application == search.application && answer->nonce == search.nonce) {
             if (answers++ == 0)
-                firstAnswerAt = WallTickCount();
+                firstAnswerAt = TickCount();
             if (h->receivedAddress.host == targetHost)
                 ++answersFromTarget;
             listener->OnHostFound(*answer, {h->receivedAddress.host, h->receivedAddress.port});
@@ -102,7 +102,7 @@ struct SessionClient::State {
         switch (event.type) {
         case ENET_EVENT_TYPE_RECEIVE:
             if (event.peer == peer)
-                payloadAt = WallTickCount();
+                payloadAt = TickCount();
             listener->OnReceive(event.packet->data, event.packet->dataLength);
             enet_packet_destroy(event.packet);
             break;
@@ -129,7 +129,7 @@ struct SessionClient::State {
     {
         if (!connected || !peer)
             return false;
-        const std::uint32_t sincePayload = WallTickCount() - payloadAt;
+        const std::uint32_t sincePayload = TickCount() - payloadAt;
         const std::uint32_t sinceAck = enet_time_get() - peer->lastReceiveTime;
         return sincePayload >= kSilenceLimit && sinceAck >= kSilenceLimit;
     }
@@ -181,7 +181,7 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
 
     state->search = {application, discovery::RandomNonce()};
     state->searched = true;
-    state->searchStart = WallTickCount();
+    state->searchStart = TickCount();
     state->targetHost = named ? targets.front().host : 0;
     state->answersFromTarget = 0;
     state->answers = 0;
@@ -190,8 +190,8 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
     const std::uint32_t listen = named ? kTypedSearchTime : kSearchTime;
     // The request goes out a few times, in case one is lost.
     std::uint32_t sent = 0;
-    while (WallTickCount() - start < listen) {
-        if (sent < kSends && WallTickCount() - start >= sent * kResendInterval) {
+    while (TickCount() - start < listen) {
+        if (sent < kSends && TickCount() - start >= sent * kResendInterval) {
             for (const ENetAddress& target : targets)
                 SendDatagram(state->host, target, request.data(), request.size());
             ++sent;
@@ -203,7 +203,7 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
         // the first answer. Later answers still arrive through DoWork.
         if (named && state->answersFromTarget > 0)
             break;
-        if (!named && state->answers > 0 && WallTickCount() - state->firstAnswerAt >= kAfterFirstAnswer)
+        if (!named && state->answers > 0 && TickCount() - state->firstAnswerAt >= kAfterFirstAnswer)
             break;
     }
     return true;
@@ -229,9 +229,9 @@ bool SessionClient::Connect(const SessionAddress& address)
     enet_peer_timeout(peer, 0, 5000, 10000);
     // The link comes first, then the host's word that it took the player;
     // a full host closes the link instead.
-    const std::uint32_t start = WallTickCount();
+    const std::uint32_t start = TickCount();
     bool done = false;
-    while (!done && WallTickCount() - start < kConnectTime) {
+    while (!done && TickCount() - start < kConnectTime) {
         ENetEvent event;
         if (enet_host_service(state->host, &event, 10) <= 0)
             continue;
@@ -239,7 +239,7 @@ bool SessionClient::Connect(const SessionAddress& address)
             enet_packet_destroy(event.packet);
             state->peer = peer;
             state->connected = true;
-            state->payloadAt = WallTickCount();
+            state->payloadAt = TickCount();
             done = true;
         } else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer) {
             done = true;
@@ -272,7 +272,7 @@ void SessionClient::DoWork(std::uint32_t budgetMs)
     // that stalled for a while has its host's word still waiting. And a
     // game that was not listening for a while (stopped, starved of the
     // processor) cannot tell a silent host: the host gets a fresh hearing.
-    const std::uint32_t now = WallTickCount();
+    const std::uint32_t now = TickCount();
     if (now - state->servicedAt > kSilenceLimit / 2)
         state->payloadAt = now;
     state->servicedAt = now;

@@ -67,7 +67,7 @@ struct SessionServer::State {
     {
         if (searchers.size() >= kSearchersRemembered && !searchers.count(address))
             searchers.clear();
-        const std::uint32_t now = WallTickCount();
+        const std::uint32_t now = TickCount();
         SearchAllowance& allowance = searchers.try_emplace(address, SearchAllowance{kSearchBurst, now}).first->second;
         allowance.left += (now - allowance.at) * kSearchesPerSecond / 1000.0;
         if (allowance.left > kSearchBurst)
@@ -227,9 +227,9 @@ void SessionServer::End()
     }
     state->players.clear();
     // Let the farewells go out before the port closes.
-    const std::uint32_t start = WallTickCount();
+    const std::uint32_t start = TickCount();
     ENetEvent event;
-    while (WallTickCount() - start < kFarewellTime) {
+    while (TickCount() - start < kFarewellTime) {
         const int got = enet_host_service(state->host, &event, 10);
         if (got < 0)
             break;

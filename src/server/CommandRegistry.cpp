@@ -49,7 +49,7 @@ std::string Usage(const CommandRegistry::Command& command)
 
 CommandRegistry::CommandRegistry()
 {
-    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::LocalPlayer, Asker::Admin}, "",
+    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::LocalPlayer}, "",
          [this](const Request& request) { return Help(request); }});
 }
 

@@ -9,7 +9,6 @@
 enum class Asker {
     Operator,    // at the server's console
     LocalPlayer, // a player on the server's own machine
-    Admin,       // a player logged in to run the server (no login yet)
     Player,      // any other player
 };
 

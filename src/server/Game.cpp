@@ -205,14 +205,13 @@ void Game::Tell(int slot, const char* text)
         reporter.To(slot).SetText(text);
 }
 
-bool Game::ChangeMap(const std::string& name, int askedBy)
+bool Game::ChangeMap(const std::string& name)
 {
     std::string reason;
     if (simulation.ChangeMap(name, reason))
         return true;
     const std::string shown = Drawable(name.c_str(), kMaxLineLength);
     log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
-    Tell(askedBy, ("Cannot change to map \"" + shown + "\".").c_str());
     return false;
 }
 

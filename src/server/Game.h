@@ -24,7 +24,7 @@ class Game {
 public:
     using Send = std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>;
     using KillWatch = Announcer::KillWatch;
-    // The slot of no player: a request of the operator's, or a seat refused.
+    // The slot of no player: a seat refused.
     static constexpr int kNobody = -1;
 
     static SimulationSettings SettingsFrom(const ServerOptions& options);
@@ -54,8 +54,8 @@ public:
     // A line in one player's console.
     void Tell(int slot, const char* text);
     // A new round at once on the named map; when it cannot be played, the
-    // log says why and the player who asked is told.
-    bool ChangeMap(const std::string& name, int askedBy = kNobody);
+    // log says why.
+    bool ChangeMap(const std::string& name);
     // A new round at once on the map a round's end would bring.
     bool NextMap();
     void WantRobots(int robots);

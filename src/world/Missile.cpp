@@ -51,17 +51,13 @@ void Missile::Update(int ms, std::uint64_t now)
     Map* map = world ? world->GetMap() : nullptr;
     if (!map)
         return;
-    Steer(ms, static_cast<float>(map->WorldWidth()), static_cast<float>(map->WorldHeight()), now);
+    Steer(ms, static_cast<float>(map->WorldWidth()), static_cast<float>(map->WorldHeight()));
 }
 
-void Missile::Steer(int ms, float worldWidth, float worldHeight, std::uint64_t now)
+void Missile::Steer(int ms, float worldWidth, float worldHeight)
 {
     if (!homingTarget || !homingTarget->IsAlive())
         return;
-    if (Life().Over(now)) {
-        Kill();
-        return;
-    }
 
     const Vector3 lead = homingTarget->Position() + homingTarget->Velocity() * (ms / 1000.0);
     Vector3 d = lead - position;

@@ -18,9 +18,9 @@ public:
     void SetHomingTarget(GameObject* object) { homingTarget = object; }
     GameObject* HomingTarget() const { return homingTarget; }
 
-    // One homing step on a world of the given size at the given moment;
-    // without a living target it flies straight and its lifetime stands.
-    void Steer(int ms, float worldWidth, float worldHeight, std::uint64_t now);
+    // One homing step on a world of the given size; without a living
+    // target it flies straight.
+    void Steer(int ms, float worldWidth, float worldHeight);
 
 private:
     GameObject* homingTarget = nullptr;

@@ -75,11 +75,11 @@ protected:
         float heading = local->GetHeading();
         bool wasAlive = local->IsAlive();
         double picture = Picture();
-        std::uint32_t heard = platform::WallTickCount();
+        std::uint32_t heard = platform::TickCount();
         std::uint32_t sampled = heard;
         while (!done()) {
             Turn();
-            const std::uint32_t now = platform::WallTickCount();
+            const std::uint32_t now = platform::TickCount();
             const bool alive = local->IsAlive();
             watched.aliveMs += alive ? now - sampled : 0;
             watched.turned |= alive && wasAlive && local->GetHeading() != heading;
@@ -104,8 +104,8 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
     const long residentBefore = ResidentKb();
 
     server->ResetWorstTick();
-    const std::uint32_t calmSince = platform::WallTickCount();
-    const Watched calm = Play(kTurnRight, [&] { return platform::WallTickCount() - calmSince >= 1000; });
+    const std::uint32_t calmSince = platform::TickCount();
+    const Watched calm = Play(kTurnRight, [&] { return platform::TickCount() - calmSince >= 1000; });
     std::printf("calm:     worst tick %5.2f ms, between ticks %6.2f ms, longest silence %4u ms\n",
                 server->WorstTickMicros() / 1000.0, server->WorstTickGapMicros() / 1000.0, calm.longestSilenceMs);
     EXPECT_LT(calm.longestSilenceMs, 1500u);
@@ -121,8 +121,8 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
         ASSERT_TRUE(WorkUntil([&] { return local->IsAlive(); }, 15000))
             << "the honest ship came back; the session " << (client->IsTerminated() ? "ended" : "went on")
             << ", last console line: " << (ConsoleLines().empty() ? std::string() : ConsoleLines().back());
-        const std::uint32_t settling = platform::WallTickCount();
-        Play(key, [&] { return platform::WallTickCount() - settling >= 300; });
+        const std::uint32_t settling = platform::TickCount();
+        Play(key, [&] { return platform::TickCount() - settling >= 300; });
         server->ResetWorstTick();
         std::atomic<bool> over {false};
         AttackTally tally;
@@ -186,9 +186,9 @@ TEST_F(HostileSession, APlayerWhoseProgramDiesIsDroppedWithinItsTimeOutAndTheOth
     }, 6000));
 
     ghost.Vanish();
-    const std::uint32_t start = platform::WallTickCount();
+    const std::uint32_t start = platform::TickCount();
     ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Ghost left the game"); }, 20000));
-    const std::uint32_t took = platform::WallTickCount() - start;
+    const std::uint32_t took = platform::TickCount() - start;
     std::printf("a dead player's ship went after %u ms\n", took);
     EXPECT_LE(took, 10000u + 1000u) << "longer than the peer's time-out";
     EXPECT_EQ(world->ShipCount(), 3u) << "its ship left the honest player's world";

@@ -87,7 +87,7 @@ public:
 
     void Sent(const std::uint8_t* data, std::size_t size)
     {
-        const std::uint32_t now = platform::WallTickCount();
+        const std::uint32_t now = platform::TickCount();
         for (const Payload& payload : Payloads(data, size)) {
             // A reliable payload sent again is old news.
             if (payload.reliable && !FirstSight(sentSeen, payload.sequence))
@@ -121,7 +121,7 @@ public:
 
     void Delivered(const std::uint8_t* data, std::size_t size)
     {
-        const std::uint32_t now = platform::WallTickCount();
+        const std::uint32_t now = platform::TickCount();
         for (const Payload& payload : Payloads(data, size)) {
             if (payload.reliable && !FirstSight(deliveredSeen, payload.sequence))
                 continue;
@@ -264,9 +264,9 @@ protected:
 
 TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhereTheServerHasIt)
 {
-    const std::uint32_t asked = platform::WallTickCount();
+    const std::uint32_t asked = platform::TickCount();
     ASSERT_TRUE(Join()) << "joined through the relay";
-    std::printf("joined through the relay in %u ms\n", platform::WallTickCount() - asked);
+    std::printf("joined through the relay in %u ms\n", platform::TickCount() - asked);
     ASSERT_NE(world->GetMap(), nullptr);
     const double width = world->GetMap()->WorldWidth();
     const double height = world->GetMap()->WorldHeight();
@@ -278,14 +278,14 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     constexpr std::uint32_t kFlightMs = 24000;
     constexpr std::uint32_t kSettleMs = 1000;
     constexpr std::uint32_t kFreshMs = 200;
-    const std::uint32_t start = platform::WallTickCount();
+    const std::uint32_t start = platform::TickCount();
     std::uint32_t aliveSince = start, aliveMs = 0, lastFrameAt = start, lastPing = start;
     int ownReports = 0, reportsSeen = reports.Of(id).reports, deaths = 0;
     bool wasAlive = true;
     std::vector<double> distances;
     double speeds = 0.0;
-    while (platform::WallTickCount() - start < kFlightMs && !client->IsTerminated()) {
-        const std::uint32_t now = platform::WallTickCount();
+    while (platform::TickCount() - start < kFlightMs && !client->IsTerminated()) {
+        const std::uint32_t now = platform::TickCount();
         Frame(HeldAt(now - start));
         if (now - lastPing >= 1000) {
             client->SendPing();
@@ -307,12 +307,12 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
             continue;
         // Where the server has the ship now: its last report moved on by
         // its velocity for the moments since.
-        const double age = (platform::WallTickCount() - truth.at) / 1000.0;
+        const double age = (platform::TickCount() - truth.at) / 1000.0;
         const Vector3 there = truth.position + truth.velocity * age - local->Position();
         distances.push_back(std::hypot(FoldDifference(there.x, width), FoldDifference(there.y, height)));
         speeds += std::hypot(truth.velocity.x, truth.velocity.y);
     }
-    const std::uint32_t gap = reports.LongestGap(start, platform::WallTickCount());
+    const std::uint32_t gap = reports.LongestGap(start, platform::TickCount());
     const UdpRelay::Counts counts = relay->GetCounts();
     const ServerReports::Ship own = reports.Of(id);
     ASSERT_GT(distances.size(), 250u) << "enough flight was compared";

@@ -70,7 +70,7 @@ TEST_F(Registry, UnknownRefusedAndBadArgumentsAreEachAnsweredWithALineAndNothing
     EXPECT_EQ(Answers("/halt", Asker::Player), Lines{"Only a player on the server's machine may halt it."});
     EXPECT_EQ(last, CommandRegistry::Outcome::Refused);
     EXPECT_EQ(Answers("/status", Asker::LocalPlayer), Lines{"You may not run /status."});
-    EXPECT_EQ(Answers("/bots", Asker::Admin), Lines{"You may not run /bots."}) << "refused before its arguments";
+    EXPECT_EQ(Answers("/bots", Asker::Player), Lines{"You may not run /bots."}) << "refused before its arguments";
     EXPECT_EQ(Answers("/bots many"), Lines{"Usage: /bots N"});
     EXPECT_EQ(last, CommandRegistry::Outcome::BadArguments);
     EXPECT_EQ(Answers("/help me"), Lines{"Usage: /help"});

@@ -86,7 +86,7 @@ public:
     bool Pump(std::uint32_t ms)
     {
         ENetEvent event;
-        const std::uint32_t start = platform::WallTickCount();
+        const std::uint32_t start = platform::TickCount();
         do {
             while (enet_host_service(host, &event, 5) > 0) {
                 if (event.type == ENET_EVENT_TYPE_CONNECT)
@@ -94,7 +94,7 @@ public:
                 if (event.type == ENET_EVENT_TYPE_RECEIVE)
                     enet_packet_destroy(event.packet);
             }
-        } while (!connected && platform::WallTickCount() - start < ms);
+        } while (!connected && platform::TickCount() - start < ms);
         return connected;
     }
 

@@ -44,8 +44,8 @@ protected:
     template <typename Condition>
     bool WorkUntil(Condition condition, std::uint32_t ms = 3000)
     {
-        const std::uint32_t start = platform::WallTickCount();
-        while (!condition() && platform::WallTickCount() - start < ms)
+        const std::uint32_t start = platform::TickCount();
+        while (!condition() && platform::TickCount() - start < ms)
             Turn();
         return condition();
     }

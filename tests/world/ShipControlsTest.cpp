@@ -112,9 +112,9 @@ TEST(ShipControls, ThrustShieldAndCloakSpendFuelPerHeldTimeAndAnEmptyTankStopsTh
 
     ship.SetFuel(0.0f);
     ship.SetVelocity(Vector3());
-    controls.Step(ship, Holding({kKeyThrust, kKeyShields, kKeyCloak}), 10);
-    EXPECT_EQ(std::tuple(ship.Velocity().y, ship.IsShielded(), ship.HasFlags(kFlagCloaked)),
-              std::tuple(0.0, false, false));
+    const Launches none = controls.Step(ship, Holding({kKeyThrust, kKeyShields, kKeyCloak, kKeyFire}), 10);
+    EXPECT_EQ(std::tuple(ship.Velocity().y, ship.IsShielded(), ship.HasFlags(kFlagCloaked), none.size()),
+              std::tuple(0.0, false, false, 0u)) << "an empty tank neither thrusts, shields, cloaks nor shoots";
 
     ShipControls back(300);
     back.Step(ship, HeldKeys(), 290);

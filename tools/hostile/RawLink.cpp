@@ -26,8 +26,8 @@ bool RawLink::Connect(std::uint16_t port, std::uint32_t waitMs)
         return false;
     // The link comes up first; the player is in when the word on the control
     // channel arrives.
-    const std::uint32_t start = platform::WallTickCount();
-    while (platform::WallTickCount() - start < waitMs) {
+    const std::uint32_t start = platform::TickCount();
+    while (platform::TickCount() - start < waitMs) {
         ENetEvent event;
         if (enet_host_service(host, &event, 1) <= 0)
             continue;
@@ -63,18 +63,18 @@ void RawLink::Pump(std::uint32_t ms)
     if (!host)
         return;
     enet_host_flush(host);
-    const std::uint32_t start = platform::WallTickCount();
+    const std::uint32_t start = platform::TickCount();
     ENetEvent event;
     do {
         while (host && enet_host_service(host, &event, ms ? 1 : 0) > 0)
             Handle(event);
-    } while (host && platform::WallTickCount() - start < ms);
+    } while (host && platform::TickCount() - start < ms);
 }
 
 bool RawLink::AwaitClose(std::uint32_t ms)
 {
-    const std::uint32_t start = platform::WallTickCount();
-    while (peer && platform::WallTickCount() - start < ms)
+    const std::uint32_t start = platform::TickCount();
+    while (peer && platform::TickCount() - start < ms)
         Pump(1);
     return closedByServer;
 }

@@ -107,12 +107,12 @@ int main(int argc, char** argv)
 
     std::mt19937 random(options.seed);
     std::vector<std::int32_t> held = PickKeys(random);
-    const std::uint32_t start = platform::WallTickCount();
+    const std::uint32_t start = platform::TickCount();
     std::uint32_t lastPick = start;
     std::uint32_t lastPing = start;
     NetMessage control;
-    while (!client->IsTerminated() && platform::WallTickCount() - start < options.seconds * 1000u) {
-        const std::uint32_t now = platform::WallTickCount();
+    while (!client->IsTerminated() && platform::TickCount() - start < options.seconds * 1000u) {
+        const std::uint32_t now = platform::TickCount();
         if (now - lastPick >= 500) {
             held = PickKeys(random);
             lastPick = now;
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
     }
     const bool stayed = !client->IsTerminated();
     std::printf("%s: ship %d, %s after %u s, ping %d ms\n", options.name.c_str(), local->GetId(),
-                stayed ? "still in the game" : "dropped", (platform::WallTickCount() - start) / 1000,
+                stayed ? "still in the game" : "dropped", (platform::TickCount() - start) / 1000,
                 client->GetPing());
     client->SetWorld(nullptr);
     Singletons::ShutdownAll();
