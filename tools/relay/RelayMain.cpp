@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,39 @@ void RequestStop(int)
 {
     stopRequested = true;
 }
+
+// What arrived each way, from the first datagram on, as a link would carry
+// it: every datagram with its IPv4 and UDP headers.
+class Traffic {
+public:
+    void Add(UdpRelay::Direction direction, std::size_t size)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (datagrams[0] + datagrams[1] == 0)
+            first = now;
+        last = now;
+        const int way = direction == UdpRelay::Direction::ToServer ? 0 : 1;
+        ++datagrams[way];
+        wireBytes[way] += size + kHeaders;
+    }
+    void Print() const
+    {
+        const double seconds = std::max(1e-3, std::chrono::duration<double>(last - first).count());
+        const char* ways[2] = {"to the server", "to the clients"};
+        for (int way = 0; way < 2; ++way) {
+            std::printf("%s: %llu datagrams, %.2f KB/s on the wire\n", ways[way],
+                        static_cast<unsigned long long>(datagrams[way]),
+                        static_cast<double>(wireBytes[way]) / seconds / 1000.0);
+        }
+    }
+
+private:
+    static constexpr std::size_t kHeaders = 20 + 8;
+    std::chrono::steady_clock::time_point first;
+    std::chrono::steady_clock::time_point last;
+    unsigned long long datagrams[2] = {};
+    unsigned long long wireBytes[2] = {};
+};
 
 const char kUsage[] =
     "Usage: quillrock_udp_relay [options]\n"
@@ -42,7 +76,8 @@ const char kUsage[] =
     "  --seed N             the faults' random seed; a seed repeats a run (1)\n"
     "  --help, -h           this text\n"
     "\n"
-    "On SIGINT or SIGTERM it prints what it did and ends.\n";
+    "On SIGINT or SIGTERM it prints what it did, and the bytes each way as\n"
+    "a link carries them (IP and UDP headers counted), and ends.\n";
 
 template <typename Number>
 bool Read(const std::string& text, Number low, Number high, Number& out)
@@ -123,6 +158,10 @@ int main(int argc, char** argv)
                 f.reorderPercent, options.seed);
     std::fflush(stdout);
 
+    Traffic traffic;
+    relay.SetTaps([&](UdpRelay::Direction direction, const std::uint8_t*, std::size_t size) {
+        traffic.Add(direction, size);
+    }, nullptr);
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     relay.Run(stopRequested);
@@ -133,5 +172,6 @@ int main(int argc, char** argv)
                 static_cast<unsigned long long>(counts.duplicated),
                 static_cast<unsigned long long>(counts.reordered),
                 static_cast<unsigned long long>(counts.delivered));
+    traffic.Print();
     return 0;
 }
