@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/AsciiLower.h"
+
 namespace {
 
 bool IsSpace(char c)
@@ -15,15 +17,6 @@ std::string Trimmed(const std::string& text)
     const auto first = std::find_if_not(text.begin(), text.end(), IsSpace);
     const auto last = std::find_if_not(text.rbegin(), text.rend(), IsSpace).base();
     return first < last ? std::string(first, last) : std::string();
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
 }
 
 // A name as an answer may repeat it: printable, and short.
@@ -55,7 +48,7 @@ CommandRegistry::CommandRegistry()
 
 void CommandRegistry::Add(Command command)
 {
-    const std::string key = Lower(command.name);
+    const std::string key = AsciiLower(command.name);
     commands.insert_or_assign(key, std::move(command));
 }
 
@@ -73,7 +66,7 @@ CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker
 CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std::string& arguments, Asker asker,
                                               const std::string& by, const Reply& reply) const
 {
-    const auto found = commands.find(Lower(name));
+    const auto found = commands.find(AsciiLower(name));
     if (found == commands.end()) {
         reply("Unknown command \"/" + Shown(name) + "\"; /help lists the commands.");
         return Outcome::Unknown;

@@ -95,10 +95,9 @@ void Game::FillSeats()
 
 void Game::Restart()
 {
-    while (Player* robot = crew.Newest())
-        RemovePilot(robot);
+    while (!simulation.Players().empty())
+        RemovePilot(simulation.Players().back().get());
     crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
-    clock = 0;
     reporter = Reporter();
     std::string reason;
     if (!simulation.Restart(reason))
@@ -241,7 +240,6 @@ void Game::Retire(int slot)
 
 void Game::Tick(int ms, const Send& send)
 {
-    clock += static_cast<std::uint64_t>(ms);
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);

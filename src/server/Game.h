@@ -39,8 +39,9 @@ public:
     bool Start(std::string& error);
     // Robots take the seats people leave free, up to the number wanted.
     void FillSeats();
-    // Once the people have left: the game as it started, its robots, draws,
-    // ids and clock, so that it plays the same again for the same inputs.
+    // Everyone seated leaves, and the game is as it started: its robots,
+    // draws, ids and clock, so that it plays the same again for the same
+    // inputs.
     void Restart();
 
     // A person takes a seat, named as nobody else is, the newest robot
@@ -72,7 +73,7 @@ public:
     void Tick(int ms, const Send& send);
 
     // Milliseconds of play since the game began.
-    std::uint64_t Now() const { return clock; }
+    std::uint64_t Now() const { return simulation.GetWorld().Now(); }
     unsigned Seed() const { return seed; }
     // Seats taken, by people and robots.
     int Seated() const { return static_cast<int>(simulation.Players().size()); }
@@ -100,5 +101,4 @@ private:
     Announcer announcer;
     Simulation simulation;
     RobotCrew crew;
-    std::uint64_t clock = 0;
 };

@@ -78,6 +78,8 @@ public:
     void ListenToConsole(int fd) { console = platform::LineReader(fd); }
     // One line as the operator typed it.
     void Operate(const std::string& line);
+    // The operator's commands with their help lines, as /help lists them.
+    static std::string CommandHelp();
 
     void OnPlayerJoined(platform::PlayerId id) override;
     // A player connected from an IPv4 address (host order): what the session

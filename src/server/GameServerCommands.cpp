@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/AsciiLower.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
 #include "world/Ship.h"
@@ -34,13 +35,6 @@ std::string Figure(const char* format, double value)
 std::string Counted(int count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
 }
 
 std::string Unquoted(const std::string& text)
@@ -108,6 +102,16 @@ void GameServer::AddCommands()
                           return (GameServerCommands(*this).*body)(request);
                       }});
     }
+}
+
+std::string GameServer::CommandHelp()
+{
+    CommandRegistry listed;
+    for (const Entry& entry : kCommands)
+        listed.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal, [](const Request&) { return true; }});
+    std::string text;
+    listed.RunLine("/help", Asker::Operator, "", [&text](const std::string& line) { text += "  " + line + "\n"; });
+    return text;
 }
 
 void GameServer::Operate(const std::string& line)
@@ -250,7 +254,7 @@ Player* GameServerCommands::Find(const std::string& name) const
     for (const auto& player : s.game.GetSimulation().Players()) {
         if (name == player->Name())
             return player.get();
-        if (!alike && Lower(name) == Lower(player->Name()))
+        if (!alike && AsciiLower(name) == AsciiLower(player->Name()))
             alike = player.get();
     }
     return alike;

@@ -76,8 +76,9 @@ void Reporter::AddShip(int slot, const Ship* ship, bool watching)
 
 void Reporter::AddWatcher(int slot)
 {
+    // A seat that held a ship holds it no more.
+    RemoveShip(slot);
     View& view = views[static_cast<std::size_t>(slot)];
-    view = View();
     view.watching = true;
     view.everywhere = true;
     view.tokens = 2.0 * settings.bytesPerSecond / settings.reportRate;

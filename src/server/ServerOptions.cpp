@@ -80,16 +80,7 @@ std::string ServerUsage()
            "  --help            this text\n"
            "\n"
            "Commands typed on a terminal or piped into the standard input while it runs\n"
-           "(answered on standard output, like the log):\n"
-           "  /status           the players and their addresses, the map, the round's time left,\n"
-           "                    the longest tick and wait between ticks since the last /status\n"
-           "  /map NAME         play the named map now\n"
-           "  /next             play the next map of the rotation now\n"
-           "  /bots N           robots wanted from now on, 0 to the seats\n"
-           "  /kick NAME        drop a player, or retire a robot\n"
-           "  /say TEXT         a line every player sees, from the server\n"
-           "  /halt             end the game for everyone and stop the server\n"
-           "  /help             the commands\n";
+           "(answered on standard output, like the log):\n";
 }
 
 ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOptions& options, std::string& message)

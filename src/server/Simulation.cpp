@@ -209,10 +209,11 @@ void Simulation::Spawn(Player& player)
 
 void Simulation::Step(int ms)
 {
+    // The clock runs on every tick, a game without a map to play included.
+    world.Advance(ms);
     Map* map = currentMap;
     if (ms <= 0 || !map)
         return;
-    world.Advance(ms);
     tickMs = ms;
     if (phase == Phase::Results) {
         resultsLeft -= ms;

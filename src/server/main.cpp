@@ -58,9 +58,10 @@ int main(int argc, char** argv)
     ServerOptions options;
     std::string message;
     switch (ParseServerOptions(argc, argv, options, message)) {
-    case ParsedOptions::Help: std::fputs(ServerUsage().c_str(), stdout); return 0;
+    case ParsedOptions::Help: std::fputs((ServerUsage() + GameServer::CommandHelp()).c_str(), stdout); return 0;
     case ParsedOptions::Error:
-        std::fprintf(stderr, "quillrock-server: %s\n\n%s", message.c_str(), ServerUsage().c_str());
+        std::fprintf(stderr, "quillrock-server: %s\n\n%s%s", message.c_str(), ServerUsage().c_str(),
+                     GameServer::CommandHelp().c_str());
         return 2;
     case ParsedOptions::Run: break;
     }

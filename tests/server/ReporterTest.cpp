@@ -228,6 +228,10 @@ TEST_F(ReporterTest, AWatcherWithoutAShipIsToldEveryShipAndEntityAllOverTheMap)
     reporter.RemoveShip(7);
     reporter.ToAll().SetText("gone");
     EXPECT_TRUE(toWatcher(Tick(10)).empty()) << "a watcher removed hears nothing";
+
+    reporter.AddWatcher(1);
+    EXPECT_FALSE(std::ranges::any_of(Tick(60), [](const Payload& p) { return Holds(p, kMsgShipState, 101); }))
+        << "a ship's seat turned watcher has no ship left to report";
 }
 
 TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsAndEveryMovingThingIsStillReported)
