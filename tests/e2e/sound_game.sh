@@ -24,13 +24,13 @@ echo "firing: peak $peak"
 
 xdotool key Escape
 eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
-xdotool key F8; sleep 0.5
+hold F8; sleep 0.3
 mark=$(audio_mark)
 xdotool key Down; sleep 0.3; xdotool key Up; sleep 0.7
 [ "$(audio_mark)" -gt "$mark" ] || fail "no sound written in the menu at all"
 peak=$(audio_peak "$mark")
 [ "$peak" -eq 0 ] || fail "the muted menu was heard (peak $peak)"
-xdotool key F8; sleep 0.3
+hold F8; sleep 0.2
 mark=$(audio_mark)
 xdotool key Down; sleep 0.5
 peak=$(audio_peak "$mark")
