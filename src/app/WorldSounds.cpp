@@ -25,7 +25,7 @@ void SortById(std::vector<T>& list)
 // Calls onPair(before, now) for ids in both lists, onNew(now) for ids only
 // in now and onGone(before) for ids only before; both sorted by id.
 template <typename T, typename Pair, typename New, typename Gone>
-void Merge(const std::vector<T>& before, const std::vector<T>& now, Pair onPair, New onNew, Gone onGone)
+void Merge(const std::vector<T>& before, std::vector<T>& now, Pair onPair, New onNew, Gone onGone)
 {
     std::size_t b = 0, n = 0;
     while (b < before.size() || n < now.size()) {
@@ -112,18 +112,19 @@ void WorldSounds::CompareEntities(SoundQueue& queue)
 {
     Merge(
         entitiesBefore, entities,
-        [&](const Seen& before, const Seen& now) {
+        [&](const Seen& before, Seen& now) {
+            now.origin = before.origin;
             if (before.alive && !now.alive && !now.expired)
                 Ended(now, queue);
         },
-        [&](const Seen& now) {
+        [&](Seen& now) {
             if (now.alive)
                 Appeared(now, queue);
         },
         [](const Seen&) {});
 }
 
-void WorldSounds::Appeared(const Seen& entity, SoundQueue& queue)
+void WorldSounds::Appeared(Seen& entity, SoundQueue& queue)
 {
     const SeenShip* ship = ShipNear(entity.x, entity.y, kOriginReach);
     const float shipDistance = ship ? Distance(ship->x, ship->y, entity.x, entity.y) : kOriginReach;
@@ -134,14 +135,19 @@ void WorldSounds::Appeared(const Seen& entity, SoundQueue& queue)
     if (!ship)
         return; // come into sight, not fired: silent
     // Heard at the ship that fired, so the own ship's shots are centred.
-    const auto fired = [&](SoundEvent event) { Queue(queue, event, ship->x, ship->y); };
+    const auto fired = [&](SoundEvent event) {
+        entity.origin = ship->id;
+        Queue(queue, event, ship->x, ship->y);
+    };
     switch (entity.type) {
     case kTypeBullet:
-        if (!(ship->flags & kFlagTripleShot))
+        if (!(ship->flags & kFlagTripleShot)) {
             fired(ship->local ? SoundEvent::Shot : SoundEvent::ShotOther);
-        else if (std::find(tripleShooters.begin(), tripleShooters.end(), ship->id) == tripleShooters.end()) {
+        } else if (std::find(tripleShooters.begin(), tripleShooters.end(), ship->id) == tripleShooters.end()) {
             tripleShooters.push_back(ship->id);
             fired(SoundEvent::TripleShot);
+        } else {
+            entity.origin = ship->id; // the second and third of three
         }
         break;
     case kTypeMissile: fired(SoundEvent::MissileLaunch); break;
@@ -153,7 +159,7 @@ void WorldSounds::Appeared(const Seen& entity, SoundQueue& queue)
 
 void WorldSounds::Ended(const Seen& entity, SoundQueue& queue)
 {
-    const SeenShip* ship = ShipNear(entity.x, entity.y, kTouchReach);
+    const SeenShip* ship = ShipNear(entity.x, entity.y, kTouchReach, entity.origin);
     const bool onShield = ship && (ship->flags & kFlagShield);
     if (onShield && IsProjectile(entity.type) && entity.type != kTypePlasmaMine) {
         Queue(queue, SoundEvent::ShieldHit, ship->x, ship->y);
@@ -237,12 +243,12 @@ float WorldSounds::Distance(float x0, float y0, float x1, float y1) const
     return std::hypot(OffsetX(x0, x1), OffsetY(y0, y1));
 }
 
-const WorldSounds::SeenShip* WorldSounds::ShipNear(float x, float y, float reach) const
+const WorldSounds::SeenShip* WorldSounds::ShipNear(float x, float y, float reach, int except) const
 {
     const SeenShip* nearest = nullptr;
     float best = reach;
     for (const SeenShip& ship : ships) {
-        const float d = ship.alive ? Distance(ship.x, ship.y, x, y) : reach;
+        const float d = ship.alive && ship.id != except ? Distance(ship.x, ship.y, x, y) : reach;
         if (d < best) {
             best = d;
             nearest = &ship;

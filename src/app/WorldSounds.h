@@ -28,6 +28,7 @@ private:
         bool expired = false;
         float x = 0.0f;
         float y = 0.0f;
+        int origin = -1; // the ship heard firing it: its own shield does not ring
     };
     struct SeenShip {
         int id = 0;
@@ -42,15 +43,15 @@ private:
     void CompareEntities(SoundQueue& queue);
     void CompareShips(SoundQueue& queue);
     void CompareTurrets(SoundQueue& queue);
-    void Appeared(const Seen& entity, SoundQueue& queue);
+    void Appeared(Seen& entity, SoundQueue& queue);
     void Ended(const Seen& entity, SoundQueue& queue);
     void Queue(SoundQueue& queue, SoundEvent event, float x, float y) const;
     // The shortest offset on the wrapping map from one point to another.
     float OffsetX(float from, float to) const;
     float OffsetY(float from, float to) const;
     float Distance(float x0, float y0, float x1, float y1) const;
-    // The living ship nearest a point within reach, or null.
-    const SeenShip* ShipNear(float x, float y, float reach) const;
+    // The living ship nearest a point within reach, but for one id, or null.
+    const SeenShip* ShipNear(float x, float y, float reach, int except = -1) const;
     // Whether a living turret is nearer the point than shipDistance.
     bool TurretNearer(float x, float y, float shipDistance) const;
 

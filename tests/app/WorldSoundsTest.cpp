@@ -100,9 +100,10 @@ TEST_F(WorldSoundsTest, WhatEndsIsHeardByHowItEnds)
     Missile* missile = AddEntity<Missile>(40, 1700.0f, 1000.0f);
     PlasmaMine* plasma = AddEntity<PlasmaMine>(41, 600.0f, 1000.0f);
     Bullet* bullet = AddEntity<Bullet>(42, 1000.0f, 1700.0f);
-    Mine* onShield = AddEntity<Mine>(43, 1420.0f, 1000.0f);
+    Mine* onShield = AddEntity<Mine>(43, 1800.0f, 1000.0f);
     Powerup* powerup = AddEntity<Powerup>(44, 1010.0f, 1000.0f);
     Heard();
+    onShield->SetPosition(Vector3(1420.0, 1000.0, 0.0));
     other->AddFlags(kFlagShield);
     missile->Kill();
     plasma->Kill();
@@ -113,6 +114,13 @@ TEST_F(WorldSoundsTest, WhatEndsIsHeardByHowItEnds)
                                {SoundEvent::PlasmaBurst, -400.0f},
                                {SoundEvent::ShieldHit, 400.0f},
                                {SoundEvent::Powerup, 10.0f}}));
+
+    // A shielded ship's own shot ending at once on a wall beside it does
+    // not ring its shield.
+    Bullet* own = AddEntity<Bullet>(46, 1410.0f, 1000.0f);
+    EXPECT_EQ(Heard(), (Heard_{{SoundEvent::ShotOther, 400.0f}}));
+    own->Kill();
+    EXPECT_TRUE(Heard().empty());
 
     // One the server ended for outliving its time makes no blast.
     Mine* old = AddEntity<Mine>(45, 1200.0f, 1200.0f);
