@@ -48,12 +48,17 @@ void SoundBoard::Start(bool wanted)
         std::fprintf(stderr, "quillrock: playing without sound: %s\n", why.empty() ? "no audio device" : why.c_str());
         return;
     }
+    // A damaged installation is named once, by its first missing sound.
+    std::string firstMissing;
+    int missing = 0;
     for (std::size_t i = 0; i < kSoundEvents; ++i) {
         const std::string path = std::string("Sounds/") + kFiles[i];
         samples[i] = audio->Load(path.c_str(), why);
-        if (samples[i] < 0)
-            std::fprintf(stderr, "quillrock: no sound %s: %s\n", path.c_str(), why.c_str());
+        if (samples[i] < 0 && missing++ == 0)
+            firstMissing = path + ": " + why;
     }
+    if (missing)
+        std::fprintf(stderr, "quillrock: %d of the game's sounds will not play (%s)\n", missing, firstMissing.c_str());
     ApplyVolume();
 }
 

@@ -44,7 +44,12 @@ Audio::~Audio()
 
 int Audio::Load(const char* path, std::string& why)
 {
-    Mix_Chunk* chunk = Mix_LoadWAV(path);
+    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    if (!file) {
+        why = SDL_GetError();
+        return -1;
+    }
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
     if (!chunk) {
         why = Mix_GetError();
         return -1;

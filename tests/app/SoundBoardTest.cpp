@@ -3,13 +3,18 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
+#include "app/Settings.h"
 #include "app/SoundBoard.h"
 #include "base/ByteReader.h"
 #include "platform/Audio.h"
 #include "support/DiskAudio.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -31,6 +36,12 @@ std::vector<std::int16_t> Render(Act act, std::chrono::milliseconds length = 300
     if (board->IsMuted())
         board->ToggleMute();
     return disk.Samples();
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void PlayOne(SoundBoard& board, SoundEvent event, float dx)
@@ -83,6 +94,47 @@ TEST(SoundBoard, VolumeZeroAndMuteAreSilent)
     board->ReadMuteKey(true);
     EXPECT_EQ(board->IsMuted(), before);
     board->ReadMuteKey(false);
+}
+
+TEST(SoundBoard, TheVolumeIsKeptWithTheSettingsAndStaysInItsRange)
+{
+    ScopedConfigHome home;
+    Settings fresh;
+    LoadSettings(fresh);
+    EXPECT_EQ(fresh.Volume, 7);
+    Settings chosen;
+    chosen.Volume = 3;
+    ASSERT_TRUE(WriteSettings(chosen));
+    Settings read;
+    LoadSettings(read);
+    EXPECT_EQ(read.Volume, 3);
+
+    SoundBoard* board = SoundBoard::Instance();
+    board->SetVolume(42);
+    EXPECT_EQ(board->Volume(), SoundBoard::kVolumeSteps);
+    board->SetVolume(-1);
+    EXPECT_EQ(board->Volume(), 0);
+    board->SetVolume(7);
+}
+
+TEST(SoundBoard, ADamagedInstallationIsNamedOnceAndPlaysWhatIsLeft)
+{
+    DiskAudio disk;
+    TempDir data;
+    data.WriteFile("Sounds/Shot.wav", ReadBytes(std::string(QR_DATA_DIR) + "/Sounds/Shot.wav"));
+    std::filesystem::current_path(data.Path());
+    testing::internal::CaptureStderr();
+    SoundBoard* board = SoundBoard::Instance();
+    board->Start(true);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(board->IsOn());
+    const std::string line = "quillrock: 25 of the game's sounds will not play (Sounds/ShotOther.wav: Couldn't open";
+    EXPECT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(said.find("quillrock:"), said.rfind("quillrock:")) << said;
+    PlayOne(*board, SoundEvent::Blast, 0.0f);
+    PlayOne(*board, SoundEvent::Shot, 0.0f);
+    EXPECT_EQ(board->BusyVoices(), 1);
+    board->Stop();
 }
 
 TEST(SoundBoard, PlacingFadesWithDistanceAndFarIsSilent)
