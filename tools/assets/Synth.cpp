@@ -70,7 +70,7 @@ float Envelope(const Layer& layer, float t, bool loop)
 void AddLayer(const Layer& layer, bool loop, std::uint32_t seed, std::vector<float>& out)
 {
     Noise noise(seed);
-    LowPass first, second, tone;
+    LowPass first, second, tone, toneAgain;
     float phase = 0.0f;
     const int start = static_cast<int>(layer.at * kSoundRate);
     const int count = static_cast<int>(layer.length * kSoundRate);
@@ -86,8 +86,9 @@ void AddLayer(const Layer& layer, bool loop, std::uint32_t seed, std::vector<flo
             phase += hz / kSoundRate;
             phase -= std::floor(phase);
         }
+        // Two poles: the edges of square and saw waves soften without buzz.
         if (layer.lowpass > 0.0f)
-            sample = tone.Step(sample, layer.lowpass);
+            sample = toneAgain.Step(tone.Step(sample, layer.lowpass), layer.lowpass);
         if (layer.tremolo > 0.0f)
             sample *= 0.75f + 0.25f * std::cos(kTwoPi * layer.tremolo * t);
         out[static_cast<std::size_t>(start + i)] += layer.level * Envelope(layer, t, loop) * sample;
