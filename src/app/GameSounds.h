@@ -17,6 +17,8 @@ public:
     void Hear(World& world, const NetClient& client, bool thrustHeld, SoundBoard& board);
     // A new world or map: what is in it now was not just made.
     void Forget() { world.Forget(); }
+    // What the last frame heard.
+    const SoundQueue& Heard() const { return queue; }
 
 private:
     WorldSounds world;
