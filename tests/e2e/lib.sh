@@ -51,9 +51,9 @@ start_host() {
   eventually 5 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
 }
 
-# start_game BINARY DATA_DIR
+# start_game BINARY DATA_DIR [GAME_ARGS...]
 start_game() {
-  (cd "$2" && exec "$1") >"$E2E_WORK/game.log" 2>&1 &
+  (cd "$2" && exec "$1" "${@:3}") >"$E2E_WORK/game.log" 2>&1 &
   GAME_PID=$!
   # The intro's first caption shows once the window is up and drawing.
   eventually 15 band_has white 350 370 || fail "the game did not start"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game's sound against the real server with robots, through SDL's disk
 # driver: firing writes sound, the menu with F8 pressed writes silence, and
-# with a driver that fails the game starts and plays, saying so once.
+# with a driver that fails the game starts and plays, saying so once;
+# --no-sound opens no device.
 # Usage: sound_game.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -47,5 +48,22 @@ eventually 5 band_has green 136 152 || fail "the server is not listed without so
 xdotool key Return
 eventually 5 band_has white 4 20 || fail "no game without sound"
 hold space
-leave_and_end
+xdotool key Escape
+eventually 3 band_has white 184 200 || fail "ESC did not return to the menu without sound"
+hold F9
+game_exits_within "${E2E_EXIT_SECONDS:-1}"
+
+# --no-sound opens no device at all; a volume out of range is refused.
+rm -f "$SDL_DISKAUDIOFILE"
+start_game "$1" "$3" --no-sound
+[ ! -e "$SDL_DISKAUDIOFILE" ] || fail "--no-sound opened the sound device"
+hold F9
+game_exits_within "${E2E_EXIT_SECONDS:-1}"
+status=0
+"$1" --volume 11 2>"$E2E_WORK/volume.log" || status=$?
+[ "$status" -eq 2 ] && grep -q "from 0 to 10" "$E2E_WORK/volume.log" || fail "--volume 11 was not refused: $status"
+
+kill -TERM "$HOST_PID"
+wait "$HOST_PID" || fail "the server ended with status $?"
+HOST_PID=
 echo "sound game: ok"
