@@ -7,8 +7,10 @@
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
 #include "app/FramePacing.h"
+#include "app/GameSounds.h"
 #include "app/Input.h"
 #include "app/Settings.h"
+#include "app/SoundBoard.h"
 #include "base/Console.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
@@ -147,6 +149,8 @@ void RunGameLoop()
     std::unique_ptr<RadarPanel> radar = NewRadar();
     std::string radarMap;
     NetMessage control;
+    SoundBoard* sound = SoundBoard::Instance();
+    auto heard = std::make_unique<GameSounds>();
 
     while (!g_quitRequested && g_appState == AppState::InGame) {
         PaceFrame();
@@ -159,6 +163,7 @@ void RunGameLoop()
         }
         ReadChatKey(keys[kKeyChat] != 0);
         functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
+        sound->ReadMuteKey(keys[kKeyMute] != 0);
         if (keys[kKeyLeave]) {
             g_appState = AppState::MainMenu;
             continue;
@@ -175,7 +180,9 @@ void RunGameLoop()
             EndLoan();
             world = NewWorld();
             client = LendWorld(world.get());
+            heard->Forget();
         }
+        heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
 
         if (client->IsRoundOver()) {
             DrawResultsFrame(world.get(), framesPerSecond);
@@ -188,6 +195,7 @@ void RunGameLoop()
                 resultsShown = false;
                 radarMap = mapName;
                 radar = NewRadar();
+                heard->Forget();
             }
             DrawGameFrame(radar.get(), world.get(), frameTime, framesPerSecond);
         }
@@ -217,5 +225,6 @@ void RunGameLoop()
         input->SetKeyboardMode(Input::kGameKeys);
         Console::Instance()->ClearInputLine();
     }
+    sound->StopLoops();
     EndLoan();
 }

@@ -43,6 +43,7 @@ void Input::Initialize(platform::Window* window)
     table[0x21] = kKeyFuelUp;
     table[0x1F] = kKeyCloak;
     table[0x01] = kKeyLeave;
+    table[0x42] = kKeyMute;
 
     SetKeyboardMode(kGameKeys);
 }

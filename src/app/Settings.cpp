@@ -48,6 +48,7 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "ResHeight", settings.ResHeight);
     QueryNumber(key, "ResDepth", settings.ResDepth);
     QueryNumber(key, "ResFreq", settings.ResFreq);
+    QueryNumber(key, "Volume", settings.Volume);
 }
 
 bool WriteSettings(const Settings& settings)
@@ -62,5 +63,6 @@ bool WriteSettings(const Settings& settings)
     SetNumber(key, "ResHeight", settings.ResHeight);
     SetNumber(key, "ResDepth", settings.ResDepth);
     SetNumber(key, "ResFreq", settings.ResFreq);
+    SetNumber(key, "Volume", settings.Volume);
     return key.Commit();
 }

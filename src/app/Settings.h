@@ -14,6 +14,7 @@ struct Settings {
     std::int32_t ResHeight = 768;
     std::int32_t ResDepth = 32;
     std::int32_t ResFreq = 60;
+    std::int32_t Volume = 7; // of sound, 0 to 10
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -26,6 +27,6 @@ extern Settings g_settings;
 // they are; a value that is absent or of the wrong length is not taken.
 void LoadSettings(Settings& settings);
 
-// Writes all six values; a key that cannot be created or written is
+// Writes all seven values; a key that cannot be created or written is
 // quietly left as it was. Returns whether the values were stored.
 bool WriteSettings(const Settings& settings);

@@ -8,6 +8,7 @@
 #include "app/FramePacing.h"
 #include "app/GameSession.h"
 #include "app/Input.h"
+#include "app/SoundBoard.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
 #include "gfx/screens/CreditsScreen.h"
@@ -25,6 +26,17 @@ namespace {
 
 constexpr std::uint32_t kCaptionTime = 3000;
 
+// The list the player moves along on the current screen, -1 for none.
+int MenuSelection(AppState state)
+{
+    switch (state) {
+    case AppState::MainMenu: return MainMenu::Instance()->Selected();
+    case AppState::BrowseLan:
+    case AppState::BrowseAddress: return ServerBrowser::Instance()->Selected();
+    default: return -1;
+    }
+}
+
 // Paces the frame, reads the game keys (F9 quits) and empties the message
 // queue. False when the pass should end at once.
 bool PollKeysAndMessages()
@@ -36,8 +48,10 @@ bool PollKeysAndMessages()
         g_quitRequested = true;
         return false;
     }
+    SoundBoard::Instance()->ReadMuteKey(keys[kKeyMute] != 0);
     if (!platform::Window::PumpMessages())
         g_quitRequested = true;
+    SoundBoard::Instance()->HearMenus(g_appState, MenuSelection(g_appState));
     return true;
 }
 

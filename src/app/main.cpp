@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
+#include "app/SoundBoard.h"
 #include "app/StateLoops.h"
 #include "app/WindowProc.h"
 #include "base/Singleton.h"
@@ -34,15 +36,33 @@ void SetWindowIcon(platform::Window* window)
     window->SetIcon(icon.Pixels().data(), icon.Width(), icon.Height());
 }
 
-constexpr const char* kUsage = "Usage: quillrock [--data DIR]\n"
+constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N]\n"
                                 "Quillrock: fly, fight and refuel on a wrap-around map against other players.\n"
                                 "\n"
-                                "  --data DIR  the folder holding the game's Graphics and Maps\n"
+                                "  --data DIR  the folder holding the game's Graphics, Sounds and Maps\n"
+                                "  --no-sound  play without sound (F8 mutes and unmutes while playing)\n"
+                                "  --volume N  the sound's volume from 0 to 10, kept for the next games (7 at first)\n"
                                 "  --help      show this text\n";
+
+struct SoundOptions {
+    bool wanted = true;
+    int volume = -1; // none given
+};
+
+// A volume named on the command line: a whole number from 0 to 10.
+bool ReadVolume(const char* text, int& volume)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > SoundBoard::kVolumeSteps)
+        return false;
+    volume = static_cast<int>(value);
+    return true;
+}
 
 // The game names its pictures and maps relative to their folder, so it works
 // from there. Returns the exit code when the program should end at once.
-std::optional<int> EnterDataDirectory(int argc, char** argv)
+std::optional<int> EnterDataDirectory(int argc, char** argv, SoundOptions& sound)
 {
     std::string named;
     for (int i = 1; i < argc; ++i) {
@@ -53,6 +73,18 @@ std::optional<int> EnterDataDirectory(int argc, char** argv)
         if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
             named = argv[++i];
             continue;
+        }
+        if (std::strcmp(argv[i], "--no-sound") == 0) {
+            sound.wanted = false;
+            continue;
+        }
+        if (std::strcmp(argv[i], "--volume") == 0) {
+            if (i + 1 < argc && ReadVolume(argv[i + 1], sound.volume)) {
+                ++i;
+                continue;
+            }
+            std::fprintf(stderr, "quillrock: --volume needs a number from 0 to 10\n%s", kUsage);
+            return 2;
         }
         std::fprintf(stderr, "quillrock: %s '%s'\n%s", std::strcmp(argv[i], "--data") == 0 ? "missing folder after" : "unknown option",
                      argv[i], kUsage);
@@ -76,7 +108,8 @@ std::optional<int> EnterDataDirectory(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> exitCode = EnterDataDirectory(argc, argv))
+    SoundOptions sound;
+    if (const std::optional<int> exitCode = EnterDataDirectory(argc, argv, sound))
         return *exitCode;
 
     char title[kTitleSize] = {};
@@ -85,6 +118,10 @@ int main(int argc, char** argv)
     std::strncpy(className, "QUILLROCKOGL", sizeof className - 1);
 
     LoadSettings(g_settings);
+    if (sound.volume >= 0) {
+        g_settings.Volume = sound.volume;
+        WriteSettings(g_settings);
+    }
     HandSettingsToOptions();
 
     if (!platform::VideoInit()) {
@@ -104,6 +141,8 @@ int main(int argc, char** argv)
     }
     SetWindowIcon(window);
     window->Show();
+    SoundBoard::Instance()->SetVolume(g_settings.Volume);
+    SoundBoard::Instance()->Start(sound.wanted);
 
     platform::ShowCursor(false);
     Input::Instance();

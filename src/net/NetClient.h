@@ -66,6 +66,8 @@ public:
     bool IsRoundOver() const { return roundOver; }
     void ResetRound();
     int GetPing() const { return pingMs < 0 ? 0 : pingMs; }
+    // How many lines a pilot of the game has said so far.
+    std::uint32_t ChatLinesHeard() const { return chatLines; }
 
     // Applies one batch from the server to the world, message by message.
     void HandleBatch(MessageBatch& batch);
@@ -85,6 +87,8 @@ private:
     void ApplyEntityState(const NetMessage& message);
     void ApplyTurretState(const NetMessage& message);
     void ApplyTileChange(const NetMessage& message);
+    // A pilot's line starts with a name in the game and a colon.
+    bool IsChatLine(const char* text) const;
     // Whether the world may take one more object of the kind; the first
     // refusal of each kind in a session says so on the console.
     enum Held { kShips = 1, kEntities = 2, kTurrets = 4 };
@@ -99,6 +103,7 @@ private:
     bool roundOver = false;
     int pingMs = 0;
     int refusedKinds = 0;
+    std::uint32_t chatLines = 0;
     CriticalSection hostListLock;
     CriticalSection messageLock;
     std::vector<HostEntry> hosts;

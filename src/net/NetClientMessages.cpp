@@ -1,5 +1,6 @@
 // What the player's program does with each message the server sends: the
 // server decides, this side only writes what it reports into the world.
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -70,6 +71,8 @@ void NetClient::Apply(const NetMessage& message)
         char text[kTextBufferSize] = {};
         message.GetText(text, sizeof text);
         console->Print("%s", text);
+        if (IsChatLine(text))
+            ++chatLines;
         break;
     }
     case kMsgJoin: {
@@ -148,6 +151,19 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
     world->RequestSnap();
+}
+
+bool NetClient::IsChatLine(const char* text) const
+{
+    if (!world)
+        return false;
+    for (const Ship* ship : world->Ships()) {
+        const char* name = ship->Name();
+        const std::size_t length = name ? std::strlen(name) : 0;
+        if (length && std::strncmp(text, name, length) == 0 && text[length] == ':')
+            return true;
+    }
+    return false;
 }
 
 bool NetClient::Affords(Held kind, std::size_t held)

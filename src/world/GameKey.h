@@ -20,4 +20,5 @@ enum GameKey : int {
     kKeyFuelUp = 16,    // F
     kKeyCloak = 17,     // S
     kKeyLeave = 18,     // ESC
+    kKeyMute = 19,      // F8: sound off and on
 };

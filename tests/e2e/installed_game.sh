@@ -2,7 +2,7 @@
 # The installed programs, started from / without --data: a server with three
 # robots and the game find their pictures and maps beside them. The game
 # shows its menu, lists the server, joins, lists the robots, flies, leaves
-# with ESC and quits with F9; the server ends on SIGTERM with status 0.
+# with ESC and quits with F9, heard from the installed sounds; the server ends on SIGTERM with status 0.
 # Usage: installed_game.sh BUILD_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -11,6 +11,7 @@ prefix=$E2E_WORK/prefix
 cmake --install "$1" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1 ||
   fail "install: $(cat "$E2E_WORK/install.log")"
 for file in bin/quillrock bin/quillrock-server share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
+            share/quillrock/Sounds/Shot.wav share/quillrock/Sounds/Thrust.wav \
             share/applications/quillrock.desktop share/icons/hicolor/32x32/apps/quillrock.png \
             share/man/man6/quillrock.6 share/man/man6/quillrock-server.6; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
@@ -56,6 +57,9 @@ flies() {
   eventually 2 radar_scrolled "$E2E_WORK/before.png" && [ "$(deaths)" = "$before" ]
 }
 eventually 30 flies || fail "the ship did not move while K was held"
+# The sounds came from the installed folder: none is missing, and thrust was heard.
+! grep -q "sounds will not play\|without sound" "$E2E_WORK/game.log" || fail "sound: $(cat "$E2E_WORK/game.log")"
+[ "$(audio_peak 0)" -gt 0 ] || fail "the installed game wrote no sound"
 
 leave_and_end
 echo "installed game: ok"

@@ -5,6 +5,8 @@ set -euo pipefail
 E2E_DISPLAY=${E2E_DISPLAY:-:$((90 + RANDOM % 100))}
 E2E_WORK=$(mktemp -d)
 export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config QUILLROCK_NO_DIALOGS=1
+# The game plays with sound, written to a file instead of a device.
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$E2E_WORK/audio.raw
 
 Xvfb "$E2E_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 E2E_XVFB=$!
@@ -49,9 +51,9 @@ start_host() {
   eventually 5 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
 }
 
-# start_game BINARY DATA_DIR
+# start_game BINARY DATA_DIR [GAME_ARGS...]
 start_game() {
-  (cd "$2" && exec "$1") >"$E2E_WORK/game.log" 2>&1 &
+  (cd "$2" && exec "$1" "${@:3}") >"$E2E_WORK/game.log" 2>&1 &
   GAME_PID=$!
   # The intro's first caption shows once the window is up and drawing.
   eventually 15 band_has white 350 370 || fail "the game did not start"
@@ -126,4 +128,13 @@ radar_scrolled() {
   local changed
   changed=$(compare -metric AE "$E2E_WORK/walls.png" "$1" null: 2>&1 || true)
   [[ $changed =~ ^[1-9] ]]
+}
+
+# audio_mark: how many bytes of sound the game has written so far
+audio_mark() { stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0; }
+
+# audio_peak FROM: the loudest 16-bit sample the game wrote after byte FROM
+audio_peak() {
+  tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | od -An -v -t d2 |
+    awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > peak) peak = v } } END { print peak + 0 }'
 }

@@ -1,10 +1,12 @@
-// Draws every picture the game reads from data/ and compiles the maps of
-// tools/maps into data/Maps; with --check, compares what it would write
-// with what is there. Its argument is the repository's folder.
+// Draws every picture the game reads from data/, synthesises its sounds
+// into data/Sounds and compiles the maps of tools/maps into data/Maps; with
+// --check, compares what it would write with what is there. Its argument is
+// the repository's folder. Writing also lists each sound's loudness.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +15,7 @@
 #include "assets/FontPicture.h"
 #include "assets/MapSource.h"
 #include "assets/Png.h"
+#include "assets/SoundRecipes.h"
 #include "assets/Sprites.h"
 #include "assets/Targa.h"
 #include "assets/WindowIcon.h"
@@ -24,6 +27,7 @@ constexpr const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.t
 struct Output {
     std::string path; // below the data folder
     std::vector<std::uint8_t> bytes;
+    std::optional<SoundLevels> levels = std::nullopt; // of a sound
 };
 
 // Four pixels a cell at least, in a power-of-two square.
@@ -60,6 +64,15 @@ bool CompileMaps(const std::string& sources, std::vector<Output>& outputs)
     return true;
 }
 
+void AddSounds(std::vector<Output>& outputs)
+{
+    for (const SoundRecipe& recipe : SoundRecipes()) {
+        const std::vector<float> samples = Synthesize(recipe);
+        const SoundLevels levels = MeasureLevels(samples);
+        outputs.push_back({"Sounds/" + recipe.file, EncodeWav(samples), levels});
+    }
+}
+
 bool Produce(const std::string& root, std::vector<Output>& outputs)
 {
     std::string error;
@@ -73,6 +86,7 @@ bool Produce(const std::string& root, std::vector<Output>& outputs)
     outputs.push_back({"quillrock.png", EncodePng(RenderWindowIcon(), kIconSize, kIconSize)});
     for (const Sprite& sprite : RenderSprites())
         outputs.push_back({"Graphics/" + sprite.file, EncodeTarga(sprite.rgba, kSpriteSize, kSpriteSize)});
+    AddSounds(outputs);
     return CompileMaps(root + "/tools/maps", outputs);
 }
 
@@ -113,6 +127,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "quillrock_assets: cannot write %s\n", path.c_str());
             return 1;
         }
+        if (output.levels)
+            std::printf("%-24s peak %6.1f dBFS  RMS %6.1f dBFS\n", output.path.c_str(), output.levels->peakDb,
+                        output.levels->rmsDb);
     }
     if (check)
         std::printf("%zu files checked, %d out of date\n", outputs.size(), differing);

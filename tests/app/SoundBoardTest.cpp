@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "app/Settings.h"
+#include "app/SoundBoard.h"
+#include "base/ByteReader.h"
+#include "platform/Audio.h"
+#include "support/DiskAudio.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Starts the board on the disk driver, plays what `act` queues, lets the
+// driver write for a while and stops, returning what was written.
+template <typename Act>
+std::vector<std::int16_t> Render(Act act, std::chrono::milliseconds length = 300ms)
+{
+    DiskAudio disk;
+    SoundBoard* board = SoundBoard::Instance();
+    board->SetVolume(7);
+    board->Start(true);
+    EXPECT_TRUE(board->IsOn());
+    act(*board);
+    std::this_thread::sleep_for(length);
+    board->Stop();
+    if (board->IsMuted())
+        board->ToggleMute();
+    return disk.Samples();
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PlayOne(SoundBoard& board, SoundEvent event, float dx)
+{
+    SoundQueue queue;
+    queue.Add(event, dx, 0.0f);
+    board.Play(queue);
+}
+
+TEST(SoundBoard, FiringIsHeardWhereIdleIsSilent)
+{
+    const ChannelLevels idle = LevelsOf(Render([](SoundBoard&) {}));
+    EXPECT_EQ(idle.peak, 0);
+    const ChannelLevels firing = LevelsOf(Render([](SoundBoard& board) { PlayOne(board, SoundEvent::Shot, 0.0f); }));
+    EXPECT_GT(firing.leftRms, 100.0);
+    // The own ship's sounds are centred.
+    EXPECT_NEAR(firing.leftRms, firing.rightRms, firing.leftRms * 0.05);
+}
+
+TEST(SoundBoard, AnEventToOneSideIsLouderInThatEar)
+{
+    const ChannelLevels left = LevelsOf(Render([](SoundBoard& board) { PlayOne(board, SoundEvent::Blast, -400.0f); }));
+    EXPECT_GT(left.leftRms, 1.5 * left.rightRms);
+    EXPECT_GT(left.rightRms, 0.0); // the far ear still hears some
+    const ChannelLevels right = LevelsOf(Render([](SoundBoard& board) { PlayOne(board, SoundEvent::Blast, 400.0f); }));
+    EXPECT_GT(right.rightRms, 1.5 * right.leftRms);
+}
+
+TEST(SoundBoard, VolumeZeroAndMuteAreSilent)
+{
+    const auto quiet = Render([](SoundBoard& board) {
+        board.SetVolume(0);
+        PlayOne(board, SoundEvent::Blast, 0.0f);
+        board.SetLoop(SoundEvent::Thrust, true);
+    });
+    EXPECT_EQ(LevelsOf(quiet).peak, 0);
+    const auto muted = Render([](SoundBoard& board) {
+        board.ToggleMute();
+        PlayOne(board, SoundEvent::Blast, 0.0f);
+        board.SetLoop(SoundEvent::Refuel, true);
+    });
+    EXPECT_EQ(LevelsOf(muted).peak, 0);
+    // The mute key toggles once a press, however long it is held.
+    SoundBoard* board = SoundBoard::Instance();
+    const bool before = board->IsMuted();
+    board->ReadMuteKey(true);
+    board->ReadMuteKey(true);
+    EXPECT_NE(board->IsMuted(), before);
+    board->ReadMuteKey(false);
+    board->ReadMuteKey(true);
+    EXPECT_EQ(board->IsMuted(), before);
+    board->ReadMuteKey(false);
+}
+
+TEST(SoundBoard, TheVolumeIsKeptWithTheSettingsAndStaysInItsRange)
+{
+    ScopedConfigHome home;
+    Settings fresh;
+    LoadSettings(fresh);
+    EXPECT_EQ(fresh.Volume, 7);
+    Settings chosen;
+    chosen.Volume = 3;
+    ASSERT_TRUE(WriteSettings(chosen));
+    Settings read;
+    LoadSettings(read);
+    EXPECT_EQ(read.Volume, 3);
+
+    SoundBoard* board = SoundBoard::Instance();
+    board->SetVolume(42);
+    EXPECT_EQ(board->Volume(), SoundBoard::kVolumeSteps);
+    board->SetVolume(-1);
+    EXPECT_EQ(board->Volume(), 0);
+    board->SetVolume(7);
+}
+
+TEST(SoundBoard, ADamagedInstallationIsNamedOnceAndPlaysWhatIsLeft)
+{
+    DiskAudio disk;
+    TempDir data;
+    data.WriteFile("Sounds/Shot.wav", ReadBytes(std::string(QR_DATA_DIR) + "/Sounds/Shot.wav"));
+    std::filesystem::current_path(data.Path());
+    testing::internal::CaptureStderr();
+    SoundBoard* board = SoundBoard::Instance();
+    board->Start(true);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(board->IsOn());
+    const std::string line = "quillrock: 25 of the game's sounds will not play (Sounds/ShotOther.wav: Couldn't open";
+    EXPECT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(said.find("quillrock:"), said.rfind("quillrock:")) << said;
+    PlayOne(*board, SoundEvent::Blast, 0.0f);
+    PlayOne(*board, SoundEvent::Shot, 0.0f);
+    EXPECT_EQ(board->BusyVoices(), 1);
+    board->Stop();
+}
+
+TEST(SoundBoard, PlacingFadesWithDistanceAndFarIsSilent)
+{
+    const platform::VoiceGains here = SoundBoard::Place(0.0f, 0.0f);
+    EXPECT_EQ(here.left, 255);
+    EXPECT_EQ(here.right, 255);
+    const platform::VoiceGains near = SoundBoard::Place(0.0f, 200.0f);
+    const platform::VoiceGains far = SoundBoard::Place(0.0f, 700.0f);
+    EXPECT_GT(near.left, far.left);
+    EXPECT_GT(far.left, 0);
+    const platform::VoiceGains gone = SoundBoard::Place(SoundBoard::kReach, 0.0f);
+    EXPECT_EQ(gone.left + gone.right, 0);
+    const platform::VoiceGains diagonal = SoundBoard::Place(-800.0f, -800.0f);
+    EXPECT_EQ(diagonal.left + diagonal.right, 0);
+}
+
+TEST(SoundBoard, FortyMinesBurstingAtOnceNeitherClipNorStall)
+{
+    std::chrono::steady_clock::duration spent{};
+    int busy = 0;
+    const auto samples = Render([&](SoundBoard& board) {
+        SoundQueue queue;
+        for (int i = 0; i < 40; ++i)
+            queue.Add(SoundEvent::PlasmaBurst, static_cast<float>(i * 5 - 100), 0.0f);
+        const auto start = std::chrono::steady_clock::now();
+        board.Play(queue);
+        spent = std::chrono::steady_clock::now() - start;
+        busy = board.BusyVoices();
+    });
+    EXPECT_LE(busy, SoundBoard::kSameSoundPerFrame);
+    EXPECT_LT(spent, 20ms);
+    const ChannelLevels levels = LevelsOf(samples);
+    EXPECT_GT(levels.leftRms, 100.0);
+    EXPECT_LT(levels.peak, 32767);
+}
+
+TEST(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
+{
+    DiskAudio disk;
+    std::string why;
+    auto audio = platform::Audio::Open(why);
+    ASSERT_TRUE(audio) << why;
+    const int sample = audio->Load("Sounds/OwnShipExplode.wav", why);
+    ASSERT_GE(sample, 0) << why;
+    for (int i = 0; i < platform::Audio::kVoices; ++i)
+        ASSERT_GE(audio->Play(sample, {40, 40}, false), 0);
+    EXPECT_EQ(audio->BusyVoices(), platform::Audio::kVoices);
+    EXPECT_LT(audio->Play(sample, {20, 20}, false), 0) << "a softer sound took a louder one's voice";
+    EXPECT_GE(audio->Play(sample, {200, 10}, false), 0) << "a louder sound found no voice";
+    EXPECT_EQ(audio->BusyVoices(), platform::Audio::kVoices);
+    EXPECT_LT(audio->Load("Sounds/NoSuchSound.wav", why), 0);
+    EXPECT_FALSE(why.empty());
+}
+
+TEST(Audio, WithoutADeviceTheGamePlaysOnSilentlySayingSoOnce)
+{
+    DiskAudio disk;
+    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    testing::internal::CaptureStderr();
+    SoundBoard* board = SoundBoard::Instance();
+    board->Start(true);
+    PlayOne(*board, SoundEvent::Shot, 0.0f);
+    board->SetLoop(SoundEvent::Thrust, true);
+    board->StopLoops();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(board->IsOn());
+    EXPECT_EQ(said.find("quillrock: playing without sound"), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    board->Start(false);
+    EXPECT_FALSE(board->IsOn());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+}
+
+// A 16-bit mono WAVE file's samples in [-1, 1]; empty when it is not one.
+std::vector<double> ReadWave(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return {};
+    std::vector<std::uint8_t> bytes(1 << 20);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    ByteReader reader(bytes.data(), bytes.size());
+    std::uint32_t riff = 0, size = 0, wave = 0, fmt = 0, fmtSize = 0, rate = 0, byteRate = 0, data = 0, dataSize = 0;
+    std::uint16_t format = 0, channels = 0, align = 0, bits = 0;
+    const bool read = reader.U32(riff) && reader.U32(size) && reader.U32(wave) && reader.U32(fmt) &&
+                      reader.U32(fmtSize) && reader.U16(format) && reader.U16(channels) && reader.U32(rate) &&
+                      reader.U32(byteRate) && reader.U16(align) && reader.U16(bits) && reader.U32(data) &&
+                      reader.U32(dataSize);
+    if (!read || format != 1 || channels != 1 || bits != 16 || rate != 22050 || dataSize > reader.Remaining())
+        return {};
+    std::vector<double> samples(dataSize / 2);
+    for (double& s : samples) {
+        std::uint16_t value = 0;
+        reader.U16(value);
+        s = static_cast<std::int16_t>(value) / 32768.0;
+    }
+    return samples;
+}
+
+TEST(SoundFiles, EveryOneLoadsAndStaysWithinTheLoudnessBand)
+{
+    DiskAudio disk;
+    std::string why;
+    auto audio = platform::Audio::Open(why);
+    ASSERT_TRUE(audio) << why;
+    for (std::size_t i = 0; i < kSoundEvents; ++i) {
+        const std::string file = std::string(QR_DATA_DIR) + "/Sounds/" + SoundFileOf(static_cast<SoundEvent>(i));
+        EXPECT_GE(audio->Load(file.c_str(), why), 0) << file << ": " << why;
+        const std::vector<double> samples = ReadWave(file);
+        ASSERT_FALSE(samples.empty()) << file;
+        double peak = 0.0, sum = 0.0;
+        for (double s : samples) {
+            peak = std::max(peak, std::fabs(s));
+            sum += s * s;
+        }
+        const double peakDb = 20.0 * std::log10(peak);
+        const double rmsDb = 10.0 * std::log10(sum / static_cast<double>(samples.size()));
+        EXPECT_LE(peakDb, -1.0) << file;
+        EXPECT_GE(peakDb, -18.0) << file;
+        EXPECT_LE(rmsDb, -14.0) << file;
+        EXPECT_GE(rmsDb, -26.0) << file;
+        EXPECT_LT(samples.size(), 22050u * 3) << file << " is long for a game sound";
+    }
+}
+
+} // namespace

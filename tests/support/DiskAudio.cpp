@@ -1,0 +1,48 @@
+#include "support/DiskAudio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+DiskAudio::DiskAudio() : file(dir.Path() + "/audio.raw"), previousFolder(std::filesystem::current_path().string())
+{
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    std::filesystem::current_path(QR_DATA_DIR);
+}
+
+DiskAudio::~DiskAudio()
+{
+    std::filesystem::current_path(previousFolder);
+}
+
+std::vector<std::int16_t> DiskAudio::Samples() const
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                               (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+    return samples;
+}
+
+ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples, std::size_t from)
+{
+    ChannelLevels levels;
+    double left = 0.0, right = 0.0;
+    std::size_t frames = 0;
+    for (std::size_t i = from; i + 1 < samples.size(); i += 2, ++frames) {
+        left += static_cast<double>(samples[i]) * samples[i];
+        right += static_cast<double>(samples[i + 1]) * samples[i + 1];
+        levels.peak = std::max({levels.peak, std::abs(static_cast<int>(samples[i])), std::abs(static_cast<int>(samples[i + 1]))});
+    }
+    if (frames) {
+        levels.leftRms = std::sqrt(left / static_cast<double>(frames));
+        levels.rightRms = std::sqrt(right / static_cast<double>(frames));
+    }
+    return levels;
+}

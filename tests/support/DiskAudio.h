@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+// Sound rendered through SDL's disk driver into a file, never a device,
+// read back as stereo 16-bit frames. The game's data folder is the working
+// folder for as long as it lives, as it is for the game.
+class DiskAudio {
+public:
+    DiskAudio();
+    ~DiskAudio();
+    const std::string& File() const { return file; }
+    // The samples written so far, left and right interleaved.
+    std::vector<std::int16_t> Samples() const;
+
+private:
+    TempDir dir;
+    std::string file;
+    std::string previousFolder;
+};
+
+struct ChannelLevels {
+    double leftRms = 0.0;
+    double rightRms = 0.0;
+    int peak = 0;
+};
+
+// Levels from sample `from` (a multiple of 2) to the end.
+ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples, std::size_t from = 0);
