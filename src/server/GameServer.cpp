@@ -8,6 +8,7 @@
 
 #include "base/TextCopy.h"
 #include "net/ApplicationGuid.h"
+#include "server/PlayerText.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -83,8 +84,9 @@ void GameServer::Run(const std::atomic<bool>& stop)
         Tick(ms);
         if (now - statusAt >= kStatusInterval) {
             statusAt = now;
-            log.Always("status: %zu connections, %d people playing; the longest tick of the last %lld minutes %.1f ms",
-                       connections.size(), game.People(),
+            log.Always("status: %s, %s playing; the longest tick of the last %lld minutes %.1f ms",
+                       Counted(static_cast<long long>(connections.size()), "connection", "connections").c_str(),
+                       Counted(game.People(), "person", "people").c_str(),
                        static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
                        static_cast<double>(periodWorstMicros) / 1000.0);
             periodWorstMicros = 0;

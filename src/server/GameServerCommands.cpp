@@ -31,12 +31,6 @@ std::string Figure(const char* format, double value)
     return text;
 }
 
-// "1 robot", "3 robots".
-std::string Counted(int count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 std::string Unquoted(const std::string& text)
 {
     return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
@@ -196,11 +190,9 @@ bool GameServerCommands::Next(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
-    if (!s.game.NextMap()) {
+    s.log.Always("%s asks for the next map", request.by.c_str());
+    if (!s.game.NextMap())
         request.reply("No map of the rotation can be played.");
-        return true;
-    }
-    s.log.Always("%s asks for the next map, %s", request.by.c_str(), s.game.GetSimulation().MapName().c_str());
     return true;
 }
 
@@ -213,7 +205,7 @@ bool GameServerCommands::Bots(const Request& request)
         request.reply("From 0 to " + std::to_string(s.options.maxPlayers) + " robots: there are as many seats.");
         return true;
     }
-    s.log.Always("%s wants %d robots", request.by.c_str(), wanted);
+    s.log.Always("%s wants %s", request.by.c_str(), Counted(wanted, "robot", "robots").c_str());
     s.game.WantRobots(wanted);
     s.CountSeats();
     request.reply(Counted(s.game.Robots(), "robot", "robots") + " beside " +

@@ -60,7 +60,10 @@ std::optional<MapRotation::Loaded> MapRotation::Load(const std::string& name, st
         reason = *path + " has no open cell to place a ship on";
         return std::nullopt;
     }
-    return Loaded{name, std::move(map)};
+    // Named as its file is, whatever the case it was asked for in.
+    const std::size_t slash = path->find_last_of('/');
+    const std::string file = path->substr(slash == std::string::npos ? 0 : slash + 1);
+    return Loaded{file.substr(0, file.size() - 4), std::move(map)};
 }
 
 std::optional<MapRotation::Loaded> MapRotation::First(std::string& reason)

@@ -25,6 +25,12 @@ std::string CleanName(const char* requested);
 // result still fits in 127 characters.
 std::string UniqueName(const std::string& name, const std::function<bool(const std::string&)>& taken);
 
+// "1 robot", "3 robots".
+inline std::string Counted(long long count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // "name: text" as everyone's console shows it, cut to one line; empty when
 // nothing drawable was said.
 std::string ChatLine(const std::string& name, const char* text);

@@ -94,7 +94,7 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
         if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = option.substr(equals + 1);
             option.resize(equals);
-        } else if (i + 1 < argc) {
+        } else if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
             value = argv[++i];
         } else {
             message = option + ": unknown option, or its value is missing";

@@ -58,7 +58,7 @@ bool Simulation::ChangeMap(const std::string& name, std::string& reason)
     auto loaded = rotation.Load(name, reason);
     if (!loaded)
         return false;
-    rotation.MoveTo(name);
+    rotation.MoveTo(loaded->name);
     StartRound(std::move(*loaded));
     return true;
 }

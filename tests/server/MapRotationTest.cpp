@@ -37,7 +37,9 @@ TEST(MapRotation, GoesRoundSkippingWhatCannotBePlayedAndOnlyPlainNamesLoad)
         EXPECT_FALSE(rotation.Load(name, reason)) << name;
         EXPECT_EQ(reason, "not a map name");
     }
-    EXPECT_TRUE(rotation.Load("one", reason)) << "file names match in any case, as the players' programs find them";
+    const auto anyCase = rotation.Load("oNE", reason);
+    ASSERT_TRUE(anyCase) << "file names match in any case, as the players' programs find them";
+    EXPECT_EQ(anyCase->name, "One") << "and the map is named as its file is";
 }
 
 TEST(MapRotation, AFirstMapThatCannotBePlayedIsRefusedWithTheReason)

@@ -47,7 +47,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--port"},               {"--colour", "red"},         {"stray"},
         {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
         {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
-        {"--seed", "4294967296"}, {"--seed", "7x"},
+        {"--seed", "4294967296"}, {"--seed", "7x"},          {"--name", "--port", "3999"},
     };
     for (const auto& args : bad) {
         ServerOptions options;
