@@ -4,6 +4,8 @@
 
 #include "base/Singleton.h"
 
+class KeyBindings;
+
 namespace platform {
 class Window;
 }
@@ -17,6 +19,12 @@ public:
 
 
     void Initialize(platform::Window* window);
+    // Rebuilds the game key table from the player's bindings; F9 stays quit.
+    void UseBindings(const KeyBindings& bindings);
+    // Whether c is what a chat key types, so it does not open the line.
+    bool TypesChat(char c) const;
+    // The game key of a set-1 scan code.
+    int GameKeyOf(std::uint8_t code) const { return table[code]; }
     // keys[g] = 1 when a key whose game meaning is g is held, else 0.
     void ReadGameKeys(std::uint8_t keys[256]);
     void SetKeyboardMode(int mode);
@@ -36,6 +44,7 @@ private:
     bool mouse = false;
     int keyboardMode = kGameKeys;
     int table[256] = {};
+    char chatChars[2] = {};
     bool mouseEnabled = true;
     int mouseLimitX = 1;
     int mouseLimitY = 1;

@@ -25,6 +25,16 @@ void SetNumber(platform::SettingsStore& key, const char* name, std::int32_t numb
     key.Set(name, bytes.Data().data(), bytes.Data().size());
 }
 
+void QueryBindings(const platform::SettingsStore& key, KeyBindings& bindings)
+{
+    bindings.Reset();
+    for (int action = 0; action < KeyBindings::kActions; ++action) {
+        if (const auto* value = key.Query(KeyBindings::Action(action).value))
+            bindings.Restore(action, value->data(), value->size());
+    }
+    bindings.DropDuplicates();
+}
+
 } // namespace
 
 void Settings::SetPlayerName(const char* name)
@@ -48,6 +58,7 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "ResHeight", settings.ResHeight);
     QueryNumber(key, "ResDepth", settings.ResDepth);
     QueryNumber(key, "ResFreq", settings.ResFreq);
+    QueryBindings(key, settings.Keys);
 }
 
 bool WriteSettings(const Settings& settings)
@@ -62,5 +73,7 @@ bool WriteSettings(const Settings& settings)
     SetNumber(key, "ResHeight", settings.ResHeight);
     SetNumber(key, "ResDepth", settings.ResDepth);
     SetNumber(key, "ResFreq", settings.ResFreq);
+    for (int action = 0; action < KeyBindings::kActions; ++action)
+        key.Set(KeyBindings::Action(action).value, settings.Keys.Keys(action), KeyBindings::kKeysPerAction);
     return key.Commit();
 }

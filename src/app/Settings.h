@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/KeyBindings.h"
+
 // The player's persistent settings, each kept under the value of the same
 // name in the settings key.
 struct Settings {
@@ -14,6 +16,9 @@ struct Settings {
     std::int32_t ResHeight = 768;
     std::int32_t ResDepth = 32;
     std::int32_t ResFreq = 60;
+    // Each bindable action's keys, under its own value: a damaged value
+    // gives that action its design keys.
+    KeyBindings Keys;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -26,6 +31,6 @@ extern Settings g_settings;
 // they are; a value that is absent or of the wrong length is not taken.
 void LoadSettings(Settings& settings);
 
-// Writes all six values; a key that cannot be created or written is
+// Writes all six values and the key bindings; a key that cannot be created or written is
 // quietly left as it was. Returns whether the values were stored.
 bool WriteSettings(const Settings& settings);

@@ -1,8 +1,10 @@
 #include "app/WindowProc.h"
 
 #include <cstring>
+#include <string>
 
 #include "app/AppState.h"
+#include "app/BindingCommands.h"
 #include "app/CommandInterpreter.h"
 #include "app/Input.h"
 #include "app/Settings.h"
@@ -12,6 +14,7 @@
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
+#include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
@@ -23,6 +26,7 @@ namespace {
 
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
+constexpr std::uint8_t kEscapeScanCode = 0x01;
 
 void OnOptionsKey(std::uint32_t key)
 {
@@ -33,8 +37,66 @@ void OnOptionsKey(std::uint32_t key)
     case platform::kVkRight: options->NextShip(); break;
     case platform::kVkUp: options->PreviousMode(); break;
     case platform::kVkDown: options->NextMode(); break;
+    case platform::kVkTab:
+        ControlsScreen::Instance()->SetNotice("");
+        g_appState = AppState::Controls;
+        break;
     default: break;
     }
+}
+
+// The next key after Enter on an action's line binds it; ESC cancels.
+void OnControlsCapture(std::uint32_t key, std::uint8_t code)
+{
+    ControlsScreen* controls = ControlsScreen::Instance();
+    controls->SetWaiting(false);
+    if (key == platform::kVkEscape)
+        controls->SetNotice("");
+    else
+        controls->SetNotice(BindKey(controls->Selected(), code));
+}
+
+void OnControlsEnter(ControlsScreen* controls)
+{
+    const int action = controls->Selected();
+    if (action >= KeyBindings::kActions) {
+        g_settings.Keys.Reset();
+        ApplyBindings(true);
+        controls->SetNotice("The design's keys are back");
+        return;
+    }
+    controls->SetWaiting(true);
+    controls->SetNotice("Press a key for " + std::string(KeyBindings::Action(action).label) + ", Escape cancels");
+}
+
+void OnControlsKey(std::uint32_t key, std::uint8_t code)
+{
+    ControlsScreen* controls = ControlsScreen::Instance();
+    if (controls->Waiting()) {
+        OnControlsCapture(key, code);
+        return;
+    }
+    switch (key) {
+    case platform::kVkEscape: g_appState = AppState::Options; break;
+    case platform::kVkUp: controls->SelectPrevious(); break;
+    case platform::kVkDown: controls->SelectNext(); break;
+    case platform::kVkReturn: OnControlsEnter(controls); break;
+    case platform::kVkBack:
+        if (controls->Selected() < KeyBindings::kActions) {
+            g_settings.Keys.Clear(controls->Selected());
+            ApplyBindings(true);
+        }
+        break;
+    default: break;
+    }
+}
+
+// In the game ESC leaves only while it is the back key; the game loop
+// reads the back key whatever it is.
+void OnGameKey(std::uint32_t key)
+{
+    if (key == platform::kVkEscape && Input::Instance()->GameKeyOf(kEscapeScanCode) == kKeyLeave)
+        g_appState = AppState::MainMenu;
 }
 
 void OnMainMenuKey(std::uint32_t key)
@@ -57,10 +119,17 @@ void OnBrowserKey(std::uint32_t key)
         ServerBrowser::Instance()->SelectNext();
 }
 
-void OnKeyDown(std::uint32_t key)
+void OnKeyDown(std::uint32_t key, std::intptr_t detail)
 {
+    const auto code = static_cast<std::uint8_t>((detail >> 16) & 0xFF);
+    const bool repeat = (detail >> 30) & 1;
     switch (g_appState) {
     case AppState::Options: OnOptionsKey(key); break;
+    case AppState::Controls:
+        if (!repeat)
+            OnControlsKey(key, code);
+        break;
+    case AppState::InGame: OnGameKey(key); break;
     case AppState::MainMenu: OnMainMenuKey(key); break;
     case AppState::BrowseLan:
     case AppState::BrowseAddress: OnBrowserKey(key); break;
@@ -127,12 +196,12 @@ void OnGameChar(char c)
     Console* console = Console::Instance();
     Input* input = Input::Instance();
     if (!input->IsTyping()) {
-        g_chatCharWentBy = g_chatCharWentBy || c == '\'';
+        g_chatCharWentBy = g_chatCharWentBy || input->TypesChat(c);
         return;
     }
     if (g_chatKeyPending) {
         g_chatKeyPending = false;
-        if (c == '\'')
+        if (input->TypesChat(c))
             return;
     }
     char line[kTextBufferSize] = {};
@@ -239,6 +308,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
     case platform::kMsgCreate:
         Renderer::Instance()->Init(window);
         Input::Instance()->Initialize(window);
+        ApplyBindings(false);
         return 0;
     case platform::kMsgSize:
         Renderer::Instance()->Resize(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
@@ -251,7 +321,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         g_quitRequested = true;
         return 0;
     case platform::kMsgKeyDown:
-        OnKeyDown(static_cast<std::uint32_t>(wParam));
+        OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
         return 0;
     case platform::kMsgChar:
         OnChar(window, static_cast<char>(wParam));

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/Display.h"
+#include "platform/Keyboard.h"
 
 namespace platform {
 
@@ -30,13 +31,26 @@ std::intptr_t PackSize(int width, int height)
 std::uint32_t VirtualKeyOf(SDL_Keycode key)
 {
     switch (key) {
+    case SDLK_BACKSPACE: return kVkBack;
+    case SDLK_TAB: return kVkTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return kVkReturn;
     case SDLK_ESCAPE: return kVkEscape;
+    case SDLK_PAGEUP: return kVkPageUp;
+    case SDLK_PAGEDOWN: return kVkPageDown;
     case SDLK_LEFT: return kVkLeft;
     case SDLK_UP: return kVkUp;
     case SDLK_RIGHT: return kVkRight;
     case SDLK_DOWN: return kVkDown;
     default: return 0;
     }
+}
+
+// A key-down's lParam as Windows packs it: the scan code in bits 16-23,
+// bit 30 set when the key was already down (a repeat).
+std::intptr_t KeyDownDetail(SDL_Scancode code, bool repeat)
+{
+    return static_cast<std::intptr_t>(ScanCodeOf(code)) << 16 | (repeat ? std::intptr_t{1} << 30 : 0);
 }
 
 // Keys that type a control character rather than text.
@@ -140,8 +154,8 @@ void Window::Translate(const void* raw)
             Send(kMsgSize, 0, PackSize(event.window.data1, event.window.data2));
         break;
     case SDL_KEYDOWN:
-        if (const std::uint32_t key = VirtualKeyOf(event.key.keysym.sym))
-            Send(kMsgKeyDown, key, 0);
+        if (const std::uint32_t key = VirtualKeyOf(event.key.keysym.sym); key || ScanCodeOf(event.key.keysym.scancode))
+            Send(kMsgKeyDown, key, KeyDownDetail(event.key.keysym.scancode, event.key.repeat != 0));
         if (const int typed = ControlCharOf(event.key.keysym.sym))
             Send(kMsgChar, static_cast<std::uintptr_t>(typed), 0);
         break;

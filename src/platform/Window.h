@@ -10,13 +10,18 @@ enum WindowMessage : std::uint32_t {
     kMsgCreate = 0x0001,
     kMsgDestroy = 0x0002,
     kMsgSize = 0x0005,   // lParam: width in the low 16 bits, height in the high 16
-    kMsgKeyDown = 0x0100, // wParam: virtual key
+    kMsgKeyDown = 0x0100, // wParam: virtual key or 0; lParam: set-1 scan code in bits 16-23, bit 30 on a repeat
     kMsgChar = 0x0102,    // wParam: the typed character
 };
 
 // Virtual keys delivered with kMsgKeyDown.
 enum VirtualKey : std::uint32_t {
+    kVkBack = 0x08,
+    kVkTab = 0x09,
+    kVkReturn = 0x0D,
     kVkEscape = 0x1B,
+    kVkPageUp = 0x21,
+    kVkPageDown = 0x22,
     kVkLeft = 0x25,
     kVkUp = 0x26,
     kVkRight = 0x27,

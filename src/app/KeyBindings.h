@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "world/GameKey.h"
+
+// One game key a player may bind: its name in the console's commands, what
+// the key does, the settings value it is kept under and its design keys.
+struct BindableAction {
+    const char* name;
+    GameKey key;
+    const char* label;
+    const char* value;
+    std::uint8_t defaults[2];
+};
+
+// Which keys (set-1 scan codes, at most two) each game key has. A key
+// belongs to one action at most; F9 belongs to none, it always quits.
+class KeyBindings {
+public:
+    static constexpr int kActions = 15;
+    static constexpr int kKeysPerAction = 2;
+    static constexpr std::uint8_t kQuitKey = 0x43; // F9
+
+    enum class Outcome { Bound, AlreadyBound, InUse, Reserved, NoKey };
+
+    KeyBindings() { Reset(); }
+
+    static const BindableAction& Action(int action);
+    // The action of that console name, in any case; -1 for none.
+    static int ActionNamed(const char* name);
+
+    void Reset();
+    // The action's keys, first the newest; 0 marks an empty place.
+    const std::uint8_t* Keys(int action) const { return codes[action]; }
+    // The action a key belongs to; -1 for none.
+    int ActionOf(std::uint8_t code) const;
+
+    // Puts the key first among the action's keys, dropping its oldest when
+    // both places are taken. A key of another action is refused, and holder
+    // names that action.
+    Outcome Bind(int action, std::uint8_t code, int& holder);
+    // False when the key was not the action's.
+    bool Unbind(int action, std::uint8_t code);
+    void Clear(int action);
+
+    // Takes a stored entry of two codes; false, leaving the action as it
+    // was, when it is not two distinct codes of bindable keys.
+    bool Restore(int action, const std::uint8_t* bytes, std::size_t size);
+    // Drops keys that an earlier action holds too, as a damaged store may.
+    void DropDuplicates();
+
+    // The keys as a player reads them: "J", "J/A", "SPACE"; "-" for none.
+    std::string KeysText(int action) const;
+    // One key as a player reads it.
+    static std::string KeyText(std::uint8_t code);
+
+private:
+    static bool Bindable(std::uint8_t code);
+
+    std::uint8_t codes[kActions][kKeysPerAction] = {};
+};
