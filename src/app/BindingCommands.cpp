@@ -68,7 +68,7 @@ void ApplyBindings(bool save)
     }
     controls->SetRow(KeyBindings::kActions, "Reset to defaults", "");
     if (save)
-        WriteSettings(g_settings);
+        WriteControlSettings(g_settings);
 }
 
 std::string BindKey(int action, std::uint8_t code)

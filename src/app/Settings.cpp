@@ -35,6 +35,15 @@ void QueryBindings(const platform::SettingsStore& key, KeyBindings& bindings)
     bindings.DropDuplicates();
 }
 
+void SetControls(platform::SettingsStore& key, const Settings& settings)
+{
+    for (int action = 0; action < KeyBindings::kActions; ++action)
+        key.Set(KeyBindings::Action(action).value, settings.Keys.Keys(action), KeyBindings::kKeysPerAction);
+    SetNumber(key, "Windowed", settings.Windowed);
+    SetNumber(key, "WindowWidth", settings.WindowWidth);
+    SetNumber(key, "WindowHeight", settings.WindowHeight);
+}
+
 } // namespace
 
 void Settings::SetPlayerName(const char* name)
@@ -59,6 +68,9 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "ResDepth", settings.ResDepth);
     QueryNumber(key, "ResFreq", settings.ResFreq);
     QueryBindings(key, settings.Keys);
+    QueryNumber(key, "Windowed", settings.Windowed);
+    QueryNumber(key, "WindowWidth", settings.WindowWidth);
+    QueryNumber(key, "WindowHeight", settings.WindowHeight);
 }
 
 bool WriteSettings(const Settings& settings)
@@ -73,7 +85,15 @@ bool WriteSettings(const Settings& settings)
     SetNumber(key, "ResHeight", settings.ResHeight);
     SetNumber(key, "ResDepth", settings.ResDepth);
     SetNumber(key, "ResFreq", settings.ResFreq);
-    for (int action = 0; action < KeyBindings::kActions; ++action)
-        key.Set(KeyBindings::Action(action).value, settings.Keys.Keys(action), KeyBindings::kKeysPerAction);
+    SetControls(key, settings);
+    return key.Commit();
+}
+
+bool WriteControlSettings(const Settings& settings)
+{
+    platform::SettingsStore key;
+    if (!key.OpenForWrite())
+        return false;
+    SetControls(key, settings);
     return key.Commit();
 }

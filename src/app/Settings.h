@@ -19,6 +19,11 @@ struct Settings {
     // Each bindable action's keys, under its own value: a damaged value
     // gives that action its design keys.
     KeyBindings Keys;
+    // 1 when the game runs in a window rather than on the full screen, and
+    // that window's size (0: the display mode's).
+    std::int32_t Windowed = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -31,6 +36,10 @@ extern Settings g_settings;
 // they are; a value that is absent or of the wrong length is not taken.
 void LoadSettings(Settings& settings);
 
-// Writes all six values and the key bindings; a key that cannot be created or written is
-// quietly left as it was. Returns whether the values were stored.
+// Writes all six values, the key bindings and the window; a key that cannot
+// be created or written is quietly left as it was. Returns whether the
+// values were stored.
 bool WriteSettings(const Settings& settings);
+// Writes only the key bindings and the window, which change on their own
+// while the other values may hold edits the player did not save.
+bool WriteControlSettings(const Settings& settings);

@@ -170,8 +170,13 @@ void ConfirmOptions(platform::Window* window)
         display->ChangeMode(g_settings.ResWidth, g_settings.ResHeight, g_settings.ResDepth, g_settings.ResFreq);
         g_screenWidth = display->Width();
         g_screenHeight = display->Height();
-        if (window)
+        if (window && g_settings.Windowed) {
+            g_settings.WindowWidth = g_settings.ResWidth;
+            g_settings.WindowHeight = g_settings.ResHeight;
+            window->SetWindowed(g_settings.ResWidth, g_settings.ResHeight);
+        } else if (window) {
             window->Move(g_settings.ResWidth, g_settings.ResHeight);
+        }
         Renderer::Instance()->Resize(g_settings.ResWidth, g_settings.ResHeight);
     }
     g_appState = AppState::MainMenu;
@@ -300,6 +305,41 @@ void OnChar(platform::Window* window, char c)
     }
 }
 
+// The window's size as the player left it, or the layout's own.
+void ShowWindowed(platform::Window* window)
+{
+    const bool remembered = g_settings.WindowWidth > 0 && g_settings.WindowHeight > 0;
+    window->SetWindowed(remembered ? g_settings.WindowWidth : g_screenWidth,
+                        remembered ? g_settings.WindowHeight : g_screenHeight);
+}
+
+// Alt+Enter: full screen in the options' mode, or a window.
+void ToggleWindowed(platform::Window* window)
+{
+    g_settings.Windowed = g_settings.Windowed ? 0 : 1;
+    WriteControlSettings(g_settings);
+    if (!window)
+        return;
+    if (g_settings.Windowed)
+        ShowWindowed(window);
+    else
+        window->SetFullScreen(g_screenWidth, g_screenHeight);
+}
+
+// The picture keeps the layout of the display mode; a window of another
+// size shows it scaled and centred. A window's size is remembered.
+void OnSize(platform::Window* window, int width, int height)
+{
+    if (window && window->IsWindowed()) {
+        g_settings.WindowWidth = width;
+        g_settings.WindowHeight = height;
+    }
+    if ((width == g_screenWidth && height == g_screenHeight) || g_screenWidth <= 0 || g_screenHeight <= 0)
+        Renderer::Instance()->Resize(width, height);
+    else
+        Renderer::Instance()->Fit(width, height, g_screenWidth, g_screenHeight);
+}
+
 } // namespace
 
 long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -309,11 +349,19 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         Renderer::Instance()->Init(window);
         Input::Instance()->Initialize(window);
         ApplyBindings(false);
+        if (window && g_settings.Windowed)
+            ShowWindowed(window);
         return 0;
     case platform::kMsgSize:
-        Renderer::Instance()->Resize(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+        OnSize(window, static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+        return 0;
+    case platform::kMsgSysKeyDown:
+        if (wParam == platform::kVkReturn)
+            ToggleWindowed(window);
         return 0;
     case platform::kMsgDestroy:
+        if (window && window->IsWindowed())
+            WriteControlSettings(g_settings);
         if (Renderer::Exists())
             Renderer::Destroy();
         if (Input::Exists())

@@ -53,6 +53,11 @@ std::intptr_t KeyDownDetail(SDL_Scancode code, bool repeat)
     return static_cast<std::intptr_t>(ScanCodeOf(code)) << 16 | (repeat ? std::intptr_t{1} << 30 : 0);
 }
 
+bool IsAltEnter(const SDL_KeyboardEvent& key)
+{
+    return (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
+}
+
 // Keys that type a control character rather than text.
 int ControlCharOf(SDL_Keycode key)
 {
@@ -122,6 +127,39 @@ void Window::Move(int width, int height)
     SDL_SetWindowPosition(Sdl(this), 0, 0);
 }
 
+void Window::SetFullScreen(int width, int height)
+{
+    windowed = false;
+    SDL_SetWindowResizable(Sdl(this), SDL_FALSE);
+    DisplayModeInfo mode;
+    if (ChosenDisplayMode(mode)) {
+        SDL_DisplayMode wanted{SDL_PIXELFORMAT_UNKNOWN, mode.width, mode.height, mode.refresh, nullptr};
+        SDL_SetWindowDisplayMode(Sdl(this), &wanted);
+        // Without a window manager the screen is not filled by the mode
+        // alone: the window takes its size too.
+        Move(mode.width, mode.height);
+        SDL_SetWindowFullscreen(Sdl(this), SDL_WINDOW_FULLSCREEN);
+        return;
+    }
+    SDL_SetWindowBordered(Sdl(this), SDL_FALSE);
+    Move(width, height);
+}
+
+void Window::SetWindowed(int width, int height)
+{
+    windowed = true;
+    SDL_SetWindowFullscreen(Sdl(this), 0);
+    SDL_SetWindowBordered(Sdl(this), SDL_TRUE);
+    SDL_SetWindowResizable(Sdl(this), SDL_TRUE);
+    SDL_SetWindowSize(Sdl(this), width, height);
+    SDL_SetWindowPosition(Sdl(this), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void Window::DrawingSize(int& width, int& height) const
+{
+    SDL_GL_GetDrawableSize(Sdl(this), &width, &height);
+}
+
 bool Window::HasFocus() const
 {
     return SDL_GetKeyboardFocus() == Sdl(this);
@@ -150,10 +188,14 @@ void Window::Translate(const void* raw)
         Destroy();
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            Send(kMsgSize, 0, PackSize(event.window.data1, event.window.data2));
+        TranslateWindowEvent(&event.window);
         break;
     case SDL_KEYDOWN:
+        if (IsAltEnter(event.key)) {
+            if (!event.key.repeat)
+                Send(kMsgSysKeyDown, kVkReturn, KeyDownDetail(event.key.keysym.scancode, false));
+            break;
+        }
         if (const std::uint32_t key = VirtualKeyOf(event.key.keysym.sym); key || ScanCodeOf(event.key.keysym.scancode))
             Send(kMsgKeyDown, key, KeyDownDetail(event.key.keysym.scancode, event.key.repeat != 0));
         if (const int typed = ControlCharOf(event.key.keysym.sym))
@@ -165,6 +207,17 @@ void Window::Translate(const void* raw)
         break;
     default:
         break;
+    }
+}
+
+void Window::TranslateWindowEvent(const void* raw)
+{
+    const SDL_WindowEvent& event = *static_cast<const SDL_WindowEvent*>(raw);
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED: Send(kMsgSize, 0, PackSize(event.data1, event.data2)); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: Send(kMsgSetFocus, 0, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: Send(kMsgKillFocus, 0, 0); break;
+    default: break;
     }
 }
 
