@@ -93,10 +93,15 @@ void OnControlsKey(std::uint32_t key, std::uint8_t code)
 
 // In the game ESC leaves only while it is the back key; the game loop
 // reads the back key whatever it is.
+// PageUp and PageDown page the console, also while a line is typed.
 void OnGameKey(std::uint32_t key)
 {
     if (key == platform::kVkEscape && Input::Instance()->GameKeyOf(kEscapeScanCode) == kKeyLeave)
         g_appState = AppState::MainMenu;
+    else if (key == platform::kVkPageUp)
+        Console::Instance()->PageBack();
+    else if (key == platform::kVkPageDown)
+        Console::Instance()->PageForward();
 }
 
 void OnMainMenuKey(std::uint32_t key)

@@ -320,4 +320,24 @@ TEST_F(ControlsKeys, EscapeLeavesTheGameOnlyAsTheBackKey)
     EXPECT_EQ(g_appState, AppState::InGame);
 }
 
+// PageUp and PageDown page the console in the game, typing or not.
+TEST_F(ControlsKeys, PageKeysPageTheConsoleInTheGame)
+{
+    Console* console = Console::Instance();
+    console->SetLineLimit(Console::kDefaultLimit);
+    for (int i = 0; i < 12; ++i)
+        console->Print("line %d", i);
+    g_appState = AppState::InGame;
+    Key(platform::kVkPageUp);
+    EXPECT_EQ(console->PagedBack(), 5);
+    Input::Instance()->SetKeyboardMode(Input::kTyping);
+    Key(platform::kVkPageUp);
+    Key(platform::kVkPageDown);
+    EXPECT_EQ(console->PagedBack(), 2);
+    Input::Instance()->SetKeyboardMode(Input::kGameKeys);
+    g_appState = AppState::MainMenu;
+    Key(platform::kVkPageDown);
+    EXPECT_EQ(console->PagedBack(), 2) << "only in the game";
+}
+
 } // namespace

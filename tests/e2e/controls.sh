@@ -58,5 +58,22 @@ xdotool keydown a; sleep 0.6; xdotool keyup a
 ship_picture "$E2E_WORK/turned.png"
 shot game-after-turn
 differs "$E2E_WORK/still.png" "$E2E_WORK/turned.png" || fail "the ship did not turn while A was held"
+
+# /help is longer than the console: PageUp shows its start, PageDown its end.
+console_picture() {
+  import -window root "$E2E_WORK/shot.png"
+  convert "$E2E_WORK/shot.png" -crop 600x120+210+600 +repage "$1"
+}
+hold apostrophe
+xdotool type --delay 20 "/help"; xdotool key Return; sleep 0.3
+console_picture "$E2E_WORK/help-end.png"
+shot console-help
+xdotool key Prior; sleep 0.3
+console_picture "$E2E_WORK/help-start.png"
+shot console-paged-back
+differs "$E2E_WORK/help-end.png" "$E2E_WORK/help-start.png" || fail "PageUp did not page the console"
+xdotool key Next; sleep 0.3
+console_picture "$E2E_WORK/help-again.png"
+differs "$E2E_WORK/help-end.png" "$E2E_WORK/help-again.png" && fail "PageDown did not page back to the newest lines"
 leave_and_end
 echo "controls: ok"
