@@ -8,6 +8,7 @@
 #include "base/Console.h"
 #include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
+#include "platform/Gamepads.h"
 #include "platform/Keyboard.h"
 
 namespace {
@@ -39,7 +40,16 @@ int ActionAndKey(Console* console, char* rest, std::string& key)
 
 void ShowKeys(Console* console, int action)
 {
-    console->Print("%s: %s", KeyBindings::Action(action).name, g_settings.Keys.KeysText(action).c_str());
+    console->Print("%s: %s, pad %s", KeyBindings::Action(action).name, g_settings.Keys.KeysText(action).c_str(),
+                   g_settings.Keys.PadsText(action).c_str());
+}
+
+// What an action holds now of the code's kind.
+std::string Holds(int action, std::uint8_t code)
+{
+    const KeyBindings& keys = g_settings.Keys;
+    const std::string name = KeyBindings::Action(action).name;
+    return platform::IsPadCode(code) ? name + ": pad " + keys.PadsText(action) : name + ": " + keys.KeysText(action);
 }
 
 void ListBindings(Console* console)
@@ -64,9 +74,9 @@ void ApplyBindings(bool save)
     ControlsScreen* controls = ControlsScreen::Instance();
     for (int action = 0; action < KeyBindings::kActions; ++action) {
         instructions->SetKeysText(KeyBindings::Action(action).key, keys.KeysText(action));
-        controls->SetRow(action, KeyBindings::Action(action).label, keys.KeysText(action));
+        controls->SetRow(action, {KeyBindings::Action(action).label, keys.KeysText(action), keys.PadsText(action)});
     }
-    controls->SetRow(KeyBindings::kActions, "Reset to defaults", "");
+    controls->SetRow(KeyBindings::kActions, {"Reset to defaults", "", ""});
     if (save)
         WriteControlSettings(g_settings);
 }
@@ -78,7 +88,7 @@ std::string BindKey(int action, std::uint8_t code)
     switch (g_settings.Keys.Bind(action, code, holder)) {
     case KeyBindings::Outcome::Bound:
         ApplyBindings(true);
-        return std::string(KeyBindings::Action(action).name) + ": " + g_settings.Keys.KeysText(action);
+        return Holds(action, code);
     case KeyBindings::Outcome::AlreadyBound:
         return key + " is already bound to " + KeyBindings::Action(action).name;
     case KeyBindings::Outcome::InUse:
@@ -126,5 +136,5 @@ void UnbindCommand(Console* console, char* rest)
         return;
     }
     ApplyBindings(true);
-    ShowKeys(console, action);
+    console->Print("%s", Holds(action, code).c_str());
 }

@@ -6,6 +6,7 @@
 
 #include "app/DiagnosticLog.h"
 #include "app/KeyBindings.h"
+#include "platform/Gamepads.h"
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
 #include "world/GameKey.h"
@@ -38,8 +39,10 @@ void Input::UseBindings(const KeyBindings& bindings)
     table[KeyBindings::kQuitKey] = kKeyQuit;
     for (int action = 0; action < KeyBindings::kActions; ++action) {
         for (int place = 0; place < KeyBindings::kKeysPerAction; ++place) {
-            if (const std::uint8_t code = bindings.Keys(action)[place])
-                table[code] = KeyBindings::Action(action).key;
+            for (const std::uint8_t code : {bindings.Keys(action)[place], bindings.Pads(action)[place]}) {
+                if (code)
+                    table[code] = KeyBindings::Action(action).key;
+            }
         }
     }
     const int chat = KeyBindings::ActionNamed("chat");
@@ -98,7 +101,9 @@ void Input::ReadGameKeys(std::uint8_t keys[256])
         return;
     Reacquire();
     std::uint8_t state[256];
-    if (platform::ReadKeyboardState(state))
+    const bool keyboardRead = platform::ReadKeyboardState(state);
+    const bool padsRead = focused && platform::ReadPadState(state);
+    if (keyboardRead || padsRead)
         Translate(state, keys);
 }
 

@@ -30,15 +30,19 @@ void QueryBindings(const platform::SettingsStore& key, KeyBindings& bindings)
     bindings.Reset();
     for (int action = 0; action < KeyBindings::kActions; ++action) {
         if (const auto* value = key.Query(KeyBindings::Action(action).value))
-            bindings.Restore(action, value->data(), value->size());
+            bindings.Restore(action, false, value->data(), value->size());
+        if (const auto* value = key.Query(KeyBindings::Action(action).padValue))
+            bindings.Restore(action, true, value->data(), value->size());
     }
     bindings.DropDuplicates();
 }
 
 void SetControls(platform::SettingsStore& key, const Settings& settings)
 {
-    for (int action = 0; action < KeyBindings::kActions; ++action)
+    for (int action = 0; action < KeyBindings::kActions; ++action) {
         key.Set(KeyBindings::Action(action).value, settings.Keys.Keys(action), KeyBindings::kKeysPerAction);
+        key.Set(KeyBindings::Action(action).padValue, settings.Keys.Pads(action), KeyBindings::kKeysPerAction);
+    }
     SetNumber(key, "Windowed", settings.Windowed);
     SetNumber(key, "WindowWidth", settings.WindowWidth);
     SetNumber(key, "WindowHeight", settings.WindowHeight);

@@ -50,7 +50,7 @@ void OnControlsCapture(std::uint32_t key, std::uint8_t code)
 {
     ControlsScreen* controls = ControlsScreen::Instance();
     controls->SetWaiting(false);
-    if (key == platform::kVkEscape)
+    if (key == platform::kVkEscape && !platform::IsPadCode(code))
         controls->SetNotice("");
     else
         controls->SetNotice(BindKey(controls->Selected(), code));
@@ -66,7 +66,7 @@ void OnControlsEnter(ControlsScreen* controls)
         return;
     }
     controls->SetWaiting(true);
-    controls->SetNotice("Press a key for " + std::string(KeyBindings::Action(action).label) + ", Escape cancels");
+    controls->SetNotice("Press a key or button for " + std::string(KeyBindings::Action(action).label) + ", Escape cancels");
 }
 
 void OnControlsKey(std::uint32_t key, std::uint8_t code)
@@ -91,12 +91,14 @@ void OnControlsKey(std::uint32_t key, std::uint8_t code)
     }
 }
 
-// In the game ESC leaves only while it is the back key; the game loop
-// reads the back key whatever it is.
-// PageUp and PageDown page the console, also while a line is typed.
-void OnGameKey(std::uint32_t key)
+// In the game ESC (or the controller's B, which moves as ESC in the menus)
+// leaves only while it is the back key; the game loop reads the back key
+// whatever it is. PageUp and PageDown page the console, also while a line
+// is typed.
+void OnGameKey(std::uint32_t key, std::uint8_t code)
 {
-    if (key == platform::kVkEscape && Input::Instance()->GameKeyOf(kEscapeScanCode) == kKeyLeave)
+    const std::uint8_t source = code ? code : kEscapeScanCode;
+    if (key == platform::kVkEscape && Input::Instance()->GameKeyOf(source) == kKeyLeave)
         g_appState = AppState::MainMenu;
     else if (key == platform::kVkPageUp)
         Console::Instance()->PageBack();
@@ -134,7 +136,7 @@ void OnKeyDown(std::uint32_t key, std::intptr_t detail)
         if (!repeat)
             OnControlsKey(key, code);
         break;
-    case AppState::InGame: OnGameKey(key); break;
+    case AppState::InGame: OnGameKey(key, code); break;
     case AppState::MainMenu: OnMainMenuKey(key); break;
     case AppState::BrowseLan:
     case AppState::BrowseAddress: OnBrowserKey(key); break;
@@ -359,6 +361,10 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         return 0;
     case platform::kMsgSize:
         OnSize(window, static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+        return 0;
+    case platform::kMsgSetFocus:
+    case platform::kMsgKillFocus:
+        Input::Instance()->SetFocus(message == platform::kMsgSetFocus);
         return 0;
     case platform::kMsgSysKeyDown:
         if (wParam == platform::kVkReturn)

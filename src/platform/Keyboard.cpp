@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/Gamepads.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -96,6 +97,8 @@ std::uint8_t ScanCodeOf(int sdlScanCode)
 
 const char* KeyName(std::uint8_t code)
 {
+    if (IsPadCode(code))
+        return PadName(code);
     if (!code || !kSdlScanCodes[code])
         return "";
     return SDL_GetScancodeName(static_cast<SDL_Scancode>(kSdlScanCodes[code]));
@@ -105,6 +108,11 @@ std::uint8_t KeyNamed(const char* name)
 {
     if (!name || !*name)
         return 0;
+    for (int input = 0; input < kPadInputs; ++input) {
+        const std::uint8_t code = PadCode(static_cast<PadInput>(input));
+        if (SDL_strcasecmp(name, PadName(code)) == 0)
+            return code;
+    }
     return ScanCodeOf(SDL_GetScancodeFromName(name));
 }
 

@@ -53,6 +53,23 @@ std::intptr_t KeyDownDetail(SDL_Scancode code, bool repeat)
     return static_cast<std::intptr_t>(ScanCodeOf(code)) << 16 | (repeat ? std::intptr_t{1} << 30 : 0);
 }
 
+std::uint32_t MenuKeyOf(int input)
+{
+    switch (input) {
+    case kPadUp:
+    case kPadStickUp: return kVkUp;
+    case kPadDown:
+    case kPadStickDown: return kVkDown;
+    case kPadLeft:
+    case kPadStickLeft: return kVkLeft;
+    case kPadRight:
+    case kPadStickRight: return kVkRight;
+    case kPadA: return kVkReturn;
+    case kPadB: return kVkEscape;
+    default: return 0;
+    }
+}
+
 bool IsAltEnter(const SDL_KeyboardEvent& key)
 {
     return (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
@@ -99,6 +116,7 @@ Window* Window::Create(const char* title, const char* className, int width, int 
     owner.reset(new Window(procedure));
     current = owner.get();
     current->native = native;
+    current->pads = std::make_unique<Gamepads>();
     current->Send(kMsgCreate, 0, 0);
     return current;
 }
@@ -201,6 +219,13 @@ void Window::Translate(const void* raw)
         if (const int typed = ControlCharOf(event.key.keysym.sym))
             Send(kMsgChar, static_cast<std::uintptr_t>(typed), 0);
         break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERAXISMOTION:
+        if (const int input = pads->Handle(&event); input >= 0)
+            SendPadPress(input);
+        break;
     case SDL_TEXTINPUT:
         for (const char* c = event.text.text; *c; ++c)
             Send(kMsgChar, static_cast<std::uintptr_t>(static_cast<unsigned char>(*c)), 0);
@@ -215,10 +240,27 @@ void Window::TranslateWindowEvent(const void* raw)
     const SDL_WindowEvent& event = *static_cast<const SDL_WindowEvent*>(raw);
     switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED: Send(kMsgSize, 0, PackSize(event.data1, event.data2)); break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: Send(kMsgSetFocus, 0, 0); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: Send(kMsgKillFocus, 0, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        focused = true;
+        Send(kMsgSetFocus, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        focused = false;
+        Send(kMsgKillFocus, 0, 0);
+        break;
     default: break;
     }
+}
+
+// A controller moves through the menus, while the window has the focus, as the arrows, Enter and ESC do.
+void Window::SendPadPress(int input)
+{
+    if (!focused)
+        return;
+    const std::intptr_t detail = static_cast<std::intptr_t>(PadCode(static_cast<PadInput>(input))) << 16;
+    Send(kMsgKeyDown, MenuKeyOf(input), detail);
+    if (input == kPadA)
+        Send(kMsgChar, 13, 0);
 }
 
 bool Window::PumpMessages()

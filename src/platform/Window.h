@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "platform/Gamepads.h"
 
 namespace platform {
 
@@ -65,6 +68,7 @@ public:
     // The SDL window, for the other pieces of the platform layer.
     void* Native() const { return native; }
     bool HasFocus() const;
+    const Gamepads& Pads() const { return *pads; }
 
     static Window* Current() { return current; }
 
@@ -73,11 +77,14 @@ private:
     long Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void Translate(const void* event);
     void TranslateWindowEvent(const void* event);
+    void SendPadPress(int input);
 
     static Window* current;
     WindowProcedure procedure;
     void* native = nullptr;
     bool windowed = false;
+    bool focused = true; // as the window's focus events last said
+    std::unique_ptr<Gamepads> pads;
 };
 
 void ShowCursor(bool show);

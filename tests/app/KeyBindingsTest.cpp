@@ -208,7 +208,10 @@ TEST_F(BindCommands, BindAndUnbindAnswerEveryCase)
         {"/bind fire f9", "F9 always quits"},
         {"/bind fire nosuchkey", "Unknown key \"nosuchkey\""},
         {"/bind warp a", "Unknown action \"warp\", /bind lists the actions"},
-        {"/bind cloak", "cloak: S"},
+        {"/bind cloak", "cloak: S, pad -"},
+        {"/bind cloak pad guide", "cloak: pad GUIDE"},
+        {"/bind fire PAD A", "PAD A is already used by thrust"},
+        {"/unbind thrust pad a", "thrust: pad RIGHT TRIGGER"},
         {"/unbind left a", "left: LEFT SHIFT"},
         {"/unbind left a", "a is not bound to left"},
         {"/unbind", "Unbind needs an action and a key"},
@@ -277,7 +280,7 @@ TEST_F(ControlsKeys, EnterWaitsForAKeyEscapeCancelsTakenKeysAreRefused)
 
     Press(platform::kVkReturn, 0x1C);
     EXPECT_TRUE(controls->Waiting());
-    EXPECT_EQ(controls->Notice(), "Press a key for Turn Left, Escape cancels");
+    EXPECT_EQ(controls->Notice(), "Press a key or button for Turn Left, Escape cancels");
     WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkReturn, 0x1C << 16 | 1 << 30);
     EXPECT_TRUE(controls->Waiting()) << "a held Enter's repeat binds nothing";
     Press(platform::kVkEscape, 0x01);

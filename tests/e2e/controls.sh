@@ -30,10 +30,10 @@ xdotool key Return; sleep 0.3
 xdotool key Tab
 # Screen y = 384 - (y + 16): the title at hh - 60, the first line at hh - 120.
 eventually 3 band_has green 44 60 || fail "no Controls screen"
-area_has green "10x16+612+104" || fail "turn left is not listed with J"
+area_has green "10x16+512+104" || fail "turn left is not listed with J"
 xdotool key Return; sleep 0.3
 hold a
-eventually 3 area_has green "20x16+624+104" || fail "A was not bound to turn left"
+eventually 3 area_has green "20x16+524+104" || fail "A was not bound to turn left"
 shot controls-bound
 xdotool key Escape; sleep 0.3
 xdotool key Escape; sleep 0.3

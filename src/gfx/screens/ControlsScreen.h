@@ -6,17 +6,18 @@
 #include "base/Singleton.h"
 #include "gfx/screens/Screen.h"
 
-// Each bindable action with its keys, one line each, and a line below them
-// saying what the last choice did.
+// Each bindable action with its keys and controller inputs, one line each,
+// and a line below them saying what the last choice did.
 class ControlsScreen : public Singleton<ControlsScreen>, public Screen {
 public:
     struct Row {
         std::string label;
         std::string keys;
+        std::string pads;
     };
 
     // Sets line row, adding lines up to it.
-    void SetRow(int row, const std::string& label, const std::string& keys);
+    void SetRow(int row, const Row& line);
     int RowCount() const { return static_cast<int>(rows.size()); }
     const Row& RowAt(int row) const { return rows[static_cast<std::size_t>(row)]; }
 
