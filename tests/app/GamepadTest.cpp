@@ -21,6 +21,7 @@
 #include "support/Keys.h"
 #include "support/OffscreenGame.h"
 #include "support/TempDir.h"
+#include "support/VirtualPad.h"
 #include "world/GameKey.h"
 
 namespace {
@@ -38,34 +39,6 @@ std::vector<int> LatestControl(HostThread& host, std::size_t from)
     }
     return {};
 }
-
-// A controller that a test plugs in and moves, through SDL's virtual
-// joysticks, as a player's would be.
-class VirtualPad {
-public:
-    VirtualPad()
-    {
-        index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                          SDL_CONTROLLER_BUTTON_MAX, 0);
-        joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-    }
-    ~VirtualPad() { Unplug(); }
-    bool Plugged() const { return joystick != nullptr; }
-    void Axis(SDL_GameControllerAxis axis, Sint16 value) { SDL_JoystickSetVirtualAxis(joystick, axis, value); }
-    void Button(SDL_GameControllerButton button, bool down) { SDL_JoystickSetVirtualButton(joystick, button, down); }
-    void Unplug()
-    {
-        if (!joystick)
-            return;
-        SDL_JoystickClose(joystick);
-        SDL_JoystickDetachVirtual(index);
-        joystick = nullptr;
-    }
-
-private:
-    int index = -1;
-    SDL_Joystick* joystick = nullptr;
-};
 
 class Gamepad : public OffscreenTest {};
 
