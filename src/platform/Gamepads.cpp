@@ -97,18 +97,43 @@ int Gamepads::Handle(const void* raw)
     }
 }
 
-bool Gamepads::ReadState(std::uint8_t state[256]) const
+float PushedShare(int value)
 {
+    constexpr int kFull = 30000;
+    const int magnitude = value < 0 ? -value : value;
+    if (magnitude <= Gamepads::kDeadZone)
+        return 0.0f;
+    if (magnitude >= kFull)
+        return 1.0f;
+    return static_cast<float>(magnitude - Gamepads::kDeadZone) / static_cast<float>(kFull - Gamepads::kDeadZone);
+}
+
+bool HeldThisRead(float share, float& carried)
+{
+    if (share <= 0.0f) {
+        carried = 0.0f;
+        return false;
+    }
+    carried += share;
+    if (carried < 1.0f)
+        return false;
+    carried -= 1.0f;
+    return true;
+}
+
+bool Gamepads::ReadState(std::uint8_t state[256])
+{
+    int turn = 0;
     for (const auto& [id, opened] : open) {
         auto* controller = static_cast<SDL_GameController*>(opened);
         for (int button = 0; button < kButtons; ++button) {
             if (SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(button)))
                 Hold(state, static_cast<PadInput>(button));
         }
-        const int x = Direction(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX));
+        const int x = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX);
+        if (PushedShare(x) > PushedShare(turn))
+            turn = x;
         const int y = Direction(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY));
-        if (x)
-            Hold(state, x < 0 ? kPadStickLeft : kPadStickRight);
         if (y)
             Hold(state, y < 0 ? kPadStickUp : kPadStickDown);
         if (Direction(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT)) > 0)
@@ -116,12 +141,14 @@ bool Gamepads::ReadState(std::uint8_t state[256]) const
         if (Direction(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT)) > 0)
             Hold(state, kPadRightTrigger);
     }
+    if (HeldThisRead(PushedShare(turn), turnShare))
+        Hold(state, turn < 0 ? kPadStickLeft : kPadStickRight);
     return !open.empty();
 }
 
 bool ReadPadState(std::uint8_t state[256])
 {
-    const Window* window = Window::Current();
+    Window* window = Window::Current();
     return window && window->Pads().ReadState(state);
 }
 

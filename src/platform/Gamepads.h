@@ -41,8 +41,10 @@ public:
     // window can deliver it as a key.
     int Handle(const void* event);
     // Sets bit 7 of state[code] for every input held on some controller.
-    // False when no controller is plugged in.
-    bool ReadState(std::uint8_t state[256]) const;
+    // The stick turns by degrees: pushed part of the way past the dead
+    // zone, its left or right is held in that share of the reads. False
+    // when no controller is plugged in.
+    bool ReadState(std::uint8_t state[256]);
     int Count() const { return static_cast<int>(open.size()); }
 
 private:
@@ -53,7 +55,15 @@ private:
     int stickY = 0;
     bool leftTrigger = false;
     bool rightTrigger = false;
+    float turnShare = 0; // of the stick's turn, carried from read to read
 };
+
+// The share of its travel past the dead zone an axis value is pushed, 0 to 1;
+// the last few per cent count as all the way.
+float PushedShare(int value);
+// Whether a turn pushed that share is held in this read, given the share
+// carried from the reads before, which it updates.
+bool HeldThisRead(float share, float& carried);
 
 // The controllers of the game window; false when there are none.
 bool ReadPadState(std::uint8_t state[256]);

@@ -68,6 +68,7 @@ public:
     // The SDL window, for the other pieces of the platform layer.
     void* Native() const { return native; }
     bool HasFocus() const;
+    Gamepads& Pads() { return *pads; }
     const Gamepads& Pads() const { return *pads; }
 
     static Window* Current() { return current; }

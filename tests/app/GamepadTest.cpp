@@ -165,6 +165,33 @@ TEST_F(Gamepad, SticksTriggersAndButtonsPressOnceEach)
     EXPECT_FALSE(pads.ReadState(state)) << "nothing plugged in";
 }
 
+// The stick turns by degrees: past the dead zone its share of the travel
+// is the share of reads that hold the turn, evenly spread.
+TEST(PadTurning, TheStickHoldsTheTurnInTheShareItIsPushed)
+{
+    const struct {
+        int value;
+        float share;
+    } pushes[] = {{0, 0.0f}, {8192, 0.0f}, {-8192, 0.0f}, {19096, 0.5f}, {-19096, 0.5f}, {30000, 1.0f}, {-32768, 1.0f}};
+    for (const auto& push : pushes)
+        EXPECT_NEAR(platform::PushedShare(push.value), push.share, 1e-4) << push.value;
+
+    const struct {
+        float share;
+        std::string held;
+    } reads[] = {{1.0f, "xxxxxxxx"}, {0.5f, ".x.x.x.x"}, {0.25f, "...x...x"}, {0.0f, "........"}};
+    for (const auto& read : reads) {
+        float carried = 0.0f;
+        std::string held;
+        for (int i = 0; i < 8; ++i)
+            held += platform::HeldThisRead(read.share, carried) ? 'x' : '.';
+        EXPECT_EQ(held, read.held) << read.share;
+    }
+    float carried = 0.9f;
+    EXPECT_FALSE(platform::HeldThisRead(0.0f, carried));
+    EXPECT_FALSE(platform::HeldThisRead(0.25f, carried)) << "let go, the stick starts afresh";
+}
+
 // Names of controller inputs, their defaults and their kind kept apart:
 // a stored controller entry never takes keys, nor a key entry inputs.
 TEST(PadBindings, NamesDefaultsAndKindsStayApart)
