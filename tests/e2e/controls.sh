@@ -37,6 +37,12 @@ hold a
 eventually 3 area_has green "20x16+524+104" || fail "A was not bound to turn left"
 shot controls-bound
 xdotool key Escape; sleep 0.3
+shot options
+xdotool key Escape; sleep 0.3
+# The instructions show the keys as bound: "A/J      Turn Left".
+xdotool key Up; sleep 0.1; xdotool key Return
+eventually 3 area_has white "20x16+50+124" || fail "the instructions do not show A beside J"
+shot instructions-bound
 xdotool key Escape; sleep 0.3
 hold F9
 game_exits_within "${E2E_EXIT_SECONDS:-1}"
