@@ -8,7 +8,7 @@
 
 // One game key a player may bind: its name in the console's commands, what
 // the key does, the settings values its keys and controller inputs are
-// kept under, its design keys and its controller inputs at first.
+// kept under, and its keys and controller inputs at first.
 struct BindableAction {
     const char* name;
     GameKey key;

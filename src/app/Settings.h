@@ -17,7 +17,7 @@ struct Settings {
     std::int32_t ResDepth = 32;
     std::int32_t ResFreq = 60;
     // Each bindable action's keys, under its own value: a damaged value
-    // gives that action its design keys.
+    // gives that action its first keys.
     KeyBindings Keys;
     // 1 when the game runs in a window rather than on the full screen, and
     // that window's size (0: the display mode's).

@@ -1,11 +1,11 @@
 #include "app/WindowProc.h"
 
 #include <cstring>
-#include <string>
 
 #include "app/AppState.h"
 #include "app/BindingCommands.h"
 #include "app/CommandInterpreter.h"
+#include "app/ControlsKeys.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
@@ -40,52 +40,6 @@ void OnOptionsKey(std::uint32_t key)
     case platform::kVkTab:
         ControlsScreen::Instance()->SetNotice("");
         g_appState = AppState::Controls;
-        break;
-    default: break;
-    }
-}
-
-// The next key after Enter on an action's line binds it; ESC cancels.
-void OnControlsCapture(std::uint32_t key, std::uint8_t code)
-{
-    ControlsScreen* controls = ControlsScreen::Instance();
-    controls->SetWaiting(false);
-    if (key == platform::kVkEscape && !platform::IsPadCode(code))
-        controls->SetNotice("");
-    else
-        controls->SetNotice(BindKey(controls->Selected(), code));
-}
-
-void OnControlsEnter(ControlsScreen* controls)
-{
-    const int action = controls->Selected();
-    if (action >= KeyBindings::kActions) {
-        g_settings.Keys.Reset();
-        ApplyBindings(true);
-        controls->SetNotice("The design's keys are back");
-        return;
-    }
-    controls->SetWaiting(true);
-    controls->SetNotice("Press a key or button for " + std::string(KeyBindings::Action(action).label) + ", Escape cancels");
-}
-
-void OnControlsKey(std::uint32_t key, std::uint8_t code)
-{
-    ControlsScreen* controls = ControlsScreen::Instance();
-    if (controls->Waiting()) {
-        OnControlsCapture(key, code);
-        return;
-    }
-    switch (key) {
-    case platform::kVkEscape: g_appState = AppState::Options; break;
-    case platform::kVkUp: controls->SelectPrevious(); break;
-    case platform::kVkDown: controls->SelectNext(); break;
-    case platform::kVkReturn: OnControlsEnter(controls); break;
-    case platform::kVkBack:
-        if (controls->Selected() < KeyBindings::kActions) {
-            g_settings.Keys.Clear(controls->Selected());
-            ApplyBindings(true);
-        }
         break;
     default: break;
     }

@@ -199,11 +199,11 @@ TEST(PadBindings, NamesDefaultsAndKindsStayApart)
     EXPECT_EQ(platform::KeyNamed("pad a"), PadCode(platform::kPadA));
     EXPECT_EQ(platform::KeyNamed("Pad Stick Left"), PadCode(platform::kPadStickLeft));
     EXPECT_EQ(KeyBindings::KeyText(PadCode(platform::kPadRightTrigger)), "PAD RIGHT TRIGGER");
-    const KeyBindings design;
+    const KeyBindings first;
     const char* pads[] = {"LEFT/STICK LEFT", "RIGHT/STICK RIGHT", "A/RIGHT TRIGGER", "LEFT SHOULDER", "RIGHT SHOULDER/B",
                           "X", "Y", "LEFT TRIGGER", "LEFT STICK", "BACK", "-", "-", "-", "-", "START"};
     for (int action = 0; action < KeyBindings::kActions; ++action)
-        EXPECT_EQ(design.PadsText(action), pads[action]) << KeyBindings::Action(action).name;
+        EXPECT_EQ(first.PadsText(action), pads[action]) << KeyBindings::Action(action).name;
 
     KeyBindings bindings;
     const int cloak = KeyBindings::ActionNamed("cloak");

@@ -34,7 +34,7 @@ int Action(const char* name)
 }
 
 // Names as the console takes them, in any case, and as a player reads them.
-TEST(KeyNames, ConsoleNamesFindKeysAndKeysReadAsTheDesignWritesThem)
+TEST(KeyNames, ConsoleNamesFindKeysAndKeysReadAsThePageWritesThem)
 {
     const struct {
         const char* name;
@@ -56,13 +56,13 @@ TEST(KeyNames, ConsoleNamesFindKeysAndKeysReadAsTheDesignWritesThem)
     EXPECT_EQ(platform::TypedChar(0x3F), 0) << "F5 types nothing";
 }
 
-// The design's keys by action, then each kind of choice and what it leaves.
+// The first keys by action, then each kind of choice and what it leaves.
 TEST(KeyBindings, BindsAtMostTwoKeysAndRefusesTakenAndReservedOnes)
 {
-    const KeyBindings design;
+    const KeyBindings first;
     const char* keys[] = {"J", "L", "K", "D", "SPACE", "V", "C", "E", "R", "F", "S", "'", "F11", "F12", "ESC"};
     for (int action = 0; action < KeyBindings::kActions; ++action)
-        EXPECT_EQ(design.KeysText(action), keys[action]) << KeyBindings::Action(action).name;
+        EXPECT_EQ(first.KeysText(action), keys[action]) << KeyBindings::Action(action).name;
 
     KeyBindings bindings;
     const int left = Action("LEFT");
@@ -127,7 +127,7 @@ TEST(KeyBindings, InputReadsTheBoundKeys)
 }
 
 // Bindings are kept beside the other settings; a damaged entry gives that
-// action its design keys and a key claimed twice stays with the first.
+// action its first keys and a key claimed twice stays with the first.
 TEST(KeyBindings, RoundTripThroughTheSettingsAndSurviveDamagedEntries)
 {
     ScopedConfigHome home;
@@ -237,7 +237,7 @@ TEST_F(BindCommands, BindAloneListsEveryActionInThreeLines)
                                                         "cloak=S chat=' names=F11 outlines=F12 back=ESC "}));
 }
 
-// The instructions' key column keeps the design's width.
+// The instructions' key column keeps its width of nine.
 TEST(InstructionsKeys, LinesShowTheBoundKeysInTheirColumn)
 {
     InstructionsScreen* screen = InstructionsScreen::Instance();

@@ -16,7 +16,7 @@ struct Line {
     const char* text;
 };
 
-// The keys' column is nine characters wide, as the design's keys are.
+// The keys' column is nine characters wide, as the first keys need.
 constexpr std::size_t kKeyColumn = 9;
 
 constexpr Line kControls[] = {
@@ -33,7 +33,7 @@ constexpr Line kMiscellaneous[] = {
     {480, kKeyChat, "Chat"},
     {500, kKeyLeave, "(in-game) Return to Main Menu"},
 };
-constexpr std::pair<GameKey, const char*> kDesignKeys[] = {
+constexpr std::pair<GameKey, const char*> kFirstKeys[] = {
     {kKeyQuit, "F9"},      {kKeyOutlines, "F12"},  {kKeyNames, "F11"}, {kKeyChat, "'"},       {kKeyTurnLeft, "J"},
     {kKeyTurnRight, "L"},  {kKeyThrust, "K"},      {kKeyShields, "D"}, {kKeyFire, "SPACE"},   {kKeyMissile, "V"},
     {kKeyMine, "C"},       {kKeyPlasmaMine, "E"},  {kKeyRepulsor, "R"}, {kKeyFuelUp, "F"},    {kKeyCloak, "S"},
@@ -49,7 +49,7 @@ constexpr int kFuelBlockIcon = 15;
 
 InstructionsScreen::InstructionsScreen()
 {
-    for (const auto& [key, text] : kDesignKeys)
+    for (const auto& [key, text] : kFirstKeys)
         keysText[key] = text;
 }
 
