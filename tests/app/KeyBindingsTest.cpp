@@ -197,6 +197,8 @@ protected:
 
 TEST_F(BindCommands, BindAndUnbindAnswerEveryCase)
 {
+    ASSERT_TRUE(WriteSettings(g_settings));
+    g_settings.SetPlayerName("Unsaved"); // typed on the options, then ESC
     const struct {
         const char* line;
         std::string answer;
@@ -222,6 +224,7 @@ TEST_F(BindCommands, BindAndUnbindAnswerEveryCase)
     Settings stored;
     LoadSettings(stored);
     EXPECT_EQ(stored.Keys.KeysText(Action("thrust")), "J/K") << "each change is saved";
+    EXPECT_STREQ(stored.PlayerName, "") << "and nothing else";
     std::uint8_t state[256] = {}, keys[256];
     state[kLeftShift] = 0x80;
     Input::Instance()->Translate(state, keys);
