@@ -5,7 +5,7 @@
 #include "base/TextCopy.h"
 
 // Which loop the dispatcher runs. Any value without a name here (1, 5,
-// above 10) ends the program.
+// above 11) ends the program.
 enum class AppState : std::int32_t {
     Intro = 0,
     BrowseLan = 2,
@@ -16,6 +16,7 @@ enum class AppState : std::int32_t {
     Options = 8,
     Credits = 9,
     InGame = 10,
+    Controls = 11,
 };
 
 extern AppState g_appState;

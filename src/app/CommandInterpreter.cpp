@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/BindingCommands.h"
 #include "base/Console.h"
 #include "base/TrackedBuffer.h"
 #include "net/NetClient.h"
@@ -37,8 +38,9 @@ bool Is(const char* word, const char* command)
 void Help(Console* console)
 {
     for (const char* line : {"Client Commands:", "   name <your name>", "   clear", "   find servers",
-                             "   connect <server name>", "   disconnect", "   exit", "   help", "", "Server Commands:",
-                             "   server halt", ""})
+                             "   connect <server name>", "   disconnect", "   exit", "   help", "   bind (action key)",
+                             "   unbind action key", "", "Server Commands:",
+                             "   server halt", "", "PageUp and PageDown page through the console"})
         console->Print("%s", line);
 }
 
@@ -110,6 +112,10 @@ bool CommandInterpreter::Execute(const char* line)
         client->Connect();
     } else if (Is(command, "disconnect") || Is(command, "exit")) {
         console->Print("Not implemented yet, try again later.");
+    } else if (Is(command, "bind")) {
+        BindCommand(console, rest);
+    } else if (Is(command, "unbind")) {
+        UnbindCommand(console, rest);
     } else if (Is(command, "server")) {
         Server(console, client, rest);
     } else {

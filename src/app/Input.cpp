@@ -1,9 +1,12 @@
 #include "app/Input.h"
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 
 #include "app/DiagnosticLog.h"
+#include "app/KeyBindings.h"
+#include "platform/Gamepads.h"
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
 #include "world/GameKey.h"
@@ -26,26 +29,32 @@ void Input::Initialize(platform::Window* window)
     else
         log->Print(0, "Now using DirectInput for all keyboard interaction");
 
-    std::memset(table, 0, sizeof table);
-    table[0x43] = kKeyQuit;
-    table[0x58] = kKeyOutlines;
-    table[0x57] = kKeyNames;
-    table[0x28] = kKeyChat;
-    table[0x24] = kKeyTurnLeft;
-    table[0x26] = kKeyTurnRight;
-    table[0x25] = kKeyThrust;
-    table[0x20] = kKeyShields;
-    table[0x39] = kKeyFire;
-    table[0x2F] = kKeyMissile;
-    table[0x2E] = kKeyMine;
-    table[0x12] = kKeyPlasmaMine;
-    table[0x13] = kKeyRepulsor;
-    table[0x21] = kKeyFuelUp;
-    table[0x1F] = kKeyCloak;
-    table[0x01] = kKeyLeave;
-    table[0x42] = kKeyMute;
-
+    UseBindings(KeyBindings());
     SetKeyboardMode(kGameKeys);
+}
+
+void Input::UseBindings(const KeyBindings& bindings)
+{
+    std::memset(table, 0, sizeof table);
+    table[KeyBindings::kQuitKey] = kKeyQuit;
+    table[KeyBindings::kMuteKey] = kKeyMute;
+    for (int action = 0; action < KeyBindings::kActions; ++action) {
+        for (int place = 0; place < KeyBindings::kKeysPerAction; ++place) {
+            for (const std::uint8_t code : {bindings.Keys(action)[place], bindings.Pads(action)[place]}) {
+                if (code)
+                    table[code] = KeyBindings::Action(action).key;
+            }
+        }
+    }
+    const int chat = KeyBindings::ActionNamed("chat");
+    for (int place = 0; place < KeyBindings::kKeysPerAction; ++place)
+        chatChars[place] = platform::TypedChar(bindings.Keys(chat)[place]);
+}
+
+bool Input::TypesChat(char c) const
+{
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c && (chatChars[0] == lower || chatChars[1] == lower);
 }
 
 void Input::SetKeyboardMode(int mode)
@@ -93,7 +102,9 @@ void Input::ReadGameKeys(std::uint8_t keys[256])
         return;
     Reacquire();
     std::uint8_t state[256];
-    if (platform::ReadKeyboardState(state))
+    const bool keyboardRead = platform::ReadKeyboardState(state);
+    const bool padsRead = focused && platform::ReadPadState(state);
+    if (keyboardRead || padsRead)
         Translate(state, keys);
 }
 

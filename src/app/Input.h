@@ -4,12 +4,15 @@
 
 #include "base/Singleton.h"
 
+class KeyBindings;
+
 namespace platform {
 class Window;
 }
 
-// The keyboard and mouse. Every loop asks once a frame which game keys are
-// held; while the player types a line, no key is reported.
+// The keyboard, the game controllers and the mouse. Every loop asks once a
+// frame which game keys are held; while the player types a line, or the
+// window is in the background, no key is reported.
 class Input : public Singleton<Input> {
 public:
     static constexpr int kGameKeys = 1;
@@ -17,6 +20,15 @@ public:
 
 
     void Initialize(platform::Window* window);
+    // Rebuilds the game key table from the player's bindings; F9 stays quit.
+    void UseBindings(const KeyBindings& bindings);
+    // Whether c is what a chat key types, so it does not open the line.
+    bool TypesChat(char c) const;
+    // Controllers go on reporting in the background: a lost focus lets go
+    // of what they hold until the focus comes back.
+    void SetFocus(bool focus) { focused = focus; }
+    // The game key of a set-1 scan code or pad code.
+    int GameKeyOf(std::uint8_t code) const { return table[code]; }
     // keys[g] = 1 when a key whose game meaning is g is held, else 0.
     void ReadGameKeys(std::uint8_t keys[256]);
     void SetKeyboardMode(int mode);
@@ -36,6 +48,8 @@ private:
     bool mouse = false;
     int keyboardMode = kGameKeys;
     int table[256] = {};
+    char chatChars[2] = {};
+    bool focused = true;
     bool mouseEnabled = true;
     int mouseLimitX = 1;
     int mouseLimitY = 1;

@@ -25,6 +25,29 @@ void SetNumber(platform::SettingsStore& key, const char* name, std::int32_t numb
     key.Set(name, bytes.Data().data(), bytes.Data().size());
 }
 
+void QueryBindings(const platform::SettingsStore& key, KeyBindings& bindings)
+{
+    bindings.Reset();
+    for (int action = 0; action < KeyBindings::kActions; ++action) {
+        if (const auto* value = key.Query(KeyBindings::Action(action).value))
+            bindings.Restore(action, false, value->data(), value->size());
+        if (const auto* value = key.Query(KeyBindings::Action(action).padValue))
+            bindings.Restore(action, true, value->data(), value->size());
+    }
+    bindings.DropDuplicates();
+}
+
+void SetControls(platform::SettingsStore& key, const Settings& settings)
+{
+    for (int action = 0; action < KeyBindings::kActions; ++action) {
+        key.Set(KeyBindings::Action(action).value, settings.Keys.Keys(action), KeyBindings::kKeysPerAction);
+        key.Set(KeyBindings::Action(action).padValue, settings.Keys.Pads(action), KeyBindings::kKeysPerAction);
+    }
+    SetNumber(key, "Windowed", settings.Windowed);
+    SetNumber(key, "WindowWidth", settings.WindowWidth);
+    SetNumber(key, "WindowHeight", settings.WindowHeight);
+}
+
 } // namespace
 
 void Settings::SetPlayerName(const char* name)
@@ -49,6 +72,10 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "ResDepth", settings.ResDepth);
     QueryNumber(key, "ResFreq", settings.ResFreq);
     QueryNumber(key, "Volume", settings.Volume);
+    QueryBindings(key, settings.Keys);
+    QueryNumber(key, "Windowed", settings.Windowed);
+    QueryNumber(key, "WindowWidth", settings.WindowWidth);
+    QueryNumber(key, "WindowHeight", settings.WindowHeight);
 }
 
 bool WriteSettings(const Settings& settings)
@@ -64,5 +91,15 @@ bool WriteSettings(const Settings& settings)
     SetNumber(key, "ResDepth", settings.ResDepth);
     SetNumber(key, "ResFreq", settings.ResFreq);
     SetNumber(key, "Volume", settings.Volume);
+    SetControls(key, settings);
+    return key.Commit();
+}
+
+bool WriteControlSettings(const Settings& settings)
+{
+    platform::SettingsStore key;
+    if (!key.OpenForWrite())
+        return false;
+    SetControls(key, settings);
     return key.Commit();
 }

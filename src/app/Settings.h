@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/KeyBindings.h"
+
 // The player's persistent settings, each kept under the value of the same
 // name in the settings key.
 struct Settings {
@@ -15,6 +17,14 @@ struct Settings {
     std::int32_t ResDepth = 32;
     std::int32_t ResFreq = 60;
     std::int32_t Volume = 7; // of sound, 0 to 10
+    // Each bindable action's keys, under its own value: a damaged value
+    // gives that action its first keys.
+    KeyBindings Keys;
+    // 1 when the game runs in a window rather than on the full screen, and
+    // that window's size (0: the display mode's).
+    std::int32_t Windowed = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -27,6 +37,10 @@ extern Settings g_settings;
 // they are; a value that is absent or of the wrong length is not taken.
 void LoadSettings(Settings& settings);
 
-// Writes all seven values; a key that cannot be created or written is
-// quietly left as it was. Returns whether the values were stored.
+// Writes all seven values, the key bindings and the window; a key that
+// cannot be created or written is quietly left as it was. Returns whether
+// the values were stored.
 bool WriteSettings(const Settings& settings);
+// Writes only the key bindings and the window, which change on their own
+// while the other values may hold edits the player did not save.
+bool WriteControlSettings(const Settings& settings);

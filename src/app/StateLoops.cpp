@@ -11,6 +11,7 @@
 #include "app/SoundBoard.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
+#include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/CreditsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
 #include "gfx/screens/MainMenu.h"
@@ -161,6 +162,7 @@ void RunDispatcher()
         case AppState::Intro: RunIntroLoop(); break;
         case AppState::MainMenu: RunScreenLoop(g_appState, MainMenu::Instance(), false); break;
         case AppState::Options: RunScreenLoop(g_appState, OptionsScreen::Instance(), true); break;
+        case AppState::Controls: RunScreenLoop(g_appState, ControlsScreen::Instance(), true); break;
         case AppState::Instructions: RunScreenLoop(g_appState, InstructionsScreen::Instance(), false); break;
         case AppState::Credits: RunScreenLoop(g_appState, CreditsScreen::Instance(), false); break;
         case AppState::EnterAddress: RunScreenLoop(g_appState, AddressEntry::Instance(), true); break;

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "app/AppState.h"
+#include "app/BindingCommands.h"
 #include "app/CommandInterpreter.h"
+#include "app/ControlsKeys.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
@@ -12,6 +14,7 @@
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
+#include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
@@ -23,6 +26,7 @@ namespace {
 
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
+constexpr std::uint8_t kEscapeScanCode = 0x01;
 
 void OnOptionsKey(std::uint32_t key)
 {
@@ -33,8 +37,27 @@ void OnOptionsKey(std::uint32_t key)
     case platform::kVkRight: options->NextShip(); break;
     case platform::kVkUp: options->PreviousMode(); break;
     case platform::kVkDown: options->NextMode(); break;
+    case platform::kVkTab:
+        ControlsScreen::Instance()->SetNotice("");
+        g_appState = AppState::Controls;
+        break;
     default: break;
     }
+}
+
+// In the game ESC (or the controller's B, which moves as ESC in the menus)
+// leaves only while it is the back key; the game loop reads the back key
+// whatever it is. PageUp and PageDown page the console, also while a line
+// is typed.
+void OnGameKey(std::uint32_t key, std::uint8_t code)
+{
+    const std::uint8_t source = code ? code : kEscapeScanCode;
+    if (key == platform::kVkEscape && Input::Instance()->GameKeyOf(source) == kKeyLeave)
+        g_appState = AppState::MainMenu;
+    else if (key == platform::kVkPageUp)
+        Console::Instance()->PageBack();
+    else if (key == platform::kVkPageDown)
+        Console::Instance()->PageForward();
 }
 
 void OnMainMenuKey(std::uint32_t key)
@@ -57,10 +80,17 @@ void OnBrowserKey(std::uint32_t key)
         ServerBrowser::Instance()->SelectNext();
 }
 
-void OnKeyDown(std::uint32_t key)
+void OnKeyDown(std::uint32_t key, std::intptr_t detail)
 {
+    const auto code = static_cast<std::uint8_t>((detail >> 16) & 0xFF);
+    const bool repeat = (detail >> 30) & 1;
     switch (g_appState) {
     case AppState::Options: OnOptionsKey(key); break;
+    case AppState::Controls:
+        if (!repeat)
+            OnControlsKey(key, code);
+        break;
+    case AppState::InGame: OnGameKey(key, code); break;
     case AppState::MainMenu: OnMainMenuKey(key); break;
     case AppState::BrowseLan:
     case AppState::BrowseAddress: OnBrowserKey(key); break;
@@ -101,8 +131,13 @@ void ConfirmOptions(platform::Window* window)
         display->ChangeMode(g_settings.ResWidth, g_settings.ResHeight, g_settings.ResDepth, g_settings.ResFreq);
         g_screenWidth = display->Width();
         g_screenHeight = display->Height();
-        if (window)
+        if (window && g_settings.Windowed) {
+            g_settings.WindowWidth = g_settings.ResWidth;
+            g_settings.WindowHeight = g_settings.ResHeight;
+            window->SetWindowed(g_settings.ResWidth, g_settings.ResHeight);
+        } else if (window) {
             window->Move(g_settings.ResWidth, g_settings.ResHeight);
+        }
         Renderer::Instance()->Resize(g_settings.ResWidth, g_settings.ResHeight);
     }
     g_appState = AppState::MainMenu;
@@ -127,12 +162,12 @@ void OnGameChar(char c)
     Console* console = Console::Instance();
     Input* input = Input::Instance();
     if (!input->IsTyping()) {
-        g_chatCharWentBy = g_chatCharWentBy || c == '\'';
+        g_chatCharWentBy = g_chatCharWentBy || input->TypesChat(c);
         return;
     }
     if (g_chatKeyPending) {
         g_chatKeyPending = false;
-        if (c == '\'')
+        if (input->TypesChat(c))
             return;
     }
     char line[kTextBufferSize] = {};
@@ -231,6 +266,41 @@ void OnChar(platform::Window* window, char c)
     }
 }
 
+// The window's size as the player left it, or the layout's own.
+void ShowWindowed(platform::Window* window)
+{
+    const bool remembered = g_settings.WindowWidth > 0 && g_settings.WindowHeight > 0;
+    window->SetWindowed(remembered ? g_settings.WindowWidth : g_screenWidth,
+                        remembered ? g_settings.WindowHeight : g_screenHeight);
+}
+
+// Alt+Enter: full screen in the options' mode, or a window.
+void ToggleWindowed(platform::Window* window)
+{
+    g_settings.Windowed = g_settings.Windowed ? 0 : 1;
+    WriteControlSettings(g_settings);
+    if (!window)
+        return;
+    if (g_settings.Windowed)
+        ShowWindowed(window);
+    else
+        window->SetFullScreen(g_screenWidth, g_screenHeight);
+}
+
+// The picture keeps the layout of the display mode; a window of another
+// size shows it scaled and centred. A window's size is remembered.
+void OnSize(platform::Window* window, int width, int height)
+{
+    if (window && window->IsWindowed()) {
+        g_settings.WindowWidth = width;
+        g_settings.WindowHeight = height;
+    }
+    if ((width == g_screenWidth && height == g_screenHeight) || g_screenWidth <= 0 || g_screenHeight <= 0)
+        Renderer::Instance()->Resize(width, height);
+    else
+        Renderer::Instance()->Fit(width, height, g_screenWidth, g_screenHeight);
+}
+
 } // namespace
 
 long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -239,11 +309,24 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
     case platform::kMsgCreate:
         Renderer::Instance()->Init(window);
         Input::Instance()->Initialize(window);
+        ApplyBindings(false);
+        if (window && g_settings.Windowed)
+            ShowWindowed(window);
         return 0;
     case platform::kMsgSize:
-        Renderer::Instance()->Resize(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+        OnSize(window, static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+        return 0;
+    case platform::kMsgSetFocus:
+    case platform::kMsgKillFocus:
+        Input::Instance()->SetFocus(message == platform::kMsgSetFocus);
+        return 0;
+    case platform::kMsgSysKeyDown:
+        if (wParam == platform::kVkReturn)
+            ToggleWindowed(window);
         return 0;
     case platform::kMsgDestroy:
+        if (window && window->IsWindowed())
+            WriteControlSettings(g_settings);
         if (Renderer::Exists())
             Renderer::Destroy();
         if (Input::Exists())
@@ -251,7 +334,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         g_quitRequested = true;
         return 0;
     case platform::kMsgKeyDown:
-        OnKeyDown(static_cast<std::uint32_t>(wParam));
+        OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
         return 0;
     case platform::kMsgChar:
         OnChar(window, static_cast<char>(wParam));

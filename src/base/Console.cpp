@@ -1,5 +1,6 @@
 #include "base/Console.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -32,15 +33,30 @@ void Console::Print(const char* format, ...)
     std::vsnprintf(line.Text(), kLineSize, format, args);
     va_end(args);
     lines.push_front(std::move(line));
+    if (pagedBack > 0)
+        ++pagedBack;
     Trim();
 }
 
 void Console::Trim()
 {
-    while (static_cast<int>(lines.size()) > lineLimit)
+    while (static_cast<int>(lines.size()) > kHistoryLines)
         lines.pop_back();
-    if (readCursor > lines.size())
-        readCursor = lines.size();
+    pagedBack = std::clamp(pagedBack, 0, std::max(0, static_cast<int>(lines.size()) - lineLimit));
+}
+
+void Console::PageBack()
+{
+    ScopedLock lock(&ConsoleLock());
+    pagedBack += lineLimit;
+    Trim();
+}
+
+void Console::PageForward()
+{
+    ScopedLock lock(&ConsoleLock());
+    pagedBack -= lineLimit;
+    Trim();
 }
 
 void Console::SetLineLimit(int limit)
@@ -56,6 +72,7 @@ void Console::Clear()
     ScopedLock lock(&ConsoleLock());
     lines.clear();
     readCursor = 0;
+    pagedBack = 0;
 }
 
 void Console::Rewind()
@@ -67,9 +84,11 @@ void Console::Rewind()
 bool Console::ReadNextLine(char* buffer, int size)
 {
     ScopedLock lock(&ConsoleLock());
-    if (!buffer || size <= 0 || readCursor >= lines.size())
+    const std::size_t index = static_cast<std::size_t>(pagedBack) + readCursor;
+    if (!buffer || size <= 0 || readCursor >= static_cast<std::size_t>(lineLimit) || index >= lines.size())
         return false;
-    CopyText(buffer, size, lines[readCursor++].Text());
+    CopyText(buffer, size, lines[index].Text());
+    ++readCursor;
     return true;
 }
 
@@ -113,5 +132,5 @@ void Console::SetInputActive(bool active)
 int Console::LineCount()
 {
     ScopedLock lock(&ConsoleLock());
-    return static_cast<int>(lines.size());
+    return std::min(static_cast<int>(lines.size()), lineLimit);
 }

@@ -1,5 +1,7 @@
 #include "gfx/Renderer.h"
 
+#include <algorithm>
+
 #include <GL/gl.h>
 
 #include <cmath>
@@ -40,6 +42,20 @@ void Renderer::Resize(int width, int height)
 {
     display->MakeCurrent();
     glViewport(0, 0, width, height);
+    display->SetProjection(static_cast<float>(width), static_cast<float>(height));
+    display->ReleaseCurrent();
+}
+
+void Renderer::Fit(int windowWidth, int windowHeight, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    const float scale = std::min(static_cast<float>(windowWidth) / static_cast<float>(width),
+                                 static_cast<float>(windowHeight) / static_cast<float>(height));
+    const int shownWidth = static_cast<int>(static_cast<float>(width) * scale);
+    const int shownHeight = static_cast<int>(static_cast<float>(height) * scale);
+    display->MakeCurrent();
+    glViewport((windowWidth - shownWidth) / 2, (windowHeight - shownHeight) / 2, shownWidth, shownHeight);
     display->SetProjection(static_cast<float>(width), static_cast<float>(height));
     display->ReleaseCurrent();
 }

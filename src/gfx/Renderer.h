@@ -31,6 +31,9 @@ public:
 
     void Init(platform::Window* window);
     void Resize(int width, int height);
+    // A picture laid out for width x height, scaled to fit a window of
+    // another size and centred in it.
+    void Fit(int windowWidth, int windowHeight, int width, int height);
     void BeginFrame();
     void EndFrame();
 

@@ -3,8 +3,10 @@
 #include <SDL2/SDL.h>
 
 #include <array>
+#include <cctype>
 #include <cstring>
 
+#include "platform/Gamepads.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -65,6 +67,19 @@ constexpr std::array<std::uint8_t, SDL_NUM_SCANCODES> BuildTable()
 
 constexpr auto kScanCodes = BuildTable();
 
+// The SDL scan code of each set-1 code, the first SDL key that maps to it.
+constexpr std::array<int, 256> BuildReverse()
+{
+    std::array<int, 256> reverse{};
+    for (int sdl = SDL_NUM_SCANCODES - 1; sdl > 0; --sdl) {
+        if (kScanCodes[static_cast<std::size_t>(sdl)])
+            reverse[kScanCodes[static_cast<std::size_t>(sdl)]] = sdl;
+    }
+    return reverse;
+}
+
+constexpr auto kSdlScanCodes = BuildReverse();
+
 bool GameWindowHasFocus()
 {
     const Window* window = Window::Current();
@@ -78,6 +93,42 @@ std::uint8_t ScanCodeOf(int sdlScanCode)
     if (sdlScanCode < 0 || sdlScanCode >= SDL_NUM_SCANCODES)
         return 0;
     return kScanCodes[static_cast<std::size_t>(sdlScanCode)];
+}
+
+const char* KeyName(std::uint8_t code)
+{
+    if (IsPadCode(code))
+        return PadName(code);
+    if (!code || !kSdlScanCodes[code])
+        return "";
+    return SDL_GetScancodeName(static_cast<SDL_Scancode>(kSdlScanCodes[code]));
+}
+
+std::uint8_t KeyNamed(const char* name)
+{
+    if (!name || !*name)
+        return 0;
+    for (int input = 0; input < kPadInputs; ++input) {
+        const std::uint8_t code = PadCode(static_cast<PadInput>(input));
+        if (SDL_strcasecmp(name, PadName(code)) == 0)
+            return code;
+    }
+    return ScanCodeOf(SDL_GetScancodeFromName(name));
+}
+
+char TypedChar(std::uint8_t code)
+{
+    if (!code || !kSdlScanCodes[code])
+        return 0;
+    const auto sdl = static_cast<SDL_Scancode>(kSdlScanCodes[code]);
+    const SDL_Keycode key = SDL_GetKeyFromScancode(sdl);
+    if (key > ' ' && key < 0x7F)
+        return static_cast<char>(key);
+    // Before the video starts there is no keymap: a key named by one
+    // character types it, as on the common layout.
+    const char* name = SDL_GetScancodeName(sdl);
+    const bool single = name[0] > ' ' && name[0] < 0x7F && !name[1];
+    return single ? static_cast<char>(std::tolower(static_cast<unsigned char>(name[0]))) : 0;
 }
 
 bool ReadKeyboardState(std::uint8_t state[256])

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/Display.h"
+#include "platform/Keyboard.h"
 
 namespace platform {
 
@@ -30,13 +31,48 @@ std::intptr_t PackSize(int width, int height)
 std::uint32_t VirtualKeyOf(SDL_Keycode key)
 {
     switch (key) {
+    case SDLK_BACKSPACE: return kVkBack;
+    case SDLK_TAB: return kVkTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return kVkReturn;
     case SDLK_ESCAPE: return kVkEscape;
+    case SDLK_PAGEUP: return kVkPageUp;
+    case SDLK_PAGEDOWN: return kVkPageDown;
     case SDLK_LEFT: return kVkLeft;
     case SDLK_UP: return kVkUp;
     case SDLK_RIGHT: return kVkRight;
     case SDLK_DOWN: return kVkDown;
     default: return 0;
     }
+}
+
+// A key-down's lParam as Windows packs it: the scan code in bits 16-23,
+// bit 30 set when the key was already down (a repeat).
+std::intptr_t KeyDownDetail(SDL_Scancode code, bool repeat)
+{
+    return static_cast<std::intptr_t>(ScanCodeOf(code)) << 16 | (repeat ? std::intptr_t{1} << 30 : 0);
+}
+
+std::uint32_t MenuKeyOf(int input)
+{
+    switch (input) {
+    case kPadUp:
+    case kPadStickUp: return kVkUp;
+    case kPadDown:
+    case kPadStickDown: return kVkDown;
+    case kPadLeft:
+    case kPadStickLeft: return kVkLeft;
+    case kPadRight:
+    case kPadStickRight: return kVkRight;
+    case kPadA: return kVkReturn;
+    case kPadB: return kVkEscape;
+    default: return 0;
+    }
+}
+
+bool IsAltEnter(const SDL_KeyboardEvent& key)
+{
+    return (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
 }
 
 // Keys that type a control character rather than text.
@@ -80,6 +116,7 @@ Window* Window::Create(const char* title, const char* className, int width, int 
     owner.reset(new Window(procedure));
     current = owner.get();
     current->native = native;
+    current->pads = std::make_unique<Gamepads>();
     current->Send(kMsgCreate, 0, 0);
     return current;
 }
@@ -106,6 +143,39 @@ void Window::Move(int width, int height)
 {
     SDL_SetWindowSize(Sdl(this), width, height);
     SDL_SetWindowPosition(Sdl(this), 0, 0);
+}
+
+void Window::SetFullScreen(int width, int height)
+{
+    windowed = false;
+    SDL_SetWindowResizable(Sdl(this), SDL_FALSE);
+    DisplayModeInfo mode;
+    if (ChosenDisplayMode(mode)) {
+        SDL_DisplayMode wanted{SDL_PIXELFORMAT_UNKNOWN, mode.width, mode.height, mode.refresh, nullptr};
+        SDL_SetWindowDisplayMode(Sdl(this), &wanted);
+        // Without a window manager the screen is not filled by the mode
+        // alone: the window takes its size too.
+        Move(mode.width, mode.height);
+        SDL_SetWindowFullscreen(Sdl(this), SDL_WINDOW_FULLSCREEN);
+        return;
+    }
+    SDL_SetWindowBordered(Sdl(this), SDL_FALSE);
+    Move(width, height);
+}
+
+void Window::SetWindowed(int width, int height)
+{
+    windowed = true;
+    SDL_SetWindowFullscreen(Sdl(this), 0);
+    SDL_SetWindowBordered(Sdl(this), SDL_TRUE);
+    SDL_SetWindowResizable(Sdl(this), SDL_TRUE);
+    SDL_SetWindowSize(Sdl(this), width, height);
+    SDL_SetWindowPosition(Sdl(this), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void Window::DrawingSize(int& width, int& height) const
+{
+    SDL_GL_GetDrawableSize(Sdl(this), &width, &height);
 }
 
 bool Window::HasFocus() const
@@ -136,14 +206,25 @@ void Window::Translate(const void* raw)
         Destroy();
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            Send(kMsgSize, 0, PackSize(event.window.data1, event.window.data2));
+        TranslateWindowEvent(&event.window);
         break;
     case SDL_KEYDOWN:
-        if (const std::uint32_t key = VirtualKeyOf(event.key.keysym.sym))
-            Send(kMsgKeyDown, key, 0);
+        if (IsAltEnter(event.key)) {
+            if (!event.key.repeat)
+                Send(kMsgSysKeyDown, kVkReturn, KeyDownDetail(event.key.keysym.scancode, false));
+            break;
+        }
+        if (const std::uint32_t key = VirtualKeyOf(event.key.keysym.sym); key || ScanCodeOf(event.key.keysym.scancode))
+            Send(kMsgKeyDown, key, KeyDownDetail(event.key.keysym.scancode, event.key.repeat != 0));
         if (const int typed = ControlCharOf(event.key.keysym.sym))
             Send(kMsgChar, static_cast<std::uintptr_t>(typed), 0);
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERAXISMOTION:
+        if (const int input = pads->Handle(&event); input >= 0)
+            SendPadPress(input);
         break;
     case SDL_TEXTINPUT:
         for (const char* c = event.text.text; *c; ++c)
@@ -152,6 +233,34 @@ void Window::Translate(const void* raw)
     default:
         break;
     }
+}
+
+void Window::TranslateWindowEvent(const void* raw)
+{
+    const SDL_WindowEvent& event = *static_cast<const SDL_WindowEvent*>(raw);
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED: Send(kMsgSize, 0, PackSize(event.data1, event.data2)); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        focused = true;
+        Send(kMsgSetFocus, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        focused = false;
+        Send(kMsgKillFocus, 0, 0);
+        break;
+    default: break;
+    }
+}
+
+// A controller moves through the menus, while the window has the focus, as the arrows, Enter and ESC do.
+void Window::SendPadPress(int input)
+{
+    if (!focused)
+        return;
+    const std::intptr_t detail = static_cast<std::intptr_t>(PadCode(static_cast<PadInput>(input))) << 16;
+    Send(kMsgKeyDown, MenuKeyOf(input), detail);
+    if (input == kPadA)
+        Send(kMsgChar, 13, 0);
 }
 
 bool Window::PumpMessages()

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "platform/Gamepads.h"
 
 namespace platform {
 
@@ -10,13 +13,21 @@ enum WindowMessage : std::uint32_t {
     kMsgCreate = 0x0001,
     kMsgDestroy = 0x0002,
     kMsgSize = 0x0005,   // lParam: width in the low 16 bits, height in the high 16
-    kMsgKeyDown = 0x0100, // wParam: virtual key
+    kMsgSetFocus = 0x0007,
+    kMsgKillFocus = 0x0008,
+    kMsgKeyDown = 0x0100, // wParam: virtual key or 0; lParam: set-1 scan code in bits 16-23, bit 30 on a repeat
     kMsgChar = 0x0102,    // wParam: the typed character
+    kMsgSysKeyDown = 0x0104, // a key with Alt held; wParam: virtual key (only Enter)
 };
 
 // Virtual keys delivered with kMsgKeyDown.
 enum VirtualKey : std::uint32_t {
+    kVkBack = 0x08,
+    kVkTab = 0x09,
+    kVkReturn = 0x0D,
     kVkEscape = 0x1B,
+    kVkPageUp = 0x21,
+    kVkPageDown = 0x22,
     kVkLeft = 0x25,
     kVkUp = 0x26,
     kVkRight = 0x27,
@@ -41,6 +52,14 @@ public:
     void Show();
     // Moves to (0, 0) and resizes; no message is delivered.
     void Move(int width, int height);
+    // Full screen in the chosen display mode, or without one a borderless
+    // window of the given size at (0, 0), as the window starts.
+    void SetFullScreen(int width, int height);
+    // A framed window of the given size that the player may resize.
+    void SetWindowed(int width, int height);
+    bool IsWindowed() const { return windowed; }
+    // The size of the window's drawing area.
+    void DrawingSize(int& width, int& height) const;
     // Delivers every pending message; false once the window is gone.
     static bool PumpMessages();
     // Sets the picture of the window's icon from RGBA pixels, first row on top.
@@ -49,6 +68,8 @@ public:
     // The SDL window, for the other pieces of the platform layer.
     void* Native() const { return native; }
     bool HasFocus() const;
+    Gamepads& Pads() { return *pads; }
+    const Gamepads& Pads() const { return *pads; }
 
     static Window* Current() { return current; }
 
@@ -56,10 +77,15 @@ private:
     explicit Window(WindowProcedure procedure) : procedure(procedure) {}
     long Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void Translate(const void* event);
+    void TranslateWindowEvent(const void* event);
+    void SendPadPress(int input);
 
     static Window* current;
     WindowProcedure procedure;
     void* native = nullptr;
+    bool windowed = false;
+    bool focused = true; // as the window's focus events last said
+    std::unique_ptr<Gamepads> pads;
 };
 
 void ShowCursor(bool show);

@@ -46,6 +46,40 @@ TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirstEachUpTo1023Characters)
     EXPECT_EQ(Lines()[1].size(), 1023u) << "lines stop at 1023 characters";
 }
 
+// Lines past the limit stay readable a page at a time, and a page stays
+// where it is while new lines come in; the history has an end.
+TEST_F(ConsoleTest, PagesBackThroughOlderLinesAndForwardAgain)
+{
+    for (int i = 1; i <= 12; ++i)
+        console->Print("line %d", i);
+    EXPECT_EQ(console->LineCount(), 5);
+    const struct {
+        void (Console::*page)();
+        std::vector<std::string> shown;
+    } steps[] = {
+        {&Console::PageBack, {"line 7", "line 6", "line 5", "line 4", "line 3"}},
+        {&Console::PageBack, {"line 5", "line 4", "line 3", "line 2", "line 1"}},
+        {&Console::PageForward, {"line 10", "line 9", "line 8", "line 7", "line 6"}},
+        {&Console::PageForward, {"line 12", "line 11", "line 10", "line 9", "line 8"}},
+        {&Console::PageForward, {"line 12", "line 11", "line 10", "line 9", "line 8"}},
+        {&Console::PageBack, {"line 7", "line 6", "line 5", "line 4", "line 3"}},
+    };
+    for (const auto& step : steps) {
+        (console->*step.page)();
+        EXPECT_EQ(Lines(), step.shown) << console->PagedBack();
+    }
+    console->Print("line 13");
+    EXPECT_EQ(Lines()[0], "line 7") << "a new line does not move the page";
+
+    console->Clear();
+    EXPECT_EQ(console->PagedBack(), 0);
+    for (int i = 1; i <= Console::kHistoryLines + 10; ++i)
+        console->Print("line %d", i);
+    for (int i = 0; i < Console::kHistoryLines; ++i)
+        console->PageBack();
+    EXPECT_EQ(Lines().back(), "line 11") << "the oldest lines are gone";
+}
+
 TEST_F(ConsoleTest, InputLineComesAndGoes)
 {
     char buffer[16] = "untouched";

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <utility>
 
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
@@ -11,22 +12,32 @@ namespace {
 
 struct Line {
     float y;
+    GameKey key;
     const char* text;
 };
 
+// The keys' column is nine characters wide, as the first keys need.
+constexpr std::size_t kKeyColumn = 9;
+
 constexpr Line kControls[] = {
-    {140, "J        Turn Left"},     {160, "K        Thrust"},
-    {180, "L        Turn Right"},    {220, "D        Shields"},
-    {240, "F        Fuel Up"},       {260, "S        Activate Cloaking Device"},
-    {300, "SPACE    Fire Bullets"},  {320, "V        Fire Missiles"},
-    {340, "C        Fire Mines"},    {360, "E        Fire Plasma Mines"},
-    {380, "R        Fire Repulsor"},
+    {140, kKeyTurnLeft, "Turn Left"},        {160, kKeyThrust, "Thrust"},
+    {180, kKeyTurnRight, "Turn Right"},      {220, kKeyShields, "Shields"},
+    {240, kKeyFuelUp, "Fuel Up"},            {260, kKeyCloak, "Activate Cloaking Device"},
+    {300, kKeyFire, "Fire Bullets"},         {320, kKeyMissile, "Fire Missiles"},
+    {340, kKeyMine, "Fire Mines"},           {360, kKeyPlasmaMine, "Fire Plasma Mines"},
+    {380, kKeyRepulsor, "Fire Repulsor"},
 };
 constexpr Line kMiscellaneous[] = {
-    {440, "F9       Quick Exit"},
-    {460, "F11      Toggle Player Names"},
-    {480, "'        Chat"},
-    {500, "ESC      (in-game) Return to Main Menu"},
+    {440, kKeyQuit, "Quick Exit"},
+    {460, kKeyNames, "Toggle Player Names"},
+    {480, kKeyChat, "Chat"},
+    {500, kKeyLeave, "(in-game) Return to Main Menu"},
+};
+constexpr std::pair<GameKey, const char*> kFirstKeys[] = {
+    {kKeyQuit, "F9"},      {kKeyOutlines, "F12"},  {kKeyNames, "F11"}, {kKeyChat, "'"},       {kKeyTurnLeft, "J"},
+    {kKeyTurnRight, "L"},  {kKeyThrust, "K"},      {kKeyShields, "D"}, {kKeyFire, "SPACE"},   {kKeyMissile, "V"},
+    {kKeyMine, "C"},       {kKeyPlasmaMine, "E"},  {kKeyRepulsor, "R"}, {kKeyFuelUp, "F"},    {kKeyCloak, "S"},
+    {kKeyLeave, "ESC"},
 };
 constexpr const char* kPowerups[] = {"     Cloaking Device", "     Extra Fuel Tank", "     Full Fuel",
                                      "     Triple Shot",     "     Homing Missile",  "     Mine",
@@ -35,6 +46,25 @@ constexpr int kPowerupIcons[] = {7, 12, 8, 13, 10, 9, 11, 14};
 constexpr int kFuelBlockIcon = 15;
 
 } // namespace
+
+InstructionsScreen::InstructionsScreen()
+{
+    for (const auto& [key, text] : kFirstKeys)
+        keysText[key] = text;
+}
+
+void InstructionsScreen::SetKeysText(GameKey key, const std::string& text)
+{
+    if (key > kKeyNone && key < kKeyCodes && key != kKeyQuit)
+        keysText[key] = text;
+}
+
+std::string InstructionsScreen::LineText(GameKey key, const char* text) const
+{
+    std::string line = keysText[key];
+    line.append(line.size() < kKeyColumn ? kKeyColumn - line.size() : 1, ' ');
+    return line + text;
+}
 
 bool InstructionsScreen::LoadTextures()
 {
@@ -65,12 +95,12 @@ void InstructionsScreen::DrawContent(float hw, float hh)
     renderer->DrawText(left, hh - 120.0f, "Controlling Your Ship");
     glColor4fv(white);
     for (const Line& line : kControls)
-        renderer->DrawText(left + 20.0f, hh - line.y, "%s", line.text);
+        renderer->DrawText(left + 20.0f, hh - line.y, "%s", LineText(line.key, line.text).c_str());
     glColor4fv(green);
     renderer->DrawText(left, hh - 420.0f, "Miscellaneous");
     glColor4fv(white);
     for (const Line& line : kMiscellaneous)
-        renderer->DrawText(left + 20.0f, hh - line.y, "%s", line.text);
+        renderer->DrawText(left + 20.0f, hh - line.y, "%s", LineText(line.key, line.text).c_str());
 
     glColor4fv(green);
     renderer->DrawText(right, hh - 120.0f, "Powerups");

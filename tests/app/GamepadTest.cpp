@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/GameSession.h"
+#include "app/Input.h"
+#include "app/KeyBindings.h"
+#include "app/Settings.h"
+#include "app/WindowProc.h"
+#include "base/Console.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "platform/Gamepads.h"
+#include "platform/Keyboard.h"
+#include "platform/Window.h"
+#include "support/HostThread.h"
+#include "support/Keys.h"
+#include "support/OffscreenGame.h"
+#include "support/TempDir.h"
+#include "support/VirtualPad.h"
+#include "world/GameKey.h"
+
+namespace {
+
+using platform::PadCode;
+
+// The codes of the newest control the host received, from the index on.
+std::vector<int> LatestControl(HostThread& host, std::size_t from)
+{
+    const auto received = host.Received();
+    for (std::size_t i = received.size(); i-- > from;) {
+        NetMessage message;
+        if (message.Parse(received[i].data(), received[i].size()) && message.Kind() == kMsgControl)
+            return std::vector<int>(message.Codes(), message.Codes() + message.CodeCount());
+    }
+    return {};
+}
+
+class Gamepad : public OffscreenTest {};
+
+// Plugged in mid-game, a controller turns, thrusts and fires; the window
+// losing the focus lets go of it, and so does pulling it out.
+TEST_F(Gamepad, PluggedInMidGameItFliesAndPulledOutItLetsGo)
+{
+    GamePortLock portLock;
+    HostThread host("Pad Host", 4, NetClient::kGamePort);
+    ASSERT_TRUE(host.Hosting());
+    NetClient::Instance()->SetPort(NetClient::kGamePort);
+    NetClient::Instance()->EnumHosts();
+    CopyText(g_serverName, sizeof g_serverName, "Pad Host");
+    g_settings = Settings();
+    Input::Instance()->Initialize(platform::Window::Current());
+    g_appState = AppState::InGame;
+    g_quitRequested = false;
+
+    std::unique_ptr<VirtualPad> pad;
+    const std::vector<int> flying = {kKeyTurnLeft, kKeyThrust, kKeyFire};
+    const std::vector<int> nothing = {0};
+    std::vector<std::string> seen;
+    std::size_t mark = 0;
+    int phase = 0;
+    const auto next = [&](const char* what) {
+        seen.push_back(what);
+        mark = host.Received().size();
+        ++phase;
+    };
+    RunProbed(RunGameLoop, [&](bool timeUp) {
+        const std::vector<int> latest = LatestControl(host, mark);
+        if (timeUp) {
+            for (int code : latest)
+                seen.push_back("then held " + std::to_string(code));
+            Key(platform::kVkEscape);
+            return true;
+        }
+        switch (phase) {
+        case 0:
+            if (latest != nothing)
+                return false;
+            pad = std::make_unique<VirtualPad>();
+            next("plugged in");
+            return false;
+        case 1:
+            // The game opens it; then the player pushes the stick left, holds A
+            // (thrust) and the right shoulder (fire).
+            if (platform::Window::Current()->Pads().Count() != 1)
+                return false;
+            pad->Axis(SDL_CONTROLLER_AXIS_LEFTX, -30000);
+            pad->Button(SDL_CONTROLLER_BUTTON_A, true);
+            pad->Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
+            next("opened");
+            return false;
+        case 2:
+            if (latest != flying)
+                return false;
+            WindowProc(platform::Window::Current(), platform::kMsgKillFocus, 0, 0);
+            next("flying");
+            return false;
+        case 3:
+            if (latest != nothing)
+                return false;
+            WindowProc(platform::Window::Current(), platform::kMsgSetFocus, 0, 0);
+            next("let go in the background");
+            return false;
+        case 4:
+            if (latest != flying)
+                return false;
+            pad->Unplug();
+            next("flying again");
+            return false;
+        default:
+            if (latest != nothing)
+                return false;
+            next("let go when pulled out");
+            Key(platform::kVkEscape);
+            return true;
+        }
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"plugged in", "opened", "flying", "let go in the background", "flying again",
+                                              "let go when pulled out"}));
+    EXPECT_EQ(platform::Window::Current()->Pads().Count(), 0);
+    g_appState = AppState::MainMenu;
+}
+
+// A stick counts past its dead zone, and each direction, trigger and
+// button presses once until let go, as a menu key would.
+TEST_F(Gamepad, SticksTriggersAndButtonsPressOnceEach)
+{
+    platform::Gamepads pads;
+    const auto axis = [&](Uint8 which, Sint16 value) {
+        SDL_Event event{};
+        event.type = SDL_CONTROLLERAXISMOTION;
+        event.caxis.axis = which;
+        event.caxis.value = value;
+        return pads.Handle(&event);
+    };
+    const auto button = [&](Uint8 which) {
+        SDL_Event event{};
+        event.type = SDL_CONTROLLERBUTTONDOWN;
+        event.cbutton.button = which;
+        return pads.Handle(&event);
+    };
+    const struct {
+        Uint8 axis;
+        Sint16 value;
+        int pressed;
+    } moves[] = {
+        {SDL_CONTROLLER_AXIS_LEFTX, -8000, -1},          {SDL_CONTROLLER_AXIS_LEFTX, -9000, platform::kPadStickLeft},
+        {SDL_CONTROLLER_AXIS_LEFTX, -32768, -1},         {SDL_CONTROLLER_AXIS_LEFTX, 0, -1},
+        {SDL_CONTROLLER_AXIS_LEFTX, 32767, platform::kPadStickRight}, {SDL_CONTROLLER_AXIS_LEFTY, 20000, platform::kPadStickDown},
+        {SDL_CONTROLLER_AXIS_LEFTY, -20000, platform::kPadStickUp}, {SDL_CONTROLLER_AXIS_RIGHTX, 32767, -1},
+        {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 30000, platform::kPadLeftTrigger},
+        {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, -1},    {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 0, -1},
+        {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000, platform::kPadRightTrigger},
+    };
+    for (const auto& move : moves)
+        EXPECT_EQ(axis(move.axis, move.value), move.pressed) << int(move.axis) << " at " << move.value;
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A), platform::kPadA);
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_UP), platform::kPadUp);
+    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_MISC1), -1);
+    std::uint8_t state[256] = {};
+    EXPECT_FALSE(pads.ReadState(state)) << "nothing plugged in";
+}
+
+// The stick turns by degrees: past the dead zone its share of the travel
+// is the share of reads that hold the turn, evenly spread.
+TEST(PadTurning, TheStickHoldsTheTurnInTheShareItIsPushed)
+{
+    const struct {
+        int value;
+        float share;
+    } pushes[] = {{0, 0.0f}, {8192, 0.0f}, {-8192, 0.0f}, {19096, 0.5f}, {-19096, 0.5f}, {30000, 1.0f}, {-32768, 1.0f}};
+    for (const auto& push : pushes)
+        EXPECT_NEAR(platform::PushedShare(push.value), push.share, 1e-4) << push.value;
+
+    const struct {
+        float share;
+        std::string held;
+    } reads[] = {{1.0f, "xxxxxxxx"}, {0.5f, ".x.x.x.x"}, {0.25f, "...x...x"}, {0.0f, "........"}};
+    for (const auto& read : reads) {
+        float carried = 0.0f;
+        std::string held;
+        for (int i = 0; i < 8; ++i)
+            held += platform::HeldThisRead(read.share, carried) ? 'x' : '.';
+        EXPECT_EQ(held, read.held) << read.share;
+    }
+    float carried = 0.9f;
+    EXPECT_FALSE(platform::HeldThisRead(0.0f, carried));
+    EXPECT_FALSE(platform::HeldThisRead(0.25f, carried)) << "let go, the stick starts afresh";
+}
+
+// Names of controller inputs, their defaults and their kind kept apart:
+// a stored controller entry never takes keys, nor a key entry inputs.
+TEST(PadBindings, NamesDefaultsAndKindsStayApart)
+{
+    EXPECT_EQ(platform::KeyNamed("pad a"), PadCode(platform::kPadA));
+    EXPECT_EQ(platform::KeyNamed("Pad Stick Left"), PadCode(platform::kPadStickLeft));
+    EXPECT_EQ(KeyBindings::KeyText(PadCode(platform::kPadRightTrigger)), "PAD RIGHT TRIGGER");
+    const KeyBindings first;
+    const char* pads[] = {"LEFT/STICK LEFT", "RIGHT/STICK RIGHT", "A/RIGHT TRIGGER", "LEFT SHOULDER", "RIGHT SHOULDER/B",
+                          "X", "Y", "LEFT TRIGGER", "LEFT STICK", "BACK", "-", "-", "-", "-", "START"};
+    for (int action = 0; action < KeyBindings::kActions; ++action)
+        EXPECT_EQ(first.PadsText(action), pads[action]) << KeyBindings::Action(action).name;
+
+    KeyBindings bindings;
+    const int cloak = KeyBindings::ActionNamed("cloak");
+    const std::uint8_t key[] = {0x24, 0};
+    const std::uint8_t pad[] = {PadCode(platform::kPadGuide), 0};
+    EXPECT_FALSE(bindings.Restore(cloak, true, key, 2));
+    EXPECT_FALSE(bindings.Restore(cloak, false, pad, 2));
+    EXPECT_TRUE(bindings.Restore(cloak, true, pad, 2));
+    EXPECT_EQ(std::tuple(bindings.KeysText(cloak), bindings.PadsText(cloak)), std::tuple(std::string("S"), std::string("GUIDE")));
+    int holder = -1;
+    EXPECT_EQ(bindings.Bind(cloak, PadCode(platform::kPadX), holder), KeyBindings::Outcome::InUse);
+    EXPECT_EQ(bindings.Bind(cloak, PadCode(platform::kPadRightStick), holder), KeyBindings::Outcome::Bound);
+    EXPECT_EQ(std::tuple(bindings.KeysText(cloak), bindings.PadsText(cloak)),
+              std::tuple(std::string("S"), std::string("RIGHT STICK/GUIDE"))) << "two of each kind";
+
+    ScopedConfigHome home;
+    Settings written;
+    written.Keys = bindings;
+    ASSERT_TRUE(WriteSettings(written));
+    Settings read;
+    LoadSettings(read);
+    EXPECT_EQ(read.Keys.PadsText(cloak), "RIGHT STICK/GUIDE");
+}
+
+// A controller's B moves as ESC in the menus but fires in the game, and on
+// the Controls screen it is bound like any button rather than cancelling.
+TEST(PadBindings, BIsEscapeInTheMenusOnly)
+{
+    ScopedConfigHome home;
+    g_settings = Settings();
+    Input::Instance()->Initialize(nullptr);
+    const auto b = static_cast<std::intptr_t>(PadCode(platform::kPadB)) << 16;
+    g_appState = AppState::InGame;
+    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
+    EXPECT_EQ(g_appState, AppState::InGame);
+    g_appState = AppState::Controls;
+    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkReturn, PadCode(platform::kPadA) << 16);
+    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
+    EXPECT_EQ(g_appState, AppState::Controls);
+    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
+    EXPECT_EQ(g_appState, AppState::Options);
+    Input::Destroy();
+    g_appState = AppState::MainMenu;
+}
+
+} // namespace
