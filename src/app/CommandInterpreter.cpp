@@ -38,9 +38,8 @@ bool Is(const char* word, const char* command)
 void Help(Console* console)
 {
     for (const char* line : {"Client Commands:", "   name <your name>", "   clear", "   find servers",
-                             "   connect <server name>", "   disconnect", "   exit", "   help", "   bind (action key)",
-                             "   unbind action key", "", "Server Commands:",
-                             "   server halt", "", "PageUp and PageDown page through the console"})
+                             "   connect <server name>", "   disconnect", "   exit", "   help", "", "Server Commands:",
+                             "   server halt", ""})
         console->Print("%s", line);
 }
 

@@ -60,10 +60,8 @@ TEST_F(Commands, ChatIsNotACommandASlashAloneDoesNothingAndHelpIsInAnyCase)
     EXPECT_TRUE(Run("/HELP"));
     EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Client Commands:", "   name <your name>", "   clear",
                                                         "   find servers", "   connect <server name>",
-                                                        "   disconnect", "   exit", "   help", "   bind (action key)",
-                                                        "   unbind action key", "", "Server Commands:",
-                                                        "   server halt", "",
-                                                        "PageUp and PageDown page through the console"}));
+                                                        "   disconnect", "   exit", "   help", "",
+                                                        "Server Commands:", "   server halt", ""}));
 }
 
 TEST_F(Commands, NameTakesTheRestOfTheLine)

@@ -7,7 +7,9 @@ source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
 
 TERMINATION_MS=2000
-DROP_MS=10000        # the transport's longest time-out
+# The transport's longest time-out counts from the first send the dead game
+# never answered, a tick or so after the kill; the log is polled on top.
+DROP_MS=10500
 
 now_ms() { date +%s%3N; }
 

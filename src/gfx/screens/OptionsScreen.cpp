@@ -143,7 +143,6 @@ void OptionsScreen::DrawContent(float, float hh)
     }
 
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    DrawCentred(-hh + 100.0f, "Tab Shows the Controls");
     renderer->DrawText(-165.0f, -hh + 80.0f, "Left and Right Arrow Select Ship");
     DrawCentred(-hh + 60.0f, "Up and Down Arrow Selects Resolution");
     DrawCentred(-hh + 40.0f, "Enter Saves Changes and Returns to Main Menu");
