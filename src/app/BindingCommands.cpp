@@ -93,7 +93,7 @@ std::string BindKey(int action, std::uint8_t code)
         return key + " is already bound to " + KeyBindings::Action(action).name;
     case KeyBindings::Outcome::InUse:
         return key + " is already used by " + KeyBindings::Action(holder).name;
-    case KeyBindings::Outcome::Reserved: return key + (code == KeyBindings::kQuitKey ? " always quits" : " always mutes");
+    case KeyBindings::Outcome::Reserved: return key + " " + KeyBindings::Reserved(code);
     case KeyBindings::Outcome::NoKey: break;
     }
     return "That key cannot be bound";

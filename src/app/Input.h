@@ -18,9 +18,9 @@ public:
     static constexpr int kGameKeys = 1;
     static constexpr int kTyping = 3;
 
-
     void Initialize(platform::Window* window);
-    // Rebuilds the game key table from the player's bindings; F9 stays quit.
+    // Rebuilds the game key table from the player's bindings; F9 stays quit
+    // and F8 mute.
     void UseBindings(const KeyBindings& bindings);
     // Whether c is what a chat key types, so it does not open the line.
     bool TypesChat(char c) const;

@@ -80,14 +80,30 @@ int KeyBindings::ActionOf(std::uint8_t code) const
     return -1;
 }
 
+const char* KeyBindings::Reserved(std::uint8_t code)
+{
+    static constexpr struct {
+        std::uint8_t code;
+        const char* use;
+    } kReserved[] = {
+        {kQuitKey, "always quits"},      {kMuteKey, "always mutes"},      {0xC9, "pages the console"},
+        {0xD1, "pages the console"},     {0x1C, "ends a chat line"},      {0x0E, "edits a chat line"},
+    };
+    for (const auto& reserved : kReserved) {
+        if (reserved.code == code)
+            return reserved.use;
+    }
+    return nullptr;
+}
+
 bool KeyBindings::Bindable(std::uint8_t code)
 {
-    return code != kQuitKey && code != kMuteKey && *platform::KeyName(code);
+    return !Reserved(code) && *platform::KeyName(code);
 }
 
 KeyBindings::Outcome KeyBindings::Bind(int action, std::uint8_t code, int& holder)
 {
-    if (code == kQuitKey || code == kMuteKey)
+    if (Reserved(code))
         return Outcome::Reserved;
     if (!Bindable(code))
         return Outcome::NoKey;

@@ -21,7 +21,8 @@ struct BindableAction {
 
 // Which keys (set-1 scan codes) and controller inputs (pad codes), at most
 // two of each, each game key has. A key or input belongs to one action at
-// most; F9 and F8 belong to none: they always quit and mute.
+// most; F9, F8, the console's paging keys and the chat line's Enter and
+// Backspace belong to none.
 class KeyBindings {
 public:
     static constexpr int kActions = 15;
@@ -67,6 +68,8 @@ public:
     std::string PadsText(int action) const;
     // One key or input as a player reads it ("J", "PAD A").
     static std::string KeyText(std::uint8_t code);
+    // What a key no action may take always does ("always quits"), or null.
+    static const char* Reserved(std::uint8_t code);
 
 private:
     static bool Bindable(std::uint8_t code);

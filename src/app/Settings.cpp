@@ -64,7 +64,7 @@ void LoadSettings(Settings& settings)
         return;
 
     std::memset(settings.PlayerName, 0, sizeof settings.PlayerName);
-    if (const auto* name = key.Query("PlayerName"); name && name->size() < sizeof settings.PlayerName)
+    if (const auto* name = key.Query("PlayerName"); name && !name->empty() && name->size() < sizeof settings.PlayerName)
         std::memcpy(settings.PlayerName, name->data(), name->size());
     QueryNumber(key, "ShipType", settings.ShipType);
     QueryNumber(key, "ResWidth", settings.ResWidth);

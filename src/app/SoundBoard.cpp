@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Console.h"
+
 namespace {
 
 constexpr const char* kFiles[kSoundEvents] = {
@@ -37,6 +39,14 @@ SoundBoard::SoundBoard()
     loopVoices.fill(-1);
 }
 
+void SoundBoard::Say(const std::string& line)
+{
+    // On the terminal for whoever started the game there, and on the
+    // console for the player who started it from the desktop.
+    std::fprintf(stderr, "quillrock: %s\n", line.c_str());
+    Console::Instance()->Print("%s", line.c_str());
+}
+
 void SoundBoard::Start(bool wanted)
 {
     Stop();
@@ -45,7 +55,7 @@ void SoundBoard::Start(bool wanted)
     std::string why;
     audio = platform::Audio::Open(why);
     if (!audio) {
-        std::fprintf(stderr, "quillrock: playing without sound: %s\n", why.empty() ? "no audio device" : why.c_str());
+        Say("playing without sound: " + (why.empty() ? std::string("no audio device") : why));
         return;
     }
     // A damaged installation is named once, by its first missing sound.
@@ -58,7 +68,7 @@ void SoundBoard::Start(bool wanted)
             firstMissing = path + ": " + why;
     }
     if (missing)
-        std::fprintf(stderr, "quillrock: %d of the game's sounds will not play (%s)\n", missing, firstMissing.c_str());
+        Say(std::to_string(missing) + " of the game's sounds will not play (" + firstMissing + ")");
     ApplyVolume();
 }
 
@@ -125,6 +135,8 @@ void SoundBoard::Play(const SoundQueue& queue)
         const auto index = static_cast<std::size_t>(candidates[i].event);
         if (index >= kSoundEvents || started[index] >= kSameSoundPerFrame)
             continue;
+        if (samples[index] < 0)
+            continue; // its file is missing
         if (audio->Play(samples[index], candidates[i].gains, false) < 0)
             break; // every voice is louder than what is left
         ++started[index];

@@ -53,6 +53,8 @@ private:
     friend class Singleton<SoundBoard>;
     SoundBoard();
     void ApplyVolume();
+    // A line on standard error and on the game's console.
+    static void Say(const std::string& line);
 
     struct Candidate {
         SoundEvent event;

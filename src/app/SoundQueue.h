@@ -28,7 +28,6 @@ public:
     }
     void Clear() { count = 0; }
     std::size_t Size() const { return count; }
-    const Entry& operator[](std::size_t i) const { return entries[i]; }
     const Entry* begin() const { return entries.data(); }
     const Entry* end() const { return entries.data() + count; }
 

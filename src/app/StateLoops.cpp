@@ -34,6 +34,8 @@ int MenuSelection(AppState state)
     case AppState::MainMenu: return MainMenu::Instance()->Selected();
     case AppState::BrowseLan:
     case AppState::BrowseAddress: return ServerBrowser::Instance()->Selected();
+    case AppState::Options: return OptionsScreen::Instance()->ModeIndex();
+    case AppState::Controls: return ControlsScreen::Instance()->Selected();
     default: return -1;
     }
 }

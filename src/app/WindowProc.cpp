@@ -266,10 +266,14 @@ void OnChar(platform::Window* window, char c)
     }
 }
 
-// The window's size as the player left it, or the layout's own.
+// The window's size as the player left it, or the layout's own when the
+// settings hold no size a screen could show.
 void ShowWindowed(platform::Window* window)
 {
-    const bool remembered = g_settings.WindowWidth > 0 && g_settings.WindowHeight > 0;
+    constexpr int kSmallest = 64;
+    constexpr int kLargest = 8192;
+    const auto fits = [](int side) { return side >= kSmallest && side <= kLargest; };
+    const bool remembered = fits(g_settings.WindowWidth) && fits(g_settings.WindowHeight);
     window->SetWindowed(remembered ? g_settings.WindowWidth : g_screenWidth,
                         remembered ? g_settings.WindowHeight : g_screenHeight);
 }
@@ -337,6 +341,10 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
         return 0;
     case platform::kMsgChar:
+        // A controller's Enter is for the menus: in a game its button
+        // thrusts, and must not end a line being typed.
+        if (lParam != 0 && g_appState == AppState::InGame)
+            return 0;
         OnChar(window, static_cast<char>(wParam));
         return 0;
     default:

@@ -173,11 +173,6 @@ void Window::SetWindowed(int width, int height)
     SDL_SetWindowPosition(Sdl(this), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-void Window::DrawingSize(int& width, int& height) const
-{
-    SDL_GL_GetDrawableSize(Sdl(this), &width, &height);
-}
-
 bool Window::HasFocus() const
 {
     return SDL_GetKeyboardFocus() == Sdl(this);
@@ -260,7 +255,7 @@ void Window::SendPadPress(int input)
     const std::intptr_t detail = static_cast<std::intptr_t>(PadCode(static_cast<PadInput>(input))) << 16;
     Send(kMsgKeyDown, MenuKeyOf(input), detail);
     if (input == kPadA)
-        Send(kMsgChar, 13, 0);
+        Send(kMsgChar, 13, detail);
 }
 
 bool Window::PumpMessages()

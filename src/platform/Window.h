@@ -58,8 +58,6 @@ public:
     // A framed window of the given size that the player may resize.
     void SetWindowed(int width, int height);
     bool IsWindowed() const { return windowed; }
-    // The size of the window's drawing area.
-    void DrawingSize(int& width, int& height) const;
     // Delivers every pending message; false once the window is gone.
     static bool PumpMessages();
     // Sets the picture of the window's icon from RGBA pixels, first row on top.
@@ -69,7 +67,6 @@ public:
     void* Native() const { return native; }
     bool HasFocus() const;
     Gamepads& Pads() { return *pads; }
-    const Gamepads& Pads() const { return *pads; }
 
     static Window* Current() { return current; }
 

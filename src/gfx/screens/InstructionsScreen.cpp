@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -16,8 +18,10 @@ struct Line {
     const char* text;
 };
 
-// The keys' column is nine characters wide, as the first keys need.
+// The keys' column is nine characters wide, as the first keys need; a line
+// is at most 33, where the powerups' column begins.
 constexpr std::size_t kKeyColumn = 9;
+constexpr std::size_t kLineWidth = 33;
 
 constexpr Line kControls[] = {
     {140, kKeyTurnLeft, "Turn Left"},        {160, kKeyThrust, "Thrust"},
@@ -61,7 +65,12 @@ void InstructionsScreen::SetKeysText(GameKey key, const std::string& text)
 
 std::string InstructionsScreen::LineText(GameKey key, const char* text) const
 {
+    // Keys too long for the line show their first, and that cut to fit, so
+    // the line never runs into the powerups beside it.
     std::string line = keysText[key];
+    const std::size_t room = kLineWidth - std::min(kLineWidth - 2, std::strlen(text)) - 1;
+    if (line.size() > room)
+        line = line.substr(0, line.find('/')).substr(0, room);
     line.append(line.size() < kKeyColumn ? kKeyColumn - line.size() : 1, ' ');
     return line + text;
 }
