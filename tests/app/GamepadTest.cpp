@@ -12,16 +12,13 @@
 #include "app/KeyBindings.h"
 #include "app/Settings.h"
 #include "app/WindowProc.h"
-#include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Gamepads.h"
-#include "platform/Keyboard.h"
 #include "platform/Window.h"
 #include "support/HostThread.h"
 #include "support/Keys.h"
 #include "support/OffscreenGame.h"
-#include "support/TempDir.h"
 #include "support/VirtualPad.h"
 #include "world/GameKey.h"
 
@@ -101,19 +98,9 @@ TEST_F(Gamepad, PluggedInMidGameItFliesAndPulledOutItLetsGo)
 TEST_F(Gamepad, SticksTriggersAndButtonsPressOnceEach)
 {
     platform::Gamepads pads;
-    const auto axis = [&](Uint8 which, Sint16 value) {
-        SDL_Event event{};
-        event.type = SDL_CONTROLLERAXISMOTION;
-        event.caxis.axis = which;
-        event.caxis.value = value;
-        return pads.Handle(&event);
-    };
-    const auto button = [&](Uint8 which) {
-        SDL_Event event{};
-        event.type = SDL_CONTROLLERBUTTONDOWN;
-        event.cbutton.button = which;
-        return pads.Handle(&event);
-    };
+    constexpr Uint8 kButtonA = 0x80 | SDL_CONTROLLER_BUTTON_A, kButtonUp = 0x80 | SDL_CONTROLLER_BUTTON_DPAD_UP,
+                    kButtonMisc = 0x80 | SDL_CONTROLLER_BUTTON_MISC1;
+    // Axes by number, buttons with the top bit set.
     const struct {
         Uint8 axis;
         Sint16 value;
@@ -126,12 +113,20 @@ TEST_F(Gamepad, SticksTriggersAndButtonsPressOnceEach)
         {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 30000, platform::kPadLeftTrigger},
         {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, -1},    {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 0, -1},
         {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000, platform::kPadRightTrigger},
+        {kButtonA, 0, platform::kPadA}, {kButtonUp, 0, platform::kPadUp}, {kButtonMisc, 0, -1},
     };
-    for (const auto& move : moves)
-        EXPECT_EQ(axis(move.axis, move.value), move.pressed) << int(move.axis) << " at " << move.value;
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A), platform::kPadA);
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_UP), platform::kPadUp);
-    EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_MISC1), -1);
+    for (const auto& move : moves) {
+        SDL_Event event{};
+        if (move.axis & 0x80) {
+            event.type = SDL_CONTROLLERBUTTONDOWN;
+            event.cbutton.button = move.axis & 0x7F;
+        } else {
+            event.type = SDL_CONTROLLERAXISMOTION;
+            event.caxis.axis = move.axis;
+            event.caxis.value = move.value;
+        }
+        EXPECT_EQ(pads.Handle(&event), move.pressed) << int(move.axis) << " at " << move.value;
+    }
     std::uint8_t state[256] = {};
     EXPECT_FALSE(pads.ReadState(state)) << "nothing plugged in";
 }
@@ -186,27 +181,6 @@ TEST(PadBindings, DefaultsAndKindsStayApart)
     EXPECT_EQ(bindings.Bind(cloak, PadCode(platform::kPadRightStick), holder), KeyBindings::Outcome::Bound);
     EXPECT_EQ(std::tuple(bindings.KeysText(cloak), bindings.PadsText(cloak)),
               std::tuple(std::string("S"), std::string("RIGHT STICK/GUIDE"))) << "two of each kind";
-}
-
-// A controller's B moves as ESC in the menus but fires in the game, and on
-// the Controls screen it is bound like any button rather than cancelling.
-TEST(PadBindings, BIsEscapeInTheMenusOnly)
-{
-    ScopedConfigHome home;
-    g_settings = Settings();
-    Input::Instance()->Initialize(nullptr);
-    const auto b = static_cast<std::intptr_t>(PadCode(platform::kPadB)) << 16;
-    g_appState = AppState::InGame;
-    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
-    EXPECT_EQ(g_appState, AppState::InGame);
-    g_appState = AppState::Controls;
-    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkReturn, PadCode(platform::kPadA) << 16);
-    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
-    EXPECT_EQ(g_appState, AppState::Controls);
-    WindowProc(nullptr, platform::kMsgKeyDown, platform::kVkEscape, b);
-    EXPECT_EQ(g_appState, AppState::Options);
-    Input::Destroy();
-    g_appState = AppState::MainMenu;
 }
 
 } // namespace
