@@ -74,6 +74,13 @@ TEST_F(WorldSoundsTest, ShotsAreHeardAtTheShipThatFired)
     // Nothing is heard twice, nor what comes into sight far from any ship.
     AddEntity<Bullet>(15, 3000.0f, 3000.0f);
     EXPECT_TRUE(Heard().empty());
+    // The first look after forgetting only learns.
+    sounds.Forget();
+    AddEntity<Bullet>(50, 1010.0f, 1000.0f);
+    other->Kill();
+    EXPECT_TRUE(Heard().empty());
+    AddEntity<Bullet>(51, 1010.0f, 1000.0f);
+    EXPECT_EQ(Heard(), (Heard_{{SoundEvent::Shot, 0.0f}}));
 }
 
 TEST_F(WorldSoundsTest, ATripleShotIsOneSoundAndATurretFiresItsOwn)
@@ -146,16 +153,6 @@ TEST_F(WorldSoundsTest, ShipsAreHeardDyingRespawningCloakingAndBouncing)
     own->SetVelocity(Vector3(-2.5, 0.5, 0.0));
     own->SetRepulsors(1);
     EXPECT_EQ(Heard(), (Heard_{{SoundEvent::Repulsor, 0.0f}, {SoundEvent::ShieldRebound, 0.0f}}));
-}
-
-TEST_F(WorldSoundsTest, TheFirstLookAfterForgettingOnlyLearns)
-{
-    sounds.Forget();
-    AddEntity<Bullet>(50, 1010.0f, 1000.0f);
-    other->Kill();
-    EXPECT_TRUE(Heard().empty());
-    AddEntity<Bullet>(51, 1010.0f, 1000.0f);
-    EXPECT_EQ(Heard(), (Heard_{{SoundEvent::Shot, 0.0f}}));
 }
 
 } // namespace

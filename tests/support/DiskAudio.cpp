@@ -30,12 +30,12 @@ std::vector<std::int16_t> DiskAudio::Samples() const
     return samples;
 }
 
-ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples, std::size_t from)
+ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples)
 {
     ChannelLevels levels;
     double left = 0.0, right = 0.0;
     std::size_t frames = 0;
-    for (std::size_t i = from; i + 1 < samples.size(); i += 2, ++frames) {
+    for (std::size_t i = 0; i + 1 < samples.size(); i += 2, ++frames) {
         left += static_cast<double>(samples[i]) * samples[i];
         right += static_cast<double>(samples[i + 1]) * samples[i + 1];
         levels.peak = std::max({levels.peak, std::abs(static_cast<int>(samples[i])), std::abs(static_cast<int>(samples[i + 1]))});

@@ -13,7 +13,6 @@ class DiskAudio {
 public:
     DiskAudio();
     ~DiskAudio();
-    const std::string& File() const { return file; }
     // The samples written so far, left and right interleaved.
     std::vector<std::int16_t> Samples() const;
 
@@ -29,5 +28,5 @@ struct ChannelLevels {
     int peak = 0;
 };
 
-// Levels from sample `from` (a multiple of 2) to the end.
-ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples, std::size_t from = 0);
+// Levels of left and right interleaved samples.
+ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples);
