@@ -53,20 +53,20 @@ TEST_F(ConsoleTest, PagesBackThroughOlderLinesAndForwardAgain)
     for (int i = 1; i <= 12; ++i)
         console->Print("line %d", i);
     EXPECT_EQ(console->LineCount(), 5);
+    // Each page shows five lines in a row, newest first.
     const struct {
-        void (Console::*page)();
-        std::vector<std::string> shown;
-    } steps[] = {
-        {&Console::PageBack, {"line 7", "line 6", "line 5", "line 4", "line 3"}},
-        {&Console::PageBack, {"line 5", "line 4", "line 3", "line 2", "line 1"}},
-        {&Console::PageForward, {"line 10", "line 9", "line 8", "line 7", "line 6"}},
-        {&Console::PageForward, {"line 12", "line 11", "line 10", "line 9", "line 8"}},
-        {&Console::PageForward, {"line 12", "line 11", "line 10", "line 9", "line 8"}},
-        {&Console::PageBack, {"line 7", "line 6", "line 5", "line 4", "line 3"}},
-    };
+        bool back;
+        int newest;
+    } steps[] = {{true, 7}, {true, 5}, {false, 10}, {false, 12}, {false, 12}, {true, 7}};
     for (const auto& step : steps) {
-        (console->*step.page)();
-        EXPECT_EQ(Lines(), step.shown) << console->PagedBack();
+        if (step.back)
+            console->PageBack();
+        else
+            console->PageForward();
+        std::vector<std::string> shown;
+        for (int line = step.newest; line > step.newest - 5; --line)
+            shown.push_back("line " + std::to_string(line));
+        EXPECT_EQ(Lines(), shown) << console->PagedBack();
     }
     console->Print("line 13");
     EXPECT_EQ(Lines()[0], "line 7") << "a new line does not move the page";
