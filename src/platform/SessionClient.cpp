@@ -10,12 +10,15 @@
 
 #include "platform/Clock.h"
 #include "platform/EnetHost.h"
+#include "platform/HostLookup.h"
+#include "platform/TypedAddress.h"
 
 namespace platform {
 
 namespace {
 
 constexpr std::uint32_t kTypedSearchTime = 1000; // a named host may be further away
+constexpr std::uint32_t kLookupTime = 1000;
 constexpr std::uint32_t kResendInterval = 150;
 constexpr std::uint32_t kAfterFirstAnswer = 60; // others on the LAN answer about as fast
 constexpr std::uint32_t kSends = 3;
@@ -168,12 +171,12 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
     std::vector<ENetAddress> targets;
     const bool named = hostName && hostName[0];
     if (named) {
+        TypedAddress typed;
         ENetAddress address{};
-        if (enet_address_set_host(&address, hostName) != 0) {
-            error = std::string("cannot find the host \"") + hostName + "\"";
+        if (!ParseTypedAddress(hostName, port, typed, error) ||
+            !LookUpHost(typed.host, kLookupTime, address.host, error))
             return false;
-        }
-        address.port = port;
+        address.port = typed.port;
         targets.push_back(address);
     } else {
         targets = LanTargets(port);

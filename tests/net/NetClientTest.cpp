@@ -113,6 +113,13 @@ TEST_F(NetClientSession, SearchesListTheHostOnceCountingOneFewerPlayers)
     client->SetPort(Port());
     ASSERT_TRUE(client->EnumHostsAt("127.0.0.1"));
     EXPECT_EQ(FirstListed().name, "Loopback Arena") << "at a typed address";
+
+    NetClient::Destroy();
+    client = NetClient::Instance();
+    client->SetPort(static_cast<std::uint16_t>(Port() + 1));
+    const std::string typed = " localhost:" + std::to_string(Port()) + " ";
+    ASSERT_TRUE(client->EnumHostsAt(typed.c_str()));
+    EXPECT_EQ(FirstListed().name, "Loopback Arena") << "the typed port wins over the game's";
 }
 
 TEST_F(NetClientSession, ASearchNobodyAnswersAndAFullHostEachEndWithTheirLines)
