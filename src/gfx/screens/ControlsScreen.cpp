@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "gfx/Renderer.h"
+#include "gfx/screens/FitKeys.h"
 
 namespace {
 
@@ -11,6 +12,9 @@ constexpr float kRowHeight = 20.0f;
 constexpr float kLabelX = -320.0f;
 constexpr float kKeysX = 0.0f;
 constexpr float kPadsX = 160.0f;
+// Characters of the game's font that fit the keys and controller columns.
+constexpr std::size_t kKeysRoom = 15;
+constexpr std::size_t kPadsRoom = 35;
 
 } // namespace
 
@@ -48,9 +52,10 @@ void ControlsScreen::DrawContent(float, float hh)
             glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
         else
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        renderer->DrawText(kLabelX, y, "%s", rows[static_cast<std::size_t>(row)].label.c_str());
-        renderer->DrawText(kKeysX, y, "%s", rows[static_cast<std::size_t>(row)].keys.c_str());
-        renderer->DrawText(kPadsX, y, "%s", rows[static_cast<std::size_t>(row)].pads.c_str());
+        const Row& line = rows[static_cast<std::size_t>(row)];
+        renderer->DrawText(kLabelX, y, "%s", line.label.c_str());
+        renderer->DrawText(kKeysX, y, "%s", FitKeys(line.keys, kKeysRoom).c_str());
+        renderer->DrawText(kPadsX, y, "%s", FitKeys(line.pads, kPadsRoom).c_str());
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (!notice.empty())

@@ -9,6 +9,7 @@
 
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
+#include "gfx/screens/FitKeys.h"
 
 namespace {
 
@@ -67,10 +68,8 @@ std::string InstructionsScreen::LineText(GameKey key, const char* text) const
 {
     // Keys too long for the line show their first, and that cut to fit, so
     // the line never runs into the powerups beside it.
-    std::string line = keysText[key];
     const std::size_t room = kLineWidth - std::min(kLineWidth - 2, std::strlen(text)) - 1;
-    if (line.size() > room)
-        line = line.substr(0, line.find('/')).substr(0, room);
+    std::string line = FitKeys(keysText[key], room);
     line.append(line.size() < kKeyColumn ? kKeyColumn - line.size() : 1, ' ');
     return line + text;
 }
