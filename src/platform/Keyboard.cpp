@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "platform/Gamepads.h"
 #include "platform/Window.h"
@@ -49,6 +50,18 @@ constexpr std::array<std::uint8_t, SDL_NUM_SCANCODES> BuildTable()
     table[SDL_SCANCODE_LALT] = 0x38;
     table[SDL_SCANCODE_SPACE] = 0x39;
     table[SDL_SCANCODE_CAPSLOCK] = 0x3A;
+    table[SDL_SCANCODE_NUMLOCKCLEAR] = 0x45;
+    table[SDL_SCANCODE_SCROLLLOCK] = 0x46;
+    // The keypad's digits by their rows, 7 8 9 on top, as set 1 numbers them.
+    constexpr std::pair<int, std::uint8_t> keypad[] = {
+        {SDL_SCANCODE_KP_7, 0x47}, {SDL_SCANCODE_KP_8, 0x48},      {SDL_SCANCODE_KP_9, 0x49},
+        {SDL_SCANCODE_KP_MINUS, 0x4A}, {SDL_SCANCODE_KP_4, 0x4B},  {SDL_SCANCODE_KP_5, 0x4C},
+        {SDL_SCANCODE_KP_6, 0x4D}, {SDL_SCANCODE_KP_PLUS, 0x4E},   {SDL_SCANCODE_KP_1, 0x4F},
+        {SDL_SCANCODE_KP_2, 0x50}, {SDL_SCANCODE_KP_3, 0x51},      {SDL_SCANCODE_KP_0, 0x52},
+        {SDL_SCANCODE_KP_PERIOD, 0x53}, {SDL_SCANCODE_KP_DIVIDE, 0xB5},
+    };
+    for (const auto& [sdl, code] : keypad)
+        table[static_cast<std::size_t>(sdl)] = code;
     table[SDL_SCANCODE_KP_ENTER] = 0x9C;
     table[SDL_SCANCODE_RCTRL] = 0x9D;
     table[SDL_SCANCODE_RALT] = 0xB8;

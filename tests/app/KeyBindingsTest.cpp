@@ -38,7 +38,7 @@ TEST(KeyNames, ConsoleNamesFindKeysAndKeysReadAsThePageWritesThem)
     const struct {
         const char* name;
         std::uint8_t code;
-    } named[] = {{"space", 0x39}, {"f5", 0x3F}, {"up", 0xC8}, {"left shift", kLeftShift}, {"", 0}, {"keypad 7", 0},
+    } named[] = {{"space", 0x39}, {"f5", 0x3F}, {"up", 0xC8}, {"left shift", kLeftShift}, {"", 0}, {"keypad 7", 0x47}, {"no such key", 0},
                  {"Pad Stick Left", platform::PadCode(platform::kPadStickLeft)}};
     for (const auto& [name, code] : named)
         EXPECT_EQ(platform::KeyNamed(name), code) << name;
