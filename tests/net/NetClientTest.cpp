@@ -117,8 +117,7 @@ TEST_F(NetClientSession, SearchesListTheHostOnceCountingOneFewerPlayers)
     NetClient::Destroy();
     client = NetClient::Instance();
     client->SetPort(static_cast<std::uint16_t>(Port() + 1));
-    const std::string typed = " localhost:" + std::to_string(Port()) + " ";
-    ASSERT_TRUE(client->EnumHostsAt(typed.c_str()));
+    ASSERT_TRUE(client->EnumHostsAt((" localhost:" + std::to_string(Port()) + " ").c_str()));
     EXPECT_EQ(FirstListed().name, "Loopback Arena") << "the typed port wins over the game's";
 }
 
