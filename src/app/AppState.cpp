@@ -7,3 +7,4 @@ int g_screenHeight = 0;
 char g_serverName[kTextBufferSize] = {};
 bool g_chatKeyPending = false;
 bool g_chatCharWentBy = false;
+bool g_predictOwnShip = true;

@@ -30,3 +30,5 @@ extern char g_serverName[kTextBufferSize];
 // the ship, before the frame that sees the key: then it is not waited for.
 extern bool g_chatKeyPending;
 extern bool g_chatCharWentBy;
+// Whether the own ship turns ahead of the server's reports (/predict).
+extern bool g_predictOwnShip;

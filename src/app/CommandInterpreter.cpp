@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/AppState.h"
 #include "app/BindingCommands.h"
 #include "base/Console.h"
 #include "base/TrackedBuffer.h"
@@ -66,6 +67,19 @@ void Server(Console* console, NetClient* client, char* rest)
     }
 }
 
+// The own ship turning ahead of the server, or exactly as reported.
+void Predict(Console* console, NetClient* client, const char* word)
+{
+    if (word && (Is(word, "on") || Is(word, "off"))) {
+        g_predictOwnShip = Is(word, "on");
+        client->Prediction().SetEnabled(g_predictOwnShip);
+    } else if (word) {
+        console->Print("Predict takes on or off.");
+        return;
+    }
+    console->Print("Prediction is %s.", g_predictOwnShip ? "on" : "off");
+}
+
 } // namespace
 
 bool CommandInterpreter::Execute(const char* line)
@@ -115,6 +129,8 @@ bool CommandInterpreter::Execute(const char* line)
         BindCommand(console, rest);
     } else if (Is(command, "unbind")) {
         UnbindCommand(console, rest);
+    } else if (Is(command, "predict")) {
+        Predict(console, client, NextWord(&rest, " "));
     } else if (Is(command, "server")) {
         Server(console, client, rest);
     } else {

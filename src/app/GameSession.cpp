@@ -20,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/Window.h"
 #include "world/GameKey.h"
+#include "world/HeldKeys.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 #include "world/World.h"
@@ -64,6 +65,7 @@ NetClient* LendWorld(World* world)
     client->SetPort(NetClient::kGamePort);
     client->Initialize();
     client->SetWorld(world);
+    client->Prediction().SetEnabled(g_predictOwnShip);
     client->DoWork(NetClient::kWorkBudget);
     Renderer::Instance()->SetWorld(world);
     return client;
@@ -90,6 +92,17 @@ int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64])
     }
     return count;
 }
+
+namespace {
+
+HeldKeys HeldKeysOf(const std::uint8_t keys[256])
+{
+    std::int32_t list[64];
+    const int count = BuildControlList(keys, list);
+    return HeldKeys::FromCodes(list, count);
+}
+
+} // namespace
 
 void BuildControlMessage(const std::uint8_t keys[256], int shipId, NetMessage& control)
 {
@@ -182,6 +195,8 @@ void RunGameLoop()
             client = LendWorld(world.get());
             heard->Forget();
         }
+        if (Ship* own = world->FirstShip(); own && own->IsAlive() && client->IsConnected())
+            client->Prediction().Step(*own, HeldKeysOf(keys), frameTime, platform::TickCount());
         heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
 
         if (client->IsRoundOver()) {

@@ -195,6 +195,7 @@ void NetClient::OnTerminate()
 void NetClient::ResetRound()
 {
     roundOver = false;
+    prediction.Reset();
     if (world)
         world->ResetRound();
 }

@@ -8,6 +8,7 @@
 #include "base/CriticalSection.h"
 #include "base/Singleton.h"
 #include "net/MessageBatch.h"
+#include "net/OwnShipPrediction.h"
 #include "platform/SessionClient.h"
 
 class NetMessage;
@@ -66,6 +67,8 @@ public:
     bool IsRoundOver() const { return roundOver; }
     void ResetRound();
     int GetPing() const { return pingMs < 0 ? 0 : pingMs; }
+    // The own ship's turning, ahead of the reports.
+    OwnShipPrediction& Prediction() { return prediction; }
     // How many lines a pilot of the game has said so far.
     std::uint32_t ChatLinesHeard() const { return chatLines; }
 
@@ -102,6 +105,7 @@ private:
     bool terminated = false;
     bool roundOver = false;
     int pingMs = 0;
+    OwnShipPrediction prediction;
     int refusedKinds = 0;
     std::uint32_t chatLines = 0;
     CriticalSection hostListLock;

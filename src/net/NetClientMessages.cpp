@@ -150,6 +150,8 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
         ship = world->AddShip(std::move(made));
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+    if (ship == world->FirstShip())
+        prediction.Reset();
     world->RequestSnap();
 }
 
@@ -194,7 +196,10 @@ void NetClient::ApplyShipState(const NetMessage& message)
         return;
     ship->SetTarget(position);
     ship->SetVelocity(velocity);
-    ship->SetHeading(heading);
+    if (ship == world->FirstShip())
+        prediction.OnReport(*ship, heading, platform::TickCount(), 2 * GetPing());
+    else
+        ship->SetHeading(heading);
     ship->SetScore(score);
     ship->SetMissiles(static_cast<signed char>(missiles));
     ship->SetMines(static_cast<signed char>(mines));

@@ -54,6 +54,16 @@ Launches ShipControls::Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource
     return fired;
 }
 
+float ShipControls::Turned(const Ship& ship, const HeldKeys& keys, int ms)
+{
+    float turn = 0.0f;
+    if (keys.Holds(kKeyTurnLeft))
+        turn -= ship.GetTurnRate();
+    if (keys.Holds(kKeyTurnRight))
+        turn += ship.GetTurnRate();
+    return turn * static_cast<float>(ms) / 1000.0f;
+}
+
 int ShipControls::ReloadLeft(GameKey key) const
 {
     const std::size_t slot = SlotOf(key);
@@ -63,13 +73,8 @@ int ShipControls::ReloadLeft(GameKey key) const
 void ShipControls::Fly(Ship& ship, const HeldKeys& keys, int ms)
 {
     const float periods = static_cast<float>(ms) / kChargePeriodMs;
-    float turn = 0.0f;
-    if (keys.Holds(kKeyTurnLeft))
-        turn -= ship.GetTurnRate();
-    if (keys.Holds(kKeyTurnRight))
-        turn += ship.GetTurnRate();
-    if (turn != 0.0f)
-        ship.SetHeading(ship.GetHeading() + turn * static_cast<float>(ms) / 1000.0f);
+    if (const float turned = Turned(ship, keys, ms); turned != 0.0f)
+        ship.SetHeading(ship.GetHeading() + turned);
     if (keys.Holds(kKeyThrust) && ship.UseFuel(kThrustCharge * periods))
         ship.Thrust(ms);
     Keep(ship, kFlagShield, freeShield > 0 || (keys.Holds(kKeyShields) && ship.UseFuel(kShieldCharge * periods)));

@@ -59,6 +59,9 @@ public:
     Launches Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource* fuel = nullptr,
                   std::size_t room = std::numeric_limits<std::size_t>::max());
 
+    // Degrees the held turn keys turn the ship in ms.
+    static float Turned(const Ship& ship, const HeldKeys& keys, int ms);
+
     int ReloadLeft(GameKey key) const;
     void ShieldFor(int ms) { freeShield = ms; }
 

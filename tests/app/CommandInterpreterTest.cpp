@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppState.h"
 #include "app/CommandInterpreter.h"
 #include "base/Console.h"
 #include "net/NetClient.h"
@@ -94,6 +95,19 @@ TEST_F(Commands, ServerCommandsSendWhatTheySayOthersOnlyAnswerOrList)
     Run("/find servers");
     EXPECT_EQ(ConsoleLines().front(), "Searching the network for servers, please wait...");
     EXPECT_EQ(ConsoleLines().back(), "Server: Commands");
+}
+
+// The switch is kept for the next game and reaches the client at once.
+TEST_F(Commands, PredictTurnsThePredictionOffAndOnAndSaysWhichItIs)
+{
+    for (const char* line : {"/predict off", "/predict", "/predict maybe", "/PREDICT On"})
+        Run(line);
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Prediction is off.", "Prediction is off.",
+                                                        "Predict takes on or off.", "Prediction is on."}));
+    EXPECT_TRUE(g_predictOwnShip && client->Prediction().Enabled());
+    Run("/predict off");
+    EXPECT_FALSE(g_predictOwnShip || client->Prediction().Enabled());
+    g_predictOwnShip = true;
 }
 
 } // namespace

@@ -300,9 +300,16 @@ TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionWithinTwoSeconds)
 }
 
 // The network client applying batches to a world with a local ship, as in
-// a game; no network is opened.
-class MessageHandling : public ClientWorldTest {
+// a game; no network is opened. Every check holds with the own ship's
+// prediction on and off.
+class MessageHandling : public ClientWorldTest, public ::testing::WithParamInterface<bool> {
 protected:
+    void SetUp() override
+    {
+        ClientWorldTest::SetUp();
+        client->Prediction().SetEnabled(GetParam());
+    }
+
     // Handles the messages as one payload of the size returned.
     std::size_t Apply(const std::vector<const NetMessage*>& messages)
     {
@@ -322,7 +329,7 @@ protected:
     }
 };
 
-TEST_F(MessageHandling, TextAndJoinAreTakenAndAMapStartsARoundOrSaysWhyNot)
+TEST_P(MessageHandling, TextAndJoinAreTakenAndAMapStartsARoundOrSaysWhyNot)
 {
     NetMessage text, join, over, map;
     text.SetText("50% of players say hi");
@@ -354,7 +361,7 @@ TEST_F(MessageHandling, TextAndJoinAreTakenAndAMapStartsARoundOrSaysWhyNot)
     EXPECT_EQ(world->GetMap(), nullptr);
 }
 
-TEST_F(MessageHandling, SpawnsCreateOnceAndSnap)
+TEST_P(MessageHandling, SpawnsCreateOnceAndSnap)
 {
     NetMessage spawn;
     spawn.SetPlayerSpawn(8, 100, 200, 3, "Other");
@@ -375,7 +382,7 @@ TEST_F(MessageHandling, SpawnsCreateOnceAndSnap)
     EXPECT_EQ(other->Position().x, 70.0) << "the spawn asked for a snap";
 }
 
-TEST_F(MessageHandling, ShipStateTakesOnlyValuesInRangeAndKillsAndLeavesFollow)
+TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndKillsAndLeavesFollow)
 {
     NetMessage spawn, state, killed, left, unknown;
     spawn.SetPlayerSpawn(4, 10, 10, 0, "Four");
@@ -406,7 +413,7 @@ TEST_F(MessageHandling, ShipStateTakesOnlyValuesInRangeAndKillsAndLeavesFollow)
     EXPECT_EQ(world->FindShip(4), nullptr);
 }
 
-TEST_F(MessageHandling, EntityStatesCreateByKindThenSteer)
+TEST_P(MessageHandling, EntityStatesCreateByKindThenSteer)
 {
     NetMessage state;
     state.SetEntityState(70, kTypePowerup, Vector3(30, 40, 0), Vector3(5, 0, 0), 45.0f, 3);
@@ -443,7 +450,7 @@ TEST_F(MessageHandling, EntityStatesCreateByKindThenSteer)
     EXPECT_EQ(world->FindEntity(71), nullptr);
 }
 
-TEST_F(MessageHandling, TurretsStayWhereTheyStoodAndTilesNeedAMap)
+TEST_P(MessageHandling, TurretsStayWhereTheyStoodAndTilesNeedAMap)
 {
     NetMessage turret, tile;
     turret.SetTurretState(5, kTurretLeft, false, Vector3(48, 80, 0));
@@ -463,7 +470,7 @@ TEST_F(MessageHandling, TurretsStayWhereTheyStoodAndTilesNeedAMap)
         << "column -1 is the last";
 }
 
-TEST_F(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
+TEST_P(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
 {
     std::deque<NetMessage> messages;
     for (int id = 1; id <= 30000; ++id) {
@@ -486,7 +493,7 @@ TEST_F(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
     EXPECT_EQ(world->FindShip(NetClient::kMostShips + 5), nullptr);
 }
 
-TEST_F(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
+TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
 {
     EXPECT_EQ(client->GetPing(), 0);
     NetMessage pong;
@@ -500,5 +507,8 @@ TEST_F(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
     client->HandleBatch(batch);
     EXPECT_EQ(world->ShipCount(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),
+                         [](const auto& on) { return on.param ? "On" : "Off"; });
 
 } // namespace
