@@ -105,37 +105,29 @@ TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
 }
 
 // A hit kills an unshielded ship; a shield pays its charge (8 a bullet, 40
-// a missile) or, when the tank cannot, empties it and the ship dies.
+// a missile) or, when the tank cannot, empties it and the ship dies. It
+// stops mines, shrapnel and a gun's hull for free.
 TEST(Ship, ShieldStopsBulletsAndMissilesForFuelWithoutItTheShipDies)
 {
-    for (const auto& [shielded, byMissile, fuel, alive, left] :
-         {std::tuple(false, false, 100.0f, false, 100.0f), {true, false, 100, true, 92}, {true, true, 40, true, 0},
-          {true, true, 39, false, 0}}) {
-        SCOPED_TRACE(testing::Message() << shielded << " with " << fuel << (byMissile ? ", missile" : ""));
-        Ship ship;
-        Bullet bullet;
-        Missile missile;
-        ship.ForceRespawn(0, 0);
-        ship.AddFlags(shielded ? kFlagShield : 0);
-        ship.SetFuel(fuel);
-        ship.OnHit(byMissile ? static_cast<GameObject*>(&missile) : &bullet);
-        EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(alive, left));
-    }
-
+    Bullet bullet;
+    Missile missile;
     Mine mine;
     PlasmaMine plasma;
     Shrapnel shrapnel;
     Turret gun;
-    for (GameObject* other : std::initializer_list<GameObject*>{&mine, &plasma, &shrapnel, &gun}) {
-        for (const bool raised : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "type " << other->GetType() << (raised ? ", shielded" : ""));
-            Ship ship;
-            ship.ForceRespawn(0, 0);
-            ship.AddFlags(raised ? kFlagShield : 0);
-            ship.OnHit(other);
-            EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(raised, 100.0f))
-                << "a shield stops mines, shrapnel and a gun's hull for free";
-        }
+    const std::tuple<bool, GameObject*, float, bool, float> cases[] = {
+        {false, &bullet, 100, false, 100}, {true, &bullet, 100, true, 92},  {true, &missile, 40, true, 0},
+        {true, &missile, 39, false, 0},    {false, &mine, 100, false, 100}, {true, &mine, 100, true, 100},
+        {false, &plasma, 100, false, 100}, {true, &plasma, 100, true, 100}, {false, &shrapnel, 100, false, 100},
+        {true, &shrapnel, 100, true, 100}, {false, &gun, 100, false, 100},  {true, &gun, 100, true, 100}};
+    for (const auto& [shielded, other, fuel, alive, left] : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << other->GetType() << ", shield " << shielded << ", fuel " << fuel);
+        Ship ship;
+        ship.ForceRespawn(0, 0);
+        ship.AddFlags(shielded ? kFlagShield : 0);
+        ship.SetFuel(fuel);
+        ship.OnHit(other);
+        EXPECT_EQ(std::tuple(ship.IsAlive(), ship.GetFuel()), std::tuple(alive, left));
     }
 }
 
