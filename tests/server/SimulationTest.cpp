@@ -332,40 +332,35 @@ TEST_F(SimulationTest, BulletsMinesMissilesPowerupsAndShrapnelExpireAtTheirLifet
 // On the open shipped maps, each of the first six ships to join, holding
 // full thrust the way it faces, unshielded, flies 1.5 s without touching a
 // wall: the game picks spawn points with room ahead, and faces that way.
-TEST(Spawning, NewShipsOnTheOpenShippedMapsFaceRoomForASecondAndAHalfOfFullThrust)
+TEST_F(SimulationTest, NewShipsOnTheOpenShippedMapsFaceRoomForASecondAndAHalfOfFullThrust)
 {
     for (const char* name : {"Arena", "Expanse"}) {
-        RecordingListener events;
-        MapRotation rotation(QR_DATA_DIR, {name});
-        Simulation simulation(events, rotation, {.dropPowerups = false, .seed = 5});
+        events = RecordingListener();
+        rotation = std::make_unique<MapRotation>(QR_DATA_DIR, std::vector<std::string>{name});
+        simulation = std::make_unique<Simulation>(events, *rotation, SimulationSettings{.dropPowerups = false, .seed = 5});
         std::string reason;
-        ASSERT_TRUE(simulation.Start(reason)) << reason;
+        ASSERT_TRUE(simulation->Start(reason)) << reason;
         std::vector<std::pair<Vector3, float>> spawns;
         for (int i = 0; i < 6; ++i) {
-            const Ship& ship = simulation.AddPlayer("Filler " + std::to_string(i), 0)->GetShip();
+            const Ship& ship = simulation->AddPlayer("Filler " + std::to_string(i), 0)->GetShip();
             spawns.emplace_back(ship.Position(), ship.GetHeading());
         }
-        while (!simulation.Players().empty())
-            simulation.RemovePlayer(simulation.Players().back().get());
+        while (!simulation->Players().empty())
+            simulation->RemovePlayer(simulation->Players().back().get());
 
         for (const auto& [at, heading] : spawns) {
-            Player& pilot = *simulation.AddPlayer("Pilot", 0);
-            pilot.Controls().ShieldFor(0);
+            Player& pilot = Pilot();
+            Place(pilot, at.x, at.y, heading);
+            Hold(pilot, {kKeyThrust});
             Ship& ship = pilot.GetShip();
-            ship.SetPosition(at);
-            ship.SetHeading(heading);
-            ship.SetVelocity(Vector3());
-            HeldKeys thrust;
-            thrust.Press(kKeyThrust);
-            pilot.Hold(thrust);
             events.kills.clear();
             for (int t = 0; t < 1500 && ship.IsAlive(); t += 10)
-                simulation.Step(10);
+                simulation->Step(10);
             EXPECT_TRUE(ship.IsAlive()) << name << ": from (" << at.x << ", " << at.y << ") facing " << heading
                                         << (events.kills.empty() ? "" : events.kills[0].cause == DeathCause::Crashed
                                                                            ? ", crashed"
                                                                            : ", shot");
-            simulation.RemovePlayer(&pilot);
+            simulation->RemovePlayer(&pilot);
         }
     }
 }

@@ -156,21 +156,6 @@ TEST(Ship, ShieldedShipsMeetByTheirCirclesAndPayForTheBounce)
     EXPECT_NEAR(a.Velocity().y, -384.0, 1e-6);
 }
 
-// Its life starts when its world takes it; a missile with nobody to chase
-// ends at its lifetime too.
-template <typename T>
-void ExpectUpdateExpires(std::uint32_t lifetime)
-{
-    constexpr std::uint64_t placed = 5000;
-    T entity;
-    entity.ForceRespawn(0, 0);
-    entity.StartLife(placed);
-    entity.Update(16, placed + lifetime);
-    EXPECT_TRUE(entity.IsAlive()) << "within its lifetime";
-    entity.Update(16, placed + lifetime + 1);
-    EXPECT_FALSE(entity.IsAlive()) << "past its lifetime";
-}
-
 TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenPastFortyNineDays)
 {
     Lifetime life(15000);
@@ -179,13 +164,6 @@ TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenPastFortyNineDays)
     life.Start(std::uint64_t{0xFFFFFF00u});
     EXPECT_EQ(std::tuple(life.Over(0xFFFFFF00ull + 15000), life.Over(0xFFFFFF00ull + 15001)), std::tuple(false, true))
         << "where a 32-bit millisecond count would wrap";
-
-    ExpectUpdateExpires<Bullet>(kBulletLifetime);
-    ExpectUpdateExpires<Mine>(kMineLifetime);
-    ExpectUpdateExpires<PlasmaMine>(kMineLifetime);
-    ExpectUpdateExpires<Powerup>(kPowerupLifetime);
-    ExpectUpdateExpires<Shrapnel>(kShrapnelLifetime);
-    ExpectUpdateExpires<Missile>(kMissileLifetime);
 }
 
 TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
