@@ -93,17 +93,6 @@ int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64])
     return count;
 }
 
-namespace {
-
-HeldKeys HeldKeysOf(const std::uint8_t keys[256])
-{
-    std::int32_t list[64];
-    const int count = BuildControlList(keys, list);
-    return HeldKeys::FromCodes(list, count);
-}
-
-} // namespace
-
 void BuildControlMessage(const std::uint8_t keys[256], int shipId, NetMessage& control)
 {
     std::int32_t list[64];
@@ -196,7 +185,8 @@ void RunGameLoop()
             heard->Forget();
         }
         if (Ship* own = world->FirstShip(); own && own->IsAlive() && client->IsConnected())
-            client->Prediction().Step(*own, HeldKeysOf(keys), frameTime, platform::TickCount());
+            client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()), frameTime,
+                                     platform::TickCount());
         heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
 
         if (client->IsRoundOver()) {
