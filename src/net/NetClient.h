@@ -67,6 +67,8 @@ public:
     bool IsRoundOver() const { return roundOver; }
     void ResetRound();
     int GetPing() const { return pingMs < 0 ? 0 : pingMs; }
+    // A pong may echo any tick; the prediction never looks further back.
+    static constexpr int kLongestPingMs = static_cast<int>(OwnShipPrediction::kLongestRoundTripMs / 2);
     // The own ship's turning, ahead of the reports.
     OwnShipPrediction& Prediction() { return prediction; }
     // How many lines a pilot of the game has said so far.

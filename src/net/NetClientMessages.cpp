@@ -1,5 +1,6 @@
 // What the player's program does with each message the server sends: the
 // server decides, this side only writes what it reports into the world.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -197,7 +198,7 @@ void NetClient::ApplyShipState(const NetMessage& message)
     ship->SetTarget(position);
     ship->SetVelocity(velocity);
     if (ship == world->FirstShip())
-        prediction.OnReport(*ship, heading, platform::TickCount(), 2 * GetPing());
+        prediction.OnReport(*ship, heading, platform::TickCount(), 2 * std::min(GetPing(), kLongestPingMs));
     else
         ship->SetHeading(heading);
     ship->SetScore(score);
