@@ -170,9 +170,20 @@ void Reporter::ShipNow(int slot)
         return;
     const NetMessage& state = FreshShipState(slot);
     ForWatching([&](int, View& view) {
-        view.queue.push_back(&state);
+        QueueShipState(view, slot, state);
         view.shipPriority[static_cast<std::size_t>(slot)] = 0.0f;
     });
+}
+
+void Reporter::QueueShipState(View& watcher, int shipSlot, const NetMessage& state)
+{
+    std::uint32_t& queued = watcher.shipQueued[static_cast<std::size_t>(shipSlot)];
+    if (queued) {
+        watcher.queue[queued - 1u] = &state;
+        return;
+    }
+    watcher.queue.push_back(&state);
+    queued = static_cast<std::uint32_t>(watcher.queue.size());
 }
 
 bool Reporter::InView(const Vector3& eye, const Vector3& at, double margin) const
@@ -238,7 +249,7 @@ void Reporter::ShipsTo(int slot)
     View& watcher = views[static_cast<std::size_t>(slot)];
     for (int other = 0; other < Player::kMaxSlots; ++other) {
         if (watcher.watching && views[static_cast<std::size_t>(other)].ship)
-            watcher.queue.push_back(&FreshShipState(other));
+            QueueShipState(watcher, other, FreshShipState(other));
     }
 }
 
@@ -333,7 +344,7 @@ void Reporter::Report()
         const int slot = static_cast<int>(eye.slot);
         View& watcher = views[eye.slot];
         if (watcher.ship && watcher.ship->IsAlive())
-            watcher.queue.push_back(&ReportedShipState(slot));
+            QueueShipState(watcher, slot, ReportedShipState(slot));
         for (const int other : shipSlots) {
             const Ship* ship = views[static_cast<std::size_t>(other)].ship;
             if (other == slot || !ship->IsAlive())
@@ -368,7 +379,7 @@ void Reporter::Spend(int slot)
             break;
         budget -= cost;
         if (claim->ship >= 0) {
-            watcher.queue.push_back(&ReportedShipState(claim->ship));
+            QueueShipState(watcher, claim->ship, ReportedShipState(claim->ship));
             watcher.shipPriority[static_cast<std::size_t>(claim->ship)] = 0.0f;
         } else {
             watcher.queue.push_back(&ReportedEntityState(*claim->entity));
@@ -394,6 +405,7 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
         sendPart(view.queue.begin(), states, true);
         sendPart(states, view.queue.end(), false);
         view.queue.clear();
+        view.shipQueued.fill(0);
     });
     messages.clear();
     ++tick;

@@ -78,6 +78,8 @@ private:
         Vector3 eye;
         double tokens = 0.0;
         std::vector<const NetMessage*> queue;
+        // Where in the queue each ship's state of this tick stands, plus one.
+        std::array<std::uint32_t, Player::kMaxSlots> shipQueued {};
         std::array<float, Player::kMaxSlots> shipPriority {};
     };
     struct EntityView {
@@ -94,6 +96,9 @@ private:
     };
 
     void Report();
+    // A ship's state for a watcher: a newer one of the same tick takes the
+    // older one's place, since only the last can matter.
+    static void QueueShipState(View& watcher, int shipSlot, const NetMessage& state);
     // Fills what is left of a player's share with the strongest claims.
     void Spend(int slot);
     bool InView(const Vector3& eye, const Vector3& at, double margin) const;

@@ -119,7 +119,7 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
         message->GetShipState(id, flags, fuel, tank, score, counts, counts, counts, counts, at, moving, heading);
         scores.push_back(score);
     }
-    EXPECT_EQ(scores, (std::vector<int>{0, 3})) << "an event's ship state goes at once, as the ship is then";
+    EXPECT_EQ(scores, (std::vector<int>{3})) << "an event's ship state goes at once, the tick's last alone";
 }
 
 TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
