@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "support/HostThread.h"
@@ -45,11 +46,11 @@ static void BM_ApplyBatchOf100States(benchmark::State& state)
     }
     for (const NetMessage& message : messages)
         batch.push_back(&message);
-    const auto payload = MessageBatch::Frame(batch);
+    const auto payload = PackedBatch::Pack(batch);
 
     for (auto _ : state) {
         MessageBatch parsed;
-        parsed.Parse(payload.data(), payload.size());
+        parsed.ParsePacked(payload.data(), payload.size());
         client->HandleBatch(parsed);
     }
     state.SetItemsProcessed(state.iterations() * 100);

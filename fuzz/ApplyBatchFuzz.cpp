@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         world->SetMap(std::move(map));
     }
     MessageBatch batch;
-    batch.Parse(data, size);
+    batch.ParsePacked(data, size);
     NetClient::Instance()->HandleBatch(batch);
     world->Update(16);
     return 0;

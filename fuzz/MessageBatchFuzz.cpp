@@ -3,15 +3,31 @@
 
 #include "net/MessageBatch.h"
 
-// Any payload as a batch: counts and lengths are checked against the bytes.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+namespace {
+
+// Counts and lengths are checked against the bytes: every message the batch
+// says it holds is there to walk.
+void Walk(MessageBatch& batch)
 {
-    MessageBatch batch;
-    batch.Parse(data, size);
     std::size_t walked = 0;
     for (NetMessage* message = batch.Begin(); message; message = batch.Next())
         walked += message->WireSize() >= 0;
     if (walked != batch.Parsed())
+        __builtin_trap();
+}
+
+} // namespace
+
+// Any payload as a framed batch, and as a packed one.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    MessageBatch batch;
+    batch.Parse(data, size);
+    Walk(batch);
+    MessageBatch packed;
+    packed.ParsePacked(data, size);
+    Walk(packed);
+    if (packed.Parsed() != packed.Count())
         __builtin_trap();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "net/PackedBatch.h"
 
 void MessageBatch::Parse(const std::uint8_t* newBytes, std::size_t newSize)
 {
@@ -25,6 +26,13 @@ void MessageBatch::Parse(const std::uint8_t* newBytes, std::size_t newSize)
             break;
         ++held;
     }
+}
+
+bool MessageBatch::ParsePacked(const std::uint8_t* packed, std::size_t packedSize)
+{
+    const bool whole = PackedBatch::Unpack(packed, packedSize, unpacked);
+    Parse(unpacked.data(), unpacked.size());
+    return whole;
 }
 
 NetMessage* MessageBatch::Begin()

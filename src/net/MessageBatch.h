@@ -18,6 +18,9 @@ public:
     MessageBatch& operator=(const MessageBatch&) = delete;
 
     void Parse(const std::uint8_t* bytes, std::size_t size);
+    // A payload as the server sends it (PackedBatch), unpacked into the
+    // batch's own bytes first; false when a record of it did not read.
+    bool ParsePacked(const std::uint8_t* packed, std::size_t packedSize);
     // The first message, or the next; null at the end. The record is
     // reused: what one call returns is valid until the next.
     NetMessage* Begin();
@@ -39,4 +42,5 @@ private:
     std::size_t offset = 0;
     std::size_t read = 0;
     NetMessage current;
+    std::vector<std::uint8_t> unpacked;
 };

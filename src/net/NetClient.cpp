@@ -178,8 +178,9 @@ void NetClient::DoWork(std::uint32_t budgetMs)
 
 void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
 {
+    // A record that does not read ends the payload, as a cut batch does.
     MessageBatch batch;
-    batch.Parse(data, size);
+    batch.ParsePacked(data, size);
     ScopedLock lock(&messageLock);
     HandleBatch(batch);
 }

@@ -45,7 +45,7 @@ void Unroute(ENetHost* host)
     Routes().erase(host);
 }
 
-void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
+void QueuePayload(ENetHost*, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
 {
     ENetPacket* packet =
         enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
@@ -53,6 +53,11 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
         return;
     if (enet_peer_send(peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
         enet_packet_destroy(packet);
+}
+
+void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
+{
+    QueuePayload(host, peer, data, size, reliable);
     enet_host_flush(host);
 }
 

@@ -24,7 +24,11 @@ constexpr enet_uint8 kUnreliableChannel = 1;
 constexpr enet_uint8 kControlChannel = 2;
 constexpr std::size_t kChannels = 3;
 
-// Sends a payload to a peer at once: reliably and in order, or neither.
+// Queues a payload for a peer: reliably and in order, or neither. What is
+// queued for a peer leaves together, in as few datagrams as it fits, at
+// the next flush or service of the host.
+void QueuePayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
+// Queues a payload and sends what is queued at once.
 void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
 
 // Hands each pending event to handle, for at most budgetMs; returns as

@@ -200,9 +200,21 @@ void SessionServer::DoWork(std::uint32_t budgetMs)
 
 void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
 {
+    QueueTo(player, data, size, reliable);
+    Flush();
+}
+
+void SessionServer::QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
+{
     const auto found = state->players.find(player);
     if (found != state->players.end() && data && size)
-        SendPayload(state->host, found->second, data, size, reliable);
+        QueuePayload(state->host, found->second, data, size, reliable);
+}
+
+void SessionServer::Flush()
+{
+    if (state->host)
+        enet_host_flush(state->host);
 }
 
 void SessionServer::Drop(PlayerId player)

@@ -42,7 +42,12 @@ public:
     // a Windows-era session reports them; by default players + 1 and max + 1.
     void SetAnnouncedCounts(std::uint32_t current, std::uint32_t maximum);
     void DoWork(std::uint32_t budgetMs);
+    // Sends a payload at once.
     void SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
+    // Queues a payload to go with the others queued before the next Flush,
+    // in one datagram where they fit.
+    void QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
+    void Flush();
     void Drop(PlayerId player);
     // The IPv4 address a player joined from, in host order; 0 for no player.
     std::uint32_t AddressOf(PlayerId player) const;

@@ -104,8 +104,9 @@ void GameServer::Tick(int ms)
     game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         const auto found = bySlot.find(slot);
         if (found != bySlot.end())
-            session.SendTo(found->second, payload.data(), payload.size(), reliable);
+            session.QueueTo(found->second, payload.data(), payload.size(), reliable);
     });
+    session.Flush();
     LookAfterConnections();
     CountSeats();
     openConnections = connections.size();

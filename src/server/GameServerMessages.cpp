@@ -5,7 +5,7 @@
 #include "server/GameServer.h"
 
 #include "base/TextCopy.h"
-#include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
 #include "net/NetMessage.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
@@ -54,7 +54,7 @@ void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std:
 
 void GameServer::Answer(platform::PlayerId id, const NetMessage& message)
 {
-    const auto bytes = MessageBatch::Frame({&message});
+    const auto bytes = PackedBatch::Pack({&message});
     session.SendTo(id, bytes.data(), bytes.size(), false);
 }
 

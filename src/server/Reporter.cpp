@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/Shrapnel.h"
@@ -19,9 +19,13 @@ constexpr float kShipOffScreen = 0.5f;
 constexpr float kMissile = 3.0f;
 constexpr float kMovingEntity = 1.0f;
 
-// Bytes each costs in a batch: its length word and its wire size.
-constexpr int kShipStateCost = 4 + 47;
-constexpr int kEntityStateCost = 4 + 41;
+// What the wire adds: IPv4 and UDP headers and ENet's own (32 bytes) for
+// the one datagram that carries a tick's payloads, and ENet's command (8
+// at most) before each payload.
+constexpr double kDatagramCost = 32.0;
+constexpr double kPayloadCost = 8.0;
+// The fewest bytes a packed state takes.
+constexpr double kSmallestStateCost = 14.0;
 
 int ExtraOf(const GameObject& entity)
 {
@@ -363,26 +367,28 @@ void Reporter::Spend(int slot)
     View& watcher = views[at];
     // What this tick already holds is paid first; the rest of the share
     // goes to the strongest claims.
-    double budget = watcher.tokens;
+    double budget = watcher.tokens - kDatagramCost - 2 * kPayloadCost;
     for (const NetMessage* queued : watcher.queue)
-        budget -= 4 + queued->WireSize();
+        budget -= static_cast<double>(PackedBatch::PackedSize(*queued));
     auto& claims = candidates[at];
-    const std::size_t fits = static_cast<std::size_t>(std::max(0.0, budget / kEntityStateCost));
+    const std::size_t fits = static_cast<std::size_t>(std::max(0.0, budget / kSmallestStateCost));
     const auto byClaim = [](const Candidate& a, const Candidate& b) { return a.priority > b.priority; };
     if (claims.size() > fits)
         std::nth_element(claims.begin(), claims.begin() + static_cast<std::ptrdiff_t>(fits), claims.end(), byClaim);
     const auto end = claims.begin() + static_cast<std::ptrdiff_t>(std::min(fits, claims.size()));
     std::sort(claims.begin(), end, byClaim);
     for (auto claim = claims.begin(); claim != end; ++claim) {
-        const int cost = claim->ship >= 0 ? kShipStateCost : kEntityStateCost;
+        const NetMessage& state =
+            claim->ship >= 0 ? ReportedShipState(claim->ship) : ReportedEntityState(*claim->entity);
+        const auto cost = static_cast<double>(PackedBatch::PackedSize(state));
         if (budget < cost)
             break;
         budget -= cost;
         if (claim->ship >= 0) {
-            QueueShipState(watcher, claim->ship, ReportedShipState(claim->ship));
+            QueueShipState(watcher, claim->ship, state);
             watcher.shipPriority[static_cast<std::size_t>(claim->ship)] = 0.0f;
         } else {
-            watcher.queue.push_back(&ReportedEntityState(*claim->entity));
+            watcher.queue.push_back(&state);
             claim->entity->priority[at] = 0.0f;
         }
     }
@@ -398,10 +404,11 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
         const auto sendPart = [&](auto from, auto to, bool reliable) {
             if (from == to)
                 return;
-            const std::vector<std::uint8_t> payload = MessageBatch::Frame({from, to});
+            const std::vector<std::uint8_t> payload = PackedBatch::Pack({from, to});
             send(slot, payload, reliable);
-            view.tokens -= static_cast<double>(payload.size());
+            view.tokens -= static_cast<double>(payload.size()) + kPayloadCost;
         };
+        view.tokens -= kDatagramCost;
         sendPart(view.queue.begin(), states, true);
         sendPart(states, view.queue.end(), false);
         view.queue.clear();

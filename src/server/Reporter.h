@@ -35,7 +35,7 @@ public:
 
     struct Settings {
         int reportRate = 20;
-        int bytesPerSecond = 15 * 1024;
+        int bytesPerSecond = 7424; // on the wire, headers and all
     };
 
     explicit Reporter(const Settings& settings);

@@ -14,7 +14,7 @@
 #include "base/Console.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/ServerBrowser.h"
-#include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Window.h"
@@ -86,7 +86,7 @@ TEST_F(StateLoop, AHostDropLeavesAnIdleGameUntilEscape)
             NetMessage reply, rival;
             reply.SetJoin(55, 0, "Ace");
             rival.SetPlayerSpawn(8, 100, 100, 1, "Rival");
-            const auto bytes = MessageBatch::Frame({&reply, &rival});
+            const auto bytes = PackedBatch::Pack({&reply, &rival});
             s.SendTo(player, bytes.data(), bytes.size(), true);
         });
         for (int i = 0; i < 500 && !ControlsName(host, 55); ++i)

@@ -14,6 +14,7 @@
 
 #include "net/ApplicationGuid.h"
 #include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
 #include "platform/Clock.h"
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
@@ -170,7 +171,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
         NetMessage reply, ping;
         reply.SetJoin(55, 0, "Pilot");
         ping.SetPing(123456);
-        const auto bytes = MessageBatch::Frame({&reply, &ping});
+        const auto bytes = PackedBatch::Pack({&reply, &ping});
         s.SendTo(player, bytes.data(), bytes.size(), true);
     });
     ASSERT_TRUE(WorkUntil([&] { return local->GetId() == 55; }));

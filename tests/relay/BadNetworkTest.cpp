@@ -97,7 +97,7 @@ public:
                 arrivals.push_back(now);
             }
             MessageBatch batch;
-            batch.Parse(payload.bytes.data(), payload.bytes.size());
+            batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
                 if (message->Kind() != kMsgShipState)
                     continue;

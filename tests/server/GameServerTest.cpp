@@ -38,7 +38,7 @@ public:
     void OnReceive(const std::uint8_t* data, std::size_t size) override
     {
         MessageBatch batch;
-        batch.Parse(data, size);
+        batch.ParsePacked(data, size);
         for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
             if (message->Kind() == kMsgPong)
                 message->GetTick(pong);

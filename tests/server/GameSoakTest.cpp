@@ -58,7 +58,7 @@ protected:
             Follower& follower = followers.at(slot);
             follower.bytes += payload.size();
             MessageBatch batch;
-            batch.Parse(payload.data(), payload.size());
+            batch.ParsePacked(payload.data(), payload.size());
             ASSERT_EQ(batch.Parsed(), batch.Count());
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
                 int id = 0;

@@ -28,7 +28,7 @@ std::vector<std::string> Texts(const std::vector<std::uint8_t>& payload)
 {
     std::vector<std::string> texts;
     MessageBatch batch;
-    batch.Parse(payload.data(), payload.size());
+    batch.ParsePacked(payload.data(), payload.size());
     for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
         char text[1024] = {};
         if (message->Kind() == kMsgText) {
@@ -43,7 +43,7 @@ std::vector<int> Kinds(const std::vector<std::uint8_t>& payload)
 {
     std::vector<int> kinds;
     MessageBatch batch;
-    batch.Parse(payload.data(), payload.size());
+    batch.ParsePacked(payload.data(), payload.size());
     for (NetMessage* message = batch.Begin(); message; message = batch.Next())
         kinds.push_back(message->Kind());
     return kinds;

@@ -1,0 +1,314 @@
+#include "net/PackedBatch.h"
+
+#include <cmath>
+#include <optional>
+
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
+
+namespace {
+
+// Steps of the compact forms' grids.
+constexpr double kPositionSteps = 8.0;
+constexpr double kVelocitySteps = 32.0;
+constexpr double kHeadingStep = 360.0 / 65536.0; // exact in binary
+constexpr double kFuelSteps = 256.0;
+
+// The shape byte of a compact state: what its values are, beyond the grid.
+constexpr std::uint8_t kLargeTank = 0x01;  // a ship's tank holds 200, else 100
+constexpr std::uint8_t kRaised = 0x02;     // z is 1, else 0
+constexpr std::uint8_t kWide = 0x04;       // 24-bit coordinates, else 16-bit
+constexpr int kAmmunitionShift = 4;        // a ship's nonzero counts, one bit each
+constexpr int kExtraShift = 4;             // an entity's extra, 0..15
+
+constexpr int kNarrowBits = 16;
+constexpr int kWideBits = 24;
+
+// A position, motion and heading on the grid.
+struct Motion {
+    std::int32_t x, y, vx, vy;
+    std::uint16_t heading;
+    std::uint8_t shape; // kRaised, kWide
+};
+
+std::optional<std::int32_t> OnGrid(double value, double steps, std::int64_t lowest, std::int64_t highest)
+{
+    const double scaled = std::round(value * steps);
+    if (!(scaled >= static_cast<double>(lowest) && scaled <= static_cast<double>(highest)))
+        return std::nullopt;
+    return static_cast<std::int32_t>(scaled);
+}
+
+std::optional<Motion> MotionOnGrid(const Vector3& at, const Vector3& moving, float heading, int bits)
+{
+    const std::int64_t span = std::int64_t{1} << bits;
+    const auto x = OnGrid(at.x, kPositionSteps, 0, span - 1);
+    const auto y = OnGrid(at.y, kPositionSteps, 0, span - 1);
+    const auto vx = OnGrid(moving.x, kVelocitySteps, -span / 2, span / 2 - 1);
+    const auto vy = OnGrid(moving.y, kVelocitySteps, -span / 2, span / 2 - 1);
+    const auto turn = OnGrid(heading, 1.0 / kHeadingStep, 0, 65536);
+    const bool flat = (at.z == 0.0 || at.z == 1.0) && moving.z == 0.0 && heading >= 0.0f && heading < 360.0f;
+    if (!x || !y || !vx || !vy || !turn || !flat)
+        return std::nullopt;
+    const auto shape = static_cast<std::uint8_t>((at.z == 1.0 ? kRaised : 0) | (bits == kWideBits ? kWide : 0));
+    return Motion {*x, *y, *vx, *vy, static_cast<std::uint16_t>(*turn & 0xFFFF), shape};
+}
+
+std::optional<Motion> MotionOnGrid(const Vector3& at, const Vector3& moving, float heading)
+{
+    if (auto narrow = MotionOnGrid(at, moving, heading, kNarrowBits))
+        return narrow;
+    return MotionOnGrid(at, moving, heading, kWideBits);
+}
+
+void Varint(ByteWriter& out, std::uint32_t value)
+{
+    for (; value >= 0x80; value >>= 7)
+        out.U8(static_cast<std::uint8_t>(value | 0x80));
+    out.U8(static_cast<std::uint8_t>(value));
+}
+
+bool Varint(ByteReader& in, std::uint32_t& value)
+{
+    value = 0;
+    for (int shift = 0; shift < 35; shift += 7) {
+        std::uint8_t byte = 0;
+        if (!in.U8(byte))
+            return false;
+        value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            return shift < 28 || byte < 0x10;
+    }
+    return false;
+}
+
+void Coordinate(ByteWriter& out, std::int32_t value, bool wide)
+{
+    out.U16(static_cast<std::uint16_t>(value));
+    if (wide)
+        out.U8(static_cast<std::uint8_t>(value >> 16));
+}
+
+bool Coordinate(ByteReader& in, bool wide, bool isSigned, double steps, double& value)
+{
+    std::uint16_t low = 0;
+    std::uint8_t high = 0;
+    if (!in.U16(low) || (wide && !in.U8(high)))
+        return false;
+    const int bits = wide ? kWideBits : kNarrowBits;
+    std::int32_t raw = static_cast<std::int32_t>(low | static_cast<std::uint32_t>(high) << 16);
+    if (isSigned && raw >= (1 << (bits - 1)))
+        raw -= 1 << bits;
+    value = raw / steps;
+    return true;
+}
+
+void WriteMotion(ByteWriter& out, const Motion& motion)
+{
+    const bool wide = motion.shape & kWide;
+    Coordinate(out, motion.x, wide);
+    Coordinate(out, motion.y, wide);
+    Coordinate(out, motion.vx, wide);
+    Coordinate(out, motion.vy, wide);
+    out.U16(motion.heading);
+}
+
+bool ReadMotion(ByteReader& in, std::uint8_t shape, Vector3& at, Vector3& moving, float& heading)
+{
+    const bool wide = shape & kWide;
+    std::uint16_t turn = 0;
+    at.z = shape & kRaised ? 1.0 : 0.0;
+    moving.z = 0.0;
+    if (!Coordinate(in, wide, false, kPositionSteps, at.x) || !Coordinate(in, wide, false, kPositionSteps, at.y) ||
+        !Coordinate(in, wide, true, kVelocitySteps, moving.x) || !Coordinate(in, wide, true, kVelocitySteps, moving.y) ||
+        !in.U16(turn))
+        return false;
+    heading = static_cast<float>(turn * kHeadingStep);
+    return true;
+}
+
+bool CompactShipState(const NetMessage& message, ByteWriter& out)
+{
+    int id = 0;
+    std::uint8_t flags = 0;
+    float fuel = 0.0f;
+    float maxFuel = 0.0f;
+    signed char score = 0;
+    std::uint8_t counts[4] = {};
+    Vector3 at, moving;
+    float heading = 0.0f;
+    message.GetShipState(id, flags, fuel, maxFuel, score, counts[0], counts[1], counts[2], counts[3], at, moving,
+                         heading);
+    const auto motion = MotionOnGrid(at, moving, heading);
+    const auto tank = OnGrid(fuel, kFuelSteps, 0, 0xFFFF);
+    if (id < 0 || !motion || !tank || (maxFuel != 100.0f && maxFuel != 200.0f))
+        return false;
+    std::uint8_t shape = motion->shape | (maxFuel == 200.0f ? kLargeTank : 0);
+    for (int i = 0; i < 4; ++i)
+        shape |= counts[i] ? static_cast<std::uint8_t>(1 << (kAmmunitionShift + i)) : 0;
+    out.U8(PackedBatch::kCompact | kMsgShipState);
+    Varint(out, static_cast<std::uint32_t>(id));
+    out.U8(flags);
+    out.U8(shape);
+    out.U16(static_cast<std::uint16_t>(*tank));
+    out.U8(static_cast<std::uint8_t>(score));
+    for (const std::uint8_t count : counts) {
+        if (count)
+            out.U8(count);
+    }
+    WriteMotion(out, *motion);
+    return true;
+}
+
+bool CompactEntityState(const NetMessage& message, ByteWriter& out)
+{
+    int id = 0;
+    int entityKind = 0;
+    int extra = 0;
+    Vector3 at, moving;
+    float heading = 0.0f;
+    message.GetEntityState(id, entityKind, at, moving, heading, extra);
+    const auto motion = MotionOnGrid(at, moving, heading);
+    if (id < 0 || !motion || entityKind < 0 || entityKind > 0xFF || extra < 0 || extra > 0x0F)
+        return false;
+    out.U8(PackedBatch::kCompact | kMsgEntityState);
+    Varint(out, static_cast<std::uint32_t>(id));
+    out.U8(static_cast<std::uint8_t>(entityKind));
+    out.U8(static_cast<std::uint8_t>(motion->shape | extra << kExtraShift));
+    WriteMotion(out, *motion);
+    return true;
+}
+
+bool CompactEntityKilled(const NetMessage& message, ByteWriter& out)
+{
+    int id = 0;
+    message.GetId(id);
+    if (id < 0)
+        return false;
+    out.U8(PackedBatch::kCompact | kMsgEntityKilled);
+    Varint(out, static_cast<std::uint32_t>(id));
+    return true;
+}
+
+void Record(const NetMessage& message, ByteWriter& out)
+{
+    const int kind = message.Kind();
+    if ((kind == kMsgShipState && CompactShipState(message, out)) ||
+        (kind == kMsgEntityState && CompactEntityState(message, out)) ||
+        (kind == kMsgEntityKilled && CompactEntityKilled(message, out)))
+        return;
+    const int size = message.WireSize();
+    if (size <= 0)
+        return;
+    std::vector<std::uint8_t> wire(static_cast<std::size_t>(size));
+    message.Serialize(wire.data(), size);
+    out.U8(wire[0]);
+    Varint(out, static_cast<std::uint32_t>(size - 1));
+    out.Bytes(wire.data() + 1, wire.size() - 1);
+}
+
+bool ReadShipState(ByteReader& in, NetMessage& message)
+{
+    std::uint32_t id = 0;
+    std::uint8_t flags = 0, shape = 0, score = 0;
+    std::uint16_t tank = 0;
+    std::uint8_t counts[4] = {};
+    if (!Varint(in, id) || id > INT32_MAX || !in.U8(flags) || !in.U8(shape) || !in.U16(tank) || !in.U8(score))
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        if (shape & (1 << (kAmmunitionShift + i)) && !in.U8(counts[i]))
+            return false;
+    }
+    Vector3 at, moving;
+    float heading = 0.0f;
+    if (!ReadMotion(in, shape, at, moving, heading))
+        return false;
+    message.SetShipState(static_cast<int>(id), flags, static_cast<float>(tank / kFuelSteps),
+                         shape & kLargeTank ? 200.0f : 100.0f, static_cast<signed char>(score), counts[0], counts[1],
+                         counts[2], counts[3], at, moving, heading);
+    return true;
+}
+
+bool ReadEntityState(ByteReader& in, NetMessage& message)
+{
+    std::uint32_t id = 0;
+    std::uint8_t entityKind = 0, shape = 0;
+    Vector3 at, moving;
+    float heading = 0.0f;
+    if (!Varint(in, id) || id > INT32_MAX || !in.U8(entityKind) || !in.U8(shape) ||
+        !ReadMotion(in, shape, at, moving, heading))
+        return false;
+    message.SetEntityState(static_cast<int>(id), entityKind, at, moving, heading, shape >> kExtraShift);
+    return true;
+}
+
+bool ReadEntityKilled(ByteReader& in, NetMessage& message)
+{
+    std::uint32_t id = 0;
+    if (!Varint(in, id) || id > INT32_MAX)
+        return false;
+    message.SetEntityKilled(static_cast<int>(id));
+    return true;
+}
+
+// One record, appended to framed behind its length.
+bool Unrecord(ByteReader& in, NetMessage& message, std::vector<std::uint8_t>& framed)
+{
+    std::uint8_t tag = 0;
+    if (!in.U8(tag))
+        return false;
+    const std::size_t at = framed.size();
+    if (!(tag & PackedBatch::kCompact)) {
+        std::uint32_t rest = 0;
+        const std::uint8_t* bytes = nullptr;
+        if (!Varint(in, rest) || !(bytes = in.Bytes(rest)))
+            return false;
+        ByteWriter out;
+        out.U32(rest + 1);
+        out.U8(tag);
+        framed.insert(framed.end(), out.Data().begin(), out.Data().end());
+        framed.insert(framed.end(), bytes, bytes + rest);
+        return true;
+    }
+    const int kind = tag & ~PackedBatch::kCompact;
+    const bool read = (kind == kMsgShipState && ReadShipState(in, message)) ||
+                      (kind == kMsgEntityState && ReadEntityState(in, message)) ||
+                      (kind == kMsgEntityKilled && ReadEntityKilled(in, message));
+    if (!read)
+        return false;
+    const int size = message.WireSize();
+    framed.resize(at + 4 + static_cast<std::size_t>(size));
+    ByteWriter(framed.data() + at, 4).U32(static_cast<std::uint32_t>(size));
+    message.Serialize(framed.data() + at + 4, size);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> PackedBatch::Pack(const std::vector<const NetMessage*>& batch)
+{
+    ByteWriter out;
+    for (const NetMessage* message : batch)
+        Record(*message, out);
+    return std::move(out.Data());
+}
+
+std::size_t PackedBatch::PackedSize(const NetMessage& message)
+{
+    ByteWriter out;
+    Record(message, out);
+    return out.Data().size();
+}
+
+bool PackedBatch::Unpack(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& framed)
+{
+    framed.assign(4, 0);
+    ByteReader in(bytes, size);
+    NetMessage message;
+    std::uint32_t count = 0;
+    bool whole = true;
+    while (in.Remaining() > 0 && (whole = Unrecord(in, message, framed)))
+        ++count;
+    ByteWriter(framed.data(), 4).U32(count);
+    return whole;
+}

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Build = std::function<void(NetMessage&)>;
+
+constexpr float kTurnStep = 360.0f / 65536.0f;
+
+struct Messages {
+    explicit Messages(const std::vector<Build>& builds)
+    {
+        for (const Build& build : builds) {
+            build(held.emplace_back());
+            batch.push_back(&held.back());
+        }
+    }
+    std::deque<NetMessage> held;
+    std::vector<const NetMessage*> batch;
+};
+
+Bytes Unpacked(const Bytes& packed, bool whole = true)
+{
+    Bytes framed;
+    EXPECT_EQ(PackedBatch::Unpack(packed.data(), packed.size(), framed), whole);
+    return framed;
+}
+
+Build Ship(Vector3 at, Vector3 moving, float heading, float fuel = 37.5f, float tank = 100.0f)
+{
+    return [=](NetMessage& m) { m.SetShipState(7, 0x11, fuel, tank, -3, 0, 2, 0, 9, at, moving, heading); };
+}
+
+Build Entity(Vector3 at, Vector3 moving, float heading, int kind = 6, int extra = 5)
+{
+    return [=](NetMessage& m) { m.SetEntityState(300000, kind, at, moving, heading, extra); };
+}
+
+TEST(PackedBatch, EveryMessageComesBackAsItsBatchFramingHasIt)
+{
+    const Messages messages({
+        [](NetMessage& m) { m.SetText("Ann destroyed Bob"); },
+        [](NetMessage& m) { m.SetJoin(3, 2, "Ann"); },
+        [](NetMessage& m) { m.SetMapName("Arena"); },
+        [](NetMessage& m) { m.SetRoundOver(); },
+        [](NetMessage& m) { m.SetPlayerSpawn(3, -40, 900, 5, "Ann"); },
+        [](NetMessage& m) { m.SetShipKilled(3); },
+        [](NetMessage& m) { m.SetEntityKilled(1u << 30); },
+        Ship(Vector3(1000.125, 8191.875, 1), Vector3(-1024, 1023.96875, 0), 65535 * kTurnStep),
+        Ship(Vector3(0, 4000.5, 0), Vector3(0.5, -0.25, 0), 0.0f, 255.99609f, 200.0f),
+        Ship(Vector3(9000.25, 70000, 1), Vector3(200000.5, -3, 0), 90.0f), // wide
+        Entity(Vector3(12.5, 13.75, 1), Vector3(-664.1875, 40.6875, 0), 33030 * kTurnStep),
+        [](NetMessage& m) { m.SetTurretState(4, 3, true, Vector3(48, 80, 0)); },
+        [](NetMessage& m) { m.SetTileChange(12, 40, 255); },
+        [](NetMessage& m) { m.SetPong(0xFEEDBEEF); },
+    });
+    const Bytes packed = PackedBatch::Pack(messages.batch);
+    EXPECT_EQ(Unpacked(packed), MessageBatch::Frame(messages.batch));
+
+    std::size_t sizes = 0;
+    for (const NetMessage* message : messages.batch)
+        sizes += PackedBatch::PackedSize(*message);
+    EXPECT_EQ(sizes, packed.size()) << "what the bucket is charged is what goes";
+}
+
+TEST(PackedBatch, StatesAreCompactOnTheirGridAndExactOffIt)
+{
+    const Vector3 at(517.3, 211.06, 1);
+    const Vector3 moving(-97.013, 305.5, 0);
+    const Messages rough({Ship(at, moving, 12.34f), Entity(at, moving, 12.34f)});
+    const Bytes roughly = PackedBatch::Pack(rough.batch);
+    MessageBatch batch;
+    batch.ParsePacked(roughly.data(), roughly.size());
+    ASSERT_EQ(batch.Parsed(), 2u);
+    int id = 0, kind = 0, extra = 0;
+    std::uint8_t flags = 0, count = 0;
+    float fuel = 0, tank = 0, heading = 0;
+    signed char score = 0;
+    Vector3 gotAt, gotMoving;
+    batch.Begin()->GetShipState(id, flags, fuel, tank, score, count, count, count, count, gotAt, gotMoving, heading);
+    EXPECT_EQ(fuel, 37.5f);
+    EXPECT_EQ(score, -3);
+    batch.Next()->GetEntityState(id, kind, gotAt, gotMoving, heading, extra);
+    EXPECT_LE(std::fabs(gotAt.x - at.x), 1 / 16.0);
+    EXPECT_LE(std::fabs(gotAt.y - at.y), 1 / 16.0);
+    EXPECT_LE(std::fabs(gotMoving.x - moving.x), 1 / 64.0);
+    EXPECT_LE(std::fabs(heading - 12.34f), 0.003f);
+    EXPECT_EQ(gotAt.z, 1.0);
+    EXPECT_LE(PackedBatch::PackedSize(*rough.batch[0]), 20u);
+    EXPECT_LE(PackedBatch::PackedSize(*rough.batch[1]), 17u);
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Messages odd({
+        Ship(Vector3(-0.5, 10, 0), moving, 1.0f),              // left of the world
+        Ship(at, Vector3(0, 0, 2), 1.0f),                      // climbing
+        Ship(at, moving, 360.0f),                              // a whole turn
+        Ship(at, moving, nan),                                 //
+        Ship(at, moving, 1.0f, 300.0f, 300.0f),                // an unknown tank
+        Ship(at, Vector3(1e9, 0, 0), 1.0f),                    // too fast even when wide
+        Entity(Vector3(at.x, at.y, 0.5), moving, 1.0f),        // between floors
+        Entity(at, moving, 1.0f, 2, 16),                       // an extra beyond four bits
+        [](NetMessage& m) { m.SetEntityKilled(-1); },
+    });
+    const Bytes packed = PackedBatch::Pack(odd.batch);
+    EXPECT_EQ(Unpacked(packed), MessageBatch::Frame(odd.batch)) << "what does not fit goes as it is";
+}
+
+TEST(PackedBatch, APayloadThatDoesNotReadKeepsTheRecordsBeforeItsFault)
+{
+    const Messages messages({Ship(Vector3(1, 2, 0), Vector3(3, 4, 0), 5.0f), [](NetMessage& m) { m.SetText("hi"); },
+                             [](NetMessage& m) { m.SetEntityKilled(99); }});
+    const Bytes packed = PackedBatch::Pack(messages.batch);
+    const std::size_t firstEnd = PackedBatch::PackedSize(*messages.batch[0]);
+    for (std::size_t cut = 1; cut < packed.size(); ++cut) {
+        const Bytes part(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(cut));
+        Bytes framed;
+        const bool whole = PackedBatch::Unpack(part.data(), part.size(), framed);
+        MessageBatch batch;
+        batch.Parse(framed.data(), framed.size());
+        EXPECT_EQ(batch.Parsed(), batch.Count()) << "cut at " << cut;
+        EXPECT_EQ(batch.Parsed(), cut < firstEnd ? 0u : 1u + (cut >= packed.size() - 2)) << "cut at " << cut;
+        EXPECT_EQ(whole, cut == firstEnd || cut == packed.size() - 2) << "cut at " << cut;
+    }
+
+    const Bytes unknownCompact = {PackedBatch::kCompact | kMsgText, 0};
+    const Bytes longVarint = {kMsgText, 0x82, 0x80, 0x80, 0x80, 0x10, 'h', 'i'}; // 2 + 2^32
+    const Bytes boastingLength = {kMsgText, 0x40, 'h', 'i'};
+    for (const Bytes& bad : {unknownCompact, longVarint, boastingLength}) {
+        Bytes framed = {1, 2, 3};
+        EXPECT_FALSE(PackedBatch::Unpack(bad.data(), bad.size(), framed));
+        EXPECT_EQ(framed, (Bytes {0, 0, 0, 0})) << "an empty batch, whatever was there";
+    }
+}
+
+} // namespace
