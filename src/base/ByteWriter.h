@@ -63,6 +63,9 @@ public:
             U8(start[i]);
     }
 
+    // Bytes written: appended, or into the block (what fitted of them).
+    std::size_t Size() const { return fixed ? used : bytes.size(); }
+
     // What was appended (the growable form).
     const std::vector<std::uint8_t>& Data() const { return bytes; }
     std::vector<std::uint8_t>& Data() { return bytes; }

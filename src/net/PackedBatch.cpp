@@ -1,5 +1,6 @@
 #include "net/PackedBatch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -190,21 +191,43 @@ bool CompactEntityKilled(const NetMessage& message, ByteWriter& out)
     return true;
 }
 
-void Record(const NetMessage& message, ByteWriter& out)
+// The longest compact record: a wide ship state with a five-byte id and
+// every count (tag, id, flags, shape, fuel, score, counts, x y vx vy, heading).
+constexpr std::size_t kLongestCompact = 1 + 5 + 1 + 1 + 2 + 1 + 4 + 4 * 3 + 2;
+
+bool Compact(const NetMessage& message, ByteWriter& out)
 {
     const int kind = message.Kind();
-    if ((kind == kMsgShipState && CompactShipState(message, out)) ||
-        (kind == kMsgEntityState && CompactEntityState(message, out)) ||
-        (kind == kMsgEntityKilled && CompactEntityKilled(message, out)))
+    return (kind == kMsgShipState && CompactShipState(message, out)) ||
+           (kind == kMsgEntityState && CompactEntityState(message, out)) ||
+           (kind == kMsgEntityKilled && CompactEntityKilled(message, out));
+}
+
+std::size_t VarintSize(std::uint32_t value)
+{
+    std::size_t size = 1;
+    for (; value >= 0x80; value >>= 7)
+        ++size;
+    return size;
+}
+
+void Record(const NetMessage& message, ByteWriter& out)
+{
+    if (Compact(message, out))
         return;
     const int size = message.WireSize();
     if (size <= 0)
         return;
-    std::vector<std::uint8_t> wire(static_cast<std::size_t>(size));
-    message.Serialize(wire.data(), size);
-    out.U8(wire[0]);
-    Varint(out, static_cast<std::uint32_t>(size - 1));
-    out.Bytes(wire.data() + 1, wire.size() - 1);
+    // Written in place, then the varint is let in after the kind byte.
+    std::vector<std::uint8_t>& bytes = out.Data();
+    const std::size_t at = bytes.size();
+    const auto rest = static_cast<std::uint32_t>(size - 1);
+    const std::size_t lengthBytes = VarintSize(rest);
+    bytes.resize(at + lengthBytes + static_cast<std::size_t>(size));
+    message.Serialize(bytes.data() + at + lengthBytes, size);
+    bytes[at] = bytes[at + lengthBytes];
+    ByteWriter length(bytes.data() + at + 1, lengthBytes);
+    Varint(length, rest);
 }
 
 bool ReadShipState(ByteReader& in, NetMessage& message)
@@ -263,11 +286,10 @@ bool Unrecord(ByteReader& in, NetMessage& message, std::vector<std::uint8_t>& fr
         const std::uint8_t* bytes = nullptr;
         if (!Varint(in, rest) || !(bytes = in.Bytes(rest)))
             return false;
-        ByteWriter out;
-        out.U32(rest + 1);
-        out.U8(tag);
-        framed.insert(framed.end(), out.Data().begin(), out.Data().end());
-        framed.insert(framed.end(), bytes, bytes + rest);
+        framed.resize(at + 5 + rest);
+        ByteWriter(framed.data() + at, 4).U32(rest + 1);
+        framed[at + 4] = tag;
+        std::copy(bytes, bytes + rest, framed.begin() + static_cast<std::ptrdiff_t>(at + 5));
         return true;
     }
     const int kind = tag & ~PackedBatch::kCompact;
@@ -288,6 +310,7 @@ bool Unrecord(ByteReader& in, NetMessage& message, std::vector<std::uint8_t>& fr
 std::vector<std::uint8_t> PackedBatch::Pack(const std::vector<const NetMessage*>& batch)
 {
     ByteWriter out;
+    out.Data().reserve(batch.size() * 20);
     for (const NetMessage* message : batch)
         Record(*message, out);
     return std::move(out.Data());
@@ -295,9 +318,12 @@ std::vector<std::uint8_t> PackedBatch::Pack(const std::vector<const NetMessage*>
 
 std::size_t PackedBatch::PackedSize(const NetMessage& message)
 {
-    ByteWriter out;
-    Record(message, out);
-    return out.Data().size();
+    std::uint8_t block[kLongestCompact];
+    ByteWriter compact(block, sizeof block);
+    if (Compact(message, compact))
+        return compact.Size();
+    const int size = message.WireSize();
+    return size <= 0 ? 0 : VarintSize(static_cast<std::uint32_t>(size - 1)) + static_cast<std::size_t>(size);
 }
 
 bool PackedBatch::Unpack(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& framed)
