@@ -80,15 +80,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     if (shape.Learn(map, mapName))
         spawnSites.Find(map, shape);
     depots.Reset(map);
-    for (auto& wall : walls)
-        wall.reset();
-    for (int c = 0; c < map.Columns(); ++c) {
-        for (int r = 0; r < map.Rows(); ++r) {
-            const std::uint8_t kind = map.CellKindAt(c, r);
-            if (kind < walls.size() && !walls[kind] && !map.GetTilePolygon(c, r).Empty())
-                walls[kind] = std::make_unique<WallCell>(map.GetTilePolygon(c, r));
-        }
-    }
+    walls.Learn(map);
     phase = Phase::Playing;
     roundElapsed = 0;
     tileReportIn = kTileReportMs;

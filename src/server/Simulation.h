@@ -17,7 +17,7 @@
 #include "server/SimulationListener.h"
 #include "server/SpawnSites.h"
 #include "server/TurretGunner.h"
-#include "server/WallCell.h"
+#include "world/Walls.h"
 #include "world/Map.h"
 #include "world/World.h"
 
@@ -151,9 +151,6 @@ private:
     void Lost(Player& victim, const GameObject& against, const Record* record);
     void Settle();
     void Score(const Death& death);
-    // The first wall cell near an object for which touches holds, or null.
-    template <typename Touches>
-    WallCell* FirstWallTouching(const GameObject& object, Touches touches);
 
     SimulationListener& listener;
     MapRotation& rotation;
@@ -180,7 +177,7 @@ private:
     std::vector<Turret*> turrets;
     std::vector<TurretGunner> gunners;
     std::vector<const Ship*> visibleShips;
-    std::array<std::unique_ptr<WallCell>, kCellFuel + 1> walls;
+    Walls walls;
     FuelDepots depots;
     PowerupSpawner powerups;
     CollisionGrid grid;

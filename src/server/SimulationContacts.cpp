@@ -82,31 +82,6 @@ void Simulation::Move(int ms)
     }
 }
 
-template <typename Touches>
-WallCell* Simulation::FirstWallTouching(const GameObject& object, Touches touches)
-{
-    // A wall's outline can touch only while the circles do: its centre
-    // lies within the object's radius and the outline's corner distance.
-    const double reach = object.GetRadius() + WallCell::kCornerDistance;
-    const double tile = currentMap->TileWidth();
-    const double x = object.Position().x - tile / 2.0;
-    const double y = object.Position().y - tile / 2.0;
-    const int lastColumn = static_cast<int>(std::floor((x + reach) / tile));
-    const int lastRow = static_cast<int>(std::floor((y + reach) / tile));
-    for (int c = static_cast<int>(std::ceil((x - reach) / tile)); c <= lastColumn; ++c) {
-        for (int r = static_cast<int>(std::ceil((y - reach) / tile)); r <= lastRow; ++r) {
-            const std::uint8_t kind = currentMap->CellKindAt(c, r);
-            if (kind >= walls.size() || !walls[kind])
-                continue;
-            WallCell& wall = *walls[kind];
-            wall.MoveTo(*currentMap, c, r);
-            if (touches(wall))
-                return &wall;
-        }
-    }
-    return nullptr;
-}
-
 void Simulation::Contacts()
 {
     const Map& map = *currentMap;
@@ -154,7 +129,7 @@ void Simulation::ShipsAgainstWalls()
         Ship& ship = player->GetShip();
         if (!ship.IsAlive())
             continue;
-        WallCell* wall = FirstWallTouching(ship, [&](WallCell& cell) { return ship.Collides(&cell, width, height); });
+        WallCell* wall = walls.FirstTouching(ship, [&](WallCell& cell) { return ship.Collides(&cell, width, height); });
         if (!wall)
             continue;
         ship.OnHit(wall);
@@ -252,7 +227,7 @@ void Simulation::EntitiesAgainstWalls()
         if (!entity.IsAlive())
             continue;
         WallCell* wall =
-            FirstWallTouching(entity, [&](WallCell& cell) { return entity.Collides(&cell, width, height); });
+            walls.FirstTouching(entity, [&](WallCell& cell) { return entity.Collides(&cell, width, height); });
         if (!wall)
             continue;
         const Vector3 before = entity.Velocity();

@@ -1,4 +1,4 @@
-#include "server/WallCell.h"
+#include "world/WallCell.h"
 
 #include "world/Map.h"
 

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "world/Map.h"
+#include "world/WallCell.h"
+
+// The walls and fuel blocks of a map as things to touch: one cell object
+// for every shape, put in place of each cell near what is tested. The
+// server's contacts and the player's program's own ship both go through it.
+class Walls {
+public:
+    // The shapes of the map's cells; the map must outlive the walls.
+    void Learn(const Map& map);
+    const Map* Of() const { return map; }
+
+    // The first wall cell near the object for which touches(cell) holds,
+    // or null.
+    template <typename Touches>
+    WallCell* FirstTouching(const GameObject& object, Touches touches);
+
+private:
+    const Map* map = nullptr;
+    std::array<std::unique_ptr<WallCell>, kCellFuel + 1> cells;
+};
+
+template <typename Touches>
+WallCell* Walls::FirstTouching(const GameObject& object, Touches touches)
+{
+    if (!map)
+        return nullptr;
+    // A wall's outline can touch only while the circles do: its centre
+    // lies within the object's radius and the outline's corner distance.
+    const double reach = object.GetRadius() + WallCell::kCornerDistance;
+    const double tile = map->TileWidth();
+    const double x = object.Position().x - tile / 2.0;
+    const double y = object.Position().y - tile / 2.0;
+    const int lastColumn = static_cast<int>(std::floor((x + reach) / tile));
+    const int lastRow = static_cast<int>(std::floor((y + reach) / tile));
+    for (int c = static_cast<int>(std::ceil((x - reach) / tile)); c <= lastColumn; ++c) {
+        for (int r = static_cast<int>(std::ceil((y - reach) / tile)); r <= lastRow; ++r) {
+            const std::uint8_t kind = map->CellKindAt(c, r);
+            if (kind >= cells.size() || !cells[kind])
+                continue;
+            WallCell& wall = *cells[kind];
+            wall.MoveTo(*map, c, r);
+            if (touches(wall))
+                return &wall;
+        }
+    }
+    return nullptr;
+}
