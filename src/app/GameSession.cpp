@@ -184,9 +184,10 @@ void RunGameLoop()
             client = LendWorld(world.get());
             heard->Forget();
         }
-        if (Ship* own = world->FirstShip(); own && own->IsAlive() && client->IsConnected())
-            client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()), frameTime,
-                                     platform::TickCount());
+        Ship* own = world->FirstShip();
+        world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
+                              client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),
+                                                        frameTime, platform::TickCount(), world->GetMap()));
         heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
 
         if (client->IsRoundOver()) {

@@ -197,9 +197,9 @@ void NetClient::ApplyShipState(const NetMessage& message)
         return;
     ship->SetTarget(position);
     ship->SetVelocity(velocity);
-    if (ship == world->FirstShip())
-        prediction.OnReport(*ship, heading, platform::TickCount(), 2 * std::min(GetPing(), kLongestPingMs));
-    else
+    // The own ship's heading is the prediction's to set, after the rest.
+    const bool own = ship == world->FirstShip();
+    if (!own)
         ship->SetHeading(heading);
     ship->SetScore(score);
     ship->SetMissiles(static_cast<signed char>(missiles));
@@ -209,6 +209,9 @@ void NetClient::ApplyShipState(const NetMessage& message)
     ship->SetMaxFuel(maxFuel);
     ship->SetFuel(fuel);
     ship->SetFlags(flags);
+    if (own)
+        prediction.OnReport(*ship, position, velocity, heading, platform::TickCount(),
+                            2 * std::min(GetPing(), kLongestPingMs), world->GetMap());
 }
 
 void NetClient::ApplyEntityState(const NetMessage& message)

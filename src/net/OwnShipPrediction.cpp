@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/Ship.h"
+#include "world/Map.h"
 #include "world/ShipControls.h"
+#include "world/Torus.h"
 
 namespace {
 
@@ -12,6 +13,14 @@ namespace {
 float Towards(float from, float to)
 {
     return std::remainder(to - from, 360.0f);
+}
+
+// The shorter way from one point of the torus to another.
+Vector3 Between(const Vector3& from, const Vector3& to, const Map* map)
+{
+    const double width = map ? map->WorldWidth() : 0.0;
+    const double height = map ? map->WorldHeight() : 0.0;
+    return Vector3(FoldDifference(to.x - from.x, width), FoldDifference(to.y - from.y, height), 0.0);
 }
 
 } // namespace
@@ -25,39 +34,101 @@ void OwnShipPrediction::SetEnabled(bool on)
 void OwnShipPrediction::Reset()
 {
     known = false;
-    correction = 0.0f;
+    offset = Vector3();
+    turnOffset = 0.0f;
     sent.clear();
 }
 
-void OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now)
+bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, const Map* map)
 {
     if (!enabled || ms < 0)
-        return;
-    while (!sent.empty() && now - sent.front().at > kLongestRoundTripMs)
+        return false;
+    while (!sent.empty() && now - sent.front().at > 2 * kLongestRoundTripMs)
         sent.pop_front();
     sent.push_back({now, keys, ms});
-    const float eased = correction * std::min(1.0f, kEaseShare * static_cast<float>(ms) / 10.0f);
-    correction -= eased;
-    ship.SetHeading(ship.GetHeading() + ShipControls::Turned(ship, keys, ms) + eased);
+    if (!known)
+        return false;
+    const Ship& predicted = Predicted(ship, map);
+    const float kept = 1.0f - std::min(1.0f, kEaseShare * static_cast<float>(ms) / 10.0f);
+    offset = offset * kept;
+    turnOffset *= kept;
+    ship.SetPosition(predicted.Position() + offset);
+    if (map)
+        ship.Wrap(map->WorldWidth(), map->WorldHeight());
+    ship.SetTarget(ship.Position());
+    ship.SetVelocity(predicted.Velocity());
+    ship.SetHeading(predicted.GetHeading() + turnOffset);
+    return true;
 }
 
-void OwnShipPrediction::OnReport(Ship& ship, float heading, std::uint32_t now, int roundTripMs)
+void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vector3& velocity, float heading,
+                                 std::uint32_t now, int roundTripMs, const Map* map)
 {
     if (!enabled) {
         ship.SetHeading(heading);
         return;
     }
-    float ahead = 0.0f;
-    for (const Sent& keys : sent) {
-        if (now - keys.at < static_cast<std::uint32_t>(std::max(0, roundTripMs)))
-            ahead += ShipControls::Turned(ship, keys.keys, keys.ms);
-    }
-    const float off = Towards(ship.GetHeading(), heading + ahead);
-    if (!known || std::fabs(off) > kJumpDegrees) {
-        ship.SetHeading(heading + ahead);
-        correction = 0.0f;
+    report = {position, velocity, heading, ship.GetFuel(), ship.GetMaxFuel(), ship.GetFlags(), now,
+              std::clamp(roundTripMs, 0, static_cast<int>(kLongestRoundTripMs))};
+    const Ship& predicted = Predicted(ship, map);
+    const Vector3 off = Between(predicted.Position(), ship.Position(), map);
+    const float turnOff = Towards(predicted.GetHeading(), ship.GetHeading());
+    if (!known || off.Length() > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
+        offset = Vector3();
+        turnOffset = 0.0f;
+        ship.SetPosition(predicted.Position());
+        ship.SetTarget(predicted.Position());
+        ship.SetHeading(predicted.GetHeading());
         known = true;
         return;
     }
-    correction = off;
+    offset = off;
+    turnOffset = turnOff;
+}
+
+const Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
+{
+    if (ghost.GetShipType() != shown.GetShipType())
+        ghost.SetShipType(shown.GetShipType());
+    if (map && walls.Of() != map)
+        walls.Learn(*map);
+    ghost.ForceRespawn(static_cast<float>(report.position.x), static_cast<float>(report.position.y));
+    ghost.SetPosition(report.position);
+    ghost.SetVelocity(report.velocity);
+    ghost.SetHeading(report.heading);
+    ghost.SetMaxFuel(report.maxFuel);
+    ghost.SetFuel(report.fuel);
+    ghost.SetFlags(report.flags);
+    // The server had the keys sent up to a round trip before the report came.
+    const std::uint32_t heard = report.at - static_cast<std::uint32_t>(report.roundTripMs);
+    ShipControls controls(ghost.IsShielded() ? report.roundTripMs : 0);
+    for (const Sent& keys : sent) {
+        if (static_cast<std::int32_t>(keys.at - heard) > 0)
+            Fly(controls, keys.keys, keys.ms, map);
+    }
+    return ghost;
+}
+
+void OwnShipPrediction::Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map)
+{
+    controls.Step(ghost, keys, ms, nullptr, 0);
+    const Vector3 before = ghost.Position();
+    ghost.SetPosition(before + ghost.Velocity() * (ms / 1000.0));
+    if (!map)
+        return;
+    const int width = map->WorldWidth();
+    const int height = map->WorldHeight();
+    ghost.Wrap(width, height);
+    const auto touches = [&](WallCell& cell) {
+        return ghost.Collides(&cell, static_cast<float>(width), static_cast<float>(height));
+    };
+    if (WallCell* wall = walls.FirstTouching(ghost, touches)) {
+        // A shield bounces off as on the server; a bare hull is the
+        // server's to judge, and waits at the wall for its word.
+        if (ghost.IsShielded())
+            ghost.OnHit(wall);
+        else
+            ghost.SetVelocity(Vector3());
+        ghost.SetPosition(before);
+    }
 }

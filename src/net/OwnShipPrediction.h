@@ -4,32 +4,41 @@
 #include <deque>
 
 #include "world/HeldKeys.h"
+#include "world/Ship.h"
+#include "world/Walls.h"
 
-class Ship;
+class Map;
+class ShipControls;
 
-// The own ship turns the frame its keys are pressed, however far the
-// server: its heading runs ahead of the server's reports by the keys the
-// server has not had yet, and a report that disagrees is eased in over a
-// few frames. Off, the reports set the heading as they come.
+// The own ship turns and moves the frame its keys are pressed, however far
+// the server: from the server's latest report of it, the ship's own rules
+// fly the keys the server had not had yet, walls included, every frame. A
+// report that disagrees with what is shown is eased in over a few frames.
+// Fuel and flags stay as the server reports them. Off, the reports set the
+// heading as they come and the world moves the ship as it moves the others.
 class OwnShipPrediction {
 public:
     // Keys older than this are taken to have reached the server.
     static constexpr std::uint32_t kLongestRoundTripMs = 1000;
     // A disagreement is eased in at this share a frame of 10 ms.
     static constexpr float kEaseShare = 0.2f;
-    // A report this far off is the server turning the ship itself.
+    // A report this far off is the server moving the ship itself.
     static constexpr float kJumpDegrees = 90.0f;
+    static constexpr double kJumpUnits = 64.0;
 
     bool Enabled() const { return enabled; }
     void SetEnabled(bool on);
     // A new ship, a new round: the next report is taken as it is.
     void Reset();
 
-    // The keys of this frame, sent at now: the ship turns by them at once.
-    void Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now);
-    // The server's heading of the ship, which had not seen the keys of the
+    // The keys of this frame, sent at now: the ship flies by them at once.
+    // True when the prediction placed the ship, which the world must then
+    // leave where it is.
+    bool Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, const Map* map);
+    // The server's word on the ship, which had not seen the keys of the
     // last round trip.
-    void OnReport(Ship& ship, float heading, std::uint32_t now, int roundTripMs);
+    void OnReport(Ship& ship, const Vector3& position, const Vector3& velocity, float heading, std::uint32_t now,
+                  int roundTripMs, const Map* map);
 
 private:
     struct Sent {
@@ -37,9 +46,28 @@ private:
         HeldKeys keys;
         int ms;
     };
+    struct Report {
+        Vector3 position;
+        Vector3 velocity;
+        float heading = 0.0f;
+        float fuel = 0.0f;
+        float maxFuel = 0.0f;
+        std::uint8_t flags = 0;
+        std::uint32_t at = 0;
+        int roundTripMs = 0;
+    };
+
+    // Where the ship is now by the report and the keys sent since the
+    // server last heard.
+    const Ship& Predicted(const Ship& shown, const Map* map);
+    void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
 
     bool enabled = true;
     bool known = false;
-    float correction = 0.0f;
+    Report report;
+    Vector3 offset;       // what is shown less what is predicted, easing away
+    float turnOffset = 0.0f;
     std::deque<Sent> sent;
+    Ship ghost;
+    Walls walls;
 };

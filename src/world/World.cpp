@@ -299,7 +299,8 @@ void World::Update(int ms)
     for (Ship* ship = ShipsBegin(); ship; ship = ShipsNext()) {
         if (!ship->IsAlive())
             continue;
-        Move(ship, worldWidth, worldHeight, snap, ms);
+        if (ship != local || !firstShipSteered)
+            Move(ship, worldWidth, worldHeight, snap, ms);
         int column = 0;
         int row = 0;
         if (ship->HasFlags(kFlagRefuelling) && FindFuelTileNear(ship, column, row))

@@ -87,6 +87,9 @@ public:
     // moves towards its reported place, dead turrets come back on their
     // own time, and the dead entities are swept away.
     void Update(int ms);
+    // Whether the first ship is placed by its own pilot's prediction, and
+    // not moved along with the others.
+    void SteerFirstShip(bool steered) { firstShipSteered = steered; }
     // Milliseconds the world has been stepped, from 0.
     std::uint64_t Now() const { return now; }
     void Advance(int ms);
@@ -136,5 +139,6 @@ private:
     CriticalSection entityLock;
     CriticalSection snapLock;
     bool snapPending = false;
+    bool firstShipSteered = false;
     std::uint64_t now = 0;
 };

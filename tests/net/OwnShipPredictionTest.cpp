@@ -1,77 +1,226 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
+#include <functional>
+#include <map>
+#include <vector>
 
 #include "net/OwnShipPrediction.h"
-#include "world/Ship.h"
+#include "support/MapFile.h"
+#include "world/Map.h"
 #include "world/ShipControls.h"
+#include "world/Torus.h"
 
 namespace {
 
-HeldKeys Turning(bool left)
+// A 20 x 20 room walled all round.
+std::unique_ptr<Map> Room()
+{
+    std::vector<std::vector<int>> rows(20, std::vector<int>(20, 0));
+    for (int i = 0; i < 20; ++i)
+        rows[0][i] = rows[19][i] = rows[i][0] = rows[i][19] = kCellWall;
+    const auto bytes = MapFileBytes("Room", rows);
+    auto map = std::make_unique<Map>();
+    map->LoadFromBytes(bytes.data(), bytes.size());
+    return map;
+}
+
+HeldKeys Keys(std::initializer_list<GameKey> held)
 {
     HeldKeys keys;
-    if (left)
-        keys.Press(kKeyTurnLeft);
+    for (const GameKey key : held)
+        keys.Press(key);
     return keys;
 }
 
-float Apart(float a, float b)
+double Apart(const Vector3& a, const Vector3& b)
 {
-    return std::fabs(std::remainder(a - b, 360.0f));
+    return Vector3(FoldDifference(a.x - b.x, 640), FoldDifference(a.y - b.y, 640), 0).Length();
 }
 
-// A server a round trip of 100 ms away, reporting every 20 ms: the ship
-// turns the frame the key goes down, stays with what the server will
-// have, and does not swing back when the key comes up.
-TEST(OwnShipPrediction, TurnsAtOnceAndAgreesWithTheServerAtAnyPing)
-{
-    for (const int roundTrip : {0, 100, 300}) {
-        Ship shown, served;
-        OwnShipPrediction prediction;
-        std::deque<std::pair<std::uint32_t, HeldKeys>> inFlight;
-        prediction.OnReport(shown, 90.0f, 0, roundTrip);
-        served.SetHeading(90.0f);
-        float largest = 0.0f, swing = 0.0f, released = 0.0f;
-        for (std::uint32_t now = 10; now <= 2000; now += 10) {
-            const bool held = now <= 500;
-            prediction.Step(shown, Turning(held), 10, now);
-            inFlight.push_back({now, Turning(held)});
-            while (!inFlight.empty() && now - inFlight.front().first >= static_cast<std::uint32_t>(roundTrip)) {
-                served.SetHeading(served.GetHeading() + ShipControls::Turned(served, inFlight.front().second, 10));
-                inFlight.pop_front();
+// The server's side of the same ship: keys arrive half a round trip after
+// they were sent, 16 ms ticks fly them by the shared rules, walls bounce
+// a shield, and every 50 ms a report leaves that arrives half a round trip
+// later.
+class Link {
+public:
+    Link(const Map& map, int roundTrip) : map(map), roundTrip(roundTrip)
+    {
+        walls.Learn(map);
+        served.ForceRespawn(320, 320);
+        served.SetPosition(Vector3(320, 320, 0));
+        served.SetFuel(served.GetMaxFuel());
+    }
+
+    void Send(std::uint32_t at, const HeldKeys& keys) { toServer.push_back({at + roundTrip / 2, keys}); }
+
+    // Runs the server up to now; reports that have arrived by now go to arrived.
+    void RunTo(std::uint32_t now, const std::function<void(const Ship&)>& arrived)
+    {
+        while (tickAt + 16 <= now) {
+            tickAt += 16;
+            while (!toServer.empty() && toServer.front().first <= tickAt) {
+                held = toServer.front().second;
+                toServer.pop_front();
             }
-            if (now % 20 == 0)
-                prediction.OnReport(shown, served.GetHeading(), now, roundTrip);
-            if (now == 510)
-                released = shown.GetHeading();
-            if (now > 510)
-                swing = std::max(swing, Apart(shown.GetHeading(), released));
-            if (now > 520 + static_cast<std::uint32_t>(roundTrip))
-                largest = std::max(largest, Apart(shown.GetHeading(), served.GetHeading()));
+            Tick();
+            history[tickAt] = served.Position();
+            if (tickAt % 48 == 0)
+                toClient.push_back({tickAt + roundTrip / 2, served.Position(), served.Velocity(),
+                                    served.GetHeading(), served.GetFlags()});
         }
-        EXPECT_LT(swing, 1.0f) << roundTrip << " ms: the ship swung back after the key came up";
-        EXPECT_LT(largest, 1.0f) << roundTrip << " ms: apart from the server";
-        EXPECT_LT(Apart(served.GetHeading(), 90.0f - 0.5f * served.GetTurnRate()), 1.0f) << roundTrip;
+        while (!toClient.empty() && toClient.front().at <= now) {
+            Ship state;
+            state.ForceRespawn(0, 0);
+            state.SetPosition(toClient.front().position);
+            state.SetVelocity(toClient.front().velocity);
+            state.SetHeading(toClient.front().heading);
+            state.SetFlags(toClient.front().flags);
+            arrived(state);
+            toClient.pop_front();
+        }
+    }
+
+    // Where the server has the ship at a moment it has played.
+    Vector3 ServedAt(std::uint32_t at) const
+    {
+        auto found = history.upper_bound(at);
+        return found == history.begin() ? Vector3(320, 320, 0) : std::prev(found)->second;
+    }
+
+    const Ship& Served() const { return served; }
+
+private:
+    struct Report {
+        std::uint32_t at;
+        Vector3 position, velocity;
+        float heading;
+        std::uint8_t flags;
+    };
+
+    void Tick()
+    {
+        controls.Step(served, held, 16, nullptr, 0);
+        const Vector3 before = served.Position();
+        served.SetPosition(before + served.Velocity() * 0.016);
+        served.Wrap(map.WorldWidth(), map.WorldHeight());
+        const auto touches = [&](WallCell& cell) { return served.Collides(&cell, 640, 640); };
+        if (WallCell* wall = walls.FirstTouching(served, touches)) {
+            served.OnHit(wall);
+            served.SetPosition(before);
+        }
+        served.SetFuel(served.GetMaxFuel());
+    }
+
+    const Map& map;
+    int roundTrip;
+    Walls walls;
+    Ship served;
+    ShipControls controls;
+    HeldKeys held;
+    std::uint32_t tickAt = 0;
+    std::deque<std::pair<std::uint32_t, HeldKeys>> toServer;
+    std::deque<Report> toClient;
+    std::map<std::uint32_t, Vector3> history;
+};
+
+// Turns, thrust with the shield up into a wall and off it, a coast: the
+// own ship moves the frame its keys go down, is where the server will have
+// it once the keys arrive, and never jumps.
+TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
+{
+    const auto map = Room();
+    for (const int roundTrip : {0, 100, 300}) {
+        Link link(*map, roundTrip);
+        Ship shown;
+        shown.ForceRespawn(320, 320);
+        shown.SetPosition(Vector3(320, 320, 0));
+        OwnShipPrediction prediction;
+        std::uint32_t now = 0;
+        const auto arrived = [&](const Ship& state) {
+            shown.SetFuel(shown.GetMaxFuel());
+            shown.SetFlags(state.GetFlags());
+            prediction.OnReport(shown, state.Position(), state.Velocity(), state.GetHeading(), now, roundTrip,
+                                map.get());
+        };
+        std::vector<std::pair<std::uint32_t, Vector3>> shownAt;
+        std::vector<double> errors;
+        double longestStep = 0.0;
+        std::uint32_t firstMove = 0;
+        Vector3 last = shown.Position();
+        for (now = 10; now <= 4000; now += 10) {
+            link.RunTo(now, arrived);
+            const HeldKeys keys = now < 400    ? Keys({kKeyTurnLeft})
+                                  : now < 2000 ? Keys({kKeyThrust, kKeyShields})
+                                  : now < 2300 ? Keys({kKeyTurnRight, kKeyShields})
+                                               : Keys({kKeyShields});
+            link.Send(now, keys);
+            prediction.Step(shown, keys, 10, now, map.get());
+            if (!firstMove && now >= 400 && Apart(shown.Position(), last) > 0.0)
+                firstMove = now;
+            longestStep = std::max(longestStep, Apart(shown.Position(), last) -
+                                                    shown.GetMaxSpeed() * 0.010);
+            last = shown.Position();
+            if (now > 600 && now + roundTrip / 2 < 3900)
+                shownAt.push_back({now + roundTrip / 2, shown.Position()});
+        }
+        for (const auto& [at, position] : shownAt)
+            errors.push_back(Apart(position, link.ServedAt(at)));
+        std::sort(errors.begin(), errors.end());
+        EXPECT_LE(firstMove, 410u) << roundTrip << " ms: thrust moved the ship late";
+        EXPECT_LT(errors[errors.size() / 2], 4.0) << roundTrip << " ms: the median distance from the server";
+        EXPECT_LT(errors.back(), 40.0) << roundTrip << " ms: the largest distance from the server";
+        EXPECT_LT(longestStep, 8.0) << roundTrip << " ms: a frame jumped further than the ship flies";
+        EXPECT_LT(link.Served().Velocity().Length(), link.Served().GetMaxSpeed()) << "it bounced";
     }
 }
 
 // A small disagreement is eased in over frames; a large one is the server
-// turning the ship, taken at once.
+// moving the ship itself, taken at once. Off, a report is taken as it is.
 TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
 {
+    const auto map = Room();
     Ship ship;
+    ship.ForceRespawn(0, 0);
     OwnShipPrediction prediction;
-    prediction.OnReport(ship, 100.0f, 0, 0);
-    prediction.OnReport(ship, 110.0f, 0, 0);
-    prediction.Step(ship, HeldKeys(), 10, 10);
+    prediction.OnReport(ship, Vector3(300, 300, 0), Vector3(), 100.0f, 0, 0, map.get());
+    EXPECT_EQ(ship.Position().x, 300.0);
+    prediction.OnReport(ship, Vector3(310, 300, 0), Vector3(), 110.0f, 0, 0, map.get());
+    EXPECT_TRUE(prediction.Step(ship, HeldKeys(), 10, 10, map.get()));
+    EXPECT_TRUE(ship.Position().x > 300.5 && ship.Position().x < 309.5) << ship.Position().x;
     EXPECT_TRUE(ship.GetHeading() > 100.5f && ship.GetHeading() < 109.5f) << ship.GetHeading();
     for (std::uint32_t now = 20; now < 300; now += 10)
-        prediction.Step(ship, HeldKeys(), 10, now);
+        prediction.Step(ship, HeldKeys(), 10, now, map.get());
+    EXPECT_NEAR(ship.Position().x, 310.0, 0.05);
     EXPECT_NEAR(ship.GetHeading(), 110.0f, 0.05f);
-    prediction.OnReport(ship, 250.0f, 300, 0);
+    prediction.OnReport(ship, Vector3(100, 500, 0), Vector3(), 110.0f, 300, 0, map.get());
+    EXPECT_EQ(ship.Position().x, 100.0) << "a jump";
+    prediction.OnReport(ship, Vector3(100, 500, 0), Vector3(), 250.0f, 300, 0, map.get());
     EXPECT_FLOAT_EQ(ship.GetHeading(), 250.0f);
+
+    prediction.SetEnabled(false);
+    EXPECT_FALSE(prediction.Step(ship, Keys({kKeyThrust}), 10, 310, map.get()));
+    prediction.OnReport(ship, Vector3(120, 500, 0), Vector3(), 20.0f, 310, 0, map.get());
+    EXPECT_FLOAT_EQ(ship.GetHeading(), 20.0f);
+    EXPECT_EQ(ship.Position().x, 100.0) << "off, the world moves the ship";
+}
+
+// A bare hull stops at the wall the server would wreck it on, and does
+// not fly through it while the server's word is on its way.
+TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
+{
+    const auto map = Room();
+    Ship ship;
+    ship.ForceRespawn(0, 0);
+    OwnShipPrediction prediction;
+    // Heading 90 points along -x, towards the wall of column 0.
+    prediction.OnReport(ship, Vector3(100, 320, 0), Vector3(-200, 0, 0), 90.0f, 0, 0, map.get());
+    for (std::uint32_t now = 10; now <= 1000; now += 10)
+        prediction.Step(ship, Keys({kKeyThrust}), 10, now, map.get());
+    EXPECT_GT(ship.Position().x, 32.0) << "inside the wall";
+    EXPECT_LT(ship.Position().x, 60.0) << "it should have reached the wall";
 }
 
 } // namespace
