@@ -37,6 +37,8 @@ void OwnShipPrediction::Reset()
     offset = Vector3();
     turnOffset = 0.0f;
     sent.clear();
+    // The next map may take this one's place in memory: its walls are learnt anew.
+    walls = Walls();
 }
 
 bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, const Map* map)
@@ -64,7 +66,8 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
 void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vector3& velocity, float heading,
                                  std::uint32_t now, int roundTripMs, const Map* map)
 {
-    if (!enabled) {
+    // A wreck stays where it went down, as the world keeps it.
+    if (!enabled || !ship.IsAlive()) {
         ship.SetHeading(heading);
         return;
     }
@@ -99,9 +102,11 @@ const Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     ghost.SetMaxFuel(report.maxFuel);
     ghost.SetFuel(report.fuel);
     ghost.SetFlags(report.flags);
+    for (const Ammunition kind : {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
+        ghost.SetRounds(kind, shown.Rounds(kind));
     // The server had the keys sent up to a round trip before the report came.
     const std::uint32_t heard = report.at - static_cast<std::uint32_t>(report.roundTripMs);
-    ShipControls controls(ghost.IsShielded() ? report.roundTripMs : 0);
+    ShipControls controls;
     for (const Sent& keys : sent) {
         if (static_cast<std::int32_t>(keys.at - heard) > 0)
             Fly(controls, keys.keys, keys.ms, map);

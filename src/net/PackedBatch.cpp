@@ -57,6 +57,9 @@ std::optional<Motion> MotionOnGrid(const Vector3& at, const Vector3& moving, flo
 
 std::optional<Motion> MotionOnGrid(const Vector3& at, const Vector3& moving, float heading)
 {
+    // The rules keep a heading just short of a whole turn as a little below 0.
+    if (heading < 0.0f && heading > -360.0f)
+        heading += 360.0f;
     if (auto narrow = MotionOnGrid(at, moving, heading, kNarrowBits))
         return narrow;
     return MotionOnGrid(at, moving, heading, kWideBits);
@@ -281,6 +284,8 @@ bool Unrecord(ByteReader& in, NetMessage& message, std::vector<std::uint8_t>& fr
     if (!in.U8(tag))
         return false;
     const std::size_t at = framed.size();
+    if (tag == 0)
+        return false;
     if (!(tag & PackedBatch::kCompact)) {
         std::uint32_t rest = 0;
         const std::uint8_t* bytes = nullptr;

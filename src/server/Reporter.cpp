@@ -354,6 +354,10 @@ void Reporter::Report()
             if (other == slot || !ship->IsAlive())
                 continue;
             float& priority = watcher.shipPriority[static_cast<std::size_t>(other)];
+            if (watcher.shipQueued[static_cast<std::size_t>(other)]) {
+                priority = 0.0f; // an event of this tick told it already
+                continue;
+            }
             priority += Sees(watcher, ship->Position()) ? kShipOnScreen : kShipOffScreen;
             candidates[eye.slot].push_back({priority, other, nullptr});
         }

@@ -208,7 +208,7 @@ TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
 }
 
 // A bare hull stops at the wall the server would wreck it on, and does
-// not fly through it while the server's word is on its way.
+// not fly through it while the server's word is on its way; a wreck stays.
 TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
 {
     const auto map = Room();
@@ -221,6 +221,24 @@ TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
         prediction.Step(ship, Keys({kKeyThrust}), 10, now, map.get());
     EXPECT_GT(ship.Position().x, 32.0) << "inside the wall";
     EXPECT_LT(ship.Position().x, 60.0) << "it should have reached the wall";
+
+    // A shield the server reports, let go of before the wall, bounces nothing.
+    prediction.Reset();
+    ship.SetFlags(kFlagShield);
+    prediction.OnReport(ship, Vector3(70, 320, 0), Vector3(-200, 0, 0), 90.0f, 2000, 200, map.get());
+    double farthest = 0.0;
+    for (std::uint32_t now = 2010; now <= 3000; now += 10) {
+        prediction.Step(ship, Keys({kKeyThrust}), 10, now, map.get());
+        farthest = std::max(farthest, ship.Position().x);
+    }
+    EXPECT_LE(farthest, 70.0) << "it bounced off with its shield down";
+
+    // The wreck of a ship stays where it went down.
+    const Vector3 wreck = ship.Position();
+    ship.Kill();
+    prediction.OnReport(ship, Vector3(300, 300, 0), Vector3(), 10.0f, 3000, 200, map.get());
+    EXPECT_EQ(ship.Position().x, wreck.x);
+    EXPECT_FLOAT_EQ(ship.GetHeading(), 10.0f);
 }
 
 } // namespace

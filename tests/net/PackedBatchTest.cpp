@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "net/MessageBatch.h"
@@ -72,6 +73,32 @@ TEST(PackedBatch, EveryMessageComesBackAsItsBatchFramingHasIt)
     EXPECT_EQ(sizes, packed.size()) << "what the bucket is charged is what goes";
 }
 
+// The layout as another client would write it from the protocol notes.
+TEST(PackedBatch, RecordsAreLaidOutByteForByteAsDocumented)
+{
+    const std::string line(200, 'x');
+    const Messages messages({
+        [](NetMessage& m) {
+            m.SetShipState(7, 0x11, 37.5f, 200.0f, -3, 0, 2, 0, 9, Vector3(1000.125, 4000.5, 1),
+                           Vector3(-2.5, 3.25, 0), 90.0f);
+        },
+        [](NetMessage& m) { m.SetEntityState(300, 3, Vector3(9000, 16, 0), Vector3(-1, 0, 0), -90.0f, 5); },
+        [](NetMessage& m) { m.SetEntityKilled(200); },
+        [&](NetMessage& m) { m.SetText(line.c_str()); },
+    });
+    Bytes expected = {
+        0x8A, 0x07, 0x11, 0xA3, 0x80, 0x25, 0xFD, 0x02, 0x09,        // id, flags, shape, fuel, score, counts
+        0x41, 0x1F, 0x04, 0x7D, 0xB0, 0xFF, 0x68, 0x00, 0x00, 0x40,  // x, y, vx, vy, heading
+        0x8B, 0xAC, 0x02, 0x03, 0x54,                                // id, kind, shape with the extra
+        0x40, 0x19, 0x01, 0x80, 0x00, 0x00, 0xE0, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xC0,
+        0x89, 0xC8, 0x01,                                            // an entity's death
+        0x01, 0xCC, 0x01, 0xC8, 0x00, 0x00, 0x00,                    // a text in its own form
+    };
+    for (const char c : line)
+        expected.push_back(static_cast<std::uint8_t>(c));
+    EXPECT_EQ(PackedBatch::Pack(messages.batch), expected);
+}
+
 TEST(PackedBatch, StatesAreCompactOnTheirGridAndExactOffIt)
 {
     const Vector3 at(517.3, 211.06, 1);
@@ -132,9 +159,10 @@ TEST(PackedBatch, APayloadThatDoesNotReadKeepsTheRecordsBeforeItsFault)
     }
 
     const Bytes unknownCompact = {PackedBatch::kCompact | kMsgText, 0};
+    const Bytes noKind = {0, 0};
     const Bytes longVarint = {kMsgText, 0x82, 0x80, 0x80, 0x80, 0x10, 'h', 'i'}; // 2 + 2^32
     const Bytes boastingLength = {kMsgText, 0x40, 'h', 'i'};
-    for (const Bytes& bad : {unknownCompact, longVarint, boastingLength}) {
+    for (const Bytes& bad : {unknownCompact, noKind, longVarint, boastingLength}) {
         Bytes framed = {1, 2, 3};
         EXPECT_FALSE(PackedBatch::Unpack(bad.data(), bad.size(), framed));
         EXPECT_EQ(framed, (Bytes {0, 0, 0, 0})) << "an empty batch, whatever was there";
