@@ -270,6 +270,43 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(6));
     }
 
+    // How the others move between their reports: the longest step of a
+    // frame beyond what their velocity explains, and how far they are drawn
+    // from where the server has them, for ships alive a second or more.
+    void Glide(std::uint32_t now)
+    {
+        const Map* map = world->GetMap();
+        const double width = map->WorldWidth();
+        const double height = map->WorldHeight();
+        const auto folded = [&](const Vector3& d) { return std::hypot(FoldDifference(d.x, width), FoldDifference(d.y, height)); };
+        for (const Ship* ship : world->Ships()) {
+            Other& other = others[ship->GetId()];
+            if (ship == local || !ship->IsAlive()) {
+                other.aliveSince = 0;
+                continue;
+            }
+            if (!other.aliveSince)
+                other.aliveSince = now;
+            const ServerReports::Ship truth = reports.Of(ship->GetId());
+            if (now - other.aliveSince >= 1000 && other.seenAt && truth.reports && now - truth.at <= 200) {
+                const double seconds = (now - other.seenAt) / 1000.0;
+                longestGlideStep = std::max(longestGlideStep, folded(ship->Position() - other.seen - ship->Velocity() * seconds));
+                glideDistances.push_back(folded(truth.position + truth.velocity * ((now - truth.at) / 1000.0) - ship->Position()));
+            }
+            other.seen = ship->Position();
+            other.seenAt = now;
+        }
+    }
+
+    struct Other {
+        std::uint32_t aliveSince = 0;
+        std::uint32_t seenAt = 0;
+        Vector3 seen;
+    };
+    std::map<int, Other> others;
+    double longestGlideStep = 0.0;
+    std::vector<double> glideDistances;
+
     // Searches through the relay and joins, as a player would try again
     // when a lost datagram made the first try fail.
     bool Join()
@@ -318,6 +355,7 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
             client->SendPing();
             lastPing = now;
         }
+        Glide(now);
         const bool alive = local->IsAlive();
         if (alive && !wasAlive)
             aliveSince = now;
@@ -368,6 +406,11 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     const double errorMedian = errors[errors.size() / 2];
     std::printf("  from where the server has it a ping later: median %.1f, 90th %.1f, max %.1f units\n", errorMedian,
                 errors[errors.size() * 9 / 10], errors.back());
+    ASSERT_GT(glideDistances.size(), 250u);
+    std::sort(glideDistances.begin(), glideDistances.end());
+    std::printf("  the others: longest step of a frame beyond their velocity %.1f units; from where the server has "
+                "them median %.1f, max %.1f units\n",
+                longestGlideStep, glideDistances[glideDistances.size() / 2], glideDistances.back());
     std::printf("  %.1f own states a second from the server while alive, %d of %d in reliable batches; longest gap "
                 "between payloads %u ms; ping %d ms; %d deaths\n",
                 aliveMs ? ownReports * 1000.0 / aliveMs : 0.0, own.reliable, own.reports, gap, client->GetPing(),
@@ -394,6 +437,11 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     EXPECT_LT(mean, 200.0);
     EXPECT_LT(farthest, 450.0);
     EXPECT_LT(errorMedian, 16.0) << "drawn where the server will have it";
+    // The others glide: moved by their velocity and pulled to each report,
+    // they never step more than a little beyond it in a frame (runs: under
+    // 2 units), and stay near where the server has them (median near 14).
+    EXPECT_LT(longestGlideStep, 6.0) << "another ship jumped";
+    EXPECT_LT(glideDistances[glideDistances.size() / 2], 60.0);
 }
 
 } // namespace
