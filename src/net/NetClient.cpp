@@ -1,5 +1,6 @@
 #include "net/NetClient.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/Console.h"
@@ -169,6 +170,16 @@ void NetClient::SendPing()
     NetMessage ping;
     ping.SetPing(platform::TickCount());
     Send(ping);
+}
+
+int NetClient::SteadyRoundTrip() const
+{
+    const std::size_t heard = std::min(pingsHeard, recentPings.size());
+    if (heard == 0)
+        return 2 * std::min(GetPing(), kLongestPingMs);
+    std::array<int, 5> sorted = recentPings;
+    std::sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(heard));
+    return 2 * sorted[heard / 2];
 }
 
 void NetClient::DoWork(std::uint32_t budgetMs)

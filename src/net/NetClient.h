@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -67,9 +68,12 @@ public:
     bool IsRoundOver() const { return roundOver; }
     void ResetRound();
     int GetPing() const { return pingMs < 0 ? 0 : pingMs; }
+    // The middle of the last few pings, doubled: the round trip the own
+    // ship flies ahead by, which one late pong does not throw.
+    int SteadyRoundTrip() const;
     // A pong may echo any tick; the prediction never looks further back.
     static constexpr int kLongestPingMs = static_cast<int>(OwnShipPrediction::kLongestRoundTripMs / 2);
-    // The own ship's turning, ahead of the reports.
+    // The own ship's flying, ahead of the reports.
     OwnShipPrediction& Prediction() { return prediction; }
     // How many lines a pilot of the game has said so far.
     std::uint32_t ChatLinesHeard() const { return chatLines; }
@@ -107,6 +111,8 @@ private:
     bool terminated = false;
     bool roundOver = false;
     int pingMs = 0;
+    std::array<int, 5> recentPings {};
+    std::size_t pingsHeard = 0;
     OwnShipPrediction prediction;
     int refusedKinds = 0;
     std::uint32_t chatLines = 0;

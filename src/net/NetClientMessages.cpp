@@ -127,6 +127,7 @@ void NetClient::Apply(const NetMessage& message)
         std::uint32_t tick = 0;
         message.GetTick(tick);
         pingMs = static_cast<int>((platform::TickCount() - tick) >> 1);
+        recentPings[pingsHeard++ % recentPings.size()] = std::clamp(pingMs, 0, kLongestPingMs);
         break;
     }
     default: break; // kinds 7, 14, 15 and unknown ones are the server's own
@@ -211,7 +212,7 @@ void NetClient::ApplyShipState(const NetMessage& message)
     ship->SetFlags(flags);
     if (own)
         prediction.OnReport(*ship, position, velocity, heading, platform::TickCount(),
-                            2 * std::min(GetPing(), kLongestPingMs), world->GetMap());
+                            SteadyRoundTrip(), world->GetMap());
 }
 
 void NetClient::ApplyEntityState(const NetMessage& message)

@@ -102,7 +102,8 @@ const Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     ghost.SetMaxFuel(report.maxFuel);
     ghost.SetFuel(report.fuel);
     ghost.SetFlags(report.flags);
-    for (const Ammunition kind : {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
+    for (const Ammunition kind :
+         {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
         ghost.SetRounds(kind, shown.Rounds(kind));
     // The server had the keys sent up to a round trip before the report came.
     const std::uint32_t heard = report.at - static_cast<std::uint32_t>(report.roundTripMs);

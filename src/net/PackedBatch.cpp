@@ -124,8 +124,8 @@ bool ReadMotion(ByteReader& in, std::uint8_t shape, Vector3& at, Vector3& moving
     at.z = shape & kRaised ? 1.0 : 0.0;
     moving.z = 0.0;
     if (!Coordinate(in, wide, false, kPositionSteps, at.x) || !Coordinate(in, wide, false, kPositionSteps, at.y) ||
-        !Coordinate(in, wide, true, kVelocitySteps, moving.x) || !Coordinate(in, wide, true, kVelocitySteps, moving.y) ||
-        !in.U16(turn))
+        !Coordinate(in, wide, true, kVelocitySteps, moving.x) ||
+        !Coordinate(in, wide, true, kVelocitySteps, moving.y) || !in.U16(turn))
         return false;
     heading = static_cast<float>(turn * kHeadingStep);
     return true;
