@@ -177,8 +177,8 @@ int NetClient::SteadyRoundTrip() const
     const std::size_t heard = std::min(pingsHeard, recentPings.size());
     if (heard == 0)
         return 2 * std::min(GetPing(), kLongestPingMs);
-    std::array<int, 5> sorted = recentPings;
-    std::sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(heard));
+    std::vector<int> sorted(recentPings.begin(), recentPings.begin() + static_cast<std::ptrdiff_t>(heard));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(heard / 2), sorted.end());
     return 2 * sorted[heard / 2];
 }
 
