@@ -190,10 +190,9 @@ void NetClient::DoWork(std::uint32_t budgetMs)
 void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
 {
     // A record that does not read ends the payload, as a cut batch does.
-    MessageBatch batch;
-    batch.ParsePacked(data, size);
+    received.ParsePacked(data, size);
     ScopedLock lock(&messageLock);
-    HandleBatch(batch);
+    HandleBatch(received);
 }
 
 void NetClient::OnTerminate()

@@ -118,6 +118,7 @@ private:
     std::uint32_t chatLines = 0;
     CriticalSection hostListLock;
     CriticalSection messageLock;
+    MessageBatch received; // the last payload, its unpacking's room kept for the next
     std::vector<HostEntry> hosts;
     std::size_t hostCursor = 0;
     World* world = nullptr;

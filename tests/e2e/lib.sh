@@ -70,6 +70,16 @@ radar_shows_map() {
     grep -q '^1'
 }
 
+# join_listed_server: from the title, the address screen's search lists the
+# server and Enter joins it, until its map shows in the radar
+join_listed_server() {
+  xdotool key a; sleep 0.3
+  xdotool key Return
+  eventually 5 band_has green 136 152 || fail "the server is not listed"
+  xdotool key Return
+  eventually 5 radar_shows_map || fail "no map picture in the radar"
+}
+
 # results_banner: "You Won!" in green or "You Lost" in red above the standings
 results_banner() {
   import -window root "$E2E_WORK/shot.png"

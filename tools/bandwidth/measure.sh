@@ -12,10 +12,6 @@ ip link set lo up 2>/dev/null || true
 
 start_host "$build/quillrock-server" "$data" --name "Bandwidth Server" --maps Arena --bots "$robots" --max-players 16
 start_game "$build/quillrock" "$data"
-xdotool key a; sleep 0.3
-xdotool key Return
-eventually 5 band_has green 136 152 || fail "the server is not listed"
-xdotool key Return
-eventually 5 radar_shows_map || fail "no map picture in the radar"
+join_listed_server
 sleep 5
 /usr/bin/python3 "$here/wire_bytes.py" --port 3001 --seconds "$seconds"

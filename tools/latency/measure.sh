@@ -17,11 +17,7 @@ for delay in "${delays[@]}"; do
     --jitter 0 --loss 0 --duplicate 0 --reorder 0 >"$E2E_WORK/relay.log" 2>&1 &
   relay=$!
   start_game "$build/quillrock" "$data"
-  xdotool key a; sleep 0.3
-  xdotool key Return
-  eventually 5 band_has green 136 152 || fail "the server is not listed"
-  xdotool key Return
-  eventually 5 radar_shows_map || fail "no map picture in the radar"
+  join_listed_server
   # A new ship's bubble fades in its first seconds.
   sleep 4
   echo "== $delay ms each way"
