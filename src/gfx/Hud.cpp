@@ -90,6 +90,12 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
             renderer->DrawObject(turret);
         for (GameObject* entity = world->EntitiesBegin(); entity; entity = world->EntitiesNext())
             renderer->DrawObject(entity);
+        if (NetClient::Exists()) {
+            for (const OwnShots::Flying& flying : NetClient::Instance()->Prediction().Shots().InFlight()) {
+                if (flying.shot->IsAlive())
+                    renderer->DrawObject(flying.shot.get());
+            }
+        }
         renderer->Submit();
         if (!radar->HasTextures()) {
             char name[128] = {};

@@ -130,6 +130,7 @@ void NetClient::SelectHost(const char* name)
 bool NetClient::Connect()
 {
     refusedKinds = 0;
+    pingsHeard = 0;
     connected = hostSelected && session->Connect(selected.address);
     return connected;
 }
@@ -185,6 +186,13 @@ int NetClient::SteadyRoundTrip() const
 void NetClient::DoWork(std::uint32_t budgetMs)
 {
     session->DoWork(budgetMs);
+    // The own ship flies ahead by the round trip: until one is heard it is
+    // asked for often, not once a second.
+    const std::uint32_t now = platform::TickCount();
+    if (connected && pingsHeard == 0 && prediction.Enabled() && now - lastEarlyPing >= kEarlyPingMs) {
+        lastEarlyPing = now;
+        SendPing();
+    }
 }
 
 void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)

@@ -71,6 +71,8 @@ public:
     // The middle of the last few pings, doubled: the round trip the own
     // ship flies ahead by, which one late pong does not throw.
     int SteadyRoundTrip() const;
+    // Until the first pong, pings go this often.
+    static constexpr std::uint32_t kEarlyPingMs = 200;
     // A pong may echo any tick; the prediction never looks further back.
     static constexpr int kLongestPingMs = static_cast<int>(OwnShipPrediction::kLongestRoundTripMs / 2);
     // The own ship's flying, ahead of the reports.
@@ -113,6 +115,7 @@ private:
     int pingMs = 0;
     std::array<int, 5> recentPings {};
     std::size_t pingsHeard = 0;
+    std::uint32_t lastEarlyPing = 0;
     OwnShipPrediction prediction;
     int refusedKinds = 0;
     std::uint32_t chatLines = 0;

@@ -9,42 +9,11 @@
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
-#include "world/Bullet.h"
 #include "world/Map.h"
-#include "world/Mine.h"
-#include "world/Missile.h"
-#include "world/PlasmaMine.h"
-#include "world/Powerup.h"
+#include "world/NewEntity.h"
 #include "world/Ship.h"
-#include "world/Shrapnel.h"
 #include "world/Turret.h"
 #include "world/World.h"
-
-namespace {
-
-// A new entity of a reported kind; null for kinds that are not entities.
-std::unique_ptr<GameObject> MakeEntity(int entityKind, int extra)
-{
-    switch (entityKind) {
-    case kTypeBullet: return std::make_unique<Bullet>();
-    case kTypeMissile: return std::make_unique<Missile>();
-    case kTypeMine: return std::make_unique<Mine>();
-    case kTypePlasmaMine: return std::make_unique<PlasmaMine>();
-    case kTypePowerup: {
-        auto powerup = std::make_unique<Powerup>();
-        powerup->SetKind(extra);
-        return powerup;
-    }
-    case kTypeShrapnel: {
-        auto shrapnel = std::make_unique<Shrapnel>();
-        shrapnel->SetVariant(extra);
-        return shrapnel;
-    }
-    default: return nullptr;
-    }
-}
-
-} // namespace
 
 void NetClient::HandleBatch(MessageBatch& batch)
 {
@@ -103,8 +72,11 @@ void NetClient::Apply(const NetMessage& message)
         break;
     case kMsgShipKilled:
         message.GetId(id);
-        if (Ship* ship = world ? world->FindShip(id) : nullptr)
+        if (Ship* ship = world ? world->FindShip(id) : nullptr) {
             ship->Kill();
+            if (ship == world->FirstShip())
+                prediction.OnDeath();
+        }
         break;
     case kMsgEntityKilled:
         message.GetId(id);
@@ -228,11 +200,13 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     if (created) {
         if (!Affords(kEntities, world->EntityCount()))
             return;
-        std::unique_ptr<GameObject> made = MakeEntity(entityKind, extra);
+        std::unique_ptr<GameObject> made = NewEntity(entityKind, extra);
         if (!made)
             return;
         entity = world->AddEntity(std::move(made), id);
     }
+    // An id the server gives again may find its last holder not yet swept.
+    const bool fresh = created || !entity->IsAlive();
     if (!entity->IsAlive())
         entity->ForceRespawn(static_cast<float>(position.x), static_cast<float>(position.y));
     if (created)
@@ -240,6 +214,8 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     entity->SetTarget(position);
     entity->SetVelocity(velocity);
     entity->SetHeading(heading);
+    if (fresh && prediction.Enabled())
+        prediction.Shots().Claim(*entity);
 }
 
 void NetClient::ApplyTurretState(const NetMessage& message)

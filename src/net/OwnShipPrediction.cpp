@@ -37,6 +37,7 @@ void OwnShipPrediction::Reset()
     offset = Vector3();
     turnOffset = 0.0f;
     sent.clear();
+    shots.Clear();
     // The next map may take this one's place in memory: its walls are learnt anew.
     walls = Walls();
 }
@@ -60,6 +61,9 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
     ship.SetTarget(ship.Position());
     ship.SetVelocity(predicted.Velocity());
     ship.SetHeading(predicted.GetHeading() + turnOffset);
+    // Shots leave from where the server will have the ship, not from
+    // where a disagreement is still being eased out of the drawing.
+    shots.Step(predicted, keys, ms, now, report.roundTripMs, map, walls);
     return true;
 }
 

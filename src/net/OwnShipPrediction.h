@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "net/OwnShots.h"
 #include "world/HeldKeys.h"
 #include "world/Ship.h"
 #include "world/Walls.h"
@@ -27,9 +28,13 @@ public:
     static constexpr double kJumpUnits = 64.0;
 
     bool Enabled() const { return enabled; }
+    OwnShots& Shots() { return shots; }
     void SetEnabled(bool on);
     // A new ship, a new round: the next report is taken as it is.
     void Reset();
+    // The ship went down: the reports show the shots the server had it
+    // fire, and those it fired since on this side never left.
+    void OnDeath() { shots.Clear(); }
 
     // The keys of this frame, sent at now: the ship flies by them at once.
     // True when the prediction placed the ship, which the world must then
@@ -70,4 +75,5 @@ private:
     std::deque<Sent> sent;
     Ship ghost;
     Walls walls;
+    OwnShots shots;
 };

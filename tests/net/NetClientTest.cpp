@@ -509,6 +509,37 @@ TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
     EXPECT_EQ(world->ShipCount(), 1u);
 }
 
+// With the prediction on, the own ship's shot shows at once and the
+// server's report of it takes its place; the wreck takes its own back.
+TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOwnBack)
+{
+    NetMessage join, spawn, state, bullet, killed;
+    join.SetJoin(31, 3, "Pilot");
+    spawn.SetPlayerSpawn(31, 200, 200, 3, "Pilot");
+    state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(200, 200, 0), Vector3(), 0.0f);
+    Apply({&join, &spawn, &state});
+    HeldKeys fire;
+    fire.Press(kKeyFire);
+    const OwnShots& shots = client->Prediction().Shots();
+    const auto fly = [&](std::uint32_t now) { return client->Prediction().Step(*local, fire, 10, now, nullptr); };
+    EXPECT_EQ(fly(platform::TickCount()), GetParam());
+    ASSERT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u);
+    const Vector3 shown = GetParam() ? shots.InFlight().front().shot->Position() : Vector3(201, 240, 0);
+
+    bullet.SetEntityState(80, kTypeBullet, shown + Vector3(1, 10, 0), Vector3(0, 500, 0), 0.0f, 0);
+    Apply({&bullet});
+    EXPECT_TRUE(shots.InFlight().empty()) << "no doubled shot";
+    EXPECT_EQ(world->FindEntity(80)->Position().y, GetParam() ? shown.y : shown.y + 10.0)
+        << "the report's shot goes on from the shown one";
+
+    for (std::uint32_t frame = 1; frame <= 20; ++frame)
+        fly(platform::TickCount() + 10 * frame);
+    ASSERT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u) << "reloaded";
+    killed.SetShipKilled(31);
+    Apply({&killed});
+    EXPECT_TRUE(shots.InFlight().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),
                          [](const auto& on) { return on.param ? "On" : "Off"; });
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "net/OwnShipPrediction.h"
+#include "net/OwnShots.h"
 #include "support/MapFile.h"
+#include "world/Bullet.h"
 #include "world/Map.h"
 #include "world/ShipControls.h"
 #include "world/Torus.h"
@@ -173,7 +175,8 @@ TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
         EXPECT_LT(errors[errors.size() / 2], 4.0) << roundTrip << " ms: the median distance from the server";
         EXPECT_LT(errors.back(), 40.0) << roundTrip << " ms: the largest distance from the server";
         EXPECT_LT(longestStep, 8.0) << roundTrip << " ms: a frame jumped further than the ship flies";
-        EXPECT_LT(link.Served().Velocity().Length(), link.Served().GetMaxSpeed()) << "it bounced";
+        EXPECT_LT(std::hypot(link.Served().Velocity().x, link.Served().Velocity().y), link.Served().GetMaxSpeed())
+            << "it bounced";
     }
 }
 
@@ -239,6 +242,64 @@ TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
     prediction.OnReport(ship, Vector3(300, 300, 0), Vector3(), 10.0f, 3000, 200, map.get());
     EXPECT_EQ(ship.Position().x, wreck.x);
     EXPECT_FLOAT_EQ(ship.GetHeading(), 10.0f);
+}
+
+// Shots show the frame their key goes down, at the weapons' own rate; the
+// server's report of one takes its place where it has flown, one that the
+// server never fired goes after a round trip, and walls stop them.
+TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
+{
+    const auto map = Room();
+    Walls walls;
+    walls.Learn(*map);
+    Ship ship;
+    ship.ForceRespawn(320, 320);
+    ship.SetPosition(Vector3(320, 320, 0));
+    ship.SetFuel(ship.GetMaxFuel());
+    OwnShots shots;
+    shots.Step(ship, Keys({kKeyFire}), 10, 10, 200, map.get(), walls);
+    ASSERT_EQ(shots.InFlight().size(), 1u) << "the frame the key went down";
+    for (std::uint32_t now = 20; now <= 200; now += 10)
+        shots.Step(ship, Keys({kKeyFire}), 10, now, 200, map.get(), walls);
+    EXPECT_EQ(shots.InFlight().size(), 1u) << "reloading";
+    shots.Step(ship, Keys({kKeyFire}), 10, 210, 200, map.get(), walls);
+    ASSERT_EQ(shots.InFlight().size(), 2u);
+
+    // The server's first shot, a round trip late, a tick along its way.
+    const GameObject& first = *shots.InFlight().front().shot;
+    Bullet served;
+    served.ForceRespawn(0, 0);
+    served.SetVelocity(first.Velocity());
+    served.SetPosition(Vector3(320, 320, 0) + first.Velocity() * 0.02);
+    Bullet stranger;
+    stranger.ForceRespawn(0, 0);
+    stranger.SetVelocity(first.Velocity() * -1.0);
+    stranger.SetPosition(served.Position());
+    EXPECT_FALSE(shots.Claim(stranger)) << "another's shot, flying the other way";
+    const Vector3 flown = first.Position();
+    EXPECT_TRUE(shots.Claim(served));
+    EXPECT_EQ(served.Position().x, flown.x) << "it goes on from where ours had got to";
+    EXPECT_EQ(shots.InFlight().size(), 1u) << "no doubled shot";
+
+    for (std::uint32_t now = 220; now <= 220 + 200 + OwnShots::kGraceMs; now += 10)
+        shots.Step(ship, HeldKeys(), 10, now, 200, map.get(), walls);
+    EXPECT_TRUE(shots.InFlight().empty()) << "a shot the server never fired goes";
+
+    // Heading 90 points along -x: at the wall of column 0 a shot stops.
+    ship.SetPosition(Vector3(60, 320, 0));
+    ship.SetHeading(90.0f);
+    shots.Clear();
+    shots.Step(ship, Keys({kKeyFire}), 10, 1000, 1000, map.get(), walls);
+    for (std::uint32_t now = 1010; now < 1100; now += 10)
+        shots.Step(ship, HeldKeys(), 10, now, 1000, map.get(), walls);
+    ASSERT_EQ(shots.InFlight().size(), 1u);
+    EXPECT_FALSE(shots.InFlight().front().shot->IsAlive()) << "the shot flew through the wall";
+    Bullet late;
+    late.ForceRespawn(0, 0);
+    late.SetVelocity(shots.InFlight().front().shot->Velocity());
+    late.SetPosition(Vector3(52, 320, 0));
+    EXPECT_TRUE(shots.Claim(late));
+    EXPECT_FALSE(late.IsAlive()) << "the server's shot went down at the wall with ours";
 }
 
 } // namespace

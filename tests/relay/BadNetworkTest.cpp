@@ -206,8 +206,8 @@ private:
 std::vector<std::int32_t> HeldAt(std::uint32_t ms)
 {
     static const std::pair<std::uint32_t, std::vector<std::int32_t>> phases[] = {
-        {400, {kKeyThrust, kKeyTurnLeft}}, {1000, {kKeyTurnLeft}},  {1300, {kKeyThrust}},
-        {2000, {kKeyTurnRight}},           {2300, {kKeyThrust, kKeyTurnRight}}};
+        {400, {kKeyThrust, kKeyTurnLeft}}, {1000, {kKeyTurnLeft, kKeyFire}}, {1300, {kKeyThrust}},
+        {2000, {kKeyTurnRight, kKeyFire}}, {2300, {kKeyThrust, kKeyTurnRight}}};
     for (const auto& [until, held] : phases) {
         if (ms % 3000 < until)
             return held;
@@ -429,6 +429,9 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     std::printf("  the others: longest step beyond their velocity %.1f units in 10 ms; from where the server has "
                 "them median %.1f, max %.1f units\n",
                 longestGlideStep, glideDistances[glideDistances.size() / 2], glideDistances.back());
+    const OwnShots& shots = client->Prediction().Shots();
+    std::printf("  own shots shown at once: %u became the server's, %u went without it\n", shots.Claimed(),
+                shots.Unclaimed());
     std::printf("  %.1f own states a second from the server while alive, %d of %d in reliable batches; longest gap "
                 "between payloads %u ms; ping %d ms; %d deaths\n",
                 aliveMs ? ownReports * 1000.0 / aliveMs : 0.0, own.reliable, own.reports, gap, client->GetPing(),
@@ -459,6 +462,9 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     // they never step more than a little beyond it (runs: 0.2 to 1.6 units
     // in 10 ms), and stay near where the server has them (median near 20).
     EXPECT_LT(longestGlideStep, 6.0) << "another ship jumped";
+    // Own shots (runs: 17 to 28 shown, 0 to 1 the server never fired).
+    EXPECT_GT(shots.Claimed(), 10u) << "shots shown at once";
+    EXPECT_LE(shots.Unclaimed() * 6, shots.Claimed()) << "shots shown that the server never fired";
     EXPECT_LT(glideDistances[glideDistances.size() / 2], 60.0);
 }
 

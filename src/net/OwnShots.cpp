@@ -1,0 +1,143 @@
+#include "net/OwnShots.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "world/Map.h"
+#include "world/NewEntity.h"
+#include "world/Torus.h"
+#include "world/Walls.h"
+#include "world/Weapons.h"
+
+namespace {
+
+// The server's shot leaves a tick or two after ours would, from about the
+// same place; its first report may be that far along its way.
+constexpr double kSameShotUnits = 24.0;
+// The own ship is drawn where the server will have it give or take a few
+// frames: the faster a shot, the farther apart the two may leave.
+constexpr double kLeewaySeconds = 0.06;
+// A turning ship's heading is a few frames off too: velocities agree
+// within a share of the speed, more for slow shots.
+constexpr double kMissShare = 0.4;
+constexpr double kMissUnitsPerSecond = 80.0;
+
+// How far a point lies from the segment between two others, on the
+// wrap-around world of the given size.
+double FromSegment(const Vector3& point, const Vector3& from, const Vector3& to, double width, double height)
+{
+    const double alongX = FoldDifference(to.x - from.x, width);
+    const double alongY = FoldDifference(to.y - from.y, height);
+    const double pointX = FoldDifference(point.x - from.x, width);
+    const double pointY = FoldDifference(point.y - from.y, height);
+    const double length = alongX * alongX + alongY * alongY;
+    const double share = length > 0.0 ? std::clamp((pointX * alongX + pointY * alongY) / length, 0.0, 1.0) : 0.0;
+    return std::hypot(pointX - alongX * share, pointY - alongY * share);
+}
+
+double Speed(const Vector3& velocity)
+{
+    return std::hypot(velocity.x, velocity.y);
+}
+
+} // namespace
+
+void OwnShots::Clear()
+{
+    flying.clear();
+    controls = ShipControls();
+    map = nullptr;
+}
+
+void OwnShots::Step(const Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs,
+                    const Map* onMap, Walls& walls)
+{
+    map = onMap;
+    Fly(ms, now, roundTripMs, walls);
+    Arm(ship);
+    for (const LaunchRequest& request : controls.Step(gun, keys, ms, nullptr, MostShotsAtOnce()))
+        Fire(request, now);
+}
+
+void OwnShots::Arm(const Ship& ship)
+{
+    if (gun.GetShipType() != ship.GetShipType())
+        gun.SetShipType(ship.GetShipType());
+    gun.ForceRespawn(static_cast<float>(ship.Position().x), static_cast<float>(ship.Position().y));
+    gun.SetPosition(ship.Position());
+    gun.SetVelocity(ship.Velocity());
+    gun.SetHeading(ship.GetHeading());
+    gun.SetMaxFuel(ship.GetMaxFuel());
+    gun.SetFuel(ship.GetFuel());
+    gun.SetFlags(ship.GetFlags());
+    for (const Ammunition kind : {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
+        gun.SetRounds(kind, ship.Rounds(kind));
+}
+
+void OwnShots::Fire(const LaunchRequest& request, std::uint32_t now)
+{
+    const WeaponRow& row = WeaponTable(request.weapon);
+    std::unique_ptr<GameObject> shot = row.PutsInWorld() ? NewEntity(row.shot, 0) : nullptr;
+    if (!shot)
+        return;
+    shot->ForceRespawn(static_cast<float>(request.at.x), static_cast<float>(request.at.y));
+    shot->SetPosition(request.at);
+    shot->SetTarget(request.at);
+    shot->SetVelocity(request.velocity);
+    shot->SetHeading(request.heading);
+    flying.push_back({std::move(shot), request.at, now});
+}
+
+void OwnShots::Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls)
+{
+    const std::uint32_t longest = static_cast<std::uint32_t>(std::max(0, roundTripMs)) + kGraceMs;
+    std::erase_if(flying, [&](const Flying& shot) {
+        const bool gone = now - shot.at > longest;
+        unclaimed += gone && shot.shot->IsAlive();
+        return gone;
+    });
+    if (!map)
+        return;
+    const float width = static_cast<float>(map->WorldWidth());
+    const float height = static_cast<float>(map->WorldHeight());
+    for (Flying& flown : flying) {
+        GameObject& shot = *flown.shot;
+        if (!shot.IsAlive())
+            continue;
+        shot.SetPosition(shot.Position() + shot.Velocity() * (ms / 1000.0));
+        shot.Wrap(static_cast<int>(width), static_cast<int>(height));
+        if (walls.FirstTouching(shot, [&](WallCell& cell) { return shot.Collides(&cell, width, height); }))
+            shot.Kill();
+    }
+}
+
+bool OwnShots::Claim(GameObject& entity)
+{
+    const double width = map ? map->WorldWidth() : 0.0;
+    const double height = map ? map->WorldHeight() : 0.0;
+    // Of the shots it could be, the one whose velocity is nearest: three
+    // of a fan leave together.
+    auto best = flying.end();
+    double bestMiss = 0.0;
+    for (auto it = flying.begin(); it != flying.end(); ++it) {
+        const GameObject& shot = *it->shot;
+        const double speed = Speed(shot.Velocity());
+        const double miss = Speed(entity.Velocity() - shot.Velocity());
+        if (shot.GetType() != entity.GetType() || miss > kMissShare * speed + kMissUnitsPerSecond ||
+            FromSegment(entity.Position(), it->from, shot.Position(), width, height) >
+                kSameShotUnits + speed * kLeewaySeconds)
+            continue;
+        if (best == flying.end() || miss < bestMiss) {
+            best = it;
+            bestMiss = miss;
+        }
+    }
+    if (best == flying.end())
+        return false;
+    entity.SetPosition(best->shot->Position());
+    if (!best->shot->IsAlive())
+        entity.Kill();
+    ++claimed;
+    flying.erase(best);
+    return true;
+}

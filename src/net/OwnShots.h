@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "world/HeldKeys.h"
+#include "world/Ship.h"
+#include "world/ShipControls.h"
+
+class Map;
+class Walls;
+
+// The shots the own ship fires show the frame their key goes down: the
+// ship's own weapons rules fire them from where it is drawn, and each flies
+// on its own until the server's report of it arrives and takes its place
+// where it has got to. A shot the server never fired goes after a round
+// trip and a second more; one that meets a wall is spent there, and takes
+// the server's shot down with it when that comes.
+class OwnShots {
+public:
+    // A shot waits this much longer than a round trip for the server's: a
+    // lost datagram holds up the reliable news of a launch behind it.
+    static constexpr std::uint32_t kGraceMs = 1000;
+
+    void Clear();
+    // A frame of the own ship, as drawn, with the keys of the frame.
+    void Step(const Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs, const Map* onMap,
+              Walls& walls);
+    // A new entity the server reports: when it is a shot of ours, it is
+    // put where ours has flown and ours goes. True when it was ours.
+    bool Claim(GameObject& entity);
+
+    // The shots to draw, spent ones too: those are dead.
+    struct Flying {
+        std::unique_ptr<GameObject> shot;
+        Vector3 from;     // where it left
+        std::uint32_t at; // when
+    };
+    const std::vector<Flying>& InFlight() const { return flying; }
+    // Shots the server's reports took the place of, and those that went
+    // without one.
+    std::uint32_t Claimed() const { return claimed; }
+    std::uint32_t Unclaimed() const { return unclaimed; }
+
+private:
+    void Arm(const Ship& ship);
+    void Fire(const LaunchRequest& request, std::uint32_t now);
+    void Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls);
+
+    ShipControls controls;
+    Ship gun; // the own ship's state, for the weapons rules to fire from
+    std::vector<Flying> flying;
+    const Map* map = nullptr; // of the last frame
+    std::uint32_t claimed = 0;
+    std::uint32_t unclaimed = 0;
+};
