@@ -125,7 +125,7 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
     if (ship == world->FirstShip())
-        prediction.Reset();
+        prediction.OnSpawn(platform::TickCount());
     world->RequestSnap();
 }
 

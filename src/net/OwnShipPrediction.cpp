@@ -34,12 +34,20 @@ void OwnShipPrediction::SetEnabled(bool on)
 void OwnShipPrediction::Reset()
 {
     known = false;
+    spawned = false;
     offset = Vector3();
     turnOffset = 0.0f;
     sent.clear();
     shots.Clear();
     // The next map may take this one's place in memory: its walls are learnt anew.
     walls = Walls();
+}
+
+void OwnShipPrediction::OnSpawn(std::uint32_t at)
+{
+    Reset();
+    spawned = true;
+    spawnedAt = at;
 }
 
 bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, const Map* map)
@@ -80,7 +88,7 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     const Ship& predicted = Predicted(ship, map);
     const Vector3 off = Between(predicted.Position(), ship.Position(), map);
     const float turnOff = Towards(predicted.GetHeading(), ship.GetHeading());
-    if (!known || off.Length() > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
+    if (!known || std::hypot(off.x, off.y) > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
         offset = Vector3();
         turnOffset = 0.0f;
         ship.SetPosition(predicted.Position());
@@ -111,11 +119,23 @@ const Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
         ghost.SetRounds(kind, shown.Rounds(kind));
     // The server had the keys sent up to a round trip before the report came.
     const std::uint32_t heard = report.at - static_cast<std::uint32_t>(report.roundTripMs);
-    ShipControls controls;
+    // The free shield of a new ship, as much of it as was left at the
+    // report: spawn and report each came half a round trip late.
+    const int sinceSpawn = std::max(0, static_cast<std::int32_t>(report.at - spawnedAt));
+    ShipControls controls(spawned ? std::max(0, ShipControls::kSpawnShieldMs - sinceSpawn) : 0);
+    // In the server's steps, not the frames': where a step ends decides
+    // how deep into a wall the ship gets, and so which way it rebounds.
+    int pending = 0;
+    const HeldKeys* held = nullptr;
     for (const Sent& keys : sent) {
-        if (static_cast<std::int32_t>(keys.at - heard) > 0)
-            Fly(controls, keys.keys, keys.ms, map);
+        if (static_cast<std::int32_t>(keys.at - heard) <= 0)
+            continue;
+        held = &keys.keys;
+        for (pending += keys.ms; pending >= kServerStepMs; pending -= kServerStepMs)
+            Fly(controls, *held, kServerStepMs, map);
     }
+    if (held && pending > 0)
+        Fly(controls, *held, pending, map);
     return ghost;
 }
 

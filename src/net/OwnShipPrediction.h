@@ -19,19 +19,26 @@ class ShipControls;
 // heading as they come and the world moves the ship as it moves the others.
 class OwnShipPrediction {
 public:
+    // The server's usual step, at its 60 ticks a second.
+    static constexpr int kServerStepMs = 16;
     // Keys older than this are taken to have reached the server.
     static constexpr std::uint32_t kLongestRoundTripMs = 1000;
     // A disagreement is eased in at this share a frame of 10 ms.
     static constexpr float kEaseShare = 0.2f;
-    // A report this far off is the server moving the ship itself.
+    // A report this far off is past easing: half a screen, more than any
+    // push or rebound puts between the two in a round trip; a quarter turn
+    // and more, keys the server heard otherwise.
+    static constexpr double kJumpUnits = 320.0;
     static constexpr float kJumpDegrees = 90.0f;
-    static constexpr double kJumpUnits = 64.0;
 
     bool Enabled() const { return enabled; }
     OwnShots& Shots() { return shots; }
     void SetEnabled(bool on);
     // A new ship, a new round: the next report is taken as it is.
     void Reset();
+    // The own ship came back; its news arrived at the moment given. It is
+    // shielded for free a while.
+    void OnSpawn(std::uint32_t at);
     // The ship went down: the reports show the shots the server had it
     // fire, and those it fired since on this side never left.
     void OnDeath() { shots.Clear(); }
@@ -70,6 +77,8 @@ private:
     bool enabled = true;
     bool known = false;
     Report report;
+    bool spawned = false;
+    std::uint32_t spawnedAt = 0;
     Vector3 offset;       // what is shown less what is predicted, easing away
     float turnOffset = 0.0f;
     std::deque<Sent> sent;

@@ -55,7 +55,7 @@ void OwnShots::Step(const Ship& ship, const HeldKeys& keys, int ms, std::uint32_
     map = onMap;
     Fly(ms, now, roundTripMs, walls);
     Arm(ship);
-    for (const LaunchRequest& request : controls.Step(gun, keys, ms, nullptr, MostShotsAtOnce()))
+    for (const LaunchRequest& request : controls.Shoot(gun, keys, ms, MostShotsAtOnce()))
         Fire(request, now);
 }
 
@@ -106,8 +106,9 @@ void OwnShots::Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls)
             continue;
         shot.SetPosition(shot.Position() + shot.Velocity() * (ms / 1000.0));
         shot.Wrap(static_cast<int>(width), static_cast<int>(height));
-        if (walls.FirstTouching(shot, [&](WallCell& cell) { return shot.Collides(&cell, width, height); }))
-            shot.Kill();
+        if (WallCell* wall =
+                walls.FirstTouching(shot, [&](WallCell& cell) { return shot.Collides(&cell, width, height); }))
+            shot.OnHit(wall);
     }
 }
 

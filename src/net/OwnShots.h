@@ -12,11 +12,12 @@ class Map;
 class Walls;
 
 // The shots the own ship fires show the frame their key goes down: the
-// ship's own weapons rules fire them from where it is drawn, and each flies
-// on its own until the server's report of it arrives and takes its place
-// where it has got to. A shot the server never fired goes after a round
-// trip and a second more; one that meets a wall is spent there, and takes
-// the server's shot down with it when that comes.
+// ship's own weapons rules fire them from where the server will have it,
+// and each flies on its own until the server's report of it arrives and
+// takes its place where it has got to. A shot the server never fired goes
+// after a round trip and a second more; one that meets a wall does there
+// what the server's does (a bullet is spent, a mine bounces), and a spent
+// one takes the server's shot down with it when that comes.
 class OwnShots {
 public:
     // A shot waits this much longer than a round trip for the server's: a

@@ -195,7 +195,7 @@ void Simulation::Spawn(Player& player)
     ship.SetPosition(site.at);
     ship.SetHeading(site.heading);
     player.SetLastPosition(site.at);
-    player.Controls() = ShipControls(kSpawnShieldMs);
+    player.Controls() = ShipControls(ShipControls::kSpawnShieldMs);
     listener.OnShipSpawned(player);
 }
 

@@ -39,10 +39,24 @@ std::size_t SlotOf(GameKey key)
 
 } // namespace
 
-Launches ShipControls::Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource* fuel, std::size_t room)
+void ShipControls::Reload(int ms)
 {
     for (int& left : reload)
         left = std::max(0, left - ms);
+}
+
+Launches ShipControls::Shoot(Ship& ship, const HeldKeys& keys, int ms, std::size_t room)
+{
+    Reload(ms);
+    Launches fired;
+    if (ship.IsAlive())
+        Fire(ship, keys, room, fired);
+    return fired;
+}
+
+Launches ShipControls::Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource* fuel, std::size_t room)
+{
+    Reload(ms);
     freeShield = std::max(0, freeShield - ms);
     Launches fired;
     if (!ship.IsAlive())

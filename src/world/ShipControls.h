@@ -49,8 +49,11 @@ private:
 // it; the player's program can step its own ship alike.
 class ShipControls {
 public:
-    // Everything reloaded; shielded for free for a while, so that a ship
-    // just come back is not shot down before its pilot has found it.
+    // A ship come back is shielded this long for free, so that it is not
+    // shot down before its pilot has found it.
+    static constexpr int kSpawnShieldMs = 3000;
+
+    // Everything reloaded; shielded for free for a while.
     explicit ShipControls(int freeShieldMs = 0) : freeShield(freeShieldMs) {}
 
     // One step of ms. A dead ship only reloads. Refuelling needs a source;
@@ -59,6 +62,10 @@ public:
     Launches Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource* fuel = nullptr,
                   std::size_t room = std::numeric_limits<std::size_t>::max());
 
+    // The weapons' part of a step alone, for a ship another step flew.
+    Launches Shoot(Ship& ship, const HeldKeys& keys, int ms,
+                   std::size_t room = std::numeric_limits<std::size_t>::max());
+
     // Degrees the held turn keys turn the ship in ms.
     static float Turned(const Ship& ship, const HeldKeys& keys, int ms);
 
@@ -66,6 +73,7 @@ public:
     void ShieldFor(int ms) { freeShield = ms; }
 
 private:
+    void Reload(int ms);
     void Fly(Ship& ship, const HeldKeys& keys, int ms);
     static void Refuel(Ship& ship, FuelSource& source, bool held, int ms);
     void Fire(Ship& ship, const HeldKeys& keys, std::size_t room, Launches& fired);

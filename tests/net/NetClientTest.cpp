@@ -188,6 +188,32 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
                                                        "Press escape to return to the main menu."}));
 }
 
+// The own ship flies ahead by the round trip: until a pong tells it, the
+// player asks five times a second, and stops once told.
+TEST_F(NetClientSession, APlayerFlyingAheadPingsOftenUntilItsFirstPong)
+{
+    auto host = std::make_unique<HostThread>("Pinged", 4, Port());
+    ASSERT_TRUE(JoinHost("Pinged", Port()));
+    const auto pings = [&] {
+        const auto received = host->Received();
+        return std::count_if(received.begin(), received.end(), [](const auto& m) { return m[0] == kMsgPing; });
+    };
+    WorkUntil([] { return false; }, 1000);
+    EXPECT_GE(pings(), 4);
+    const auto player = host->Joined().at(0);
+    host->Run([player](platform::SessionServer& s) {
+        NetMessage pong;
+        pong.SetPong(platform::TickCount() - 40);
+        const auto bytes = PackedBatch::Pack({&pong});
+        s.SendTo(player, bytes.data(), bytes.size(), false);
+    });
+    ASSERT_TRUE(WorkUntil([&] { return client->GetPing() > 0; }));
+    const auto told = pings();
+    WorkUntil([] { return false; }, 600);
+    EXPECT_EQ(pings(), told) << "no more once the round trip is known";
+    EXPECT_NEAR(client->SteadyRoundTrip(), 40, 6);
+}
+
 TEST_F(NetClientSession, SelectingTakesTheFirstHostWhoseNameStartsTheRequest)
 {
     const auto secondPort = static_cast<std::uint16_t>(Port() + 1);
@@ -501,6 +527,11 @@ TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
     pong.SetPong(platform::TickCount() - 100);
     Apply({&pong});
     EXPECT_NEAR(client->GetPing(), 52.5, 2.5);
+    for (const std::uint32_t ago : {100u, 100u, 100u, 1900u}) {
+        pong.SetPong(platform::TickCount() - ago);
+        Apply({&pong});
+    }
+    EXPECT_NEAR(client->SteadyRoundTrip(), 100, 5) << "one late pong leaves the middle of the last five";
 
     const std::uint8_t junk[] = {3, 0, 0, 0, 2, 0, 0, 0, 0x0A, 1, 5, 0, 0, 0, 0x63, 0xFF, 0xFF, 0xFF, 0xFF};
     MessageBatch batch;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -201,18 +202,26 @@ private:
 };
 
 // A player's hands over a few seconds: short bursts of thrust while
-// turning either way, and coasting, so that the ship keeps moving without
-// flying into a wall every time.
+// turning either way, firing, and a shielded run that bounces off what
+// walls it meets.
 std::vector<std::int32_t> HeldAt(std::uint32_t ms)
 {
     static const std::pair<std::uint32_t, std::vector<std::int32_t>> phases[] = {
-        {400, {kKeyThrust, kKeyTurnLeft}}, {1000, {kKeyTurnLeft, kKeyFire}}, {1300, {kKeyThrust}},
+        {400, {kKeyThrust, kKeyTurnLeft}}, {1000, {kKeyTurnLeft, kKeyFire}}, {1300, {kKeyThrust, kKeyShields}},
         {2000, {kKeyTurnRight, kKeyFire}}, {2300, {kKeyThrust, kKeyTurnRight}}};
     for (const auto& [until, held] : phases) {
         if (ms % 3000 < until)
             return held;
     }
     return {0};
+}
+
+// 24 s, or the seconds QUILLROCK_FLIGHT_SECONDS asks for a longer measure.
+std::uint32_t FlightMs()
+{
+    const char* asked = std::getenv("QUILLROCK_FLIGHT_SECONDS");
+    const long seconds = asked ? std::strtol(asked, nullptr, 10) : 0;
+    return seconds > 0 && seconds <= 3600 ? static_cast<std::uint32_t>(seconds) * 1000 : 24000;
 }
 
 // The real server with robots, a poor network between it and the player's
@@ -356,11 +365,13 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
 
     // Only a ship that has been alive a while on both ends is compared: a
     // death or a respawn reaches the player a delay late, by design.
-    constexpr std::uint32_t kFlightMs = 24000;
+    const std::uint32_t kFlightMs = FlightMs();
     constexpr std::uint32_t kSettleMs = 1000;
     constexpr std::uint32_t kFreshMs = 200;
     const std::uint32_t start = platform::TickCount();
-    std::uint32_t aliveSince = start, aliveMs = 0, lastFrameAt = start, lastPing = start;
+    std::uint32_t aliveSince = start, aliveMs = 0, lastFrameAt = start, lastPing = start, ownSeenAt = 0;
+    Vector3 ownSeen, ownVelocity;
+    double longestOwnStep = 0.0;
     int ownReports = 0, reportsSeen = reports.Of(id).reports, deaths = 0;
     bool wasAlive = true;
     std::vector<double> distances;
@@ -386,6 +397,20 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
         }
         reportsSeen = truth.reports;
         lastFrameAt = now;
+        // How the own ship is drawn from frame to frame: a step beyond its
+        // velocity is a snap, unless the frame turned it at once (a bounce).
+        const bool steady = alive && now - aliveSince >= kSettleMs && ownSeenAt &&
+                            std::hypot(local->Velocity().x - ownVelocity.x, local->Velocity().y - ownVelocity.y) <= 100.0;
+        if (steady) {
+            const double seconds = (now - ownSeenAt) / 1000.0;
+            const Vector3 beyond = local->Position() - ownSeen - local->Velocity() * seconds;
+            longestOwnStep = std::max(longestOwnStep, std::hypot(FoldDifference(beyond.x, width),
+                                                                 FoldDifference(beyond.y, height)) /
+                                                          std::max(1.0, seconds * 100.0));
+        }
+        ownSeen = local->Position();
+        ownVelocity = local->Velocity();
+        ownSeenAt = alive ? now : 0;
         if (!alive || now - aliveSince < kSettleMs || truth.reports == 0 || now - truth.at > kFreshMs)
             continue;
         // Where the server has the ship now: its last report moved on by
@@ -422,8 +447,9 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
                 width, height, distances.size(), mean, median, farthest, speed);
     ASSERT_GT(errors.size(), 250u);
     const double errorMedian = errors[errors.size() / 2];
-    std::printf("  from where the server has it a ping later: median %.1f, 90th %.1f, max %.1f units\n", errorMedian,
-                errors[errors.size() * 9 / 10], errors.back());
+    std::printf("  from where the server has it a ping later: median %.1f, 90th %.1f, max %.1f units; longest step "
+                "beyond its velocity %.1f units in 10 ms\n",
+                errorMedian, errors[errors.size() * 9 / 10], errors.back(), longestOwnStep);
     ASSERT_GT(glideDistances.size(), 250u);
     std::sort(glideDistances.begin(), glideDistances.end());
     std::printf("  the others: longest step beyond their velocity %.1f units in 10 ms; from where the server has "
@@ -458,13 +484,18 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     EXPECT_LT(mean, 200.0);
     EXPECT_LT(farthest, 450.0);
     EXPECT_LT(errorMedian, 16.0) << "drawn where the server will have it";
+    // Disagreements are eased in a share a frame (runs: 3 to 12 units in
+    // 10 ms beyond the ship's velocity), never snapped.
+    EXPECT_LT(longestOwnStep, 40.0) << "the own ship snapped";
     // The others glide: moved by their velocity and pulled to each report,
     // they never step more than a little beyond it (runs: 0.2 to 1.6 units
     // in 10 ms), and stay near where the server has them (median near 20).
     EXPECT_LT(longestGlideStep, 6.0) << "another ship jumped";
-    // Own shots (runs: 17 to 28 shown, 0 to 1 the server never fired).
+    // Own shots (runs: 16 to 33 shown, 0 to 4 the server never fired, each
+    // where a robot's push or a first report of a new life turned the ship
+    // otherwise than its keys).
     EXPECT_GT(shots.Claimed(), 10u) << "shots shown at once";
-    EXPECT_LE(shots.Unclaimed() * 6, shots.Claimed()) << "shots shown that the server never fired";
+    EXPECT_LE(shots.Unclaimed() * 4, shots.Claimed()) << "shots shown that the server never fired";
     EXPECT_LT(glideDistances[glideDistances.size() / 2], 60.0);
 }
 

@@ -264,7 +264,7 @@ TEST_F(SimulationTest, ANewShipFacesTheWayWithTheMostRoomAndIsShieldedAtFirst)
     const float fuel = ship.GetFuel();
     Run(10);
     EXPECT_TRUE(ship.HasFlags(kFlagShield));
-    Run(Simulation::kSpawnShieldMs);
+    Run(ShipControls::kSpawnShieldMs);
     EXPECT_FALSE(ship.HasFlags(kFlagShield));
     EXPECT_EQ(ship.GetFuel(), fuel) << "it cost nothing";
 }
