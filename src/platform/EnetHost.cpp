@@ -47,8 +47,9 @@ void Unroute(ENetHost* host)
 
 void QueuePayload(ENetHost*, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
 {
-    ENetPacket* packet =
-        enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+    // Unreliable payloads are sequenced: one overtaken by a later one is
+    // dropped on arrival, so stale keys or states never undo newer ones.
+    ENetPacket* packet = enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
     if (!packet)
         return;
     if (enet_peer_send(peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)

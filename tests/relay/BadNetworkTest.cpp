@@ -58,11 +58,11 @@ std::vector<Payload> Payloads(const std::uint8_t* data, std::size_t size)
                              command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT;
         const std::size_t length =
             carries ? BigEndian16(data + at + (reliable ? offsetof(ENetProtocolSendReliable, dataLength)
-                                                        : offsetof(ENetProtocolSendUnsequenced, dataLength)))
+                                                        : offsetof(ENetProtocolSendUnreliable, dataLength)))
                     : 0;
         if (at + fixed + length > size)
             break;
-        if (reliable || command == ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED) {
+        if (reliable || command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE) {
             const std::uint32_t channel = data[at + offsetof(ENetProtocolCommandHeader, channelID)];
             const std::uint32_t number =
                 BigEndian16(data + at + offsetof(ENetProtocolCommandHeader, reliableSequenceNumber));
