@@ -59,7 +59,7 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
     sent.push_back({now, keys, ms});
     if (!known)
         return false;
-    const Ship& predicted = Predicted(ship, map);
+    Ship& predicted = Predicted(ship, map);
     const float kept = 1.0f - std::min(1.0f, kEaseShare * static_cast<float>(ms) / 10.0f);
     offset = offset * kept;
     turnOffset *= kept;
@@ -70,7 +70,8 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
     ship.SetVelocity(predicted.Velocity());
     ship.SetHeading(predicted.GetHeading() + turnOffset);
     // Shots leave from where the server will have the ship, not from
-    // where a disagreement is still being eased out of the drawing.
+    // where a disagreement is still being eased out of the drawing; what
+    // they spend of the ghost, the next frame's replay puts back.
     shots.Step(predicted, keys, ms, now, report.roundTripMs, map, walls);
     return true;
 }
@@ -101,7 +102,7 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     turnOffset = turnOff;
 }
 
-const Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
+Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
 {
     if (ghost.GetShipType() != shown.GetShipType())
         ghost.SetShipType(shown.GetShipType());

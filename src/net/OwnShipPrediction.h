@@ -71,7 +71,7 @@ private:
 
     // Where the ship is now by the report and the keys sent since the
     // server last heard.
-    const Ship& Predicted(const Ship& shown, const Map* map);
+    Ship& Predicted(const Ship& shown, const Map* map);
     void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
 
     bool enabled = true;

@@ -49,29 +49,13 @@ void OwnShots::Clear()
     map = nullptr;
 }
 
-void OwnShots::Step(const Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs,
+void OwnShots::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs,
                     const Map* onMap, Walls& walls)
 {
     map = onMap;
     Fly(ms, now, roundTripMs, walls);
-    Arm(ship);
-    for (const LaunchRequest& request : controls.Shoot(gun, keys, ms, MostShotsAtOnce()))
+    for (const LaunchRequest& request : controls.Shoot(ship, keys, ms, MostShotsAtOnce()))
         Fire(request, now);
-}
-
-void OwnShots::Arm(const Ship& ship)
-{
-    if (gun.GetShipType() != ship.GetShipType())
-        gun.SetShipType(ship.GetShipType());
-    gun.ForceRespawn(static_cast<float>(ship.Position().x), static_cast<float>(ship.Position().y));
-    gun.SetPosition(ship.Position());
-    gun.SetVelocity(ship.Velocity());
-    gun.SetHeading(ship.GetHeading());
-    gun.SetMaxFuel(ship.GetMaxFuel());
-    gun.SetFuel(ship.GetFuel());
-    gun.SetFlags(ship.GetFlags());
-    for (const Ammunition kind : {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
-        gun.SetRounds(kind, ship.Rounds(kind));
 }
 
 void OwnShots::Fire(const LaunchRequest& request, std::uint32_t now)

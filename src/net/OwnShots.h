@@ -25,8 +25,9 @@ public:
     static constexpr std::uint32_t kGraceMs = 1000;
 
     void Clear();
-    // A frame of the own ship, as drawn, with the keys of the frame.
-    void Step(const Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs, const Map* onMap,
+    // A frame of the own ship, flown by the frame's keys: its weapons fire,
+    // spending from it.
+    void Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs, const Map* onMap,
               Walls& walls);
     // A new entity the server reports: when it is a shot of ours, it is
     // put where ours has flown and ours goes. True when it was ours.
@@ -45,12 +46,10 @@ public:
     std::uint32_t Unclaimed() const { return unclaimed; }
 
 private:
-    void Arm(const Ship& ship);
     void Fire(const LaunchRequest& request, std::uint32_t now);
     void Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls);
 
     ShipControls controls;
-    Ship gun; // the own ship's state, for the weapons rules to fire from
     std::vector<Flying> flying;
     const Map* map = nullptr; // of the last frame
     std::uint32_t claimed = 0;
