@@ -60,9 +60,7 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
     if (!known)
         return false;
     Ship& predicted = Predicted(ship, map);
-    const float kept = 1.0f - std::min(1.0f, kEaseShare * static_cast<float>(ms) / 10.0f);
-    offset = offset * kept;
-    turnOffset *= kept;
+    Ease(ms);
     ship.SetPosition(predicted.Position() + offset);
     if (map)
         ship.Wrap(map->WorldWidth(), map->WorldHeight());
@@ -100,6 +98,18 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     }
     offset = off;
     turnOffset = turnOff;
+}
+
+void OwnShipPrediction::Ease(int ms)
+{
+    const float frames = static_cast<float>(ms) / 10.0f;
+    const float share = std::min(1.0f, kEaseShare * frames);
+    const double length = std::hypot(offset.x, offset.y);
+    const double taken = std::min(length * share, kEaseMostUnits * frames);
+    if (length > 0.0)
+        offset = offset * (1.0 - taken / length);
+    const float turned = std::min(std::fabs(turnOffset) * share, kEaseMostDegrees * frames);
+    turnOffset -= std::copysign(turned, turnOffset);
 }
 
 Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
@@ -147,19 +157,10 @@ void OwnShipPrediction::Fly(ShipControls& controls, const HeldKeys& keys, int ms
     ghost.SetPosition(before + ghost.Velocity() * (ms / 1000.0));
     if (!map)
         return;
-    const int width = map->WorldWidth();
-    const int height = map->WorldHeight();
-    ghost.Wrap(width, height);
-    const auto touches = [&](WallCell& cell) {
-        return ghost.Collides(&cell, static_cast<float>(width), static_cast<float>(height));
-    };
-    if (WallCell* wall = walls.FirstTouching(ghost, touches)) {
-        // A shield bounces off as on the server; a bare hull is the
-        // server's to judge, and waits at the wall for its word.
-        if (ghost.IsShielded())
-            ghost.OnHit(wall);
-        else
-            ghost.SetVelocity(Vector3());
+    ghost.Wrap(map->WorldWidth(), map->WorldHeight());
+    // A bare hull is the server's to judge, and waits at the wall for its word.
+    if (walls.Rebound(ghost, before, ms / 1000.0) && !ghost.IsShielded()) {
+        ghost.SetVelocity(Vector3());
         ghost.SetPosition(before);
     }
 }

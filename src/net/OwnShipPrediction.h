@@ -23,8 +23,12 @@ public:
     static constexpr int kServerStepMs = 16;
     // Keys older than this are taken to have reached the server.
     static constexpr std::uint32_t kLongestRoundTripMs = 1000;
-    // A disagreement is eased in at this share a frame of 10 ms.
+    // A disagreement is eased in at this share a frame of 10 ms, and no
+    // faster than this much a frame, so that a large one shows as a drift
+    // rather than a jump.
     static constexpr float kEaseShare = 0.2f;
+    static constexpr double kEaseMostUnits = 4.0;
+    static constexpr float kEaseMostDegrees = 5.0f;
     // A report this far off is past easing: half a screen, more than any
     // push or rebound puts between the two in a round trip; a quarter turn
     // and more, keys the server heard otherwise.
@@ -73,6 +77,7 @@ private:
     // server last heard.
     Ship& Predicted(const Ship& shown, const Map* map);
     void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
+    void Ease(int ms);
 
     bool enabled = true;
     bool known = false;

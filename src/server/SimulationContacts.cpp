@@ -123,21 +123,19 @@ void Simulation::Lost(Player& victim, const GameObject& against, const Record* r
 
 void Simulation::ShipsAgainstWalls()
 {
-    const float width = static_cast<float>(currentMap->WorldWidth());
-    const float height = static_cast<float>(currentMap->WorldHeight());
     for (const auto& player : players) {
         Ship& ship = player->GetShip();
         if (!ship.IsAlive())
             continue;
-        WallCell* wall = walls.FirstTouching(ship, [&](WallCell& cell) { return ship.Collides(&cell, width, height); });
+        WallCell* wall = walls.Rebound(ship, player->LastPosition(), tickMs / 1000.0);
         if (!wall)
             continue;
-        ship.OnHit(wall);
+        if (!ship.IsShielded())
+            ship.OnHit(wall);
         if (!ship.IsAlive()) {
             Lost(*player, *wall, nullptr);
             continue;
         }
-        ship.SetPosition(player->LastPosition());
         listener.OnShipChanged(*player);
     }
 }

@@ -8,6 +8,8 @@
 #include "world/Map.h"
 #include "world/WallCell.h"
 
+class Ship;
+
 // The walls and fuel blocks of a map as things to touch: one cell object
 // for every shape, put in place of each cell near what is tested. The
 // server's contacts and the player's program's own ship both go through it.
@@ -21,6 +23,13 @@ public:
     // or null.
     template <typename Touches>
     WallCell* FirstTouching(const GameObject& object, Touches touches);
+
+    // The wall a ship touches after its move of seconds from before, or
+    // null. A shield rebounds off it back at before; a rebound that would
+    // carry the ship straight into a wall again turns it round instead, so
+    // that a shield never clings to a corner paying for a rebound every
+    // step. A bare hull's touch is the caller's to judge.
+    WallCell* Rebound(Ship& ship, const Vector3& before, double seconds);
 
 private:
     const Map* map = nullptr;

@@ -108,11 +108,8 @@ private:
         const Vector3 before = served.Position();
         served.SetPosition(before + served.Velocity() * 0.016);
         served.Wrap(map.WorldWidth(), map.WorldHeight());
-        const auto touches = [&](WallCell& cell) { return served.Collides(&cell, 640, 640); };
-        if (WallCell* wall = walls.FirstTouching(served, touches)) {
+        if (WallCell* wall = walls.Rebound(served, before, 0.016); wall && !served.IsShielded())
             served.OnHit(wall);
-            served.SetPosition(before);
-        }
         served.SetFuel(served.GetMaxFuel());
     }
 

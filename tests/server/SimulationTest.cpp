@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -156,6 +157,40 @@ TEST_F(SimulationTest, AWallKillsAnUnshieldedShipAndBouncesAShieldedOneForFuel)
     EXPECT_NEAR(before - ship.GetFuel(), 0.1f + 10.0f * 200.0f * 200.0f / (768.0f * 768.0f), 1e-3f)
         << "a tick of shield and the bounce, 10 scaled by the impact";
     EXPECT_LE(ship.Position().x, Centre(11)) << "back out of the wall";
+}
+
+// A pillar with cut corners, as the shipped maps have: a shield flown at it
+// from every side and angle rebounds and leaves, never clinging to a
+// corner and paying for a rebound every step until the tank is dry.
+TEST_F(SimulationTest, AShieldNeverClingsToAWallCorner)
+{
+    auto rows = OpenMap(20);
+    const char* pillar[] = {"J##L", "####", "####", "7##F"};
+    for (int r = 0; r < 4; ++r)
+        rows[8 + r].replace(8, 4, pillar[r]);
+    Play(rows);
+    Player& pilot = Pilot();
+    Ship& ship = pilot.GetShip();
+    int longestClinging = 0;
+    for (int from = 0; from < 360; from += 10) {
+        for (int aim = -40; aim <= 40; aim += 10) {
+            const double out = from * M_PI / 180.0;
+            const double in = out + M_PI + aim * M_PI / 180.0;
+            Place(pilot, 320 + 110 * std::cos(out), 320 + 110 * std::sin(out), 0.0f,
+                  Vector3(300 * std::cos(in), 300 * std::sin(in), 0));
+            ship.SetFuel(ship.GetMaxFuel());
+            Hold(pilot, {kKeyShields});
+            int clinging = 0;
+            for (int t = 0; t < 1000; t += 16) {
+                const Vector3 came = ship.Velocity();
+                simulation->Step(16);
+                clinging = ship.Velocity().x != came.x || ship.Velocity().y != came.y ? clinging + 1 : 0;
+                longestClinging = std::max(longestClinging, clinging);
+            }
+            ASSERT_TRUE(ship.IsAlive()) << "from " << from << " aimed " << aim;
+        }
+    }
+    EXPECT_LE(longestClinging, 2) << "rebounds in a row";
 }
 
 // What each kind gives is the ship's own rule; here, that touching one takes it.
