@@ -6,6 +6,7 @@
 
 #include "app/AppState.h"
 #include "app/BindingCommands.h"
+#include "app/Settings.h"
 #include "base/Console.h"
 #include "base/TrackedBuffer.h"
 #include "net/NetClient.h"
@@ -80,6 +81,22 @@ void Predict(Console* console, NetClient* client, const char* word)
     console->Print("Prediction is %s.", g_predictOwnShip ? "on" : "off");
 }
 
+// Whether games are recorded into the demos folder, kept in the settings.
+void Record(Console* console, const char* word)
+{
+    if (word && (Is(word, "on") || Is(word, "off"))) {
+        const int on = Is(word, "on") ? 1 : 0;
+        if (on && !g_settings.RecordDemos && g_appState == AppState::InGame)
+            console->Print("Recording starts with the next game.");
+        g_settings.RecordDemos = on;
+        WriteControlSettings(g_settings);
+    } else if (word) {
+        console->Print("Record takes on or off.");
+        return;
+    }
+    console->Print("Recording is %s.", g_settings.RecordDemos ? "on" : "off");
+}
+
 } // namespace
 
 bool CommandInterpreter::Execute(const char* line)
@@ -131,6 +148,8 @@ bool CommandInterpreter::Execute(const char* line)
         UnbindCommand(console, rest);
     } else if (Is(command, "predict")) {
         Predict(console, client, NextWord(&rest, " "));
+    } else if (Is(command, "record")) {
+        Record(console, NextWord(&rest, " "));
     } else if (Is(command, "server")) {
         Server(console, client, rest);
     } else {

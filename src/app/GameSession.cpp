@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
 #include "app/FramePacing.h"
+#include "app/GameRecording.h"
 #include "app/GameSounds.h"
 #include "app/Input.h"
 #include "app/Settings.h"
@@ -69,6 +70,12 @@ NetClient* LendWorld(World* world)
     client->DoWork(NetClient::kWorkBudget);
     Renderer::Instance()->SetWorld(world);
     return client;
+}
+
+// The game's demo, while recording is on.
+std::unique_ptr<GameRecording> Record(NetClient& client)
+{
+    return g_settings.RecordDemos ? std::make_unique<GameRecording>(client) : nullptr;
 }
 
 // Before the world goes, its borrowers let go of it.
@@ -148,6 +155,7 @@ void RunGameLoop()
     NetClient* client = LendWorld(world.get());
     client->SelectHost(g_serverName);
     client->Connect();
+    std::unique_ptr<GameRecording> recording = Record(*client);
     std::unique_ptr<RadarPanel> radar = NewRadar();
     std::string radarMap;
     NetMessage control;
@@ -176,9 +184,14 @@ void RunGameLoop()
         BuildControlMessage(keys, local ? local->GetId() : 0, control);
         client->Send(control);
         client->DoWork(NetClient::kWorkBudget);
+        if (recording && !g_settings.RecordDemos)
+            recording.reset();
+        if (recording)
+            recording->Update(*world, control, platform::TickCount());
 
         if (client->IsTerminated()) {
             // An idle game: the local ship alone, unconnected, until ESC or F9.
+            recording.reset();
             EndLoan();
             world = NewWorld();
             client = LendWorld(world.get());
@@ -232,5 +245,6 @@ void RunGameLoop()
         Console::Instance()->ClearInputLine();
     }
     sound->StopLoops();
+    recording.reset();
     EndLoan();
 }

@@ -46,6 +46,7 @@ void SetControls(platform::SettingsStore& key, const Settings& settings)
     SetNumber(key, "Windowed", settings.Windowed);
     SetNumber(key, "WindowWidth", settings.WindowWidth);
     SetNumber(key, "WindowHeight", settings.WindowHeight);
+    SetNumber(key, "RecordDemos", settings.RecordDemos);
 }
 
 } // namespace
@@ -76,6 +77,7 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "Windowed", settings.Windowed);
     QueryNumber(key, "WindowWidth", settings.WindowWidth);
     QueryNumber(key, "WindowHeight", settings.WindowHeight);
+    QueryNumber(key, "RecordDemos", settings.RecordDemos);
 }
 
 bool WriteSettings(const Settings& settings)

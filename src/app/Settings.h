@@ -25,6 +25,8 @@ struct Settings {
     std::int32_t Windowed = 0;
     std::int32_t WindowWidth = 0;
     std::int32_t WindowHeight = 0;
+    // 1 when every game is recorded into the demos folder (/record).
+    std::int32_t RecordDemos = 1;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -41,6 +43,6 @@ void LoadSettings(Settings& settings);
 // cannot be created or written is quietly left as it was. Returns whether
 // the values were stored.
 bool WriteSettings(const Settings& settings);
-// Writes only the key bindings and the window, which change on their own
+// Writes only the key bindings, the window and recording, which change on their own
 // while the other values may hold edits the player did not save.
 bool WriteControlSettings(const Settings& settings);

@@ -197,6 +197,8 @@ void NetClient::DoWork(std::uint32_t budgetMs)
 
 void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
 {
+    if (payloadTap)
+        payloadTap(data, size);
     // A record that does not read ends the payload, as a cut batch does.
     received.ParsePacked(data, size);
     ScopedLock lock(&messageLock);

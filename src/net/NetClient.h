@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +79,11 @@ public:
     static constexpr int kLongestPingMs = static_cast<int>(OwnShipPrediction::kLongestRoundTripMs / 2);
     // The own ship's flying, ahead of the reports.
     OwnShipPrediction& Prediction() { return prediction; }
+    // Hears every payload from the server as it came, before it is applied.
+    using PayloadTap = std::function<void(const std::uint8_t* data, std::size_t size)>;
+    void SetPayloadTap(PayloadTap tap) { payloadTap = std::move(tap); }
+    // The map the server last named, whether this side has it or not.
+    const std::string& MapHeard() const { return mapHeard; }
     // How many lines a pilot of the game has said so far.
     std::uint32_t ChatLinesHeard() const { return chatLines; }
 
@@ -119,6 +126,8 @@ private:
     OwnShipPrediction prediction;
     int refusedKinds = 0;
     std::uint32_t chatLines = 0;
+    PayloadTap payloadTap;
+    std::string mapHeard;
     CriticalSection hostListLock;
     CriticalSection messageLock;
     MessageBatch received; // the last payload, its unpacking's room kept for the next

@@ -56,6 +56,7 @@ void NetClient::Apply(const NetMessage& message)
     case kMsgMap: {
         char text[kTextBufferSize] = {};
         message.GetMapName(text, sizeof text);
+        mapHeard = text;
         ResetRound();
         if (world && world->LoadMap(text))
             console->Print("Loaded map \"%s\"", text);

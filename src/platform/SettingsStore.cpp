@@ -1,7 +1,6 @@
 #include "platform/SettingsStore.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "platform/UserFolders.h"
+#include "platform/WholeFile.h"
 
 namespace platform {
 
@@ -37,49 +38,7 @@ std::uint32_t Checksum(const std::uint8_t* data, std::size_t size)
 
 std::string ConfigFolder()
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/')
-        return std::string(xdg) + "/quillrock";
-    const char* home = std::getenv("HOME");
-    if (!home || !home[0]) {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    return std::string(home ? home : ".") + "/.config/quillrock";
-}
-
-bool MakeFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0 || bytes.size() + static_cast<std::size_t>(got) > SettingsStore::kMaxFileSize) {
-            ::close(fd);
-            if (got == 0)
-                return bytes;
-            return std::nullopt;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
+    return UserFolder("XDG_CONFIG_HOME", ".config");
 }
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
@@ -106,7 +65,7 @@ std::string SettingsStore::FilePath()
 bool SettingsStore::OpenForRead()
 {
     values.clear();
-    const auto bytes = ReadWholeFile(FilePath());
+    const auto bytes = ReadWholeFile(FilePath(), SettingsStore::kMaxFileSize);
     if (!bytes)
         return false;
     auto parsed = Parse(bytes->data(), bytes->size());

@@ -4,7 +4,7 @@ set -euo pipefail
 
 E2E_DISPLAY=${E2E_DISPLAY:-:$((90 + RANDOM % 100))}
 E2E_WORK=$(mktemp -d)
-export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config QUILLROCK_NO_DIALOGS=1
+export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config XDG_DATA_HOME=$E2E_WORK/data QUILLROCK_NO_DIALOGS=1
 # The game plays with sound, written to a file instead of a device.
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$E2E_WORK/audio.raw
 

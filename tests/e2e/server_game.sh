@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A round against the real game server: found in the LAN list, join, fly,
 # fire, chat, the results, the next map, ESC and F9; then the server ends
-# on SIGTERM with status 0.
+# on SIGTERM with status 0, and the game is in the demos folder.
 # Usage: server_game.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -28,4 +28,7 @@ eventually 15 results_banner || fail "no results banner"
 eventually 10 logged "$E2E_WORK/host.log" "round started on map Warren" || fail "no next map"
 eventually 10 radar_shows_map || fail "no radar after the next map"
 leave_and_end
+# The game went into the demos folder, named by its start and first map.
+demo=$(ls "$E2E_WORK"/data/quillrock/demos/*_Arena.qrdemo 2>/dev/null | head -1)
+[ -n "$demo" ] && [ "$(stat -c %s "$demo")" -gt 10000 ] || fail "no demo of the game in the demos folder"
 echo "server game: ok"

@@ -1,0 +1,91 @@
+#include "demo/DemoWriter.h"
+
+#include "base/ByteWriter.h"
+#include "base/Crc32.h"
+
+void DemoWriter::Add(DemoRecord::Kind kind, std::uint32_t now, const std::uint8_t* bytes, std::size_t size)
+{
+    if (abandoned || size + DemoRecord::kHeadBytes > DemoRecord::kLongestBlock)
+        return;
+    if (!started) {
+        started = true;
+        startTick = blockTick = now;
+    }
+    if (block.size() + DemoRecord::kHeadBytes + size > DemoRecord::kLongestBlock)
+        EndBlock();
+    ByteWriter head;
+    head.U8(kind);
+    head.U32(now - startTick);
+    head.U32(static_cast<std::uint32_t>(size));
+    block.insert(block.end(), head.Data().begin(), head.Data().end());
+    if (size)
+        block.insert(block.end(), bytes, bytes + size);
+    if (block.size() >= kBlockBytes || now - blockTick >= kBlockMs) {
+        EndBlock();
+        blockTick = now;
+    }
+}
+
+void DemoWriter::AddControls(std::uint32_t now, const std::int32_t* codes, int count)
+{
+    std::vector<std::uint8_t> held;
+    for (int i = 0; i < count; ++i) {
+        if (codes[i] > 0 && codes[i] < 256)
+            held.push_back(static_cast<std::uint8_t>(codes[i]));
+    }
+    if (lastControls == held)
+        return;
+    lastControls = held;
+    Add(DemoRecord::kControls, now, held.data(), held.size());
+}
+
+bool DemoWriter::Open(const std::string& path, const DemoHeader& header)
+{
+    if (abandoned)
+        return false;
+    file.reset(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return false;
+    const std::vector<std::uint8_t> head = header.Encode();
+    std::fwrite(head.data(), 1, head.size(), file.get());
+    for (const auto& body : unwritten)
+        Write(body);
+    unwritten.clear();
+    unwrittenBytes = 0;
+    std::fflush(file.get());
+    return true;
+}
+
+void DemoWriter::Close()
+{
+    if (file)
+        EndBlock();
+    file.reset();
+}
+
+void DemoWriter::EndBlock()
+{
+    if (block.empty())
+        return;
+    if (file) {
+        Write(block);
+        std::fflush(file.get());
+    } else if (unwrittenBytes + block.size() <= kMostUnopened) {
+        unwrittenBytes += block.size();
+        unwritten.push_back(block);
+    } else {
+        // Nobody opened a file for this game: nothing more is kept.
+        abandoned = true;
+        unwritten.clear();
+    }
+    block.clear();
+}
+
+void DemoWriter::Write(const std::vector<std::uint8_t>& body)
+{
+    ByteWriter frame;
+    frame.U32(static_cast<std::uint32_t>(body.size()));
+    frame.U32(Crc32(body.data(), body.size()));
+    std::fwrite(frame.Data().data(), 1, frame.Size(), file.get());
+    std::fwrite(body.data(), 1, body.size(), file.get());
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "demo/DemoHeader.h"
+#include "demo/DemoRecord.h"
+
+// Writes a demo as it happens. Records are gathered into blocks, each
+// written whole with its length and checksum once it holds 64 KiB or a
+// second, so a frame never waits on the disk for more than one write and
+// a program killed outright leaves a file that reads to its last block.
+// Records that come before the file is opened are kept for it.
+class DemoWriter {
+public:
+    DemoWriter() = default;
+    DemoWriter(const DemoWriter&) = delete;
+    DemoWriter& operator=(const DemoWriter&) = delete;
+    ~DemoWriter() { Close(); }
+
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    static constexpr std::uint32_t kBlockMs = 1000;
+    // What is kept for a file that is never opened, before it is let go.
+    static constexpr std::size_t kMostUnopened = 8 * 1024 * 1024;
+
+    // The tick of the first record is the demo's time zero.
+    void Add(DemoRecord::Kind kind, std::uint32_t now, const std::uint8_t* bytes, std::size_t size);
+    // The own pilot's keys, when they differ from the last ones added.
+    void AddControls(std::uint32_t now, const std::int32_t* codes, int count);
+    bool Open(const std::string& path, const DemoHeader& header);
+    bool IsOpen() const { return file != nullptr; }
+    // Writes what is gathered and closes the file.
+    void Close();
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* open) const { std::fclose(open); }
+    };
+    void EndBlock();
+    void Write(const std::vector<std::uint8_t>& body);
+
+    std::unique_ptr<std::FILE, FileCloser> file;
+    bool started = false;
+    bool abandoned = false;
+    std::uint32_t startTick = 0;
+    std::uint32_t blockTick = 0;
+    std::vector<std::uint8_t> block;
+    std::vector<std::vector<std::uint8_t>> unwritten; // whole blocks, before the file
+    std::size_t unwrittenBytes = 0;
+    std::optional<std::vector<std::uint8_t>> lastControls;
+};

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "demo/DemoReader.h"
+#include "demo/DemoWriter.h"
+#include "platform/DemoFolder.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+DemoHeader SomeHeader()
+{
+    DemoHeader header;
+    header.gameVersion = "1.2.3";
+    header.mapName = "Arena";
+    header.mapChecksum = 0xCAFEF00Du;
+    header.playerName = "Vega";
+    header.shipId = 7;
+    header.startSeconds = 1796000000;
+    return header;
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Two seconds of a game: 50 payloads a second of 300 bytes each, the keys
+// changing every half second, held unchanged in between.
+std::string RecordGame(const TempDir& dir, std::uint32_t openAt)
+{
+    const std::string path = dir.Path() + "/game.qrdemo";
+    DemoWriter writer;
+    std::vector<std::uint8_t> payload(300);
+    for (std::uint32_t ms = 0; ms <= 2000; ms += 20) {
+        payload[0] = static_cast<std::uint8_t>(ms / 20);
+        writer.Add(DemoRecord::kPayload, 5000 + ms, payload.data(), payload.size());
+        const std::int32_t keys[] = {1, static_cast<std::int32_t>(ms / 500)};
+        writer.AddControls(5000 + ms, keys, ms >= 500 ? 2 : 1);
+        if (ms == openAt) {
+            EXPECT_TRUE(writer.Open(path, SomeHeader()));
+        }
+    }
+    writer.Close();
+    return path;
+}
+
+} // namespace
+
+// What a recording writes reads back whole: the header, every payload at
+// its time since the first, and the keys only when they change, whether
+// the file was opened at once or only after records had come.
+TEST(DemoFile, AGameReadsBackAsRecorded)
+{
+    for (std::uint32_t openAt : {0u, 1500u}) {
+        TempDir dir;
+        const std::string path = RecordGame(dir, openAt);
+        DemoReader reader;
+        std::string error;
+        ASSERT_TRUE(reader.ReadFile(path, error)) << error;
+        EXPECT_FALSE(reader.IsCut());
+        EXPECT_EQ(reader.Header().mapName, "Arena");
+        EXPECT_EQ(reader.Header().mapChecksum, 0xCAFEF00Du);
+        EXPECT_EQ(reader.Header().playerName, "Vega");
+        EXPECT_EQ(reader.Header().shipId, 7u);
+        EXPECT_EQ(reader.Header().startSeconds, 1796000000);
+        int payloads = 0, controls = 0;
+        for (const DemoRecord& record : reader.Records()) {
+            if (record.kind == DemoRecord::kPayload) {
+                EXPECT_EQ(record.size, 300u);
+                EXPECT_EQ(reader.Bytes(record)[0], payloads);
+                EXPECT_EQ(record.ms, static_cast<std::uint32_t>(payloads) * 20);
+                ++payloads;
+            } else {
+                ++controls;
+            }
+        }
+        EXPECT_EQ(payloads, 101);
+        EXPECT_EQ(controls, 5) << "the first keys, then one change each half second";
+        EXPECT_EQ(reader.LengthMs(), 2000u);
+    }
+}
+
+// A file cut anywhere after its header, as a program killed outright
+// leaves it, reads to its last whole block; a damaged block ends it too.
+TEST(DemoFile, ACutOrDamagedFileReadsToItsLastWholeBlock)
+{
+    TempDir dir;
+    const std::vector<std::uint8_t> whole = Bytes(RecordGame(dir, 0));
+    DemoReader full;
+    std::string error;
+    ASSERT_TRUE(full.Read(whole.data(), whole.size(), error));
+    const std::size_t header = SomeHeader().Encode().size();
+    std::size_t previous = 0;
+    for (std::size_t size = header; size < whole.size(); size += 97) {
+        DemoReader cut;
+        ASSERT_TRUE(cut.Read(whole.data(), size, error)) << size;
+        ASSERT_LE(cut.Records().size(), full.Records().size());
+        EXPECT_GE(cut.Records().size(), previous) << "more of the file never reads as less";
+        previous = cut.Records().size();
+        if (size > header) {
+            EXPECT_TRUE(cut.IsCut() || cut.Records().size() == full.Records().size());
+        }
+    }
+    std::vector<std::uint8_t> damaged = whole;
+    damaged[damaged.size() - 10] ^= 0x40;
+    DemoReader reader;
+    ASSERT_TRUE(reader.Read(damaged.data(), damaged.size(), error));
+    EXPECT_TRUE(reader.IsCut());
+    EXPECT_LT(reader.Records().size(), full.Records().size());
+    EXPECT_GT(reader.Records().size(), 0u);
+}
+
+// Files that hold no demo this game plays say why.
+TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
+{
+    std::vector<std::uint8_t> header = SomeHeader().Encode();
+    std::vector<std::uint8_t> newer = header;
+    newer[8] = 9;
+    std::vector<std::uint8_t> damaged = header;
+    damaged[20] ^= 1;
+    const std::vector<std::uint8_t> foreign = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3, 4, 5, 6};
+    const std::vector<std::uint8_t> cutHeader(header.begin(), header.begin() + 16);
+    const struct {
+        const std::vector<std::uint8_t>& bytes;
+        const char* reason;
+    } cases[] = {
+        {{}, "empty"}, {foreign, "not a Quillrock demo"}, {newer, "newer"}, {damaged, "damaged"},
+        {cutHeader, "cut short"},
+    };
+    for (const auto& each : cases) {
+        DemoReader reader;
+        std::string error;
+        EXPECT_FALSE(reader.Read(each.bytes.data(), each.bytes.size(), error)) << each.reason;
+        EXPECT_NE(error.find(each.reason), std::string::npos) << error;
+    }
+}
+
+// The folder keeps the newest demos, at most so many and so many bytes,
+// and never deletes the newest or anything that is not a demo.
+TEST(DemoFile, TheFolderKeepsTheNewestDemos)
+{
+    TempDir dir;
+    const auto now = fs::file_time_type::clock::now();
+    for (int i = 0; i < 8; ++i) {
+        const std::string path = dir.Path() + "/game" + std::to_string(i) + ".qrdemo";
+        std::ofstream(path) << std::string(1000, 'x');
+        fs::last_write_time(path, now - std::chrono::hours(8 - i));
+    }
+    std::ofstream(dir.Path() + "/notes.txt") << "mine";
+    platform::DemoFolder::Prune(dir.Path(), 5, 1000000);
+    EXPECT_FALSE(fs::exists(dir.Path() + "/game2.qrdemo"));
+    EXPECT_TRUE(fs::exists(dir.Path() + "/game3.qrdemo"));
+    platform::DemoFolder::Prune(dir.Path(), 50, 2500);
+    EXPECT_FALSE(fs::exists(dir.Path() + "/game5.qrdemo"));
+    EXPECT_TRUE(fs::exists(dir.Path() + "/game6.qrdemo"));
+    platform::DemoFolder::Prune(dir.Path(), 50, 10);
+    EXPECT_TRUE(fs::exists(dir.Path() + "/game7.qrdemo"));
+    EXPECT_TRUE(fs::exists(dir.Path() + "/notes.txt"));
+
+    const std::string first = platform::DemoFolder::NewFile(dir.Path(), 0, "Big Arena/2");
+    EXPECT_NE(first.find("_Big_Arena_2.qrdemo"), std::string::npos) << first;
+    std::ofstream(first) << "taken";
+    EXPECT_NE(platform::DemoFolder::NewFile(dir.Path(), 0, "Big Arena/2").find("_Big_Arena_2-2.qrdemo"),
+              std::string::npos);
+}
