@@ -8,3 +8,4 @@ char g_serverName[kTextBufferSize] = {};
 bool g_chatKeyPending = false;
 bool g_chatCharWentBy = false;
 bool g_predictOwnShip = true;
+std::vector<std::uint8_t>* g_playbackKeys = nullptr;

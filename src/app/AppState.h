@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/TextCopy.h"
 
@@ -32,3 +33,6 @@ extern bool g_chatKeyPending;
 extern bool g_chatCharWentBy;
 // Whether the own ship turns ahead of the server's reports (/predict).
 extern bool g_predictOwnShip;
+// While a demo plays, the set-1 scan codes of the keys pressed since its
+// loop last took them; null otherwise.
+extern std::vector<std::uint8_t>* g_playbackKeys;

@@ -28,24 +28,6 @@
 
 namespace {
 
-constexpr int kRadarWidth = 200;
-
-std::unique_ptr<RadarPanel> NewRadar()
-{
-    auto radar = std::make_unique<RadarPanel>();
-    radar->SetSize(static_cast<float>(kRadarWidth), static_cast<float>(g_screenHeight));
-    return radar;
-}
-
-// The name of the map a world holds, empty without one.
-std::string MapNameOf(World* world)
-{
-    char name[128] = {};
-    if (Map* map = world ? world->GetMap() : nullptr)
-        map->GetName(name, sizeof name);
-    return name;
-}
-
 // A world holding only the local ship, made from the settings.
 std::unique_ptr<World> NewWorld()
 {
@@ -156,7 +138,7 @@ void RunGameLoop()
     client->SelectHost(g_serverName);
     client->Connect();
     std::unique_ptr<GameRecording> recording = Record(*client);
-    std::unique_ptr<RadarPanel> radar = NewRadar();
+    std::unique_ptr<RadarPanel> radar = NewRadar(g_screenHeight);
     std::string radarMap;
     NetMessage control;
     SoundBoard* sound = SoundBoard::Instance();
@@ -213,7 +195,7 @@ void RunGameLoop()
             if (resultsShown || mapName != radarMap) {
                 resultsShown = false;
                 radarMap = mapName;
-                radar = NewRadar();
+                radar = NewRadar(g_screenHeight);
                 heard->Forget();
             }
             DrawGameFrame(radar.get(), world.get(), frameTime, framesPerSecond);

@@ -338,12 +338,15 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         g_quitRequested = true;
         return 0;
     case platform::kMsgKeyDown:
-        OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
+        if (g_playbackKeys)
+            g_playbackKeys->push_back(static_cast<std::uint8_t>((lParam >> 16) & 0xFF));
+        else
+            OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
         return 0;
     case platform::kMsgChar:
         // A controller's Enter is for the menus: in a game its button
         // thrusts, and must not end a line being typed.
-        if (lParam != 0 && g_appState == AppState::InGame)
+        if ((lParam != 0 && g_appState == AppState::InGame) || g_playbackKeys)
             return 0;
         OnChar(window, static_cast<char>(wParam));
         return 0;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/AppState.h"
+#include "app/DemoSession.h"
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
@@ -14,12 +15,14 @@
 #include "app/StateLoops.h"
 #include "app/WindowProc.h"
 #include "base/Singleton.h"
+#include "demo/DemoReader.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/TgaImage.h"
 #include "net/NetClient.h"
 #include "platform/DataDirectory.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
+#include "platform/PathResolver.h"
 #include "platform/Window.h"
 
 namespace {
@@ -36,17 +39,22 @@ void SetWindowIcon(platform::Window* window)
     window->SetIcon(icon.Pixels().data(), icon.Width(), icon.Height());
 }
 
-constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N]\n"
+constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N] [--demo FILE]\n"
                                 "Quillrock: fly, fight and refuel on a wrap-around map against other players.\n"
                                 "\n"
                                 "  --data DIR  the folder holding the game's Graphics, Sounds and Maps\n"
                                 "  --no-sound  play without sound (F8 mutes and unmutes while playing)\n"
                                 "  --volume N  the sound's volume from 0 to 10, kept for the next games (7 at first)\n"
+                                "  --demo FILE play a recorded game: SPACE pauses, + and - change the speed,\n"
+                                "              Left and Right seek 10 s, Home restarts, Tab follows the next\n"
+                                "              ship, ESC or F9 leaves; games are kept in\n"
+                                "              $XDG_DATA_HOME/quillrock/demos (~/.local/share/quillrock/demos)\n"
                                 "  --help      show this text\n";
 
-struct SoundOptions {
+struct CommandLine {
     bool wanted = true;
     int volume = -1; // none given
+    std::string demo; // a recorded game to play instead of the menus
 };
 
 // A volume named on the command line: a whole number from 0 to 10.
@@ -62,7 +70,7 @@ bool ReadVolume(const char* text, int& volume)
 
 // The game names its pictures and maps relative to their folder, so it works
 // from there. Returns the exit code when the program should end at once.
-std::optional<int> EnterDataDirectory(int argc, char** argv, SoundOptions& sound)
+std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& sound)
 {
     std::string named;
     for (int i = 1; i < argc; ++i) {
@@ -72,6 +80,10 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, SoundOptions& sound
         }
         if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
             named = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--demo") == 0 && i + 1 < argc) {
+            sound.demo = std::filesystem::absolute(argv[++i]).string();
             continue;
         }
         if (std::strcmp(argv[i], "--no-sound") == 0) {
@@ -86,7 +98,9 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, SoundOptions& sound
             std::fprintf(stderr, "quillrock: --volume needs a number from 0 to 10\n%s", kUsage);
             return 2;
         }
-        std::fprintf(stderr, "quillrock: %s '%s'\n%s", std::strcmp(argv[i], "--data") == 0 ? "missing folder after" : "unknown option",
+        std::fprintf(stderr, "quillrock: %s '%s'\n%s", std::strcmp(argv[i], "--data") == 0   ? "missing folder after"
+                     : std::strcmp(argv[i], "--demo") == 0 ? "missing file after"
+                                                           : "unknown option",
                      argv[i], kUsage);
         return 2;
     }
@@ -104,13 +118,31 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, SoundOptions& sound
     return std::nullopt;
 }
 
+// The demo named on the command line, read whole; false, once the player
+// is told why, when it cannot be played.
+bool ReadDemo(const std::string& path, DemoReader& demo)
+{
+    std::string error;
+    if (demo.ReadFile(path, error) && !platform::FileExists("Maps\\" + demo.Header().mapName + ".smp"))
+        error = "it is a game on the map \"" + demo.Header().mapName + "\", which is not in the Maps folder";
+    else if (error.empty())
+        return true;
+    const std::string text = "Cannot play the demo \"" + path + "\": " + error + ".";
+    std::fprintf(stderr, "quillrock: %s\n", text.c_str());
+    platform::ShowMessageBox(text.c_str(), "Error", platform::MessageIcon::Stop);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    SoundOptions sound;
+    CommandLine sound;
     if (const std::optional<int> exitCode = EnterDataDirectory(argc, argv, sound))
         return *exitCode;
+    DemoReader demo;
+    if (!sound.demo.empty() && !ReadDemo(sound.demo, demo))
+        return 1;
 
     char title[kTitleSize] = {};
     char className[kTitleSize] = {};
@@ -148,7 +180,10 @@ int main(int argc, char** argv)
     Input::Instance();
     g_appState = AppState::Intro;
     g_quitRequested = false;
-    RunDispatcher();
+    if (sound.demo.empty())
+        RunDispatcher();
+    else
+        RunDemoLoop(demo);
 
     GLDisplay::Instance()->RestoreDefaultMode();
     NetClient::Destroy();

@@ -16,7 +16,7 @@
 namespace {
 
 // The frame rate and ping in the top-right corner, and the console.
-void DrawCornersAndConsole(int framesPerSecond)
+void DrawCornersAndConsole(int framesPerSecond, const char* caption)
 {
     Renderer* renderer = Renderer::Instance();
     const GLDisplay* display = GLDisplay::Instance();
@@ -28,9 +28,27 @@ void DrawCornersAndConsole(int framesPerSecond)
     renderer->DrawText(halfWidth - 100.0f, halfHeight - 36.0f, "Ping: %d",
                        NetClient::Exists() ? NetClient::Instance()->GetPing() : 0);
     renderer->DrawConsole(-halfWidth + 210.0f, -halfHeight);
+    if (caption)
+        renderer->DrawText(-5.0f * static_cast<float>(std::strlen(caption)), halfHeight - 20.0f, "%s", caption);
 }
 
 } // namespace
+
+std::unique_ptr<RadarPanel> NewRadar(int screenHeight)
+{
+    constexpr float kRadarWidth = 200.0f;
+    auto radar = std::make_unique<RadarPanel>();
+    radar->SetSize(kRadarWidth, static_cast<float>(screenHeight));
+    return radar;
+}
+
+std::string MapNameOf(World* world)
+{
+    char name[128] = {};
+    if (Map* map = world ? world->GetMap() : nullptr)
+        map->GetName(name, sizeof name);
+    return name;
+}
 
 std::vector<Standing> BuildStandings(World* world)
 {
@@ -57,7 +75,7 @@ const char* ResultsBanner(World* world)
     return local && !standings.empty() && local->GetScore() == standings.front().score ? "You Won!" : "You Lost";
 }
 
-void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond)
+void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond, const char* caption)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
@@ -69,7 +87,7 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
     } else {
         DrawConnectedWorld(radar, world, elapsedMs);
     }
-    DrawCornersAndConsole(framesPerSecond);
+    DrawCornersAndConsole(framesPerSecond, caption);
     renderer->EndBatch();
     renderer->EndFrame();
 }
@@ -109,7 +127,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     renderer->EndBatch();
 }
 
-void DrawResultsFrame(World* world, int framesPerSecond)
+void DrawResultsFrame(World* world, int framesPerSecond, const char* caption)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
@@ -125,7 +143,7 @@ void DrawResultsFrame(World* world, int framesPerSecond)
     for (std::size_t i = 1; i <= standings.size(); ++i)
         renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standings[i - 1].name.c_str(),
                            standings[i - 1].score);
-    DrawCornersAndConsole(framesPerSecond);
+    DrawCornersAndConsole(framesPerSecond, caption);
     renderer->EndBatch();
     renderer->EndFrame();
 }

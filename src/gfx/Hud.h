@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,12 +9,18 @@ class World;
 
 // The two frames of a running game: the world with the radar, or the
 // standings once the round is over; both end with the frame rate, the
-// ping and the console.
-void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond);
+// ping and the console, and a caption at the top when one is given.
+void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond,
+                   const char* caption = nullptr);
 // The connected part of the game frame, inside a frame already begun: the
 // world advanced and drawn around the local ship, then the radar.
 void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs);
-void DrawResultsFrame(World* world, int framesPerSecond);
+void DrawResultsFrame(World* world, int framesPerSecond, const char* caption = nullptr);
+
+// A radar for the left edge of a screen of that height.
+std::unique_ptr<RadarPanel> NewRadar(int screenHeight);
+// The name of the map a world holds, empty without one.
+std::string MapNameOf(World* world);
 
 struct Standing {
     std::string name;

@@ -135,6 +135,13 @@ bool NetClient::Connect()
     return connected;
 }
 
+void NetClient::PlayBack()
+{
+    playingBack = true;
+    connected = true;
+    prediction.SetEnabled(false);
+}
+
 void NetClient::OnConnectComplete(bool joined)
 {
     Console* console = Console::Instance();
@@ -157,7 +164,7 @@ void NetClient::OnConnectComplete(bool joined)
 void NetClient::Send(const NetMessage& message)
 {
     const int size = message.WireSize();
-    if (size <= 0)
+    if (size <= 0 || playingBack)
         return;
     TrackedBuffer wire(static_cast<std::size_t>(size));
     if (wire.Empty())

@@ -60,6 +60,9 @@ public:
     std::size_t HostCount() const { return hosts.size(); }
     void SelectHost(const char* name);
     bool Connect();
+    // Takes the part of a connected client for a recorded game: payloads
+    // come through OnReceive, and nothing is sent.
+    void PlayBack();
     void Send(const NetMessage& message);
     void SendPing();
     // Handles what the server sent, for at most budgetMs.
@@ -117,6 +120,7 @@ private:
     HostEntry selected;
     std::uint16_t port = 3000; // until a loop sets the game port, as every loop does first
     bool connected = false;
+    bool playingBack = false;
     bool terminated = false;
     bool roundOver = false;
     int pingMs = 0;

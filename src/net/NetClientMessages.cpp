@@ -97,6 +97,8 @@ void NetClient::Apply(const NetMessage& message)
         break;
     }
     case kMsgPong: {
+        if (playingBack)
+            break; // a recorded pong echoes a tick of another run
         std::uint32_t tick = 0;
         message.GetTick(tick);
         pingMs = static_cast<int>((platform::TickCount() - tick) >> 1);

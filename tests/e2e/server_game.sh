@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A round against the real game server: found in the LAN list, join, fly,
 # fire, chat, the results, the next map, ESC and F9; then the server ends
-# on SIGTERM with status 0, and the game is in the demos folder.
+# on SIGTERM with status 0; the game is in the demos folder and plays back.
 # Usage: server_game.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -31,4 +31,21 @@ leave_and_end
 # The game went into the demos folder, named by its start and first map.
 demo=$(ls "$E2E_WORK"/data/quillrock/demos/*_Arena.qrdemo 2>/dev/null | head -1)
 [ -n "$demo" ] && [ "$(stat -c %s "$demo")" -gt 10000 ] || fail "no demo of the game in the demos folder"
+
+# It plays back with the game's own frames and its caption, and F9 leaves;
+# half of it plays to where it ends; random bytes are refused.
+head -c $(($(stat -c %s "$demo") / 2)) "$demo" >"$E2E_WORK/half.qrdemo"
+for played in "$demo" "$E2E_WORK/half.qrdemo"; do
+  (cd "$3" && exec "$1" --demo "$played") >"$E2E_WORK/game.log" 2>&1 &
+  GAME_PID=$!
+  eventually 10 radar_shows_map || fail "no radar in the demo $played"
+  area_has white 300x16+362+4 || fail "no caption over the demo $played"
+  hold F9
+  game_exits_within 2
+done
+head -c 3000 /dev/urandom >"$E2E_WORK/random.qrdemo"
+status=0
+(cd "$3" && exec "$1" --demo "$E2E_WORK/random.qrdemo") >"$E2E_WORK/game.log" 2>&1 || status=$?
+[ "$status" -eq 1 ] && grep -q "Cannot play the demo .*not a Quillrock demo" "$E2E_WORK/game.log" ||
+  fail "random bytes played as a demo (status $status)"
 echo "server game: ok"

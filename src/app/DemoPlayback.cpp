@@ -1,0 +1,151 @@
+#include "app/DemoPlayback.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "base/Console.h"
+#include "demo/DemoReader.h"
+#include "gfx/Renderer.h"
+#include "net/NetClient.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+namespace {
+
+std::string Minutes(std::uint32_t ms)
+{
+    char text[32] = {};
+    const std::uint32_t seconds = ms / 1000;
+    std::snprintf(text, sizeof text, "%u:%02u", seconds / 60, seconds % 60);
+    return text;
+}
+
+} // namespace
+
+DemoPlayback::DemoPlayback(const DemoReader& demo) : demo(demo)
+{
+    Restart();
+}
+
+DemoPlayback::~DemoPlayback()
+{
+    NetClient::Destroy();
+    Renderer::Instance()->ForgetWorld();
+}
+
+void DemoPlayback::Restart()
+{
+    NetClient::Destroy();
+    Renderer::Instance()->ForgetWorld();
+    Console::Instance()->Clear();
+    world = std::make_unique<World>();
+    client = NetClient::Instance();
+    client->SetWorld(world.get());
+    client->PlayBack();
+    Renderer::Instance()->SetWorld(world.get());
+    next = 0;
+    clock = 0;
+}
+
+void DemoPlayback::ApplyUntil(std::uint32_t ms)
+{
+    const auto& records = demo.Records();
+    for (; next < records.size() && records[next].ms <= ms; ++next) {
+        if (records[next].kind == DemoRecord::kPayload)
+            client->OnReceive(demo.Bytes(records[next]), records[next].size);
+    }
+    clock = std::min(ms, Length());
+    // The recorder's own ship is followed from its first appearance.
+    if (followed < 0 && demo.Header().shipId != DemoHeader::kNoShip) {
+        if (Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId))) {
+            followed = own->GetId();
+            world->MoveShipToFront(own);
+        }
+    }
+}
+
+int DemoPlayback::Advance(int frameMs)
+{
+    if (paused || IsAtEnd())
+        return 0;
+    carried += frameMs * Speed();
+    const auto step = static_cast<std::uint32_t>(carried);
+    carried -= step;
+    ApplyUntil(clock + step);
+    return static_cast<int>(step);
+}
+
+void DemoPlayback::Seek(std::uint32_t ms)
+{
+    ms = std::min(ms, Length());
+    if (ms < clock) {
+        const int following = followed;
+        Restart();
+        followed = -1;
+        ApplyUntil(ms);
+        if (Ship* ship = world->FindShip(following); ship && following >= 0) {
+            followed = following;
+            world->MoveShipToFront(ship);
+        }
+    } else {
+        ApplyUntil(ms);
+    }
+    world->RequestSnap();
+}
+
+void DemoPlayback::SeekBy(std::int64_t ms)
+{
+    Seek(static_cast<std::uint32_t>(std::clamp<std::int64_t>(clock + ms, 0, Length())));
+}
+
+void DemoPlayback::Faster()
+{
+    speed = std::min(speed + 1, kSpeeds.size() - 1);
+}
+
+void DemoPlayback::Slower()
+{
+    speed = speed > 0 ? speed - 1 : 0;
+}
+
+void DemoPlayback::Follow(int step)
+{
+    // By id, so that Tab goes round every ship and Shift+Tab back.
+    std::vector<Ship*> ships;
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
+        ships.push_back(ship);
+    if (ships.empty())
+        return;
+    std::sort(ships.begin(), ships.end(), [](const Ship* a, const Ship* b) { return a->GetId() < b->GetId(); });
+    const auto at = std::find_if(ships.begin(), ships.end(), [&](const Ship* ship) { return ship->GetId() == followed; });
+    const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(ships.size());
+    const std::ptrdiff_t from = at == ships.end() ? (step > 0 ? -1 : 0) : at - ships.begin();
+    Ship* chosen = ships[static_cast<std::size_t>(((from + step) % count + count) % count)];
+    followed = chosen->GetId();
+    world->MoveShipToFront(chosen);
+}
+
+std::uint32_t DemoPlayback::Length() const
+{
+    return demo.LengthMs();
+}
+
+bool DemoPlayback::IsAtEnd() const
+{
+    return clock >= Length() && next >= demo.Records().size();
+}
+
+std::string DemoPlayback::Caption() const
+{
+    char speedText[16] = {};
+    if (Speed() < 1.0)
+        std::snprintf(speedText, sizeof speedText, "x1/%d", static_cast<int>(std::lround(1.0 / Speed())));
+    else
+        std::snprintf(speedText, sizeof speedText, "x%d", static_cast<int>(Speed()));
+    std::string caption = "Demo " + Minutes(clock) + " / " + Minutes(Length()) + "  " + speedText;
+    if (paused)
+        caption += "  paused";
+    return caption;
+}

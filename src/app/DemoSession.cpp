@@ -1,0 +1,111 @@
+#include "app/DemoSession.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "app/DemoPlayback.h"
+#include "app/FramePacing.h"
+#include "gfx/Hud.h"
+#include "gfx/RadarPanel.h"
+#include "net/NetClient.h"
+#include "platform/Clock.h"
+#include "platform/Keyboard.h"
+#include "platform/Window.h"
+#include "world/World.h"
+
+namespace {
+
+// Set-1 scan codes of the keys playback answers.
+enum : std::uint8_t {
+    kScanEscape = 0x01,
+    kScanMinus = 0x0C,
+    kScanEquals = 0x0D,
+    kScanTab = 0x0F,
+    kScanLeftShift = 0x2A,
+    kScanRightShift = 0x36,
+    kScanSpace = 0x39,
+    kScanF9 = 0x43,
+    kScanPadMinus = 0x4A,
+    kScanPadPlus = 0x4E,
+    kScanHome = 0xC7,
+    kScanLeft = 0xCB,
+    kScanRight = 0xCD,
+};
+
+bool ShiftHeld()
+{
+    std::uint8_t state[256] = {};
+    platform::ReadKeyboardState(state);
+    return (state[kScanLeftShift] | state[kScanRightShift]) & 0x80;
+}
+
+// Answers one key; false when it leaves.
+bool Answer(DemoPlayback& playback, std::uint8_t code)
+{
+    switch (code) {
+    case kScanEscape:
+    case kScanF9: return false;
+    case kScanSpace: playback.TogglePause(); break;
+    case kScanEquals:
+    case kScanPadPlus: playback.Faster(); break;
+    case kScanMinus:
+    case kScanPadMinus: playback.Slower(); break;
+    case kScanLeft: playback.SeekBy(-static_cast<std::int64_t>(DemoPlayback::kSeekMs)); break;
+    case kScanRight: playback.SeekBy(DemoPlayback::kSeekMs); break;
+    case kScanHome: playback.Seek(0); break;
+    case kScanTab: playback.Follow(ShiftHeld() ? -1 : 1); break;
+    default: break;
+    }
+    return true;
+}
+
+} // namespace
+
+void RunDemoLoop(const DemoReader& demo)
+{
+    std::vector<std::uint8_t> pressed;
+    g_playbackKeys = &pressed;
+    DemoPlayback playback(demo);
+    std::unique_ptr<RadarPanel> radar = NewRadar(g_screenHeight);
+    std::string radarMap;
+    std::uint32_t currentTick = platform::TickCount();
+    std::uint32_t secondStart = currentTick;
+    int frameTime = 0;
+    int framesThisSecond = 0;
+    int framesPerSecond = 0;
+    bool leaving = false;
+
+    while (!g_quitRequested && !leaving) {
+        PaceFrame();
+        ++framesThisSecond;
+        for (const std::uint8_t code : pressed)
+            leaving = leaving || !Answer(playback, code);
+        pressed.clear();
+        const int elapsed = playback.Advance(frameTime);
+        World& world = playback.GetWorld();
+        const std::string caption = playback.Caption();
+        if (playback.Client().IsRoundOver() || playback.IsAtEnd()) {
+            DrawResultsFrame(&world, framesPerSecond, caption.c_str());
+            radarMap.clear();
+        } else {
+            if (MapNameOf(&world) != radarMap) {
+                radarMap = MapNameOf(&world);
+                radar = NewRadar(g_screenHeight);
+            }
+            DrawGameFrame(radar.get(), &world, elapsed, framesPerSecond, caption.c_str());
+        }
+        const std::uint32_t previousTick = currentTick;
+        currentTick = platform::TickCount();
+        frameTime = static_cast<int>(currentTick - previousTick);
+        if (currentTick - secondStart >= 1000) {
+            secondStart = currentTick;
+            framesPerSecond = framesThisSecond;
+            framesThisSecond = 0;
+        }
+        if (!platform::Window::PumpMessages())
+            g_quitRequested = true;
+    }
+    g_playbackKeys = nullptr;
+}

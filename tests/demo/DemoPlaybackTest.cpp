@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/DemoPlayback.h"
+#include "demo/DemoReader.h"
+#include "demo/DemoWriter.h"
+#include "net/NetMessage.h"
+#include "net/PackedBatch.h"
+#include "support/TempDir.h"
+#include "world/Ship.h"
+#include "world/World.h"
+
+namespace {
+
+void Record(DemoWriter& writer, std::uint32_t ms, const NetMessage& message)
+{
+    const std::vector<std::uint8_t> payload = PackedBatch::Pack({&message});
+    writer.Add(DemoRecord::kPayload, ms, payload.data(), payload.size());
+}
+
+// A game on Arena: the recorder (ship 1) joins at once, ship 2 from 5 s
+// to 15 s, ship 3 from 8 s to the end at 20 s.
+DemoReader RecordedGame(const TempDir& dir)
+{
+    const std::string path = dir.Path() + "/game.qrdemo";
+    {
+        DemoWriter writer;
+        NetMessage message;
+        message.SetJoin(1, 0, "Vega");
+        Record(writer, 0, message);
+        message.SetMapName("Arena");
+        Record(writer, 0, message);
+        message.SetPlayerSpawn(1, 100, 100, 0, "Vega");
+        Record(writer, 10, message);
+        message.SetPlayerSpawn(2, 200, 200, 1, "Rigel");
+        Record(writer, 5000, message);
+        message.SetPlayerSpawn(3, 300, 300, 2, "Deneb");
+        Record(writer, 8000, message);
+        message.SetPlayerLeft(2);
+        Record(writer, 15000, message);
+        message.SetText("the end");
+        Record(writer, 20000, message);
+        DemoHeader header;
+        header.mapName = "Arena";
+        header.shipId = 1;
+        writer.Open(path, header);
+    }
+    DemoReader reader;
+    std::string error;
+    EXPECT_TRUE(reader.ReadFile(path, error)) << error;
+    return reader;
+}
+
+std::vector<int> ShipIds(World& world)
+{
+    std::vector<int> ids;
+    for (Ship* ship = world.ShipsBegin(); ship; ship = world.ShipsNext())
+        ids.push_back(ship->GetId());
+    return ids;
+}
+
+} // namespace
+
+// Seeking anywhere, back or on, shows the game as it was at that time;
+// the clock runs at the speed and stands while paused.
+TEST(DemoPlayback, SeekingShowsTheGameAsItWasThen)
+{
+    ScopedWorkingDir inData(QR_DATA_DIR);
+    TempDir dir;
+    const DemoReader demo = RecordedGame(dir);
+    DemoPlayback playback(demo);
+    playback.Seek(6000);
+    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 2}));
+    playback.Seek(16000);
+    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 3}));
+    playback.SeekBy(-10000);
+    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 2})) << "back to 6 s, ship 3 not yet there";
+    ASSERT_NE(playback.GetWorld().GetMap(), nullptr);
+
+    playback.Faster();
+    playback.Faster();
+    playback.Faster();
+    EXPECT_EQ(playback.Advance(10), 80);
+    EXPECT_EQ(playback.Now(), 6080u);
+    playback.TogglePause();
+    EXPECT_EQ(playback.Advance(10), 0);
+    EXPECT_EQ(playback.Caption(), "Demo 0:06 / 0:20  x8  paused");
+    playback.Seek(99999);
+    EXPECT_TRUE(playback.IsAtEnd());
+}
+
+// The recorder's ship is followed from the start; Tab goes round every
+// ship by id and Shift+Tab back, also after a seek back.
+TEST(DemoPlayback, TheCameraFollowsTheRecorderThenEveryShipInTurn)
+{
+    ScopedWorkingDir inData(QR_DATA_DIR);
+    TempDir dir;
+    const DemoReader demo = RecordedGame(dir);
+    DemoPlayback playback(demo);
+    playback.Seek(9000);
+    World& world = playback.GetWorld();
+    EXPECT_EQ(world.FirstShip()->GetId(), 1);
+    std::vector<int> followed;
+    for (int i = 0; i < 4; ++i) {
+        playback.Follow(1);
+        followed.push_back(playback.GetWorld().FirstShip()->GetId());
+    }
+    EXPECT_EQ(followed, (std::vector<int>{2, 3, 1, 2}));
+    playback.Follow(-1);
+    EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 1);
+    playback.Follow(1);
+    playback.Follow(1);
+    playback.Seek(8500);
+    EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 3) << "still followed after a seek back";
+}
