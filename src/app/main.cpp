@@ -39,7 +39,7 @@ void SetWindowIcon(platform::Window* window)
     window->SetIcon(icon.Pixels().data(), icon.Width(), icon.Height());
 }
 
-constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N] [--demo FILE]\n"
+constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N] [[--demo] FILE]\n"
                                 "Quillrock: fly, fight and refuel on a wrap-around map against other players.\n"
                                 "\n"
                                 "  --data DIR  the folder holding the game's Graphics, Sounds and Maps\n"
@@ -70,7 +70,7 @@ bool ReadVolume(const char* text, int& volume)
 
 // The game names its pictures and maps relative to their folder, so it works
 // from there. Returns the exit code when the program should end at once.
-std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& sound)
+std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& options)
 {
     std::string named;
     for (int i = 1; i < argc; ++i) {
@@ -83,20 +83,25 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& sound)
             continue;
         }
         if (std::strcmp(argv[i], "--demo") == 0 && i + 1 < argc) {
-            sound.demo = std::filesystem::absolute(argv[++i]).string();
+            options.demo = std::filesystem::absolute(argv[++i]).string();
             continue;
         }
         if (std::strcmp(argv[i], "--no-sound") == 0) {
-            sound.wanted = false;
+            options.wanted = false;
             continue;
         }
         if (std::strcmp(argv[i], "--volume") == 0) {
-            if (i + 1 < argc && ReadVolume(argv[i + 1], sound.volume)) {
+            if (i + 1 < argc && ReadVolume(argv[i + 1], options.volume)) {
                 ++i;
                 continue;
             }
             std::fprintf(stderr, "quillrock: --volume needs a number from 0 to 10\n%s", kUsage);
             return 2;
+        }
+        // A file opened from a file manager comes alone, without --demo.
+        if (argv[i][0] != '-' && options.demo.empty()) {
+            options.demo = std::filesystem::absolute(argv[i]).string();
+            continue;
         }
         std::fprintf(stderr, "quillrock: %s '%s'\n%s", std::strcmp(argv[i], "--data") == 0   ? "missing folder after"
                      : std::strcmp(argv[i], "--demo") == 0 ? "missing file after"
@@ -137,11 +142,11 @@ bool ReadDemo(const std::string& path, DemoReader& demo)
 
 int main(int argc, char** argv)
 {
-    CommandLine sound;
-    if (const std::optional<int> exitCode = EnterDataDirectory(argc, argv, sound))
+    CommandLine options;
+    if (const std::optional<int> exitCode = EnterDataDirectory(argc, argv, options))
         return *exitCode;
     DemoReader demo;
-    if (!sound.demo.empty() && !ReadDemo(sound.demo, demo))
+    if (!options.demo.empty() && !ReadDemo(options.demo, demo))
         return 1;
 
     char title[kTitleSize] = {};
@@ -150,8 +155,8 @@ int main(int argc, char** argv)
     std::strncpy(className, "QUILLROCKOGL", sizeof className - 1);
 
     LoadSettings(g_settings);
-    if (sound.volume >= 0) {
-        g_settings.Volume = sound.volume;
+    if (options.volume >= 0) {
+        g_settings.Volume = options.volume;
         WriteSettings(g_settings);
     }
     HandSettingsToOptions();
@@ -174,13 +179,13 @@ int main(int argc, char** argv)
     SetWindowIcon(window);
     window->Show();
     SoundBoard::Instance()->SetVolume(g_settings.Volume);
-    SoundBoard::Instance()->Start(sound.wanted);
+    SoundBoard::Instance()->Start(options.wanted);
 
     platform::ShowCursor(false);
     Input::Instance();
     g_appState = AppState::Intro;
     g_quitRequested = false;
-    if (sound.demo.empty())
+    if (options.demo.empty())
         RunDispatcher();
     else
         RunDemoLoop(demo);

@@ -3,6 +3,7 @@
 # robots and the game find their pictures and maps beside them. The game
 # shows its menu, lists the server, joins, lists the robots, flies, leaves
 # with ESC and quits with F9, heard from the installed sounds; the server ends on SIGTERM with status 0.
+# Software centres and file managers find its metainfo and its demo type.
 # Usage: installed_game.sh BUILD_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -13,9 +14,23 @@ cmake --install "$1" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1 ||
 for file in bin/quillrock bin/quillrock-server share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
             share/quillrock/Sounds/Shot.wav share/quillrock/Sounds/Thrust.wav \
             share/applications/quillrock.desktop share/icons/hicolor/32x32/apps/quillrock.png \
-            share/man/man6/quillrock.6 share/man/man6/quillrock-server.6; do
+            share/man/man6/quillrock.6 share/man/man6/quillrock-server.6 \
+            share/metainfo/net.brindlewood.Quillrock.metainfo.xml share/mime/packages/quillrock.xml; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
+# Software centres list it, and desktops know its demos by their first bytes.
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$prefix/share/metainfo/net.brindlewood.Quillrock.metainfo.xml" >"$E2E_WORK/appstream.log" 2>&1 ||
+    fail "the metainfo does not validate: $(cat "$E2E_WORK/appstream.log")"
+fi
+if command -v update-mime-database >/dev/null; then
+  update-mime-database "$prefix/share/mime" >"$E2E_WORK/mime.log" 2>&1 || fail "the demo type: $(cat "$E2E_WORK/mime.log")"
+  [ -e "$prefix/share/mime/application/x-quillrock-demo.xml" ] && grep -qa QRDEMO "$prefix/share/mime/magic" ||
+    fail "the demo type is not known by its first bytes"
+fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$prefix/share/applications/quillrock.desktop" || fail "the desktop entry does not validate"
+fi
 # A map that only the installed folder holds: the round and the radar's
 # picture then prove that neither program fell back to the source tree.
 cp "$prefix/share/quillrock/Maps/Arena.smp" "$prefix/share/quillrock/Maps/Annex.smp"
