@@ -47,14 +47,27 @@ void DemoPlayback::Restart()
     Renderer::Instance()->SetWorld(world.get());
     next = 0;
     clock = 0;
+    Console* console = Console::Instance();
+    const DemoHeader& header = demo.Header();
+    const std::uint32_t checksum = DemoHeader::MapChecksum(header.mapName);
+    if (header.mapChecksum && checksum && checksum != header.mapChecksum)
+        console->Print("This game's map \"%s\" differs from yours: walls may not be where they were.",
+                       header.mapName.c_str());
+    if (demo.IsCut())
+        console->Print("This demo ends early at %s: the rest of the file is damaged or cut off.",
+                       Minutes(Length()).c_str());
 }
 
 void DemoPlayback::ApplyUntil(std::uint32_t ms)
 {
     const auto& records = demo.Records();
     for (; next < records.size() && records[next].ms <= ms; ++next) {
-        if (records[next].kind == DemoRecord::kPayload)
-            client->OnReceive(demo.Bytes(records[next]), records[next].size);
+        if (records[next].kind != DemoRecord::kPayload)
+            continue;
+        client->OnReceive(demo.Bytes(records[next]), records[next].size);
+        // As a frame between payloads would: what died goes, so a long seek
+        // leaves the world as playing would have, with room for the new.
+        world->Sweep();
     }
     clock = std::min(ms, Length());
     // The recorder's own ship is followed from its first appearance.

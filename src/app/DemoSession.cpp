@@ -41,24 +41,26 @@ bool ShiftHeld()
     return (state[kScanLeftShift] | state[kScanRightShift]) & 0x80;
 }
 
-// Answers one key; false when it leaves.
-bool Answer(DemoPlayback& playback, std::uint8_t code)
+enum class Answered { Nothing, Leave, Seek };
+
+// Answers one key.
+Answered Answer(DemoPlayback& playback, std::uint8_t code)
 {
     switch (code) {
     case kScanEscape:
-    case kScanF9: return false;
+    case kScanF9: return Answered::Leave;
     case kScanSpace: playback.TogglePause(); break;
     case kScanEquals:
     case kScanPadPlus: playback.Faster(); break;
     case kScanMinus:
     case kScanPadMinus: playback.Slower(); break;
-    case kScanLeft: playback.SeekBy(-static_cast<std::int64_t>(DemoPlayback::kSeekMs)); break;
-    case kScanRight: playback.SeekBy(DemoPlayback::kSeekMs); break;
-    case kScanHome: playback.Seek(0); break;
+    case kScanLeft: playback.SeekBy(-static_cast<std::int64_t>(DemoPlayback::kSeekMs)); return Answered::Seek;
+    case kScanRight: playback.SeekBy(DemoPlayback::kSeekMs); return Answered::Seek;
+    case kScanHome: playback.Seek(0); return Answered::Seek;
     case kScanTab: playback.Follow(ShiftHeld() ? -1 : 1); break;
     default: break;
     }
-    return true;
+    return Answered::Nothing;
 }
 
 } // namespace
@@ -80,9 +82,18 @@ void RunDemoLoop(const DemoReader& demo)
     while (!g_quitRequested && !leaving) {
         PaceFrame();
         ++framesThisSecond;
-        for (const std::uint8_t code : pressed)
-            leaving = leaving || !Answer(playback, code);
+        bool sought = false;
+        for (const std::uint8_t code : pressed) {
+            const Answered answered = Answer(playback, code);
+            leaving = leaving || answered == Answered::Leave;
+            sought = sought || answered == Answered::Seek;
+        }
         pressed.clear();
+        if (sought) {
+            // The time the seek took is not the demo's to play on.
+            currentTick = platform::TickCount();
+            frameTime = 0;
+        }
         const int elapsed = playback.Advance(frameTime);
         World& world = playback.GetWorld();
         const std::string caption = playback.Caption();

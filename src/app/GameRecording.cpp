@@ -4,30 +4,13 @@
 
 #include "app/Settings.h"
 #include "base/Console.h"
-#include "base/Crc32.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "platform/DemoFolder.h"
-#include "platform/PathResolver.h"
 #include "platform/UserFolders.h"
-#include "platform/WholeFile.h"
 #include "world/Ship.h"
 #include "world/World.h"
-
-namespace {
-
-// Maps are small; one larger than this is no map the game loads.
-constexpr std::size_t kLargestMap = 16 * 1024 * 1024;
-
-std::uint32_t MapChecksum(const std::string& name)
-{
-    const auto path = platform::ResolveFile("Maps\\" + name + ".smp");
-    const auto bytes = path ? platform::ReadWholeFile(*path, kLargestMap) : std::nullopt;
-    return bytes ? Crc32(bytes->data(), bytes->size()) : 0;
-}
-
-} // namespace
 
 GameRecording::GameRecording(NetClient& client, std::string folder)
     : client(client), folder(folder.empty() ? platform::DemoFolder::Path() : std::move(folder))
@@ -59,7 +42,7 @@ void GameRecording::Open(World& world)
     DemoHeader header;
     header.gameVersion = QR_GAME_VERSION;
     header.mapName = client.MapHeard();
-    header.mapChecksum = MapChecksum(header.mapName);
+    header.mapChecksum = DemoHeader::MapChecksum(header.mapName);
     const Ship* own = world.FirstShip();
     header.playerName = own && own->Name() ? own->Name() : "";
     header.shipId = own ? static_cast<std::uint32_t>(own->GetId()) : DemoHeader::kNoShip;

@@ -101,6 +101,14 @@ void OnKeyDown(std::uint32_t key, std::intptr_t detail)
     }
 }
 
+// A demo's keys, taken by its loop; a held key's repeats would seek or
+// toggle again every few frames.
+void OnPlaybackKey(std::intptr_t detail)
+{
+    if (!((detail >> 30) & 1))
+        g_playbackKeys->push_back(static_cast<std::uint8_t>((detail >> 16) & 0xFF));
+}
+
 // Backspace and typed characters edit a text of at most 1023 characters;
 // returns whether the text changed.
 bool EditText(char (&text)[kTextBufferSize], char c)
@@ -339,7 +347,7 @@ long WindowProc(platform::Window* window, std::uint32_t message, std::uintptr_t 
         return 0;
     case platform::kMsgKeyDown:
         if (g_playbackKeys)
-            g_playbackKeys->push_back(static_cast<std::uint8_t>((lParam >> 16) & 0xFF));
+            OnPlaybackKey(lParam);
         else
             OnKeyDown(static_cast<std::uint32_t>(wParam), lParam);
         return 0;

@@ -123,14 +123,25 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& option
     return std::nullopt;
 }
 
+// Why the demo cannot be played, empty when it can.
+std::string DemoError(const std::string& path, DemoReader& demo)
+{
+    std::string error;
+    if (!demo.ReadFile(path, error))
+        return error;
+    if (demo.Records().empty())
+        return "no part of the game in it can be read";
+    if (!platform::FileExists("Maps\\" + demo.Header().mapName + ".smp"))
+        return "it is a game on the map \"" + demo.Header().mapName + "\", which is not in the Maps folder";
+    return "";
+}
+
 // The demo named on the command line, read whole; false, once the player
 // is told why, when it cannot be played.
 bool ReadDemo(const std::string& path, DemoReader& demo)
 {
-    std::string error;
-    if (demo.ReadFile(path, error) && !platform::FileExists("Maps\\" + demo.Header().mapName + ".smp"))
-        error = "it is a game on the map \"" + demo.Header().mapName + "\", which is not in the Maps folder";
-    else if (error.empty())
+    const std::string error = DemoError(path, demo);
+    if (error.empty())
         return true;
     const std::string text = "Cannot play the demo \"" + path + "\": " + error + ".";
     std::fprintf(stderr, "quillrock: %s\n", text.c_str());

@@ -7,10 +7,14 @@
 #include "base/ByteWriter.h"
 #include "base/Crc32.h"
 #include "demo/DemoMagic.h"
+#include "platform/PathResolver.h"
+#include "platform/WholeFile.h"
 
 namespace {
 
 constexpr std::size_t kLongestBody = 4096;
+// Maps are small; one larger than this is no map the game loads.
+constexpr std::size_t kLargestMap = 16 * 1024 * 1024;
 
 void Text(ByteWriter& out, const std::string& text)
 {
@@ -32,6 +36,13 @@ bool Text(ByteReader& in, std::string& text)
 }
 
 } // namespace
+
+std::uint32_t DemoHeader::MapChecksum(const std::string& name)
+{
+    const auto path = platform::ResolveFile("Maps\\" + name + ".smp");
+    const auto bytes = path ? platform::ReadWholeFile(*path, kLargestMap) : std::nullopt;
+    return bytes ? Crc32(bytes->data(), bytes->size()) : 0;
+}
 
 std::vector<std::uint8_t> DemoHeader::Encode() const
 {

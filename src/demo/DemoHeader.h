@@ -20,6 +20,10 @@ struct DemoHeader {
     std::uint32_t shipId = kNoShip;
     std::int64_t startSeconds = 0; // since 1970, UTC
 
+    // The checksum of the map file of that name in the Maps folder, 0
+    // without one.
+    static std::uint32_t MapChecksum(const std::string& name);
+
     std::vector<std::uint8_t> Encode() const;
     // Reads the header at the start of bytes, setting used to its length;
     // false with a line for the player when it is not one this game reads.

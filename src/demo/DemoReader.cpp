@@ -1,18 +1,40 @@
 #include "demo/DemoReader.h"
 
+#include <utility>
+
 #include "base/ByteReader.h"
 #include "base/Crc32.h"
 #include "platform/WholeFile.h"
 
 bool DemoReader::Read(const std::uint8_t* data, std::size_t size, std::string& error)
 {
+    if (size > kLargestFile) {
+        error = "it is larger than any demo";
+        return false;
+    }
+    bytes.assign(data, data + size);
+    return Parse(error);
+}
+
+bool DemoReader::ReadFile(const std::string& path, std::string& error)
+{
+    auto data = platform::ReadWholeFile(path, kLargestFile);
+    if (!data) {
+        error = "it cannot be read, or is larger than any demo";
+        return false;
+    }
+    bytes = std::move(*data);
+    return Parse(error);
+}
+
+bool DemoReader::Parse(std::string& error)
+{
     records.clear();
-    bytes.clear();
     cut = false;
     std::size_t used = 0;
-    if (!header.Decode(data, size, used, error))
+    if (!header.Decode(bytes.data(), bytes.size(), used, error))
         return false;
-    ByteReader in(data + used, size - used);
+    ByteReader in(bytes.data() + used, bytes.size() - used);
     while (in.Remaining() > 0) {
         std::uint32_t length = 0, check = 0;
         const std::uint8_t* body = nullptr;
@@ -28,7 +50,6 @@ bool DemoReader::Read(const std::uint8_t* data, std::size_t size, std::string& e
 bool DemoReader::ReadBlock(const std::uint8_t* body, std::size_t size)
 {
     const std::size_t recordsBefore = records.size();
-    const std::size_t bytesBefore = bytes.size();
     ByteReader in(body, size);
     while (in.Remaining() > 0) {
         std::uint8_t kind = 0;
@@ -39,24 +60,12 @@ bool DemoReader::ReadBlock(const std::uint8_t* body, std::size_t size)
         const bool known = kind == DemoRecord::kPayload || kind == DemoRecord::kControls;
         if (!read || !known || (!records.empty() && record.ms < records.back().ms)) {
             records.resize(recordsBefore);
-            bytes.resize(bytesBefore);
             return false;
         }
         record.kind = static_cast<DemoRecord::Kind>(kind);
-        record.offset = bytes.size();
+        record.offset = static_cast<std::uint32_t>(content - bytes.data());
         record.size = length;
-        bytes.insert(bytes.end(), content, content + length);
         records.push_back(record);
     }
     return true;
-}
-
-bool DemoReader::ReadFile(const std::string& path, std::string& error)
-{
-    const auto data = platform::ReadWholeFile(path, kLargestFile);
-    if (!data) {
-        error = "it cannot be read, or is larger than any demo";
-        return false;
-    }
-    return Read(data->data(), data->size(), error);
 }

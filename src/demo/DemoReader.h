@@ -8,8 +8,9 @@
 #include "demo/DemoHeader.h"
 #include "demo/DemoRecord.h"
 
-// A demo file read whole: its header and its records in time order. A
-// file cut off or damaged part way reads to its last whole block.
+// A demo file read whole: its header and its records in time order, each
+// a view into the file's bytes. A file cut off or damaged part way reads
+// to its last whole block.
 class DemoReader {
 public:
     // False, with a line for the player, for a file that holds no demo this
@@ -24,10 +25,12 @@ public:
     bool IsCut() const { return cut; }
     std::uint32_t LengthMs() const { return records.empty() ? 0 : records.back().ms; }
 
-    // The most a file may hold; a larger one is not read.
-    static constexpr std::size_t kLargestFile = 1u << 30;
+    // The most a file may hold, past any game's recording; a larger one
+    // is not read.
+    static constexpr std::size_t kLargestFile = 256u << 20;
 
 private:
+    bool Parse(std::string& error);
     bool ReadBlock(const std::uint8_t* body, std::size_t size);
 
     DemoHeader header;

@@ -14,7 +14,7 @@ struct DemoRecord {
 
     Kind kind = kPayload;
     std::uint32_t ms = 0;
-    // Where its bytes are among the reader's.
-    std::size_t offset = 0;
-    std::size_t size = 0;
+    // Where its bytes are in the file.
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
 };

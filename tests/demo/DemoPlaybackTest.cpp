@@ -9,7 +9,9 @@
 #include "net/NetMessage.h"
 #include "net/PackedBatch.h"
 #include "support/TempDir.h"
+#include "world/GameObject.h"
 #include "world/Ship.h"
+#include "world/Vector3.h"
 #include "world/World.h"
 
 namespace {
@@ -114,4 +116,39 @@ TEST(DemoPlayback, TheCameraFollowsTheRecorderThenEveryShipInTurn)
     playback.Follow(1);
     playback.Seek(8500);
     EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 3) << "still followed after a seek back";
+}
+
+// A seek applies a long fight without a frame between its payloads: what
+// died there must go as it would have, or the world fills with wrecks and
+// refuses what comes after.
+TEST(DemoPlayback, ASeekThroughManyShotsLeavesRoomForTheNext)
+{
+    ScopedWorkingDir inData(QR_DATA_DIR);
+    TempDir dir;
+    const std::string path = dir.Path() + "/shots.qrdemo";
+    {
+        DemoWriter writer;
+        NetMessage message;
+        message.SetMapName("Arena");
+        Record(writer, 0, message);
+        NetMessage killed;
+        for (int id = 1; id <= 20000; ++id) {
+            message.SetEntityState(id, kTypeBullet, Vector3(100, 100, 0), Vector3(500, 0, 0), 0.0f, 0);
+            killed.SetEntityKilled(id);
+            Record(writer, static_cast<std::uint32_t>(id), message);
+            Record(writer, static_cast<std::uint32_t>(id), killed);
+        }
+        message.SetEntityState(30000, kTypeBullet, Vector3(200, 200, 0), Vector3(500, 0, 0), 0.0f, 0);
+        Record(writer, 20001, message);
+        DemoHeader header;
+        header.mapName = "Arena";
+        writer.Open(path, header);
+    }
+    DemoReader demo;
+    std::string error;
+    ASSERT_TRUE(demo.ReadFile(path, error)) << error;
+    DemoPlayback playback(demo);
+    playback.Seek(demo.LengthMs());
+    EXPECT_NE(playback.GetWorld().FindEntity(30000), nullptr);
+    EXPECT_LT(playback.GetWorld().EntityCount(), 10u);
 }

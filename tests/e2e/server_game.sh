@@ -43,9 +43,15 @@ for played in "$demo" "$E2E_WORK/half.qrdemo"; do
   hold F9
   game_exits_within 2
 done
+# refused() FILE REASON: the game will not play it, says why, ends with 1
+refused() {
+  local status=0
+  (cd "$3" && exec "$1" --demo "$4") >"$E2E_WORK/game.log" 2>&1 || status=$?
+  [ "$status" -eq 1 ] && grep -q "Cannot play the demo .*$5" "$E2E_WORK/game.log" ||
+    fail "$4 played as a demo (status $status): $(cat "$E2E_WORK/game.log")"
+}
 head -c 3000 /dev/urandom >"$E2E_WORK/random.qrdemo"
-status=0
-(cd "$3" && exec "$1" --demo "$E2E_WORK/random.qrdemo") >"$E2E_WORK/game.log" 2>&1 || status=$?
-[ "$status" -eq 1 ] && grep -q "Cannot play the demo .*not a Quillrock demo" "$E2E_WORK/game.log" ||
-  fail "random bytes played as a demo (status $status)"
+refused "$@" "$E2E_WORK/random.qrdemo" "not a Quillrock demo"
+head -c 60 "$demo" >"$E2E_WORK/header.qrdemo"
+refused "$@" "$E2E_WORK/header.qrdemo" "no part of the game"
 echo "server game: ok"
