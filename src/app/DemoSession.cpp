@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppState.h"
@@ -101,8 +102,8 @@ void RunDemoLoop(const DemoReader& demo)
             DrawResultsFrame(&world, framesPerSecond, caption.c_str());
             radarMap.clear();
         } else {
-            if (MapNameOf(&world) != radarMap) {
-                radarMap = MapNameOf(&world);
+            if (std::string mapName = MapNameOf(&world); mapName != radarMap) {
+                radarMap = std::move(mapName);
                 radar = NewRadar(g_screenHeight);
             }
             DrawGameFrame(radar.get(), &world, elapsed, framesPerSecond, caption.c_str());

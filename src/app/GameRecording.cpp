@@ -2,7 +2,6 @@
 
 #include <ctime>
 
-#include "app/Settings.h"
 #include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -12,8 +11,7 @@
 #include "world/Ship.h"
 #include "world/World.h"
 
-GameRecording::GameRecording(NetClient& client, std::string folder)
-    : client(client), folder(folder.empty() ? platform::DemoFolder::Path() : std::move(folder))
+GameRecording::GameRecording(NetClient& client) : client(client), folder(platform::DemoFolder::Path())
 {
     client.SetPayloadTap([this](const std::uint8_t* data, std::size_t size) {
         if (!stopped)

@@ -15,9 +15,8 @@ class World;
 // server has named the map. Stopped, it keeps what it wrote.
 class GameRecording {
 public:
-    // Taps the client's payloads until it goes; folder empty for the
-    // player's demos folder.
-    GameRecording(NetClient& client, std::string folder = "");
+    // Taps the client's payloads until it goes.
+    explicit GameRecording(NetClient& client);
     ~GameRecording();
     GameRecording(const GameRecording&) = delete;
     GameRecording& operator=(const GameRecording&) = delete;
