@@ -22,6 +22,14 @@ std::string Minutes(std::uint32_t ms)
     return text;
 }
 
+HeldKeys HeldKeysOf(const std::uint8_t* codes, std::size_t count)
+{
+    HeldKeys keys;
+    for (std::size_t i = 0; i < count; ++i)
+        keys.Press(codes[i]);
+    return keys;
+}
+
 } // namespace
 
 DemoPlayback::DemoPlayback(const DemoReader& demo) : demo(demo)
@@ -47,6 +55,7 @@ void DemoPlayback::Restart()
     Renderer::Instance()->SetWorld(world.get());
     next = 0;
     clock = 0;
+    recorderKeys = HeldKeys();
     Console* console = Console::Instance();
     const DemoHeader& header = demo.Header();
     const std::uint32_t checksum = DemoHeader::MapChecksum(header.mapName);
@@ -62,6 +71,8 @@ void DemoPlayback::ApplyUntil(std::uint32_t ms)
 {
     const auto& records = demo.Records();
     for (; next < records.size() && records[next].ms <= ms; ++next) {
+        if (records[next].kind == DemoRecord::kControls)
+            recorderKeys = HeldKeysOf(demo.Bytes(records[next]), records[next].size);
         if (records[next].kind != DemoRecord::kPayload)
             continue;
         client->OnReceive(demo.Bytes(records[next]), records[next].size);
@@ -71,12 +82,32 @@ void DemoPlayback::ApplyUntil(std::uint32_t ms)
     }
     clock = std::min(ms, Length());
     // The recorder's own ship is followed from its first appearance.
-    if (followed < 0 && demo.Header().shipId != DemoHeader::kNoShip) {
-        if (Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId))) {
-            followed = own->GetId();
-            world->MoveShipToFront(own);
-        }
+    if (demo.Header().shipId == DemoHeader::kNoShip) {
+        if (!chosen)
+            FollowLeader();
+    } else if (followed < 0) {
+        if (Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId)))
+            FollowShip(own);
     }
+}
+
+void DemoPlayback::FollowLeader()
+{
+    // The followed ship keeps the camera while it shares the lead.
+    Ship* leader = world->FindShip(followed);
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
+        if (!leader || ship->GetScore() > leader->GetScore() ||
+            (ship->GetScore() == leader->GetScore() && followed < 0 && ship->GetId() < leader->GetId()))
+            leader = ship;
+    }
+    if (leader && leader->GetId() != followed)
+        FollowShip(leader);
+}
+
+void DemoPlayback::FollowShip(Ship* ship)
+{
+    followed = ship->GetId();
+    world->MoveShipToFront(ship);
 }
 
 int DemoPlayback::Advance(int frameMs)
@@ -98,10 +129,8 @@ void DemoPlayback::Seek(std::uint32_t ms)
         Restart();
         followed = -1;
         ApplyUntil(ms);
-        if (Ship* ship = world->FindShip(following); ship && following >= 0) {
-            followed = following;
-            world->MoveShipToFront(ship);
-        }
+        if (Ship* ship = world->FindShip(following); ship && chosen)
+            FollowShip(ship);
     } else {
         ApplyUntil(ms);
     }
@@ -135,14 +164,19 @@ void DemoPlayback::Follow(int step)
     const auto at = std::find_if(ships.begin(), ships.end(), [&](const Ship* ship) { return ship->GetId() == followed; });
     const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(ships.size());
     const std::ptrdiff_t from = at == ships.end() ? (step > 0 ? -1 : 0) : at - ships.begin();
-    Ship* chosen = ships[static_cast<std::size_t>(((from + step) % count + count) % count)];
-    followed = chosen->GetId();
-    world->MoveShipToFront(chosen);
+    chosen = true;
+    FollowShip(ships[static_cast<std::size_t>(((from + step) % count + count) % count)]);
 }
 
 std::uint32_t DemoPlayback::Length() const
 {
     return demo.LengthMs();
+}
+
+bool DemoPlayback::FollowedThrusts() const
+{
+    return followed >= 0 && static_cast<std::uint32_t>(followed) == demo.Header().shipId &&
+           recorderKeys.Holds(kKeyThrust);
 }
 
 bool DemoPlayback::IsAtEnd() const

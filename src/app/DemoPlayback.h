@@ -6,8 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "world/HeldKeys.h"
+
 class DemoReader;
 class NetClient;
+class Ship;
 class World;
 
 // A recorded game applied to a world of its own through the client's
@@ -35,7 +38,8 @@ public:
     void TogglePause() { paused = !paused; }
     void Faster();
     void Slower();
-    // The camera follows the next ship in the list, or the one before.
+    // The camera follows the next ship in the list, or the one before. A
+    // demo recorded without a ship of its own follows the leader until then.
     void Follow(int step);
 
     std::uint32_t Now() const { return clock; }
@@ -43,12 +47,16 @@ public:
     double Speed() const { return kSpeeds[speed]; }
     bool IsPaused() const { return paused; }
     bool IsAtEnd() const;
+    // The recorder's pilot holds thrust, and the camera is on its ship.
+    bool FollowedThrusts() const;
     // "1:23 / 10:00  x2", with "paused" while it is.
     std::string Caption() const;
 
 private:
     void Restart();
     void ApplyUntil(std::uint32_t ms);
+    void FollowLeader();
+    void FollowShip(Ship* ship);
 
     const DemoReader& demo;
     std::unique_ptr<World> world;
@@ -59,4 +67,6 @@ private:
     std::size_t speed = 2;
     bool paused = false;
     int followed = -1; // the id of the ship the camera follows
+    bool chosen = false; // by the viewer, rather than by the recording
+    HeldKeys recorderKeys; // as the last controls record has them
 };

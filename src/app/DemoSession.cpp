@@ -8,6 +8,8 @@
 #include "app/AppState.h"
 #include "app/DemoPlayback.h"
 #include "app/FramePacing.h"
+#include "app/GameSounds.h"
+#include "app/SoundBoard.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
 #include "net/NetClient.h"
@@ -79,6 +81,8 @@ void RunDemoLoop(const DemoReader& demo)
     int framesThisSecond = 0;
     int framesPerSecond = 0;
     bool leaving = false;
+    SoundBoard* sound = SoundBoard::Instance();
+    GameSounds heard;
 
     while (!g_quitRequested && !leaving) {
         PaceFrame();
@@ -95,8 +99,16 @@ void RunDemoLoop(const DemoReader& demo)
             currentTick = platform::TickCount();
             frameTime = 0;
         }
+        const bool standing = playback.IsPaused() || playback.IsAtEnd();
         const int elapsed = playback.Advance(frameTime);
         World& world = playback.GetWorld();
+        // A seek's leap is not heard as everything it passed happening at once.
+        if (sought)
+            heard.Forget();
+        if (standing)
+            sound->StopLoops();
+        else
+            heard.Hear(world, playback.Client(), playback.FollowedThrusts(), *sound);
         const std::string caption = playback.Caption();
         if (playback.Client().IsRoundOver() || playback.IsAtEnd()) {
             DrawResultsFrame(&world, framesPerSecond, caption.c_str());
@@ -105,6 +117,7 @@ void RunDemoLoop(const DemoReader& demo)
             if (std::string mapName = MapNameOf(&world); mapName != radarMap) {
                 radarMap = std::move(mapName);
                 radar = NewRadar(g_screenHeight);
+                heard.Forget();
             }
             DrawGameFrame(radar.get(), &world, elapsed, framesPerSecond, caption.c_str());
         }
@@ -119,5 +132,6 @@ void RunDemoLoop(const DemoReader& demo)
         if (!platform::Window::PumpMessages())
             g_quitRequested = true;
     }
+    sound->StopLoops();
     g_playbackKeys = nullptr;
 }

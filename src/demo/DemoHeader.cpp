@@ -40,7 +40,12 @@ bool Text(ByteReader& in, std::string& text)
 std::uint32_t DemoHeader::MapChecksum(const std::string& name)
 {
     const auto path = platform::ResolveFile("Maps\\" + name + ".smp");
-    const auto bytes = path ? platform::ReadWholeFile(*path, kLargestMap) : std::nullopt;
+    return path ? FileChecksum(*path) : 0;
+}
+
+std::uint32_t DemoHeader::FileChecksum(const std::string& path)
+{
+    const auto bytes = platform::ReadWholeFile(path, kLargestMap);
     return bytes ? Crc32(bytes->data(), bytes->size()) : 0;
 }
 

@@ -23,6 +23,8 @@ struct DemoHeader {
     // The checksum of the map file of that name in the Maps folder, 0
     // without one.
     static std::uint32_t MapChecksum(const std::string& name);
+    // The checksum of the map file at path, 0 when it does not read.
+    static std::uint32_t FileChecksum(const std::string& path);
 
     std::vector<std::uint8_t> Encode() const;
     // Reads the header at the start of bytes, setting used to its length;

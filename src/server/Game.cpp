@@ -122,7 +122,8 @@ int Game::Join(const char* requestedName, int shipType)
     if (!player)
         return kNobody;
     reporter.AddShip(player->Slot(), &player->GetShip(), true);
-    Welcome(*player);
+    reporter.To(player->Slot()).SetJoin(player->ShipId(), player->GetShip().GetShipType(), player->Name());
+    Welcome(player->Slot());
     reporter.ShipNow(player->Slot());
     announcer.Notice("%s joined the game", player->Name());
     return player->Slot();
@@ -157,12 +158,20 @@ bool Game::RetireRobot()
     return true;
 }
 
-// Its ship's id first, then the map (which clears its world), every
-// player, the guns, the fuel blocks that are not full and what is in sight.
-void Game::Welcome(const Player& player)
+int Game::Watch()
 {
-    const int slot = player.Slot();
-    reporter.To(slot).SetJoin(player.ShipId(), player.GetShip().GetShipType(), player.Name());
+    const int slot = simulation.ReserveSlot();
+    if (slot < 0)
+        return kNobody;
+    reporter.AddWatcher(slot);
+    Welcome(slot);
+    return slot;
+}
+
+// The map first (which clears its world), then every player, the guns, the
+// fuel blocks that are not full and what is in sight.
+void Game::Welcome(int slot)
+{
     reporter.To(slot).SetMapName(simulation.MapName().c_str());
     for (const auto& other : simulation.Players()) {
         const Ship& ship = other->GetShip();

@@ -49,6 +49,10 @@ public:
     // the slot, or kNobody when the game is full.
     int Join(const char* requestedName, int shipType);
     void Leave(int slot);
+    // A watcher without a ship takes a slot of its own and is told the game
+    // as it is, then everything everywhere on the map, as long as the game
+    // lasts (Restart lets it go); kNobody when every slot is taken.
+    int Watch();
     void Hold(int slot, const HeldKeys& keys);
     // A player's line of chat, for everyone.
     void Chat(int slot, const char* text);
@@ -75,6 +79,9 @@ public:
     // Milliseconds of play since the game began.
     std::uint64_t Now() const { return simulation.GetWorld().Now(); }
     unsigned Seed() const { return seed; }
+    // Rounds begun since the start, and the map of the last of them.
+    std::uint32_t Round() const { return simulation.Rounds(); }
+    const std::string& MapName() const { return simulation.MapName(); }
     // Seats taken, by people and robots.
     int Seated() const { return static_cast<int>(simulation.Players().size()); }
     int People() const { return Seated() - crew.Count(); }
@@ -88,8 +95,9 @@ private:
     void RemovePilot(Player* player);
     // The newest robot gives its seat up; false without one.
     bool RetireRobot();
-    // Everything a newcomer's program needs to show the game as it is.
-    void Welcome(const Player& player);
+    // Everything a newcomer's program needs to show the game as it is,
+    // after its own ship's id for a pilot.
+    void Welcome(int slot);
     // A robot that wins a round says so.
     void Cheer();
 

@@ -24,6 +24,8 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
     : options(options), log(log), game(options, dataDir, log), session(this)
 {
     AddCommands();
+    if (!options.recordDir.empty())
+        recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
 }
 
 GameServer::~GameServer() = default;
@@ -33,7 +35,7 @@ bool GameServer::Start(std::string& error)
     if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
                       error))
         return false;
-    if (!game.Start(error)) {
+    if (!game.Start(error) || !StartRecording(error)) {
         session.End();
         return false;
     }
@@ -49,9 +51,24 @@ bool GameServer::Start(std::string& error)
 
 bool GameServer::StartUnhosted(std::string& error)
 {
-    if (!game.Start(error))
+    if (!game.Start(error) || !StartRecording(error))
         return false;
     game.FillSeats();
+    return true;
+}
+
+bool GameServer::StartRecording(std::string& error)
+{
+    if (!recorder)
+        return true;
+    if (!recorder->Prepare(error))
+        return false;
+    recorderSlot = game.Watch();
+    if (recorderSlot == Game::kNobody) {
+        error = "no slot is left for the recording's watcher";
+        return false;
+    }
+    log.Always("recording every round into %s", options.recordDir.c_str());
     return true;
 }
 
@@ -102,6 +119,10 @@ void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
     game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+        if (slot == recorderSlot) {
+            recorder->Take({game.Round(), game.MapName(), game.Now()}, payload);
+            return;
+        }
         const auto found = bySlot.find(slot);
         if (found != bySlot.end())
             session.QueueTo(found->second, payload.data(), payload.size(), reliable);
@@ -121,6 +142,8 @@ void GameServer::End()
     log.Always("ending the session; the longest tick took %.1f ms, the longest wait between ticks %.1f ms",
                static_cast<double>(worstTickMicros) / 1000.0, static_cast<double>(worstGapMicros) / 1000.0);
     session.End();
+    if (recorder)
+        recorder->Close();
 }
 
 void GameServer::Reset()
@@ -132,6 +155,11 @@ void GameServer::Reset()
     }
     halted = false;
     game.Restart();
+    // The restart let every watcher go: the recording watches anew.
+    if (recorder) {
+        recorder->Close();
+        recorderSlot = game.Watch();
+    }
 }
 
 void GameServer::OnPlayerJoined(platform::PlayerId id)

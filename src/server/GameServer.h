@@ -4,12 +4,14 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/LineReader.h"
 #include "platform/SessionServer.h"
 #include "server/CommandRegistry.h"
 #include "server/Game.h"
+#include "server/RoundRecorder.h"
 #include "server/ServerOptions.h"
 
 class NetMessage;
@@ -119,6 +121,8 @@ private:
     void Drop(platform::PlayerId id, const char* why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
+    // With --record, a watcher of its own takes every round down.
+    bool StartRecording(std::string& error);
     // How the log names a connection: its player's name, number and address.
     std::string Describe(platform::PlayerId id) const;
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
@@ -138,6 +142,8 @@ private:
     std::int64_t periodWorstMicros = 0;
     platform::SessionServer session;
     CommandRegistry commands;
+    std::unique_ptr<RoundRecorder> recorder;
+    int recorderSlot = Game::kNobody;
     platform::LineReader console {-1};
     // Since the operator last asked for the status.
     std::int64_t statusWorstTickMicros = 0;

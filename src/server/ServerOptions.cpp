@@ -77,6 +77,8 @@ std::string ServerUsage()
            "                    fast as the machine goes, then their figures are printed\n"
            "  --seed N          the same N, with the same players doing the same, plays the\n"
            "                    same game; 0 for a different game each time (default 0)\n"
+           "  --record DIR      records every round into a demo file of its own in DIR,\n"
+           "                    made when missing; quillrock --demo FILE plays one back\n"
            "  --help            this text\n"
            "\n"
            "Commands typed on a terminal or piped into the standard input while it runs\n"
@@ -130,6 +132,9 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             good = ReadDecimal(value, 0.01, 24.0 * 60.0, options.simulateMinutes);
         } else if (option == "--seed") {
             good = ReadSeed(value, options.seed);
+        } else if (option == "--record") {
+            good = !value.empty();
+            options.recordDir = value;
         } else {
             message = option + ": unknown option";
             return ParsedOptions::Error;
@@ -138,6 +143,15 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             message = option + ": \"" + value + "\" is not a valid value";
             return ParsedOptions::Error;
         }
+    }
+    if (!options.recordDir.empty() && options.maxPlayers >= Player::kMaxSlots) {
+        message = "--record: the recording watches from a seat of its own, so --max-players is at most " +
+                  std::to_string(Player::kMaxSlots - 1);
+        return ParsedOptions::Error;
+    }
+    if (!options.recordDir.empty() && options.simulateMinutes > 0.0) {
+        message = "--record: --simulate hosts no rounds to record";
+        return ParsedOptions::Error;
     }
     return ParsedOptions::Run;
 }

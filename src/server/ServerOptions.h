@@ -18,6 +18,7 @@ struct ServerOptions {
     int botSkill = 2;              // 1 to 3
     double simulateMinutes = 0.0;  // above 0: robots alone, headless, on each map
     unsigned seed = 0;             // 0: a different game every time
+    std::string recordDir;         // every round recorded into it; empty: none
 };
 
 enum class ParsedOptions { Run, Help, Error };

@@ -49,6 +49,8 @@ bool Simulation::Restart(std::string& reason)
     nextShipId = 1;
     nextEntityId = 1;
     winnerShip = 0;
+    rounds = 0;
+    reservedSlots.reset();
     world.RewindClock();
     return Start(reason);
 }
@@ -74,6 +76,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     turrets.clear();
     gunners.clear();
     mapName = loaded.name;
+    ++rounds;
     world.SetMap(std::move(loaded.map));
     currentMap = world.GetMap();
     Map& map = *currentMap;
@@ -111,11 +114,8 @@ void Simulation::PlaceTurrets()
 
 Player* Simulation::AddPlayer(const std::string& name, int shipType)
 {
-    std::array<bool, Player::kMaxSlots> taken {};
-    for (const auto& player : players)
-        taken[static_cast<std::size_t>(player->Slot())] = true;
-    const auto free = std::find(taken.begin(), taken.end(), false);
-    if (free == taken.end())
+    const int slot = FreeSlot();
+    if (slot < 0)
         return nullptr;
 
     auto made = std::make_unique<Ship>();
@@ -123,9 +123,29 @@ Player* Simulation::AddPlayer(const std::string& name, int shipType)
     made->SetName(name.c_str());
     made->SetId(nextShipId++);
     Ship* ship = world.AddShip(std::move(made));
-    players.push_back(std::make_unique<Player>(static_cast<int>(free - taken.begin()), ship));
+    players.push_back(std::make_unique<Player>(slot, ship));
     Spawn(*players.back());
     return players.back().get();
+}
+
+int Simulation::FreeSlot() const
+{
+    std::bitset<Player::kMaxSlots> taken = reservedSlots;
+    for (const auto& player : players)
+        taken.set(static_cast<std::size_t>(player->Slot()));
+    for (std::size_t slot = 0; slot < taken.size(); ++slot) {
+        if (!taken.test(slot))
+            return static_cast<int>(slot);
+    }
+    return -1;
+}
+
+int Simulation::ReserveSlot()
+{
+    const int slot = FreeSlot();
+    if (slot >= 0)
+        reservedSlots.set(static_cast<std::size_t>(slot));
+    return slot;
 }
 
 void Simulation::RemovePlayer(Player* player)

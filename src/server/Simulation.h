@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -73,6 +74,9 @@ public:
 
     // A new pilot with a ship placed at once; null when the game is full.
     Player* AddPlayer(const std::string& name, int shipType);
+    // A slot for a watcher without a ship, never given to a pilot; -1 when
+    // every slot is taken. Restart frees them all.
+    int ReserveSlot();
     void RemovePlayer(Player* player);
     Player* FindPlayer(int shipId) const;
     const std::vector<std::unique_ptr<Player>>& Players() const { return players; }
@@ -88,6 +92,8 @@ public:
     // Which cells of the current map a ship cannot cross, for the robots.
     const Navigator& Shape() const { return shape; }
     const std::string& MapName() const { return mapName; }
+    // Rounds begun since the start: a new one every time the map is loaded.
+    std::uint32_t Rounds() const { return rounds; }
     bool IsRoundOver() const { return phase == Phase::Results; }
     // What is left of the round's time; -1 when rounds have no time limit.
     int RoundMsLeft() const { return settings.roundMs > 0 ? std::max(0, settings.roundMs - roundElapsed) : -1; }
@@ -115,6 +121,8 @@ private:
 
     void StartRound(MapRotation::Loaded loaded);
     void PlaceTurrets();
+    // The lowest slot neither a pilot's nor reserved, or -1.
+    int FreeSlot() const;
     void Spawn(Player& player);
     // The spawn point farthest from danger: the living ships, and the
     // turrets that can shoot there, dead ones too, since they come back.
@@ -167,6 +175,8 @@ private:
     int tickMs = 0;
 
     std::vector<std::unique_ptr<Player>> players;
+    std::bitset<Player::kMaxSlots> reservedSlots;
+    std::uint32_t rounds = 0;
     int nextShipId = 1;
     int winnerShip = 0;
     int nextEntityId = 1;

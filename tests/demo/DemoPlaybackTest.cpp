@@ -118,6 +118,56 @@ TEST(DemoPlayback, TheCameraFollowsTheRecorderThenEveryShipInTurn)
     EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 3) << "still followed after a seek back";
 }
 
+// A server's recording has no ship of its own: the camera follows the
+// leader as the lead changes hands, keeps the one it follows through a
+// tie, and lets the viewer's Tab choose for good.
+TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
+{
+    ScopedWorkingDir inData(QR_DATA_DIR);
+    TempDir dir;
+    const std::string path = dir.Path() + "/round.qrdemo";
+    {
+        DemoWriter writer;
+        NetMessage message;
+        message.SetMapName("Arena");
+        Record(writer, 0, message);
+        for (int id = 1; id <= 3; ++id) {
+            message.SetPlayerSpawn(id, 100 * id, 100, 0, "Robot");
+            Record(writer, 0, message);
+        }
+        const auto score = [&](std::uint32_t ms, int id, signed char points) {
+            message.SetShipState(id, 0, 100.0f, 100.0f, points, 0, 0, 0, 0, Vector3(100.0 * id, 100, 0),
+                                 Vector3(), 0.0f);
+            Record(writer, ms, message);
+        };
+        score(1000, 3, 1);
+        score(2000, 2, 1);
+        score(3000, 2, 2);
+        score(4000, 1, 5);
+        DemoHeader header;
+        header.mapName = "Arena";
+        header.shipId = DemoHeader::kNoShip;
+        writer.Open(path, header);
+    }
+    DemoReader demo;
+    std::string error;
+    ASSERT_TRUE(demo.ReadFile(path, error)) << error;
+    DemoPlayback playback(demo);
+    const auto followedAt = [&](std::uint32_t ms) {
+        playback.Seek(ms);
+        return playback.GetWorld().FirstShip()->GetId();
+    };
+    EXPECT_EQ(followedAt(500), 1) << "all at 0: the first by id";
+    EXPECT_EQ(followedAt(1500), 3);
+    EXPECT_EQ(followedAt(2500), 3) << "a tie keeps the camera where it is";
+    EXPECT_EQ(followedAt(3500), 2);
+    EXPECT_EQ(followedAt(1500), 3) << "back in time, back to that time's leader";
+    playback.Follow(1);
+    EXPECT_EQ(followedAt(4000), 1) << "Tab's choice";
+    playback.Follow(1);
+    EXPECT_EQ(followedAt(4000), 2) << "...is kept while another leads";
+}
+
 // A seek applies a long fight without a frame between its payloads: what
 // died there must go as it would have, or the world fills with wrecks and
 // refuses what comes after.

@@ -112,7 +112,7 @@ game_exits_within() {
   GAME_PID=
 }
 
-# area_has COLOUR WxH+X+Y: some pixel of the rectangle is white, green or blue
+# area_has COLOUR WxH+X+Y: some pixel of the rectangle is white, green, blue or red
 area_has() {
   import -window root "$E2E_WORK/shot.png"
   local crop="$E2E_WORK/area.png"
@@ -121,6 +121,7 @@ area_has() {
     white) convert "$crop" -fx "(r>0.8&&g>0.8&&b>0.8)?1:0" -format "%[fx:maxima.r]" info: ;;
     green) convert "$crop" -fx "(g>0.8&&r<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
     blue) convert "$crop" -fx "(b>0.8&&r<0.2&&g<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
+    red) convert "$crop" -fx "(r>0.8&&g<0.2&&b<0.2)?1:0" -format "%[fx:maxima.r]" info: ;;
   esac | grep -q '^1'
 }
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # A round against the real game server: found in the LAN list, join, fly,
 # fire, chat, the results, the next map, ESC and F9; then the server ends
-# on SIGTERM with status 0; the game is in the demos folder and plays back.
+# on SIGTERM with status 0; the game is in the demos folder and plays back,
+# and so does the server's recording of the round, following its leader.
 # Usage: server_game.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
 
-start_host "$2" "$3" --name "Round Server" --maps Arena,Warren --round-minutes 0.2
+start_host "$2" "$3" --name "Round Server" --maps Arena,Warren --round-minutes 0.2 --record "$E2E_WORK/rounds"
 
 start_game "$1" "$3"
 xdotool key a; sleep 0.3
@@ -31,15 +32,20 @@ leave_and_end
 # The game went into the demos folder, named by its start and first map.
 demo=$(ls "$E2E_WORK"/data/quillrock/demos/*_Arena.qrdemo 2>/dev/null | head -1)
 [ -n "$demo" ] && [ "$(stat -c %s "$demo")" -gt 10000 ] || fail "no demo of the game in the demos folder"
+round=$(ls "$E2E_WORK"/rounds/*_Arena.qrdemo 2>/dev/null | head -1)
+[ -n "$round" ] || fail "the server recorded no round: $(ls "$E2E_WORK/rounds")"
 
 # It plays back with the game's own frames and its caption, and F9 leaves;
 # half of it plays to where it ends; random bytes are refused.
 head -c $(($(stat -c %s "$demo") / 2)) "$demo" >"$E2E_WORK/half.qrdemo"
-for played in "$demo" "$E2E_WORK/half.qrdemo"; do
+for played in "$demo" "$E2E_WORK/half.qrdemo" "$round"; do
   (cd "$3" && exec "$1" --demo "$played") >"$E2E_WORK/game.log" 2>&1 &
   GAME_PID=$!
   eventually 10 radar_shows_map || fail "no radar in the demo $played"
   area_has white 300x16+362+4 || fail "no caption over the demo $played"
+  # The server's watcher has no ship: the camera is on the leader, the
+  # only pilot, whose name is drawn over the ship at the centre.
+  [ "$played" = "$round" ] && { eventually 10 area_has red 140x24+542+334 || fail "no ship followed in $round"; }
   hold F9
   game_exits_within 2
 done

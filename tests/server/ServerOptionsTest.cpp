@@ -34,6 +34,10 @@ TEST(ServerOptions, EveryOptionInEitherForm)
               std::tuple(std::uint16_t {4000}, std::string("Den"), 32, std::vector<std::string> {"Arena", "Warren"},
                          5, 0.5, 120, std::string("/srv/q"), 6, 3, 2.5, 4294967295u));
     EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
+    ServerOptions recording;
+    ASSERT_EQ(Parse({"--record", "/srv/rounds", "--max-players", "63"}, recording, message), ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(recording.recordDir, "/srv/rounds");
 }
 
 TEST(ServerOptions, BadValuesAreNamedAndRefused)
@@ -48,6 +52,8 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
         {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
         {"--seed", "4294967296"}, {"--seed", "7x"},          {"--name", "--port", "3999"},
+        {"--record", ""},         {"--record", "/r", "--max-players", "64"},
+        {"--record", "/r", "--simulate", "1"},
     };
     for (const auto& args : bad) {
         ServerOptions options;
