@@ -17,9 +17,15 @@ namespace {
 
 // Messages whose loss would break the session go reliably; the steady
 // stream of controls and pings does not wait for lost packets.
-bool MustArrive(int kind)
+// What must arrive goes reliably; pings and pongs in any order, so that
+// no other payload holds one back. Controls, while the own ship flies
+// ahead of the reports, are taken newest only: the server's keys then
+// change when the prediction has them change.
+platform::Delivery DeliveryOf(int kind, bool predicting)
 {
-    return kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer;
+    if (kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer)
+        return platform::Delivery::Reliable;
+    return kind == kMsgControl && predicting ? platform::Delivery::Latest : platform::Delivery::Any;
 }
 
 } // namespace
@@ -170,7 +176,7 @@ void NetClient::Send(const NetMessage& message)
     if (wire.Empty())
         return;
     message.Serialize(wire.Data(), size);
-    session->Send(wire.Data(), wire.Size(), MustArrive(message.Kind()));
+    session->Send(wire.Data(), wire.Size(), DeliveryOf(message.Kind(), prediction.Enabled()));
 }
 
 void NetClient::SendPing()

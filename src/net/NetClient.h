@@ -128,6 +128,7 @@ private:
     std::size_t pingsHeard = 0;
     std::uint32_t lastEarlyPing = 0;
     OwnShipPrediction prediction;
+    int ownShotNext = 0; // the entity the server last said the own ship fired
     int refusedKinds = 0;
     std::uint32_t chatLines = 0;
     PayloadTap payloadTap;

@@ -83,7 +83,9 @@ void NetClient::Apply(const NetMessage& message)
         message.GetId(id);
         if (GameObject* entity = world ? world->FindEntity(id) : nullptr)
             entity->Kill();
+        prediction.Shots().Forget(id);
         break;
+    case kMsgOwnShot: message.GetId(ownShotNext); break;
     case kMsgShipState: ApplyShipState(message); break;
     case kMsgEntityState: ApplyEntityState(message); break;
     case kMsgTurretState: ApplyTurretState(message); break;
@@ -217,8 +219,14 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     entity->SetTarget(position);
     entity->SetVelocity(velocity);
     entity->SetHeading(heading);
-    if (fresh && prediction.Enabled())
-        prediction.Shots().Claim(*entity);
+    OwnShots& shots = prediction.Shots();
+    if (fresh) {
+        shots.Forget(id);
+        if (prediction.Enabled() && id == ownShotNext)
+            shots.Claim(*entity);
+    } else if (prediction.Enabled() && shots.IsOurs(id)) {
+        entity->SetTarget(position + velocity * (SteadyRoundTrip() / 1000.0));
+    }
 }
 
 void NetClient::ApplyTurretState(const NetMessage& message)

@@ -9,11 +9,11 @@
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5};
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgPong;
+    return kind >= kMsgText && kind <= kMsgOwnShot;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -318,7 +318,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         break;
     case kMsgPlayerLeft:
     case kMsgShipKilled:
-    case kMsgEntityKilled: out.I32(id); break;
+    case kMsgEntityKilled:
+    case kMsgOwnShot: out.I32(id); break;
     case kMsgEntityReport:
     case kMsgEntityState:
         out.I32(id);
@@ -397,7 +398,8 @@ bool NetMessage::Parse(const std::uint8_t* bytes, std::size_t size)
     case kMsgPlayerSpawn: ok = in.I32(id) && in.I32(x) && in.I32(y) && in.I32(shipType) && readText(); break;
     case kMsgPlayerLeft:
     case kMsgShipKilled:
-    case kMsgEntityKilled: ok = in.I32(id); break;
+    case kMsgEntityKilled:
+    case kMsgOwnShot: ok = in.I32(id); break;
     case kMsgEntityReport:
     case kMsgEntityState:
         ok = in.I32(id) && in.I32(entityKind) && in.I32(extra) && ReadVector(in, position) &&

@@ -26,6 +26,9 @@ enum MessageKind : int {
     kMsgHaltServer = 15,
     kMsgPing = 16,
     kMsgPong = 17,
+    // The entity of the next state is a shot the receiver's own keys
+    // fired: its program may have drawn it already.
+    kMsgOwnShot = 18,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -54,6 +57,7 @@ public:
     void SetPlayerLeft(int shipId) { SetIdOnly(kMsgPlayerLeft, shipId); }
     void SetShipKilled(int shipId) { SetIdOnly(kMsgShipKilled, shipId); }
     void SetEntityKilled(int entityId) { SetIdOnly(kMsgEntityKilled, entityId); }
+    void SetOwnShot(int entityId) { SetIdOnly(kMsgOwnShot, entityId); }
     void SetShipState(int shipId, std::uint8_t shipFlags, float shipFuel, float shipMaxFuel, signed char shipScore,
                       std::uint8_t shipMissiles, std::uint8_t shipMines, std::uint8_t shipPlasmaMines,
                       std::uint8_t shipRepulsors, const Vector3& at, const Vector3& moving, float facing);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 
@@ -76,7 +77,8 @@ private:
     // Where the ship is now by the report and the keys sent since the
     // server last heard.
     Ship& Predicted(const Ship& shown, const Map* map);
-    void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
+    // A step of the replay; room 0 fires nothing and spends nothing.
+    void Fly(ShipControls& controls, const HeldKeys& keys, int ms, std::size_t room, const Map* map);
     void Ease(int ms);
 
     bool enabled = true;

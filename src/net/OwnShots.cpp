@@ -45,6 +45,7 @@ double Speed(const Vector3& velocity)
 void OwnShots::Clear()
 {
     flying.clear();
+    ours.clear();
     controls = ShipControls();
     map = nullptr;
 }
@@ -61,7 +62,7 @@ void OwnShots::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now,
 void OwnShots::Fire(const LaunchRequest& request, std::uint32_t now)
 {
     const WeaponRow& row = WeaponTable(request.weapon);
-    std::unique_ptr<GameObject> shot = row.PutsInWorld() ? NewEntity(row.shot, 0) : nullptr;
+    std::unique_ptr<GameObject> shot = NewEntity(row.shot, 0);
     if (!shot)
         return;
     shot->ForceRespawn(static_cast<float>(request.at.x), static_cast<float>(request.at.y));
@@ -120,9 +121,22 @@ bool OwnShots::Claim(GameObject& entity)
     if (best == flying.end())
         return false;
     entity.SetPosition(best->shot->Position());
-    if (!best->shot->IsAlive())
+    entity.SetTarget(best->shot->Position());
+    if (best->shot->IsAlive())
+        ours.push_back(entity.GetId());
+    else
         entity.Kill();
     ++claimed;
     flying.erase(best);
     return true;
+}
+
+bool OwnShots::IsOurs(int id) const
+{
+    return std::find(ours.begin(), ours.end(), id) != ours.end();
+}
+
+void OwnShots::Forget(int id)
+{
+    std::erase(ours, id);
 }

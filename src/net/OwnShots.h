@@ -29,9 +29,14 @@ public:
     // spending from it.
     void Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs, const Map* onMap,
               Walls& walls);
-    // A new entity the server reports: when it is a shot of ours, it is
-    // put where ours has flown and ours goes. True when it was ours.
+    // A new entity the server says the own ship fired: it is put where the
+    // shot of ours it is has flown, and ours goes. True when one was found.
     bool Claim(GameObject& entity);
+    // Whether the entity of that id took the place of one of ours: what is
+    // drawn of it is a round trip ahead of the server's reports.
+    bool IsOurs(int id) const;
+    // The id is another entity's now, or none's.
+    void Forget(int id);
 
     // The shots to draw, spent ones too: those are dead.
     struct Flying {
@@ -51,6 +56,7 @@ private:
 
     ShipControls controls;
     std::vector<Flying> flying;
+    std::vector<int> ours; // ids of the claimed
     const Map* map = nullptr; // of the last frame
     std::uint32_t claimed = 0;
     std::uint32_t unclaimed = 0;

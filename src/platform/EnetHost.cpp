@@ -45,20 +45,23 @@ void Unroute(ENetHost* host)
     Routes().erase(host);
 }
 
-void QueuePayload(ENetHost*, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
+void QueuePayload(ENetHost*, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
-    // Unreliable payloads are sequenced: one overtaken by a later one is
-    // dropped on arrival, so stale keys or states never undo newer ones.
-    ENetPacket* packet = enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
+    // ENet sequences a channel's unreliable packets; unsequenced ones go
+    // beside that order, neither dropping nor dropped by the others.
+    const enet_uint32 flags = delivery == Delivery::Reliable ? ENET_PACKET_FLAG_RELIABLE
+                              : delivery == Delivery::Any    ? ENET_PACKET_FLAG_UNSEQUENCED
+                                                             : 0;
+    ENetPacket* packet = enet_packet_create(data, size, flags);
     if (!packet)
         return;
-    if (enet_peer_send(peer, reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
+    if (enet_peer_send(peer, delivery == Delivery::Reliable ? kReliableChannel : kUnreliableChannel, packet) != 0)
         enet_packet_destroy(packet);
 }
 
-void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable)
+void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
-    QueuePayload(host, peer, data, size, reliable);
+    QueuePayload(host, peer, data, size, delivery);
     enet_host_flush(host);
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/Delivery.h"
+
 namespace platform {
 
 // ENet started once for the process.
@@ -24,12 +26,11 @@ constexpr enet_uint8 kUnreliableChannel = 1;
 constexpr enet_uint8 kControlChannel = 2;
 constexpr std::size_t kChannels = 3;
 
-// Queues a payload for a peer: reliably and in order, or neither. What is
-// queued for a peer leaves together, in as few datagrams as it fits, at
-// the next flush or service of the host.
-void QueuePayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
+// Queues a payload for a peer. What is queued for a peer leaves together,
+// in as few datagrams as it fits, at the next flush or service of the host.
+void QueuePayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery);
 // Queues a payload and sends what is queued at once.
-void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, bool reliable);
+void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery);
 
 // Hands each pending event to handle, for at most budgetMs; returns as
 // soon as nothing is pending, true then, false when the budget ran out.

@@ -261,10 +261,10 @@ bool SessionClient::IsConnected() const
     return state->connected;
 }
 
-void SessionClient::Send(const std::uint8_t* data, std::size_t size, bool reliable)
+void SessionClient::Send(const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
     if (state->connected && state->peer && data && size)
-        SendPayload(state->host, state->peer, data, size, reliable);
+        SendPayload(state->host, state->peer, data, size, delivery);
 }
 
 void SessionClient::DoWork(std::uint32_t budgetMs)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Delivery.h"
 #include "platform/Discovery.h"
 
 namespace platform {
@@ -56,8 +57,8 @@ public:
     // Joins the session at the address; OnConnectComplete tells the outcome.
     bool Connect(const SessionAddress& address);
     bool IsConnected() const;
-    // Sends a payload to the host: reliably and in order, or neither.
-    void Send(const std::uint8_t* data, std::size_t size, bool reliable);
+    // Sends a payload to the host at once.
+    void Send(const std::uint8_t* data, std::size_t size, Delivery delivery);
     // Handles what arrived, for at most budgetMs, returning as soon as
     // nothing is pending.
     void DoWork(std::uint32_t budgetMs);

@@ -198,17 +198,17 @@ void SessionServer::DoWork(std::uint32_t budgetMs)
         ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
 }
 
-void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
+void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
-    QueueTo(player, data, size, reliable);
+    QueueTo(player, data, size, delivery);
     Flush();
 }
 
-void SessionServer::QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable)
+void SessionServer::QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
     const auto found = state->players.find(player);
     if (found != state->players.end() && data && size)
-        QueuePayload(state->host, found->second, data, size, reliable);
+        QueuePayload(state->host, found->second, data, size, delivery);
 }
 
 void SessionServer::Flush()

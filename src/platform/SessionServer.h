@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Delivery.h"
 #include "platform/Discovery.h"
 
 namespace platform {
@@ -43,10 +44,10 @@ public:
     void SetAnnouncedCounts(std::uint32_t current, std::uint32_t maximum);
     void DoWork(std::uint32_t budgetMs);
     // Sends a payload at once.
-    void SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
+    void SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery);
     // Queues a payload to go with the others queued before the next Flush,
     // in one datagram where they fit.
-    void QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, bool reliable);
+    void QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery);
     void Flush();
     void Drop(PlayerId player);
     // The IPv4 address a player joined from, in host order; 0 for no player.

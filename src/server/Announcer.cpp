@@ -79,9 +79,9 @@ void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCa
         killWatch(victim, killer, cause);
 }
 
-void Announcer::OnEntityAppeared(const GameObject& entity)
+void Announcer::OnEntityAppeared(const GameObject& entity, int firedBy)
 {
-    reporter.EntityAppeared(entity);
+    reporter.EntityAppeared(entity, firedBy);
 }
 
 void Announcer::OnEntityMoved(const GameObject& entity)

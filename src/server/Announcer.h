@@ -28,7 +28,7 @@ public:
     void OnShipSpawned(const Player& player) override;
     void OnShipChanged(const Player& player) override;
     void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) override;
-    void OnEntityAppeared(const GameObject& entity) override;
+    void OnEntityAppeared(const GameObject& entity, int firedBy) override;
     void OnEntityMoved(const GameObject& entity) override;
     void OnEntityKilled(const GameObject& entity) override;
     void OnTurretChanged(const Turret& turret) override;

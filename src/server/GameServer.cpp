@@ -125,7 +125,8 @@ void GameServer::Tick(int ms)
         }
         const auto found = bySlot.find(slot);
         if (found != bySlot.end())
-            session.QueueTo(found->second, payload.data(), payload.size(), reliable);
+            session.QueueTo(found->second, payload.data(), payload.size(),
+                            reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
     });
     session.Flush();
     LookAfterConnections();

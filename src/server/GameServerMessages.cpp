@@ -55,7 +55,7 @@ void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std:
 void GameServer::Answer(platform::PlayerId id, const NetMessage& message)
 {
     const auto bytes = PackedBatch::Pack({&message});
-    session.SendTo(id, bytes.data(), bytes.size(), false);
+    session.SendTo(id, bytes.data(), bytes.size(), platform::Delivery::Any);
 }
 
 void GameServer::Handle(platform::PlayerId id, Connection& connection, const NetMessage& message)

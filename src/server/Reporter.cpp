@@ -201,7 +201,7 @@ bool Reporter::Sees(const View& watcher, const Vector3& at) const
     return watcher.everywhere || InView(watcher.eye, at, 0.0);
 }
 
-void Reporter::EntityAppeared(const GameObject& entity)
+void Reporter::EntityAppeared(const GameObject& entity, int firedBy)
 {
     EntityView& view = entities[entity.GetId()];
     view = EntityView();
@@ -209,6 +209,11 @@ void Reporter::EntityAppeared(const GameObject& entity)
     const NetMessage* state = nullptr;
     ForWatching([&](int slot, View& watcher) {
         if (Sees(watcher, entity.Position())) {
+            if (firedBy && watcher.ship && watcher.ship->GetId() == firedBy) {
+                NetMessage& own = Made();
+                own.SetOwnShot(entity.GetId());
+                watcher.queue.push_back(&own);
+            }
             state = state ? state : &FreshEntityState(entity);
             watcher.queue.push_back(state);
             view.known.set(static_cast<std::size_t>(slot));

@@ -56,7 +56,8 @@ public:
     NetMessage& To(int slot);
     NetMessage& ToAll();
     void ShipNow(int slot);
-    void EntityAppeared(const GameObject& entity);
+    // The pilot of the ship that fired it (0: none) is told it is its shot.
+    void EntityAppeared(const GameObject& entity, int firedBy);
     void EntityMoved(const GameObject& entity);
     void EntityKilled(const GameObject& entity);
     // A newcomer is told every ship and every entity on its screen.

@@ -4,11 +4,9 @@
 
 #include <climits>
 
-#include "world/Bullet.h"
 #include "world/Map.h"
-#include "world/Mine.h"
 #include "world/Missile.h"
-#include "world/PlasmaMine.h"
+#include "world/NewEntity.h"
 #include "world/Ship.h"
 #include "world/ShipControls.h"
 #include "world/Torus.h"
@@ -37,21 +35,6 @@ private:
     FuelDepots& depots;
 };
 
-// The entity a weapon's shot is; null for one that puts nothing in the
-// world. No default: a new weapon must say what it makes.
-std::unique_ptr<GameObject> Made(Weapon weapon)
-{
-    switch (weapon) {
-    case Weapon::Bullet:
-    case Weapon::TripleShot: return std::make_unique<Bullet>();
-    case Weapon::Missile: return std::make_unique<Missile>();
-    case Weapon::Mine: return std::make_unique<Mine>();
-    case Weapon::PlasmaMine: return std::make_unique<PlasmaMine>();
-    case Weapon::Repulsor: return nullptr;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 void Simulation::Fly(Player& player, int ms)
@@ -75,7 +58,7 @@ void Simulation::Fire(Player& player, const LaunchRequest& request)
 {
     const WeaponRow& row = WeaponTable(request.weapon);
     const int id = player.ShipId();
-    std::unique_ptr<GameObject> shot = Made(row.weapon);
+    std::unique_ptr<GameObject> shot = NewEntity(row.shot, 0);
     if (!shot) {
         Repulse(player);
     } else {
@@ -131,7 +114,8 @@ GameObject* Simulation::Launch(std::unique_ptr<GameObject> entity, const Vector3
     entity->SetHeading(heading);
     GameObject* added = world.AddEntity(std::move(entity), NextEntityId());
     records.push_back({added, ownerShip, ownerTurret, world.Now() + static_cast<std::uint64_t>(armingMs)});
-    listener.OnEntityAppeared(*added);
+    // Shrapnel flies from a wreck, not from its owner's keys.
+    listener.OnEntityAppeared(*added, added->GetType() == kTypeShrapnel ? 0 : ownerShip);
     return added;
 }
 

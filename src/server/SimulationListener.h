@@ -37,7 +37,8 @@ public:
     virtual void OnShipChanged(const Player& player) = 0;
     virtual void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) = 0;
 
-    virtual void OnEntityAppeared(const GameObject& entity) = 0;
+    // firedBy: the ship whose pilot's keys fired it, 0 for anything else.
+    virtual void OnEntityAppeared(const GameObject& entity, int firedBy) = 0;
     // The entity's motion changed other than by its own steering (a rebound, a push).
     virtual void OnEntityMoved(const GameObject& entity) = 0;
     virtual void OnEntityKilled(const GameObject& entity) = 0;

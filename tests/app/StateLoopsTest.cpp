@@ -87,7 +87,7 @@ TEST_F(StateLoop, AHostDropLeavesAnIdleGameUntilEscape)
             reply.SetJoin(55, 0, "Ace");
             rival.SetPlayerSpawn(8, 100, 100, 1, "Rival");
             const auto bytes = PackedBatch::Pack({&reply, &rival});
-            s.SendTo(player, bytes.data(), bytes.size(), true);
+            s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
         });
         for (int i = 0; i < 500 && !ControlsName(host, 55); ++i)
             std::this_thread::sleep_for(10ms);

@@ -172,7 +172,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
         reply.SetJoin(55, 0, "Pilot");
         ping.SetPing(123456);
         const auto bytes = PackedBatch::Pack({&reply, &ping});
-        s.SendTo(player, bytes.data(), bytes.size(), true);
+        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
     });
     ASSERT_TRUE(WorkUntil([&] { return local->GetId() == 55; }));
     ASSERT_TRUE(host->WaitForReceived(3, 2000));
@@ -205,7 +205,7 @@ TEST_F(NetClientSession, APlayerFlyingAheadPingsOftenUntilItsFirstPong)
         NetMessage pong;
         pong.SetPong(platform::TickCount() - 40);
         const auto bytes = PackedBatch::Pack({&pong});
-        s.SendTo(player, bytes.data(), bytes.size(), false);
+        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Latest);
     });
     ASSERT_TRUE(WorkUntil([&] { return client->GetPing() > 0; }));
     const auto told = pings();
@@ -557,11 +557,22 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
     ASSERT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u);
     const Vector3 shown = GetParam() ? shots.InFlight().front().shot->Position() : Vector3(201, 240, 0);
 
+    NetMessage enemy, own, pong;
+    enemy.SetEntityState(79, kTypeBullet, shown + Vector3(0, 5, 0), Vector3(0, 500, 0), 0.0f, 0);
+    Apply({&enemy});
+    EXPECT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u) << "another's bullet on the same path is not ours";
+    own.SetOwnShot(80);
     bullet.SetEntityState(80, kTypeBullet, shown + Vector3(1, 10, 0), Vector3(0, 500, 0), 0.0f, 0);
-    Apply({&bullet});
+    Apply({&own, &bullet});
     EXPECT_TRUE(shots.InFlight().empty()) << "no doubled shot";
     EXPECT_EQ(world->FindEntity(80)->Position().y, GetParam() ? shown.y : shown.y + 10.0)
         << "the report's shot goes on from the shown one";
+    // Its later reports are a round trip behind the shot drawn: the world's
+    // pull is towards where it is by now, or the shot would slow down.
+    pong.SetPong(platform::TickCount() - 100);
+    bullet.SetEntityState(80, kTypeBullet, shown + Vector3(1, 20, 0), Vector3(0, 500, 0), 0.0f, 0);
+    Apply({&pong, &bullet});
+    EXPECT_NEAR(world->FindEntity(80)->Target().y, shown.y + 20.0 + (GetParam() ? 500 * 0.1 : 0.0), 4.0);
 
     for (std::uint32_t frame = 1; frame <= 20; ++frame)
         fly(platform::TickCount() + 10 * frame);

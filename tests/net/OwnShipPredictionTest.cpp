@@ -177,6 +177,34 @@ TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
     }
 }
 
+// Over a long round trip the reports still count a missile fired since:
+// the replay pays for it as the server will, so the last missile is not
+// fired again when the reload is done.
+TEST(OwnShipPrediction, TheShotsFiredSinceTheReportArePaidFor)
+{
+    const auto map = Room();
+    constexpr int kRoundTrip = 900;
+    Ship shown;
+    shown.ForceRespawn(320, 320);
+    shown.SetPosition(Vector3(320, 320, 0));
+    shown.SetFuel(shown.GetMaxFuel());
+    shown.SetRounds(Ammunition::Missiles, 1);
+    OwnShipPrediction prediction;
+    prediction.OnReport(shown, shown.Position(), Vector3(), 0.0f, 0, kRoundTrip, map.get());
+    int fired = 0;
+    std::size_t flying = 0;
+    for (std::uint32_t now = 10; now <= 1200; now += 10) {
+        if (now % 50 == 0)
+            prediction.OnReport(shown, Vector3(320, 320, 0), Vector3(), 0.0f, now, kRoundTrip, map.get());
+        prediction.Step(shown, Keys({kKeyMissile}), 10, now, map.get());
+        const std::size_t nowFlying = prediction.Shots().InFlight().size();
+        fired += nowFlying > flying;
+        flying = nowFlying;
+    }
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(shown.Rounds(Ammunition::Missiles), 1) << "what is shown is the server's count";
+}
+
 // A small disagreement is eased in over frames; a large one is the server
 // moving the ship itself, taken at once. Off, a report is taken as it is.
 TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)

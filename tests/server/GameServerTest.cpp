@@ -25,7 +25,7 @@ public:
         message.Serialize(bytes.data(), message.WireSize());
         SendBytes(bytes);
     }
-    void SendBytes(const std::vector<std::uint8_t>& bytes) { session.Send(bytes.data(), bytes.size(), true); }
+    void SendBytes(const std::vector<std::uint8_t>& bytes) { session.Send(bytes.data(), bytes.size(), platform::Delivery::Reliable); }
 
     void Pump() { session.DoWork(10); }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -224,6 +226,58 @@ TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
     ASSERT_TRUE(game->ChangeMap("Expanse"));
     ASSERT_TRUE(game->NextMap());
     EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
+}
+
+// The shooter alone is told which shots its keys fired, just before each
+// one's first state; a watcher without a ship sees the shots and is told
+// nothing of the kind.
+TEST_F(GameTest, AShotIsNamedItsShootersToTheShooterAlone)
+{
+    Begin(Options(4, 0));
+    const int ann = game->Join("Ann", 1);
+    const int bob = game->Join("Bob", 2);
+    const int eye = game->Watch();
+    ASSERT_NE(eye, Game::kNobody);
+    EXPECT_NE(eye, ann);
+    EXPECT_NE(eye, bob);
+    for (int tick = 0; tick < 120; ++tick)
+        Tick();
+    HeldKeys fire;
+    fire.Press(kKeyFire);
+    game->Hold(ann, fire);
+    sent.clear();
+    for (int tick = 0; tick < 60; ++tick)
+        Tick();
+    // Per slot: the shots named its own, and the entities whose state it had.
+    std::map<int, std::vector<int>> named;
+    std::map<int, std::set<int>> stated;
+    for (const Sent& s : sent) {
+        MessageBatch batch;
+        batch.ParsePacked(s.bytes.data(), s.bytes.size());
+        int waiting = 0;
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            int id = 0, kind = 0, extra = 0;
+            float heading = 0.0f;
+            Vector3 at, moving;
+            if (message->Kind() == kMsgOwnShot) {
+                message->GetId(waiting);
+                named[s.slot].push_back(waiting);
+                continue;
+            }
+            if (message->Kind() == kMsgEntityState) {
+                message->GetEntityState(id, kind, at, moving, heading, extra);
+                stated[s.slot].insert(id);
+            }
+            EXPECT_TRUE(waiting == 0 || (message->Kind() == kMsgEntityState && id == waiting))
+                << "a shot's name comes just before its state";
+            waiting = 0;
+        }
+    }
+    ASSERT_GE(named[ann].size(), 3u);
+    EXPECT_TRUE(named[bob].empty());
+    EXPECT_TRUE(named[eye].empty());
+    for (const int id : named[ann])
+        EXPECT_EQ(stated[eye].count(id), 1u) << "the watcher sees every shot";
 }
 
 TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)

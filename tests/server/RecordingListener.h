@@ -58,7 +58,7 @@ public:
     {
         kills.push_back({victim.ShipId(), killer ? killer->ShipId() : 0, cause});
     }
-    void OnEntityAppeared(const GameObject& e) override { appeared.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
+    void OnEntityAppeared(const GameObject& e, int) override { appeared.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
     void OnEntityMoved(const GameObject& e) override { moved.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
     void OnEntityKilled(const GameObject& e) override { killed.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
     void OnTurretChanged(const Turret& turret) override { turrets.emplace_back(turret.GetId(), turret.IsAlive()); }

@@ -42,7 +42,7 @@ protected:
         entity.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
         entity.SetPosition(Vector3(x, y, 0));
         entity.SetVelocity(velocity);
-        reporter.EntityAppeared(entity);
+        reporter.EntityAppeared(entity, 0);
         return entity;
     }
 
