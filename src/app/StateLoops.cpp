@@ -124,6 +124,7 @@ void RunBrowserLoop(bool typedAddress)
     ServerBrowser* browser = ServerBrowser::Instance();
     browser->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
     browser->ClearHosts();
+    browser->SetProblem({});
     NetClient* client = NetClient::Instance();
     client->SetPort(NetClient::kGamePort);
     client->Initialize();
@@ -147,7 +148,8 @@ void RunBrowserLoop(bool typedAddress)
             if (typedAddress) {
                 char address[kTextBufferSize] = {};
                 AddressEntry::Instance()->GetText(address, sizeof address);
-                client->EnumHostsAt(address);
+                if (!client->EnumHostsAt(address))
+                    browser->SetProblem(client->SearchProblem());
             } else {
                 client->EnumHosts();
             }

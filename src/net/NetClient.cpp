@@ -54,10 +54,14 @@ void NetClient::SetWorld(World* newWorld)
 bool NetClient::Search(const char* hostName)
 {
     std::string error;
+    searchProblem.clear();
     if (!session->Search(ApplicationGuid(), hostName, port, error)) {
-        Console::Instance()->Print("Unable to search for servers: %s.", error.c_str());
+        searchProblem = "Unable to search for servers: " + error + ".";
+        Console::Instance()->Print("%s", searchProblem.c_str());
         return false;
     }
+    if (hostName && hostName[0] && HostCount() == 0)
+        Console::Instance()->Print("No server answered at \"%s\".", hostName);
     return true;
 }
 

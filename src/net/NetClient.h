@@ -54,6 +54,8 @@ public:
 
     bool EnumHosts();
     bool EnumHostsAt(const char* hostName);
+    // Why the last search could not be made; empty when it was.
+    const std::string& SearchProblem() const { return searchProblem; }
     void ListHosts();
     void HostsBegin() { hostCursor = 0; }
     bool HostsNext(char* buffer, int size, int& maxPlayers, int& currentPlayers);
@@ -130,6 +132,7 @@ private:
     OwnShipPrediction prediction;
     int ownShotNext = 0; // the entity the server last said the own ship fired
     int refusedKinds = 0;
+    std::string searchProblem;
     std::uint32_t chatLines = 0;
     PayloadTap payloadTap;
     std::string mapHeard;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The LAN browser and the typed address both find a game server with
-# robots; a letter in the list leads back to the menu; Enter takes the
-# player into the game, and ESC back out.
+# robots; a letter in the list leads back to the menu; a port out of range
+# says why nothing was searched; Enter takes the player into the game, and
+# ESC back out.
 # Usage: browser.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
@@ -17,7 +18,15 @@ eventually 3 band_has green 316 332 || fail "a letter did not lead back to the m
 xdotool key Down Return                 # Join an Internet Game
 # Typing waits for the address screen, whose heading is the only green up there.
 eventually 3 band_has green 84 100 || fail "no address screen"
-xdotool type --delay 20 "127.0.0.1"
+# A port out of range: the reason, in white under "No Servers Found...".
+xdotool type --delay 20 "127.0.0.1:99999"
+xdotool key Return
+eventually 5 band_has white 136 152 || fail "no reason shown for a port out of range"
+xdotool key Escape
+eventually 3 band_has green 332 348 || fail "ESC did not lead back to the menu"
+xdotool key Return
+eventually 3 band_has green 84 100 || fail "no address screen"
+xdotool key BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
 eventually 3 band_has white 104 120 || fail "the typed address is not shown"
 xdotool key Return
 eventually 5 band_has green 136 152 || fail "the server is not listed (typed address)"

@@ -134,7 +134,14 @@ TEST_F(NetClientSession, ASearchNobodyAnswersAndAFullHostEachEndWithTheirLines)
     EXPECT_EQ(ConsoleLines().back(), "No servers to select from.");
     EXPECT_FALSE(client->Connect());
     EXPECT_FALSE(client->EnumHostsAt("no-such-host.invalid"));
-    EXPECT_NE(ConsoleLines().back().find("no-such-host.invalid"), std::string::npos);
+    EXPECT_EQ(ConsoleLines().back(), "Unable to search for servers: cannot find the host \"no-such-host.invalid\".");
+    EXPECT_EQ(client->SearchProblem(), ConsoleLines().back()) << "for the browser to show";
+    EXPECT_FALSE(client->EnumHostsAt("127.0.0.1:99999"));
+    EXPECT_NE(client->SearchProblem().find("99999"), std::string::npos) << client->SearchProblem();
+    const std::string silent = "127.0.0.1:" + std::to_string(Port() + 9);
+    EXPECT_TRUE(client->EnumHostsAt(silent.c_str()));
+    EXPECT_EQ(client->SearchProblem(), "");
+    EXPECT_EQ(ConsoleLines().back(), "No server answered at \"" + silent + "\".");
 
     HostThread full("Full", 0, Port());
     EXPECT_FALSE(JoinHost("Full", Port()));

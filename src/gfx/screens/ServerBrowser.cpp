@@ -70,6 +70,8 @@ void ServerBrowser::DrawContent(float, float hh)
         }
     } else {
         DrawCentred(hh - 132.0f, searching ? "Searching for hosts, please wait..." : "No Servers Found...");
+        if (!searching && !problem.empty())
+            DrawCentred(hh - 152.0f, problem.c_str());
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     DrawCentred(-hh + 100.0f, "Up and Down Arrow Moves Between Servers");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Singleton.h"
@@ -16,6 +17,9 @@ public:
     void ClearHosts();
     void AddHost(const char* name, int maxPlayers, int currentPlayers);
     void SetSearching(bool flag) { searching = flag; }
+    // Why a search could not be made at all (a name that does not resolve,
+    // a port out of range): shown under "No Servers Found...".
+    void SetProblem(std::string text) { problem = std::move(text); }
     void SelectPrevious();
     void SelectNext();
     bool HasHosts() const { return !hosts.empty(); }
@@ -39,4 +43,5 @@ private:
     int selected = 1;
     bool searching = false;
     std::vector<HostEntry> hosts;
+    std::string problem;
 };
