@@ -7,8 +7,12 @@
 
 #include "base/Console.h"
 #include "demo/DemoReader.h"
+#include "gfx/Hud.h"
 #include "gfx/Renderer.h"
+#include "net/MessageBatch.h"
 #include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "platform/PathResolver.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -22,6 +26,28 @@ std::string Minutes(std::uint32_t ms)
     return text;
 }
 
+// The maps the demo's game goes on to that this game does not have.
+std::vector<std::string> MissingMaps(const DemoReader& demo)
+{
+    std::vector<std::string> missing;
+    for (const DemoRecord& record : demo.Records()) {
+        if (record.kind != DemoRecord::kPayload)
+            continue;
+        MessageBatch batch;
+        batch.ParsePacked(demo.Bytes(record), record.size);
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            char name[kTextBufferSize] = {};
+            if (message->Kind() != kMsgMap)
+                continue;
+            message->GetMapName(name, sizeof name);
+            if (std::find(missing.begin(), missing.end(), name) == missing.end() &&
+                !platform::FileExists(std::string("Maps\\") + name + ".smp"))
+                missing.emplace_back(name);
+        }
+    }
+    return missing;
+}
+
 HeldKeys HeldKeysOf(const std::uint8_t* codes, std::size_t count)
 {
     HeldKeys keys;
@@ -32,7 +58,7 @@ HeldKeys HeldKeysOf(const std::uint8_t* codes, std::size_t count)
 
 } // namespace
 
-DemoPlayback::DemoPlayback(const DemoReader& demo) : demo(demo)
+DemoPlayback::DemoPlayback(const DemoReader& demo) : demo(demo), missingMaps(MissingMaps(demo))
 {
     Restart();
 }
@@ -55,6 +81,7 @@ void DemoPlayback::Restart()
     Renderer::Instance()->SetWorld(world.get());
     next = 0;
     clock = 0;
+    followed = -1;
     recorderKeys = HeldKeys();
     Console* console = Console::Instance();
     const DemoHeader& header = demo.Header();
@@ -62,6 +89,8 @@ void DemoPlayback::Restart()
     if (header.mapChecksum && checksum && checksum != header.mapChecksum)
         console->Print("This game's map \"%s\" differs from yours: walls may not be where they were.",
                        header.mapName.c_str());
+    for (const std::string& map : missingMaps)
+        console->Print("This demo goes on to the map \"%s\", which is not in your Maps folder.", map.c_str());
     if (demo.IsCut())
         console->Print("This demo ends early at %s: the rest of the file is damaged or cut off.",
                        Minutes(Length()).c_str());
@@ -81,33 +110,63 @@ void DemoPlayback::ApplyUntil(std::uint32_t ms)
         world->Sweep();
     }
     clock = std::min(ms, Length());
-    // The recorder's own ship is followed from its first appearance.
-    if (demo.Header().shipId == DemoHeader::kNoShip) {
-        if (!chosen)
-            FollowLeader();
-    } else if (followed < 0) {
-        if (Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId)))
-            FollowShip(own);
-    }
+    KeepFollowing();
+}
+
+void DemoPlayback::KeepFollowing()
+{
+    // The viewer's choice while its ship is there; else the recorder's own
+    // ship, from its first appearance, or the leader in a recording
+    // without one.
+    const int own = static_cast<int>(demo.Header().shipId);
+    const int wanted = chosen >= 0 && world->FindShip(chosen)            ? chosen
+                       : demo.Header().shipId != DemoHeader::kNoShip ? own
+                                                                        : -1;
+    if (wanted < 0)
+        FollowLeader();
+    else if (Ship* ship = world->FindShip(wanted); ship && wanted != followed)
+        FollowShip(ship);
 }
 
 void DemoPlayback::FollowLeader()
 {
-    // The followed ship keeps the camera while it shares the lead.
-    Ship* leader = world->FindShip(followed);
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
-        if (!leader || ship->GetScore() > leader->GetScore() ||
-            (ship->GetScore() == leader->GetScore() && followed < 0 && ship->GetId() < leader->GetId()))
+    // The best score, a ship alive before a wreck, the first to come; the
+    // followed ship keeps the camera while its score shares the lead.
+    const auto ahead = [](const Ship* a, const Ship* b) {
+        if (a->GetScore() != b->GetScore())
+            return a->GetScore() > b->GetScore();
+        if (a->IsAlive() != b->IsAlive())
+            return a->IsAlive();
+        return a->GetId() < b->GetId();
+    };
+    Ship* leader = nullptr;
+    for (Ship* ship : ShipsById()) {
+        if (!leader || ahead(ship, leader))
             leader = ship;
     }
-    if (leader && leader->GetId() != followed)
+    const Ship* current = world->FindShip(followed);
+    if (leader && (!current || current->GetScore() < leader->GetScore()))
         FollowShip(leader);
 }
 
 void DemoPlayback::FollowShip(Ship* ship)
 {
     followed = ship->GetId();
+    // The followed ship heads the list; the others keep the order they
+    // came in, whoever was followed before.
+    const std::vector<Ship*> ships = ShipsById();
+    for (auto it = ships.rbegin(); it != ships.rend(); ++it)
+        world->MoveShipToFront(*it);
     world->MoveShipToFront(ship);
+}
+
+std::vector<Ship*> DemoPlayback::ShipsById() const
+{
+    std::vector<Ship*> ships;
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
+        ships.push_back(ship);
+    std::sort(ships.begin(), ships.end(), [](const Ship* a, const Ship* b) { return a->GetId() < b->GetId(); });
+    return ships;
 }
 
 int DemoPlayback::Advance(int frameMs)
@@ -125,12 +184,8 @@ void DemoPlayback::Seek(std::uint32_t ms)
 {
     ms = std::min(ms, Length());
     if (ms < clock) {
-        const int following = followed;
         Restart();
-        followed = -1;
         ApplyUntil(ms);
-        if (Ship* ship = world->FindShip(following); ship && chosen)
-            FollowShip(ship);
     } else {
         ApplyUntil(ms);
     }
@@ -155,17 +210,15 @@ void DemoPlayback::Slower()
 void DemoPlayback::Follow(int step)
 {
     // By id, so that Tab goes round every ship and Shift+Tab back.
-    std::vector<Ship*> ships;
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
-        ships.push_back(ship);
+    const std::vector<Ship*> ships = ShipsById();
     if (ships.empty())
         return;
-    std::sort(ships.begin(), ships.end(), [](const Ship* a, const Ship* b) { return a->GetId() < b->GetId(); });
     const auto at = std::find_if(ships.begin(), ships.end(), [&](const Ship* ship) { return ship->GetId() == followed; });
     const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(ships.size());
     const std::ptrdiff_t from = at == ships.end() ? (step > 0 ? -1 : 0) : at - ships.begin();
-    chosen = true;
-    FollowShip(ships[static_cast<std::size_t>(((from + step) % count + count) % count)]);
+    Ship* next = ships[static_cast<std::size_t>(((from + step) % count + count) % count)];
+    chosen = next->GetId();
+    FollowShip(next);
 }
 
 std::uint32_t DemoPlayback::Length() const
@@ -195,4 +248,21 @@ std::string DemoPlayback::Caption() const
     if (paused)
         caption += "  paused";
     return caption;
+}
+
+std::string DemoPlayback::Banner() const
+{
+    if (!client->IsRoundOver())
+        return "The demo ends here";
+    const std::vector<Standing> standings = BuildStandings(world.get());
+    if (standings.empty())
+        return "";
+    // The recorder's word on its own round, whichever ship is followed.
+    if (demo.Header().shipId != DemoHeader::kNoShip) {
+        const Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId));
+        return !own ? "" : own->GetScore() == standings.front().score ? "You Won!" : "You Lost";
+    }
+    if (standings.size() > 1 && standings[1].score == standings[0].score)
+        return "A draw";
+    return standings[0].name + " wins";
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "world/HeldKeys.h"
 
@@ -51,12 +52,18 @@ public:
     bool FollowedThrusts() const;
     // "1:23 / 10:00  x2", with "paused" while it is.
     std::string Caption() const;
+    // The standings' title when it is not the game's own: who won, for a
+    // recording without a ship of its own, and at an end that is no
+    // round's, that the demo ends there. Empty for the game's own.
+    std::string Banner() const;
 
 private:
     void Restart();
     void ApplyUntil(std::uint32_t ms);
+    void KeepFollowing();
     void FollowLeader();
     void FollowShip(Ship* ship);
+    std::vector<Ship*> ShipsById() const;
 
     const DemoReader& demo;
     std::unique_ptr<World> world;
@@ -67,6 +74,7 @@ private:
     std::size_t speed = 2;
     bool paused = false;
     int followed = -1; // the id of the ship the camera follows
-    bool chosen = false; // by the viewer, rather than by the recording
+    int chosen = -1; // the id the viewer chose with Tab
     HeldKeys recorderKeys; // as the last controls record has them
+    std::vector<std::string> missingMaps; // that the demo goes on to
 };

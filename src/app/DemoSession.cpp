@@ -29,6 +29,7 @@ enum : std::uint8_t {
     kScanLeftShift = 0x2A,
     kScanRightShift = 0x36,
     kScanSpace = 0x39,
+    kScanF8 = 0x42,
     kScanF9 = 0x43,
     kScanPadMinus = 0x4A,
     kScanPadPlus = 0x4E,
@@ -89,6 +90,8 @@ void RunDemoLoop(const DemoReader& demo)
         ++framesThisSecond;
         bool sought = false;
         for (const std::uint8_t code : pressed) {
+            if (code == kScanF8)
+                sound->ToggleMute();
             const Answered answered = Answer(playback, code);
             leaving = leaving || answered == Answered::Leave;
             sought = sought || answered == Answered::Seek;
@@ -104,14 +107,15 @@ void RunDemoLoop(const DemoReader& demo)
         World& world = playback.GetWorld();
         // A seek's leap is not heard as everything it passed happening at once.
         if (sought)
-            heard.Forget();
+            heard.Leap(playback.Client());
         if (standing)
             sound->StopLoops();
         else
             heard.Hear(world, playback.Client(), playback.FollowedThrusts(), *sound);
         const std::string caption = playback.Caption();
         if (playback.Client().IsRoundOver() || playback.IsAtEnd()) {
-            DrawResultsFrame(&world, framesPerSecond, caption.c_str());
+            const std::string banner = playback.Banner();
+            DrawResultsFrame(&world, framesPerSecond, caption.c_str(), banner.empty() ? nullptr : banner.c_str());
             radarMap.clear();
         } else {
             if (std::string mapName = MapNameOf(&world); mapName != radarMap) {

@@ -30,8 +30,13 @@ void GameRecording::Update(World& world, const NetMessage& control, std::uint32_
     if (stopped)
         return;
     writer.AddControls(now, control.Codes(), control.CodeCount());
-    if (!writer.IsOpen() && !client.MapHeard().empty())
+    if (writer.Failed()) {
+        Console::Instance()->Print("Unable to go on recording this game into %s: it could not be written.",
+                                   path.c_str());
+        Stop();
+    } else if (!writer.IsOpen() && !client.MapHeard().empty()) {
         Open(world);
+    }
 }
 
 void GameRecording::Open(World& world)

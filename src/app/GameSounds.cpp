@@ -25,3 +25,10 @@ void GameSounds::Hear(World& shown, const NetClient& client, bool thrustHeld, So
     board.SetLoop(SoundEvent::Thrust, flying && thrustHeld && own->GetFuel() > 0.0f);
     board.SetLoop(SoundEvent::Refuel, flying && own->HasFlags(kFlagRefuelling));
 }
+
+void GameSounds::Leap(const NetClient& client)
+{
+    world.Forget();
+    chatLines = client.ChatLinesHeard();
+    roundOver = client.IsRoundOver();
+}

@@ -17,6 +17,9 @@ public:
     void Hear(World& world, const NetClient& client, bool thrustHeld, SoundBoard& board);
     // A new world or map: what is in it now was not just made.
     void Forget() { world.Forget(); }
+    // A leap in time (a demo's seek): nothing of what it passed is heard,
+    // neither the lines said nor a round's end.
+    void Leap(const NetClient& client);
     // What the last frame heard.
     const SoundQueue& Heard() const { return queue; }
 

@@ -1,5 +1,8 @@
 #include "demo/DemoReader.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <utility>
 
 #include "base/ByteReader.h"
@@ -18,6 +21,15 @@ bool DemoReader::Read(const std::uint8_t* data, std::size_t size, std::string& e
 
 bool DemoReader::ReadFile(const std::string& path, std::string& error)
 {
+    // Never opened unless a plain file: a pipe's open would wait for a writer.
+    std::error_code status;
+    const auto type = std::filesystem::status(path, status).type();
+    if (type != std::filesystem::file_type::regular) {
+        error = type == std::filesystem::file_type::not_found   ? "there is no such file"
+                : type == std::filesystem::file_type::directory ? "it is a folder, not a file"
+                                                                : "it is not a plain file";
+        return false;
+    }
     auto data = platform::ReadWholeFile(path, kLargestFile);
     if (!data) {
         error = "it cannot be read, or is larger than any demo";

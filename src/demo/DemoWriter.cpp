@@ -1,5 +1,7 @@
 #include "demo/DemoWriter.h"
 
+#include <cerrno>
+
 #include "base/ByteWriter.h"
 #include "base/Crc32.h"
 
@@ -44,16 +46,22 @@ bool DemoWriter::Open(const std::string& path, const DemoHeader& header)
     if (abandoned)
         return false;
     file.reset(std::fopen(path.c_str(), "wb"));
-    if (!file)
+    if (!file) {
+        error = errno;
         return false;
+    }
     const std::vector<std::uint8_t> head = header.Encode();
-    std::fwrite(head.data(), 1, head.size(), file.get());
-    for (const auto& body : unwritten)
-        Write(body);
+    if (std::fwrite(head.data(), 1, head.size(), file.get()) != head.size())
+        Fail();
+    for (const auto& body : unwritten) {
+        if (file)
+            Write(body);
+    }
     unwritten.clear();
     unwrittenBytes = 0;
-    std::fflush(file.get());
-    return true;
+    if (file && std::fflush(file.get()) != 0)
+        Fail();
+    return file != nullptr;
 }
 
 void DemoWriter::Close()
@@ -69,7 +77,8 @@ void DemoWriter::EndBlock()
         return;
     if (file) {
         Write(block);
-        std::fflush(file.get());
+        if (file && std::fflush(file.get()) != 0)
+            Fail();
     } else if (unwrittenBytes + block.size() <= kMostUnopened) {
         unwrittenBytes += block.size();
         unwritten.push_back(block);
@@ -86,6 +95,15 @@ void DemoWriter::Write(const std::vector<std::uint8_t>& body)
     ByteWriter frame;
     frame.U32(static_cast<std::uint32_t>(body.size()));
     frame.U32(Crc32(body.data(), body.size()));
-    std::fwrite(frame.Data().data(), 1, frame.Size(), file.get());
-    std::fwrite(body.data(), 1, body.size(), file.get());
+    if (std::fwrite(frame.Data().data(), 1, frame.Size(), file.get()) != frame.Size() ||
+        std::fwrite(body.data(), 1, body.size(), file.get()) != body.size())
+        Fail();
+}
+
+void DemoWriter::Fail()
+{
+    failed = true;
+    abandoned = true;
+    error = errno;
+    file.reset();
 }

@@ -34,6 +34,12 @@ public:
     void AddControls(std::uint32_t now, const std::int32_t* codes, int count);
     bool Open(const std::string& path, const DemoHeader& header);
     bool IsOpen() const { return file != nullptr; }
+    // A write did not go through (a full disk, a folder taken away): the
+    // file was closed with what it held, and nothing more is kept.
+    bool Failed() const { return failed; }
+    // Why the file could not be opened or written: an errno, or 0 when
+    // it was not the system's doing (more held than is kept unopened).
+    int Error() const { return error; }
     // Writes what is gathered and closes the file.
     void Close();
 
@@ -42,11 +48,15 @@ private:
         void operator()(std::FILE* open) const { std::fclose(open); }
     };
     void EndBlock();
+    // Writes a block with its length and checksum; on failure closes the file.
     void Write(const std::vector<std::uint8_t>& body);
+    void Fail();
 
     std::unique_ptr<std::FILE, FileCloser> file;
     bool started = false;
     bool abandoned = false;
+    bool failed = false;
+    int error = 0;
     std::uint32_t startTick = 0;
     std::uint32_t blockTick = 0;
     std::vector<std::uint8_t> block;

@@ -127,18 +127,20 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     renderer->EndBatch();
 }
 
-void DrawResultsFrame(World* world, int framesPerSecond, const char* caption)
+void DrawResultsFrame(World* world, int framesPerSecond, const char* caption, const char* given)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
     renderer->BeginBatch();
     glEnable(GL_TEXTURE_2D);
     const std::vector<Standing> standings = BuildStandings(world);
-    const char* banner = ResultsBanner(world);
+    const char* banner = given ? given : ResultsBanner(world);
     if (std::strcmp(banner, "You Won!") == 0)
         glColor4f(0, 1, 0, 1);
-    else
+    else if (std::strcmp(banner, "You Lost") == 0)
         glColor4f(1, 0, 0, 1);
+    else
+        glColor4f(1, 1, 1, 1);
     renderer->DrawText(-5.0f * static_cast<float>(std::strlen(banner)), 100.0f, "%s", banner);
     for (std::size_t i = 1; i <= standings.size(); ++i)
         renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standings[i - 1].name.c_str(),

@@ -15,7 +15,10 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
 // The connected part of the game frame, inside a frame already begun: the
 // world advanced and drawn around the local ship, then the radar.
 void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs);
-void DrawResultsFrame(World* world, int framesPerSecond, const char* caption = nullptr);
+// A banner given takes the place of the game's own; one of its own words
+// is drawn in white.
+void DrawResultsFrame(World* world, int framesPerSecond, const char* caption = nullptr,
+                      const char* banner = nullptr);
 
 // A radar for the left edge of a screen of that height.
 std::unique_ptr<RadarPanel> NewRadar(int screenHeight);

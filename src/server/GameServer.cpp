@@ -120,7 +120,7 @@ void GameServer::Tick(int ms)
     const auto started = std::chrono::steady_clock::now();
     game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         if (slot == recorderSlot) {
-            recorder->Take({game.Round(), game.MapName(), game.Now()}, payload);
+            recorder->Take({game.Round(), game.MapName(), game.Now(), game.People() > 0}, payload);
             return;
         }
         const auto found = bySlot.find(slot);

@@ -154,6 +154,9 @@ bool GameServerCommands::Status(const Request& request)
         request.reply("  " + who + ", ship " + std::to_string(player->ShipId()) + ", score " +
                       std::to_string(player->GetShip().GetScore()));
     }
+    if (s.recorder)
+        request.reply(s.recorder->Path().empty() ? "recording rounds with a person into " + s.options.recordDir
+                                                 : "recording this round into " + s.recorder->Path());
     request.reply(Figure("since the last status: the longest tick %.1f ms, ", s.statusWorstTickMicros / 1000.0) +
                   Figure("the longest wait between ticks %.1f ms", s.statusWorstGapMicros / 1000.0));
     s.statusWorstTickMicros = 0;

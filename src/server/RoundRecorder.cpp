@@ -1,5 +1,7 @@
 #include "server/RoundRecorder.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -44,10 +46,19 @@ void RoundRecorder::Take(const Round& now, const std::vector<std::uint8_t>& payl
     if (now.number != round) {
         Close();
         round = now.number;
-        Open(now);
+        writer = std::make_unique<DemoWriter>();
     }
-    if (writer)
-        writer->Add(DemoRecord::kPayload, static_cast<std::uint32_t>(now.now), payload.data(), payload.size());
+    if (!writer)
+        return;
+    writer->Add(DemoRecord::kPayload, static_cast<std::uint32_t>(now.now), payload.data(), payload.size());
+    if (!writer->IsOpen() && !writer->Failed() && now.peoplePlaying)
+        Open(now);
+    if (writer && writer->Failed()) {
+        log.Always("cannot go on recording the round on %s into %s: %s; the next round tries again",
+                   now.mapName.c_str(), path.c_str(), std::strerror(writer->Error()));
+        writer.reset();
+        path.clear();
+    }
 }
 
 void RoundRecorder::Open(const Round& now)
@@ -61,13 +72,20 @@ void RoundRecorder::Open(const Round& now)
     header.playerName = serverName;
     header.shipId = DemoHeader::kNoShip;
     header.startSeconds = start;
-    path = platform::DemoFolder::NewFile(folder, start, now.mapName);
-    writer = std::make_unique<DemoWriter>();
-    if (writer->Open(path, header)) {
-        log.Always("recording the round on %s into %s", now.mapName.c_str(), path.c_str());
-        return;
+    // The folder may have been taken away since the last round.
+    const bool made = platform::MakeFolders(folder);
+    const int madeError = errno;
+    if (made) {
+        path = platform::DemoFolder::NewFile(folder, start, now.mapName);
+        if (writer->Open(path, header)) {
+            log.Always("recording the round on %s into %s", now.mapName.c_str(), path.c_str());
+            return;
+        }
     }
-    log.Always("cannot record the round on %s into %s", now.mapName.c_str(), path.c_str());
+    const int why = made ? writer->Error() : madeError;
+    log.Always("cannot record the round on %s into %s: %s; the next round tries again", now.mapName.c_str(),
+               made ? path.c_str() : folder.c_str(),
+               why ? std::strerror(why) : "too much of it went by before a person came");
     writer.reset();
     path.clear();
 }
@@ -75,5 +93,6 @@ void RoundRecorder::Open(const Round& now)
 void RoundRecorder::Close()
 {
     writer.reset();
+    path.clear();
     round = 0;
 }

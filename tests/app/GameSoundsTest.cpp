@@ -51,6 +51,14 @@ TEST_F(GameSoundsTest, APilotsLineAndTheRoundsEndAreHeardOnce)
     Receive({&over});
     EXPECT_EQ(Frame(), std::vector<SoundEvent>{SoundEvent::RoundOver});
     EXPECT_TRUE(Frame().empty());
+
+    // A demo's seek leaps over a line and a round's end: neither is heard.
+    NetMessage map, later;
+    map.SetMapName("Arena");
+    later.SetText("Pilot: again");
+    Receive({&map, &later, &over});
+    sounds.Leap(*client);
+    EXPECT_TRUE(Frame().empty());
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -142,6 +145,30 @@ TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
         EXPECT_FALSE(reader.Read(each.bytes.data(), each.bytes.size(), error)) << each.reason;
         EXPECT_NE(error.find(each.reason), std::string::npos) << error;
     }
+    TempDir dir;
+    const std::string pipe = dir.Path() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const auto& [path, reason] : {std::pair{dir.Path() + "/none.qrdemo", "no such file"},
+                                       std::pair{dir.Path(), "a folder"}, std::pair{pipe, "not a plain file"}}) {
+        DemoReader reader;
+        std::string error;
+        EXPECT_FALSE(reader.ReadFile(path, error)) << reason;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+// A disk that fills ends the file where it could last write, and says so.
+TEST(DemoFile, AWriteThatFailsClosesTheFileAndTellsWhy)
+{
+    DemoWriter writer;
+    const std::vector<std::uint8_t> payload(1000, 7);
+    writer.Add(DemoRecord::kPayload, 0, payload.data(), payload.size());
+    EXPECT_FALSE(writer.Open("/dev/full", SomeHeader()));
+    EXPECT_TRUE(writer.Failed());
+    EXPECT_EQ(writer.Error(), ENOSPC);
+    EXPECT_FALSE(writer.IsOpen());
+    writer.Add(DemoRecord::kPayload, 10, payload.data(), payload.size());
+    EXPECT_FALSE(writer.IsOpen()) << "nothing more is tried";
 }
 
 // The folder keeps the newest demos, at most so many and so many bytes,

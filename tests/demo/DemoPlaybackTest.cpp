@@ -131,10 +131,13 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
         NetMessage message;
         message.SetMapName("Arena");
         Record(writer, 0, message);
+        const char* names[] = {"Ace", "Blaze", "Comet", "Dash"};
         for (int id = 1; id <= 3; ++id) {
-            message.SetPlayerSpawn(id, 100 * id, 100, 0, "Robot");
+            message.SetPlayerSpawn(id, 100 * id, 100, 0, names[id - 1]);
             Record(writer, 0, message);
         }
+        message.SetShipKilled(1);
+        Record(writer, 0, message);
         const auto score = [&](std::uint32_t ms, int id, signed char points) {
             message.SetShipState(id, 0, 100.0f, 100.0f, points, 0, 0, 0, 0, Vector3(100.0 * id, 100, 0),
                                  Vector3(), 0.0f);
@@ -144,6 +147,10 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
         score(2000, 2, 1);
         score(3000, 2, 2);
         score(4000, 1, 5);
+        message.SetPlayerSpawn(4, 400, 100, 0, names[3]);
+        Record(writer, 4500, message);
+        message.SetRoundOver();
+        Record(writer, 5000, message);
         DemoHeader header;
         header.mapName = "Arena";
         header.shipId = DemoHeader::kNoShip;
@@ -157,7 +164,7 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
         playback.Seek(ms);
         return playback.GetWorld().FirstShip()->GetId();
     };
-    EXPECT_EQ(followedAt(500), 1) << "all at 0: the first by id";
+    EXPECT_EQ(followedAt(500), 2) << "all at 0: the first alive";
     EXPECT_EQ(followedAt(1500), 3);
     EXPECT_EQ(followedAt(2500), 3) << "a tie keeps the camera where it is";
     EXPECT_EQ(followedAt(3500), 2);
@@ -166,6 +173,16 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
     EXPECT_EQ(followedAt(4000), 1) << "Tab's choice";
     playback.Follow(1);
     EXPECT_EQ(followedAt(4000), 2) << "...is kept while another leads";
+    EXPECT_EQ(playback.Banner(), "The demo ends here") << "no round ended yet";
+
+    followedAt(4600);
+    playback.Follow(1);
+    playback.Follow(1);
+    EXPECT_EQ(followedAt(4600), 4);
+    EXPECT_EQ(followedAt(4200), 1) << "before the chosen came: the leader";
+    EXPECT_EQ(followedAt(4700), 4) << "and the chosen once it is there";
+    followedAt(5000);
+    EXPECT_EQ(playback.Banner(), "Ace wins") << "nobody is \"you\" in a recording without a ship";
 }
 
 // A seek applies a long fight without a frame between its payloads: what

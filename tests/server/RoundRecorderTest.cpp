@@ -107,6 +107,58 @@ TEST(RoundRecorder, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
     }
 }
 
+// Rounds of robots alone leave no file; the round a person comes into is
+// recorded from its start; a folder taken away is made again for the next.
+TEST(RoundRecorder, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
+{
+    TempDir dir;
+    ServerLog quiet(nullptr);
+    ServerOptions options;
+    options.maps = {"Arena", "Warren"};
+    options.bots = 2;
+    options.roundMinutes = 0.02;
+    options.recordDir = dir.Path() + "/rounds";
+    const auto files = [&] {
+        std::vector<std::string> paths;
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(options.recordDir, missing))
+            paths.push_back(entry.path().string());
+        return paths;
+    };
+    GameServer server(options, QR_DATA_DIR, quiet);
+    std::string error;
+    ASSERT_TRUE(server.StartUnhosted(error)) << error;
+    // A round and its results take 6.2 s: this is a second into the second.
+    for (int tick = 0; tick < 450; ++tick)
+        server.Tick(16);
+    EXPECT_TRUE(files().empty()) << "robots alone on Arena, then on Warren";
+
+    server.OnPlayerJoinedFrom(1, 0x0a000001u);
+    NetMessage join;
+    join.SetJoin(0, 0, "Vega");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
+    join.Serialize(bytes.data(), join.WireSize());
+    server.OnReceive(1, bytes.data(), bytes.size());
+    server.Tick(16);
+    ASSERT_EQ(files().size(), 1u);
+    {
+        DemoReader demo;
+        ASSERT_TRUE(demo.ReadFile(files()[0], error)) << error;
+        EXPECT_EQ(demo.Header().mapName, "Warren");
+        const Told told = Replay(demo);
+        EXPECT_EQ(told.maps, std::vector<std::string>{"Warren"}) << "from the round's start";
+        EXPECT_EQ(told.spawned.size(), 3u) << "the robots from before the person came, and the person";
+    }
+
+    std::filesystem::remove_all(options.recordDir);
+    for (int tick = 0; tick < 450; ++tick)
+        server.Tick(16);
+    ASSERT_EQ(files().size(), 1u) << "the next round in a folder made again";
+    DemoReader next;
+    ASSERT_TRUE(next.ReadFile(files()[0], error)) << error;
+    EXPECT_EQ(next.Header().mapName, "Arena");
+}
+
 // The operator hears at the start, not a round later, that the folder
 // cannot take the recordings.
 TEST(RoundRecorder, AFolderThatCannotBeMadeStopsTheStart)
