@@ -183,6 +183,7 @@ void RunGameLoop()
         world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
                               client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),
                                                         frameTime, platform::TickCount(), world->GetMap()));
+        client->Prediction().GuardShots(*world, platform::TickCount());
         heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
 
         if (client->IsRoundOver()) {

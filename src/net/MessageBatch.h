@@ -6,8 +6,9 @@
 
 #include "net/NetMessage.h"
 
-// One payload from the server: a count, then that many messages each
-// behind its 32-bit length. The batch reads the caller's bytes in place,
+// A batch of messages as the player's program applies them: a count, then
+// that many messages each behind its 32-bit length (a server's packed
+// payload is unpacked into this framing first). The batch reads the caller's bytes in place,
 // one message at a time into a single record, so a payload costs no more
 // memory than its bytes however many messages it claims; reading stops
 // where the bytes run out. The bytes must outlive the reading.
@@ -29,7 +30,7 @@ public:
     std::uint32_t Count() const { return count; }
     std::size_t Parsed() const { return held; }
 
-    // The batch framing of messages, as the server sends them.
+    // The batch framing of messages.
     static std::vector<std::uint8_t> Frame(const std::vector<const NetMessage*>& batch);
 
 private:

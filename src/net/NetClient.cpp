@@ -60,7 +60,7 @@ bool NetClient::Search(const char* hostName)
         Console::Instance()->Print("%s", searchProblem.c_str());
         return false;
     }
-    if (hostName && hostName[0] && HostCount() == 0)
+    if (hostName && hostName[0] && !session->TargetAnswered())
         Console::Instance()->Print("No server answered at \"%s\".", hostName);
     return true;
 }

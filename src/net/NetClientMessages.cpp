@@ -210,8 +210,11 @@ void NetClient::ApplyEntityState(const NetMessage& message)
             return;
         entity = world->AddEntity(std::move(made), id);
     }
-    // An id the server gives again may find its last holder not yet swept.
+    // An id the server gives again may find its last holder not yet swept;
+    // an own shot spent on a wall here stays spent until the server's word.
     const bool fresh = created || !entity->IsAlive();
+    if (!created && fresh && prediction.Shots().IsSpent(id, platform::TickCount()))
+        return;
     if (!entity->IsAlive())
         entity->ForceRespawn(static_cast<float>(position.x), static_cast<float>(position.y));
     if (created)

@@ -6,6 +6,7 @@
 #include "world/Map.h"
 #include "world/ShipControls.h"
 #include "world/Torus.h"
+#include "world/World.h"
 
 namespace {
 
@@ -98,6 +99,15 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     }
     offset = off;
     turnOffset = turnOff;
+}
+
+void OwnShipPrediction::GuardShots(World& world, std::uint32_t now)
+{
+    if (!enabled)
+        return;
+    if (const Map* map = world.GetMap(); map && walls.Of() != map)
+        walls.Learn(*map);
+    shots.Guard(world, walls, now);
 }
 
 void OwnShipPrediction::Ease(int ms)

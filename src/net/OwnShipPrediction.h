@@ -10,6 +10,7 @@
 #include "world/Walls.h"
 
 class Map;
+class World;
 class ShipControls;
 
 // The own ship turns and moves the frame its keys are pressed, however far
@@ -47,6 +48,8 @@ public:
     // The ship went down: the reports show the shots the server had it
     // fire, and those it fired since on this side never left.
     void OnDeath() { shots.Clear(); }
+    // Once a frame, after the reports: the claimed shots meet the walls.
+    void GuardShots(World& world, std::uint32_t now);
 
     // The keys of this frame, sent at now: the ship flies by them at once.
     // True when the prediction placed the ship, which the world must then

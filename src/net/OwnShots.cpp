@@ -8,6 +8,7 @@
 #include "world/Torus.h"
 #include "world/Walls.h"
 #include "world/Weapons.h"
+#include "world/World.h"
 
 namespace {
 
@@ -40,12 +41,23 @@ double Speed(const Vector3& velocity)
     return std::hypot(velocity.x, velocity.y);
 }
 
+// A shot that touches a wall does what its kind does there: a bullet is
+// spent, a mine bounces.
+void HitWall(GameObject& shot, Walls& walls, const Map& map)
+{
+    const float width = static_cast<float>(map.WorldWidth());
+    const float height = static_cast<float>(map.WorldHeight());
+    if (WallCell* wall = walls.FirstTouching(shot, [&](WallCell& cell) { return shot.Collides(&cell, width, height); }))
+        shot.OnHit(wall);
+}
+
 } // namespace
 
 void OwnShots::Clear()
 {
     flying.clear();
     ours.clear();
+    spent.clear();
     controls = ShipControls();
     map = nullptr;
 }
@@ -54,7 +66,8 @@ void OwnShots::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now,
                     const Map* onMap, Walls& walls)
 {
     map = onMap;
-    Fly(ms, now, roundTripMs, walls);
+    waitMs = static_cast<std::uint32_t>(std::max(0, roundTripMs)) + kGraceMs;
+    Fly(ms, now, walls);
     for (const LaunchRequest& request : controls.Shoot(ship, keys, ms, MostShotsAtOnce()))
         Fire(request, now);
 }
@@ -73,27 +86,24 @@ void OwnShots::Fire(const LaunchRequest& request, std::uint32_t now)
     flying.push_back({std::move(shot), request.at, now});
 }
 
-void OwnShots::Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls)
+void OwnShots::Fly(int ms, std::uint32_t now, Walls& walls)
 {
-    const std::uint32_t longest = static_cast<std::uint32_t>(std::max(0, roundTripMs)) + kGraceMs;
     std::erase_if(flying, [&](const Flying& shot) {
-        const bool gone = now - shot.at > longest;
+        const bool gone = now - shot.at > waitMs;
         unclaimed += gone && shot.shot->IsAlive();
         return gone;
     });
     if (!map)
         return;
-    const float width = static_cast<float>(map->WorldWidth());
-    const float height = static_cast<float>(map->WorldHeight());
+    const int width = map->WorldWidth();
+    const int height = map->WorldHeight();
     for (Flying& flown : flying) {
         GameObject& shot = *flown.shot;
         if (!shot.IsAlive())
             continue;
         shot.SetPosition(shot.Position() + shot.Velocity() * (ms / 1000.0));
-        shot.Wrap(static_cast<int>(width), static_cast<int>(height));
-        if (WallCell* wall =
-                walls.FirstTouching(shot, [&](WallCell& cell) { return shot.Collides(&cell, width, height); }))
-            shot.OnHit(wall);
+        shot.Wrap(width, height);
+        HitWall(shot, walls, *map);
     }
 }
 
@@ -139,4 +149,29 @@ bool OwnShots::IsOurs(int id) const
 void OwnShots::Forget(int id)
 {
     std::erase(ours, id);
+    std::erase_if(spent, [id](const Spent& s) { return s.id == id; });
+}
+
+void OwnShots::Guard(World& world, Walls& walls, std::uint32_t now)
+{
+    std::erase_if(spent, [now](const Spent& s) { return static_cast<std::int32_t>(now - s.until) > 0; });
+    if (!map)
+        return;
+    std::erase_if(ours, [&](int id) {
+        GameObject* shot = world.FindEntity(id);
+        if (!shot || !shot->IsAlive())
+            return !shot;
+        HitWall(*shot, walls, *map);
+        if (shot->IsAlive())
+            return false;
+        spent.push_back({id, now + waitMs});
+        return true;
+    });
+}
+
+bool OwnShots::IsSpent(int id, std::uint32_t now) const
+{
+    return std::any_of(spent.begin(), spent.end(), [&](const Spent& s) {
+        return s.id == id && static_cast<std::int32_t>(s.until - now) >= 0;
+    });
 }

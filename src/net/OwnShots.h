@@ -10,6 +10,7 @@
 
 class Map;
 class Walls;
+class World;
 
 // The shots the own ship fires show the frame their key goes down: the
 // ship's own weapons rules fire them from where the server will have it,
@@ -37,6 +38,12 @@ public:
     bool IsOurs(int id) const;
     // The id is another entity's now, or none's.
     void Forget(int id);
+    // The claimed shots in the world meet the walls as ours would: drawn a
+    // round trip ahead of the server's, they get there first. One spent on
+    // a wall stays spent: the reports of it that come before the server's
+    // word are not taken, for as long as an unclaimed shot is waited for.
+    void Guard(World& world, Walls& walls, std::uint32_t now);
+    bool IsSpent(int id, std::uint32_t now) const;
 
     // The shots to draw, spent ones too: those are dead.
     struct Flying {
@@ -52,11 +59,17 @@ public:
 
 private:
     void Fire(const LaunchRequest& request, std::uint32_t now);
-    void Fly(int ms, std::uint32_t now, int roundTripMs, Walls& walls);
+    void Fly(int ms, std::uint32_t now, Walls& walls);
 
     ShipControls controls;
     std::vector<Flying> flying;
     std::vector<int> ours; // ids of the claimed
+    struct Spent {
+        int id;
+        std::uint32_t until;
+    };
+    std::vector<Spent> spent;
+    std::uint32_t waitMs = kGraceMs; // for the server's word, by the last step's round trip
     const Map* map = nullptr; // of the last frame
     std::uint32_t claimed = 0;
     std::uint32_t unclaimed = 0;

@@ -256,6 +256,11 @@ bool SessionClient::Connect(const SessionAddress& address)
     return state->connected;
 }
 
+bool SessionClient::TargetAnswered() const
+{
+    return state->answersFromTarget > 0;
+}
+
 bool SessionClient::IsConnected() const
 {
     return state->connected;

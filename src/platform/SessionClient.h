@@ -57,6 +57,8 @@ public:
     // Joins the session at the address; OnConnectComplete tells the outcome.
     bool Connect(const SessionAddress& address);
     bool IsConnected() const;
+    // Whether the host a search named has answered it.
+    bool TargetAnswered() const;
     // Sends a payload to the host at once.
     void Send(const std::uint8_t* data, std::size_t size, Delivery delivery);
     // Handles what arrived, for at most budgetMs, returning as soon as

@@ -61,6 +61,7 @@ struct SessionServer::State {
     std::uint32_t announcedMax = 0;
     PlayerId nextId = 1;
     std::map<PlayerId, ENetPeer*> players;
+    std::map<PlayerId, enet_uint32> lostSeen; // each player's resends, as last asked
     std::unordered_map<std::uint32_t, SearchAllowance> searchers;
 
     bool MayAnswer(std::uint32_t address)
@@ -139,6 +140,7 @@ struct SessionServer::State {
             enet_packet_destroy(event.packet);
             break;
         case ENET_EVENT_TYPE_DISCONNECT:
+            lostSeen.erase(IdOf(event.peer));
             if (players.erase(IdOf(event.peer)))
                 listener->OnPlayerLeft(IdOf(event.peer));
             break;
@@ -226,6 +228,7 @@ void SessionServer::Drop(PlayerId player)
     // that may never answer.
     enet_peer_disconnect_now(found->second, 0);
     state->players.erase(found);
+    state->lostSeen.erase(player);
 }
 
 void SessionServer::End()
@@ -251,6 +254,20 @@ void SessionServer::End()
     Unroute(state->host);
     enet_host_destroy(state->host);
     state->host = nullptr;
+}
+
+std::uint32_t SessionServer::TakeResent(PlayerId player)
+{
+    const auto found = state->players.find(player);
+    if (found == state->players.end())
+        return 0;
+    // ENet counts a reliable command that timed out and goes again, and
+    // starts the count afresh every ten seconds.
+    const enet_uint32 lost = found->second->packetsLost;
+    enet_uint32& seen = state->lostSeen[player];
+    const enet_uint32 resent = lost >= seen ? lost - seen : lost;
+    seen = lost;
+    return resent;
 }
 
 std::uint32_t SessionServer::AddressOf(PlayerId player) const

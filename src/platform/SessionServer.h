@@ -50,6 +50,9 @@ public:
     void QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery);
     void Flush();
     void Drop(PlayerId player);
+    // How many times reliable payloads to the player were sent again, since
+    // the last time this was asked.
+    std::uint32_t TakeResent(PlayerId player);
     // The IPv4 address a player joined from, in host order; 0 for no player.
     std::uint32_t AddressOf(PlayerId player) const;
     // Ends the session: every player is told, then the port is closed.

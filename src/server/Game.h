@@ -72,6 +72,11 @@ public:
     void TellAll(const char* text) { reporter.ToAll().SetText(text); }
     void WatchKills(KillWatch watch) { announcer.WatchKills(std::move(watch)); }
 
+    // What a player was sent besides the reports, and how often reliable
+    // payloads went to it again: its share of bandwidth pays for both.
+    void Charge(int slot, double bytes) { reporter.Charge(slot, bytes); }
+    void ChargeResent(int slot, std::uint32_t resent) { reporter.ChargeResent(slot, resent); }
+
     // The clock moves on by ms, the robots think, the simulation steps, and
     // each watching player's payloads of the tick are handed to send.
     void Tick(int ms, const Send& send);

@@ -129,6 +129,10 @@ void GameServer::Tick(int ms)
                             reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
     });
     session.Flush();
+    for (const auto& [id, connection] : connections) {
+        if (connection.Joined())
+            game.ChargeResent(connection.slot, session.TakeResent(id));
+    }
     LookAfterConnections();
     CountSeats();
     openConnections = connections.size();

@@ -56,6 +56,9 @@ void GameServer::Answer(platform::PlayerId id, const NetMessage& message)
 {
     const auto bytes = PackedBatch::Pack({&message});
     session.SendTo(id, bytes.data(), bytes.size(), platform::Delivery::Any);
+    // Sent at once, in a datagram of its own.
+    if (const auto found = connections.find(id); found != connections.end() && found->second.Joined())
+        game.Charge(found->second.slot, Reporter::WireCost(bytes.size()) + Reporter::kDatagramCost);
 }
 
 void GameServer::Handle(platform::PlayerId id, Connection& connection, const NetMessage& message)

@@ -19,11 +19,6 @@ constexpr float kShipOffScreen = 0.5f;
 constexpr float kMissile = 3.0f;
 constexpr float kMovingEntity = 1.0f;
 
-// What the wire adds: IPv4 and UDP headers and ENet's own (32 bytes) for
-// the one datagram that carries a tick's payloads, and ENet's command (8
-// at most) before each payload.
-constexpr double kDatagramCost = 32.0;
-constexpr double kPayloadCost = 8.0;
 // The fewest bytes a packed state takes.
 constexpr double kSmallestStateCost = 14.0;
 
@@ -403,6 +398,29 @@ void Reporter::Spend(int slot)
     }
 }
 
+double Reporter::WireCost(std::size_t payloadBytes)
+{
+    if (payloadBytes <= kFragmentBytes)
+        return static_cast<double>(payloadBytes) + kPayloadCost;
+    // Every fragment goes in a datagram of its own, the tick's one aside.
+    const std::size_t fragments = (payloadBytes + kFragmentBytes - 1) / kFragmentBytes;
+    return static_cast<double>(payloadBytes) + static_cast<double>(fragments) * (kFragmentCost + kDatagramCost);
+}
+
+void Reporter::Charge(int slot, double bytes)
+{
+    View& view = views[static_cast<std::size_t>(slot)];
+    if (view.watching)
+        view.tokens -= bytes;
+}
+
+void Reporter::ChargeResent(int slot, std::uint32_t resent)
+{
+    // What was resent is not known, only how often: each time a usual
+    // reliable payload in a datagram of its own.
+    Charge(slot, resent * views[static_cast<std::size_t>(slot)].reliableBytes);
+}
+
 void Reporter::Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send)
 {
     ForWatching([&](int slot, View& view) {
@@ -415,7 +433,10 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
                 return;
             const std::vector<std::uint8_t> payload = PackedBatch::Pack({from, to});
             send(slot, payload, reliable);
-            view.tokens -= static_cast<double>(payload.size()) + kPayloadCost;
+            const double cost = WireCost(payload.size());
+            view.tokens -= cost;
+            if (reliable)
+                view.reliableBytes += (cost + kDatagramCost - view.reliableBytes) / 8.0;
         };
         view.tokens -= kDatagramCost;
         sendPart(view.queue.begin(), states, true);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -32,6 +33,18 @@ public:
     static constexpr double kViewHalfWidth = 1100.0; // a 1920 screen, drawn 100 right of its centre
     static constexpr double kViewHalfHeight = 760.0;
     static constexpr double kForgetMargin = 128.0;
+
+    // What the wire adds: IPv4 and UDP headers and ENet's own (32 bytes)
+    // for a datagram, ENet's command (8 at most) before each payload; a
+    // payload longer than a datagram takes is cut into fragments of this
+    // much, each its own datagram behind a 24-byte command.
+    static constexpr double kDatagramCost = 32.0;
+    static constexpr double kPayloadCost = 8.0;
+    static constexpr std::size_t kFragmentBytes = 1364;
+    static constexpr double kFragmentCost = 24.0;
+
+    // The bytes on the wire of one payload of that size.
+    static double WireCost(std::size_t payloadBytes);
 
     struct Settings {
         int reportRate = 20;
@@ -64,6 +77,11 @@ public:
     void ShipsTo(int slot);
     void EntitiesInView(int slot);
 
+    // Bytes the slot's player was sent besides its reports (a pong) or
+    // again (reliable payloads ENet resent, that many): its share pays.
+    void Charge(int slot, double bytes);
+    void ChargeResent(int slot, std::uint32_t resent);
+
     // Once a tick, after the simulation's step: reports when one is due.
     void Tick(int ms);
     // Frames each watching player's messages of the tick and hands them on:
@@ -78,6 +96,7 @@ private:
         bool everywhere = false; // no ship: the whole map is in sight
         Vector3 eye;
         double tokens = 0.0;
+        double reliableBytes = 0.0; // a reliable payload's usual size, on the wire
         std::vector<const NetMessage*> queue;
         // Where in the queue each ship's state of this tick stands, plus one.
         std::array<std::uint32_t, Player::kMaxSlots> shipQueued {};

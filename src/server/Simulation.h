@@ -47,8 +47,6 @@ public:
     static constexpr double kRepulsorPush = 600.0;
     static constexpr int kShrapnelPieces = 12;
     static constexpr double kShrapnelSpeed = 250.0;
-    // A ship that has just come back is shielded this long for free, so it
-    // is not shot down before its pilot has found it.
     // Fuel blocks' levels go out at most this often.
     static constexpr int kTileReportMs = 250;
     // Killed entities the world keeps until one sweep deletes them all.

@@ -37,6 +37,17 @@ std::size_t SlotOf(GameKey key)
     return static_cast<std::size_t>(std::find(std::begin(kFireKeys), std::end(kFireKeys), key) - std::begin(kFireKeys));
 }
 
+// Degrees the held turn keys turn the ship in ms.
+float Turned(const Ship& ship, const HeldKeys& keys, int ms)
+{
+    float turn = 0.0f;
+    if (keys.Holds(kKeyTurnLeft))
+        turn -= ship.GetTurnRate();
+    if (keys.Holds(kKeyTurnRight))
+        turn += ship.GetTurnRate();
+    return turn * static_cast<float>(ms) / 1000.0f;
+}
+
 } // namespace
 
 void ShipControls::Reload(int ms)
@@ -66,16 +77,6 @@ Launches ShipControls::Step(Ship& ship, const HeldKeys& keys, int ms, FuelSource
         Refuel(ship, *fuel, keys.Holds(kKeyFuelUp), ms);
     Fire(ship, keys, room, fired);
     return fired;
-}
-
-float ShipControls::Turned(const Ship& ship, const HeldKeys& keys, int ms)
-{
-    float turn = 0.0f;
-    if (keys.Holds(kKeyTurnLeft))
-        turn -= ship.GetTurnRate();
-    if (keys.Holds(kKeyTurnRight))
-        turn += ship.GetTurnRate();
-    return turn * static_cast<float>(ms) / 1000.0f;
 }
 
 int ShipControls::ReloadLeft(GameKey key) const

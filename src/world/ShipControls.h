@@ -66,9 +66,6 @@ public:
     Launches Shoot(Ship& ship, const HeldKeys& keys, int ms,
                    std::size_t room = std::numeric_limits<std::size_t>::max());
 
-    // Degrees the held turn keys turn the ship in ms.
-    static float Turned(const Ship& ship, const HeldKeys& keys, int ms);
-
     int ReloadLeft(GameKey key) const;
     void ShieldFor(int ms) { freeShield = ms; }
 

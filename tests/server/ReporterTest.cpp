@@ -269,4 +269,39 @@ TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsAndEveryMovingThingIsStillR
     EXPECT_LT(longestWait, 180) << "no moving thing waits more than about three seconds";
 }
 
+// Pongs and resends are paid from the share too, and a payload cut into
+// fragments pays for each one's datagram: what the player gets on the wire
+// stays within its share.
+TEST_F(ReporterTest, WhatIsSentBesideTheReportsIsPaidFromTheShare)
+{
+    EXPECT_EQ(Reporter::WireCost(100), 108.0);
+    EXPECT_EQ(Reporter::WireCost(3000), 3000.0 + 3 * (24.0 + 32.0));
+    const Reporter::Settings settings;
+    for (int slot = 0; slot < 16; ++slot)
+        AddShip(slot, 100 + 20 * slot, 100);
+    for (int id = 1; id <= 300; ++id)
+        AddEntity(id, 100 + id, 300, Vector3(0, 100, 0));
+    Tick(10);
+    double bytes = 0.0;
+    for (int tick = 1; tick <= 600; ++tick) {
+        if (tick % 60 == 0) {
+            reporter.Charge(0, 60.0);
+            bytes += 60.0;
+        }
+        bool datagram = false;
+        for (const Payload& payload : Tick(17)) {
+            if (payload.slot != 0)
+                continue;
+            bytes += Reporter::WireCost(payload.bytes.size()) + (datagram ? 0 : 32);
+            datagram = true;
+            // A reliable payload lost now and then: sent again, in a datagram of its own.
+            if (payload.reliable && tick % 10 == 0) {
+                reporter.ChargeResent(0, 1);
+                bytes += Reporter::WireCost(payload.bytes.size()) + 32;
+            }
+        }
+    }
+    EXPECT_LE(bytes / (600 * 17 / 1000.0), settings.bytesPerSecond * 1.05);
+}
+
 } // namespace
