@@ -50,6 +50,38 @@ Told Replay(const DemoReader& demo)
     return told;
 }
 
+// Two short rounds in turn, recorded into the folder.
+ServerOptions Recording(const TempDir& dir, int robots)
+{
+    ServerOptions options;
+    options.maps = {"Arena", "Warren"};
+    options.bots = robots;
+    options.roundMinutes = 0.02;
+    options.recordDir = dir.Path() + "/rounds";
+    return options;
+}
+
+// A person connects and joins, as the network would hand it on.
+void Seat(GameServer& server, platform::PlayerId id, const char* name)
+{
+    server.OnPlayerJoinedFrom(id, 0x0a000001u);
+    NetMessage join;
+    join.SetJoin(0, 0, name);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
+    join.Serialize(bytes.data(), join.WireSize());
+    server.OnReceive(id, bytes.data(), bytes.size());
+}
+
+std::vector<std::string> Files(const std::string& folder)
+{
+    std::vector<std::string> paths;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
+        paths.push_back(entry.path().string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 } // namespace
 
 // Each round goes into a file of its own that begins with its map and
@@ -59,30 +91,18 @@ TEST(RoundRecorder, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
 {
     TempDir dir;
     ServerLog quiet(nullptr);
-    ServerOptions options;
-    options.maps = {"Arena", "Warren"};
+    ServerOptions options = Recording(dir, 3);
     options.maxPlayers = 3;
-    options.bots = 3;
-    options.roundMinutes = 0.02;
     options.seed = 7;
-    options.recordDir = dir.Path() + "/rounds";
     {
         GameServer server(options, QR_DATA_DIR, quiet);
         std::string error;
         ASSERT_TRUE(server.StartUnhosted(error)) << error;
-        server.OnPlayerJoinedFrom(1, 0x0a000001u);
-        NetMessage join;
-        join.SetJoin(0, 0, "Vega");
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
-        join.Serialize(bytes.data(), join.WireSize());
-        server.OnReceive(1, bytes.data(), bytes.size());
+        Seat(server, 1, "Vega");
         for (int tick = 0; tick < 600; ++tick)
             server.Tick(16);
     }
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(options.recordDir))
-        files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = Files(options.recordDir);
     ASSERT_EQ(files.size(), 2u);
 
     const char* maps[] = {"Arena", "Warren"};
@@ -113,18 +133,8 @@ TEST(RoundRecorder, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
 {
     TempDir dir;
     ServerLog quiet(nullptr);
-    ServerOptions options;
-    options.maps = {"Arena", "Warren"};
-    options.bots = 2;
-    options.roundMinutes = 0.02;
-    options.recordDir = dir.Path() + "/rounds";
-    const auto files = [&] {
-        std::vector<std::string> paths;
-        std::error_code missing;
-        for (const auto& entry : std::filesystem::directory_iterator(options.recordDir, missing))
-            paths.push_back(entry.path().string());
-        return paths;
-    };
+    const ServerOptions options = Recording(dir, 2);
+    const auto files = [&] { return Files(options.recordDir); };
     GameServer server(options, QR_DATA_DIR, quiet);
     std::string error;
     ASSERT_TRUE(server.StartUnhosted(error)) << error;
@@ -133,12 +143,7 @@ TEST(RoundRecorder, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
         server.Tick(16);
     EXPECT_TRUE(files().empty()) << "robots alone on Arena, then on Warren";
 
-    server.OnPlayerJoinedFrom(1, 0x0a000001u);
-    NetMessage join;
-    join.SetJoin(0, 0, "Vega");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
-    join.Serialize(bytes.data(), join.WireSize());
-    server.OnReceive(1, bytes.data(), bytes.size());
+    Seat(server, 1, "Vega");
     server.Tick(16);
     ASSERT_EQ(files().size(), 1u);
     {
@@ -166,8 +171,7 @@ TEST(RoundRecorder, AFolderThatCannotBeMadeStopsTheStart)
     TempDir dir;
     dir.WriteFile("taken", "a file, not a folder");
     ServerLog quiet(nullptr);
-    ServerOptions options;
-    options.maps = {"Arena"};
+    ServerOptions options = Recording(dir, 0);
     options.recordDir = dir.Path() + "/taken/rounds";
     GameServer server(options, QR_DATA_DIR, quiet);
     std::string error;
