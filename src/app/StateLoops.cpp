@@ -145,15 +145,14 @@ void RunBrowserLoop(bool typedAddress)
             searchStarted = false;
         }
         if (firstFrame) {
-            if (typedAddress) {
-                char address[kTextBufferSize] = {};
+            char address[kTextBufferSize] = {};
+            if (typedAddress)
                 AddressEntry::Instance()->GetText(address, sizeof address);
-                if (!client->EnumHostsAt(address))
-                    browser->SetProblem(client->SearchProblem());
-            } else {
-                client->EnumHosts();
-            }
-            searchStarted = true;
+            // A search that could not be made lists nothing, not even the
+            // hosts an earlier one found: it says why instead.
+            searchStarted = typedAddress ? client->EnumHostsAt(address) : client->EnumHosts();
+            if (!searchStarted)
+                browser->SetProblem(client->SearchProblem());
             firstFrame = false;
         }
     }

@@ -201,6 +201,14 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     Vector3 position, velocity;
     message.GetEntityState(id, entityKind, position, velocity, heading, extra);
     GameObject* entity = world->FindEntity(id);
+    OwnShots& shots = prediction.Shots();
+    // The mark names the state that follows it, and that one only.
+    const bool marked = id == ownShotNext;
+    ownShotNext = 0;
+    // An own shot spent on a wall here stays spent, swept or not, until the
+    // server's word.
+    if ((!entity || !entity->IsAlive()) && shots.IsSpent(id, platform::TickCount()))
+        return;
     const bool created = entity == nullptr;
     if (created) {
         if (!Affords(kEntities, world->EntityCount()))
@@ -210,11 +218,8 @@ void NetClient::ApplyEntityState(const NetMessage& message)
             return;
         entity = world->AddEntity(std::move(made), id);
     }
-    // An id the server gives again may find its last holder not yet swept;
-    // an own shot spent on a wall here stays spent until the server's word.
+    // An id the server gives again may find its last holder not yet swept.
     const bool fresh = created || !entity->IsAlive();
-    if (!created && fresh && prediction.Shots().IsSpent(id, platform::TickCount()))
-        return;
     if (!entity->IsAlive())
         entity->ForceRespawn(static_cast<float>(position.x), static_cast<float>(position.y));
     if (created)
@@ -222,11 +227,10 @@ void NetClient::ApplyEntityState(const NetMessage& message)
     entity->SetTarget(position);
     entity->SetVelocity(velocity);
     entity->SetHeading(heading);
-    OwnShots& shots = prediction.Shots();
     if (fresh) {
         shots.Forget(id);
-        if (prediction.Enabled() && id == ownShotNext)
-            shots.Claim(*entity);
+        if (prediction.Enabled() && marked)
+            shots.Claim(*entity, platform::TickCount());
     } else if (prediction.Enabled() && shots.IsOurs(id)) {
         entity->SetTarget(position + velocity * (SteadyRoundTrip() / 1000.0));
     }

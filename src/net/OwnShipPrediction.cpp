@@ -146,27 +146,26 @@ Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     ShipControls controls(spawned ? std::max(0, ShipControls::kSpawnShieldMs - sinceSpawn) : 0);
     // In the server's steps, not the frames': where a step ends decides
     // how deep into a wall the ship gets, and so which way it rebounds.
-    // The shots the keys fired since are paid for, as the server will have
-    // paid, all but this frame's: those are the own shots' to fire.
+    // The shots fired here since the server heard are paid for as it will
+    // pay for them; the replay itself fires none.
+    shots.ChargeSince(ghost, heard);
     int pending = 0;
     const HeldKeys* held = nullptr;
-    std::size_t room = 0;
     for (const Sent& keys : sent) {
         if (static_cast<std::int32_t>(keys.at - heard) <= 0)
             continue;
         held = &keys.keys;
-        room = &keys == &sent.back() ? 0 : MostShotsAtOnce();
         for (pending += keys.ms; pending >= kServerStepMs; pending -= kServerStepMs)
-            Fly(controls, *held, kServerStepMs, room, map);
+            Fly(controls, *held, kServerStepMs, map);
     }
     if (held && pending > 0)
-        Fly(controls, *held, pending, room, map);
+        Fly(controls, *held, pending, map);
     return ghost;
 }
 
-void OwnShipPrediction::Fly(ShipControls& controls, const HeldKeys& keys, int ms, std::size_t room, const Map* map)
+void OwnShipPrediction::Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map)
 {
-    controls.Step(ghost, keys, ms, nullptr, room);
+    controls.Step(ghost, keys, ms, nullptr, 0);
     const Vector3 before = ghost.Position();
     ghost.SetPosition(before + ghost.Velocity() * (ms / 1000.0));
     if (!map)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <deque>
 
@@ -80,8 +79,9 @@ private:
     // Where the ship is now by the report and the keys sent since the
     // server last heard.
     Ship& Predicted(const Ship& shown, const Map* map);
-    // A step of the replay; room 0 fires nothing and spends nothing.
-    void Fly(ShipControls& controls, const HeldKeys& keys, int ms, std::size_t room, const Map* map);
+    // A step of the replay. It fires no shot (the world has no room for
+    // one); a repulsor, which needs none, pushes and pays as the server's.
+    void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
     void Ease(int ms);
 
     bool enabled = true;

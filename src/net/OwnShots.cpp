@@ -58,6 +58,7 @@ void OwnShots::Clear()
     flying.clear();
     ours.clear();
     spent.clear();
+    fired.clear();
     controls = ShipControls();
     map = nullptr;
 }
@@ -68,8 +69,14 @@ void OwnShots::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now,
     map = onMap;
     waitMs = static_cast<std::uint32_t>(std::max(0, roundTripMs)) + kGraceMs;
     Fly(ms, now, walls);
-    for (const LaunchRequest& request : controls.Shoot(ship, keys, ms, MostShotsAtOnce()))
+    std::erase_if(fired, [now](const Firing& f) { return now - f.at > kFiringsKeptMs; });
+    const Launches launched = controls.Shoot(ship, keys, ms, MostShotsAtOnce());
+    for (const LaunchRequest& request : launched) {
+        // A fan of shots is one firing.
+        if (fired.empty() || fired.back().at != now || fired.back().weapon != request.weapon)
+            fired.push_back({request.weapon, now});
         Fire(request, now);
+    }
 }
 
 void OwnShots::Fire(const LaunchRequest& request, std::uint32_t now)
@@ -107,7 +114,7 @@ void OwnShots::Fly(int ms, std::uint32_t now, Walls& walls)
     }
 }
 
-bool OwnShots::Claim(GameObject& entity)
+bool OwnShots::Claim(GameObject& entity, std::uint32_t now)
 {
     const double width = map ? map->WorldWidth() : 0.0;
     const double height = map ? map->WorldHeight() : 0.0;
@@ -132,10 +139,12 @@ bool OwnShots::Claim(GameObject& entity)
         return false;
     entity.SetPosition(best->shot->Position());
     entity.SetTarget(best->shot->Position());
-    if (best->shot->IsAlive())
+    if (best->shot->IsAlive()) {
         ours.push_back(entity.GetId());
-    else
+    } else {
         entity.Kill();
+        spent.push_back({entity.GetId(), now + waitMs});
+    }
     ++claimed;
     flying.erase(best);
     return true;
@@ -161,12 +170,26 @@ void OwnShots::Guard(World& world, Walls& walls, std::uint32_t now)
         GameObject* shot = world.FindEntity(id);
         if (!shot || !shot->IsAlive())
             return !shot;
+        if (shot->GetType() != kTypeBullet)
+            return false;
         HitWall(*shot, walls, *map);
         if (shot->IsAlive())
             return false;
         spent.push_back({id, now + waitMs});
         return true;
     });
+}
+
+void OwnShots::ChargeSince(Ship& ship, std::uint32_t heard) const
+{
+    for (const Firing& firing : fired) {
+        const WeaponRow& row = WeaponTable(firing.weapon);
+        if (static_cast<std::int32_t>(firing.at - heard) <= 0 || !row.PutsInWorld())
+            continue;
+        ship.SetFuel(std::max(0.0f, ship.GetFuel() - row.fuel));
+        if (row.ammunition != Ammunition::None)
+            ship.SetRounds(row.ammunition, std::max(0, ship.Rounds(row.ammunition) - 1));
+    }
 }
 
 bool OwnShots::IsSpent(int id, std::uint32_t now) const

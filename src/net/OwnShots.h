@@ -24,6 +24,8 @@ public:
     // A shot waits this much longer than a round trip for the server's: a
     // lost datagram holds up the reliable news of a launch behind it.
     static constexpr std::uint32_t kGraceMs = 1000;
+    // Firings are remembered this long: no report is older.
+    static constexpr std::uint32_t kFiringsKeptMs = 2000;
 
     void Clear();
     // A frame of the own ship, flown by the frame's keys: its weapons fire,
@@ -32,7 +34,7 @@ public:
               Walls& walls);
     // A new entity the server says the own ship fired: it is put where the
     // shot of ours it is has flown, and ours goes. True when one was found.
-    bool Claim(GameObject& entity);
+    bool Claim(GameObject& entity, std::uint32_t now);
     // Whether the entity of that id took the place of one of ours: what is
     // drawn of it is a round trip ahead of the server's reports.
     bool IsOurs(int id) const;
@@ -42,8 +44,14 @@ public:
     // round trip ahead of the server's, they get there first. One spent on
     // a wall stays spent: the reports of it that come before the server's
     // word are not taken, for as long as an unclaimed shot is waited for.
+    // Bullets only: a missile homes away from a wall the straight line
+    // drawn ahead would meet, a mine bounces where the server says.
     void Guard(World& world, Walls& walls, std::uint32_t now);
     bool IsSpent(int id, std::uint32_t now) const;
+    // Pays from a ship for the shots fired here after the moment given, as
+    // the server will pay for them: a report from before then does not
+    // count them yet.
+    void ChargeSince(Ship& ship, std::uint32_t heard) const;
 
     // The shots to draw, spent ones too: those are dead.
     struct Flying {
@@ -69,6 +77,11 @@ private:
         std::uint32_t until;
     };
     std::vector<Spent> spent;
+    struct Firing {
+        Weapon weapon;
+        std::uint32_t at;
+    };
+    std::vector<Firing> fired; // of the last two seconds, a firing each
     std::uint32_t waitMs = kGraceMs; // for the server's word, by the last step's round trip
     const Map* map = nullptr; // of the last frame
     std::uint32_t claimed = 0;

@@ -36,11 +36,12 @@ public:
 
     // What the wire adds: IPv4 and UDP headers and ENet's own (32 bytes)
     // for a datagram, ENet's command (8 at most) before each payload; a
-    // payload longer than a datagram takes is cut into fragments of this
-    // much, each its own datagram behind a 24-byte command.
+    // payload longer than a datagram takes (ENet's 1400-byte datagrams,
+    // less its header and the command) is cut into fragments of this much,
+    // each its own datagram behind a 24-byte command.
     static constexpr double kDatagramCost = 32.0;
     static constexpr double kPayloadCost = 8.0;
-    static constexpr std::size_t kFragmentBytes = 1364;
+    static constexpr std::size_t kFragmentBytes = 1372;
     static constexpr double kFragmentCost = 24.0;
 
     // The bytes on the wire of one payload of that size.

@@ -212,7 +212,7 @@ TEST_F(NetClientSession, APlayerFlyingAheadPingsOftenUntilItsFirstPong)
         NetMessage pong;
         pong.SetPong(platform::TickCount() - 40);
         const auto bytes = PackedBatch::Pack({&pong});
-        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Latest);
+        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Any);
     });
     ASSERT_TRUE(WorkUntil([&] { return client->GetPing() > 0; }));
     const auto told = pings();
@@ -587,6 +587,42 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
     killed.SetShipKilled(31);
     Apply({&killed});
     EXPECT_TRUE(shots.InFlight().empty());
+}
+
+// A claimed shot meets the wall here first and is spent there; a report
+// that left before the server's shot met it does not bring it back, swept
+// from the world or not. Off, the reports move it as they come.
+TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
+{
+    std::vector<std::vector<int>> rows(8, std::vector<int>(8, 0));
+    for (auto& row : rows)
+        row[0] = kCellWall;
+    const auto bytes = MapFileBytes("Walled", rows);
+    auto walled = std::make_unique<Map>();
+    walled->LoadFromBytes(bytes.data(), bytes.size());
+    world->SetMap(std::move(walled));
+    NetMessage join, spawn, state, own, bullet;
+    join.SetJoin(31, 3, "Pilot");
+    spawn.SetPlayerSpawn(31, 120, 128, 3, "Pilot");
+    state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(120, 128, 0), Vector3(), 90.0f);
+    Apply({&join, &spawn, &state});
+    HeldKeys fire;
+    fire.Press(kKeyFire);
+    const std::uint32_t now = platform::TickCount();
+    client->Prediction().Step(*local, fire, 10, now, world->GetMap());
+    const OwnShots& shots = client->Prediction().Shots();
+    const Vector3 from = GetParam() ? shots.InFlight().front().shot->Position() : Vector3(110, 128, 0);
+    const Vector3 velocity = GetParam() ? shots.InFlight().front().shot->Velocity() : Vector3(-500, 0, 0);
+    own.SetOwnShot(80);
+    bullet.SetEntityState(80, kTypeBullet, from, velocity, 90.0f, 0);
+    Apply({&own, &bullet});
+    ASSERT_NE(world->FindEntity(80), nullptr);
+    world->FindEntity(80)->SetPosition(Vector3(12, 128, 0));
+    client->Prediction().GuardShots(*world, now + 100);
+    world->Sweep();
+    bullet.SetEntityState(80, kTypeBullet, Vector3(60, 128, 0), velocity, 90.0f, 0);
+    Apply({&bullet});
+    EXPECT_EQ(world->FindEntity(80) == nullptr, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),
