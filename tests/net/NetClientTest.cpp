@@ -354,12 +354,22 @@ protected:
         return bytes.size();
     }
 
-    void GiveMap()
+    void GiveMap(const std::vector<std::vector<int>>& rows = std::vector<std::vector<int>>(8, std::vector<int>(8, 0)))
     {
-        const auto bytes = MapFileBytes("Room", std::vector<std::vector<int>>(8, std::vector<int>(8, 0)));
+        const auto bytes = MapFileBytes("Room", rows);
         auto map = std::make_unique<Map>();
         map->LoadFromBytes(bytes.data(), bytes.size());
         world->SetMap(std::move(map));
+    }
+
+    // The server takes the local ship in as ship 31, there at rest.
+    void JoinAt(int x, int y, float heading)
+    {
+        NetMessage join, spawn, state;
+        join.SetJoin(31, 3, "Pilot");
+        spawn.SetPlayerSpawn(31, x, y, 3, "Pilot");
+        state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(x, y, 0), Vector3(), heading);
+        Apply({&join, &spawn, &state});
     }
 };
 
@@ -551,11 +561,8 @@ TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
 // server's report of it takes its place; the wreck takes its own back.
 TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOwnBack)
 {
-    NetMessage join, spawn, state, bullet, killed;
-    join.SetJoin(31, 3, "Pilot");
-    spawn.SetPlayerSpawn(31, 200, 200, 3, "Pilot");
-    state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(200, 200, 0), Vector3(), 0.0f);
-    Apply({&join, &spawn, &state});
+    NetMessage bullet, killed;
+    JoinAt(200, 200, 0.0f);
     HeldKeys fire;
     fire.Press(kKeyFire);
     const OwnShots& shots = client->Prediction().Shots();
@@ -597,15 +604,9 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     std::vector<std::vector<int>> rows(8, std::vector<int>(8, 0));
     for (auto& row : rows)
         row[0] = kCellWall;
-    const auto bytes = MapFileBytes("Walled", rows);
-    auto walled = std::make_unique<Map>();
-    walled->LoadFromBytes(bytes.data(), bytes.size());
-    world->SetMap(std::move(walled));
-    NetMessage join, spawn, state, own, bullet;
-    join.SetJoin(31, 3, "Pilot");
-    spawn.SetPlayerSpawn(31, 120, 128, 3, "Pilot");
-    state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(120, 128, 0), Vector3(), 90.0f);
-    Apply({&join, &spawn, &state});
+    GiveMap(rows);
+    JoinAt(120, 128, 90.0f);
+    NetMessage own, bullet;
     HeldKeys fire;
     fire.Press(kKeyFire);
     const std::uint32_t now = platform::TickCount();
