@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Either end dies without a word (kill -9). A dead server: the game shows
-# the termination lines within 2 seconds and ESC leads back to the menu. A
+# the termination lines within 5 seconds and ESC leads back to the menu. A
 # dead game: the server lets its player go within its time-out.
 # Usage: kill.sh GAME_BINARY SERVER_BINARY DATA_DIR
 source "$(dirname "$0")/lib.sh"
 export QUILLROCK_LOOPBACK_ONLY=1
 
-TERMINATION_MS=2000
+TERMINATION_MS=4800
 # The transport's longest time-out counts from the first send the dead game
 # never answered, a tick or so after the kill; the log is polled on top.
 DROP_MS=10500
