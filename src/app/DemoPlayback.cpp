@@ -139,8 +139,9 @@ void DemoPlayback::FollowLeader()
             return a->IsAlive();
         return a->GetId() < b->GetId();
     };
+    // Once a frame: the world's own list, no copy; ahead() breaks ties by id.
     Ship* leader = nullptr;
-    for (Ship* ship : ShipsById()) {
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
         if (!leader || ahead(ship, leader))
             leader = ship;
     }
