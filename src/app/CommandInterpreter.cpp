@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/AppState.h"
 #include "app/BindingCommands.h"
@@ -45,6 +46,34 @@ void Help(Console* console)
         console->Print("%s", line);
 }
 
+// Sub-commands that the server's own commands answer, in this console; the
+// line goes as typed after the sub-command's name.
+constexpr const char* kServerCommands[] = {"login", "kick",   "ban",   "unban",      "bots",
+                                           "next",  "say",    "status", "reload-bans"};
+
+bool IsServerCommand(const char* word)
+{
+    for (const char* name : kServerCommands) {
+        if (Is(word, name))
+            return true;
+    }
+    return false;
+}
+
+void SendServerCommand(Console* console, NetClient* client, const char* name, const char* rest)
+{
+    if (!client->IsConnected()) {
+        console->Print("Not connected to a server.");
+        return;
+    }
+    std::string line = name;
+    if (*rest)
+        line += std::string(" ") + rest;
+    NetMessage command;
+    command.SetServerCommand(line.c_str());
+    client->Send(command);
+}
+
 void Server(Console* console, NetClient* client, char* rest)
 {
     const char* sub = NextWord(&rest, " =");
@@ -63,6 +92,8 @@ void Server(Console* console, NetClient* client, char* rest)
         NetMessage request;
         request.SetMapName(map);
         client->Send(request);
+    } else if (IsServerCommand(sub)) {
+        SendServerCommand(console, client, sub, rest);
     } else {
         console->Print("Unrecognized server command.");
     }

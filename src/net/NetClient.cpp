@@ -23,7 +23,8 @@ namespace {
 // change when the prediction has them change.
 platform::Delivery DeliveryOf(int kind, bool predicting)
 {
-    if (kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer)
+    if (kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer ||
+        kind == kMsgServerCommand)
         return platform::Delivery::Reliable;
     return kind == kMsgControl && predicting ? platform::Delivery::Latest : platform::Delivery::Any;
 }
@@ -152,11 +153,13 @@ void NetClient::PlayBack()
     prediction.SetEnabled(false);
 }
 
-void NetClient::OnConnectComplete(bool joined)
+void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
 {
     Console* console = Console::Instance();
-    if (!joined) {
-        console->Print("The server was full and rejected your request to join.");
+    if (outcome != platform::ConnectOutcome::Joined) {
+        console->Print(outcome == platform::ConnectOutcome::Banned
+                           ? "You are banned from this server."
+                           : "The server was full and rejected your request to join.");
         console->Print("Press escape to return to the main menu.");
         return;
     }

@@ -96,7 +96,7 @@ public:
     void HandleBatch(MessageBatch& batch);
 
     void OnHostFound(const platform::discovery::Answer& answer, const platform::SessionAddress& from) override;
-    void OnConnectComplete(bool joined) override;
+    void OnConnectComplete(platform::ConnectOutcome outcome) override;
     void OnReceive(const std::uint8_t* data, std::size_t size) override;
     void OnTerminate() override;
 

@@ -9,11 +9,11 @@
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5};
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgOwnShot;
+    return kind >= kMsgText && kind <= kMsgServerCommand;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -96,6 +96,14 @@ void NetMessage::SetMapName(const char* name)
         return;
     CopyText(name);
     kind = kMsgMap;
+}
+
+void NetMessage::SetServerCommand(const char* line)
+{
+    if (!line)
+        return;
+    CopyText(line);
+    kind = kMsgServerCommand;
 }
 
 void NetMessage::SetControl(int shipId, const std::int32_t* keyCodes, int count)
@@ -201,6 +209,12 @@ void NetMessage::GetMapName(char* buffer, int size) const
         CopyOut(text, buffer, size);
 }
 
+void NetMessage::GetServerCommand(char* buffer, int size) const
+{
+    if (kind == kMsgServerCommand && buffer && size > 0)
+        CopyOut(text, buffer, size);
+}
+
 void NetMessage::GetJoin(int& shipId, int& type, char* buffer, int size) const
 {
     if (kind != kMsgJoin || !buffer || size <= 0)
@@ -281,6 +295,7 @@ int NetMessage::WireSize() const
     switch (kind) {
     case kMsgText:
     case kMsgMap:
+    case kMsgServerCommand:
     case kMsgJoin:
     case kMsgPlayerSpawn: return kFixedSize[kind] + TextLength();
     case kMsgControl: return kFixedSize[kind] + 4 * codeCount;
@@ -303,7 +318,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
     };
     switch (kind) {
     case kMsgText:
-    case kMsgMap: writeText(); break;
+    case kMsgMap:
+    case kMsgServerCommand: writeText(); break;
     case kMsgJoin:
         out.I32(id);
         out.I32(shipType);
@@ -393,7 +409,8 @@ bool NetMessage::Parse(const std::uint8_t* bytes, std::size_t size)
     bool ok = true;
     switch (kind) {
     case kMsgText:
-    case kMsgMap: ok = readText(); break;
+    case kMsgMap:
+    case kMsgServerCommand: ok = readText(); break;
     case kMsgJoin: ok = in.I32(id) && in.I32(shipType) && readText(); break;
     case kMsgPlayerSpawn: ok = in.I32(id) && in.I32(x) && in.I32(y) && in.I32(shipType) && readText(); break;
     case kMsgPlayerLeft:

@@ -29,6 +29,8 @@ enum MessageKind : int {
     // The entity of the next state is a shot the receiver's own keys
     // fired: its program may have drawn it already.
     kMsgOwnShot = 18,
+    // A line for the server's commands ("kick Bob"), typed after /server.
+    kMsgServerCommand = 19,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -50,6 +52,7 @@ public:
     void SetHalt(int argument);
     void SetPing(std::uint32_t now);
     void SetPong(std::uint32_t echoed);
+    void SetServerCommand(const char* line);
 
     // Builders the server side uses.
     void SetRoundOver() { Reset(kMsgRoundOver); }
@@ -70,6 +73,7 @@ public:
     // output present and text buffers of at least one byte.
     void GetText(char* buffer, int size) const;
     void GetMapName(char* buffer, int size) const;
+    void GetServerCommand(char* buffer, int size) const;
     void GetJoin(int& shipId, int& type, char* buffer, int size) const;
     void GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type, char* buffer, int size) const;
     void GetId(int& out) const { out = id; }

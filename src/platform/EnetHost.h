@@ -26,6 +26,11 @@ constexpr enet_uint8 kUnreliableChannel = 1;
 constexpr enet_uint8 kControlChannel = 2;
 constexpr std::size_t kChannels = 3;
 
+// Why a host closed a link before taking the player, as the data of its
+// disconnect.
+constexpr enet_uint32 kRefusedFull = 1;
+constexpr enet_uint32 kRefusedBanned = 2;
+
 // Queues a payload for a peer. What is queued for a peer leaves together,
 // in as few datagrams as it fits, at the next flush or service of the host.
 void QueuePayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery);

@@ -226,7 +226,7 @@ bool SessionClient::Connect(const SessionAddress& address)
     to.port = address.port;
     ENetPeer* peer = enet_host_connect(state->host, &to, kChannels, 0);
     if (!peer) {
-        state->listener->OnConnectComplete(false);
+        state->listener->OnConnectComplete(ConnectOutcome::Refused);
         return false;
     }
     enet_peer_timeout(peer, 0, 5000, 10000);
@@ -234,6 +234,7 @@ bool SessionClient::Connect(const SessionAddress& address)
     // a full host closes the link instead.
     const std::uint32_t start = TickCount();
     bool done = false;
+    bool banned = false;
     while (!done && TickCount() - start < kConnectTime) {
         ENetEvent event;
         if (enet_host_service(state->host, &event, 10) <= 0)
@@ -245,6 +246,7 @@ bool SessionClient::Connect(const SessionAddress& address)
             state->payloadAt = TickCount();
             done = true;
         } else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == peer) {
+            banned = event.data == kRefusedBanned;
             done = true;
         } else if (event.type != ENET_EVENT_TYPE_CONNECT) {
             state->Handle(event);
@@ -252,7 +254,9 @@ bool SessionClient::Connect(const SessionAddress& address)
     }
     if (!state->connected)
         enet_peer_reset(peer);
-    state->listener->OnConnectComplete(state->connected);
+    state->listener->OnConnectComplete(state->connected ? ConnectOutcome::Joined
+                                       : banned       ? ConnectOutcome::Banned
+                                                      : ConnectOutcome::Refused);
     return state->connected;
 }
 

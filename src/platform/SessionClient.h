@@ -16,13 +16,17 @@ struct SessionAddress {
     std::uint16_t port = 0;
 };
 
+// How a connect ended: taken in, or refused by a full host or one that
+// did not answer (the same to the player), or refused as banned.
+enum class ConnectOutcome { Joined, Refused, Banned };
+
 // What the player's side of a session hears. Calls come only from inside
 // SessionClient's own calls (Search, Connect, DoWork), on the caller's thread.
 class SessionClientListener {
 public:
     virtual ~SessionClientListener() = default;
     virtual void OnHostFound(const discovery::Answer& answer, const SessionAddress& from) = 0;
-    virtual void OnConnectComplete(bool joined) = 0;
+    virtual void OnConnectComplete(ConnectOutcome outcome) = 0;
     virtual void OnReceive(const std::uint8_t* data, std::size_t size) = 0;
     virtual void OnTerminate() = 0;
 };

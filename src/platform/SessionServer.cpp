@@ -10,7 +10,6 @@
 namespace platform {
 
 namespace {
-constexpr enet_uint32 kTurnedAway = 1;   // disconnect data: the session is full
 constexpr enet_uint8 kAccepted[] = {'Q', 'R', 'O', 'K'};
 constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
 constexpr std::uint32_t kFarewellTime = 200;
@@ -122,8 +121,12 @@ struct SessionServer::State {
     {
         switch (event.type) {
         case ENET_EVENT_TYPE_CONNECT:
+            if (!listener->Admits(ENET_NET_TO_HOST_32(event.peer->address.host))) {
+                enet_peer_disconnect(event.peer, kRefusedBanned);
+                break;
+            }
             if (players.size() >= maxPlayers) {
-                enet_peer_disconnect(event.peer, kTurnedAway);
+                enet_peer_disconnect(event.peer, kRefusedFull);
                 break;
             }
             event.peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nextId));

@@ -16,6 +16,9 @@ using PlayerId = std::uint32_t;
 class SessionServerListener {
 public:
     virtual ~SessionServerListener() = default;
+    // Asked before a connection is taken (IPv4 address in host order); one
+    // refused is closed with the word that its address is banned.
+    virtual bool Admits(std::uint32_t /*address*/) { return true; }
     virtual void OnPlayerJoined(PlayerId player) = 0;
     virtual void OnPlayerLeft(PlayerId player) = 0;
     virtual void OnReceive(PlayerId player, const std::uint8_t* data, std::size_t size) = 0;

@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstring>
 
 namespace platform {
 
@@ -26,6 +29,40 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error)
+{
+    const std::string fresh = path + ".new";
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = fresh + ": " + std::strerror(errno);
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t put = ::write(fd, contents.data() + written, contents.size() - written);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            break;
+        written += static_cast<std::size_t>(put);
+    }
+    const bool whole = written == contents.size() && ::fsync(fd) == 0;
+    const int lastError = errno;
+    ::close(fd);
+    if (!whole || ::rename(fresh.c_str(), path.c_str()) != 0) {
+        error = path + ": " + std::strerror(whole ? errno : lastError);
+        ::unlink(fresh.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform

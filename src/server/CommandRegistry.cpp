@@ -42,7 +42,7 @@ std::string Usage(const CommandRegistry::Command& command)
 
 CommandRegistry::CommandRegistry()
 {
-    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::LocalPlayer}, "",
+    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::Admin}, "",
          [this](const Request& request) { return Help(request); }});
 }
 
@@ -53,18 +53,18 @@ void CommandRegistry::Add(Command command)
 }
 
 CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker asker, const std::string& by,
-                                                  const Reply& reply) const
+                                                  const Reply& reply, std::uint32_t caller) const
 {
     const std::string text = Trimmed(line);
     if (text.empty())
         return Outcome::Empty;
     const auto end = std::find_if(text.begin(), text.end(), IsSpace);
     const std::string name(text.begin() + (text.front() == '/' ? 1 : 0), end);
-    return Run(name, std::string(end, text.end()), asker, by, reply);
+    return Run(name, std::string(end, text.end()), asker, by, reply, caller);
 }
 
 CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std::string& arguments, Asker asker,
-                                              const std::string& by, const Reply& reply) const
+                                              const std::string& by, const Reply& reply, std::uint32_t caller) const
 {
     const auto found = commands.find(AsciiLower(name));
     if (found == commands.end()) {
@@ -76,7 +76,7 @@ CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std
         reply(command.refusal.empty() ? "You may not run /" + command.name + "." : command.refusal);
         return Outcome::Refused;
     }
-    if (!command.body({asker, by, Trimmed(arguments), reply})) {
+    if (!command.body({asker, by, Trimmed(arguments), reply, caller})) {
         reply("Usage: " + Usage(command));
         return Outcome::BadArguments;
     }

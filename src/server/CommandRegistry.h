@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -8,7 +9,7 @@
 // Who asks for a command, as far as the server can tell.
 enum class Asker {
     Operator,    // at the server's console
-    LocalPlayer, // a player on the server's own machine
+    Admin,       // a player trusted with the server: logged in, or on its machine
     Player,      // any other player
 };
 
@@ -40,6 +41,7 @@ public:
         std::string by;        // how the log names who asks
         std::string arguments; // what follows the name, spaces at either end trimmed
         Reply reply;
+        std::uint32_t caller;  // the asker's own number, for commands about itself
     };
 
     // Runs the command; false when its arguments do not fit, which the
@@ -67,9 +69,10 @@ public:
 
     // A typed line: "/name arguments", the "/" optional; a line of nothing
     // but spaces is no command and is not answered.
-    Outcome RunLine(const std::string& line, Asker asker, const std::string& by, const Reply& reply) const;
+    Outcome RunLine(const std::string& line, Asker asker, const std::string& by, const Reply& reply,
+                    std::uint32_t caller = 0) const;
     Outcome Run(const std::string& name, const std::string& arguments, Asker asker, const std::string& by,
-                const Reply& reply) const;
+                const Reply& reply, std::uint32_t caller = 0) const;
 
 private:
     bool Help(const Request& request) const;

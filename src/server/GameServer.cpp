@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <thread>
 
-#include "base/TextCopy.h"
 #include "net/ApplicationGuid.h"
+#include "server/DottedAddress.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
 
@@ -35,7 +35,7 @@ bool GameServer::Start(std::string& error)
     if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
                       error))
         return false;
-    if (!game.Start(error) || !StartRecording(error)) {
+    if (!LoadAdmission(error) || !game.Start(error) || !StartRecording(error)) {
         session.End();
         return false;
     }
@@ -51,7 +51,7 @@ bool GameServer::Start(std::string& error)
 
 bool GameServer::StartUnhosted(std::string& error)
 {
-    if (!game.Start(error) || !StartRecording(error))
+    if (!LoadAdmission(error) || !game.Start(error) || !StartRecording(error))
         return false;
     game.FillSeats();
     return true;
@@ -242,14 +242,9 @@ void GameServer::LookAfterConnections()
 std::string GameServer::Describe(platform::PlayerId id) const
 {
     const auto found = connections.find(id);
-    const std::uint32_t a = found == connections.end() ? 0 : found->second.address;
+    const std::uint32_t address = found == connections.end() ? 0 : found->second.address;
     const Player* player = found == connections.end() ? nullptr : game.Pilot(found->second.slot);
-    char text[kTextBufferSize] = {};
-    if (player)
-        std::snprintf(text, sizeof text, "\"%s\" (player %u) at %u.%u.%u.%u", player->Name(), id, a >> 24,
-                      (a >> 16) & 255, (a >> 8) & 255, a & 255);
-    else
-        std::snprintf(text, sizeof text, "player %u at %u.%u.%u.%u", id, a >> 24, (a >> 16) & 255, (a >> 8) & 255,
-                      a & 255);
-    return text;
+    const std::string number = "player " + std::to_string(id);
+    const std::string at = " at " + DottedAddress(address);
+    return player ? "\"" + std::string(player->Name()) + "\" (" + number + ")" + at : number + at;
 }

@@ -9,6 +9,8 @@
 
 #include "platform/LineReader.h"
 #include "platform/SessionServer.h"
+#include "server/AdminLogins.h"
+#include "server/BanList.h"
 #include "server/CommandRegistry.h"
 #include "server/Game.h"
 #include "server/RoundRecorder.h"
@@ -36,7 +38,8 @@ public:
     // Keys last heard longer ago than this are let go: a player whose
     // program stalls does not fly on with its last keys held.
     static constexpr std::uint32_t kHeldKeysMs = 500;
-    // Chat: a few lines at once, then one every kChatIntervalMs.
+    // Chat, and commands typed after /server: a few lines at once, then
+    // one every kChatIntervalMs.
     static constexpr double kChatBurst = 4.0;
     static constexpr std::uint32_t kChatIntervalMs = 1000;
     // How often the log says how the server is doing.
@@ -83,6 +86,8 @@ public:
     // The operator's commands with their help lines, as /help lists them.
     static std::string CommandHelp();
 
+    // A banned address is refused before it is taken in.
+    bool Admits(std::uint32_t address) override;
     void OnPlayerJoined(platform::PlayerId id) override;
     // A player connected from an IPv4 address (host order): what the session
     // tells, or what a caller feeding the server by hand says.
@@ -91,14 +96,24 @@ public:
     void OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size) override;
 
 private:
+    // Lines a player may send now: a burst, then a steady rate.
+    struct Allowance {
+        double left = kChatBurst;
+        std::uint64_t at = 0;
+        bool told = false; // that it waits; once until it may go on
+
+        // Whether one more line may go now.
+        bool Take(std::uint64_t now);
+    };
+
     struct Connection {
         std::uint32_t address = 0;
         std::uint64_t connectedAt = 0;
         int slot = Game::kNobody; // its player's, once it joined
         std::uint64_t keysHeardAt = 0;
-        double chatAllowance = kChatBurst;
-        std::uint64_t lastChat = 0;
-        bool toldToWait = false;
+        Allowance chat;
+        Allowance commands;
+        bool admin = false; // logged in
         std::uint64_t countingSince = 0;
         int payloads = 0;
 
@@ -111,6 +126,10 @@ private:
     void Chat(Connection& connection, const NetMessage& message);
     void RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void RequestHalt(platform::PlayerId id, Connection& connection);
+    void ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message);
+    // What a player may run: as an admin once logged in, or from this
+    // machine while it is trusted.
+    Asker AskerOf(const Connection& connection) const;
     void Answer(platform::PlayerId id, const NetMessage& message);
     CommandRegistry::Outcome Ask(platform::PlayerId id, const Connection& connection, const char* command,
                                  const std::string& arguments);
@@ -123,6 +142,14 @@ private:
     void LookAfterConnections();
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);
+    // The admin password and the bans, as the options name them.
+    bool LoadAdmission(std::string& error);
+    // Reads the ban file again; false, with the reason, when it cannot be.
+    // Each line skipped is logged when told is set.
+    bool ReadBans(bool told, std::string& error);
+    // The bans as they stand into the ban file, when there is one; false,
+    // with the reason, when it cannot be written.
+    bool WriteBans(std::string& error);
     // How the log names a connection: its player's name, number and address.
     std::string Describe(platform::PlayerId id) const;
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
@@ -142,6 +169,9 @@ private:
     std::int64_t periodWorstMicros = 0;
     platform::SessionServer session;
     CommandRegistry commands;
+    AdminLogins logins;
+    BanList bans;
+    long long bansRefused = 0;
     std::unique_ptr<RoundRecorder> recorder;
     int recorderSlot = Game::kNobody;
     platform::LineReader console {-1};

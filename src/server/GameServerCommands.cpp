@@ -1,6 +1,6 @@
-// The server's commands: what the operator types at the console, and the
-// map and halt requests of players, all run through one registry.
-#include "server/GameServer.h"
+// The server's commands: what the operator types at the console, and what
+// players ask for with /server, all run through one registry.
+#include "server/GameServerCommands.h"
 
 #include <charconv>
 #include <cstdio>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using Request = CommandRegistry::Request;
+using Request = GameServerCommands::Request;
 
 // Console lines run in one turn of the loop, so that a flood of input
 // cannot hold up the ticks; the rest wait for the next turn.
@@ -31,33 +31,8 @@ std::string Figure(const char* format, double value)
     return text;
 }
 
-std::string Unquoted(const std::string& text)
-{
-    return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
-}
-
 } // namespace
 
-class GameServerCommands {
-public:
-    explicit GameServerCommands(GameServer& server) : s(server) {}
-
-    bool Status(const Request& request);
-    bool Map(const Request& request);
-    bool Next(const Request& request);
-    bool Bots(const Request& request);
-    bool Kick(const Request& request);
-    bool Say(const Request& request);
-    bool Halt(const Request& request);
-
-private:
-    std::string RoundLine() const;
-    // The player of that name; else the one whose name differs only in
-    // case; else null.
-    Player* Find(const std::string& name) const;
-
-    GameServer& s;
-};
 
 namespace {
 
@@ -70,20 +45,29 @@ struct Entry {
     bool (GameServerCommands::*body)(const Request&);
 };
 
-constexpr Askers kOperator {Asker::Operator};
-constexpr Askers kOnThisMachine {Asker::Operator, Asker::LocalPlayer};
+constexpr Askers kAdmins {Asker::Operator, Asker::Admin};
+constexpr Askers kPlayers {Asker::Admin, Asker::Player};
+constexpr const char* kAdminsOnly = "Only an admin may do that: /server login PASSWORD first.";
 
 const Entry kCommands[] = {
-    {"status", "", "the players and their addresses, the map, the round's time, the ticks", kOperator, "",
+    {"status", "", "the players and their addresses, the map, the round's time, the ticks", kAdmins, kAdminsOnly,
      &GameServerCommands::Status},
-    {"map", "NAME", "play the named map now", kOnThisMachine,
-     "Only a player on the server's machine may change the map.", &GameServerCommands::Map},
-    {"next", "", "play the next map of the rotation now", kOperator, "", &GameServerCommands::Next},
-    {"bots", "N", "robots wanted from now on, 0 to the seats", kOperator, "", &GameServerCommands::Bots},
-    {"kick", "NAME", "drop a player, or retire a robot", kOperator, "", &GameServerCommands::Kick},
-    {"say", "TEXT", "a line every player sees, from the server", kOperator, "", &GameServerCommands::Say},
-    {"halt", "", "end the game for everyone and stop the server", kOnThisMachine,
-     "Only a player on the server's machine may halt it.", &GameServerCommands::Halt},
+    {"map", "NAME", "play the named map now", kAdmins, "Only an admin may change the map: /server login PASSWORD first.",
+     &GameServerCommands::Map},
+    {"next", "", "play the next map of the rotation now", kAdmins, kAdminsOnly, &GameServerCommands::Next},
+    {"bots", "N", "robots wanted from now on, 0 to the seats", kAdmins, kAdminsOnly, &GameServerCommands::Bots},
+    {"kick", "NAME", "drop a player, or retire a robot", kAdmins, kAdminsOnly, &GameServerCommands::Kick},
+    {"say", "TEXT", "a line every player sees, from the server", kAdmins, kAdminsOnly, &GameServerCommands::Say},
+    {"halt", "", "end the game for everyone and stop the server", kAdmins,
+     "Only an admin may halt the server: /server login PASSWORD first.", &GameServerCommands::Halt},
+    {"login", "PASSWORD", "become an admin of this server, from a player's console", kPlayers, "",
+     &GameServerCommands::Login},
+    {"ban", "NAME [MINUTES]", "drop a player, or an address, and refuse it for good or MINUTES",
+     kAdmins, kAdminsOnly, &GameServerCommands::Ban},
+    {"unban", "ADDRESS", "let a banned address in again", kAdmins, kAdminsOnly, &GameServerCommands::Unban},
+    {"bans", "", "the banned addresses, and until when", kAdmins, kAdminsOnly, &GameServerCommands::Bans},
+    {"reload-bans", "", "read the ban file again, as edited by hand", kAdmins, kAdminsOnly,
+     &GameServerCommands::ReloadBans},
 };
 
 } // namespace
@@ -134,15 +118,16 @@ CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection
                                          const std::string& arguments)
 {
     const int slot = connection.slot;
-    const Asker asker = IsLocal(connection.address) ? Asker::LocalPlayer : Asker::Player;
-    return commands.Run(command, arguments, asker, Describe(id),
-                        [this, slot](const std::string& line) { game.Tell(slot, line.c_str()); });
+    return commands.Run(command, arguments, AskerOf(connection), Describe(id),
+                        [this, slot](const std::string& line) { game.Tell(slot, line.c_str()); }, id);
 }
 
 bool GameServerCommands::Status(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
+    if (request.asker != Asker::Operator)
+        s.log.Always("%s asks for the status", request.by.c_str());
     request.reply("map " + s.game.GetSimulation().MapName() + ", " + RoundLine());
     request.reply(Counted(s.game.People(), "person", "people") + " and " + Counted(s.game.Robots(), "robot", "robots") +
                   " (" + std::to_string(s.game.RobotsWanted()) + " wanted) in " + std::to_string(s.options.maxPlayers) +
@@ -151,8 +136,9 @@ bool GameServerCommands::Status(const Request& request)
         const auto connection = s.bySlot.find(player->Slot());
         const std::string who = connection == s.bySlot.end() ? "robot \"" + std::string(player->Name()) + "\""
                                                              : s.Describe(connection->second);
+        const bool admin = connection != s.bySlot.end() && s.connections.at(connection->second).admin;
         request.reply("  " + who + ", ship " + std::to_string(player->ShipId()) + ", score " +
-                      std::to_string(player->GetShip().GetScore()));
+                      std::to_string(player->GetShip().GetScore()) + (admin ? ", admin" : ""));
     }
     if (s.recorder)
         request.reply(s.recorder->Path().empty() ? "recording rounds with a person into " + s.options.recordDir
@@ -272,4 +258,9 @@ bool GameServerCommands::Halt(const Request& request)
     s.log.Always("%s halts the server", request.by.c_str());
     s.halted = true;
     return true;
+}
+
+std::string Unquoted(const std::string& text)
+{
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
 }

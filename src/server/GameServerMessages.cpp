@@ -4,6 +4,8 @@
 // the id inside a ControlMessage is never read.
 #include "server/GameServer.h"
 
+#include <utility>
+
 #include "base/TextCopy.h"
 #include "net/PackedBatch.h"
 #include "net/NetMessage.h"
@@ -21,7 +23,8 @@ bool SentByPlayers(int kind)
     case kMsgControl:
     case kMsgHaltServer:
     case kMsgPing:
-    case kMsgPong: return true;
+    case kMsgPong:
+    case kMsgServerCommand: return true;
     default: return false;
     }
 }
@@ -87,6 +90,7 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
     case kMsgText: Chat(connection, message); break;
     case kMsgMap: RequestMap(id, connection, message); break;
     case kMsgHaltServer: RequestHalt(id, connection); break;
+    case kMsgServerCommand: ServerCommand(id, connection, message); break;
     default: break; // a pong: the server sends no pings
     }
 }
@@ -108,20 +112,24 @@ void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMe
     log.Line("%s flies ship %d", Describe(id).c_str(), game.Pilot(slot)->ShipId());
 }
 
+bool GameServer::Allowance::Take(std::uint64_t now)
+{
+    left = std::min(kChatBurst, left + static_cast<double>(now - at) / kChatIntervalMs);
+    at = now;
+    if (left < 1.0)
+        return false;
+    left -= 1.0;
+    told = false;
+    return true;
+}
+
 void GameServer::Chat(Connection& connection, const NetMessage& message)
 {
-    const std::uint64_t now = game.Now();
-    connection.chatAllowance = std::min(
-        kChatBurst, connection.chatAllowance + static_cast<double>(now - connection.lastChat) / kChatIntervalMs);
-    connection.lastChat = now;
-    if (connection.chatAllowance < 1.0) {
-        if (!connection.toldToWait)
+    if (!connection.chat.Take(game.Now())) {
+        if (!std::exchange(connection.chat.told, true))
             game.Tell(connection.slot, "You are chatting too fast; wait a moment.");
-        connection.toldToWait = true;
         return;
     }
-    connection.chatAllowance -= 1.0;
-    connection.toldToWait = false;
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
     game.Chat(connection.slot, text);
@@ -134,6 +142,20 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
     if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring a change to map \"%s\" from %s: not on this machine",
                  Drawable(requested, kMaxLineLength).c_str(), Describe(id).c_str());
+}
+
+void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    if (!connection.commands.Take(game.Now())) {
+        if (!std::exchange(connection.commands.told, true))
+            game.Tell(connection.slot, "You are sending commands too fast; wait a moment.");
+        return;
+    }
+    char line[kTextBufferSize] = {};
+    message.GetServerCommand(line, sizeof line);
+    const int slot = connection.slot;
+    commands.RunLine(line, AskerOf(connection), Describe(id),
+                     [this, slot](const std::string& answer) { game.Tell(slot, answer.c_str()); }, id);
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)

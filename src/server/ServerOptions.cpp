@@ -1,11 +1,19 @@
 #include "server/ServerOptions.h"
 
+#include <algorithm>
 #include <charconv>
+#include <map>
 
 #include "platform/Discovery.h"
+#include "platform/WholeFile.h"
 #include "server/Player.h"
 
 namespace {
+
+// A config file is a page of text, not a dump.
+constexpr std::size_t kLargestConfig = 1 << 20;
+// Where the help of an option begins, as the usage shows it.
+constexpr std::size_t kHelpColumn = 20;
 
 bool ReadNumber(const std::string& text, int low, int high, int& out)
 {
@@ -53,106 +61,308 @@ bool ReadMaps(const std::string& text, std::vector<std::string>& maps)
     return !maps.empty();
 }
 
+bool ReadYesNo(const std::string& text, bool& out)
+{
+    if (text == "yes" || text == "on" || text == "true") {
+        out = true;
+        return true;
+    }
+    if (text == "no" || text == "off" || text == "false") {
+        out = false;
+        return true;
+    }
+    return false;
+}
+
+bool ReadText(const std::string& text, std::string& out)
+{
+    out = text;
+    return !text.empty();
+}
+
+// "PORT" alone is on loopback: the figures are the operator's, not the
+// players'.
+bool ReadEndpoint(const std::string& text, std::string& out)
+{
+    const std::size_t colon = text.rfind(':');
+    const std::string address = colon == std::string::npos ? "127.0.0.1" : text.substr(0, colon);
+    const std::string port = colon == std::string::npos ? text : text.substr(colon + 1);
+    int number = 0;
+    if (address.empty() || !ReadNumber(port, 1, 65535, number))
+        return false;
+    out = address + ":" + port;
+    return true;
+}
+
+using Reader = bool (*)(const std::string& value, ServerOptions& options);
+
+struct Option {
+    const char* name;
+    const char* value; // as the usage shows it; empty for a switch
+    const char* help;  // lines end with "\n"
+    Reader read;
+};
+
+const Option kOptions[] = {
+    {"port", "N", "UDP port to host on (default 3001)\n",
+     [](const std::string& v, ServerOptions& o) {
+         int number = 0;
+         const bool good = ReadNumber(v, 1, 65535, number);
+         o.port = static_cast<std::uint16_t>(number);
+         return good;
+     }},
+    {"name", "TEXT",
+     "session name shown in the players' server lists, 63 bytes at most\n(default \"Quillrock Server\")\n",
+     [](const std::string& v, ServerOptions& o) {
+         return ReadText(v, o.name) && v.size() <= platform::discovery::kMaxName;
+     }},
+    {"max-players", "N", "players at most, 1 to 64 (default 16)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, Player::kMaxSlots, o.maxPlayers); }},
+    {"maps", "A,B,...", "the maps to play in turn, by file name without .smp\n(default every map in Maps/)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadMaps(v, o.maps); }},
+    {"score-limit", "N", "a round ends when a player reaches N, 1 to 126 (default 10)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, 126, o.scoreLimit); }},
+    {"round-minutes", "N", "a round ends after N minutes (0.5 is half a minute),\n0 for never (default 10)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadDecimal(v, 0.0, 24.0 * 60.0, o.roundMinutes); }},
+    {"tick", "N", "simulation steps a second, 10 to 240 (default 60)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 10, 240, o.tickRate); }},
+    {"data", "DIR", "the folder that holds Maps/ (default: as the game finds it)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadText(v, o.dataDir); }},
+    {"bots", "N", "robot players in the seats people leave free (default 0)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 0, Player::kMaxSlots, o.bots); }},
+    {"bot-skill", "N", "how well robots fly, 1 to 3 (default 2)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, 3, o.botSkill); }},
+    {"simulate", "N",
+     "no network: robots alone play N minutes on each map as\nfast as the machine goes, then their figures are "
+     "printed\n",
+     [](const std::string& v, ServerOptions& o) { return ReadDecimal(v, 0.01, 24.0 * 60.0, o.simulateMinutes); }},
+    {"seed", "N",
+     "the same N, with the same players doing the same, plays the\nsame game; 0 for a different game each time "
+     "(default 0)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadSeed(v, o.seed); }},
+    {"record", "DIR",
+     "records every round a person plays in into a demo file of\nits own in DIR, made when missing; quillrock "
+     "--demo FILE\nplays one back\n",
+     [](const std::string& v, ServerOptions& o) { return ReadText(v, o.recordDir); }},
+    {"admin-password-file", "FILE",
+     "players who type /server login and the password on the file's\nfirst line run the server's commands from "
+     "their console;\nthe password travels unencrypted (default: no logins)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadText(v, o.adminPasswordFile); }},
+    {"trust-local", "yes|no",
+     "players on the server's own machine (127.0.0.0/8) may run its\ncommands without a login; say no behind a "
+     "relay, proxy or\ncontainer network (default yes)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.trustLocal); }},
+    {"ban-file", "FILE",
+     "keeps the bans in FILE, read at the start and by /reload-bans\n(default: bans end when the server stops)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadText(v, o.banFile); }},
+    {"metrics", "ADDRESS:PORT",
+     "serves Prometheus figures at http://ADDRESS:PORT/metrics;\na PORT alone is on 127.0.0.1 (default: none)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadEndpoint(v, o.metrics); }},
+    {"agones", "",
+     "tells the Agones SDK sidecar on AGONES_SDK_HTTP_PORT (default\n9358) when the game is ready, its health, "
+     "its players and\nits end\n",
+     [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.agones); }},
+    {"one-match", "", "stops the server when its first round ends\n",
+     [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.oneMatch); }},
+    {"config", "FILE",
+     "reads options from FILE first, one \"name = value\" a line with\nthe names above, \"#\" for comments; "
+     "switches take yes or no;\noptions on the command line win\n",
+     nullptr},
+};
+
+const Option* Find(const std::string& name)
+{
+    const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const Option& option) { return name == option.name; });
+    return found == std::end(kOptions) ? nullptr : found;
+}
+
+std::string Lead(const Option& option)
+{
+    return std::string("  --") + option.name + (*option.value ? std::string(" ") + option.value : "");
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+// A value without its comment, and without the quotes that may keep a "#"
+// or spaces at either end in it.
+std::string ConfigValue(const std::string& text)
+{
+    std::string value = Trimmed(text);
+    if (value.size() >= 2 && value.front() == '"') {
+        const std::size_t close = value.find('"', 1);
+        const std::string rest = close == std::string::npos ? "" : Trimmed(value.substr(close + 1));
+        if (close != std::string::npos && (rest.empty() || rest.front() == '#'))
+            return value.substr(1, close - 1);
+    }
+    for (std::size_t i = 1; i < value.size(); ++i) {
+        if (value[i] == '#' && IsBlank(value[i - 1]))
+            return Trimmed(value.substr(0, i));
+    }
+    return value;
+}
+
+bool IsText(const std::string& line)
+{
+    return std::none_of(line.begin(), line.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < ' ' && c != '\t') || byte == 127;
+    });
+}
+
+// One line of a config file; an empty message when it is right.
+std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<std::string, int>& seen, int number)
+{
+    std::string line = raw;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (!IsText(line))
+        return "this line is not text";
+    const std::string trimmed = Trimmed(line);
+    if (trimmed.empty() || trimmed.front() == '#')
+        return "";
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string::npos)
+        return "expected \"name = value\"";
+    const std::string key = Trimmed(trimmed.substr(0, equals));
+    const Option* option = Find(key);
+    if (!option || !option->read)
+        return "\"" + key.substr(0, 64) + "\" is " + (option ? "not read from a config file" : "no option's name");
+    if (const auto [at, fresh] = seen.emplace(key, number); !fresh)
+        return key + " is set already, on line " + std::to_string(at->second);
+    const std::string value = ConfigValue(trimmed.substr(equals + 1));
+    if (!option->read(value, options))
+        return key + ": \"" + value.substr(0, 256) + "\" is not a valid value";
+    return "";
+}
+
+bool ReadConfigFile(const std::string& path, ServerOptions& options, std::string& message)
+{
+    const auto bytes = platform::ReadWholeFile(path, kLargestConfig);
+    if (!bytes) {
+        message = path + ": cannot be read, or is larger than 1 MiB";
+        return false;
+    }
+    return ReadConfigText(std::string(bytes->begin(), bytes->end()), path, options, message);
+}
+
+// The value of --config, read before everything else.
+std::string ConfigPath(int argc, const char* const* argv)
+{
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option.rfind("--config=", 0) == 0)
+            path = option.substr(9);
+        else if (option == "--config" && i + 1 < argc)
+            path = argv[++i];
+    }
+    return path;
+}
+
+bool Consistent(const ServerOptions& options, std::string& message)
+{
+    if (!options.recordDir.empty() && options.maxPlayers >= Player::kMaxSlots) {
+        message = "--record: the recording watches from a seat of its own, so --max-players is at most " +
+                  std::to_string(Player::kMaxSlots - 1);
+        return false;
+    }
+    if (!options.recordDir.empty() && options.simulateMinutes > 0.0) {
+        message = "--record: --simulate hosts no rounds to record";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string ServerUsage()
 {
-    return "usage: quillrock-server [options]\n"
-           "Hosts a game of Quillrock on the local network.\n"
-           "\n"
-           "  --port N          UDP port to host on (default 3001)\n"
-           "  --name TEXT       session name shown in the players' server lists, 63 bytes at most\n"
-           "                    (default \"Quillrock Server\")\n"
-           "  --max-players N   players at most, 1 to 64 (default 16)\n"
-           "  --maps A,B,...    the maps to play in turn, by file name without .smp\n"
-           "                    (default every map in Maps/)\n"
-           "  --score-limit N   a round ends when a player reaches N, 1 to 126 (default 10)\n"
-           "  --round-minutes N a round ends after N minutes (0.5 is half a minute),\n"
-           "                    0 for never (default 10)\n"
-           "  --tick N          simulation steps a second, 10 to 240 (default 60)\n"
-           "  --data DIR        the folder that holds Maps/ (default: as the game finds it)\n"
-           "  --bots N          robot players in the seats people leave free (default 0)\n"
-           "  --bot-skill N     how well robots fly, 1 to 3 (default 2)\n"
-           "  --simulate N      no network: robots alone play N minutes on each map as\n"
-           "                    fast as the machine goes, then their figures are printed\n"
-           "  --seed N          the same N, with the same players doing the same, plays the\n"
-           "                    same game; 0 for a different game each time (default 0)\n"
-           "  --record DIR      records every round a person plays in into a demo file of\n"
-           "                    its own in DIR, made when missing; quillrock --demo FILE\n"
-           "                    plays one back\n"
-           "  --help            this text\n"
-           "\n"
-           "Commands typed on a terminal or piped into the standard input while it runs\n"
-           "(answered on standard output, like the log):\n";
+    std::string text = "usage: quillrock-server [options]\n"
+                       "Hosts a game of Quillrock on the local network.\n"
+                       "\n";
+    const std::string indent(kHelpColumn, ' ');
+    for (const Option& option : kOptions) {
+        std::string lead = Lead(option);
+        lead = lead.size() < kHelpColumn ? lead + std::string(kHelpColumn - lead.size(), ' ') : lead + "\n" + indent;
+        std::string help = option.help;
+        for (std::size_t at = help.find('\n'); at + 1 < help.size(); at = help.find('\n', at + 1))
+            help.insert(at + 1, indent);
+        text += lead + help;
+    }
+    return text + "  --help            this text\n"
+                  "\n"
+                  "Commands typed on a terminal or piped into the standard input while it runs\n"
+                  "(answered on standard output, like the log):\n";
+}
+
+bool ReadConfigText(const std::string& text, const std::string& fileName, ServerOptions& options,
+                    std::string& message)
+{
+    std::map<std::string, int> seen;
+    std::size_t start = 0;
+    for (int number = 1; start < text.size(); ++number) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string wrong = ConfigLine(text.substr(start, end - start), options, seen, number);
+        if (!wrong.empty()) {
+            message = fileName + ":" + std::to_string(number) + ": " + wrong;
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOptions& options, std::string& message)
 {
     for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
-        if (option == "--help" || option == "-h")
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
             return ParsedOptions::Help;
+    }
+    const std::string config = ConfigPath(argc, argv);
+    if (!config.empty() && !ReadConfigFile(config, options, message))
+        return ParsedOptions::BadConfig;
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        const std::size_t equals = name.find('=');
+        const bool joined = name.rfind("--", 0) == 0 && equals != std::string::npos;
+        const Option* option = name.rfind("--", 0) == 0 ? Find(name.substr(2, joined ? equals - 2 : name.npos)) : nullptr;
+        if (!option) {
+            message = (joined ? name.substr(0, equals) : name) + ": unknown option";
+            return ParsedOptions::Error;
+        }
         std::string value;
-        const std::size_t equals = option.find('=');
-        if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = option.substr(equals + 1);
-            option.resize(equals);
+        if (joined) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        } else if (!*option->value) {
+            value = "yes";
         } else if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
             value = argv[++i];
         } else {
-            message = option + ": unknown option, or its value is missing";
+            message = name + ": its value is missing";
             return ParsedOptions::Error;
         }
-
-        int number = 0;
-        bool good = true;
-        if (option == "--port") {
-            good = ReadNumber(value, 1, 65535, number);
-            options.port = static_cast<std::uint16_t>(number);
-        } else if (option == "--name") {
-            good = !value.empty() && value.size() <= platform::discovery::kMaxName;
-            options.name = value;
-        } else if (option == "--max-players") {
-            good = ReadNumber(value, 1, Player::kMaxSlots, options.maxPlayers);
-        } else if (option == "--maps") {
-            good = ReadMaps(value, options.maps);
-        } else if (option == "--score-limit") {
-            good = ReadNumber(value, 1, 126, options.scoreLimit);
-        } else if (option == "--round-minutes") {
-            good = ReadDecimal(value, 0.0, 24.0 * 60.0, options.roundMinutes);
-        } else if (option == "--tick") {
-            good = ReadNumber(value, 10, 240, options.tickRate);
-        } else if (option == "--data") {
-            good = !value.empty();
-            options.dataDir = value;
-        } else if (option == "--bots") {
-            good = ReadNumber(value, 0, Player::kMaxSlots, options.bots);
-        } else if (option == "--bot-skill") {
-            good = ReadNumber(value, 1, 3, options.botSkill);
-        } else if (option == "--simulate") {
-            good = ReadDecimal(value, 0.01, 24.0 * 60.0, options.simulateMinutes);
-        } else if (option == "--seed") {
-            good = ReadSeed(value, options.seed);
-        } else if (option == "--record") {
-            good = !value.empty();
-            options.recordDir = value;
-        } else {
-            message = option + ": unknown option";
+        if (option->read && !option->read(value, options)) {
+            message = name + ": \"" + value + "\" is not a valid value";
             return ParsedOptions::Error;
         }
-        if (!good) {
-            message = option + ": \"" + value + "\" is not a valid value";
+        if (!option->read && value.empty()) {
+            message = name + ": \"\" is not a valid value";
             return ParsedOptions::Error;
         }
     }
-    if (!options.recordDir.empty() && options.maxPlayers >= Player::kMaxSlots) {
-        message = "--record: the recording watches from a seat of its own, so --max-players is at most " +
-                  std::to_string(Player::kMaxSlots - 1);
-        return ParsedOptions::Error;
-    }
-    if (!options.recordDir.empty() && options.simulateMinutes > 0.0) {
-        message = "--record: --simulate hosts no rounds to record";
-        return ParsedOptions::Error;
-    }
-    return ParsedOptions::Run;
+    return Consistent(options, message) ? ParsedOptions::Run : ParsedOptions::Error;
 }

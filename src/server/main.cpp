@@ -63,6 +63,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillrock-server: %s\n\n%s%s", message.c_str(), ServerUsage().c_str(),
                      GameServer::CommandHelp().c_str());
         return 2;
+    case ParsedOptions::BadConfig: std::fprintf(stderr, "quillrock-server: %s\n", message.c_str()); return 2;
     case ParsedOptions::Run: break;
     }
     const std::string dataDir = platform::FindDataDirectory(options.dataDir);

@@ -20,7 +20,7 @@ protected:
                           request.reply("all well");
                           return true;
                       }});
-        registry.Add({"halt", "", "stop", {Asker::Operator, Asker::LocalPlayer},
+        registry.Add({"halt", "", "stop", {Asker::Operator, Asker::Admin},
                       "Only a player on the server's machine may halt it.",
                       [this](const CommandRegistry::Request& request) {
                           ran.push_back("halt by " + request.by);
@@ -54,7 +54,7 @@ TEST_F(Registry, ALineIsSplitIntoItsNameAndTrimmedArgumentsAndRunForWhoMayRunIt)
     EXPECT_EQ(Answers("/status"), Lines{"all well"});
     EXPECT_EQ(last, CommandRegistry::Outcome::Ran);
     EXPECT_EQ(Answers("  STATUS \t  a  b \r"), Lines{"all well"}) << "any case, the slash optional";
-    EXPECT_EQ(Answers("/halt", Asker::LocalPlayer), Lines{});
+    EXPECT_EQ(Answers("/halt", Asker::Admin), Lines{});
     EXPECT_EQ(Answers("/bots 12"), Lines{});
     EXPECT_EQ(ran, (Lines{"status by someone []", "status by someone [a  b]", "halt by someone", "bots 12"}));
 
@@ -69,7 +69,7 @@ TEST_F(Registry, UnknownRefusedAndBadArgumentsAreEachAnsweredWithALineAndNothing
     EXPECT_EQ(last, CommandRegistry::Outcome::Unknown);
     EXPECT_EQ(Answers("/halt", Asker::Player), Lines{"Only a player on the server's machine may halt it."});
     EXPECT_EQ(last, CommandRegistry::Outcome::Refused);
-    EXPECT_EQ(Answers("/status", Asker::LocalPlayer), Lines{"You may not run /status."});
+    EXPECT_EQ(Answers("/status", Asker::Admin), Lines{"You may not run /status."});
     EXPECT_EQ(Answers("/bots", Asker::Player), Lines{"You may not run /bots."}) << "refused before its arguments";
     EXPECT_EQ(Answers("/bots many"), Lines{"Usage: /bots N"});
     EXPECT_EQ(last, CommandRegistry::Outcome::BadArguments);
@@ -88,7 +88,7 @@ TEST_F(Registry, HelpListsWhatTheAskerMayRunInNameOrderWithTheUsagesInOneColumn)
 {
     EXPECT_EQ(Answers("/help"), (Lines{"/bots N   robots wanted", "/halt     stop",
                                        "/help     the commands you may run", "/status   how it goes"}));
-    EXPECT_EQ(Answers("/help", Asker::LocalPlayer), (Lines{"/halt   stop", "/help   the commands you may run"}));
+    EXPECT_EQ(Answers("/help", Asker::Admin), (Lines{"/halt   stop", "/help   the commands you may run"}));
     EXPECT_EQ(Answers("/help", Asker::Player), Lines{"You may not run /help."});
 }
 

@@ -34,7 +34,7 @@ public:
         found = true;
         address = from;
     }
-    void OnConnectComplete(bool) override {}
+    void OnConnectComplete(platform::ConnectOutcome) override {}
     void OnReceive(const std::uint8_t* data, std::size_t size) override
     {
         MessageBatch batch;

@@ -53,13 +53,93 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
         {"--seed", "4294967296"}, {"--seed", "7x"},          {"--name", "--port", "3999"},
         {"--record", ""},         {"--record", "/r", "--max-players", "64"},
-        {"--record", "/r", "--simulate", "1"},
+        {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},
+        {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
     };
     for (const auto& args : bad) {
         ServerOptions options;
         std::string message;
         EXPECT_EQ(Parse(args, options, message), ParsedOptions::Error) << args[0];
-        EXPECT_NE(message.find(args[0]), std::string::npos) << message;
+        const std::string named(args[0]);
+        EXPECT_NE(message.find(named.substr(0, named.find('='))), std::string::npos) << message;
+    }
+}
+
+TEST(ServerOptions, SwitchesAndTheNewerOptions)
+{
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--agones", "--one-match", "--trust-local", "no", "--metrics", "9100", "--ban-file", "/b",
+                     "--admin-password-file=/p"},
+                    options, message),
+              ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(std::tuple(options.agones, options.oneMatch, options.trustLocal, options.metrics, options.banFile,
+                         options.adminPasswordFile),
+              std::tuple(true, true, false, std::string("127.0.0.1:9100"), std::string("/b"), std::string("/p")));
+    ServerOptions wide;
+    ASSERT_EQ(Parse({"--metrics=0.0.0.0:9100", "--agones=no"}, wide, message), ParsedOptions::Run) << message;
+    EXPECT_EQ(wide.metrics, "0.0.0.0:9100");
+    EXPECT_FALSE(wide.agones);
+}
+
+TEST(ServerOptions, AConfigFileSetsEveryOptionAndTheCommandLineWins)
+{
+    TempDir dir;
+    dir.WriteFile("server.conf", "# a club's server\r\n"
+                                 "\n"
+                                 "  port = 4000   # not the usual\n"
+                                 "name = \"Club #1 \"\n"
+                                 "maps=Arena,Warren\n"
+                                 "bots = 4\n"
+                                 "trust-local = no\n"
+                                 "agones = yes\n"
+                                 "\tround-minutes\t=\t0.5");
+    const std::string config = dir.Path() + "/server.conf";
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--bots", "2", "--config", config.c_str()}, options, message), ParsedOptions::Run) << message;
+    EXPECT_EQ(std::tuple(options.port, options.name, options.maps, options.bots, options.trustLocal, options.agones,
+                         options.roundMinutes),
+              std::tuple(std::uint16_t {4000}, std::string("Club #1 "), std::vector<std::string> {"Arena", "Warren"},
+                         2, false, true, 0.5));
+}
+
+TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
+{
+    const std::vector<std::pair<std::string, std::string>> wrong = {
+        {"port = 3001\ncolour = red\n", ":2: \"colour\" is no option's name"},
+        {"\n\nport = 0\n", ":3: port: \"0\" is not a valid value"},
+        {"bots = 1\nbots = 2\n", ":2: bots is set already, on line 1"},
+        {"port 3001\n", ":1: expected \"name = value\""},
+        {std::string("port = 30\0" "01\n", 13), ":1: this line is not text"},
+        {"\x7f" "ELF\x02\x01\x01\n", ":1: this line is not text"},
+        {"config = other.conf\n", ":1: \"config\" is not read from a config file"},
+        {"help = yes\n", ":1: \"help\" is no option's name"},
+        {"record = /r\nmax-players = 64\n", "--record: "},
+    };
+    for (const auto& [text, expected] : wrong) {
+        TempDir dir;
+        dir.WriteFile("bad.conf", text);
+        const std::string config = dir.Path() + "/bad.conf";
+        ServerOptions options;
+        std::string message;
+        EXPECT_NE(Parse({"--config", config.c_str()}, options, message), ParsedOptions::Run) << text;
+        EXPECT_NE(message.find(expected), std::string::npos) << message;
+    }
+    ServerOptions options;
+    std::string message;
+    EXPECT_EQ(Parse({"--config=/nonexistent/quillrock.conf"}, options, message), ParsedOptions::BadConfig);
+    EXPECT_NE(message.find("/nonexistent/quillrock.conf: cannot be read"), std::string::npos) << message;
+}
+
+TEST(ServerOptions, TheUsageListsEveryOptionOnce)
+{
+    const std::string usage = ServerUsage();
+    for (const char* name : {"--port N", "--admin-password-file FILE\n", "--trust-local yes|no", "--ban-file FILE",
+                             "--metrics ADDRESS:PORT", "--agones ", "--one-match ", "--config FILE", "--help"}) {
+        EXPECT_EQ(usage.find(name), usage.rfind(name)) << name;
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }
 

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/CommandInterpreter.h"
+#include "support/ServerSessionTest.h"
+
+namespace {
+
+// Admins and bans as a player meets them: the real server, the player's
+// real client, and its commands typed at its console.
+class AdminSession : public ServerSessionTest {
+protected:
+    std::uint16_t Port() const { return TestPort(47000); }
+
+    ServerOptions Options() const
+    {
+        ServerOptions options;
+        options.port = Port();
+        options.name = "Club Server";
+        options.maps = {"Arena", "Warren"};
+        options.banFile = dir.Path() + "/bans";
+        return options;
+    }
+
+    bool Join() { return ServerSessionTest::Join("Club Server", Port()); }
+    // A new connection, from the same address, as a player who starts the
+    // game again.
+    void Restart()
+    {
+        NetClient::Destroy();
+        client = NetClient::Instance();
+        client->SetWorld(world.get());
+        Console::Instance()->Clear();
+    }
+
+    void Type(const char* line)
+    {
+        CommandInterpreter interpreter;
+        interpreter.Execute(line);
+    }
+    // Types the line and waits for the answer.
+    bool Answered(const char* line, const std::string& answer)
+    {
+        Type(line);
+        return WorkUntil([&] { return ConsoleHas(answer); });
+    }
+
+    std::string BanFile() const
+    {
+        std::ifstream file(dir.Path() + "/bans");
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    TempDir dir;
+};
+
+TEST_F(AdminSession, UntrustedAMapChangeWaitsForTheLoginAndThreeWrongPasswordsLockTheAddressOut)
+{
+    dir.WriteFile("password", "open sesame\n");
+    ServerOptions options = Options();
+    options.trustLocal = false;
+    options.adminPasswordFile = dir.Path() + "/password";
+    StartServer(options);
+    ASSERT_TRUE(Join());
+
+    EXPECT_TRUE(Answered("/server map Warren", "Only an admin may change the map: /server login PASSWORD first."));
+    EXPECT_TRUE(Answered("/server status", "Only an admin may do that: /server login PASSWORD first."));
+    EXPECT_TRUE(Answered("/server login open sesame", "You are logged in as an admin of this server."));
+    EXPECT_TRUE(Answered("/server map Warren", "Loaded map \"Warren\""));
+    EXPECT_TRUE(Answered("/server bots 1", "1 robot beside 1 person."));
+    EXPECT_TRUE(Answered("/server say hello", "Server: hello"));
+
+    // Another connection from this address is no admin, and guesses.
+    Restart();
+    ASSERT_TRUE(Join());
+    EXPECT_TRUE(Answered("/server login guess", "Wrong password."));
+    Type("/server login guess again");
+    EXPECT_TRUE(Answered("/server login third guess",
+                         "Wrong password, the third in a minute: no more logins from your address for 10 minutes."));
+    EXPECT_TRUE(Answered("/server login open sesame",
+                         "Too many wrong passwords from your address: try again in 10 minutes."));
+    EXPECT_TRUE(Answered("/server map Arena", "Only an admin may change the map: /server login PASSWORD first."));
+}
+
+TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
+{
+    dir.WriteFile("bans", "# kept by hand\n"
+                          "not an address\n"
+                          "192.0.2.1 2000-01-01T00:00:00Z # long over\n"
+                          "198.51.100.9 forever\n");
+    StartServer(Options()); // trusted: the player is on the server's machine
+    ASSERT_TRUE(Join());
+    EXPECT_TRUE(Answered("/server login anything", "This server takes no admin logins."));
+    Type("/server ban Pilot 30");
+    ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    const std::string kept = BanFile();
+    EXPECT_NE(kept.find("# kept by hand\n# not an address\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("\n127.0.0.1 20"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("\n198.51.100.9 forever"), std::string::npos) << kept;
+    EXPECT_EQ(kept.find("192.0.2.1"), std::string::npos) << "an ended ban goes: " << kept;
+
+    Restart();
+    EXPECT_FALSE(JoinHost("Club Server", Port()));
+    EXPECT_TRUE(ConsoleHas("You are banned from this server."));
+
+    server.reset();
+    StartServer(Options());
+    Restart();
+    EXPECT_FALSE(JoinHost("Club Server", Port()));
+    EXPECT_TRUE(ConsoleHas("You are banned from this server.")) << "the ban is kept across a restart";
+
+    // A ban taken out of the file by hand ends with the next start.
+    server.reset();
+    dir.WriteFile("bans", kept.substr(0, kept.find("\n127.0.0.1")));
+    StartServer(Options());
+    Restart();
+    EXPECT_TRUE(Join());
+}
+
+} // namespace
