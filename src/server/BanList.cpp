@@ -26,9 +26,9 @@ std::string Trimmed(const std::string& text)
 std::string Clean(const std::string& note)
 {
     std::string clean;
-    for (const char c : note.substr(0, kLongestNote))
+    for (const char c : note)
         clean += c >= ' ' && c != 127 ? c : ' ';
-    return Trimmed(clean);
+    return Trimmed(Trimmed(clean).substr(0, kLongestNote));
 }
 
 bool ReadField(const char* at, int digits, int low, int high, int& out)
@@ -79,7 +79,7 @@ void BanList::Read(const std::string& text, std::int64_t now, const Skipped& ski
         const std::string wrong = ReadBan(trimmed, now, ban, ended);
         if (!wrong.empty()) {
             skipped(number, wrong);
-            otherLines.push_back("# " + Clean(line));
+            otherLines.push_back(Clean("# " + line));
         } else if (!ended) {
             Add(ban);
         }
