@@ -48,7 +48,7 @@ TEST(BanList, GoodLinesAreKeptWrongOnesToldAndKeptAsCommentsAndEndedBansGo)
     EXPECT_EQ(text, "# by hand\n"
                     "# 10.0.0.256 forever\n"
                     "# 10.0.0.1 tomorrow\n"
-                    "# binary\n"
+                    "#    binary\n"
                     "# 010.0.0.1\n"
                     "198.51.100.2 2026-12-08T13:00:00Z # Bob, for an hour\n"
                     "203.0.113.7 forever # again: the later stands\n");
