@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -131,6 +133,25 @@ TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
     std::string message;
     EXPECT_EQ(Parse({"--config=/nonexistent/quillrock.conf"}, options, message), ParsedOptions::BadConfig);
     EXPECT_NE(message.find("/nonexistent/quillrock.conf: cannot be read"), std::string::npos) << message;
+}
+
+TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
+{
+    std::ifstream file(QR_DATA_DIR "/../contrib/quillrock-server.conf");
+    std::string text, line;
+    std::set<std::string> named;
+    while (std::getline(file, line)) {
+        // "#port = 3001" is an option at its default; "# Players..." is prose.
+        if (line.size() > 1 && line[0] == '#' && line[1] != ' ') {
+            line.erase(0, 1);
+            named.insert(line.substr(0, line.find(' ')));
+        }
+        text += line + "\n";
+    }
+    ServerOptions options;
+    std::string message;
+    ASSERT_TRUE(ReadConfigText(text, "example", options, message)) << message;
+    EXPECT_EQ(named.size(), 18u) << "every option but --config, --simulate and --help";
 }
 
 TEST(ServerOptions, TheUsageListsEveryOptionOnce)
