@@ -118,6 +118,8 @@ void GameServer::Run(const std::atomic<bool>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
+    if (MatchIsOver(ms))
+        return;
     game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         if (slot == recorderSlot) {
             recorder->Take({game.Round(), game.MapName(), game.Now(), game.People() > 0}, payload);
@@ -140,6 +142,17 @@ void GameServer::Tick(int ms)
     worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
     periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
     statusWorstTickMicros = std::max<std::int64_t>(statusWorstTickMicros, took.count());
+}
+
+bool GameServer::MatchIsOver(int ms)
+{
+    const Simulation& simulation = game.GetSimulation();
+    if (!options.oneMatch || !simulation.IsRoundOver() || simulation.ResultsMsLeft() > ms)
+        return false;
+    if (!halted)
+        log.Always("the match is over: the server stops, as --one-match asks");
+    halted = true;
+    return true;
 }
 
 void GameServer::End()

@@ -140,6 +140,9 @@ private:
     void Drop(platform::PlayerId id, const char* why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
+    // With --one-match, once the standings of its round have been shown:
+    // the server halts instead of playing the next.
+    bool MatchIsOver(int ms);
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);
     // The admin password and the bans, as the options name them.

@@ -93,6 +93,8 @@ public:
     // Rounds begun since the start: a new one every time the map is loaded.
     std::uint32_t Rounds() const { return rounds; }
     bool IsRoundOver() const { return phase == Phase::Results; }
+    // How much longer the standings show; 0 while a round is played.
+    int ResultsMsLeft() const { return phase == Phase::Results ? resultsLeft : 0; }
     // What is left of the round's time; -1 when rounds have no time limit.
     int RoundMsLeft() const { return settings.roundMs > 0 ? std::max(0, settings.roundMs - roundElapsed) : -1; }
     // The ship id of the last round's winner, 0 before the first ends.

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "server/GameServer.h"
 #include "server/ServerLog.h"
+#include "support/TempDir.h"
 
 namespace {
 ServerLog::Clock::time_point fakeNow{std::chrono::seconds(100)};
@@ -95,4 +97,62 @@ TEST(Operator, AMapNamedForTheRotationThatCannotBePlayedStopsTheStartWithItsName
     std::string error;
     EXPECT_FALSE(server.StartUnhosted(error));
     EXPECT_NE(error.find("cannot play map Nope: "), std::string::npos) << error;
+}
+
+TEST(Operator, WithOneMatchTheServerStopsOnceTheFirstStandingsHaveShown)
+{
+    ServerLog quiet(nullptr);
+    ServerOptions options;
+    options.maps = {"Arena", "Warren"};
+    options.roundMinutes = 0.05;
+    options.bots = 2;
+    options.oneMatch = true;
+    GameServer server(options, QR_DATA_DIR, quiet);
+    std::string error;
+    ASSERT_TRUE(server.StartUnhosted(error)) << error;
+    int ms = 0;
+    while (!server.HaltRequested() && ms < 60000) {
+        server.Tick(16);
+        ms += 16;
+    }
+    EXPECT_TRUE(server.HaltRequested());
+    // Three seconds of round, then the five of the standings, and not the next map.
+    EXPECT_NEAR(ms, 8000, 100);
+}
+
+TEST(Operator, BansAndTheirFileAreTheOperatorsToo)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ServerLog log(file);
+    TempDir dir;
+    dir.WriteFile("bans", "203.0.113.7 forever\nrubbish\n");
+    ServerOptions options;
+    options.maps = {"Arena"};
+    options.banFile = dir.Path() + "/bans";
+    GameServer server(options, QR_DATA_DIR, log);
+    std::string error;
+    ASSERT_TRUE(server.StartUnhosted(error)) << error;
+    EXPECT_FALSE(server.Admits(0xcb007107u));
+    server.OnPlayerJoinedFrom(1, 0xc6336402u); // 198.51.100.2
+    server.Operate("/ban 198.51.100.2 5");
+    server.Operate("/unban 203.0.113.7");
+    EXPECT_TRUE(server.Admits(0xcb007107u));
+    EXPECT_FALSE(server.Admits(0xc6336402u));
+    dir.WriteFile("bans", "10.1.1.1\n");
+    server.Operate("/reload-bans");
+    EXPECT_TRUE(server.Admits(0xc6336402u)) << "the file as edited by hand";
+    EXPECT_FALSE(server.Admits(0x0a010101u));
+    const std::vector<std::string> lines = Lines(file);
+    const auto has = [&](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(has("/bans:2: skipped: \"rubbish\" is not an IPv4 address"));
+    EXPECT_TRUE(has("the operator bans 198.51.100.2 for 5 minutes"));
+    EXPECT_TRUE(has("dropping player 1 at 198.51.100.2: banned"));
+    EXPECT_TRUE(has("198.51.100.2 is banned for 5 minutes and dropped."));
+    EXPECT_TRUE(has("203.0.113.7 may come in again."));
+    EXPECT_TRUE(has("1 ban from " + options.banFile + "."));
+    std::fclose(file);
 }
