@@ -1,0 +1,249 @@
+#include "platform/HttpClient.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A status line longer than this is not one.
+constexpr std::size_t kLongestStatusLine = 1024;
+
+class Socket {
+public:
+    Socket() : fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {}
+    ~Socket()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int Fd() const { return fd; }
+
+private:
+    int fd;
+};
+
+// strerror's text as the middle of a log line.
+std::string Reason(int error)
+{
+    std::string text = std::strerror(error);
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// How long a call may go on.
+struct Limit {
+    Clock::time_point deadline;
+    int cancelFd;
+};
+
+enum class Waited { Ready, Late, Cancelled, Failed };
+
+Waited Await(int fd, short events, const Limit& limit)
+{
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(limit.deadline - Clock::now()).count();
+        if (left <= 0)
+            return Waited::Late;
+        pollfd ready[2] = {{fd, events, 0}, {limit.cancelFd, POLLIN, 0}};
+        const int got = ::poll(ready, limit.cancelFd < 0 ? 1 : 2, static_cast<int>(left));
+        if (got > 0)
+            return ready[1].revents ? Waited::Cancelled : Waited::Ready;
+        if (got < 0 && errno != EINTR)
+            return Waited::Failed;
+    }
+}
+
+// Why a wait that did not end ready ended.
+std::string Unready(Waited waited, const char* late)
+{
+    if (waited == Waited::Late)
+        return late;
+    return waited == Waited::Cancelled ? "cancelled" : Reason(errno);
+}
+
+bool Connect(int fd, const sockaddr_in& address, const Limit& limit, std::string& error)
+{
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return true;
+    if (errno != EINPROGRESS && errno != EINTR) {
+        error = Reason(errno);
+        return false;
+    }
+    const Waited waited = Await(fd, POLLOUT, limit);
+    if (waited != Waited::Ready) {
+        error = Unready(waited, "no connection in time");
+        return false;
+    }
+    int failure = 0;
+    socklen_t size = sizeof failure;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &size) != 0)
+        failure = errno;
+    if (failure != 0) {
+        error = Reason(failure);
+        return false;
+    }
+    return true;
+}
+
+bool SendAll(int fd, const std::string& data, const Limit& limit, std::string& error)
+{
+    std::size_t sent = 0;
+    while (sent < data.size()) {
+        const ssize_t wrote = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (wrote > 0) {
+            sent += static_cast<std::size_t>(wrote);
+            continue;
+        }
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            error = Reason(errno);
+            return false;
+        }
+        const Waited waited = Await(fd, POLLOUT, limit);
+        if (waited != Waited::Ready) {
+            error = Unready(waited, "the request was not taken in time");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Request(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
+                     const std::string& body)
+{
+    std::string request = std::string(method) + " " + path + " HTTP/1.1\r\n";
+    request += "Host: " + host + ":" + std::to_string(port) + "\r\n";
+    request += "Content-Type: application/json\r\nAccept: application/json\r\n";
+    request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    request += "Connection: close\r\n\r\n";
+    return request + body;
+}
+
+// "HTTP/1.1 200 OK" to 200; 0 for anything else.
+int StatusOf(const std::string& line)
+{
+    const std::size_t version = 8; // "HTTP/1.x"
+    if (line.size() < version + 4 || line.compare(0, 7, "HTTP/1.") != 0 || !std::isdigit(static_cast<unsigned char>(line[7])) ||
+        line[version] != ' ')
+        return 0;
+    int status = 0;
+    for (std::size_t at = version + 1; at < version + 4; ++at) {
+        if (!std::isdigit(static_cast<unsigned char>(line[at])))
+            return 0;
+        status = status * 10 + (line[at] - '0');
+    }
+    const std::size_t after = version + 4;
+    if (line.size() > after && line[after] != ' ' && line[after] != '\r')
+        return 0;
+    return status >= 100 ? status : 0;
+}
+
+// The answer's whole length once its head is in, when it says its body's
+// length; 0 while that is not known.
+std::size_t WholeLength(const std::string& answer)
+{
+    const std::size_t headEnd = answer.find("\r\n\r\n");
+    if (headEnd == std::string::npos)
+        return 0;
+    const char name[] = "\r\ncontent-length:";
+    const std::size_t nameLength = sizeof name - 1;
+    for (std::size_t line = answer.find("\r\n"); line < headEnd; line = answer.find("\r\n", line + 2)) {
+        std::size_t at = 0;
+        while (at < nameLength && std::tolower(static_cast<unsigned char>(answer[line + at])) == name[at])
+            ++at;
+        if (at < nameLength)
+            continue;
+        std::size_t length = 0;
+        for (at = line + nameLength; answer[at] == ' ' || answer[at] == '\t'; ++at) {
+        }
+        for (; std::isdigit(static_cast<unsigned char>(answer[at])) && length <= kMostHttpAnswer; ++at)
+            length = length * 10 + static_cast<std::size_t>(answer[at] - '0');
+        return headEnd + 4 + length;
+    }
+    return 0;
+}
+
+// Reads until the status line is in, then drains the rest of the answer
+// until it ends, the bound is reached or the time runs out.
+HttpReply ReadAnswer(int fd, const Limit& limit)
+{
+    HttpReply reply;
+    std::string answer;
+    char chunk[4096];
+    while (answer.size() < kMostHttpAnswer) {
+        const std::size_t whole = WholeLength(answer);
+        if (reply.status != 0 && whole != 0 && answer.size() >= whole)
+            break;
+        const Waited waited = Await(fd, POLLIN, limit);
+        if (waited != Waited::Ready) {
+            if (reply.status == 0)
+                reply.error = Unready(waited, "no answer in time");
+            break;
+        }
+        const ssize_t got = ::recv(fd, chunk, std::min(sizeof chunk, kMostHttpAnswer - answer.size()), 0);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (got <= 0) {
+            if (reply.status == 0)
+                reply.error = got == 0 ? "the connection closed without an answer" : Reason(errno);
+            break;
+        }
+        answer.append(chunk, static_cast<std::size_t>(got));
+        if (reply.status != 0)
+            continue;
+        const std::size_t end = answer.find('\n');
+        if (end == std::string::npos && answer.size() <= kLongestStatusLine)
+            continue;
+        reply.status = end == std::string::npos ? 0 : StatusOf(answer.substr(0, end));
+        if (reply.status == 0) {
+            reply.error = "the answer is not HTTP";
+            break;
+        }
+    }
+    return reply;
+}
+
+} // namespace
+
+HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
+                   const std::string& jsonBody, int timeoutMs, int cancelFd)
+{
+    const Limit limit{Clock::now() + std::chrono::milliseconds(timeoutMs), cancelFd};
+    HttpReply reply;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+        reply.error = "\"" + host + "\" is not an IPv4 address";
+        return reply;
+    }
+    const Socket socket;
+    if (socket.Fd() < 0) {
+        reply.error = Reason(errno);
+        return reply;
+    }
+    if (!Connect(socket.Fd(), address, limit, reply.error) ||
+        !SendAll(socket.Fd(), Request(host, port, method, path, jsonBody), limit, reply.error))
+        return reply;
+    return ReadAnswer(socket.Fd(), limit);
+}
+
+} // namespace platform

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The most of an answer that is read; more is left unread.
+constexpr std::size_t kMostHttpAnswer = 65536;
+
+// What a server said to one request: its status, or 0 and why not.
+struct HttpReply {
+    int status = 0;    // 0: no answer
+    std::string error; // why there was none, for a log line
+};
+
+// One blocking HTTP/1.1 request over IPv4 TCP to a dotted address, with a
+// JSON body, on a connection of its own. Connecting, sending and reading
+// together take at most timeoutMs, and end at once when cancelFd (if not
+// -1) becomes readable. Only the status line is read; the rest of the
+// answer, up to kMostHttpAnswer bytes in all, is drained and ignored.
+HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
+                   const std::string& jsonBody, int timeoutMs, int cancelFd = -1);
+
+} // namespace platform
