@@ -62,6 +62,19 @@ struct SessionServer::State {
     std::map<PlayerId, ENetPeer*> players;
     std::map<PlayerId, enet_uint32> lostSeen; // each player's resends, as last asked
     std::unordered_map<std::uint32_t, SearchAllowance> searchers;
+    SessionServer::Traffic traffic;
+
+    // ENet counts bytes in 32 bits: they are moved into ours before they
+    // can wrap.
+    void Gather()
+    {
+        if (!host)
+            return;
+        traffic.bytesIn += host->totalReceivedData;
+        traffic.bytesOut += host->totalSentData;
+        host->totalReceivedData = 0;
+        host->totalSentData = 0;
+    }
 
     bool MayAnswer(std::uint32_t address)
     {
@@ -138,6 +151,7 @@ struct SessionServer::State {
             listener->OnPlayerJoined(nextId++);
             break;
         case ENET_EVENT_TYPE_RECEIVE:
+            ++traffic.payloadsIn;
             if (players.count(IdOf(event.peer)))
                 listener->OnReceive(IdOf(event.peer), event.packet->data, event.packet->dataLength);
             enet_packet_destroy(event.packet);
@@ -201,6 +215,7 @@ void SessionServer::DoWork(std::uint32_t budgetMs)
 {
     if (state->host)
         ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
+    state->Gather();
 }
 
 void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery)
@@ -212,14 +227,17 @@ void SessionServer::SendTo(PlayerId player, const std::uint8_t* data, std::size_
 void SessionServer::QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
     const auto found = state->players.find(player);
-    if (found != state->players.end() && data && size)
+    if (found != state->players.end() && data && size) {
         QueuePayload(state->host, found->second, data, size, delivery);
+        ++state->traffic.payloadsOut;
+    }
 }
 
 void SessionServer::Flush()
 {
     if (state->host)
         enet_host_flush(state->host);
+    state->Gather();
 }
 
 void SessionServer::Drop(PlayerId player)
@@ -277,6 +295,16 @@ std::uint32_t SessionServer::AddressOf(PlayerId player) const
 {
     const auto found = state->players.find(player);
     return found == state->players.end() ? 0 : ENET_NET_TO_HOST_32(found->second->address.host);
+}
+
+SessionServer::Traffic SessionServer::Counted() const
+{
+    Traffic now = state->traffic;
+    if (state->host) {
+        now.bytesIn += state->host->totalReceivedData;
+        now.bytesOut += state->host->totalSentData;
+    }
+    return now;
 }
 
 std::uint32_t SessionServer::PlayerCount() const

@@ -62,6 +62,16 @@ public:
     void End();
     std::uint32_t PlayerCount() const;
 
+    // What went through the session since it opened, ENet's own datagrams
+    // included in the bytes.
+    struct Traffic {
+        std::uint64_t bytesIn = 0;
+        std::uint64_t bytesOut = 0;
+        std::uint64_t payloadsIn = 0;
+        std::uint64_t payloadsOut = 0;
+    };
+    Traffic Counted() const;
+
 private:
     struct State;
     std::unique_ptr<State> state;

@@ -94,6 +94,7 @@ public:
     Player* Pilot(int slot) const;
     const std::vector<std::string>& Maps() const { return rotation.Names(); }
     Simulation& GetSimulation() { return simulation; }
+    const Simulation& GetSimulation() const { return simulation; }
 
 private:
     // Takes a ship out of the game and tells everyone it left.

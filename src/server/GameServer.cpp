@@ -18,6 +18,22 @@ constexpr std::uint32_t kWorkBudgetMs = 4;
 // Further behind than this, the clock gives up catching up.
 constexpr std::chrono::milliseconds kMostBehind(250);
 
+struct DropText {
+    const char* metric;
+    const char* log;
+};
+
+// By GameServer::DropReason.
+constexpr DropText kDropTexts[GameServer::kDropReasons] = {
+    {"crowding", "too many connections from its address wait to join"},
+    {"never_joined", "never joined"},
+    {"flood", "floods the server"},
+    {"garbage", "sent something that is not a message"},
+    {"full", "the game is full"},
+    {"kicked", "kicked"},
+    {"banned", "banned"},
+};
+
 } // namespace
 
 GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
@@ -44,6 +60,10 @@ bool GameServer::Start(std::string& error)
         maps += (maps.empty() ? "" : ", ") + name;
     log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
                options.maxPlayers, maps.c_str());
+    if (!StartOutside(error)) {
+        session.End();
+        return false;
+    }
     game.FillSeats();
     CountSeats();
     return true;
@@ -83,6 +103,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
     while (!stop && !halted) {
         session.DoWork(kWorkBudgetMs);
         ReadConsole();
+        LookOutside();
         const auto now = Clock::now();
         if (now < next) {
             std::this_thread::sleep_for(std::min<Clock::duration>(next - now, std::chrono::milliseconds(1)));
@@ -139,6 +160,8 @@ void GameServer::Tick(int ms)
     CountSeats();
     openConnections = connections.size();
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    tickTimes.Add(game.Now(), took.count());
+    ++ticksDone;
     worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
     periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
     statusWorstTickMicros = std::max<std::int64_t>(statusWorstTickMicros, took.count());
@@ -162,6 +185,7 @@ void GameServer::End()
     session.End();
     if (recorder)
         recorder->Close();
+    TellOutsideTheEnd();
 }
 
 void GameServer::Reset()
@@ -195,7 +219,7 @@ void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address
         return !entry.second.Joined() && entry.second.address == address;
     });
     if (waiting > kWaitingPerAddress) {
-        Drop(id, "too many connections from its address wait to join");
+        Drop(id, DropReason::Crowding);
         return;
     }
     log.Line("%s connected", Describe(id).c_str());
@@ -215,6 +239,8 @@ void GameServer::Leave(platform::PlayerId id)
     if (found == connections.end())
         return;
     const int slot = found->second.slot;
+    if (agones && slot != Game::kNobody)
+        agones->PlayerDisconnected(AgonesPlayer(id));
     connections.erase(found);
     if (slot != Game::kNobody) {
         bySlot.erase(slot);
@@ -231,9 +257,15 @@ void GameServer::CountSeats()
                                static_cast<std::uint32_t>(options.maxPlayers) + 1);
 }
 
-void GameServer::Drop(platform::PlayerId id, const char* why)
+const char* GameServer::DropName(DropReason why)
 {
-    log.Line("dropping %s: %s", Describe(id).c_str(), why);
+    return kDropTexts[static_cast<int>(why)].metric;
+}
+
+void GameServer::Drop(platform::PlayerId id, DropReason why)
+{
+    ++drops[static_cast<std::size_t>(why)];
+    log.Line("dropping %s: %s", Describe(id).c_str(), kDropTexts[static_cast<int>(why)].log);
     session.Drop(id);
     Leave(id);
 }
@@ -249,7 +281,7 @@ void GameServer::LookAfterConnections()
             game.Hold(connection.slot, HeldKeys());
     }
     for (const platform::PlayerId id : late)
-        Drop(id, "never joined");
+        Drop(id, DropReason::NeverJoined);
 }
 
 std::string GameServer::Describe(platform::PlayerId id) const

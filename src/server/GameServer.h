@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -7,14 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "platform/HttpService.h"
 #include "platform/LineReader.h"
 #include "platform/SessionServer.h"
 #include "server/AdminLogins.h"
+#include "server/AgonesSdk.h"
 #include "server/BanList.h"
 #include "server/CommandRegistry.h"
 #include "server/Game.h"
 #include "server/RoundRecorder.h"
 #include "server/ServerOptions.h"
+#include "server/TickTimes.h"
 
 class NetMessage;
 class ServerLog;
@@ -44,6 +48,10 @@ public:
     static constexpr std::uint32_t kChatIntervalMs = 1000;
     // How often the log says how the server is doing.
     static constexpr std::chrono::minutes kStatusInterval{5};
+
+    // Why a connection was let go, as the log and the metrics name it.
+    enum class DropReason { Crowding, NeverJoined, Flood, Garbage, Full, Kicked, Banned };
+    static constexpr int kDropReasons = 7;
 
     GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log);
     ~GameServer() override;
@@ -85,6 +93,10 @@ public:
     void Operate(const std::string& line);
     // The operator's commands with their help lines, as /help lists them.
     static std::string CommandHelp();
+    // The figures of the metrics page, in Prometheus' text format
+    // (GameServerMetrics.cpp).
+    std::string MetricsText() const;
+    static const char* DropName(DropReason why);
 
     // A banned address is refused before it is taken in.
     bool Admits(std::uint32_t address) override;
@@ -137,7 +149,7 @@ private:
     void Leave(platform::PlayerId id);
     // Searches are answered with the seats the game has taken.
     void CountSeats();
-    void Drop(platform::PlayerId id, const char* why);
+    void Drop(platform::PlayerId id, DropReason why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
     // With --one-match, once the standings of its round have been shown:
@@ -159,6 +171,15 @@ private:
     friend class GameServerCommands;
     void AddCommands();
     void ReadConsole();
+    // With --metrics and --agones: the page opened, and the sidecar told
+    // the server is ready; false, with the reason, when either cannot be.
+    bool StartOutside(std::string& error);
+    // Each turn of the loop: the page answered, the sidecar kept informed.
+    void LookOutside();
+    // The sidecar told the server ends, and given a moment to hear it.
+    void TellOutsideTheEnd();
+    // How the sidecar's list of players names a joined connection.
+    std::string AgonesPlayer(platform::PlayerId id) const;
 
     ServerOptions options;
     ServerLog& log;
@@ -175,7 +196,13 @@ private:
     AdminLogins logins;
     BanList bans;
     long long bansRefused = 0;
+    std::array<long long, kDropReasons> drops {};
     std::unique_ptr<RoundRecorder> recorder;
+    std::unique_ptr<platform::HttpService> metrics;
+    std::unique_ptr<AgonesSdk> agones;
+    std::uint64_t healthAt = 0;
+    TickTimes tickTimes;
+    std::uint64_t ticksDone = 0;
     int recorderSlot = Game::kNobody;
     platform::LineReader console {-1};
     // Since the operator last asked for the status.

@@ -117,7 +117,7 @@ bool GameServerCommands::Ban(const Request& request)
     s.bans.Add({address, minutes ? now + minutes * 60LL : 0, who + ", by " + request.by + ", " + BanList::TimeText(now)});
     const std::string kept = KeptBans();
     s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
-    const int dropped = DropAll(address, "banned");
+    const int dropped = DropAll(address);
     request.reply(who + " is banned " + Lasting(minutes) + (dropped ? " and dropped" : "") + kept + ".");
     return true;
 }
@@ -169,7 +169,7 @@ bool GameServerCommands::ReloadBans(const Request& request)
     int dropped = 0;
     for (const auto& [address, ban] : s.bans.Bans()) {
         if (s.bans.IsBanned(address, WallNow()))
-            dropped += DropAll(address, "banned");
+            dropped += DropAll(address);
     }
     request.reply(Counted(static_cast<long long>(s.bans.Bans().size()), "ban", "bans") + " from " +
                   s.options.banFile + (dropped ? "; " + Counted(dropped, "player", "players") + " dropped" : "") +
@@ -177,7 +177,7 @@ bool GameServerCommands::ReloadBans(const Request& request)
     return true;
 }
 
-int GameServerCommands::DropAll(std::uint32_t address, const std::string& why)
+int GameServerCommands::DropAll(std::uint32_t address)
 {
     std::vector<platform::PlayerId> going;
     for (const auto& [id, connection] : s.connections) {
@@ -185,7 +185,7 @@ int GameServerCommands::DropAll(std::uint32_t address, const std::string& why)
             going.push_back(id);
     }
     for (const platform::PlayerId id : going)
-        s.Drop(id, why.c_str());
+        s.Drop(id, GameServer::DropReason::Banned);
     return static_cast<int>(going.size());
 }
 

@@ -223,8 +223,7 @@ bool GameServerCommands::Kick(const Request& request)
     }
     const platform::PlayerId id = connection->second;
     s.log.Always("%s drops %s", request.by.c_str(), s.Describe(id).c_str());
-    s.session.Drop(id);
-    s.Leave(id);
+    s.Drop(id, GameServer::DropReason::Kicked);
     request.reply(found + " is dropped.");
     return true;
 }

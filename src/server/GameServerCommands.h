@@ -32,8 +32,8 @@ private:
     // The player of that name; else the one whose name differs only in
     // case; else null.
     Player* Find(const std::string& name) const;
-    // Every connection from the address goes; how many went.
-    int DropAll(std::uint32_t address, const std::string& why);
+    // Every connection from the banned address goes; how many went.
+    int DropAll(std::uint32_t address);
     // The file as it stands now, so that edits by hand are kept.
     void RereadBans();
     std::string KeptBans();

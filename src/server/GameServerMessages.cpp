@@ -43,13 +43,13 @@ void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std:
         connection.payloads = 0;
     }
     if (++connection.payloads > kMostPayloadsPerSecond) {
-        Drop(id, "floods the server");
+        Drop(id, DropReason::Flood);
         return;
     }
     NetMessage message;
     if (size > kLargestMessage || !message.Parse(data, size) || !SentByPlayers(message.Kind()) ||
         static_cast<std::size_t>(message.WireSize()) != size) {
-        Drop(id, "sent something that is not a message");
+        Drop(id, DropReason::Garbage);
         return;
     }
     Handle(id, connection, message);
@@ -103,13 +103,15 @@ void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMe
     message.GetJoin(ignoredId, shipType, requested, sizeof requested);
     const int slot = game.Join(requested, shipType);
     if (slot == Game::kNobody) {
-        Drop(id, "the game is full");
+        Drop(id, DropReason::Full);
         return;
     }
     connection.slot = slot;
     bySlot[slot] = id;
     CountSeats();
     log.Line("%s flies ship %d", Describe(id).c_str(), game.Pilot(slot)->ShipId());
+    if (agones)
+        agones->PlayerConnected(AgonesPlayer(id));
 }
 
 bool GameServer::Allowance::Take(std::uint64_t now)
