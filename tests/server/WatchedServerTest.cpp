@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/ServerSessionTest.h"
+#include "support/SidecarStandIn.h"
+
+namespace {
+
+// The server as operators and fleets watch it: its metrics page over real
+// HTTP, and the calls it makes to a stand-in of the Agones SDK sidecar,
+// while the player's real client plays.
+class WatchedServer : public ServerSessionTest {
+protected:
+    std::uint16_t Port() const { return TestPort(48000); }
+    std::uint16_t MetricsPort() const { return static_cast<std::uint16_t>(TestPort(48000) + 1); }
+
+    ServerOptions Options() const
+    {
+        ServerOptions options = ServerThread::EndlessArena(Port(), "Watched Server", 4);
+        options.metrics = "127.0.0.1:" + std::to_string(MetricsPort());
+        return options;
+    }
+
+    // The page, head and all, as a scraper reads it.
+    std::string Get(const char* path) const
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(MetricsPort());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        std::string got;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            const std::string request = std::string("GET ") + path + " HTTP/1.1\r\nHost: test\r\n\r\n";
+            (void)!::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+            char chunk[4096];
+            for (ssize_t read; (read = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
+                got.append(chunk, static_cast<std::size_t>(read));
+        }
+        ::close(fd);
+        return got;
+    }
+};
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(WatchedServer, TheMetricsPageShowsTheGameAsItGoes)
+{
+    StartServer(Options());
+    ASSERT_TRUE(Join("Watched Server", Port()));
+    ASSERT_TRUE(WorkUntil([&] { return Has(Get("/metrics"), "\nquillrock_players 1\n"); }));
+    const std::string page = Get("/metrics");
+    EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page;
+    for (const char* figure : {"\nquillrock_robots 2\n", "\nquillrock_map_info{map=\"Arena\"} 1\n",
+                               "\nquillrock_round_seconds_left -1\n", "\nquillrock_tick_seconds{quantile=\"0.99\"} ",
+                               "\nquillrock_drops_total{reason=\"garbage\"} 0\n", "\nquillrock_bans_refused_total 0\n",
+                               "\n# TYPE quillrock_sent_bytes_total counter\n"})
+        EXPECT_TRUE(Has(page, figure)) << figure << " in\n" << page;
+    EXPECT_FALSE(Has(page, "\nquillrock_received_payloads_total 0\n")) << "the player's keys came in";
+    EXPECT_EQ(Get("/").rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);
+}
+
+TEST_F(WatchedServer, AnAgonesSidecarHearsOfTheSeatsReadinessHealthThePlayerAndTheEndInOrder)
+{
+    SidecarStandIn sidecar;
+    ::setenv("AGONES_SDK_HTTP_PORT", std::to_string(sidecar.Port()).c_str(), 1);
+    ServerOptions options = Options();
+    options.agones = true;
+    StartServer(options);
+    ::unsetenv("AGONES_SDK_HTTP_PORT");
+    ASSERT_TRUE(Join("Watched Server", Port()));
+    EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 4000));
+    server->Stop();
+    ASSERT_TRUE(sidecar.WaitForRequests(5));
+    std::vector<std::string> calls;
+    for (const auto& [head, body] : sidecar.Requests())
+        calls.push_back(head.substr(0, head.find(" HTTP/1.1")) + " " + body);
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(calls[0], "PUT /alpha/player/capacity {\"count\":\"4\"}");
+    EXPECT_EQ(calls[1], "POST /ready {}");
+    EXPECT_EQ(calls[2], "POST /alpha/player/connect {\"playerID\":\"1 Pilot\"}");
+    EXPECT_EQ(calls[3], "POST /health {}") << "after 2 s";
+    EXPECT_EQ(calls.back(), "POST /shutdown {}");
+}
+
+} // namespace
