@@ -155,9 +155,13 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     }
     char line[kTextBufferSize] = {};
     message.GetServerCommand(line, sizeof line);
+    // The player typed the command after /server, and is told so.
     const int slot = connection.slot;
-    commands.RunLine(line, AskerOf(connection), Describe(id),
-                     [this, slot](const std::string& answer) { game.Tell(slot, answer.c_str()); }, id);
+    commands.RunLine(line, AskerOf(connection), Describe(id), [this, slot](const std::string& answer) {
+        const std::string usage = "Usage: /";
+        const bool isUsage = answer.rfind(usage, 0) == 0;
+        game.Tell(slot, (isUsage ? "Usage: /server " + answer.substr(usage.size()) : answer).c_str());
+    }, id);
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)

@@ -96,6 +96,7 @@ TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
     StartServer(Options()); // trusted: the player is on the server's machine
     ASSERT_TRUE(Join());
     EXPECT_TRUE(Answered("/server login anything", "This server takes no admin logins."));
+    EXPECT_TRUE(Answered("/server unban", "Usage: /server unban ADDRESS"));
     Type("/server ban Pilot 30");
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     const std::string kept = BanFile();
