@@ -142,6 +142,8 @@ bool GameServerCommands::Bans(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
+    if (request.asker != Asker::Operator)
+        s.log.Always("%s asks for the bans", request.by.c_str());
     const std::int64_t now = WallNow();
     int shown = 0;
     for (const auto& [address, ban] : s.bans.Bans()) {

@@ -246,7 +246,10 @@ bool GameServerCommands::Say(const Request& request)
     if (line.empty())
         return false;
     s.game.TellAll(line.c_str());
-    s.log.Always("chat: %s", line.c_str());
+    if (request.asker == Asker::Operator)
+        s.log.Always("chat: %s", line.c_str());
+    else
+        s.log.Always("chat: %s (from %s)", line.c_str(), request.by.c_str());
     return true;
 }
 
