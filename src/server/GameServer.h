@@ -199,6 +199,8 @@ private:
     std::array<long long, kDropReasons> drops {};
     std::unique_ptr<RoundRecorder> recorder;
     std::unique_ptr<platform::HttpService> metrics;
+    std::string page; // the metrics as last made
+    std::uint64_t pageAt = 0;
     std::unique_ptr<AgonesSdk> agones;
     std::uint64_t healthAt = 0;
     TickTimes tickTimes;

@@ -13,6 +13,8 @@ namespace {
 // Once the answer is on its way, the sidecar is given this long to take
 // the last calls.
 constexpr std::chrono::milliseconds kShutdownWait(2000);
+// The metrics page is this old at most.
+constexpr std::uint64_t kPageMs = 250;
 
 // One figure: its help, its type, and its lines of samples.
 class Page {
@@ -125,8 +127,13 @@ void GameServer::LookOutside()
 {
     if (metrics) {
         metrics->Serve(game.Now(), [this](const platform::HttpRequest& request) {
+            // Made afresh a few times a second at most, however many ask.
+            if (page.empty() || game.Now() - pageAt >= kPageMs) {
+                page = MetricsText();
+                pageAt = game.Now();
+            }
             if (request.path == "/metrics")
-                return platform::HttpService::Answer {200, "text/plain; version=0.0.4; charset=utf-8", MetricsText()};
+                return platform::HttpService::Answer {200, "text/plain; version=0.0.4; charset=utf-8", page};
             return platform::HttpService::Answer {404, "text/plain; charset=utf-8",
                                                   "Not found: the figures are at /metrics\n"};
         });
