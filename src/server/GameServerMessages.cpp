@@ -142,7 +142,7 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
     char requested[kTextBufferSize] = {};
     message.GetMapName(requested, sizeof requested);
     if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
-        log.Line("ignoring a change to map \"%s\" from %s: not on this machine",
+        log.Line("ignoring a change to map \"%s\" from %s: not an admin",
                  Drawable(requested, kMaxLineLength).c_str(), Describe(id).c_str());
 }
 
@@ -167,5 +167,5 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
 {
     if (Ask(id, connection, "halt", "") == CommandRegistry::Outcome::Refused)
-        log.Line("ignoring a halt from %s: not on this machine", Describe(id).c_str());
+        log.Line("ignoring a halt from %s: not an admin", Describe(id).c_str());
 }

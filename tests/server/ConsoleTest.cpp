@@ -244,9 +244,9 @@ TEST_F(OperatorConsole, MapAndHaltRequestsOfPlayersGoByWhereTheyAre)
 
     Send(1, change);
     Send(1, halt);
-    EXPECT_EQ(out.Since(), (Lines{"ignoring a change to map \"Warren\" from \"Far\" (player 1) at 10.0.0.1: not on "
-                                  "this machine",
-                                  "ignoring a halt from \"Far\" (player 1) at 10.0.0.1: not on this machine"}));
+    EXPECT_EQ(out.Since(), (Lines{"ignoring a change to map \"Warren\" from \"Far\" (player 1) at 10.0.0.1: not an "
+                                  "admin",
+                                  "ignoring a halt from \"Far\" (player 1) at 10.0.0.1: not an admin"}));
     EXPECT_FALSE(server->HaltRequested());
     EXPECT_EQ(Typed("/status")[0], "map Arena, 10:00 left of the round");
 
