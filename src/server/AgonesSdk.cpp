@@ -134,14 +134,17 @@ void AgonesSdk::Queue(Kind kind, const char* method, const char* path, std::stri
 {
     {
         const std::lock_guard lock(mutex);
-        if (shutdownSaid || (kind == Kind::Health && healthPending))
+        if (shutdownSaid || (kind == Kind::Health && healthPending) || (noPlayerTracking && TracksPlayers(kind)))
             return;
-        const bool playerEvent = kind == Kind::PlayerConnect || kind == Kind::PlayerDisconnect;
+        const bool playerEvent = IsPlayerEvent(kind);
         if (queue.size() >= timing.mostQueued && !MakeRoom() && playerEvent) {
             ++droppedEvents;
             return;
         }
-        queue.push_back(Call{kind, method, path, std::move(body)});
+        // Health goes before the player events that wait, so that a slow
+        // list of players never makes the server look dead.
+        const auto at = kind == Kind::Health ? std::find_if(queue.begin(), queue.end(), [](const Call& call) { return IsPlayerEvent(call.kind); }) : queue.end();
+        queue.insert(at, Call{kind, method, path, std::move(body)});
         healthPending = healthPending || kind == Kind::Health;
         if (kind == Kind::Shutdown)
             shutdownSaid = true;
@@ -152,9 +155,7 @@ void AgonesSdk::Queue(Kind kind, const char* method, const char* path, std::stri
 // Leaves out the oldest player event waiting; false when none waits.
 bool AgonesSdk::MakeRoom()
 {
-    const auto oldest = std::find_if(queue.begin(), queue.end(), [](const Call& call) {
-        return call.kind == Kind::PlayerConnect || call.kind == Kind::PlayerDisconnect;
-    });
+    const auto oldest = std::find_if(queue.begin(), queue.end(), [](const Call& call) { return IsPlayerEvent(call.kind); });
     if (droppedEvents == 0)
         Log("agones: " + std::to_string(queue.size()) +
             " calls wait for the SDK sidecar; the oldest player events are left out");
@@ -236,9 +237,12 @@ void AgonesSdk::Delivered()
 
 void AgonesSdk::Failed(const std::string& why, bool answered)
 {
+    // A sidecar that answers is up: only one that is silent is waited for
+    // longer and longer.
     const Clock::time_point now = Clock::now();
-    const std::chrono::milliseconds wait = backOff;
-    backOff = std::min(backOff * 2, timing.longestRetry);
+    const std::chrono::milliseconds wait = answered ? timing.firstRetry : backOff;
+    if (!answered)
+        backOff = std::min(backOff * 2, timing.longestRetry);
     retryAt = now + wait;
     const std::string call = std::string(current->method) + " " + current->path;
     const std::string what = answered ? "refuses " + call + " (" + why + ")" : "does not answer (" + why + ")";
@@ -246,12 +250,8 @@ void AgonesSdk::Failed(const std::string& why, bool answered)
     failing = true;
     silent = !answered;
     if (answered && ++refusals >= timing.refusalsToGiveUp) {
-        Log("agones: the SDK sidecar at " + Sidecar() + " refused " + call + " " + std::to_string(refusals) +
-            " times (" + why + "); it is left out");
-        if (current->kind == Kind::Health)
-            healthPending = false;
-        current.reset();
-        changed.notify_all();
+        GiveUp(call, why);
+        retryAt = now;
     } else if (started) {
         Log("agones: the SDK sidecar at " + Sidecar() + " " + what + "; trying again in " + Spoken(wait));
     } else if (now - lastFailingLine >= timing.stillFailingEvery) {
@@ -261,6 +261,23 @@ void AgonesSdk::Failed(const std::string& why, bool answered)
         return;
     }
     lastFailingLine = now;
+}
+
+// A call refused again and again is left out; refused player calls mean
+// the fleet does not track players, and no more are made.
+void AgonesSdk::GiveUp(const std::string& call, const std::string& why)
+{
+    const bool players = TracksPlayers(current->kind);
+    Log("agones: the SDK sidecar at " + Sidecar() + " refused " + call + " " + std::to_string(refusals) + " times (" +
+        why + "); " + (players ? "players are no longer told to it (is PlayerTracking off?)" : "it is left out"));
+    if (players) {
+        noPlayerTracking = true;
+        std::erase_if(queue, [](const Call& waiting) { return TracksPlayers(waiting.kind); });
+    }
+    if (current->kind == Kind::Health)
+        healthPending = false;
+    current.reset();
+    changed.notify_all();
 }
 
 // What is still to deliver when Shutdown's wait ends is dropped.

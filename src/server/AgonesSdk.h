@@ -73,6 +73,11 @@ private:
         std::string body;
     };
 
+    static bool IsPlayerEvent(Kind kind) { return kind == Kind::PlayerConnect || kind == Kind::PlayerDisconnect; }
+    static bool TracksPlayers(Kind kind)
+    {
+        return kind == Kind::Capacity || kind == Kind::PlayerConnect || kind == Kind::PlayerDisconnect;
+    }
     void Queue(Kind kind, const char* method, const char* path, std::string body);
     bool MakeRoom();
     void Run();
@@ -80,6 +85,7 @@ private:
     void Deliver(std::unique_lock<std::mutex>& lock);
     void Delivered();
     void Failed(const std::string& why, bool answered);
+    void GiveUp(const std::string& call, const std::string& why);
     std::string Sidecar() const;
     void Finish();
     void CancelCalls();
@@ -103,6 +109,7 @@ private:
     bool silent = false;                       // the last failure had no answer
     Clock::time_point lastFailingLine;
     long long droppedEvents = 0; // player events left out since the sidecar last answered
+    bool noPlayerTracking = false; // the sidecar refused the player calls for good
     std::vector<std::string> logLines;
     std::thread worker; // last: it starts once the rest is made
 };
