@@ -11,4 +11,10 @@ std::uint32_t TickCount()
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
 }
 
+std::int64_t WallSeconds()
+{
+    using namespace std::chrono;
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
 } // namespace platform

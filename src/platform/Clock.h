@@ -10,4 +10,7 @@ namespace platform {
 // unsigned difference.
 std::uint32_t TickCount();
 
+// Seconds since 1970 in UTC, for what must outlast the process (bans).
+std::int64_t WallSeconds();
+
 } // namespace platform

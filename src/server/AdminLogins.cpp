@@ -44,17 +44,6 @@ AdminLogins::Outcome AdminLogins::Try(std::uint32_t address, const std::string& 
     return Outcome::Wrong;
 }
 
-int AdminLogins::WrongTries(std::uint32_t address, std::uint64_t nowMs) const
-{
-    const auto found = records.find(address);
-    if (found == records.end())
-        return 0;
-    if (found->second.lockedUntil > nowMs)
-        return kTriesPerMinute;
-    return static_cast<int>(std::count_if(found->second.wrongAt.begin(), found->second.wrongAt.end(),
-                                          [&](std::uint64_t at) { return nowMs - at < kMinuteMs; }));
-}
-
 int AdminLogins::MinutesLocked(std::uint32_t address, std::uint64_t nowMs) const
 {
     const auto found = records.find(address);

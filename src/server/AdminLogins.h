@@ -29,8 +29,6 @@ public:
     bool Open() const { return !password.empty(); }
 
     Outcome Try(std::uint32_t address, const std::string& attempt, std::uint64_t nowMs);
-    // Wrong tries within the last minute, once a try was wrong.
-    int WrongTries(std::uint32_t address, std::uint64_t nowMs) const;
     // Whole minutes, rounded up, until a locked address may try again; 0
     // for one that is not locked.
     int MinutesLocked(std::uint32_t address, std::uint64_t nowMs) const;

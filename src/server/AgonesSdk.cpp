@@ -143,7 +143,9 @@ void AgonesSdk::Queue(Kind kind, const char* method, const char* path, std::stri
         }
         // Health goes before the player events that wait, so that a slow
         // list of players never makes the server look dead.
-        const auto at = kind == Kind::Health ? std::find_if(queue.begin(), queue.end(), [](const Call& call) { return IsPlayerEvent(call.kind); }) : queue.end();
+        const auto firstEvent =
+            std::find_if(queue.begin(), queue.end(), [](const Call& call) { return IsPlayerEvent(call.kind); });
+        const auto at = kind == Kind::Health ? firstEvent : queue.end();
         queue.insert(at, Call{kind, method, path, std::move(body)});
         healthPending = healthPending || kind == Kind::Health;
         if (kind == Kind::Shutdown)

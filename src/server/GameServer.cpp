@@ -169,8 +169,20 @@ void GameServer::Tick(int ms)
 
 bool GameServer::MatchIsOver(int ms)
 {
+    if (!options.oneMatch)
+        return false;
+    if (!matchBegun) {
+        // Robots waiting for players play on; the match is the players',
+        // from a fresh round as the first one comes.
+        if (game.People() == 0)
+            return false;
+        matchBegun = true;
+        log.Always("the match begins with its first player: a fresh round on %s", game.MapName().c_str());
+        game.ChangeMap(game.MapName());
+        return false;
+    }
     const Simulation& simulation = game.GetSimulation();
-    if (!options.oneMatch || !simulation.IsRoundOver() || simulation.ResultsMsLeft() > ms)
+    if (!simulation.IsRoundOver() || simulation.ResultsMsLeft() > ms)
         return false;
     if (!halted)
         log.Always("the match is over: the server stops, as --one-match asks");

@@ -152,8 +152,9 @@ private:
     void Drop(platform::PlayerId id, DropReason why);
     // Lets go of stale keys and of connections that never joined.
     void LookAfterConnections();
-    // With --one-match, once the standings of its round have been shown:
-    // the server halts instead of playing the next.
+    // With --one-match, once the standings of the round that began with
+    // the first person have been shown: the server halts instead of
+    // playing the next.
     bool MatchIsOver(int ms);
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);
@@ -187,6 +188,7 @@ private:
     std::map<platform::PlayerId, Connection> connections;
     std::map<int, platform::PlayerId> bySlot;
     bool halted = false;
+    bool matchBegun = false; // with --one-match, once a person came
     std::atomic<std::int64_t> worstTickMicros {0};
     std::atomic<std::int64_t> worstGapMicros {0};
     std::atomic<std::size_t> openConnections {0};
@@ -195,6 +197,7 @@ private:
     CommandRegistry commands;
     AdminLogins logins;
     BanList bans;
+    bool bansKept = true; // the ban file holds them: a failed write leaves the newer here
     long long bansRefused = 0;
     std::array<long long, kDropReasons> drops {};
     std::unique_ptr<RoundRecorder> recorder;

@@ -1,7 +1,7 @@
 // The commands of admins' logins and of the bans.
 #include <charconv>
-#include <ctime>
 
+#include "platform/Clock.h"
 #include "server/DottedAddress.h"
 #include "server/GameServerCommands.h"
 #include "server/PlayerText.h"
@@ -13,11 +13,6 @@ using Request = GameServerCommands::Request;
 
 // Ten years: longer is for good.
 constexpr int kLongestBanMinutes = 10 * 365 * 24 * 60;
-
-std::int64_t WallNow()
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
 
 // "Bob 30" is Bob for 30 minutes; a name that is a number alone is a name.
 void SplitMinutes(std::string& target, int& minutes)
@@ -69,7 +64,8 @@ bool GameServerCommands::Login(const Request& request)
             s.log.Always("%s gives a wrong admin password, the third in a minute: no logins from its address for "
                          "10 minutes",
                          by);
-            request.reply("Wrong password, the third in a minute: no more logins from your address for 10 minutes.");
+            request.reply("Wrong password, the third in a minute:");
+            request.reply("no more logins from your address for 10 minutes.");
         } else {
             s.log.Always("%s gives a wrong admin password", by);
             request.reply("Wrong password.");
@@ -97,7 +93,7 @@ bool GameServerCommands::Ban(const Request& request)
         return true;
     }
     std::uint32_t address = 0;
-    std::string who;
+    std::string name;
     if (Player* player = Find(target)) {
         const auto connection = s.bySlot.find(player->Slot());
         if (connection == s.bySlot.end()) {
@@ -105,16 +101,16 @@ bool GameServerCommands::Ban(const Request& request)
             return true;
         }
         address = s.connections.at(connection->second).address;
-        who = "\"" + std::string(player->Name()) + "\" at " + DottedAddress(address);
-    } else if (ReadDottedAddress(target, address)) {
-        who = DottedAddress(address);
-    } else {
+        name = "\"" + std::string(player->Name()) + "\"";
+    } else if (!ReadDottedAddress(target, address)) {
         request.reply("No player is named \"" + Drawable(target.c_str(), kMaxNameLength) + "\".");
         return true;
     }
+    const std::string who = (name.empty() ? "" : name + " at ") + DottedAddress(address);
     RereadBans();
-    const std::int64_t now = WallNow();
-    s.bans.Add({address, minutes ? now + minutes * 60LL : 0, who + ", by " + request.by + ", " + BanList::TimeText(now)});
+    const std::int64_t now = platform::WallSeconds();
+    s.bans.Add({address, minutes ? now + minutes * 60LL : 0,
+                (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)});
     const std::string kept = KeptBans();
     s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
     const int dropped = DropAll(address);
@@ -144,7 +140,7 @@ bool GameServerCommands::Bans(const Request& request)
         return false;
     if (request.asker != Asker::Operator)
         s.log.Always("%s asks for the bans", request.by.c_str());
-    const std::int64_t now = WallNow();
+    const std::int64_t now = platform::WallSeconds();
     int shown = 0;
     for (const auto& [address, ban] : s.bans.Bans()) {
         if (ban.until != 0 && ban.until <= now)
@@ -170,7 +166,7 @@ bool GameServerCommands::ReloadBans(const Request& request)
     }
     int dropped = 0;
     for (const auto& [address, ban] : s.bans.Bans()) {
-        if (s.bans.IsBanned(address, WallNow()))
+        if (s.bans.IsBanned(address, platform::WallSeconds()))
             dropped += DropAll(address);
     }
     request.reply(Counted(static_cast<long long>(s.bans.Bans().size()), "ban", "bans") + " from " +
@@ -194,7 +190,7 @@ int GameServerCommands::DropAll(std::uint32_t address)
 void GameServerCommands::RereadBans()
 {
     std::string error;
-    if (!s.options.banFile.empty() && !s.ReadBans(false, error))
+    if (!s.options.banFile.empty() && s.bansKept && !s.ReadBans(false, error))
         s.log.Always("%s; the bans as the server knows them are kept", error.c_str());
 }
 

@@ -2,20 +2,11 @@
 // the ban file, and the admins, who logged in with the password.
 #include "server/GameServer.h"
 
-#include <ctime>
 
+#include "platform/Clock.h"
 #include "platform/WholeFile.h"
 #include "server/DottedAddress.h"
 #include "server/ServerLog.h"
-
-namespace {
-
-std::int64_t WallNow()
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-} // namespace
 
 bool GameServer::LoadAdmission(std::string& error)
 {
@@ -37,6 +28,7 @@ bool GameServer::ReadBans(bool told, std::string& error)
     }
     if (!platform::FileExists(options.banFile)) {
         bans = BanList();
+        bansKept = true;
         if (told)
             log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
         return true;
@@ -46,7 +38,8 @@ bool GameServer::ReadBans(bool told, std::string& error)
         error = "the ban file " + options.banFile + " cannot be read, or holds more than 4 MiB";
         return false;
     }
-    bans.Read(std::string(bytes->begin(), bytes->end()), WallNow(), [&](int line, const std::string& why) {
+    bansKept = true;
+    bans.Read(std::string(bytes->begin(), bytes->end()), platform::WallSeconds(), [&](int line, const std::string& why) {
         if (told)
             log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
     });
@@ -60,16 +53,15 @@ bool GameServer::WriteBans(std::string& error)
 {
     if (options.banFile.empty())
         return true;
-    if (!platform::ReplaceFile(options.banFile, bans.Text(), error)) {
+    bansKept = platform::ReplaceFile(options.banFile, bans.Text(), error);
+    if (!bansKept)
         log.Always("cannot keep the bans: %s", error.c_str());
-        return false;
-    }
-    return true;
+    return bansKept;
 }
 
 bool GameServer::Admits(std::uint32_t address)
 {
-    if (!bans.IsBanned(address, WallNow()))
+    if (!bans.IsBanned(address, platform::WallSeconds()))
         return true;
     ++bansRefused;
     log.Line("refusing %s: banned", DottedAddress(address).c_str());

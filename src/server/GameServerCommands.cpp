@@ -62,7 +62,7 @@ const Entry kCommands[] = {
      "Only an admin may halt the server: /server login PASSWORD first.", &GameServerCommands::Halt},
     {"login", "PASSWORD", "become an admin of this server, from a player's console", kPlayers, "",
      &GameServerCommands::Login},
-    {"ban", "NAME [MINUTES]", "drop a player, or an address, and refuse it for good or MINUTES",
+    {"ban", "NAME|ADDRESS [MINUTES]", "drop a player, or an address, and refuse it for good or MINUTES",
      kAdmins, kAdminsOnly, &GameServerCommands::Ban},
     {"unban", "ADDRESS", "let a banned address in again", kAdmins, kAdminsOnly, &GameServerCommands::Unban},
     {"bans", "", "the banned addresses, and until when", kAdmins, kAdminsOnly, &GameServerCommands::Bans},
@@ -119,7 +119,7 @@ CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection
 {
     const int slot = connection.slot;
     return commands.Run(command, arguments, AskerOf(connection), Describe(id),
-                        [this, slot](const std::string& line) { game.Tell(slot, line.c_str()); }, id);
+                        [this, slot](const std::string& line) { game.Tell(slot, ForConsole(line).c_str()); }, id);
 }
 
 bool GameServerCommands::Status(const Request& request)
@@ -143,8 +143,8 @@ bool GameServerCommands::Status(const Request& request)
     if (s.recorder)
         request.reply(s.recorder->Path().empty() ? "recording rounds with a person into " + s.options.recordDir
                                                  : "recording this round into " + s.recorder->Path());
-    request.reply(Figure("since the last status: the longest tick %.1f ms, ", s.statusWorstTickMicros / 1000.0) +
-                  Figure("the longest wait between ticks %.1f ms", s.statusWorstGapMicros / 1000.0));
+    request.reply(Figure("since the last status: the longest tick %.1f ms,", s.statusWorstTickMicros / 1000.0));
+    request.reply(Figure("the longest wait between ticks %.1f ms", s.statusWorstGapMicros / 1000.0));
     s.statusWorstTickMicros = 0;
     s.statusWorstGapMicros = 0;
     return true;
@@ -260,9 +260,4 @@ bool GameServerCommands::Halt(const Request& request)
     s.log.Always("%s halts the server", request.by.c_str());
     s.halted = true;
     return true;
-}
-
-std::string Unquoted(const std::string& text)
-{
-    return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
 }

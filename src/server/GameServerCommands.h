@@ -34,12 +34,10 @@ private:
     Player* Find(const std::string& name) const;
     // Every connection from the banned address goes; how many went.
     int DropAll(std::uint32_t address);
-    // The file as it stands now, so that edits by hand are kept.
+    // The file as it stands now, so that edits by hand are kept; not after
+    // a write failed, when the bans here are the newer.
     void RereadBans();
     std::string KeptBans();
 
     GameServer& s;
 };
-
-// "Bob" for "\"Bob\"": a name in quotes may hold spaces at its ends.
-std::string Unquoted(const std::string& text);

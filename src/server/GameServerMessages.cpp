@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "base/AsciiLower.h"
 #include "base/TextCopy.h"
 #include "net/PackedBatch.h"
 #include "net/NetMessage.h"
@@ -129,7 +130,7 @@ void GameServer::Chat(Connection& connection, const NetMessage& message)
 {
     if (!connection.chat.Take(game.Now())) {
         if (!std::exchange(connection.chat.told, true))
-            game.Tell(connection.slot, "You are chatting too fast; wait a moment.");
+            game.Tell(connection.slot, "You are chatting too fast, wait a moment.");
         return;
     }
     char text[kTextBufferSize] = {};
@@ -150,18 +151,27 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
 {
     if (!connection.commands.Take(game.Now())) {
         if (!std::exchange(connection.commands.told, true))
-            game.Tell(connection.slot, "You are sending commands too fast; wait a moment.");
+            game.Tell(connection.slot, "You are sending commands too fast, wait a moment.");
         return;
     }
-    char line[kTextBufferSize] = {};
-    message.GetServerCommand(line, sizeof line);
-    // The player typed the command after /server, and is told so.
+    char text[kTextBufferSize] = {};
+    message.GetServerCommand(text, sizeof text);
+    const std::string line = text;
     const int slot = connection.slot;
-    commands.RunLine(line, AskerOf(connection), Describe(id), [this, slot](const std::string& answer) {
+    // The player typed the command after /server, and is told so.
+    const auto tell = [this, slot](const std::string& answer) {
         const std::string usage = "Usage: /";
         const bool isUsage = answer.rfind(usage, 0) == 0;
-        game.Tell(slot, (isUsage ? "Usage: /server " + answer.substr(usage.size()) : answer).c_str());
-    }, id);
+        game.Tell(slot, ForConsole(isUsage ? "Usage: /server " + answer.substr(usage.size()) : answer).c_str());
+    };
+    // Every admin's command is logged whole, as it came; a login by its
+    // name alone, since what follows is a password.
+    const Asker asker = AskerOf(connection);
+    const std::string name = Drawable(line.substr(0, line.find(' ')).c_str(), CommandRegistry::kShownName);
+    if (asker == Asker::Admin && AsciiLower(name) != "login")
+        log.Always("%s runs /server %s", Describe(id).c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
+    if (commands.RunLine(line, asker, Describe(id), tell, id) == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring /server %s from %s: not an admin", name.c_str(), Describe(id).c_str());
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)

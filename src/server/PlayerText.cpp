@@ -1,5 +1,6 @@
 #include "server/PlayerText.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool IsDrawable(char c)
@@ -51,4 +52,22 @@ std::string ChatLine(const std::string& name, const char* text)
     if (line.size() > kMaxLineLength)
         line.resize(kMaxLineLength);
     return line;
+}
+
+std::string ForConsole(const std::string& line)
+{
+    static constexpr const char* kNearest[][2] = {{"[", "("}, {"]", ")"}, {"{", "("}, {"}", ")"}, {";", ","},
+                                                  {"|", "/"}, {"#", "no. "}, {"<", "("}, {">", ")"}};
+    std::string drawn;
+    for (const char c : line) {
+        const auto nearest = std::find_if(std::begin(kNearest), std::end(kNearest),
+                                          [c](const auto& pair) { return pair[0][0] == c; });
+        drawn += nearest == std::end(kNearest) ? std::string(1, c) : nearest[0][1];
+    }
+    return drawn;
+}
+
+std::string Unquoted(const std::string& text)
+{
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
 }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/Discovery.h"
+#include "platform/HttpService.h"
 #include "platform/WholeFile.h"
 #include "server/Player.h"
 
@@ -88,7 +89,9 @@ bool ReadEndpoint(const std::string& text, std::string& out)
     const std::string address = colon == std::string::npos ? "127.0.0.1" : text.substr(0, colon);
     const std::string port = colon == std::string::npos ? text : text.substr(colon + 1);
     int number = 0;
-    if (address.empty() || !ReadNumber(port, 1, 65535, number))
+    platform::ListenAddress listen;
+    std::string error;
+    if (!ReadNumber(port, 1, 65535, number) || !platform::ParseListenAddress(address + ":" + port, listen, error))
         return false;
     out = address + ":" + port;
     return true;

@@ -80,8 +80,8 @@ TEST_F(AdminSession, UntrustedAMapChangeWaitsForTheLoginAndThreeWrongPasswordsLo
     ASSERT_TRUE(Join());
     EXPECT_TRUE(Answered("/server login guess", "Wrong password."));
     Type("/server login guess again");
-    EXPECT_TRUE(Answered("/server login third guess",
-                         "Wrong password, the third in a minute: no more logins from your address for 10 minutes."));
+    EXPECT_TRUE(Answered("/server login third guess", "no more logins from your address for 10 minutes."));
+    EXPECT_TRUE(ConsoleHas("Wrong password, the third in a minute:"));
     EXPECT_TRUE(Answered("/server login open sesame",
                          "Too many wrong passwords from your address: try again in 10 minutes."));
     EXPECT_TRUE(Answered("/server map Arena", "Only an admin may change the map: /server login PASSWORD first."));

@@ -189,12 +189,13 @@ TEST_F(OperatorConsole, StatusBotsAndKickOfARobotAndAPerson)
     Connect(7, 0x0a000005u, "Visitor");
     out.Since();
     Lines status = Typed("/status");
-    ASSERT_EQ(status.size(), 5u);
+    ASSERT_EQ(status.size(), 6u);
     EXPECT_EQ(status[0], "map Arena, 10:00 left of the round");
     EXPECT_EQ(status[1], "1 person and 1 robot (1 wanted) in 4 seats; 1 connection");
     EXPECT_EQ(status[2], "  robot \"Robot Ace\", ship 1, score 0");
     EXPECT_EQ(status[3], "  \"Visitor\" (player 7) at 10.0.0.5, ship 2, score 0");
     EXPECT_EQ(status[4].find("since the last status: the longest tick "), 0u) << status[4];
+    EXPECT_EQ(status[5].find("the longest wait between ticks "), 0u) << status[5];
 
     EXPECT_EQ(Typed("/bots 9"), Lines{"From 0 to 4 robots: there are as many seats."});
     EXPECT_EQ(Typed("/bots two"), Lines{"Usage: /bots N"});

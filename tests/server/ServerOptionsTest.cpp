@@ -55,7 +55,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
         {"--seed", "4294967296"}, {"--seed", "7x"},          {"--name", "--port", "3999"},
         {"--record", ""},         {"--record", "/r", "--max-players", "64"},
-        {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},
+        {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},      {"--metrics", "nonsense:9100"},
         {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
     };
     for (const auto& args : bad) {
