@@ -40,7 +40,7 @@ bool FileExists(const std::string& path)
 bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error)
 {
     const std::string fresh = path + ".new";
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = fresh + ": " + std::strerror(errno);
         return false;
@@ -50,8 +50,10 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
         const ssize_t put = ::write(fd, contents.data() + written, contents.size() - written);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
+        if (put <= 0) {
+            errno = put == 0 ? ENOSPC : errno;
             break;
+        }
         written += static_cast<std::size_t>(put);
     }
     const bool whole = written == contents.size() && ::fsync(fd) == 0;
@@ -61,6 +63,14 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
         error = path + ": " + std::strerror(whole ? errno : lastError);
         ::unlink(fresh.c_str());
         return false;
+    }
+    // The rename itself lasts once the folder is on the disk.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

@@ -16,8 +16,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 bool FileExists(const std::string& path);
 
 // Writes the file whole or not at all: a reader sees the old contents or
-// the new, never a part, even if the machine stops half way. False, with
-// the reason, when it could not.
+// the new, never a part, even if the machine stops half way. A new file is
+// its owner's alone. False, with the reason, when it could not.
 bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error);
 
 } // namespace platform

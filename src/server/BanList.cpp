@@ -26,8 +26,10 @@ std::string Trimmed(const std::string& text)
 std::string Clean(const std::string& note)
 {
     std::string clean;
-    for (const char c : note)
-        clean += c >= ' ' && c != 127 ? c : ' ';
+    for (const char c : note) {
+        const auto byte = static_cast<unsigned char>(c);
+        clean += byte >= ' ' && byte != 127 ? c : ' ';
+    }
     return Trimmed(Trimmed(clean).substr(0, kLongestNote));
 }
 
@@ -128,7 +130,11 @@ bool BanList::ReadTime(const std::string& text, std::int64_t& seconds)
         return false;
     parts.tm_year = year - 1900;
     parts.tm_mon = month - 1;
-    seconds = static_cast<std::int64_t>(timegm(&parts));
+    const std::int64_t read = static_cast<std::int64_t>(timegm(&parts));
+    // The 31st of February is no day, though timegm makes one of it.
+    if (TimeText(read) != text)
+        return false;
+    seconds = read;
     return true;
 }
 

@@ -58,12 +58,12 @@ bool GameServer::Start(std::string& error)
     std::string maps;
     for (const std::string& name : game.Maps())
         maps += (maps.empty() ? "" : ", ") + name;
-    log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
-               options.maxPlayers, maps.c_str());
     if (!StartOutside(error)) {
         session.End();
         return false;
     }
+    log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
+               options.maxPlayers, maps.c_str());
     game.FillSeats();
     CountSeats();
     return true;
@@ -115,6 +115,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
         if (ticks > 0) {
             const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(now - lastTick).count();
             worstGapMicros = std::max<std::int64_t>(worstGapMicros, gap);
+            tickGaps.Add(game.Now(), gap);
             statusWorstGapMicros = std::max<std::int64_t>(statusWorstGapMicros, gap);
         }
         lastTick = now;

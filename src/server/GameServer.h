@@ -207,6 +207,7 @@ private:
     std::unique_ptr<AgonesSdk> agones;
     std::uint64_t healthAt = 0;
     TickTimes tickTimes;
+    TickTimes tickGaps; // from the start of one tick to the next
     std::uint64_t ticksDone = 0;
     int recorderSlot = Game::kNobody;
     platform::LineReader console {-1};

@@ -81,6 +81,10 @@ std::string GameServer::MetricsText() const
     page.Sample("quillrock_tick_seconds", Seconds(tickTimes.Quantile(0.99)), "quantile=\"0.99\"");
     page.One("quillrock_tick_seconds_max", "gauge", "The longest tick of the last minute.",
              Seconds(tickTimes.Longest()));
+    page.Figure("quillrock_tick_wait_seconds", "gauge",
+                "From the start of one tick to the next in the last minute, by quantile: a stall players feel.");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Quantile(0.99)), "quantile=\"0.99\"");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Longest()), "quantile=\"1\"");
     const platform::SessionServer::Traffic traffic = session.Counted();
     page.One("quillrock_received_bytes_total", "counter", "Bytes received on the game's port.",
              static_cast<double>(traffic.bytesIn));

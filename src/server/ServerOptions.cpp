@@ -165,7 +165,7 @@ const Option kOptions[] = {
      "tells the Agones SDK sidecar on AGONES_SDK_HTTP_PORT (default\n9358) when the game is ready, its health, "
      "its players and\nits end\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.agones); }},
-    {"one-match", "", "stops the server when its first round ends\n",
+    {"one-match", "", "stops the server when the round that began with its first\nperson ends\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.oneMatch); }},
     {"config", "FILE",
      "reads options from FILE first, one \"name = value\" a line with\nthe names above, \"#\" for comments; "
@@ -198,21 +198,26 @@ std::string Trimmed(const std::string& text)
 }
 
 // A value without its comment, and without the quotes that may keep a "#"
-// or spaces at either end in it.
-std::string ConfigValue(const std::string& text)
+// or spaces at either end in it; false for quotes that do not close, or
+// with more after them.
+bool ConfigValue(const std::string& text, std::string& value)
 {
-    std::string value = Trimmed(text);
-    if (value.size() >= 2 && value.front() == '"') {
+    value = Trimmed(text);
+    if (!value.empty() && value.front() == '"') {
         const std::size_t close = value.find('"', 1);
         const std::string rest = close == std::string::npos ? "" : Trimmed(value.substr(close + 1));
-        if (close != std::string::npos && (rest.empty() || rest.front() == '#'))
-            return value.substr(1, close - 1);
+        if (close == std::string::npos || !(rest.empty() || rest.front() == '#'))
+            return false;
+        value = value.substr(1, close - 1);
+        return true;
     }
     for (std::size_t i = 1; i < value.size(); ++i) {
-        if (value[i] == '#' && IsBlank(value[i - 1]))
-            return Trimmed(value.substr(0, i));
+        if (value[i] == '#' && IsBlank(value[i - 1])) {
+            value = Trimmed(value.substr(0, i));
+            break;
+        }
     }
-    return value;
+    return true;
 }
 
 bool IsText(const std::string& line)
@@ -243,7 +248,9 @@ std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<
         return "\"" + key.substr(0, 64) + "\" is " + (option ? "not read from a config file" : "no option's name");
     if (const auto [at, fresh] = seen.emplace(key, number); !fresh)
         return key + " is set already, on line " + std::to_string(at->second);
-    const std::string value = ConfigValue(trimmed.substr(equals + 1));
+    std::string value;
+    if (!ConfigValue(trimmed.substr(equals + 1), value))
+        return key + ": a value in quotes ends with its closing quote, or a comment after it";
     if (!option->read(value, options))
         return key + ": \"" + value.substr(0, 256) + "\" is not a valid value";
     return "";
@@ -253,10 +260,15 @@ bool ReadConfigFile(const std::string& path, ServerOptions& options, std::string
 {
     const auto bytes = platform::ReadWholeFile(path, kLargestConfig);
     if (!bytes) {
-        message = path + ": cannot be read, or is larger than 1 MiB";
+        message = path + (platform::FileExists(path) ? ": cannot be read, or is larger than 1 MiB" : ": no such file");
         return false;
     }
-    return ReadConfigText(std::string(bytes->begin(), bytes->end()), path, options, message);
+    // An editor's byte-order mark is no part of the first name.
+    const std::string bom = "\xEF\xBB\xBF";
+    std::string text(bytes->begin(), bytes->end());
+    if (text.rfind(bom, 0) == 0)
+        text.erase(0, bom.size());
+    return ReadConfigText(text, path, options, message);
 }
 
 // The value of --config, read before everything else.

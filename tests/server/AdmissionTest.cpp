@@ -61,7 +61,8 @@ TEST(BanList, TimesAndAddressesOfTheWrongShapeAreRefused)
 {
     std::int64_t seconds = 0;
     for (const char* time : {"2026-12-08 12:00:00Z", "2026-13-08T12:00:00Z", "2026-12-08T24:00:00Z",
-                             "2026-12-08T12:00:00", "1969-12-31T23:59:59Z", "+026-12-08T12:00:00Z"})
+                             "2026-12-08T12:00:00", "1969-12-31T23:59:59Z", "+026-12-08T12:00:00Z",
+                             "2026-02-29T12:00:00Z"})
         EXPECT_FALSE(BanList::ReadTime(time, seconds)) << time;
     std::uint32_t address = 0;
     for (const char* text : {"1.2.3", "1.2.3.4.5", "1.2.3.-4", "1..3.4", " 1.2.3.4", "1.2.3.4 ", "1.2.3.1000", ""})

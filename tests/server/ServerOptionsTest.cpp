@@ -88,7 +88,7 @@ TEST(ServerOptions, SwitchesAndTheNewerOptions)
 TEST(ServerOptions, AConfigFileSetsEveryOptionAndTheCommandLineWins)
 {
     TempDir dir;
-    dir.WriteFile("server.conf", "# a club's server\r\n"
+    dir.WriteFile("server.conf", "\xEF\xBB\xBF# a club's server, as an editor saves it\r\n"
                                  "\n"
                                  "  port = 4000   # not the usual\n"
                                  "name = \"Club #1 \"\n"
@@ -118,6 +118,8 @@ TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
         {"\x7f" "ELF\x02\x01\x01\n", ":1: this line is not text"},
         {"config = other.conf\n", ":1: \"config\" is not read from a config file"},
         {"help = yes\n", ":1: \"help\" is no option's name"},
+        {"name = \"open\n", ":1: name: a value in quotes ends with its closing quote"},
+        {"name = \"Den\" more\n", ":1: name: a value in quotes ends"},
         {"record = /r\nmax-players = 64\n", "--record: "},
     };
     for (const auto& [text, expected] : wrong) {
@@ -132,7 +134,7 @@ TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
     ServerOptions options;
     std::string message;
     EXPECT_EQ(Parse({"--config=/nonexistent/quillrock.conf"}, options, message), ParsedOptions::BadConfig);
-    EXPECT_NE(message.find("/nonexistent/quillrock.conf: cannot be read"), std::string::npos) << message;
+    EXPECT_NE(message.find("/nonexistent/quillrock.conf: no such file"), std::string::npos) << message;
 }
 
 TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
