@@ -2,7 +2,6 @@
 // the ban file, and the admins, who logged in with the password.
 #include "server/GameServer.h"
 
-
 #include "platform/Clock.h"
 #include "platform/WholeFile.h"
 #include "server/DottedAddress.h"

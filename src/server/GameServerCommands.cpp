@@ -31,11 +31,6 @@ std::string Figure(const char* format, double value)
     return text;
 }
 
-} // namespace
-
-
-namespace {
-
 struct Entry {
     const char* name;
     const char* synopsis;
