@@ -7,7 +7,7 @@
 #include "FuzzedServer.h"
 
 // Any bytes as what players send (joins, controls, chat, map and halt
-// requests, or nothing that parses) from connections that come and go
+// requests, server commands, or nothing that parses) from connections that come and go
 // between ticks, straight into a server that opened no port. Nothing may
 // crash, and only a player on the server's machine may halt it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
