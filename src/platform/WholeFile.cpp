@@ -41,6 +41,9 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
 {
     const std::string fresh = path + ".new";
     const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // One left by a stop half way keeps its mode, unless told.
+    if (fd >= 0)
+        ::fchmod(fd, 0600);
     if (fd < 0) {
         error = fresh + ": " + std::strerror(errno);
         return false;
@@ -56,9 +59,12 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
         }
         written += static_cast<std::size_t>(put);
     }
-    const bool whole = written == contents.size() && ::fsync(fd) == 0;
-    const int lastError = errno;
-    ::close(fd);
+    bool whole = written == contents.size() && ::fsync(fd) == 0;
+    int lastError = errno;
+    if (::close(fd) != 0 && whole) {
+        whole = false;
+        lastError = errno;
+    }
     if (!whole || ::rename(fresh.c_str(), path.c_str()) != 0) {
         error = path + ": " + std::strerror(whole ? errno : lastError);
         ::unlink(fresh.c_str());

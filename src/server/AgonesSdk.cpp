@@ -214,6 +214,8 @@ void AgonesSdk::Deliver(std::unique_lock<std::mutex>& lock)
         return;
     if (reply.status >= 200 && reply.status < 300)
         Delivered();
+    else if (reply.status == 502 || reply.status == 503 || reply.status == 504)
+        Failed("HTTP " + std::to_string(reply.status) + ": not ready", false); // a gateway still starting
     else if (reply.status != 0)
         Failed("HTTP " + std::to_string(reply.status), true);
     else
@@ -233,17 +235,21 @@ void AgonesSdk::Delivered()
         Log(std::move(line));
     }
     failing = false;
+    gaveUpAt.reset();
     droppedEvents = 0;
     changed.notify_all();
 }
 
 void AgonesSdk::Failed(const std::string& why, bool answered)
 {
-    // A sidecar that answers is up: only one that is silent is waited for
-    // longer and longer.
+    // A call that may be left out is tried again soon while the sidecar
+    // answers, so that it is soon out of the way; the rest wait longer and
+    // longer, and Ready and Shutdown are never given up.
     const Clock::time_point now = Clock::now();
-    const std::chrono::milliseconds wait = answered ? timing.firstRetry : backOff;
-    if (!answered)
+    const bool mayLeaveOut = current->kind != Kind::Ready && current->kind != Kind::Shutdown;
+    const bool soon = answered && mayLeaveOut;
+    const std::chrono::milliseconds wait = soon ? timing.firstRetry : backOff;
+    if (!soon)
         backOff = std::min(backOff * 2, timing.longestRetry);
     retryAt = now + wait;
     const std::string call = std::string(current->method) + " " + current->path;
@@ -251,8 +257,8 @@ void AgonesSdk::Failed(const std::string& why, bool answered)
     const bool started = !failing;
     failing = true;
     silent = !answered;
-    if (answered && ++refusals >= timing.refusalsToGiveUp) {
-        GiveUp(call, why);
+    if (soon && ++refusals >= timing.refusalsToGiveUp) {
+        GiveUp(call, why, now);
         retryAt = now;
     } else if (started) {
         Log("agones: the SDK sidecar at " + Sidecar() + " " + what + "; trying again in " + Spoken(wait));
@@ -267,11 +273,17 @@ void AgonesSdk::Failed(const std::string& why, bool answered)
 
 // A call refused again and again is left out; refused player calls mean
 // the fleet does not track players, and no more are made.
-void AgonesSdk::GiveUp(const std::string& call, const std::string& why)
+void AgonesSdk::GiveUp(const std::string& call, const std::string& why, Clock::time_point now)
 {
-    const bool players = TracksPlayers(current->kind);
-    Log("agones: the SDK sidecar at " + Sidecar() + " refused " + call + " " + std::to_string(refusals) + " times (" +
-        why + "); " + (players ? "players are no longer told to it (is PlayerTracking off?)" : "it is left out"));
+    const bool players = IsPlayerEvent(current->kind);
+    // One line for the first, then a reminder now and then, however often
+    // the health reports are refused.
+    if (!gaveUpAt || now - *gaveUpAt >= timing.stillFailingEvery) {
+        Log("agones: the SDK sidecar at " + Sidecar() + " refused " + call + " " + std::to_string(refusals) +
+            " times (" + why + "); " +
+            (players ? "players are no longer told to it (is PlayerTracking off?)" : "it is left out"));
+        gaveUpAt = now;
+    }
     if (players) {
         noPlayerTracking = true;
         std::erase_if(queue, [](const Call& waiting) { return TracksPlayers(waiting.kind); });

@@ -14,7 +14,7 @@
 // How patient the Agones client is; tests make it quick.
 struct AgonesTiming {
     std::chrono::milliseconds callTimeout{1000};
-    std::chrono::milliseconds firstRetry{250}; // doubled after each failure
+    std::chrono::milliseconds firstRetry{250}; // doubled after each failure without an answer
     std::chrono::milliseconds longestRetry{8000};
     std::chrono::milliseconds stillFailingEvery{60000}; // a reminder in the log
     int refusalsToGiveUp = 3; // refused by a sidecar that answers, a call is dropped
@@ -24,13 +24,14 @@ struct AgonesTiming {
 // The game server's words to the Agones SDK sidecar, over its HTTP gateway
 // on this machine, when it runs in an Agones fleet: ready, healthy, who
 // plays, and the end. A thread of its own delivers them in the order they
-// were said, so the game loop never waits on the sidecar. The sidecar may
-// start after the server or go away for a while: a call without an answer
-// is tried again, later and later, and nothing behind it overtakes it. A
-// call it answers with an error is tried a few times and then left out, so
-// that one it never takes (player tracking switched off) cannot hold back
-// the health reports behind it. While mostQueued calls wait, the oldest
-// player event makes room for a new one.
+// were said, but for health, which goes before waiting player events, so
+// the game loop never waits on the sidecar and never looks dead for a slow
+// list of players. The sidecar may start after the server or go away for a
+// while: a call without an answer (or a gateway's 502, 503, 504) is tried
+// again, later and later. Any other call the sidecar answers with an error
+// is tried a few times and then left out, Ready and Shutdown excepted; once
+// player events are so refused (player tracking switched off), no more are
+// made. While mostQueued calls wait, the oldest player event makes room.
 class AgonesSdk {
 public:
     static constexpr std::chrono::seconds kHealthEvery{2};
@@ -85,7 +86,7 @@ private:
     void Deliver(std::unique_lock<std::mutex>& lock);
     void Delivered();
     void Failed(const std::string& why, bool answered);
-    void GiveUp(const std::string& call, const std::string& why);
+    void GiveUp(const std::string& call, const std::string& why, Clock::time_point now);
     std::string Sidecar() const;
     void Finish();
     void CancelCalls();
@@ -110,6 +111,7 @@ private:
     Clock::time_point lastFailingLine;
     long long droppedEvents = 0; // player events left out since the sidecar last answered
     bool noPlayerTracking = false; // the sidecar refused the player calls for good
+    std::optional<Clock::time_point> gaveUpAt; // the last line about a call left out
     std::vector<std::string> logLines;
     std::thread worker; // last: it starts once the rest is made
 };

@@ -52,14 +52,21 @@ void CommandRegistry::Add(Command command)
     commands.insert_or_assign(key, std::move(command));
 }
 
+std::string CommandRegistry::NameIn(const std::string& line)
+{
+    const std::string text = Trimmed(line);
+    const auto end = std::find_if(text.begin(), text.end(), IsSpace);
+    return std::string(text.begin() + (!text.empty() && text.front() == '/' ? 1 : 0), end);
+}
+
 CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker asker, const std::string& by,
                                                   const Reply& reply, std::uint32_t caller) const
 {
     const std::string text = Trimmed(line);
     if (text.empty())
         return Outcome::Empty;
+    const std::string name = NameIn(text);
     const auto end = std::find_if(text.begin(), text.end(), IsSpace);
-    const std::string name(text.begin() + (text.front() == '/' ? 1 : 0), end);
     return Run(name, std::string(end, text.end()), asker, by, reply, caller);
 }
 

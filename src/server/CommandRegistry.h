@@ -69,6 +69,8 @@ public:
 
     // A typed line: "/name arguments", the "/" optional; a line of nothing
     // but spaces is no command and is not answered.
+    // The name of the command a line runs, as RunLine reads it.
+    static std::string NameIn(const std::string& line);
     Outcome RunLine(const std::string& line, Asker asker, const std::string& by, const Reply& reply,
                     std::uint32_t caller = 0) const;
     Outcome Run(const std::string& name, const std::string& arguments, Asker asker, const std::string& by,

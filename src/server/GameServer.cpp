@@ -178,8 +178,9 @@ bool GameServer::MatchIsOver(int ms)
         if (game.People() == 0)
             return false;
         matchBegun = true;
-        log.Always("the match begins with its first player: a fresh round on %s", game.MapName().c_str());
-        game.ChangeMap(game.MapName());
+        const std::string map = game.MapName();
+        log.Always("the match begins with its first player: a fresh round on %s", map.c_str());
+        game.ChangeMap(map);
         return false;
     }
     const Simulation& simulation = game.GetSimulation();

@@ -164,11 +164,11 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
         const bool isUsage = answer.rfind(usage, 0) == 0;
         game.Tell(slot, ForConsole(isUsage ? "Usage: /server " + answer.substr(usage.size()) : answer).c_str());
     };
-    // Every admin's command is logged whole, as it came; a login by its
-    // name alone, since what follows is a password.
+    // Every admin's command is logged whole; a login by its name alone,
+    // since what follows is a password.
     const Asker asker = AskerOf(connection);
-    const std::string name = Drawable(line.substr(0, line.find(' ')).c_str(), CommandRegistry::kShownName);
-    if (asker == Asker::Admin && AsciiLower(name) != "login")
+    const std::string name = Drawable(CommandRegistry::NameIn(line).c_str(), CommandRegistry::kShownName);
+    if (asker == Asker::Admin && AsciiLower(CommandRegistry::NameIn(line)) != "login")
         log.Always("%s runs /server %s", Describe(id).c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
     if (commands.RunLine(line, asker, Describe(id), tell, id) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring /server %s from %s: not an admin", name.c_str(), Describe(id).c_str());

@@ -33,11 +33,11 @@ inline std::string Counted(long long count, const char* one, const char* many)
 
 // "name: text" as everyone's console shows it, cut to one line; empty when
 // nothing drawable was said.
+std::string ChatLine(const std::string& name, const char* text);
+
 // A line for a player's console as the game's font draws it: the marks
 // it lacks become their nearest that it has ("[" a "(", ";" a ",").
 std::string ForConsole(const std::string& line);
 
 // "Bob" for "\"Bob\"": a name in quotes may hold spaces at its ends.
 std::string Unquoted(const std::string& text);
-
-std::string ChatLine(const std::string& name, const char* text);

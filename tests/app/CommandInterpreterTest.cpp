@@ -82,14 +82,14 @@ TEST_F(Commands, ServerCommandsSendWhatTheySayOthersOnlyAnswerOrList)
     Run("/server map");
     EXPECT_TRUE(ConsoleLines().empty()) << "no map name: nothing printed";
     for (const char* line : {"/server halt", "/server map Warren", "/server", "/server reboot", "/frobnicate",
-                             "/disconnect", "/exit", "/list", "/server kick Bob"})
+                             "/disconnect", "/exit", "/list", "/server bans"})
         Run(line);
     EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{
                                   "Attempting to shutdown server...", "Requesting server change to map \"Warren\"",
                                   "Server must be followed by a sub-commmand.", "Unrecognized server command.",
                                   "Unrecognized command", "Not implemented yet, try again later.",
                                   "Not implemented yet, try again later.", "Server: Commands"}));
-    EXPECT_EQ(Sent(2), (std::vector<int>{kMsgHaltServer, kMsgMap, kMsgServerCommand})) << "the kick goes to the server";
+    EXPECT_EQ(Sent(3), (std::vector<int>{kMsgHaltServer, kMsgMap, kMsgServerCommand})) << "the server lists its bans";
 
     Console::Instance()->Clear();
     Run("/find servers");

@@ -113,6 +113,24 @@ TEST(AgonesSdk, RefusedPlayerCallsAreTriedAgainThenNoMoreAreMade)
     EXPECT_EQ(lines[2], "agones: the SDK sidecar takes calls again");
 }
 
+TEST(AgonesSdk, ReadyIsNeverLeftOutHoweverOftenItIsRefused)
+{
+    SidecarStandIn sidecar;
+    sidecar.Answer("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
+    AgonesSdk sdk(sidecar.Port(), Quick());
+    sdk.Ready();
+    ASSERT_TRUE(sidecar.WaitForRequests(4));
+    sidecar.Answer("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(sidecar.WaitForRequests(8));
+    sidecar.Answer("HTTP/1.0 200 OK\r\n\r\n{}");
+    sdk.Shutdown(2s);
+    const Calls calls = Received(sidecar);
+    EXPECT_EQ(calls.back().first, "POST /shutdown");
+    EXPECT_EQ(calls[calls.size() - 2].first, "POST /ready") << "tried until taken";
+    for (const std::string& line : sdk.TakeLogLines())
+        EXPECT_FALSE(Mentions(line, "left out")) << line;
+}
+
 TEST(AgonesSdk, AFullQueueLeavesOutTheOldestPlayerEvents)
 {
     const std::uint16_t port = SidecarStandIn::FreePort();
