@@ -30,7 +30,15 @@ std::string Clean(const std::string& note)
         const auto byte = static_cast<unsigned char>(c);
         clean += byte >= ' ' && byte != 127 ? c : ' ';
     }
-    return Trimmed(Trimmed(clean).substr(0, kLongestNote));
+    std::string cut = Trimmed(clean);
+    if (cut.size() > kLongestNote) {
+        // Not inside a character of more than one byte.
+        std::size_t end = kLongestNote;
+        while (end > 0 && (static_cast<unsigned char>(cut[end]) & 0xC0) == 0x80)
+            --end;
+        cut.resize(end);
+    }
+    return Trimmed(cut);
 }
 
 bool ReadField(const char* at, int digits, int low, int high, int& out)
