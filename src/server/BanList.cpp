@@ -1,26 +1,14 @@
 #include "server/BanList.h"
 
-#include <algorithm>
 #include <charconv>
 #include <ctime>
 
+#include "base/Trimmed.h"
 #include "server/DottedAddress.h"
 
 namespace {
 
 constexpr std::size_t kLongestNote = 200;
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlank).base();
-    return first < last ? std::string(first, last) : std::string();
-}
 
 // A note stays on its line and readable.
 std::string Clean(const std::string& note)

@@ -4,20 +4,9 @@
 #include <vector>
 
 #include "base/AsciiLower.h"
+#include "base/Trimmed.h"
 
 namespace {
-
-bool IsSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = std::find_if_not(text.begin(), text.end(), IsSpace);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsSpace).base();
-    return first < last ? std::string(first, last) : std::string();
-}
 
 // A name as an answer may repeat it: printable, and short.
 std::string Shown(const std::string& name)
@@ -55,7 +44,7 @@ void CommandRegistry::Add(Command command)
 std::string CommandRegistry::NameIn(const std::string& line)
 {
     const std::string text = Trimmed(line);
-    const auto end = std::find_if(text.begin(), text.end(), IsSpace);
+    const auto end = std::find_if(text.begin(), text.end(), IsAsciiSpace);
     return std::string(text.begin() + (!text.empty() && text.front() == '/' ? 1 : 0), end);
 }
 
@@ -66,7 +55,7 @@ CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker
     if (text.empty())
         return Outcome::Empty;
     const std::string name = NameIn(text);
-    const auto end = std::find_if(text.begin(), text.end(), IsSpace);
+    const auto end = std::find_if(text.begin(), text.end(), IsAsciiSpace);
     return Run(name, std::string(end, text.end()), asker, by, reply, caller);
 }
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 
+#include "base/Trimmed.h"
 #include "platform/Discovery.h"
 #include "platform/HttpService.h"
 #include "platform/WholeFile.h"
@@ -185,18 +186,6 @@ std::string Lead(const Option& option)
     return std::string("  --") + option.name + (*option.value ? std::string(" ") + option.value : "");
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlank).base();
-    return first < last ? std::string(first, last) : std::string();
-}
-
 // A value without its comment, and without the quotes that may keep a "#"
 // or spaces at either end in it; false for quotes that do not close, or
 // with more after them.
@@ -212,7 +201,7 @@ bool ConfigValue(const std::string& text, std::string& value)
         return true;
     }
     for (std::size_t i = 1; i < value.size(); ++i) {
-        if (value[i] == '#' && IsBlank(value[i - 1])) {
+        if (value[i] == '#' && IsAsciiSpace(value[i - 1])) {
             value = Trimmed(value.substr(0, i));
             break;
         }
