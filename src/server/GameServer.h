@@ -135,6 +135,9 @@ private:
     // Received messages (GameServerMessages.cpp).
     void Handle(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void Join(platform::PlayerId id, Connection& connection, const NetMessage& message);
+    // Whether one more line may go now; the first one too many has the
+    // player told to slow down.
+    bool Paced(const Connection& connection, Allowance& allowance, const char* slowDown);
     void Chat(Connection& connection, const NetMessage& message);
     void RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void RequestHalt(platform::PlayerId id, Connection& connection);

@@ -113,7 +113,7 @@ bool GameServerCommands::Ban(const Request& request)
                 (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)});
     const std::string kept = KeptBans();
     s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
-    const int dropped = DropAll(address);
+    const int dropped = DropBanned();
     request.reply(who + " is banned " + Lasting(minutes) + (dropped ? " and dropped" : "") + kept + ".");
     return true;
 }
@@ -164,22 +164,19 @@ bool GameServerCommands::ReloadBans(const Request& request)
         request.reply("The bans stay as they were: " + error + ".");
         return true;
     }
-    int dropped = 0;
-    for (const auto& [address, ban] : s.bans.Bans()) {
-        if (s.bans.IsBanned(address, platform::WallSeconds()))
-            dropped += DropAll(address);
-    }
+    const int dropped = DropBanned();
     request.reply(Counted(static_cast<long long>(s.bans.Bans().size()), "ban", "bans") + " from " +
                   s.options.banFile + (dropped ? "; " + Counted(dropped, "player", "players") + " dropped" : "") +
                   ".");
     return true;
 }
 
-int GameServerCommands::DropAll(std::uint32_t address)
+int GameServerCommands::DropBanned()
 {
+    const std::int64_t now = platform::WallSeconds();
     std::vector<platform::PlayerId> going;
     for (const auto& [id, connection] : s.connections) {
-        if (connection.address == address)
+        if (s.bans.IsBanned(connection.address, now))
             going.push_back(id);
     }
     for (const platform::PlayerId id : going)

@@ -32,8 +32,8 @@ private:
     // The player of that name; else the one whose name differs only in
     // case; else null.
     Player* Find(const std::string& name) const;
-    // Every connection from the banned address goes; how many went.
-    int DropAll(std::uint32_t address);
+    // Every connection from an address banned now goes; how many went.
+    int DropBanned();
     // The file as it stands now, so that edits by hand are kept; not after
     // a write failed, when the bans here are the newer.
     void RereadBans();

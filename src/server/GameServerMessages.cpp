@@ -126,13 +126,19 @@ bool GameServer::Allowance::Take(std::uint64_t now)
     return true;
 }
 
+bool GameServer::Paced(const Connection& connection, Allowance& allowance, const char* slowDown)
+{
+    if (allowance.Take(game.Now()))
+        return true;
+    if (!std::exchange(allowance.told, true))
+        game.Tell(connection.slot, slowDown);
+    return false;
+}
+
 void GameServer::Chat(Connection& connection, const NetMessage& message)
 {
-    if (!connection.chat.Take(game.Now())) {
-        if (!std::exchange(connection.chat.told, true))
-            game.Tell(connection.slot, "You are chatting too fast, wait a moment.");
+    if (!Paced(connection, connection.chat, "You are chatting too fast, wait a moment."))
         return;
-    }
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
     game.Chat(connection.slot, text);
@@ -149,11 +155,8 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
 
 void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message)
 {
-    if (!connection.commands.Take(game.Now())) {
-        if (!std::exchange(connection.commands.told, true))
-            game.Tell(connection.slot, "You are sending commands too fast, wait a moment.");
+    if (!Paced(connection, connection.commands, "You are sending commands too fast, wait a moment."))
         return;
-    }
     char text[kTextBufferSize] = {};
     message.GetServerCommand(text, sizeof text);
     const std::string line = text;
@@ -167,11 +170,13 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     // Every admin's command is logged whole; a login by its name alone,
     // since what follows is a password.
     const Asker asker = AskerOf(connection);
-    const std::string name = Drawable(CommandRegistry::NameIn(line).c_str(), CommandRegistry::kShownName);
-    if (asker == Asker::Admin && AsciiLower(CommandRegistry::NameIn(line)) != "login")
-        log.Always("%s runs /server %s", Describe(id).c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
-    if (commands.RunLine(line, asker, Describe(id), tell, id) == CommandRegistry::Outcome::Refused)
-        log.Line("ignoring /server %s from %s: not an admin", name.c_str(), Describe(id).c_str());
+    const std::string name = CommandRegistry::NameIn(line);
+    const std::string who = Describe(id);
+    if (asker == Asker::Admin && AsciiLower(name) != "login")
+        log.Always("%s runs /server %s", who.c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
+    if (commands.RunLine(line, asker, who, tell, id) == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring /server %s from %s: not an admin",
+                 Drawable(name.c_str(), CommandRegistry::kShownName).c_str(), who.c_str());
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
