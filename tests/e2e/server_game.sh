@@ -29,9 +29,12 @@ eventually 15 results_banner || fail "no results banner"
 eventually 10 logged "$E2E_WORK/host.log" "round started on map Warren" || fail "no next map"
 eventually 10 radar_shows_map || fail "no radar after the next map"
 leave_and_end
-# The game went into the demos folder, named by its start and first map.
+# The game went into the demos folder, named by its start and first map;
+# a few seconds of one player's game come to some 10 KB, less on a slow
+# machine that draws fewer frames, and a header alone to 60 bytes.
 demo=$(ls "$E2E_WORK"/data/quillrock/demos/*_Arena.qrdemo 2>/dev/null | head -1)
-[ -n "$demo" ] && [ "$(stat -c %s "$demo")" -gt 10000 ] || fail "no demo of the game in the demos folder"
+[ -n "$demo" ] && [ "$(stat -c %s "$demo")" -gt 4000 ] ||
+  fail "no demo of the game in the demos folder: $(ls -l "$E2E_WORK"/data/quillrock/demos 2>&1)"
 round=$(ls "$E2E_WORK"/rounds/*_Arena.qrdemo 2>/dev/null | head -1)
 [ -n "$round" ] || fail "the server recorded no round: $(ls "$E2E_WORK/rounds")"
 
