@@ -117,8 +117,9 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
         // must not turn. The reports of the keys it held before come first.
         const bool spoof = attack == Attack::Spoof;
         const std::int32_t key = spoof ? kShield : kTurnRight;
-        // Back within the five seconds of a respawn, more on a busy machine.
-        ASSERT_TRUE(WorkUntil([&] { return local->IsAlive(); }, 15000))
+        // Back within the five seconds of a respawn, more on a busy machine
+        // or when robots shoot it down again as it comes back.
+        ASSERT_TRUE(WorkUntil([&] { return local->IsAlive(); }, 30000))
             << "the honest ship came back; the session " << (client->IsTerminated() ? "ended" : "went on")
             << ", last console line: " << (ConsoleLines().empty() ? std::string() : ConsoleLines().back());
         const std::uint32_t settling = platform::TickCount();
