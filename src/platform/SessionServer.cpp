@@ -252,6 +252,17 @@ void SessionServer::Drop(PlayerId player)
     state->lostSeen.erase(player);
 }
 
+void SessionServer::DropAfterQueued(PlayerId player)
+{
+    const auto found = state->players.find(player);
+    if (found == state->players.end())
+        return;
+    // The peer keeps a spare slot until it has the last word or times out.
+    enet_peer_disconnect_later(found->second, 0);
+    state->players.erase(found);
+    state->lostSeen.erase(player);
+}
+
 void SessionServer::End()
 {
     if (!state->host)

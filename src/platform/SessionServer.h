@@ -53,6 +53,9 @@ public:
     void QueueTo(PlayerId player, const std::uint8_t* data, std::size_t size, Delivery delivery);
     void Flush();
     void Drop(PlayerId player);
+    // Lets what is queued for the player go first, then parts from it, so
+    // that a last word reaches it; it is no player from now on.
+    void DropAfterQueued(PlayerId player);
     // How many times reliable payloads to the player were sent again, since
     // the last time this was asked.
     std::uint32_t TakeResent(PlayerId player);

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "net/ApplicationGuid.h"
+#include "net/NetMessage.h"
+#include "net/PackedBatch.h"
 #include "server/DottedAddress.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
@@ -21,17 +23,19 @@ constexpr std::chrono::milliseconds kMostBehind(250);
 struct DropText {
     const char* metric;
     const char* log;
+    // The line a player in the game is told before it goes, if any.
+    const char* told;
 };
 
 // By GameServer::DropReason.
 constexpr DropText kDropTexts[GameServer::kDropReasons] = {
-    {"crowding", "too many connections from its address wait to join"},
-    {"never_joined", "never joined"},
-    {"flood", "floods the server"},
-    {"garbage", "sent something that is not a message"},
-    {"full", "the game is full"},
-    {"kicked", "kicked"},
-    {"banned", "banned"},
+    {"crowding", "too many connections from its address wait to join", nullptr},
+    {"never_joined", "never joined", nullptr},
+    {"flood", "floods the server", nullptr},
+    {"garbage", "sent something that is not a message", nullptr},
+    {"full", "the game is full", nullptr},
+    {"kicked", "kicked", "An admin of this server has dropped you from the game."},
+    {"banned", "banned", "You are banned from this server."},
 };
 
 } // namespace
@@ -278,9 +282,19 @@ const char* GameServer::DropName(DropReason why)
 
 void GameServer::Drop(platform::PlayerId id, DropReason why)
 {
+    const DropText& text = kDropTexts[static_cast<int>(why)];
     ++drops[static_cast<std::size_t>(why)];
-    log.Line("dropping %s: %s", Describe(id).c_str(), kDropTexts[static_cast<int>(why)].log);
-    session.Drop(id);
+    log.Line("dropping %s: %s", Describe(id).c_str(), text.log);
+    const auto found = connections.find(id);
+    if (text.told && found != connections.end() && found->second.Joined()) {
+        NetMessage farewell;
+        farewell.SetText(text.told);
+        const std::vector<std::uint8_t> payload = PackedBatch::Pack({&farewell});
+        session.QueueTo(id, payload.data(), payload.size(), platform::Delivery::Reliable);
+        session.DropAfterQueued(id);
+    } else {
+        session.Drop(id);
+    }
     Leave(id);
 }
 

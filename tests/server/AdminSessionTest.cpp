@@ -99,6 +99,7 @@ TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
     EXPECT_TRUE(Answered("/server unban", "Usage: /server unban ADDRESS"));
     Type("/server ban Pilot 30");
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    EXPECT_TRUE(ConsoleHas("You are banned from this server.")) << "the player is told why it goes";
     const std::string kept = BanFile();
     EXPECT_NE(kept.find("# kept by hand\n# not an address\n"), std::string::npos) << kept;
     EXPECT_NE(kept.find("\n127.0.0.1 20"), std::string::npos) << kept;
