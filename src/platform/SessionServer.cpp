@@ -125,6 +125,18 @@ struct SessionServer::State {
         return underWay >= kHandshakesPerAddress;
     }
 
+    // The player's peer, which is no player from now on; null for none.
+    ENetPeer* Forget(PlayerId player)
+    {
+        const auto found = players.find(player);
+        if (found == players.end())
+            return nullptr;
+        ENetPeer* peer = found->second;
+        players.erase(found);
+        lostSeen.erase(player);
+        return peer;
+    }
+
     static PlayerId IdOf(const ENetPeer* peer)
     {
         return static_cast<PlayerId>(reinterpret_cast<std::uintptr_t>(peer->data));
@@ -242,25 +254,17 @@ void SessionServer::Flush()
 
 void SessionServer::Drop(PlayerId player)
 {
-    const auto found = state->players.find(player);
-    if (found == state->players.end())
-        return;
     // At once, so the slot is free for the next without waiting for a peer
     // that may never answer.
-    enet_peer_disconnect_now(found->second, 0);
-    state->players.erase(found);
-    state->lostSeen.erase(player);
+    if (ENetPeer* peer = state->Forget(player))
+        enet_peer_disconnect_now(peer, 0);
 }
 
 void SessionServer::DropAfterQueued(PlayerId player)
 {
-    const auto found = state->players.find(player);
-    if (found == state->players.end())
-        return;
     // The peer keeps a spare slot until it has the last word or times out.
-    enet_peer_disconnect_later(found->second, 0);
-    state->players.erase(found);
-    state->lostSeen.erase(player);
+    if (ENetPeer* peer = state->Forget(player))
+        enet_peer_disconnect_later(peer, 0);
 }
 
 void SessionServer::End()
