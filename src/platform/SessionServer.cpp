@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/EnetHost.h"
@@ -13,6 +14,9 @@ namespace {
 constexpr enet_uint8 kAccepted[] = {'Q', 'R', 'O', 'K'};
 constexpr std::size_t kSpareSlots = 8;   // room to turn the surplus away politely
 constexpr std::uint32_t kFarewellTime = 200;
+// A dropped player's last word gets this long; a peer that will not take
+// it (or fakes its acknowledgements) loses its slot then.
+constexpr std::uint32_t kLastWordTime = 2000;
 // No payload of a game comes near this; a peer cannot make the host hold more.
 constexpr std::size_t kLargestPayload = 1 << 20;
 constexpr std::size_t kLargestWaiting = 64 * 1024;
@@ -63,6 +67,28 @@ struct SessionServer::State {
     std::map<PlayerId, enet_uint32> lostSeen; // each player's resends, as last asked
     std::unordered_map<std::uint32_t, SearchAllowance> searchers;
     SessionServer::Traffic traffic;
+
+    // Peers given a last word, as they were then: a slot that parted and
+    // was taken again has another connect id.
+    struct Parting {
+        ENetPeer* peer;
+        enet_uint32 connectId;
+        std::uint32_t since;
+    };
+    std::vector<Parting> parting;
+
+    void EndLateParting()
+    {
+        const std::uint32_t now = TickCount();
+        std::erase_if(parting, [now](const Parting& p) {
+            if (p.peer->connectID != p.connectId || p.peer->state == ENET_PEER_STATE_DISCONNECTED)
+                return true;
+            if (now - p.since < kLastWordTime)
+                return false;
+            enet_peer_reset(p.peer);
+            return true;
+        });
+    }
 
     // ENet counts bytes in 32 bits: they are moved into ours before they
     // can wrap.
@@ -227,6 +253,7 @@ void SessionServer::DoWork(std::uint32_t budgetMs)
 {
     if (state->host)
         ServiceWithin(state->host, budgetMs, [this](ENetEvent& event) { state->Handle(event); });
+    state->EndLateParting();
     state->Gather();
 }
 
@@ -262,9 +289,10 @@ void SessionServer::Drop(PlayerId player)
 
 void SessionServer::DropAfterQueued(PlayerId player)
 {
-    // The peer keeps a spare slot until it has the last word or times out.
-    if (ENetPeer* peer = state->Forget(player))
+    if (ENetPeer* peer = state->Forget(player)) {
         enet_peer_disconnect_later(peer, 0);
+        state->parting.push_back({peer, peer->connectID, TickCount()});
+    }
 }
 
 void SessionServer::End()
@@ -290,6 +318,7 @@ void SessionServer::End()
     Unroute(state->host);
     enet_host_destroy(state->host);
     state->host = nullptr;
+    state->parting.clear();
 }
 
 std::uint32_t SessionServer::TakeResent(PlayerId player)

@@ -54,7 +54,8 @@ public:
     void Flush();
     void Drop(PlayerId player);
     // Lets what is queued for the player go first, then parts from it, so
-    // that a last word reaches it; it is no player from now on.
+    // that a last word reaches it; it is no player from now on, and its
+    // peer holds a spare slot for 2 s at most.
     void DropAfterQueued(PlayerId player);
     // How many times reliable payloads to the player were sent again, since
     // the last time this was asked.

@@ -8,7 +8,6 @@
 
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
-#include "net/PackedBatch.h"
 #include "server/DottedAddress.h"
 #include "server/PlayerText.h"
 #include "server/ServerLog.h"
@@ -289,8 +288,7 @@ void GameServer::Drop(platform::PlayerId id, DropReason why)
     if (text.told && found != connections.end() && found->second.Joined()) {
         NetMessage farewell;
         farewell.SetText(text.told);
-        const std::vector<std::uint8_t> payload = PackedBatch::Pack({&farewell});
-        session.QueueTo(id, payload.data(), payload.size(), platform::Delivery::Reliable);
+        Answer(id, farewell, platform::Delivery::Reliable);
         session.DropAfterQueued(id);
     } else {
         session.Drop(id);

@@ -145,7 +145,8 @@ private:
     // What a player may run: as an admin once logged in, or from this
     // machine while it is trusted.
     Asker AskerOf(const Connection& connection) const;
-    void Answer(platform::PlayerId id, const NetMessage& message);
+    // One message to the player at once, in a datagram of its own.
+    void Answer(platform::PlayerId id, const NetMessage& message, platform::Delivery delivery);
     CommandRegistry::Outcome Ask(platform::PlayerId id, const Connection& connection, const char* command,
                                  const std::string& arguments);
 

@@ -56,11 +56,10 @@ void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std:
     Handle(id, connection, message);
 }
 
-void GameServer::Answer(platform::PlayerId id, const NetMessage& message)
+void GameServer::Answer(platform::PlayerId id, const NetMessage& message, platform::Delivery delivery)
 {
     const auto bytes = PackedBatch::Pack({&message});
-    session.SendTo(id, bytes.data(), bytes.size(), platform::Delivery::Any);
-    // Sent at once, in a datagram of its own.
+    session.SendTo(id, bytes.data(), bytes.size(), delivery);
     if (const auto found = connections.find(id); found != connections.end() && found->second.Joined())
         game.Charge(found->second.slot, Reporter::WireCost(bytes.size()) + Reporter::kDatagramCost);
 }
@@ -73,7 +72,7 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
         message.GetTick(tick);
         NetMessage pong;
         pong.SetPong(tick);
-        Answer(id, pong);
+        Answer(id, pong, platform::Delivery::Any);
         return;
     }
     if (message.Kind() == kMsgJoin) {

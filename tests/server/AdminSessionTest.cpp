@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/CommandInterpreter.h"
 #include "support/ServerSessionTest.h"
@@ -26,6 +28,14 @@ protected:
     }
 
     bool Join() { return ServerSessionTest::Join("Club Server", Port()); }
+    // The server's last word came, then the designed line of its end.
+    static bool ToldBeforeTheEnd(const std::string& line)
+    {
+        const std::vector<std::string> lines = ConsoleLines();
+        const auto told = std::ranges::find(lines, line);
+        const auto end = std::ranges::find(lines, "The server has terminated your connection.  Sorry.");
+        return told != lines.end() && end != lines.end() && told < end;
+    }
     // A new connection, from the same address, as a player who starts the
     // game again.
     void Restart()
@@ -97,9 +107,14 @@ TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
     ASSERT_TRUE(Join());
     EXPECT_TRUE(Answered("/server login anything", "This server takes no admin logins."));
     EXPECT_TRUE(Answered("/server unban", "Usage: /server unban ADDRESS"));
+    Type("/server kick Pilot");
+    ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
+    EXPECT_TRUE(ToldBeforeTheEnd("An admin of this server has dropped you from the game."));
+    Restart();
+    ASSERT_TRUE(Join()) << "a kick is no ban";
     Type("/server ban Pilot 30");
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
-    EXPECT_TRUE(ConsoleHas("You are banned from this server.")) << "the player is told why it goes";
+    EXPECT_TRUE(ToldBeforeTheEnd("You are banned from this server."));
     const std::string kept = BanFile();
     EXPECT_NE(kept.find("# kept by hand\n# not an address\n"), std::string::npos) << kept;
     EXPECT_NE(kept.find("\n127.0.0.1 20"), std::string::npos) << kept;

@@ -98,7 +98,7 @@ namespace {
 // DrawContent is the screens' own; Draw would present the frame.
 class ContentOf : public Screen {
 public:
-    static void Draw(Screen* screen)
+    static void DrawOf(Screen* screen)
     {
         (screen->*(&ContentOf::DrawContent))(screen->Width() / 2.0f, screen->Height() / 2.0f);
     }
@@ -114,7 +114,7 @@ Frame DrawScreenContent(Screen* screen)
     glPolygonMode(GL_BACK, GL_LINE);
     glEnable(GL_TEXTURE_2D);
     screen->LoadTextures();
-    ContentOf::Draw(screen);
+    ContentOf::DrawOf(screen);
     Frame frame;
     Renderer::Instance()->EndFrame();
     return frame;
