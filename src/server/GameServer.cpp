@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <thread>
 
@@ -18,6 +19,16 @@ namespace {
 constexpr std::uint32_t kWorkBudgetMs = 4;
 // Further behind than this, the clock gives up catching up.
 constexpr std::chrono::milliseconds kMostBehind(250);
+
+std::string SignalName(int signal)
+{
+    switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal " + std::to_string(signal);
+    }
+}
 
 struct DropText {
     const char* metric;
@@ -95,7 +106,7 @@ bool GameServer::StartRecording(std::string& error)
     return true;
 }
 
-void GameServer::Run(const std::atomic<bool>& stop)
+void GameServer::Run(const std::atomic<int>& stop)
 {
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::nanoseconds(1000000000LL / options.tickRate);
@@ -103,7 +114,7 @@ void GameServer::Run(const std::atomic<bool>& stop)
     long long ticks = 0;
     auto lastTick = Clock::now();
     auto statusAt = lastTick;
-    while (!stop && !halted) {
+    while (stop == 0 && !halted) {
         session.DoWork(kWorkBudgetMs);
         ReadConsole();
         LookOutside();
@@ -137,6 +148,8 @@ void GameServer::Run(const std::atomic<bool>& stop)
         if (now - next > kMostBehind)
             next = now;
     }
+    if (const int signal = stop.load())
+        log.Always("%s: the server stops", SignalName(signal).c_str());
     End();
 }
 

@@ -61,9 +61,10 @@ public:
     // Loads the first map without opening the session: payloads are then
     // handed to OnReceive by the caller, no network involved.
     bool StartUnhosted(std::string& error);
-    // Ticks at the options' rate until stop is set or a local player halts
-    // the server, then ends the session for everyone.
-    void Run(const std::atomic<bool>& stop);
+    // Ticks at the options' rate until stop holds the number of the signal
+    // that ends it, or a local player halts the server; then ends the
+    // session for everyone.
+    void Run(const std::atomic<int>& stop);
     // One tick of the game, each player sent its payloads; then the
     // connections are looked after by the game's clock.
     void Tick(int ms);

@@ -14,11 +14,11 @@
 
 namespace {
 
-std::atomic<bool> stopRequested {false};
+std::atomic<int> stopSignal {0};
 
-void RequestStop(int)
+void RequestStop(int signal)
 {
-    stopRequested = true;
+    stopSignal = signal;
 }
 
 // Robots alone on every map of the rotation; their figures on stdout, the
@@ -91,6 +91,6 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
     server.ListenToConsole(platform::kStandardInput);
-    server.Run(stopRequested);
+    server.Run(stopSignal);
     return 0;
 }

@@ -99,6 +99,7 @@ leave_and_end() {
   kill -TERM "$HOST_PID"
   wait "$HOST_PID" || fail "the server ended with status $?"
   HOST_PID=
+  logged "$E2E_WORK/host.log" "SIGTERM: the server stops" || fail "the log does not say what stopped the server"
   logged "$E2E_WORK/host.log" "ending the session" || fail "the server did not end its session"
 }
 

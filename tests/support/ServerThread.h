@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -47,12 +48,12 @@ public:
 
     void Stop()
     {
-        stop = true;
+        stop = SIGTERM;
         if (thread.joinable())
             thread.join();
     }
 
 private:
-    std::atomic<bool> stop{false};
+    std::atomic<int> stop{0};
     std::thread thread;
 };
