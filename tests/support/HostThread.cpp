@@ -31,8 +31,11 @@ void HostThread::Loop()
         }
         for (auto& task : work)
             task(server);
-        if (!work.empty())
+        if (!work.empty()) {
+            // Taken, so that no waiter is between its check and its wait.
+            std::lock_guard<std::mutex> lock(mutex);
             changed.notify_all();
+        }
         server.DoWork(5);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -49,8 +52,9 @@ void HostThread::Run(std::function<void(platform::SessionServer&)> work)
             done = true;
         });
     }
+    // Until it is done, however long it takes: the task refers to this frame.
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait_for(lock, std::chrono::seconds(5), [&] { return done.load(); });
+    changed.wait(lock, [&] { return done.load(); });
 }
 
 std::vector<platform::PlayerId> HostThread::Joined()
