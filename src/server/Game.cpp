@@ -263,7 +263,8 @@ void Game::Cheer()
     const Player* winner = simulation.FindPlayer(simulation.WinnerShip());
     if (!winner || !crew.Flies(winner))
         return;
-    const std::string line = ChatLine(winner->Name(), "Good game, pilots. One more round!");
+    const std::string line =
+        ChatLine(winner->Name(), lastRound ? "Good game, pilots." : "Good game, pilots. One more round!");
     reporter.ToAll().SetText(line.c_str());
     log.Line("chat: %s", line.c_str());
 }

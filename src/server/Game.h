@@ -71,6 +71,8 @@ public:
     // A line in every player's console.
     void TellAll(const char* text) { reporter.ToAll().SetText(text); }
     void WatchKills(KillWatch watch) { announcer.WatchKills(std::move(watch)); }
+    // No round follows this one: a robot that wins it asks for none.
+    void LastRound() { lastRound = true; }
 
     // What a player was sent besides the reports, and how often reliable
     // payloads went to it again: its share of bandwidth pays for both.
@@ -115,4 +117,5 @@ private:
     Announcer announcer;
     Simulation simulation;
     RobotCrew crew;
+    bool lastRound = false;
 };

@@ -197,6 +197,7 @@ bool GameServer::MatchIsOver(int ms)
         const std::string map = game.MapName();
         log.Always("the match begins with its first player: a fresh round on %s", map.c_str());
         game.ChangeMap(map);
+        game.LastRound();
         return false;
     }
     const Simulation& simulation = game.GetSimulation();

@@ -296,6 +296,15 @@ TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
         // Everyone scored nothing: the first name wins.
         EXPECT_EQ(Told(slot, "Robot Ace: Good game, pilots. One more round!"), std::string(person) == "Zed") << person;
     }
+    // A match of one round asks for no other.
+    ServerOptions options = Options(3, 2);
+    options.roundMinutes = 0.005;
+    Begin(options);
+    game->LastRound();
+    const int slot = game->Join("Zed", 0);
+    for (int tick = 0; tick < 30; ++tick)
+        Tick(17);
+    EXPECT_TRUE(Told(slot, "Robot Ace: Good game, pilots."));
 }
 
 } // namespace
