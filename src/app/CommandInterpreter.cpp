@@ -48,8 +48,8 @@ void Help(Console* console)
 
 // Sub-commands that the server's own commands answer, in this console; the
 // line goes as typed after the sub-command's name.
-constexpr const char* kServerCommands[] = {"login", "kick", "ban",    "unban", "bans",
-                                           "bots",  "next", "say",    "status", "reload-bans"};
+constexpr const char* kServerCommands[] = {"login", "kick", "ban",    "unban",  "bans",       "bots",
+                                           "next",  "say",  "status", "help", "reload-bans"};
 
 bool IsServerCommand(const char* word)
 {

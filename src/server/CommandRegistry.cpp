@@ -31,7 +31,7 @@ std::string Usage(const CommandRegistry::Command& command)
 
 CommandRegistry::CommandRegistry()
 {
-    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::Admin}, "",
+    Add({"help", "", "the commands you may run", {Asker::Operator, Asker::Admin, Asker::Player}, "",
          [this](const Request& request) { return Help(request); }});
 }
 
@@ -93,6 +93,12 @@ bool CommandRegistry::Help(const Request& request) const
     }
     for (const Command* command : allowed) {
         std::string usage = Usage(*command);
+        // A player's console is narrow: what a command does goes below it.
+        if (request.asker != Asker::Operator) {
+            request.reply(usage);
+            request.reply("    " + command->help);
+            continue;
+        }
         usage.resize(widest + 3, ' ');
         request.reply(usage + command->help);
     }

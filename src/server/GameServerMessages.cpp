@@ -30,6 +30,17 @@ bool SentByPlayers(int kind)
     }
 }
 
+// Answers name commands as the operator types them ("/ban ..."); a player
+// types them after /server.
+std::string AsTypedInTheGame(const std::string& answer)
+{
+    for (const std::string start : {"Usage: /", "/"}) {
+        if (answer.rfind(start, 0) == 0)
+            return answer.substr(0, start.size() - 1) + "/server " + answer.substr(start.size());
+    }
+    return answer;
+}
+
 } // namespace
 
 void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size)
@@ -160,11 +171,8 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     message.GetServerCommand(text, sizeof text);
     const std::string line = text;
     const int slot = connection.slot;
-    // The player typed the command after /server, and is told so.
     const auto tell = [this, slot](const std::string& answer) {
-        const std::string usage = "Usage: /";
-        const bool isUsage = answer.rfind(usage, 0) == 0;
-        game.Tell(slot, ForConsole(isUsage ? "Usage: /server " + answer.substr(usage.size()) : answer).c_str());
+        game.Tell(slot, ForConsole(AsTypedInTheGame(answer)).c_str());
     };
     // Every admin's command is logged whole; a login by its name alone,
     // since what follows is a password.

@@ -105,6 +105,9 @@ TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
                           "198.51.100.9 forever\n");
     StartServer(Options()); // trusted: the player is on the server's machine
     ASSERT_TRUE(Join());
+    // Help names what this player may run, as it is typed in the game.
+    EXPECT_TRUE(Answered("/server help", "    let a banned address in again"));
+    EXPECT_TRUE(ConsoleHas("/server unban ADDRESS"));
     EXPECT_TRUE(Answered("/server login anything", "This server takes no admin logins."));
     EXPECT_TRUE(Answered("/server unban", "Usage: /server unban ADDRESS"));
     Type("/server kick Pilot");

@@ -88,8 +88,9 @@ TEST_F(Registry, HelpListsWhatTheAskerMayRunInNameOrderWithTheUsagesInOneColumn)
 {
     EXPECT_EQ(Answers("/help"), (Lines{"/bots N   robots wanted", "/halt     stop",
                                        "/help     the commands you may run", "/status   how it goes"}));
-    EXPECT_EQ(Answers("/help", Asker::Admin), (Lines{"/halt   stop", "/help   the commands you may run"}));
-    EXPECT_EQ(Answers("/help", Asker::Player), Lines{"You may not run /help."});
+    EXPECT_EQ(Answers("/help", Asker::Admin),
+              (Lines{"/halt", "    stop", "/help", "    the commands you may run"}));
+    EXPECT_EQ(Answers("/help", Asker::Player), (Lines{"/help", "    the commands you may run"}));
 }
 
 } // namespace
