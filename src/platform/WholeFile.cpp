@@ -41,13 +41,12 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
 {
     const std::string fresh = path + ".new";
     const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    // One left by a stop half way keeps its mode, unless told.
-    if (fd >= 0)
-        ::fchmod(fd, 0600);
     if (fd < 0) {
         error = fresh + ": " + std::strerror(errno);
         return false;
     }
+    // One left by a stop half way keeps its mode, unless told.
+    ::fchmod(fd, 0600);
     std::size_t written = 0;
     while (written < contents.size()) {
         const ssize_t put = ::write(fd, contents.data() + written, contents.size() - written);

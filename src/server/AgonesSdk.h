@@ -75,10 +75,7 @@ private:
     };
 
     static bool IsPlayerEvent(Kind kind) { return kind == Kind::PlayerConnect || kind == Kind::PlayerDisconnect; }
-    static bool TracksPlayers(Kind kind)
-    {
-        return kind == Kind::Capacity || kind == Kind::PlayerConnect || kind == Kind::PlayerDisconnect;
-    }
+    static bool TracksPlayers(Kind kind) { return kind == Kind::Capacity || IsPlayerEvent(kind); }
     void Queue(Kind kind, const char* method, const char* path, std::string body);
     bool MakeRoom();
     void Run();

@@ -1,6 +1,7 @@
 #include "server/CommandRegistry.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/AsciiLower.h"
@@ -22,9 +23,12 @@ std::string Shown(const std::string& name)
     return shown;
 }
 
-std::string Usage(const CommandRegistry::Command& command)
+// "/name arguments" as the name and what follows it; the "/" optional.
+std::pair<std::string, std::string> Split(const std::string& text)
 {
-    return "/" + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis);
+    const auto end = std::find_if(text.begin(), text.end(), IsAsciiSpace);
+    const auto start = text.begin() + (!text.empty() && text.front() == '/' ? 1 : 0);
+    return {std::string(start, end), std::string(end, text.end())};
 }
 
 } // namespace
@@ -41,11 +45,21 @@ void CommandRegistry::Add(Command command)
     commands.insert_or_assign(key, std::move(command));
 }
 
+void CommandRegistry::SetTyping(Asker asker, Typing typing)
+{
+    typings[asker] = std::move(typing);
+}
+
+std::string CommandRegistry::Usage(const Command& command, Asker asker) const
+{
+    const auto found = typings.find(asker);
+    const std::string& prefix = found == typings.end() ? Typing().prefix : found->second.prefix;
+    return prefix + command.name + (command.synopsis.empty() ? "" : " " + command.synopsis);
+}
+
 std::string CommandRegistry::NameIn(const std::string& line)
 {
-    const std::string text = Trimmed(line);
-    const auto end = std::find_if(text.begin(), text.end(), IsAsciiSpace);
-    return std::string(text.begin() + (!text.empty() && text.front() == '/' ? 1 : 0), end);
+    return Split(Trimmed(line)).first;
 }
 
 CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker asker, const std::string& by,
@@ -54,9 +68,8 @@ CommandRegistry::Outcome CommandRegistry::RunLine(const std::string& line, Asker
     const std::string text = Trimmed(line);
     if (text.empty())
         return Outcome::Empty;
-    const std::string name = NameIn(text);
-    const auto end = std::find_if(text.begin(), text.end(), IsAsciiSpace);
-    return Run(name, std::string(end, text.end()), asker, by, reply, caller);
+    const auto [name, arguments] = Split(text);
+    return Run(name, arguments, asker, by, reply, caller);
 }
 
 CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std::string& arguments, Asker asker,
@@ -73,7 +86,7 @@ CommandRegistry::Outcome CommandRegistry::Run(const std::string& name, const std
         return Outcome::Refused;
     }
     if (!command.body({asker, by, Trimmed(arguments), reply, caller})) {
-        reply("Usage: " + Usage(command));
+        reply("Usage: " + Usage(command, asker));
         return Outcome::BadArguments;
     }
     return Outcome::Ran;
@@ -88,13 +101,12 @@ bool CommandRegistry::Help(const Request& request) const
     for (const auto& [key, command] : commands) {
         if (command.who.Has(request.asker)) {
             allowed.push_back(&command);
-            widest = std::max(widest, Usage(command).size());
+            widest = std::max(widest, Usage(command, request.asker).size());
         }
     }
     for (const Command* command : allowed) {
-        std::string usage = Usage(*command);
-        // A player's console is narrow: what a command does goes below it.
-        if (request.asker != Asker::Operator) {
+        std::string usage = Usage(*command, request.asker);
+        if (const auto found = typings.find(request.asker); found != typings.end() && found->second.narrow) {
             request.reply(usage);
             request.reply("    " + command->help);
             continue;

@@ -62,15 +62,24 @@ public:
     // The longest command name, or part of one, that an answer repeats.
     static constexpr std::size_t kShownName = 32;
 
+    // How an asker types commands, as answers name them: "/" before the
+    // name by default; a narrow console has what a command does below it
+    // in help, not beside it.
+    struct Typing {
+        std::string prefix = "/";
+        bool narrow = false;
+    };
+
     // Comes with /help, which lists what the asker may run.
     CommandRegistry();
 
     void Add(Command command);
+    void SetTyping(Asker asker, Typing typing);
 
-    // A typed line: "/name arguments", the "/" optional; a line of nothing
-    // but spaces is no command and is not answered.
     // The name of the command a line runs, as RunLine reads it.
     static std::string NameIn(const std::string& line);
+    // A typed line: "/name arguments", the "/" optional; a line of nothing
+    // but spaces is no command and is not answered.
     Outcome RunLine(const std::string& line, Asker asker, const std::string& by, const Reply& reply,
                     std::uint32_t caller = 0) const;
     Outcome Run(const std::string& name, const std::string& arguments, Asker asker, const std::string& by,
@@ -78,6 +87,8 @@ public:
 
 private:
     bool Help(const Request& request) const;
+    std::string Usage(const Command& command, Asker asker) const;
 
     std::map<std::string, Command> commands; // by lower-case name
+    std::map<Asker, Typing> typings;
 };

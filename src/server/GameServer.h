@@ -150,6 +150,8 @@ private:
     void Answer(platform::PlayerId id, const NetMessage& message, platform::Delivery delivery);
     CommandRegistry::Outcome Ask(platform::PlayerId id, const Connection& connection, const char* command,
                                  const std::string& arguments);
+    // Answers to the player's console, in the marks its font draws.
+    CommandRegistry::Reply TellerOf(const Connection& connection);
 
     void Leave(platform::PlayerId id);
     // Searches are answered with the seats the game has taken.

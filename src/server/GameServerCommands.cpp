@@ -75,6 +75,9 @@ void GameServer::AddCommands()
                           return (GameServerCommands(*this).*body)(request);
                       }});
     }
+    // Players type the server's commands after /server, in a narrow console.
+    for (const Asker asker : {Asker::Admin, Asker::Player})
+        commands.SetTyping(asker, {"/server ", true});
 }
 
 std::string GameServer::CommandHelp()
@@ -112,9 +115,13 @@ void GameServer::ReadConsole()
 CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection& connection, const char* command,
                                          const std::string& arguments)
 {
+    return commands.Run(command, arguments, AskerOf(connection), Describe(id), TellerOf(connection), id);
+}
+
+CommandRegistry::Reply GameServer::TellerOf(const Connection& connection)
+{
     const int slot = connection.slot;
-    return commands.Run(command, arguments, AskerOf(connection), Describe(id),
-                        [this, slot](const std::string& line) { game.Tell(slot, ForConsole(line).c_str()); }, id);
+    return [this, slot](const std::string& line) { game.Tell(slot, ForConsole(line).c_str()); };
 }
 
 bool GameServerCommands::Status(const Request& request)

@@ -30,17 +30,6 @@ bool SentByPlayers(int kind)
     }
 }
 
-// Answers name commands as the operator types them ("/ban ..."); a player
-// types them after /server.
-std::string AsTypedInTheGame(const std::string& answer)
-{
-    for (const std::string start : {"Usage: /", "/"}) {
-        if (answer.rfind(start, 0) == 0)
-            return answer.substr(0, start.size() - 1) + "/server " + answer.substr(start.size());
-    }
-    return answer;
-}
-
 } // namespace
 
 void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size)
@@ -170,10 +159,6 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     char text[kTextBufferSize] = {};
     message.GetServerCommand(text, sizeof text);
     const std::string line = text;
-    const int slot = connection.slot;
-    const auto tell = [this, slot](const std::string& answer) {
-        game.Tell(slot, ForConsole(AsTypedInTheGame(answer)).c_str());
-    };
     // Every admin's command is logged whole; a login by its name alone,
     // since what follows is a password.
     const Asker asker = AskerOf(connection);
@@ -181,7 +166,7 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     const std::string who = Describe(id);
     if (asker == Asker::Admin && AsciiLower(name) != "login")
         log.Always("%s runs /server %s", who.c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
-    if (commands.RunLine(line, asker, who, tell, id) == CommandRegistry::Outcome::Refused)
+    if (commands.RunLine(line, asker, who, TellerOf(connection), id) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring /server %s from %s: not an admin",
                  Drawable(name.c_str(), CommandRegistry::kShownName).c_str(), who.c_str());
 }

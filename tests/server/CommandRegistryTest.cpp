@@ -34,6 +34,9 @@ protected:
                           ran.push_back("bots " + request.arguments);
                           return true;
                       }});
+        // Players' consoles are narrow.
+        for (const Asker asker : {Asker::Admin, Asker::Player})
+            registry.SetTyping(asker, {"/", true});
     }
 
     std::vector<std::string> Answers(const std::string& line, Asker asker = Asker::Operator)
