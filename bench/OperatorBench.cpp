@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "server/GameServer.h"
-#include "server/ServerLog.h"
+#include "server/engine/GameServer.h"
+#include "server/engine/ServerLog.h"
 
 // The metrics page of a server with 16 robots and a full minute of ticks
 // behind it: what a scrape costs the game's loop (a flood of scrapes gets

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "server/Game.h"
-#include "server/RobotCrew.h"
-#include "server/ServerLog.h"
+#include "server/game/Game.h"
+#include "server/game/RobotCrew.h"
+#include "server/game/EventLog.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 
@@ -76,9 +76,9 @@ public:
     std::size_t WireBytes(std::size_t slot) const { return bytes[slot] + datagrams[slot] * 32 + payloads[slot] * 8; }
 
 private:
-    static ServerOptions Options(const char* map)
+    static GameOptions Options(const char* map)
     {
-        ServerOptions options;
+        GameOptions options;
         options.maps = {map};
         options.maxPlayers = Player::kMaxSlots;
         options.roundMinutes = 0.0;
@@ -118,7 +118,7 @@ private:
         ship.SetFuel(ship.GetMaxFuel());
     }
 
-    ServerLog log {nullptr};
+    EventLog log;
     Game game;
     std::vector<int> players; // slots
     std::vector<std::size_t> bytes;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "server/BanList.h"
+#include "server/engine/BanList.h"
 
 // Whatever a ban file holds, reading it neither crashes nor loses a ban:
 // what the list writes reads back to the same text, with nothing skipped.

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "server/ServerOptions.h"
+#include "server/engine/ServerOptions.h"
 
 // Whatever a config file holds, reading it neither crashes nor takes
 // options out of their ranges; a refusal names the file and a line.

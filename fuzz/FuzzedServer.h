@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "server/GameServer.h"
-#include "server/ServerLog.h"
+#include "server/engine/GameServer.h"
+#include "server/engine/ServerLog.h"
 
 // One server with robots that opened no port, for the whole run of a
 // target, which resets it after each input: building a game takes longer

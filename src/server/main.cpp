@@ -7,10 +7,10 @@
 
 #include "platform/DataDirectory.h"
 #include "platform/LineReader.h"
-#include "server/GameServer.h"
-#include "server/RobotTrial.h"
-#include "server/ServerLog.h"
-#include "server/ServerOptions.h"
+#include "server/engine/GameServer.h"
+#include "server/game/RobotTrial.h"
+#include "server/engine/ServerLog.h"
+#include "server/engine/ServerOptions.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "server/Player.h"
-#include "server/SimulationListener.h"
+#include "server/game/Player.h"
+#include "server/game/SimulationListener.h"
 #include "world/GameObject.h"
 #include "world/Turret.h"
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "server/MapRotation.h"
-#include "server/Simulation.h"
+#include "server/game/MapRotation.h"
+#include "server/game/Simulation.h"
 #include "server/RecordingListener.h"
 #include "server/ServerMaps.h"
 #include "support/TempDir.h"

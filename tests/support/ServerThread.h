@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "server/GameServer.h"
-#include "server/ServerLog.h"
+#include "server/engine/GameServer.h"
+#include "server/engine/ServerLog.h"
 
 // Made before the server that writes to it.
 struct QuietServerLog {

@@ -1,0 +1,79 @@
+#include "server/engine/AdminLogins.h"
+
+#include <algorithm>
+
+#include "platform/WholeFile.h"
+
+bool AdminLogins::Load(const std::string& path, std::string& error)
+{
+    const auto bytes = platform::ReadWholeFile(path, kLargestFile);
+    if (!bytes) {
+        error = "the admin password file " + path + " cannot be read, or holds more than 4 KiB";
+        return false;
+    }
+    std::string line(bytes->begin(), std::find(bytes->begin(), bytes->end(), '\n'));
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.pop_back();
+    if (line.empty() || line.size() > kLongestPassword || line.find('\0') != std::string::npos) {
+        error = "the first line of the admin password file " + path + " must be the password, 1 to " +
+                std::to_string(kLongestPassword) + " characters";
+        return false;
+    }
+    password = line;
+    return true;
+}
+
+AdminLogins::Outcome AdminLogins::Try(std::uint32_t address, const std::string& attempt, std::uint64_t nowMs)
+{
+    if (!Open())
+        return Outcome::NoLogins;
+    Forget(nowMs);
+    Record& record = records[address];
+    record.lastAt = nowMs;
+    if (record.lockedUntil > nowMs)
+        return Outcome::LockedOut;
+    if (Matches(attempt)) {
+        records.erase(address);
+        return Outcome::LoggedIn;
+    }
+    record.wrongAt.push_back(nowMs);
+    if (static_cast<int>(record.wrongAt.size()) >= kTriesPerMinute) {
+        record.lockedUntil = nowMs + kLockMs;
+        record.wrongAt.clear();
+    }
+    return Outcome::Wrong;
+}
+
+int AdminLogins::MinutesLocked(std::uint32_t address, std::uint64_t nowMs) const
+{
+    const auto found = records.find(address);
+    if (found == records.end() || found->second.lockedUntil <= nowMs)
+        return 0;
+    return static_cast<int>((found->second.lockedUntil - nowMs + kMinuteMs - 1) / kMinuteMs);
+}
+
+// Every character is compared, so that the time taken tells nothing of
+// how much of a guess was right.
+bool AdminLogins::Matches(const std::string& attempt) const
+{
+    unsigned differ = attempt.size() != password.size();
+    for (std::size_t i = 0; i < password.size(); ++i)
+        differ |= static_cast<unsigned char>(password[i]) ^ static_cast<unsigned char>(i < attempt.size() ? attempt[i] : 0);
+    return differ == 0;
+}
+
+void AdminLogins::Forget(std::uint64_t nowMs)
+{
+    for (auto& [address, record] : records) {
+        std::erase_if(record.wrongAt, [&](std::uint64_t at) { return nowMs - at >= kMinuteMs; });
+    }
+    std::erase_if(records, [&](const auto& entry) {
+        return entry.second.wrongAt.empty() && entry.second.lockedUntil <= nowMs;
+    });
+    while (records.size() >= kAddressesKept) {
+        const auto oldest = std::min_element(records.begin(), records.end(), [](const auto& a, const auto& b) {
+            return a.second.lastAt < b.second.lastAt;
+        });
+        records.erase(oldest);
+    }
+}

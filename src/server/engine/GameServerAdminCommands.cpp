@@ -1,0 +1,200 @@
+// The commands of admins' logins and of the bans.
+#include <charconv>
+
+#include "platform/Clock.h"
+#include "server/engine/DottedAddress.h"
+#include "server/engine/GameServerCommands.h"
+#include "server/game/PlayerText.h"
+#include "server/engine/ServerLog.h"
+
+namespace {
+
+using Request = GameServerCommands::Request;
+
+// Ten years: longer is for good.
+constexpr int kLongestBanMinutes = 10 * 365 * 24 * 60;
+
+// "Bob 30" is Bob for 30 minutes; a name that is a number alone is a name.
+void SplitMinutes(std::string& target, int& minutes)
+{
+    const std::size_t space = target.find_last_of(" \t");
+    if (space == std::string::npos)
+        return;
+    const std::string last = target.substr(space + 1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(last.data(), last.data() + last.size(), value);
+    if (error != std::errc() || end != last.data() + last.size())
+        return;
+    minutes = value;
+    target = target.substr(0, target.find_last_not_of(" \t", space) + 1);
+}
+
+std::string Lasting(int minutes)
+{
+    return minutes ? "for " + Counted(minutes, "minute", "minutes") : "for good";
+}
+
+} // namespace
+
+bool GameServerCommands::Login(const Request& request)
+{
+    if (request.arguments.empty())
+        return false;
+    const auto found = s.connections.find(request.caller);
+    if (found == s.connections.end())
+        return true;
+    GameServer::Connection& connection = found->second;
+    if (connection.admin) {
+        request.reply("You are logged in already.");
+        return true;
+    }
+    const char* by = request.by.c_str();
+    switch (s.logins.Try(connection.address, request.arguments, s.game.Now())) {
+    case AdminLogins::Outcome::NoLogins:
+        s.log.Line("%s tries to log in, but no admin password is set", by);
+        request.reply("This server takes no admin logins.");
+        break;
+    case AdminLogins::Outcome::LoggedIn:
+        connection.admin = true;
+        s.log.Always("%s logs in as an admin", by);
+        request.reply("You are logged in as an admin of this server.");
+        break;
+    case AdminLogins::Outcome::Wrong:
+        if (s.logins.MinutesLocked(connection.address, s.game.Now()) > 0) {
+            s.log.Always("%s gives a wrong admin password, the third in a minute: no logins from its address for "
+                         "10 minutes",
+                         by);
+            request.reply("Wrong password, the third in a minute:");
+            request.reply("no more logins from your address for 10 minutes.");
+        } else {
+            s.log.Always("%s gives a wrong admin password", by);
+            request.reply("Wrong password.");
+        }
+        break;
+    case AdminLogins::Outcome::LockedOut:
+        s.log.Line("%s tries to log in while its address is locked out", by);
+        request.reply("Too many wrong passwords from your address: try again in " +
+                      Counted(s.logins.MinutesLocked(connection.address, s.game.Now()), "minute", "minutes") + ".");
+        break;
+    }
+    return true;
+}
+
+bool GameServerCommands::Ban(const Request& request)
+{
+    std::string target = request.arguments;
+    int minutes = 0;
+    SplitMinutes(target, minutes);
+    target = Unquoted(target);
+    if (target.empty() || minutes < 0)
+        return false;
+    if (minutes > kLongestBanMinutes) {
+        request.reply("At most " + std::to_string(kLongestBanMinutes) + " minutes; without MINUTES, for good.");
+        return true;
+    }
+    std::uint32_t address = 0;
+    std::string name;
+    if (Player* player = Find(target)) {
+        const auto connection = s.bySlot.find(player->Slot());
+        if (connection == s.bySlot.end()) {
+            request.reply(std::string(player->Name()) + " is a robot: /kick retires it.");
+            return true;
+        }
+        address = s.connections.at(connection->second).address;
+        name = "\"" + std::string(player->Name()) + "\"";
+    } else if (!ReadDottedAddress(target, address)) {
+        request.reply("No player is named \"" + Drawable(target.c_str(), kMaxNameLength) + "\".");
+        return true;
+    }
+    const std::string who = (name.empty() ? "" : name + " at ") + DottedAddress(address);
+    RereadBans();
+    const std::int64_t now = platform::WallSeconds();
+    s.bans.Add({address, minutes ? now + minutes * 60LL : 0,
+                (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)});
+    const std::string kept = KeptBans();
+    s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
+    const int dropped = DropBanned();
+    request.reply(who + " is banned " + Lasting(minutes) + (dropped ? " and dropped" : "") + kept + ".");
+    return true;
+}
+
+bool GameServerCommands::Unban(const Request& request)
+{
+    std::uint32_t address = 0;
+    if (!ReadDottedAddress(request.arguments, address))
+        return false;
+    RereadBans();
+    if (!s.bans.Remove(address)) {
+        request.reply(DottedAddress(address) + " is not banned.");
+        return true;
+    }
+    const std::string kept = KeptBans();
+    s.log.Always("%s lets %s in again", request.by.c_str(), DottedAddress(address).c_str());
+    request.reply(DottedAddress(address) + " may come in again" + kept + ".");
+    return true;
+}
+
+bool GameServerCommands::Bans(const Request& request)
+{
+    if (!request.arguments.empty())
+        return false;
+    if (request.asker != Asker::Operator)
+        s.log.Always("%s asks for the bans", request.by.c_str());
+    const std::int64_t now = platform::WallSeconds();
+    int shown = 0;
+    for (const auto& [address, ban] : s.bans.Bans()) {
+        if (ban.until != 0 && ban.until <= now)
+            continue;
+        const std::string until = ban.until ? "until " + BanList::TimeText(ban.until) : "for good";
+        request.reply(DottedAddress(address) + " " + until + (ban.note.empty() ? "" : ": " + ban.note));
+        ++shown;
+    }
+    if (!shown)
+        request.reply("Nobody is banned.");
+    return true;
+}
+
+bool GameServerCommands::ReloadBans(const Request& request)
+{
+    if (!request.arguments.empty())
+        return false;
+    s.log.Always("%s reloads the bans", request.by.c_str());
+    std::string error;
+    if (!s.ReadBans(true, error)) {
+        request.reply("The bans stay as they were: " + error + ".");
+        return true;
+    }
+    const int dropped = DropBanned();
+    request.reply(Counted(static_cast<long long>(s.bans.Bans().size()), "ban", "bans") + " from " +
+                  s.options.banFile + (dropped ? "; " + Counted(dropped, "player", "players") + " dropped" : "") +
+                  ".");
+    return true;
+}
+
+int GameServerCommands::DropBanned()
+{
+    const std::int64_t now = platform::WallSeconds();
+    std::vector<platform::PlayerId> going;
+    for (const auto& [id, connection] : s.connections) {
+        if (s.bans.IsBanned(connection.address, now))
+            going.push_back(id);
+    }
+    for (const platform::PlayerId id : going)
+        s.Drop(id, GameServer::DropReason::Banned);
+    return static_cast<int>(going.size());
+}
+
+void GameServerCommands::RereadBans()
+{
+    std::string error;
+    if (!s.options.banFile.empty() && s.bansKept && !s.ReadBans(false, error))
+        s.log.Always("%s; the bans as the server knows them are kept", error.c_str());
+}
+
+std::string GameServerCommands::KeptBans()
+{
+    if (s.options.banFile.empty())
+        return " (until the server stops: it keeps no ban file)";
+    std::string error;
+    return s.WriteBans(error) ? "" : " (the ban file cannot be written: " + error + ")";
+}

@@ -1,0 +1,178 @@
+// What players send. Everything is checked before it is used: a payload
+// that is not one well-formed message a player's program sends gets its
+// sender dropped; the ship of a connection is the one it joined with, so
+// the id inside a ControlMessage is never read.
+#include "server/engine/GameServer.h"
+
+#include <utility>
+
+#include "base/AsciiLower.h"
+#include "base/TextCopy.h"
+#include "net/PackedBatch.h"
+#include "net/NetMessage.h"
+#include "server/game/PlayerText.h"
+#include "server/engine/ServerLog.h"
+
+namespace {
+
+bool SentByPlayers(int kind)
+{
+    switch (kind) {
+    case kMsgText:
+    case kMsgJoin:
+    case kMsgMap:
+    case kMsgControl:
+    case kMsgHaltServer:
+    case kMsgPing:
+    case kMsgPong:
+    case kMsgServerCommand: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size)
+{
+    const auto found = connections.find(id);
+    if (found == connections.end())
+        return;
+    Connection& connection = found->second;
+    const std::uint64_t now = game.Now();
+    if (now - connection.countingSince >= 1000) {
+        connection.countingSince = now;
+        connection.payloads = 0;
+    }
+    if (++connection.payloads > kMostPayloadsPerSecond) {
+        Drop(id, DropReason::Flood);
+        return;
+    }
+    NetMessage message;
+    if (size > kLargestMessage || !message.Parse(data, size) || !SentByPlayers(message.Kind()) ||
+        static_cast<std::size_t>(message.WireSize()) != size) {
+        Drop(id, DropReason::Garbage);
+        return;
+    }
+    Handle(id, connection, message);
+}
+
+void GameServer::Answer(platform::PlayerId id, const NetMessage& message, platform::Delivery delivery)
+{
+    const auto bytes = PackedBatch::Pack({&message});
+    session.SendTo(id, bytes.data(), bytes.size(), delivery);
+    if (const auto found = connections.find(id); found != connections.end() && found->second.Joined())
+        game.Charge(found->second.slot, Reporter::WireCost(bytes.size()) + Reporter::kDatagramCost);
+}
+
+void GameServer::Handle(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    if (message.Kind() == kMsgPing) {
+        // Answered at once, so that the ping shows the network alone.
+        std::uint32_t tick = 0;
+        message.GetTick(tick);
+        NetMessage pong;
+        pong.SetPong(tick);
+        Answer(id, pong, platform::Delivery::Any);
+        return;
+    }
+    if (message.Kind() == kMsgJoin) {
+        if (!connection.Joined())
+            Join(id, connection, message);
+        return;
+    }
+    if (!connection.Joined())
+        return;
+    switch (message.Kind()) {
+    case kMsgControl:
+        game.Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
+        connection.keysHeardAt = game.Now();
+        break;
+    case kMsgText: Chat(connection, message); break;
+    case kMsgMap: RequestMap(id, connection, message); break;
+    case kMsgHaltServer: RequestHalt(id, connection); break;
+    case kMsgServerCommand: ServerCommand(id, connection, message); break;
+    default: break; // a pong: the server sends no pings
+    }
+}
+
+void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    int ignoredId = 0;
+    int shipType = 0;
+    char requested[kMaxNameLength + 1] = {};
+    message.GetJoin(ignoredId, shipType, requested, sizeof requested);
+    const int slot = game.Join(requested, shipType);
+    if (slot == Game::kNobody) {
+        Drop(id, DropReason::Full);
+        return;
+    }
+    connection.slot = slot;
+    bySlot[slot] = id;
+    CountSeats();
+    log.Line("%s flies ship %d", Describe(id).c_str(), game.Pilot(slot)->ShipId());
+    if (agones)
+        agones->PlayerConnected(AgonesPlayer(id));
+}
+
+bool GameServer::Allowance::Take(std::uint64_t now)
+{
+    left = std::min(kChatBurst, left + static_cast<double>(now - at) / kChatIntervalMs);
+    at = now;
+    if (left < 1.0)
+        return false;
+    left -= 1.0;
+    told = false;
+    return true;
+}
+
+bool GameServer::Paced(const Connection& connection, Allowance& allowance, const char* slowDown)
+{
+    if (allowance.Take(game.Now()))
+        return true;
+    if (!std::exchange(allowance.told, true))
+        game.Tell(connection.slot, slowDown);
+    return false;
+}
+
+void GameServer::Chat(Connection& connection, const NetMessage& message)
+{
+    if (!Paced(connection, connection.chat, "You are chatting too fast, wait a moment."))
+        return;
+    char text[kTextBufferSize] = {};
+    message.GetText(text, sizeof text);
+    game.Chat(connection.slot, text);
+}
+
+void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    char requested[kTextBufferSize] = {};
+    message.GetMapName(requested, sizeof requested);
+    if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring a change to map \"%s\" from %s: not an admin",
+                 Drawable(requested, kMaxLineLength).c_str(), Describe(id).c_str());
+}
+
+void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    if (!Paced(connection, connection.commands, "You are sending commands too fast, wait a moment."))
+        return;
+    char text[kTextBufferSize] = {};
+    message.GetServerCommand(text, sizeof text);
+    const std::string line = text;
+    // Every admin's command is logged whole; a login by its name alone,
+    // since what follows is a password.
+    const Asker asker = AskerOf(connection);
+    const std::string name = CommandRegistry::NameIn(line);
+    const std::string who = Describe(id);
+    if (asker == Asker::Admin && AsciiLower(name) != "login")
+        log.Always("%s runs /server %s", who.c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
+    if (commands.RunLine(line, asker, who, TellerOf(connection), id) == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring /server %s from %s: not an admin",
+                 Drawable(name.c_str(), CommandRegistry::kShownName).c_str(), who.c_str());
+}
+
+void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
+{
+    if (Ask(id, connection, "halt", "") == CommandRegistry::Outcome::Refused)
+        log.Line("ignoring a halt from %s: not an admin", Describe(id).c_str());
+}

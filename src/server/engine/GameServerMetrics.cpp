@@ -1,0 +1,171 @@
+// The server as others watch it: the metrics page, and the Agones sidecar
+// that runs it in a fleet.
+#include "server/engine/GameServer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "server/engine/ServerLog.h"
+
+namespace {
+
+// Once the answer is on its way, the sidecar is given this long to take
+// the last calls.
+constexpr std::chrono::milliseconds kShutdownWait(2000);
+// The metrics page is this old at most.
+constexpr std::uint64_t kPageMs = 250;
+
+// One figure: its help, its type, and its lines of samples.
+class Page {
+public:
+    void Figure(const char* name, const char* type, const char* help)
+    {
+        text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " " + type + "\n";
+    }
+    void Sample(const char* name, double value, const std::string& labels = "")
+    {
+        // Counts whole, the rest to six figures.
+        char number[64] = {};
+        const bool whole = value == std::floor(value) && std::fabs(value) < 1e15;
+        std::snprintf(number, sizeof number, whole ? "%.0f" : "%.6g", value);
+        text += std::string(name) + (labels.empty() ? "" : "{" + labels + "}") + " " + number + "\n";
+    }
+    void One(const char* name, const char* type, const char* help, double value)
+    {
+        Figure(name, type, help);
+        Sample(name, value);
+    }
+    std::string text;
+};
+
+// A label's value as the format wants it: backslashes, quotes and line
+// ends escaped.
+std::string LabelValue(const std::string& value)
+{
+    std::string escaped;
+    for (const char c : value) {
+        if (c == '\\' || c == '"')
+            escaped += '\\';
+        escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return escaped;
+}
+
+double Seconds(std::int64_t micros)
+{
+    return static_cast<double>(micros) / 1e6;
+}
+
+} // namespace
+
+std::string GameServer::MetricsText() const
+{
+    const Simulation& simulation = game.GetSimulation();
+    Page page;
+    page.One("quillrock_players", "gauge", "People in the game.", game.People());
+    page.One("quillrock_robots", "gauge", "Robots in the game.", game.Robots());
+    page.One("quillrock_seats", "gauge", "Players the game takes at most.", options.maxPlayers);
+    page.One("quillrock_connections", "gauge", "Connections, joined or not.", static_cast<double>(connections.size()));
+    page.Figure("quillrock_map_info", "gauge", "The map being played.");
+    page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(simulation.MapName()) + "\"");
+    page.One("quillrock_rounds_total", "counter", "Rounds begun.", simulation.Rounds());
+    const int left = simulation.RoundMsLeft();
+    page.One("quillrock_round_seconds_left", "gauge",
+             "What is left of the round's time; -1 without a limit, 0 while the standings show.",
+             simulation.IsRoundOver() ? 0.0 : left < 0 ? -1.0 : left / 1000.0);
+    page.One("quillrock_ticks_total", "counter", "Ticks of the game.", static_cast<double>(ticksDone));
+    page.One("quillrock_tick_seconds_last", "gauge", "How long the last tick took.", Seconds(tickTimes.Last()));
+    page.Figure("quillrock_tick_seconds", "gauge", "How long the ticks of the last minute took, by quantile.");
+    page.Sample("quillrock_tick_seconds", Seconds(tickTimes.Quantile(0.5)), "quantile=\"0.5\"");
+    page.Sample("quillrock_tick_seconds", Seconds(tickTimes.Quantile(0.99)), "quantile=\"0.99\"");
+    page.One("quillrock_tick_seconds_max", "gauge", "The longest tick of the last minute.",
+             Seconds(tickTimes.Longest()));
+    page.Figure("quillrock_tick_wait_seconds", "gauge",
+                "From the start of one tick to the next in the last minute, by quantile: a stall players feel.");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Quantile(0.99)), "quantile=\"0.99\"");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Longest()), "quantile=\"1\"");
+    const platform::SessionServer::Traffic traffic = session.Counted();
+    page.One("quillrock_received_bytes_total", "counter", "Bytes received on the game's port.",
+             static_cast<double>(traffic.bytesIn));
+    page.One("quillrock_sent_bytes_total", "counter", "Bytes sent from the game's port.",
+             static_cast<double>(traffic.bytesOut));
+    page.One("quillrock_received_payloads_total", "counter", "Payloads received from players.",
+             static_cast<double>(traffic.payloadsIn));
+    page.One("quillrock_sent_payloads_total", "counter", "Payloads sent to players.",
+             static_cast<double>(traffic.payloadsOut));
+    page.Figure("quillrock_drops_total", "counter", "Connections the server let go, by why.");
+    for (int why = 0; why < kDropReasons; ++why)
+        page.Sample("quillrock_drops_total", static_cast<double>(drops[static_cast<std::size_t>(why)]),
+                    std::string("reason=\"") + DropName(static_cast<DropReason>(why)) + "\"");
+    page.One("quillrock_bans", "gauge", "Banned addresses.", static_cast<double>(bans.Bans().size()));
+    page.One("quillrock_bans_refused_total", "counter", "Connections refused as banned.",
+             static_cast<double>(bansRefused));
+    return page.text;
+}
+
+bool GameServer::StartOutside(std::string& error)
+{
+    if (!options.metrics.empty()) {
+        metrics = std::make_unique<platform::HttpService>();
+        if (!metrics->Listen(options.metrics, error))
+            return false;
+        log.Always("metrics at http://%s/metrics", options.metrics.c_str());
+    }
+    if (options.agones) {
+        const auto port = AgonesSdk::PortFromEnvironment(std::getenv("AGONES_SDK_HTTP_PORT"), error);
+        if (!port) {
+            error = "AGONES_SDK_HTTP_PORT: " + error;
+            return false;
+        }
+        agones = std::make_unique<AgonesSdk>(*port);
+        agones->SetCapacity(options.maxPlayers);
+        agones->Ready();
+        healthAt = game.Now();
+        log.Always("telling the Agones SDK sidecar on port %u that the server is ready", *port);
+    }
+    return true;
+}
+
+void GameServer::LookOutside()
+{
+    if (metrics) {
+        metrics->Serve(game.Now(), [this](const platform::HttpRequest& request) {
+            // Made afresh a few times a second at most, however many ask.
+            if (page.empty() || game.Now() - pageAt >= kPageMs) {
+                page = MetricsText();
+                pageAt = game.Now();
+            }
+            if (request.path == "/metrics")
+                return platform::HttpService::Answer {200, "text/plain; version=0.0.4; charset=utf-8", page};
+            return platform::HttpService::Answer {404, "text/plain; charset=utf-8",
+                                                  "Not found: the figures are at /metrics\n"};
+        });
+    }
+    if (!agones)
+        return;
+    if (game.Now() - healthAt >= static_cast<std::uint64_t>(std::chrono::milliseconds(AgonesSdk::kHealthEvery).count())) {
+        healthAt = game.Now();
+        agones->Health();
+    }
+    for (const std::string& line : agones->TakeLogLines())
+        log.Always("%s", line.c_str());
+}
+
+void GameServer::TellOutsideTheEnd()
+{
+    if (!agones)
+        return;
+    agones->Shutdown(kShutdownWait);
+    for (const std::string& line : agones->TakeLogLines())
+        log.Always("%s", line.c_str());
+    log.Always("told the Agones SDK sidecar that the server ends");
+    agones.reset();
+}
+
+std::string GameServer::AgonesPlayer(platform::PlayerId id) const
+{
+    const auto found = connections.find(id);
+    const Player* player = found == connections.end() ? nullptr : game.Pilot(found->second.slot);
+    return std::to_string(id) + (player ? std::string(" ") + player->Name() : "");
+}

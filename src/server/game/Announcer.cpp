@@ -1,0 +1,105 @@
+#include "server/game/Announcer.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "base/TextCopy.h"
+#include "server/game/Player.h"
+#include "server/game/Reporter.h"
+#include "server/game/EventLog.h"
+#include "world/Map.h"
+#include "world/Ship.h"
+#include "world/Turret.h"
+
+void Announcer::Notice(const char* format, ...)
+{
+    char text[kTextBufferSize] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    reporter.ToAll().SetText(text);
+    log.Line("%s", text);
+}
+
+void Announcer::OnRoundStarted(const std::string& mapName, const Map& map)
+{
+    reporter.NewRound(map.WorldWidth(), map.WorldHeight());
+    reporter.ToAll().SetMapName(mapName.c_str());
+    log.Line("round started on map %s (%d x %d cells)", mapName.c_str(), map.Columns(), map.Rows());
+}
+
+void Announcer::OnRoundOver(const Player* winner)
+{
+    reporter.ToAll().SetRoundOver();
+    if (winner)
+        Notice("Round over: %s wins with %d", winner->Name(), winner->GetShip().GetScore());
+    else
+        Notice("Round over");
+}
+
+void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)
+{
+    log.Line("skipping map %s: %s", mapName.c_str(), reason.c_str());
+}
+
+void Announcer::OnShipSpawned(const Player& player)
+{
+    const Ship& ship = player.GetShip();
+    reporter.ToAll().SetPlayerSpawn(ship.GetId(), static_cast<int>(ship.Position().x),
+                                    static_cast<int>(ship.Position().y), ship.GetShipType(), player.Name());
+    reporter.ShipNow(player.Slot());
+}
+
+void Announcer::OnShipChanged(const Player& player)
+{
+    reporter.ShipNow(player.Slot());
+}
+
+void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCause cause)
+{
+    reporter.ToAll().SetShipKilled(victim.ShipId());
+    reporter.ShipNow(victim.Slot());
+    if (killer)
+        reporter.ShipNow(killer->Slot());
+    switch (cause) {
+    case DeathCause::Weapon:
+    case DeathCause::Rammed:
+        if (killer)
+            Notice("%s destroyed %s", killer->Name(), victim.Name());
+        else
+            Notice("%s was destroyed", victim.Name());
+        break;
+    case DeathCause::OwnWeapon: Notice("%s destroyed themselves", victim.Name()); break;
+    case DeathCause::Crashed: Notice("%s crashed", victim.Name()); break;
+    case DeathCause::Collision: Notice("%s was destroyed in a collision", victim.Name()); break;
+    case DeathCause::Turret: Notice("A turret destroyed %s", victim.Name()); break;
+    }
+    if (killWatch)
+        killWatch(victim, killer, cause);
+}
+
+void Announcer::OnEntityAppeared(const GameObject& entity, int firedBy)
+{
+    reporter.EntityAppeared(entity, firedBy);
+}
+
+void Announcer::OnEntityMoved(const GameObject& entity)
+{
+    reporter.EntityMoved(entity);
+}
+
+void Announcer::OnEntityKilled(const GameObject& entity)
+{
+    reporter.EntityKilled(entity);
+}
+
+void Announcer::OnTurretChanged(const Turret& turret)
+{
+    reporter.ToAll().SetTurretState(turret.GetId(), turret.GetDirection(), turret.IsAlive(), turret.Position());
+}
+
+void Announcer::OnTileChanged(int column, int row, std::uint8_t value)
+{
+    reporter.ToAll().SetTileChange(column, row, value);
+}

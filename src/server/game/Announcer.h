@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+
+#include "server/game/SimulationListener.h"
+
+class Reporter;
+class EventLog;
+
+// Turns what happens in the game into the game's messages for every
+// player (through the Reporter), notices in their consoles, and lines in
+// the operator's log.
+class Announcer : public SimulationListener {
+public:
+    using KillWatch = std::function<void(const Player& victim, const Player* killer, DeathCause cause)>;
+
+    Announcer(Reporter& reporter, EventLog& log) : reporter(reporter), log(log) {}
+
+    // Told of every ship killed, after the players, by whoever keeps figures.
+    void WatchKills(KillWatch watch) { killWatch = std::move(watch); }
+
+    // A notice every player's console shows, and the log too.
+    void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void OnRoundStarted(const std::string& mapName, const Map& map) override;
+    void OnRoundOver(const Player* winner) override;
+    void OnMapSkipped(const std::string& mapName, const std::string& reason) override;
+    void OnShipSpawned(const Player& player) override;
+    void OnShipChanged(const Player& player) override;
+    void OnShipKilled(const Player& victim, const Player* killer, DeathCause cause) override;
+    void OnEntityAppeared(const GameObject& entity, int firedBy) override;
+    void OnEntityMoved(const GameObject& entity) override;
+    void OnEntityKilled(const GameObject& entity) override;
+    void OnTurretChanged(const Turret& turret) override;
+    void OnTileChanged(int column, int row, std::uint8_t value) override;
+
+private:
+    Reporter& reporter;
+    EventLog& log;
+    KillWatch killWatch;
+};

@@ -1,0 +1,279 @@
+#include "server/game/Game.h"
+
+#include <cmath>
+#include <random>
+
+#include "server/game/PlayerText.h"
+#include "server/game/EventLog.h"
+#include "world/Ship.h"
+#include "world/Turret.h"
+
+namespace {
+
+std::vector<std::string> MapsFrom(const GameOptions& options, const std::string& dataDir)
+{
+    return options.maps.empty() ? MapRotation::AllMaps(dataDir) : options.maps;
+}
+
+// The operator's seed, or one of its own; never 0, which would have the
+// simulation pick a seed nobody knows.
+unsigned GameSeed(unsigned asked)
+{
+    std::random_device device;
+    unsigned seed = asked;
+    while (seed == 0)
+        seed = device();
+    return seed;
+}
+
+// The robots draw from a sequence of their own, so that their choices do
+// not shift the simulation's.
+unsigned CrewSeed(unsigned seed)
+{
+    std::seed_seq sequence {seed, 1u};
+    unsigned out = 0;
+    sequence.generate(&out, &out + 1);
+    return out;
+}
+
+SimulationSettings Seeded(SimulationSettings settings, unsigned seed)
+{
+    settings.seed = seed;
+    return settings;
+}
+
+} // namespace
+
+SimulationSettings Game::SettingsFrom(const GameOptions& options)
+{
+    SimulationSettings settings;
+    settings.scoreLimit = options.scoreLimit;
+    settings.roundMs = static_cast<int>(std::lround(options.roundMinutes * 60.0 * 1000.0));
+    return settings;
+}
+
+Game::Game(const GameOptions& options, const std::string& dataDir, EventLog& log)
+    : Game(options, SettingsFrom(options), dataDir, log)
+{
+}
+
+Game::Game(const GameOptions& options, SimulationSettings settings, const std::string& dataDir, EventLog& log)
+    : options(options), log(log), seed(GameSeed(options.seed)), rotation(dataDir, MapsFrom(options, dataDir)),
+      announcer(reporter, log), simulation(announcer, rotation, Seeded(settings, seed)),
+      crew(options.bots, options.botSkill, CrewSeed(seed))
+{
+}
+
+bool Game::Start(std::string& error)
+{
+    std::string reason;
+    // A map the operator named is there and reads, or the server says so
+    // now rather than when its turn comes; the first is loaded to play.
+    for (std::size_t i = 1; i < options.maps.size(); ++i) {
+        if (!rotation.Load(options.maps[i], reason)) {
+            error = "cannot play map " + options.maps[i] + ": " + reason;
+            return false;
+        }
+    }
+    if (simulation.Start(reason))
+        return true;
+    error = "cannot play the first map: " + reason;
+    return false;
+}
+
+void Game::FillSeats()
+{
+    while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
+        Player* robot = crew.Recruit(simulation);
+        if (!robot)
+            return;
+        reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
+        announcer.Notice("%s joined the game", robot->Name());
+        log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
+    }
+}
+
+void Game::Restart()
+{
+    while (!simulation.Players().empty())
+        RemovePilot(simulation.Players().back().get());
+    crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
+    reporter = Reporter();
+    std::string reason;
+    if (!simulation.Restart(reason))
+        log.Always("cannot play the first map: %s", reason.c_str());
+    FillSeats();
+    // Nobody watches: what was said goes to nobody.
+    reporter.Flush([](int, const std::vector<std::uint8_t>&, bool) {});
+}
+
+int Game::Join(const char* requestedName, int shipType)
+{
+    const std::string name = UniqueName(CleanName(requestedName), [this](const std::string& candidate) {
+        for (const auto& player : simulation.Players()) {
+            if (candidate == player->Name())
+                return true;
+        }
+        return false;
+    });
+    if (Seated() >= options.maxPlayers && !RetireRobot())
+        return kNobody;
+    Player* player = simulation.AddPlayer(name, shipType);
+    if (!player)
+        return kNobody;
+    reporter.AddShip(player->Slot(), &player->GetShip(), true);
+    reporter.To(player->Slot()).SetJoin(player->ShipId(), player->GetShip().GetShipType(), player->Name());
+    Welcome(player->Slot());
+    reporter.ShipNow(player->Slot());
+    announcer.Notice("%s joined the game", player->Name());
+    return player->Slot();
+}
+
+void Game::Leave(int slot)
+{
+    if (Player* player = Pilot(slot)) {
+        RemovePilot(player);
+        FillSeats();
+    }
+}
+
+void Game::RemovePilot(Player* player)
+{
+    const std::string name = player->Name();
+    const int shipId = player->ShipId();
+    reporter.RemoveShip(player->Slot());
+    crew.Dismiss(player);
+    simulation.RemovePlayer(player);
+    reporter.ToAll().SetPlayerLeft(shipId);
+    announcer.Notice("%s left the game", name.c_str());
+}
+
+bool Game::RetireRobot()
+{
+    Player* robot = crew.Newest();
+    if (!robot)
+        return false;
+    log.Line("robot \"%s\" gives its seat to a person", robot->Name());
+    RemovePilot(robot);
+    return true;
+}
+
+int Game::Watch()
+{
+    const int slot = simulation.ReserveSlot();
+    if (slot < 0)
+        return kNobody;
+    reporter.AddWatcher(slot);
+    Welcome(slot);
+    return slot;
+}
+
+// The map first (which clears its world), then every player, the guns, the
+// fuel blocks that are not full and what is in sight.
+void Game::Welcome(int slot)
+{
+    reporter.To(slot).SetMapName(simulation.MapName().c_str());
+    for (const auto& other : simulation.Players()) {
+        const Ship& ship = other->GetShip();
+        reporter.To(slot).SetPlayerSpawn(ship.GetId(), static_cast<int>(ship.Position().x),
+                                         static_cast<int>(ship.Position().y), ship.GetShipType(), other->Name());
+        if (!ship.IsAlive())
+            reporter.To(slot).SetShipKilled(ship.GetId());
+    }
+    reporter.ShipsTo(slot);
+    for (const Turret* turret : simulation.Turrets())
+        reporter.To(slot).SetTurretState(turret->GetId(), turret->GetDirection(), turret->IsAlive(),
+                                         turret->Position());
+    for (const FuelDepots::Change& block : simulation.Depots().DifferencesFromFile())
+        reporter.To(slot).SetTileChange(block.column, block.row, block.value);
+    reporter.EntitiesInView(slot);
+    if (simulation.IsRoundOver())
+        reporter.To(slot).SetRoundOver();
+}
+
+void Game::Hold(int slot, const HeldKeys& keys)
+{
+    if (Player* player = Pilot(slot))
+        player->Hold(keys);
+}
+
+void Game::Chat(int slot, const char* text)
+{
+    const Player* player = Pilot(slot);
+    const std::string line = player ? ChatLine(player->Name(), text) : std::string();
+    if (line.empty())
+        return;
+    reporter.ToAll().SetText(line.c_str());
+    log.Line("chat: %s", line.c_str());
+}
+
+void Game::Tell(int slot, const char* text)
+{
+    if (Pilot(slot))
+        reporter.To(slot).SetText(text);
+}
+
+bool Game::ChangeMap(const std::string& name)
+{
+    std::string reason;
+    if (simulation.ChangeMap(name, reason))
+        return true;
+    const std::string shown = Drawable(name.c_str(), kMaxLineLength);
+    log.Always("cannot change to map \"%s\": %s", shown.c_str(), reason.c_str());
+    return false;
+}
+
+bool Game::NextMap()
+{
+    return simulation.NextMap();
+}
+
+void Game::WantRobots(int robots)
+{
+    crew.Want(robots);
+    while (crew.Count() > crew.Fitting(People(), options.maxPlayers)) {
+        Player* robot = crew.Newest();
+        log.Line("robot \"%s\" leaves: fewer robots are wanted", robot->Name());
+        RemovePilot(robot);
+    }
+    FillSeats();
+}
+
+void Game::Retire(int slot)
+{
+    if (Player* robot = Pilot(slot); robot && crew.Flies(robot)) {
+        crew.Want(crew.Count() - 1);
+        Leave(slot);
+    }
+}
+
+void Game::Tick(int ms, const Send& send)
+{
+    crew.Think(simulation, ms);
+    const bool wasOver = simulation.IsRoundOver();
+    simulation.Step(ms);
+    if (!wasOver && simulation.IsRoundOver())
+        Cheer();
+    reporter.Tick(ms);
+    reporter.Flush(send);
+}
+
+void Game::Cheer()
+{
+    const Player* winner = simulation.FindPlayer(simulation.WinnerShip());
+    if (!winner || !crew.Flies(winner))
+        return;
+    const std::string line =
+        ChatLine(winner->Name(), lastRound ? "Good game, pilots." : "Good game, pilots. One more round!");
+    reporter.ToAll().SetText(line.c_str());
+    log.Line("chat: %s", line.c_str());
+}
+
+Player* Game::Pilot(int slot) const
+{
+    for (const auto& player : simulation.Players()) {
+        if (player->Slot() == slot)
+            return player.get();
+    }
+    return nullptr;
+}

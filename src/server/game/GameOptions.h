@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the operator chooses of the game itself: seats, maps, limits, robots.
+struct GameOptions {
+    int maxPlayers = 16;
+    std::vector<std::string> maps; // empty: every map in the data folder's Maps
+    int scoreLimit = 10;
+    double roundMinutes = 10.0;    // 0: no time limit
+    int bots = 0;                  // robots in the seats people leave free
+    int botSkill = 2;              // 1 to 3
+    unsigned seed = 0;             // 0: a different game every time
+    bool oneMatch = false;         // the game is over when its first round ends
+};

@@ -1,0 +1,141 @@
+#include "server/game/Navigator.h"
+
+#include <cmath>
+#include <deque>
+
+#include "world/Map.h"
+#include "world/Torus.h"
+
+namespace {
+
+// Walls, bevels, fuel blocks and turrets stand in the way; spawn points and
+// empty cells do not.
+bool Solid(std::uint8_t kind)
+{
+    return kind >= kCellWall && kind <= kCellTurretSite;
+}
+
+constexpr double kStep = 8.0; // sampling distance along a line, a quarter cell
+
+} // namespace
+
+bool Navigator::Learn(const Map& map, const std::string& name)
+{
+    if (name == learnedName && map.Columns() == columns && map.Rows() == rows)
+        return false;
+    learnedName = name;
+    columns = map.Columns();
+    rows = map.Rows();
+    tileWidth = map.TileWidth() > 0 ? map.TileWidth() : 32;
+    tileHeight = map.TileHeight() > 0 ? map.TileHeight() : 32;
+    blocked.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column)
+            blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
+    }
+    return true;
+}
+
+bool Navigator::Blocked(int column, int row) const
+{
+    if (blocked.empty())
+        return false;
+    return blocked[static_cast<std::size_t>(FoldCell(row, rows) * columns + FoldCell(column, columns))] != 0;
+}
+
+bool Navigator::BlockedAt(double x, double y) const
+{
+    return Blocked(static_cast<int>(std::floor(x / tileWidth)), static_cast<int>(std::floor(y / tileHeight)));
+}
+
+Navigator::Cell Navigator::CellOf(const Vector3& at) const
+{
+    return {FoldCell(static_cast<int>(std::floor(WithinTwoTurns(at.x, columns * tileWidth) / tileWidth)), columns),
+            FoldCell(static_cast<int>(std::floor(WithinTwoTurns(at.y, rows * tileHeight) / tileHeight)), rows)};
+}
+
+Vector3 Navigator::CentreOf(const Cell& cell) const
+{
+    return {cell.column * tileWidth + tileWidth / 2.0, cell.row * tileHeight + tileHeight / 2.0, 0.0};
+}
+
+Vector3 Navigator::Offset(const Vector3& from, const Vector3& to) const
+{
+    return {FoldDifference(to.x - from.x, columns * tileWidth), FoldDifference(to.y - from.y, rows * tileHeight), 0.0};
+}
+
+std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::function<bool(const Cell&)>& arrived,
+                                              int limit) const
+{
+    if (blocked.empty())
+        return {};
+    const Cell first = CellOf(start);
+    const auto index = [this](const Cell& c) { return static_cast<std::size_t>(c.row * columns + c.column); };
+    std::vector<int> cameFrom(blocked.size(), -1);
+    std::deque<Cell> frontier{first};
+    cameFrom[index(first)] = static_cast<int>(index(first));
+    int visited = 0;
+    static constexpr int kSteps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    while (!frontier.empty() && visited++ < limit) {
+        const Cell here = frontier.front();
+        frontier.pop_front();
+        if (arrived(here)) {
+            std::vector<Cell> route;
+            for (std::size_t at = index(here);; at = static_cast<std::size_t>(cameFrom[at])) {
+                route.push_back({static_cast<int>(at) % columns, static_cast<int>(at) / columns});
+                if (at == index(first))
+                    break;
+            }
+            return {route.rbegin(), route.rend()};
+        }
+        for (const auto& step : kSteps) {
+            const Cell next{FoldCell(here.column + step[0], columns), FoldCell(here.row + step[1], rows)};
+            // The ship may start inside a cell it should not be in; it may
+            // always leave it, never enter another.
+            if (cameFrom[index(next)] >= 0 || Blocked(next.column, next.row))
+                continue;
+            cameFrom[index(next)] = static_cast<int>(index(here));
+            frontier.push_back(next);
+        }
+    }
+    return {};
+}
+
+Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const
+{
+    if (route.empty())
+        return start;
+    // Looking a dozen cells ahead is plenty; farther costs more than it saves.
+    const std::size_t last = std::min<std::size_t>(route.size() - 1, 12);
+    for (std::size_t i = last; i > 0; --i) {
+        const Vector3 point = start + Offset(start, CentreOf(route[i]));
+        if (ClearLine(start, point, halfWidth))
+            return point;
+    }
+    return start + Offset(start, CentreOf(route.size() > 1 ? route[1] : route[0]));
+}
+
+bool Navigator::ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const
+{
+    const Vector3 d = Offset(a, b);
+    const double length = d.Length();
+    if (length <= 0.0)
+        return !BlockedAt(a.x, a.y);
+    return FreeDistance(a, d * (1.0 / length), length, halfWidth) >= length;
+}
+
+double Navigator::FreeDistance(const Vector3& start, const Vector3& direction, double reach, double halfWidth) const
+{
+    if (blocked.empty())
+        return reach;
+    const double sideX = -direction.y * halfWidth;
+    const double sideY = direction.x * halfWidth;
+    for (double s = 0.0; s < reach + kStep; s += kStep) {
+        const double along = std::min(s, reach);
+        const double x = start.x + direction.x * along;
+        const double y = start.y + direction.y * along;
+        if (BlockedAt(x, y) || BlockedAt(x + sideX, y + sideY) || BlockedAt(x - sideX, y - sideY))
+            return std::max(0.0, along - kStep);
+    }
+    return reach;
+}

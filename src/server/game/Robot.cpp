@@ -1,0 +1,405 @@
+#include "server/game/Robot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "server/game/Player.h"
+#include "server/game/Simulation.h"
+#include "world/Contacts.h"
+#include "world/Map.h"
+#include "world/Powerup.h"
+#include "world/Ship.h"
+#include "world/Trig.h"
+#include "world/Weapons.h"
+
+namespace {
+
+constexpr double kHalfWidth = 14.0;       // a ship's half width for clear lines, a little under its radius
+constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
+constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
+constexpr double kFullEnough = 0.95;      // refuelled
+constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
+constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
+constexpr double kHoldingDistance = 200.0;
+constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
+constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
+constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
+constexpr float kBrakeReserve = 12.0f;    // kept back beyond what the shield pays for a hit
+
+// The highest speed from which a ship stops within room, turning around
+// first (half a second at worst) and then thrusting against its motion.
+double SafeSpeed(double room, double thrust)
+{
+    if (room <= 0.0)
+        return 0.0;
+    return (-0.5 + std::sqrt(0.25 + 2.0 * room / thrust)) * thrust;
+}
+
+// The point to aim at so that a bullet, leaving at speed relative to the
+// shooter, meets a target at offset r moving at relative velocity u; the
+// target itself when no meeting exists.
+Vector3 Lead(const Vector3& r, const Vector3& u, double speed)
+{
+    const double a = u.Dot(u) - speed * speed;
+    const double b = 2.0 * r.Dot(u);
+    const double c = r.Dot(r);
+    double t = -1.0;
+    if (std::fabs(a) < 1e-6) {
+        if (b < 0.0)
+            t = -c / b;
+    } else {
+        const double disc = b * b - 4.0 * a * c;
+        if (disc >= 0.0) {
+            const double root = std::sqrt(disc);
+            const double t1 = (-b - root) / (2.0 * a);
+            const double t2 = (-b + root) / (2.0 * a);
+            t = t1 > 0.0 && (t1 < t2 || t2 <= 0.0) ? t1 : t2;
+        }
+    }
+    return t > 0.0 ? r + u * t : r;
+}
+
+// A ship's velocity with its length: the stored one keeps a stale length.
+Vector3 Moving(const GameObject& object)
+{
+    return {object.Velocity().x, object.Velocity().y, 0.0};
+}
+
+float HeadingOf(const Vector3& d)
+{
+    return HeadingAlong(d.x, d.y);
+}
+
+} // namespace
+
+Robot::Robot(const RobotSkill& skill, unsigned seed) : skill(skill), random(seed) {}
+
+bool Robot::Chance(float odds)
+{
+    return std::uniform_real_distribution<float>(0.0f, 1.0f)(random) < odds;
+}
+
+HeldKeys Robot::Think(const Simulation& game, const Player& self, int ms)
+{
+    const Ship& ship = self.GetShip();
+    if (!ship.IsAlive() || !game.CurrentMap() || game.IsRoundOver()) {
+        sinceDecision = 1 << 20;
+        return {};
+    }
+    navigator = &game.Shape();
+    sinceDecision += ms;
+    wanderMs -= ms;
+    if (Moving(ship).Length() < 25.0 && !arrived)
+        stuckMs += ms;
+    else
+        stuckMs = 0;
+    if (sinceDecision >= skill.reactionMs) {
+        Decide(game, self);
+        sinceDecision = 0;
+    }
+    return Steer(game, ship);
+}
+
+const Ship* Robot::Target(const Simulation& game) const
+{
+    const Player* player = targetShip ? game.FindPlayer(targetShip) : nullptr;
+    if (!player)
+        return nullptr;
+    const Ship& ship = player->GetShip();
+    return ship.IsAlive() && !ship.HasFlags(kFlagCloaked) ? &ship : nullptr;
+}
+
+void Robot::Decide(const Simulation& game, const Player& self)
+{
+    const Ship& ship = self.GetShip();
+    ChooseTarget(game, self);
+    aimError = std::normal_distribution<float>(0.0f, skill.aimErrorDegrees)(random);
+    arrived = false;
+
+    const double fuelShare = ship.GetFuel() / std::max(1.0f, ship.GetMaxFuel());
+    const bool refuelling = goal == Goal::Refuel && fuelShare < kFullEnough;
+    if ((refuelling || fuelShare < kLowFuel) && PlanRefuel(game, ship)) {
+        goal = Goal::Refuel;
+    } else if (!engaged && PlanPickup(game, ship)) {
+        goal = Goal::Pickup;
+    } else if (const Ship* target = Target(game)) {
+        goal = Goal::Hunt;
+        PlanHunt(ship, *target);
+    } else {
+        goal = Goal::Wander;
+        PlanWander(ship);
+    }
+    ConsiderDevices(game, ship);
+}
+
+void Robot::ChooseTarget(const Simulation& game, const Player& self)
+{
+    const Ship& ship = self.GetShip();
+    targetShip = 0;
+    engaged = false;
+    double nearest = 0.0;
+    for (const auto& other : game.Players()) {
+        const Ship& them = other->GetShip();
+        if (!them.IsAlive()) {
+            aliveFor.erase(them.GetId());
+            continue;
+        }
+        const int seen = aliveFor[them.GetId()] += std::min(sinceDecision, 1000);
+        if (other.get() == &self || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
+            continue;
+        const double distance = navigator->Offset(ship.Position(), them.Position()).Length();
+        if (!targetShip || distance < nearest) {
+            targetShip = them.GetId();
+            nearest = distance;
+        }
+    }
+    if (const Ship* target = Target(game))
+        engaged = nearest < skill.engageRange && navigator->ClearLine(ship.Position(), target->Position(), 4.0);
+}
+
+bool Robot::PlanRefuel(const Simulation& game, const Ship& ship)
+{
+    const FuelDepots& depots = game.Depots();
+    const auto besideFuel = [&](const Navigator::Cell& cell) {
+        for (int dc = -1; dc <= 1; ++dc) {
+            for (int dr = -1; dr <= 1; ++dr) {
+                if (depots.Level(cell.column + dc, cell.row + dr) >= kDepotWorthIt)
+                    return true;
+            }
+        }
+        return false;
+    };
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), besideFuel);
+    if (route.empty())
+        return false;
+    destination = ship.Position() + navigator->Offset(ship.Position(), navigator->CentreOf(route.back()));
+    waypoint = navigator->Waypoint(ship.Position(), route, kHalfWidth);
+    arrived = route.size() == 1;
+    return true;
+}
+
+bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
+{
+    const GameObject* best = nullptr;
+    double nearest = kPickupReach;
+    for (const GameObject* entity : game.GetWorld().Entities()) {
+        if (entity->GetType() != kTypePowerup || !entity->IsAlive())
+            continue;
+        const double distance = navigator->Offset(ship.Position(), entity->Position()).Length();
+        if (distance < nearest) {
+            best = entity;
+            nearest = distance;
+        }
+    }
+    if (!best)
+        return false;
+    const Navigator::Cell goalCell = navigator->CellOf(best->Position());
+    const auto there = [&](const Navigator::Cell& cell) {
+        return cell.column == goalCell.column && cell.row == goalCell.row;
+    };
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there, 4096);
+    if (route.empty())
+        return false;
+    destination = ship.Position() + navigator->Offset(ship.Position(), best->Position());
+    waypoint = navigator->ClearLine(ship.Position(), destination, kHalfWidth)
+                   ? destination
+                   : navigator->Waypoint(ship.Position(), route, kHalfWidth);
+    return true;
+}
+
+void Robot::PlanHunt(const Ship& ship, const Ship& target)
+{
+    destination = ship.Position() + navigator->Offset(ship.Position(), target.Position());
+    if (navigator->ClearLine(ship.Position(), destination, kHalfWidth)) {
+        waypoint = destination;
+        return;
+    }
+    // Round the walls, the way it would go itself.
+    const Navigator::Cell goalCell = navigator->CellOf(target.Position());
+    const auto there = [&](const Navigator::Cell& cell) {
+        return cell.column == goalCell.column && cell.row == goalCell.row;
+    };
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there);
+    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth);
+}
+
+void Robot::PlanWander(const Ship& ship)
+{
+    if (wanderMs <= 0 || stuckMs > 2000) {
+        std::uniform_int_distribution<int> column(0, std::max(0, navigator->Columns() - 1));
+        std::uniform_int_distribution<int> row(0, std::max(0, navigator->Rows() - 1));
+        for (int tries = 0; tries < 50; ++tries) {
+            const Navigator::Cell cell{column(random), row(random)};
+            if (!navigator->Blocked(cell.column, cell.row)) {
+                destination = ship.Position() + navigator->Offset(ship.Position(), navigator->CentreOf(cell));
+                break;
+            }
+        }
+        wanderMs = 8000;
+        stuckMs = 0;
+    }
+    const Navigator::Cell goalCell = navigator->CellOf(destination);
+    const auto there = [&](const Navigator::Cell& cell) {
+        return cell.column == goalCell.column && cell.row == goalCell.row;
+    };
+    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there);
+    if (route.size() <= 1) {
+        wanderMs = 0;
+        waypoint = destination;
+        return;
+    }
+    waypoint = navigator->Waypoint(ship.Position(), route, kHalfWidth);
+}
+
+void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
+{
+    devices = {};
+    const Ship* target = Target(game);
+    const float fuel = ship.GetFuel();
+    const Vector3 toTarget = target ? navigator->Offset(ship.Position(), target->Position()) : Vector3();
+    const double distance = target ? toTarget.Length() : 1e9;
+    if (target && engaged) {
+        if (ship.GetMissiles() > 0 && distance > 150.0 && fuel > 25.0f && Chance(skill.deviceChance))
+            devices.Press(kKeyMissile);
+        if (ship.GetPlasmaMines() > 0 && distance < 260.0 && fuel > 90.0f && Chance(skill.deviceChance))
+            devices.Press(kKeyPlasmaMine);
+    }
+    // A mine is dropped behind: worth it when the hunter is on its tail.
+    if (target && ship.GetMines() > 0 && distance < 300.0 && fuel > 15.0f &&
+        std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(toTarget))) > 120.0f && Chance(skill.deviceChance))
+        devices.Press(kKeyMine);
+    if (ship.GetRepulsors() > 0 && fuel > 40.0f) {
+        bool pressed = distance < 110.0;
+        for (const GameObject* entity : game.GetWorld().Entities()) {
+            if (pressed)
+                break;
+            if (entity->GetType() != kTypeMissile || !entity->IsAlive())
+                continue;
+            const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
+            pressed = r.Length() < 250.0 && r.Dot(entity->Velocity() - ship.Velocity()) < 0.0;
+        }
+        if (pressed && Chance(skill.deviceChance))
+            devices.Press(kKeyRepulsor);
+    }
+}
+
+bool Robot::UnderFire(const Simulation& game, const Ship& ship)
+{
+    const float fuel = ship.GetFuel();
+    for (const GameObject* entity : game.GetWorld().Entities()) {
+        const ContactRow* contact = ContactOf(entity->GetType());
+        if (!contact || !contact->IsShot() || !entity->IsAlive())
+            continue;
+        const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
+        if (r.Length() > 320.0)
+            continue;
+        const Vector3 u = entity->Velocity() - ship.Velocity();
+        const double closing = u.Dot(u);
+        if (closing < 1.0)
+            continue;
+        const double t = -r.Dot(u) / closing;
+        if (t < 0.0 || t > 0.3 || (r + u * t).Length() > 26.0)
+            continue;
+        // Enough for what the shield pays to stop it, with some kept back
+        // to brake with.
+        const float paid = contact->shield == ShieldDoes::Pays ? contact->charge : 0.0f;
+        if (fuel >= std::max(kShieldReserve, paid + kBrakeReserve))
+            return true;
+    }
+    return false;
+}
+
+HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
+{
+    HeldKeys keys;
+    const Vector3 me = ship.Position();
+    const Vector3 v = Moving(ship);
+    const double speed = v.Length();
+    const float heading = ship.GetHeading();
+    const Ship* target = Target(game);
+    const bool aiming = engaged && target;
+
+    // The velocity it would like to have.
+    const Vector3 toWaypoint = navigator->Offset(me, waypoint);
+    const Vector3 toDestination = navigator->Offset(me, destination);
+    const double remaining = toDestination.Length();
+    Vector3 desired;
+    if (goal == Goal::Refuel && (arrived || remaining < 24.0)) {
+        desired = toDestination * 2.0;
+        arrived = true;
+    } else if (aiming) {
+        const Vector3 toTarget = navigator->Offset(me, target->Position());
+        const double distance = toTarget.Length();
+        if (distance > kHoldingDistance + 80.0)
+            desired = toTarget * (std::min(skill.cruiseSpeed, distance - kHoldingDistance) / distance);
+        else if (distance < kHoldingDistance - 80.0)
+            desired = toTarget * (-120.0 / std::max(1.0, distance));
+    } else if (toWaypoint.Length() > 1.0) {
+        // Slow enough to stop at the end, or to take the next corner.
+        const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup;
+        const double room = stopsThere ? std::max(0.0, remaining - 16.0) : toWaypoint.Length();
+        const double allowed = std::sqrt(2.0 * kBraking * room) + (stopsThere ? 0.0 : 60.0);
+        desired = toWaypoint * (std::min(skill.cruiseSpeed, allowed) / toWaypoint.Length());
+    }
+
+    // Keep off walls: pushed away from any that is near, never faster
+    // towards one than it could stop from, and braking hard when the way
+    // ahead ends before the ship could stop.
+    for (int i = 0; i < 8; ++i) {
+        const Vector3 out = HeadingDirection(static_cast<float>(i * 45));
+        if (navigator->FreeDistance(me, out, 36.0, 0.0) < 36.0)
+            desired = desired - out * 90.0;
+    }
+    if (desired.Length() > 1.0) {
+        const Vector3 direction = desired * (1.0 / desired.Length());
+        const double room = navigator->FreeDistance(me, direction, 400.0, 6.0) - kWallMargin;
+        const double safe = SafeSpeed(room, ship.GetThrust());
+        if (desired.Length() > safe)
+            desired = direction * safe;
+    }
+    bool danger = false;
+    bool impact = false;
+    if (speed > 3.0) {
+        const Vector3 direction = v * (1.0 / speed);
+        const double turnTime = std::fabs(TurnBetween(heading, HeadingOf(v * -1.0))) / 360.0;
+        const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
+        const double free = navigator->FreeDistance(me, direction, stopping + 200.0, kHalfWidth) - kWallMargin;
+        danger = free < stopping * 1.3 + 10.0;
+        impact = free < speed * 0.3 + 6.0;
+    }
+    const Vector3 steer = danger ? v * -1.0 : desired - v;
+
+    // Where the nose goes: on the target's lead while fighting, else along
+    // the change of velocity it wants.
+    float want = heading;
+    if (aiming && !danger) {
+        const Vector3 lead = Lead(navigator->Offset(me, target->Position()), target->Velocity() - v,
+                                WeaponTable(Weapon::Bullet).speed);
+        want = HeadingOf(lead) + aimError;
+    } else if (danger || steer.Length() > 15.0) {
+        want = HeadingOf(steer);
+    }
+    const float turn = TurnBetween(heading, want);
+    if (turn > 3.0f)
+        keys.Press(kKeyTurnRight);
+    else if (turn < -3.0f)
+        keys.Press(kKeyTurnLeft);
+    if ((danger || steer.Length() > 20.0) && std::fabs(TurnBetween(heading, HeadingOf(steer))) < 35.0f)
+        keys.Press(kKeyThrust);
+
+    if (aiming && !danger && std::fabs(turn) < skill.fireTolerance && ship.GetFuel() > 2.0f &&
+        navigator->ClearLine(me, me + navigator->Offset(me, target->Position()), 3.0))
+        keys.Press(kKeyFire);
+    if ((impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
+        keys.Press(kKeyShields);
+    if (goal == Goal::Refuel && remaining < 48.0)
+        keys.Press(kKeyFuelUp);
+    if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
+        keys.Press(kKeyCloak);
+    for (const GameKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
+        if (devices.Holds(device))
+            keys.Press(device);
+    }
+    devices = {};
+    return keys;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <random>
+#include <unordered_map>
+
+#include "world/HeldKeys.h"
+#include "server/game/Navigator.h"
+#include "server/game/RobotSkill.h"
+#include "world/Vector3.h"
+
+class Player;
+class Ship;
+class Simulation;
+
+// A pilot that is not a person: each tick it looks at what any player could
+// see (the map, the ships that are not cloaked, what flies about) and holds
+// keys, exactly as a person's ControlMessage would. It keeps off walls,
+// refuels when low, picks up powerups, hunts the nearest visible opponent
+// and fires leading it, shields against what is about to hit it, and uses
+// its devices when they help.
+class Robot {
+public:
+    Robot(const RobotSkill& skill, unsigned seed);
+
+    // The keys to hold for the next tick of ms; it only looks at the game.
+    HeldKeys Think(const Simulation& game, const Player& self, int ms);
+
+private:
+    enum class Goal { Wander, Hunt, Refuel, Pickup };
+
+    // What it makes up its mind about, at the pace of its reactions.
+    void Decide(const Simulation& game, const Player& self);
+    void ChooseTarget(const Simulation& game, const Player& self);
+    bool PlanRefuel(const Simulation& game, const Ship& ship);
+    bool PlanPickup(const Simulation& game, const Ship& ship);
+    void PlanHunt(const Ship& ship, const Ship& target);
+    void PlanWander(const Ship& ship);
+    void ConsiderDevices(const Simulation& game, const Ship& ship);
+    // How it flies and fights from one tick to the next.
+    HeldKeys Steer(const Simulation& game, const Ship& ship);
+    bool UnderFire(const Simulation& game, const Ship& ship);
+    const Ship* Target(const Simulation& game) const;
+    bool Chance(float odds);
+
+    RobotSkill skill;
+    std::mt19937 random;
+    const Navigator* navigator = nullptr; // the game's, as of the last think
+    int sinceDecision = 1 << 20;
+    Goal goal = Goal::Wander;
+    Vector3 destination;     // where the route ends
+    Vector3 waypoint;        // the next point it flies to on the route
+    bool arrived = false;    // at the destination: it holds still there
+    int targetShip = 0;      // the ship id it hunts, 0 for none
+    // How long each ship has been seen alive: a ship that has just come
+    // back is given a moment before it is hunted.
+    std::unordered_map<int, int> aliveFor;
+    bool engaged = false;    // the target is near and in sight: it aims and fires
+    float aimError = 0.0f;
+    int stuckMs = 0;
+    int wanderMs = 0;
+    HeldKeys devices;        // launched on the next tick, once
+};

@@ -1,0 +1,83 @@
+#include "server/game/RobotCrew.h"
+
+#include <algorithm>
+
+#include "server/game/Player.h"
+#include "server/game/Simulation.h"
+#include "world/Ship.h"
+
+namespace {
+
+constexpr const char* kCallSigns[] = {
+    "Ace",   "Blaze", "Comet", "Dash",  "Ember", "Flint",  "Ghost", "Hawk",  "Ion",
+    "Jinx",  "Kite",  "Lynx",  "Mako",  "Nova",  "Onyx",   "Pike",  "Quasar", "Rook",
+    "Sable", "Talon", "Umbra", "Viper", "Wisp",  "Xenon",  "Yeti",  "Zephyr",
+};
+
+} // namespace
+
+RobotCrew::RobotCrew(int wanted, int skillLevel, unsigned seed)
+    : wanted(std::max(0, wanted)), skillLevel(skillLevel), random(seed)
+{
+}
+
+int RobotCrew::Fitting(int people, int seats) const
+{
+    return std::clamp(seats - people, 0, wanted);
+}
+
+Player* RobotCrew::Recruit(Simulation& game)
+{
+    const auto taken = [&game](const std::string& name) {
+        for (const auto& player : game.Players()) {
+            if (name == player->Name())
+                return true;
+        }
+        return false;
+    };
+    std::string name;
+    for (int round = 1; name.empty(); ++round) {
+        for (const char* sign : kCallSigns) {
+            std::string candidate = "Robot ";
+            candidate += sign;
+            if (round > 1) {
+                candidate += ' ';
+                candidate += std::to_string(round);
+            }
+            if (!taken(candidate)) {
+                name = candidate;
+                break;
+            }
+        }
+    }
+    Player* robot = game.AddPlayer(name, std::uniform_int_distribution<int>(0, Ship::kDesigns - 1)(random));
+    Enlist(robot);
+    return robot;
+}
+
+void RobotCrew::Enlist(Player* player)
+{
+    if (player)
+        members.push_back({player, std::make_unique<Robot>(RobotSkill::Of(skillLevel), random())});
+}
+
+Player* RobotCrew::Newest() const
+{
+    return members.empty() ? nullptr : members.back().player;
+}
+
+void RobotCrew::Dismiss(const Player* player)
+{
+    std::erase_if(members, [player](const Member& member) { return member.player == player; });
+}
+
+bool RobotCrew::Flies(const Player* player) const
+{
+    return std::any_of(members.begin(), members.end(), [player](const Member& member) { return member.player == player; });
+}
+
+void RobotCrew::Think(const Simulation& game, int ms)
+{
+    for (Member& member : members)
+        member.player->Hold(member.robot->Think(game, *member.player, ms));
+}

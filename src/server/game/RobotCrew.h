@@ -1,0 +1,49 @@
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "server/game/Robot.h"
+
+class Player;
+class Simulation;
+
+// The robots of a game: they take the seats that people leave free, up to
+// the number asked for, and give a seat up when a person needs it. Each
+// flies its own ship through the same held keys a person sends.
+class RobotCrew {
+public:
+    RobotCrew(int wanted, int skillLevel, unsigned seed);
+
+    int Wanted() const { return wanted; }
+    void Want(int robots) { wanted = std::max(0, robots); }
+    int Count() const { return static_cast<int>(members.size()); }
+    // How many robots should fly beside this many people in this many seats.
+    int Fitting(int people, int seats) const;
+
+    // A new robot in the game, named as no player is ("Robot Ace" style),
+    // in a design of its own; null when the game is full.
+    Player* Recruit(Simulation& game);
+    void Enlist(Player* player);
+    // The robot that gives up its seat first (the newest); null without one.
+    Player* Newest() const;
+    void Dismiss(const Player* player);
+    bool Flies(const Player* player) const;
+
+    // Every robot decides the keys it holds for the next tick.
+    void Think(const Simulation& game, int ms);
+
+private:
+    struct Member {
+        Player* player;
+        std::unique_ptr<Robot> robot;
+    };
+
+    int wanted;
+    int skillLevel;
+    std::mt19937 random;
+    std::vector<Member> members;
+};

@@ -1,0 +1,64 @@
+#include "server/game/RobotTrial.h"
+
+#include "world/Ship.h"
+
+GameOptions RobotTrial::TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed)
+{
+    GameOptions options;
+    options.maps = {mapName};
+    options.maxPlayers = robots;
+    options.bots = robots;
+    options.botSkill = skillLevel;
+    options.scoreLimit = 126; // the highest score a ship shows: rounds never end on score
+    options.roundMinutes = 0.0;
+    options.seed = seed;
+    return options;
+}
+
+RobotTrial::RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel,
+                       unsigned seed)
+    : game(TrialOptions(mapName, robots, skillLevel, seed), dataDir, quiet), figures(Player::kMaxSlots),
+      refuelling(Player::kMaxSlots, false)
+{
+    game.WatchKills([this](const Player& victim, const Player* killer, DeathCause cause) {
+        Killed(victim, killer, cause);
+    });
+}
+
+RobotTrial::Figures& RobotTrial::Of(const Player& player)
+{
+    return figures[static_cast<std::size_t>(player.Slot())];
+}
+
+void RobotTrial::Killed(const Player& victim, const Player* killer, DeathCause cause)
+{
+    Figures& dead = Of(victim);
+    ++dead.deaths;
+    if (cause == DeathCause::Crashed)
+        ++dead.wallDeaths;
+    if (killer && killer != &victim && (cause == DeathCause::Weapon || cause == DeathCause::Rammed))
+        ++Of(*killer).kills;
+}
+
+bool RobotTrial::Run(double minutes, std::string& error)
+{
+    if (!game.Start(error))
+        return false;
+    game.FillSeats();
+    for (const auto& robot : game.GetSimulation().Players())
+        Of(*robot).name = robot->Name();
+    const long long ticks = static_cast<long long>(minutes * 60000.0 / kTickMs);
+    const Game::Send unwatched = [](int, const std::vector<std::uint8_t>&, bool) {};
+    for (long long tick = 0; tick < ticks; ++tick) {
+        game.Tick(kTickMs, unwatched);
+        for (const auto& robot : game.GetSimulation().Players()) {
+            const std::size_t slot = static_cast<std::size_t>(robot->Slot());
+            const bool now = robot->GetShip().HasFlags(kFlagRefuelling);
+            if (now && !refuelling[slot])
+                ++Of(*robot).fuelUps;
+            refuelling[slot] = now;
+        }
+    }
+    std::erase_if(figures, [](const Figures& f) { return f.name.empty(); });
+    return true;
+}

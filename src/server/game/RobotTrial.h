@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "server/game/Game.h"
+#include "server/game/EventLog.h"
+
+// Robots alone in a game on one map, without a network, as fast as the
+// machine goes: how a maintainer sees how well they fly. The game runs on
+// its own clock, so the same seed plays the same trial.
+class RobotTrial {
+public:
+    struct Figures {
+        std::string name;
+        int kills = 0;
+        int deaths = 0;
+        int wallDeaths = 0;
+        int fuelUps = 0;
+    };
+
+    RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel, unsigned seed);
+
+    // Plays minutes of simulated time; false with the reason when the map
+    // cannot be played.
+    bool Run(double minutes, std::string& error);
+    const std::vector<Figures>& Results() const { return figures; }
+    unsigned Seed() const { return game.Seed(); }
+
+private:
+    static GameOptions TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed);
+    Figures& Of(const Player& player);
+    void Killed(const Player& victim, const Player* killer, DeathCause cause);
+
+    static constexpr int kTickMs = 16;
+
+    EventLog quiet;
+    Game game;
+    std::vector<Figures> figures; // by player slot
+    std::vector<bool> refuelling;
+};

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/HttpClient.h"
+#include "server/engine/AgonesSdk.h"
+#include "support/SidecarStandIn.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+// "POST /ready" and the body.
+using Calls = std::vector<std::pair<std::string, std::string>>;
+
+// Patience in milliseconds instead of seconds.
+AgonesTiming Quick()
+{
+    AgonesTiming timing;
+    timing.callTimeout = 500ms;
+    timing.firstRetry = 5ms;
+    timing.longestRetry = 20ms;
+    return timing;
+}
+
+Calls Received(SidecarStandIn& sidecar)
+{
+    Calls calls;
+    for (const auto& [head, body] : sidecar.Requests())
+        calls.emplace_back(head.substr(0, head.find(" HTTP/1.1\r\n")), body);
+    return calls;
+}
+
+bool Mentions(const std::string& line, const char* text)
+{
+    return line.find(text) != std::string::npos;
+}
+
+TEST(AgonesSdk, CallsArriveInTheOrderMadeWithTheirBodies)
+{
+    SidecarStandIn sidecar;
+    AgonesSdk sdk(sidecar.Port(), Quick());
+    sdk.SetCapacity(16);
+    sdk.Ready();
+    sdk.Health();
+    sdk.PlayerConnected("Ann #2");
+    sdk.PlayerDisconnected("Ann #2");
+    sdk.PlayerConnected("Say \"hi\" \\o/\t\xe9");
+    sdk.Shutdown(2s);
+    EXPECT_EQ(Received(sidecar), (Calls{{"PUT /alpha/player/capacity", R"({"count":"16"})"},
+                                        {"POST /ready", "{}"},
+                                        {"POST /health", "{}"},
+                                        {"POST /alpha/player/connect", R"({"playerID":"Ann #2"})"},
+                                        {"POST /alpha/player/disconnect", R"({"playerID":"Ann #2"})"},
+                                        {"POST /alpha/player/connect", R"({"playerID":"Say \"hi\" \\o/\u0009\u00e9"})"},
+                                        {"POST /shutdown", "{}"}}));
+    EXPECT_TRUE(Mentions(sidecar.Requests()[0].first, "\r\nContent-Type: application/json\r\n"));
+    EXPECT_TRUE(sdk.TakeLogLines().empty());
+}
+
+TEST(AgonesSdk, ASidecarThatStartsLateHearsReadyAndOneHealth)
+{
+    const std::uint16_t port = SidecarStandIn::FreePort();
+    AgonesSdk sdk(port, Quick());
+    sdk.Ready();
+    for (int beat = 0; beat < 20; ++beat) {
+        sdk.Health();
+        std::this_thread::sleep_for(5ms);
+    }
+    const std::vector<std::string> missing = sdk.TakeLogLines();
+    ASSERT_EQ(missing.size(), 1u) << "one line when it starts failing, none for each try";
+    EXPECT_TRUE(Mentions(missing[0], "does not answer (connection refused); trying again in 5 ms")) << missing[0];
+    SidecarStandIn sidecar(port);
+    ASSERT_TRUE(sidecar.WaitForRequests(2));
+    sdk.Shutdown(2s);
+    EXPECT_EQ(Received(sidecar), (Calls{{"POST /ready", "{}"}, {"POST /health", "{}"}, {"POST /shutdown", "{}"}}));
+    EXPECT_EQ(sdk.TakeLogLines(), std::vector<std::string>{"agones: the SDK sidecar answers again"});
+}
+
+TEST(AgonesSdk, RefusedPlayerCallsAreTriedAgainThenNoMoreAreMade)
+{
+    SidecarStandIn sidecar;
+    sidecar.Answer("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
+    AgonesSdk sdk(sidecar.Port(), Quick());
+    sdk.PlayerConnected("Bo");
+    ASSERT_TRUE(sidecar.WaitForRequests(3));
+    sidecar.Answer("HTTP/1.0 200 OK\r\n\r\n{}");
+    sdk.PlayerConnected("Cy");
+    sdk.Ready();
+    sdk.Shutdown(2s);
+    const Calls calls = Received(sidecar);
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[2].first, "POST /alpha/player/connect");
+    EXPECT_EQ(calls[3].first, "POST /ready");
+    const std::vector<std::string> lines = sdk.TakeLogLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(Mentions(lines[0], "refuses POST /alpha/player/connect (HTTP 500); trying again")) << lines[0];
+    EXPECT_TRUE(Mentions(lines[1], "refused POST /alpha/player/connect 3 times (HTTP 500); players are no longer told"))
+        << lines[1];
+    EXPECT_EQ(lines[2], "agones: the SDK sidecar takes calls again");
+}
+
+TEST(AgonesSdk, ReadyIsNeverLeftOutHoweverOftenItIsRefused)
+{
+    SidecarStandIn sidecar;
+    sidecar.Answer("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
+    AgonesSdk sdk(sidecar.Port(), Quick());
+    sdk.Ready();
+    ASSERT_TRUE(sidecar.WaitForRequests(4));
+    sidecar.Answer("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(sidecar.WaitForRequests(8));
+    sidecar.Answer("HTTP/1.0 200 OK\r\n\r\n{}");
+    sdk.Shutdown(2s);
+    const Calls calls = Received(sidecar);
+    EXPECT_EQ(calls.back().first, "POST /shutdown");
+    EXPECT_EQ(calls[calls.size() - 2].first, "POST /ready") << "tried until taken";
+    for (const std::string& line : sdk.TakeLogLines())
+        EXPECT_FALSE(Mentions(line, "left out")) << line;
+}
+
+TEST(AgonesSdk, AFullQueueLeavesOutTheOldestPlayerEvents)
+{
+    const std::uint16_t port = SidecarStandIn::FreePort();
+    AgonesTiming timing = Quick();
+    timing.mostQueued = 3;
+    AgonesSdk sdk(port, timing);
+    sdk.Ready();
+    // Once Ready fails it is being tried, no longer in the queue.
+    for (int wait = 0; wait < 200 && sdk.TakeLogLines().empty(); ++wait)
+        std::this_thread::sleep_for(5ms);
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        sdk.PlayerConnected(name);
+    sdk.Health();
+    const std::vector<std::string> full = sdk.TakeLogLines();
+    ASSERT_EQ(full.size(), 1u);
+    EXPECT_TRUE(Mentions(full[0], "3 calls wait for the SDK sidecar; the oldest player events are left out")) << full[0];
+    SidecarStandIn sidecar(port);
+    ASSERT_TRUE(sidecar.WaitForRequests(4));
+    sdk.Shutdown(2s);
+    // Health goes before the player events that wait.
+    EXPECT_EQ(Received(sidecar), (Calls{{"POST /ready", "{}"},
+                                        {"POST /health", "{}"},
+                                        {"POST /alpha/player/connect", R"({"playerID":"d"})"},
+                                        {"POST /alpha/player/connect", R"({"playerID":"e"})"},
+                                        {"POST /shutdown", "{}"}}));
+    EXPECT_EQ(sdk.TakeLogLines(),
+              std::vector<std::string>{"agones: the SDK sidecar answers again; 3 player events were left out meanwhile"});
+}
+
+TEST(AgonesSdk, ShutdownWaitsNoLongerThanItsWait)
+{
+    SidecarStandIn silent;
+    silent.Answer("");
+    for (const std::uint16_t port : {silent.Port(), SidecarStandIn::FreePort()}) {
+        AgonesTiming timing = Quick();
+        timing.callTimeout = 10s;
+        const auto start = std::chrono::steady_clock::now();
+        {
+            AgonesSdk sdk(port, timing);
+            sdk.Ready();
+            sdk.Shutdown(100ms);
+            const std::vector<std::string> lines = sdk.TakeLogLines();
+            ASSERT_FALSE(lines.empty());
+            EXPECT_TRUE(Mentions(lines.back(), "was not told 2 last calls before the end")) << lines.back();
+        }
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, 100ms);
+        EXPECT_LT(took, 1s) << "the call under way is cut short too";
+    }
+}
+
+TEST(AgonesSdk, ThePortComesFromTheEnvironment)
+{
+    std::string error;
+    EXPECT_EQ(AgonesSdk::PortFromEnvironment(nullptr, error), 9358);
+    EXPECT_EQ(AgonesSdk::PortFromEnvironment("", error), 9358);
+    EXPECT_EQ(AgonesSdk::PortFromEnvironment("65535", error), 65535);
+    EXPECT_EQ(error, "");
+    for (const char* wrong : {"0", "65536", "99999999999999999999", "80a", "-1", " 80"}) {
+        EXPECT_EQ(AgonesSdk::PortFromEnvironment(wrong, error), std::nullopt) << wrong;
+        EXPECT_EQ(error, std::string("AGONES_SDK_HTTP_PORT is \"") + wrong + "\", not a port from 1 to 65535");
+    }
+}
+
+std::string Answered(SidecarStandIn& server, std::string answer, int timeoutMs = 2000, int cancelFd = -1)
+{
+    server.Answer(std::move(answer));
+    const platform::HttpReply reply =
+        platform::HttpCall("127.0.0.1", server.Port(), "POST", "/ready", "{}", timeoutMs, cancelFd);
+    return reply.status ? std::to_string(reply.status) : reply.error;
+}
+
+TEST(AgonesHttpCall, TheStatusOrWhyThereIsNone)
+{
+    SidecarStandIn server;
+    EXPECT_EQ(Answered(server, "HTTP/1.1 404 Not Found\r\n\r\n"), "404");
+    // Endless: only the bound is read, and the answer still counts.
+    EXPECT_EQ(Answered(server, "HTTP/1.1 200 OK\r\n\r\n" + std::string(1 << 20, 'x')), "200");
+    for (const char* garbage : {"SSH-2.0-OpenSSH_9.2\r\n", "HTTP/1.1 2x0 OK\r\n", "HTTP/1.1 200OK\r\n", "HTTP/1.1 099 Low\r\n"})
+        EXPECT_EQ(Answered(server, garbage), "the answer is not HTTP") << garbage;
+    EXPECT_EQ(Answered(server, std::string(100000, 'H')), "the answer is not HTTP");
+    EXPECT_EQ(Answered(server, "HTTP/1.1 20"), "the connection closed without an answer");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Answered(server, "", 100), "no answer in time");
+    const int cancel = ::eventfd(1, EFD_CLOEXEC);
+    EXPECT_EQ(Answered(server, "", 10000, cancel), "cancelled");
+    ::close(cancel);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(platform::HttpCall("127.0.0.1", SidecarStandIn::FreePort(), "POST", "/", "{}", 100).error,
+              "connection refused");
+    EXPECT_EQ(platform::HttpCall("localhost", 80, "POST", "/", "{}", 100).error, "\"localhost\" is not an IPv4 address");
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/DataDirectory.h"
+#include "server/game/MapRotation.h"
+#include "server/engine/ServerOptions.h"
+#include "server/ServerMaps.h"
+#include "support/TempDir.h"
+
+namespace {
+
+ParsedOptions Parse(std::vector<const char*> args, ServerOptions& options, std::string& message)
+{
+    args.insert(args.begin(), "quillrock-server");
+    return ParseServerOptions(static_cast<int>(args.size()), args.data(), options, message);
+}
+
+TEST(ServerOptions, EveryOptionInEitherForm)
+{
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--port", "4000", "--name", "Den", "--max-players=32", "--maps", "Arena,Warren",
+                     "--score-limit", "5", "--round-minutes", "0.5", "--tick", "120", "--data", "/srv/q",
+                     "--bots", "6", "--bot-skill=3", "--simulate", "2.5", "--seed=4294967295"},
+                    options, message),
+              ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(std::tuple(options.port, options.name, options.maxPlayers, options.maps, options.scoreLimit,
+                         options.roundMinutes, options.tickRate, options.dataDir, options.bots, options.botSkill,
+                         options.simulateMinutes, options.seed),
+              std::tuple(std::uint16_t {4000}, std::string("Den"), 32, std::vector<std::string> {"Arena", "Warren"},
+                         5, 0.5, 120, std::string("/srv/q"), 6, 3, 2.5, 4294967295u));
+    EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
+    ServerOptions recording;
+    ASSERT_EQ(Parse({"--record", "/srv/rounds", "--max-players", "63"}, recording, message), ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(recording.recordDir, "/srv/rounds");
+}
+
+TEST(ServerOptions, BadValuesAreNamedAndRefused)
+{
+    const std::string longName(64, 'n');
+    const std::vector<std::vector<const char*>> bad = {
+        {"--port", "0"},          {"--port", "65536"},         {"--port", "30x"},
+        {"--max-players", "65"},  {"--max-players", "0"},      {"--score-limit", "127"},
+        {"--tick", "5"},          {"--maps", "Arena,,Warren"}, {"--maps", ""},
+        {"--name", ""},           {"--round-minutes", "-1"},   {"--round-minutes", "nan"},
+        {"--port"},               {"--colour", "red"},         {"stray"},
+        {"--bots", "-1"},         {"--bot-skill", "0"},        {"--bot-skill", "4"},
+        {"--simulate", "0"},      {"--name", longName.c_str()}, {"--seed", "-1"},
+        {"--seed", "4294967296"}, {"--seed", "7x"},          {"--name", "--port", "3999"},
+        {"--record", ""},         {"--record", "/r", "--max-players", "64"},
+        {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},      {"--metrics", "nonsense:9100"},
+        {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
+    };
+    for (const auto& args : bad) {
+        ServerOptions options;
+        std::string message;
+        EXPECT_EQ(Parse(args, options, message), ParsedOptions::Error) << args[0];
+        const std::string named(args[0]);
+        EXPECT_NE(message.find(named.substr(0, named.find('='))), std::string::npos) << message;
+    }
+}
+
+TEST(ServerOptions, SwitchesAndTheNewerOptions)
+{
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--agones", "--one-match", "--trust-local", "no", "--metrics", "9100", "--ban-file", "/b",
+                     "--admin-password-file=/p"},
+                    options, message),
+              ParsedOptions::Run)
+        << message;
+    EXPECT_EQ(std::tuple(options.agones, options.oneMatch, options.trustLocal, options.metrics, options.banFile,
+                         options.adminPasswordFile),
+              std::tuple(true, true, false, std::string("127.0.0.1:9100"), std::string("/b"), std::string("/p")));
+    ServerOptions wide;
+    ASSERT_EQ(Parse({"--metrics=0.0.0.0:9100", "--agones=no"}, wide, message), ParsedOptions::Run) << message;
+    EXPECT_EQ(wide.metrics, "0.0.0.0:9100");
+    EXPECT_FALSE(wide.agones);
+}
+
+TEST(ServerOptions, AConfigFileSetsEveryOptionAndTheCommandLineWins)
+{
+    TempDir dir;
+    dir.WriteFile("server.conf", "\xEF\xBB\xBF# a club's server, as an editor saves it\r\n"
+                                 "\n"
+                                 "  port = 4000   # not the usual\n"
+                                 "name = \"Club #1 \"\n"
+                                 "maps=Arena,Warren\n"
+                                 "bots = 4\n"
+                                 "trust-local = no\n"
+                                 "agones = yes\n"
+                                 "\tround-minutes\t=\t0.5");
+    const std::string config = dir.Path() + "/server.conf";
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--bots", "2", "--config", config.c_str()}, options, message), ParsedOptions::Run) << message;
+    EXPECT_EQ(std::tuple(options.port, options.name, options.maps, options.bots, options.trustLocal, options.agones,
+                         options.roundMinutes),
+              std::tuple(std::uint16_t {4000}, std::string("Club #1 "), std::vector<std::string> {"Arena", "Warren"},
+                         2, false, true, 0.5));
+}
+
+TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
+{
+    const std::vector<std::pair<std::string, std::string>> wrong = {
+        {"port = 3001\ncolour = red\n", ":2: \"colour\" is no option's name"},
+        {"\n\nport = 0\n", ":3: port: \"0\" is not a valid value"},
+        {"bots = 1\nbots = 2\n", ":2: bots is set already, on line 1"},
+        {"port 3001\n", ":1: expected \"name = value\""},
+        {std::string("port = 30\0" "01\n", 13), ":1: this line is not text"},
+        {"\x7f" "ELF\x02\x01\x01\n", ":1: this line is not text"},
+        {"config = other.conf\n", ":1: \"config\" is not read from a config file"},
+        {"help = yes\n", ":1: \"help\" is no option's name"},
+        {"name = \"open\n", ":1: name: a value in quotes ends with its closing quote"},
+        {"name = \"Den\" more\n", ":1: name: a value in quotes ends"},
+        {"record = /r\nmax-players = 64\n", "--record: "},
+    };
+    for (const auto& [text, expected] : wrong) {
+        TempDir dir;
+        dir.WriteFile("bad.conf", text);
+        const std::string config = dir.Path() + "/bad.conf";
+        ServerOptions options;
+        std::string message;
+        EXPECT_NE(Parse({"--config", config.c_str()}, options, message), ParsedOptions::Run) << text;
+        EXPECT_NE(message.find(expected), std::string::npos) << message;
+    }
+    ServerOptions options;
+    std::string message;
+    EXPECT_EQ(Parse({"--config=/nonexistent/quillrock.conf"}, options, message), ParsedOptions::BadConfig);
+    EXPECT_NE(message.find("/nonexistent/quillrock.conf: no such file"), std::string::npos) << message;
+}
+
+TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
+{
+    std::ifstream file(QR_DATA_DIR "/../contrib/quillrock-server.conf");
+    std::string text, line;
+    std::set<std::string> named;
+    while (std::getline(file, line)) {
+        // "#port = 3001" is an option at its default; "# Players..." is prose.
+        if (line.size() > 1 && line[0] == '#' && line[1] != ' ') {
+            line.erase(0, 1);
+            named.insert(line.substr(0, line.find(' ')));
+        }
+        text += line + "\n";
+    }
+    ServerOptions options;
+    std::string message;
+    ASSERT_TRUE(ReadConfigText(text, "example", options, message)) << message;
+    EXPECT_EQ(named.size(), 18u) << "every option but --config, --simulate and --help";
+}
+
+TEST(ServerOptions, TheUsageListsEveryOptionOnce)
+{
+    const std::string usage = ServerUsage();
+    for (const char* name : {"--port N", "--admin-password-file FILE\n", "--trust-local yes|no", "--ban-file FILE",
+                             "--metrics ADDRESS:PORT", "--agones ", "--one-match ", "--config FILE", "--help"}) {
+        EXPECT_EQ(usage.find(name), usage.rfind(name)) << name;
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
+{
+    TempDir data;
+    WriteMap(data, "Zed", OpenMap(4));
+    WriteMap(data, "Alpha", OpenMap(4));
+    data.WriteFile("Maps/readme.txt", "not a map");
+    EXPECT_EQ(platform::FindDataDirectory(data.Path()), data.Path());
+    EXPECT_EQ(platform::FindDataDirectory(data.Path() + "/Maps"), "") << "no Maps inside";
+    EXPECT_EQ(platform::FindDataDirectory(""), QR_DATA_DIR) << "a build folder finds the source tree's data";
+    EXPECT_EQ(MapRotation::AllMaps(data.Path()), (std::vector<std::string>{"Alpha", "Zed"}));
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "server/game/Game.h"
+#include "server/game/EventLog.h"
+#include "world/Ship.h"
+
+namespace {
+
+// The server's game without a network under a crowd that holds keys at
+// random, comes and goes, robots taking the seats and giving them up, while
+// maps change. What each player is told is followed as its program would
+// follow it.
+class GameSoak : public ::testing::Test {
+protected:
+    static GameOptions Options()
+    {
+        GameOptions options;
+        options.maps = {"Arena", "Warren", "Expanse"};
+        options.maxPlayers = 16;
+        options.bots = 4;
+        options.roundMinutes = 20.0 / 60.0;
+        options.seed = 3;
+        return options;
+    }
+
+    struct Follower {
+        std::set<int> entities; // what this player's program holds
+        std::size_t bytes = 0;
+    };
+
+    void Join(int n)
+    {
+        const int slot = game.Join(("Pilot " + std::to_string(n)).c_str(), n % Ship::kDesigns);
+        ASSERT_NE(slot, Game::kNobody);
+        followers[slot] = Follower();
+        pilots.push_back(slot);
+    }
+
+    void Leave(std::size_t which)
+    {
+        const int slot = pilots[which];
+        game.Leave(slot);
+        followers.erase(slot);
+        pilots.erase(pilots.begin() + static_cast<std::ptrdiff_t>(which));
+    }
+
+    void Tick(int ms)
+    {
+        game.Tick(ms, [&](int slot, const std::vector<std::uint8_t>& payload, bool) {
+            Follower& follower = followers.at(slot);
+            follower.bytes += payload.size();
+            MessageBatch batch;
+            batch.ParsePacked(payload.data(), payload.size());
+            ASSERT_EQ(batch.Parsed(), batch.Count());
+            for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+                int id = 0;
+                message->GetId(id);
+                if (message->Kind() == kMsgMap)
+                    follower.entities.clear();
+                else if (message->Kind() == kMsgEntityState)
+                    follower.entities.insert(id);
+                else if (message->Kind() == kMsgEntityKilled) {
+                    EXPECT_EQ(follower.entities.erase(id), 1u) << "killed only what it was told of";
+                }
+            }
+        });
+    }
+
+    void HoldAtRandom()
+    {
+        std::uniform_int_distribution<int> code(7, 17);
+        for (const int slot : pilots) {
+            HeldKeys keys;
+            for (int i = 0; i < 4; ++i)
+                keys.Press(code(random));
+            game.Hold(slot, keys);
+            Ship& ship = game.Pilot(slot)->GetShip();
+            ship.SetMissiles(6);
+            ship.SetMines(4);
+            ship.SetPlasmaMines(1);
+            ship.SetRepulsors(5);
+            ship.AddFlags(kFlagCloakDevice | kFlagTripleShot);
+        }
+    }
+
+    EventLog log;
+    Game game {Options(), QR_DATA_DIR, log};
+    Simulation& simulation = game.GetSimulation();
+    std::map<int, Follower> followers;
+    std::vector<int> pilots; // the people's slots
+    std::mt19937 random {17};
+};
+
+TEST_F(GameSoak, ACrowdFightsThroughRoundsAndEveryPlayerSeesAConsistentWorld)
+{
+    std::string reason;
+    ASSERT_TRUE(game.Start(reason)) << reason;
+    game.FillSeats();
+    for (int n = 0; n < 12; ++n)
+        Join(n);
+    EXPECT_EQ(game.Robots(), 4);
+    int joined = 12;
+    for (int tick = 0; tick < 60 * 90; ++tick) {
+        if (tick % 30 == 0)
+            HoldAtRandom();
+        if (tick % 700 == 350 && !pilots.empty())
+            Leave(static_cast<std::size_t>(tick) % pilots.size());
+        if (tick % 700 == 500)
+            Join(joined++);
+        if (tick == 60 * 45) {
+            ASSERT_TRUE(game.ChangeMap("Warren"));
+        }
+        Tick(tick % 3 == 0 ? 17 : 16);
+        ASSERT_LE(simulation.EntityCount(), Simulation::kMaxEntities);
+        ASSERT_EQ(game.People() + game.Robots(), std::min(16, game.People() + 4)) << "robots in the free seats";
+    }
+    for (const auto& [slot, follower] : followers) {
+        for (const int id : follower.entities) {
+            const GameObject* entity = simulation.GetWorld().FindEntity(id);
+            EXPECT_TRUE(entity && entity->IsAlive()) << "player " << slot << " holds a ghost " << id;
+        }
+        EXPECT_LT(follower.bytes / 90.0, 16 * 1024.0) << "bytes a second to player " << slot;
+    }
+}
+
+} // namespace

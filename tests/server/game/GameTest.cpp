@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "server/game/Game.h"
+#include "server/game/EventLog.h"
+#include "world/Ship.h"
+
+namespace {
+
+struct Sent {
+    std::uint64_t at;
+    int slot;
+    bool reliable;
+    std::vector<std::uint8_t> bytes;
+
+    bool operator==(const Sent&) const = default;
+};
+
+// The texts a payload tells, in order.
+std::vector<std::string> Texts(const std::vector<std::uint8_t>& payload)
+{
+    std::vector<std::string> texts;
+    MessageBatch batch;
+    batch.ParsePacked(payload.data(), payload.size());
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+        char text[1024] = {};
+        if (message->Kind() == kMsgText) {
+            message->GetText(text, sizeof text);
+            texts.emplace_back(text);
+        }
+    }
+    return texts;
+}
+
+std::vector<int> Kinds(const std::vector<std::uint8_t>& payload)
+{
+    std::vector<int> kinds;
+    MessageBatch batch;
+    batch.ParsePacked(payload.data(), payload.size());
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next())
+        kinds.push_back(message->Kind());
+    return kinds;
+}
+
+// A game without a network on the game's own clock, as the server runs
+// it, and what it sends each player.
+class GameTest : public ::testing::Test {
+protected:
+    static GameOptions Options(int seats, int robots, unsigned seed = 5)
+    {
+        GameOptions options;
+        options.maps = {"Arena", "Warren"};
+        options.maxPlayers = seats;
+        options.bots = robots;
+        options.botSkill = 3;
+        options.seed = seed;
+        return options;
+    }
+
+    void Begin(const GameOptions& options)
+    {
+        game = std::make_unique<Game>(options, QR_DATA_DIR, quiet);
+        std::string error;
+        ASSERT_TRUE(game->Start(error)) << error;
+        game->FillSeats();
+    }
+
+    void Tick(int ms = 16)
+    {
+        game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+            sent.push_back({game->Now(), slot, reliable, payload});
+        });
+    }
+
+    std::vector<std::string> TextsTo(int slot) const
+    {
+        std::vector<std::string> texts;
+        for (const Sent& s : sent) {
+            if (s.slot == slot) {
+                for (const std::string& text : Texts(s.bytes))
+                    texts.push_back(text);
+            }
+        }
+        return texts;
+    }
+
+    bool Told(int slot, const std::string& text) const
+    {
+        const auto texts = TextsTo(slot);
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+
+    // Robots and two people fight on Arena for seconds; the people's keys
+    // and comings and goings follow the tick, the same in every run. After
+    // a first game played out and restarted, when asked.
+    std::vector<Sent> Play(unsigned seed, int seconds, bool restarted = false)
+    {
+        Begin(Options(8, 6, seed));
+        if (restarted) {
+            Script(seconds / 2);
+            game->Restart();
+        }
+        sent.clear();
+        Script(seconds);
+        game.reset();
+        return std::move(sent);
+    }
+
+    void Script(int seconds)
+    {
+        std::mt19937 script(99);
+        std::uniform_int_distribution<int> code(kKeyTurnLeft, kKeyCloak);
+        int ann = game->Join("Ann", 1);
+        int bob = game->Join("Bob", 2);
+        for (int tick = 0; tick < seconds * 60; ++tick) {
+            if (tick % 20 == 0) {
+                for (const int slot : {ann, bob}) {
+                    HeldKeys keys;
+                    for (int i = 0; i < 3; ++i)
+                        keys.Press(code(script));
+                    game->Hold(slot, keys);
+                }
+            }
+            if (tick == 300)
+                game->Leave(bob);
+            if (tick == 420)
+                bob = game->Join("Bob", 0);
+            if (tick == 700)
+                game->Chat(ann, "again");
+            Tick(tick % 3 == 0 ? 17 : 16);
+        }
+        game->Leave(ann);
+        game->Leave(bob);
+    }
+
+    EventLog quiet;
+    std::unique_ptr<Game> game;
+    std::vector<Sent> sent;
+};
+
+TEST_F(GameTest, TheSameSeedAndInputsMakeTheSamePayloadsByteForByteAndAnotherSeedOthers)
+{
+    const std::vector<Sent> first = Play(7, 20);
+    const std::vector<Sent> other = Play(8, 20);
+    // A restarted game plays as a new one: a fuzzer's finding replays alone.
+    for (const bool restarted : {false, true}) {
+        const std::vector<Sent> again = Play(7, 20, restarted);
+        ASSERT_EQ(first.size(), again.size()) << "restarted " << restarted;
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            ASSERT_EQ(first[i], again[i]) << "payload " << i << " at " << first[i].at << " ms to slot "
+                                          << first[i].slot << ", restarted " << restarted;
+        }
+    }
+    int kills = 0;
+    for (const Sent& s : first) {
+        for (const int kind : Kinds(s.bytes))
+            kills += kind == kMsgShipKilled;
+    }
+    EXPECT_GT(kills, 0) << "the robots fought";
+    EXPECT_NE(first, other);
+}
+
+TEST_F(GameTest, RobotsTakeFreeSeatsAndGiveThemToPeopleWhoAreToldTheGameAsItIs)
+{
+    Begin(Options(3, 3));
+    EXPECT_EQ(game->Robots(), 3);
+    const int ann = game->Join("Ann", 1);
+    ASSERT_NE(ann, Game::kNobody);
+    EXPECT_EQ(std::tuple(game->Seated(), game->Robots(), game->People()), std::tuple(3, 2, 1));
+    Tick();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front().slot, ann) << "nobody else watches";
+    const std::vector<int> kinds = Kinds(sent.front().bytes);
+    ASSERT_GE(kinds.size(), 5u);
+    EXPECT_EQ(std::vector<int>(kinds.begin(), kinds.begin() + 5),
+              (std::vector<int>{kMsgJoin, kMsgMap, kMsgPlayerSpawn, kMsgPlayerSpawn, kMsgPlayerSpawn}))
+        << "its own ship, the map, then everyone in the game";
+    EXPECT_TRUE(Told(ann, "Ann joined the game"));
+
+    const int second = game->Join("Ann", 0);
+    const int third = game->Join("", 0);
+    EXPECT_EQ(game->Pilot(second)->Name(), std::string("Ann (2)"));
+    EXPECT_EQ(game->Pilot(third)->Name(), std::string("Player"));
+    EXPECT_EQ(game->Robots(), 0);
+    EXPECT_EQ(game->Join("Dan", 0), Game::kNobody) << "every seat a person's";
+
+    game->Leave(second);
+    EXPECT_EQ(std::tuple(game->Seated(), game->Robots()), std::tuple(3, 1)) << "a robot took the free seat";
+    game->Leave(second);
+    EXPECT_EQ(game->Seated(), 3) << "leaving twice is nothing";
+    game->WantRobots(0);
+    EXPECT_EQ(std::tuple(game->Seated(), game->Robots()), std::tuple(2, 0));
+    game->WantRobots(5);
+    EXPECT_EQ(std::tuple(game->Seated(), game->Robots()), std::tuple(3, 1)) << "as many as the seats allow";
+}
+
+TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
+{
+    Begin(Options(4, 0));
+    const int ann = game->Join("Ann", 1);
+    const int bob = game->Join("Bob", 2);
+    game->Chat(ann, "hello all");
+    game->Chat(bob, "\x01");
+    game->Tell(bob, "just you");
+    EXPECT_FALSE(game->ChangeMap("Nope"));
+    Tick();
+    EXPECT_TRUE(Told(bob, "Ann: hello all") && Told(ann, "Ann: hello all"));
+    EXPECT_TRUE(Told(bob, "just you") && !Told(ann, "just you"));
+    for (const std::string& text : TextsTo(ann))
+        EXPECT_EQ(text.find("Bob:"), std::string::npos) << "nothing drawable said is nothing said";
+
+    EXPECT_EQ(game->GetSimulation().MapName(), "Arena");
+    ASSERT_TRUE(game->NextMap());
+    EXPECT_EQ(game->GetSimulation().MapName(), "Warren");
+    ASSERT_TRUE(game->NextMap());
+    EXPECT_EQ(game->GetSimulation().MapName(), "Arena") << "round the rotation";
+    ASSERT_TRUE(game->ChangeMap("Expanse"));
+    ASSERT_TRUE(game->NextMap());
+    EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
+}
+
+// The shooter alone is told which shots its keys fired, just before each
+// one's first state; a watcher without a ship sees the shots and is told
+// nothing of the kind.
+TEST_F(GameTest, AShotIsNamedItsShootersToTheShooterAlone)
+{
+    Begin(Options(4, 0));
+    const int ann = game->Join("Ann", 1);
+    const int bob = game->Join("Bob", 2);
+    const int eye = game->Watch();
+    ASSERT_NE(eye, Game::kNobody);
+    EXPECT_NE(eye, ann);
+    EXPECT_NE(eye, bob);
+    for (int tick = 0; tick < 120; ++tick)
+        Tick();
+    HeldKeys fire;
+    fire.Press(kKeyFire);
+    game->Hold(ann, fire);
+    sent.clear();
+    for (int tick = 0; tick < 60; ++tick)
+        Tick();
+    // Per slot: the shots named its own, and the entities whose state it had.
+    std::map<int, std::vector<int>> named;
+    std::map<int, std::set<int>> stated;
+    for (const Sent& s : sent) {
+        MessageBatch batch;
+        batch.ParsePacked(s.bytes.data(), s.bytes.size());
+        int waiting = 0;
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            int id = 0, kind = 0, extra = 0;
+            float heading = 0.0f;
+            Vector3 at, moving;
+            if (message->Kind() == kMsgOwnShot) {
+                message->GetId(waiting);
+                named[s.slot].push_back(waiting);
+                continue;
+            }
+            if (message->Kind() == kMsgEntityState) {
+                message->GetEntityState(id, kind, at, moving, heading, extra);
+                stated[s.slot].insert(id);
+            }
+            EXPECT_TRUE(waiting == 0 || (message->Kind() == kMsgEntityState && id == waiting))
+                << "a shot's name comes just before its state";
+            waiting = 0;
+        }
+    }
+    ASSERT_GE(named[ann].size(), 3u);
+    EXPECT_TRUE(named[bob].empty());
+    EXPECT_TRUE(named[eye].empty());
+    for (const int id : named[ann])
+        EXPECT_EQ(stated[eye].count(id), 1u) << "the watcher sees every shot";
+}
+
+TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
+{
+    for (const char* person : {"Zed", "Ann"}) {
+        GameOptions options = Options(3, 2);
+        options.roundMinutes = 0.005;
+        Begin(options);
+        sent.clear();
+        const int slot = game->Join(person, 0);
+        EXPECT_EQ(game->Now(), 0u);
+        for (int tick = 0; tick < 30; ++tick)
+            Tick(tick % 2 ? 17 : 16);
+        EXPECT_EQ(game->Now(), 15u * 17 + 15u * 16);
+        ASSERT_TRUE(game->GetSimulation().IsRoundOver());
+        // Everyone scored nothing: the first name wins.
+        EXPECT_EQ(Told(slot, "Robot Ace: Good game, pilots. One more round!"), std::string(person) == "Zed") << person;
+    }
+    // A match of one round asks for no other.
+    GameOptions options = Options(3, 2);
+    options.roundMinutes = 0.005;
+    Begin(options);
+    game->LastRound();
+    const int slot = game->Join("Zed", 0);
+    for (int tick = 0; tick < 30; ++tick)
+        Tick(17);
+    EXPECT_TRUE(Told(slot, "Robot Ace: Good game, pilots."));
+}
+
+} // namespace

@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "server/game/Reporter.h"
+#include "world/Bullet.h"
+#include "world/Ship.h"
+
+namespace {
+
+// Ships and entities on a 4096-unit torus, reported to players by slot;
+// what each is sent is kept per tick.
+class ReporterTest : public ::testing::Test {
+protected:
+    struct Payload {
+        int slot;
+        std::vector<std::uint8_t> bytes;
+        bool reliable;
+    };
+
+    void SetUp() override { reporter.NewRound(4096, 4096); }
+
+    Ship& AddShip(int slot, double x, double y, bool watching = true)
+    {
+        ships.push_back(std::make_unique<Ship>());
+        Ship& ship = *ships.back();
+        ship.SetId(100 + slot);
+        ship.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        ship.SetPosition(Vector3(x, y, 0));
+        reporter.AddShip(slot, &ship, watching);
+        return ship;
+    }
+
+    GameObject& AddEntity(int id, double x, double y, Vector3 velocity = Vector3())
+    {
+        entities.push_back(std::make_unique<Bullet>());
+        GameObject& entity = *entities.back();
+        entity.SetId(id);
+        entity.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        entity.SetPosition(Vector3(x, y, 0));
+        entity.SetVelocity(velocity);
+        reporter.EntityAppeared(entity, 0);
+        return entity;
+    }
+
+    std::vector<Payload> Tick(int ms = 50)
+    {
+        std::vector<Payload> sent;
+        reporter.Tick(ms);
+        reporter.Flush([&](int slot, const std::vector<std::uint8_t>& bytes, bool reliable) {
+            sent.push_back({slot, bytes, reliable});
+        });
+        return sent;
+    }
+
+    // The kinds and ids of the messages of a payload, in order.
+    static std::vector<std::pair<int, int>> Contents(const Payload& payload)
+    {
+        MessageBatch batch;
+        batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
+        std::vector<std::pair<int, int>> contents;
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            int id = 0;
+            message->GetId(id);
+            contents.emplace_back(message->Kind(), id);
+        }
+        return contents;
+    }
+
+    static bool Holds(const Payload& payload, int kind, int id)
+    {
+        return std::ranges::count(Contents(payload), std::make_pair(kind, id)) > 0;
+    }
+
+    Reporter reporter;
+    std::vector<std::unique_ptr<Ship>> ships;
+    std::vector<std::unique_ptr<GameObject>> entities;
+};
+
+TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadAPlayer)
+{
+    AddShip(0, 100, 100);
+    AddShip(1, 200, 100);
+    AddShip(2, 300, 100, false);
+
+    reporter.ToAll().SetText("hello");
+    const auto events = Tick(10);
+    ASSERT_EQ(events.size(), 2u) << "the robot's slot watches nothing";
+    EXPECT_EQ(Contents(events[0]), (std::vector<std::pair<int, int>>{{kMsgText, 0}}));
+    EXPECT_TRUE(events[0].reliable);
+
+    const auto report = Tick(40);
+    ASSERT_EQ(report.size(), 2u);
+    const auto contents = Contents(report[0]);
+    ASSERT_EQ(contents.size(), 3u);
+    EXPECT_EQ(contents[0], std::make_pair(int(kMsgShipState), 100)) << "its own ship first";
+    EXPECT_TRUE(Holds(report[0], kMsgShipState, 101));
+    EXPECT_TRUE(Holds(report[0], kMsgShipState, 102)) << "every ship is reported";
+    EXPECT_FALSE(report[0].reliable) << "states alone may be lost";
+
+    EXPECT_TRUE(Tick(10).empty()) << "nothing between reports";
+    reporter.ShipNow(1);
+    ships[1]->SetScore(3);
+    reporter.ShipNow(1);
+    const auto now = Tick(10);
+    ASSERT_EQ(now.size(), 2u);
+    MessageBatch batch;
+    batch.ParsePacked(now[0].bytes.data(), now[0].bytes.size());
+    std::vector<int> scores;
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+        int id = 0;
+        std::uint8_t flags = 0, counts = 0;
+        float fuel = 0, tank = 0, heading = 0;
+        signed char score = 0;
+        Vector3 at, moving;
+        message->GetShipState(id, flags, fuel, tank, score, counts, counts, counts, counts, at, moving, heading);
+        scores.push_back(score);
+    }
+    EXPECT_EQ(scores, (std::vector<int>{3})) << "an event's ship state goes at once, the tick's last alone";
+}
+
+TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
+{
+    AddShip(0, 100, 100);
+    GameObject& near = AddEntity(1, 500, 100);
+    GameObject& far = AddEntity(2, 2000, 2000);
+    auto sent = Tick(10);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 1));
+    EXPECT_FALSE(Holds(sent[0], kMsgEntityState, 2));
+
+    far.SetPosition(Vector3(300, 4000, 0));
+    near.SetPosition(Vector3(1500, 100, 0));
+    sent = Tick(40);
+    ASSERT_EQ(sent.size(), 2u) << "the news, then the ship states on their own";
+    EXPECT_TRUE(sent[0].reliable);
+    EXPECT_FALSE(sent[1].reliable) << "a lost payload of news never holds the ships back";
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityState, 2)) << "in sight across the world's edge";
+    EXPECT_TRUE(Holds(sent[0], kMsgEntityKilled, 1)) << "out of sight, it is taken away";
+
+    reporter.EntityKilled(near);
+    reporter.EntityKilled(far);
+    sent = Tick(10);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{{kMsgEntityKilled, 2}}))
+        << "only what the player knows is killed for it";
+}
+
+TEST_F(ReporterTest, ANewcomerIsToldEveryShipAndWhatIsInSight)
+{
+    AddShip(0, 100, 100);
+    AddEntity(1, 150, 150);
+    AddEntity(2, 3000, 3000);
+    Tick(10);
+    AddShip(5, 200, 200);
+    reporter.ShipsTo(5);
+    reporter.EntitiesInView(5);
+    const auto sent = Tick(10);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].slot, 5);
+    EXPECT_EQ(Contents(sent[0]), (std::vector<std::pair<int, int>>{{kMsgEntityState, 1}}));
+    EXPECT_EQ(Contents(sent[1]), (std::vector<std::pair<int, int>>{{kMsgShipState, 100}, {kMsgShipState, 105}}));
+
+    reporter.RemoveShip(5);
+    AddShip(5, 3000, 3000);
+    reporter.EntitiesInView(5);
+    const auto again = Tick(10);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_TRUE(Holds(again[0], kMsgEntityState, 2));
+    EXPECT_FALSE(Holds(again[0], kMsgEntityState, 1)) << "a slot taken again starts afresh";
+}
+
+// A recorder or spectator in slot 7: no ship, the whole map in sight. Every
+// payload it gets parses whole, and it hears of everything wherever it is.
+TEST_F(ReporterTest, AWatcherWithoutAShipIsToldEveryShipAndEntityAllOverTheMap)
+{
+    AddShip(0, 100, 100);
+    AddShip(1, 3000, 3000);
+    AddEntity(1, 150, 150);
+    GameObject& roaming = AddEntity(2, 2000, 2000, Vector3(0, 50, 0));
+    Tick(10);
+    const auto toWatcher = [](const std::vector<Payload>& sent) {
+        std::vector<std::pair<int, int>> contents;
+        for (const Payload& payload : sent) {
+            if (payload.slot != 7)
+                continue;
+            MessageBatch batch;
+            batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
+            const auto held = Contents(payload);
+            EXPECT_EQ(std::tuple(batch.Parsed(), held.size()), std::tuple(batch.Count(), batch.Count()))
+                << "every message it claims is whole";
+            contents.insert(contents.end(), held.begin(), held.end());
+        }
+        std::ranges::sort(contents);
+        return contents;
+    };
+
+    reporter.AddWatcher(7);
+    reporter.ShipsTo(7);
+    reporter.EntitiesInView(7);
+    EXPECT_EQ(toWatcher(Tick(10)), (std::vector<std::pair<int, int>>{
+                                       {kMsgShipState, 100}, {kMsgShipState, 101}, {kMsgEntityState, 1}, {kMsgEntityState, 2}}));
+
+    GameObject& far = AddEntity(3, 2048, 1100);
+    auto sent = Tick(30);
+    auto heard = toWatcher(sent);
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgEntityState), 3)) > 0) << "far from every ship";
+    EXPECT_FALSE(std::ranges::any_of(sent, [](const Payload& p) { return p.slot != 7 && Holds(p, kMsgEntityState, 3); }))
+        << "and out of every player's sight";
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgShipState), 100)) > 0) << "the ships at the report";
+    EXPECT_TRUE(std::ranges::count(heard, std::make_pair(int(kMsgShipState), 101)) > 0);
+
+    int roamingStates = 0;
+    for (int tick = 0; tick < 40; ++tick) {
+        roaming.SetPosition(roaming.Position() + Vector3(97, 61, 0));
+        roaming.Wrap(4096, 4096);
+        heard = toWatcher(Tick(50));
+        EXPECT_EQ(std::ranges::count(heard, std::make_pair(int(kMsgEntityKilled), 2)), 0) << "never out of its sight";
+        roamingStates += static_cast<int>(std::ranges::count(heard, std::make_pair(int(kMsgEntityState), 2)));
+    }
+    EXPECT_GE(roamingStates, 30) << "what moves is reported as it goes round the map";
+
+    reporter.EntityKilled(far);
+    EXPECT_EQ(toWatcher(Tick(10)), (std::vector<std::pair<int, int>>{{kMsgEntityKilled, 3}}));
+    reporter.RemoveShip(7);
+    reporter.ToAll().SetText("gone");
+    EXPECT_TRUE(toWatcher(Tick(10)).empty()) << "a watcher removed hears nothing";
+
+    reporter.AddWatcher(1);
+    EXPECT_FALSE(std::ranges::any_of(Tick(60), [](const Payload& p) { return Holds(p, kMsgShipState, 101); }))
+        << "a ship's seat turned watcher has no ship left to report";
+}
+
+TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsAndEveryMovingThingIsStillReported)
+{
+    const Reporter::Settings settings;
+    for (int slot = 0; slot < 16; ++slot)
+        AddShip(slot, 100 + 20 * slot, 100);
+    for (int id = 1; id <= 300; ++id)
+        AddEntity(id, 100 + id, 300, Vector3(0, 100, 0));
+    Tick(10); // the entities' appearance
+
+    std::vector<int> lastReported(301, 0);
+    std::size_t bytes = 0;
+    int longestWait = 0;
+    for (int tick = 1; tick <= 600; ++tick) {
+        bool datagram = false;
+        for (const Payload& payload : Tick(17)) {
+            if (payload.slot != 0)
+                continue;
+            // On the wire: ENet's command before each payload, and the
+            // tick's one datagram with its IPv4, UDP and ENet headers.
+            bytes += payload.bytes.size() + 8 + (datagram ? 0 : 32);
+            datagram = true;
+            for (const auto& [kind, id] : Contents(payload)) {
+                if (kind != kMsgEntityState)
+                    continue;
+                longestWait = std::max(longestWait, tick - lastReported[static_cast<std::size_t>(id)]);
+                lastReported[static_cast<std::size_t>(id)] = tick;
+            }
+        }
+    }
+    const double perSecond = bytes / (600 * 17 / 1000.0);
+    EXPECT_LE(perSecond, settings.bytesPerSecond * 1.02);
+    EXPECT_GT(perSecond, settings.bytesPerSecond * 0.8) << "the share is used";
+    EXPECT_LT(longestWait, 180) << "no moving thing waits more than about three seconds";
+}
+
+// Pongs and resends are paid from the share too, and a payload cut into
+// fragments pays for each one's datagram: what the player gets on the wire
+// stays within its share, where it would not without the charges.
+TEST_F(ReporterTest, WhatIsSentBesideTheReportsIsPaidFromTheShare)
+{
+    EXPECT_EQ(Reporter::WireCost(100), 108.0);
+    EXPECT_EQ(Reporter::WireCost(3000), 3000.0 + 3 * (24.0 + 32.0));
+    const Reporter::Settings settings;
+    for (int slot = 0; slot < 16; ++slot)
+        AddShip(slot, 100 + 20 * slot, 100);
+    for (int id = 1; id <= 300; ++id)
+        AddEntity(id, 100 + id, 300, Vector3(0, 100, 0));
+    Tick(10);
+    const auto perSecond = [&](bool charged) {
+        double bytes = 0.0;
+        for (int tick = 1; tick <= 600; ++tick) {
+            // A pong every tenth of a second.
+            if (tick % 6 == 0) {
+                bytes += 60.0;
+                if (charged)
+                    reporter.Charge(0, 60.0);
+            }
+            bool datagram = false;
+            for (const Payload& payload : Tick(17)) {
+                if (payload.slot != 0)
+                    continue;
+                bytes += Reporter::WireCost(payload.bytes.size()) + (datagram ? 0 : 32);
+                datagram = true;
+                // Every other reliable payload lost once: sent again, alone.
+                if (payload.reliable && tick % 2 == 0) {
+                    bytes += Reporter::WireCost(payload.bytes.size()) + 32;
+                    if (charged)
+                        reporter.ChargeResent(0, 1);
+                }
+            }
+        }
+        return bytes / (600 * 17 / 1000.0);
+    };
+    EXPECT_LE(perSecond(true), settings.bytesPerSecond * 1.03);
+    EXPECT_GT(perSecond(false), settings.bytesPerSecond * 1.1) << "what the charges are for";
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "server/game/Robot.h"
+#include "server/SimulationFixture.h"
+
+namespace {
+
+// One robot, and whoever else a test puts beside it, thinking every tick
+// as the server has it do.
+class RobotTest : public SimulationTest {
+protected:
+    void Fly(Player& robotPlayer, int ms, const std::function<void()>& eachTick = {})
+    {
+        for (int t = 0; t < ms; t += kTick) {
+            robotPlayer.Hold(robot.Think(*simulation, robotPlayer, kTick));
+            if (eachTick)
+                eachTick();
+            simulation->Step(kTick);
+        }
+    }
+
+    // A fresh game on the map, and a robot that has seen nothing yet.
+    void Begin(const std::vector<std::string>& rows)
+    {
+        events = RecordingListener();
+        robot = Robot(RobotSkill::Of(kDefaultRobotSkill), 3);
+        Play(rows);
+    }
+
+    static constexpr int kTick = 16;
+    Robot robot {RobotSkill::Of(kDefaultRobotSkill), 3};
+};
+
+TEST_F(RobotTest, HeadingFastForAWallItTurnsAwayInTime)
+{
+    // A room 24 cells wide whose column 16 is wall from top to bottom.
+    std::vector<std::string> room(16, std::string(24, '.'));
+    for (std::string& row : room)
+        row[16] = '#';
+    for (const double speed : {150.0, 300.0, 500.0}) {
+        SCOPED_TRACE(speed);
+        Begin(room);
+        Player& pilot = Pilot("Robot");
+        Place(pilot, 6 * 32, 8 * 32, 270.0f, Vector3(speed, 0.0, 0.0)); // heading 270 is +x
+        Fly(pilot, 4000, [&] {
+            ASSERT_LT(pilot.GetShip().Position().x, 16 * 32 - 10.0) << "it touched the wall";
+        });
+        EXPECT_TRUE(events.kills.empty());
+    }
+}
+
+TEST_F(RobotTest, LowOnFuelBesideABlockItRefuels)
+{
+    std::vector<std::string> rows(16, std::string(16, '.'));
+    rows[8][8] = '$';
+    Begin(rows);
+    Player& pilot = Pilot("Robot", Centre(10), Centre(8));
+    pilot.GetShip().SetFuel(20.0f);
+    bool drew = false;
+    Fly(pilot, 4000, [&] { drew = drew || pilot.GetShip().HasFlags(kFlagRefuelling); });
+    EXPECT_TRUE(drew) << "the fuel link shows while it draws";
+    EXPECT_GT(pilot.GetShip().GetFuel(), 80.0f);
+}
+
+TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
+{
+    for (const bool cloaked : {false, true}) {
+        Begin(OpenMap(24));
+        Player& pilot = Pilot("Robot", 12 * 32, 6 * 32); // heading 0 is +y, towards the target
+        Player& other = Pilot("Target", 12 * 32, 14 * 32);
+        other.GetShip().SetFuel(100.0f);
+        if (cloaked)
+            other.GetShip().AddFlags(kFlagCloakDevice | kFlagCloaked);
+        int elapsed = 0, firstShot = 0;
+        Fly(pilot, 5000, [&] {
+            if (cloaked)
+                Hold(other, {kKeyCloak});
+            other.GetShip().SetFuel(100.0f);
+            elapsed += kTick;
+            if (!firstShot && !events.Appeared(kTypeBullet).empty())
+                firstShot = elapsed;
+        });
+        EXPECT_EQ(events.Appeared(kTypeBullet).empty(), cloaked)
+            << (cloaked ? "a cloaked ship is not seen" : "an opponent in front is fired at");
+        if (!cloaked) {
+            EXPECT_GT(firstShot, 2500) << "a ship that has just come back is left alone a while after its shield";
+        }
+    }
+}
+
+} // namespace
