@@ -26,7 +26,7 @@ std::string Trimmed(const char* text)
 }
 
 // Splits "ACTION KEY" into the action and the key's name.
-int ActionAndKey(Console* console, char* rest, std::string& key)
+int ActionAndKey(Console* console, const char* rest, std::string& key)
 {
     const std::string text = Trimmed(rest);
     const auto space = text.find_first_of(" =");
@@ -99,11 +99,11 @@ std::string BindKey(int action, std::uint8_t code)
     return "That key cannot be bound";
 }
 
-void BindCommand(Console* console, char* rest)
+void BindCommand(Console* console, const std::string& rest)
 {
     std::string key;
-    const int action = ActionAndKey(console, rest, key);
-    if (Trimmed(rest).empty()) {
+    const int action = ActionAndKey(console, rest.c_str(), key);
+    if (Trimmed(rest.c_str()).empty()) {
         ListBindings(console);
         return;
     }
@@ -121,12 +121,12 @@ void BindCommand(Console* console, char* rest)
     console->Print("%s", BindKey(action, code).c_str());
 }
 
-void UnbindCommand(Console* console, char* rest)
+void UnbindCommand(Console* console, const std::string& rest)
 {
     std::string key;
-    const int action = ActionAndKey(console, rest, key);
+    const int action = ActionAndKey(console, rest.c_str(), key);
     if (action < 0) {
-        if (Trimmed(rest).empty())
+        if (Trimmed(rest.c_str()).empty())
             console->Print("Unbind needs an action and a key");
         return;
     }

@@ -16,6 +16,6 @@ std::string BindKey(int action, std::uint8_t code);
 
 // /bind [ACTION [KEY]]: alone lists every action's keys, with an action
 // shows its keys, with a key binds it. rest is the text after the word.
-void BindCommand(Console* console, char* rest);
+void BindCommand(Console* console, const std::string& rest);
 // /unbind ACTION KEY
-void UnbindCommand(Console* console, char* rest);
+void UnbindCommand(Console* console, const std::string& rest);

@@ -1,13 +1,13 @@
 #include "app/CommandInterpreter.h"
 
-#include <strings.h>
-
 #include <cstring>
 #include <string>
 
 #include "app/AppState.h"
 #include "app/BindingCommands.h"
+#include "app/CommandTable.h"
 #include "app/Settings.h"
+#include "base/AsciiLower.h"
 #include "base/Console.h"
 #include "base/TrackedBuffer.h"
 #include "net/NetClient.h"
@@ -17,115 +17,161 @@
 
 namespace {
 
-// The next word of text from *cursor, skipping leading delimiters; null at
-// the end. The delimiter that ends the word is replaced by a zero and the
-// cursor left after it.
-char* NextWord(char** cursor, const char* delimiters)
+using Call = CommandTable::Call;
+using Row = CommandTable::Row;
+using Takes = CommandTable::Takes;
+
+bool Is(const std::string& word, const char* name)
 {
-    char* start = *cursor + std::strspn(*cursor, delimiters);
-    if (!*start) {
-        *cursor = start;
-        return nullptr;
-    }
-    char* end = start + std::strcspn(start, delimiters);
-    *cursor = *end ? end + 1 : end;
-    *end = '\0';
-    return start;
+    return AsciiLower(word) == name;
 }
 
-bool Is(const char* word, const char* command)
+void Name(const Call& call)
 {
-    return ::strcasecmp(word, command) == 0;
+    const char* name = call.argument.c_str();
+    World* world = call.client.GetWorld();
+    if (Ship* local = world ? world->FirstShip() : nullptr)
+        local->SetName(name);
+    call.console.Print("Player name set to %s, long live %s!", name, name);
+    call.console.Print("(note: If you're currently logged into a server this");
+    call.console.Print("       won't take effect until you log out and log");
+    call.console.Print("       back in.)");
 }
 
-void Help(Console* console)
+void Find(const Call& call)
 {
-    for (const char* line : {"Client Commands:", "   name <your name>", "   clear", "   find servers",
-                             "   connect <server name>", "   disconnect", "   exit", "   help", "", "Server Commands:",
-                             "   server halt", ""})
-        console->Print("%s", line);
+    call.console.Print("Searching the network for servers, please wait...");
+    call.client.EnumHosts();
+    call.client.ListHosts();
 }
 
-// Sub-commands that the server's own commands answer, in this console; the
-// line goes as typed after the sub-command's name.
-constexpr const char* kServerCommands[] = {"login", "kick", "ban",    "unban",  "bans",       "bots",
-                                           "next",  "say",  "status", "help", "reload-bans"};
-
-bool IsServerCommand(const char* word)
+void Connect(const Call& call)
 {
-    for (const char* name : kServerCommands) {
-        if (Is(word, name))
-            return true;
-    }
-    return false;
+    call.console.Print("Attempting to connect to \"%s\"...", call.argument.c_str());
+    call.client.SelectHost(call.argument.c_str());
+    call.client.Connect();
 }
 
-void SendServerCommand(Console* console, NetClient* client, const char* name, const char* rest)
+void NotImplemented(const Call& call)
 {
-    if (!client->IsConnected()) {
-        console->Print("Not connected to a server.");
-        return;
-    }
-    std::string line = name;
-    if (*rest)
-        line += std::string(" ") + rest;
-    NetMessage command;
-    command.SetServerCommand(line.c_str());
-    client->Send(command);
-}
-
-void Server(Console* console, NetClient* client, char* rest)
-{
-    const char* sub = NextWord(&rest, " =");
-    if (!sub) {
-        console->Print("Server must be followed by a sub-commmand.");
-    } else if (Is(sub, "halt")) {
-        NetMessage halt;
-        halt.SetHalt(0);
-        client->Send(halt);
-        console->Print("Attempting to shutdown server...");
-    } else if (Is(sub, "map")) {
-        const char* map = NextWord(&rest, " ");
-        if (!map)
-            return;
-        console->Print("Requesting server change to map \"%s\"", map);
-        NetMessage request;
-        request.SetMapName(map);
-        client->Send(request);
-    } else if (IsServerCommand(sub)) {
-        SendServerCommand(console, client, sub, rest);
-    } else {
-        console->Print("Unrecognized server command.");
-    }
+    call.console.Print("Not implemented yet, try again later.");
 }
 
 // The own ship turning ahead of the server, or exactly as reported.
-void Predict(Console* console, NetClient* client, const char* word)
+void Predict(const Call& call)
 {
-    if (word && (Is(word, "on") || Is(word, "off"))) {
+    const std::string& word = call.argument;
+    if (Is(word, "on") || Is(word, "off")) {
         g_predictOwnShip = Is(word, "on");
-        client->Prediction().SetEnabled(g_predictOwnShip);
-    } else if (word) {
-        console->Print("Predict takes on or off.");
+        call.client.Prediction().SetEnabled(g_predictOwnShip);
+    } else if (!word.empty()) {
+        call.console.Print("Predict takes on or off.");
         return;
     }
-    console->Print("Prediction is %s.", g_predictOwnShip ? "on" : "off");
+    call.console.Print("Prediction is %s.", g_predictOwnShip ? "on" : "off");
 }
 
 // Whether games are recorded into the demos folder, kept in the settings.
-void Record(Console* console, const char* word)
+void Record(const Call& call)
 {
-    if (word && (Is(word, "on") || Is(word, "off"))) {
+    const std::string& word = call.argument;
+    if (Is(word, "on") || Is(word, "off")) {
         const int on = Is(word, "on") ? 1 : 0;
         if (on && !g_settings.RecordDemos && g_appState == AppState::InGame)
-            console->Print("Recording starts with the next game.");
+            call.console.Print("Recording starts with the next game.");
         g_settings.RecordDemos = on;
         WriteControlSettings(g_settings);
-    } else if (word) {
-        console->Print("Record takes on or off.");
+    } else if (!word.empty()) {
+        call.console.Print("Record takes on or off.");
         return;
     }
-    console->Print("Recording is %s.", g_settings.RecordDemos ? "on" : "off");
+    call.console.Print("Recording is %s.", g_settings.RecordDemos ? "on" : "off");
+}
+
+void Halt(const Call& call)
+{
+    NetMessage halt;
+    halt.SetHalt(0);
+    call.client.Send(halt);
+    call.console.Print("Attempting to shutdown server...");
+}
+
+void Map(const Call& call)
+{
+    if (call.argument.empty())
+        return;
+    call.console.Print("Requesting server change to map \"%s\"", call.argument.c_str());
+    NetMessage request;
+    request.SetMapName(call.argument.c_str());
+    call.client.Send(request);
+}
+
+// A command the server answers itself: the line goes as typed from the
+// sub-command's name on.
+void Forward(const Call& call)
+{
+    if (!call.client.IsConnected()) {
+        call.console.Print("Not connected to a server.");
+        return;
+    }
+    const std::string line = call.argument.empty() ? call.name : call.name + " " + call.argument;
+    NetMessage command;
+    command.SetServerCommand(line.c_str());
+    call.client.Send(command);
+}
+
+void Help(const Call& call);
+void Server(const Call& call);
+
+constexpr Row kClientRows[] = {
+    {"name", Takes::Rest, "name <your name>", Name},
+    {"clear", Takes::Nothing, "clear", [](const Call& call) { call.console.Clear(); }},
+    {"find", Takes::Nothing, "find servers", Find},
+    {"connect", Takes::Rest, "connect <server name>", Connect},
+    {"disconnect", Takes::Nothing, "disconnect", NotImplemented},
+    {"exit", Takes::Nothing, "exit", NotImplemented},
+    {"help", Takes::Nothing, "help", Help},
+    {"list", Takes::Nothing, "", [](const Call& call) { call.client.ListHosts(); }},
+    {"bind", Takes::Rest, "", [](const Call& call) { BindCommand(&call.console, call.argument); }},
+    {"unbind", Takes::Rest, "", [](const Call& call) { UnbindCommand(&call.console, call.argument); }},
+    {"predict", Takes::Word, "", Predict},
+    {"record", Takes::Word, "", Record},
+    {"server", Takes::Rest, "", Server},
+};
+
+// After /server; help shows them with "server " before.
+constexpr Row kServerRows[] = {
+    {"halt", Takes::Nothing, "halt", Halt},
+    {"map", Takes::Word, "", Map},
+    {"login", Takes::Rest, "", Forward},
+    {"kick", Takes::Rest, "", Forward},
+    {"ban", Takes::Rest, "", Forward},
+    {"unban", Takes::Rest, "", Forward},
+    {"bans", Takes::Rest, "", Forward},
+    {"bots", Takes::Rest, "", Forward},
+    {"next", Takes::Rest, "", Forward},
+    {"say", Takes::Rest, "", Forward},
+    {"status", Takes::Rest, "", Forward},
+    {"help", Takes::Rest, "", Forward},
+    {"reload-bans", Takes::Rest, "", Forward},
+};
+
+constexpr CommandTable kClientCommands(kClientRows);
+constexpr CommandTable kServerCommands(kServerRows);
+
+void Help(const Call& call)
+{
+    kClientCommands.List(call.console, "Client Commands:", "   ");
+    kServerCommands.List(call.console, "Server Commands:", "   server ");
+}
+
+void Server(const Call& call)
+{
+    switch (kServerCommands.Run(call.argument, call.console, call.client)) {
+    case CommandTable::Outcome::Empty: call.console.Print("Server must be followed by a sub-commmand."); break;
+    case CommandTable::Outcome::Unknown: call.console.Print("Unrecognized server command."); break;
+    case CommandTable::Outcome::Ran: break;
+    }
 }
 
 } // namespace
@@ -134,57 +180,17 @@ bool CommandInterpreter::Execute(const char* line)
 {
     if (!line || line[0] != '/')
         return false;
-    Console* console = Console::Instance();
-    NetClient* client = NetClient::Instance();
+    Console& console = *Console::Instance();
+    NetClient& client = *NetClient::Instance();
 
-    // The text after the slash, with room for the words to be cut apart.
+    // The text after the slash, copied from the tracking allocator; a line
+    // it has no room for is not taken as a command.
     const std::size_t length = std::strlen(line + 1);
     TrackedBuffer copy(length + 2);
     if (copy.Empty())
         return false;
     std::memcpy(copy.Data(), line + 1, length);
-
-    char* rest = copy.Text();
-    const char* command = NextWord(&rest, " =");
-    if (!command)
-        return true;
-    if (Is(command, "help")) {
-        Help(console);
-    } else if (Is(command, "name")) {
-        // Everything after the one delimiter that ended the word.
-        World* world = client->GetWorld();
-        if (Ship* local = world ? world->FirstShip() : nullptr)
-            local->SetName(rest);
-        console->Print("Player name set to %s, long live %s!", rest, rest);
-        console->Print("(note: If you're currently logged into a server this");
-        console->Print("       won't take effect until you log out and log");
-        console->Print("       back in.)");
-    } else if (Is(command, "clear")) {
-        console->Clear();
-    } else if (Is(command, "find")) {
-        console->Print("Searching the network for servers, please wait...");
-        client->EnumHosts();
-        client->ListHosts();
-    } else if (Is(command, "list")) {
-        client->ListHosts();
-    } else if (Is(command, "connect")) {
-        console->Print("Attempting to connect to \"%s\"...", rest);
-        client->SelectHost(rest);
-        client->Connect();
-    } else if (Is(command, "disconnect") || Is(command, "exit")) {
-        console->Print("Not implemented yet, try again later.");
-    } else if (Is(command, "bind")) {
-        BindCommand(console, rest);
-    } else if (Is(command, "unbind")) {
-        UnbindCommand(console, rest);
-    } else if (Is(command, "predict")) {
-        Predict(console, client, NextWord(&rest, " "));
-    } else if (Is(command, "record")) {
-        Record(console, NextWord(&rest, " "));
-    } else if (Is(command, "server")) {
-        Server(console, client, rest);
-    } else {
-        console->Print("Unrecognized command");
-    }
+    if (kClientCommands.Run(copy.Text(), console, client) == CommandTable::Outcome::Unknown)
+        console.Print("Unrecognized command");
     return true;
 }
