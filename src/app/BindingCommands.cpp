@@ -1,11 +1,12 @@
 #include "app/BindingCommands.h"
 
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "base/Console.h"
+#include "base/NextWord.h"
 #include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
 #include "platform/Gamepads.h"
@@ -15,25 +16,33 @@ namespace {
 
 constexpr int kListedPerLine = 5;
 
-// The text without the spaces around it.
-std::string Trimmed(const char* text)
+// The text without delimiters before it and spaces after it.
+std::string Trimmed(std::string_view text)
 {
-    std::string word = text ? text : "";
-    const auto first = word.find_first_not_of(" =");
-    if (first == std::string::npos)
+    const auto first = text.find_first_not_of(" =");
+    if (first == std::string_view::npos)
         return "";
-    return word.substr(first, word.find_last_not_of(' ') - first + 1);
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-// Splits "ACTION KEY" into the action and the key's name.
-int ActionAndKey(Console* console, const char* rest, std::string& key)
+// "ACTION KEY" as the action's name and the key's.
+struct Target {
+    std::string name;
+    std::string key;
+};
+
+Target TargetIn(const std::string& rest)
 {
-    const std::string text = Trimmed(rest);
-    const auto space = text.find_first_of(" =");
-    const std::string name = text.substr(0, space);
-    key = space == std::string::npos ? "" : Trimmed(text.c_str() + space);
+    std::string_view text = rest;
+    const std::string_view name = NextWord(text, " =");
+    return {std::string(name), Trimmed(text)};
+}
+
+// The action named, or -1 once the player is told it is unknown.
+int ActionOf(Console* console, const std::string& name)
+{
     const int action = KeyBindings::ActionNamed(name.c_str());
-    if (action < 0 && !name.empty())
+    if (action < 0)
         console->Print("Unknown action \"%s\", /bind lists the actions", name.c_str());
     return action;
 }
@@ -101,21 +110,21 @@ std::string BindKey(int action, std::uint8_t code)
 
 void BindCommand(Console* console, const std::string& rest)
 {
-    std::string key;
-    const int action = ActionAndKey(console, rest.c_str(), key);
-    if (Trimmed(rest.c_str()).empty()) {
+    const Target target = TargetIn(rest);
+    if (target.name.empty()) {
         ListBindings(console);
         return;
     }
+    const int action = ActionOf(console, target.name);
     if (action < 0)
         return;
-    if (key.empty()) {
+    if (target.key.empty()) {
         ShowKeys(console, action);
         return;
     }
-    const std::uint8_t code = platform::KeyNamed(key.c_str());
+    const std::uint8_t code = platform::KeyNamed(target.key.c_str());
     if (!code) {
-        console->Print("Unknown key \"%s\"", key.c_str());
+        console->Print("Unknown key \"%s\"", target.key.c_str());
         return;
     }
     console->Print("%s", BindKey(action, code).c_str());
@@ -123,16 +132,17 @@ void BindCommand(Console* console, const std::string& rest)
 
 void UnbindCommand(Console* console, const std::string& rest)
 {
-    std::string key;
-    const int action = ActionAndKey(console, rest.c_str(), key);
-    if (action < 0) {
-        if (Trimmed(rest.c_str()).empty())
-            console->Print("Unbind needs an action and a key");
+    const Target target = TargetIn(rest);
+    if (target.name.empty()) {
+        console->Print("Unbind needs an action and a key");
         return;
     }
-    const std::uint8_t code = platform::KeyNamed(key.c_str());
+    const int action = ActionOf(console, target.name);
+    if (action < 0)
+        return;
+    const std::uint8_t code = platform::KeyNamed(target.key.c_str());
     if (!g_settings.Keys.Unbind(action, code)) {
-        console->Print("%s is not bound to %s", key.c_str(), KeyBindings::Action(action).name);
+        console->Print("%s is not bound to %s", target.key.c_str(), KeyBindings::Action(action).name);
         return;
     }
     ApplyBindings(true);
