@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -15,16 +14,16 @@
 
 #include "app/Settings.h"
 #include "platform/SettingsStore.h"
+#include "platform/WholeFile.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using platform::SettingsStore;
 
-std::string ReadFile(const std::string& path)
+auto ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return platform::ReadWholeFile(path, SettingsStore::kMaxFileSize);
 }
 
 TEST(SettingsStoreFormat, RoundTripsAndRejectsEveryDamagedForm)
@@ -74,7 +73,7 @@ TEST(SettingsStoreFile, WritesUnderTheConfigHomeWholeOrNotAtAll)
     EXPECT_EQ(reader.Query("ShipType")->at(0), 3);
     EXPECT_EQ(reader.Query("Missing"), nullptr);
 
-    const std::string before = ReadFile(SettingsStore::FilePath());
+    const auto before = ReadFile(SettingsStore::FilePath());
     // The temporary file's name taken by a folder: the write cannot start.
     std::filesystem::create_directory(SettingsStore::FilePath() + ".tmp");
     second.Set("ShipType", "\5\0\0\0", 4);
@@ -188,16 +187,16 @@ TEST(SettingsStoreKill, AKillDuringASaveLeavesOneWholeSaveNeverHalf)
         ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round;
         midSave += ::access((path + ".tmp").c_str(), F_OK) == 0;
 
-        const std::string bytes = ReadFile(path);
+        const auto bytes = ReadFile(path);
         Settings read;
         LoadSettings(read);
-        if (bytes.empty()) {
+        if (!bytes) {
             EXPECT_FALSE(everWhole) << "round " << round << ": a whole file went missing";
             EXPECT_EQ(Values(read), Values(Settings{})) << "round " << round;
             continue;
         }
-        EXPECT_TRUE(SettingsStore::Parse(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
-            << "round " << round << ": a damaged file of " << bytes.size() << " bytes";
+        EXPECT_TRUE(SettingsStore::Parse(bytes->data(), bytes->size()))
+            << "round " << round << ": a damaged file of " << bytes->size() << " bytes";
         EXPECT_TRUE(Values(read) == Values(first) || Values(read) == Values(second)) << "round " << round << ": neither save";
         everWhole = true;
     }

@@ -3,9 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -14,6 +12,7 @@
 #include "app/SoundBoard.h"
 #include "base/ByteReader.h"
 #include "platform/Audio.h"
+#include "platform/WholeFile.h"
 #include "support/DiskAudio.h"
 #include "support/TempDir.h"
 
@@ -37,12 +36,6 @@ std::vector<std::int16_t> Render(Act act, std::chrono::milliseconds length = 300
     if (board->IsMuted())
         board->ToggleMute();
     return disk.Samples();
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void PlayOne(SoundBoard& board, SoundEvent event, float dx)
@@ -121,7 +114,8 @@ TEST(SoundBoard, ADamagedInstallationIsNamedOnceAndPlaysWhatIsLeft)
 {
     DiskAudio disk;
     TempDir data;
-    data.WriteFile("Sounds/Shot.wav", ReadBytes(std::string(QR_DATA_DIR) + "/Sounds/Shot.wav"));
+    const auto shot = platform::ReadWholeFile(std::string(QR_DATA_DIR) + "/Sounds/Shot.wav", 1 << 20).value();
+    data.WriteFile("Sounds/Shot.wav", std::string(shot.begin(), shot.end()));
     std::filesystem::current_path(data.Path());
     testing::internal::CaptureStderr();
     SoundBoard* board = SoundBoard::Instance();
@@ -170,12 +164,17 @@ TEST(SoundBoard, FortyMinesBurstingAtOnceNeitherClipNorStall)
     EXPECT_LT(levels.peak, 32767);
 }
 
-TEST(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
-{
+// The mixer itself, on the disk driver.
+class Audio : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(audio) << why; }
     DiskAudio disk;
     std::string why;
-    auto audio = platform::Audio::Open(why);
-    ASSERT_TRUE(audio) << why;
+    std::unique_ptr<platform::Audio> audio = platform::Audio::Open(why);
+};
+
+TEST_F(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
+{
     const int sample = audio->Load("Sounds/OwnShipExplode.wav", why);
     ASSERT_GE(sample, 0) << why;
     for (int i = 0; i < platform::Audio::kVoices; ++i)
@@ -191,7 +190,7 @@ TEST(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
 // A 16-bit mono WAVE file's samples in [-1, 1]; empty when it is not one.
 std::vector<double> ReadWave(const std::string& path)
 {
-    const std::string bytes = ReadBytes(path);
+    const auto bytes = platform::ReadWholeFile(path, 1 << 20).value_or(std::vector<std::uint8_t>());
     ByteReader reader(bytes.data(), bytes.size());
     std::uint32_t rate = 0, dataSize = 0;
     std::uint16_t format = 0, channels = 0, bits = 0;
@@ -209,12 +208,8 @@ std::vector<double> ReadWave(const std::string& path)
     return samples;
 }
 
-TEST(SoundFiles, EveryOneLoadsAndStaysWithinTheLoudnessBand)
+TEST_F(Audio, EverySoundFileLoadsAndStaysWithinTheLoudnessBand)
 {
-    DiskAudio disk;
-    std::string why;
-    auto audio = platform::Audio::Open(why);
-    ASSERT_TRUE(audio) << why;
     for (std::size_t i = 0; i < kSoundEvents; ++i) {
         const std::string file = std::string(QR_DATA_DIR) + "/Sounds/" + SoundFileOf(static_cast<SoundEvent>(i));
         EXPECT_GE(audio->Load(file.c_str(), why), 0) << file << ": " << why;

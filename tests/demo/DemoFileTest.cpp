@@ -5,13 +5,14 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "demo/DemoReader.h"
 #include "demo/DemoWriter.h"
 #include "platform/DemoFolder.h"
+#include "platform/WholeFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -28,12 +29,6 @@ DemoHeader SomeHeader()
     header.shipId = 7;
     header.startSeconds = 1796000000;
     return header;
-}
-
-std::vector<std::uint8_t> Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Two seconds of a game: 50 payloads a second of 300 bytes each, the keys
@@ -70,25 +65,21 @@ TEST(DemoFile, AGameReadsBackAsRecorded)
         std::string error;
         ASSERT_TRUE(reader.ReadFile(path, error)) << error;
         EXPECT_FALSE(reader.IsCut());
-        EXPECT_EQ(reader.Header().mapName, "Arena");
-        EXPECT_EQ(reader.Header().mapChecksum, 0xCAFEF00Du);
-        EXPECT_EQ(reader.Header().playerName, "Vega");
-        EXPECT_EQ(reader.Header().shipId, 7u);
-        EXPECT_EQ(reader.Header().startSeconds, 1796000000);
+        const DemoHeader& read = reader.Header();
+        EXPECT_EQ(std::tuple(read.mapName, read.mapChecksum, read.playerName, read.shipId, read.startSeconds),
+                  std::tuple("Arena", 0xCAFEF00Du, "Vega", 7u, 1796000000));
         int payloads = 0, controls = 0;
         for (const DemoRecord& record : reader.Records()) {
             if (record.kind == DemoRecord::kPayload) {
-                EXPECT_EQ(record.size, 300u);
-                EXPECT_EQ(reader.Bytes(record)[0], payloads);
-                EXPECT_EQ(record.ms, static_cast<std::uint32_t>(payloads) * 20);
+                EXPECT_EQ(std::tuple(record.size, reader.Bytes(record)[0], record.ms),
+                          std::tuple(300u, payloads, static_cast<std::uint32_t>(payloads) * 20));
                 ++payloads;
             } else {
                 ++controls;
             }
         }
-        EXPECT_EQ(payloads, 101);
-        EXPECT_EQ(controls, 5) << "the first keys, then one change each half second";
-        EXPECT_EQ(reader.LengthMs(), 2000u);
+        EXPECT_EQ(std::tuple(payloads, controls, reader.LengthMs()), std::tuple(101, 5, 2000u))
+            << "the first keys, then one change each half second";
     }
 }
 
@@ -97,7 +88,7 @@ TEST(DemoFile, AGameReadsBackAsRecorded)
 TEST(DemoFile, ACutOrDamagedFileReadsToItsLastWholeBlock)
 {
     TempDir dir;
-    const std::vector<std::uint8_t> whole = Bytes(RecordGame(dir, 0));
+    const std::vector<std::uint8_t> whole = *platform::ReadWholeFile(RecordGame(dir, 0), 1 << 20);
     DemoReader full;
     std::string error;
     ASSERT_TRUE(full.Read(whole.data(), whole.size(), error));
@@ -164,9 +155,7 @@ TEST(DemoFile, AWriteThatFailsClosesTheFileAndTellsWhy)
     const std::vector<std::uint8_t> payload(1000, 7);
     writer.Add(DemoRecord::kPayload, 0, payload.data(), payload.size());
     EXPECT_FALSE(writer.Open("/dev/full", SomeHeader()));
-    EXPECT_TRUE(writer.Failed());
-    EXPECT_EQ(writer.Error(), ENOSPC);
-    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(std::tuple(writer.Failed(), writer.Error(), writer.IsOpen()), std::tuple(true, ENOSPC, false));
     writer.Add(DemoRecord::kPayload, 10, payload.data(), payload.size());
     EXPECT_FALSE(writer.IsOpen()) << "nothing more is tried";
 }
@@ -183,14 +172,13 @@ TEST(DemoFile, TheFolderKeepsTheNewestDemos)
         fs::last_write_time(path, now - std::chrono::hours(8 - i));
     }
     std::ofstream(dir.Path() + "/notes.txt") << "mine";
-    platform::DemoFolder::Prune(dir.Path(), 5, 1000000);
-    EXPECT_FALSE(fs::exists(dir.Path() + "/game2.qrdemo"));
-    EXPECT_TRUE(fs::exists(dir.Path() + "/game3.qrdemo"));
-    platform::DemoFolder::Prune(dir.Path(), 50, 2500);
-    EXPECT_FALSE(fs::exists(dir.Path() + "/game5.qrdemo"));
-    EXPECT_TRUE(fs::exists(dir.Path() + "/game6.qrdemo"));
-    platform::DemoFolder::Prune(dir.Path(), 50, 10);
-    EXPECT_TRUE(fs::exists(dir.Path() + "/game7.qrdemo"));
+    // At most 5 files keeps game3 on, at most 2500 bytes game6 on, and the
+    // newest stays whatever the limit.
+    for (const auto& [files, bytes, oldestKept] : {std::tuple(5, 1000000, 3), {50, 2500, 6}, {50, 10, 7}}) {
+        platform::DemoFolder::Prune(dir.Path(), files, bytes);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(fs::exists(dir.Path() + "/game" + std::to_string(i) + ".qrdemo"), i >= oldestKept) << i;
+    }
     EXPECT_TRUE(fs::exists(dir.Path() + "/notes.txt"));
 
     const std::string first = platform::DemoFolder::NewFile(dir.Path(), 0, "Big Arena/2");

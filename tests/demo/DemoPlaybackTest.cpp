@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/DemoPlayback.h"
@@ -22,37 +24,45 @@ void Record(DemoWriter& writer, std::uint32_t ms, const NetMessage& message)
     writer.Add(DemoRecord::kPayload, ms, payload.data(), payload.size());
 }
 
-// A game on Arena: the recorder (ship 1) joins at once, ship 2 from 5 s
-// to 15 s, ship 3 from 8 s to the end at 20 s.
-DemoReader RecordedGame(const TempDir& dir)
+// A demo on Arena of the recorder's ship, what record writes into it read
+// back from its file.
+DemoReader Recorded(std::uint32_t shipId, const std::function<void(DemoWriter&, NetMessage&)>& record)
 {
+    TempDir dir;
     const std::string path = dir.Path() + "/game.qrdemo";
     {
         DemoWriter writer;
         NetMessage message;
-        message.SetJoin(1, 0, "Vega");
-        Record(writer, 0, message);
         message.SetMapName("Arena");
         Record(writer, 0, message);
-        message.SetPlayerSpawn(1, 100, 100, 0, "Vega");
-        Record(writer, 10, message);
-        message.SetPlayerSpawn(2, 200, 200, 1, "Rigel");
-        Record(writer, 5000, message);
-        message.SetPlayerSpawn(3, 300, 300, 2, "Deneb");
-        Record(writer, 8000, message);
-        message.SetPlayerLeft(2);
-        Record(writer, 15000, message);
-        message.SetText("the end");
-        Record(writer, 20000, message);
+        record(writer, message);
         DemoHeader header;
         header.mapName = "Arena";
-        header.shipId = 1;
+        header.shipId = shipId;
         writer.Open(path, header);
     }
     DemoReader reader;
     std::string error;
     EXPECT_TRUE(reader.ReadFile(path, error)) << error;
     return reader;
+}
+
+// A game on Arena: the recorder (ship 1) joins at once, ship 2 from 5 s
+// to 15 s, ship 3 from 8 s to the end at 20 s.
+DemoReader RecordedGame()
+{
+    return Recorded(1, [](DemoWriter& writer, NetMessage& message) {
+        message.SetJoin(1, 0, "Vega");
+        Record(writer, 0, message);
+        for (const auto& [ms, id, name] : {std::tuple(10u, 1, "Vega"), {5000u, 2, "Rigel"}, {8000u, 3, "Deneb"}}) {
+            message.SetPlayerSpawn(id, 100 * id, 100 * id, id - 1, name);
+            Record(writer, ms, message);
+        }
+        message.SetPlayerLeft(2);
+        Record(writer, 15000, message);
+        message.SetText("the end");
+        Record(writer, 20000, message);
+    });
 }
 
 std::vector<int> ShipIds(World& world)
@@ -65,25 +75,28 @@ std::vector<int> ShipIds(World& world)
 
 } // namespace
 
+// Every playback runs where the game's data is.
+class DemoPlaybackTest : public ::testing::Test {
+    ScopedWorkingDir inData {QR_DATA_DIR};
+};
+
 // Seeking anywhere, back or on, shows the game as it was at that time;
 // the clock runs at the speed and stands while paused.
-TEST(DemoPlayback, SeekingShowsTheGameAsItWasThen)
+TEST_F(DemoPlaybackTest, SeekingShowsTheGameAsItWasThen)
 {
-    ScopedWorkingDir inData(QR_DATA_DIR);
-    TempDir dir;
-    const DemoReader demo = RecordedGame(dir);
+    const DemoReader demo = RecordedGame();
     DemoPlayback playback(demo);
-    playback.Seek(6000);
-    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 2}));
-    playback.Seek(16000);
-    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 3}));
-    playback.SeekBy(-10000);
-    EXPECT_EQ(ShipIds(playback.GetWorld()), (std::vector<int>{1, 2})) << "back to 6 s, ship 3 not yet there";
+    for (const auto& [ms, ships] : {std::pair(6000, std::vector<int>{1, 2}), {16000, {1, 3}}, {-10000, {1, 2}}}) {
+        if (ms < 0)
+            playback.SeekBy(ms);
+        else
+            playback.Seek(static_cast<std::uint32_t>(ms));
+        EXPECT_EQ(ShipIds(playback.GetWorld()), ships) << ms << ": back to 6 s, ship 3 is not yet there";
+    }
     ASSERT_NE(playback.GetWorld().GetMap(), nullptr);
 
-    playback.Faster();
-    playback.Faster();
-    playback.Faster();
+    for (int i = 0; i < 3; ++i)
+        playback.Faster();
     EXPECT_EQ(playback.Advance(10), 80);
     EXPECT_EQ(playback.Now(), 6080u);
     playback.TogglePause();
@@ -95,42 +108,30 @@ TEST(DemoPlayback, SeekingShowsTheGameAsItWasThen)
 
 // The recorder's ship is followed from the start; Tab goes round every
 // ship by id and Shift+Tab back, also after a seek back.
-TEST(DemoPlayback, TheCameraFollowsTheRecorderThenEveryShipInTurn)
+TEST_F(DemoPlaybackTest, TheCameraFollowsTheRecorderThenEveryShipInTurn)
 {
-    ScopedWorkingDir inData(QR_DATA_DIR);
-    TempDir dir;
-    const DemoReader demo = RecordedGame(dir);
+    const DemoReader demo = RecordedGame();
     DemoPlayback playback(demo);
     playback.Seek(9000);
-    World& world = playback.GetWorld();
-    EXPECT_EQ(world.FirstShip()->GetId(), 1);
-    std::vector<int> followed;
-    for (int i = 0; i < 4; ++i) {
-        playback.Follow(1);
-        followed.push_back(playback.GetWorld().FirstShip()->GetId());
+    const auto followed = [&] { return playback.GetWorld().FirstShip()->GetId(); };
+    std::vector<int> turns = {followed()};
+    for (const int way : {1, 1, 1, 1, -1}) {
+        playback.Follow(way);
+        turns.push_back(followed());
     }
-    EXPECT_EQ(followed, (std::vector<int>{2, 3, 1, 2}));
-    playback.Follow(-1);
-    EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 1);
+    EXPECT_EQ(turns, (std::vector<int>{1, 2, 3, 1, 2, 1}));
     playback.Follow(1);
     playback.Follow(1);
     playback.Seek(8500);
-    EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), 3) << "still followed after a seek back";
+    EXPECT_EQ(followed(), 3) << "still followed after a seek back";
 }
 
 // A server's recording has no ship of its own: the camera follows the
 // leader as the lead changes hands, keeps the one it follows through a
 // tie, and lets the viewer's Tab choose for good.
-TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
+TEST_F(DemoPlaybackTest, ARecordingWithoutAShipFollowsTheLeader)
 {
-    ScopedWorkingDir inData(QR_DATA_DIR);
-    TempDir dir;
-    const std::string path = dir.Path() + "/round.qrdemo";
-    {
-        DemoWriter writer;
-        NetMessage message;
-        message.SetMapName("Arena");
-        Record(writer, 0, message);
+    const DemoReader demo = Recorded(DemoHeader::kNoShip, [](DemoWriter& writer, NetMessage& message) {
         const char* names[] = {"Ace", "Blaze", "Comet", "Dash"};
         for (int id = 1; id <= 3; ++id) {
             message.SetPlayerSpawn(id, 100 * id, 100, 0, names[id - 1]);
@@ -138,27 +139,16 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
         }
         message.SetShipKilled(1);
         Record(writer, 0, message);
-        const auto score = [&](std::uint32_t ms, int id, signed char points) {
-            message.SetShipState(id, 0, 100.0f, 100.0f, points, 0, 0, 0, 0, Vector3(100.0 * id, 100, 0),
-                                 Vector3(), 0.0f);
+        for (const auto& [ms, id, points] : {std::tuple(1000u, 3, 1), {2000u, 2, 1}, {3000u, 2, 2}, {4000u, 1, 5}}) {
+            message.SetShipState(id, 0, 100.0f, 100.0f, static_cast<signed char>(points), 0, 0, 0, 0,
+                                 Vector3(100.0 * id, 100, 0), Vector3(), 0.0f);
             Record(writer, ms, message);
-        };
-        score(1000, 3, 1);
-        score(2000, 2, 1);
-        score(3000, 2, 2);
-        score(4000, 1, 5);
+        }
         message.SetPlayerSpawn(4, 400, 100, 0, names[3]);
         Record(writer, 4500, message);
         message.SetRoundOver();
         Record(writer, 5000, message);
-        DemoHeader header;
-        header.mapName = "Arena";
-        header.shipId = DemoHeader::kNoShip;
-        writer.Open(path, header);
-    }
-    DemoReader demo;
-    std::string error;
-    ASSERT_TRUE(demo.ReadFile(path, error)) << error;
+    });
     DemoPlayback playback(demo);
     const auto followedAt = [&](std::uint32_t ms) {
         playback.Seek(ms);
@@ -188,16 +178,9 @@ TEST(DemoPlayback, ARecordingWithoutAShipFollowsTheLeader)
 // A seek applies a long fight without a frame between its payloads: what
 // died there must go as it would have, or the world fills with wrecks and
 // refuses what comes after.
-TEST(DemoPlayback, ASeekThroughManyShotsLeavesRoomForTheNext)
+TEST_F(DemoPlaybackTest, ASeekThroughManyShotsLeavesRoomForTheNext)
 {
-    ScopedWorkingDir inData(QR_DATA_DIR);
-    TempDir dir;
-    const std::string path = dir.Path() + "/shots.qrdemo";
-    {
-        DemoWriter writer;
-        NetMessage message;
-        message.SetMapName("Arena");
-        Record(writer, 0, message);
+    const DemoReader demo = Recorded(DemoHeader::kNoShip, [](DemoWriter& writer, NetMessage& message) {
         NetMessage killed;
         for (int id = 1; id <= 20000; ++id) {
             message.SetEntityState(id, kTypeBullet, Vector3(100, 100, 0), Vector3(500, 0, 0), 0.0f, 0);
@@ -207,13 +190,7 @@ TEST(DemoPlayback, ASeekThroughManyShotsLeavesRoomForTheNext)
         }
         message.SetEntityState(30000, kTypeBullet, Vector3(200, 200, 0), Vector3(500, 0, 0), 0.0f, 0);
         Record(writer, 20001, message);
-        DemoHeader header;
-        header.mapName = "Arena";
-        writer.Open(path, header);
-    }
-    DemoReader demo;
-    std::string error;
-    ASSERT_TRUE(demo.ReadFile(path, error)) << error;
+    });
     DemoPlayback playback(demo);
     playback.Seek(demo.LengthMs());
     EXPECT_NE(playback.GetWorld().FindEntity(30000), nullptr);

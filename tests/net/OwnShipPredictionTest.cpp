@@ -38,6 +38,26 @@ HeldKeys Keys(std::initializer_list<GameKey> held)
     return keys;
 }
 
+// A ship alive at (x, y) with a full tank.
+Ship ShipAt(double x, double y)
+{
+    Ship ship;
+    ship.ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+    ship.SetPosition(Vector3(x, y, 0));
+    ship.SetFuel(ship.GetMaxFuel());
+    return ship;
+}
+
+// A bullet as the server reports one: alive where it is, how it flies.
+std::unique_ptr<Bullet> Reported(const Vector3& at, const Vector3& velocity)
+{
+    auto shot = std::make_unique<Bullet>();
+    shot->ForceRespawn(0, 0);
+    shot->SetPosition(at);
+    shot->SetVelocity(velocity);
+    return shot;
+}
+
 double Apart(const Vector3& a, const Vector3& b)
 {
     return Vector3(FoldDifference(a.x - b.x, 640), FoldDifference(a.y - b.y, 640), 0).Length();
@@ -49,12 +69,9 @@ double Apart(const Vector3& a, const Vector3& b)
 // later.
 class Link {
 public:
-    Link(const Map& map, int roundTrip) : map(map), roundTrip(roundTrip)
+    Link(const Map& map, int roundTrip) : map(map), roundTrip(roundTrip), served(ShipAt(320, 320))
     {
         walls.Learn(map);
-        served.ForceRespawn(320, 320);
-        served.SetPosition(Vector3(320, 320, 0));
-        served.SetFuel(served.GetMaxFuel());
     }
 
     void Send(std::uint32_t at, const HeldKeys& keys) { toServer.push_back({at + roundTrip / 2, keys}); }
@@ -134,9 +151,7 @@ TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
     const auto map = Room();
     for (const int roundTrip : {0, 100, 300}) {
         Link link(*map, roundTrip);
-        Ship shown;
-        shown.ForceRespawn(320, 320);
-        shown.SetPosition(Vector3(320, 320, 0));
+        Ship shown = ShipAt(320, 320);
         OwnShipPrediction prediction;
         std::uint32_t now = 0;
         const auto arrived = [&](const Ship& state) {
@@ -186,10 +201,7 @@ TEST(OwnShipPrediction, TheShotsFiredSinceTheReportArePaidFor)
     const auto map = Room();
     constexpr int kRoundTrip = 900;
     for (const int carried : {1, 3}) {
-        Ship shown;
-        shown.ForceRespawn(320, 320);
-        shown.SetPosition(Vector3(320, 320, 0));
-        shown.SetFuel(shown.GetMaxFuel());
+        Ship shown = ShipAt(320, 320);
         shown.SetRounds(Ammunition::Missiles, static_cast<signed char>(carried));
         OwnShipPrediction prediction;
         prediction.OnReport(shown, shown.Position(), Vector3(), 0.0f, 0, kRoundTrip, map.get());
@@ -218,8 +230,7 @@ TEST(OwnShipPrediction, TheShotsFiredSinceTheReportArePaidFor)
 TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
 {
     const auto map = Room();
-    Ship ship;
-    ship.ForceRespawn(0, 0);
+    Ship ship = ShipAt(0, 0);
     OwnShipPrediction prediction;
     prediction.OnReport(ship, Vector3(300, 300, 0), Vector3(), 100.0f, 0, 0, map.get());
     EXPECT_EQ(ship.Position().x, 300.0);
@@ -252,8 +263,7 @@ TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
 TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
 {
     const auto map = Room();
-    Ship ship;
-    ship.ForceRespawn(0, 0);
+    Ship ship = ShipAt(0, 0);
     OwnShipPrediction prediction;
     // Heading 90 points along -x, towards the wall of column 0.
     prediction.OnReport(ship, Vector3(100, 320, 0), Vector3(-200, 0, 0), 90.0f, 0, 0, map.get());
@@ -300,10 +310,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     const auto map = Room();
     Walls walls;
     walls.Learn(*map);
-    Ship ship;
-    ship.ForceRespawn(320, 320);
-    ship.SetPosition(Vector3(320, 320, 0));
-    ship.SetFuel(ship.GetMaxFuel());
+    Ship ship = ShipAt(320, 320);
     OwnShots shots;
     shots.Step(ship, Keys({kKeyFire, kKeyTurnLeft}), 10, 10, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u) << "the frame the key went down";
@@ -316,18 +323,12 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
 
     // The server's first shot, a round trip late, a tick along its way.
     const GameObject& first = *shots.InFlight().front().shot;
-    Bullet served;
-    served.ForceRespawn(0, 0);
-    served.SetVelocity(first.Velocity());
-    served.SetPosition(Vector3(320, 320, 0) + first.Velocity() * 0.02);
-    Bullet stranger;
-    stranger.ForceRespawn(0, 0);
-    stranger.SetVelocity(first.Velocity() * -1.0);
-    stranger.SetPosition(served.Position());
-    EXPECT_FALSE(shots.Claim(stranger, 230)) << "another's shot, flying the other way";
+    const auto served = Reported(Vector3(320, 320, 0) + first.Velocity() * 0.02, first.Velocity());
+    EXPECT_FALSE(shots.Claim(*Reported(served->Position(), first.Velocity() * -1.0), 230))
+        << "another's shot, flying the other way";
     const Vector3 flown = first.Position();
-    EXPECT_TRUE(shots.Claim(served, 230));
-    EXPECT_EQ(served.Position().x, flown.x) << "it goes on from where ours had got to";
+    EXPECT_TRUE(shots.Claim(*served, 230));
+    EXPECT_EQ(served->Position().x, flown.x) << "it goes on from where ours had got to";
     EXPECT_EQ(shots.InFlight().size(), 1u) << "no doubled shot";
 
     for (std::uint32_t now = 220; now <= 220 + 200 + OwnShots::kGraceMs; now += 10)
@@ -343,12 +344,9 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
         shots.Step(ship, HeldKeys(), 10, now, 1000, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_FALSE(shots.InFlight().front().shot->IsAlive()) << "the shot flew through the wall";
-    Bullet late;
-    late.ForceRespawn(0, 0);
-    late.SetVelocity(shots.InFlight().front().shot->Velocity());
-    late.SetPosition(Vector3(52, 320, 0));
-    EXPECT_TRUE(shots.Claim(late, 1100));
-    EXPECT_FALSE(late.IsAlive()) << "the server's shot went down at the wall with ours";
+    const auto late = Reported(Vector3(52, 320, 0), shots.InFlight().front().shot->Velocity());
+    EXPECT_TRUE(shots.Claim(*late, 1100));
+    EXPECT_FALSE(late->IsAlive()) << "the server's shot went down at the wall with ours";
 
     // A mine dropped behind a ship backing into the wall bounces off it.
     ship.SetPosition(Vector3(80, 320, 0));
@@ -373,19 +371,13 @@ TEST(OwnShots, AClaimedShotIsSpentOnTheWallItGetsToFirst)
     world.SetMap(Room());
     Walls walls;
     walls.Learn(*world.GetMap());
-    Ship ship;
-    ship.ForceRespawn(100, 320);
-    ship.SetPosition(Vector3(100, 320, 0));
+    Ship ship = ShipAt(100, 320);
     ship.SetHeading(90.0f);
-    ship.SetFuel(ship.GetMaxFuel());
     OwnShots shots;
     shots.Step(ship, Keys({kKeyFire}), 10, 1000, 200, world.GetMap(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u);
-    auto made = std::make_unique<Bullet>();
-    made->ForceRespawn(0, 0);
-    made->SetPosition(Vector3(100, 320, 0));
-    made->SetVelocity(shots.InFlight().front().shot->Velocity());
-    GameObject* served = world.AddEntity(std::move(made), 80);
+    GameObject* served =
+        world.AddEntity(Reported(Vector3(100, 320, 0), shots.InFlight().front().shot->Velocity()), 80);
     ASSERT_TRUE(shots.Claim(*served, 1000));
     EXPECT_TRUE(shots.IsOurs(80));
 

@@ -38,6 +38,15 @@ protected:
         return bullet;
     }
 
+    Turret* AddTurret(int id, double x, double y)
+    {
+        auto made = std::make_unique<Turret>();
+        made->SetId(id);
+        made->SetDirection(kTurretDown);
+        made->SetPosition(Vector3(x, y, 0));
+        return world.AddTurret(std::move(made));
+    }
+
     World world;
     Ship* local = nullptr;
 };
@@ -81,11 +90,7 @@ TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
 
 TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 {
-    auto made = std::make_unique<Turret>();
-    made->SetId(4);
-    made->SetDirection(kTurretDown);
-    made->SetPosition(Vector3(64, 96, 0));
-    Turret* turret = world.AddTurret(std::move(made));
+    Turret* turret = AddTurret(4, 64, 96);
     EXPECT_EQ(world.FindTurret(4), turret);
     turret->Kill();
     world.Update(14990);
@@ -114,9 +119,7 @@ TEST_F(WorldTest, SweepDeletesTheDeadAloneAndReadOnlyWalksLeaveTheCursorsBe)
     GameObject* moving = Entity(1, 100, 100);
     moving->SetVelocity(Vector3(100, 0, 0));
     Entity(2, 20, 20)->Kill();
-    auto made = std::make_unique<Turret>();
-    made->SetPosition(Vector3(64, 96, 0));
-    Turret* turret = world.AddTurret(std::move(made));
+    Turret* turret = AddTurret(0, 64, 96);
     turret->Kill();
     turret->TickDead(Turret::kRespawnDelay);
     world.Sweep();
