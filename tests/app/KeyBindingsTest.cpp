@@ -43,11 +43,10 @@ TEST(KeyNames, ConsoleNamesFindKeysAndKeysReadAsThePageWritesThem)
     for (const auto& [name, code] : named)
         EXPECT_EQ(platform::KeyNamed(name), code) << name;
 
-    EXPECT_EQ(KeyBindings::KeyText(platform::PadCode(platform::kPadRightTrigger)), "PAD RIGHT TRIGGER");
-    EXPECT_EQ(KeyBindings::KeyText(0), "");
-    EXPECT_EQ(platform::TypedChar(kA), 'a');
-    EXPECT_EQ(platform::TypedChar(0x28), '\'');
-    EXPECT_EQ(platform::TypedChar(0x3F), 0) << "F5 types nothing";
+    EXPECT_EQ(std::tuple(KeyBindings::KeyText(platform::PadCode(platform::kPadRightTrigger)), KeyBindings::KeyText(0)),
+              std::tuple("PAD RIGHT TRIGGER", ""));
+    EXPECT_EQ(std::tuple(platform::TypedChar(kA), platform::TypedChar(0x28), platform::TypedChar(0x3F)),
+              std::tuple('a', '\'', 0)) << "F5 types nothing";
 }
 
 // Bindings, a controller's among them, are kept beside the other settings;

@@ -286,12 +286,6 @@ protected:
     // turn the server made, not a jump of the drawing; nor is a spawn.
     void Glide(std::uint32_t now)
     {
-        const Map* map = world->GetMap();
-        const double width = map->WorldWidth();
-        const double height = map->WorldHeight();
-        const auto folded = [&](const Vector3& d) {
-            return std::hypot(FoldDifference(d.x, width), FoldDifference(d.y, height));
-        };
         // A spawn puts everything where it was last reported.
         if (!local->IsAlive()) {
             others.clear();
@@ -309,19 +303,32 @@ protected:
             if (!other.aliveSince)
                 other.aliveSince = now;
             const ServerReports::Ship truth = reports.Of(ship->GetId());
-            const bool turned = folded(ship->Velocity() - other.velocity) > 100.0;
+            const bool turned = Folded(ship->Velocity() - other.velocity) > 100.0;
             if (now - other.aliveSince >= 1000 && other.seenAt && truth.reports && now - truth.at <= 200 && !turned &&
                 !snapped) {
-                const double seconds = (now - other.seenAt) / 1000.0;
-                const double beyond = folded(ship->Position() - other.seen - ship->Velocity() * seconds);
-                longestGlideStep = std::max(longestGlideStep, beyond / std::max(1.0, seconds * 100.0));
+                longestGlideStep = std::max(longestGlideStep, StepBeyond(*ship, other.seen, other.seenAt, now));
                 const Vector3 served = truth.position + truth.velocity * ((now - truth.at) / 1000.0);
-                glideDistances.push_back(folded(served - ship->Position()));
+                glideDistances.push_back(Folded(served - ship->Position()));
             }
             other.seen = ship->Position();
             other.velocity = ship->Velocity();
             other.seenAt = now;
         }
+    }
+
+    // The length of a difference on the wrapping map.
+    double Folded(const Vector3& d) const
+    {
+        const Map* map = world->GetMap();
+        return std::hypot(FoldDifference(d.x, map->WorldWidth()), FoldDifference(d.y, map->WorldHeight()));
+    }
+
+    // How far the ship was drawn beyond what its velocity explains since it
+    // was seen, in units per 10 ms of the frame.
+    double StepBeyond(const Ship& ship, const Vector3& seen, std::uint32_t seenAt, std::uint32_t now) const
+    {
+        const double seconds = (now - seenAt) / 1000.0;
+        return Folded(ship.Position() - seen - ship.Velocity() * seconds) / std::max(1.0, seconds * 100.0);
     }
 
     struct Other {
@@ -399,15 +406,8 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
         lastFrameAt = now;
         // How the own ship is drawn from frame to frame: a step beyond its
         // velocity is a snap, unless the frame turned it at once (a bounce).
-        const bool steady = alive && now - aliveSince >= kSettleMs && ownSeenAt &&
-                            std::hypot(local->Velocity().x - ownVelocity.x, local->Velocity().y - ownVelocity.y) <= 100.0;
-        if (steady) {
-            const double seconds = (now - ownSeenAt) / 1000.0;
-            const Vector3 beyond = local->Position() - ownSeen - local->Velocity() * seconds;
-            longestOwnStep = std::max(longestOwnStep, std::hypot(FoldDifference(beyond.x, width),
-                                                                 FoldDifference(beyond.y, height)) /
-                                                          std::max(1.0, seconds * 100.0));
-        }
+        if (alive && now - aliveSince >= kSettleMs && ownSeenAt && (local->Velocity() - ownVelocity).Length() <= 100.0)
+            longestOwnStep = std::max(longestOwnStep, StepBeyond(*local, ownSeen, ownSeenAt, now));
         ownSeen = local->Position();
         ownVelocity = local->Velocity();
         ownSeenAt = alive ? now : 0;
@@ -416,8 +416,7 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
         // Where the server has the ship now: its last report moved on by
         // its velocity for the moments since.
         const double age = (platform::TickCount() - truth.at) / 1000.0;
-        const Vector3 there = truth.position + truth.velocity * age - local->Position();
-        distances.push_back(std::hypot(FoldDifference(there.x, width), FoldDifference(there.y, height)));
+        distances.push_back(Folded(truth.position + truth.velocity * age - local->Position()));
         speeds += std::hypot(truth.velocity.x, truth.velocity.y);
         drawn.push_back({now, local->Position()});
     }
@@ -427,10 +426,8 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     std::vector<double> errors;
     for (const auto& [at, position] : drawn) {
         Vector3 there;
-        if (reports.At(id, at + oneWay, kFreshMs, there)) {
-            there = there - position;
-            errors.push_back(std::hypot(FoldDifference(there.x, width), FoldDifference(there.y, height)));
-        }
+        if (reports.At(id, at + oneWay, kFreshMs, there))
+            errors.push_back(Folded(there - position));
     }
     std::sort(errors.begin(), errors.end());
     const std::uint32_t gap = reports.LongestGap(start, platform::TickCount());

@@ -38,15 +38,6 @@ protected:
         return bullet;
     }
 
-    Turret* AddTurret(int id, double x, double y)
-    {
-        auto made = std::make_unique<Turret>();
-        made->SetId(id);
-        made->SetDirection(kTurretDown);
-        made->SetPosition(Vector3(x, y, 0));
-        return world.AddTurret(std::move(made));
-    }
-
     World world;
     Ship* local = nullptr;
 };
@@ -90,7 +81,11 @@ TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
 
 TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 {
-    Turret* turret = AddTurret(4, 64, 96);
+    auto made = std::make_unique<Turret>();
+    made->SetId(4);
+    made->SetDirection(kTurretDown);
+    made->SetPosition(Vector3(64, 96, 0));
+    Turret* turret = world.AddTurret(std::move(made));
     EXPECT_EQ(world.FindTurret(4), turret);
     turret->Kill();
     world.Update(14990);
@@ -119,7 +114,9 @@ TEST_F(WorldTest, SweepDeletesTheDeadAloneAndReadOnlyWalksLeaveTheCursorsBe)
     GameObject* moving = Entity(1, 100, 100);
     moving->SetVelocity(Vector3(100, 0, 0));
     Entity(2, 20, 20)->Kill();
-    Turret* turret = AddTurret(0, 64, 96);
+    auto made = std::make_unique<Turret>();
+    made->SetPosition(Vector3(64, 96, 0));
+    Turret* turret = world.AddTurret(std::move(made));
     turret->Kill();
     turret->TickDead(Turret::kRespawnDelay);
     world.Sweep();
