@@ -89,15 +89,6 @@ TEST(SettingsStoreFile, WritesUnderTheConfigHomeWholeOrNotAtAll)
     EXPECT_FALSE(store.OpenForRead());
 }
 
-void StoreRaw(const SettingsStore::Values& values)
-{
-    SettingsStore store;
-    ASSERT_TRUE(store.OpenForWrite());
-    for (const auto& [name, value] : values)
-        store.Set(name, value.data(), value.size());
-    ASSERT_TRUE(store.Commit());
-}
-
 // Name, ship type, width, height, depth and frequency.
 auto Values(const Settings& s)
 {
@@ -136,10 +127,14 @@ TEST(Settings, AllSixValuesTravelAsRawBytesAndComeBack)
 TEST(Settings, StoredValuesOfTheWrongSizeOrADamagedFileAreNotTaken)
 {
     ScopedConfigHome home;
-    StoreRaw({{"PlayerName", SettingsStore::Value(128, 'x')},
-              {"ShipType", {1, 0}},
-              {"ResWidth", {0, 5, 0, 0, 0}},
-              {"ResFreq", {85, 0, 0, 0}}});
+    SettingsStore store;
+    ASSERT_TRUE(store.OpenForWrite());
+    for (const auto& [name, value] : SettingsStore::Values{{"PlayerName", SettingsStore::Value(128, 'x')},
+                                                           {"ShipType", {1, 0}},
+                                                           {"ResWidth", {0, 5, 0, 0, 0}},
+                                                           {"ResFreq", {85, 0, 0, 0}}})
+        store.Set(name, value.data(), value.size());
+    ASSERT_TRUE(store.Commit());
     Settings s;
     s.SetPlayerName("previous");
     LoadSettings(s);
