@@ -78,17 +78,17 @@ std::vector<Payload> Payloads(const std::uint8_t* data, std::size_t size)
 // payloads reached the player.
 class ServerReports {
 public:
-    struct Ship {
+    // A ship's state as a report gave it, and the wall tick it was seen.
+    struct Seen {
+        std::uint32_t at = 0;
         Vector3 position;
         Vector3 velocity;
-        std::uint32_t at = 0; // wall tick the last report was seen
+        // Where the report puts the ship at a later tick.
+        Vector3 MovedOn(std::uint32_t when) const { return position + velocity * ((when - at) / 1000.0); }
+    };
+    struct Ship : Seen {
         int reports = 0;
         int reliable = 0; // of the reports, those in reliable payloads
-    };
-    struct Seen {
-        std::uint32_t at;
-        Vector3 position;
-        Vector3 velocity;
     };
 
     void Sent(const std::uint8_t* data, std::size_t size)
@@ -116,12 +116,10 @@ public:
                                       heading);
                 std::lock_guard<std::mutex> lock(guard);
                 Ship& ship = ships[id];
-                ship.position = position;
-                ship.velocity = velocity;
-                ship.at = now;
+                static_cast<Seen&>(ship) = {now, position, velocity};
                 ++ship.reports;
                 ship.reliable += payload.reliable;
-                histories[id].push_back({now, position, velocity});
+                histories[id].push_back(ship);
             }
         }
     }
@@ -153,8 +151,7 @@ public:
                                             [](std::uint32_t t, const Seen& s) { return t < s.at; });
         if (after == seen.begin() || after == seen.end() || at - std::prev(after)->at > freshMs)
             return false;
-        const Seen& last = *std::prev(after);
-        where = last.position + last.velocity * ((at - last.at) / 1000.0);
+        where = std::prev(after)->MovedOn(at);
         return true;
     }
 
@@ -307,8 +304,7 @@ protected:
             if (now - other.aliveSince >= 1000 && other.seenAt && truth.reports && now - truth.at <= 200 && !turned &&
                 !snapped) {
                 longestGlideStep = std::max(longestGlideStep, StepBeyond(*ship, other.seen, other.seenAt, now));
-                const Vector3 served = truth.position + truth.velocity * ((now - truth.at) / 1000.0);
-                glideDistances.push_back(Folded(served - ship->Position()));
+                glideDistances.push_back(Folded(truth.MovedOn(now) - ship->Position()));
             }
             other.seen = ship->Position();
             other.velocity = ship->Velocity();
@@ -415,8 +411,7 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
             continue;
         // Where the server has the ship now: its last report moved on by
         // its velocity for the moments since.
-        const double age = (platform::TickCount() - truth.at) / 1000.0;
-        distances.push_back(Folded(truth.position + truth.velocity * age - local->Position()));
+        distances.push_back(Folded(truth.MovedOn(platform::TickCount()) - local->Position()));
         speeds += std::hypot(truth.velocity.x, truth.velocity.y);
         drawn.push_back({now, local->Position()});
     }
