@@ -9,9 +9,9 @@
 
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
-#include "server/engine/DottedAddress.h"
-#include "server/game/PlayerText.h"
 #include "server/engine/ServerLog.h"
+#include "server/game/Game.h"
+#include "server/game/PlayerText.h"
 
 namespace {
 
@@ -19,6 +19,9 @@ namespace {
 constexpr std::uint32_t kWorkBudgetMs = 4;
 // Further behind than this, the clock gives up catching up.
 constexpr std::chrono::milliseconds kMostBehind(250);
+// Console lines run in one turn of the loop, so that a flood of input
+// cannot hold up the ticks; the rest wait for the next turn.
+constexpr int kConsoleLinesPerTurn = 16;
 
 std::string SignalName(int signal)
 {
@@ -30,30 +33,22 @@ std::string SignalName(int signal)
     }
 }
 
-struct DropText {
-    const char* metric;
-    const char* log;
-    // The line a player in the game is told before it goes, if any.
-    const char* told;
-};
-
-// By GameServer::DropReason.
-constexpr DropText kDropTexts[GameServer::kDropReasons] = {
-    {"crowding", "too many connections from its address wait to join", nullptr},
-    {"never_joined", "never joined", nullptr},
-    {"flood", "floods the server", nullptr},
-    {"garbage", "sent something that is not a message", nullptr},
-    {"full", "the game is full", nullptr},
-    {"kicked", "kicked", "An admin of this server has dropped you from the game."},
-    {"banned", "banned", "You are banned from this server."},
-};
+std::string Figure(const char* format, double value)
+{
+    char text[64] = {};
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
 
 } // namespace
 
 GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
-    : options(options), log(log), game(options, dataDir, log), session(this)
+    : options(options), log(log), game(std::make_unique<Game>(options, dataDir, log)), admission(this->options, log),
+      commands({this->options, log, *game, connections, admission,
+                [this](platform::PlayerId id, DropReason why) { Drop(id, why); }, [this] { halted = true; },
+                [this] { return StatusFigures(); }}),
+      lookout(this->options, log, [this] { return MetricsText(); }), session(this)
 {
-    AddCommands();
     if (!options.recordDir.empty())
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
 }
@@ -65,29 +60,26 @@ bool GameServer::Start(std::string& error)
     if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
                       error))
         return false;
-    if (!LoadAdmission(error) || !game.Start(error) || !StartRecording(error)) {
+    if (!admission.Load(error) || !game->Start(error) || !StartRecording(error) ||
+        !lookout.Start(game->Now(), error)) {
         session.End();
         return false;
     }
     std::string maps;
-    for (const std::string& name : game.Maps())
+    for (const std::string& name : game->Look().maps)
         maps += (maps.empty() ? "" : ", ") + name;
-    if (!StartOutside(error)) {
-        session.End();
-        return false;
-    }
     log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
                options.maxPlayers, maps.c_str());
-    game.FillSeats();
+    game->FillSeats();
     CountSeats();
     return true;
 }
 
 bool GameServer::StartUnhosted(std::string& error)
 {
-    if (!LoadAdmission(error) || !game.Start(error) || !StartRecording(error))
+    if (!admission.Load(error) || !game->Start(error) || !StartRecording(error))
         return false;
-    game.FillSeats();
+    game->FillSeats();
     return true;
 }
 
@@ -97,8 +89,8 @@ bool GameServer::StartRecording(std::string& error)
         return true;
     if (!recorder->Prepare(error))
         return false;
-    recorderSlot = game.Watch();
-    if (recorderSlot == Game::kNobody) {
+    recorderSlot = game->Watch();
+    if (recorderSlot == HostedGame::kNobody) {
         error = "no slot is left for the recording's watcher";
         return false;
     }
@@ -117,7 +109,7 @@ void GameServer::Run(const std::atomic<int>& stop)
     while (stop == 0 && !halted) {
         session.DoWork(kWorkBudgetMs);
         ReadConsole();
-        LookOutside();
+        lookout.Look(game->Now());
         const auto now = Clock::now();
         if (now < next) {
             std::this_thread::sleep_for(std::min<Clock::duration>(next - now, std::chrono::milliseconds(1)));
@@ -129,7 +121,7 @@ void GameServer::Run(const std::atomic<int>& stop)
         if (ticks > 0) {
             const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(now - lastTick).count();
             worstGapMicros = std::max<std::int64_t>(worstGapMicros, gap);
-            tickGaps.Add(game.Now(), gap);
+            tickGaps.Add(game->Now(), gap);
             statusWorstGapMicros = std::max<std::int64_t>(statusWorstGapMicros, gap);
         }
         lastTick = now;
@@ -138,8 +130,8 @@ void GameServer::Run(const std::atomic<int>& stop)
         if (now - statusAt >= kStatusInterval) {
             statusAt = now;
             log.Always("status: %s, %s playing; the longest tick of the last %lld minutes %.1f ms",
-                       Counted(static_cast<long long>(connections.size()), "connection", "connections").c_str(),
-                       Counted(game.People(), "person", "people").c_str(),
+                       Counted(static_cast<long long>(connections.Count()), "connection", "connections").c_str(),
+                       Counted(game->Look().people, "person", "people").c_str(),
                        static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
                        static_cast<double>(periodWorstMicros) / 1000.0);
             periodWorstMicros = 0;
@@ -156,57 +148,86 @@ void GameServer::Run(const std::atomic<int>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
-    if (MatchIsOver(ms))
-        return;
-    game.Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
-        if (slot == recorderSlot) {
-            recorder->Take({game.Round(), game.MapName(), game.Now(), game.People() > 0}, payload);
-            return;
-        }
-        const auto found = bySlot.find(slot);
-        if (found != bySlot.end())
-            session.QueueTo(found->second, payload.data(), payload.size(),
-                            reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
+    game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+        Send(slot, payload, reliable);
     });
+    if (options.oneMatch && !halted && game->Look().finished) {
+        log.Always("the match is over: the server stops, as --one-match asks");
+        halted = true;
+    }
     session.Flush();
-    for (const auto& [id, connection] : connections) {
+    for (const auto& [id, connection] : connections.All()) {
         if (connection.Joined())
-            game.ChargeResent(connection.slot, session.TakeResent(id));
+            game->Charge(connection.slot, 0, session.TakeResent(id));
     }
     LookAfterConnections();
     CountSeats();
-    openConnections = connections.size();
+    openConnections = connections.Count();
+    Timed(started);
+}
+
+void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool reliable)
+{
+    if (slot == recorderSlot) {
+        const HostedGame::Glance glance = game->Look();
+        recorder->Take({glance.round, glance.map, game->Now(), glance.people > 0}, payload);
+        return;
+    }
+    platform::PlayerId id = 0;
+    if (connections.AtSlot(slot, id))
+        session.QueueTo(id, payload.data(), payload.size(),
+                        reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
+}
+
+void GameServer::Timed(std::chrono::steady_clock::time_point started)
+{
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-    tickTimes.Add(game.Now(), took.count());
+    tickTimes.Add(game->Now(), took.count());
     ++ticksDone;
     worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
     periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
     statusWorstTickMicros = std::max<std::int64_t>(statusWorstTickMicros, took.count());
 }
 
-bool GameServer::MatchIsOver(int ms)
+void GameServer::ResetWorstTick()
 {
-    if (!options.oneMatch)
-        return false;
-    if (!matchBegun) {
-        // Robots waiting for players play on; the match is the players',
-        // from a fresh round as the first one comes.
-        if (game.People() == 0)
-            return false;
-        matchBegun = true;
-        const std::string map = game.MapName();
-        log.Always("the match begins with its first player: a fresh round on %s", map.c_str());
-        game.ChangeMap(map);
-        game.LastRound();
-        return false;
+    worstTickMicros = 0;
+    worstGapMicros = 0;
+}
+
+std::vector<std::string> GameServer::StatusFigures()
+{
+    std::vector<std::string> lines;
+    if (recorder)
+        lines.push_back(recorder->Path().empty() ? "recording rounds with a person into " + options.recordDir
+                                                 : "recording this round into " + recorder->Path());
+    lines.push_back(Figure("since the last status: the longest tick %.1f ms,", statusWorstTickMicros / 1000.0));
+    lines.push_back(Figure("the longest wait between ticks %.1f ms", statusWorstGapMicros / 1000.0));
+    statusWorstTickMicros = 0;
+    statusWorstGapMicros = 0;
+    return lines;
+}
+
+void GameServer::Operate(const std::string& line)
+{
+    // Answers go on the log, stamped like its events, so that a log read
+    // later shows what the operator did among what it caused.
+    commands.Registry().RunLine(line, Asker::Operator, "the operator",
+                                [this](const std::string& answer) { log.Always("%s", answer.c_str()); });
+}
+
+void GameServer::ReadConsole()
+{
+    std::string line;
+    for (int i = 0; i < kConsoleLinesPerTurn; ++i) {
+        const platform::LineReader::Got got = console.Next(line);
+        if (got == platform::LineReader::Got::Nothing)
+            return;
+        if (got == platform::LineReader::Got::TooLong)
+            log.Always("A console line longer than %zu bytes is refused.", platform::LineReader::kLongestLine);
+        else
+            Operate(line);
     }
-    const Simulation& simulation = game.GetSimulation();
-    if (!simulation.IsRoundOver() || simulation.ResultsMsLeft() > ms)
-        return false;
-    if (!halted)
-        log.Always("the match is over: the server stops, as --one-match asks");
-    halted = true;
-    return true;
 }
 
 void GameServer::End()
@@ -216,22 +237,22 @@ void GameServer::End()
     session.End();
     if (recorder)
         recorder->Close();
-    TellOutsideTheEnd();
+    lookout.End();
 }
 
 void GameServer::Reset()
 {
-    while (!connections.empty()) {
-        const platform::PlayerId id = connections.begin()->first;
+    while (!connections.Empty()) {
+        const platform::PlayerId id = connections.All().begin()->first;
         session.Drop(id);
         Leave(id);
     }
     halted = false;
-    game.Restart();
+    game->Restart();
     // The restart let every watcher go: the recording watches anew.
     if (recorder) {
         recorder->Close();
-        recorderSlot = game.Watch();
+        recorderSlot = game->Watch();
     }
 }
 
@@ -242,40 +263,32 @@ void GameServer::OnPlayerJoined(platform::PlayerId id)
 
 void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address)
 {
-    Connection& connection = connections[id];
-    connection.address = address;
-    connection.connectedAt = game.Now();
-    connection.countingSince = connection.connectedAt;
-    const auto waiting = std::count_if(connections.begin(), connections.end(), [&](const auto& entry) {
-        return !entry.second.Joined() && entry.second.address == address;
-    });
-    if (waiting > kWaitingPerAddress) {
+    connections.Open(id, address, game->Now());
+    if (connections.WaitingFrom(address) > kWaitingPerAddress) {
         Drop(id, DropReason::Crowding);
         return;
     }
-    log.Line("%s connected", Describe(id).c_str());
+    log.Line("%s connected", connections.Describe(id).c_str());
 }
 
 void GameServer::OnPlayerLeft(platform::PlayerId id)
 {
-    const auto found = connections.find(id);
-    if (found != connections.end() && !found->second.Joined())
-        log.Line("%s disconnected", Describe(id).c_str());
+    const Connection* connection = connections.Find(id);
+    if (connection && !connection->Joined())
+        log.Line("%s disconnected", connections.Describe(id).c_str());
     Leave(id);
 }
 
 void GameServer::Leave(platform::PlayerId id)
 {
-    const auto found = connections.find(id);
-    if (found == connections.end())
+    const Connection* connection = connections.Find(id);
+    if (!connection)
         return;
-    const int slot = found->second.slot;
-    if (agones && slot != Game::kNobody)
-        agones->PlayerDisconnected(AgonesPlayer(id));
-    connections.erase(found);
-    if (slot != Game::kNobody) {
-        bySlot.erase(slot);
-        game.Leave(slot);
+    if (connection->Joined())
+        lookout.PlayerDisconnected(AgonesPlayer(id));
+    const int slot = connections.Close(id);
+    if (slot != HostedGame::kNobody) {
+        game->Leave(slot);
         CountSeats();
     }
 }
@@ -284,22 +297,18 @@ void GameServer::CountSeats()
 {
     // Searches are answered with the robots counted too, and the host itself
     // as a player, as the player's program expects.
-    session.SetAnnouncedCounts(static_cast<std::uint32_t>(game.Seated()) + 1,
+    const HostedGame::Glance glance = game->Look();
+    session.SetAnnouncedCounts(static_cast<std::uint32_t>(glance.people + glance.robots) + 1,
                                static_cast<std::uint32_t>(options.maxPlayers) + 1);
-}
-
-const char* GameServer::DropName(DropReason why)
-{
-    return kDropTexts[static_cast<int>(why)].metric;
 }
 
 void GameServer::Drop(platform::PlayerId id, DropReason why)
 {
-    const DropText& text = kDropTexts[static_cast<int>(why)];
+    const DropText& text = TextOf(why);
     ++drops[static_cast<std::size_t>(why)];
-    log.Line("dropping %s: %s", Describe(id).c_str(), text.log);
-    const auto found = connections.find(id);
-    if (text.told && found != connections.end() && found->second.Joined()) {
+    log.Line("dropping %s: %s", connections.Describe(id).c_str(), text.log);
+    const Connection* connection = connections.Find(id);
+    if (text.told && connection && connection->Joined()) {
         NetMessage farewell;
         farewell.SetText(text.told);
         Answer(id, farewell, platform::Delivery::Reliable);
@@ -312,24 +321,20 @@ void GameServer::Drop(platform::PlayerId id, DropReason why)
 
 void GameServer::LookAfterConnections()
 {
-    const std::uint64_t now = game.Now();
+    const std::uint64_t now = game->Now();
     std::vector<platform::PlayerId> late;
-    for (const auto& [id, connection] : connections) {
+    for (const auto& [id, connection] : connections.All()) {
         if (!connection.Joined() && now - connection.connectedAt > kJoinTimeMs)
             late.push_back(id);
         if (connection.Joined() && now - connection.keysHeardAt > kHeldKeysMs)
-            game.Hold(connection.slot, HeldKeys());
+            game->Hold(connection.slot, HeldKeys());
     }
     for (const platform::PlayerId id : late)
         Drop(id, DropReason::NeverJoined);
 }
 
-std::string GameServer::Describe(platform::PlayerId id) const
+std::string GameServer::AgonesPlayer(platform::PlayerId id) const
 {
-    const auto found = connections.find(id);
-    const std::uint32_t address = found == connections.end() ? 0 : found->second.address;
-    const Player* player = found == connections.end() ? nullptr : game.Pilot(found->second.slot);
-    const std::string number = "player " + std::to_string(id);
-    const std::string at = " at " + DottedAddress(address);
-    return player ? "\"" + std::string(player->Name()) + "\" (" + number + ")" + at : number + at;
+    const Connection* connection = connections.Find(id);
+    return std::to_string(id) + (connection && connection->Joined() ? " " + connection->name : "");
 }

@@ -8,8 +8,8 @@
 
 #include "base/AsciiLower.h"
 #include "base/TextCopy.h"
-#include "net/PackedBatch.h"
 #include "net/NetMessage.h"
+#include "net/PackedBatch.h"
 #include "server/game/PlayerText.h"
 #include "server/engine/ServerLog.h"
 
@@ -34,11 +34,11 @@ bool SentByPlayers(int kind)
 
 void GameServer::OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size)
 {
-    const auto found = connections.find(id);
-    if (found == connections.end())
+    Connection* found = connections.Find(id);
+    if (!found)
         return;
-    Connection& connection = found->second;
-    const std::uint64_t now = game.Now();
+    Connection& connection = *found;
+    const std::uint64_t now = game->Now();
     if (now - connection.countingSince >= 1000) {
         connection.countingSince = now;
         connection.payloads = 0;
@@ -60,8 +60,8 @@ void GameServer::Answer(platform::PlayerId id, const NetMessage& message, platfo
 {
     const auto bytes = PackedBatch::Pack({&message});
     session.SendTo(id, bytes.data(), bytes.size(), delivery);
-    if (const auto found = connections.find(id); found != connections.end() && found->second.Joined())
-        game.Charge(found->second.slot, Reporter::WireCost(bytes.size()) + Reporter::kDatagramCost);
+    if (const Connection* connection = connections.Find(id); connection && connection->Joined())
+        game->Charge(connection->slot, bytes.size(), 0);
 }
 
 void GameServer::Handle(platform::PlayerId id, Connection& connection, const NetMessage& message)
@@ -77,15 +77,15 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
     }
     if (message.Kind() == kMsgJoin) {
         if (!connection.Joined())
-            Join(id, connection, message);
+            Join(id, message);
         return;
     }
     if (!connection.Joined())
         return;
     switch (message.Kind()) {
     case kMsgControl:
-        game.Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
-        connection.keysHeardAt = game.Now();
+        game->Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
+        connection.keysHeardAt = game->Now();
         break;
     case kMsgText: Chat(connection, message); break;
     case kMsgMap: RequestMap(id, connection, message); break;
@@ -95,42 +95,34 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
     }
 }
 
-void GameServer::Join(platform::PlayerId id, Connection& connection, const NetMessage& message)
+void GameServer::Join(platform::PlayerId id, const NetMessage& message)
 {
     int ignoredId = 0;
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
     message.GetJoin(ignoredId, shipType, requested, sizeof requested);
-    const int slot = game.Join(requested, shipType);
-    if (slot == Game::kNobody) {
+    const int slot = game->Join(requested, shipType);
+    if (slot == HostedGame::kNobody) {
         Drop(id, DropReason::Full);
         return;
     }
-    connection.slot = slot;
-    bySlot[slot] = id;
+    for (const HostedGame::Seat& seat : game->Seats()) {
+        if (seat.slot != slot)
+            continue;
+        connections.Seat(id, slot, seat.name);
+        log.Line("%s flies ship %d", connections.Describe(id).c_str(), seat.ship);
+        break;
+    }
     CountSeats();
-    log.Line("%s flies ship %d", Describe(id).c_str(), game.Pilot(slot)->ShipId());
-    if (agones)
-        agones->PlayerConnected(AgonesPlayer(id));
-}
-
-bool GameServer::Allowance::Take(std::uint64_t now)
-{
-    left = std::min(kChatBurst, left + static_cast<double>(now - at) / kChatIntervalMs);
-    at = now;
-    if (left < 1.0)
-        return false;
-    left -= 1.0;
-    told = false;
-    return true;
+    lookout.PlayerConnected(AgonesPlayer(id));
 }
 
 bool GameServer::Paced(const Connection& connection, Allowance& allowance, const char* slowDown)
 {
-    if (allowance.Take(game.Now()))
+    if (allowance.Take(game->Now()))
         return true;
     if (!std::exchange(allowance.told, true))
-        game.Tell(connection.slot, slowDown);
+        game->Tell(connection.slot, slowDown);
     return false;
 }
 
@@ -140,7 +132,7 @@ void GameServer::Chat(Connection& connection, const NetMessage& message)
         return;
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
-    game.Chat(connection.slot, text);
+    game->Chat(connection.slot, text);
 }
 
 void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message)
@@ -149,7 +141,7 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
     message.GetMapName(requested, sizeof requested);
     if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring a change to map \"%s\" from %s: not an admin",
-                 Drawable(requested, kMaxLineLength).c_str(), Describe(id).c_str());
+                 Drawable(requested, kMaxLineLength).c_str(), connections.Describe(id).c_str());
 }
 
 void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message)
@@ -161,12 +153,12 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     const std::string line = text;
     // Every admin's command is logged whole; a login by its name alone,
     // since what follows is a password.
-    const Asker asker = AskerOf(connection);
+    const Asker asker = admission.AskerOf(connection);
     const std::string name = CommandRegistry::NameIn(line);
-    const std::string who = Describe(id);
+    const std::string who = connections.Describe(id);
     if (asker == Asker::Admin && AsciiLower(name) != "login")
         log.Always("%s runs /server %s", who.c_str(), Drawable(line.c_str(), kMaxLineLength).c_str());
-    if (commands.RunLine(line, asker, who, TellerOf(connection), id) == CommandRegistry::Outcome::Refused)
+    if (commands.Registry().RunLine(line, asker, who, TellerOf(connection), id) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring /server %s from %s: not an admin",
                  Drawable(name.c_str(), CommandRegistry::kShownName).c_str(), who.c_str());
 }
@@ -174,5 +166,18 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)
 {
     if (Ask(id, connection, "halt", "") == CommandRegistry::Outcome::Refused)
-        log.Line("ignoring a halt from %s: not an admin", Describe(id).c_str());
+        log.Line("ignoring a halt from %s: not an admin", connections.Describe(id).c_str());
+}
+
+CommandRegistry::Outcome GameServer::Ask(platform::PlayerId id, const Connection& connection, const char* command,
+                                         const std::string& arguments)
+{
+    return commands.Registry().Run(command, arguments, admission.AskerOf(connection), connections.Describe(id),
+                                   TellerOf(connection), id);
+}
+
+CommandRegistry::Reply GameServer::TellerOf(const Connection& connection)
+{
+    const int slot = connection.slot;
+    return [this, slot](const std::string& line) { game->Tell(slot, ForConsole(line).c_str()); };
 }

@@ -1,5 +1,4 @@
-// The server as others watch it: the metrics page, and the Agones sidecar
-// that runs it in a fleet.
+// The figures of the metrics page.
 #include "server/engine/GameServer.h"
 
 #include <cmath>
@@ -9,12 +8,6 @@
 #include "server/engine/ServerLog.h"
 
 namespace {
-
-// Once the answer is on its way, the sidecar is given this long to take
-// the last calls.
-constexpr std::chrono::milliseconds kShutdownWait(2000);
-// The metrics page is this old at most.
-constexpr std::uint64_t kPageMs = 250;
 
 // One figure: its help, its type, and its lines of samples.
 class Page {
@@ -61,19 +54,19 @@ double Seconds(std::int64_t micros)
 
 std::string GameServer::MetricsText() const
 {
-    const Simulation& simulation = game.GetSimulation();
+    const HostedGame::Glance glance = game->Look();
     Page page;
-    page.One("quillrock_players", "gauge", "People in the game.", game.People());
-    page.One("quillrock_robots", "gauge", "Robots in the game.", game.Robots());
+    page.One("quillrock_players", "gauge", "People in the game.", glance.people);
+    page.One("quillrock_robots", "gauge", "Robots in the game.", glance.robots);
     page.One("quillrock_seats", "gauge", "Players the game takes at most.", options.maxPlayers);
-    page.One("quillrock_connections", "gauge", "Connections, joined or not.", static_cast<double>(connections.size()));
+    page.One("quillrock_connections", "gauge", "Connections, joined or not.", static_cast<double>(connections.Count()));
     page.Figure("quillrock_map_info", "gauge", "The map being played.");
-    page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(simulation.MapName()) + "\"");
-    page.One("quillrock_rounds_total", "counter", "Rounds begun.", simulation.Rounds());
-    const int left = simulation.RoundMsLeft();
+    page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(glance.map) + "\"");
+    page.One("quillrock_rounds_total", "counter", "Rounds begun.", glance.round);
+    const int left = glance.roundMsLeft;
     page.One("quillrock_round_seconds_left", "gauge",
              "What is left of the round's time; -1 without a limit, 0 while the standings show.",
-             simulation.IsRoundOver() ? 0.0 : left < 0 ? -1.0 : left / 1000.0);
+             glance.roundOver ? 0.0 : left < 0 ? -1.0 : left / 1000.0);
     page.One("quillrock_ticks_total", "counter", "Ticks of the game.", static_cast<double>(ticksDone));
     page.One("quillrock_tick_seconds_last", "gauge", "How long the last tick took.", Seconds(tickTimes.Last()));
     page.Figure("quillrock_tick_seconds", "gauge", "How long the ticks of the last minute took, by quantile.");
@@ -97,75 +90,9 @@ std::string GameServer::MetricsText() const
     page.Figure("quillrock_drops_total", "counter", "Connections the server let go, by why.");
     for (int why = 0; why < kDropReasons; ++why)
         page.Sample("quillrock_drops_total", static_cast<double>(drops[static_cast<std::size_t>(why)]),
-                    std::string("reason=\"") + DropName(static_cast<DropReason>(why)) + "\"");
-    page.One("quillrock_bans", "gauge", "Banned addresses.", static_cast<double>(bans.Bans().size()));
+                    std::string("reason=\"") + TextOf(static_cast<DropReason>(why)).metric + "\"");
+    page.One("quillrock_bans", "gauge", "Banned addresses.", static_cast<double>(admission.Bans().Bans().size()));
     page.One("quillrock_bans_refused_total", "counter", "Connections refused as banned.",
-             static_cast<double>(bansRefused));
+             static_cast<double>(admission.Refused()));
     return page.text;
-}
-
-bool GameServer::StartOutside(std::string& error)
-{
-    if (!options.metrics.empty()) {
-        metrics = std::make_unique<platform::HttpService>();
-        if (!metrics->Listen(options.metrics, error))
-            return false;
-        log.Always("metrics at http://%s/metrics", options.metrics.c_str());
-    }
-    if (options.agones) {
-        const auto port = AgonesSdk::PortFromEnvironment(std::getenv("AGONES_SDK_HTTP_PORT"), error);
-        if (!port) {
-            error = "AGONES_SDK_HTTP_PORT: " + error;
-            return false;
-        }
-        agones = std::make_unique<AgonesSdk>(*port);
-        agones->SetCapacity(options.maxPlayers);
-        agones->Ready();
-        healthAt = game.Now();
-        log.Always("telling the Agones SDK sidecar on port %u that the server is ready", *port);
-    }
-    return true;
-}
-
-void GameServer::LookOutside()
-{
-    if (metrics) {
-        metrics->Serve(game.Now(), [this](const platform::HttpRequest& request) {
-            // Made afresh a few times a second at most, however many ask.
-            if (page.empty() || game.Now() - pageAt >= kPageMs) {
-                page = MetricsText();
-                pageAt = game.Now();
-            }
-            if (request.path == "/metrics")
-                return platform::HttpService::Answer {200, "text/plain; version=0.0.4; charset=utf-8", page};
-            return platform::HttpService::Answer {404, "text/plain; charset=utf-8",
-                                                  "Not found: the figures are at /metrics\n"};
-        });
-    }
-    if (!agones)
-        return;
-    if (game.Now() - healthAt >= static_cast<std::uint64_t>(std::chrono::milliseconds(AgonesSdk::kHealthEvery).count())) {
-        healthAt = game.Now();
-        agones->Health();
-    }
-    for (const std::string& line : agones->TakeLogLines())
-        log.Always("%s", line.c_str());
-}
-
-void GameServer::TellOutsideTheEnd()
-{
-    if (!agones)
-        return;
-    agones->Shutdown(kShutdownWait);
-    for (const std::string& line : agones->TakeLogLines())
-        log.Always("%s", line.c_str());
-    log.Always("told the Agones SDK sidecar that the server ends");
-    agones.reset();
-}
-
-std::string GameServer::AgonesPlayer(platform::PlayerId id) const
-{
-    const auto found = connections.find(id);
-    const Player* player = found == connections.end() ? nullptr : game.Pilot(found->second.slot);
-    return std::to_string(id) + (player ? std::string(" ") + player->Name() : "");
 }

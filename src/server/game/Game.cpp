@@ -99,6 +99,8 @@ void Game::Restart()
         RemovePilot(simulation.Players().back().get());
     crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
     reporter = Reporter();
+    matchBegun = false;
+    finished = false;
     std::string reason;
     if (!simulation.Restart(reason))
         log.Always("cannot play the first map: %s", reason.c_str());
@@ -209,7 +211,9 @@ void Game::Chat(int slot, const char* text)
 
 void Game::Tell(int slot, const char* text)
 {
-    if (Pilot(slot))
+    if (slot == kNobody)
+        reporter.ToAll().SetText(text);
+    else if (Pilot(slot))
         reporter.To(slot).SetText(text);
 }
 
@@ -239,16 +243,20 @@ void Game::WantRobots(int robots)
     FillSeats();
 }
 
-void Game::Retire(int slot)
+bool Game::Retire(int slot)
 {
-    if (Player* robot = Pilot(slot); robot && crew.Flies(robot)) {
-        crew.Want(crew.Count() - 1);
-        Leave(slot);
-    }
+    Player* robot = Pilot(slot);
+    if (!robot || !crew.Flies(robot))
+        return false;
+    crew.Want(crew.Count() - 1);
+    Leave(slot);
+    return true;
 }
 
 void Game::Tick(int ms, const Send& send)
 {
+    if (MatchPlayedOut(ms))
+        return;
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);
@@ -256,6 +264,60 @@ void Game::Tick(int ms, const Send& send)
         Cheer();
     reporter.Tick(ms);
     reporter.Flush(send);
+}
+
+bool Game::MatchPlayedOut(int ms)
+{
+    if (!options.oneMatch)
+        return false;
+    if (!matchBegun) {
+        // Robots waiting for players play on; the match is the players',
+        // from a fresh round as the first one comes.
+        if (People() == 0)
+            return false;
+        matchBegun = true;
+        const std::string map = MapName();
+        log.Always("the match begins with its first player: a fresh round on %s", map.c_str());
+        ChangeMap(map);
+        LastRound();
+        return false;
+    }
+    if (!finished && (!simulation.IsRoundOver() || simulation.ResultsMsLeft() > ms))
+        return false;
+    finished = true;
+    return true;
+}
+
+void Game::Charge(int slot, std::size_t sentBytes, std::uint32_t resent)
+{
+    if (sentBytes > 0)
+        reporter.Charge(slot, Reporter::WireCost(sentBytes) + Reporter::kDatagramCost);
+    if (resent > 0)
+        reporter.ChargeResent(slot, resent);
+}
+
+HostedGame::Glance Game::Look() const
+{
+    Glance glance;
+    glance.round = simulation.Rounds();
+    glance.map = simulation.MapName();
+    glance.maps = rotation.Names();
+    glance.people = People();
+    glance.robots = Robots();
+    glance.robotsWanted = crew.Wanted();
+    glance.roundOver = simulation.IsRoundOver();
+    glance.roundMsLeft = simulation.RoundMsLeft();
+    glance.finished = finished;
+    return glance;
+}
+
+std::vector<HostedGame::Seat> Game::Seats() const
+{
+    std::vector<Seat> seats;
+    for (const auto& player : simulation.Players())
+        seats.push_back({player->Slot(), player->Name(), player->ShipId(), player->GetShip().GetScore(),
+                         crew.Flies(player.get())});
+    return seats;
 }
 
 void Game::Cheer()

@@ -1,17 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "server/game/Announcer.h"
-#include "world/HeldKeys.h"
+#include "server/game/GameOptions.h"
+#include "server/game/HostedGame.h"
 #include "server/game/MapRotation.h"
 #include "server/game/Reporter.h"
 #include "server/game/RobotCrew.h"
-#include "server/game/GameOptions.h"
 #include "server/game/Simulation.h"
+#include "world/HeldKeys.h"
 
 class EventLog;
 
@@ -20,12 +20,9 @@ class EventLog;
 // people leave free. Players are known by their slots. It keeps a clock of
 // its own that moves only with its ticks, so that the same seed, joins and
 // held keys tick by tick make the same game, payload for payload.
-class Game {
+class Game : public HostedGame {
 public:
-    using Send = std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>;
     using KillWatch = Announcer::KillWatch;
-    // The slot of no player: a seat refused.
-    static constexpr int kNobody = -1;
 
     static SimulationSettings SettingsFrom(const GameOptions& options);
 
@@ -35,29 +32,40 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Checks every named map and starts the first round; false with the reason.
-    bool Start(std::string& error);
+    bool Start(std::string& error) override;
     // Robots take the seats people leave free, up to the number wanted.
-    void FillSeats();
+    void FillSeats() override;
     // Everyone seated leaves, and the game is as it started: its robots,
     // draws, ids and clock, so that it plays the same again for the same
     // inputs.
-    void Restart();
+    void Restart() override;
 
     // A person takes a seat, named as nobody else is, the newest robot
-    // giving its seat up when none is free, and is told the game as it is;
-    // the slot, or kNobody when the game is full.
-    int Join(const char* requestedName, int shipType);
-    void Leave(int slot);
-    // A watcher without a ship takes a slot of its own and is told the game
-    // as it is, then everything everywhere on the map, as long as the game
-    // lasts (Restart lets it go); kNobody when every slot is taken.
-    int Watch();
-    void Hold(int slot, const HeldKeys& keys);
-    // A player's line of chat, for everyone.
-    void Chat(int slot, const char* text);
-    // A line in one player's console.
-    void Tell(int slot, const char* text);
+    // giving its seat up when none is free, and is told the game as it is.
+    int Join(const char* requestedName, int shipType) override;
+    void Leave(int slot) override;
+    // A watcher takes a slot of its own, as long as the game lasts
+    // (Restart lets it go).
+    int Watch() override;
+    void Hold(int slot, const HeldKeys& keys) override;
+    void Chat(int slot, const char* text) override;
+    void Tell(int slot, const char* text) override;
+    // map, next and bots (GameCommands.cpp).
+    std::vector<Command> Commands() override;
+    // The same without a game to run them: for help.
+    static std::vector<Command> Listed();
+    // One fewer robot is wanted, or it would come back to the seat it leaves.
+    bool Retire(int slot) override;
+
+    // The robots think, the simulation steps, and each watching player's
+    // payloads of the tick are handed to send.
+    void Tick(int ms, const Send& send) override;
+    void Charge(int slot, std::size_t sentBytes, std::uint32_t resent) override;
+
+    std::uint64_t Now() const override { return simulation.GetWorld().Now(); }
+    Glance Look() const override;
+    std::vector<Seat> Seats() const override;
+
     // A new round at once on the named map; when it cannot be played, the
     // log says why.
     bool ChangeMap(const std::string& name);
@@ -65,28 +73,11 @@ public:
     bool NextMap();
     void WantRobots(int robots);
     int RobotsWanted() const { return crew.Wanted(); }
-    // A robot leaves its seat for good: one fewer is wanted, or it would
-    // come back to the seat it leaves.
-    void Retire(int slot);
-    // A line in every player's console.
-    void TellAll(const char* text) { reporter.ToAll().SetText(text); }
     void WatchKills(KillWatch watch) { announcer.WatchKills(std::move(watch)); }
     // No round follows this one: a robot that wins it asks for none.
     void LastRound() { lastRound = true; }
 
-    // What a player was sent besides the reports, and how often reliable
-    // payloads went to it again: its share of bandwidth pays for both.
-    void Charge(int slot, double bytes) { reporter.Charge(slot, bytes); }
-    void ChargeResent(int slot, std::uint32_t resent) { reporter.ChargeResent(slot, resent); }
-
-    // The clock moves on by ms, the robots think, the simulation steps, and
-    // each watching player's payloads of the tick are handed to send.
-    void Tick(int ms, const Send& send);
-
-    // Milliseconds of play since the game began.
-    std::uint64_t Now() const { return simulation.GetWorld().Now(); }
     unsigned Seed() const { return seed; }
-    // Rounds begun since the start, and the map of the last of them.
     std::uint32_t Round() const { return simulation.Rounds(); }
     const std::string& MapName() const { return simulation.MapName(); }
     // Seats taken, by people and robots.
@@ -108,6 +99,20 @@ private:
     void Welcome(int slot);
     // A robot that wins a round says so.
     void Cheer();
+    // With one match: a fresh round as the first person comes, and the
+    // game is finished once that round's standings have shown.
+    bool MatchPlayedOut(int ms);
+
+    // A command's row: as listed, and its body.
+    struct CommandRow {
+        Command listed;
+        bool (Game::*body)(const std::string& arguments, const std::string& by, const Reply& reply);
+    };
+    static const CommandRow kCommandRows[];
+    static const std::size_t kCommandCount;
+    bool MapCommand(const std::string& arguments, const std::string& by, const Reply& reply);
+    bool NextCommand(const std::string& arguments, const std::string& by, const Reply& reply);
+    bool BotsCommand(const std::string& arguments, const std::string& by, const Reply& reply);
 
     GameOptions options;
     EventLog& log;
@@ -118,4 +123,6 @@ private:
     Simulation simulation;
     RobotCrew crew;
     bool lastRound = false;
+    bool matchBegun = false; // with one match, once a person came
+    bool finished = false;
 };

@@ -3,13 +3,16 @@
 
 #include "platform/Clock.h"
 #include "server/engine/DottedAddress.h"
-#include "server/engine/GameServerCommands.h"
+#include "server/engine/Admission.h"
+#include "server/engine/Connections.h"
 #include "server/game/PlayerText.h"
+#include "server/engine/ServerCommands.h"
 #include "server/engine/ServerLog.h"
+#include "server/engine/ServerOptions.h"
 
 namespace {
 
-using Request = GameServerCommands::Request;
+using Request = ServerCommands::Request;
 
 // Ten years: longer is for good.
 constexpr int kLongestBanMinutes = 10 * 365 * 24 * 60;
@@ -36,20 +39,20 @@ std::string Lasting(int minutes)
 
 } // namespace
 
-bool GameServerCommands::Login(const Request& request)
+bool ServerCommands::Login(const Request& request)
 {
     if (request.arguments.empty())
         return false;
-    const auto found = s.connections.find(request.caller);
-    if (found == s.connections.end())
+    Connection* found = s.connections.Find(request.caller);
+    if (!found)
         return true;
-    GameServer::Connection& connection = found->second;
+    Connection& connection = *found;
     if (connection.admin) {
         request.reply("You are logged in already.");
         return true;
     }
     const char* by = request.by.c_str();
-    switch (s.logins.Try(connection.address, request.arguments, s.game.Now())) {
+    switch (s.admission.Logins().Try(connection.address, request.arguments, s.game.Now())) {
     case AdminLogins::Outcome::NoLogins:
         s.log.Line("%s tries to log in, but no admin password is set", by);
         request.reply("This server takes no admin logins.");
@@ -60,7 +63,7 @@ bool GameServerCommands::Login(const Request& request)
         request.reply("You are logged in as an admin of this server.");
         break;
     case AdminLogins::Outcome::Wrong:
-        if (s.logins.MinutesLocked(connection.address, s.game.Now()) > 0) {
+        if (s.admission.Logins().MinutesLocked(connection.address, s.game.Now()) > 0) {
             s.log.Always("%s gives a wrong admin password, the third in a minute: no logins from its address for "
                          "10 minutes",
                          by);
@@ -74,13 +77,13 @@ bool GameServerCommands::Login(const Request& request)
     case AdminLogins::Outcome::LockedOut:
         s.log.Line("%s tries to log in while its address is locked out", by);
         request.reply("Too many wrong passwords from your address: try again in " +
-                      Counted(s.logins.MinutesLocked(connection.address, s.game.Now()), "minute", "minutes") + ".");
+                      Counted(s.admission.Logins().MinutesLocked(connection.address, s.game.Now()), "minute", "minutes") + ".");
         break;
     }
     return true;
 }
 
-bool GameServerCommands::Ban(const Request& request)
+bool ServerCommands::Ban(const Request& request)
 {
     std::string target = request.arguments;
     int minutes = 0;
@@ -94,22 +97,23 @@ bool GameServerCommands::Ban(const Request& request)
     }
     std::uint32_t address = 0;
     std::string name;
-    if (Player* player = Find(target)) {
-        const auto connection = s.bySlot.find(player->Slot());
-        if (connection == s.bySlot.end()) {
-            request.reply(std::string(player->Name()) + " is a robot: /kick retires it.");
+    HostedGame::Seat seat;
+    if (Find(target, seat)) {
+        platform::PlayerId id = 0;
+        if (!s.connections.AtSlot(seat.slot, id)) {
+            request.reply(seat.name + " is a robot: /kick retires it.");
             return true;
         }
-        address = s.connections.at(connection->second).address;
-        name = "\"" + std::string(player->Name()) + "\"";
+        address = s.connections.Find(id)->address;
+        name = "\"" + seat.name + "\"";
     } else if (!ReadDottedAddress(target, address)) {
         request.reply("No player is named \"" + Drawable(target.c_str(), kMaxNameLength) + "\".");
         return true;
     }
     const std::string who = (name.empty() ? "" : name + " at ") + DottedAddress(address);
-    RereadBans();
+    s.admission.RereadBans();
     const std::int64_t now = platform::WallSeconds();
-    s.bans.Add({address, minutes ? now + minutes * 60LL : 0,
+    s.admission.Bans().Add({address, minutes ? now + minutes * 60LL : 0,
                 (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)});
     const std::string kept = KeptBans();
     s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
@@ -118,13 +122,13 @@ bool GameServerCommands::Ban(const Request& request)
     return true;
 }
 
-bool GameServerCommands::Unban(const Request& request)
+bool ServerCommands::Unban(const Request& request)
 {
     std::uint32_t address = 0;
     if (!ReadDottedAddress(request.arguments, address))
         return false;
-    RereadBans();
-    if (!s.bans.Remove(address)) {
+    s.admission.RereadBans();
+    if (!s.admission.Bans().Remove(address)) {
         request.reply(DottedAddress(address) + " is not banned.");
         return true;
     }
@@ -134,7 +138,7 @@ bool GameServerCommands::Unban(const Request& request)
     return true;
 }
 
-bool GameServerCommands::Bans(const Request& request)
+bool ServerCommands::Bans(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
@@ -142,7 +146,7 @@ bool GameServerCommands::Bans(const Request& request)
         s.log.Always("%s asks for the bans", request.by.c_str());
     const std::int64_t now = platform::WallSeconds();
     int shown = 0;
-    for (const auto& [address, ban] : s.bans.Bans()) {
+    for (const auto& [address, ban] : s.admission.Bans().Bans()) {
         if (ban.until != 0 && ban.until <= now)
             continue;
         const std::string until = ban.until ? "until " + BanList::TimeText(ban.until) : "for good";
@@ -154,47 +158,40 @@ bool GameServerCommands::Bans(const Request& request)
     return true;
 }
 
-bool GameServerCommands::ReloadBans(const Request& request)
+bool ServerCommands::ReloadBans(const Request& request)
 {
     if (!request.arguments.empty())
         return false;
     s.log.Always("%s reloads the bans", request.by.c_str());
     std::string error;
-    if (!s.ReadBans(true, error)) {
+    if (!s.admission.ReadBans(true, error)) {
         request.reply("The bans stay as they were: " + error + ".");
         return true;
     }
     const int dropped = DropBanned();
-    request.reply(Counted(static_cast<long long>(s.bans.Bans().size()), "ban", "bans") + " from " +
+    request.reply(Counted(static_cast<long long>(s.admission.Bans().Bans().size()), "ban", "bans") + " from " +
                   s.options.banFile + (dropped ? "; " + Counted(dropped, "player", "players") + " dropped" : "") +
                   ".");
     return true;
 }
 
-int GameServerCommands::DropBanned()
+int ServerCommands::DropBanned()
 {
     const std::int64_t now = platform::WallSeconds();
     std::vector<platform::PlayerId> going;
-    for (const auto& [id, connection] : s.connections) {
-        if (s.bans.IsBanned(connection.address, now))
+    for (const auto& [id, connection] : s.connections.All()) {
+        if (s.admission.Bans().IsBanned(connection.address, now))
             going.push_back(id);
     }
     for (const platform::PlayerId id : going)
-        s.Drop(id, GameServer::DropReason::Banned);
+        s.drop(id, DropReason::Banned);
     return static_cast<int>(going.size());
 }
 
-void GameServerCommands::RereadBans()
-{
-    std::string error;
-    if (!s.options.banFile.empty() && s.bansKept && !s.ReadBans(false, error))
-        s.log.Always("%s; the bans as the server knows them are kept", error.c_str());
-}
-
-std::string GameServerCommands::KeptBans()
+std::string ServerCommands::KeptBans()
 {
     if (s.options.banFile.empty())
         return " (until the server stops: it keeps no ban file)";
     std::string error;
-    return s.WriteBans(error) ? "" : " (the ban file cannot be written: " + error + ")";
+    return s.admission.WriteBans(error) ? "" : " (the ban file cannot be written: " + error + ")";
 }

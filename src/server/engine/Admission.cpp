@@ -1,13 +1,13 @@
-// Who comes in and who may run the server's commands: the bans, kept in
-// the ban file, and the admins, who logged in with the password.
-#include "server/engine/GameServer.h"
+#include "server/engine/Admission.h"
 
 #include "platform/Clock.h"
 #include "platform/WholeFile.h"
+#include "server/engine/Connections.h"
 #include "server/engine/DottedAddress.h"
 #include "server/engine/ServerLog.h"
+#include "server/engine/ServerOptions.h"
 
-bool GameServer::LoadAdmission(std::string& error)
+bool Admission::Load(std::string& error)
 {
     if (!options.adminPasswordFile.empty()) {
         if (!logins.Load(options.adminPasswordFile, error))
@@ -19,7 +19,7 @@ bool GameServer::LoadAdmission(std::string& error)
     return options.banFile.empty() || ReadBans(true, error);
 }
 
-bool GameServer::ReadBans(bool told, std::string& error)
+bool Admission::ReadBans(bool told, std::string& error)
 {
     if (options.banFile.empty()) {
         error = "the server keeps no ban file: start it with --ban-file FILE";
@@ -27,7 +27,7 @@ bool GameServer::ReadBans(bool told, std::string& error)
     }
     if (!platform::FileExists(options.banFile)) {
         bans = BanList();
-        bansKept = true;
+        kept = true;
         if (told)
             log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
         return true;
@@ -37,7 +37,7 @@ bool GameServer::ReadBans(bool told, std::string& error)
         error = "the ban file " + options.banFile + " cannot be read, or holds more than 4 MiB";
         return false;
     }
-    bansKept = true;
+    kept = true;
     bans.Read(std::string(bytes->begin(), bytes->end()), platform::WallSeconds(), [&](int line, const std::string& why) {
         if (told)
             log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
@@ -48,26 +48,33 @@ bool GameServer::ReadBans(bool told, std::string& error)
     return true;
 }
 
-bool GameServer::WriteBans(std::string& error)
+void Admission::RereadBans()
+{
+    std::string error;
+    if (!options.banFile.empty() && kept && !ReadBans(false, error))
+        log.Always("%s; the bans as the server knows them are kept", error.c_str());
+}
+
+bool Admission::WriteBans(std::string& error)
 {
     if (options.banFile.empty())
         return true;
-    bansKept = platform::ReplaceFile(options.banFile, bans.Text(), error);
-    if (!bansKept)
+    kept = platform::ReplaceFile(options.banFile, bans.Text(), error);
+    if (!kept)
         log.Always("cannot keep the bans: %s", error.c_str());
-    return bansKept;
+    return kept;
 }
 
-bool GameServer::Admits(std::uint32_t address)
+bool Admission::Admits(std::uint32_t address)
 {
     if (!bans.IsBanned(address, platform::WallSeconds()))
         return true;
-    ++bansRefused;
+    ++refused;
     log.Line("refusing %s: banned", DottedAddress(address).c_str());
     return false;
 }
 
-Asker GameServer::AskerOf(const Connection& connection) const
+Asker Admission::AskerOf(const Connection& connection) const
 {
     return connection.admin || (options.trustLocal && IsLocal(connection.address)) ? Asker::Admin : Asker::Player;
 }

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "world/HeldKeys.h"
+
+// The game as the server's engine sees it, and the engine's one way in:
+// players come and go by slot, their held keys, lines and commands are
+// handed on, the game ticks and says what to send to which slot. The
+// engine keeps connections, names on the wire and the operator's tools;
+// everything about rounds, ships and robots is the game's.
+class HostedGame {
+public:
+    using Send = std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>;
+    using Reply = std::function<void(const std::string& line)>;
+    // The slot of no player: a seat refused.
+    static constexpr int kNobody = -1;
+
+    // A seat taken, by a person or a robot.
+    struct Seat {
+        int slot = kNobody;
+        std::string name;
+        int ship = 0;
+        int score = 0;
+        bool robot = false;
+    };
+
+    // The game at a glance, as the status, the metrics and the recording
+    // show it.
+    struct Glance {
+        std::uint32_t round = 0; // rounds begun since the start
+        std::string map;
+        std::vector<std::string> maps; // the rotation
+        int people = 0;
+        int robots = 0;
+        int robotsWanted = 0;
+        bool roundOver = false;  // the standings show
+        int roundMsLeft = -1;    // -1: no time limit
+        bool finished = false;   // the one match asked for is played out
+    };
+
+    // A command of the game's own, for admins and the operator; run gets
+    // what follows its name and says false when that does not fit.
+    struct Command {
+        const char* name;
+        const char* synopsis;
+        const char* help;
+        const char* refusal; // the answer to a player who may not; null for the usual one
+        std::function<bool(const std::string& arguments, const std::string& by, const Reply& reply)> run;
+    };
+
+    virtual ~HostedGame() = default;
+
+    // Checks every map and starts the first round; false with the reason.
+    virtual bool Start(std::string& error) = 0;
+    // Robots take the seats people leave free.
+    virtual void FillSeats() = 0;
+    // Everyone seated leaves, and the game is as it started.
+    virtual void Restart() = 0;
+
+    // A person takes a seat and is told the game as it is; kNobody when full.
+    virtual int Join(const char* requestedName, int shipType) = 0;
+    // A watcher without a ship, told everything everywhere; kNobody when
+    // every slot is taken.
+    virtual int Watch() = 0;
+    virtual void Leave(int slot) = 0;
+    virtual void Hold(int slot, const HeldKeys& keys) = 0;
+    // A player's line of chat, for everyone.
+    virtual void Chat(int slot, const char* text) = 0;
+    // A line in one player's console, or in everyone's for kNobody.
+    virtual void Tell(int slot, const char* text) = 0;
+    virtual std::vector<Command> Commands() = 0;
+    // A robot leaves its seat for good; false when the slot is no robot's.
+    virtual bool Retire(int slot) = 0;
+
+    // The clock moves on by ms and each slot's payloads of the tick are
+    // handed to send.
+    virtual void Tick(int ms, const Send& send) = 0;
+    // What a slot was sent besides its payloads (a datagram of its own of
+    // sentBytes), and how many reliable payloads went to it again: its
+    // share of bandwidth pays for both.
+    virtual void Charge(int slot, std::size_t sentBytes, std::uint32_t resent) = 0;
+
+    // Milliseconds of play since the game began: the engine's clock too.
+    virtual std::uint64_t Now() const = 0;
+    virtual Glance Look() const = 0;
+    virtual std::vector<Seat> Seats() const = 0;
+};
