@@ -311,40 +311,59 @@ bool Robot::UnderFire(const Simulation& game, const Ship& ship)
 
 HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
 {
-    HeldKeys keys;
     const Vector3 me = ship.Position();
     const Vector3 v = Moving(ship);
-    const double speed = v.Length();
-    const float heading = ship.GetHeading();
     const Ship* target = Target(game);
     const bool aiming = engaged && target;
+    const Vector3 desired = KeptOffWalls(ship, Desired(me, aiming ? target : nullptr));
+    const Peril peril = PerilAhead(ship, v);
+    const Vector3 steer = peril.danger ? v * -1.0 : desired - v;
+    HeldKeys keys = Flown(ship, v, steer, aiming && !peril.danger ? target : nullptr, peril.danger);
+    if ((peril.impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
+        keys.Press(kKeyShields);
+    if (goal == Goal::Refuel && navigator->Offset(me, destination).Length() < 48.0)
+        keys.Press(kKeyFuelUp);
+    if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
+        keys.Press(kKeyCloak);
+    for (const GameKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
+        if (devices.Holds(device))
+            keys.Press(device);
+    }
+    devices = {};
+    return keys;
+}
 
-    // The velocity it would like to have.
+Vector3 Robot::Desired(const Vector3& me, const Ship* target)
+{
     const Vector3 toWaypoint = navigator->Offset(me, waypoint);
-    const Vector3 toDestination = navigator->Offset(me, destination);
-    const double remaining = toDestination.Length();
-    Vector3 desired;
+    const double remaining = navigator->Offset(me, destination).Length();
     if (goal == Goal::Refuel && (arrived || remaining < 24.0)) {
-        desired = toDestination * 2.0;
         arrived = true;
-    } else if (aiming) {
+        return navigator->Offset(me, destination) * 2.0;
+    }
+    if (target) {
         const Vector3 toTarget = navigator->Offset(me, target->Position());
         const double distance = toTarget.Length();
         if (distance > kHoldingDistance + 80.0)
-            desired = toTarget * (std::min(skill.cruiseSpeed, distance - kHoldingDistance) / distance);
-        else if (distance < kHoldingDistance - 80.0)
-            desired = toTarget * (-120.0 / std::max(1.0, distance));
-    } else if (toWaypoint.Length() > 1.0) {
-        // Slow enough to stop at the end, or to take the next corner.
-        const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup;
-        const double room = stopsThere ? std::max(0.0, remaining - 16.0) : toWaypoint.Length();
-        const double allowed = std::sqrt(2.0 * kBraking * room) + (stopsThere ? 0.0 : 60.0);
-        desired = toWaypoint * (std::min(skill.cruiseSpeed, allowed) / toWaypoint.Length());
+            return toTarget * (std::min(skill.cruiseSpeed, distance - kHoldingDistance) / distance);
+        if (distance < kHoldingDistance - 80.0)
+            return toTarget * (-120.0 / std::max(1.0, distance));
+        return Vector3();
     }
+    if (toWaypoint.Length() <= 1.0)
+        return Vector3();
+    // Slow enough to stop at the end, or to take the next corner.
+    const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup;
+    const double room = stopsThere ? std::max(0.0, remaining - 16.0) : toWaypoint.Length();
+    const double allowed = std::sqrt(2.0 * kBraking * room) + (stopsThere ? 0.0 : 60.0);
+    return toWaypoint * (std::min(skill.cruiseSpeed, allowed) / toWaypoint.Length());
+}
 
-    // Keep off walls: pushed away from any that is near, never faster
-    // towards one than it could stop from, and braking hard when the way
-    // ahead ends before the ship could stop.
+// Pushed away from any wall that is near, and never faster towards one
+// than it could stop from.
+Vector3 Robot::KeptOffWalls(const Ship& ship, Vector3 desired) const
+{
+    const Vector3 me = ship.Position();
     for (int i = 0; i < 8; ++i) {
         const Vector3 out = HeadingDirection(static_cast<float>(i * 45));
         if (navigator->FreeDistance(me, out, 36.0, 0.0) < 36.0)
@@ -357,24 +376,35 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         if (desired.Length() > safe)
             desired = direction * safe;
     }
-    bool danger = false;
-    bool impact = false;
-    if (speed > 3.0) {
-        const Vector3 direction = v * (1.0 / speed);
-        const double turnTime = std::fabs(TurnBetween(heading, HeadingOf(v * -1.0))) / 360.0;
-        const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
-        const double free = navigator->FreeDistance(me, direction, stopping + 200.0, kHalfWidth) - kWallMargin;
-        danger = free < stopping * 1.3 + 10.0;
-        impact = free < speed * 0.3 + 6.0;
-    }
-    const Vector3 steer = danger ? v * -1.0 : desired - v;
+    return desired;
+}
 
-    // Where the nose goes: on the target's lead while fighting, else along
-    // the change of velocity it wants.
+// Braking hard when the way ahead ends before the ship could stop.
+Robot::Peril Robot::PerilAhead(const Ship& ship, const Vector3& v) const
+{
+    const double speed = v.Length();
+    if (speed <= 3.0)
+        return {};
+    const Vector3 direction = v * (1.0 / speed);
+    const double turnTime = std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(v * -1.0))) / 360.0;
+    const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
+    const double free =
+        navigator->FreeDistance(ship.Position(), direction, stopping + 200.0, kHalfWidth) - kWallMargin;
+    return {free < stopping * 1.3 + 10.0, free < speed * 0.3 + 6.0};
+}
+
+// Where the nose goes: on the target's lead while fighting, else along the
+// change of velocity it wants; thrust when it points that way, fire when
+// the target is in line.
+HeldKeys Robot::Flown(const Ship& ship, const Vector3& v, const Vector3& steer, const Ship* target, bool danger) const
+{
+    HeldKeys keys;
+    const Vector3 me = ship.Position();
+    const float heading = ship.GetHeading();
     float want = heading;
-    if (aiming && !danger) {
+    if (target) {
         const Vector3 lead = Lead(navigator->Offset(me, target->Position()), target->Velocity() - v,
-                                WeaponTable(Weapon::Bullet).speed);
+                                  WeaponTable(Weapon::Bullet).speed);
         want = HeadingOf(lead) + aimError;
     } else if (danger || steer.Length() > 15.0) {
         want = HeadingOf(steer);
@@ -386,20 +416,8 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         keys.Press(kKeyTurnLeft);
     if ((danger || steer.Length() > 20.0) && std::fabs(TurnBetween(heading, HeadingOf(steer))) < 35.0f)
         keys.Press(kKeyThrust);
-
-    if (aiming && !danger && std::fabs(turn) < skill.fireTolerance && ship.GetFuel() > 2.0f &&
+    if (target && std::fabs(turn) < skill.fireTolerance && ship.GetFuel() > 2.0f &&
         navigator->ClearLine(me, me + navigator->Offset(me, target->Position()), 3.0))
         keys.Press(kKeyFire);
-    if ((impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
-        keys.Press(kKeyShields);
-    if (goal == Goal::Refuel && remaining < 48.0)
-        keys.Press(kKeyFuelUp);
-    if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
-        keys.Press(kKeyCloak);
-    for (const GameKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
-        if (devices.Holds(device))
-            keys.Press(device);
-    }
-    devices = {};
     return keys;
 }

@@ -38,6 +38,15 @@ private:
     void ConsiderDevices(const Simulation& game, const Ship& ship);
     // How it flies and fights from one tick to the next.
     HeldKeys Steer(const Simulation& game, const Ship& ship);
+    // The velocity it would like to have, closing on a target it fights.
+    Vector3 Desired(const Vector3& me, const Ship* target);
+    Vector3 KeptOffWalls(const Ship& ship, Vector3 desired) const;
+    struct Peril {
+        bool danger = false; // it must brake now
+        bool impact = false; // too late to brake
+    };
+    Peril PerilAhead(const Ship& ship, const Vector3& v) const;
+    HeldKeys Flown(const Ship& ship, const Vector3& v, const Vector3& steer, const Ship* target, bool danger) const;
     bool UnderFire(const Simulation& game, const Ship& ship);
     const Ship* Target(const Simulation& game) const;
     bool Chance(float odds);
