@@ -276,7 +276,7 @@ bool Game::MatchPlayedOut(int ms)
         if (People() == 0)
             return false;
         matchBegun = true;
-        const std::string map = MapName();
+        const std::string map = simulation.MapName();
         log.Always("the match begins with its first player: a fresh round on %s", map.c_str());
         ChangeMap(map);
         LastRound();

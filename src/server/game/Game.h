@@ -72,20 +72,16 @@ public:
     // A new round at once on the map a round's end would bring.
     bool NextMap();
     void WantRobots(int robots);
-    int RobotsWanted() const { return crew.Wanted(); }
     void WatchKills(KillWatch watch) { announcer.WatchKills(std::move(watch)); }
     // No round follows this one: a robot that wins it asks for none.
     void LastRound() { lastRound = true; }
 
     unsigned Seed() const { return seed; }
-    std::uint32_t Round() const { return simulation.Rounds(); }
-    const std::string& MapName() const { return simulation.MapName(); }
     // Seats taken, by people and robots.
     int Seated() const { return static_cast<int>(simulation.Players().size()); }
     int People() const { return Seated() - crew.Count(); }
     int Robots() const { return crew.Count(); }
     Player* Pilot(int slot) const;
-    const std::vector<std::string>& Maps() const { return rotation.Names(); }
     Simulation& GetSimulation() { return simulation; }
     const Simulation& GetSimulation() const { return simulation; }
 
