@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -14,20 +15,28 @@
 
 namespace {
 
+struct Sent {
+    int slot;
+    bool reliable;
+    std::vector<std::uint8_t> bytes;
+
+    bool operator==(const Sent&) const = default;
+};
+
 // The server's game without a network under a crowd that holds keys at
 // random, comes and goes, robots taking the seats and giving them up, while
 // maps change. What each player is told is followed as its program would
-// follow it.
+// follow it. The crowd does the same in every run, tick for tick.
 class GameSoak : public ::testing::Test {
 protected:
-    static GameOptions Options()
+    static GameOptions Options(unsigned seed)
     {
         GameOptions options;
         options.maps = {"Arena", "Warren", "Expanse"};
         options.maxPlayers = 16;
         options.bots = 4;
         options.roundMinutes = 20.0 / 60.0;
-        options.seed = 3;
+        options.seed = seed;
         return options;
     }
 
@@ -36,9 +45,53 @@ protected:
         std::size_t bytes = 0;
     };
 
+    void Begin(unsigned seed)
+    {
+        game = std::make_unique<Game>(Options(seed), QR_DATA_DIR, log);
+        std::string reason;
+        ASSERT_TRUE(game->Start(reason)) << reason;
+        game->FillSeats();
+        Forget();
+    }
+
+    // Nobody followed nor seated, and the crowd's script from its start.
+    void Forget()
+    {
+        followers.clear();
+        pilots.clear();
+        sent.clear();
+        random.seed(17);
+        kills = 0;
+    }
+
+    // Twelve people join, then every few seconds one leaves and another
+    // comes; halfway through the map changes.
+    void Crowd(int seconds)
+    {
+        for (int n = 0; n < 12; ++n)
+            Join(n);
+        int joined = 12;
+        for (int tick = 0; tick < seconds * 60; ++tick) {
+            if (tick % 30 == 0)
+                HoldAtRandom();
+            if (tick % 700 == 350 && !pilots.empty())
+                Leave(static_cast<std::size_t>(tick) % pilots.size());
+            if (tick % 700 == 500)
+                Join(joined++);
+            if (tick == 700)
+                game->Chat(pilots.front(), "again");
+            if (tick == seconds * 30) {
+                ASSERT_TRUE(game->ChangeMap("Warren"));
+            }
+            Tick(tick % 3 == 0 ? 17 : 16);
+            ASSERT_LE(game->GetSimulation().EntityCount(), Simulation::kMaxEntities);
+            ASSERT_EQ(game->People() + game->Robots(), std::min(16, game->People() + 4)) << "robots in the free seats";
+        }
+    }
+
     void Join(int n)
     {
-        const int slot = game.Join(("Pilot " + std::to_string(n)).c_str(), n % Ship::kDesigns);
+        const int slot = game->Join(("Pilot " + std::to_string(n)).c_str(), n % Ship::kDesigns);
         ASSERT_NE(slot, Game::kNobody);
         followers[slot] = Follower();
         pilots.push_back(slot);
@@ -47,14 +100,15 @@ protected:
     void Leave(std::size_t which)
     {
         const int slot = pilots[which];
-        game.Leave(slot);
+        game->Leave(slot);
         followers.erase(slot);
         pilots.erase(pilots.begin() + static_cast<std::ptrdiff_t>(which));
     }
 
     void Tick(int ms)
     {
-        game.Tick(ms, [&](int slot, const std::vector<std::uint8_t>& payload, bool) {
+        game->Tick(ms, [&](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+            sent.push_back({slot, reliable, payload});
             Follower& follower = followers.at(slot);
             follower.bytes += payload.size();
             MessageBatch batch;
@@ -63,6 +117,7 @@ protected:
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
                 int id = 0;
                 message->GetId(id);
+                kills += message->Kind() == kMsgShipKilled;
                 if (message->Kind() == kMsgMap)
                     follower.entities.clear();
                 else if (message->Kind() == kMsgEntityState)
@@ -81,8 +136,8 @@ protected:
             HeldKeys keys;
             for (int i = 0; i < 4; ++i)
                 keys.Press(code(random));
-            game.Hold(slot, keys);
-            Ship& ship = game.Pilot(slot)->GetShip();
+            game->Hold(slot, keys);
+            Ship& ship = game->Pilot(slot)->GetShip();
             ship.SetMissiles(6);
             ship.SetMines(4);
             ship.SetPlasmaMines(1);
@@ -92,43 +147,50 @@ protected:
     }
 
     EventLog log;
-    Game game {Options(), QR_DATA_DIR, log};
-    Simulation& simulation = game.GetSimulation();
+    std::unique_ptr<Game> game;
     std::map<int, Follower> followers;
     std::vector<int> pilots; // the people's slots
-    std::mt19937 random {17};
+    std::vector<Sent> sent;
+    std::mt19937 random;
+    int kills = 0;
 };
 
 TEST_F(GameSoak, ACrowdFightsThroughRoundsAndEveryPlayerSeesAConsistentWorld)
 {
-    std::string reason;
-    ASSERT_TRUE(game.Start(reason)) << reason;
-    game.FillSeats();
-    for (int n = 0; n < 12; ++n)
-        Join(n);
-    EXPECT_EQ(game.Robots(), 4);
-    int joined = 12;
-    for (int tick = 0; tick < 60 * 90; ++tick) {
-        if (tick % 30 == 0)
-            HoldAtRandom();
-        if (tick % 700 == 350 && !pilots.empty())
-            Leave(static_cast<std::size_t>(tick) % pilots.size());
-        if (tick % 700 == 500)
-            Join(joined++);
-        if (tick == 60 * 45) {
-            ASSERT_TRUE(game.ChangeMap("Warren"));
-        }
-        Tick(tick % 3 == 0 ? 17 : 16);
-        ASSERT_LE(simulation.EntityCount(), Simulation::kMaxEntities);
-        ASSERT_EQ(game.People() + game.Robots(), std::min(16, game.People() + 4)) << "robots in the free seats";
-    }
+    Begin(3);
+    Crowd(90);
+    EXPECT_GT(kills, 0) << "they fought";
     for (const auto& [slot, follower] : followers) {
         for (const int id : follower.entities) {
-            const GameObject* entity = simulation.GetWorld().FindEntity(id);
+            const GameObject* entity = game->GetSimulation().GetWorld().FindEntity(id);
             EXPECT_TRUE(entity && entity->IsAlive()) << "player " << slot << " holds a ghost " << id;
         }
         EXPECT_LT(follower.bytes / 90.0, 16 * 1024.0) << "bytes a second to player " << slot;
     }
+}
+
+TEST_F(GameSoak, TheSameSeedAndCrowdMakeTheSamePayloadsByteForByteAndAnotherSeedOthers)
+{
+    // A restarted game plays as a new one: a fuzzer's finding replays alone.
+    const auto play = [&](unsigned seed, bool restarted) {
+        Begin(seed);
+        if (restarted) {
+            Crowd(10);
+            game->Restart();
+            Forget();
+        }
+        Crowd(20);
+        return sent;
+    };
+    const std::vector<Sent> first = play(7, false);
+    EXPECT_GT(kills, 0) << "what is compared holds fights";
+    for (const bool restarted : {false, true}) {
+        const std::vector<Sent> again = play(7, restarted);
+        ASSERT_EQ(first.size(), again.size()) << "restarted " << restarted;
+        for (std::size_t i = 0; i < first.size(); ++i)
+            ASSERT_EQ(first[i], again[i]) << "payload " << i << " to slot " << first[i].slot << ", restarted " << restarted;
+    }
+    EXPECT_NE(first, play(8, false));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -17,29 +16,9 @@
 namespace {
 
 struct Sent {
-    std::uint64_t at;
     int slot;
-    bool reliable;
     std::vector<std::uint8_t> bytes;
-
-    bool operator==(const Sent&) const = default;
 };
-
-// The texts a payload tells, in order.
-std::vector<std::string> Texts(const std::vector<std::uint8_t>& payload)
-{
-    std::vector<std::string> texts;
-    MessageBatch batch;
-    batch.ParsePacked(payload.data(), payload.size());
-    for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
-        char text[1024] = {};
-        if (message->Kind() == kMsgText) {
-            message->GetText(text, sizeof text);
-            texts.emplace_back(text);
-        }
-    }
-    return texts;
-}
 
 std::vector<int> Kinds(const std::vector<std::uint8_t>& payload)
 {
@@ -55,14 +34,14 @@ std::vector<int> Kinds(const std::vector<std::uint8_t>& payload)
 // it, and what it sends each player.
 class GameTest : public ::testing::Test {
 protected:
-    static GameOptions Options(int seats, int robots, unsigned seed = 5)
+    static GameOptions Options(int seats, int robots)
     {
         GameOptions options;
         options.maps = {"Arena", "Warren"};
         options.maxPlayers = seats;
         options.bots = robots;
         options.botSkill = 3;
-        options.seed = seed;
+        options.seed = 5;
         return options;
     }
 
@@ -76,18 +55,24 @@ protected:
 
     void Tick(int ms = 16)
     {
-        game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
-            sent.push_back({game->Now(), slot, reliable, payload});
+        game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool) {
+            sent.push_back({slot, payload});
         });
     }
 
+    // The texts told a slot, in order.
     std::vector<std::string> TextsTo(int slot) const
     {
         std::vector<std::string> texts;
         for (const Sent& s : sent) {
-            if (s.slot == slot) {
-                for (const std::string& text : Texts(s.bytes))
-                    texts.push_back(text);
+            MessageBatch batch;
+            batch.ParsePacked(s.bytes.data(), s.bytes.size());
+            for (NetMessage* message = batch.Begin(); message && s.slot == slot; message = batch.Next()) {
+                char text[1024] = {};
+                if (message->Kind() != kMsgText)
+                    continue;
+                message->GetText(text, sizeof text);
+                texts.emplace_back(text);
             }
         }
         return texts;
@@ -99,75 +84,10 @@ protected:
         return std::find(texts.begin(), texts.end(), text) != texts.end();
     }
 
-    // Robots and two people fight on Arena for seconds; the people's keys
-    // and comings and goings follow the tick, the same in every run. After
-    // a first game played out and restarted, when asked.
-    std::vector<Sent> Play(unsigned seed, int seconds, bool restarted = false)
-    {
-        Begin(Options(8, 6, seed));
-        if (restarted) {
-            Script(seconds / 2);
-            game->Restart();
-        }
-        sent.clear();
-        Script(seconds);
-        game.reset();
-        return std::move(sent);
-    }
-
-    void Script(int seconds)
-    {
-        std::mt19937 script(99);
-        std::uniform_int_distribution<int> code(kKeyTurnLeft, kKeyCloak);
-        int ann = game->Join("Ann", 1);
-        int bob = game->Join("Bob", 2);
-        for (int tick = 0; tick < seconds * 60; ++tick) {
-            if (tick % 20 == 0) {
-                for (const int slot : {ann, bob}) {
-                    HeldKeys keys;
-                    for (int i = 0; i < 3; ++i)
-                        keys.Press(code(script));
-                    game->Hold(slot, keys);
-                }
-            }
-            if (tick == 300)
-                game->Leave(bob);
-            if (tick == 420)
-                bob = game->Join("Bob", 0);
-            if (tick == 700)
-                game->Chat(ann, "again");
-            Tick(tick % 3 == 0 ? 17 : 16);
-        }
-        game->Leave(ann);
-        game->Leave(bob);
-    }
-
     EventLog quiet;
     std::unique_ptr<Game> game;
     std::vector<Sent> sent;
 };
-
-TEST_F(GameTest, TheSameSeedAndInputsMakeTheSamePayloadsByteForByteAndAnotherSeedOthers)
-{
-    const std::vector<Sent> first = Play(7, 20);
-    const std::vector<Sent> other = Play(8, 20);
-    // A restarted game plays as a new one: a fuzzer's finding replays alone.
-    for (const bool restarted : {false, true}) {
-        const std::vector<Sent> again = Play(7, 20, restarted);
-        ASSERT_EQ(first.size(), again.size()) << "restarted " << restarted;
-        for (std::size_t i = 0; i < first.size(); ++i) {
-            ASSERT_EQ(first[i], again[i]) << "payload " << i << " at " << first[i].at << " ms to slot "
-                                          << first[i].slot << ", restarted " << restarted;
-        }
-    }
-    int kills = 0;
-    for (const Sent& s : first) {
-        for (const int kind : Kinds(s.bytes))
-            kills += kind == kMsgShipKilled;
-    }
-    EXPECT_GT(kills, 0) << "the robots fought";
-    EXPECT_NE(first, other);
-}
 
 TEST_F(GameTest, RobotsTakeFreeSeatsAndGiveThemToPeopleWhoAreToldTheGameAsItIs)
 {
@@ -186,10 +106,8 @@ TEST_F(GameTest, RobotsTakeFreeSeatsAndGiveThemToPeopleWhoAreToldTheGameAsItIs)
         << "its own ship, the map, then everyone in the game";
     EXPECT_TRUE(Told(ann, "Ann joined the game"));
 
-    const int second = game->Join("Ann", 0);
-    const int third = game->Join("", 0);
-    EXPECT_EQ(game->Pilot(second)->Name(), std::string("Ann (2)"));
-    EXPECT_EQ(game->Pilot(third)->Name(), std::string("Player"));
+    const int second = game->Join("Bob", 0);
+    game->Join("Cy", 0);
     EXPECT_EQ(game->Robots(), 0);
     EXPECT_EQ(game->Join("Dan", 0), Game::kNobody) << "every seat a person's";
 
@@ -218,11 +136,6 @@ TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
     for (const std::string& text : TextsTo(ann))
         EXPECT_EQ(text.find("Bob:"), std::string::npos) << "nothing drawable said is nothing said";
 
-    EXPECT_EQ(game->GetSimulation().MapName(), "Arena");
-    ASSERT_TRUE(game->NextMap());
-    EXPECT_EQ(game->GetSimulation().MapName(), "Warren");
-    ASSERT_TRUE(game->NextMap());
-    EXPECT_EQ(game->GetSimulation().MapName(), "Arena") << "round the rotation";
     ASSERT_TRUE(game->ChangeMap("Expanse"));
     ASSERT_TRUE(game->NextMap());
     EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
@@ -280,31 +193,33 @@ TEST_F(GameTest, AShotIsNamedItsShootersToTheShooterAlone)
         EXPECT_EQ(stated[eye].count(id), 1u) << "the watcher sees every shot";
 }
 
+// Everyone scored nothing: the first name wins. A match of one round asks
+// for no other.
 TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
 {
-    for (const char* person : {"Zed", "Ann"}) {
+    const struct {
+        const char* person;
+        bool lastRound;
+        const char* cheer;
+        bool told;
+    } cases[] = {{"Zed", false, "Robot Ace: Good game, pilots. One more round!", true},
+                 {"Ann", false, "Robot Ace: Good game, pilots. One more round!", false},
+                 {"Zed", true, "Robot Ace: Good game, pilots.", true}};
+    for (const auto& c : cases) {
         GameOptions options = Options(3, 2);
         options.roundMinutes = 0.005;
         Begin(options);
+        if (c.lastRound)
+            game->LastRound();
         sent.clear();
-        const int slot = game->Join(person, 0);
+        const int slot = game->Join(c.person, 0);
         EXPECT_EQ(game->Now(), 0u);
         for (int tick = 0; tick < 30; ++tick)
             Tick(tick % 2 ? 17 : 16);
         EXPECT_EQ(game->Now(), 15u * 17 + 15u * 16);
         ASSERT_TRUE(game->GetSimulation().IsRoundOver());
-        // Everyone scored nothing: the first name wins.
-        EXPECT_EQ(Told(slot, "Robot Ace: Good game, pilots. One more round!"), std::string(person) == "Zed") << person;
+        EXPECT_EQ(Told(slot, c.cheer), c.told) << c.person << ", last round " << c.lastRound;
     }
-    // A match of one round asks for no other.
-    GameOptions options = Options(3, 2);
-    options.roundMinutes = 0.005;
-    Begin(options);
-    game->LastRound();
-    const int slot = game->Join("Zed", 0);
-    for (int tick = 0; tick < 30; ++tick)
-        Tick(17);
-    EXPECT_TRUE(Told(slot, "Robot Ace: Good game, pilots."));
 }
 
 } // namespace
