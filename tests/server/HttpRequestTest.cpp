@@ -38,48 +38,43 @@ TEST(HttpRequest, ReadsTheRequestLineWithEitherLineEnd)
     EXPECT_EQ(request.path, "/");
 }
 
-TEST(HttpRequest, RefusesWhatIsNoRequest)
+// What is no request is refused, binary before its line ends, and a head
+// is at most the limit even unfinished.
+TEST(HttpRequest, RefusesWhatIsNoRequestAndAHeadOverTheLimit)
 {
-    const std::vector<std::string> bad = {
-        "\r\n",
-        "GET\r\n\r\n",
-        "GET /\r\n\r\n",
-        "G3T / HTTP/1.1\r\n\r\n",
-        "GET metrics HTTP/1.1\r\n\r\n",
-        "GET http://x/metrics HTTP/1.1\r\n\r\n",
-        "GET  / HTTP/1.1\r\n\r\n",
-        "GET / HTTP/1.1 \r\n\r\n",
-        "GET / HTTP/2.0\r\n\r\n",
-        "GET / http/1.1\r\n\r\n",
-        "GET /a\tb HTTP/1.1\r\n\r\n",
-        "GET / HTTP/1.1\r\r\n\r\n",
-        "GET / HTTP/1.1\r\nNoColon\r\n\r\n",
-        "GET / HTTP/1.1\r\n: no name\r\n\r\n",
-        "GET / HTTP/1.1\r\nHost : x\r\n\r\n",
-        "GET / HTTP/1.1\r\nA: b\r\n folded\r\n\r\n",
-        "GET / HTTP/1.1\r\nA: b\rc\r\n\r\n",
-        std::string("GET / HTTP/1.1\r\nA: \0\r\n\r\n", 24),
-        // Binary is refused before its line ends.
-        std::string("\x16\x03\x01\x02\x00\x01", 6),
-        std::string(17, 'A') + " / HTTP/1.1\n\n",
-    };
-    for (const std::string& head : bad)
-        EXPECT_EQ(Parse(head), HttpParse::Bad) << head;
-}
-
-TEST(HttpRequest, AHeadIsAtMostTheLimitEvenUnfinished)
-{
+    using enum HttpParse;
     const std::string line = "GET / HTTP/1.1\r\n";
-    const auto padded = [&](std::size_t size) {
-        const std::string header = "X: " + std::string(size - line.size() - 7, 'v') + "\r\n";
-        return line + header + "\r\n";
-    };
+    const auto padded = [&](std::size_t size) { return line + "X: " + std::string(size - line.size() - 7, 'v') + "\r\n\r\n"; };
     ASSERT_EQ(padded(kHttpHeadLimit).size(), kHttpHeadLimit);
-    EXPECT_EQ(Parse(padded(kHttpHeadLimit)), HttpParse::Done);
-    EXPECT_EQ(Parse(padded(kHttpHeadLimit + 1)), HttpParse::TooLarge);
-    EXPECT_EQ(Parse(line + std::string(kHttpHeadLimit, 'v')), HttpParse::TooLarge);
-    EXPECT_EQ(Parse(std::string(kHttpHeadLimit + 1, 'G')), HttpParse::TooLarge);
-    EXPECT_EQ(Parse(std::string(kHttpHeadLimit, 'G')), HttpParse::Incomplete);
+    const std::pair<std::string, HttpParse> cases[] = {
+        {"\r\n", Bad},
+        {"GET\r\n\r\n", Bad},
+        {"GET /\r\n\r\n", Bad},
+        {"G3T / HTTP/1.1\r\n\r\n", Bad},
+        {"GET metrics HTTP/1.1\r\n\r\n", Bad},
+        {"GET http://x/metrics HTTP/1.1\r\n\r\n", Bad},
+        {"GET  / HTTP/1.1\r\n\r\n", Bad},
+        {"GET / HTTP/1.1 \r\n\r\n", Bad},
+        {"GET / HTTP/2.0\r\n\r\n", Bad},
+        {"GET / http/1.1\r\n\r\n", Bad},
+        {"GET /a\tb HTTP/1.1\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\nNoColon\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\n: no name\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\nHost : x\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\nA: b\r\n folded\r\n\r\n", Bad},
+        {"GET / HTTP/1.1\r\nA: b\rc\r\n\r\n", Bad},
+        {std::string("GET / HTTP/1.1\r\nA: \0\r\n\r\n", 24), Bad},
+        {std::string("\x16\x03\x01\x02\x00\x01", 6), Bad},
+        {std::string(17, 'A') + " / HTTP/1.1\n\n", Bad},
+        {padded(kHttpHeadLimit), Done},
+        {padded(kHttpHeadLimit + 1), TooLarge},
+        {line + std::string(kHttpHeadLimit, 'v'), TooLarge},
+        {std::string(kHttpHeadLimit + 1, 'G'), TooLarge},
+        {std::string(kHttpHeadLimit, 'G'), Incomplete},
+    };
+    for (const auto& [head, parsed] : cases)
+        EXPECT_EQ(Parse(head), parsed) << head.substr(0, 60);
 }
 
 } // namespace
