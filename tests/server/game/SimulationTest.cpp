@@ -214,34 +214,27 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
     EXPECT_EQ(At(turret), stood);
 }
 
-TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndComeBackAfterTheirDelay)
+// Where the first two ships to join are put, by the cells of an open map.
+TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndOutOfTheTurretsReach)
 {
-    auto rows = OpenMap(20);
-    rows[1][1] = rows[10][10] = rows[1][18] = '@';
-    Play(rows);
-    Player& first = Pilot("First");
-    Player& second = Pilot("Second");
-    EXPECT_EQ(At(first.GetShip()), std::pair(Centre(1), Centre(1)));
-    EXPECT_EQ(At(second.GetShip()), std::pair(Centre(10), Centre(10))) << "(18, 1) is 3 columns away across the edge";
-
-    second.GetShip().Kill();
-    Run(4990);
-    EXPECT_FALSE(second.GetShip().IsAlive());
-    Run(20);
-    EXPECT_TRUE(second.GetShip().IsAlive()) << "5 seconds after";
-    EXPECT_EQ(events.spawned.back(), second.ShipId());
-}
-
-TEST_F(SimulationTest, ANewShipStartsOutOfTheTurretsReachUnlessAShipIsNearerThere)
-{
-    auto rows = OpenMap(40);
-    rows[0][1] = 'v';
-    rows[3][1] = rows[20][20] = '@';
-    Play(rows);
-    Player& first = Pilot("First");
-    EXPECT_EQ(At(first.GetShip()), std::pair(Centre(20), Centre(20))) << "(1, 3) lies under the turret's gun";
-    Player& second = Pilot("Second");
-    EXPECT_EQ(At(second.GetShip()), std::pair(Centre(1), Centre(3))) << "the first ship sits on the other point";
+    using Cell = std::pair<int, int>;
+    const struct {
+        int side;
+        std::vector<std::pair<Cell, char>> cells; // column and row
+        Cell first, second;
+        const char* why;
+    } cases[] = {
+        {20, {{{1, 1}, '@'}, {{10, 10}, '@'}, {{18, 1}, '@'}}, {1, 1}, {10, 10}, "(18, 1) is 3 columns away across the edge"},
+        {40, {{{1, 0}, 'v'}, {{1, 3}, '@'}, {{20, 20}, '@'}}, {20, 20}, {1, 3}, "(1, 3) lies under the turret's gun"},
+    };
+    for (const auto& c : cases) {
+        auto rows = OpenMap(c.side);
+        for (const auto& [at, kind] : c.cells)
+            rows[static_cast<std::size_t>(at.second)][static_cast<std::size_t>(at.first)] = kind;
+        Play(rows);
+        for (const auto& [name, cell] : {std::pair("First", c.first), {"Second", c.second}})
+            EXPECT_EQ(At(Pilot(name).GetShip()), std::pair(Centre(cell.first), Centre(cell.second))) << name << ": " << c.why;
+    }
 }
 
 // Thrust at once must not fly a new ship into the wall beside its spawn point.
@@ -392,7 +385,11 @@ TEST_F(SimulationTest, ShipsThatMeetDieUnlessShieldedAndARamCountsForTheSurvivor
     EXPECT_EQ(events.kills, (Kills{{a.ShipId(), 0, DeathCause::Collision}, {b.ShipId(), 0, DeathCause::Collision}}));
     EXPECT_EQ(std::tuple(a.GetShip().GetScore(), b.GetShip().GetScore()), std::tuple(0, 0));
 
-    Run(5000);
+    Run(4980);
+    EXPECT_FALSE(a.GetShip().IsAlive());
+    Run(20);
+    EXPECT_TRUE(a.GetShip().IsAlive()) << "back 5 seconds after";
+    EXPECT_EQ(events.spawned.back(), b.ShipId());
     Place(a, 300, 320, 0.0f, Vector3(100, 0, 0));
     Place(b, 322, 320);
     Hold(a, {kKeyShields}, 20);
