@@ -19,16 +19,6 @@ struct Sent {
     std::vector<std::uint8_t> bytes;
 };
 
-std::vector<int> Kinds(const std::vector<std::uint8_t>& payload)
-{
-    std::vector<int> kinds;
-    MessageBatch batch;
-    batch.ParsePacked(payload.data(), payload.size());
-    for (NetMessage* message = batch.Begin(); message; message = batch.Next())
-        kinds.push_back(message->Kind());
-    return kinds;
-}
-
 // A game without a network on the game's own clock, as the server runs
 // it, and what it sends each player.
 class GameTest : public ::testing::Test {
@@ -98,7 +88,11 @@ TEST_F(GameTest, RobotsTakeFreeSeatsAndGiveThemToPeopleWhoAreToldTheGameAsItIs)
     Tick();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front().slot, ann) << "nobody else watches";
-    const std::vector<int> kinds = Kinds(sent.front().bytes);
+    std::vector<int> kinds;
+    MessageBatch batch;
+    batch.ParsePacked(sent.front().bytes.data(), sent.front().bytes.size());
+    for (NetMessage* message = batch.Begin(); message; message = batch.Next())
+        kinds.push_back(message->Kind());
     ASSERT_GE(kinds.size(), 5u);
     EXPECT_EQ(std::vector<int>(kinds.begin(), kinds.begin() + 5),
               (std::vector<int>{kMsgJoin, kMsgMap, kMsgPlayerSpawn, kMsgPlayerSpawn, kMsgPlayerSpawn}))
