@@ -44,7 +44,9 @@ TEST(HttpRequest, RefusesWhatIsNoRequestAndAHeadOverTheLimit)
 {
     using enum HttpParse;
     const std::string line = "GET / HTTP/1.1\r\n";
-    const auto padded = [&](std::size_t size) { return line + "X: " + std::string(size - line.size() - 7, 'v') + "\r\n\r\n"; };
+    const auto padded = [&](std::size_t size) {
+        return line + "X: " + std::string(size - line.size() - 7, 'v') + "\r\n\r\n";
+    };
     ASSERT_EQ(padded(kHttpHeadLimit).size(), kHttpHeadLimit);
     const std::pair<std::string, HttpParse> cases[] = {
         {"\r\n", Bad},

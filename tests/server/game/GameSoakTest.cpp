@@ -181,8 +181,10 @@ TEST_F(GameSoak, ACrowdFightsThroughRoundsEveryPlayerSeesAConsistentWorldAndTheS
     for (const bool restarted : {false, true}) {
         const std::vector<Sent> again = play(7, restarted);
         ASSERT_EQ(first.size(), again.size()) << "restarted " << restarted;
-        for (std::size_t i = 0; i < first.size(); ++i)
-            ASSERT_EQ(first[i], again[i]) << "payload " << i << " to slot " << first[i].slot << ", restarted " << restarted;
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            ASSERT_EQ(first[i], again[i]) << "payload " << i << " to slot " << first[i].slot << ", restarted "
+                                          << restarted;
+        }
     }
     EXPECT_NE(first, play(8, false));
 }

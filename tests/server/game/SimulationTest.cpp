@@ -224,7 +224,8 @@ TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndOutOfTh
         Cell first, second;
         const char* why;
     } cases[] = {
-        {20, {{{1, 1}, '@'}, {{10, 10}, '@'}, {{18, 1}, '@'}}, {1, 1}, {10, 10}, "(18, 1) is 3 columns away across the edge"},
+        {20, {{{1, 1}, '@'}, {{10, 10}, '@'}, {{18, 1}, '@'}}, {1, 1}, {10, 10},
+         "(18, 1) is 3 columns away across the edge"},
         {40, {{{1, 0}, 'v'}, {{1, 3}, '@'}, {{20, 20}, '@'}}, {20, 20}, {1, 3}, "(1, 3) lies under the turret's gun"},
     };
     for (const auto& c : cases) {
@@ -232,8 +233,10 @@ TEST_F(SimulationTest, ShipsSpawnOnTheFreeSpawnPointFarthestFromOthersAndOutOfTh
         for (const auto& [at, kind] : c.cells)
             rows[static_cast<std::size_t>(at.second)][static_cast<std::size_t>(at.first)] = kind;
         Play(rows);
-        for (const auto& [name, cell] : {std::pair("First", c.first), {"Second", c.second}})
-            EXPECT_EQ(At(Pilot(name).GetShip()), std::pair(Centre(cell.first), Centre(cell.second))) << name << ": " << c.why;
+        for (const auto& [name, cell] : {std::pair("First", c.first), {"Second", c.second}}) {
+            EXPECT_EQ(At(Pilot(name).GetShip()), std::pair(Centre(cell.first), Centre(cell.second)))
+                << name << ": " << c.why;
+        }
     }
 }
 
