@@ -68,13 +68,13 @@ static void BM_ApplyMegabyteOfSpawns(benchmark::State& state)
         messages.emplace_back().SetPlayerSpawn(id, 0, 0, 0, "x");
     for (const NetMessage& message : messages)
         batch.push_back(&message);
-    const auto payload = MessageBatch::Frame(batch);
+    const auto payload = PackedBatch::Pack(batch);
     NetClient* client = NetClient::Instance();
     for (auto _ : state) {
         auto world = std::make_unique<World>();
         client->SetWorld(world.get());
         MessageBatch parsed;
-        parsed.Parse(payload.data(), payload.size());
+        parsed.ParsePacked(payload.data(), payload.size());
         client->HandleBatch(parsed);
         client->SetWorld(nullptr);
     }

@@ -1,74 +1,54 @@
 #include "net/MessageBatch.h"
 
-#include "base/ByteReader.h"
-#include "base/ByteWriter.h"
 #include "net/PackedBatch.h"
 
-void MessageBatch::Parse(const std::uint8_t* newBytes, std::size_t newSize)
+void MessageBatch::ParsePacked(const std::uint8_t* packed, std::size_t packedSize)
 {
-    bytes = nullptr;
-    size = 0;
-    count = 0;
-    held = 0;
-    offset = kCountSize;
-    read = 0;
-    ByteReader in(newBytes, newSize);
-    if (!in.U32(count))
-        return;
-    bytes = newBytes;
-    size = newSize;
-    // Each message needs at least its length and a kind byte; the walk
-    // only reads lengths, so a boastful count costs nothing.
-    while (held < count && in.Remaining() >= 5) {
-        std::uint32_t length = 0;
-        in.U32(length);
-        if (!in.Bytes(length))
-            break;
-        ++held;
-    }
-}
-
-bool MessageBatch::ParsePacked(const std::uint8_t* packed, std::size_t packedSize)
-{
-    const bool whole = PackedBatch::Unpack(packed, packedSize, unpacked);
-    Parse(unpacked.data(), unpacked.size());
-    return whole;
+    bytes = packed;
+    size = packed ? packedSize : 0;
+    offset = 0;
 }
 
 NetMessage* MessageBatch::Begin()
 {
-    offset = kCountSize;
-    read = 0;
+    offset = 0;
     return Next();
 }
 
 NetMessage* MessageBatch::Next()
 {
-    if (read >= held)
+    if (offset >= size)
         return nullptr;
-    ByteReader in(bytes + offset, size - offset);
-    std::uint32_t length = 0;
-    in.U32(length);
-    current.Parse(in.Bytes(length), length);
-    offset += 4 + static_cast<std::size_t>(length);
-    ++read;
-    return &current;
+    const std::size_t taken = PackedBatch::Read(bytes + offset, size - offset, current);
+    // A record that does not read ends the payload.
+    offset = taken ? offset + taken : size;
+    return taken ? &current : nullptr;
 }
 
-std::vector<std::uint8_t> MessageBatch::Frame(const std::vector<const NetMessage*>& batch)
+std::size_t MessageBatch::Count() const
 {
-    // Sized once and written in place: a server frames thousands a second.
-    std::size_t total = 4;
-    for (const NetMessage* message : batch)
-        total += 4 + static_cast<std::size_t>(message->WireSize());
-    std::vector<std::uint8_t> framed(total);
-    ByteWriter(framed.data(), 4).U32(static_cast<std::uint32_t>(batch.size()));
-    std::size_t at = 4;
-    for (const NetMessage* message : batch) {
-        const int size = message->WireSize();
-        ByteWriter(framed.data() + at, 4).U32(static_cast<std::uint32_t>(size));
-        message->Serialize(framed.data() + at + 4, size);
-        at += 4 + static_cast<std::size_t>(size);
+    bool whole = true;
+    const std::size_t read = Walk(whole);
+    return whole ? read : read + 1;
+}
+
+std::size_t MessageBatch::Parsed() const
+{
+    bool whole = true;
+    return Walk(whole);
+}
+
+std::size_t MessageBatch::Walk(bool& whole) const
+{
+    NetMessage message;
+    std::size_t read = 0;
+    for (std::size_t at = 0; at < size; ++read) {
+        const std::size_t taken = PackedBatch::Read(bytes + at, size - at, message);
+        if (!taken) {
+            whole = false;
+            break;
+        }
+        at += taken;
     }
-    return framed;
+    return read;
 }

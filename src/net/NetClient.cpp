@@ -8,6 +8,7 @@
 #include "base/TextCopy.h"
 #include "base/TrackedBuffer.h"
 #include "net/ApplicationGuid.h"
+#include "net/MessageBatch.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "world/Ship.h"
@@ -219,10 +220,10 @@ void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
 {
     if (payloadTap)
         payloadTap(data, size);
-    // A record that does not read ends the payload, as a cut batch does.
-    received.ParsePacked(data, size);
+    MessageBatch batch;
+    batch.ParsePacked(data, size);
     ScopedLock lock(&messageLock);
-    HandleBatch(received);
+    HandleBatch(batch);
 }
 
 void NetClient::OnTerminate()

@@ -10,10 +10,10 @@
 
 #include "base/CriticalSection.h"
 #include "base/Singleton.h"
-#include "net/MessageBatch.h"
 #include "net/OwnShipPrediction.h"
 #include "platform/SessionClient.h"
 
+class MessageBatch;
 class NetMessage;
 class World;
 
@@ -138,7 +138,6 @@ private:
     std::string mapHeard;
     CriticalSection hostListLock;
     CriticalSection messageLock;
-    MessageBatch received; // the last payload, its unpacking's room kept for the next
     std::vector<HostEntry> hosts;
     std::size_t hostCursor = 0;
     World* world = nullptr;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/Console.h"
+#include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"

@@ -385,12 +385,18 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
 
 bool NetMessage::Parse(const std::uint8_t* bytes, std::size_t size)
 {
-    Clear();
-    ByteReader in(bytes, size);
-    std::uint8_t raw = 0;
-    if (!in.U8(raw))
+    if (!bytes || size == 0) {
+        Clear();
         return false;
-    kind = static_cast<signed char>(raw);
+    }
+    return Parse(bytes[0], bytes + 1, size - 1);
+}
+
+bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::size_t size)
+{
+    Clear();
+    ByteReader in(rest, size);
+    kind = static_cast<signed char>(kindByte);
     if (!IsKnown(kind))
         return true;
 

@@ -96,6 +96,9 @@ public:
     // Reads one message; fields that the bytes do not hold stay empty.
     // False when the bytes are shorter than the kind needs.
     bool Parse(const std::uint8_t* bytes, std::size_t size);
+    // The same with the kind byte apart from the bytes after it, as a
+    // packed record holds them.
+    bool Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::size_t size);
 
 private:
     void Reset(int newKind);

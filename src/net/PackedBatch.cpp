@@ -1,8 +1,8 @@
 #include "net/PackedBatch.h"
 
-#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
@@ -93,18 +93,14 @@ void Coordinate(ByteWriter& out, std::int32_t value, bool wide)
         out.U8(static_cast<std::uint8_t>(value >> 16));
 }
 
-bool Coordinate(ByteReader& in, bool wide, bool isSigned, double steps, double& value)
+// A coordinate of the grid as its bytes hold it.
+std::int32_t Coordinate(const std::uint8_t* bytes, bool wide, bool isSigned)
 {
-    std::uint16_t low = 0;
-    std::uint8_t high = 0;
-    if (!in.U16(low) || (wide && !in.U8(high)))
-        return false;
     const int bits = wide ? kWideBits : kNarrowBits;
-    std::int32_t raw = static_cast<std::int32_t>(low | static_cast<std::uint32_t>(high) << 16);
+    std::int32_t raw = bytes[0] | bytes[1] << 8 | (wide ? bytes[2] << 16 : 0);
     if (isSigned && raw >= (1 << (bits - 1)))
         raw -= 1 << bits;
-    value = raw / steps;
-    return true;
+    return raw;
 }
 
 void WriteMotion(ByteWriter& out, const Motion& motion)
@@ -120,14 +116,17 @@ void WriteMotion(ByteWriter& out, const Motion& motion)
 bool ReadMotion(ByteReader& in, std::uint8_t shape, Vector3& at, Vector3& moving, float& heading)
 {
     const bool wide = shape & kWide;
-    std::uint16_t turn = 0;
-    at.z = shape & kRaised ? 1.0 : 0.0;
-    moving.z = 0.0;
-    if (!Coordinate(in, wide, false, kPositionSteps, at.x) || !Coordinate(in, wide, false, kPositionSteps, at.y) ||
-        !Coordinate(in, wide, true, kVelocitySteps, moving.x) ||
-        !Coordinate(in, wide, true, kVelocitySteps, moving.y) || !in.U16(turn))
+    const std::size_t width = wide ? 3 : 2;
+    const std::uint8_t* bytes = in.Bytes(4 * width + 2);
+    if (!bytes)
         return false;
-    heading = static_cast<float>(turn * kHeadingStep);
+    // The steps are powers of two: a product by the step is as exact as
+    // the quotient by the steps, and far cheaper.
+    at.Set(Coordinate(bytes, wide, false) * (1.0 / kPositionSteps),
+           Coordinate(bytes + width, wide, false) * (1.0 / kPositionSteps), shape & kRaised ? 1.0 : 0.0);
+    moving.Set(Coordinate(bytes + 2 * width, wide, true) * (1.0 / kVelocitySteps),
+               Coordinate(bytes + 3 * width, wide, true) * (1.0 / kVelocitySteps), 0.0);
+    heading = static_cast<float>((bytes[4 * width] | bytes[4 * width + 1] << 8) * kHeadingStep);
     return true;
 }
 
@@ -277,37 +276,13 @@ bool ReadEntityKilled(ByteReader& in, NetMessage& message)
     return true;
 }
 
-// One record, appended to framed behind its length.
-bool Unrecord(ByteReader& in, NetMessage& message, std::vector<std::uint8_t>& framed)
+bool ReadCompact(ByteReader& in, int kind, NetMessage& message)
 {
-    std::uint8_t tag = 0;
-    if (!in.U8(tag))
-        return false;
-    const std::size_t at = framed.size();
-    if (tag == 0)
-        return false;
-    if (!(tag & PackedBatch::kCompact)) {
-        std::uint32_t rest = 0;
-        const std::uint8_t* bytes = nullptr;
-        if (!Varint(in, rest) || !(bytes = in.Bytes(rest)))
-            return false;
-        framed.resize(at + 5 + rest);
-        ByteWriter(framed.data() + at, 4).U32(rest + 1);
-        framed[at + 4] = tag;
-        std::copy(bytes, bytes + rest, framed.begin() + static_cast<std::ptrdiff_t>(at + 5));
-        return true;
-    }
-    const int kind = tag & ~PackedBatch::kCompact;
-    const bool read = (kind == kMsgShipState && ReadShipState(in, message)) ||
-                      (kind == kMsgEntityState && ReadEntityState(in, message)) ||
-                      (kind == kMsgEntityKilled && ReadEntityKilled(in, message));
-    if (!read)
-        return false;
-    const int size = message.WireSize();
-    framed.resize(at + 4 + static_cast<std::size_t>(size));
-    ByteWriter(framed.data() + at, 4).U32(static_cast<std::uint32_t>(size));
-    message.Serialize(framed.data() + at + 4, size);
-    return true;
+    // Nothing of the message read before stays, as in one parsed whole.
+    message.Clear();
+    return (kind == kMsgShipState && ReadShipState(in, message)) ||
+           (kind == kMsgEntityState && ReadEntityState(in, message)) ||
+           (kind == kMsgEntityKilled && ReadEntityKilled(in, message));
 }
 
 } // namespace
@@ -331,15 +306,18 @@ std::size_t PackedBatch::PackedSize(const NetMessage& message)
     return size <= 0 ? 0 : VarintSize(static_cast<std::uint32_t>(size - 1)) + static_cast<std::size_t>(size);
 }
 
-bool PackedBatch::Unpack(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& framed)
+std::size_t PackedBatch::Read(const std::uint8_t* bytes, std::size_t size, NetMessage& message)
 {
-    framed.assign(4, 0);
     ByteReader in(bytes, size);
-    NetMessage message;
-    std::uint32_t count = 0;
-    bool whole = true;
-    while (in.Remaining() > 0 && (whole = Unrecord(in, message, framed)))
-        ++count;
-    ByteWriter(framed.data(), 4).U32(count);
-    return whole;
+    std::uint8_t tag = 0;
+    if (!in.U8(tag) || tag == 0)
+        return 0;
+    if (tag & kCompact)
+        return ReadCompact(in, tag & ~kCompact, message) ? in.Position() : 0;
+    std::uint32_t rest = 0;
+    const std::uint8_t* body = nullptr;
+    if (!Varint(in, rest) || !(body = in.Bytes(rest)))
+        return 0;
+    message.Parse(tag, body, rest);
+    return in.Position();
 }

@@ -6,6 +6,7 @@
 #include "app/SoundBoard.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
+#include "net/PackedBatch.h"
 #include "support/ClientWorld.h"
 
 namespace {
@@ -16,9 +17,9 @@ class GameSoundsTest : public ClientWorldTest {
 protected:
     void Receive(const std::vector<const NetMessage*>& messages)
     {
-        const auto bytes = MessageBatch::Frame(messages);
+        const auto bytes = PackedBatch::Pack(messages);
         MessageBatch batch;
-        batch.Parse(bytes.data(), bytes.size());
+        batch.ParsePacked(bytes.data(), bytes.size());
         client->HandleBatch(batch);
     }
 

@@ -353,9 +353,9 @@ protected:
     // Handles the messages as one payload of the size returned.
     std::size_t Apply(const std::vector<const NetMessage*>& messages)
     {
-        const auto bytes = MessageBatch::Frame(messages);
+        const auto bytes = PackedBatch::Pack(messages);
         MessageBatch batch;
-        batch.Parse(bytes.data(), bytes.size());
+        batch.ParsePacked(bytes.data(), bytes.size());
         client->HandleBatch(batch);
         return bytes.size();
     }
@@ -556,9 +556,10 @@ TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndGarbageIsIgnored)
     }
     EXPECT_NEAR(client->SteadyRoundTrip(), 100, 5) << "one late pong leaves the middle of the last five";
 
-    const std::uint8_t junk[] = {3, 0, 0, 0, 2, 0, 0, 0, 0x0A, 1, 5, 0, 0, 0, 0x63, 0xFF, 0xFF, 0xFF, 0xFF};
+    // A short ship state, a kind of no meaning here, a compact state cut short.
+    const std::uint8_t junk[] = {0x0A, 1, 1, 0x63, 4, 0xFF, 0xFF, 0xFF, 0xFF, 0x8A, 5};
     MessageBatch batch;
-    batch.Parse(junk, sizeof junk);
+    batch.ParsePacked(junk, sizeof junk);
     client->HandleBatch(batch);
     EXPECT_EQ(world->ShipCount(), 1u);
 }

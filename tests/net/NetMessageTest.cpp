@@ -6,8 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "base/ByteWriter.h"
-#include "net/MessageBatch.h"
 #include "net/NetMessage.h"
 
 namespace {
@@ -153,47 +151,6 @@ TEST(NetMessage, ShortOrLyingBytesGiveNoMessage)
     EXPECT_TRUE(message.Parse(unknown.data(), unknown.size()));
     EXPECT_EQ(std::tuple(message.Kind(), message.WireSize()), std::tuple(0x63, 0)) << "an unknown kind, never sent on";
     EXPECT_FALSE(message.Parse(nullptr, 0));
-}
-
-Bytes Framed(const std::vector<Bytes>& messages, std::uint32_t count)
-{
-    ByteWriter out;
-    out.U32(count);
-    for (const Bytes& message : messages) {
-        out.U32(static_cast<std::uint32_t>(message.size()));
-        out.Bytes(message.data(), message.size());
-    }
-    return out.Data();
-}
-
-TEST(MessageBatch, KeepsOrderAndStopsWhereTheBytesEnd)
-{
-    NetMessage a, b;
-    a.SetText("first");
-    b.SetRoundOver();
-    const auto bytes = MessageBatch::Frame({&a, &b});
-    EXPECT_EQ(bytes, Framed({Wire(a), Wire(b)}, 2));
-    MessageBatch batch;
-    batch.Parse(bytes.data(), bytes.size());
-    ASSERT_EQ(batch.Parsed(), 2u);
-    EXPECT_EQ(batch.Begin()->Kind(), kMsgText);
-    EXPECT_EQ(batch.Next()->Kind(), kMsgRoundOver);
-    EXPECT_EQ(batch.Next(), nullptr);
-
-    const Bytes none = Framed({}, 0);
-    batch.Parse(none.data(), none.size());
-    EXPECT_EQ(batch.Parsed(), 0u);
-
-    Bytes cut = bytes;
-    cut.resize(cut.size() - 1);
-    batch.Parse(cut.data(), cut.size());
-    EXPECT_EQ(batch.Parsed(), 1u) << "the message that runs past the end is dropped";
-
-    const Bytes boasting = Framed({{0x04}}, 0xFFFFFFFFu);
-    batch.Parse(boasting.data(), boasting.size());
-    EXPECT_EQ(batch.Parsed(), 1u) << "a count the bytes cannot hold";
-    batch.Parse(nullptr, 10);
-    EXPECT_EQ(batch.Parsed(), 0u);
 }
 
 } // namespace

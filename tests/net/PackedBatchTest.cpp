@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "net/MessageBatch.h"
@@ -29,11 +30,30 @@ struct Messages {
     std::vector<const NetMessage*> batch;
 };
 
-Bytes Unpacked(const Bytes& packed, bool whole = true)
+Bytes Wire(const NetMessage& message)
 {
-    Bytes framed;
-    EXPECT_EQ(PackedBatch::Unpack(packed.data(), packed.size(), framed), whole);
-    return framed;
+    Bytes bytes(static_cast<std::size_t>(message.WireSize()));
+    message.Serialize(bytes.data(), message.WireSize());
+    return bytes;
+}
+
+std::vector<Bytes> Wires(const std::vector<const NetMessage*>& batch)
+{
+    std::vector<Bytes> wires;
+    for (const NetMessage* message : batch)
+        wires.push_back(Wire(*message));
+    return wires;
+}
+
+// The wire forms of the messages a payload reads as.
+std::vector<Bytes> Read(const Bytes& packed)
+{
+    MessageBatch batch;
+    batch.ParsePacked(packed.data(), packed.size());
+    std::vector<Bytes> wires;
+    for (const NetMessage* message = batch.Begin(); message; message = batch.Next())
+        wires.push_back(Wire(*message));
+    return wires;
 }
 
 Build Ship(Vector3 at, Vector3 moving, float heading, float fuel = 37.5f, float tank = 100.0f)
@@ -46,7 +66,7 @@ Build Entity(Vector3 at, Vector3 moving, float heading, int kind = 6, int extra 
     return [=](NetMessage& m) { m.SetEntityState(300000, kind, at, moving, heading, extra); };
 }
 
-TEST(PackedBatch, EveryMessageComesBackAsItsBatchFramingHasIt)
+TEST(PackedBatch, EveryMessageComesBackAsItsWireFormHasIt)
 {
     const Messages messages({
         [](NetMessage& m) { m.SetText("Ann destroyed Bob"); },
@@ -65,7 +85,7 @@ TEST(PackedBatch, EveryMessageComesBackAsItsBatchFramingHasIt)
         [](NetMessage& m) { m.SetPong(0xFEEDBEEF); },
     });
     const Bytes packed = PackedBatch::Pack(messages.batch);
-    EXPECT_EQ(Unpacked(packed), MessageBatch::Frame(messages.batch));
+    EXPECT_EQ(Read(packed), Wires(messages.batch));
 
     std::size_t sizes = 0;
     for (const NetMessage* message : messages.batch)
@@ -138,7 +158,7 @@ TEST(PackedBatch, StatesAreCompactOnTheirGridAndExactOffIt)
         [](NetMessage& m) { m.SetEntityKilled(-1); },
     });
     const Bytes packed = PackedBatch::Pack(odd.batch);
-    EXPECT_EQ(Unpacked(packed), MessageBatch::Frame(odd.batch)) << "what does not fit goes as it is";
+    EXPECT_EQ(Read(packed), Wires(odd.batch)) << "what does not fit goes as it is";
 }
 
 TEST(PackedBatch, APayloadThatDoesNotReadKeepsTheRecordsBeforeItsFault)
@@ -149,24 +169,48 @@ TEST(PackedBatch, APayloadThatDoesNotReadKeepsTheRecordsBeforeItsFault)
     const std::size_t firstEnd = PackedBatch::PackedSize(*messages.batch[0]);
     for (std::size_t cut = 1; cut < packed.size(); ++cut) {
         const Bytes part(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(cut));
-        Bytes framed;
-        const bool whole = PackedBatch::Unpack(part.data(), part.size(), framed);
+        const bool whole = cut == firstEnd || cut == packed.size() - 2;
         MessageBatch batch;
-        batch.Parse(framed.data(), framed.size());
-        EXPECT_EQ(batch.Parsed(), batch.Count()) << "cut at " << cut;
+        batch.ParsePacked(part.data(), part.size());
+        EXPECT_EQ(Read(part).size(), batch.Parsed()) << "cut at " << cut;
         EXPECT_EQ(batch.Parsed(), cut < firstEnd ? 0u : 1u + (cut >= packed.size() - 2)) << "cut at " << cut;
-        EXPECT_EQ(whole, cut == firstEnd || cut == packed.size() - 2) << "cut at " << cut;
+        EXPECT_EQ(batch.Count(), batch.Parsed() + !whole) << "cut at " << cut;
     }
 
     const Bytes unknownCompact = {PackedBatch::kCompact | kMsgText, 0};
     const Bytes noKind = {0, 0};
     const Bytes longVarint = {kMsgText, 0x82, 0x80, 0x80, 0x80, 0x10, 'h', 'i'}; // 2 + 2^32
+    const Bytes sixByteVarint = {kMsgText, 0x82, 0x80, 0x80, 0x80, 0x80, 0x00, 'h', 'i'};
     const Bytes boastingLength = {kMsgText, 0x40, 'h', 'i'};
-    for (const Bytes& bad : {unknownCompact, noKind, longVarint, boastingLength}) {
-        Bytes framed = {1, 2, 3};
-        EXPECT_FALSE(PackedBatch::Unpack(bad.data(), bad.size(), framed));
-        EXPECT_EQ(framed, (Bytes {0, 0, 0, 0})) << "an empty batch, whatever was there";
+    const Bytes hugeId = {PackedBatch::kCompact | kMsgEntityKilled, 0x80, 0x80, 0x80, 0x80, 0x08}; // 2^31
+    const Bytes first(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(firstEnd));
+    for (const Bytes& bad : {unknownCompact, noKind, longVarint, sixByteVarint, boastingLength, hugeId}) {
+        Bytes payload = packed;
+        payload.insert(payload.begin() + static_cast<std::ptrdiff_t>(firstEnd), bad.begin(), bad.end());
+        MessageBatch batch;
+        batch.ParsePacked(payload.data(), payload.size());
+        EXPECT_EQ(std::tuple(batch.Parsed(), batch.Count()), std::tuple(1u, 2u)) << "nothing after the fault";
+        EXPECT_EQ(Read(payload), Read(first));
     }
+}
+
+// A record that reads but holds less than its kind needs is no message,
+// and the payload goes on; a kind this side does not know goes through
+// for the client to ignore.
+TEST(PackedBatch, AShortMessageInItsOwnFormIsNoMessageAndTheRestStands)
+{
+    const Bytes payload = {kMsgShipState, 2, 1, 0, 0x63, 1, 7, kMsgRoundOver, 0};
+    MessageBatch batch;
+    batch.ParsePacked(payload.data(), payload.size());
+    std::vector<int> kinds;
+    for (const NetMessage* message = batch.Begin(); message; message = batch.Next())
+        kinds.push_back(message->Kind());
+    EXPECT_EQ(kinds, (std::vector<int> {kMsgNone, 0x63, kMsgRoundOver}));
+    EXPECT_EQ(batch.Begin()->Kind(), kMsgNone) << "Begin starts over";
+    EXPECT_EQ(std::tuple(batch.Parsed(), batch.Count()), std::tuple(3u, 3u));
+
+    batch.ParsePacked(nullptr, 10);
+    EXPECT_EQ(std::tuple(batch.Begin(), batch.Count()), std::tuple(nullptr, 0u));
 }
 
 } // namespace
