@@ -104,8 +104,19 @@ private:
     friend class Singleton<NetClient>;
     NetClient();
     bool Search(const char* hostName);
+    // Writes one message into the world, by a handler for its kind.
     void Apply(const NetMessage& message);
+    void ApplyText(const NetMessage& message);
+    void ApplyJoin(const NetMessage& message);
+    void ApplyMap(const NetMessage& message);
+    void ApplyRoundOver(const NetMessage& message);
     void ApplyPlayerSpawn(const NetMessage& message);
+    void ApplyPlayerLeft(const NetMessage& message);
+    void ApplyShipKilled(const NetMessage& message);
+    void ApplyEntityKilled(const NetMessage& message);
+    void ApplyOwnShot(const NetMessage& message);
+    void ApplyPing(const NetMessage& message);
+    void ApplyPong(const NetMessage& message);
     void ApplyShipState(const NetMessage& message);
     void ApplyEntityState(const NetMessage& message);
     void ApplyTurretState(const NetMessage& message);

@@ -1,6 +1,7 @@
 // What the player's program does with each message the server sends: the
 // server decides, this side only writes what it reports into the world.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -33,83 +34,120 @@ void NetClient::HandleBatch(MessageBatch& batch)
 
 void NetClient::Apply(const NetMessage& message)
 {
-    // Text buffers live only where a kind needs one: zeroing a kilobyte for
-    // every state report would cost more than applying it.
+    using Handler = void (NetClient::*)(const NetMessage&);
+    // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
+    // ones have none.
+    static constexpr auto kHandlers = [] {
+        std::array<Handler, kMsgServerCommand + 1> handlers {};
+        handlers[kMsgText] = &NetClient::ApplyText;
+        handlers[kMsgJoin] = &NetClient::ApplyJoin;
+        handlers[kMsgMap] = &NetClient::ApplyMap;
+        handlers[kMsgRoundOver] = &NetClient::ApplyRoundOver;
+        handlers[kMsgPlayerSpawn] = &NetClient::ApplyPlayerSpawn;
+        handlers[kMsgPlayerLeft] = &NetClient::ApplyPlayerLeft;
+        handlers[kMsgShipKilled] = &NetClient::ApplyShipKilled;
+        handlers[kMsgEntityKilled] = &NetClient::ApplyEntityKilled;
+        handlers[kMsgOwnShot] = &NetClient::ApplyOwnShot;
+        handlers[kMsgShipState] = &NetClient::ApplyShipState;
+        handlers[kMsgEntityState] = &NetClient::ApplyEntityState;
+        handlers[kMsgTurretState] = &NetClient::ApplyTurretState;
+        handlers[kMsgTileChange] = &NetClient::ApplyTileChange;
+        handlers[kMsgPing] = &NetClient::ApplyPing;
+        handlers[kMsgPong] = &NetClient::ApplyPong;
+        return handlers;
+    }();
+    const auto kind = static_cast<std::size_t>(message.Kind());
+    if (kind < kHandlers.size() && kHandlers[kind])
+        (this->*kHandlers[kind])(message);
+}
+
+void NetClient::ApplyText(const NetMessage& message)
+{
+    char text[kTextBufferSize] = {};
+    message.GetText(text, sizeof text);
+    Console::Instance()->Print("%s", text);
+    if (IsChatLine(text))
+        ++chatLines;
+}
+
+void NetClient::ApplyJoin(const NetMessage& message)
+{
+    int id = 0, type = 0;
+    char name[128] = {};
+    message.GetJoin(id, type, name, sizeof name);
+    if (world)
+        world->SetShipId(world->FirstShip(), id);
+}
+
+void NetClient::ApplyMap(const NetMessage& message)
+{
+    char text[kTextBufferSize] = {};
+    message.GetMapName(text, sizeof text);
+    mapHeard = text;
+    ResetRound();
     Console* console = Console::Instance();
+    if (world && world->LoadMap(text))
+        console->Print("Loaded map \"%s\"", text);
+    else
+        console->Print("Unable to load map \"%s\", maybe you don't have that one?", text);
+}
+
+void NetClient::ApplyRoundOver(const NetMessage&)
+{
+    roundOver = true;
+}
+
+void NetClient::ApplyPlayerLeft(const NetMessage& message)
+{
     int id = 0;
-    switch (message.Kind()) {
-    case kMsgText: {
-        char text[kTextBufferSize] = {};
-        message.GetText(text, sizeof text);
-        console->Print("%s", text);
-        if (IsChatLine(text))
-            ++chatLines;
-        break;
-    }
-    case kMsgJoin: {
-        int type = 0;
-        char name[128] = {};
-        message.GetJoin(id, type, name, sizeof name);
-        if (world)
-            world->SetShipId(world->FirstShip(), id);
-        break;
-    }
-    case kMsgMap: {
-        char text[kTextBufferSize] = {};
-        message.GetMapName(text, sizeof text);
-        mapHeard = text;
-        ResetRound();
-        if (world && world->LoadMap(text))
-            console->Print("Loaded map \"%s\"", text);
-        else
-            console->Print("Unable to load map \"%s\", maybe you don't have that one?", text);
-        break;
-    }
-    case kMsgRoundOver: roundOver = true; break;
-    case kMsgPlayerSpawn: ApplyPlayerSpawn(message); break;
-    case kMsgPlayerLeft:
-        message.GetId(id);
-        if (Ship* ship = world ? world->FindShip(id) : nullptr)
-            world->RemoveShip(ship);
-        break;
-    case kMsgShipKilled:
-        message.GetId(id);
-        if (Ship* ship = world ? world->FindShip(id) : nullptr) {
-            ship->Kill();
-            if (ship == world->FirstShip())
-                prediction.OnDeath();
-        }
-        break;
-    case kMsgEntityKilled:
-        message.GetId(id);
-        if (GameObject* entity = world ? world->FindEntity(id) : nullptr)
-            entity->Kill();
-        prediction.Shots().Forget(id);
-        break;
-    case kMsgOwnShot: message.GetId(ownShotNext); break;
-    case kMsgShipState: ApplyShipState(message); break;
-    case kMsgEntityState: ApplyEntityState(message); break;
-    case kMsgTurretState: ApplyTurretState(message); break;
-    case kMsgTileChange: ApplyTileChange(message); break;
-    case kMsgPing: {
-        std::uint32_t tick = 0;
-        message.GetTick(tick);
-        NetMessage pong;
-        pong.SetPong(tick);
-        Send(pong);
-        break;
-    }
-    case kMsgPong: {
-        if (playingBack)
-            break; // a recorded pong echoes a tick of another run
-        std::uint32_t tick = 0;
-        message.GetTick(tick);
-        pingMs = static_cast<int>((platform::TickCount() - tick) >> 1);
-        recentPings[pingsHeard++ % recentPings.size()] = std::clamp(pingMs, 0, kLongestPingMs);
-        break;
-    }
-    default: break; // kinds 7, 14, 15 and unknown ones are the server's own
-    }
+    message.GetId(id);
+    if (Ship* ship = world ? world->FindShip(id) : nullptr)
+        world->RemoveShip(ship);
+}
+
+void NetClient::ApplyShipKilled(const NetMessage& message)
+{
+    int id = 0;
+    message.GetId(id);
+    Ship* ship = world ? world->FindShip(id) : nullptr;
+    if (!ship)
+        return;
+    ship->Kill();
+    if (ship == world->FirstShip())
+        prediction.OnDeath();
+}
+
+void NetClient::ApplyEntityKilled(const NetMessage& message)
+{
+    int id = 0;
+    message.GetId(id);
+    if (GameObject* entity = world ? world->FindEntity(id) : nullptr)
+        entity->Kill();
+    prediction.Shots().Forget(id);
+}
+
+void NetClient::ApplyOwnShot(const NetMessage& message)
+{
+    message.GetId(ownShotNext);
+}
+
+void NetClient::ApplyPing(const NetMessage& message)
+{
+    std::uint32_t tick = 0;
+    message.GetTick(tick);
+    NetMessage pong;
+    pong.SetPong(tick);
+    Send(pong);
+}
+
+void NetClient::ApplyPong(const NetMessage& message)
+{
+    if (playingBack)
+        return; // a recorded pong echoes a tick of another run
+    std::uint32_t tick = 0;
+    message.GetTick(tick);
+    pingMs = static_cast<int>((platform::TickCount() - tick) >> 1);
+    recentPings[pingsHeard++ % recentPings.size()] = std::clamp(pingMs, 0, kLongestPingMs);
 }
 
 void NetClient::ApplyPlayerSpawn(const NetMessage& message)
