@@ -67,6 +67,195 @@ void EndLoan()
     Renderer::Instance()->ForgetWorld();
 }
 
+// The frame's time and the frames counted over each second.
+class FrameCounter {
+public:
+    void Begin() { ++framesThisSecond; }
+    // Once the frame is drawn; true when a second's count is complete.
+    bool End();
+    int FrameTime() const { return frameTime; }
+    int PerSecond() const { return framesPerSecond; }
+
+private:
+    std::uint32_t currentTick = platform::TickCount();
+    std::uint32_t secondStart = currentTick;
+    int frameTime = 0;
+    int framesThisSecond = 0;
+    int framesPerSecond = 0;
+};
+
+bool FrameCounter::End()
+{
+    const std::uint32_t previousTick = currentTick;
+    currentTick = platform::TickCount();
+    frameTime = static_cast<int>(currentTick - previousTick);
+    if (currentTick - secondStart < 1000)
+        return false;
+    secondStart = currentTick;
+    DiagnosticLog::Instance()->Print(9, "%u: %d FPS", currentTick, framesThisSecond);
+    framesPerSecond = framesThisSecond;
+    framesThisSecond = 0;
+    return true;
+}
+
+// One game: the world, the client that fills it, and what hangs on both.
+class GameLoop {
+public:
+    GameLoop();
+    void Run();
+
+private:
+    bool ReadKeys(std::uint8_t keys[256]);
+    void Exchange(const std::uint8_t keys[256]);
+    void GoIdle();
+    void Fly(bool thrustHeld);
+    void DrawFrame();
+    void EndFrame();
+    void Leave();
+
+    Input* input = Input::Instance();
+    FrameCounter frames;
+    FunctionKeys functionKeys;
+    bool resultsShown = false;
+    std::unique_ptr<World> world;
+    NetClient* client = nullptr;
+    std::unique_ptr<GameRecording> recording;
+    std::unique_ptr<RadarPanel> radar;
+    std::string radarMap;
+    NetMessage control;
+    SoundBoard* sound = nullptr;
+    std::unique_ptr<GameSounds> heard;
+};
+
+GameLoop::GameLoop()
+{
+    Console::Instance()->SetLineLimit(Console::kDefaultLimit);
+    world = NewWorld();
+    client = LendWorld(world.get());
+    client->SelectHost(g_serverName);
+    client->Connect();
+    recording = Record(*client);
+    radar = NewRadar(g_screenHeight);
+    sound = SoundBoard::Instance();
+    heard = std::make_unique<GameSounds>();
+}
+
+void GameLoop::Run()
+{
+    while (!g_quitRequested && g_appState == AppState::InGame) {
+        PaceFrame();
+        frames.Begin();
+        std::uint8_t keys[256];
+        if (!ReadKeys(keys))
+            continue;
+        Exchange(keys);
+        if (client->IsTerminated())
+            GoIdle();
+        Fly(keys[kKeyThrust] != 0);
+        DrawFrame();
+        EndFrame();
+    }
+    Leave();
+}
+
+// The keys that are not the ship's; false when one of them ends the game.
+bool GameLoop::ReadKeys(std::uint8_t keys[256])
+{
+    input->ReadGameKeys(keys);
+    if (keys[kKeyQuit]) {
+        g_quitRequested = true;
+        return false;
+    }
+    ReadChatKey(keys[kKeyChat] != 0);
+    functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
+    sound->ReadMuteKey(keys[kKeyMute] != 0);
+    if (keys[kKeyLeave]) {
+        g_appState = AppState::MainMenu;
+        return false;
+    }
+    return true;
+}
+
+// The controls go out every frame, also with nothing held; the server's
+// reports come in and the demo records the frame.
+void GameLoop::Exchange(const std::uint8_t keys[256])
+{
+    Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
+    BuildControlMessage(keys, local ? local->GetId() : 0, control);
+    client->Send(control);
+    client->DoWork(NetClient::kWorkBudget);
+    if (recording && !g_settings.RecordDemos)
+        recording.reset();
+    if (recording)
+        recording->Update(*world, control, platform::TickCount());
+}
+
+// An idle game: the local ship alone, unconnected, until ESC or F9.
+void GameLoop::GoIdle()
+{
+    recording.reset();
+    EndLoan();
+    world = NewWorld();
+    client = LendWorld(world.get());
+    heard->Forget();
+}
+
+// The own ship flies ahead of the server's reports, and the frame is heard.
+void GameLoop::Fly(bool thrustHeld)
+{
+    Ship* own = world->FirstShip();
+    world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
+                          client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),
+                                                    frames.FrameTime(), platform::TickCount(), world->GetMap()));
+    client->Prediction().GuardShots(*world, platform::TickCount());
+    heard->Hear(*world, *client, thrustHeld, *sound);
+}
+
+void GameLoop::DrawFrame()
+{
+    if (client->IsRoundOver()) {
+        DrawResultsFrame(world.get(), frames.PerSecond());
+        resultsShown = true;
+        return;
+    }
+    // A map changed at once by the server, with no results between,
+    // gets a fresh radar too, so the minimap shows the new picture.
+    const std::string mapName = MapNameOf(world.get());
+    if (resultsShown || mapName != radarMap) {
+        resultsShown = false;
+        radarMap = mapName;
+        radar = NewRadar(g_screenHeight);
+        heard->Forget();
+    }
+    DrawGameFrame(radar.get(), world.get(), frames.FrameTime(), frames.PerSecond());
+}
+
+void GameLoop::EndFrame()
+{
+    const bool secondDone = frames.End();
+    functionKeys.Elapse(frames.FrameTime());
+    if (secondDone && client->IsConnected())
+        client->SendPing();
+    if (!platform::Window::PumpMessages())
+        g_quitRequested = true;
+    // The chat key's own character comes in the pump of the frame that
+    // saw the key, if at all; an apostrophe typed later is the player's.
+    g_chatKeyPending = false;
+}
+
+void GameLoop::Leave()
+{
+    // Leaving while a line is typed: back to game keys, the line dropped,
+    // so the menus' F9 and the next game's controls work.
+    if (input->IsTyping()) {
+        input->SetKeyboardMode(Input::kGameKeys);
+        Console::Instance()->ClearInputLine();
+    }
+    sound->StopLoops();
+    recording.reset();
+    EndLoan();
+}
+
 } // namespace
 
 int BuildControlList(const std::uint8_t keys[256], std::int32_t list[64])
@@ -123,111 +312,6 @@ void ReadChatKey(bool held)
 
 void RunGameLoop()
 {
-    Input* input = Input::Instance();
-    std::uint32_t currentTick = platform::TickCount();
-    std::uint32_t secondStart = currentTick;
-    int frameTime = 0;
-    int framesThisSecond = 0;
-    int framesPerSecond = 0;
-    FunctionKeys functionKeys;
-    bool resultsShown = false;
-
-    Console::Instance()->SetLineLimit(Console::kDefaultLimit);
-    std::unique_ptr<World> world = NewWorld();
-    NetClient* client = LendWorld(world.get());
-    client->SelectHost(g_serverName);
-    client->Connect();
-    std::unique_ptr<GameRecording> recording = Record(*client);
-    std::unique_ptr<RadarPanel> radar = NewRadar(g_screenHeight);
-    std::string radarMap;
-    NetMessage control;
-    SoundBoard* sound = SoundBoard::Instance();
-    auto heard = std::make_unique<GameSounds>();
-
-    while (!g_quitRequested && g_appState == AppState::InGame) {
-        PaceFrame();
-        ++framesThisSecond;
-        std::uint8_t keys[256];
-        input->ReadGameKeys(keys);
-        if (keys[kKeyQuit]) {
-            g_quitRequested = true;
-            continue;
-        }
-        ReadChatKey(keys[kKeyChat] != 0);
-        functionKeys.Apply(keys[kKeyOutlines], keys[kKeyNames]);
-        sound->ReadMuteKey(keys[kKeyMute] != 0);
-        if (keys[kKeyLeave]) {
-            g_appState = AppState::MainMenu;
-            continue;
-        }
-
-        // Every frame, also with nothing held.
-        Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
-        BuildControlMessage(keys, local ? local->GetId() : 0, control);
-        client->Send(control);
-        client->DoWork(NetClient::kWorkBudget);
-        if (recording && !g_settings.RecordDemos)
-            recording.reset();
-        if (recording)
-            recording->Update(*world, control, platform::TickCount());
-
-        if (client->IsTerminated()) {
-            // An idle game: the local ship alone, unconnected, until ESC or F9.
-            recording.reset();
-            EndLoan();
-            world = NewWorld();
-            client = LendWorld(world.get());
-            heard->Forget();
-        }
-        Ship* own = world->FirstShip();
-        world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
-                              client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),
-                                                        frameTime, platform::TickCount(), world->GetMap()));
-        client->Prediction().GuardShots(*world, platform::TickCount());
-        heard->Hear(*world, *client, keys[kKeyThrust] != 0, *sound);
-
-        if (client->IsRoundOver()) {
-            DrawResultsFrame(world.get(), framesPerSecond);
-            resultsShown = true;
-        } else {
-            // A map changed at once by the server, with no results between,
-            // gets a fresh radar too, so the minimap shows the new picture.
-            const std::string mapName = MapNameOf(world.get());
-            if (resultsShown || mapName != radarMap) {
-                resultsShown = false;
-                radarMap = mapName;
-                radar = NewRadar(g_screenHeight);
-                heard->Forget();
-            }
-            DrawGameFrame(radar.get(), world.get(), frameTime, framesPerSecond);
-        }
-
-        const std::uint32_t previousTick = currentTick;
-        currentTick = platform::TickCount();
-        frameTime = static_cast<int>(currentTick - previousTick);
-        functionKeys.Elapse(frameTime);
-        if (currentTick - secondStart >= 1000) {
-            secondStart = currentTick;
-            DiagnosticLog::Instance()->Print(9, "%u: %d FPS", currentTick, framesThisSecond);
-            framesPerSecond = framesThisSecond;
-            framesThisSecond = 0;
-            if (client->IsConnected())
-                client->SendPing();
-        }
-        if (!platform::Window::PumpMessages())
-            g_quitRequested = true;
-        // The chat key's own character comes in the pump of the frame that
-        // saw the key, if at all; an apostrophe typed later is the player's.
-        g_chatKeyPending = false;
-    }
-
-    // Leaving while a line is typed: back to game keys, the line dropped,
-    // so the menus' F9 and the next game's controls work.
-    if (input->IsTyping()) {
-        input->SetKeyboardMode(Input::kGameKeys);
-        Console::Instance()->ClearInputLine();
-    }
-    sound->StopLoops();
-    recording.reset();
-    EndLoan();
+    GameLoop game;
+    game.Run();
 }
