@@ -86,12 +86,27 @@ bool RadarPanel::Draw(int ix, int iy)
 {
     const float x = static_cast<float>(ix);
     const float y = static_cast<float>(iy);
-    const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
-    Ship* local = world ? world->FirstShip() : nullptr;
+    const Ship* local = world ? world->FirstShip() : nullptr;
     const float fill = local && local->IsAlive() && local->GetMaxFuel() > 0.0f ? local->GetFuel() / local->GetMaxFuel()
                                                                                 : 0.0f;
+    const Map* map = world ? world->GetMap() : nullptr;
+    const double worldWidth = map && map->WorldWidth() > 0 ? map->WorldWidth() : 1.0;
+    const double worldHeight = map && map->WorldHeight() > 0 ? map->WorldHeight() : 1.0;
 
-    DrawBatch& batch = Renderer::Instance()->Batch();
+    DrawFrame(x, y, fill);
+    DrawMinimap(x, y, local, worldWidth, worldHeight);
+    DrawScoreboard(x, y);
+    DrawDots(x, y, local, worldWidth, worldHeight);
+    if (local)
+        DrawInventory(x, y, *local);
+    return true;
+}
+
+// The panel's frame with its strips under the minimap and the gauge, and
+// the fuel gauge filled by the share of the tank left.
+void RadarPanel::DrawFrame(float x, float y, float fill)
+{
+    const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
     glDisable(GL_TEXTURE_2D);
@@ -108,12 +123,13 @@ bool RadarPanel::Draw(int ix, int iy)
     Quad(quads, kBlack, x - hw + 10 + b, x + hw - 10 - b, y + hh - w - b - 10, y + hh - w - b - 20);
     Quad(quads, kBlue, x - hw + 10 + b, x - hw + 10 + (w - 20) * fill - b, y + hh - w - b - 10, y + hh - w - b - 20);
     Quad(quads, kGreen, x - hw + b, x + hw - b, y + hh - (w + 32), y + hh - (w + 32) - b);
-    batch.Add({GL_QUADS, false, 0, GL_FILL, GL_LINE}, quads.data(), quads.size(), false);
+    Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_LINE}, quads.data(), quads.size(), false);
+}
 
-    // The minimap: the map picture repeated, shifted so the ship sits mid-square.
-    Map* map = world ? world->GetMap() : nullptr;
-    const double worldWidth = map && map->WorldWidth() > 0 ? map->WorldWidth() : 1.0;
-    const double worldHeight = map && map->WorldHeight() > 0 ? map->WorldHeight() : 1.0;
+// The map picture repeated, shifted so the ship sits mid-square.
+void RadarPanel::DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight)
+{
+    const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
     const float u = local ? static_cast<float>(local->Position().x / worldWidth) : 0.0f;
     const float v = local ? static_cast<float>(local->Position().y / worldHeight) : 0.0f;
     glEnable(GL_TEXTURE_2D);
@@ -130,23 +146,32 @@ bool RadarPanel::Draw(int ix, int iy)
         {x - hw + b, y + hh - w - b, 0.0f, u - 0.5f, 0.5f - v, tint.r, tint.g, tint.b, tint.a},
         {x + hw - b, y + hh - w - b, 0.0f, u + 0.5f, 0.5f - v, tint.r, tint.g, tint.b, tint.a},
         {x + hw - b, y + hh - b, 0.0f, u + 0.5f, 1.5f - v, tint.r, tint.g, tint.b, tint.a}};
-    batch.Add(mapState, square, 4, true);
+    Renderer::Instance()->Batch().Add(mapState, square, 4, true);
     if (picture)
         picture->Unbind();
+}
 
-    // The scoreboard, in the colour left by the minimap.
-    Renderer* renderer = Renderer::Instance();
-    if (world) {
-        int i = 0;
-        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
-            char name[14] = {};
-            ship->GetName(name, sizeof name);
-            renderer->DrawText(static_cast<float>(static_cast<int>(x - hw + 10 + b)),
-                               y + hh - (w + 32) - b - 10 - 16 - 16.0f * static_cast<float>(i), "%-14s %3d", name,
-                               ship->GetScore());
-        }
+// Every ship's name and score, in the colour left by the minimap.
+void RadarPanel::DrawScoreboard(float x, float y)
+{
+    if (!world)
+        return;
+    const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
+    int i = 0;
+    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
+        char name[14] = {};
+        ship->GetName(name, sizeof name);
+        Renderer::Instance()->DrawText(static_cast<float>(static_cast<int>(x - hw + 10 + b)),
+                                       y + hh - (w + 32) - b - 10 - 16 - 16.0f * static_cast<float>(i), "%-14s %3d",
+                                       name, ship->GetScore());
     }
+}
 
+// The local ship green in the minimap's middle, the visible others red
+// round it.
+void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight)
+{
+    const float hw = width / 2.0f, hh = height / 2.0f, b = border;
     glDisable(GL_TEXTURE_2D);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const float cy = y + hh - hw - b;
@@ -164,32 +189,33 @@ bool RadarPanel::Draw(int ix, int iy)
             Dot(dots, kRed, x + dx, cy + dy);
         }
     }
-    batch.Add({GL_QUADS, false, 0, GL_FILL, GL_FILL}, dots.data(), dots.size(), false);
+    Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_FILL}, dots.data(), dots.size(), false);
+}
 
-    if (local) {
-        glEnable(GL_TEXTURE_2D);
-        const int bx = static_cast<int>(x - hw + b + 16);
-        const int by = static_cast<int>(y - hh + b + 16);
-        auto count = [&](int n, int at, int up) {
-            glColor4f(0, 1, 0, 1);
-            renderer->DrawText(static_cast<float>(bx - 19 + at), static_cast<float>(by + 6 + up), "%d", n);
-        };
-        if (local->HasFlags(kFlagLargeTank))
-            DrawIcon(kPowerupTank, bx, by);
-        if (local->HasFlags(kFlagCloakDevice))
-            DrawIcon(kPowerupCloak, bx + 32, by);
-        for (const auto& [weapon, at, up] : kStock) {
-            const WeaponRow& row = WeaponTable(weapon);
-            const bool stocked = row.ammunition == Ammunition::None ? local->HasFlags(static_cast<signed char>(row.needs))
-                                                                    : local->Rounds(row.ammunition) != 0;
-            if (!stocked)
-                continue;
-            DrawIcon(row.pickup, bx + at, by + up);
-            if (row.ammunition != Ammunition::None)
-                count(local->Rounds(row.ammunition), at, up);
-        }
+// The icons of the tank, the cloak and each weapon carried, with the
+// count of rounds on those that have them.
+void RadarPanel::DrawInventory(float x, float y, const Ship& local)
+{
+    glEnable(GL_TEXTURE_2D);
+    const int bx = static_cast<int>(x - width / 2.0f + border + 16);
+    const int by = static_cast<int>(y - height / 2.0f + border + 16);
+    if (local.HasFlags(kFlagLargeTank))
+        DrawIcon(kPowerupTank, bx, by);
+    if (local.HasFlags(kFlagCloakDevice))
+        DrawIcon(kPowerupCloak, bx + 32, by);
+    for (const auto& [weapon, at, up] : kStock) {
+        const WeaponRow& row = WeaponTable(weapon);
+        const bool stocked = row.ammunition == Ammunition::None ? local.HasFlags(static_cast<signed char>(row.needs))
+                                                                : local.Rounds(row.ammunition) != 0;
+        if (!stocked)
+            continue;
+        DrawIcon(row.pickup, bx + at, by + up);
+        if (row.ammunition == Ammunition::None)
+            continue;
+        glColor4f(0, 1, 0, 1);
+        Renderer::Instance()->DrawText(static_cast<float>(bx - 19 + at), static_cast<float>(by + 6 + up), "%d",
+                                       local.Rounds(row.ammunition));
     }
-    return true;
 }
 
 void RadarPanel::DrawIcon(int kind, int x, int y)

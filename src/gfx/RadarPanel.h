@@ -4,6 +4,7 @@
 
 #include "gfx/Drawable.h"
 
+class Ship;
 class World;
 
 // The column down the left edge during a game: the minimap around the
@@ -31,6 +32,12 @@ public:
                           float& outY);
 
 private:
+    void DrawFrame(float x, float y, float fill);
+    void DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight);
+    void DrawScoreboard(float x, float y);
+    void DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight);
+    void DrawInventory(float x, float y, const Ship& local);
+
     float height = 0.0f;
     float width = 0.0f;
     float border = 2.0f;
