@@ -28,56 +28,62 @@ void HalfWall(std::uint8_t kind, float sx, float sy, float w, float h)
     }
 }
 
-} // namespace
-
-bool Map::LoadTextures()
-{
-    for (const char* picture : {"FuelBlock.tga", "turret_ok_up.tga", "turret_dead_up.tga", "turret_ok_left.tga",
-                                "turret_dead_left.tga", "turret_ok_down.tga", "turret_dead_down.tga",
-                                "turret_ok_right.tga", "turret_dead_right.tga"})
-        Acquire(picture);
-    return NoteError();
-}
-
-bool Map::Draw(int camX, int camY)
-{
-    GLDisplay* display = GLDisplay::Instance();
-    int offX = camX % tileWidth;
-    int offY = camY % tileHeight;
-    int startColumn = FoldCell(camX / tileWidth, columns);
-    int startRow = FoldCell(camY / tileHeight, rows);
-    const int visibleColumns = display->Width() / tileWidth + 2;
-    const int visibleRows = display->Height() / tileHeight + 2;
-    startColumn -= visibleColumns / 2;
-    startRow -= visibleRows / 2;
-    offX = static_cast<int>(offX - (visibleColumns % 2) * 16.0);
-    offY = static_cast<int>(offY - (visibleRows % 2) * 16.0);
-    const double halfSpanX = visibleColumns / 2.0 * tileWidth;
-    const double halfSpanY = visibleRows / 2.0 * tileHeight;
-    const float w = static_cast<float>(tileWidth);
-    const float h = static_cast<float>(tileHeight);
+// The cells round the camera, each with the screen position of its
+// upper left corner.
+class VisibleCells {
+public:
+    VisibleCells(const Map& map, int camX, int camY);
 
     // Calls fn(kind, column, row, sx, sy) for every visible cell.
-    auto forVisible = [&](auto fn) {
+    template <typename Fn>
+    void ForEach(Fn fn) const
+    {
         for (int i = 0; i < visibleColumns; ++i) {
             for (int j = 0; j < visibleRows; ++j) {
-                const int column = FoldCell(startColumn + i, columns);
-                const int row = FoldCell(startRow + j, rows);
-                const float sx = static_cast<float>(i * tileWidth - offX - halfSpanX + 100.0);
-                const float sy = static_cast<float>(-(j * tileHeight - offY - halfSpanY));
-                fn(CellKindAt(column, row), column, row, sx, sy);
+                const int column = FoldCell(startColumn + i, map.Columns());
+                const int row = FoldCell(startRow + j, map.Rows());
+                const float sx = static_cast<float>(i * map.TileWidth() - offX - halfSpanX + 100.0);
+                const float sy = static_cast<float>(-(j * map.TileHeight() - offY - halfSpanY));
+                fn(map.CellKindAt(column, row), column, row, sx, sy);
             }
         }
-    };
+    }
 
-    DrawBatch& batch = Renderer::Instance()->Batch();
-    batch.Flush();
+private:
+    const Map& map;
+    int visibleColumns;
+    int visibleRows;
+    int startColumn;
+    int startRow;
+    int offX;
+    int offY;
+    double halfSpanX;
+    double halfSpanY;
+};
+
+VisibleCells::VisibleCells(const Map& map, int camX, int camY) : map(map)
+{
+    const GLDisplay* display = GLDisplay::Instance();
+    const int tileWidth = map.TileWidth(), tileHeight = map.TileHeight();
+    visibleColumns = display->Width() / tileWidth + 2;
+    visibleRows = display->Height() / tileHeight + 2;
+    startColumn = FoldCell(camX / tileWidth, map.Columns()) - visibleColumns / 2;
+    startRow = FoldCell(camY / tileHeight, map.Rows()) - visibleRows / 2;
+    offX = static_cast<int>(camX % tileWidth - (visibleColumns % 2) * 16.0);
+    offY = static_cast<int>(camY % tileHeight - (visibleRows % 2) * 16.0);
+    halfSpanX = visibleColumns / 2.0 * tileWidth;
+    halfSpanY = visibleRows / 2.0 * tileHeight;
+}
+
+// Every wall's outline in blue.
+void DrawWalls(const VisibleCells& cells, float w, float h)
+{
     glLoadIdentity();
     glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glDisable(GL_TEXTURE_2D);
     glBegin(GL_TRIANGLES);
-    forVisible([&](std::uint8_t kind, int, int, float sx, float sy) {
+    cells.ForEach([&](std::uint8_t kind, int, int, float sx, float sy) {
         if (kind == kCellWall) {
             // The shared diagonal is the edge leaving each third corner: hidden.
             Vertex(sx + w, sy, true);
@@ -92,14 +98,17 @@ bool Map::Draw(int camX, int camY)
     });
     glEnd();
     glEdgeFlag(GL_TRUE);
+}
 
+// The fuel blocks' picture on every fuel cell.
+void DrawFuelBlocks(const VisibleCells& cells, float w, float h, CTexture* fuel, DrawBatch& batch)
+{
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
     glEnable(GL_TEXTURE_2D);
-    CTexture* fuel = Texture(0);
     const BatchState fuelState = DrawBatch::Current(GL_TRIANGLES, fuel);
     bool anyFuel = false;
-    forVisible([&](std::uint8_t kind, int, int, float sx, float sy) {
+    cells.ForEach([&](std::uint8_t kind, int, int, float sx, float sy) {
         if (kind != kCellFuel)
             return;
         anyFuel = true;
@@ -117,23 +126,50 @@ bool Map::Draw(int camX, int camY)
         if (fuel)
             fuel->Unbind();
     }
+}
 
+// Each cell's collision outline in red.
+void DrawCellOutlines(const Map& map, const VisibleCells& cells)
+{
+    glPolygonMode(GL_FRONT, GL_LINE);
+    glPolygonMode(GL_BACK, GL_FILL);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+    cells.ForEach([&](std::uint8_t, int column, int row, float sx, float sy) {
+        const Polygon outline = map.GetTilePolygon(column, row);
+        if (outline.Empty())
+            return;
+        // In reverse, to face the front: see GameObject::DrawOutlines.
+        glBegin(GL_POLYGON);
+        for (auto p = outline.Points().rbegin(); p != outline.Points().rend(); ++p)
+            glVertex2f(sx + 16.0f + p->x, sy - 16.0f - p->y);
+        glEnd();
+    });
+}
+
+} // namespace
+
+bool Map::LoadTextures()
+{
+    for (const char* picture : {"FuelBlock.tga", "turret_ok_up.tga", "turret_dead_up.tga", "turret_ok_left.tga",
+                                "turret_dead_left.tga", "turret_ok_down.tga", "turret_dead_down.tga",
+                                "turret_ok_right.tga", "turret_dead_right.tga"})
+        Acquire(picture);
+    return NoteError();
+}
+
+bool Map::Draw(int camX, int camY)
+{
+    const VisibleCells cells(*this, camX, camY);
+    const float w = static_cast<float>(tileWidth);
+    const float h = static_cast<float>(tileHeight);
+    DrawBatch& batch = Renderer::Instance()->Batch();
+    batch.Flush();
+    DrawWalls(cells, w, h);
+    DrawFuelBlocks(cells, w, h, Texture(0), batch);
     if (showCollisionOutlines) {
         batch.Flush();
-        glPolygonMode(GL_FRONT, GL_LINE);
-        glPolygonMode(GL_BACK, GL_FILL);
-        glDisable(GL_TEXTURE_2D);
-        glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
-        forVisible([&](std::uint8_t, int column, int row, float sx, float sy) {
-            const Polygon outline = GetTilePolygon(column, row);
-            if (outline.Empty())
-                return;
-            // In reverse, to face the front: see GameObject::DrawOutlines.
-            glBegin(GL_POLYGON);
-            for (auto p = outline.Points().rbegin(); p != outline.Points().rend(); ++p)
-                glVertex2f(sx + 16.0f + p->x, sy - 16.0f - p->y);
-            glEnd();
-        });
+        DrawCellOutlines(*this, cells);
     }
     return NoteError();
 }
