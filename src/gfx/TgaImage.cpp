@@ -62,7 +62,38 @@ bool TgaImage::LoadFromStream(std::istream& in, std::uint64_t size)
 {
     if (size < kHeaderSize)
         return Fail();
+    ReadFooter(in, size);
+    if (!ReadHeader(in))
+        return Fail();
+    const std::size_t bytesPerPixel = static_cast<std::size_t>(bits / 8);
+    const std::size_t expected = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel;
+    std::uint64_t start = 0;
+    std::size_t blockSize = 0;
+    if (!FindPixelBlock(size, expected, start, blockSize))
+        return Fail();
 
+    std::vector<std::uint8_t> block(blockSize);
+    if (blockSize && !ReadAt(in, start, block.data(), blockSize))
+        return Fail();
+
+    if (runLength) {
+        DecodeRunLength(block.data(), block.size(), bytesPerPixel);
+        imageType = 2;
+        runLength = false;
+    } else {
+        block.resize(expected);
+        pixels = std::move(block);
+    }
+    dataSize = static_cast<std::uint32_t>(expected);
+    if (!(descriptor & 0x10))
+        FlipRows(static_cast<std::size_t>(width) * bytesPerPixel);
+    kind = "TGA";
+    order = kOrderTargaBGRA;
+    return true;
+}
+
+void TgaImage::ReadFooter(std::istream& in, std::uint64_t size)
+{
     extensionOffset = 0;
     developerOffset = 0;
     std::uint8_t footer[kFooterSize];
@@ -72,10 +103,13 @@ bool TgaImage::LoadFromStream(std::istream& in, std::uint64_t size)
         offsets.U32(extensionOffset);
         offsets.U32(developerOffset);
     }
+}
 
+bool TgaImage::ReadHeader(std::istream& in)
+{
     std::uint8_t header[kHeaderSize];
     if (!ReadAt(in, 0, header, sizeof header))
-        return Fail();
+        return false;
     ByteReader fields(header, sizeof header);
     std::uint16_t mapFirst = 0, mapLength = 0, xOrigin = 0, yOrigin = 0, rawWidth = 0, rawHeight = 0;
     std::uint8_t mapEntrySize = 0, depth = 0;
@@ -92,55 +126,39 @@ bool TgaImage::LoadFromStream(std::istream& in, std::uint64_t size)
     fields.U8(depth);
     fields.U8(descriptor);
     if (imageType != 2 && imageType != 10)
-        return Fail();
+        return false;
     width = static_cast<std::int16_t>(rawWidth);
     height = static_cast<std::int16_t>(rawHeight);
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || (depth != 24 && depth != 32))
-        return Fail();
+        return false;
     bits = depth;
-    const std::size_t bytesPerPixel = depth / 8;
-    const std::size_t expected = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel;
+    return true;
+}
 
+bool TgaImage::FindPixelBlock(std::uint64_t size, std::size_t expected, std::uint64_t& start, std::size_t& blockSize)
+{
     // The pixel block runs to the developer area, else to the footer's place.
-    const std::uint64_t start = kHeaderSize + idLength;
+    start = kHeaderSize + idLength;
     std::uint64_t end = developerOffset != 0 ? developerOffset : (size >= kFooterSize ? size - kFooterSize : 0);
     if (end > size)
-        return Fail();
+        return false;
     runLength = imageType == 10;
     // Without a footer the last 26 bytes may still be pixels: an uncompressed
     // picture reads what it needs from the file as long as the file has it.
     if (!runLength && developerOffset == 0 && end < start + expected && start + expected <= size)
         end = start + expected;
     if (end < start)
-        return Fail();
-    const std::size_t blockSize = static_cast<std::size_t>(end - start);
-    if (runLength ? expected / 128 > blockSize : blockSize < expected)
-        return Fail();
+        return false;
+    blockSize = static_cast<std::size_t>(end - start);
+    return runLength ? expected / 128 <= blockSize : blockSize >= expected;
+}
 
-    std::vector<std::uint8_t> block(blockSize);
-    if (blockSize && !ReadAt(in, start, block.data(), blockSize))
-        return Fail();
-
-    if (runLength) {
-        DecodeRunLength(block.data(), block.size(), bytesPerPixel);
-        imageType = 2;
-        runLength = false;
-    } else {
-        block.resize(expected);
-        pixels = std::move(block);
-    }
-    dataSize = static_cast<std::uint32_t>(expected);
-
-    if (!(descriptor & 0x10)) {
-        const std::size_t row = static_cast<std::size_t>(width) * bytesPerPixel;
-        for (std::size_t top = 0, bottom = static_cast<std::size_t>(height) - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * row),
-                             pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * row),
-                             pixels.begin() + static_cast<std::ptrdiff_t>(bottom * row));
-    }
-    kind = "TGA";
-    order = kOrderTargaBGRA;
-    return true;
+void TgaImage::FlipRows(std::size_t row)
+{
+    for (std::size_t top = 0, bottom = static_cast<std::size_t>(height) - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * row),
+                         pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * row),
+                         pixels.begin() + static_cast<std::ptrdiff_t>(bottom * row));
 }
 
 void TgaImage::DecodeRunLength(const std::uint8_t* block, std::size_t size, std::size_t bytesPerPixel)

@@ -24,6 +24,14 @@ public:
 
 private:
     bool Fail();
+    // The offsets a TRUEVISION-XFILE footer gives; 0 without one.
+    void ReadFooter(std::istream& in, std::uint64_t size);
+    // The header's fields; false for a picture this reader does not take.
+    bool ReadHeader(std::istream& in);
+    // Where the pixels lie and whether they fill the picture; sets runLength.
+    bool FindPixelBlock(std::uint64_t size, std::size_t expected, std::uint64_t& start, std::size_t& blockSize);
+    // Turns the pixels upside down, row by row of the given bytes.
+    void FlipRows(std::size_t row);
     void DecodeRunLength(const std::uint8_t* block, std::size_t size, std::size_t bytesPerPixel);
 
     std::uint8_t idLength = 0;
