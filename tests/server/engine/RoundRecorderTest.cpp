@@ -8,9 +8,7 @@
 
 #include "demo/DemoReader.h"
 #include "net/MessageBatch.h"
-#include "net/NetMessage.h"
-#include "server/engine/GameServer.h"
-#include "server/engine/ServerLog.h"
+#include "server/engine/FedServer.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -51,58 +49,44 @@ Told Replay(const DemoReader& demo)
 }
 
 // Two short rounds in turn, recorded into the folder.
-ServerOptions Recording(const TempDir& dir, int robots)
-{
-    ServerOptions options;
-    options.maps = {"Arena", "Warren"};
-    options.bots = robots;
-    options.roundMinutes = 0.02;
-    options.recordDir = dir.Path() + "/rounds";
-    return options;
-}
+class RoundRecorderTest : public FedServer {
+protected:
+    ServerOptions Recording(int robots) const
+    {
+        ServerOptions options = Options();
+        options.bots = robots;
+        options.roundMinutes = 0.02;
+        options.recordDir = dir.Path() + "/rounds";
+        return options;
+    }
+    std::vector<std::string> Recorded() const
+    {
+        std::vector<std::string> paths;
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path() + "/rounds", missing))
+            paths.push_back(entry.path().string());
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
 
-// A person connects and joins, as the network would hand it on.
-void Seat(GameServer& server, platform::PlayerId id, const char* name)
-{
-    server.OnPlayerJoinedFrom(id, 0x0a000001u);
-    NetMessage join;
-    join.SetJoin(0, 0, name);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
-    join.Serialize(bytes.data(), join.WireSize());
-    server.OnReceive(id, bytes.data(), bytes.size());
-}
-
-std::vector<std::string> Files(const std::string& folder)
-{
-    std::vector<std::string> paths;
-    std::error_code missing;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
-        paths.push_back(entry.path().string());
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
+    TempDir dir;
+};
 
 } // namespace
 
 // Each round goes into a file of its own that begins with its map and
 // every ship, as a watcher without a ship sees it; a person still finds
 // the seat the watcher's slot is not.
-TEST(RoundRecorder, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
+TEST_F(RoundRecorderTest, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
 {
-    TempDir dir;
-    ServerLog quiet(nullptr);
-    ServerOptions options = Recording(dir, 3);
+    ServerOptions options = Recording(3);
     options.maxPlayers = 3;
     options.seed = 7;
-    {
-        GameServer server(options, QR_DATA_DIR, quiet);
-        std::string error;
-        ASSERT_TRUE(server.StartUnhosted(error)) << error;
-        Seat(server, 1, "Vega");
-        for (int tick = 0; tick < 600; ++tick)
-            server.Tick(16);
-    }
-    const std::vector<std::string> files = Files(options.recordDir);
+    ASSERT_EQ(Start(options), "");
+    Connect(1, 0x0a000001u, "Vega");
+    Play(600);
+    server.reset();
+    const std::vector<std::string> files = Recorded();
     ASSERT_EQ(files.size(), 2u);
 
     const char* maps[] = {"Arena", "Warren"};
@@ -129,52 +113,40 @@ TEST(RoundRecorder, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
 
 // Rounds of robots alone leave no file; the round a person comes into is
 // recorded from its start; a folder taken away is made again for the next.
-TEST(RoundRecorder, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
+TEST_F(RoundRecorderTest, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
 {
-    TempDir dir;
-    ServerLog quiet(nullptr);
-    const ServerOptions options = Recording(dir, 2);
-    const auto files = [&] { return Files(options.recordDir); };
-    GameServer server(options, QR_DATA_DIR, quiet);
-    std::string error;
-    ASSERT_TRUE(server.StartUnhosted(error)) << error;
+    ASSERT_EQ(Start(Recording(2)), "");
     // A round and its results take 6.2 s: this is a second into the second.
-    for (int tick = 0; tick < 450; ++tick)
-        server.Tick(16);
-    EXPECT_TRUE(files().empty()) << "robots alone on Arena, then on Warren";
+    Play(450);
+    EXPECT_TRUE(Recorded().empty()) << "robots alone on Arena, then on Warren";
 
-    Seat(server, 1, "Vega");
-    server.Tick(16);
-    ASSERT_EQ(files().size(), 1u);
+    Connect(1, 0x0a000001u, "Vega");
+    Play(1);
+    ASSERT_EQ(Recorded().size(), 1u);
+    std::string error;
     {
         DemoReader demo;
-        ASSERT_TRUE(demo.ReadFile(files()[0], error)) << error;
+        ASSERT_TRUE(demo.ReadFile(Recorded()[0], error)) << error;
         EXPECT_EQ(demo.Header().mapName, "Warren");
         const Told told = Replay(demo);
         EXPECT_EQ(told.maps, std::vector<std::string>{"Warren"}) << "from the round's start";
         EXPECT_EQ(told.spawned.size(), 3u) << "the robots from before the person came, and the person";
     }
 
-    std::filesystem::remove_all(options.recordDir);
-    for (int tick = 0; tick < 450; ++tick)
-        server.Tick(16);
-    ASSERT_EQ(files().size(), 1u) << "the next round in a folder made again";
+    std::filesystem::remove_all(dir.Path() + "/rounds");
+    Play(450);
+    ASSERT_EQ(Recorded().size(), 1u) << "the next round in a folder made again";
     DemoReader next;
-    ASSERT_TRUE(next.ReadFile(files()[0], error)) << error;
+    ASSERT_TRUE(next.ReadFile(Recorded()[0], error)) << error;
     EXPECT_EQ(next.Header().mapName, "Arena");
 }
 
 // The operator hears at the start, not a round later, that the folder
 // cannot take the recordings.
-TEST(RoundRecorder, AFolderThatCannotBeMadeStopsTheStart)
+TEST_F(RoundRecorderTest, AFolderThatCannotBeMadeStopsTheStart)
 {
-    TempDir dir;
     dir.WriteFile("taken", "a file, not a folder");
-    ServerLog quiet(nullptr);
-    ServerOptions options = Recording(dir, 0);
+    ServerOptions options = Recording(0);
     options.recordDir = dir.Path() + "/taken/rounds";
-    GameServer server(options, QR_DATA_DIR, quiet);
-    std::string error;
-    EXPECT_FALSE(server.StartUnhosted(error));
-    EXPECT_EQ(error, "cannot record into \"" + options.recordDir + "\": it is not a folder that can be made");
+    EXPECT_EQ(Start(options), "cannot record into \"" + options.recordDir + "\": it is not a folder that can be made");
 }
