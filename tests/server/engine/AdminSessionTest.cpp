@@ -82,8 +82,6 @@ TEST_F(AdminSession, UntrustedAMapChangeWaitsForTheLoginAndThreeWrongPasswordsLo
     EXPECT_TRUE(Answered("/server status", "Only an admin may do that: /server login PASSWORD first."));
     EXPECT_TRUE(Answered("/server login open sesame", "You are logged in as an admin of this server."));
     EXPECT_TRUE(Answered("/server map Warren", "Loaded map \"Warren\""));
-    EXPECT_TRUE(Answered("/server bots 1", "1 robot beside 1 person."));
-    EXPECT_TRUE(Answered("/server say hello", "Server: hello"));
 
     // Another connection from this address is no admin, and guesses.
     Restart();
@@ -97,19 +95,16 @@ TEST_F(AdminSession, UntrustedAMapChangeWaitsForTheLoginAndThreeWrongPasswordsLo
     EXPECT_TRUE(Answered("/server map Arena", "Only an admin may change the map: /server login PASSWORD first."));
 }
 
-TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
+TEST_F(AdminSession, AKickIsNoBanAndABannedAddressIsToldAndRefusedAtConnect)
 {
     dir.WriteFile("bans", "# kept by hand\n"
-                          "not an address\n"
-                          "192.0.2.1 2000-01-01T00:00:00Z # long over\n"
-                          "198.51.100.9 forever\n");
+                          "not an address\n");
     StartServer(Options()); // trusted: the player is on the server's machine
     ASSERT_TRUE(Join());
     // Help names what this player may run, as it is typed in the game.
     EXPECT_TRUE(Answered("/server help", "    let a banned address in again"));
     EXPECT_TRUE(ConsoleHas("/server unban ADDRESS"));
     EXPECT_TRUE(Answered("/server login anything", "This server takes no admin logins."));
-    EXPECT_TRUE(Answered("/server unban", "Usage: /server unban ADDRESS"));
     Type("/server kick Pilot");
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_TRUE(ToldBeforeTheEnd("An admin of this server has dropped you from the game."));
@@ -119,27 +114,12 @@ TEST_F(AdminSession, ABannedAddressIsRefusedAtConnectAndTheBanOutlivesARestart)
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_TRUE(ToldBeforeTheEnd("You are banned from this server."));
     const std::string kept = BanFile();
-    EXPECT_NE(kept.find("# kept by hand\n# not an address\n"), std::string::npos) << kept;
-    EXPECT_NE(kept.find("\n127.0.0.1 20"), std::string::npos) << kept;
-    EXPECT_NE(kept.find("\n198.51.100.9 forever"), std::string::npos) << kept;
-    EXPECT_EQ(kept.find("192.0.2.1"), std::string::npos) << "an ended ban goes: " << kept;
+    EXPECT_NE(kept.find("# kept by hand\n# not an address\n127.0.0.1 20"), std::string::npos) << kept;
 
+    // The file is read at the start too (OperatorTest).
     Restart();
     EXPECT_FALSE(JoinHost("Club Server", Port()));
     EXPECT_TRUE(ConsoleHas("You are banned from this server."));
-
-    server.reset();
-    StartServer(Options());
-    Restart();
-    EXPECT_FALSE(JoinHost("Club Server", Port()));
-    EXPECT_TRUE(ConsoleHas("You are banned from this server.")) << "the ban is kept across a restart";
-
-    // A ban taken out of the file by hand ends with the next start.
-    server.reset();
-    dir.WriteFile("bans", kept.substr(0, kept.find("\n127.0.0.1")));
-    StartServer(Options());
-    Restart();
-    EXPECT_TRUE(Join());
 }
 
 } // namespace

@@ -78,15 +78,10 @@ protected:
     int input = -1;
 };
 
-TEST_F(PipedServer, AMapTypedIntoItsInputIsPlayedGarbageIsAnsweredAndAHaltEndsItCleanly)
+TEST_F(PipedServer, WhatIsTypedIntoItsInputIsRunGarbageIsAnsweredAndAHaltEndsItCleanly)
 {
     Start();
     ASSERT_TRUE(Join("Piped Server", Port()));
-    ASSERT_TRUE(ConsoleHas("Loaded map \"Arena\""));
-
-    Type("/map Warren\n");
-    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Loaded map \"Warren\""); })) << Log();
-    EXPECT_TRUE(WorkUntil([&] { return local->IsAlive(); })) << "respawned on the new map";
 
     // A binary line, then one line larger than the pipe holds: answered,
     // and the game goes on with the next line.
