@@ -41,12 +41,6 @@ inline bool AnyHas(const Lines& lines, const std::string& text)
 // would hand them on, its log read back line by line.
 class FedServer : public ::testing::Test {
 protected:
-    ~FedServer() override
-    {
-        server.reset();
-        std::fclose(file);
-    }
-
     static ServerOptions Options()
     {
         ServerOptions options;
@@ -62,7 +56,7 @@ protected:
         return error;
     }
 
-    Lines Since() { return LoggedSince(file, read); }
+    Lines Since() { return LoggedSince(file.get(), read); }
     // The operator's line, and what it was answered.
     Lines Typed(const std::string& line)
     {
@@ -88,8 +82,8 @@ protected:
             server->Tick(16);
     }
 
-    std::FILE* file = std::tmpfile();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file {std::tmpfile(), std::fclose};
     long read = 0;
-    ServerLog log {file};
+    ServerLog log {file.get()};
     std::unique_ptr<GameServer> server;
 };
