@@ -74,71 +74,54 @@ protected:
 
 } // namespace
 
-// Each round goes into a file of its own that begins with its map and
-// every ship, as a watcher without a ship sees it; a person still finds
-// the seat the watcher's slot is not.
-TEST_F(RoundRecorderTest, EveryRoundIsADemoOfItsOwnThatAPlayerCanPlay)
+// A round a person plays in is a demo of its own, as a watcher without a
+// ship sees it from the round's start: robots alone leave none, and a
+// person still finds the seat the watcher's slot is not.
+TEST_F(RoundRecorderTest, OnlyRoundsWithAPersonAreKeptEachADemoOfItsOwnThatAPlayerCanPlay)
 {
     ServerOptions options = Recording(3);
     options.maxPlayers = 3;
-    options.seed = 7;
     ASSERT_EQ(Start(options), "");
-    Connect(1, 0x0a000001u, "Vega");
-    Play(600);
-    server.reset();
-    const std::vector<std::string> files = Recorded();
-    ASSERT_EQ(files.size(), 2u);
-
-    const char* maps[] = {"Arena", "Warren"};
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE(files[i]);
-        EXPECT_NE(files[i].find(std::string("_") + maps[i] + ".qrdemo"), std::string::npos);
-        DemoReader demo;
-        std::string error;
-        ASSERT_TRUE(demo.ReadFile(files[i], error)) << error;
-        EXPECT_EQ(demo.Header().mapName, maps[i]);
-        EXPECT_EQ(demo.Header().shipId, DemoHeader::kNoShip);
-        EXPECT_EQ(demo.Header().mapChecksum,
-                  DemoHeader::FileChecksum(std::string(QR_DATA_DIR) + "/Maps/" + maps[i] + ".smp"));
-        EXPECT_FALSE(demo.IsCut());
-        const Told told = Replay(demo);
-        ASSERT_FALSE(told.maps.empty());
-        EXPECT_EQ(told.maps.back(), maps[i]);
-        EXPECT_EQ(told.spawned.size(), i == 0 ? 4u : 3u) << "everyone who sat in the round";
-        EXPECT_EQ(told.spawned.count("Vega"), 1u) << "a robot gave its seat to the person";
-        EXPECT_EQ(told.joins, 0) << "the watcher has no ship to be told of";
-        EXPECT_GT(told.shipStates, 30);
-    }
-}
-
-// Rounds of robots alone leave no file; the round a person comes into is
-// recorded from its start; a folder taken away is made again for the next.
-TEST_F(RoundRecorderTest, OnlyRoundsWithAPersonAreKeptAndAFolderTakenAwayComesBack)
-{
-    ASSERT_EQ(Start(Recording(2)), "");
     // A round and its results take 6.2 s: this is a second into the second.
     Play(450);
     EXPECT_TRUE(Recorded().empty()) << "robots alone on Arena, then on Warren";
-
     Connect(1, 0x0a000001u, "Vega");
     Play(1);
     ASSERT_EQ(Recorded().size(), 1u);
     std::string error;
-    {
-        DemoReader demo;
-        ASSERT_TRUE(demo.ReadFile(Recorded()[0], error)) << error;
-        EXPECT_EQ(demo.Header().mapName, "Warren");
-        const Told told = Replay(demo);
-        EXPECT_EQ(told.maps, std::vector<std::string>{"Warren"}) << "from the round's start";
-        EXPECT_EQ(told.spawned.size(), 3u) << "the robots from before the person came, and the person";
-    }
+    DemoReader begun;
+    ASSERT_TRUE(begun.ReadFile(Recorded()[0], error)) << error;
+    EXPECT_EQ(Replay(begun).maps, std::vector<std::string>{"Warren"}) << "from the round's start";
 
+    // Files are named by their start and map, and two may start in a second.
+    const auto played = [&](std::size_t seated) {
+        const std::vector<std::string> files = Recorded();
+        const auto path =
+            std::ranges::find_if(files, [](const std::string& file) { return file.ends_with("_Warren.qrdemo"); });
+        ASSERT_NE(path, files.end());
+        DemoReader demo;
+        ASSERT_TRUE(demo.ReadFile(*path, error)) << error;
+        EXPECT_EQ(demo.Header().mapName, "Warren");
+        EXPECT_EQ(demo.Header().shipId, DemoHeader::kNoShip);
+        EXPECT_EQ(demo.Header().mapChecksum, DemoHeader::FileChecksum(QR_DATA_DIR "/Maps/Warren.smp"));
+        EXPECT_FALSE(demo.IsCut());
+        const Told told = Replay(demo);
+        EXPECT_EQ(told.maps, std::vector<std::string>{"Warren"});
+        EXPECT_EQ(told.spawned.size(), seated) << "everyone who sat in the round";
+        EXPECT_EQ(told.spawned.count("Vega"), 1u) << "a robot gave its seat to the person";
+        EXPECT_EQ(told.joins, 0) << "the watcher has no ship to be told of";
+        EXPECT_GT(told.shipStates, 30);
+    };
+    Play(450);
+    ASSERT_EQ(Recorded().size(), 2u) << "the next round, Arena, in a file of its own";
+    played(4u); // the robots from before the person came, and the person
+
+    // A folder taken away is made again for the round after the one under way.
     std::filesystem::remove_all(dir.Path() + "/rounds");
     Play(450);
-    ASSERT_EQ(Recorded().size(), 1u) << "the next round in a folder made again";
-    DemoReader next;
-    ASSERT_TRUE(next.ReadFile(Recorded()[0], error)) << error;
-    EXPECT_EQ(next.Header().mapName, "Arena");
+    server.reset();
+    ASSERT_EQ(Recorded().size(), 1u);
+    played(3u);
 }
 
 // The operator hears at the start, not a round later, that the folder
