@@ -1,33 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CommandInterpreter.h"
-#include "support/ServerSessionTest.h"
+#include "server/engine/ServedGame.h"
 
 namespace {
 
 // Admins and bans as a player meets them: the real server, the player's
 // real client, and its commands typed at its console.
-class AdminSession : public ServerSessionTest {
+class AdminSession : public ServedGame {
 protected:
-    std::uint16_t Port() const { return TestPort(47000); }
+    AdminSession() : ServedGame(47000, "Club Server") {}
 
     ServerOptions Options() const
     {
-        ServerOptions options;
-        options.port = Port();
-        options.name = "Club Server";
-        options.maps = {"Arena", "Warren"};
+        ServerOptions options = ServedGame::Options();
         options.banFile = dir.Path() + "/bans";
         return options;
     }
-
-    bool Join() { return ServerSessionTest::Join("Club Server", Port()); }
     // The server's last word came, then the designed line of its end.
     static bool ToldBeforeTheEnd(const std::string& line)
     {
@@ -56,14 +49,6 @@ protected:
     {
         Type(line);
         return WorkUntil([&] { return ConsoleHas(answer); });
-    }
-
-    std::string BanFile() const
-    {
-        std::ifstream file(dir.Path() + "/bans");
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
     }
 
     TempDir dir;
@@ -113,12 +98,12 @@ TEST_F(AdminSession, AKickIsNoBanAndABannedAddressIsToldAndRefusedAtConnect)
     Type("/server ban Pilot 30");
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
     EXPECT_TRUE(ToldBeforeTheEnd("You are banned from this server."));
-    const std::string kept = BanFile();
+    const std::string kept = FileText(dir.Path() + "/bans");
     EXPECT_NE(kept.find("# kept by hand\n# not an address\n127.0.0.1 20"), std::string::npos) << kept;
 
     // The file is read at the start too (OperatorTest).
     Restart();
-    EXPECT_FALSE(JoinHost("Club Server", Port()));
+    EXPECT_FALSE(JoinHost(name, port));
     EXPECT_TRUE(ConsoleHas("You are banned from this server."));
 }
 

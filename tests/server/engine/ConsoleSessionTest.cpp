@@ -5,20 +5,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 
-#include "support/ServerSessionTest.h"
+#include "server/engine/ServedGame.h"
 
 namespace {
 
 // The server program itself, its standard input a pipe that the test
 // types into as an operator would, and the player's real network client
 // joining it over loopback.
-class PipedServer : public ServerSessionTest {
+class PipedServer : public ServedGame {
 protected:
+    PipedServer() : ServedGame(46000, "Piped Server") {}
+
     void TearDown() override
     {
         if (pid > 0) {
@@ -27,16 +27,14 @@ protected:
         }
         if (input >= 0)
             ::close(input);
-        ServerSessionTest::TearDown();
+        ServedGame::TearDown();
     }
-
-    std::uint16_t Port() const { return TestPort(46000); }
 
     void Start()
     {
         int ends[2];
         ASSERT_EQ(::pipe(ends), 0);
-        const std::string port = std::to_string(Port());
+        const std::string portText = std::to_string(port);
         pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -45,8 +43,8 @@ protected:
             ::dup2(out, 1);
             ::dup2(out, 2);
             ::close(ends[1]);
-            ::execl(QR_SERVER_BINARY, QR_SERVER_BINARY, "--data", QR_DATA_DIR, "--port", port.c_str(), "--name",
-                    "Piped Server", "--maps", "Arena,Warren", static_cast<char*>(nullptr));
+            ::execl(QR_SERVER_BINARY, QR_SERVER_BINARY, "--data", QR_DATA_DIR, "--port", portText.c_str(), "--name",
+                    name, "--maps", "Arena,Warren", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(ends[0]);
@@ -60,13 +58,7 @@ protected:
         ASSERT_EQ(::write(input, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
 
-    std::string Log() const
-    {
-        std::ifstream file(logPath);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    std::string Log() const { return FileText(logPath); }
     bool Logged(const std::string& text) const { return Log().find(text) != std::string::npos; }
 
     TempDir dir;
@@ -78,7 +70,7 @@ protected:
 TEST_F(PipedServer, WhatIsTypedIntoItsInputIsRunGarbageIsAnsweredAndAHaltEndsItCleanly)
 {
     Start();
-    ASSERT_TRUE(Join("Piped Server", Port()));
+    ASSERT_TRUE(Join());
 
     // A binary line, then one line larger than the pipe holds: answered,
     // and the game goes on with the next line.

@@ -2,7 +2,7 @@
 
 #include "net/MessageBatch.h"
 #include "platform/EnetHost.h"
-#include "support/ServerSessionTest.h"
+#include "server/engine/ServedGame.h"
 
 namespace {
 
@@ -71,22 +71,9 @@ private:
     bool taken = false;
 };
 
-class ServerSession : public ServerSessionTest {
+class ServerSession : public ServedGame {
 protected:
-    std::uint16_t Port() const { return TestPort(45000); }
-
-    ServerOptions Options(int maxPlayers = 4, int bots = 0) const
-    {
-        ServerOptions options;
-        options.port = Port();
-        options.name = "Test Server";
-        options.maxPlayers = maxPlayers;
-        options.bots = bots;
-        options.maps = {"Arena", "Warren"};
-        return options;
-    }
-
-    bool Join() { return ServerSessionTest::Join("Test Server", Port()); }
+    ServerSession() : ServedGame(45000, "Test Server") {}
 };
 
 // Leaving, garbage and floods, and the robot that comes back to a seat a
@@ -95,13 +82,13 @@ protected:
 TEST_F(ServerSession, IsFoundWithItsRobotsWhoGiveTheirSeatsToPeopleWhosePingsAndChatAreAnswered)
 {
     StartServer(Options(3, 3));
-    client->SetPort(Port());
+    client->SetPort(port);
     ASSERT_TRUE(client->EnumHosts());
     EXPECT_EQ(FirstListed(), (Listed{"Test Server", 3, 3})) << "the robots count as players";
     ASSERT_TRUE(Join());
     EXPECT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "one robot made room";
     RawPeer raw;
-    ASSERT_TRUE(raw.Connect(Port()));
+    ASSERT_TRUE(raw.Connect(port));
     NetMessage join, ping, text;
     join.SetJoin(0, 2, "Pi\tlot");
     raw.Send(join);
@@ -147,7 +134,7 @@ TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayKeepsItsPortAndEndingTell
     StartServer(Options(1));
     ASSERT_TRUE(Join());
     RawPeer second;
-    EXPECT_FALSE(second.Connect(Port()));
+    EXPECT_FALSE(second.Connect(port));
     ServerThread rival(Options(), QR_DATA_DIR);
     std::string error;
     EXPECT_FALSE(rival.Start(error));
@@ -166,10 +153,10 @@ TEST_F(ServerSession, OneAddressMayHaveOnlyAFewHandshakesUnderWayWhileAnotherSti
     std::vector<std::unique_ptr<RawPeer>> stalled;
     for (int i = 0; i < GameServer::kWaitingPerAddress; ++i) {
         stalled.push_back(std::make_unique<RawPeer>("127.0.0.1", true));
-        stalled.back()->Connect(Port(), 20);
+        stalled.back()->Connect(port, 20);
     }
-    EXPECT_FALSE(RawPeer().Connect(Port(), 1500)) << "a fifth from the same address";
-    EXPECT_TRUE(RawPeer("127.0.0.2").Connect(Port(), 1500)) << "another address";
+    EXPECT_FALSE(RawPeer().Connect(port, 1500)) << "a fifth from the same address";
+    EXPECT_TRUE(RawPeer("127.0.0.2").Connect(port, 1500)) << "another address";
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/ServerSessionTest.h"
+#include "server/engine/ServedGame.h"
 #include "support/SidecarStandIn.h"
 
 namespace {
@@ -11,14 +11,14 @@ namespace {
 // The server as operators and fleets watch it: its metrics page over real
 // HTTP, and the calls it makes to a stand-in of the Agones SDK sidecar,
 // while the player's real client plays.
-class WatchedServer : public ServerSessionTest {
+class WatchedServer : public ServedGame {
 protected:
-    std::uint16_t Port() const { return TestPort(48000); }
-    std::uint16_t MetricsPort() const { return static_cast<std::uint16_t>(TestPort(48000) + 1); }
+    WatchedServer() : ServedGame(48000, "Watched Server") {}
+    std::uint16_t MetricsPort() const { return static_cast<std::uint16_t>(port + 1); }
 
     ServerOptions Options() const
     {
-        ServerOptions options = ServerThread::EndlessArena(Port(), "Watched Server", 4);
+        ServerOptions options = ServerThread::EndlessArena(port, name, 4);
         options.metrics = "127.0.0.1:" + std::to_string(MetricsPort());
         return options;
     }
@@ -52,7 +52,7 @@ bool Has(const std::string& text, const std::string& part)
 TEST_F(WatchedServer, TheMetricsPageShowsTheGameAsItGoes)
 {
     StartServer(Options());
-    ASSERT_TRUE(Join("Watched Server", Port()));
+    ASSERT_TRUE(Join());
     ASSERT_TRUE(WorkUntil([&] { return Has(Get("/metrics"), "\nquillrock_players 1\n"); }));
     const std::string page = Get("/metrics");
     EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page;
@@ -73,7 +73,7 @@ TEST_F(WatchedServer, AnAgonesSidecarHearsOfTheSeatsReadinessHealthThePlayerAndT
     options.agones = true;
     StartServer(options);
     ::unsetenv("AGONES_SDK_HTTP_PORT");
-    ASSERT_TRUE(Join("Watched Server", Port()));
+    ASSERT_TRUE(Join());
     EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 4000));
     server->Stop();
     ASSERT_TRUE(sidecar.WaitForRequests(5));
