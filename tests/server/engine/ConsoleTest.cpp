@@ -38,7 +38,8 @@ TEST(ConsoleReader, LinesComeWholeAsTheyArriveTooLongOnesAreRefusedOnceAndTheEnd
     write("tus\r\n/map War");
     EXPECT_EQ(Drain(reader), Lines{"/status"});
     const std::string longest(LineReader::kLongestLine, 'a');
-    write("ren\n\n\xff\x1b[2J\xc3\x28\n" + longest + "\n" + std::string(LineReader::kLongestLine + 1, 'b') + "\n/say b");
+    const std::string tooLong(LineReader::kLongestLine + 1, 'b');
+    write("ren\n\n\xff\x1b[2J\xc3\x28\n" + longest + "\n" + tooLong + "\n/say b");
     ::close(ends[1]);
     EXPECT_EQ(Drain(reader), (Lines{"/map Warren", "", "\xff\x1b[2J\xc3\x28", longest, "<too long>", "/say b"}))
         << "bytes as they come, the last line without its end";

@@ -49,9 +49,14 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(WatchedServer, TheMetricsPageShowsTheGameAsItGoes)
+TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrder)
 {
-    StartServer(Options());
+    SidecarStandIn sidecar;
+    ::setenv("AGONES_SDK_HTTP_PORT", std::to_string(sidecar.Port()).c_str(), 1);
+    ServerOptions options = Options();
+    options.agones = true;
+    StartServer(options);
+    ::unsetenv("AGONES_SDK_HTTP_PORT");
     ASSERT_TRUE(Join());
     ASSERT_TRUE(WorkUntil([&] { return Has(Get("/metrics"), "\nquillrock_players 1\n"); }));
     const std::string page = Get("/metrics");
@@ -63,17 +68,7 @@ TEST_F(WatchedServer, TheMetricsPageShowsTheGameAsItGoes)
         EXPECT_TRUE(Has(page, figure)) << figure << " in\n" << page;
     EXPECT_FALSE(Has(page, "\nquillrock_received_payloads_total 0\n")) << "the player's keys came in";
     EXPECT_EQ(Get("/").rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);
-}
 
-TEST_F(WatchedServer, AnAgonesSidecarHearsOfTheSeatsReadinessHealthThePlayerAndTheEndInOrder)
-{
-    SidecarStandIn sidecar;
-    ::setenv("AGONES_SDK_HTTP_PORT", std::to_string(sidecar.Port()).c_str(), 1);
-    ServerOptions options = Options();
-    options.agones = true;
-    StartServer(options);
-    ::unsetenv("AGONES_SDK_HTTP_PORT");
-    ASSERT_TRUE(Join());
     EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 4000));
     server->Stop();
     ASSERT_TRUE(sidecar.WaitForRequests(5));
