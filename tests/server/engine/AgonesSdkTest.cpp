@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>

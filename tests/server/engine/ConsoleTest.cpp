@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <utility>
 
 #include "platform/LineReader.h"
 #include "server/engine/FedServer.h"
