@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "server/game/EventLog.h"
 #include "server/game/Game.h"
 #include "server/game/RobotCrew.h"
-#include "server/game/EventLog.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 

@@ -8,9 +8,9 @@
 #include "platform/DataDirectory.h"
 #include "platform/LineReader.h"
 #include "server/engine/GameServer.h"
-#include "server/game/RobotTrial.h"
 #include "server/engine/ServerLog.h"
 #include "server/engine/ServerOptions.h"
+#include "server/game/RobotTrial.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "server/game/MapRotation.h"
-#include "server/game/Simulation.h"
 #include "server/RecordingListener.h"
 #include "server/ServerMaps.h"
+#include "server/game/MapRotation.h"
+#include "server/game/Simulation.h"
 #include "support/TempDir.h"
 #include "world/Ship.h"
 

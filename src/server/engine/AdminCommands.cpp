@@ -1,14 +1,15 @@
 // The commands of admins' logins and of the bans.
+#include "server/engine/ServerCommands.h"
+
 #include <charconv>
 
 #include "platform/Clock.h"
-#include "server/engine/DottedAddress.h"
 #include "server/engine/Admission.h"
 #include "server/engine/Connections.h"
-#include "server/game/PlayerText.h"
-#include "server/engine/ServerCommands.h"
+#include "server/engine/DottedAddress.h"
 #include "server/engine/ServerLog.h"
 #include "server/engine/ServerOptions.h"
+#include "server/game/PlayerText.h"
 
 namespace {
 

@@ -66,7 +66,7 @@ bool GameServer::Start(std::string& error)
         return false;
     }
     std::string maps;
-    for (const std::string& name : game->Look().maps)
+    for (const std::string& name : game->Maps())
         maps += (maps.empty() ? "" : ", ") + name;
     log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
                options.maxPlayers, maps.c_str());
@@ -151,9 +151,11 @@ void GameServer::Tick(int ms)
     game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         Send(slot, payload, reliable);
     });
-    if (options.oneMatch && !halted && game->Look().finished) {
-        log.Always("the match is over: the server stops, as --one-match asks");
+    if (options.oneMatch && game->Look().finished) {
+        if (!halted)
+            log.Always("the match is over: the server stops, as --one-match asks");
         halted = true;
+        return;
     }
     session.Flush();
     for (const auto& [id, connection] : connections.All()) {
@@ -214,6 +216,8 @@ void GameServer::Operate(const std::string& line)
     // later shows what the operator did among what it caused.
     commands.Registry().RunLine(line, Asker::Operator, "the operator",
                                 [this](const std::string& answer) { log.Always("%s", answer.c_str()); });
+    // A command may have seated or unseated robots: searches hear of it now.
+    CountSeats();
 }
 
 void GameServer::ReadConsole()

@@ -10,8 +10,8 @@
 #include "base/TextCopy.h"
 #include "net/NetMessage.h"
 #include "net/PackedBatch.h"
-#include "server/game/PlayerText.h"
 #include "server/engine/ServerLog.h"
+#include "server/game/PlayerText.h"
 
 namespace {
 
@@ -161,6 +161,7 @@ void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, co
     if (commands.Registry().RunLine(line, asker, who, TellerOf(connection), id) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring /server %s from %s: not an admin",
                  Drawable(name.c_str(), CommandRegistry::kShownName).c_str(), who.c_str());
+    CountSeats();
 }
 
 void GameServer::RequestHalt(platform::PlayerId id, Connection& connection)

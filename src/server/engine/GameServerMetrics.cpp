@@ -3,9 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
-#include "server/engine/ServerLog.h"
 
 namespace {
 

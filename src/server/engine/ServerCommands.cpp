@@ -4,7 +4,6 @@
 #include "server/engine/ServerCommands.h"
 
 #include <cstdio>
-#include <iterator>
 
 #include "base/AsciiLower.h"
 #include "server/engine/Admission.h"
@@ -38,12 +37,10 @@ const ServerCommands::Entry ServerCommands::kEntries[] = {
     {"reload-bans", "", "read the ban file again, as edited by hand", kAdmins, kAdminsOnly,
      &ServerCommands::ReloadBans},
 };
-const std::size_t ServerCommands::kEntryCount = std::size(ServerCommands::kEntries);
 
 ServerCommands::ServerCommands(Parts parts) : s(std::move(parts))
 {
-    for (std::size_t i = 0; i < kEntryCount; ++i) {
-        const Entry& entry = kEntries[i];
+    for (const Entry& entry : kEntries) {
         registry.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal,
                       [this, body = entry.body](const Request& request) { return (this->*body)(request); }});
     }
@@ -63,8 +60,7 @@ CommandRegistry::Command ServerCommands::FromGame(const HostedGame::Command& com
 std::string ServerCommands::Help()
 {
     CommandRegistry listed;
-    for (std::size_t i = 0; i < kEntryCount; ++i) {
-        const Entry& entry = kEntries[i];
+    for (const Entry& entry : kEntries) {
         listed.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal, [](const Request&) { return true; }});
     }
     for (HostedGame::Command command : Game::Listed()) {

@@ -36,6 +36,9 @@ public:
     };
 
     explicit ServerCommands(Parts parts);
+    // The registry's bodies hold on to this object.
+    ServerCommands(const ServerCommands&) = delete;
+    ServerCommands& operator=(const ServerCommands&) = delete;
 
     const CommandRegistry& Registry() const { return registry; }
     // The operator's commands with their help lines, as /help lists them.
@@ -62,7 +65,6 @@ private:
         bool (ServerCommands::*body)(const Request&);
     };
     static const Entry kEntries[];
-    static const std::size_t kEntryCount;
 
     // The game's commands are for admins and the operator.
     static CommandRegistry::Command FromGame(const HostedGame::Command& command);

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "base/TextCopy.h"
+#include "server/game/EventLog.h"
 #include "server/game/Player.h"
 #include "server/game/Reporter.h"
-#include "server/game/EventLog.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 #include "world/Turret.h"

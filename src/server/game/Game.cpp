@@ -3,8 +3,8 @@
 #include <cmath>
 #include <random>
 
-#include "server/game/PlayerText.h"
 #include "server/game/EventLog.h"
+#include "server/game/PlayerText.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
 
@@ -99,6 +99,7 @@ void Game::Restart()
         RemovePilot(simulation.Players().back().get());
     crew = RobotCrew(options.bots, options.botSkill, CrewSeed(seed));
     reporter = Reporter();
+    lastRound = false;
     matchBegun = false;
     finished = false;
     std::string reason;
@@ -243,14 +244,12 @@ void Game::WantRobots(int robots)
     FillSeats();
 }
 
-bool Game::Retire(int slot)
+void Game::Retire(int slot)
 {
-    Player* robot = Pilot(slot);
-    if (!robot || !crew.Flies(robot))
-        return false;
-    crew.Want(crew.Count() - 1);
-    Leave(slot);
-    return true;
+    if (Player* robot = Pilot(slot); robot && crew.Flies(robot)) {
+        crew.Want(crew.Count() - 1);
+        Leave(slot);
+    }
 }
 
 void Game::Tick(int ms, const Send& send)
@@ -301,7 +300,6 @@ HostedGame::Glance Game::Look() const
     Glance glance;
     glance.round = simulation.Rounds();
     glance.map = simulation.MapName();
-    glance.maps = rotation.Names();
     glance.people = People();
     glance.robots = Robots();
     glance.robotsWanted = crew.Wanted();
@@ -315,8 +313,7 @@ std::vector<HostedGame::Seat> Game::Seats() const
 {
     std::vector<Seat> seats;
     for (const auto& player : simulation.Players())
-        seats.push_back({player->Slot(), player->Name(), player->ShipId(), player->GetShip().GetScore(),
-                         crew.Flies(player.get())});
+        seats.push_back({player->Slot(), player->Name(), player->ShipId(), player->GetShip().GetScore()});
     return seats;
 }
 

@@ -55,7 +55,7 @@ public:
     // The same without a game to run them: for help.
     static std::vector<Command> Listed();
     // One fewer robot is wanted, or it would come back to the seat it leaves.
-    bool Retire(int slot) override;
+    void Retire(int slot) override;
 
     // The robots think, the simulation steps, and each watching player's
     // payloads of the tick are handed to send.
@@ -64,6 +64,7 @@ public:
 
     std::uint64_t Now() const override { return simulation.GetWorld().Now(); }
     Glance Look() const override;
+    const std::vector<std::string>& Maps() const override { return rotation.Names(); }
     std::vector<Seat> Seats() const override;
 
     // A new round at once on the named map; when it cannot be played, the
@@ -105,7 +106,6 @@ private:
         bool (Game::*body)(const std::string& arguments, const std::string& by, const Reply& reply);
     };
     static const CommandRow kCommandRows[];
-    static const std::size_t kCommandCount;
     bool MapCommand(const std::string& arguments, const std::string& by, const Reply& reply);
     bool NextCommand(const std::string& arguments, const std::string& by, const Reply& reply);
     bool BotsCommand(const std::string& arguments, const std::string& by, const Reply& reply);

@@ -1,7 +1,6 @@
 // The game's own commands, for admins and the operator: which map, and how
 // many robots.
 #include <charconv>
-#include <iterator>
 
 #include "server/game/EventLog.h"
 #include "server/game/Game.h"
@@ -23,14 +22,13 @@ const Game::CommandRow Game::kCommandRows[] = {
     {{"next", "", "play the next map of the rotation now", nullptr, {}}, &Game::NextCommand},
     {{"bots", "N", "robots wanted from now on, 0 to the seats", nullptr, {}}, &Game::BotsCommand},
 };
-const std::size_t Game::kCommandCount = std::size(Game::kCommandRows);
 
 std::vector<HostedGame::Command> Game::Commands()
 {
     std::vector<Command> commands;
-    for (std::size_t i = 0; i < kCommandCount; ++i) {
-        commands.push_back(kCommandRows[i].listed);
-        commands.back().run = [this, body = kCommandRows[i].body](const std::string& arguments, const std::string& by,
+    for (const CommandRow& row : kCommandRows) {
+        commands.push_back(row.listed);
+        commands.back().run = [this, body = row.body](const std::string& arguments, const std::string& by,
                                                                    const Reply& reply) {
             return (this->*body)(arguments, by, reply);
         };
@@ -41,8 +39,8 @@ std::vector<HostedGame::Command> Game::Commands()
 std::vector<HostedGame::Command> Game::Listed()
 {
     std::vector<Command> commands;
-    for (std::size_t i = 0; i < kCommandCount; ++i)
-        commands.push_back(kCommandRows[i].listed);
+    for (const CommandRow& row : kCommandRows)
+        commands.push_back(row.listed);
     return commands;
 }
 

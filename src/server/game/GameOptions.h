@@ -12,5 +12,5 @@ struct GameOptions {
     int bots = 0;                  // robots in the seats people leave free
     int botSkill = 2;              // 1 to 3
     unsigned seed = 0;             // 0: a different game every time
-    bool oneMatch = false;         // the game is over when its first round ends
+    bool oneMatch = false;         // the game ends with the round that began with its first person
 };

@@ -26,7 +26,6 @@ public:
         std::string name;
         int ship = 0;
         int score = 0;
-        bool robot = false;
     };
 
     // The game at a glance, as the status, the metrics and the recording
@@ -34,7 +33,6 @@ public:
     struct Glance {
         std::uint32_t round = 0; // rounds begun since the start
         std::string map;
-        std::vector<std::string> maps; // the rotation
         int people = 0;
         int robots = 0;
         int robotsWanted = 0;
@@ -74,8 +72,8 @@ public:
     // A line in one player's console, or in everyone's for kNobody.
     virtual void Tell(int slot, const char* text) = 0;
     virtual std::vector<Command> Commands() = 0;
-    // A robot leaves its seat for good; false when the slot is no robot's.
-    virtual bool Retire(int slot) = 0;
+    // A robot leaves its seat for good; nothing for another's slot.
+    virtual void Retire(int slot) = 0;
 
     // The clock moves on by ms and each slot's payloads of the tick are
     // handed to send.
@@ -88,5 +86,7 @@ public:
     // Milliseconds of play since the game began: the engine's clock too.
     virtual std::uint64_t Now() const = 0;
     virtual Glance Look() const = 0;
+    // The maps of the rotation, in their order.
+    virtual const std::vector<std::string>& Maps() const = 0;
     virtual std::vector<Seat> Seats() const = 0;
 };

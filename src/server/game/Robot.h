@@ -3,9 +3,9 @@
 #include <random>
 #include <unordered_map>
 
-#include "world/HeldKeys.h"
 #include "server/game/Navigator.h"
 #include "server/game/RobotSkill.h"
+#include "world/HeldKeys.h"
 #include "world/Vector3.h"
 
 class Player;

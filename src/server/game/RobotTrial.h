@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "server/game/Game.h"
 #include "server/game/EventLog.h"
+#include "server/game/Game.h"
 
 // Robots alone in a game on one map, without a network, as fast as the
 // machine goes: how a maintainer sees how well they fly. The game runs on

@@ -18,8 +18,8 @@
 #include "server/game/SimulationListener.h"
 #include "server/game/SpawnSites.h"
 #include "server/game/TurretGunner.h"
-#include "world/Walls.h"
 #include "world/Map.h"
+#include "world/Walls.h"
 #include "world/World.h"
 
 class Ship;

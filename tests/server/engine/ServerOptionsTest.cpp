@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/DataDirectory.h"
-#include "server/game/MapRotation.h"
-#include "server/engine/ServerOptions.h"
 #include "server/ServerMaps.h"
+#include "server/engine/ServerOptions.h"
+#include "server/game/MapRotation.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "net/MessageBatch.h"
-#include "server/game/Game.h"
 #include "server/game/EventLog.h"
+#include "server/game/Game.h"
 #include "world/Ship.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <tuple>
 
-#include "server/game/MapRotation.h"
 #include "server/ServerMaps.h"
+#include "server/game/MapRotation.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
 

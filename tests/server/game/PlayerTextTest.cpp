@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "world/HeldKeys.h"
 #include "server/game/PlayerText.h"
+#include "world/HeldKeys.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "server/game/Robot.h"
 #include "server/SimulationFixture.h"
+#include "server/game/Robot.h"
 
 namespace {
 
