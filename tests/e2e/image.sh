@@ -76,7 +76,7 @@ bash "$source_dir/scripts/offline" unshare --pid --fork --mount-proc="$root/proc
   </dev/null >"$work/host.log" 2>&1 &
 runner=$!
 logged() { grep -q "$1" "$work/host.log"; }
-for _ in $(seq 50); do logged "round started on map" && break; sleep 0.2; done
+for _ in $(seq 150); do logged "round started on map" && break; sleep 0.2; done
 logged "round started on map" || fail "no round in the image: $(cat "$work/host.log")"
 maps=$(find "$root/usr/share/quillrock/Maps" -name '*.smp' -printf '%f\n' | sed 's/\.smp$//' | LC_ALL=C sort | paste -sd, | sed 's/,/, /g')
 logged "hosting .* on UDP port 3001 .*; maps: $maps\$" || fail "not hosting the image's maps on 3001: $(cat "$work/host.log")"
@@ -84,8 +84,8 @@ logged "trusted no more than any other" || fail "players on loopback are still a
 server=$(pgrep -P "$runner" || true)
 [ -n "$server" ] || fail "the server's process is gone: $(cat "$work/host.log")"
 kill -TERM "$server"
-for _ in $(seq 50); do kill -0 "$runner" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$runner" 2>/dev/null && fail "the server still runs 10 s after SIGTERM"
+for _ in $(seq 150); do kill -0 "$runner" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$runner" 2>/dev/null && fail "the server still runs 30 s after SIGTERM"
 status=0
 wait "$runner" || status=$?
 server=

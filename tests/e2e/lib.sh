@@ -1,15 +1,15 @@
 # Helpers for end-to-end checks of the real program under Xvfb. Source it,
 # then call start_game; every check runs inside the caller's namespace.
+# Each wait allows a machine some three times slower than one where the
+# checks pass alone: a sanitizer build on a machine busy with other work.
 set -euo pipefail
 
-E2E_DISPLAY=${E2E_DISPLAY:-:$((90 + RANDOM % 100))}
 E2E_WORK=$(mktemp -d)
-export DISPLAY=$E2E_DISPLAY XDG_CONFIG_HOME=$E2E_WORK/config XDG_DATA_HOME=$E2E_WORK/data QUILLROCK_NO_DIALOGS=1
+export XDG_CONFIG_HOME=$E2E_WORK/config XDG_DATA_HOME=$E2E_WORK/data QUILLROCK_NO_DIALOGS=1
 # The game plays with sound, written to a file instead of a device.
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$E2E_WORK/audio.raw
 
-Xvfb "$E2E_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-E2E_XVFB=$!
+E2E_XVFB=
 GAME_PID=
 HOST_PID=
 cleanup() {
@@ -17,13 +17,26 @@ cleanup() {
   # The host lets its players go before the port closes: wait for it, so
   # the next check can open the port again.
   if [ -n "$HOST_PID" ]; then kill "$HOST_PID" 2>/dev/null || true; wait "$HOST_PID" 2>/dev/null || true; fi
-  kill "$E2E_XVFB" 2>/dev/null || true
+  [ -n "$E2E_XVFB" ] && kill "$E2E_XVFB" 2>/dev/null || true
   rm -rf "$E2E_WORK"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# open_display: an X server of the check's own, in $DISPLAY. The server
+# takes a free number itself and writes it once it accepts connections, so
+# checks side by side, from one clone or several, never meet on a display.
+open_display() {
+  local number=
+  mkfifo "$E2E_WORK/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
+  E2E_XVFB=$!
+  read -r -t 30 number <"$E2E_WORK/display" || true
+  [ -n "$number" ] || fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
+  export DISPLAY=:$number
+}
+open_display
 
 # eventually SECONDS COMMAND...: retries the check until it holds or time is up
 eventually() {
@@ -48,7 +61,7 @@ start_host() {
   local binary=$1 data=$2; shift 2
   (cd "$data" && exec "$binary" "$@") >"$E2E_WORK/host.log" 2>&1 &
   HOST_PID=$!
-  eventually 5 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
+  eventually 15 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
 }
 
 # start_game BINARY DATA_DIR [GAME_ARGS...]
@@ -56,8 +69,24 @@ start_game() {
   (cd "$2" && exec "$1" "${@:3}") >"$E2E_WORK/game.log" 2>&1 &
   GAME_PID=$!
   # The intro's first caption shows once the window is up and drawing.
-  eventually 15 band_has white 350 370 || fail "the game did not start"
-  sleep 0.3
+  eventually 45 band_has white 350 370 || fail "the game did not start: $(cat "$E2E_WORK/game.log")"
+  # Held keys count only once the game knows its window has the keyboard:
+  # X gives it, then the game hears of it a frame or two later.
+  eventually 9 focused || fail "the game's window never had the keyboard"
+  sleep 0.6
+}
+
+game_window() { xdotool search --pid "$GAME_PID" --name "Quillrock" | head -1; }
+focused() {
+  local window
+  window=$(game_window)
+  [ -n "$window" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]
+}
+
+# to_title: a typed key ends the intro at once, for the title menu
+to_title() {
+  xdotool key a
+  eventually 9 band_has white 184 200 || fail "no title"
 }
 
 # band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
@@ -73,11 +102,11 @@ radar_shows_map() {
 # join_listed_server: from the title, the address screen's search lists the
 # server and Enter joins it, until its map shows in the radar
 join_listed_server() {
-  xdotool key a; sleep 0.3
+  to_title
   xdotool key Return
-  eventually 5 band_has green 136 152 || fail "the server is not listed"
+  eventually 15 band_has green 136 152 || fail "the server is not listed"
   xdotool key Return
-  eventually 5 radar_shows_map || fail "no map picture in the radar"
+  eventually 15 radar_shows_map || fail "no map picture in the radar"
 }
 
 # results_banner: "You Won!" in green or "You Lost" in red above the standings
@@ -92,8 +121,8 @@ results_banner() {
 # F9 quits in time, and the server ends cleanly on SIGTERM
 leave_and_end() {
   xdotool key Escape
-  eventually 3 band_has white 184 200 || fail "ESC did not return to the menu"
-  eventually 3 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
+  eventually 9 band_has white 184 200 || fail "ESC did not return to the menu"
+  eventually 9 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
   hold F9
   game_exits_within "${E2E_EXIT_SECONDS:-1}"
   kill -TERM "$HOST_PID"
@@ -150,3 +179,11 @@ audio_peak() {
   tail -c +$(($1 + 1)) "$SDL_DISKAUDIOFILE" | od -An -v -t d2 |
     awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > peak) peak = v } } END { print peak + 0 }'
 }
+
+# louder_since FROM PEAK: some sample after byte FROM is louder than PEAK
+louder_since() { [ "$(audio_peak "$1")" -gt "$2" ]; }
+
+# audio_written FROM SECONDS: the game has written that much sound after
+# byte FROM (stereo 16-bit at 22050 Hz); the file is the sound's own clock,
+# however late a busy machine's sound thread runs
+audio_written() { [ "$(audio_mark)" -ge $(($1 + $(awk -v s="$2" 'BEGIN { print int(s * 88200) }'))) ]; }
