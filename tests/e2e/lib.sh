@@ -25,8 +25,9 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # open_display: an X server of the check's own, in $DISPLAY. The server
-# takes a free number itself and writes it once it accepts connections, so
-# checks side by side, from one clone or several, never meet on a display.
+# takes a number no other server it can see holds, and writes it once it
+# accepts connections; scripts/offline hides every other namespace's
+# servers, so checks side by side, from one clone or several, never meet.
 open_display() {
   local number=
   mkfifo "$E2E_WORK/display"
