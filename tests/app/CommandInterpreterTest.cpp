@@ -27,7 +27,7 @@ protected:
         client->EnumHosts();
         client->SelectHost("Commands");
         ASSERT_TRUE(client->Connect());
-        ASSERT_TRUE(host->WaitForReceived(1, 2000)); // the join
+        ASSERT_TRUE(host->WaitForReceived(1, 6000)); // the join
         Console::Instance()->Clear();
         Console::Instance()->SetLineLimit(50);
     }
@@ -40,7 +40,7 @@ protected:
     // Kinds of what the host received after the join, once sends settle.
     std::vector<int> Sent(std::size_t expected)
     {
-        host->WaitForReceived(1 + expected, expected ? 2000 : 200);
+        host->WaitForReceived(1 + expected, expected ? 6000 : 200);
         std::vector<int> kinds;
         const auto received = host->Received();
         for (std::size_t i = 1; i < received.size(); ++i)

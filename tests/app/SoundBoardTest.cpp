@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "app/Settings.h"
@@ -21,7 +20,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Starts the board on the disk driver, plays what `act` queues, lets the
-// driver write for a while and stops, returning what was written.
+// driver write that much sound (22050 frames a second) and stops,
+// returning what was written.
 template <typename Act>
 std::vector<std::int16_t> Render(Act act, std::chrono::milliseconds length = 300ms)
 {
@@ -30,8 +30,9 @@ std::vector<std::int16_t> Render(Act act, std::chrono::milliseconds length = 300
     board->SetVolume(7);
     board->Start(true);
     EXPECT_TRUE(board->IsOn());
+    const std::size_t from = disk.Frames();
     act(*board);
-    std::this_thread::sleep_for(length);
+    EXPECT_TRUE(disk.WaitForFrames(from + static_cast<std::size_t>(22050 * length.count() / 1000), 3 * length + 3s));
     board->Stop();
     if (board->IsMuted())
         board->ToggleMute();

@@ -77,7 +77,7 @@ TEST_F(StateLoop, AHostDropLeavesAnIdleGameUntilEscape)
     g_quitRequested = false;
 
     std::thread server([&] {
-        if (!host.WaitForReceived(1, 5000))
+        if (!host.WaitForReceived(1, 15000))
             return;
         // The reply names the local ship 55 and brings an opponent; once the
         // controls carry 55 both are in the world.
@@ -89,7 +89,7 @@ TEST_F(StateLoop, AHostDropLeavesAnIdleGameUntilEscape)
             const auto bytes = PackedBatch::Pack({&reply, &rival});
             s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
         });
-        for (int i = 0; i < 500 && !ControlsName(host, 55); ++i)
+        for (int i = 0; i < 1500 && !ControlsName(host, 55); ++i)
             std::this_thread::sleep_for(10ms);
         host.Run([player](platform::SessionServer& s) { s.Drop(player); });
     });

@@ -175,7 +175,7 @@ TEST_F(HostileSession, APlayerWhoseProgramDiesIsDroppedWithinItsTimeOutAndTheOth
 {
     ASSERT_TRUE(Join());
     RawLink ghost;
-    ASSERT_TRUE(ghost.Connect(Port()));
+    ASSERT_TRUE(ghost.Connect(Port(), 9000));
     NetMessage join;
     join.SetJoin(0, 2, "Ghost");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(join.WireSize()));
@@ -184,7 +184,7 @@ TEST_F(HostileSession, APlayerWhoseProgramDiesIsDroppedWithinItsTimeOutAndTheOth
     ASSERT_TRUE(WorkUntil([&] {
         ghost.Pump();
         return ConsoleHas("Ghost joined the game") && world->ShipCount() == 4u;
-    }, 6000));
+    }, 18000));
 
     ghost.Vanish();
     const std::uint32_t start = platform::TickCount();

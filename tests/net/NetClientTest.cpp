@@ -158,7 +158,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
     std::uint32_t players = 0;
     host->Run([&players](platform::SessionServer& s) { players = s.PlayerCount(); });
     EXPECT_EQ(players, 1u);
-    ASSERT_TRUE(host->WaitForReceived(1, 2000));
+    ASSERT_TRUE(host->WaitForReceived(1, 6000));
     NetMessage join, pong;
     ASSERT_TRUE(join.Parse(host->Received()[0].data(), host->Received()[0].size()));
     int id = -1, type = -1;
@@ -170,7 +170,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
     NetMessage text;
     text.SetText("after nothing");
     client->Send(text);
-    ASSERT_TRUE(host->WaitForReceived(2, 2000));
+    ASSERT_TRUE(host->WaitForReceived(2, 6000));
     EXPECT_EQ(host->Received()[1][0], kMsgText) << "a message of kind 0 sent nothing";
 
     const auto player = host->Joined().at(0);
@@ -182,7 +182,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinEchoesPingsAndHearsTheEnd)
         s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
     });
     ASSERT_TRUE(WorkUntil([&] { return local->GetId() == 55; }));
-    ASSERT_TRUE(host->WaitForReceived(3, 2000));
+    ASSERT_TRUE(host->WaitForReceived(3, 6000));
     ASSERT_TRUE(pong.Parse(host->Received()[2].data(), host->Received()[2].size()));
     ASSERT_EQ(pong.Kind(), kMsgPong);
     std::uint32_t tick = 0;
@@ -230,7 +230,7 @@ TEST_F(NetClientSession, SelectingTakesTheFirstHostWhoseNameStartsTheRequest)
     client->EnumHosts();
     ASSERT_TRUE(JoinHost("Arena", secondPort));
     ASSERT_EQ(client->HostCount(), 2u);
-    ASSERT_TRUE(first.WaitForReceived(1, 2000)) << "Ar comes first and matches the start of Arena";
+    ASSERT_TRUE(first.WaitForReceived(1, 6000)) << "Ar comes first and matches the start of Arena";
     EXPECT_TRUE(second.Received().empty());
     client->SelectHost("Zebra");
     EXPECT_EQ(ConsoleLines().back(), "Server \"Zebra\" not found...");
@@ -253,7 +253,7 @@ TEST_F(NetClientSession, OnlyAnswersToTheRunningSearchAreListed)
 
     std::this_thread::sleep_for(std::chrono::milliseconds(platform::SessionClient::kAnswerWindow));
     impostor.Answer(impostor.nonce, 3, "Too Late");
-    WorkUntil([&] { return client->HostCount() > 1; });
+    WorkUntil([&] { return client->HostCount() > 1; }, 3000);
     EXPECT_EQ(client->HostCount(), 1u) << "the search is over";
 }
 
@@ -265,7 +265,7 @@ TEST_F(NetClientSession, TheListHoldsABoundedNumberOfHosts)
     ASSERT_TRUE(flood.ReadSearch());
     for (int i = 0; i < 200; ++i)
         flood.Answer(flood.nonce, i, "Flood " + std::to_string(i));
-    WorkUntil([&] { return client->HostCount() > NetClient::kMostHosts; });
+    WorkUntil([&] { return client->HostCount() > NetClient::kMostHosts; }, 3000);
     EXPECT_EQ(client->HostCount(), NetClient::kMostHosts);
 }
 

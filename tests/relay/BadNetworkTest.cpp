@@ -342,7 +342,7 @@ protected:
     bool Join()
     {
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if (ServerSessionTest::Join("Far Server", relay->Port(), 5000))
+            if (ServerSessionTest::Join("Far Server", relay->Port(), 15000))
                 return true;
         }
         return false;

@@ -40,9 +40,10 @@ protected:
     }
 
     // Lets the client work, a turn of the player's loop at a time, until the
-    // condition holds or the time is up.
+    // condition holds or the time is up: by default enough for a machine
+    // three times slower than one where it holds within a second or three.
     template <typename Condition>
-    bool WorkUntil(Condition condition, std::uint32_t ms = 3000)
+    bool WorkUntil(Condition condition, std::uint32_t ms = 9000)
     {
         const std::uint32_t start = platform::TickCount();
         while (!condition() && platform::TickCount() - start < ms)

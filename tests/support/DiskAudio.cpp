@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
+#include <thread>
 
 DiskAudio::DiskAudio() : file(dir.Path() + "/audio.raw"), previousFolder(std::filesystem::current_path().string())
 {
@@ -28,6 +30,24 @@ std::vector<std::int16_t> DiskAudio::Samples() const
         samples[i] = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
                                                (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
     return samples;
+}
+
+std::size_t DiskAudio::Frames() const
+{
+    std::error_code unwritten;
+    const auto bytes = std::filesystem::file_size(file, unwritten);
+    return unwritten ? 0 : static_cast<std::size_t>(bytes / 4);
+}
+
+bool DiskAudio::WaitForFrames(std::size_t frames, std::chrono::milliseconds limit) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (Frames() < frames) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 ChannelLevels LevelsOf(const std::vector<std::int16_t>& samples)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +16,12 @@ public:
     ~DiskAudio();
     // The samples written so far, left and right interleaved.
     std::vector<std::int16_t> Samples() const;
+    // The stereo frames written so far.
+    std::size_t Frames() const;
+    // Waits until the driver has written that many frames in all, which a
+    // busy machine's sound thread does later than the clock says; false
+    // when the time is up first.
+    bool WaitForFrames(std::size_t frames, std::chrono::milliseconds limit) const;
 
 private:
     TempDir dir;

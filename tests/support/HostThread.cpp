@@ -92,7 +92,25 @@ void HostThread::OnReceive(platform::PlayerId, const std::uint8_t* data, std::si
     changed.notify_all();
 }
 
-GamePortLock::GamePortLock() : fd(::open("/tmp/quillrock-test-game-port.lock", O_CREAT | O_RDWR, 0666))
+namespace {
+
+// The port is one per network namespace: test commands run side by side,
+// each in a namespace of its own, take locks of their own.
+std::string GamePortLockPath()
+{
+    char link[64] = {};
+    const ssize_t length = ::readlink("/proc/self/ns/net", link, sizeof link - 1);
+    std::string space;
+    for (ssize_t i = 0; i < length; ++i) {
+        if (link[i] >= '0' && link[i] <= '9')
+            space += link[i];
+    }
+    return "/tmp/quillrock-test-game-port-" + space + ".lock";
+}
+
+} // namespace
+
+GamePortLock::GamePortLock() : fd(::open(GamePortLockPath().c_str(), O_CREAT | O_RDWR, 0666))
 {
     if (fd >= 0)
         ::flock(fd, LOCK_EX);

@@ -46,7 +46,8 @@ private:
 };
 
 // The front-end and game loops insist on the game's own port; this holds it
-// for one test at a time, across the test processes that run side by side.
+// for one test at a time, across the test processes that run side by side
+// in one network namespace.
 class GamePortLock {
 public:
     GamePortLock();

@@ -131,7 +131,7 @@ void RunProbed(const std::function<void()>& loop, const std::function<bool(bool 
         return true;
     };
     std::thread prober([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!done) {
             timeUp = std::chrono::steady_clock::now() > deadline;
             SDL_Event event{};

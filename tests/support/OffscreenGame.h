@@ -50,7 +50,7 @@ private:
 Frame DrawScreenContent(Screen* screen);
 
 // Runs one of the game's loops on this thread while another queues a Left
-// key press every 50 ms for up to ten seconds. Each press the loop pumps
+// key press every 50 ms for up to thirty seconds. Each press the loop pumps
 // goes to look instead of the game, on the loop's thread, with whether the
 // time is up; look returns true once it has made the loop end.
 void RunProbed(const std::function<void()>& loop, const std::function<bool(bool timeUp)>& look);

@@ -43,7 +43,7 @@ protected:
     }
 
     // Joined once the player's ship is given an id and spawned.
-    bool Join(const char* name, std::uint16_t port, std::uint32_t ms = 3000)
+    bool Join(const char* name, std::uint16_t port, std::uint32_t ms = 9000)
     {
         return JoinHost(name, port) && WorkUntil([&] { return local->GetId() != 0 && local->IsAlive(); }, ms);
     }

@@ -53,7 +53,7 @@ public:
     bool WaitForRequests(std::size_t count)
     {
         std::unique_lock lock(mutex);
-        return came.wait_for(lock, std::chrono::seconds(3), [&] { return requests.size() >= count; });
+        return came.wait_for(lock, std::chrono::seconds(9), [&] { return requests.size() >= count; });
     }
     // Each request's head and body.
     std::vector<std::pair<std::string, std::string>> Requests()
@@ -101,7 +101,7 @@ private:
         while (head == std::string::npos || got.size() < whole) {
             char chunk[4096];
             pollfd ready{connection, POLLIN, 0};
-            const ssize_t read = ::poll(&ready, 1, 2000) == 1 ? ::recv(connection, chunk, sizeof chunk, 0) : 0;
+            const ssize_t read = ::poll(&ready, 1, 6000) == 1 ? ::recv(connection, chunk, sizeof chunk, 0) : 0;
             if (read <= 0)
                 return (void)::close(connection);
             got.append(chunk, static_cast<std::size_t>(read));
