@@ -28,10 +28,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # takes a number no other server it can see holds, and writes it once it
 # accepts connections; scripts/offline hides every other namespace's
 # servers, so checks side by side, from one clone or several, never meet.
+# It never resets when its last client leaves (a game that quit): a key
+# sent then, while a busy machine's server starts over, finds no display.
 open_display() {
   local number=
   mkfifo "$E2E_WORK/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
   E2E_XVFB=$!
   read -r -t 30 number <"$E2E_WORK/display" || true
   [ -n "$number" ] || fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
