@@ -125,8 +125,14 @@ protected:
     ScopedConfigHome home;
 };
 
-TEST_F(BindCommands, BindAndUnbindAnswerEveryCase)
+TEST_F(BindCommands, BindListsEveryActionAndBindAndUnbindAnswerEveryCase)
 {
+    EXPECT_TRUE(CommandInterpreter().Execute("/bind"));
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"left=J right=L thrust=K shield=D fire=SPACE ",
+                                                        "missile=V mine=C plasma=E repulsor=R refuel=F ",
+                                                        "cloak=S chat=' names=F11 outlines=F12 back=ESC "}));
+    EXPECT_EQ(InstructionsScreen::Instance()->LineText(kKeyTurnLeft, "Turn Left"), "J        Turn Left")
+        << "the instructions' key column keeps its width of nine";
     ASSERT_TRUE(WriteSettings(g_settings));
     g_settings.SetPlayerName("Unsaved"); // typed on the options, then ESC
     const struct {
@@ -173,16 +179,6 @@ TEST_F(BindCommands, BindAndUnbindAnswerEveryCase)
     EXPECT_TRUE(Input::Instance()->TypesChat('t') && Input::Instance()->TypesChat('T'));
     EXPECT_FALSE(Input::Instance()->TypesChat('\''));
     EXPECT_EQ(InstructionsScreen::Instance()->LineText(kKeyTurnLeft, "Turn Left"), "LEFT SHIFT Turn Left");
-}
-
-TEST_F(BindCommands, BindAloneListsEveryActionInThreeLines)
-{
-    EXPECT_TRUE(CommandInterpreter().Execute("/bind"));
-    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"left=J right=L thrust=K shield=D fire=SPACE ",
-                                                        "missile=V mine=C plasma=E repulsor=R refuel=F ",
-                                                        "cloak=S chat=' names=F11 outlines=F12 back=ESC "}));
-    EXPECT_EQ(InstructionsScreen::Instance()->LineText(kKeyTurnLeft, "Turn Left"), "J        Turn Left")
-        << "the instructions' key column keeps its width of nine";
 }
 
 // The Controls screen, key by key as the window delivers them.
