@@ -411,9 +411,9 @@ TEST_P(MessageHandling, TextAndJoinAreTakenAndAMapStartsARoundOrSaysWhyNot)
     EXPECT_EQ(world->GetMap(), nullptr);
 }
 
-TEST_P(MessageHandling, SpawnsCreateOnceAndSnap)
+TEST_P(MessageHandling, SpawnsAndTurretsAreMadeOnceAndTilesNeedAMap)
 {
-    NetMessage spawn;
+    NetMessage spawn, turret, tile;
     spawn.SetPlayerSpawn(8, 100, 200, 3, "Other");
     Apply({&spawn});
     Ship* other = world->FindShip(8);
@@ -426,7 +426,21 @@ TEST_P(MessageHandling, SpawnsCreateOnceAndSnap)
     EXPECT_EQ(std::tuple(world->ShipCount(), other->IsAlive(), std::string(other->Name())),
               std::tuple(2u, true, "Other")) << "a known id respawns with its name, it is not added again";
 
+    turret.SetTurretState(5, kTurretLeft, false, Vector3(48, 80, 0));
+    Apply({&turret});
+    Turret* made = world->FindTurret(5);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(std::tuple(made->GetDirection(), made->IsAlive()), std::tuple(int(kTurretLeft), false));
+    turret.SetTurretState(5, kTurretUp, true, Vector3(0, 0, 0));
+    Apply({&turret});
+    EXPECT_EQ(std::tuple(made->IsAlive(), made->Position().y), std::tuple(true, 80.0)) << "a turret stays where it stood";
+
+    tile.SetTileChange(-1, 2, 9);
+    Apply({&tile}); // no map yet: ignored
     GiveMap();
+    Apply({&tile});
+    EXPECT_EQ(std::tuple(world->GetMap()->CellExtraAt(7, 2), world->GetMap()->CellKindAt(7, 2)), std::tuple(9, 0))
+        << "column -1 is the last";
     other->SetTarget(Vector3(70, 80, 0));
     world->Update(1);
     EXPECT_EQ(other->Position().x, 70.0) << "the spawn asked for a snap";
@@ -498,26 +512,6 @@ TEST_P(MessageHandling, EntityStatesCreateByKindThenSteer)
     Apply({&killed});
     world->Update(16);
     EXPECT_EQ(world->FindEntity(71), nullptr);
-}
-
-TEST_P(MessageHandling, TurretsStayWhereTheyStoodAndTilesNeedAMap)
-{
-    NetMessage turret, tile;
-    turret.SetTurretState(5, kTurretLeft, false, Vector3(48, 80, 0));
-    Apply({&turret});
-    Turret* made = world->FindTurret(5);
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(std::tuple(made->GetDirection(), made->IsAlive()), std::tuple(int(kTurretLeft), false));
-    turret.SetTurretState(5, kTurretUp, true, Vector3(0, 0, 0));
-    Apply({&turret});
-    EXPECT_EQ(std::tuple(made->IsAlive(), made->Position().y), std::tuple(true, 80.0)) << "a turret stays where it stood";
-
-    tile.SetTileChange(-1, 2, 9);
-    Apply({&tile}); // no map yet: ignored
-    GiveMap();
-    Apply({&tile});
-    EXPECT_EQ(std::tuple(world->GetMap()->CellExtraAt(7, 2), world->GetMap()->CellKindAt(7, 2)), std::tuple(9, 0))
-        << "column -1 is the last";
 }
 
 TEST_P(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
