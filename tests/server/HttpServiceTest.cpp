@@ -88,7 +88,7 @@ protected:
     }
     std::string Finish(Peer& peer)
     {
-        for (int turn = 0; turn < 2000 && !peer.ended; ++turn) {
+        for (int turn = 0; turn < 6000 && !peer.ended; ++turn) {
             Turns(1, now);
             peer.Take();
         }
@@ -203,7 +203,7 @@ TEST_F(HttpServiceTest, MoreClientsThanPlacesLeaveTheServiceWorking)
     }
     EXPECT_EQ(calls, HttpService::kMostClients);
     // Answered clients need not hang up: their places are free once they have it all.
-    for (int turn = 0; turn < 1000 && service.ClientCount() > 0; ++turn)
+    for (int turn = 0; turn < 3000 && service.ClientCount() > 0; ++turn)
         Turns(1, now);
     EXPECT_EQ(BodyOf(Ask("GET /metrics HTTP/1.1\r\n\r\n")), metrics);
 }

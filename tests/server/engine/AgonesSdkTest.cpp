@@ -100,7 +100,7 @@ TEST(AgonesSdk, ASidecarThatStartsLateHearsReadyOneHealthAndTheNewestPlayerEvent
     sdk.Ready();
     // Once Ready fails it is being tried, no longer in the queue.
     std::vector<std::string> lines;
-    for (int wait = 0; wait < 200 && lines.empty(); ++wait) {
+    for (int wait = 0; wait < 600 && lines.empty(); ++wait) {
         std::this_thread::sleep_for(5ms);
         lines = sdk.TakeLogLines();
     }

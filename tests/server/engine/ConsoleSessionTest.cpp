@@ -49,7 +49,7 @@ protected:
         }
         ::close(ends[0]);
         input = ends[1];
-        ASSERT_TRUE(WorkUntil([&] { return Logged("hosting"); }, 5000)) << Log();
+        ASSERT_TRUE(WorkUntil([&] { return Logged("hosting"); }, 15000)) << Log();
     }
 
     // A blocking pipe takes it whole.

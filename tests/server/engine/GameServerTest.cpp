@@ -143,7 +143,7 @@ TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayKeepsItsPortAndEndingTell
     const std::uint32_t start = platform::TickCount();
     server->Stop();
     ASSERT_TRUE(WorkUntil([&] { return client->IsTerminated(); }));
-    EXPECT_LT(platform::TickCount() - start, 1000u) << "at once, not by time-out";
+    EXPECT_LT(platform::TickCount() - start, 3000u) << "at once, not by time-out";
     EXPECT_TRUE(ConsoleHas("Press escape to return to the main menu."));
 }
 

@@ -69,7 +69,7 @@ TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrd
     EXPECT_FALSE(Has(page, "\nquillrock_received_payloads_total 0\n")) << "the player's keys came in";
     EXPECT_EQ(Get("/").rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u);
 
-    EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 4000));
+    EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 12000));
     server->Stop();
     ASSERT_TRUE(sidecar.WaitForRequests(5));
     std::vector<std::string> calls;
