@@ -33,13 +33,6 @@ std::string SignalName(int signal)
     }
 }
 
-std::string Figure(const char* format, double value)
-{
-    char text[64] = {};
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 } // namespace
 
 GameServer::GameServer(const ServerOptions& options, const std::string& dataDir, ServerLog& log)
@@ -103,7 +96,7 @@ void GameServer::Run(const std::atomic<int>& stop)
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::nanoseconds(1000000000LL / options.tickRate);
     auto next = Clock::now() + period;
-    long long ticks = 0;
+    long long ticked = 0;
     auto lastTick = Clock::now();
     auto statusAt = lastTick;
     while (stop == 0 && !halted) {
@@ -116,16 +109,14 @@ void GameServer::Run(const std::atomic<int>& stop)
             continue;
         }
         // Whole milliseconds a tick, adding up exactly to the rate.
-        const long long elapsed = std::llround((ticks + 1) * 1000.0 / options.tickRate);
-        const int ms = static_cast<int>(elapsed - std::llround(ticks * 1000.0 / options.tickRate));
-        if (ticks > 0) {
+        const long long elapsed = std::llround((ticked + 1) * 1000.0 / options.tickRate);
+        const int ms = static_cast<int>(elapsed - std::llround(ticked * 1000.0 / options.tickRate));
+        if (ticked > 0) {
             const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(now - lastTick).count();
-            worstGapMicros = std::max<std::int64_t>(worstGapMicros, gap);
-            tickGaps.Add(game->Now(), gap);
-            statusWorstGapMicros = std::max<std::int64_t>(statusWorstGapMicros, gap);
+            ticks.Waited(game->Now(), gap);
         }
         lastTick = now;
-        ++ticks;
+        ++ticked;
         Tick(ms);
         if (now - statusAt >= kStatusInterval) {
             statusAt = now;
@@ -133,8 +124,7 @@ void GameServer::Run(const std::atomic<int>& stop)
                        Counted(static_cast<long long>(connections.Count()), "connection", "connections").c_str(),
                        Counted(game->Look().people, "person", "people").c_str(),
                        static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(kStatusInterval).count()),
-                       static_cast<double>(periodWorstMicros) / 1000.0);
-            periodWorstMicros = 0;
+                       static_cast<double>(ticks.TakePeriodWorst()) / 1000.0);
         }
         next += period;
         if (now - next > kMostBehind)
@@ -165,7 +155,8 @@ void GameServer::Tick(int ms)
     LookAfterConnections();
     CountSeats();
     openConnections = connections.Count();
-    Timed(started);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    ticks.Took(game->Now(), took.count());
 }
 
 void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool reliable)
@@ -181,32 +172,14 @@ void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool r
                         reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
 }
 
-void GameServer::Timed(std::chrono::steady_clock::time_point started)
-{
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-    tickTimes.Add(game->Now(), took.count());
-    ++ticksDone;
-    worstTickMicros = std::max<std::int64_t>(worstTickMicros, took.count());
-    periodWorstMicros = std::max<std::int64_t>(periodWorstMicros, took.count());
-    statusWorstTickMicros = std::max<std::int64_t>(statusWorstTickMicros, took.count());
-}
-
-void GameServer::ResetWorstTick()
-{
-    worstTickMicros = 0;
-    worstGapMicros = 0;
-}
-
 std::vector<std::string> GameServer::StatusFigures()
 {
     std::vector<std::string> lines;
     if (recorder)
         lines.push_back(recorder->Path().empty() ? "recording rounds with a person into " + options.recordDir
                                                  : "recording this round into " + recorder->Path());
-    lines.push_back(Figure("since the last status: the longest tick %.1f ms,", statusWorstTickMicros / 1000.0));
-    lines.push_back(Figure("the longest wait between ticks %.1f ms", statusWorstGapMicros / 1000.0));
-    statusWorstTickMicros = 0;
-    statusWorstGapMicros = 0;
+    for (std::string& line : ticks.TakeStatusLines())
+        lines.push_back(std::move(line));
     return lines;
 }
 
@@ -237,7 +210,7 @@ void GameServer::ReadConsole()
 void GameServer::End()
 {
     log.Always("ending the session; the longest tick took %.1f ms, the longest wait between ticks %.1f ms",
-               static_cast<double>(worstTickMicros) / 1000.0, static_cast<double>(worstGapMicros) / 1000.0);
+               static_cast<double>(ticks.WorstTick()) / 1000.0, static_cast<double>(ticks.WorstGap()) / 1000.0);
     session.End();
     if (recorder)
         recorder->Close();

@@ -16,7 +16,7 @@
 #include "server/engine/RoundRecorder.h"
 #include "server/engine/ServerCommands.h"
 #include "server/engine/ServerOptions.h"
-#include "server/engine/TickTimes.h"
+#include "server/engine/TickFigures.h"
 #include "server/game/HostedGame.h"
 
 class NetMessage;
@@ -72,9 +72,9 @@ public:
     // tick to the next in Run (all that was received in between included).
     // With the connections open after the last tick, for watching the server
     // from another thread.
-    std::int64_t WorstTickMicros() const { return worstTickMicros; }
-    std::int64_t WorstTickGapMicros() const { return worstGapMicros; }
-    void ResetWorstTick();
+    std::int64_t WorstTickMicros() const { return ticks.WorstTick(); }
+    std::int64_t WorstTickGapMicros() const { return ticks.WorstGap(); }
+    void ResetWorstTick() { ticks.ResetWorst(); }
     std::size_t ConnectionCount() const { return openConnections; }
     // The operator's commands are read from this descriptor while Run
     // goes on, and answered on the log.
@@ -124,8 +124,6 @@ private:
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);
     void ReadConsole();
-    // How long the tick took, into every figure that keeps it.
-    void Timed(std::chrono::steady_clock::time_point started);
     // The status's last lines: the recording and the ticks since it was
     // last asked for.
     std::vector<std::string> StatusFigures();
@@ -145,14 +143,6 @@ private:
     platform::LineReader console {-1};
     bool halted = false;
     std::array<long long, kDropReasons> drops {};
-    std::atomic<std::int64_t> worstTickMicros {0};
-    std::atomic<std::int64_t> worstGapMicros {0};
     std::atomic<std::size_t> openConnections {0};
-    std::int64_t periodWorstMicros = 0;
-    TickTimes tickTimes;
-    TickTimes tickGaps; // from the start of one tick to the next
-    std::uint64_t ticksDone = 0;
-    // Since the operator last asked for the status.
-    std::int64_t statusWorstTickMicros = 0;
-    std::int64_t statusWorstGapMicros = 0;
+    TickFigures ticks;
 };

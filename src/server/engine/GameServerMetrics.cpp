@@ -65,17 +65,17 @@ std::string GameServer::MetricsText() const
     page.One("quillrock_round_seconds_left", "gauge",
              "What is left of the round's time; -1 without a limit, 0 while the standings show.",
              glance.roundOver ? 0.0 : left < 0 ? -1.0 : left / 1000.0);
-    page.One("quillrock_ticks_total", "counter", "Ticks of the game.", static_cast<double>(ticksDone));
-    page.One("quillrock_tick_seconds_last", "gauge", "How long the last tick took.", Seconds(tickTimes.Last()));
+    page.One("quillrock_ticks_total", "counter", "Ticks of the game.", static_cast<double>(ticks.Count()));
+    page.One("quillrock_tick_seconds_last", "gauge", "How long the last tick took.", Seconds(ticks.Times().Last()));
     page.Figure("quillrock_tick_seconds", "gauge", "How long the ticks of the last minute took, by quantile.");
-    page.Sample("quillrock_tick_seconds", Seconds(tickTimes.Quantile(0.5)), "quantile=\"0.5\"");
-    page.Sample("quillrock_tick_seconds", Seconds(tickTimes.Quantile(0.99)), "quantile=\"0.99\"");
+    page.Sample("quillrock_tick_seconds", Seconds(ticks.Times().Quantile(0.5)), "quantile=\"0.5\"");
+    page.Sample("quillrock_tick_seconds", Seconds(ticks.Times().Quantile(0.99)), "quantile=\"0.99\"");
     page.One("quillrock_tick_seconds_max", "gauge", "The longest tick of the last minute.",
-             Seconds(tickTimes.Longest()));
+             Seconds(ticks.Times().Longest()));
     page.Figure("quillrock_tick_wait_seconds", "gauge",
                 "From the start of one tick to the next in the last minute, by quantile: a stall players feel.");
-    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Quantile(0.99)), "quantile=\"0.99\"");
-    page.Sample("quillrock_tick_wait_seconds", Seconds(tickGaps.Longest()), "quantile=\"1\"");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(ticks.Gaps().Quantile(0.99)), "quantile=\"0.99\"");
+    page.Sample("quillrock_tick_wait_seconds", Seconds(ticks.Gaps().Longest()), "quantile=\"1\"");
     const platform::SessionServer::Traffic traffic = session.Counted();
     page.One("quillrock_received_bytes_total", "counter", "Bytes received on the game's port.",
              static_cast<double>(traffic.bytesIn));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/DataDirectory.h"
-#include "server/ServerMaps.h"
+#include "server/game/ServerMaps.h"
 #include "server/engine/ServerOptions.h"
 #include "server/game/MapRotation.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "server/ServerMaps.h"
+#include "server/game/ServerMaps.h"
 #include "server/game/MapRotation.h"
 #include "support/TempDir.h"
 #include "world/Map.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "server/SimulationFixture.h"
+#include "server/game/SimulationFixture.h"
 #include "server/game/Robot.h"
 
 namespace {

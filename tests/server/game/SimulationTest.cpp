@@ -2,7 +2,7 @@
 #include <cmath>
 #include <functional>
 
-#include "server/SimulationFixture.h"
+#include "server/game/SimulationFixture.h"
 #include "world/Lifetime.h"
 #include "world/Map.h"
 #include "world/Missile.h"

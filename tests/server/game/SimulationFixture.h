@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "server/RecordingListener.h"
-#include "server/ServerMaps.h"
+#include "server/game/RecordingListener.h"
+#include "server/game/ServerMaps.h"
 #include "server/game/MapRotation.h"
 #include "server/game/Simulation.h"
 #include "support/TempDir.h"
