@@ -49,7 +49,7 @@ std::string RecordFight(const TempDir& dir, int seconds)
         const double t = ms / 1000.0;
         for (int id = 1; id <= 16; ++id) {
             const Vector3 at(640 + 400 * std::cos(t + id), 640 + 400 * std::sin(t * 0.7 + id), 0);
-            states[id - 1].SetShipState(id, 0, 700.0f, 1000.0f, static_cast<signed char>(ms / 60000), 3, 2, 1, 1, at,
+            states[id - 1].SetShipState(id, 0, 700.0f, 1000.0f, static_cast<signed char>(ms / 60000), {3, 2, 1, 1}, at,
                                         Vector3(200 * std::cos(t), 200 * std::sin(t), 0), static_cast<float>(ms % 360));
         }
         for (int shot = 0; shot < 20; ++shot) {

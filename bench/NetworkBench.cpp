@@ -41,7 +41,7 @@ static void BM_ApplyBatchOf100States(benchmark::State& state)
     std::deque<NetMessage> messages;
     std::vector<const NetMessage*> batch;
     for (int i = 0; i < 50; ++i) {
-        messages.emplace_back().SetShipState(i, 0, 50, 100, 1, 0, 0, 0, 0, Vector3(i * 10, 5, 0), Vector3(1, 1, 0), 9);
+        messages.emplace_back().SetShipState(i, 0, 50, 100, 1, {}, Vector3(i * 10, 5, 0), Vector3(1, 1, 0), 9);
         messages.emplace_back().SetEntityState(1000 + i * 70, 2, Vector3(i, i, 0), Vector3(300, 0, 0), 0, 0);
     }
     for (const NetMessage& message : messages)

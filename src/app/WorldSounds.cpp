@@ -96,9 +96,9 @@ void WorldSounds::Collect(World& world)
             break;
         const Vector3& at = ship->Position();
         const Vector3& v = ship->Velocity();
-        ships.push_back({ship->GetId(), ship == local, ship->IsAlive(), ship->GetFlags(), ship->GetRepulsors(),
-                         static_cast<float>(at.x), static_cast<float>(at.y), static_cast<float>(v.x),
-                         static_cast<float>(v.y)});
+        ships.push_back({ship->GetId(), ship == local, ship->IsAlive(), ship->GetFlags(),
+                         ship->Rounds(Ammunition::Repulsors), static_cast<float>(at.x), static_cast<float>(at.y),
+                         static_cast<float>(v.x), static_cast<float>(v.y)});
     }
     SortById(ships);
     turrets.clear();

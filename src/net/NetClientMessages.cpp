@@ -203,12 +203,12 @@ bool NetClient::Affords(Held kind, std::size_t held)
 void NetClient::ApplyShipState(const NetMessage& message)
 {
     int id = 0;
-    std::uint8_t flags = 0, missiles = 0, mines = 0, plasmaMines = 0, repulsors = 0;
+    std::uint8_t flags = 0;
+    AmmunitionCounts<std::uint8_t> rounds {};
     float fuel = 0.0f, maxFuel = 0.0f, heading = 0.0f;
     signed char score = 0;
     Vector3 position, velocity;
-    message.GetShipState(id, flags, fuel, maxFuel, score, missiles, mines, plasmaMines, repulsors, position,
-                         velocity, heading);
+    message.GetShipState(id, flags, fuel, maxFuel, score, rounds, position, velocity, heading);
     Ship* ship = world ? world->FindShip(id) : nullptr;
     if (!ship)
         return;
@@ -219,10 +219,8 @@ void NetClient::ApplyShipState(const NetMessage& message)
     if (!own)
         ship->SetHeading(heading);
     ship->SetScore(score);
-    ship->SetMissiles(static_cast<signed char>(missiles));
-    ship->SetMines(static_cast<signed char>(mines));
-    ship->SetPlasmaMines(static_cast<signed char>(plasmaMines));
-    ship->SetRepulsors(static_cast<signed char>(repulsors));
+    for (std::size_t i = 0; i < kAmmunitionKinds; ++i)
+        ship->SetRounds(AmmunitionAt(i), static_cast<signed char>(rounds[i]));
     ship->SetMaxFuel(maxFuel);
     ship->SetFuel(fuel);
     ship->SetFlags(flags);

@@ -37,6 +37,16 @@ bool ReadVector(ByteReader& in, Vector3& v)
     return true;
 }
 
+// A ship's rounds, one byte each in the order of Ammunition.
+bool ReadCounts(ByteReader& in, AmmunitionCounts<std::uint8_t>& counts)
+{
+    for (std::uint8_t& count : counts) {
+        if (!in.U8(count))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void NetMessage::Clear()
@@ -149,19 +159,15 @@ void NetMessage::SetPlayerSpawn(int shipId, int spawnX, int spawnY, int type, co
 }
 
 void NetMessage::SetShipState(int shipId, std::uint8_t shipFlags, float shipFuel, float shipMaxFuel,
-                              signed char shipScore, std::uint8_t shipMissiles, std::uint8_t shipMines,
-                              std::uint8_t shipPlasmaMines, std::uint8_t shipRepulsors, const Vector3& at,
-                              const Vector3& moving, float facing)
+                              signed char shipScore, const AmmunitionCounts<std::uint8_t>& shipRounds,
+                              const Vector3& at, const Vector3& moving, float facing)
 {
     id = shipId;
     flags = shipFlags;
     fuel = shipFuel;
     maxFuel = shipMaxFuel;
     score = shipScore;
-    missiles = shipMissiles;
-    mines = shipMines;
-    plasmaMines = shipPlasmaMines;
-    repulsors = shipRepulsors;
+    rounds = shipRounds;
     position = at;
     velocity = moving;
     heading = facing;
@@ -236,8 +242,7 @@ void NetMessage::GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type
 }
 
 void NetMessage::GetShipState(int& shipId, std::uint8_t& shipFlags, float& shipFuel, float& shipMaxFuel,
-                              signed char& shipScore, std::uint8_t& shipMissiles, std::uint8_t& shipMines,
-                              std::uint8_t& shipPlasmaMines, std::uint8_t& shipRepulsors, Vector3& at,
+                              signed char& shipScore, AmmunitionCounts<std::uint8_t>& shipRounds, Vector3& at,
                               Vector3& moving, float& facing) const
 {
     if (kind != kMsgShipState)
@@ -247,10 +252,7 @@ void NetMessage::GetShipState(int& shipId, std::uint8_t& shipFlags, float& shipF
     shipFuel = fuel;
     shipMaxFuel = maxFuel;
     shipScore = score;
-    shipMissiles = missiles;
-    shipMines = mines;
-    shipPlasmaMines = plasmaMines;
-    shipRepulsors = repulsors;
+    shipRounds = rounds;
     at = position;
     moving = velocity;
     facing = heading;
@@ -351,10 +353,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         out.F32(fuel);
         out.F32(maxFuel);
         out.U8(static_cast<std::uint8_t>(score));
-        out.U8(missiles);
-        out.U8(mines);
-        out.U8(plasmaMines);
-        out.U8(repulsors);
+        for (const std::uint8_t count : rounds)
+            out.U8(count);
         WriteVector(out, position);
         WriteVector(out, velocity);
         out.F32(heading);
@@ -430,9 +430,8 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
         break;
     case kMsgShipState: {
         std::uint8_t rawScore = 0;
-        ok = in.I32(id) && in.U8(flags) && in.F32(fuel) && in.F32(maxFuel) && in.U8(rawScore) && in.U8(missiles) &&
-             in.U8(mines) && in.U8(plasmaMines) && in.U8(repulsors) && ReadVector(in, position) &&
-             ReadVector(in, velocity) && in.F32(heading);
+        ok = in.I32(id) && in.U8(flags) && in.F32(fuel) && in.F32(maxFuel) && in.U8(rawScore) &&
+             ReadCounts(in, rounds) && ReadVector(in, position) && ReadVector(in, velocity) && in.F32(heading);
         score = static_cast<signed char>(rawScore);
         break;
     }

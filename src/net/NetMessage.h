@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/TrackedBuffer.h"
+#include "world/Ammunition.h"
 #include "world/Vector3.h"
 
 // Message kinds, the first byte of every message on the wire.
@@ -62,8 +63,8 @@ public:
     void SetEntityKilled(int entityId) { SetIdOnly(kMsgEntityKilled, entityId); }
     void SetOwnShot(int entityId) { SetIdOnly(kMsgOwnShot, entityId); }
     void SetShipState(int shipId, std::uint8_t shipFlags, float shipFuel, float shipMaxFuel, signed char shipScore,
-                      std::uint8_t shipMissiles, std::uint8_t shipMines, std::uint8_t shipPlasmaMines,
-                      std::uint8_t shipRepulsors, const Vector3& at, const Vector3& moving, float facing);
+                      const AmmunitionCounts<std::uint8_t>& shipRounds, const Vector3& at, const Vector3& moving,
+                      float facing);
     void SetEntityState(int entityId, int kindOfEntity, const Vector3& at, const Vector3& moving, float facing,
                         int variant);
     void SetTurretState(int turretId, int facing, bool isAlive, const Vector3& at);
@@ -78,9 +79,8 @@ public:
     void GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type, char* buffer, int size) const;
     void GetId(int& out) const { out = id; }
     void GetShipState(int& shipId, std::uint8_t& shipFlags, float& shipFuel, float& shipMaxFuel,
-                      signed char& shipScore, std::uint8_t& shipMissiles, std::uint8_t& shipMines,
-                      std::uint8_t& shipPlasmaMines, std::uint8_t& shipRepulsors, Vector3& at, Vector3& moving,
-                      float& facing) const;
+                      signed char& shipScore, AmmunitionCounts<std::uint8_t>& shipRounds, Vector3& at,
+                      Vector3& moving, float& facing) const;
     void GetEntityState(int& entityId, int& kindOfEntity, Vector3& at, Vector3& moving, float& facing,
                         int& variant) const;
     void GetTurretState(int& turretId, int& facing, std::uint8_t& isAlive, Vector3& at) const;
@@ -121,10 +121,7 @@ private:
     std::uint8_t flags = 0;
     float heading = 0.0f;
     int extra = 0;
-    std::uint8_t missiles = 0;
-    std::uint8_t mines = 0;
-    std::uint8_t plasmaMines = 0;
-    std::uint8_t repulsors = 0;
+    AmmunitionCounts<std::uint8_t> rounds {};
     std::uint8_t turretAlive = 0;
     int direction = 0;
     Vector3 position;

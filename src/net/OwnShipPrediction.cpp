@@ -135,9 +135,8 @@ Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     ghost.SetMaxFuel(report.maxFuel);
     ghost.SetFuel(report.fuel);
     ghost.SetFlags(report.flags);
-    for (const Ammunition kind :
-         {Ammunition::Missiles, Ammunition::Mines, Ammunition::PlasmaMines, Ammunition::Repulsors})
-        ghost.SetRounds(kind, shown.Rounds(kind));
+    for (std::size_t i = 0; i < kAmmunitionKinds; ++i)
+        ghost.SetRounds(AmmunitionAt(i), shown.Rounds(AmmunitionAt(i)));
     // The server had the keys sent up to a round trip before the report came.
     const std::uint32_t heard = report.at - static_cast<std::uint32_t>(report.roundTripMs);
     // The free shield of a new ship, as much of it as was left at the

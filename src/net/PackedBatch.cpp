@@ -20,6 +20,7 @@ constexpr std::uint8_t kLargeTank = 0x01;  // a ship's tank holds 200, else 100
 constexpr std::uint8_t kRaised = 0x02;     // z is 1, else 0
 constexpr std::uint8_t kWide = 0x04;       // 24-bit coordinates, else 16-bit
 constexpr int kAmmunitionShift = 4;        // a ship's nonzero counts, one bit each
+static_assert(kAmmunitionShift + kAmmunitionKinds <= 8, "a ship's counts fill the shape byte's high bits");
 constexpr int kExtraShift = 4;             // an entity's extra, 0..15
 
 constexpr int kNarrowBits = 16;
@@ -137,17 +138,16 @@ bool CompactShipState(const NetMessage& message, ByteWriter& out)
     float fuel = 0.0f;
     float maxFuel = 0.0f;
     signed char score = 0;
-    std::uint8_t counts[4] = {};
+    AmmunitionCounts<std::uint8_t> counts {};
     Vector3 at, moving;
     float heading = 0.0f;
-    message.GetShipState(id, flags, fuel, maxFuel, score, counts[0], counts[1], counts[2], counts[3], at, moving,
-                         heading);
+    message.GetShipState(id, flags, fuel, maxFuel, score, counts, at, moving, heading);
     const auto motion = MotionOnGrid(at, moving, heading);
     const auto tank = OnGrid(fuel, kFuelSteps, 0, 0xFFFF);
     if (id < 0 || !motion || !tank || (maxFuel != 100.0f && maxFuel != 200.0f))
         return false;
     std::uint8_t shape = motion->shape | (maxFuel == 200.0f ? kLargeTank : 0);
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < kAmmunitionKinds; ++i)
         shape |= counts[i] ? static_cast<std::uint8_t>(1 << (kAmmunitionShift + i)) : 0;
     out.U8(PackedBatch::kCompact | kMsgShipState);
     Varint(out, static_cast<std::uint32_t>(id));
@@ -237,10 +237,10 @@ bool ReadShipState(ByteReader& in, NetMessage& message)
     std::uint32_t id = 0;
     std::uint8_t flags = 0, shape = 0, score = 0;
     std::uint16_t tank = 0;
-    std::uint8_t counts[4] = {};
+    AmmunitionCounts<std::uint8_t> counts {};
     if (!Varint(in, id) || id > INT32_MAX || !in.U8(flags) || !in.U8(shape) || !in.U16(tank) || !in.U8(score))
         return false;
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < kAmmunitionKinds; ++i) {
         if (shape & (1 << (kAmmunitionShift + i)) && !in.U8(counts[i]))
             return false;
     }
@@ -249,8 +249,8 @@ bool ReadShipState(ByteReader& in, NetMessage& message)
     if (!ReadMotion(in, shape, at, moving, heading))
         return false;
     message.SetShipState(static_cast<int>(id), flags, static_cast<float>(tank / kFuelSteps),
-                         shape & kLargeTank ? 200.0f : 100.0f, static_cast<signed char>(score), counts[0], counts[1],
-                         counts[2], counts[3], at, moving, heading);
+                         shape & kLargeTank ? 200.0f : 100.0f, static_cast<signed char>(score), counts, at, moving,
+                         heading);
     return true;
 }
 

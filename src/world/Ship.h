@@ -1,10 +1,10 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "base/TrackedBuffer.h"
+#include "world/Ammunition.h"
 #include "world/GameObject.h"
 
 // Drawing labels other players' ships with their names when set (F11).
@@ -19,10 +19,6 @@ enum ShipFlag : std::uint8_t {
     kFlagShield = 0x10,
     kFlagCloaked = 0x20,
 };
-
-// The counters of what a ship carries to fire; None for weapons that need
-// no rounds.
-enum class Ammunition : std::uint8_t { Missiles, Mines, PlasmaMines, Repulsors, None };
 
 // One player's craft: name, score, fuel, ammunition, status flags, one of
 // six hull designs, and an octagonal outline used while the shield is up.
@@ -71,14 +67,6 @@ public:
         if (kind != Ammunition::None)
             rounds[static_cast<std::size_t>(kind)] = n;
     }
-    signed char GetMissiles() const { return Rounds(Ammunition::Missiles); }
-    signed char GetMines() const { return Rounds(Ammunition::Mines); }
-    signed char GetPlasmaMines() const { return Rounds(Ammunition::PlasmaMines); }
-    signed char GetRepulsors() const { return Rounds(Ammunition::Repulsors); }
-    void SetMissiles(signed char n) { SetRounds(Ammunition::Missiles, n); }
-    void SetMines(signed char n) { SetRounds(Ammunition::Mines, n); }
-    void SetPlasmaMines(signed char n) { SetRounds(Ammunition::PlasmaMines, n); }
-    void SetRepulsors(signed char n) { SetRounds(Ammunition::Repulsors, n); }
 
     void SetName(const char* newName);
     void GetName(char* buffer, int size) const;
@@ -108,7 +96,7 @@ private:
     TrackedBuffer name;
     signed char score = 0;
     std::uint8_t flags = 0;
-    std::array<signed char, static_cast<std::size_t>(Ammunition::None)> rounds {};
+    AmmunitionCounts<signed char> rounds {};
     int fuelLinkX = 0;
     int fuelLinkY = 0;
     int fuelSearchRadius = 0;

@@ -148,10 +148,10 @@ TEST_F(WorldSoundsTest, ShipsAreHeardDyingRespawningCloakingAndBouncing)
     EXPECT_EQ(Heard(), (Heard_{{SoundEvent::CloakOn, 0.0f}}));
     own->SetFlags(kFlagShield);
     own->SetVelocity(Vector3(3.0, 0.0, 0.0));
-    own->SetRepulsors(2);
+    own->SetRounds(Ammunition::Repulsors, 2);
     EXPECT_EQ(Heard(), (Heard_{{SoundEvent::CloakOff, 0.0f}}));
     own->SetVelocity(Vector3(-2.5, 0.5, 0.0));
-    own->SetRepulsors(1);
+    own->SetRounds(Ammunition::Repulsors, 1);
     EXPECT_EQ(Heard(), (Heard_{{SoundEvent::Repulsor, 0.0f}, {SoundEvent::ShieldRebound, 0.0f}}));
 }
 

@@ -140,7 +140,7 @@ TEST_F(DemoPlaybackTest, ARecordingWithoutAShipFollowsTheLeader)
         message.SetShipKilled(1);
         Record(writer, 0, message);
         for (const auto& [ms, id, points] : {std::tuple(1000u, 3, 1), {2000u, 2, 1}, {3000u, 2, 2}, {4000u, 1, 5}}) {
-            message.SetShipState(id, 0, 100.0f, 100.0f, static_cast<signed char>(points), 0, 0, 0, 0,
+            message.SetShipState(id, 0, 100.0f, 100.0f, static_cast<signed char>(points), {},
                                  Vector3(100.0 * id, 100, 0), Vector3(), 0.0f);
             Record(writer, ms, message);
         }

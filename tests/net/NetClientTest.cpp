@@ -374,7 +374,7 @@ protected:
         NetMessage join, spawn, state;
         join.SetJoin(31, 3, "Pilot");
         spawn.SetPlayerSpawn(31, x, y, 3, "Pilot");
-        state.SetShipState(31, 0, 100.0f, 100.0f, 0, 0, 0, 0, 0, Vector3(x, y, 0), Vector3(), heading);
+        state.SetShipState(31, 0, 100.0f, 100.0f, 0, {}, Vector3(x, y, 0), Vector3(), heading);
         Apply({&join, &spawn, &state});
     }
 };
@@ -453,21 +453,22 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndKillsAndLeavesFollow)
     Apply({&spawn});
     Ship* ship = world->FindShip(4);
     ship->SetScore(9);
-    state.SetShipState(4, 0x10, 150.0f, 100.0f, 127, 2, 1, 1, 3, Vector3(40, 50, 0), Vector3(1, 2, 0), -90.0f);
+    state.SetShipState(4, 0x10, 150.0f, 100.0f, 127, {2, 1, 1, 3}, Vector3(40, 50, 0), Vector3(1, 2, 0), -90.0f);
     Apply({&state});
     EXPECT_EQ(ship->GetScore(), 9) << "127 is out of range";
     EXPECT_EQ(ship->GetFuel(), 100.0f) << "150 is more than the tank";
     EXPECT_EQ(ship->Position().x, 10.0) << "the position follows in Update";
-    EXPECT_EQ(std::tuple(ship->Target().y, ship->Velocity().y, ship->GetHeading(), ship->GetFlags(), ship->GetMissiles(),
-                         ship->GetMines(), ship->GetPlasmaMines(), ship->GetRepulsors()),
+    EXPECT_EQ(std::tuple(ship->Target().y, ship->Velocity().y, ship->GetHeading(), ship->GetFlags(),
+                         ship->Rounds(Ammunition::Missiles), ship->Rounds(Ammunition::Mines),
+                         ship->Rounds(Ammunition::PlasmaMines), ship->Rounds(Ammunition::Repulsors)),
               std::tuple(50.0, 2.0, 270.0f, 0x10, 2, 1, 1, 3));
 
-    state.SetShipState(4, 0, 150.0f, 200.0f, 5, 0, 0, 0, 0, Vector3(), Vector3(), 0);
+    state.SetShipState(4, 0, 150.0f, 200.0f, 5, {}, Vector3(), Vector3(), 0);
     Apply({&state});
     EXPECT_EQ(std::tuple(ship->GetMaxFuel(), ship->GetFuel(), ship->GetScore()), std::tuple(200.0f, 150.0f, 5))
         << "the fuel taken against the new tank";
 
-    unknown.SetShipState(99, 0, 0, 0, 0, 0, 0, 0, 0, Vector3(), Vector3(), 0);
+    unknown.SetShipState(99, 0, 0, 0, 0, {}, Vector3(), Vector3(), 0);
     killed.SetShipKilled(4);
     Apply({&unknown, &killed});
     EXPECT_EQ(world->FindShip(99), nullptr) << "no ship is made from a state";

@@ -74,8 +74,8 @@ std::vector<LayoutCase> LayoutCases()
         {"entity killed", [](NetMessage& m) { m.SetEntityKilled(0x0901); }, Layout(5).U8(0, 9).I32(1, 0x0901)},
         {"ship state",
          [](NetMessage& m) {
-             m.SetShipState(0x01020304, 0x11, 50.5f, 200.0f, -3, 1, 2, 3, 4, Vector3(1.5, -2.25, 3), Vector3(4, 5.5, -6),
-                            90.0f);
+             m.SetShipState(0x01020304, 0x11, 50.5f, 200.0f, -3, {1, 2, 3, 4}, Vector3(1.5, -2.25, 3),
+                            Vector3(4, 5.5, -6), 90.0f);
          },
          Layout(47).U8(0, 10).I32(1, 0x01020304).U8(5, 0x11).F32(6, 50.5f).F32(10, 200.0f).U8(14, 0xFD).U8(15, 1)
              .U8(16, 2).U8(17, 3).U8(18, 4).F32(19, 1.5f).F32(23, -2.25f).F32(27, 3.0f).F32(31, 4.0f).F32(35, 5.5f)

@@ -58,7 +58,7 @@ std::vector<Bytes> Read(const Bytes& packed)
 
 Build Ship(Vector3 at, Vector3 moving, float heading, float fuel = 37.5f, float tank = 100.0f)
 {
-    return [=](NetMessage& m) { m.SetShipState(7, 0x11, fuel, tank, -3, 0, 2, 0, 9, at, moving, heading); };
+    return [=](NetMessage& m) { m.SetShipState(7, 0x11, fuel, tank, -3, {0, 2, 0, 9}, at, moving, heading); };
 }
 
 Build Entity(Vector3 at, Vector3 moving, float heading, int kind = 6, int extra = 5)
@@ -99,7 +99,7 @@ TEST(PackedBatch, RecordsAreLaidOutByteForByteAsDocumented)
     const std::string line(200, 'x');
     const Messages messages({
         [](NetMessage& m) {
-            m.SetShipState(7, 0x11, 37.5f, 200.0f, -3, 0, 2, 0, 9, Vector3(1000.125, 4000.5, 1),
+            m.SetShipState(7, 0x11, 37.5f, 200.0f, -3, {0, 2, 0, 9}, Vector3(1000.125, 4000.5, 1),
                            Vector3(-2.5, 3.25, 0), 90.0f);
         },
         [](NetMessage& m) { m.SetEntityState(300, 3, Vector3(9000, 16, 0), Vector3(-1, 0, 0), -90.0f, 5); },

@@ -108,12 +108,12 @@ public:
                 if (message->Kind() != kMsgShipState)
                     continue;
                 int id = 0;
-                std::uint8_t flags = 0, counts = 0;
+                std::uint8_t flags = 0;
+                AmmunitionCounts<std::uint8_t> counts {};
                 float fuel = 0.0f, maxFuel = 0.0f, heading = 0.0f;
                 signed char score = 0;
                 Vector3 position, velocity;
-                message->GetShipState(id, flags, fuel, maxFuel, score, counts, counts, counts, counts, position, velocity,
-                                      heading);
+                message->GetShipState(id, flags, fuel, maxFuel, score, counts, position, velocity, heading);
                 std::lock_guard<std::mutex> lock(guard);
                 Ship& ship = ships[id];
                 static_cast<Seen&>(ship) = {now, position, velocity};

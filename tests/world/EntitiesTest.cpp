@@ -88,7 +88,8 @@ TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
                                       {kPowerupRepulse, 6}, {kPowerupTriple, 1}, {kPowerupCloak, 1}})
         for (int i = 0; i < times; ++i)
             ship.OnHit(PowerupOf(kind));
-    EXPECT_EQ(std::tuple(ship.GetPlasmaMines(), ship.GetMissiles(), ship.GetMines(), ship.GetRepulsors()),
+    EXPECT_EQ(std::tuple(ship.Rounds(Ammunition::PlasmaMines), ship.Rounds(Ammunition::Missiles),
+                         ship.Rounds(Ammunition::Mines), ship.Rounds(Ammunition::Repulsors)),
               std::tuple(1, 6, 4, 5));
     EXPECT_EQ(ship.GetFlags(), kFlagTripleShot | kFlagCloakDevice);
     ship.SetFuel(10.0f);
@@ -100,7 +101,8 @@ TEST(Ship, PickupsAreCappedAndARespawnClearsThem)
     ship.Kill();
     ship.Respawn(5, 5);
     EXPECT_FALSE(ship.IsAlive()) << "too soon";
-    EXPECT_EQ(std::tuple(ship.GetMaxFuel(), ship.GetMissiles(), ship.GetFlags()), std::tuple(100.0f, 0, 0))
+    EXPECT_EQ(std::tuple(ship.GetMaxFuel(), ship.Rounds(Ammunition::Missiles), ship.GetFlags()),
+              std::tuple(100.0f, 0, 0))
         << "a respawn resets the tank and stores whatever happens";
 }
 

@@ -59,17 +59,17 @@ TEST(ShipControls, AFiringThatCannotBePaidOrPlacedSpendsNothing)
     ShipControls controls;
     EXPECT_EQ(controls.Step(ship, Holding({kKeyMissile, kKeyMine}), 10).size(), 0u) << "no rounds";
     ship.AddFlags(kFlagTripleShot);
-    ship.SetRepulsors(1);
+    ship.SetRounds(Ammunition::Repulsors, 1);
     const Launches pushed = controls.Step(ship, Holding({kKeyFire, kKeyRepulsor}), 10, nullptr, 2);
     ASSERT_EQ(pushed.size(), 1u) << "three bullets do not fit in room for two; the push needs none";
     EXPECT_EQ(pushed.begin()->weapon, Weapon::Repulsor);
     EXPECT_EQ(controls.ReloadLeft(kKeyFire), 0);
     EXPECT_FLOAT_EQ(ship.GetFuel(), 70.0f);
 
-    ship.SetPlasmaMines(1);
+    ship.SetRounds(Ammunition::PlasmaMines, 1);
     ship.SetFuel(60.0f);
     EXPECT_EQ(controls.Step(ship, Holding({kKeyPlasmaMine}), 10).size(), 0u);
-    EXPECT_EQ(std::tuple(ship.GetFuel(), ship.GetPlasmaMines(), controls.ReloadLeft(kKeyPlasmaMine)),
+    EXPECT_EQ(std::tuple(ship.GetFuel(), ship.Rounds(Ammunition::PlasmaMines), controls.ReloadLeft(kKeyPlasmaMine)),
               std::tuple(60.0f, 1, 0)) << "too little fuel: the mine is kept and the key not reloading";
 }
 
@@ -79,7 +79,7 @@ TEST(ShipControls, ShotsFanFromTheNoseOnTheShipsVelocityAndMinesDropBehind)
     ship.SetHeading(90.0f);
     ship.SetVelocity(Vector3(0, 100, 0));
     ship.AddFlags(kFlagTripleShot);
-    ship.SetMines(1);
+    ship.SetRounds(Ammunition::Mines, 1);
     ShipControls controls;
     const std::vector<LaunchRequest> fired = [&] {
         const Launches launches = controls.Step(ship, Holding({kKeyFire, kKeyMine}), 10);

@@ -129,9 +129,10 @@ NetMessage& Reporter::FreshShipState(int slot)
 {
     const Ship& ship = *views[static_cast<std::size_t>(slot)].ship;
     NetMessage& message = Made();
-    message.SetShipState(ship.GetId(), ship.GetFlags(), ship.GetFuel(), ship.GetMaxFuel(), ship.GetScore(),
-                         static_cast<std::uint8_t>(ship.GetMissiles()), static_cast<std::uint8_t>(ship.GetMines()),
-                         static_cast<std::uint8_t>(ship.GetPlasmaMines()), static_cast<std::uint8_t>(ship.GetRepulsors()),
+    AmmunitionCounts<std::uint8_t> rounds {};
+    for (std::size_t i = 0; i < kAmmunitionKinds; ++i)
+        rounds[i] = static_cast<std::uint8_t>(ship.Rounds(AmmunitionAt(i)));
+    message.SetShipState(ship.GetId(), ship.GetFlags(), ship.GetFuel(), ship.GetMaxFuel(), ship.GetScore(), rounds,
                          ship.Position(), ship.Velocity(), ship.GetHeading());
     return message;
 }

@@ -259,16 +259,17 @@ void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
     const Vector3 toTarget = target ? navigator->Offset(ship.Position(), target->Position()) : Vector3();
     const double distance = target ? toTarget.Length() : 1e9;
     if (target && engaged) {
-        if (ship.GetMissiles() > 0 && distance > 150.0 && fuel > 25.0f && Chance(skill.deviceChance))
+        if (ship.Rounds(Ammunition::Missiles) > 0 && distance > 150.0 && fuel > 25.0f && Chance(skill.deviceChance))
             devices.Press(kKeyMissile);
-        if (ship.GetPlasmaMines() > 0 && distance < 260.0 && fuel > 90.0f && Chance(skill.deviceChance))
+        if (ship.Rounds(Ammunition::PlasmaMines) > 0 && distance < 260.0 && fuel > 90.0f &&
+            Chance(skill.deviceChance))
             devices.Press(kKeyPlasmaMine);
     }
     // A mine is dropped behind: worth it when the hunter is on its tail.
-    if (target && ship.GetMines() > 0 && distance < 300.0 && fuel > 15.0f &&
+    if (target && ship.Rounds(Ammunition::Mines) > 0 && distance < 300.0 && fuel > 15.0f &&
         std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(toTarget))) > 120.0f && Chance(skill.deviceChance))
         devices.Press(kKeyMine);
-    if (ship.GetRepulsors() > 0 && fuel > 40.0f) {
+    if (ship.Rounds(Ammunition::Repulsors) > 0 && fuel > 40.0f) {
         bool pressed = distance < 110.0;
         for (const GameObject* entity : game.GetWorld().Entities()) {
             if (pressed)

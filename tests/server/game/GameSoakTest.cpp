@@ -12,6 +12,7 @@
 #include "server/game/EventLog.h"
 #include "server/game/Game.h"
 #include "world/Ship.h"
+#include "world/Weapons.h"
 
 namespace {
 
@@ -138,10 +139,8 @@ protected:
                 keys.Press(code(random));
             game->Hold(slot, keys);
             Ship& ship = game->Pilot(slot)->GetShip();
-            ship.SetMissiles(6);
-            ship.SetMines(4);
-            ship.SetPlasmaMines(1);
-            ship.SetRepulsors(5);
+            for (const WeaponRow& row : kWeapons)
+                ship.SetRounds(row.ammunition, static_cast<signed char>(row.most));
             ship.AddFlags(kFlagCloakDevice | kFlagTripleShot);
         }
     }

@@ -112,11 +112,12 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
     std::vector<int> scores;
     for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
         int id = 0;
-        std::uint8_t flags = 0, counts = 0;
+        std::uint8_t flags = 0;
+        AmmunitionCounts<std::uint8_t> counts {};
         float fuel = 0, tank = 0, heading = 0;
         signed char score = 0;
         Vector3 at, moving;
-        message->GetShipState(id, flags, fuel, tank, score, counts, counts, counts, counts, at, moving, heading);
+        message->GetShipState(id, flags, fuel, tank, score, counts, at, moving, heading);
         scores.push_back(score);
     }
     EXPECT_EQ(scores, (std::vector<int>{3})) << "an event's ship state goes at once, the tick's last alone";

@@ -45,7 +45,7 @@ TEST_F(SimulationTest, MissilesHomeOnTheNearestVisibleOpponent)
     hidden.GetShip().AddFlags(kFlagCloakDevice);
     Hold(hidden, {kKeyCloak}, 10);
 
-    shooter.GetShip().SetMissiles(1);
+    shooter.GetShip().SetRounds(Ammunition::Missiles, 1);
     Hold(shooter, {kKeyMissile}, 10);
     const auto missiles = events.Appeared(kTypeMissile);
     ASSERT_EQ(missiles.size(), 1u);
@@ -163,13 +163,13 @@ TEST_F(SimulationTest, APowerupTouchedIsTakenAndItsTakerToldAtOnceUnlessShielded
     };
     take(kPowerupMissile);
     take(kPowerupCloak);
-    EXPECT_EQ(std::tuple(ship.GetMissiles(), ship.HasFlags(kFlagCloakDevice)), std::tuple(2, true));
+    EXPECT_EQ(std::tuple(ship.Rounds(Ammunition::Missiles), ship.HasFlags(kFlagCloakDevice)), std::tuple(2, true));
     EXPECT_EQ(events.killed.size(), 2u) << "each one was taken";
     EXPECT_EQ(events.changed, (std::vector<int>{pilot.ShipId(), pilot.ShipId()})) << "and its taker reported";
 
     Hold(pilot, {kKeyShields});
     take(kPowerupMissile);
-    EXPECT_EQ(std::tuple(ship.GetMissiles(), events.killed.size()), std::tuple(2, 2u))
+    EXPECT_EQ(std::tuple(ship.Rounds(Ammunition::Missiles), events.killed.size()), std::tuple(2, 2u))
         << "a shield knocks powerups away";
 }
 
@@ -363,7 +363,7 @@ TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
     Play(OpenMap(20));
     Player& pilot = Pilot("Pilot", 320, 320);
     Ship& ship = pilot.GetShip();
-    ship.SetMines(1);
+    ship.SetRounds(Ammunition::Mines, 1);
     Tap(pilot, kKeyMine);
     const GameObject* mine = Entity(events.Appeared(kTypeMine)[0]);
     const auto onTheMine = [&] {
@@ -406,9 +406,9 @@ TEST_F(SimulationTest, TheRepulsorPushesShipsAndProjectilesAway)
     Play(OpenMap(20));
     Player& pusher = Pilot("Pusher", 320, 320);
     Player& pushed = Pilot("Pushed", 420, 320);
-    pusher.GetShip().SetRepulsors(1);
+    pusher.GetShip().SetRounds(Ammunition::Repulsors, 1);
     simulation->PlacePowerup(kPowerupMine, Vector3(320, 420, 0));
-    pushed.GetShip().SetMines(1);
+    pushed.GetShip().SetRounds(Ammunition::Mines, 1);
     Tap(pushed, kKeyMine);
     Tap(pusher, kKeyRepulsor);
     EXPECT_GT(pushed.GetShip().Velocity().x, 0.0) << "away along +x";
