@@ -22,18 +22,6 @@ namespace {
 // Texture index of each powerup kind's icon; -1 for none.
 constexpr int kIconTexture[Powerup::kKinds] = {7, 2, 3, 4, 5, -1, 1, 8};
 
-// Where each weapon's icon stands in the inventory, right of the tank's
-// and the cloak's; the count of rounds sits on it.
-struct Stock {
-    Weapon weapon;
-    int x, y;
-};
-constexpr Stock kStock[] = {{Weapon::TripleShot, 64, 0},
-                            {Weapon::Missile, 96, 0},
-                            {Weapon::Mine, 128, 0},
-                            {Weapon::PlasmaMine, 160, 0},
-                            {Weapon::Repulsor, 160, 32}};
-
 struct Colour {
     float r, g, b, a;
 };
@@ -203,12 +191,12 @@ void RadarPanel::DrawInventory(float x, float y, const Ship& local)
         DrawIcon(kPowerupTank, bx, by);
     if (local.HasFlags(kFlagCloakDevice))
         DrawIcon(kPowerupCloak, bx + 32, by);
-    for (const auto& [weapon, at, up] : kStock) {
-        const WeaponRow& row = WeaponTable(weapon);
+    for (const WeaponRow& row : kWeapons) {
         const bool stocked = row.ammunition == Ammunition::None ? local.HasFlags(static_cast<signed char>(row.needs))
                                                                 : local.Rounds(row.ammunition) != 0;
-        if (!stocked)
+        if (row.pickup < 0 || !stocked)
             continue;
+        const auto [at, up] = row.icon;
         DrawIcon(row.pickup, bx + at, by + up);
         if (row.ammunition == Ammunition::None)
             continue;

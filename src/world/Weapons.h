@@ -12,6 +12,12 @@ enum class Weapon : std::uint8_t { Bullet, TripleShot, Missile, Mine, PlasmaMine
 // Where a weapon's shots leave the ship.
 enum class Muzzle : std::uint8_t { Nose, Tail, Centre };
 
+// Where a weapon's icon stands in the inventory, right of the tank's and
+// the cloak's; the count of rounds sits on it.
+struct InventoryPlace {
+    int x, y;
+};
+
 // One weapon of a ship: what fires it, what it spends, and how its shots
 // leave. A row that needs a ship flag takes the place of the row of the
 // same key without it when the ship has the flag.
@@ -32,23 +38,24 @@ struct WeaponRow {
     int pickup;           // the powerup that gives it, -1 for none
     int perPickup;        // rounds a pickup gives
     int most;             // rounds a ship can carry
+    InventoryPlace icon;  // the pickup's icon, shown while the ship has the weapon
 
     bool PutsInWorld() const { return shot != kTypeMap; }
 };
 
 inline constexpr WeaponRow kWeapons[] = {
     {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, 300, -1,
-     0, 0},
+     0, 0, {0, 0}},
     {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
-     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0},
+     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}},
     {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
-     1.0, 1000, kPowerupMissile, 2, 6},
+     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}},
     {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5, 1000,
-     kPowerupMine, 2, 4},
+     kPowerupMine, 2, 4, {128, 0}},
     {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
-     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1},
+     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}},
     {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
-     0.0, 0, kPowerupRepulse, 1, 5},
+     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}},
 };
 
 // The keys that fire, in the order they are looked at; each reloads alone.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <utility>
 #include <vector>
 
+#include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/ShipControls.h"
 #include "world/Trig.h"
@@ -30,6 +34,28 @@ std::size_t Fly(ShipControls& controls, Ship& ship, const HeldKeys& keys, int ms
     for (int t = 0; t < ms; t += 10)
         fired += controls.Step(ship, keys, 10).size();
     return fired;
+}
+
+// What the rest of the game reads off a row: every kind of rounds is one
+// weapon's, given by a pickup, and each weapon with a pickup has an icon of
+// its own in the inventory.
+TEST(Weapons, EveryRowIsWhollyFilledIn)
+{
+    std::set<Ammunition> kinds;
+    std::set<std::pair<int, int>> places;
+    for (const WeaponRow& row : kWeapons) {
+        SCOPED_TRACE(static_cast<int>(row.weapon));
+        EXPECT_EQ(&WeaponTable(row.weapon), &row);
+        EXPECT_NE(std::ranges::find(kFireKeys, row.key), std::end(kFireKeys));
+        EXPECT_EQ(row.pickup >= 0, row.needs != 0 || row.ammunition != Ammunition::None) << "a pickup gives it";
+        EXPECT_LT(row.pickup, Powerup::kKinds);
+        EXPECT_TRUE(row.pickup < 0 || places.insert({row.icon.x, row.icon.y}).second) << "an icon of its own";
+        if (row.ammunition == Ammunition::None)
+            continue;
+        EXPECT_TRUE(kinds.insert(row.ammunition).second) << "one weapon a kind";
+        EXPECT_TRUE(row.perPickup > 0 && row.most >= row.perPickup);
+    }
+    EXPECT_EQ(kinds.size(), kAmmunitionKinds) << "every kind is fired";
 }
 
 TEST(ShipControls, EachWeaponSpendsWhatItsRowSaysAndWaitsOutItsReload)
