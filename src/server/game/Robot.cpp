@@ -326,9 +326,9 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         keys.Press(kKeyFuelUp);
     if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
         keys.Press(kKeyCloak);
-    for (const GameKey device : {kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor}) {
-        if (devices.Holds(device))
-            keys.Press(device);
+    for (const WeaponRow& row : kWeapons) {
+        if (row.ammunition != Ammunition::None && devices.Holds(row.key))
+            keys.Press(row.key);
     }
     devices = {};
     return keys;
