@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "app/AppState.h"
-#include "app/SoundEvent.h"
 #include "app/SoundQueue.h"
 #include "base/Singleton.h"
 #include "platform/Audio.h"
+
+// The file of an event's sound, below the data folder.
+const char* SoundFileOf(SoundEvent event);
 
 // What the player hears: the game's sounds on the sound device, placed
 // where they happen, at the player's volume, muted with F8. Without a

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "app/SoundEvent.h"
+#include "world/SoundEvent.h"
 
 // The sounds of one frame, each where it happened relative to the own
 // ship (world units, x to the right); filled without allocating.

@@ -8,6 +8,7 @@
 #include "world/Projectile.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
+#include "world/Weapons.h"
 #include "world/World.h"
 
 namespace {
@@ -96,9 +97,11 @@ void WorldSounds::Collect(World& world)
             break;
         const Vector3& at = ship->Position();
         const Vector3& v = ship->Velocity();
-        ships.push_back({ship->GetId(), ship == local, ship->IsAlive(), ship->GetFlags(),
-                         ship->Rounds(Ammunition::Repulsors), static_cast<float>(at.x), static_cast<float>(at.y),
-                         static_cast<float>(v.x), static_cast<float>(v.y)});
+        SeenShip& seen = ships.emplace_back(SeenShip{ship->GetId(), ship == local, ship->IsAlive(), ship->GetFlags(),
+                                                     {}, static_cast<float>(at.x), static_cast<float>(at.y),
+                                                     static_cast<float>(v.x), static_cast<float>(v.y)});
+        for (std::size_t i = 0; i < kAmmunitionKinds; ++i)
+            seen.rounds[i] = ship->Rounds(AmmunitionAt(i));
     }
     SortById(ships);
     turrets.clear();
@@ -139,21 +142,18 @@ void WorldSounds::Appeared(Seen& entity, SoundQueue& queue)
         entity.origin = ship->id;
         Queue(queue, event, ship->x, ship->y);
     };
-    switch (entity.type) {
-    case kTypeBullet:
-        if (!(ship->flags & kFlagTripleShot)) {
-            fired(ship->local ? SoundEvent::Shot : SoundEvent::ShotOther);
-        } else if (std::find(tripleShooters.begin(), tripleShooters.end(), ship->id) == tripleShooters.end()) {
-            tripleShooters.push_back(ship->id);
-            fired(SoundEvent::TripleShot);
-        } else {
-            entity.origin = ship->id; // the second and third of three
-        }
-        break;
-    case kTypeMissile: fired(SoundEvent::MissileLaunch); break;
-    case kTypeMine: fired(SoundEvent::MineDrop); break;
-    case kTypePlasmaMine: fired(SoundEvent::PlasmaMineDrop); break;
-    default: break; // powerups and shrapnel arrive silently
+    if (entity.type != kTypeBullet) {
+        // Powerups and shrapnel are no weapon's shots: they arrive silently.
+        const auto row = std::ranges::find(kWeapons, entity.type, &WeaponRow::shot);
+        if (row != std::end(kWeapons) && row->PutsInWorld())
+            fired(row->launch);
+    } else if (!(ship->flags & kFlagTripleShot)) {
+        fired(ship->local ? WeaponTable(Weapon::Bullet).launch : SoundEvent::ShotOther);
+    } else if (std::find(tripleShooters.begin(), tripleShooters.end(), ship->id) == tripleShooters.end()) {
+        tripleShooters.push_back(ship->id);
+        fired(WeaponTable(Weapon::TripleShot).launch);
+    } else {
+        entity.origin = ship->id; // the second and third of three
     }
 }
 
@@ -195,8 +195,12 @@ void WorldSounds::CompareShips(SoundQueue& queue)
             const bool cloaked = now.flags & kFlagCloaked;
             if (cloaked != static_cast<bool>(before.flags & kFlagCloaked))
                 at(now, cloaked ? SoundEvent::CloakOn : SoundEvent::CloakOff);
-            if (now.repulsors < before.repulsors)
-                at(now, SoundEvent::Repulsor);
+            // A weapon that puts nothing in the world is heard by its spent round.
+            for (const WeaponRow& row : kWeapons) {
+                const auto kind = static_cast<std::size_t>(row.ammunition);
+                if (!row.PutsInWorld() && kind < kAmmunitionKinds && now.rounds[kind] < before.rounds[kind])
+                    at(now, row.launch);
+            }
             // A shielded ship turned back at once has bounced off something.
             const float dot = before.vx * now.vx + before.vy * now.vy;
             const float speeds = std::hypot(before.vx, before.vy) * std::hypot(now.vx, now.vy);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/SoundQueue.h"
+#include "world/Ammunition.h"
 
 class World;
 class Ship;
@@ -35,7 +36,7 @@ private:
         bool local = false;
         bool alive = false;
         std::uint8_t flags = 0;
-        signed char repulsors = 0;
+        AmmunitionCounts<signed char> rounds {};
         float x = 0.0f, y = 0.0f, vx = 0.0f, vy = 0.0f;
     };
 

@@ -35,6 +35,3 @@ enum class SoundEvent : std::uint8_t {
 };
 
 constexpr std::size_t kSoundEvents = static_cast<std::size_t>(SoundEvent::Count);
-
-// The file of an event's sound, below the data folder.
-const char* SoundFileOf(SoundEvent event);

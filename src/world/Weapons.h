@@ -6,6 +6,7 @@
 #include "world/GameObject.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
+#include "world/SoundEvent.h"
 
 enum class Weapon : std::uint8_t { Bullet, TripleShot, Missile, Mine, PlasmaMine, Repulsor };
 
@@ -39,23 +40,24 @@ struct WeaponRow {
     int perPickup;        // rounds a pickup gives
     int most;             // rounds a ship can carry
     InventoryPlace icon;  // the pickup's icon, shown while the ship has the weapon
+    SoundEvent launch;    // heard as its shot appears, or as a round is spent for one put in no world
 
     bool PutsInWorld() const { return shot != kTypeMap; }
 };
 
 inline constexpr WeaponRow kWeapons[] = {
     {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, 300, -1,
-     0, 0, {0, 0}},
+     0, 0, {0, 0}, SoundEvent::Shot},
     {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
-     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}},
+     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}, SoundEvent::TripleShot},
     {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
-     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}},
+     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}, SoundEvent::MissileLaunch},
     {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5, 1000,
-     kPowerupMine, 2, 4, {128, 0}},
+     kPowerupMine, 2, 4, {128, 0}, SoundEvent::MineDrop},
     {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
-     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}},
+     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}, SoundEvent::PlasmaMineDrop},
     {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
-     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}},
+     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor},
 };
 
 // The keys that fire, in the order they are looked at; each reloads alone.
