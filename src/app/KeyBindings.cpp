@@ -6,6 +6,7 @@
 
 #include "platform/Gamepads.h"
 #include "platform/Keyboard.h"
+#include "world/Weapons.h"
 
 namespace {
 
@@ -20,13 +21,14 @@ constexpr BindableAction kTable[KeyBindings::kActions] = {
      {PadCode(platform::kPadA), PadCode(platform::kPadRightTrigger)}},
     {"shield", kKeyShields, "Shields", "KeysShields", {0x20, 0}, "PadShields",
      {PadCode(platform::kPadLeftShoulder), 0}},
-    {"fire", kKeyFire, "Fire Bullets", "KeysFire", {0x39, 0}, "PadFire",
+    {"fire", kKeyFire, ActionOf(kKeyFire), "KeysFire", {0x39, 0}, "PadFire",
      {PadCode(platform::kPadRightShoulder), PadCode(platform::kPadB)}},
-    {"missile", kKeyMissile, "Fire Missiles", "KeysMissile", {0x2F, 0}, "PadMissile", {PadCode(platform::kPadX), 0}},
-    {"mine", kKeyMine, "Fire Mines", "KeysMine", {0x2E, 0}, "PadMine", {PadCode(platform::kPadY), 0}},
-    {"plasma", kKeyPlasmaMine, "Fire Plasma Mines", "KeysPlasmaMine", {0x12, 0}, "PadPlasmaMine",
+    {"missile", kKeyMissile, ActionOf(kKeyMissile), "KeysMissile", {0x2F, 0}, "PadMissile",
+     {PadCode(platform::kPadX), 0}},
+    {"mine", kKeyMine, ActionOf(kKeyMine), "KeysMine", {0x2E, 0}, "PadMine", {PadCode(platform::kPadY), 0}},
+    {"plasma", kKeyPlasmaMine, ActionOf(kKeyPlasmaMine), "KeysPlasmaMine", {0x12, 0}, "PadPlasmaMine",
      {PadCode(platform::kPadLeftTrigger), 0}},
-    {"repulsor", kKeyRepulsor, "Fire Repulsor", "KeysRepulsor", {0x13, 0}, "PadRepulsor",
+    {"repulsor", kKeyRepulsor, ActionOf(kKeyRepulsor), "KeysRepulsor", {0x13, 0}, "PadRepulsor",
      {PadCode(platform::kPadLeftStick), 0}},
     {"refuel", kKeyFuelUp, "Fuel Up", "KeysFuelUp", {0x21, 0}, "PadFuelUp", {PadCode(platform::kPadBack), 0}},
     {"cloak", kKeyCloak, "Activate Cloaking Device", "KeysCloak", {0x1F, 0}, "PadCloak", {0, 0}},

@@ -41,23 +41,24 @@ struct WeaponRow {
     int most;             // rounds a ship can carry
     InventoryPlace icon;  // the pickup's icon, shown while the ship has the weapon
     SoundEvent launch;    // heard as its shot appears, or as a round is spent for one put in no world
+    const char* action;   // what its key is called in the instructions and bindings; null: another row's key
 
     bool PutsInWorld() const { return shot != kTypeMap; }
 };
 
 inline constexpr WeaponRow kWeapons[] = {
     {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, 300, -1,
-     0, 0, {0, 0}, SoundEvent::Shot},
+     0, 0, {0, 0}, SoundEvent::Shot, "Fire Bullets"},
     {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
-     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}, SoundEvent::TripleShot},
+     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}, SoundEvent::TripleShot, nullptr},
     {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
-     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}, SoundEvent::MissileLaunch},
+     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}, SoundEvent::MissileLaunch, "Fire Missiles"},
     {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5, 1000,
-     kPowerupMine, 2, 4, {128, 0}, SoundEvent::MineDrop},
+     kPowerupMine, 2, 4, {128, 0}, SoundEvent::MineDrop, "Fire Mines"},
     {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
-     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}, SoundEvent::PlasmaMineDrop},
+     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}, SoundEvent::PlasmaMineDrop, "Fire Plasma Mines"},
     {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
-     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor},
+     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor, "Fire Repulsor"},
 };
 
 // The keys that fire, in the order they are looked at; each reloads alone.
@@ -74,6 +75,16 @@ constexpr int MostShotsAtOnce()
         most += widest;
     }
     return most;
+}
+
+// What a fire key is called, or null for a key that fires nothing.
+constexpr const char* ActionOf(GameKey key)
+{
+    for (const WeaponRow& row : kWeapons) {
+        if (row.key == key && row.action)
+            return row.action;
+    }
+    return nullptr;
 }
 
 constexpr const WeaponRow& WeaponTable(Weapon weapon)

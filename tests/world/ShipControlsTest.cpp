@@ -56,6 +56,10 @@ TEST(Weapons, EveryRowIsWhollyFilledIn)
         EXPECT_TRUE(row.perPickup > 0 && row.most >= row.perPickup);
     }
     EXPECT_EQ(kinds.size(), kAmmunitionKinds) << "every kind is fired";
+    for (const GameKey key : kFireKeys) {
+        const auto named = [&](const WeaponRow& row) { return row.key == key && row.action; };
+        EXPECT_EQ(std::ranges::count_if(kWeapons, named), 1) << "one name a key: " << key;
+    }
 }
 
 TEST(ShipControls, EachWeaponSpendsWhatItsRowSaysAndWaitsOutItsReload)

@@ -10,6 +10,7 @@
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/FitKeys.h"
+#include "world/Weapons.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ constexpr Line kControls[] = {
     {140, kKeyTurnLeft, "Turn Left"},        {160, kKeyThrust, "Thrust"},
     {180, kKeyTurnRight, "Turn Right"},      {220, kKeyShields, "Shields"},
     {240, kKeyFuelUp, "Fuel Up"},            {260, kKeyCloak, "Activate Cloaking Device"},
-    {300, kKeyFire, "Fire Bullets"},         {320, kKeyMissile, "Fire Missiles"},
-    {340, kKeyMine, "Fire Mines"},           {360, kKeyPlasmaMine, "Fire Plasma Mines"},
-    {380, kKeyRepulsor, "Fire Repulsor"},
 };
+// Below them one line a fire key, as the weapons list them.
+constexpr float kFirstWeaponLine = 300.0f;
+constexpr float kLineStep = 20.0f;
 constexpr Line kMiscellaneous[] = {
     {440, kKeyQuit, "Quick Exit"},
     {460, kKeyNames, "Toggle Player Names"},
@@ -104,6 +105,13 @@ void InstructionsScreen::DrawContent(float hw, float hh)
     glColor4fv(white);
     for (const Line& line : kControls)
         renderer->DrawText(left + 20.0f, hh - line.y, "%s", LineText(line.key, line.text).c_str());
+    float y = kFirstWeaponLine;
+    for (const WeaponRow& row : kWeapons) {
+        if (!row.action)
+            continue;
+        renderer->DrawText(left + 20.0f, hh - y, "%s", LineText(row.key, row.action).c_str());
+        y += kLineStep;
+    }
     glColor4fv(green);
     renderer->DrawText(left, hh - 420.0f, "Miscellaneous");
     glColor4fv(white);
