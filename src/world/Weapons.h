@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "world/GameKey.h"
 #include "world/GameObject.h"
@@ -61,8 +64,35 @@ inline constexpr WeaponRow kWeapons[] = {
      0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor, "Fire Repulsor"},
 };
 
-// The keys that fire, in the order they are looked at; each reloads alone.
-inline constexpr GameKey kFireKeys[] = {kKeyFire, kKeyMissile, kKeyMine, kKeyPlasmaMine, kKeyRepulsor};
+// Whether no row before the given one has its key.
+constexpr bool FirstOfItsKey(std::size_t index)
+{
+    for (std::size_t i = 0; i < index; ++i) {
+        if (kWeapons[i].key == kWeapons[index].key)
+            return false;
+    }
+    return true;
+}
+
+constexpr std::size_t CountFireKeys()
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < std::size(kWeapons); ++i)
+        count += FirstOfItsKey(i) ? 1 : 0;
+    return count;
+}
+
+// The keys that fire, in the order of the rows, looked at in that order;
+// each reloads alone.
+inline constexpr std::array<GameKey, CountFireKeys()> kFireKeys = [] {
+    std::array<GameKey, CountFireKeys()> keys {};
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < std::size(kWeapons); ++i) {
+        if (FirstOfItsKey(i))
+            keys[next++] = kWeapons[i].key;
+    }
+    return keys;
+}();
 
 // Shots one step can fire at most: the widest row of each key.
 constexpr int MostShotsAtOnce()
