@@ -42,7 +42,7 @@ void Merge(const std::vector<T>& before, std::vector<T>& now, Pair onPair, New o
 
 bool IsProjectile(int type)
 {
-    return type == kTypeBullet || type == kTypeMissile || type == kTypeMine || type == kTypePlasmaMine;
+    return WeaponShooting(type) != nullptr;
 }
 
 } // namespace
@@ -144,8 +144,7 @@ void WorldSounds::Appeared(Seen& entity, SoundQueue& queue)
     };
     if (entity.type != kTypeBullet) {
         // Powerups and shrapnel are no weapon's shots: they arrive silently.
-        const auto row = std::ranges::find(kWeapons, entity.type, &WeaponRow::shot);
-        if (row != std::end(kWeapons) && row->PutsInWorld())
+        if (const WeaponRow* row = WeaponShooting(entity.type))
             fired(row->launch);
     } else if (!(ship->flags & kFlagTripleShot)) {
         fired(ship->local ? WeaponTable(Weapon::Bullet).launch : SoundEvent::ShotOther);

@@ -24,3 +24,12 @@ const WeaponRow* WeaponOn(const Ship& ship, GameKey key)
     }
     return chosen;
 }
+
+const WeaponRow* WeaponShooting(int type)
+{
+    for (const WeaponRow& row : kWeapons) {
+        if (row.shot == type && row.PutsInWorld())
+            return &row;
+    }
+    return nullptr;
+}

@@ -124,3 +124,6 @@ constexpr const WeaponRow& WeaponTable(Weapon weapon)
 
 // The weapon a key fires on a ship as it is fitted, or null.
 const WeaponRow* WeaponOn(const Ship& ship, GameKey key);
+
+// The first weapon whose shots are entities of the type, or null.
+const WeaponRow* WeaponShooting(int type);
