@@ -10,7 +10,8 @@ namespace {
 using Wire = std::vector<std::vector<std::uint8_t>>;
 
 // Each message a payload reads into, in its own wire form; packed again,
-// one record after another, into repacked.
+// one record after another, into repacked. A record that reads as no
+// message (one cut short in its own form) is skipped, as the game skips it.
 Wire Read(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& repacked)
 {
     MessageBatch batch;
@@ -18,7 +19,7 @@ Wire Read(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>&
     Wire wire;
     for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
         const int bytes = message->WireSize();
-        if (bytes < 0)
+        if (bytes <= 0)
             continue;
         wire.emplace_back(static_cast<std::size_t>(bytes));
         message->Serialize(wire.back().data(), bytes);
@@ -30,14 +31,15 @@ Wire Read(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>&
 
 } // namespace
 
-// Any bytes as a server's payload: reading never runs past them, and what
-// reads, packed again, reads as the same messages.
+// Any bytes as a server's payload: reading never runs past them, what reads
+// packs again into as many messages, and once packed values are on the
+// compact grid, packing and reading them again changes nothing.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::vector<std::uint8_t> repacked;
-    const Wire first = Read(data, size, repacked);
-    std::vector<std::uint8_t> again;
-    if (Read(repacked.data(), repacked.size(), again) != first)
+    std::vector<std::uint8_t> packed, repacked, unused;
+    const Wire first = Read(data, size, packed);
+    const Wire second = Read(packed.data(), packed.size(), repacked);
+    if (second.size() != first.size() || Read(repacked.data(), repacked.size(), unused) != second)
         __builtin_trap();
     return 0;
 }
