@@ -159,20 +159,13 @@ void WorldSounds::Appeared(Seen& entity, SoundQueue& queue)
 void WorldSounds::Ended(const Seen& entity, SoundQueue& queue)
 {
     const SeenShip* ship = ShipNear(entity.x, entity.y, kTouchReach, entity.origin);
-    const bool onShield = ship && (ship->flags & kFlagShield);
-    if (onShield && IsProjectile(entity.type) && entity.type != kTypePlasmaMine) {
-        Queue(queue, SoundEvent::ShieldHit, ship->x, ship->y);
-        return;
-    }
-    switch (entity.type) {
-    case kTypeMissile:
-    case kTypeMine: Queue(queue, SoundEvent::Blast, entity.x, entity.y); break;
-    case kTypePlasmaMine: Queue(queue, SoundEvent::PlasmaBurst, entity.x, entity.y); break;
-    case kTypePowerup:
-        if (ship)
-            Queue(queue, SoundEvent::Powerup, entity.x, entity.y);
-        break;
-    default: break;
+    if (const WeaponRow* row = WeaponShooting(entity.type)) {
+        if (ship && (ship->flags & kFlagShield) && row->end.ringsShield)
+            Queue(queue, SoundEvent::ShieldHit, ship->x, ship->y);
+        else if (row->end.burst)
+            Queue(queue, *row->end.burst, entity.x, entity.y);
+    } else if (entity.type == kTypePowerup && ship) {
+        Queue(queue, SoundEvent::Powerup, entity.x, entity.y);
     }
 }
 

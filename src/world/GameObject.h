@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gfx/Drawable.h"
+#include "world/Homing.h"
 #include "world/Polygon.h"
 #include "world/Vector3.h"
 
@@ -41,6 +42,9 @@ public:
     virtual void Respawn(float x, float y);
     virtual void ForceRespawn(float x, float y);
     virtual bool Collides(GameObject* other, float worldWidth, float worldHeight);
+    // The steering of a shot that homes, or null.
+    virtual Homing* AsHoming() { return nullptr; }
+    virtual const Homing* AsHoming() const { return nullptr; }
 
     int GetId() const { return id; }
     void SetId(int newId) { id = newId; }

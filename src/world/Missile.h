@@ -4,7 +4,7 @@
 
 // A projectile that steers towards its target: it turns at most 450
 // degrees a second and thrusts along its heading, up to 800 units a second.
-class Missile : public Projectile {
+class Missile : public Projectile, public Homing {
 public:
     Missile();
 
@@ -15,8 +15,10 @@ public:
 
     // Turns by angle, at most turnRate x ms / 1000 degrees either way.
     void Turn(float angle, int ms);
-    void SetHomingTarget(GameObject* object) { homingTarget = object; }
-    GameObject* HomingTarget() const { return homingTarget; }
+    void SetHomingTarget(GameObject* object) override { homingTarget = object; }
+    GameObject* HomingTarget() const override { return homingTarget; }
+    Homing* AsHoming() override { return this; }
+    const Homing* AsHoming() const override { return this; }
 
     // One homing step on a world of the given size; without a living
     // target it flies straight.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 
 #include "world/GameKey.h"
 #include "world/GameObject.h"
@@ -20,6 +21,28 @@ enum class Muzzle : std::uint8_t { Nose, Tail, Centre };
 // the cloak's; the count of rounds sits on it.
 struct InventoryPlace {
     int x, y;
+};
+
+// When a robot spends a round: each weapon that has rounds waits for its
+// moment, with its target between the ranges and fuel to spare.
+enum class Moment : std::uint8_t {
+    Aimed,      // no rounds: fired down the nose by the robot's aim
+    Engaged,    // at the target it fights
+    Chased,     // dropped behind, the target on its tail
+    Threatened, // a ship or a homing shot about to reach it, target or not
+};
+
+struct RobotUse {
+    Moment moment;
+    double nearest, farthest; // the target's distance, strictly between
+    float fuel;               // it keeps more than this
+};
+
+// What is heard where a weapon's shot ends: a raised shield it meets rings
+// at the ship, or else its burst, if any, sounds where it was.
+struct ShotEnd {
+    std::optional<SoundEvent> burst;
+    bool ringsShield;
 };
 
 // One weapon of a ship: what fires it, what it spends, and how its shots
@@ -45,23 +68,31 @@ struct WeaponRow {
     InventoryPlace icon;  // the pickup's icon, shown while the ship has the weapon
     SoundEvent launch;    // heard as its shot appears, or as a round is spent for one put in no world
     const char* action;   // what its key is called in the instructions and bindings; null: another row's key
+    RobotUse robot;
+    ShotEnd end;
 
     bool PutsInWorld() const { return shot != kTypeMap; }
 };
 
 inline constexpr WeaponRow kWeapons[] = {
     {Weapon::Bullet, kKeyFire, 0, Ammunition::None, 200, 0.05f, kTypeBullet, Muzzle::Nose, 1, 0.0f, 500.0, 1.0, 300, -1,
-     0, 0, {0, 0}, SoundEvent::Shot, "Fire Bullets"},
+     0, 0, {0, 0}, SoundEvent::Shot, "Fire Bullets",
+     {Moment::Aimed, 0.0, 0.0, 0.0f}, {std::nullopt, true}},
     {Weapon::TripleShot, kKeyFire, kFlagTripleShot, Ammunition::None, 200, 0.15f, kTypeBullet, Muzzle::Nose, 3,
-     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}, SoundEvent::TripleShot, nullptr},
+     10.0f, 500.0, 1.0, 300, kPowerupTriple, 0, 0, {64, 0}, SoundEvent::TripleShot, nullptr,
+     {Moment::Aimed, 0.0, 0.0, 0.0f}, {std::nullopt, true}},
     {Weapon::Missile, kKeyMissile, 0, Ammunition::Missiles, 500, 5.0f, kTypeMissile, Muzzle::Nose, 1, 0.0f, 150.0,
-     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}, SoundEvent::MissileLaunch, "Fire Missiles"},
+     1.0, 1000, kPowerupMissile, 2, 6, {96, 0}, SoundEvent::MissileLaunch, "Fire Missiles",
+     {Moment::Engaged, 150.0, 1e9, 25.0f}, {SoundEvent::Blast, true}},
     {Weapon::Mine, kKeyMine, 0, Ammunition::Mines, 500, 5.0f, kTypeMine, Muzzle::Tail, 1, 0.0f, 0.0, 0.5, 1000,
-     kPowerupMine, 2, 4, {128, 0}, SoundEvent::MineDrop, "Fire Mines"},
+     kPowerupMine, 2, 4, {128, 0}, SoundEvent::MineDrop, "Fire Mines",
+     {Moment::Chased, 0.0, 300.0, 15.0f}, {SoundEvent::Blast, true}},
     {Weapon::PlasmaMine, kKeyPlasmaMine, 0, Ammunition::PlasmaMines, 500, 75.0f, kTypePlasmaMine, Muzzle::Tail, 1,
-     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}, SoundEvent::PlasmaMineDrop, "Fire Plasma Mines"},
+     0.0f, 0.0, 0.5, 1000, kPowerupPlasma, 1, 1, {160, 0}, SoundEvent::PlasmaMineDrop, "Fire Plasma Mines",
+     {Moment::Engaged, 0.0, 260.0, 90.0f}, {SoundEvent::PlasmaBurst, false}},
     {Weapon::Repulsor, kKeyRepulsor, 0, Ammunition::Repulsors, 1000, 30.0f, kTypeMap, Muzzle::Centre, 1, 0.0f, 0.0,
-     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor, "Fire Repulsor"},
+     0.0, 0, kPowerupRepulse, 1, 5, {160, 32}, SoundEvent::Repulsor, "Fire Repulsor",
+     {Moment::Threatened, -1.0, 110.0, 40.0f}, {std::nullopt, false}},
 };
 
 // Whether no row before the given one has its key.

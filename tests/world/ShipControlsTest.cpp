@@ -48,6 +48,7 @@ TEST(Weapons, EveryRowIsWhollyFilledIn)
         EXPECT_EQ(row.pickup >= 0, row.needs != 0 || row.ammunition != Ammunition::None) << "a pickup gives it";
         EXPECT_LT(row.pickup, Powerup::kKinds);
         EXPECT_TRUE(row.pickup < 0 || places.insert({row.icon.x, row.icon.y}).second) << "an icon of its own";
+        EXPECT_EQ(row.robot.moment == Moment::Aimed, row.ammunition == Ammunition::None) << "robots spend rounds";
         if (row.ammunition == Ammunition::None)
             continue;
         EXPECT_TRUE(kinds.insert(row.ammunition).second) << "one weapon a kind";

@@ -16,7 +16,7 @@ namespace {
 // How fast a thing's claim to a report grows while it is not reported.
 constexpr float kShipOnScreen = 4.0f;
 constexpr float kShipOffScreen = 0.5f;
-constexpr float kMissile = 3.0f;
+constexpr float kHoming = 3.0f;
 constexpr float kMovingEntity = 1.0f;
 
 // The fewest bytes a packed state takes.
@@ -330,7 +330,7 @@ void Reporter::Report()
             view.known.reset(at);
         }
         if (Moving(entity)) {
-            const float weight = entity.GetType() == kTypeMissile ? kMissile : kMovingEntity;
+            const float weight = entity.AsHoming() ? kHoming : kMovingEntity;
             for (std::uint64_t stays = known & kept; stays; stays &= stays - 1) {
                 const auto at = static_cast<std::size_t>(std::countr_zero(stays));
                 view.priority[at] += weight;

@@ -22,6 +22,7 @@ constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is pass
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
 constexpr double kHoldingDistance = 200.0;
 constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
+constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
 constexpr float kBrakeReserve = 12.0f;    // kept back beyond what the shield pays for a hit
@@ -255,33 +256,36 @@ void Robot::ConsiderDevices(const Simulation& game, const Ship& ship)
 {
     devices = {};
     const Ship* target = Target(game);
-    const float fuel = ship.GetFuel();
     const Vector3 toTarget = target ? navigator->Offset(ship.Position(), target->Position()) : Vector3();
     const double distance = target ? toTarget.Length() : 1e9;
-    if (target && engaged) {
-        if (ship.Rounds(Ammunition::Missiles) > 0 && distance > 150.0 && fuel > 25.0f && Chance(skill.deviceChance))
-            devices.Press(kKeyMissile);
-        if (ship.Rounds(Ammunition::PlasmaMines) > 0 && distance < 260.0 && fuel > 90.0f &&
-            Chance(skill.deviceChance))
-            devices.Press(kKeyPlasmaMine);
-    }
-    // A mine is dropped behind: worth it when the hunter is on its tail.
-    if (target && ship.Rounds(Ammunition::Mines) > 0 && distance < 300.0 && fuel > 15.0f &&
-        std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(toTarget))) > 120.0f && Chance(skill.deviceChance))
-        devices.Press(kKeyMine);
-    if (ship.Rounds(Ammunition::Repulsors) > 0 && fuel > 40.0f) {
-        bool pressed = distance < 110.0;
-        for (const GameObject* entity : game.GetWorld().Entities()) {
-            if (pressed)
-                break;
-            if (entity->GetType() != kTypeMissile || !entity->IsAlive())
-                continue;
-            const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
-            pressed = r.Length() < 250.0 && r.Dot(entity->Velocity() - ship.Velocity()) < 0.0;
+    // Whether a weapon's moment has come, before the dice.
+    const auto due = [&](const RobotUse& use) {
+        const bool inRange = target && distance > use.nearest && distance < use.farthest;
+        switch (use.moment) {
+        case Moment::Aimed: return false;
+        case Moment::Engaged: return inRange && engaged;
+        case Moment::Chased: return inRange && std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(toTarget))) > 120.0f;
+        case Moment::Threatened: return inRange || HomingShotClosing(game, ship);
         }
-        if (pressed && Chance(skill.deviceChance))
-            devices.Press(kKeyRepulsor);
+        return false;
+    };
+    for (const WeaponRow& row : kWeapons) {
+        if (ship.Rounds(row.ammunition) > 0 && ship.GetFuel() > row.robot.fuel && due(row.robot) &&
+            Chance(skill.deviceChance))
+            devices.Press(row.key);
     }
+}
+
+bool Robot::HomingShotClosing(const Simulation& game, const Ship& ship) const
+{
+    for (const GameObject* entity : game.GetWorld().Entities()) {
+        if (!entity->AsHoming() || !entity->IsAlive())
+            continue;
+        const Vector3 r = navigator->Offset(ship.Position(), entity->Position());
+        if (r.Length() < kThreatRange && r.Dot(entity->Velocity() - ship.Velocity()) < 0.0)
+            return true;
+    }
+    return false;
 }
 
 bool Robot::UnderFire(const Simulation& game, const Ship& ship)

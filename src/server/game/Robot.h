@@ -48,6 +48,7 @@ private:
     Peril PerilAhead(const Ship& ship, const Vector3& v) const;
     HeldKeys Flown(const Ship& ship, const Vector3& v, const Vector3& steer, const Ship* target, bool danger) const;
     bool UnderFire(const Simulation& game, const Ship& ship);
+    bool HomingShotClosing(const Simulation& game, const Ship& ship) const;
     const Ship* Target(const Simulation& game) const;
     bool Chance(float odds);
 

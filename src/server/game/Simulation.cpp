@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "world/Map.h"
-#include "world/Missile.h"
 #include "world/NetServer.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
@@ -156,8 +155,8 @@ void Simulation::RemovePlayer(Player* player)
         return;
     Ship* ship = &player->GetShip();
     for (const Record& record : records) {
-        if (record.entity->GetType() == kTypeMissile && static_cast<Missile*>(record.entity)->HomingTarget() == ship)
-            static_cast<Missile*>(record.entity)->SetHomingTarget(nullptr);
+        if (Homing* homing = record.entity->AsHoming(); homing && homing->HomingTarget() == ship)
+            homing->SetHomingTarget(nullptr);
     }
     std::erase_if(deaths, [player](const Death& d) { return d.victim == player || d.killer == player; });
     players.erase(held);

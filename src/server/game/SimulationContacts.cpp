@@ -7,7 +7,6 @@
 #include "world/Bullet.h"
 #include "world/Contacts.h"
 #include "world/Map.h"
-#include "world/Missile.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
 
@@ -33,11 +32,10 @@ void Simulation::RunEntities(int ms)
         GameObject& entity = *record.entity;
         if (!entity.IsAlive())
             continue;
-        if (entity.GetType() == kTypeMissile) {
-            auto& missile = static_cast<Missile&>(entity);
-            const auto* target = static_cast<const Ship*>(missile.HomingTarget());
+        if (Homing* homing = entity.AsHoming()) {
+            const auto* target = static_cast<const Ship*>(homing->HomingTarget());
             if (!target || !target->IsAlive() || target->HasFlags(kFlagCloaked))
-                missile.SetHomingTarget(NearestVisibleOpponent(entity.Position(), record.ownerShip));
+                homing->SetHomingTarget(NearestVisibleOpponent(entity.Position(), record.ownerShip));
         }
         entity.Update(ms, now);
     }

@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "world/Map.h"
-#include "world/Missile.h"
 #include "world/NewEntity.h"
 #include "world/Ship.h"
 #include "world/ShipControls.h"
@@ -62,8 +61,8 @@ void Simulation::Fire(Player& player, const LaunchRequest& request)
     if (!shot) {
         Repulse(player);
     } else {
-        if (row.weapon == Weapon::Missile)
-            static_cast<Missile&>(*shot).SetHomingTarget(NearestVisibleOpponent(request.at, id));
+        if (Homing* homing = shot->AsHoming())
+            homing->SetHomingTarget(NearestVisibleOpponent(request.at, id));
         Launch(std::move(shot), request.at, request.velocity, request.heading, id, 0, row.armingMs);
     }
     if (row.ammunition != Ammunition::None)
