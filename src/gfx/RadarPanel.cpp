@@ -19,9 +19,6 @@
 
 namespace {
 
-// Texture index of each powerup kind's icon; -1 for none.
-constexpr int kIconTexture[Powerup::kKinds] = {7, 2, 3, 4, 5, -1, 1, 8};
-
 struct Colour {
     float r, g, b, a;
 };
@@ -55,9 +52,10 @@ bool RadarPanel::LoadTextures()
         return false;
     char path[128] = {};
     std::snprintf(path, sizeof path, "..\\Maps\\%s.bmp", mapName.c_str());
-    for (const char* picture : {static_cast<const char*>(path), "pup_cloak.tga", "pup_missile.tga", "pup_mine.tga",
-                                "pup_plasma.tga", "pup_tank.tga", "pup_fuel.tga", "pup_triple.tga", "pup_repulse.tga"})
-        Acquire(picture);
+    // The map first, then each powerup's icon by its kind.
+    Acquire(path);
+    for (const PowerupRow& powerup : kPowerups)
+        Acquire(powerup.picture);
     return NoteError();
 }
 
@@ -208,9 +206,9 @@ void RadarPanel::DrawInventory(float x, float y, const Ship& local)
 
 void RadarPanel::DrawIcon(int kind, int x, int y)
 {
-    if (kind < 0 || kind >= Powerup::kKinds || kIconTexture[kind] < 0)
+    if (kind < 0 || kind >= Powerup::kKinds)
         return;
     glColor4f(1, 1, 1, 1);
-    DrawIconQuad(Texture(static_cast<std::size_t>(kIconTexture[kind])), static_cast<float>(x), static_cast<float>(y),
+    DrawIconQuad(Texture(static_cast<std::size_t>(1 + kind)), static_cast<float>(x), static_cast<float>(y),
                  FirstRow::Top);
 }

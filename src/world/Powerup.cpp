@@ -17,10 +17,7 @@ void Powerup::SetKind(int k)
 
 const char* Powerup::PictureOf(int k)
 {
-    static const char* const pictures[kKinds] = {"pup_triple.tga", "pup_missile.tga", "pup_mine.tga",
-                                                 "pup_plasma.tga", "pup_tank.tga",    "pup_fuel.tga",
-                                                 "pup_cloak.tga",  "pup_repulse.tga"};
-    return pictures[(k >= 1 && k < kKinds) ? k : 0];
+    return kPowerups[(k >= 1 && k < kKinds) ? k : 0].picture;
 }
 
 void Powerup::Update(int, std::uint64_t now)

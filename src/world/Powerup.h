@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iterator>
+
 #include "world/GameObject.h"
 #include "world/Lifetime.h"
 
@@ -14,11 +16,26 @@ enum PowerupKind : int {
     kPowerupRepulse = 7,
 };
 
+// How each kind looks, in the world and as an icon, and what the
+// instructions call it at their place in the list of powerups.
+struct PowerupRow {
+    const char* picture;
+    const char* name;
+    int listed;
+};
+
+inline constexpr PowerupRow kPowerups[] = {
+    {"pup_triple.tga", "Triple Shot", 3},     {"pup_missile.tga", "Homing Missile", 4},
+    {"pup_mine.tga", "Mine", 5},              {"pup_plasma.tga", "Plasma Mine", 6},
+    {"pup_tank.tga", "Extra Fuel Tank", 1},   {"pup_fuel.tga", "Full Fuel", 2},
+    {"pup_cloak.tga", "Cloaking Device", 0},  {"pup_repulse.tga", "Repulsor", 7},
+};
+
 // A pickup of one of eight kinds, floating for 30 seconds. A ship with its
 // shield down takes it; anything else knocks it away.
 class Powerup : public GameObject {
 public:
-    static constexpr int kKinds = 8;
+    static constexpr int kKinds = static_cast<int>(std::size(kPowerups));
 
     Powerup();
 

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <utility>
 
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/FitKeys.h"
+#include "world/Powerup.h"
 #include "world/Weapons.h"
 
 namespace {
@@ -45,11 +47,11 @@ constexpr std::pair<GameKey, const char*> kFirstKeys[] = {
     {kKeyMine, "C"},       {kKeyPlasmaMine, "E"},  {kKeyRepulsor, "R"}, {kKeyFuelUp, "F"},    {kKeyCloak, "S"},
     {kKeyLeave, "ESC"},
 };
-constexpr const char* kPowerups[] = {"     Cloaking Device", "     Extra Fuel Tank", "     Full Fuel",
-                                     "     Triple Shot",     "     Homing Missile",  "     Mine",
-                                     "     Plasma Mine",     "     Repulsor"};
-constexpr int kPowerupIcons[] = {7, 12, 8, 13, 10, 9, 11, 14};
-constexpr int kFuelBlockIcon = 15;
+// The ships' pictures and the shield's come first, then the powerups' by kind.
+constexpr const char* kPictures[] = {"Triship.tga", "Twoship.tga", "XShip.tga",  "YShip.tga",
+                                     "CurveShip.tga", "TrekShip.tga", "shield.tga"};
+constexpr int kFirstPowerupIcon = static_cast<int>(std::size(kPictures));
+constexpr int kFuelBlockIcon = kFirstPowerupIcon + Powerup::kKinds;
 
 } // namespace
 
@@ -77,11 +79,11 @@ std::string InstructionsScreen::LineText(GameKey key, const char* text) const
 
 bool InstructionsScreen::LoadTextures()
 {
-    for (const char* picture :
-         {"Triship.tga", "Twoship.tga", "XShip.tga", "YShip.tga", "CurveShip.tga", "TrekShip.tga", "shield.tga",
-          "pup_cloak.tga", "pup_fuel.tga", "pup_mine.tga", "pup_missile.tga", "pup_plasma.tga", "pup_tank.tga",
-          "pup_triple.tga", "pup_repulse.tga", "FuelBlockIcon.tga"})
+    for (const char* picture : kPictures)
         Acquire(picture);
+    for (const PowerupRow& powerup : kPowerups)
+        Acquire(powerup.picture);
+    Acquire("FuelBlockIcon.tga");
     return NoteError();
 }
 
@@ -120,10 +122,12 @@ void InstructionsScreen::DrawContent(float hw, float hh)
 
     glColor4fv(green);
     renderer->DrawText(right, hh - 120.0f, "Powerups");
-    for (int k = 0; k < 8; ++k) {
+    for (int kind = 0; kind < Powerup::kKinds; ++kind) {
+        const PowerupRow& powerup = kPowerups[kind];
+        const float step = 40.0f * static_cast<float>(powerup.listed);
         glColor4fv(white);
-        renderer->DrawText(right + 20.0f, hh - 148.0f - 40.0f * static_cast<float>(k), "%s", kPowerups[k]);
-        DrawIcon(kPowerupIcons[k], right + 26.0f, hh - 140.0f - 40.0f * static_cast<float>(k));
+        renderer->DrawText(right + 20.0f, hh - 148.0f - step, "     %s", powerup.name);
+        DrawIcon(kFirstPowerupIcon + kind, right + 26.0f, hh - 140.0f - step);
     }
 
     glColor4fv(green);
