@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -18,6 +19,13 @@
 #include "world/World.h"
 
 namespace {
+
+// After the map's picture, at 1.
+constexpr const char* kPictures[] = {"pup_cloak.tga", "pup_missile.tga", "pup_mine.tga", "pup_plasma.tga",
+                                     "pup_tank.tga",  "pup_fuel.tga",    "pup_triple.tga", "pup_repulse.tga"};
+static_assert(std::ranges::all_of(kPowerups,
+                                  [](const PowerupRow& p) { return PictureIndex(kPictures, p.picture) >= 0; }),
+              "every powerup has an icon");
 
 struct Colour {
     float r, g, b, a;
@@ -52,10 +60,9 @@ bool RadarPanel::LoadTextures()
         return false;
     char path[128] = {};
     std::snprintf(path, sizeof path, "..\\Maps\\%s.bmp", mapName.c_str());
-    // The map first, then each powerup's icon by its kind.
     Acquire(path);
-    for (const PowerupRow& powerup : kPowerups)
-        Acquire(powerup.picture);
+    for (const char* picture : kPictures)
+        Acquire(picture);
     return NoteError();
 }
 
@@ -206,9 +213,10 @@ void RadarPanel::DrawInventory(float x, float y, const Ship& local)
 
 void RadarPanel::DrawIcon(int kind, int x, int y)
 {
-    if (kind < 0 || kind >= Powerup::kKinds)
+    const int texture = kind < 0 || kind >= Powerup::kKinds ? -1 : PictureIndex(kPictures, kPowerups[kind].picture, 1);
+    if (texture < 0)
         return;
     glColor4f(1, 1, 1, 1);
-    DrawIconQuad(Texture(static_cast<std::size_t>(1 + kind)), static_cast<float>(x), static_cast<float>(y),
+    DrawIconQuad(Texture(static_cast<std::size_t>(texture)), static_cast<float>(x), static_cast<float>(y),
                  FirstRow::Top);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -47,11 +46,14 @@ constexpr std::pair<GameKey, const char*> kFirstKeys[] = {
     {kKeyMine, "C"},       {kKeyPlasmaMine, "E"},  {kKeyRepulsor, "R"}, {kKeyFuelUp, "F"},    {kKeyCloak, "S"},
     {kKeyLeave, "ESC"},
 };
-// The ships' pictures and the shield's come first, then the powerups' by kind.
-constexpr const char* kPictures[] = {"Triship.tga", "Twoship.tga", "XShip.tga",  "YShip.tga",
-                                     "CurveShip.tga", "TrekShip.tga", "shield.tga"};
-constexpr int kFirstPowerupIcon = static_cast<int>(std::size(kPictures));
-constexpr int kFuelBlockIcon = kFirstPowerupIcon + Powerup::kKinds;
+constexpr const char* kPictures[] = {
+    "Triship.tga",   "Twoship.tga",     "XShip.tga",     "YShip.tga",       "CurveShip.tga",  "TrekShip.tga",
+    "shield.tga",    "pup_cloak.tga",   "pup_fuel.tga",  "pup_mine.tga",    "pup_missile.tga", "pup_plasma.tga",
+    "pup_tank.tga",  "pup_triple.tga",  "pup_repulse.tga", "FuelBlockIcon.tga"};
+constexpr int kFuelBlockIcon = PictureIndex(kPictures, "FuelBlockIcon.tga");
+static_assert(std::ranges::all_of(kPowerups,
+                                  [](const PowerupRow& p) { return PictureIndex(kPictures, p.picture) >= 0; }),
+              "every powerup has an icon");
 
 } // namespace
 
@@ -81,9 +83,6 @@ bool InstructionsScreen::LoadTextures()
 {
     for (const char* picture : kPictures)
         Acquire(picture);
-    for (const PowerupRow& powerup : kPowerups)
-        Acquire(powerup.picture);
-    Acquire("FuelBlockIcon.tga");
     return NoteError();
 }
 
@@ -127,7 +126,7 @@ void InstructionsScreen::DrawContent(float hw, float hh)
         const float step = 40.0f * static_cast<float>(powerup.listed);
         glColor4fv(white);
         renderer->DrawText(right + 20.0f, hh - 148.0f - step, "     %s", powerup.name);
-        DrawIcon(kFirstPowerupIcon + kind, right + 26.0f, hh - 140.0f - step);
+        DrawIcon(PictureIndex(kPictures, powerup.picture), right + 26.0f, hh - 140.0f - step);
     }
 
     glColor4fv(green);
