@@ -21,6 +21,15 @@ class SimulationTest : public ::testing::Test {
 protected:
     static SimulationSettings Quiet() { return {.dropPowerups = false, .seed = 7}; }
 
+    // Plays the maps named in a data folder, in the order given.
+    void Play(const std::string& folder, const std::vector<std::string>& names, const SimulationSettings& settings)
+    {
+        rotation = std::make_unique<MapRotation>(folder, names);
+        simulation = std::make_unique<Simulation>(events, *rotation, settings);
+        std::string reason;
+        ASSERT_TRUE(simulation->Start(reason)) << reason;
+    }
+
     // Plays the maps, each given as its rows, in the order given.
     void Play(const std::vector<std::pair<std::string, std::vector<std::string>>>& maps,
               const SimulationSettings& settings = Quiet())
@@ -30,10 +39,7 @@ protected:
             WriteMap(data, name, rows);
             names.push_back(name);
         }
-        rotation = std::make_unique<MapRotation>(data.Path(), names);
-        simulation = std::make_unique<Simulation>(events, *rotation, settings);
-        std::string reason;
-        ASSERT_TRUE(simulation->Start(reason)) << reason;
+        Play(data.Path(), names, settings);
     }
 
     void Play(const std::vector<std::string>& rows, const SimulationSettings& settings = Quiet())

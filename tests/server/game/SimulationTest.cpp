@@ -182,7 +182,6 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
     ASSERT_EQ(simulation->Turrets().size(), 1u);
     const Turret& turret = *simulation->Turrets()[0];
     const Vector3 where = turret.Position();
-    const auto stood = At(turret);
 
     Player& pilot = Pilot();
     Ship& ship = pilot.GetShip();
@@ -204,14 +203,13 @@ TEST_F(SimulationTest, ATurretShootsAShipInItsArcDiesWhenShotAndComesBackInPlace
     EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), false));
     EXPECT_TRUE(ship.IsAlive()) << "its shots stopped by the shield";
 
+    // Where it comes back is the turret's rule (WorldTest); here, when, and that it is told.
     Hold(pilot, {});
     Place(pilot, where.x + 300.0, where.y + 200.0);
     Run(14000);
     EXPECT_FALSE(turret.IsAlive());
     Run(1000);
-    EXPECT_TRUE(turret.IsAlive()) << "15 seconds after it fell";
-    EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), true));
-    EXPECT_EQ(At(turret), stood);
+    EXPECT_EQ(events.turrets.back(), std::make_pair(turret.GetId(), true)) << "15 seconds after it fell";
 }
 
 // Where the first two ships to join are put, by the cells of an open map.
@@ -329,10 +327,7 @@ TEST_F(SimulationTest, NewShipsOnTheOpenShippedMapsFaceRoomForASecondAndAHalfOfF
 {
     for (const char* name : {"Arena", "Expanse"}) {
         events = RecordingListener();
-        rotation = std::make_unique<MapRotation>(QR_DATA_DIR, std::vector<std::string>{name});
-        simulation = std::make_unique<Simulation>(events, *rotation, SimulationSettings{.dropPowerups = false, .seed = 5});
-        std::string reason;
-        ASSERT_TRUE(simulation->Start(reason)) << reason;
+        Play(QR_DATA_DIR, {name}, {.dropPowerups = false, .seed = 5});
         std::vector<std::pair<Vector3, float>> spawns;
         for (int i = 0; i < 6; ++i) {
             const Ship& ship = simulation->AddPlayer("Filler " + std::to_string(i), 0)->GetShip();
@@ -446,19 +441,16 @@ TEST_F(SimulationTest, ARoundEndsAtItsTimeLimitAndABadMapInTheRotationIsSkipped)
 {
     SimulationSettings settings = Quiet();
     settings.roundMs = 1000;
+    // Which maps cannot be played is the rotation's rule (MapRotationTest).
     WriteMap(data, "One", OpenMap(20));
     WriteMap(data, "Two", OpenMap(10));
-    data.WriteFile("Maps/Broken.smp", "not a map");
-    rotation = std::make_unique<MapRotation>(data.Path(), std::vector<std::string>{"One", "Missing", "Broken", "Two"});
-    simulation = std::make_unique<Simulation>(events, *rotation, settings);
-    std::string reason;
-    ASSERT_TRUE(simulation->Start(reason));
+    Play(data.Path(), {"One", "Missing", "Two"}, settings);
     Run(990);
     EXPECT_FALSE(simulation->IsRoundOver());
     Run(10);
     EXPECT_TRUE(simulation->IsRoundOver());
     Run(settings.resultsMs);
-    EXPECT_EQ(events.skipped, (std::vector<std::string>{"Missing", "Broken"}));
+    EXPECT_EQ(events.skipped, std::vector<std::string>{"Missing"});
     EXPECT_EQ(simulation->MapName(), "Two");
 }
 
