@@ -142,16 +142,6 @@ TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
     EXPECT_EQ(named.size(), 18u) << "every option but --config, --simulate and --help";
 }
 
-TEST(ServerOptions, TheUsageListsEveryOptionOnce)
-{
-    const std::string usage = ServerUsage();
-    for (const char* name : {"--port N", "--admin-password-file FILE\n", "--trust-local yes|no", "--ban-file FILE",
-                             "--metrics ADDRESS:PORT", "--agones ", "--one-match ", "--config FILE", "--help"}) {
-        EXPECT_EQ(usage.find(name), usage.rfind(name)) << name;
-        EXPECT_NE(usage.find(name), std::string::npos) << name;
-    }
-}
-
 TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
 {
     TempDir data;
