@@ -44,17 +44,14 @@ TEST(BanList, GoodLinesAreKeptWrongOnesToldAndKeptAsCommentsAndEndedBansGo)
     EXPECT_FALSE(list.IsBanned(gone, noon));
     EXPECT_EQ(list.Bans().size(), 2u);
 
-    const std::string text = list.Text();
-    EXPECT_EQ(text, "# by hand\n"
+    // That the text reads back whole is BanFileFuzz's.
+    EXPECT_EQ(list.Text(), "# by hand\n"
                     "# 10.0.0.256 forever\n"
                     "# 10.0.0.1 tomorrow\n"
                     "#    binary\n"
                     "# 010.0.0.1\n"
                     "198.51.100.2 2026-12-08T13:00:00Z # Bob, for an hour\n"
                     "203.0.113.7 forever # again: the later stands\n");
-    BanList again;
-    again.Read(text, noon, [](int, const std::string&) { ADD_FAILURE() << "its own text reads back whole"; });
-    EXPECT_EQ(again.Text(), text);
 }
 
 TEST(BanList, TimesAndAddressesOfTheWrongShapeAreRefused)
