@@ -1,68 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/HttpService.h"
+#include "server/HttpPeer.h"
 
 using platform::HttpRequest;
 using platform::HttpService;
 
 namespace {
-
-// A test's end of a connection.
-struct Peer {
-    explicit Peer(std::uint16_t port, int receiveBuffer = 0) : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        if (receiveBuffer > 0)
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        sockaddr_in where {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-        connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
-    }
-    ~Peer() { ::close(fd); }
-    bool Send(std::string_view bytes) const
-    {
-        return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
-    }
-    // What has arrived so far; ended once the service has closed its side.
-    const std::string& Take()
-    {
-        char chunk[65536];
-        ssize_t got = 0;
-        while ((got = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0)
-            received.append(chunk, static_cast<std::size_t>(got));
-        ended = ended || got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        return received;
-    }
-    // Ends its side, then resets: the service's next write is a broken pipe.
-    void HangUp()
-    {
-        ::shutdown(fd, SHUT_WR);
-        ::usleep(1000);
-        const linger abort {1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-        ::close(std::exchange(fd, -1));
-    }
-
-    int fd;
-    bool connected = false;
-    bool ended = false;
-    std::string received;
-};
-
-bool Has(const std::string& answer, const std::string& part)
-{
-    return answer.find(part) != std::string::npos;
-}
 
 std::string BodyOf(const std::string& answer)
 {
@@ -86,7 +35,7 @@ protected:
             ::usleep(1000);
         }
     }
-    std::string Finish(Peer& peer)
+    std::string Finish(HttpPeer& peer)
     {
         for (int turn = 0; turn < 6000 && !peer.ended; ++turn) {
             Turns(1, now);
@@ -97,7 +46,7 @@ protected:
     }
     std::string Ask(const std::string& request)
     {
-        Peer peer(service.Port());
+        HttpPeer peer(service.Port());
         EXPECT_TRUE(peer.connected && peer.Send(request));
         return Finish(peer);
     }
@@ -146,7 +95,7 @@ TEST_F(HttpServiceTest, RefusesBadHeadsWithoutTheHandler)
 TEST_F(HttpServiceTest, AHeadDribbledInIsAnsweredWhenWhole)
 {
     const std::string request = "GET /metrics HTTP/1.1\r\nHost: a\r\n\r\n";
-    Peer peer(service.Port());
+    HttpPeer peer(service.Port());
     for (char c : request.substr(0, request.size() - 1)) {
         ASSERT_TRUE(peer.Send(std::string(1, c)));
         Turns(2, now);
@@ -158,7 +107,7 @@ TEST_F(HttpServiceTest, AHeadDribbledInIsAnsweredWhenWhole)
 
 TEST_F(HttpServiceTest, ClientsOutOfTimeAreDropped)
 {
-    Peer silent(service.Port());
+    HttpPeer silent(service.Port());
     Turns(5, now);
     service.Serve(now + HttpService::kClientMs - 1, handler);
     EXPECT_EQ(service.ClientCount(), 1);
@@ -169,7 +118,7 @@ TEST_F(HttpServiceTest, ClientsOutOfTimeAreDropped)
     // One that never reads an answer larger than the sockets hold.
     now += HttpService::kClientMs;
     metrics = std::string(8 << 20, 'm');
-    Peer stuck(service.Port(), 4096);
+    HttpPeer stuck(service.Port(), 4096);
     ASSERT_TRUE(stuck.Send("GET /metrics HTTP/1.1\r\n\r\n"));
     Turns(20, now);
     EXPECT_EQ(service.ClientCount(), 1);
@@ -177,7 +126,7 @@ TEST_F(HttpServiceTest, ClientsOutOfTimeAreDropped)
     EXPECT_EQ(service.ClientCount(), 0);
 
     // One that hangs up halfway leaves the process running.
-    Peer gone(service.Port(), 4096);
+    HttpPeer gone(service.Port(), 4096);
     ASSERT_TRUE(gone.Send("GET /metrics HTTP/1.1\r\n\r\n"));
     Turns(5, now);
     gone.HangUp();
@@ -187,9 +136,9 @@ TEST_F(HttpServiceTest, ClientsOutOfTimeAreDropped)
 
 TEST_F(HttpServiceTest, MoreClientsThanPlacesLeaveTheServiceWorking)
 {
-    std::vector<std::unique_ptr<Peer>> peers;
+    std::vector<std::unique_ptr<HttpPeer>> peers;
     for (int i = 0; i < HttpService::kMostClients + 4; ++i)
-        peers.push_back(std::make_unique<Peer>(service.Port()));
+        peers.push_back(std::make_unique<HttpPeer>(service.Port()));
     Turns(10, now);
     EXPECT_EQ(service.ClientCount(), HttpService::kMostClients);
     int refused = 0;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "server/HttpPeer.h"
 #include "server/engine/ServedGame.h"
 #include "support/SidecarStandIn.h"
 
@@ -26,28 +27,15 @@ protected:
     // The page, head and all, as a scraper reads it.
     std::string Get(const char* path) const
     {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(MetricsPort());
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        std::string got;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-            const std::string request = std::string("GET ") + path + " HTTP/1.1\r\nHost: test\r\n\r\n";
-            (void)!::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-            char chunk[4096];
-            for (ssize_t read; (read = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
-                got.append(chunk, static_cast<std::size_t>(read));
+        HttpPeer peer(MetricsPort());
+        peer.Send(std::string("GET ") + path + " HTTP/1.1\r\nHost: test\r\n\r\n");
+        for (int wait = 0; wait < 5000 && peer.connected && !peer.ended; ++wait) {
+            peer.Take();
+            ::usleep(1000);
         }
-        ::close(fd);
-        return got;
+        return peer.received;
     }
 };
-
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrder)
 {
