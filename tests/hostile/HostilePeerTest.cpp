@@ -8,11 +8,9 @@
 #include "hostile/Attacker.h"
 #include "hostile/RawLink.h"
 #include "support/ServerSessionTest.h"
+#include "world/GameKey.h"
 
 namespace {
-
-constexpr std::int32_t kTurnRight = 8;
-constexpr std::int32_t kShield = 10;
 
 #ifdef QR_SANITIZED
 // Freed blocks wait in the sanitizer's quarantine before they are reused.
@@ -103,12 +101,13 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
     ASSERT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "the honest player and two robots";
     const long residentBefore = ResidentKb();
 
+    // The calm figures are what the attacks are read against; the silence
+    // is checked under every attack.
     server->ResetWorstTick();
     const std::uint32_t calmSince = platform::TickCount();
-    const Watched calm = Play(kTurnRight, [&] { return platform::TickCount() - calmSince >= 1000; });
+    const Watched calm = Play(kKeyTurnRight, [&] { return platform::TickCount() - calmSince >= 1000; });
     std::printf("calm:     worst tick %5.2f ms, between ticks %6.2f ms, longest silence %4u ms\n",
                 server->WorstTickMicros() / 1000.0, server->WorstTickGapMicros() / 1000.0, calm.longestSilenceMs);
-    EXPECT_LT(calm.longestSilenceMs, 1500u);
 
     const int ownShip = local->GetId();
     for (const Attack attack : Attacker::All()) {
@@ -116,7 +115,7 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
         // Spoofed controls name the honest ship: holding only the shield, it
         // must not turn. The reports of the keys it held before come first.
         const bool spoof = attack == Attack::Spoof;
-        const std::int32_t key = spoof ? kShield : kTurnRight;
+        const std::int32_t key = spoof ? kKeyShields : kKeyTurnRight;
         // Back within the five seconds of a respawn, more on a busy machine
         // or when robots shoot it down again as it comes back.
         ASSERT_TRUE(WorkUntil([&] { return local->IsAlive(); }, 30000))
