@@ -428,7 +428,9 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     const std::uint32_t gap = reports.LongestGap(start, platform::TickCount());
     const UdpRelay::Counts counts = relay->GetCounts();
     const ServerReports::Ship own = reports.Of(id);
-    ASSERT_GT(distances.size(), 250u) << "enough flight was compared";
+    // Each of these frames was also measured from where the server has the
+    // ship now: one guard holds for both.
+    ASSERT_GT(errors.size(), 250u) << "enough flight was compared";
     const double mean = std::accumulate(distances.begin(), distances.end(), 0.0) / static_cast<double>(distances.size());
     std::sort(distances.begin(), distances.end());
     const double median = distances[distances.size() / 2];
@@ -437,7 +439,6 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     std::printf("through the relay on a %.0f x %.0f map: %zu samples, distance mean %.1f median %.1f max %.1f "
                 "units at a mean speed of %.0f units/s\n",
                 width, height, distances.size(), mean, median, farthest, speed);
-    ASSERT_GT(errors.size(), 250u);
     const double errorMedian = errors[errors.size() / 2];
     std::printf("  from where the server has it a ping later: median %.1f, 90th %.1f, max %.1f units; longest step "
                 "beyond its velocity %.1f units in 10 ms\n",
