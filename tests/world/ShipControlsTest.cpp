@@ -144,12 +144,6 @@ TEST(ShipControls, ThrustShieldAndCloakSpendFuelPerHeldTimeAndAnEmptyTankStopsTh
     const Launches none = controls.Step(ship, Holding({kKeyThrust, kKeyShields, kKeyCloak, kKeyFire}), 10);
     EXPECT_EQ(std::tuple(ship.Velocity().y, ship.IsShielded(), ship.HasFlags(kFlagCloaked), none.size()),
               std::tuple(0.0, false, false, 0u)) << "an empty tank neither thrusts, shields, cloaks nor shoots";
-
-    ShipControls back(300);
-    back.Step(ship, HeldKeys(), 290);
-    EXPECT_TRUE(ship.IsShielded()) << "a free shield, empty tank or not";
-    back.Step(ship, HeldKeys(), 10);
-    EXPECT_FALSE(ship.IsShielded());
 }
 
 TEST(ShipControls, RefuellingTakesWhatTheTankHoldsAtItsRateAndADeadShipOnlyReloads)
