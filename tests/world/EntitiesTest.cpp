@@ -66,10 +66,8 @@ TEST(Ship, FuelAndScoreKeepTheirRanges)
     ship.SetFuel(-1.0f);
     EXPECT_EQ(ship.GetFuel(), 25.0f);
     ship.OnHit(PowerupOf(kPowerupTank));
-    ship.SetFuel(150.0f);
-    EXPECT_EQ(ship.GetFuel(), 150.0f) << "a large tank takes it";
     ship.SetMaxFuel(-5.0f);
-    EXPECT_EQ(ship.GetMaxFuel(), 200.0f);
+    EXPECT_EQ(ship.GetMaxFuel(), 200.0f) << "the large tank stays";
 
     for (const auto& [given, kept] : {std::pair(127, 0), {-127, 0}, {-126, -126}, {126, 126}}) {
         ship.SetScore(static_cast<signed char>(given));
@@ -198,8 +196,6 @@ TEST(Shrapnel, TwoVariantsAndGoneOnAnyContactWhereAMineRebounds)
     Shrapnel shrapnel;
     shrapnel.SetVariant(2);
     EXPECT_EQ(shrapnel.GetVariant(), 0) << "only variants 0 and 1";
-    shrapnel.SetVariant(1);
-    EXPECT_EQ(shrapnel.Hull()[0].Points().size(), 4u);
     Mine mine;
     mine.ForceRespawn(0, 0);
     mine.SetVelocity(Vector3(4, 0, 0));
