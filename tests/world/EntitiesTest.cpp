@@ -160,7 +160,9 @@ TEST(Lifetimes, EndOneMillisecondAfterTheirSpanEvenPastFortyNineDays)
         << "where a 32-bit millisecond count would wrap";
 }
 
-TEST(Powerup, UnknownKindsAreTripleShot)
+// That a bare ship takes one and a shielded one does not is
+// SimulationTest.APowerupTouchedIsTakenAndItsTakerToldAtOnceUnlessShielded.
+TEST(Powerup, UnknownKindsAreTripleShotAndShieldsKnockThemAway)
 {
     Powerup powerup;
     for (int kind : {0, 8, -1}) {
@@ -168,6 +170,14 @@ TEST(Powerup, UnknownKindsAreTripleShot)
         EXPECT_EQ(powerup.GetKind(), 0);
     }
     EXPECT_STREQ(Powerup::PictureOf(-1), "pup_triple.tga");
+
+    Ship ship;
+    ship.ForceRespawn(0, 0);
+    ship.AddFlags(kFlagShield);
+    powerup.ForceRespawn(0, 0);
+    powerup.SetVelocity(Vector3(1, 2, 0));
+    powerup.OnHit(&ship);
+    EXPECT_EQ(std::tuple(powerup.IsAlive(), powerup.Velocity().y), std::tuple(true, -2.0)) << "a shield knocks it away";
 }
 
 TEST(Turret, AnyHitKillsItAndWithoutAFacingItNeverCollides)
