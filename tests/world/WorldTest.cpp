@@ -184,9 +184,10 @@ TEST_F(WorldTest, FuelSearchAcrossTheSeamAndTheRefuellingLink)
 {
     local->ForceRespawn(0, 0);
     // At x = W exactly the column equal to columns stays; from cell (9, 9)
-    // the block at (0, 0) is one step away, found as (10, 10).
+    // the block at (0, 0) is one step away, found as (10, 10). A ship
+    // reaches two cells, not three.
     for (const auto& [x, y, found, foundColumn, foundRow] :
-         {std::tuple(320, 16, true, 10, 0), {310, 310, true, 10, 10}, {160, 160, false, -5, -5}}) {
+         {std::tuple(320, 16, true, 10, 0), {310, 310, true, 10, 10}, {80, 80, true, 0, 0}, {112, 112, false, -5, -5}}) {
         int column = -5, row = -5;
         local->SetPosition(Vector3(x, y, 0));
         EXPECT_EQ(world.FindFuelTileNear(local, column, row), found) << x << ", " << y;
