@@ -23,8 +23,9 @@ TEST(Vector3, DivisionByZeroAndNormalisingZeroGiveZero)
     EXPECT_DOUBLE_EQ(v.length, 1.0);
 }
 
-// The wait before a respawn is the game's (ReadyToRespawn, stepped by the
-// simulation and the world); a respawn places the object afresh.
+// The wait before a respawn is checked where the game keeps it: ships in
+// SimulationTest, turrets here in WorldTest. A respawn places the object
+// afresh.
 TEST(GameObject, ARespawnPlacesTheObjectStillAndUnturned)
 {
     GameObject object;
