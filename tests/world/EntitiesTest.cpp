@@ -62,7 +62,7 @@ TEST(Ship, FuelAndScoreKeepTheirRanges)
         EXPECT_EQ(ship.UseFuel(cost), paid) << "cost " << cost;
         EXPECT_EQ(ship.GetFuel(), after) << "cost " << cost;
     }
-    ship.SetFuel(150.0f);
+    // More than the tank holds is MessageHandling.ShipStateTakesOnlyValuesInRangeAndKillsAndLeavesFollow's.
     ship.SetFuel(-1.0f);
     EXPECT_EQ(ship.GetFuel(), 25.0f);
     ship.OnHit(PowerupOf(kPowerupTank));
