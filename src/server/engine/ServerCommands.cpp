@@ -79,7 +79,7 @@ bool ServerCommands::Status(const Request& request)
     if (request.asker != Asker::Operator)
         s.log.Always("%s asks for the status", request.by.c_str());
     const HostedGame::Glance glance = s.game.Look();
-    request.reply("map " + glance.map + ", " + RoundLine());
+    request.reply("map " + glance.map + ", mode " + glance.mode + ", " + RoundLine());
     request.reply(Counted(glance.people, "person", "people") + " and " + Counted(glance.robots, "robot", "robots") +
                   " (" + std::to_string(glance.robotsWanted) + " wanted) in " + std::to_string(s.options.maxPlayers) +
                   " seats; " + Counted(static_cast<long long>(s.connections.Count()), "connection", "connections"));

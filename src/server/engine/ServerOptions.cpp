@@ -8,6 +8,7 @@
 #include "platform/Discovery.h"
 #include "platform/HttpService.h"
 #include "platform/WholeFile.h"
+#include "server/game/GameMode.h"
 #include "server/game/Player.h"
 
 namespace {
@@ -128,6 +129,8 @@ const Option kOptions[] = {
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, 126, o.scoreLimit); }},
     {"round-minutes", "N", "a round ends after N minutes (0.5 is half a minute),\n0 for never (default 10)\n",
      [](const std::string& v, ServerOptions& o) { return ReadDecimal(v, 0.0, 24.0 * 60.0, o.roundMinutes); }},
+    {"mode", "NAME", "the kind of game: dm, everyone against everyone (default dm)\n",
+     [](const std::string& v, ServerOptions& o) { return GameMode::Make(v) && ReadText(v, o.mode); }},
     {"tick", "N", "simulation steps a second, 10 to 240 (default 60)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 10, 240, o.tickRate); }},
     {"data", "DIR", "the folder that holds Maps/ (default: as the game finds it)\n",

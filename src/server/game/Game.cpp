@@ -48,6 +48,7 @@ SimulationSettings Game::SettingsFrom(const GameOptions& options)
 {
     SimulationSettings settings;
     settings.scoreLimit = options.scoreLimit;
+    settings.mode = options.mode;
     settings.roundMs = static_cast<int>(std::lround(options.roundMinutes * 60.0 * 1000.0));
     return settings;
 }
@@ -300,6 +301,7 @@ HostedGame::Glance Game::Look() const
     Glance glance;
     glance.round = simulation.Rounds();
     glance.map = simulation.MapName();
+    glance.mode = simulation.Mode().Name();
     glance.people = People();
     glance.robots = Robots();
     glance.robotsWanted = crew.Wanted();

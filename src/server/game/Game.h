@@ -109,6 +109,7 @@ private:
     bool MapCommand(const std::string& arguments, const std::string& by, const Reply& reply);
     bool NextCommand(const std::string& arguments, const std::string& by, const Reply& reply);
     bool BotsCommand(const std::string& arguments, const std::string& by, const Reply& reply);
+    bool ModeCommand(const std::string& arguments, const std::string& by, const Reply& reply);
 
     GameOptions options;
     EventLog& log;

@@ -1,5 +1,5 @@
-// The game's own commands, for admins and the operator: which map, and how
-// many robots.
+// The game's own commands, for admins and the operator: which map, how
+// many robots, and which kind of game.
 #include <charconv>
 
 #include "server/game/EventLog.h"
@@ -21,6 +21,7 @@ const Game::CommandRow Game::kCommandRows[] = {
      &Game::MapCommand},
     {{"next", "", "play the next map of the rotation now", nullptr, {}}, &Game::NextCommand},
     {{"bots", "N", "robots wanted from now on, 0 to the seats", nullptr, {}}, &Game::BotsCommand},
+    {{"mode", "NAME", "the kind of game from the next round on", nullptr, {}}, &Game::ModeCommand},
 };
 
 std::vector<HostedGame::Command> Game::Commands()
@@ -77,5 +78,19 @@ bool Game::BotsCommand(const std::string& arguments, const std::string& by, cons
     log.Always("%s wants %s", by.c_str(), Counted(wanted, "robot", "robots").c_str());
     WantRobots(wanted);
     reply(Counted(Robots(), "robot", "robots") + " beside " + Counted(People(), "person", "people") + ".");
+    return true;
+}
+
+bool Game::ModeCommand(const std::string& arguments, const std::string& by, const Reply& reply)
+{
+    if (arguments.empty())
+        return false;
+    const std::string shown = Drawable(arguments.c_str(), kMaxLineLength);
+    if (!simulation.SetNextMode(arguments)) {
+        reply("No mode \"" + shown + "\": the modes are " + GameMode::Known() + ".");
+        return true;
+    }
+    log.Always("%s asks for mode %s from the next round", by.c_str(), shown.c_str());
+    reply("The next round plays " + shown + ".");
     return true;
 }

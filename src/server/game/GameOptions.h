@@ -9,6 +9,7 @@ struct GameOptions {
     std::vector<std::string> maps; // empty: every map in the data folder's Maps
     int scoreLimit = 10;
     double roundMinutes = 10.0;    // 0: no time limit
+    std::string mode = "dm";       // one GameMode::Make knows
     int bots = 0;                  // robots in the seats people leave free
     int botSkill = 2;              // 1 to 3
     unsigned seed = 0;             // 0: a different game every time

@@ -33,6 +33,7 @@ public:
     struct Glance {
         std::uint32_t round = 0; // rounds begun since the start
         std::string map;
+        std::string mode;        // the round's
         int people = 0;
         int robots = 0;
         int robotsWanted = 0;

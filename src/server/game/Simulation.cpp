@@ -22,7 +22,8 @@ unsigned FirstDraw(unsigned seed)
 } // namespace
 
 Simulation::Simulation(SimulationListener& listener, MapRotation& rotation, const SimulationSettings& settings)
-    : listener(listener), rotation(rotation), settings(settings), random(FirstDraw(settings.seed)), powerups(random)
+    : listener(listener), rotation(rotation), settings(settings), mode(GameMode::Make(settings.mode)),
+      random(FirstDraw(settings.seed)), powerups(random)
 {
     NetServer::Instance()->SetWorld(&world);
 }
@@ -76,6 +77,8 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     gunners.clear();
     mapName = loaded.name;
     ++rounds;
+    if (nextMode)
+        mode = std::move(nextMode);
     world.SetMap(std::move(loaded.map));
     currentMap = world.GetMap();
     Map& map = *currentMap;
@@ -145,6 +148,15 @@ int Simulation::ReserveSlot()
     if (slot >= 0)
         reservedSlots.set(static_cast<std::size_t>(slot));
     return slot;
+}
+
+bool Simulation::SetNextMode(std::string_view name)
+{
+    std::unique_ptr<GameMode> chosen = GameMode::Make(name);
+    if (!chosen)
+        return false;
+    nextMode = std::move(chosen);
+    return true;
 }
 
 void Simulation::RemovePlayer(Player* player)
@@ -290,28 +302,10 @@ void Simulation::Killed(Player& victim, const Record* by)
         deaths.push_back({&victim, FindPlayer(by->ownerShip), DeathCause::Weapon});
 }
 
-void Simulation::Score(const Death& death)
-{
-    const auto add = [](Ship& ship, int points) {
-        ship.SetScore(static_cast<signed char>(std::clamp(ship.GetScore() + points, -126, 126)));
-    };
-    switch (death.cause) {
-    case DeathCause::Weapon:
-    case DeathCause::Rammed:
-        if (death.killer)
-            add(death.killer->GetShip(), 1);
-        break;
-    case DeathCause::OwnWeapon:
-    case DeathCause::Crashed: add(death.victim->GetShip(), -1); break;
-    case DeathCause::Collision:
-    case DeathCause::Turret: break;
-    }
-}
-
 void Simulation::Settle()
 {
     for (const Death& death : deaths) {
-        Score(death);
+        mode->Score(*death.victim, death.killer, death.cause);
         listener.OnShipKilled(*death.victim, death.killer, death.cause);
     }
     deaths.clear();
@@ -355,10 +349,7 @@ void Simulation::Settle()
 
 void Simulation::CheckRoundEnd()
 {
-    bool over = settings.roundMs > 0 && roundElapsed >= settings.roundMs;
-    for (const auto& player : players)
-        over = over || player->GetShip().GetScore() >= settings.scoreLimit;
-    if (over)
+    if ((settings.roundMs > 0 && roundElapsed >= settings.roundMs) || mode->ScoreReached(players, settings.scoreLimit))
         EndRound();
 }
 
@@ -366,14 +357,7 @@ void Simulation::EndRound()
 {
     phase = Phase::Results;
     resultsLeft = settings.resultsMs;
-    // The standings' order: the highest score first, equal scores by name.
-    const Player* winner = nullptr;
-    for (const auto& player : players) {
-        if (!winner || player->GetShip().GetScore() > winner->GetShip().GetScore() ||
-            (player->GetShip().GetScore() == winner->GetShip().GetScore() &&
-             std::strcmp(player->Name(), winner->Name()) < 0))
-            winner = player.get();
-    }
+    const Player* winner = mode->Winner(players);
     winnerShip = winner ? winner->ShipId() : 0;
     listener.OnRoundOver(winner);
 }

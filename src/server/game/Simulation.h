@@ -7,10 +7,12 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/game/CollisionGrid.h"
 #include "server/game/FuelDepots.h"
+#include "server/game/GameMode.h"
 #include "server/game/MapRotation.h"
 #include "server/game/Navigator.h"
 #include "server/game/Player.h"
@@ -32,6 +34,7 @@ struct SimulationSettings {
     int resultsMs = 5000;         // the standings stay up this long
     bool dropPowerups = true;
     unsigned seed = 0;            // 0: a different game every time
+    std::string mode = "dm";      // one GameMode::Make knows
 };
 
 // The game itself, as the server runs it: one world (the NetServer's, so
@@ -69,6 +72,9 @@ public:
     // A new round at once on the map a round's end would bring; false when
     // no map of the rotation can be played (the round goes on).
     bool NextMap();
+    // The mode the next round plays; false when no mode has the name.
+    bool SetNextMode(std::string_view name);
+    const GameMode& Mode() const { return *mode; }
 
     // A new pilot with a ship placed at once; null when the game is full.
     Player* AddPlayer(const std::string& name, int shipType);
@@ -157,11 +163,12 @@ private:
     // A ship died touching something: the contact's blame says for whom.
     void Lost(Player& victim, const GameObject& against, const Record* record);
     void Settle();
-    void Score(const Death& death);
 
     SimulationListener& listener;
     MapRotation& rotation;
     SimulationSettings settings;
+    std::unique_ptr<GameMode> mode;
+    std::unique_ptr<GameMode> nextMode; // from the next round on
     std::mt19937 random;
     World world;
     Map* currentMap = nullptr; // the world's

@@ -77,7 +77,7 @@ TEST_F(OperatorConsole, StatusBotsAndKickOfARobotAndAPerson)
     Since();
     Lines status = Typed("/status");
     ASSERT_EQ(status.size(), 6u);
-    EXPECT_EQ(status[0], "map Arena, 10:00 left of the round");
+    EXPECT_EQ(status[0], "map Arena, mode dm, 10:00 left of the round");
     EXPECT_EQ(status[1], "1 person and 1 robot (1 wanted) in 4 seats; 1 connection");
     EXPECT_EQ(status[2], "  robot \"Robot Ace\", ship 1, score 0");
     EXPECT_EQ(status[3], "  \"Visitor\" (player 7) at 10.0.0.5, ship 2, score 0");
@@ -110,6 +110,8 @@ TEST_F(OperatorConsole, MapsNextSayAndHalt)
     EXPECT_EQ(Typed("/map Nope"), (Lines{"the operator asks for map \"Nope\"",
                                          "cannot change to map \"Nope\": no file " QR_DATA_DIR "/Maps/Nope.smp",
                                          "Cannot change to map \"Nope\"."}));
+    EXPECT_EQ(Typed("/mode ctf1"), Lines{"No mode \"ctf1\": the modes are dm."});
+    EXPECT_EQ(Typed("/mode dm"), (Lines{"the operator asks for mode dm from the next round", "The next round plays dm."}));
     EXPECT_TRUE(AnyHas(Typed("/map Warren"), "round started on map Warren"));
     EXPECT_TRUE(AnyHas(Typed("/next"), "round started on map Arena")) << "the rotation goes on after Warren";
     EXPECT_EQ(Typed("/say  hello\tall "), Lines{"chat: Server: helloall"}) << "only what the game's font draws";
@@ -129,7 +131,7 @@ TEST_F(OperatorConsole, AMapRequestOfAPlayerFromElsewhereIsIgnored)
     change.SetMapName("Warren");
     Send(1, change);
     EXPECT_EQ(Since(), Lines{"ignoring a change to map \"Warren\" from \"Far\" (player 1) at 10.0.0.1: not an admin"});
-    EXPECT_EQ(Typed("/status")[0], "map Arena, 10:00 left of the round");
+    EXPECT_EQ(Typed("/status")[0], "map Arena, mode dm, 10:00 left of the round");
 }
 
 } // namespace
