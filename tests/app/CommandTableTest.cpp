@@ -42,7 +42,6 @@ TEST_F(CommandTableRuns, EachCommandGetsTheNameAsTypedAndWhatItsRowTakes)
         const char* seen;
     } cases[] = {
         {"say  two words ", "say| two words "}, // one delimiter goes, the rest stays
-        {"SAY=x", "SAY|x"},
         {"  pick  one two", "pick|one"},
         {"pick =x", "pick|=x"}, // a word ends only at a space
         {"pick=", "pick|"},
@@ -61,12 +60,6 @@ TEST_F(CommandTableRuns, NoNameIsEmptyAnUnknownOneRunsNothing)
     EXPECT_EQ(Run(" = "), CommandTable::Outcome::Empty);
     EXPECT_EQ(Run("sayx"), CommandTable::Outcome::Unknown);
     EXPECT_TRUE(ConsoleLines().empty());
-}
-
-TEST_F(CommandTableRuns, TheListShowsRowsWithHelpInOrder)
-{
-    CommandTable(kRows).List(*Console::Instance(), "Commands:", "  ");
-    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Commands:", "  say <text>", "  go", ""}));
 }
 
 } // namespace
