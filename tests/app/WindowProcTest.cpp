@@ -100,14 +100,10 @@ TEST_F(Keys, EachScreenLeavesOnlyOnItsKeys)
     }
 }
 
+// Up from the first item to Quit, and Enter on Quit, are the title menu's
+// end-to-end script's.
 TEST_F(Keys, MenuArrowsWrapAndEnterActsOnTheSelectedItem)
 {
-    Key(platform::kVkUp);
-    EXPECT_EQ(MainMenu::Instance()->Selected(), 6);
-    Key(platform::kVkDown);
-    Key(platform::kVkLeft);
-    EXPECT_EQ(MainMenu::Instance()->Selected(), 1);
-
     const AppState targets[] = {AppState::BrowseLan, AppState::EnterAddress, AppState::Instructions,
                                 AppState::Options, AppState::Credits};
     for (int item = 1; item <= 5; ++item) {
@@ -117,9 +113,9 @@ TEST_F(Keys, MenuArrowsWrapAndEnterActsOnTheSelectedItem)
         g_appState = AppState::MainMenu;
         Key(platform::kVkDown);
     }
-    EXPECT_FALSE(g_quitRequested);
-    Type("\r");
-    EXPECT_TRUE(g_quitRequested) << "item 6";
+    Key(platform::kVkDown);
+    Key(platform::kVkLeft);
+    EXPECT_EQ(MainMenu::Instance()->Selected(), 1) << "down from Quit is the first; left moves nothing";
 }
 
 // The options name, the chat line and the address are edited alike: the
