@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL2/SDL.h>
+
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -9,7 +11,6 @@
 
 #include "app/Settings.h"
 #include "app/SoundBoard.h"
-#include "base/ByteReader.h"
 #include "platform/Audio.h"
 #include "platform/WholeFile.h"
 #include "support/DiskAudio.h"
@@ -191,21 +192,16 @@ TEST_F(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
 // A 16-bit mono WAVE file's samples in [-1, 1]; empty when it is not one.
 std::vector<double> ReadWave(const std::string& path)
 {
-    const auto bytes = platform::ReadWholeFile(path, 1 << 20).value_or(std::vector<std::uint8_t>());
-    ByteReader reader(bytes.data(), bytes.size());
-    std::uint32_t rate = 0, dataSize = 0;
-    std::uint16_t format = 0, channels = 0, bits = 0;
-    // The canonical 44-byte header: RIFF and fmt chunk heads, then the format.
-    const bool read = reader.Skip(20) && reader.U16(format) && reader.U16(channels) && reader.U32(rate) &&
-                      reader.Skip(6) && reader.U16(bits) && reader.Skip(4) && reader.U32(dataSize);
-    if (!read || format != 1 || channels != 1 || bits != 16 || rate != 22050 || dataSize > reader.Remaining())
-        return {};
-    std::vector<double> samples(dataSize / 2);
-    for (double& s : samples) {
-        std::uint16_t value = 0;
-        reader.U16(value);
-        s = static_cast<std::int16_t>(value) / 32768.0;
-    }
+    SDL_AudioSpec spec;
+    Uint8* bytes = nullptr;
+    Uint32 size = 0;
+    std::vector<double> samples;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &bytes, &size))
+        return samples;
+    if (spec.format == AUDIO_S16LSB && spec.channels == 1 && spec.freq == 22050)
+        for (Uint32 i = 0; i + 1 < size; i += 2)
+            samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) / 32768.0);
+    SDL_FreeWAV(bytes);
     return samples;
 }
 
