@@ -26,14 +26,13 @@ auto ReadFile(const std::string& path)
     return platform::ReadWholeFile(path, SettingsStore::kMaxFileSize);
 }
 
+// What reads back as written is the file tests' and the settings file
+// fuzz target's; here every damaged form is refused.
 TEST(SettingsStoreFormat, RoundTripsAndRejectsEveryDamagedForm)
 {
     const SettingsStore::Values sample = {{"PlayerName", {'A', 'd', 'a'}}, {"ShipType", {2, 0, 0, 0}}, {"Empty", {}}};
     const auto bytes = SettingsStore::Serialize(sample);
-    const auto parsed = SettingsStore::Parse(bytes.data(), bytes.size());
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(*parsed, sample);
-
+    ASSERT_TRUE(SettingsStore::Parse(bytes.data(), bytes.size()));
     for (std::size_t cut = 0; cut < bytes.size(); ++cut)
         EXPECT_FALSE(SettingsStore::Parse(bytes.data(), cut)) << "truncated at " << cut;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -109,15 +108,11 @@ Settings Made(const std::string& name, int shipType, int width, int height, int 
 
 // All six values travel as raw bytes; a value of the wrong size is then
 // skipped, and a damaged file is no values at all: what was there stays.
+// That whole saves read back is the kill test's, round after round.
 TEST(Settings, ValuesTravelAsRawBytesAndWrongSizesOrADamagedFileAreNotTaken)
 {
     ScopedConfigHome home;
-    const Settings written = Made("Vera", 5, 0x01020304, 1024, 16, 75);
-    ASSERT_TRUE(WriteSettings(written));
-    Settings s;
-    LoadSettings(s);
-    EXPECT_EQ(Values(s), Values(written));
-
+    ASSERT_TRUE(WriteSettings(Made("Vera", 5, 0x01020304, 1024, 16, 75)));
     SettingsStore store;
     ASSERT_TRUE(store.OpenForRead());
     EXPECT_EQ(*store.Query("PlayerName"), (SettingsStore::Value{'V', 'e', 'r', 'a'})) << "no terminator";
@@ -129,7 +124,7 @@ TEST(Settings, ValuesTravelAsRawBytesAndWrongSizesOrADamagedFileAreNotTaken)
                                                            {"ResFreq", {85, 0, 0, 0}}})
         store.Set(name, value.data(), value.size());
     ASSERT_TRUE(store.Commit());
-    s = Made("previous", 2, 640, 480, 32, 60);
+    Settings s = Made("previous", 2, 640, 480, 32, 60);
     LoadSettings(s);
     EXPECT_EQ(Values(s), Values(Made("", 2, 640, 1024, 16, 85))) << "the name is cleared before it is read";
 
