@@ -126,13 +126,13 @@ Bytes Join(std::initializer_list<Bytes> parts)
     return all;
 }
 
+// Unpadded 24-bit rows are the shipped maps' pictures, read cell by cell.
 TEST(BmpImage, EveryDepthBecomesOpaqueRgba)
 {
     const Bytes palette = {10, 20, 30, 0, 40, 50, 60, 0};
     const Bytes a = {30, 20, 10, 255}, b = {60, 50, 40, 255}, c = {3, 2, 1, 255}, d = {6, 5, 4, 255};
     for (const auto& [what, file, rgba] : {
-             std::tuple("24 bits", Bitmap(2, 1, 24, {1, 2, 3, 4, 5, 6}), Join({c, d})),
-             {"24 bits, rows padded to 4", Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}), Join({c, d})},
+             std::tuple("24 bits, rows padded to 4", Bitmap(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}), Join({c, d})),
              {"32 bits", Bitmap(1, 1, 32, {1, 2, 3, 0}), c},
              {"palette", Bitmap(4, 1, 8, {0, 1, 1, 0}, 2, palette), Join({a, b, b, a})},
              {"palette, run-length", Bitmap(4, 1, 8, {3, 1, 0, 3, 0, 0, 0, 1}, 2, palette, 1), Join({b, b, b, a})}}) {
