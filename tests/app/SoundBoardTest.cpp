@@ -146,21 +146,19 @@ TEST(SoundBoard, PlacingFadesWithDistanceAndFarIsSilent)
     }
 }
 
-TEST(SoundBoard, FortyMinesBurstingAtOnceNeitherClipNorStall)
+// What handing a frame's sounds to the mixer costs is measured by the
+// sound benchmarks.
+TEST(SoundBoard, FortyMinesBurstingAtOnceTakeFewVoicesAndDoNotClip)
 {
-    std::chrono::steady_clock::duration spent{};
     int busy = 0;
     const auto samples = Render([&](SoundBoard& board) {
         SoundQueue queue;
         for (int i = 0; i < 40; ++i)
             queue.Add(SoundEvent::PlasmaBurst, static_cast<float>(i * 5 - 100), 0.0f);
-        const auto start = std::chrono::steady_clock::now();
         board.Play(queue);
-        spent = std::chrono::steady_clock::now() - start;
         busy = board.BusyVoices();
     });
     EXPECT_LE(busy, SoundBoard::kSameSoundPerFrame);
-    EXPECT_LT(spent, 20ms);
     const ChannelLevels levels = LevelsOf(samples);
     EXPECT_GT(levels.leftRms, 100.0);
     EXPECT_LT(levels.peak, 32767);
