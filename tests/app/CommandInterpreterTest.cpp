@@ -22,11 +22,8 @@ protected:
     void SetUp() override
     {
         ClientWorldTest::SetUp();
-        client->SetPort(TestPort(44000));
         host = std::make_unique<HostThread>("Commands", 4, TestPort(44000));
-        client->EnumHosts();
-        client->SelectHost("Commands");
-        ASSERT_TRUE(client->Connect());
+        ASSERT_TRUE(JoinHost("Commands", TestPort(44000)));
         ASSERT_TRUE(host->WaitForReceived(1, 6000)); // the join
         Console::Instance()->Clear();
         Console::Instance()->SetLineLimit(50);
