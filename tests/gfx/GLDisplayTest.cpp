@@ -42,10 +42,8 @@ TEST(OptionsScreen, OnlyOfferedModesAreListedAndTheChoiceWraps)
     const DisplayMode reported[] = {{1024, 768, 32, 60},  {1024, 768, 16, 60},  {1024, 768, 32, 75},
                                     {1024, 768, 24, 60},  {800, 600, 32, 60},   {1920, 1080, 32, 60},
                                     {1152, 864, 16, 60},  {1280, 1024, 32, 60}, {1600, 1200, 32, 60}};
-    display->ListModes(reported, 3);
-    EXPECT_EQ(display->ModeCount(), 2) << "75 Hz is not offered";
     display->ListModes(reported, 9);
-    ASSERT_EQ(display->ModeCount(), 5);
+    ASSERT_EQ(display->ModeCount(), 5) << "not 75 Hz, 24 bits or sizes of their own";
     EXPECT_EQ(std::tuple(display->ModeWidth(2), display->ModeWidth(3), display->ModeHeight(4), display->ModeWidth(-1),
                          display->ModeRefresh(5)),
               std::tuple(1152, 1280, 1200, 0, 0));
