@@ -149,28 +149,26 @@ TEST_F(DemoPlaybackTest, ARecordingWithoutAShipFollowsTheLeader)
         Record(writer, 5000, message);
     });
     DemoPlayback playback(demo);
-    const auto followedAt = [&](std::uint32_t ms) {
-        playback.Seek(ms);
-        return playback.GetWorld().FirstShip()->GetId();
+    // Tab presses, then the time sought and the ship followed there.
+    const struct {
+        int tabs;
+        std::uint32_t ms;
+        int followed;
+        const char* why;
+    } looks[] = {
+        {0, 500, 2, "all at 0: the first alive"}, {0, 1500, 3, ""}, {0, 2500, 3, "a tie keeps the camera where it is"},
+        {0, 3500, 2, ""}, {0, 1500, 3, "back in time, back to that time's leader"}, {1, 4000, 1, "Tab's choice"},
+        {1, 4000, 2, "...is kept while another leads"}, {0, 4600, 2, ""}, {2, 4600, 4, ""},
+        {0, 4200, 1, "before the chosen came: the leader"}, {0, 4700, 4, "and the chosen once it is there"},
     };
-    EXPECT_EQ(followedAt(500), 2) << "all at 0: the first alive";
-    EXPECT_EQ(followedAt(1500), 3);
-    EXPECT_EQ(followedAt(2500), 3) << "a tie keeps the camera where it is";
-    EXPECT_EQ(followedAt(3500), 2);
-    EXPECT_EQ(followedAt(1500), 3) << "back in time, back to that time's leader";
-    playback.Follow(1);
-    EXPECT_EQ(followedAt(4000), 1) << "Tab's choice";
-    playback.Follow(1);
-    EXPECT_EQ(followedAt(4000), 2) << "...is kept while another leads";
+    for (const auto& look : looks) {
+        for (int tab = 0; tab < look.tabs; ++tab)
+            playback.Follow(1);
+        playback.Seek(look.ms);
+        EXPECT_EQ(playback.GetWorld().FirstShip()->GetId(), look.followed) << look.ms << " ms: " << look.why;
+    }
     EXPECT_EQ(playback.Banner(), "The demo ends here") << "no round ended yet";
-
-    followedAt(4600);
-    playback.Follow(1);
-    playback.Follow(1);
-    EXPECT_EQ(followedAt(4600), 4);
-    EXPECT_EQ(followedAt(4200), 1) << "before the chosen came: the leader";
-    EXPECT_EQ(followedAt(4700), 4) << "and the chosen once it is there";
-    followedAt(5000);
+    playback.Seek(5000);
     EXPECT_EQ(playback.Banner(), "Ace wins") << "nobody is \"you\" in a recording without a ship";
 }
 
