@@ -90,9 +90,7 @@ TEST(TgaImage, RefusesWhatItCannotBackWithBytes)
                                      {"huge claim, tiny file", Tga(2, 4000, 4000, 0, {})},
                                      {"run-length claim too large", Tga(10, 8000, 8000, 0, {})},
                                      {"no width", Tga(2, 0, 2, 0, {})},
-                                     {"negative width", Tga(2, -2, 2, 0, {})},
                                      {"colour-mapped type", Tga(1, 2, 2, 0, {})},
-                                     {"grey type", Tga(3, 2, 2, 0, {})},
                                      {"short header", Bytes(10, 0)}})
         EXPECT_FALSE(LoadTga(image, bytes)) << why;
     EXPECT_EQ(std::tuple(image.Width(), image.Pixels().size()), std::tuple(0, 0u));
