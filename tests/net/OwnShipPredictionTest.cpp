@@ -69,6 +69,14 @@ double Apart(const Vector3& a, const Vector3& b)
 // later.
 class Link {
 public:
+    // A report of the ship as it leaves the server, and when it arrives.
+    struct Report {
+        std::uint32_t at;
+        Vector3 position, velocity;
+        float heading;
+        std::uint8_t flags;
+    };
+
     Link(const Map& map, int roundTrip) : map(map), roundTrip(roundTrip), served(ShipAt(320, 320))
     {
         walls.Learn(map);
@@ -77,7 +85,7 @@ public:
     void Send(std::uint32_t at, const HeldKeys& keys) { toServer.push_back({at + roundTrip / 2, keys}); }
 
     // Runs the server up to now; reports that have arrived by now go to arrived.
-    void RunTo(std::uint32_t now, const std::function<void(const Ship&)>& arrived)
+    void RunTo(std::uint32_t now, const std::function<void(const Report&)>& arrived)
     {
         while (tickAt + 16 <= now) {
             tickAt += 16;
@@ -92,13 +100,7 @@ public:
                                     served.GetHeading(), served.GetFlags()});
         }
         while (!toClient.empty() && toClient.front().at <= now) {
-            Ship state;
-            state.ForceRespawn(0, 0);
-            state.SetPosition(toClient.front().position);
-            state.SetVelocity(toClient.front().velocity);
-            state.SetHeading(toClient.front().heading);
-            state.SetFlags(toClient.front().flags);
-            arrived(state);
+            arrived(toClient.front());
             toClient.pop_front();
         }
     }
@@ -113,13 +115,6 @@ public:
     const Ship& Served() const { return served; }
 
 private:
-    struct Report {
-        std::uint32_t at;
-        Vector3 position, velocity;
-        float heading;
-        std::uint8_t flags;
-    };
-
     void Tick()
     {
         controls.Step(served, held, 16, nullptr, 0);
@@ -154,11 +149,10 @@ TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
         Ship shown = ShipAt(320, 320);
         OwnShipPrediction prediction;
         std::uint32_t now = 0;
-        const auto arrived = [&](const Ship& state) {
+        const auto arrived = [&](const Link::Report& report) {
             shown.SetFuel(shown.GetMaxFuel());
-            shown.SetFlags(state.GetFlags());
-            prediction.OnReport(shown, state.Position(), state.Velocity(), state.GetHeading(), now, roundTrip,
-                                map.get());
+            shown.SetFlags(report.flags);
+            prediction.OnReport(shown, report.position, report.velocity, report.heading, now, roundTrip, map.get());
         };
         std::vector<std::pair<std::uint32_t, Vector3>> shownAt;
         std::vector<double> errors;
