@@ -546,9 +546,10 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
     EXPECT_TRUE(shots.InFlight().empty());
 }
 
-// A claimed shot meets the wall here first and is spent there; a report
-// that left before the server's shot met it does not bring it back, swept
-// from the world or not. Off, the reports move it as they come.
+// A claimed shot meets the wall here first and is spent there, not in the
+// open; a report that left before the server's shot met it does not bring
+// it back, swept from the world or not, until the server's word is given
+// up on or the id is another's. Off, the reports move it as they come.
 TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
 {
     std::vector<std::vector<int>> rows(8, std::vector<int>(8, 0));
@@ -556,7 +557,7 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
         row[0] = kCellWall;
     GiveMap(rows);
     JoinAt(120, 128, 90.0f);
-    NetMessage own, bullet;
+    NetMessage own, bullet, gone;
     HeldKeys fire;
     fire.Press(kKeyFire);
     const std::uint32_t now = platform::TickCount();
@@ -568,12 +569,18 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     bullet.SetEntityState(80, kTypeBullet, from, velocity, 90.0f, 0);
     Apply({&own, &bullet});
     ASSERT_NE(world->FindEntity(80), nullptr);
+    client->Prediction().GuardShots(*world, now + 10);
+    EXPECT_TRUE(world->FindEntity(80)->IsAlive()) << "in the open";
     world->FindEntity(80)->SetPosition(Vector3(12, 128, 0));
     client->Prediction().GuardShots(*world, now + 100);
     world->Sweep();
     bullet.SetEntityState(80, kTypeBullet, Vector3(60, 128, 0), velocity, 90.0f, 0);
     Apply({&bullet});
     EXPECT_EQ(world->FindEntity(80) == nullptr, GetParam());
+    EXPECT_FALSE(shots.IsSpent(80, now + 100 + OwnShots::kGraceMs + 1)) << "the server's word is not waited for ever";
+    gone.SetEntityKilled(80);
+    Apply({&gone, &bullet});
+    EXPECT_NE(world->FindEntity(80), nullptr) << "the id is another's";
 }
 
 INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),

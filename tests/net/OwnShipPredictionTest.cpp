@@ -14,7 +14,6 @@
 #include "world/Map.h"
 #include "world/ShipControls.h"
 #include "world/Torus.h"
-#include "world/World.h"
 
 namespace {
 
@@ -354,36 +353,6 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_TRUE(shots.InFlight().front().shot->IsAlive() && shots.InFlight().front().shot->Velocity().x > 0.0)
         << "the mine was spent on the wall";
-}
-
-// The server's shot in our shot's place is drawn ahead of its reports, so
-// it meets the wall first here: spent there, and not brought back by a
-// report that left before the server's own met it.
-TEST(OwnShots, AClaimedShotIsSpentOnTheWallItGetsToFirst)
-{
-    World world;
-    world.SetMap(Room());
-    Walls walls;
-    walls.Learn(*world.GetMap());
-    Ship ship = ShipAt(100, 320);
-    ship.SetHeading(90.0f);
-    OwnShots shots;
-    shots.Step(ship, Keys({kKeyFire}), 10, 1000, 200, world.GetMap(), walls);
-    ASSERT_EQ(shots.InFlight().size(), 1u);
-    GameObject* served =
-        world.AddEntity(Reported(Vector3(100, 320, 0), shots.InFlight().front().shot->Velocity()), 80);
-    ASSERT_TRUE(shots.Claim(*served, 1000));
-    EXPECT_TRUE(shots.IsOurs(80));
-
-    shots.Guard(world, walls, 1010);
-    EXPECT_TRUE(served->IsAlive()) << "in the open";
-    served->SetPosition(Vector3(20, 320, 0));
-    shots.Guard(world, walls, 1020);
-    EXPECT_FALSE(served->IsAlive()) << "into the wall of column 0";
-    EXPECT_TRUE(shots.IsSpent(80, 1020 + 200));
-    EXPECT_FALSE(shots.IsSpent(80, 1020 + 200 + OwnShots::kGraceMs + 1)) << "the server's word is not waited for ever";
-    shots.Forget(80);
-    EXPECT_FALSE(shots.IsSpent(80, 1030));
 }
 
 } // namespace
