@@ -112,10 +112,7 @@ TEST(PackedBatch, RecordsAreLaidOutByteForByteAsDocumented)
 {
     const std::string line(200, 'x');
     const Messages messages({
-        [](NetMessage& m) {
-            m.SetShipState(7, 0x11, 37.5f, 200.0f, -3, {0, 2, 0, 9}, Vector3(1000.125, 4000.5, 1),
-                           Vector3(-2.5, 3.25, 0), 90.0f);
-        },
+        Ship(Vector3(1000.125, 4000.5, 1), Vector3(-2.5, 3.25, 0), 90.0f, 37.5f, 200.0f),
         [](NetMessage& m) { m.SetEntityState(300, 3, Vector3(9000, 16, 0), Vector3(-1, 0, 0), -90.0f, 5); },
         [](NetMessage& m) { m.SetEntityKilled(200); },
         [&](NetMessage& m) { m.SetText(line.c_str()); },
