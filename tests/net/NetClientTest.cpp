@@ -240,7 +240,7 @@ TEST_F(NetClientSession, TheListHoldsABoundedNumberOfHosts)
     EXPECT_EQ(client->HostCount(), NetClient::kMostHosts);
 }
 
-TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithFewerBytesAndAtALimitedRate)
+TEST_F(NetClientSession, TheHostAnswersWithItsNameCutAndAtALimitedRate)
 {
     HostThread host(std::string(300, 'N'), 4, Port());
     ASSERT_TRUE(host.Hosting());
@@ -249,8 +249,7 @@ TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithFewerBytesAndAtALimited
     searcher.SendTo(search, RawSocket::Loopback(Port()));
     const auto reply = searcher.Receive();
     const auto answer = platform::discovery::DecodeAnswer(reply.data(), reply.size());
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->nonce, 77u);
+    ASSERT_TRUE(answer) << "a name too long for an answer";
     EXPECT_EQ(answer->name, std::string(platform::discovery::kMaxName, 'N'));
 
     for (int i = 0; i < 100; ++i)
