@@ -10,6 +10,7 @@
 #include "server/engine/GameServer.h"
 #include "server/engine/ServerLog.h"
 #include "server/engine/ServerOptions.h"
+#include "server/game/RobotSkill.h"
 #include "server/game/RobotTrial.h"
 
 namespace {
@@ -41,7 +42,8 @@ int Simulate(const ServerOptions& options, const std::string& dataDir)
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf("%s: %g simulated %s, %d robots at skill %d, seed %u\n", map.c_str(), options.simulateMinutes,
-                    options.simulateMinutes == 1.0 ? "minute" : "minutes", robots, options.botSkill, trial.Seed());
+                    options.simulateMinutes == 1.0 ? "minute" : "minutes", robots,
+                    options.botSkill == kMatchedRobotSkill ? kDefaultRobotSkill : options.botSkill, trial.Seed());
         std::printf("  %-18s %6s %6s %6s %8s\n", "robot", "kills", "deaths", "walls", "fuel-ups");
         for (const RobotTrial::Figures& f : trial.Results())
             std::printf("  %-18s %6d %6d %6d %8d\n", f.name.c_str(), f.kills, f.deaths, f.wallDeaths, f.fuelUps);

@@ -137,7 +137,7 @@ const Option kOptions[] = {
      [](const std::string& v, ServerOptions& o) { return ReadText(v, o.dataDir); }},
     {"bots", "N", "robot players in the seats people leave free (default 0)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 0, Player::kMaxSlots, o.bots); }},
-    {"bot-skill", "N", "how well robots fly, 1 to 3 (default 2)\n",
+    {"bot-skill", "N", "how well robots fly, 1 to 3 (default: each robot matches\nthe person it fights)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, 3, o.botSkill); }},
     {"simulate", "N",
      "no network: robots alone play N minutes on each map as\nfast as the machine goes, then their figures are "

@@ -90,7 +90,10 @@ void Game::FillSeats()
             return;
         reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
         announcer.Notice("%s joined the game", robot->Name());
-        log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
+        if (options.botSkill == kMatchedRobotSkill)
+            log.Line("robot \"%s\" flies ship %d (matching each person)", robot->Name(), robot->ShipId());
+        else
+            log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
     }
 }
 
@@ -260,6 +263,7 @@ void Game::Tick(int ms, const Send& send)
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);
+    crew.Match(simulation);
     if (!wasOver && simulation.IsRoundOver())
         Cheer();
     reporter.Tick(ms);

@@ -11,7 +11,7 @@ struct GameOptions {
     double roundMinutes = 10.0;    // 0: no time limit
     std::string mode = "dm";       // one GameMode::Make knows
     int bots = 0;                  // robots in the seats people leave free
-    int botSkill = 2;              // 1 to 3
+    int botSkill = 0;              // 1 to 3, or kMatchedRobotSkill
     unsigned seed = 0;             // 0: a different game every time
     bool oneMatch = false;         // the game ends with the round that began with its first person
 };

@@ -17,7 +17,8 @@ constexpr const char* kCallSigns[] = {
 } // namespace
 
 RobotCrew::RobotCrew(int wanted, int skillLevel, unsigned seed)
-    : wanted(std::max(0, wanted)), skillLevel(skillLevel), random(seed)
+    : wanted(std::max(0, wanted)), matched(skillLevel == kMatchedRobotSkill),
+      skillLevel(matched ? kDefaultRobotSkill : skillLevel), random(seed)
 {
 }
 
@@ -58,7 +59,7 @@ Player* RobotCrew::Recruit(Simulation& game)
 void RobotCrew::Enlist(Player* player)
 {
     if (player)
-        members.push_back({player, std::make_unique<Robot>(RobotSkill::Of(skillLevel), random())});
+        members.push_back({player, std::make_unique<Robot>(RobotSkill::At(skillLevel), random())});
 }
 
 Player* RobotCrew::Newest() const
@@ -80,4 +81,18 @@ void RobotCrew::Think(const Simulation& game, int ms)
 {
     for (Member& member : members)
         member.player->Hold(member.robot->Think(game, *member.player, ms));
+}
+
+void RobotCrew::Match(const Simulation& game)
+{
+    if (!matched)
+        return;
+    std::vector<const Player*> people;
+    for (const auto& pilot : game.Players()) {
+        if (!Flies(pilot.get()))
+            people.push_back(pilot.get());
+    }
+    match.Watch(people);
+    for (Member& member : members)
+        member.robot->Match(RobotSkill::At(match.LevelAgainst(member.robot->TargetShip())), &match);
 }

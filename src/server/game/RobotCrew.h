@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server/game/Robot.h"
+#include "server/game/RobotMatch.h"
 
 class Player;
 class Simulation;
@@ -16,6 +17,7 @@ class Simulation;
 // flies its own ship through the same held keys a person sends.
 class RobotCrew {
 public:
+    // At kMatchedRobotSkill each robot matches the person it fights.
     RobotCrew(int wanted, int skillLevel, unsigned seed);
 
     int Wanted() const { return wanted; }
@@ -35,6 +37,8 @@ public:
 
     // Every robot decides the keys it holds for the next tick.
     void Think(const Simulation& game, int ms);
+    // Each robot's match to its target, after a tick.
+    void Match(const Simulation& game);
 
 private:
     struct Member {
@@ -43,7 +47,9 @@ private:
     };
 
     int wanted;
-    int skillLevel;
+    bool matched;
+    int skillLevel; // of a robot as it comes
     std::mt19937 random;
     std::vector<Member> members;
+    RobotMatch match;
 };

@@ -25,6 +25,18 @@ RobotTrial::RobotTrial(const std::string& dataDir, const std::string& mapName, i
     });
 }
 
+void RobotTrial::SeatPerson(const std::string& name, double level)
+{
+    personName = name;
+    person = std::make_unique<Robot>(RobotSkill::At(level), game.Seed() + 1);
+}
+
+void RobotTrial::FlyPerson()
+{
+    if (const Player* pilot = personSlot >= 0 ? game.Pilot(personSlot) : nullptr)
+        game.Hold(personSlot, person->Think(game.GetSimulation(), *pilot, kTickMs));
+}
+
 RobotTrial::Figures& RobotTrial::Of(const Player& player)
 {
     return figures[static_cast<std::size_t>(player.Slot())];
@@ -45,11 +57,14 @@ bool RobotTrial::Run(double minutes, std::string& error)
     if (!game.Start(error))
         return false;
     game.FillSeats();
+    if (person)
+        personSlot = game.Join(personName.c_str(), 0);
     for (const auto& robot : game.GetSimulation().Players())
         Of(*robot).name = robot->Name();
     const long long ticks = static_cast<long long>(minutes * 60000.0 / kTickMs);
     const Game::Send unwatched = [](int, const std::vector<std::uint8_t>&, bool) {};
     for (long long tick = 0; tick < ticks; ++tick) {
+        FlyPerson();
         game.Tick(kTickMs, unwatched);
         for (const auto& robot : game.GetSimulation().Players()) {
             const std::size_t slot = static_cast<std::size_t>(robot->Slot());

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "server/game/EventLog.h"
 #include "server/game/Game.h"
+#include "server/game/Robot.h"
 
 // Robots alone in a game on one map, without a network, as fast as the
 // machine goes: how a maintainer sees how well they fly. The game runs on
@@ -21,6 +23,11 @@ public:
 
     RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel, unsigned seed);
 
+    // A person plays among them, in the newest robot's seat, flown by a
+    // robot's brain at a fixed level (0 to 3) as a scripted player would:
+    // how a maintainer sees how robots match people of each strength.
+    void SeatPerson(const std::string& name, double level);
+
     // Plays minutes of simulated time; false with the reason when the map
     // cannot be played.
     bool Run(double minutes, std::string& error);
@@ -30,6 +37,7 @@ public:
 private:
     static GameOptions TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed);
     Figures& Of(const Player& player);
+    void FlyPerson();
     void Killed(const Player& victim, const Player* killer, DeathCause cause);
 
     static constexpr int kTickMs = 16;
@@ -38,4 +46,7 @@ private:
     Game game;
     std::vector<Figures> figures; // by player slot
     std::vector<bool> refuelling;
+    std::string personName;
+    std::unique_ptr<Robot> person; // its brain
+    int personSlot = -1;
 };

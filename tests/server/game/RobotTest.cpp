@@ -27,12 +27,12 @@ protected:
     void Begin(const std::vector<std::string>& rows)
     {
         events = RecordingListener();
-        robot = Robot(RobotSkill::Of(kDefaultRobotSkill), 3);
+        robot = Robot(RobotSkill::At(kDefaultRobotSkill), 3);
         Play(rows);
     }
 
     static constexpr int kTick = 16;
-    Robot robot {RobotSkill::Of(kDefaultRobotSkill), 3};
+    Robot robot {RobotSkill::At(kDefaultRobotSkill), 3};
 };
 
 TEST_F(RobotTest, HeadingFastForAWallItTurnsAwayInTime)
