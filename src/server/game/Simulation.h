@@ -118,6 +118,7 @@ private:
         int ownerShip;         // the ship id of the player who fired it, 0 for none
         int ownerTurret;       // the turret that fired it, 0 for none
         std::uint64_t armedAt; // from then on it may hit its own ship
+        double flown;          // units moved since its launch
     };
     struct Death {
         Player* victim;
@@ -154,6 +155,9 @@ private:
     void ShipsAgainstWalls();
     void ShipsAgainstShips();
     void ShipsAgainstEntities();
+    // Its own shot leaves a ship alone until armed, and again once flown
+    // beyond its reach.
+    bool SparesOwner(const Record& record, const Ship& ship) const;
     void ShipsAgainstTurrets();
     void EntitiesAgainstWalls();
     void EntitiesAgainstTurrets();

@@ -74,9 +74,11 @@ void Simulation::Move(int ms)
         if (player->GetShip().IsAlive())
             move(player->GetShip());
     }
-    for (const Record& record : records) {
-        if (record.entity->IsAlive())
-            move(*record.entity);
+    for (Record& record : records) {
+        if (!record.entity->IsAlive())
+            continue;
+        move(*record.entity);
+        record.flown += std::hypot(record.entity->Velocity().x, record.entity->Velocity().y) * seconds;
     }
 }
 
@@ -197,7 +199,7 @@ void Simulation::ShipsAgainstEntities()
             const Record& record = records[static_cast<std::size_t>(index)];
             GameObject& entity = *record.entity;
             if (!ship.IsAlive() || !entity.IsAlive() ||
-                (record.ownerShip == ship.GetId() && world.Now() < record.armedAt) ||
+                SparesOwner(record, ship) ||
                 !ship.Collides(&entity, width, height))
                 return;
             const bool takes = entity.GetType() == kTypePowerup && !ship.IsShielded();
@@ -212,6 +214,13 @@ void Simulation::ShipsAgainstEntities()
                 Rebounded(entity, before);
         });
     }
+}
+
+bool Simulation::SparesOwner(const Record& record, const Ship& ship) const
+{
+    return record.ownerShip == ship.GetId() &&
+           (world.Now() < record.armedAt ||
+            !HitsItsOwnShip(record.flown, currentMap->WorldWidth(), currentMap->WorldHeight()));
 }
 
 void Simulation::EntitiesAgainstWalls()

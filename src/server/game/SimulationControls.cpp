@@ -112,7 +112,7 @@ GameObject* Simulation::Launch(std::unique_ptr<GameObject> entity, const Vector3
     entity->SetVelocity(velocity);
     entity->SetHeading(heading);
     GameObject* added = world.AddEntity(std::move(entity), NextEntityId());
-    records.push_back({added, ownerShip, ownerTurret, world.Now() + static_cast<std::uint64_t>(armingMs)});
+    records.push_back({added, ownerShip, ownerTurret, world.Now() + static_cast<std::uint64_t>(armingMs), 0.0});
     // Shrapnel flies from a wreck, not from its owner's keys.
     listener.OnEntityAppeared(*added, added->GetType() == kTypeShrapnel ? 0 : ownerShip);
     return added;

@@ -371,6 +371,60 @@ TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
     EXPECT_EQ(ship.GetScore(), -1);
 }
 
+// Alone on each shipped map, a ship turning in place with its gun held for
+// a minute never meets its own bullets coming round the map.
+TEST_F(SimulationTest, AShipTurningAndFiringAloneOnTheShippedMapsIsNeverKilledByItsOwnShots)
+{
+    for (const char* name : {"Arena", "Expanse", "Warren"}) {
+        events = RecordingListener();
+        Play(QR_DATA_DIR, {name}, Quiet());
+        Player& pilot = Pilot();
+        // Turning 19 ticks of every 20, its shots go out 68.4 degrees apart:
+        // a hundred ways round before one repeats.
+        for (int tick = 0; tick < 6000; ++tick) {
+            if (tick % 20 == 0)
+                Hold(pilot, {kKeyFire}, 10);
+            else
+                Hold(pilot, {kKeyFire, kKeyTurnLeft}, 10);
+        }
+        const auto own = std::ranges::count(events.kills, DeathCause::OwnWeapon, &RecordingListener::Kill::cause);
+        EXPECT_EQ(own, 0) << name;
+    }
+}
+
+// On a map a little wider than a screen's reach, a still ship's bullet or
+// missile with nobody to chase comes round the map and passes it by; a
+// ship that meets its own bullet within reach dies of it.
+TEST_F(SimulationTest, OwnShotsComingRoundTheMapPassTheirShipThoseWithinReachDoNot)
+{
+    const std::pair<const char*, std::function<void(Player&)>> comingRound[] = {
+        {"bullet", [&](Player& p) { Tap(p, kKeyFire); }},
+        {"missile",
+         [&](Player& p) {
+             p.GetShip().SetRounds(Ammunition::Missiles, 1);
+             Tap(p, kKeyMissile);
+         }},
+    };
+    for (const auto& [what, fire] : comingRound) {
+        events = RecordingListener();
+        Play(OpenMap(20));
+        Player& pilot = Pilot("Pilot", 320, 320);
+        fire(pilot);
+        Run(10000);
+        EXPECT_TRUE(events.kills.empty()) << what;
+    }
+
+    events = RecordingListener();
+    Play(OpenMap(20));
+    Player& pilot = Pilot("Pilot", 320, 320);
+    Tap(pilot, kKeyFire);
+    Run(400);
+    const GameObject* bullet = Entity(events.Appeared(kTypeBullet).back());
+    Place(pilot, bullet->Position().x, bullet->Position().y + 60.0);
+    Run(200);
+    EXPECT_EQ(events.kills, (Kills{{pilot.ShipId(), 0, DeathCause::OwnWeapon}}));
+}
+
 TEST_F(SimulationTest, ShipsThatMeetDieUnlessShieldedAndARamCountsForTheSurvivor)
 {
     Play(OpenMap(20));
