@@ -1,8 +1,8 @@
 #pragma once
 
-// The characters the game can show and type: the letters, the digits and
-// sixteen punctuation marks (space and "?" among them). The bitmap font
-// holds a cell for each; typing fields accept exactly these.
+// The characters the game can type: the letters, the digits and sixteen
+// punctuation marks (space and "?" among them); typing fields accept exactly
+// these. The bitmap font holds a cell for each, and for the marks below.
 
 struct GlyphCell {
     int column;
@@ -14,6 +14,11 @@ inline bool InRange(char c, const char* range)
 {
     return c >= range[0] && c <= range[1];
 }
+
+// The rest of the printable marks, shown but never typed: the game's own
+// lines use some ("name <your name>"), and a map's or a server's name may
+// hold any. Their cells are row 3's, in this order.
+constexpr const char* kShownMarks = "#$%&*;<>[\\]^`{|}~";
 
 inline bool IsPunctuation(char c)
 {
@@ -31,7 +36,8 @@ inline bool IsTypeable(char c)
     return InRange(c, "az") || InRange(c, "AZ") || InRange(c, "09") || IsPunctuation(c);
 }
 
-// The font cell of a character; anything without one shows the "_" cell.
+// The font cell of a character; anything without one (control characters,
+// bytes above 127) shows the "_" cell.
 inline GlyphCell GlyphOf(char c)
 {
     if (InRange(c, "az"))
@@ -56,6 +62,11 @@ inline GlyphCell GlyphOf(char c)
     case '\'': return {23, 0};
     case ' ':
     case '?': return {25, 0};
-    default: return {10, 0};
+    default: break;
     }
+    for (int i = 0; kShownMarks[i]; ++i) {
+        if (kShownMarks[i] == c)
+            return {i, 3};
+    }
+    return {10, 0};
 }

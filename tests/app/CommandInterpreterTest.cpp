@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/CommandInterpreter.h"
 #include "base/Console.h"
+#include "gfx/Glyphs.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "support/ClientWorld.h"
@@ -50,6 +51,7 @@ protected:
     std::unique_ptr<HostThread> host;
 };
 
+// The help draws every character as itself: "<your name>", not "_your name_".
 TEST_F(Commands, ChatIsNotACommandASlashAloneDoesNothingAndHelpIsInAnyCase)
 {
     EXPECT_FALSE(Run("hello"));
@@ -60,6 +62,12 @@ TEST_F(Commands, ChatIsNotACommandASlashAloneDoesNothingAndHelpIsInAnyCase)
                                                         "   find servers", "   connect <server name>",
                                                         "   disconnect", "   exit", "   help", "",
                                                         "Server Commands:", "   server halt", ""}));
+    for (const std::string& line : ConsoleLines()) {
+        for (const char c : line) {
+            const GlyphCell cell = GlyphOf(c);
+            EXPECT_TRUE(c == '_' || cell.row != 0 || cell.column != 10) << c << " of " << line << " draws as '_'";
+        }
+    }
 }
 
 TEST_F(Commands, NameTakesTheRestOfTheLine)

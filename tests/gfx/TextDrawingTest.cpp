@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <map>
+#include <utility>
+#include <vector>
+
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
 #include "gfx/TgaImage.h"
@@ -75,18 +79,56 @@ TEST_F(TextDrawing, GlyphsLandInTheirCellsSideBySideInTheCurrentColour)
     EXPECT_FALSE(frame.Any(0, 0, 20, 16, [](Pixel p) { return p.r != 0; })) << "'? ' draws nothing";
 }
 
+// "name <your name>": each angle bracket's point, in its first inked
+// column or its last, lies between the ends of its arms in the other; an
+// underscore's columns are all alike.
+TEST_F(TextDrawing, AngleBracketsDrawAsThemselves)
+{
+    renderer->DrawText(-50.0f, 0.0f, "<your>");
+    const Frame frame;
+    ExpectCellAt(frame, GlyphOf('<'), -50, 0);
+    ExpectCellAt(frame, GlyphOf('>'), 0, 0);
+    for (const auto& [c, pointFirst] : {std::pair('<', true), {'>', false}}) {
+        std::vector<std::vector<int>> columns; // the lit rows of each inked column
+        for (int x = 0; x < 10; ++x) {
+            std::vector<int> rows;
+            for (int y = 0; y < 16; ++y) {
+                if (FontLit(GlyphOf(c), x, y))
+                    rows.push_back(y);
+            }
+            if (!rows.empty())
+                columns.push_back(rows);
+        }
+        ASSERT_GE(columns.size(), 4u) << c;
+        const auto& point = pointFirst ? columns.front() : columns.back();
+        const auto& arms = pointFirst ? columns.back() : columns.front();
+        EXPECT_TRUE(arms.front() < point.front() && point.back() < arms.back()) << c;
+    }
+}
+
 // '?' and space share the blank cell; characters the font lacks share the
 // column of its underscore, and only the font's own may be typed: which
 // ones, the text fields' key test types.
 TEST(Glyphs, CellsAndTypeableCharactersAreTheFontsOwn)
 {
-    for (const auto& [c, column] : {std::pair('?', 25), {' ', 25}, {'\'', 23}, {'_', 10}, {'\t', 10}, {'#', 10},
+    for (const auto& [c, column] : {std::pair('?', 25), {' ', 25}, {'\'', 23}, {'_', 10}, {'\t', 10}, {'\n', 10},
                                     {static_cast<char>(200), 10}})
         EXPECT_EQ(GlyphOf(c).column, column) << int(c);
     int count = 0;
     for (int c = 1; c < 256; ++c)
         count += IsTypeable(static_cast<char>(c));
     EXPECT_EQ(count, 26 + 26 + 10 + 16);
+}
+
+// Every printable character, so every line the game prints, draws in a cell
+// of its own; space and '?' share the blank one.
+TEST(Glyphs, EveryPrintableCharacterHasACellOfItsOwn)
+{
+    std::map<std::pair<int, int>, char> owners;
+    for (char c = ' '; c <= '~'; ++c) {
+        const auto [owner, added] = owners.emplace(std::pair(GlyphOf(c).column, GlyphOf(c).row), c);
+        EXPECT_TRUE(added || c == '?') << c << " draws " << owner->second << "'s cell";
+    }
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "gfx/Glyphs.h"
+
 namespace {
 
 constexpr int kCellWidth = 10;
@@ -33,6 +35,8 @@ std::vector<Glyph> Layout()
         glyphs.push_back({static_cast<char>('A' + i), i, 1});
         glyphs.push_back({static_cast<char>('a' + i), i, 2});
     }
+    for (int i = 0; kShownMarks[i]; ++i)
+        glyphs.push_back({kShownMarks[i], i, 3});
     return glyphs;
 }
 
