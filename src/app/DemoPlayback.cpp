@@ -210,16 +210,20 @@ void DemoPlayback::Slower()
 
 void DemoPlayback::Follow(int step)
 {
-    // By id, so that Tab goes round every ship and Shift+Tab back.
+    // By id, so that Tab goes round every ship and Shift+Tab back; past
+    // wrecks and ships not yet in play, whose camera shows an empty field.
     const std::vector<Ship*> ships = ShipsById();
-    if (ships.empty())
-        return;
     const auto at = std::find_if(ships.begin(), ships.end(), [&](const Ship* ship) { return ship->GetId() == followed; });
     const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(ships.size());
     const std::ptrdiff_t from = at == ships.end() ? (step > 0 ? -1 : 0) : at - ships.begin();
-    Ship* next = ships[static_cast<std::size_t>(((from + step) % count + count) % count)];
-    chosen = next->GetId();
-    FollowShip(next);
+    for (std::ptrdiff_t turn = 1; turn <= count; ++turn) {
+        Ship* next = ships[static_cast<std::size_t>(((from + step * turn) % count + count) % count)];
+        if (next->IsAlive()) {
+            chosen = next->GetId();
+            FollowShip(next);
+            return;
+        }
+    }
 }
 
 std::uint32_t DemoPlayback::Length() const
@@ -248,6 +252,8 @@ std::string DemoPlayback::Caption() const
     std::string caption = "Demo " + Minutes(clock) + " / " + Minutes(Length()) + "  " + speedText;
     if (paused)
         caption += "  paused";
+    if (const Ship* ship = world->FindShip(followed); ship && ship->Name())
+        caption += std::string("  following ") + ship->Name();
     return caption;
 }
 

@@ -39,8 +39,9 @@ public:
     void TogglePause() { paused = !paused; }
     void Faster();
     void Slower();
-    // The camera follows the next ship in the list, or the one before. A
-    // demo recorded without a ship of its own follows the leader until then.
+    // The camera follows the next ship alive in the list, or the one
+    // before; with none alive it stays. A demo recorded without a ship of
+    // its own follows the leader until then.
     void Follow(int step);
 
     std::uint32_t Now() const { return clock; }
@@ -50,7 +51,8 @@ public:
     bool IsAtEnd() const;
     // The recorder's pilot holds thrust, and the camera is on its ship.
     bool FollowedThrusts() const;
-    // "1:23 / 10:00  x2", with "paused" while it is.
+    // "Demo 1:23 / 10:00  x2", with "paused" while it is, then the
+    // followed ship's name: "following Vega".
     std::string Caption() const;
     // The standings' title when it is not the game's own: who won, for a
     // recording without a ship of its own, and at an end that is no

@@ -48,7 +48,7 @@ DemoReader Recorded(std::uint32_t shipId, const std::function<void(DemoWriter&, 
 }
 
 // A game on Arena: the recorder (ship 1) joins at once, ship 2 from 5 s
-// to 15 s, ship 3 from 8 s to the end at 20 s.
+// to 15 s, ship 3 from 8 s to the end at 20 s, a wreck from 12 s to 13 s.
 DemoReader RecordedGame()
 {
     return Recorded(1, [](DemoWriter& writer, NetMessage& message) {
@@ -58,6 +58,10 @@ DemoReader RecordedGame()
             message.SetPlayerSpawn(id, 100 * id, 100 * id, id - 1, name);
             Record(writer, ms, message);
         }
+        message.SetShipKilled(3);
+        Record(writer, 12000, message);
+        message.SetPlayerSpawn(3, 300, 300, 2, "Deneb");
+        Record(writer, 13000, message);
         message.SetPlayerLeft(2);
         Record(writer, 15000, message);
         message.SetText("the end");
@@ -100,7 +104,7 @@ TEST_F(DemoPlaybackTest, SeekingShowsTheGameAsItWasThen)
     EXPECT_EQ(playback.Now(), 6080u);
     playback.TogglePause();
     EXPECT_EQ(playback.Advance(10), 0);
-    EXPECT_EQ(playback.Caption(), "Demo 0:06 / 0:20  x8  paused");
+    EXPECT_EQ(playback.Caption(), "Demo 0:06 / 0:20  x8  paused  following Vega");
     playback.Seek(99999);
     EXPECT_TRUE(playback.IsAtEnd());
 }
@@ -123,6 +127,26 @@ TEST_F(DemoPlaybackTest, TheCameraFollowsTheRecorderThenEveryShipInTurn)
     playback.Follow(1);
     playback.Seek(8500);
     EXPECT_EQ(followed(), 3) << "still followed after a seek back";
+}
+
+// Tab and Shift+Tab pass a wreck, whose camera shows an empty field, and
+// find it again once it is back in play; the caption names the followed.
+TEST_F(DemoPlaybackTest, TabPassesWrecksAndTheCaptionNamesTheShipFollowed)
+{
+    const DemoReader demo = RecordedGame();
+    DemoPlayback playback(demo);
+    playback.Seek(12500);
+    const auto followed = [&] { return playback.GetWorld().FirstShip()->GetId(); };
+    std::vector<int> turns;
+    for (const int way : {1, 1, -1, -1}) {
+        playback.Follow(way);
+        turns.push_back(followed());
+    }
+    EXPECT_EQ(turns, (std::vector<int>{2, 1, 2, 1})) << "past ship 3's wreck both ways";
+    EXPECT_EQ(playback.Caption(), "Demo 0:12 / 0:20  x1  following Vega");
+    playback.Seek(13000);
+    playback.Follow(-1);
+    EXPECT_EQ(followed(), 3) << "back in play";
 }
 
 // A server's recording has no ship of its own: the camera follows the
@@ -157,8 +181,9 @@ TEST_F(DemoPlaybackTest, ARecordingWithoutAShipFollowsTheLeader)
         const char* why;
     } looks[] = {
         {0, 500, 2, "all at 0: the first alive"}, {0, 1500, 3, ""}, {0, 2500, 3, "a tie keeps the camera where it is"},
-        {0, 3500, 2, ""}, {0, 1500, 3, "back in time, back to that time's leader"}, {1, 4000, 1, "Tab's choice"},
-        {1, 4000, 2, "...is kept while another leads"}, {0, 4600, 2, ""}, {2, 4600, 4, ""},
+        {0, 3500, 2, ""}, {0, 1500, 3, "back in time, back to that time's leader"},
+        {1, 4000, 2, "Tab's choice, past the wreck of ship 1"}, {1, 4000, 3, "...is kept while another leads"},
+        {0, 4600, 3, ""}, {1, 4600, 4, ""},
         {0, 4200, 1, "before the chosen came: the leader"}, {0, 4700, 4, "and the chosen once it is there"},
     };
     for (const auto& look : looks) {
