@@ -27,6 +27,65 @@ namespace {
 
 constexpr const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 
+constexpr const char* kUsage =
+    "Usage: quillrock_assets [--check] REPOSITORY_FOLDER\n"
+    "Draws the game's font and pictures, synthesises its sounds and compiles the maps of\n"
+    "tools/maps into the folder's data/.\n"
+    "\n"
+    "  --check  compare what it would write with what is there, and write nothing\n"
+    "  --help   show this text\n";
+
+struct Arguments {
+    bool check = false;
+    std::string root;
+};
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+// Why the command line names no folder to work on; empty when it does.
+std::string Complaint(const Arguments& arguments)
+{
+    if (arguments.root.empty())
+        return "the repository's folder is missing";
+    for (const char* inside : {"/tools/maps", "/data"}) {
+        if (!IsFolder(arguments.root + inside))
+            return arguments.root + " is not the repository's folder: it has no " + (inside + 1);
+    }
+    return {};
+}
+
+// The exit status to end with (0 after the usage on --help, 2 after a
+// complaint), or -1 when the tool should go on.
+int ReadArguments(int argc, char** argv, Arguments& arguments)
+{
+    std::string complaint;
+    for (int i = 1; i < argc && complaint.empty(); ++i) {
+        const std::string word = argv[i];
+        if (word == "--help" || word == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (word == "--check")
+            arguments.check = true;
+        else if (word.starts_with("-"))
+            complaint = "unknown option " + word;
+        else if (!arguments.root.empty())
+            complaint = "one repository folder only, not also " + word;
+        else
+            arguments.root = word;
+    }
+    if (complaint.empty())
+        complaint = Complaint(arguments);
+    if (complaint.empty())
+        return -1;
+    std::fprintf(stderr, "quillrock_assets: %s\n\n%s", complaint.c_str(), kUsage);
+    return 2;
+}
+
 struct Output {
     std::string path; // below the data folder
     std::vector<std::uint8_t> bytes;
@@ -48,9 +107,15 @@ bool CompileMaps(const std::string& sources, std::vector<Output>& outputs)
 {
     // In name order, so the outputs are the same on every machine.
     std::map<std::string, std::filesystem::path> maps;
-    for (const auto& entry : std::filesystem::directory_iterator(sources)) {
-        if (entry.path().extension() == ".map")
-            maps[entry.path().stem().string()] = entry.path();
+    std::error_code listing;
+    for (std::filesystem::directory_iterator entry(sources, listing), end; !listing && entry != end;
+         entry.increment(listing)) {
+        if (entry->path().extension() == ".map")
+            maps[entry->path().stem().string()] = entry->path();
+    }
+    if (listing) {
+        std::fprintf(stderr, "quillrock_assets: %s: %s\n", sources.c_str(), listing.message().c_str());
+        return false;
     }
     for (const auto& [stem, path] : maps) {
         const auto bytes = ReadFile(path.string());
@@ -126,12 +191,11 @@ bool UpToDate(const Output& output, const std::string& path)
 
 int main(int argc, char** argv)
 {
-    const bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
-    if (argc != 2 && !check) {
-        std::fprintf(stderr, "usage: quillrock_assets [--check] REPOSITORY_FOLDER\n");
-        return 2;
-    }
-    const std::string root = argv[argc - 1];
+    Arguments arguments;
+    if (const int status = ReadArguments(argc, argv, arguments); status >= 0)
+        return status;
+    const bool check = arguments.check;
+    const std::string& root = arguments.root;
     const std::string data = root + "/data";
     std::vector<Output> outputs;
     if (!Produce(root, outputs))
