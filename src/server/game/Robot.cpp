@@ -139,7 +139,6 @@ void Robot::ChooseTarget(const Simulation& game, const Player& self)
     targetShip = 0;
     engaged = false;
     double nearest = 0.0;
-    double nearestWeighed = 0.0;
     for (const auto& other : game.Players()) {
         const Ship& them = other->GetShip();
         if (!them.IsAlive()) {
@@ -150,13 +149,9 @@ void Robot::ChooseTarget(const Simulation& game, const Player& self)
         if (other.get() == &self || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
             continue;
         const double distance = navigator->Offset(ship.Position(), them.Position()).Length();
-        // A person the robots ease off is sought as if farther away.
-        const double level = match ? match->LevelAgainst(them.GetId()) : kDefaultRobotSkill;
-        const double weighed = distance * (1.0 + std::max(0.0, kDefaultRobotSkill - level));
-        if (!targetShip || weighed < nearestWeighed) {
+        if (!targetShip || distance < nearest) {
             targetShip = them.GetId();
             nearest = distance;
-            nearestWeighed = weighed;
         }
     }
     if (const Ship* target = Target(game))

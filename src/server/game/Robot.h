@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "server/game/Navigator.h"
-#include "server/game/RobotMatch.h"
 #include "server/game/RobotSkill.h"
 #include "world/HeldKeys.h"
 #include "world/Vector3.h"
@@ -25,9 +24,8 @@ public:
 
     // The keys to hold for the next tick of ms; it only looks at the game.
     HeldKeys Think(const Simulation& game, const Player& self, int ms);
-    // Flies from now on as well as this; with a match, it also seeks out
-    // the people it eases off less.
-    void Match(const RobotSkill& level, const RobotMatch* by) { skill = level; match = by; }
+    // Flies from now on as well as this.
+    void Match(const RobotSkill& level) { skill = level; }
     // The ship it hunts, 0 for none.
     int TargetShip() const { return targetShip; }
 
@@ -61,7 +59,6 @@ private:
     RobotSkill skill;
     std::mt19937 random;
     const Navigator* navigator = nullptr; // the game's, as of the last think
-    const RobotMatch* match = nullptr;
     int sinceDecision = 1 << 20;
     Goal goal = Goal::Wander;
     Vector3 destination;     // where the route ends

@@ -94,5 +94,5 @@ void RobotCrew::Match(const Simulation& game)
     }
     match.Watch(people);
     for (Member& member : members)
-        member.robot->Match(RobotSkill::At(match.LevelAgainst(member.robot->TargetShip())), &match);
+        member.robot->Match(RobotSkill::At(match.LevelAgainst(member.robot->TargetShip())));
 }
