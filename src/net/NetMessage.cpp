@@ -9,11 +9,11 @@
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5};
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgServerCommand;
+    return kind >= kMsgText && kind <= kMsgRoundClock;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -203,6 +203,13 @@ void NetMessage::SetTileChange(int column, int row, std::uint8_t value)
     kind = kMsgTileChange;
 }
 
+void NetMessage::SetRoundClock(int msLeft, int scoreLimit)
+{
+    x = msLeft;
+    y = scoreLimit;
+    kind = kMsgRoundClock;
+}
+
 void NetMessage::GetText(char* buffer, int size) const
 {
     if (kind == kMsgText && buffer && size > 0)
@@ -288,6 +295,14 @@ void NetMessage::GetTileChange(int& column, int& row, std::uint8_t& value) const
     column = x;
     row = y;
     value = tileValue;
+}
+
+void NetMessage::GetRoundClock(int& msLeft, int& scoreLimit) const
+{
+    if (kind != kMsgRoundClock)
+        return;
+    msLeft = x;
+    scoreLimit = y;
 }
 
 int NetMessage::WireSize() const
@@ -377,6 +392,10 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
             out.I32(Codes()[i]);
         break;
     case kMsgHaltServer: out.I32(haltArgument); break;
+    case kMsgRoundClock:
+        out.I32(x);
+        out.I32(y);
+        break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
     default: break;
@@ -458,6 +477,7 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
         break;
     }
     case kMsgHaltServer: ok = in.I32(haltArgument); break;
+    case kMsgRoundClock: ok = in.I32(x) && in.I32(y); break;
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
     default: break;

@@ -32,6 +32,9 @@ enum MessageKind : int {
     kMsgOwnShot = 18,
     // A line for the server's commands ("kick Bob"), typed after /server.
     kMsgServerCommand = 19,
+    // The round's time left and score limit, as a round starts or a
+    // player joins.
+    kMsgRoundClock = 20,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -69,6 +72,8 @@ public:
                         int variant);
     void SetTurretState(int turretId, int facing, bool isAlive, const Vector3& at);
     void SetTileChange(int column, int row, std::uint8_t value);
+    // msLeft -1: the round has no time limit.
+    void SetRoundClock(int msLeft, int scoreLimit);
 
     // Readers: each copies out only for its kind (or as noted), with every
     // output present and text buffers of at least one byte.
@@ -85,6 +90,7 @@ public:
                         int& variant) const;
     void GetTurretState(int& turretId, int& facing, std::uint8_t& isAlive, Vector3& at) const;
     void GetTileChange(int& column, int& row, std::uint8_t& value) const;
+    void GetRoundClock(int& msLeft, int& scoreLimit) const;
     void GetTick(std::uint32_t& out) const { out = tick; }
     int CodeCount() const { return codeCount; }
     const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }

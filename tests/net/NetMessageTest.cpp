@@ -98,6 +98,10 @@ std::vector<LayoutCase> LayoutCases()
         {"halt below zero", [](NetMessage& m) { m.SetHalt(-5); }, Layout(5).U8(0, 15)},
         {"ping", [](NetMessage& m) { m.SetPing(0xA1B2C3D4u); }, Layout(5).U8(0, 16).I32(1, 0xA1B2C3D4u)},
         {"pong", [](NetMessage& m) { m.SetPong(0xFFFFFFF0u); }, Layout(5).U8(0, 17).I32(1, 0xFFFFFFF0u)},
+        {"round clock", [](NetMessage& m) { m.SetRoundClock(271000, 10); },
+         Layout(9).U8(0, 20).I32(1, 271000).I32(5, 10)},
+        {"round clock without a time limit", [](NetMessage& m) { m.SetRoundClock(-1, 126); },
+         Layout(9).U8(0, 20).I32(1, 0xFFFFFFFFu).I32(5, 126)},
     };
 }
 

@@ -26,6 +26,7 @@ void Announcer::OnRoundStarted(const std::string& mapName, const Map& map)
 {
     reporter.NewRound(map.WorldWidth(), map.WorldHeight());
     reporter.ToAll().SetMapName(mapName.c_str());
+    reporter.ToAll().SetRoundClock(roundLength, roundScoreLimit);
     log.Line("round started on map %s (%d x %d cells)", mapName.c_str(), map.Columns(), map.Rows());
 }
 

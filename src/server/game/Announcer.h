@@ -19,6 +19,14 @@ public:
     // Told of every ship killed, after the players, by whoever keeps figures.
     void WatchKills(KillWatch watch) { killWatch = std::move(watch); }
 
+    // What each round's clock starts from: its length (-1 for none) and
+    // the score that ends it, told to every player as a round starts.
+    void SetRoundRules(int roundMs, int scoreLimit)
+    {
+        roundLength = roundMs;
+        roundScoreLimit = scoreLimit;
+    }
+
     // A notice every player's console shows, and the log too.
     void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -38,4 +46,6 @@ private:
     Reporter& reporter;
     EventLog& log;
     KillWatch killWatch;
+    int roundLength = -1;
+    int roundScoreLimit = 0;
 };

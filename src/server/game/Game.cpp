@@ -63,6 +63,7 @@ Game::Game(const GameOptions& options, SimulationSettings settings, const std::s
       announcer(reporter, log), simulation(announcer, rotation, Seeded(settings, seed)),
       crew(options.bots, options.botSkill, CrewSeed(seed))
 {
+    announcer.SetRoundRules(settings.roundMs > 0 ? settings.roundMs : -1, settings.scoreLimit);
 }
 
 bool Game::Start(std::string& error)
@@ -175,11 +176,12 @@ int Game::Watch()
     return slot;
 }
 
-// The map first (which clears its world), then every player, the guns, the
+// The map first (which clears its world), its clock, then every player, the guns, the
 // fuel blocks that are not full and what is in sight.
 void Game::Welcome(int slot)
 {
     reporter.To(slot).SetMapName(simulation.MapName().c_str());
+    reporter.To(slot).SetRoundClock(simulation.RoundMsLeft(), simulation.ScoreLimit());
     for (const auto& other : simulation.Players()) {
         const Ship& ship = other->GetShip();
         reporter.To(slot).SetPlayerSpawn(ship.GetId(), static_cast<int>(ship.Position().x),

@@ -103,6 +103,7 @@ public:
     int ResultsMsLeft() const { return phase == Phase::Results ? resultsLeft : 0; }
     // What is left of the round's time; -1 when rounds have no time limit.
     int RoundMsLeft() const { return settings.roundMs > 0 ? std::max(0, settings.roundMs - roundElapsed) : -1; }
+    int ScoreLimit() const { return settings.scoreLimit; }
     // The ship id of the last round's winner, 0 before the first ends.
     int WinnerShip() const { return winnerShip; }
     const FuelDepots& Depots() const { return depots; }

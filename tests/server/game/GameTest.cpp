@@ -93,10 +93,10 @@ TEST_F(GameTest, RobotsTakeFreeSeatsAndGiveThemToPeopleWhoAreToldTheGameAsItIs)
     batch.ParsePacked(sent.front().bytes.data(), sent.front().bytes.size());
     for (NetMessage* message = batch.Begin(); message; message = batch.Next())
         kinds.push_back(message->Kind());
-    ASSERT_GE(kinds.size(), 5u);
-    EXPECT_EQ(std::vector<int>(kinds.begin(), kinds.begin() + 5),
-              (std::vector<int>{kMsgJoin, kMsgMap, kMsgPlayerSpawn, kMsgPlayerSpawn, kMsgPlayerSpawn}))
-        << "its own ship, the map, then everyone in the game";
+    ASSERT_GE(kinds.size(), 6u);
+    EXPECT_EQ(std::vector<int>(kinds.begin(), kinds.begin() + 6),
+              (std::vector<int>{kMsgJoin, kMsgMap, kMsgRoundClock, kMsgPlayerSpawn, kMsgPlayerSpawn, kMsgPlayerSpawn}))
+        << "its own ship, the map and its clock, then everyone in the game";
     EXPECT_TRUE(Told(ann, "Ann joined the game"));
 
     const int second = game->Join("Bob", 0);
@@ -131,6 +131,44 @@ TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
     ASSERT_TRUE(game->ChangeMap("Expanse"));
     ASSERT_TRUE(game->NextMap());
     EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
+}
+
+// A newcomer hears what is left of the round; everyone hears a new round's
+// whole time, and a game without a time limit says so.
+TEST_F(GameTest, TheRoundClockFollowsEachMapWithTheTimeLeftAndTheScoreLimit)
+{
+    const auto clocks = [this](int slot) {
+        std::vector<std::pair<int, int>> heard;
+        for (const Sent& s : sent) {
+            MessageBatch batch;
+            batch.ParsePacked(s.bytes.data(), s.bytes.size());
+            for (NetMessage* message = batch.Begin(); message && s.slot == slot; message = batch.Next()) {
+                int msLeft = 0, limit = 0;
+                message->GetRoundClock(msLeft, limit);
+                if (message->Kind() == kMsgRoundClock)
+                    heard.emplace_back(msLeft, limit);
+            }
+        }
+        return heard;
+    };
+    GameOptions options = Options(4, 0);
+    options.scoreLimit = 7;
+    options.roundMinutes = 2.0;
+    Begin(options);
+    for (int i = 0; i < 60; ++i)
+        Tick(17);
+    const int ann = game->Join("Ann", 1);
+    Tick();
+    ASSERT_TRUE(game->NextMap());
+    Tick();
+    EXPECT_EQ(clocks(ann), (std::vector<std::pair<int, int>>{{120000 - 60 * 17, 7}, {120000, 7}}));
+
+    sent.clear();
+    options.roundMinutes = 0.0;
+    Begin(options);
+    const int bob = game->Join("Bob", 1);
+    Tick();
+    EXPECT_EQ(clocks(bob), (std::vector<std::pair<int, int>>{{-1, 7}}));
 }
 
 // The shooter alone is told which shots its keys fired, just before each
