@@ -238,6 +238,7 @@ void NetClient::ResetRound()
 {
     roundOver = false;
     prediction.Reset();
+    news.NewRound();
     if (world)
         world->ResetRound();
 }

@@ -11,6 +11,7 @@
 #include "base/CriticalSection.h"
 #include "base/Singleton.h"
 #include "net/OwnShipPrediction.h"
+#include "net/RoundNews.h"
 #include "platform/SessionClient.h"
 
 class MessageBatch;
@@ -84,6 +85,8 @@ public:
     static constexpr int kLongestPingMs = static_cast<int>(OwnShipPrediction::kLongestRoundTripMs / 2);
     // The own ship's flying, ahead of the reports.
     OwnShipPrediction& Prediction() { return prediction; }
+    // The own ship's death and the round's clock, as heard.
+    const RoundNews& News() const { return news; }
     // Hears every payload from the server as it came, before it is applied.
     using PayloadTap = std::function<void(const std::uint8_t* data, std::size_t size)>;
     void SetPayloadTap(PayloadTap tap) { payloadTap = std::move(tap); }
@@ -121,6 +124,7 @@ private:
     void ApplyEntityState(const NetMessage& message);
     void ApplyTurretState(const NetMessage& message);
     void ApplyTileChange(const NetMessage& message);
+    void ApplyRoundClock(const NetMessage& message);
     // A pilot's line starts with a name in the game and a colon.
     bool IsChatLine(const char* text) const;
     // Whether the world may take one more object of the kind; the first
@@ -141,6 +145,7 @@ private:
     std::size_t pingsHeard = 0;
     std::uint32_t lastEarlyPing = 0;
     OwnShipPrediction prediction;
+    RoundNews news;
     int ownShotNext = 0; // the entity the server last said the own ship fired
     int refusedKinds = 0;
     std::string searchProblem;

@@ -38,7 +38,7 @@ void NetClient::Apply(const NetMessage& message)
     // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
     // ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgServerCommand + 1> handlers {};
+        std::array<Handler, kMsgRoundClock + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -54,6 +54,7 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgTileChange] = &NetClient::ApplyTileChange;
         handlers[kMsgPing] = &NetClient::ApplyPing;
         handlers[kMsgPong] = &NetClient::ApplyPong;
+        handlers[kMsgRoundClock] = &NetClient::ApplyRoundClock;
         return handlers;
     }();
     const auto kind = static_cast<std::size_t>(message.Kind());
@@ -68,6 +69,7 @@ void NetClient::ApplyText(const NetMessage& message)
     Console::Instance()->Print("%s", text);
     if (IsChatLine(text))
         ++chatLines;
+    news.Heard(text);
 }
 
 void NetClient::ApplyJoin(const NetMessage& message)
@@ -75,6 +77,7 @@ void NetClient::ApplyJoin(const NetMessage& message)
     int id = 0, type = 0;
     char name[128] = {};
     message.GetJoin(id, type, name, sizeof name);
+    news.SetOwnName(name);
     if (world)
         world->SetShipId(world->FirstShip(), id);
 }
@@ -113,8 +116,17 @@ void NetClient::ApplyShipKilled(const NetMessage& message)
     if (!ship)
         return;
     ship->Kill();
-    if (ship == world->FirstShip())
-        prediction.OnDeath();
+    if (ship != world->FirstShip())
+        return;
+    prediction.OnDeath();
+    news.OwnShipKilled(platform::TickCount(), ship->RespawnDelay());
+}
+
+void NetClient::ApplyRoundClock(const NetMessage& message)
+{
+    int msLeft = -1, scoreLimit = 0;
+    message.GetRoundClock(msLeft, scoreLimit);
+    news.Clock(msLeft, scoreLimit, platform::TickCount());
 }
 
 void NetClient::ApplyEntityKilled(const NetMessage& message)
@@ -168,8 +180,10 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
         ship = world->AddShip(std::move(made));
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
-    if (ship == world->FirstShip())
+    if (ship == world->FirstShip()) {
         prediction.OnSpawn(platform::TickCount());
+        news.OwnShipSpawned();
+    }
     world->RequestSnap();
 }
 

@@ -436,6 +436,21 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
     EXPECT_EQ(std::tuple(ship->IsAlive(), world->FindShip(4)), std::tuple(false, ship)) << "a wreck stays";
 }
 
+// A kind this side does not know, as a newer server may send, is skipped
+// whole and the records after it still count.
+TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)
+{
+    std::vector<std::uint8_t> bytes = {99, 2, 0xFF, 0xFF};
+    NetMessage text;
+    text.SetText("still here");
+    const auto after = PackedBatch::Pack({&text});
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    MessageBatch batch;
+    batch.ParsePacked(bytes.data(), bytes.size());
+    client->HandleBatch(batch);
+    EXPECT_EQ(ConsoleLines().back(), "still here");
+}
+
 TEST_P(MessageHandling, EntityStatesCreateByKindThenSteer)
 {
     NetMessage state;
