@@ -88,6 +88,21 @@ void Record(const Call& call)
     call.console.Print("Recording is %s.", g_settings.RecordDemos ? "on" : "off");
 }
 
+// The death and round-clock lines beside the designed screens, or only
+// the designed screens; kept in the settings.
+void Hud(const Call& call)
+{
+    const std::string& word = call.argument;
+    if (Is(word, "classic") || Is(word, "new") || word.empty()) {
+        g_settings.ClassicHud = Is(word, "classic") ? 1 : 0;
+        WriteControlSettings(g_settings);
+    } else {
+        call.console.Print("Hud takes classic or new.");
+        return;
+    }
+    call.console.Print("Hud is %s.", g_settings.ClassicHud ? "classic" : "new");
+}
+
 void Halt(const Call& call)
 {
     NetMessage halt;
@@ -136,6 +151,7 @@ constexpr Row kClientRows[] = {
     {"unbind", Takes::Rest, "", [](const Call& call) { UnbindCommand(&call.console, call.argument); }},
     {"predict", Takes::Word, "", Predict},
     {"record", Takes::Word, "", Record},
+    {"hud", Takes::Word, "", Hud},
     {"server", Takes::Rest, "", Server},
 };
 

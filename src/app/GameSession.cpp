@@ -227,7 +227,7 @@ void GameLoop::DrawFrame()
         radar = NewRadar(g_screenHeight);
         heard->Forget();
     }
-    DrawGameFrame(radar.get(), world.get(), frames.FrameTime(), frames.PerSecond());
+    DrawGameFrame(radar.get(), world.get(), frames.FrameTime(), frames.PerSecond(), nullptr, !g_settings.ClassicHud);
 }
 
 void GameLoop::EndFrame()

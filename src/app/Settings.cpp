@@ -47,6 +47,7 @@ void SetControls(platform::SettingsStore& key, const Settings& settings)
     SetNumber(key, "WindowWidth", settings.WindowWidth);
     SetNumber(key, "WindowHeight", settings.WindowHeight);
     SetNumber(key, "RecordDemos", settings.RecordDemos);
+    SetNumber(key, "ClassicHud", settings.ClassicHud);
 }
 
 } // namespace
@@ -78,6 +79,7 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "WindowWidth", settings.WindowWidth);
     QueryNumber(key, "WindowHeight", settings.WindowHeight);
     QueryNumber(key, "RecordDemos", settings.RecordDemos);
+    QueryNumber(key, "ClassicHud", settings.ClassicHud);
 }
 
 bool WriteSettings(const Settings& settings)

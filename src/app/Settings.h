@@ -27,6 +27,9 @@ struct Settings {
     std::int32_t WindowHeight = 0;
     // 1 when every game is recorded into the demos folder (/record).
     std::int32_t RecordDemos = 1;
+    // 1 when the game shows only its designed screens (/hud classic): no
+    // death or round-clock lines.
+    std::int32_t ClassicHud = 0;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -43,6 +46,6 @@ void LoadSettings(Settings& settings);
 // cannot be created or written is quietly left as it was. Returns whether
 // the values were stored.
 bool WriteSettings(const Settings& settings);
-// Writes only the key bindings, the window and recording, which change on their own
+// Writes only the key bindings, the window, recording and the hud, which change on their own
 // while the other values may hold edits the player did not save.
 bool WriteControlSettings(const Settings& settings);

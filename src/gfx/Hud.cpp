@@ -7,7 +7,9 @@
 #include "gfx/GLDisplay.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
+#include "gfx/RoundNewsLines.h"
 #include "net/NetClient.h"
+#include "platform/Clock.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 #include "world/Turret.h"
@@ -75,7 +77,8 @@ const char* ResultsBanner(World* world)
     return local && !standings.empty() && local->GetScore() == standings.front().score ? "You Won!" : "You Lost";
 }
 
-void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond, const char* caption)
+void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond, const char* caption,
+                   bool roundNews)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginFrame();
@@ -88,6 +91,8 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
         DrawConnectedWorld(radar, world, elapsedMs);
     }
     DrawCornersAndConsole(framesPerSecond, caption);
+    if (connected && roundNews)
+        DrawRoundNews(NetClient::Instance()->News(), platform::TickCount());
     renderer->EndBatch();
     renderer->EndFrame();
 }

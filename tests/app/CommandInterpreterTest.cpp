@@ -5,6 +5,7 @@
 
 #include "app/AppState.h"
 #include "app/CommandInterpreter.h"
+#include "app/Settings.h"
 #include "base/Console.h"
 #include "gfx/Glyphs.h"
 #include "net/NetClient.h"
@@ -12,6 +13,7 @@
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/Keys.h"
+#include "support/TempDir.h"
 #include "world/Ship.h"
 
 namespace {
@@ -109,6 +111,25 @@ TEST_F(Commands, PredictSwitchesThePredictionAndSaysWhichItIs)
     EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Prediction is off.", "Predict takes on or off.",
                                                         "Prediction is on."}));
     EXPECT_TRUE(g_predictOwnShip && client->Prediction().Enabled());
+}
+
+// The switch is kept at once, so the next run starts with the same screen.
+TEST_F(Commands, HudSwitchesTheAddedLinesAndTheNextRunReadsIt)
+{
+    ScopedConfigHome home;
+    const Settings before = g_settings;
+    for (const char* line : {"/hud classic", "/hud sideways"})
+        Run(line);
+    Settings read;
+    LoadSettings(read);
+    EXPECT_EQ(std::tuple(g_settings.ClassicHud, read.ClassicHud), std::tuple(1, 1));
+    for (const char* line : {"/HUD", "/hud classic", "/hud new"})
+        Run(line);
+    LoadSettings(read);
+    EXPECT_EQ(std::tuple(g_settings.ClassicHud, read.ClassicHud), std::tuple(0, 0));
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Hud is classic.", "Hud takes classic or new.", "Hud is new.",
+                                                        "Hud is classic.", "Hud is new."}));
+    g_settings = before;
 }
 
 } // namespace
