@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (options.maxPlayers < 1 || options.maxPlayers > 64 || options.tickRate < 10 || options.tickRate > 240 ||
-        options.botSkill < 0 || options.botSkill > 3 || options.port == 0)
+        (options.botSkill != kMatchedRobotSkill && (options.botSkill < 1 || options.botSkill > 3)) || options.port == 0)
         __builtin_trap();
     return 0;
 }

@@ -93,10 +93,10 @@ void Record(const Call& call)
 void Hud(const Call& call)
 {
     const std::string& word = call.argument;
-    if (Is(word, "classic") || Is(word, "new") || word.empty()) {
+    if (Is(word, "classic") || Is(word, "new")) {
         g_settings.ClassicHud = Is(word, "classic") ? 1 : 0;
         WriteControlSettings(g_settings);
-    } else {
+    } else if (!word.empty()) {
         call.console.Print("Hud takes classic or new.");
         return;
     }
@@ -165,6 +165,7 @@ constexpr Row kServerRows[] = {
     {"unban", Takes::Rest, "", Forward},
     {"bans", Takes::Rest, "", Forward},
     {"bots", Takes::Rest, "", Forward},
+    {"mode", Takes::Rest, "", Forward},
     {"next", Takes::Rest, "", Forward},
     {"say", Takes::Rest, "", Forward},
     {"status", Takes::Rest, "", Forward},

@@ -67,9 +67,11 @@ void NetClient::ApplyText(const NetMessage& message)
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
     Console::Instance()->Print("%s", text);
+    // A chat line may read like a notice; only the server's own say who died.
     if (IsChatLine(text))
         ++chatLines;
-    news.Heard(text);
+    else
+        news.Heard(text);
 }
 
 void NetClient::ApplyJoin(const NetMessage& message)

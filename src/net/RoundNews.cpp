@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr int kLongestRoundMs = 24 * 60 * 60 * 1000;
+
 // The server's death notices about a ship, its name between before and
 // after, and how the line says it died.
 struct DeathNotice {
@@ -55,7 +57,8 @@ void RoundNews::Heard(const std::string& notice)
 void RoundNews::Clock(int left, int limit, std::uint32_t now)
 {
     clockKnown = true;
-    msLeft = left;
+    // A day at most, as the server's longest round: no sum here can overflow.
+    msLeft = std::clamp(left, -1, kLongestRoundMs);
     scoreLimit = limit;
     clockAt = now;
 }

@@ -66,9 +66,7 @@ TEST(TgaImage, ReversesRowsUnlessDescriptorBit4IsSetAndKeepsAlpha)
     EXPECT_EQ(image.Pixels()[15], 120);
 }
 
-// That runs past the picture are dropped is the Targa fuzz target's: what
-// it reads is exactly four bytes a pixel of the picture.
-TEST(TgaImage, DecodesRunAndRawPacketsWithOrWithoutAFooter)
+TEST(TgaImage, DecodesRunAndRawPacketsWithOrWithoutAFooterAndDropsOverflow)
 {
     TgaImage image;
     ASSERT_TRUE(LoadTga(image, Tga(10, 130, 1, 0x18, {0xFF, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12})));
@@ -81,6 +79,9 @@ TEST(TgaImage, DecodesRunAndRawPacketsWithOrWithoutAFooter)
 
     ASSERT_TRUE(LoadTga(image, Tga(2, 4, 4, 0x18, Bytes(64, 7), false))) << "no footer";
     EXPECT_EQ(image.Pixels().size(), 64u);
+
+    ASSERT_TRUE(LoadTga(image, Tga(10, 2, 1, 0x18, {0xFF, 9, 9, 9, 9, 0x7F, 1, 1, 1, 1})));
+    EXPECT_EQ(image.Pixels().size(), 8u) << "runs past the picture are dropped";
 }
 
 TEST(TgaImage, RefusesWhatItCannotBackWithBytes)

@@ -240,12 +240,15 @@ TEST_F(NetClientSession, TheListHoldsABoundedNumberOfHosts)
     EXPECT_EQ(client->HostCount(), NetClient::kMostHosts);
 }
 
-TEST_F(NetClientSession, TheHostAnswersWithItsNameCutAndAtALimitedRate)
+TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithItsNameCutAndAtALimitedRate)
 {
     HostThread host(std::string(300, 'N'), 4, Port());
     ASSERT_TRUE(host.Hosting());
     RawSocket searcher;
     const auto search = platform::discovery::EncodeSearch({ApplicationGuid(), 77});
+    const std::vector<std::uint8_t> bare(search.begin(), search.begin() + 25);
+    searcher.SendTo(bare, RawSocket::Loopback(Port()));
+    EXPECT_TRUE(searcher.Receive().empty()) << "a search without its padding asks for more than it carries";
     searcher.SendTo(search, RawSocket::Loopback(Port()));
     const auto reply = searcher.Receive();
     const auto answer = platform::discovery::DecodeAnswer(reply.data(), reply.size());

@@ -69,6 +69,8 @@ TEST(RoundNews, TheClockCountsDownFromWhatTheServerSaid)
     EXPECT_EQ(news.ClockLine(500 + 271000 + 9000), "0:00 left, first to 10");
     news.Clock(-1, 126, 0);
     EXPECT_EQ(news.ClockLine(99999), "First to 126");
+    news.Clock(2147483647, 5, 0);
+    EXPECT_EQ(news.ClockLine(0), "1440:00 left, first to 5") << "a day at most, whatever a server says";
     news.NewRound();
     EXPECT_EQ(news.ClockLine(0), "");
 }

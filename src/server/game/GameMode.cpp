@@ -24,6 +24,12 @@ std::unique_ptr<GameMode> GameMode::Make(std::string_view name)
     return nullptr;
 }
 
+std::unique_ptr<GameMode> GameMode::MakeOrDeathmatch(std::string_view name)
+{
+    std::unique_ptr<GameMode> mode = Make(name);
+    return mode ? std::move(mode) : std::make_unique<Deathmatch>();
+}
+
 std::string GameMode::Known()
 {
     std::string names;

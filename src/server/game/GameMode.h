@@ -27,6 +27,8 @@ public:
 
     // The mode of the name, or null when no mode has it.
     static std::unique_ptr<GameMode> Make(std::string_view name);
+    // The same, deathmatch for a name no mode has.
+    static std::unique_ptr<GameMode> MakeOrDeathmatch(std::string_view name);
     // Every mode's name, for an answer to a wrong one: "dm".
     static std::string Known();
 };

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "server/game/RobotSkill.h"
+
 // What the operator chooses of the game itself: seats, maps, limits, robots.
 struct GameOptions {
     int maxPlayers = 16;
@@ -11,7 +13,7 @@ struct GameOptions {
     double roundMinutes = 10.0;    // 0: no time limit
     std::string mode = "dm";       // one GameMode::Make knows
     int bots = 0;                  // robots in the seats people leave free
-    int botSkill = 0;              // 1 to 3, or kMatchedRobotSkill
+    int botSkill = kMatchedRobotSkill; // or 1 to 3 for all
     unsigned seed = 0;             // 0: a different game every time
     bool oneMatch = false;         // the game ends with the round that began with its first person
 };

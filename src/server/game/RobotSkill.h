@@ -17,4 +17,4 @@ struct RobotSkill {
 // record is even.
 constexpr int kDefaultRobotSkill = 2;
 // Asked for as a skill: each robot matches the person it fights.
-constexpr int kMatchedRobotSkill = 0;
+constexpr int kMatchedRobotSkill = -1;

@@ -22,7 +22,7 @@ unsigned FirstDraw(unsigned seed)
 } // namespace
 
 Simulation::Simulation(SimulationListener& listener, MapRotation& rotation, const SimulationSettings& settings)
-    : listener(listener), rotation(rotation), settings(settings), mode(GameMode::Make(settings.mode)),
+    : listener(listener), rotation(rotation), settings(settings), mode(GameMode::MakeOrDeathmatch(settings.mode)),
       random(FirstDraw(settings.seed)), powerups(random)
 {
     NetServer::Instance()->SetWorld(&world);

@@ -121,16 +121,19 @@ TEST_F(OperatorConsole, MapsNextSayAndHalt)
     EXPECT_TRUE(server->HaltRequested());
 }
 
-// A player on this machine is honoured (GameServerTest); one elsewhere is
-// not. That a halt from elsewhere never stops the server is ServerInputFuzz's.
-TEST_F(OperatorConsole, AMapRequestOfAPlayerFromElsewhereIsIgnored)
+// A player on this machine is honoured (GameServerTest); one elsewhere is not.
+TEST_F(OperatorConsole, MapAndHaltRequestsOfAPlayerFromElsewhereAreIgnored)
 {
     Connect(1, 0x0a000001u, "Far");
     Since();
-    NetMessage change;
+    NetMessage change, halt;
     change.SetMapName("Warren");
+    halt.SetHalt(0);
     Send(1, change);
-    EXPECT_EQ(Since(), Lines{"ignoring a change to map \"Warren\" from \"Far\" (player 1) at 10.0.0.1: not an admin"});
+    Send(1, halt);
+    EXPECT_EQ(Since(), (Lines{"ignoring a change to map \"Warren\" from \"Far\" (player 1) at 10.0.0.1: not an admin",
+                              "ignoring a halt from \"Far\" (player 1) at 10.0.0.1: not an admin"}));
+    EXPECT_FALSE(server->HaltRequested());
     EXPECT_EQ(Typed("/status")[0], "map Arena, mode dm, 10:00 left of the round");
 }
 
