@@ -60,6 +60,8 @@ std::string GameServer::MetricsText() const
     page.One("quillrock_connections", "gauge", "Connections, joined or not.", static_cast<double>(connections.Count()));
     page.Figure("quillrock_map_info", "gauge", "The map being played.");
     page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(glance.map) + "\"");
+    page.Figure("quillrock_mode_info", "gauge", "The kind of game being played.");
+    page.Sample("quillrock_mode_info", 1, "mode=\"" + LabelValue(glance.mode) + "\"");
     page.One("quillrock_rounds_total", "counter", "Rounds begun.", glance.round);
     const int left = glance.roundMsLeft;
     page.One("quillrock_round_seconds_left", "gauge",

@@ -50,6 +50,7 @@ TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrd
     const std::string page = Get("/metrics");
     EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << page;
     for (const char* figure : {"\nquillrock_robots 2\n", "\nquillrock_map_info{map=\"Arena\"} 1\n",
+                               "\nquillrock_mode_info{mode=\"dm\"} 1\n",
                                "\nquillrock_round_seconds_left -1\n", "\nquillrock_tick_seconds{quantile=\"0.99\"} ",
                                "\nquillrock_drops_total{reason=\"garbage\"} 0\n", "\nquillrock_bans_refused_total 0\n",
                                "\n# TYPE quillrock_sent_bytes_total counter\n"})
