@@ -100,7 +100,8 @@ void Hud(const Call& call)
         call.console.Print("Hud takes classic or new.");
         return;
     }
-    call.console.Print("Hud is %s.", g_settings.ClassicHud ? "classic" : "new");
+    call.console.Print(g_settings.ClassicHud ? "Hud is classic: no death or clock lines."
+                                             : "Hud is new: death and clock lines shown.");
 }
 
 void Halt(const Call& call)

@@ -62,8 +62,7 @@ int main(int argc, char** argv)
     switch (ParseServerOptions(argc, argv, options, message)) {
     case ParsedOptions::Help: std::fputs((ServerUsage() + GameServer::CommandHelp()).c_str(), stdout); return 0;
     case ParsedOptions::Error:
-        std::fprintf(stderr, "quillrock-server: %s\n\n%s%s", message.c_str(), ServerUsage().c_str(),
-                     GameServer::CommandHelp().c_str());
+        std::fprintf(stderr, "quillrock-server: %s\nquillrock-server --help lists the options.\n", message.c_str());
         return 2;
     case ParsedOptions::BadConfig: std::fprintf(stderr, "quillrock-server: %s\n", message.c_str()); return 2;
     case ParsedOptions::Run: break;

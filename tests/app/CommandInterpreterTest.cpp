@@ -127,8 +127,9 @@ TEST_F(Commands, HudSwitchesTheAddedLinesAndTheNextRunReadsIt)
         Run(line);
     LoadSettings(read);
     EXPECT_EQ(std::tuple(g_settings.ClassicHud, read.ClassicHud), std::tuple(0, 0));
-    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"Hud is classic.", "Hud takes classic or new.",
-                                                        "Hud is classic.", "Hud is classic.", "Hud is new."}))
+    const std::string classic = "Hud is classic: no death or clock lines.";
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{classic, "Hud takes classic or new.", classic, classic,
+                                                        "Hud is new: death and clock lines shown."}))
         << "a bare /hud only tells";
     g_settings = before;
 }

@@ -293,6 +293,17 @@ bool Consistent(const ServerOptions& options, std::string& message)
 
 } // namespace
 
+namespace {
+
+// An option's help on one line, to say what it takes.
+std::string OneLine(std::string help)
+{
+    std::replace(help.begin(), help.end(), '\n', ' ');
+    return help.substr(0, help.find_last_not_of(' ') + 1);
+}
+
+} // namespace
+
 std::string ServerUsage()
 {
     std::string text = "usage: quillrock-server [options]\n"
@@ -363,7 +374,7 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             return ParsedOptions::Error;
         }
         if (option->read && !option->read(value, options)) {
-            message = name + ": \"" + value + "\" is not a valid value";
+            message = name + ": \"" + value + "\" is not a valid value: " + OneLine(option->help);
             return ParsedOptions::Error;
         }
         if (!option->read && value.empty()) {

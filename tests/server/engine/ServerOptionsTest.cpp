@@ -61,6 +61,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--record", ""},         {"--record", "/r", "--max-players", "64"},
         {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},      {"--metrics", "nonsense:9100"},
         {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
+        {"--mode", "ctf"},
     };
     for (const auto& args : bad) {
         ServerOptions options;
@@ -139,7 +140,7 @@ TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
     ServerOptions options;
     std::string message;
     ASSERT_TRUE(ReadConfigText(text, "example", options, message)) << message;
-    EXPECT_EQ(named.size(), 18u) << "every option but --config, --simulate and --help";
+    EXPECT_EQ(named.size(), 19u) << "every option but --config, --simulate and --help";
 }
 
 TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
