@@ -61,7 +61,7 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
     if (!known)
         return false;
     Ship& predicted = Predicted(ship, map);
-    Ease(ms);
+    Ease(ms, std::hypot(predicted.Velocity().x, predicted.Velocity().y));
     ship.SetPosition(predicted.Position() + offset);
     if (map)
         ship.Wrap(map->WorldWidth(), map->WorldHeight());
@@ -83,8 +83,13 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
         ship.SetHeading(heading);
         return;
     }
+    // A report that turned the ship's velocity (a bounce, a push) tells of
+    // more than the network's timing, and what it set right is eased in
+    // before the coast is smoothed again.
+    const bool steady = known && std::hypot(velocity.x - report.velocity.x, velocity.y - report.velocity.y) <= 1.0;
+    steadyReports = steady ? steadyReports + 1 : 0;
     report = {position, velocity, heading, ship.GetFuel(), ship.GetMaxFuel(), ship.GetFlags(), now,
-              std::clamp(roundTripMs, 0, static_cast<int>(kLongestRoundTripMs))};
+              Horizon(roundTripMs, now)};
     const Ship& predicted = Predicted(ship, map);
     const Vector3 off = Between(predicted.Position(), ship.Position(), map);
     const float turnOff = Towards(predicted.GetHeading(), ship.GetHeading());
@@ -97,8 +102,34 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
         known = true;
         return;
     }
+    // What this report moved the prediction by, not what is still being
+    // spread out from those before.
+    if (steady)
+        MeasureJitter(off - offset, velocity);
     offset = off;
     turnOffset = turnOff;
+}
+
+int OwnShipPrediction::Horizon(int roundTripMs, std::uint32_t now)
+{
+    const double measured = std::clamp(roundTripMs, 0, static_cast<int>(kLongestRoundTripMs));
+    // A new measure of the round trip would move the ship ahead or back by
+    // its speed times the change: the horizon follows it at an even pace.
+    const double most = kEvenShare * static_cast<std::int32_t>(now - horizonAt);
+    horizonMs = known ? std::clamp(measured, horizonMs - most, horizonMs + most) : measured;
+    horizonAt = now;
+    return static_cast<int>(std::lround(horizonMs));
+}
+
+void OwnShipPrediction::MeasureJitter(const Vector3& moved, const Vector3& velocity)
+{
+    const double speed = std::hypot(velocity.x, velocity.y);
+    if (speed < kSlowestMeasured)
+        return;
+    // Along its way, a report that moves the ship back came late.
+    const double along = (moved.x * velocity.x + moved.y * velocity.y) / speed;
+    const double lateMs = std::min(std::fabs(along) / speed * 1000.0, kLatestMeasuredMs);
+    jitterMs += (lateMs - jitterMs) * kJitterWeight;
 }
 
 void OwnShipPrediction::GuardShots(World& world, std::uint32_t now)
@@ -110,12 +141,20 @@ void OwnShipPrediction::GuardShots(World& world, std::uint32_t now)
     shots.Guard(world, walls, now);
 }
 
-void OwnShipPrediction::Ease(int ms)
+void OwnShipPrediction::Ease(int ms, double speed)
 {
     const float frames = static_cast<float>(ms) / 10.0f;
     const float share = std::min(1.0f, kEaseShare * frames);
     const double length = std::hypot(offset.x, offset.y);
-    const double taken = std::min(length * share, kEaseMostUnits * frames);
+    // What the jitter explains of a coast is spread out evenly; only the
+    // excess is eased in at the usual pace. Under thrust a disagreement is
+    // more likely the keys' timing than the network's.
+    // Half a server step of it is the replay's own grain, which the usual
+    // easing keeps to.
+    const double jitter = std::max(0.0, jitterMs - kServerStepMs / 2.0);
+    const double band = coasting && steadyReports >= kSteadyReports ? kJitterBand * speed * jitter / 1000.0 : 0.0;
+    const double even = kEvenShare * speed * ms / 1000.0 + std::max(0.0, length - band) * share;
+    const double taken = std::min({length * share, kEaseMostUnits * frames, even});
     if (length > 0.0)
         offset = offset * (1.0 - taken / length);
     const float turned = std::min(std::fabs(turnOffset) * share, kEaseMostDegrees * frames);
@@ -150,10 +189,12 @@ Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     shots.ChargeSince(ghost, heard);
     int pending = 0;
     const HeldKeys* held = nullptr;
+    coasting = true;
     for (const Sent& keys : sent) {
         if (static_cast<std::int32_t>(keys.at - heard) <= 0)
             continue;
         held = &keys.keys;
+        coasting = coasting && !held->Holds(kKeyThrust) && !held->Holds(kKeyRepulsor);
         for (pending += keys.ms; pending >= kServerStepMs; pending -= kServerStepMs)
             Fly(controls, *held, kServerStepMs, map);
     }

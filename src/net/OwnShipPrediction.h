@@ -35,6 +35,21 @@ public:
     // and more, keys the server heard otherwise.
     static constexpr double kJumpUnits = 320.0;
     static constexpr float kJumpDegrees = 90.0f;
+    // Reports arrive early or late by the network's jitter, and each puts
+    // the ship ahead or behind by its speed times that. A disagreement no
+    // larger than this many times what the measured jitter explains is
+    // spread out, at most this share of the ship's speed, so that a ship
+    // that coasts is drawn at an even pace; the rest is eased in as above.
+    static constexpr double kJitterBand = 3.0;
+    static constexpr double kEvenShare = 0.05;
+    // How much of each report's lateness the measure takes in, and the
+    // slowest ship whose disagreement tells a lateness at all.
+    static constexpr double kJitterWeight = 0.1;
+    static constexpr double kSlowestMeasured = 50.0;
+    static constexpr double kLatestMeasuredMs = 100.0;
+    // Reports in a row that keep the ship's velocity before its coast is
+    // smoothed: time for a bounce's disagreement to be eased in.
+    static constexpr int kSteadyReports = 3;
 
     bool Enabled() const { return enabled; }
     OwnShots& Shots() { return shots; }
@@ -54,6 +69,8 @@ public:
     // True when the prediction placed the ship, which the world must then
     // leave where it is.
     bool Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, const Map* map);
+    // How late or early a report comes, on average, in ms.
+    double JitterMs() const { return jitterMs; }
     // The server's word on the ship, which had not seen the keys of the
     // last round trip.
     void OnReport(Ship& ship, const Vector3& position, const Vector3& velocity, float heading, std::uint32_t now,
@@ -82,7 +99,11 @@ private:
     // A step of the replay. It fires no shot (the world has no room for
     // one); a repulsor, which needs none, pushes and pays as the server's.
     void Fly(ShipControls& controls, const HeldKeys& keys, int ms, const Map* map);
-    void Ease(int ms);
+    void Ease(int ms, double speed);
+    // The round trip the replay flies ahead by, from the latest measure.
+    int Horizon(int roundTripMs, std::uint32_t now);
+    // Takes the lateness of a report that moved the prediction into the jitter.
+    void MeasureJitter(const Vector3& moved, const Vector3& velocity);
 
     bool enabled = true;
     bool known = false;
@@ -91,6 +112,11 @@ private:
     std::uint32_t spawnedAt = 0;
     Vector3 offset;       // what is shown less what is predicted, easing away
     float turnOffset = 0.0f;
+    double jitterMs = 0.0;
+    bool coasting = false; // no thrust among the keys the replay flew
+    int steadyReports = 0; // in a row, each keeping the velocity of the one before
+    double horizonMs = 0.0;
+    std::uint32_t horizonAt = 0;
     std::deque<Sent> sent;
     Ship ghost;
     Walls walls;

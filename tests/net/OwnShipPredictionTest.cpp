@@ -251,6 +251,37 @@ TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
     EXPECT_EQ(ship.Position().x, 0.0) << "off, the world moves the ship";
 }
 
+// A ship coasting at 200 units a second on an open torus, reported every
+// 50 ms, each report 30 to 70 ms on its way, and the round trip measured
+// anew from 100 to 140 ms on the way: it is drawn at an even pace.
+TEST(OwnShipPrediction, ACoastIsDrawnEvenlyThroughJitterAndANewRoundTrip)
+{
+    const auto bytes = MapFileBytes("Open", std::vector<std::vector<int>>(20, std::vector<int>(20, 0)));
+    Map map;
+    map.LoadFromBytes(bytes.data(), bytes.size());
+    const int lateness[] = {20, -20, 5, -15, 10, 0, -5, 15, -10, 20, -20, 0};
+    Ship ship = ShipAt(100, 100);
+    OwnShipPrediction prediction;
+    std::vector<double> drawn;
+    std::uint32_t sent = 0;
+    for (std::uint32_t now = 0; now <= 3000; now += 10) {
+        for (;; sent += 50) {
+            const std::uint32_t arrives = sent + 50 + static_cast<std::uint32_t>(lateness[sent / 50 % 12]);
+            if (arrives > now)
+                break;
+            prediction.OnReport(ship, Vector3(100 + 0.2 * sent, 100, 0), Vector3(200, 0, 0), 90.0f, now,
+                                now < 2000 ? 100 : 140, &map);
+        }
+        prediction.Step(ship, HeldKeys(), 10, now, &map);
+        drawn.push_back(ship.Position().x);
+    }
+    EXPECT_GT(prediction.JitterMs(), 5.0);
+    for (std::size_t i = 150; i < drawn.size(); ++i) {
+        const double step = FoldDifference(drawn[i] - drawn[i - 10], map.WorldWidth());
+        EXPECT_NEAR(step, 20.0, 2.0) << "in the 100 ms to " << i * 10 << " ms";
+    }
+}
+
 // A bare hull stops at the wall the server would wreck it on, and does
 // not fly through it while the server's word is on its way; a wreck stays.
 TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
