@@ -186,7 +186,12 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
         prediction.OnSpawn(platform::TickCount());
         news.OwnShipSpawned();
     }
-    world->RequestSnap();
+    // Flying ahead, the player sees the others glide on through a spawn;
+    // only the ship that spawned is put in its place.
+    if (prediction.Enabled())
+        world->RequestSnap(id);
+    else
+        world->RequestSnap();
 }
 
 bool NetClient::IsChatLine(const char* text) const

@@ -166,6 +166,12 @@ void World::RequestSnap()
     snapPending = true;
 }
 
+void World::RequestSnap(int shipId)
+{
+    ScopedLock lock(&snapLock);
+    snapShips.push_back(shipId);
+}
+
 bool World::LoadMap(const char* name)
 {
     if (!name)
@@ -295,12 +301,18 @@ void World::Update(int ms)
     if (worldWidth <= 0 || worldHeight <= 0)
         return;
     Ship* local = FirstShip();
+    std::vector<int> snapOnly;
+    {
+        ScopedLock lock(&snapLock);
+        snapOnly.swap(snapShips);
+    }
 
     for (Ship* ship = ShipsBegin(); ship; ship = ShipsNext()) {
         if (!ship->IsAlive())
             continue;
         if (ship != local || !firstShipSteered)
-            Move(ship, worldWidth, worldHeight, snap, ms);
+            Move(ship, worldWidth, worldHeight,
+                 snap || std::find(snapOnly.begin(), snapOnly.end(), ship->GetId()) != snapOnly.end(), ms);
         int column = 0;
         int row = 0;
         if (ship->HasFlags(kFlagRefuelling) && FindFuelTileNear(ship, column, row))

@@ -79,7 +79,10 @@ public:
     Turret* TurretsBegin();
     Turret* TurretsNext();
 
+    // At the next Update everything, or the one ship, is put where it was
+    // last reported.
     void RequestSnap();
+    void RequestSnap(int shipId);
     bool LoadMap(const char* name);
     void ResetRound();
     bool FindFuelTileNear(const Ship* ship, int& column, int& row);
@@ -139,6 +142,7 @@ private:
     CriticalSection entityLock;
     CriticalSection snapLock;
     bool snapPending = false;
+    std::vector<int> snapShips;
     bool firstShipSteered = false;
     std::uint64_t now = 0;
 };

@@ -79,6 +79,26 @@ TEST_F(WorldTest, SnapPlacesEverythingOnItsTargetOnce)
     EXPECT_GT(entity->Position().x, 150.0) << "the snap was for one frame only";
 }
 
+TEST_F(WorldTest, ASnapOfOneShipLeavesTheRestGlidingOn)
+{
+    GameObject* entity = Entity(1, 100, 100);
+    entity->SetTarget(Vector3(200, 100, 0));
+    Ship* spawned = world.AddShip(std::make_unique<Ship>());
+    world.SetShipId(spawned, 7);
+    spawned->ForceRespawn(100, 200);
+    spawned->SetTarget(Vector3(150, 200, 0));
+    local->ForceRespawn(10, 10);
+    local->SetTarget(Vector3(40, 10, 0));
+    world.RequestSnap(7);
+    world.Update(16);
+    EXPECT_EQ(spawned->Position().x, 150.0);
+    EXPECT_LT(entity->Position().x, 110.0);
+    EXPECT_LT(local->Position().x, 20.0);
+    spawned->SetTarget(Vector3(250, 200, 0));
+    world.Update(16);
+    EXPECT_LT(spawned->Position().x, 160.0) << "the snap was for one frame only";
+}
+
 // Finding a turret by its id is MessageHandling.SpawnsAndTurretsAreMadeOnceAndTilesNeedAMap's.
 TEST_F(WorldTest, DeadTurretComesBackWhereItStood)
 {
