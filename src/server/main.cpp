@@ -80,6 +80,8 @@ int main(int argc, char** argv)
     if (options.simulateMinutes > 0.0)
         return Simulate(options, dataDir);
 
+    // A log piped into a reader that ends must not end the game with it.
+    std::signal(SIGPIPE, SIG_IGN);
     ServerLog log;
     GameServer server(options, dataDir, log);
     std::string error;

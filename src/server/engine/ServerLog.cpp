@@ -1,6 +1,7 @@
 #include "server/engine/ServerLog.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 
 namespace {
@@ -43,5 +44,10 @@ void ServerLog::Put(const char* text)
         leftOut = 0;
     }
     Stamped(out, text);
-    std::fflush(out);
+    // A pipe whose reader has ended (| head, a tee that stopped) takes no
+    // more lines; the game plays on and the operator is told once.
+    if (std::fflush(out) != 0 && errno == EPIPE) {
+        std::fputs("quillrock-server: the log's reader has gone; logging stops\n", stderr);
+        out = nullptr;
+    }
 }

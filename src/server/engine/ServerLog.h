@@ -10,6 +10,8 @@
 // Lines that peers cause are limited to a steady rate, so that a flood of
 // connections or requests can neither fill the disk nor stall the ticks;
 // how many were left out is said with the next line that is written.
+// When the stream's reader goes away, logging stops (SIGPIPE must be
+// ignored for the write to fail rather than end the program).
 class ServerLog : public EventLog {
 public:
     using Clock = std::chrono::steady_clock;
