@@ -38,6 +38,16 @@ std::string Lasting(int minutes)
     return minutes ? "for " + Counted(minutes, "minute", "minutes") : "for good";
 }
 
+// Under a minute in seconds, so that a short wait is not told as a minute.
+std::string LoginWait(const AdminLogins& logins, std::uint32_t address, std::uint64_t nowMs)
+{
+    const std::uint64_t ms = logins.WaitMs(address, nowMs);
+    if (ms < AdminLogins::kMinuteMs)
+        return Counted(static_cast<long long>((ms + 999) / 1000), "second", "seconds");
+    return Counted(static_cast<long long>((ms + AdminLogins::kMinuteMs - 1) / AdminLogins::kMinuteMs), "minute",
+                   "minutes");
+}
+
 } // namespace
 
 bool ServerCommands::Login(const Request& request)
@@ -63,22 +73,28 @@ bool ServerCommands::Login(const Request& request)
         s.log.Always("%s logs in as an admin", by);
         request.reply("You are logged in as an admin of this server.");
         break;
+    case AdminLogins::Outcome::WrongAndLocked:
+        s.log.Always("%s gives a wrong admin password, the third in a minute: no logins from its address for "
+                     "10 minutes",
+                     by);
+        request.reply("Wrong password, the third in a minute:");
+        request.reply("no more logins from your address for 10 minutes.");
+        break;
     case AdminLogins::Outcome::Wrong:
-        if (s.admission.Logins().MinutesLocked(connection.address, s.game.Now()) > 0) {
-            s.log.Always("%s gives a wrong admin password, the third in a minute: no logins from its address for "
-                         "10 minutes",
-                         by);
-            request.reply("Wrong password, the third in a minute:");
-            request.reply("no more logins from your address for 10 minutes.");
-        } else {
-            s.log.Always("%s gives a wrong admin password", by);
-            request.reply("Wrong password.");
-        }
+        s.log.Always("%s gives a wrong admin password", by);
+        request.reply("Wrong password.");
         break;
     case AdminLogins::Outcome::LockedOut:
-        s.log.Line("%s tries to log in while its address is locked out", by);
-        request.reply("Too many wrong passwords from your address: try again in " +
-                      Counted(s.admission.Logins().MinutesLocked(connection.address, s.game.Now()), "minute", "minutes") + ".");
+        if (s.admission.Logins().RefusalIsNews())
+            s.log.Line("%s tries to log in while its address is locked out", by);
+        request.reply("Too many wrong passwords from your address: try again in " + LoginWait(s.admission.Logins(), connection.address, s.game.Now()) + ".");
+        break;
+    case AdminLogins::Outcome::Busy:
+        if (s.admission.Logins().RefusalIsNews())
+            s.log.Always("%s tries to log in, but too many wrong admin passwords came this minute: no logins for now",
+                         by);
+        request.reply("Too many wrong admin passwords reached this server: try again in " + LoginWait(s.admission.Logins(), connection.address, s.game.Now()) +
+                      ".");
         break;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "server/engine/AdminLogins.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/WholeFile.h"
 
@@ -28,19 +29,40 @@ AdminLogins::Outcome AdminLogins::Try(std::uint32_t address, const std::string& 
     if (!Open())
         return Outcome::NoLogins;
     Forget(nowMs);
+    refusalIsNews = false;
+    if (BusyMs(nowMs) > 0) {
+        refusalIsNews = !std::exchange(busyTold, true);
+        return Outcome::Busy;
+    }
+    busyTold = false;
     Record& record = records[address];
     record.lastAt = nowMs;
-    if (record.lockedUntil > nowMs)
+    if (record.lockedUntil > nowMs) {
+        refusalIsNews = !std::exchange(record.refusalTold, true);
         return Outcome::LockedOut;
+    }
     if (Matches(attempt)) {
         records.erase(address);
         return Outcome::LoggedIn;
     }
+    return Wrong(record, nowMs);
+}
+
+AdminLogins::Outcome AdminLogins::Wrong(Record& record, std::uint64_t nowMs)
+{
+    wrongAll.push_back(nowMs);
     record.wrongAt.push_back(nowMs);
+    record.refusalTold = false;
+    ++record.streak;
     if (static_cast<int>(record.wrongAt.size()) >= kTriesPerMinute) {
         record.lockedUntil = nowMs + kLockMs;
         record.wrongAt.clear();
+        return Outcome::WrongAndLocked;
     }
+    // Two slips cost nothing; each wrong try after them doubles the wait.
+    const int slips = kTriesPerMinute - 1;
+    if (record.streak > slips)
+        record.lockedUntil = nowMs + std::min(kFirstWaitMs << std::min(record.streak - slips - 1, 20), kLockMs);
     return Outcome::Wrong;
 }
 
@@ -50,6 +72,21 @@ int AdminLogins::MinutesLocked(std::uint32_t address, std::uint64_t nowMs) const
     if (found == records.end() || found->second.lockedUntil <= nowMs)
         return 0;
     return static_cast<int>((found->second.lockedUntil - nowMs + kMinuteMs - 1) / kMinuteMs);
+}
+
+std::uint64_t AdminLogins::WaitMs(std::uint32_t address, std::uint64_t nowMs) const
+{
+    const auto found = records.find(address);
+    const std::uint64_t locked =
+        found == records.end() || found->second.lockedUntil <= nowMs ? 0 : found->second.lockedUntil - nowMs;
+    return std::max(locked, BusyMs(nowMs));
+}
+
+std::uint64_t AdminLogins::BusyMs(std::uint64_t nowMs) const
+{
+    if (wrongAll.size() < kWrongPerMinuteAll || nowMs - wrongAll.front() >= kMinuteMs)
+        return 0;
+    return wrongAll.front() + kMinuteMs - nowMs;
 }
 
 // Every character is compared, so that the time taken tells nothing of
@@ -67,8 +104,11 @@ void AdminLogins::Forget(std::uint64_t nowMs)
     for (auto& [address, record] : records) {
         std::erase_if(record.wrongAt, [&](std::uint64_t at) { return nowMs - at >= kMinuteMs; });
     }
+    while (!wrongAll.empty() && nowMs - wrongAll.front() >= kMinuteMs)
+        wrongAll.pop_front();
     std::erase_if(records, [&](const auto& entry) {
-        return entry.second.wrongAt.empty() && entry.second.lockedUntil <= nowMs;
+        return entry.second.wrongAt.empty() && entry.second.lockedUntil <= nowMs &&
+               nowMs - entry.second.lastAt >= kQuietMs;
     });
     while (records.size() >= kAddressesKept) {
         const auto oldest = std::min_element(records.begin(), records.end(), [](const auto& a, const auto& b) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,19 +78,78 @@ TEST(AdminLogins, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
     ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
     using Outcome = AdminLogins::Outcome;
     std::uint64_t now = 1000;
-    // Two wrong, a minute's pause, two more: never three within a minute.
+    // Two wrong, a minute's pause, two more: never three within a minute,
+    // each after the wait the one before it set.
     EXPECT_EQ(logins.Try(kHome, "s3cre", now), Outcome::Wrong);
     EXPECT_EQ(logins.Try(kHome, "s3cret  ", now += 10), Outcome::Wrong);
     now += AdminLogins::kMinuteMs;
     EXPECT_EQ(logins.Try(kHome, "", now), Outcome::Wrong);
-    EXPECT_EQ(logins.Try(kHome, "S3CRET", now += 10), Outcome::Wrong);
-    EXPECT_EQ(logins.MinutesLocked(kHome, now), 0);
-    EXPECT_EQ(logins.Try(kHome, "nope", now += 10), Outcome::Wrong);
+    EXPECT_EQ(logins.Try(kHome, "S3CRET", now += 1000), Outcome::Wrong);
+    EXPECT_EQ(logins.MinutesLocked(kHome, now), 1) << "a wait of 2 s";
+    EXPECT_EQ(logins.Try(kHome, "nope", now += 2000), Outcome::WrongAndLocked);
     EXPECT_EQ(logins.MinutesLocked(kHome, now), 10);
     EXPECT_EQ(logins.Try(kHome, "s3cret", now += 1000), Outcome::LockedOut) << "even the right one";
     EXPECT_EQ(logins.Try(kHome + 1, "s3cret", now), Outcome::LoggedIn) << "another address is not locked";
     EXPECT_EQ(logins.MinutesLocked(kHome, now + 9 * AdminLogins::kMinuteMs), 1);
     EXPECT_EQ(logins.Try(kHome, "s3cret", now + AdminLogins::kLockMs), Outcome::LoggedIn);
+}
+
+// Two guesses a minute stay under the three that lock an address; the wait
+// after each wrong one past two doubles, up to ten minutes, and a login or
+// an hour's quiet ends it.
+TEST(AdminLogins, EachWrongTryAfterTwoDoublesTheAddresssWait)
+{
+    TempDir dir;
+    dir.WriteFile("password", "s3cret\n");
+    AdminLogins logins;
+    std::string error;
+    ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    using Outcome = AdminLogins::Outcome;
+    std::uint64_t now = 5000;
+    EXPECT_EQ(logins.Try(kHome, "a", now), Outcome::Wrong);
+    EXPECT_EQ(logins.Try(kHome, "a", now += 30 * 1000), Outcome::Wrong);
+    EXPECT_EQ(logins.WaitMs(kHome, now), 0U) << "two slips cost nothing";
+    std::uint64_t wait = AdminLogins::kFirstWaitMs;
+    for (int guess = 3; guess <= 15; ++guess) {
+        now += std::max<std::uint64_t>(wait, 30 * 1000);
+        ASSERT_EQ(logins.Try(kHome, "a", now), Outcome::Wrong) << guess;
+        EXPECT_EQ(logins.WaitMs(kHome, now), wait) << guess;
+        EXPECT_EQ(logins.Try(kHome, "s3cret", now + 1), Outcome::LockedOut) << guess;
+        EXPECT_TRUE(logins.RefusalIsNews()) << guess;
+        EXPECT_EQ(logins.Try(kHome, "s3cret", now + wait - 1), Outcome::LockedOut) << guess;
+        EXPECT_FALSE(logins.RefusalIsNews()) << "told once a lock";
+        wait = std::min(wait * 2, AdminLogins::kLockMs);
+    }
+    EXPECT_EQ(logins.WaitMs(kHome, now), AdminLogins::kLockMs);
+    EXPECT_EQ(logins.Try(kHome, "s3cret", now += AdminLogins::kLockMs), Outcome::LoggedIn);
+    for (int guess = 1; guess <= 2; ++guess)
+        EXPECT_EQ(logins.Try(kHome, "a", now += 30 * 1000), Outcome::Wrong);
+    EXPECT_EQ(logins.WaitMs(kHome, now), 0U) << "the login began anew";
+    EXPECT_EQ(logins.Try(kHome, "a", now += AdminLogins::kQuietMs), Outcome::Wrong);
+    EXPECT_EQ(logins.Try(kHome, "a", now += 30 * 1000), Outcome::Wrong);
+    EXPECT_EQ(logins.WaitMs(kHome, now), 0U) << "an hour's quiet began anew";
+}
+
+// Many addresses, each under its own limit, together meet one for all: a
+// minute with no tries at all, the right password too, told once.
+TEST(AdminLogins, TooManyWrongTriesFromAllAddressesStopEveryLoginForAMinute)
+{
+    TempDir dir;
+    dir.WriteFile("password", "s3cret\n");
+    AdminLogins logins;
+    std::string error;
+    ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    using Outcome = AdminLogins::Outcome;
+    const std::uint64_t start = 7000;
+    for (std::uint32_t i = 0; i < AdminLogins::kWrongPerMinuteAll; ++i)
+        ASSERT_EQ(logins.Try(kHome + i, "a", start + i), Outcome::Wrong) << i;
+    const std::uint32_t fresh = kHome + 1000;
+    EXPECT_EQ(logins.Try(fresh, "s3cret", start + 100), Outcome::Busy);
+    EXPECT_TRUE(logins.RefusalIsNews());
+    EXPECT_EQ(logins.Try(fresh, "s3cret", start + 200), Outcome::Busy);
+    EXPECT_FALSE(logins.RefusalIsNews());
+    EXPECT_EQ(logins.WaitMs(fresh, start + 200), AdminLogins::kMinuteMs - 200);
+    EXPECT_EQ(logins.Try(fresh, "s3cret", start + AdminLogins::kMinuteMs), Outcome::LoggedIn);
 }
 
 TEST(AdminLogins, APasswordFileMustHoldAShortPasswordOnItsFirstLine)
