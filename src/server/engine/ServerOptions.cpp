@@ -77,6 +77,40 @@ bool ReadYesNo(const std::string& text, bool& out)
     return false;
 }
 
+// Well-formed UTF-8 without control characters: what may go into the log
+// and the LAN answers as it is.
+bool IsReadable(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                 : lead >= 0xF0 && lead < 0xF5                 ? 4
+                                                                               : 0;
+        if (length == 0 || i + length > text.size() || (length == 1 && (lead < ' ' || lead == 127)))
+            return false;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// A value that is no readable text is not shown back.
+std::string Refusal(const std::string& name, const std::string& value, std::size_t shown = std::string::npos)
+{
+    if (!IsReadable(value))
+        return name + ": the value is not UTF-8 text";
+    return name + ": \"" + value.substr(0, shown) + "\" is not a valid value";
+}
+
 bool ReadText(const std::string& text, std::string& out)
 {
     out = text;
@@ -119,7 +153,7 @@ const Option kOptions[] = {
     {"name", "TEXT",
      "session name shown in the players' server lists, 63 bytes at most\n(default \"Quillrock Server\")\n",
      [](const std::string& v, ServerOptions& o) {
-         return ReadText(v, o.name) && v.size() <= platform::discovery::kMaxName;
+         return IsReadable(v) && ReadText(v, o.name) && v.size() <= platform::discovery::kMaxName;
      }},
     {"max-players", "N", "players at most, 1 to 64 (default 16)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, Player::kMaxSlots, o.maxPlayers); }},
@@ -244,7 +278,7 @@ std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<
     if (!ConfigValue(trimmed.substr(equals + 1), value))
         return key + ": a value in quotes ends with its closing quote, or a comment after it";
     if (!option->read(value, options))
-        return key + ": \"" + value.substr(0, 256) + "\" is not a valid value";
+        return Refusal(key, value, 256);
     return "";
 }
 
@@ -374,7 +408,7 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             return ParsedOptions::Error;
         }
         if (option->read && !option->read(value, options)) {
-            message = name + ": \"" + value + "\" is not a valid value: " + OneLine(option->help);
+            message = Refusal(name, value) + ": " + OneLine(option->help);
             return ParsedOptions::Error;
         }
         if (!option->read && value.empty()) {

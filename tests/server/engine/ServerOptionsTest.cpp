@@ -72,6 +72,28 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
     }
 }
 
+// A name goes into the log and the LAN answers as it is: broken UTF-8 or
+// a control character is refused, and never shown back.
+TEST(ServerOptions, ANameMustBeUtf8Text)
+{
+    for (const char* name : {"Caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82", "a\x1b[2Jb",
+                             "tab\there"}) {
+        ServerOptions options;
+        std::string message;
+        EXPECT_EQ(Parse({"--name", name}, options, message), ParsedOptions::Error) << name;
+        EXPECT_EQ(message, "--name: the value is not UTF-8 text");
+        TempDir dir;
+        dir.WriteFile("name.conf", std::string("name = ") + name + "\n");
+        const std::string config = dir.Path() + "/name.conf";
+        EXPECT_NE(Parse({"--config", config.c_str()}, options, message), ParsedOptions::Run) << name;
+        EXPECT_EQ(message.find(name), std::string::npos) << message;
+    }
+    ServerOptions options;
+    std::string message;
+    ASSERT_EQ(Parse({"--name", "Caf\xC3\xA9 \xF0\x9F\x9A\x80"}, options, message), ParsedOptions::Run) << message;
+    EXPECT_EQ(options.name, "Caf\xC3\xA9 \xF0\x9F\x9A\x80");
+}
+
 TEST(ServerOptions, AConfigFileSetsEveryOptionAndTheCommandLineWins)
 {
     TempDir dir;
