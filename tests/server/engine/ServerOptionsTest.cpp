@@ -81,7 +81,7 @@ TEST(ServerOptions, ANameMustBeUtf8Text)
         ServerOptions options;
         std::string message;
         EXPECT_EQ(Parse({"--name", name}, options, message), ParsedOptions::Error) << name;
-        EXPECT_EQ(message, "--name: the value is not UTF-8 text");
+        EXPECT_EQ(message.rfind("--name: the value is not UTF-8 text: ", 0), 0u) << message;
         TempDir dir;
         dir.WriteFile("name.conf", std::string("name = ") + name + "\n");
         const std::string config = dir.Path() + "/name.conf";
