@@ -10,11 +10,21 @@
 
 namespace platform {
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest)
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // Without O_NONBLOCK a FIFO put in the file's place would hold the open
+    // until someone writes to it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
         return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = path + ": not a regular file";
+        ::close(fd);
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[64 * 1024];
     for (;;) {
@@ -22,13 +32,21 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0 || bytes.size() + static_cast<std::size_t>(got) > largest) {
+            const int why = errno;
             ::close(fd);
             if (got == 0)
                 return bytes;
+            error = path + ": " + (got < 0 ? std::strerror(why) : "larger than " + std::to_string(largest) + " bytes");
             return std::nullopt;
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest)
+{
+    std::string ignored;
+    return ReadWholeFile(path, largest, ignored);
 }
 
 bool FileExists(const std::string& path)

@@ -8,9 +8,13 @@
 
 namespace platform {
 
-// The bytes of the file, or nothing when it cannot be read or holds more
-// than largest.
+// The bytes of the file, or nothing when it cannot be read, holds more
+// than largest or is no regular file (a FIFO, a device, a folder): such a
+// file is never waited on.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest);
+// The same, with the reason, naming the file, when there are no bytes.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest,
+                                                       std::string& error);
 
 // Whether anything is at the path.
 bool FileExists(const std::string& path);

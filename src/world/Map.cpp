@@ -1,12 +1,12 @@
 #include "world/Map.h"
 
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 #include "base/ByteReader.h"
 #include "base/TextCopy.h"
 #include "platform/PathResolver.h"
+#include "platform/WholeFile.h"
 #include "world/Torus.h"
 
 namespace {
@@ -42,17 +42,8 @@ bool Map::Load(const char* path)
     const auto resolved = platform::ResolveFile(path);
     if (!resolved)
         return false;
-    std::ifstream file(*resolved, std::ios::binary);
-    if (!file)
-        return false;
-    std::vector<std::uint8_t> bytes;
-    char chunk[65536];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + file.gcount());
-        if (bytes.size() > kMaxFileSize)
-            return false;
-    }
-    return LoadFromBytes(bytes.data(), bytes.size());
+    const auto bytes = platform::ReadWholeFile(*resolved, kMaxFileSize);
+    return bytes && LoadFromBytes(bytes->data(), bytes->size());
 }
 
 bool Map::LoadFromBytes(const std::uint8_t* data, std::size_t size)

@@ -7,9 +7,10 @@
 
 bool AdminLogins::Load(const std::string& path, std::string& error)
 {
-    const auto bytes = platform::ReadWholeFile(path, kLargestFile);
+    std::string why;
+    const auto bytes = platform::ReadWholeFile(path, kLargestFile, why);
     if (!bytes) {
-        error = "the admin password file " + path + " cannot be read, or holds more than 4 KiB";
+        error = "the admin password file cannot be read: " + why;
         return false;
     }
     std::string line(bytes->begin(), std::find(bytes->begin(), bytes->end(), '\n'));

@@ -32,9 +32,10 @@ bool Admission::ReadBans(bool told, std::string& error)
             log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
         return true;
     }
-    const auto bytes = platform::ReadWholeFile(options.banFile, BanList::kLargestFile);
+    std::string why;
+    const auto bytes = platform::ReadWholeFile(options.banFile, BanList::kLargestFile, why);
     if (!bytes) {
-        error = "the ban file " + options.banFile + " cannot be read, or holds more than 4 MiB";
+        error = "the ban file cannot be read: " + why;
         return false;
     }
     kept = true;

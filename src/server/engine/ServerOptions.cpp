@@ -284,9 +284,10 @@ std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<
 
 bool ReadConfigFile(const std::string& path, ServerOptions& options, std::string& message)
 {
-    const auto bytes = platform::ReadWholeFile(path, kLargestConfig);
+    std::string why;
+    const auto bytes = platform::ReadWholeFile(path, kLargestConfig, why);
     if (!bytes) {
-        message = path + (platform::FileExists(path) ? ": cannot be read, or is larger than 1 MiB" : ": no such file");
+        message = platform::FileExists(path) ? why : path + ": no such file";
         return false;
     }
     // An editor's byte-order mark is no part of the first name.

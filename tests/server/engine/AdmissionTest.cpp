@@ -1,13 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "server/engine/AdminLogins.h"
+#include "server/engine/Admission.h"
 #include "server/engine/BanList.h"
 #include "server/engine/DottedAddress.h"
+#include "server/engine/ServerLog.h"
+#include "server/engine/ServerOptions.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -165,6 +175,69 @@ TEST(AdminLogins, APasswordFileMustHoldAShortPasswordOnItsFirstLine)
         EXPECT_NE(error.find(dir.Path() + "/" + name), std::string::npos) << error;
         EXPECT_EQ(logins.Try(kHome, "secret", 0), AdminLogins::Outcome::NoLogins);
     }
+}
+
+// Opens and closes the FIFO's writing end whenever a reader waits on it,
+// so that a reader that blocks fails its test instead of hanging it.
+class FifoWriter {
+public:
+    explicit FifoWriter(std::string path) : path(std::move(path)), thread([this] { Run(); }) {}
+    ~FifoWriter()
+    {
+        done = true;
+        thread.join();
+    }
+
+private:
+    void Run()
+    {
+        while (!done) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    std::string path;
+    std::atomic<bool> done = false;
+    std::thread thread;
+};
+
+// A FIFO named as the config, the ban or the password file is refused at
+// once, naming it; a ban file swapped for one is refused when read again.
+TEST(ServerFiles, AFifoInAFilesPlaceIsRefusedNotWaitedOn)
+{
+    TempDir dir;
+    const std::string fifo = dir.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    FifoWriter writer(fifo);
+    const std::string refused = fifo + ": not a regular file";
+
+    ServerOptions options;
+    std::string message;
+    const char* args[] = {"quillrock-server", "--config", fifo.c_str()};
+    EXPECT_EQ(ParseServerOptions(3, args, options, message), ParsedOptions::BadConfig);
+    EXPECT_NE(message.find(refused), std::string::npos) << message;
+
+    AdminLogins logins;
+    std::string error;
+    EXPECT_FALSE(logins.Load(fifo, error));
+    EXPECT_NE(error.find(refused), std::string::npos) << error;
+
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    ServerLog log(sink);
+    ServerOptions banned;
+    banned.banFile = dir.Path() + "/bans";
+    dir.WriteFile("bans", "");
+    Admission admission(banned, log);
+    ASSERT_TRUE(admission.Load(error)) << error;
+    banned.banFile = fifo;
+    error.clear();
+    EXPECT_FALSE(admission.ReadBans(true, error));
+    EXPECT_NE(error.find(refused), std::string::npos) << error;
+    std::fclose(sink);
 }
 
 } // namespace
