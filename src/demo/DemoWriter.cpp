@@ -1,5 +1,8 @@
 #include "demo/DemoWriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "base/ByteWriter.h"
@@ -45,14 +48,25 @@ bool DemoWriter::Open(const std::string& path, const DemoHeader& header)
 {
     if (abandoned)
         return false;
-    file.reset(std::fopen(path.c_str(), "wb"));
-    if (!file) {
+    // Made here, never through a link or over a file planted at the name.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
         error = errno;
+        return false;
+    }
+    made = path;
+    file.reset(::fdopen(fd, "wb"));
+    if (!file) {
+        const int why = errno;
+        ::close(fd);
+        errno = why;
+        Fail();
         return false;
     }
     const std::vector<std::uint8_t> head = header.Encode();
     if (std::fwrite(head.data(), 1, head.size(), file.get()) != head.size())
         Fail();
+    const bool blocksKept = !unwritten.empty();
     for (const auto& body : unwritten) {
         if (file)
             Write(body);
@@ -61,6 +75,7 @@ bool DemoWriter::Open(const std::string& path, const DemoHeader& header)
     unwrittenBytes = 0;
     if (file && std::fflush(file.get()) != 0)
         Fail();
+    someWritten = file && blocksKept;
     return file != nullptr;
 }
 
@@ -68,7 +83,8 @@ void DemoWriter::Close()
 {
     if (file)
         EndBlock();
-    file.reset();
+    if (file && std::fclose(file.release()) != 0)
+        Fail();
 }
 
 void DemoWriter::EndBlock()
@@ -79,6 +95,7 @@ void DemoWriter::EndBlock()
         Write(block);
         if (file && std::fflush(file.get()) != 0)
             Fail();
+        someWritten = someWritten || file;
     } else if (unwrittenBytes + block.size() <= kMostUnopened) {
         unwrittenBytes += block.size();
         unwritten.push_back(block);
@@ -106,4 +123,7 @@ void DemoWriter::Fail()
     abandoned = true;
     error = errno;
     file.reset();
+    // A file that holds no block holds nothing to play.
+    if (!someWritten && !made.empty())
+        ::unlink(made.c_str());
 }

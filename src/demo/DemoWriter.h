@@ -32,15 +32,19 @@ public:
     void Add(DemoRecord::Kind kind, std::uint32_t now, const std::uint8_t* bytes, std::size_t size);
     // The own pilot's keys, when they differ from the last ones added.
     void AddControls(std::uint32_t now, const std::int32_t* codes, int count);
+    // Makes a new file at path: never one that is there already, nor
+    // through a link.
     bool Open(const std::string& path, const DemoHeader& header);
     bool IsOpen() const { return file != nullptr; }
     // A write did not go through (a full disk, a folder taken away): the
-    // file was closed with what it held, and nothing more is kept.
+    // file was closed with what it held, or removed when that was not a
+    // whole block, and nothing more is kept.
     bool Failed() const { return failed; }
     // Why the file could not be opened or written: an errno, or 0 when
     // it was not the system's doing (more held than is kept unopened).
     int Error() const { return error; }
-    // Writes what is gathered and closes the file.
+    // Writes what is gathered and closes the file; Failed() tells whether
+    // that went through.
     void Close();
 
 private:
@@ -53,6 +57,8 @@ private:
     void Fail();
 
     std::unique_ptr<std::FILE, FileCloser> file;
+    std::string made;         // the file Open made, if any
+    bool someWritten = false; // a whole block is in it
     bool started = false;
     bool abandoned = false;
     bool failed = false;

@@ -29,7 +29,7 @@ std::string DemoFolder::NewFile(const std::string& folder, std::time_t start, co
     const std::string stem = folder + "/" + stamp + "_" + (safe.empty() ? "map" : safe);
     std::string path = stem + kExtension;
     std::error_code error;
-    for (int n = 2; fs::exists(path, error) && n < 1000; ++n)
+    for (int n = 2; fs::exists(fs::symlink_status(path, error)) && n < 1000; ++n)
         path = stem + "-" + std::to_string(n) + kExtension;
     return path;
 }

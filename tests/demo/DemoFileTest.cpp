@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "demo/DemoWriter.h"
 #include "platform/DemoFolder.h"
 #include "platform/WholeFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -148,16 +150,54 @@ TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
     }
 }
 
-// A disk that fills ends the file where it could last write, and says so.
+// A disk that fills ends the file at its last whole block, and says so;
+// a file that holds none is removed, not left empty.
 TEST(DemoFile, AWriteThatFailsClosesTheFileAndTellsWhy)
 {
-    DemoWriter writer;
+    TempDir dir;
+    const std::string path = dir.Path() + "/game.qrdemo";
     const std::vector<std::uint8_t> payload(1000, 7);
+    {
+        DemoWriter writer;
+        writer.Add(DemoRecord::kPayload, 0, payload.data(), payload.size());
+        FileSizeLimit limit(16);
+        EXPECT_FALSE(writer.Open(path, SomeHeader()));
+        EXPECT_EQ(std::tuple(writer.Failed(), writer.Error(), writer.IsOpen()), std::tuple(true, EFBIG, false));
+        writer.Add(DemoRecord::kPayload, 10, payload.data(), payload.size());
+        EXPECT_FALSE(writer.IsOpen()) << "nothing more is tried";
+    }
+    EXPECT_FALSE(fs::exists(path)) << "no header alone";
+
+    DemoWriter writer;
+    ASSERT_TRUE(writer.Open(path, SomeHeader()));
     writer.Add(DemoRecord::kPayload, 0, payload.data(), payload.size());
-    EXPECT_FALSE(writer.Open("/dev/full", SomeHeader()));
-    EXPECT_EQ(std::tuple(writer.Failed(), writer.Error(), writer.IsOpen()), std::tuple(true, ENOSPC, false));
-    writer.Add(DemoRecord::kPayload, 10, payload.data(), payload.size());
-    EXPECT_FALSE(writer.IsOpen()) << "nothing more is tried";
+    writer.Add(DemoRecord::kPayload, DemoWriter::kBlockMs, payload.data(), payload.size());
+    {
+        FileSizeLimit limit(fs::file_size(path));
+        writer.Add(DemoRecord::kPayload, DemoWriter::kBlockMs + 10, payload.data(), payload.size());
+        writer.Close();
+    }
+    EXPECT_EQ(std::tuple(writer.Failed(), writer.Error()), std::tuple(true, EFBIG)) << "the last block at the end";
+    DemoReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.ReadFile(path, error)) << error;
+    EXPECT_EQ(reader.Records().size(), 2u);
+}
+
+// A new demo goes only where it is named: a link planted at the next name,
+// even to nowhere, is passed over and never written through.
+TEST(DemoFile, ANewDemoIsNeverWrittenThroughALink)
+{
+    TempDir dir;
+    const std::string outside = dir.Path() + "/outside";
+    const std::string planted = platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena");
+    ASSERT_EQ(::symlink(outside.c_str(), planted.c_str()), 0);
+    const std::string next = platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena");
+    EXPECT_NE(next, planted);
+    DemoWriter writer;
+    EXPECT_FALSE(writer.Open(planted, SomeHeader()));
+    EXPECT_EQ(writer.Error(), EEXIST);
+    EXPECT_FALSE(fs::exists(outside));
 }
 
 // The folder keeps the newest demos, at most so many and so many bytes,

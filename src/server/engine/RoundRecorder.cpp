@@ -1,11 +1,11 @@
 #include "server/engine/RoundRecorder.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "platform/DemoFolder.h"
 #include "platform/PathResolver.h"
@@ -29,12 +29,15 @@ bool RoundRecorder::Prepare(std::string& error)
         return false;
     }
     // A file made and deleted at once: the operator hears now, not at the
-    // end of the first round, that the folder cannot be written.
-    const std::string probe = folder + "/.quillrock-record-check";
-    const bool writable = std::ofstream(probe).good();
-    std::error_code ignored;
-    std::filesystem::remove(probe, ignored);
-    if (!writable) {
+    // end of the first round, that the folder cannot be written. Its name
+    // is new, so nothing planted there is followed or waited on.
+    std::string probe = folder + "/.quillrock-record-XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+    if (fd < 0) {
         error = "cannot record into \"" + folder + "\": the folder cannot be written";
         return false;
     }
@@ -92,6 +95,11 @@ void RoundRecorder::Open(const Round& now)
 
 void RoundRecorder::Close()
 {
+    if (writer) {
+        writer->Close();
+        if (writer->Failed())
+            log.Always("cannot finish recording into %s: %s", path.c_str(), std::strerror(writer->Error()));
+    }
     writer.reset();
     path.clear();
     round = 0;

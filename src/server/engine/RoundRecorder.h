@@ -14,7 +14,9 @@ class ServerLog;
 // player's program plays. A round's payloads are kept from its start and
 // its file is made once a person is in it, so rounds of robots alone or
 // of nobody leave none; the file ends when the next round begins. Nothing
-// is ever deleted: the folder is the operator's to keep tidy.
+// is ever deleted but a round's own file that could take nothing: the
+// folder is the operator's to keep tidy. A file is only ever made new,
+// never through a link; every write that fails is logged with its name.
 class RoundRecorder {
 public:
     struct Round {

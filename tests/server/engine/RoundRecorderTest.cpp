@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -9,6 +13,8 @@
 #include "demo/DemoReader.h"
 #include "net/MessageBatch.h"
 #include "server/engine/FedServer.h"
+#include "server/engine/RoundRecorder.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -133,3 +139,40 @@ TEST_F(RoundRecorderTest, AFolderThatCannotBeMadeStopsTheStart)
     options.recordDir = dir.Path() + "/taken/rounds";
     EXPECT_EQ(Start(options), "cannot record into \"" + options.recordDir + "\": it is not a folder that can be made");
 }
+
+// A write that fails is logged with the file's name, whenever it comes; a
+// round's file that could take nothing is removed, not left empty.
+TEST_F(RoundRecorderTest, AWriteThatFailsIsLoggedAndLeavesNoEmptyFile)
+{
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* memory = ::open_memstream(&text, &size);
+    ASSERT_NE(memory, nullptr);
+    {
+        ServerLog memoryLog(memory);
+        RoundRecorder recorder(dir.Path() + "/rounds", QR_DATA_DIR, "Test", memoryLog);
+        std::string error;
+        ASSERT_TRUE(recorder.Prepare(error)) << error;
+        const std::vector<std::uint8_t> payload(1000, 7);
+        {
+            FileSizeLimit limit(16);
+            recorder.Take({1, "Arena", 0, true}, payload);
+        }
+        EXPECT_TRUE(Recorded().empty()) << "not a header alone";
+        recorder.Take({2, "Warren", 0, true}, payload);
+        recorder.Take({2, "Warren", 1000, true}, payload);
+        ASSERT_EQ(Recorded().size(), 1u);
+        FileSizeLimit limit(std::filesystem::file_size(Recorded()[0]));
+        recorder.Take({2, "Warren", 1100, true}, payload);
+        recorder.Close();
+    }
+    std::fclose(memory);
+    const std::string logged(text, size);
+    std::free(text);
+    const std::string tooLarge = std::string(": ") + std::strerror(EFBIG);
+    const std::vector<std::string> files = Recorded();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(logged.find("_Arena.qrdemo" + tooLarge), std::string::npos) << logged;
+    EXPECT_NE(logged.find(files[0] + tooLarge), std::string::npos) << logged;
+}
+
