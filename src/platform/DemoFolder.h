@@ -17,7 +17,8 @@ public:
 
     static std::string Path();
     // A new file's path in folder for a game begun at start on the map, as
-    // 2026-12-06_21-04-05_Arena.qrdemo, with -2, -3... when that is taken, even by a link to nowhere.
+    // 2026-12-06_21-04-05_Arena.qrdemo, with -2, -3... when that is taken,
+    // even by a link to nowhere.
     static std::string NewFile(const std::string& folder, std::time_t start, const std::string& map);
     // Deletes the oldest demos until at most files are left, holding at
     // most bytes; the newest is always kept.

@@ -33,14 +33,12 @@ bool RoundRecorder::Prepare(std::string& error)
     // is new, so nothing planted there is followed or waited on.
     std::string probe = folder + "/.quillrock-record-XXXXXX";
     const int fd = ::mkstemp(probe.data());
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-    }
     if (fd < 0) {
         error = "cannot record into \"" + folder + "\": the folder cannot be written";
         return false;
     }
+    ::close(fd);
+    ::unlink(probe.c_str());
     return true;
 }
 
