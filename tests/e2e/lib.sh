@@ -41,14 +41,7 @@ open_display() {
 }
 open_display
 
-# eventually SECONDS COMMAND...: retries the check until it holds or time is up
-eventually() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.3
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/eventually.sh"
 
 # hold KEY: presses a key long enough for a frame to see it held (the game
 # reads held keys, as a player holds them, not key events)

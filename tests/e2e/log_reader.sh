@@ -13,14 +13,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "stderr: $(cat "$work/stderr")" >&2; exit 1; }
-# eventually SECONDS COMMAND...: retries the check until it holds or time is up
-eventually() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/eventually.sh"
 # running: the server has not ended (an ended child stays a zombie until waited)
 running() { ps -o stat= -p "$server_pid" 2>/dev/null | grep -qv Z; }
 told() { grep -q "the log's reader has gone; logging stops" "$work/stderr"; }

@@ -79,13 +79,19 @@ TEST(BanList, TimesAndAddressesOfTheWrongShapeAreRefused)
     EXPECT_EQ(DottedAddress(address), "255.0.10.1");
 }
 
+// Admin logins read from a password file of the text.
+bool LoadPassword(TempDir& dir, AdminLogins& logins, const char* text)
+{
+    dir.WriteFile("password", text);
+    std::string error;
+    return logins.Load(dir.Path() + "/password", error);
+}
+
 TEST(AdminLogins, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
 {
     TempDir dir;
-    dir.WriteFile("password", "s3cret  \r\nsecond line\n");
     AdminLogins logins;
-    std::string error;
-    ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret  \r\nsecond line\n"));
     using Outcome = AdminLogins::Outcome;
     std::uint64_t now = 1000;
     // Two wrong, a minute's pause, two more: never three within a minute,
@@ -110,10 +116,8 @@ TEST(AdminLogins, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
 TEST(AdminLogins, EachWrongTryAfterTwoDoublesTheAddresssWait)
 {
     TempDir dir;
-    dir.WriteFile("password", "s3cret\n");
     AdminLogins logins;
-    std::string error;
-    ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret\n"));
     using Outcome = AdminLogins::Outcome;
     std::uint64_t now = 5000;
     EXPECT_EQ(logins.Try(kHome, "a", now), Outcome::Wrong);
@@ -145,10 +149,8 @@ TEST(AdminLogins, EachWrongTryAfterTwoDoublesTheAddresssWait)
 TEST(AdminLogins, TooManyWrongTriesFromAllAddressesStopEveryLoginForAMinute)
 {
     TempDir dir;
-    dir.WriteFile("password", "s3cret\n");
     AdminLogins logins;
-    std::string error;
-    ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret\n"));
     using Outcome = AdminLogins::Outcome;
     const std::uint64_t start = 7000;
     for (std::uint32_t i = 0; i < AdminLogins::kWrongPerMinuteAll; ++i)
