@@ -186,13 +186,13 @@ TEST_F(Audio, TheLoudestWinWhenEveryVoiceIsBusy)
 // A 16-bit mono WAVE file's samples in [-1, 1]; empty when it is not one.
 std::vector<double> ReadWave(const std::string& path)
 {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec layout;
     Uint8* bytes = nullptr;
     Uint32 size = 0;
     std::vector<double> samples;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &bytes, &size))
+    if (!SDL_LoadWAV(path.c_str(), &layout, &bytes, &size))
         return samples;
-    if (spec.format == AUDIO_S16LSB && spec.channels == 1 && spec.freq == 22050)
+    if (layout.format == AUDIO_S16LSB && layout.channels == 1 && layout.freq == 22050)
         for (Uint32 i = 0; i + 1 < size; i += 2)
             samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) / 32768.0);
     SDL_FreeWAV(bytes);

@@ -24,18 +24,18 @@ void Count(double& tally, double& other, int times)
 
 void RobotMatch::Watch(const std::vector<const Player*>& people)
 {
-    std::unordered_map<int, Record> seen;
+    std::erase_if(records, [&](const auto& known) {
+        return std::none_of(people.begin(), people.end(), [&](const Player* p) { return p->ShipId() == known.first; });
+    });
     for (const Player* person : people) {
         const Ship& ship = person->GetShip();
-        const auto known = records.find(person->ShipId());
-        Record record = known == records.end() ? Record {0.0, 0.0, ship.GetScore(), ship.IsAlive()} : known->second;
+        const Record first {0.0, 0.0, ship.GetScore(), ship.IsAlive()};
+        Record& record = records.try_emplace(person->ShipId(), first).first->second;
         Count(record.kills, record.deaths, std::max(0, ship.GetScore() - record.score));
         Count(record.deaths, record.kills, record.alive && !ship.IsAlive() ? 1 : 0);
         record.score = ship.GetScore();
         record.alive = ship.IsAlive();
-        seen.emplace(person->ShipId(), record);
     }
-    records = std::move(seen);
 }
 
 double RobotMatch::LevelAgainst(int shipId) const
