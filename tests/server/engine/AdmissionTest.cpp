@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "server/engine/AdminLogins.h"
@@ -79,20 +77,25 @@ TEST(BanList, TimesAndAddressesOfTheWrongShapeAreRefused)
     EXPECT_EQ(DottedAddress(address), "255.0.10.1");
 }
 
-// Admin logins read from a password file of the text.
-bool LoadPassword(TempDir& dir, AdminLogins& logins, const char* text)
-{
-    dir.WriteFile("password", text);
-    std::string error;
-    return logins.Load(dir.Path() + "/password", error);
-}
+using Outcome = AdminLogins::Outcome;
 
-TEST(AdminLogins, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
-{
+// Admin logins read from a password file whose first line, trimmed, is
+// the password.
+class AdminLoginsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir.WriteFile("password", "s3cret  \r\nsecond line\n");
+        std::string error;
+        ASSERT_TRUE(logins.Load(dir.Path() + "/password", error)) << error;
+    }
+
     TempDir dir;
     AdminLogins logins;
-    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret  \r\nsecond line\n"));
-    using Outcome = AdminLogins::Outcome;
+};
+
+TEST_F(AdminLoginsTest, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
+{
     std::uint64_t now = 1000;
     // Two wrong, a minute's pause, two more: never three within a minute,
     // each after the wait the one before it set.
@@ -113,12 +116,8 @@ TEST(AdminLogins, ThreeWrongTriesInAMinuteLockTheAddressForTenMinutes)
 // Two guesses a minute stay under the three that lock an address; the wait
 // after each wrong one past two doubles, up to ten minutes, and a login or
 // an hour's quiet ends it.
-TEST(AdminLogins, EachWrongTryAfterTwoDoublesTheAddresssWait)
+TEST_F(AdminLoginsTest, EachWrongTryAfterTwoDoublesTheAddresssWait)
 {
-    TempDir dir;
-    AdminLogins logins;
-    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret\n"));
-    using Outcome = AdminLogins::Outcome;
     std::uint64_t now = 5000;
     EXPECT_EQ(logins.Try(kHome, "a", now), Outcome::Wrong);
     EXPECT_EQ(logins.Try(kHome, "a", now += 30 * 1000), Outcome::Wrong);
@@ -146,12 +145,8 @@ TEST(AdminLogins, EachWrongTryAfterTwoDoublesTheAddresssWait)
 
 // Many addresses, each under its own limit, together meet one for all: a
 // minute with no tries at all, the right password too, told once.
-TEST(AdminLogins, TooManyWrongTriesFromAllAddressesStopEveryLoginForAMinute)
+TEST_F(AdminLoginsTest, TooManyWrongTriesFromAllAddressesStopEveryLoginForAMinute)
 {
-    TempDir dir;
-    AdminLogins logins;
-    ASSERT_TRUE(LoadPassword(dir, logins, "s3cret\n"));
-    using Outcome = AdminLogins::Outcome;
     const std::uint64_t start = 7000;
     for (std::uint32_t i = 0; i < AdminLogins::kWrongPerMinuteAll; ++i)
         ASSERT_EQ(logins.Try(kHome + i, "a", start + i), Outcome::Wrong) << i;
@@ -175,36 +170,22 @@ TEST(AdminLogins, APasswordFileMustHoldAShortPasswordOnItsFirstLine)
         std::string error;
         EXPECT_FALSE(logins.Load(dir.Path() + "/" + name, error)) << name;
         EXPECT_NE(error.find(dir.Path() + "/" + name), std::string::npos) << error;
-        EXPECT_EQ(logins.Try(kHome, "secret", 0), AdminLogins::Outcome::NoLogins);
+        EXPECT_EQ(logins.Try(kHome, "secret", 0), Outcome::NoLogins);
     }
 }
 
 // Opens and closes the FIFO's writing end whenever a reader waits on it,
 // so that a reader that blocks fails its test instead of hanging it.
-class FifoWriter {
-public:
-    explicit FifoWriter(std::string path) : path(std::move(path)), thread([this] { Run(); }) {}
-    ~FifoWriter()
-    {
-        done = true;
-        thread.join();
-    }
-
-private:
-    void Run()
-    {
-        while (!done) {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0)
+std::jthread FifoWriter(const std::string& path)
+{
+    return std::jthread([path](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            if (const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0)
                 ::close(fd);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-    }
-
-    std::string path;
-    std::atomic<bool> done = false;
-    std::thread thread;
-};
+    });
+}
 
 // A FIFO named as the config, the ban or the password file is refused at
 // once, naming it; a ban file swapped for one is refused when read again.
@@ -213,7 +194,7 @@ TEST(ServerFiles, AFifoInAFilesPlaceIsRefusedNotWaitedOn)
     TempDir dir;
     const std::string fifo = dir.Path() + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    FifoWriter writer(fifo);
+    const std::jthread writer = FifoWriter(fifo);
     const std::string refused = fifo + ": not a regular file";
 
     ServerOptions options;

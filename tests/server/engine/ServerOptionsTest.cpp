@@ -14,10 +14,28 @@
 
 namespace {
 
-ParsedOptions Parse(std::vector<const char*> args, ServerOptions& options, std::string& message)
+struct Parsed {
+    ParsedOptions result;
+    ServerOptions options;
+    std::string message;
+};
+
+Parsed Parse(std::vector<const char*> args)
 {
     args.insert(args.begin(), "quillrock-server");
-    return ParseServerOptions(static_cast<int>(args.size()), args.data(), options, message);
+    Parsed parsed;
+    parsed.result = ParseServerOptions(static_cast<int>(args.size()), args.data(), parsed.options, parsed.message);
+    return parsed;
+}
+
+// A config file of the text named after the arguments given.
+Parsed ParseConfig(const std::string& text, std::vector<const char*> args = {})
+{
+    TempDir dir;
+    dir.WriteFile("server.conf", text);
+    const std::string config = dir.Path() + "/server.conf";
+    args.insert(args.end(), {"--config", config.c_str()});
+    return Parse(args);
 }
 
 // An option and its value either as two words or joined by '='; lists,
@@ -25,25 +43,19 @@ ParsedOptions Parse(std::vector<const char*> args, ServerOptions& options, std::
 // served on loopback.
 TEST(ServerOptions, EitherFormAndTheValuesWithARuleOfTheirOwn)
 {
-    ServerOptions options;
-    std::string message;
-    ASSERT_EQ(Parse({"--port", "4000", "--max-players=32", "--maps", "Arena,Warren", "--round-minutes", "0.5",
-                     "--seed=4294967295", "--agones", "--trust-local", "no", "--metrics", "9100"},
-                    options, message),
-              ParsedOptions::Run)
-        << message;
+    const auto [result, options, message] =
+        Parse({"--port", "4000", "--max-players=32", "--maps", "Arena,Warren", "--round-minutes", "0.5",
+               "--seed=4294967295", "--agones", "--trust-local", "no", "--metrics", "9100"});
+    ASSERT_EQ(result, ParsedOptions::Run) << message;
     EXPECT_EQ(std::tuple(options.port, options.maxPlayers, options.maps, options.roundMinutes, options.seed,
                          options.agones, options.trustLocal, options.metrics),
               std::tuple(std::uint16_t {4000}, 32, std::vector<std::string> {"Arena", "Warren"}, 0.5, 4294967295u,
                          true, false, std::string("127.0.0.1:9100")));
-    EXPECT_EQ(Parse({"--port", "1", "--help"}, options, message), ParsedOptions::Help);
+    EXPECT_EQ(Parse({"--port", "1", "--help"}).result, ParsedOptions::Help);
     // A recording's watcher takes a seat of its own: 63 players at most.
-    ServerOptions other;
-    ASSERT_EQ(Parse({"--record", "/r", "--max-players", "63", "--metrics=0.0.0.0:9100", "--agones=no"}, other,
-                    message),
-              ParsedOptions::Run)
-        << message;
-    EXPECT_EQ(std::tuple(other.metrics, other.agones), std::tuple(std::string("0.0.0.0:9100"), false));
+    const Parsed other = Parse({"--record", "/r", "--max-players", "63", "--metrics=0.0.0.0:9100", "--agones=no"});
+    ASSERT_EQ(other.result, ParsedOptions::Run) << other.message;
+    EXPECT_EQ(std::tuple(other.options.metrics, other.options.agones), std::tuple(std::string("0.0.0.0:9100"), false));
 }
 
 TEST(ServerOptions, BadValuesAreNamedAndRefused)
@@ -64,11 +76,10 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--mode", "ctf"},
     };
     for (const auto& args : bad) {
-        ServerOptions options;
-        std::string message;
-        EXPECT_EQ(Parse(args, options, message), ParsedOptions::Error) << args[0];
+        const Parsed parsed = Parse(args);
+        EXPECT_EQ(parsed.result, ParsedOptions::Error) << args[0];
         const std::string named(args[0]);
-        EXPECT_NE(message.find(named.substr(0, named.find('='))), std::string::npos) << message;
+        EXPECT_NE(parsed.message.find(named.substr(0, named.find('='))), std::string::npos) << parsed.message;
     }
 }
 
@@ -78,38 +89,32 @@ TEST(ServerOptions, ANameMustBeUtf8Text)
 {
     for (const char* name : {"Caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82", "a\x1b[2Jb",
                              "tab\there"}) {
-        ServerOptions options;
-        std::string message;
-        EXPECT_EQ(Parse({"--name", name}, options, message), ParsedOptions::Error) << name;
-        EXPECT_EQ(message.rfind("--name: the value is not UTF-8 text: ", 0), 0u) << message;
-        TempDir dir;
-        dir.WriteFile("name.conf", std::string("name = ") + name + "\n");
-        const std::string config = dir.Path() + "/name.conf";
-        EXPECT_NE(Parse({"--config", config.c_str()}, options, message), ParsedOptions::Run) << name;
-        EXPECT_EQ(message.find(name), std::string::npos) << message;
+        const Parsed given = Parse({"--name", name});
+        EXPECT_EQ(given.result, ParsedOptions::Error) << name;
+        EXPECT_EQ(given.message.rfind("--name: the value is not UTF-8 text: ", 0), 0u) << given.message;
+        const Parsed configured = ParseConfig(std::string("name = ") + name + "\n");
+        EXPECT_NE(configured.result, ParsedOptions::Run) << name;
+        EXPECT_EQ(configured.message.find(name), std::string::npos) << configured.message;
     }
-    ServerOptions options;
-    std::string message;
-    ASSERT_EQ(Parse({"--name", "Caf\xC3\xA9 \xF0\x9F\x9A\x80"}, options, message), ParsedOptions::Run) << message;
-    EXPECT_EQ(options.name, "Caf\xC3\xA9 \xF0\x9F\x9A\x80");
+    const Parsed good = Parse({"--name", "Caf\xC3\xA9 \xF0\x9F\x9A\x80"});
+    ASSERT_EQ(good.result, ParsedOptions::Run) << good.message;
+    EXPECT_EQ(good.options.name, "Caf\xC3\xA9 \xF0\x9F\x9A\x80");
 }
 
 TEST(ServerOptions, AConfigFileSetsEveryOptionAndTheCommandLineWins)
 {
-    TempDir dir;
-    dir.WriteFile("server.conf", "\xEF\xBB\xBF# a club's server, as an editor saves it\r\n"
-                                 "\n"
-                                 "  port = 4000   # not the usual\n"
-                                 "name = \"Club #1 \"\n"
-                                 "maps=Arena,Warren\n"
-                                 "bots = 4\n"
-                                 "trust-local = no\n"
-                                 "agones = yes\n"
-                                 "\tround-minutes\t=\t0.5");
-    const std::string config = dir.Path() + "/server.conf";
-    ServerOptions options;
-    std::string message;
-    ASSERT_EQ(Parse({"--bots", "2", "--config", config.c_str()}, options, message), ParsedOptions::Run) << message;
+    const auto [result, options, message] = ParseConfig(
+        "\xEF\xBB\xBF# a club's server, as an editor saves it\r\n"
+        "\n"
+        "  port = 4000   # not the usual\n"
+        "name = \"Club #1 \"\n"
+        "maps=Arena,Warren\n"
+        "bots = 4\n"
+        "trust-local = no\n"
+        "agones = yes\n"
+        "\tround-minutes\t=\t0.5",
+        {"--bots", "2"});
+    ASSERT_EQ(result, ParsedOptions::Run) << message;
     EXPECT_EQ(std::tuple(options.port, options.name, options.maps, options.bots, options.trustLocal, options.agones,
                          options.roundMinutes),
               std::tuple(std::uint16_t {4000}, std::string("Club #1 "), std::vector<std::string> {"Arena", "Warren"},
@@ -132,18 +137,13 @@ TEST(ServerOptions, AWrongConfigLineIsNamedByItsNumber)
         {"record = /r\nmax-players = 64\n", "--record: "},
     };
     for (const auto& [text, expected] : wrong) {
-        TempDir dir;
-        dir.WriteFile("bad.conf", text);
-        const std::string config = dir.Path() + "/bad.conf";
-        ServerOptions options;
-        std::string message;
-        EXPECT_NE(Parse({"--config", config.c_str()}, options, message), ParsedOptions::Run) << text;
-        EXPECT_NE(message.find(expected), std::string::npos) << message;
+        const Parsed parsed = ParseConfig(text);
+        EXPECT_NE(parsed.result, ParsedOptions::Run) << text;
+        EXPECT_NE(parsed.message.find(expected), std::string::npos) << parsed.message;
     }
-    ServerOptions options;
-    std::string message;
-    EXPECT_EQ(Parse({"--config=/nonexistent/quillrock.conf"}, options, message), ParsedOptions::BadConfig);
-    EXPECT_NE(message.find("/nonexistent/quillrock.conf: no such file"), std::string::npos) << message;
+    const Parsed missing = Parse({"--config=/nonexistent/quillrock.conf"});
+    EXPECT_EQ(missing.result, ParsedOptions::BadConfig);
+    EXPECT_NE(missing.message.find("/nonexistent/quillrock.conf: no such file"), std::string::npos) << missing.message;
 }
 
 TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
