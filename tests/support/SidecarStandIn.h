@@ -61,6 +61,14 @@ public:
         const std::lock_guard lock(mutex);
         return requests;
     }
+    // Each request's method and path, as "POST /ready", and its body.
+    std::vector<std::pair<std::string, std::string>> Calls()
+    {
+        std::vector<std::pair<std::string, std::string>> calls = Requests();
+        for (auto& [head, body] : calls)
+            head = head.substr(0, head.find(" HTTP/1.1"));
+        return calls;
+    }
 
 private:
     static int Bound(std::uint16_t port)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "server/HttpPeer.h"
 #include "server/engine/AgonesSdk.h"
 #include "support/SidecarStandIn.h"
 
@@ -29,19 +30,6 @@ AgonesTiming Quick()
     return timing;
 }
 
-Calls Received(SidecarStandIn& sidecar)
-{
-    Calls calls;
-    for (const auto& [head, body] : sidecar.Requests())
-        calls.emplace_back(head.substr(0, head.find(" HTTP/1.1\r\n")), body);
-    return calls;
-}
-
-bool Mentions(const std::string& line, const char* text)
-{
-    return line.find(text) != std::string::npos;
-}
-
 TEST(AgonesSdk, CallsArriveInTheOrderMadeWithTheirBodies)
 {
     SidecarStandIn sidecar;
@@ -53,14 +41,14 @@ TEST(AgonesSdk, CallsArriveInTheOrderMadeWithTheirBodies)
     sdk.PlayerDisconnected("Ann #2");
     sdk.PlayerConnected("Say \"hi\" \\o/\t\xe9");
     sdk.Shutdown(2s);
-    EXPECT_EQ(Received(sidecar), (Calls{{"PUT /alpha/player/capacity", R"({"count":"16"})"},
+    EXPECT_EQ(sidecar.Calls(), (Calls{{"PUT /alpha/player/capacity", R"({"count":"16"})"},
                                         {"POST /ready", "{}"},
                                         {"POST /health", "{}"},
                                         {"POST /alpha/player/connect", R"({"playerID":"Ann #2"})"},
                                         {"POST /alpha/player/disconnect", R"({"playerID":"Ann #2"})"},
                                         {"POST /alpha/player/connect", R"({"playerID":"Say \"hi\" \\o/\u0009\u00e9"})"},
                                         {"POST /shutdown", "{}"}}));
-    EXPECT_TRUE(Mentions(sidecar.Requests()[0].first, "\r\nContent-Type: application/json\r\n"));
+    EXPECT_TRUE(Has(sidecar.Requests()[0].first, "\r\nContent-Type: application/json\r\n"));
     EXPECT_TRUE(sdk.TakeLogLines().empty());
 }
 
@@ -75,15 +63,15 @@ TEST(AgonesSdk, RefusedPlayerCallsAreTriedAgainThenNoMoreAreMadeButReadyIsTriedU
     sidecar.Answer("HTTP/1.0 200 OK\r\n\r\n{}");
     sdk.PlayerConnected("Cy");
     sdk.Shutdown(2s);
-    const Calls calls = Received(sidecar);
+    const Calls calls = sidecar.Calls();
     ASSERT_GE(calls.size(), 9u);
     for (std::size_t i = 0; i + 1 < calls.size(); ++i)
         EXPECT_EQ(calls[i].first, i < 3 ? "POST /alpha/player/connect" : "POST /ready") << i;
     EXPECT_EQ(calls.back().first, "POST /shutdown");
     const std::vector<std::string> lines = sdk.TakeLogLines();
     ASSERT_EQ(lines.size(), 3u) << "nothing about Ready left out";
-    EXPECT_TRUE(Mentions(lines[0], "refuses POST /alpha/player/connect (HTTP 500); trying again")) << lines[0];
-    EXPECT_TRUE(Mentions(lines[1], "refused POST /alpha/player/connect 3 times (HTTP 500); players are no longer told"))
+    EXPECT_TRUE(Has(lines[0], "refuses POST /alpha/player/connect (HTTP 500); trying again")) << lines[0];
+    EXPECT_TRUE(Has(lines[1], "refused POST /alpha/player/connect 3 times (HTTP 500); players are no longer told"))
         << lines[1];
     EXPECT_EQ(lines[2], "agones: the SDK sidecar takes calls again");
 }
@@ -113,12 +101,12 @@ TEST(AgonesSdk, ASidecarThatStartsLateHearsReadyOneHealthAndTheNewestPlayerEvent
     for (const std::string& line : sdk.TakeLogLines())
         lines.push_back(line);
     ASSERT_EQ(lines.size(), 2u) << "none for each try";
-    EXPECT_TRUE(Mentions(lines[0], "does not answer (connection refused); trying again in 5 ms")) << lines[0];
-    EXPECT_TRUE(Mentions(lines[1], "3 calls wait for the SDK sidecar; the oldest player events are left out")) << lines[1];
+    EXPECT_TRUE(Has(lines[0], "does not answer (connection refused); trying again in 5 ms")) << lines[0];
+    EXPECT_TRUE(Has(lines[1], "3 calls wait for the SDK sidecar; the oldest player events are left out")) << lines[1];
     SidecarStandIn sidecar(port);
     ASSERT_TRUE(sidecar.WaitForRequests(4));
     sdk.Shutdown(2s);
-    EXPECT_EQ(Received(sidecar), (Calls{{"POST /ready", "{}"},
+    EXPECT_EQ(sidecar.Calls(), (Calls{{"POST /ready", "{}"},
                                         {"POST /health", "{}"},
                                         {"POST /alpha/player/connect", R"({"playerID":"d"})"},
                                         {"POST /alpha/player/connect", R"({"playerID":"e"})"},
@@ -141,7 +129,7 @@ TEST(AgonesSdk, ShutdownWaitsNoLongerThanItsWait)
             sdk.Shutdown(100ms);
             const std::vector<std::string> lines = sdk.TakeLogLines();
             ASSERT_FALSE(lines.empty());
-            EXPECT_TRUE(Mentions(lines.back(), "was not told 2 last calls before the end")) << lines.back();
+            EXPECT_TRUE(Has(lines.back(), "was not told 2 last calls before the end")) << lines.back();
         }
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_GE(took, 100ms);

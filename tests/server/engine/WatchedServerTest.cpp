@@ -61,15 +61,14 @@ TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrd
     EXPECT_TRUE(WorkUntil([&] { return sidecar.Requests().size() >= 4; }, 12000));
     server->Stop();
     ASSERT_TRUE(sidecar.WaitForRequests(5));
-    std::vector<std::string> calls;
-    for (const auto& [head, body] : sidecar.Requests())
-        calls.push_back(head.substr(0, head.find(" HTTP/1.1")) + " " + body);
+    using Call = std::pair<std::string, std::string>;
+    const std::vector<Call> calls = sidecar.Calls();
     ASSERT_GE(calls.size(), 5u);
-    EXPECT_EQ(calls[0], "PUT /alpha/player/capacity {\"count\":\"4\"}");
-    EXPECT_EQ(calls[1], "POST /ready {}");
-    EXPECT_EQ(calls[2], "POST /alpha/player/connect {\"playerID\":\"1 Pilot\"}");
-    EXPECT_EQ(calls[3], "POST /health {}") << "after 2 s";
-    EXPECT_EQ(calls.back(), "POST /shutdown {}");
+    EXPECT_EQ(std::vector(calls.begin(), calls.begin() + 4),
+              (std::vector<Call>{{"PUT /alpha/player/capacity", R"({"count":"4"})"}, {"POST /ready", "{}"},
+                                 {"POST /alpha/player/connect", R"({"playerID":"1 Pilot"})"}, {"POST /health", "{}"}}))
+        << "health after 2 s";
+    EXPECT_EQ(calls.back(), Call("POST /shutdown", "{}"));
 }
 
 } // namespace

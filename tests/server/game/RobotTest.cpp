@@ -26,7 +26,6 @@ protected:
     // A fresh game on the map, and a robot that has seen nothing yet.
     void Begin(const std::vector<std::string>& rows)
     {
-        events = RecordingListener();
         robot = Robot(RobotSkill::At(kDefaultRobotSkill), 3);
         Play(rows);
     }

@@ -21,9 +21,10 @@ class SimulationTest : public ::testing::Test {
 protected:
     static SimulationSettings Quiet() { return {.dropPowerups = false, .seed = 7}; }
 
-    // Plays the maps named in a data folder, in the order given.
+    // Plays the maps named in a data folder, in the order given, afresh.
     void Play(const std::string& folder, const std::vector<std::string>& names, const SimulationSettings& settings)
     {
+        events = RecordingListener();
         rotation = std::make_unique<MapRotation>(folder, names);
         simulation = std::make_unique<Simulation>(events, *rotation, settings);
         std::string reason;

@@ -293,7 +293,6 @@ TEST_F(SimulationTest, BulletsMinesMissilesPowerupsAndShrapnelExpireAtTheirLifet
          }},
     };
     for (const Case& c : cases) {
-        events = RecordingListener();
         Play(OpenMap(20));
         Player& pilot = Pilot("Pilot", 320, 320);
         Player& other = Pilot("Other", 100, 100);
@@ -323,7 +322,6 @@ TEST_F(SimulationTest, BulletsMinesMissilesPowerupsAndShrapnelExpireAtTheirLifet
 TEST_F(SimulationTest, NewShipsOnTheOpenShippedMapsFaceRoomForASecondAndAHalfOfFullThrust)
 {
     for (const char* name : {"Arena", "Expanse"}) {
-        events = RecordingListener();
         Play(QR_DATA_DIR, {name}, {.dropPowerups = false, .seed = 5});
         std::vector<std::pair<Vector3, float>> spawns;
         for (int i = 0; i < 6; ++i) {
@@ -376,7 +374,6 @@ TEST_F(SimulationTest, OwnShotsLeaveTheirShipAloneUntilArmedThenCountAgainstIt)
 TEST_F(SimulationTest, AShipTurningAndFiringAloneOnTheShippedMapsIsNeverKilledByItsOwnShots)
 {
     for (const char* name : {"Arena", "Expanse", "Warren"}) {
-        events = RecordingListener();
         Play(QR_DATA_DIR, {name}, Quiet());
         Player& pilot = Pilot();
         // Turning 19 ticks of every 20, its shots go out 68.4 degrees apart:
@@ -406,7 +403,6 @@ TEST_F(SimulationTest, OwnShotsComingRoundTheMapPassTheirShipThoseWithinReachDoN
          }},
     };
     for (const auto& [what, fire] : comingRound) {
-        events = RecordingListener();
         Play(OpenMap(20));
         Player& pilot = Pilot("Pilot", 320, 320);
         fire(pilot);
@@ -414,7 +410,6 @@ TEST_F(SimulationTest, OwnShotsComingRoundTheMapPassTheirShipThoseWithinReachDoN
         EXPECT_TRUE(events.kills.empty()) << what;
     }
 
-    events = RecordingListener();
     Play(OpenMap(20));
     Player& pilot = Pilot("Pilot", 320, 320);
     Tap(pilot, kKeyFire);
