@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "server/engine/AdminLogins.h"
@@ -48,10 +49,9 @@ TEST(BanList, GoodLinesAreKeptWrongOnesToldAndKeptAsCommentsAndEndedBansGo)
     std::uint32_t bob = 0, gone = 0;
     ASSERT_TRUE(ReadDottedAddress("198.51.100.2", bob));
     ASSERT_TRUE(ReadDottedAddress("192.0.2.1", gone));
-    EXPECT_TRUE(list.IsBanned(bob, noon + 3599));
-    EXPECT_FALSE(list.IsBanned(bob, noon + 3600));
-    EXPECT_FALSE(list.IsBanned(gone, noon));
-    EXPECT_EQ(list.Bans().size(), 2u);
+    EXPECT_EQ(std::tuple(list.IsBanned(bob, noon + 3599), list.IsBanned(bob, noon + 3600), list.IsBanned(gone, noon),
+                         list.Bans().size()),
+              std::tuple(true, false, false, 2u));
 
     // That the text reads back whole is BanFileFuzz's.
     EXPECT_EQ(list.Text(), "# by hand\n"

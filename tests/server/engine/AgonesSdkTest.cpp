@@ -140,9 +140,8 @@ TEST(AgonesSdk, ShutdownWaitsNoLongerThanItsWait)
 TEST(AgonesSdk, ThePortComesFromTheEnvironment)
 {
     std::string error;
-    EXPECT_EQ(AgonesSdk::PortFromEnvironment(nullptr, error), 9358);
-    EXPECT_EQ(AgonesSdk::PortFromEnvironment("", error), 9358);
-    EXPECT_EQ(AgonesSdk::PortFromEnvironment("65535", error), 65535);
+    for (const auto& [given, port] : {std::pair<const char*, int>(nullptr, 9358), {"", 9358}, {"65535", 65535}})
+        EXPECT_EQ(AgonesSdk::PortFromEnvironment(given, error), port) << (given ? given : "unset");
     EXPECT_EQ(error, "");
     for (const char* wrong : {"0", "65536", "99999999999999999999", "80a", "-1", " 80"}) {
         EXPECT_EQ(AgonesSdk::PortFromEnvironment(wrong, error), std::nullopt) << wrong;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -30,11 +31,7 @@ inline Lines LoggedSince(std::FILE* file, long& read)
 
 inline bool AnyHas(const Lines& lines, const std::string& text)
 {
-    for (const std::string& line : lines) {
-        if (line.find(text) != std::string::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(lines, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 // A server that opened no port, players fed to it by hand as the network

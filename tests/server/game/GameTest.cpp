@@ -49,21 +49,28 @@ protected:
         });
     }
 
-    // The texts told a slot, in order.
-    std::vector<std::string> TextsTo(int slot) const
+    // Each message of a kind told a slot, in order.
+    template <typename Visit>
+    void EachTo(int slot, int kind, Visit visit) const
     {
-        std::vector<std::string> texts;
         for (const Sent& s : sent) {
             MessageBatch batch;
             batch.ParsePacked(s.bytes.data(), s.bytes.size());
             for (NetMessage* message = batch.Begin(); message && s.slot == slot; message = batch.Next()) {
-                char text[1024] = {};
-                if (message->Kind() != kMsgText)
-                    continue;
-                message->GetText(text, sizeof text);
-                texts.emplace_back(text);
+                if (message->Kind() == kind)
+                    visit(*message);
             }
         }
+    }
+
+    std::vector<std::string> TextsTo(int slot) const
+    {
+        std::vector<std::string> texts;
+        EachTo(slot, kMsgText, [&](NetMessage& message) {
+            char text[1024] = {};
+            message.GetText(text, sizeof text);
+            texts.emplace_back(text);
+        });
         return texts;
     }
 
@@ -139,16 +146,11 @@ TEST_F(GameTest, TheRoundClockFollowsEachMapWithTheTimeLeftAndTheScoreLimit)
 {
     const auto clocks = [this](int slot) {
         std::vector<std::pair<int, int>> heard;
-        for (const Sent& s : sent) {
-            MessageBatch batch;
-            batch.ParsePacked(s.bytes.data(), s.bytes.size());
-            for (NetMessage* message = batch.Begin(); message && s.slot == slot; message = batch.Next()) {
-                int msLeft = 0, limit = 0;
-                message->GetRoundClock(msLeft, limit);
-                if (message->Kind() == kMsgRoundClock)
-                    heard.emplace_back(msLeft, limit);
-            }
-        }
+        EachTo(slot, kMsgRoundClock, [&](NetMessage& message) {
+            int msLeft = 0, limit = 0;
+            message.GetRoundClock(msLeft, limit);
+            heard.emplace_back(msLeft, limit);
+        });
         return heard;
     };
     GameOptions options = Options(4, 0);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "server/game/Player.h"
 #include "server/game/RobotMatch.h"
@@ -35,8 +36,7 @@ TEST(RobotMatch, RobotsEaseOffAPersonWhoKeepsDyingAndPressOneWhoKeepsWinning)
         loser.ship.ForceRespawn(0.0f, 0.0f);
         watch();
     }
-    EXPECT_EQ(match.LevelAgainst(1), 0.0);
-    EXPECT_EQ(match.LevelAgainst(2), 3.0);
+    EXPECT_EQ(std::pair(match.LevelAgainst(1), match.LevelAgainst(2)), std::pair(0.0, 3.0));
     EXPECT_EQ(match.LevelAgainst(7), kDefaultRobotSkill) << "a robot, or nobody";
 
     winner.ship.SetScore(0);
