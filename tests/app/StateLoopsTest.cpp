@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -14,7 +13,6 @@
 #include "base/Console.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/ServerBrowser.h"
-#include "net/PackedBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Window.h"
@@ -81,16 +79,13 @@ TEST_F(StateLoop, AHostDropLeavesAnIdleGameUntilEscape)
             return;
         // The reply names the local ship 55 and brings an opponent; once the
         // controls carry 55 both are in the world.
-        const auto player = host.Joined().at(0);
-        host.Run([player](platform::SessionServer& s) {
-            NetMessage reply, rival;
-            reply.SetJoin(55, 0, "Ace");
-            rival.SetPlayerSpawn(8, 100, 100, 1, "Rival");
-            const auto bytes = PackedBatch::Pack({&reply, &rival});
-            s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
-        });
+        NetMessage reply, rival;
+        reply.SetJoin(55, 0, "Ace");
+        rival.SetPlayerSpawn(8, 100, 100, 1, "Rival");
+        host.SendToFirst({&reply, &rival}, platform::Delivery::Reliable);
         for (int i = 0; i < 1500 && !ControlsName(host, 55); ++i)
             std::this_thread::sleep_for(10ms);
+        const auto player = host.Joined().at(0);
         host.Run([player](platform::SessionServer& s) { s.Drop(player); });
     });
     const std::string idle = "1 ship(s), first 0 Ace type 2 local, in game";
@@ -145,15 +140,7 @@ TEST_F(StateLoop, AnswersAfterTheSearchStillReachTheBrowsersList)
     GamePortLock portLock;
     HostThread host("Latecomer", 8, NetClient::kGamePort);
     ASSERT_TRUE(host.Hosting());
-    std::atomic<bool> busy{false};
-    std::thread stall([&] {
-        host.Run([&](platform::SessionServer&) {
-            busy = true;
-            std::this_thread::sleep_for(1500ms);
-        });
-    });
-    while (!busy)
-        std::this_thread::sleep_for(1ms);
+    std::thread stall = host.Stall(1500ms);
 
     ServerBrowser* browser = ServerBrowser::Instance();
     g_appState = AppState::BrowseLan;

@@ -110,39 +110,32 @@ TEST_F(DemoPlaybackTest, SeekingShowsTheGameAsItWasThen)
 }
 
 // The recorder's ship is followed from the start; Tab goes round every
-// ship by id and Shift+Tab back, also after a seek back.
-TEST_F(DemoPlaybackTest, TheCameraFollowsTheRecorderThenEveryShipInTurn)
+// ship by id and Shift+Tab back, also after a seek back. Both pass a
+// wreck, whose camera shows an empty field, and find it again once it is
+// back in play; the caption names the followed.
+TEST_F(DemoPlaybackTest, TheCameraFollowsTheRecorderThenEveryShipInTurnPassingWrecks)
 {
     const DemoReader demo = RecordedGame();
     DemoPlayback playback(demo);
-    playback.Seek(9000);
     const auto followed = [&] { return playback.GetWorld().FirstShip()->GetId(); };
-    std::vector<int> turns = {followed()};
-    for (const int way : {1, 1, 1, 1, -1}) {
-        playback.Follow(way);
-        turns.push_back(followed());
-    }
-    EXPECT_EQ(turns, (std::vector<int>{1, 2, 3, 1, 2, 1}));
-    playback.Follow(1);
-    playback.Follow(1);
+    const auto turn = [&](std::initializer_list<int> ways) {
+        std::vector<int> turns;
+        for (const int way : ways) {
+            playback.Follow(way);
+            turns.push_back(followed());
+        }
+        return turns;
+    };
+    playback.Seek(9000);
+    EXPECT_EQ(followed(), 1);
+    EXPECT_EQ(turn({1, 1, 1, 1, -1}), (std::vector<int>{2, 3, 1, 2, 1}));
+    turn({1, 1});
     playback.Seek(8500);
     EXPECT_EQ(followed(), 3) << "still followed after a seek back";
-}
 
-// Tab and Shift+Tab pass a wreck, whose camera shows an empty field, and
-// find it again once it is back in play; the caption names the followed.
-TEST_F(DemoPlaybackTest, TabPassesWrecksAndTheCaptionNamesTheShipFollowed)
-{
-    const DemoReader demo = RecordedGame();
-    DemoPlayback playback(demo);
+    EXPECT_EQ(turn({1}), std::vector<int>{1});
     playback.Seek(12500);
-    const auto followed = [&] { return playback.GetWorld().FirstShip()->GetId(); };
-    std::vector<int> turns;
-    for (const int way : {1, 1, -1, -1}) {
-        playback.Follow(way);
-        turns.push_back(followed());
-    }
-    EXPECT_EQ(turns, (std::vector<int>{2, 1, 2, 1})) << "past ship 3's wreck both ways";
+    EXPECT_EQ(turn({1, 1, -1, -1}), (std::vector<int>{2, 1, 2, 1})) << "past ship 3's wreck both ways";
     EXPECT_EQ(playback.Caption(), "Demo 0:12 / 0:20  x1  following Vega");
     playback.Seek(13000);
     playback.Follow(-1);

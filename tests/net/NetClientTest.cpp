@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
-#include <future>
 #include <string>
 #include <thread>
 
@@ -151,14 +150,10 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinAndEchoesPings)
     ASSERT_TRUE(host.WaitForReceived(2, 6000));
     EXPECT_EQ(host.Received()[1][0], kMsgText) << "a message of kind 0 sent nothing";
 
-    const auto player = host.Joined().at(0);
-    host.Run([player](platform::SessionServer& s) {
-        NetMessage reply, ping;
-        reply.SetJoin(55, 0, "Pilot");
-        ping.SetPing(123456);
-        const auto bytes = PackedBatch::Pack({&reply, &ping});
-        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Reliable);
-    });
+    NetMessage reply, ping;
+    reply.SetJoin(55, 0, "Pilot");
+    ping.SetPing(123456);
+    host.SendToFirst({&reply, &ping}, platform::Delivery::Reliable);
     ASSERT_TRUE(WorkUntil([&] { return local->GetId() == 55; }));
     ASSERT_TRUE(host.WaitForReceived(3, 6000));
     ASSERT_TRUE(pong.Parse(host.Received()[2].data(), host.Received()[2].size()));
@@ -180,13 +175,9 @@ TEST_F(NetClientSession, APlayerFlyingAheadPingsOftenUntilItsFirstPong)
     };
     WorkUntil([] { return false; }, 1000);
     EXPECT_GE(pings(), 4);
-    const auto player = host->Joined().at(0);
-    host->Run([player](platform::SessionServer& s) {
-        NetMessage pong;
-        pong.SetPong(platform::TickCount() - 40);
-        const auto bytes = PackedBatch::Pack({&pong});
-        s.SendTo(player, bytes.data(), bytes.size(), platform::Delivery::Any);
-    });
+    NetMessage pong;
+    pong.SetPong(platform::TickCount() - 40);
+    host->SendToFirst({&pong}, platform::Delivery::Any);
     ASSERT_TRUE(WorkUntil([&] { return client->GetPing() > 0; }));
     const auto told = pings();
     WorkUntil([] { return false; }, 600);
@@ -264,22 +255,6 @@ TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithItsNameCutAndAtALimited
     EXPECT_LE(answers, 20) << "a burst from one address, then a few a second";
 }
 
-// Holds the host's thread for the time given, as a hung host would; returns
-// once the hold has begun.
-std::thread StallHost(HostThread& host, std::chrono::milliseconds time)
-{
-    std::promise<void> held;
-    std::future<void> begun = held.get_future();
-    std::thread stall([&host, time, held = std::move(held)]() mutable {
-        host.Run([&](platform::SessionServer&) {
-            held.set_value();
-            std::this_thread::sleep_for(time);
-        });
-    });
-    begun.wait();
-    return stall;
-}
-
 TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionAfterTheLimit)
 {
     HostThread host("Quiet", 4, Port());
@@ -290,17 +265,17 @@ TEST_F(NetClientSession, AHostThatFallsSilentEndsTheSessionAfterTheLimit)
     // Host and game paused together, longer than the limit: the game was
     // not listening, so it cannot call the host silent.
     constexpr auto kLimit = std::chrono::milliseconds(platform::SessionClient::kSilenceLimit);
-    std::thread pause = StallHost(host, kLimit + std::chrono::milliseconds(400));
+    std::thread pause = host.Stall(kLimit + std::chrono::milliseconds(400));
     std::this_thread::sleep_for(kLimit + std::chrono::milliseconds(400));
     client->DoWork(10);
     pause.join();
     EXPECT_FALSE(WorkUntil([&] { return client->IsTerminated(); }, 2000)) << "a paused game blamed its host";
 
     // Two seconds of silence are a bad link, not a lost host.
-    std::thread outage = StallHost(host, std::chrono::milliseconds(2000));
+    std::thread outage = host.Stall(std::chrono::milliseconds(2000));
     EXPECT_FALSE(WorkUntil([&] { return client->IsTerminated(); }, 2500)) << "a short outage ended the game";
     outage.join();
-    std::thread hang = StallHost(host, kLimit + std::chrono::milliseconds(1500));
+    std::thread hang = host.Stall(kLimit + std::chrono::milliseconds(1500));
     EXPECT_TRUE(WorkUntil([&] { return client->IsTerminated(); }, platform::SessionClient::kSilenceLimit + 800))
         << "not seen within the limit";
     hang.join();
@@ -318,13 +293,13 @@ protected:
     }
 
     // Handles the messages as one payload of the size returned.
-    std::size_t Apply(const std::vector<const NetMessage*>& messages)
+    std::size_t Apply(const std::vector<const NetMessage*>& messages) { return ApplyPayload(PackedBatch::Pack(messages)); }
+    std::size_t ApplyPayload(const std::vector<std::uint8_t>& payload)
     {
-        const auto bytes = PackedBatch::Pack(messages);
         MessageBatch batch;
-        batch.ParsePacked(bytes.data(), bytes.size());
+        batch.ParsePacked(payload.data(), payload.size());
         client->HandleBatch(batch);
-        return bytes.size();
+        return payload.size();
     }
 
     void GiveMap(const std::vector<std::vector<int>>& rows = std::vector<std::vector<int>>(8, std::vector<int>(8, 0)))
@@ -344,6 +319,9 @@ protected:
         state.SetShipState(31, 0, 100.0f, 100.0f, 0, {}, Vector3(x, y, 0), Vector3(), heading);
         Apply({&join, &spawn, &state});
     }
+
+    static constexpr std::int32_t kFire[] = {kKeyFire};
+    const HeldKeys fire = HeldKeys::FromCodes(kFire, 1);
 };
 
 TEST_P(MessageHandling, TextIsPrintedAsItIsAndAMapStartsARoundOrSaysWhyNot)
@@ -448,9 +426,7 @@ TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)
     text.SetText("still here");
     const auto after = PackedBatch::Pack({&text});
     bytes.insert(bytes.end(), after.begin(), after.end());
-    MessageBatch batch;
-    batch.ParsePacked(bytes.data(), bytes.size());
-    client->HandleBatch(batch);
+    ApplyPayload(bytes);
     EXPECT_EQ(ConsoleLines().back(), "still here");
 }
 
@@ -527,8 +503,6 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
 {
     NetMessage bullet, killed;
     JoinAt(200, 200, 0.0f);
-    HeldKeys fire;
-    fire.Press(kKeyFire);
     const OwnShots& shots = client->Prediction().Shots();
     const auto fly = [&](std::uint32_t now) { return client->Prediction().Step(*local, fire, 10, now, nullptr); };
     EXPECT_EQ(fly(platform::TickCount()), GetParam());
@@ -572,8 +546,6 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     GiveMap(rows);
     JoinAt(120, 128, 90.0f);
     NetMessage own, bullet, gone;
-    HeldKeys fire;
-    fire.Press(kKeyFire);
     const std::uint32_t now = platform::TickCount();
     client->Prediction().Step(*local, fire, 10, now, world->GetMap());
     const OwnShots& shots = client->Prediction().Shots();

@@ -17,11 +17,11 @@
 
 namespace {
 
-// A 20 x 20 room walled all round.
-std::unique_ptr<Map> Room()
+// A 20 x 20 room walled all round, or open.
+std::unique_ptr<Map> Room(bool walled = true)
 {
     std::vector<std::vector<int>> rows(20, std::vector<int>(20, 0));
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20 && walled; ++i)
         rows[0][i] = rows[19][i] = rows[i][0] = rows[i][19] = kCellWall;
     const auto bytes = MapFileBytes("Room", rows);
     auto map = std::make_unique<Map>();
@@ -256,9 +256,7 @@ TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
 // anew from 100 to 140 ms on the way: it is drawn at an even pace.
 TEST(OwnShipPrediction, ACoastIsDrawnEvenlyThroughJitterAndANewRoundTrip)
 {
-    const auto bytes = MapFileBytes("Open", std::vector<std::vector<int>>(20, std::vector<int>(20, 0)));
-    Map map;
-    map.LoadFromBytes(bytes.data(), bytes.size());
+    const auto map = Room(false);
     const int lateness[] = {20, -20, 5, -15, 10, 0, -5, 15, -10, 20, -20, 0};
     Ship ship = ShipAt(100, 100);
     OwnShipPrediction prediction;
@@ -270,14 +268,14 @@ TEST(OwnShipPrediction, ACoastIsDrawnEvenlyThroughJitterAndANewRoundTrip)
             if (arrives > now)
                 break;
             prediction.OnReport(ship, Vector3(100 + 0.2 * sent, 100, 0), Vector3(200, 0, 0), 90.0f, now,
-                                now < 2000 ? 100 : 140, &map);
+                                now < 2000 ? 100 : 140, map.get());
         }
-        prediction.Step(ship, HeldKeys(), 10, now, &map);
+        prediction.Step(ship, HeldKeys(), 10, now, map.get());
         drawn.push_back(ship.Position().x);
     }
     EXPECT_GT(prediction.JitterMs(), 5.0);
     for (std::size_t i = 150; i < drawn.size(); ++i) {
-        const double step = FoldDifference(drawn[i] - drawn[i - 10], map.WorldWidth());
+        const double step = FoldDifference(drawn[i] - drawn[i - 10], map->WorldWidth());
         EXPECT_NEAR(step, 20.0, 2.0) << "in the 100 ms to " << i * 10 << " ms";
     }
 }
@@ -336,6 +334,11 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     walls.Learn(*map);
     Ship ship = ShipAt(320, 320);
     OwnShots shots;
+    // Frames with nothing held from one moment to before another.
+    const auto coast = [&](std::uint32_t from, std::uint32_t to, int roundTrip) {
+        for (std::uint32_t now = from; now < to; now += 10)
+            shots.Step(ship, HeldKeys(), 10, now, roundTrip, map.get(), walls);
+    };
     shots.Step(ship, Keys({kKeyFire, kKeyTurnLeft}), 10, 10, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u) << "the frame the key went down";
     EXPECT_EQ(shots.InFlight().front().shot->GetHeading(), ship.GetHeading()) << "from the ship as it was flown";
@@ -355,8 +358,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     EXPECT_EQ(served->Position().x, flown.x) << "it goes on from where ours had got to";
     EXPECT_EQ(shots.InFlight().size(), 1u) << "no doubled shot";
 
-    for (std::uint32_t now = 220; now <= 220 + 200 + OwnShots::kGraceMs; now += 10)
-        shots.Step(ship, HeldKeys(), 10, now, 200, map.get(), walls);
+    coast(220, 230 + 200 + OwnShots::kGraceMs, 200);
     EXPECT_TRUE(shots.InFlight().empty()) << "a shot the server never fired goes";
 
     // Heading 90 points along -x: at the wall of column 0 a shot stops.
@@ -364,8 +366,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     ship.SetHeading(90.0f);
     shots.Clear();
     shots.Step(ship, Keys({kKeyFire}), 10, 1000, 1000, map.get(), walls);
-    for (std::uint32_t now = 1010; now < 1100; now += 10)
-        shots.Step(ship, HeldKeys(), 10, now, 1000, map.get(), walls);
+    coast(1010, 1100, 1000);
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_FALSE(shots.InFlight().front().shot->IsAlive()) << "the shot flew through the wall";
     const auto late = Reported(Vector3(52, 320, 0), shots.InFlight().front().shot->Velocity());
@@ -379,8 +380,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     ship.SetRounds(Ammunition::Mines, 1);
     shots.Clear();
     shots.Step(ship, Keys({kKeyMine}), 10, 2000, 1000, map.get(), walls);
-    for (std::uint32_t now = 2010; now < 2500; now += 10)
-        shots.Step(ship, HeldKeys(), 10, now, 1000, map.get(), walls);
+    coast(2010, 2500, 1000);
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_TRUE(shots.InFlight().front().shot->IsAlive() && shots.InFlight().front().shot->Velocity().x > 0.0)
         << "the mine was spent on the wall";

@@ -153,8 +153,7 @@ public:
     {
         std::lock_guard<std::mutex> lock(guard);
         const std::vector<Seen>& seen = histories[id];
-        const auto after = std::upper_bound(seen.begin(), seen.end(), at,
-                                            [](std::uint32_t t, const Seen& s) { return t < s.at; });
+        const auto after = SeenAfter(seen, at);
         if (after == seen.begin() || after == seen.end() || at - std::prev(after)->at > freshMs)
             return false;
         where = std::prev(after)->MovedOn(at);
@@ -167,8 +166,7 @@ public:
     {
         std::lock_guard<std::mutex> lock(guard);
         const std::vector<Seen>& seen = histories[id];
-        auto at = std::upper_bound(seen.begin(), seen.end(), from,
-                                   [](std::uint32_t t, const Seen& s) { return t < s.at; });
+        auto at = SeenAfter(seen, from);
         if (at == seen.begin() || at == seen.end() || std::prev(seen.end())->at < to)
             return false;
         const Vector3 velocity = std::prev(at)->velocity;
@@ -202,6 +200,11 @@ public:
     }
 
 private:
+    static std::vector<Seen>::const_iterator SeenAfter(const std::vector<Seen>& seen, std::uint32_t t)
+    {
+        return std::upper_bound(seen.begin(), seen.end(), t, [](std::uint32_t at, const Seen& s) { return at < s.at; });
+    }
+
     bool FirstSight(std::deque<std::uint32_t>& recent, std::uint32_t sequence)
     {
         std::lock_guard<std::mutex> lock(guard);
@@ -413,41 +416,54 @@ protected:
     std::vector<double> glideDistances;
 
     // Searches through the relay and joins, as a player would try again
-    // when a lost datagram made the first try fail.
-    bool Join()
+    // when a lost datagram made the first try fail; the flight starts then.
+    void Join()
     {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (ServerSessionTest::Join("Far Server", relay->Port(), 15000))
-                return true;
+        const std::uint32_t asked = platform::TickCount();
+        bool joined = false;
+        for (int attempt = 0; attempt < 3 && !joined; ++attempt)
+            joined = ServerSessionTest::Join("Far Server", relay->Port(), 15000);
+        ASSERT_TRUE(joined) << "joined through the relay";
+        std::printf("joined through the relay in %u ms\n", platform::TickCount() - asked);
+        ASSERT_NE(world->GetMap(), nullptr);
+        start = lastFrame = lastPing = platform::TickCount();
+    }
+
+    // Whether the flight goes on; if so, flies its next frame, with a ping
+    // each second, and returns when the frame began.
+    bool Fly(std::uint32_t& now)
+    {
+        if (platform::TickCount() - start >= flightMs || client->IsTerminated())
+            return false;
+        now = platform::TickCount();
+        Frame(HeldAt(now - start));
+        if (now - lastPing >= 1000) {
+            client->SendPing();
+            lastPing = now;
         }
-        return false;
+        return true;
     }
 
     std::unique_ptr<UdpRelay> relay;
     ServerReports reports;
     std::atomic<bool> stop {false};
     std::thread relayThread;
-    std::uint32_t lastFrame = 0;
+    const std::uint32_t flightMs = FlightMs();
+    std::uint32_t start = 0, lastFrame = 0, lastPing = 0;
 };
 
 TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhereTheServerHasIt)
 {
-    const std::uint32_t asked = platform::TickCount();
-    ASSERT_TRUE(Join()) << "joined through the relay";
-    std::printf("joined through the relay in %u ms\n", platform::TickCount() - asked);
-    ASSERT_NE(world->GetMap(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(Join());
     const double width = world->GetMap()->WorldWidth();
     const double height = world->GetMap()->WorldHeight();
     const int id = local->GetId();
-    lastFrame = platform::TickCount();
 
     // Only a ship that has been alive a while on both ends is compared: a
     // death or a respawn reaches the player a delay late, by design.
-    const std::uint32_t kFlightMs = FlightMs();
     constexpr std::uint32_t kSettleMs = 1000;
     constexpr std::uint32_t kFreshMs = 200;
-    const std::uint32_t start = platform::TickCount();
-    std::uint32_t aliveSince = start, aliveMs = 0, lastFrameAt = start, lastPing = start, ownSeenAt = 0;
+    std::uint32_t now = start, aliveSince = start, aliveMs = 0, lastFrameAt = start, ownSeenAt = 0;
     Vector3 ownSeen, ownVelocity;
     double longestOwnStep = 0.0;
     int ownReports = 0, reportsSeen = reports.Of(id).reports, deaths = 0;
@@ -455,13 +471,7 @@ TEST_F(BadNetwork, APlayerFliesThroughDelayLossAndReorderingAndItsShipStaysWhere
     std::vector<double> distances;
     std::vector<std::pair<std::uint32_t, Vector3>> drawn;
     double speeds = 0.0;
-    while (platform::TickCount() - start < kFlightMs && !client->IsTerminated()) {
-        const std::uint32_t now = platform::TickCount();
-        Frame(HeldAt(now - start));
-        if (now - lastPing >= 1000) {
-            client->SendPing();
-            lastPing = now;
-        }
+    while (Fly(now)) {
         Glide(now);
         const bool alive = local->IsAlive();
         if (alive && !wasAlive)
@@ -576,19 +586,8 @@ protected:
 
 TEST_F(Lan, ShipsCoastingStraightAreDrawnAtAnEvenPace)
 {
-    ASSERT_TRUE(Join()) << "joined through the relay";
-    ASSERT_NE(world->GetMap(), nullptr);
-    lastFrame = platform::TickCount();
-    const std::uint32_t start = lastFrame;
-    std::uint32_t lastPing = start;
-    while (platform::TickCount() - start < FlightMs() && !client->IsTerminated()) {
-        const std::uint32_t now = platform::TickCount();
-        Frame(HeldAt(now - start));
-        if (now - lastPing >= 1000) {
-            client->SendPing();
-            lastPing = now;
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(Join());
+    for (std::uint32_t now = 0; Fly(now);) {}
     std::printf("on a LAN:\n");
     ExpectEvenCoasts();
 }

@@ -4,9 +4,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <future>
 
 #include "net/ApplicationGuid.h"
+#include "net/PackedBatch.h"
 
 HostThread::HostThread(const std::string& name, std::uint32_t maxPlayers, std::uint16_t port) : server(this)
 {
@@ -55,6 +56,27 @@ void HostThread::Run(std::function<void(platform::SessionServer&)> work)
     // Until it is done, however long it takes: the task refers to this frame.
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return done.load(); });
+}
+
+void HostThread::SendToFirst(const std::vector<const NetMessage*>& messages, platform::Delivery delivery)
+{
+    const auto player = Joined().at(0);
+    const auto bytes = PackedBatch::Pack(messages);
+    Run([&](platform::SessionServer& s) { s.SendTo(player, bytes.data(), bytes.size(), delivery); });
+}
+
+std::thread HostThread::Stall(std::chrono::milliseconds time)
+{
+    std::promise<void> held;
+    std::future<void> begun = held.get_future();
+    std::thread stall([this, time, held = std::move(held)]() mutable {
+        Run([&](platform::SessionServer&) {
+            held.set_value();
+            std::this_thread::sleep_for(time);
+        });
+    });
+    begun.wait();
+    return stall;
 }
 
 std::vector<platform::PlayerId> HostThread::Joined()

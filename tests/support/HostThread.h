@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "platform/SessionServer.h"
+
+class NetMessage;
 
 // A session host serviced on a thread of its own, so that a test's player
 // side may make its synchronous calls against it. What the host hears is
@@ -21,6 +24,11 @@ public:
 
     bool Hosting() const { return hosting; }
     void Run(std::function<void(platform::SessionServer&)> work);
+    // Sends the messages as one payload to the player who joined first.
+    void SendToFirst(const std::vector<const NetMessage*>& messages, platform::Delivery delivery);
+    // Holds the host's thread for the time given, as a hung host would;
+    // returns once the hold has begun, with the thread that holds it.
+    std::thread Stall(std::chrono::milliseconds time);
 
     std::vector<platform::PlayerId> Joined();
     std::vector<std::vector<std::uint8_t>> Received();
