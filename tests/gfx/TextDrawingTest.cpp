@@ -108,7 +108,8 @@ TEST_F(TextDrawing, AngleBracketsDrawAsThemselves)
 
 // '?' and space share the blank cell; characters the font lacks share the
 // column of its underscore, and only the font's own may be typed: which
-// ones, the text fields' key test types.
+// ones, the text fields' key test types. Every other printable character,
+// so every line the game prints, draws in a cell of its own.
 TEST(Glyphs, CellsAndTypeableCharactersAreTheFontsOwn)
 {
     for (const auto& [c, column] : {std::pair('?', 25), {' ', 25}, {'\'', 23}, {'_', 10}, {'\t', 10}, {'\n', 10},
@@ -118,12 +119,6 @@ TEST(Glyphs, CellsAndTypeableCharactersAreTheFontsOwn)
     for (int c = 1; c < 256; ++c)
         count += IsTypeable(static_cast<char>(c));
     EXPECT_EQ(count, 26 + 26 + 10 + 16);
-}
-
-// Every printable character, so every line the game prints, draws in a cell
-// of its own; space and '?' share the blank one.
-TEST(Glyphs, EveryPrintableCharacterHasACellOfItsOwn)
-{
     std::map<std::pair<int, int>, char> owners;
     for (char c = ' '; c <= '~'; ++c) {
         const auto [owner, added] = owners.emplace(std::pair(GlyphOf(c).column, GlyphOf(c).row), c);
