@@ -35,31 +35,29 @@ protected:
     }
 };
 
+// No name is empty and an unknown one runs nothing.
 TEST_F(CommandTableRuns, EachCommandGetsTheNameAsTypedAndWhatItsRowTakes)
 {
+    using enum CommandTable::Outcome;
     const struct {
         const char* line;
-        const char* seen;
+        CommandTable::Outcome outcome;
+        std::vector<std::string> seen;
     } cases[] = {
-        {"say  two words ", "say| two words "}, // one delimiter goes, the rest stays
-        {"  pick  one two", "pick|one"},
-        {"pick =x", "pick|=x"}, // a word ends only at a space
-        {"pick=", "pick|"},
-        {"Go ignored", "Go|"},
+        {"say  two words ", Ran, {"say| two words "}}, // one delimiter goes, the rest stays
+        {"  pick  one two", Ran, {"pick|one"}},
+        {"pick =x", Ran, {"pick|=x"}}, // a word ends only at a space
+        {"pick=", Ran, {"pick|"}},
+        {"Go ignored", Ran, {"Go|"}},
+        {"", Empty, {}},
+        {" = ", Empty, {}},
+        {"sayx", Unknown, {}},
     };
     for (const auto& c : cases) {
         Console::Instance()->Clear();
-        EXPECT_EQ(Run(c.line), CommandTable::Outcome::Ran) << c.line;
-        EXPECT_EQ(ConsoleLines(), std::vector<std::string>{c.seen}) << c.line;
+        EXPECT_EQ(Run(c.line), c.outcome) << c.line;
+        EXPECT_EQ(ConsoleLines(), c.seen) << c.line;
     }
-}
-
-TEST_F(CommandTableRuns, NoNameIsEmptyAnUnknownOneRunsNothing)
-{
-    EXPECT_EQ(Run(""), CommandTable::Outcome::Empty);
-    EXPECT_EQ(Run(" = "), CommandTable::Outcome::Empty);
-    EXPECT_EQ(Run("sayx"), CommandTable::Outcome::Unknown);
-    EXPECT_TRUE(ConsoleLines().empty());
 }
 
 } // namespace
