@@ -27,7 +27,7 @@ protected:
     Console* console = nullptr;
 };
 
-TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirstEachUpTo1023Characters)
+TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirstEachUpTo1023CharactersAndAnInputLine)
 {
     for (int i = 1; i <= 6; ++i)
         console->Print("line %d", i);
@@ -44,6 +44,16 @@ TEST_F(ConsoleTest, KeepsTheNewestLinesNewestFirstEachUpTo1023Characters)
     console->Print("%s", "100% sure");
     EXPECT_EQ(Lines()[0], "100% sure");
     EXPECT_EQ(Lines()[1].size(), 1023u) << "lines stop at 1023 characters";
+
+    // The input line comes and goes.
+    char buffer[16] = "untouched";
+    EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "untouched");
+    console->SetInputLine("");
+    EXPECT_TRUE(console->IsInputActive() && console->GetInputLine(buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "");
+    console->ClearInputLine();
+    EXPECT_FALSE(console->IsInputActive() || console->GetInputLine(buffer, sizeof buffer));
 }
 
 // Lines past the limit stay readable a page at a time, and a page stays
@@ -78,18 +88,6 @@ TEST_F(ConsoleTest, PagesBackThroughOlderLinesAndForwardAgain)
     for (int i = 0; i < Console::kHistoryLines; ++i)
         console->PageBack();
     EXPECT_EQ(Lines().back(), "line 11") << "the oldest lines are gone";
-}
-
-TEST_F(ConsoleTest, InputLineComesAndGoes)
-{
-    char buffer[16] = "untouched";
-    EXPECT_FALSE(console->GetInputLine(buffer, sizeof buffer));
-    EXPECT_STREQ(buffer, "untouched");
-    console->SetInputLine("");
-    EXPECT_TRUE(console->IsInputActive() && console->GetInputLine(buffer, sizeof buffer));
-    EXPECT_STREQ(buffer, "");
-    console->ClearInputLine();
-    EXPECT_FALSE(console->IsInputActive() || console->GetInputLine(buffer, sizeof buffer));
 }
 
 } // namespace

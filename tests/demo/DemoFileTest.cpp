@@ -184,25 +184,11 @@ TEST(DemoFile, AWriteThatFailsClosesTheFileAndTellsWhy)
     EXPECT_EQ(reader.Records().size(), 2u);
 }
 
-// A new demo goes only where it is named: a link planted at the next name,
-// even to nowhere, is passed over and never written through.
-TEST(DemoFile, ANewDemoIsNeverWrittenThroughALink)
-{
-    TempDir dir;
-    const std::string outside = dir.Path() + "/outside";
-    const std::string planted = platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena");
-    ASSERT_EQ(::symlink(outside.c_str(), planted.c_str()), 0);
-    const std::string next = platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena");
-    EXPECT_NE(next, planted);
-    DemoWriter writer;
-    EXPECT_FALSE(writer.Open(planted, SomeHeader()));
-    EXPECT_EQ(writer.Error(), EEXIST);
-    EXPECT_FALSE(fs::exists(outside));
-}
-
 // The folder keeps the newest demos, at most so many and so many bytes,
-// and never deletes the newest or anything that is not a demo.
-TEST(DemoFile, TheFolderKeepsTheNewestDemos)
+// and never deletes the newest or anything that is not a demo. A new demo
+// goes only where it is named: a link planted at the next name, even to
+// nowhere, is passed over and never written through.
+TEST(DemoFile, TheFolderKeepsTheNewestDemosAndANewOneIsNeverWrittenThroughALink)
 {
     TempDir dir;
     const auto now = fs::file_time_type::clock::now();
@@ -226,4 +212,12 @@ TEST(DemoFile, TheFolderKeepsTheNewestDemos)
     std::ofstream(first) << "taken";
     EXPECT_NE(platform::DemoFolder::NewFile(dir.Path(), 0, "Big Arena/2").find("_Big_Arena_2-2.qrdemo"),
               std::string::npos);
+
+    const std::string outside = dir.Path() + "/outside";
+    const std::string planted = platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena");
+    ASSERT_EQ(::symlink(outside.c_str(), planted.c_str()), 0);
+    EXPECT_NE(platform::DemoFolder::NewFile(dir.Path(), 1796000000, "Arena"), planted);
+    DemoWriter writer;
+    EXPECT_FALSE(writer.Open(planted, SomeHeader()));
+    EXPECT_EQ(std::tuple(writer.Error(), fs::exists(outside)), std::tuple(EEXIST, false));
 }
