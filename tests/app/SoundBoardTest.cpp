@@ -94,7 +94,8 @@ TEST(SoundBoard, IdleVolumeZeroAndMuteAreSilent)
     board->ToggleMute();
 }
 
-TEST(SoundBoard, TheVolumeIsKeptWithTheSettingsAndStaysInItsRange)
+// A sound's place fades it with distance, and far off it is silent.
+TEST(SoundBoard, TheVolumeIsKeptWithTheSettingsAndStaysInItsRangeAndPlacingFadesWithDistance)
 {
     ScopedConfigHome home;
     Settings chosen;
@@ -110,6 +111,16 @@ TEST(SoundBoard, TheVolumeIsKeptWithTheSettingsAndStaysInItsRange)
         EXPECT_EQ(board->Volume(), kept) << asked;
     }
     board->SetVolume(7);
+
+    const platform::VoiceGains here = SoundBoard::Place(0.0f, 0.0f);
+    EXPECT_EQ(std::tuple(here.left, here.right), std::tuple(255, 255));
+    const platform::VoiceGains near = SoundBoard::Place(0.0f, 200.0f);
+    const platform::VoiceGains far = SoundBoard::Place(0.0f, 700.0f);
+    EXPECT_TRUE(near.left > far.left && far.left > 0);
+    for (const auto& [dx, dy] : {std::pair{SoundBoard::kReach, 0.0f}, {-800.0f, -800.0f}}) {
+        const platform::VoiceGains gone = SoundBoard::Place(dx, dy);
+        EXPECT_EQ(gone.left + gone.right, 0) << dx << ", " << dy;
+    }
 }
 
 TEST(SoundBoard, ADamagedInstallationIsNamedOnceAndPlaysWhatIsLeft)
@@ -130,19 +141,6 @@ TEST(SoundBoard, ADamagedInstallationIsNamedOnceAndPlaysWhatIsLeft)
     PlayOne(*board, SoundEvent::Shot, 0.0f);
     EXPECT_EQ(board->BusyVoices(), 1);
     board->Stop();
-}
-
-TEST(SoundBoard, PlacingFadesWithDistanceAndFarIsSilent)
-{
-    const platform::VoiceGains here = SoundBoard::Place(0.0f, 0.0f);
-    EXPECT_EQ(std::tuple(here.left, here.right), std::tuple(255, 255));
-    const platform::VoiceGains near = SoundBoard::Place(0.0f, 200.0f);
-    const platform::VoiceGains far = SoundBoard::Place(0.0f, 700.0f);
-    EXPECT_TRUE(near.left > far.left && far.left > 0);
-    for (const auto& [dx, dy] : {std::pair{SoundBoard::kReach, 0.0f}, {-800.0f, -800.0f}}) {
-        const platform::VoiceGains gone = SoundBoard::Place(dx, dy);
-        EXPECT_EQ(gone.left + gone.right, 0) << dx << ", " << dy;
-    }
 }
 
 // What handing a frame's sounds to the mixer costs is measured by the

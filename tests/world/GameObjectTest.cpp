@@ -159,8 +159,9 @@ TEST(Polygon, ContainsItsEdgesAndVerticesButNothingBeyondSoOverlapsShareAVertex)
 
 // SegmentHit gives the 1-based edge crossed nearest the segment's start and
 // that edge as a vector; a parallel segment on an edge is reported at once
-// without the vector; a miss leaves it alone.
-TEST(Polygon, SegmentReportsTheEdgeNearestItsStart)
+// without the vector; a miss leaves it alone. Rotation turns the way
+// headings do; a shield's octagon is one point turned so.
+TEST(Polygon, SegmentReportsTheEdgeNearestItsStartAndRotationTurnsAsHeadings)
 {
     const Polygon square = Square();
     for (const auto& [x0, y0, x1, y1, hit, edgeX, edgeY] :
@@ -170,11 +171,6 @@ TEST(Polygon, SegmentReportsTheEdgeNearestItsStart)
         EXPECT_EQ(square.SegmentHit(x0, y0, x1, y1, &edge), hit) << x0 << ", " << y0;
         EXPECT_EQ(std::tuple(edge.x, edge.y), std::tuple(edgeX, edgeY)) << x0 << ", " << y0;
     }
-}
-
-// The way headings turn; a shield's octagon is one point turned so.
-TEST(Polygon, RotationTurnsTheWayHeadingsDo)
-{
     const Polygon::Point corner = Square().Rotated(90).Points()[0];
     EXPECT_NEAR(corner.x, 1.0f, 1e-6);
     EXPECT_NEAR(corner.y, -1.0f, 1e-6);
