@@ -153,6 +153,7 @@ constexpr Row kClientRows[] = {
     {"predict", Takes::Word, "", Predict},
     {"record", Takes::Word, "", Record},
     {"hud", Takes::Word, "", Hud},
+    {"team", Takes::Nothing, "", Forward},
     {"server", Takes::Rest, "", Server},
 };
 

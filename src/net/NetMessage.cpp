@@ -9,11 +9,11 @@
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9};
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgRoundClock;
+    return kind >= kMsgText && kind <= kMsgTeamScores;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -210,6 +210,20 @@ void NetMessage::SetRoundClock(int msLeft, int scoreLimit)
     kind = kMsgRoundClock;
 }
 
+void NetMessage::SetTeam(int shipId, std::uint8_t team)
+{
+    id = shipId;
+    teamNumber = team;
+    kind = kMsgTeam;
+}
+
+void NetMessage::SetTeamScores(int red, int blue)
+{
+    x = red;
+    y = blue;
+    kind = kMsgTeamScores;
+}
+
 void NetMessage::GetText(char* buffer, int size) const
 {
     if (kind == kMsgText && buffer && size > 0)
@@ -305,6 +319,22 @@ void NetMessage::GetRoundClock(int& msLeft, int& scoreLimit) const
     scoreLimit = y;
 }
 
+void NetMessage::GetTeam(int& shipId, std::uint8_t& team) const
+{
+    if (kind != kMsgTeam)
+        return;
+    shipId = id;
+    team = teamNumber;
+}
+
+void NetMessage::GetTeamScores(int& red, int& blue) const
+{
+    if (kind != kMsgTeamScores)
+        return;
+    red = x;
+    blue = y;
+}
+
 int NetMessage::WireSize() const
 {
     if (!IsKnown(kind))
@@ -392,7 +422,12 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
             out.I32(Codes()[i]);
         break;
     case kMsgHaltServer: out.I32(haltArgument); break;
+    case kMsgTeam:
+        out.I32(id);
+        out.U8(teamNumber);
+        break;
     case kMsgRoundClock:
+    case kMsgTeamScores:
         out.I32(x);
         out.I32(y);
         break;
@@ -477,7 +512,9 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
         break;
     }
     case kMsgHaltServer: ok = in.I32(haltArgument); break;
-    case kMsgRoundClock: ok = in.I32(x) && in.I32(y); break;
+    case kMsgTeam: ok = in.I32(id) && in.U8(teamNumber); break;
+    case kMsgRoundClock:
+    case kMsgTeamScores: ok = in.I32(x) && in.I32(y); break;
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
     default: break;

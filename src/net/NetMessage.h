@@ -35,6 +35,9 @@ enum MessageKind : int {
     // The round's time left and score limit, as a round starts or a
     // player joins.
     kMsgRoundClock = 20,
+    // In a team game only: a ship's side, and the teams' scores.
+    kMsgTeam = 21,
+    kMsgTeamScores = 22,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -74,6 +77,9 @@ public:
     void SetTileChange(int column, int row, std::uint8_t value);
     // msLeft -1: the round has no time limit.
     void SetRoundClock(int msLeft, int scoreLimit);
+    // team: a Team's wire number.
+    void SetTeam(int shipId, std::uint8_t team);
+    void SetTeamScores(int red, int blue);
 
     // Readers: each copies out only for its kind (or as noted), with every
     // output present and text buffers of at least one byte.
@@ -91,6 +97,8 @@ public:
     void GetTurretState(int& turretId, int& facing, std::uint8_t& isAlive, Vector3& at) const;
     void GetTileChange(int& column, int& row, std::uint8_t& value) const;
     void GetRoundClock(int& msLeft, int& scoreLimit) const;
+    void GetTeam(int& shipId, std::uint8_t& team) const;
+    void GetTeamScores(int& red, int& blue) const;
     void GetTick(std::uint32_t& out) const { out = tick; }
     int CodeCount() const { return codeCount; }
     const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }
@@ -125,6 +133,7 @@ private:
     float maxFuel = 0.0f;
     signed char score = 0;
     std::uint8_t flags = 0;
+    std::uint8_t teamNumber = 0;
     float heading = 0.0f;
     int extra = 0;
     AmmunitionCounts<std::uint8_t> rounds {};

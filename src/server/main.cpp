@@ -22,6 +22,22 @@ void RequestStop(int signal)
     stopSignal = signal;
 }
 
+// The trial's table; in a team game, each robot's team and each team's
+// score besides.
+void PrintFigures(const RobotTrial& trial)
+{
+    const bool teams = trial.Mode().HasTeams();
+    std::printf("  %-18s %6s %6s %6s %8s%s\n", "robot", "kills", "deaths", "walls", "fuel-ups", teams ? "  team" : "");
+    for (const RobotTrial::Figures& f : trial.Results()) {
+        std::printf("  %-18s %6d %6d %6d %8d%s%s\n", f.name.c_str(), f.kills, f.deaths, f.wallDeaths, f.fuelUps,
+                    teams ? "  " : "", TeamName(f.team));
+    }
+    if (teams) {
+        std::printf("  team scores: Red %d, Blue %d\n", trial.Mode().TeamScore(Team::Red),
+                    trial.Mode().TeamScore(Team::Blue));
+    }
+}
+
 // Robots alone on every map of the rotation; their figures on stdout, the
 // same for the same seed, and the real time each map took on stderr.
 int Simulate(const ServerOptions& options, const std::string& dataDir)
@@ -34,7 +50,7 @@ int Simulate(const ServerOptions& options, const std::string& dataDir)
     }
     for (const std::string& map : maps) {
         const auto started = std::chrono::steady_clock::now();
-        RobotTrial trial(dataDir, map, robots, options.botSkill, options.seed);
+        RobotTrial trial(dataDir, map, robots, options.botSkill, options.seed, options.mode);
         std::string error;
         if (!trial.Run(options.simulateMinutes, error)) {
             std::fprintf(stderr, "quillrock-server: cannot play map %s: %s\n", map.c_str(), error.c_str());
@@ -44,9 +60,7 @@ int Simulate(const ServerOptions& options, const std::string& dataDir)
         std::printf("%s: %g simulated %s, %d robots at skill %d, seed %u\n", map.c_str(), options.simulateMinutes,
                     options.simulateMinutes == 1.0 ? "minute" : "minutes", robots,
                     options.botSkill == kMatchedRobotSkill ? kDefaultRobotSkill : options.botSkill, trial.Seed());
-        std::printf("  %-18s %6s %6s %6s %8s\n", "robot", "kills", "deaths", "walls", "fuel-ups");
-        for (const RobotTrial::Figures& f : trial.Results())
-            std::printf("  %-18s %6d %6d %6d %8d\n", f.name.c_str(), f.kills, f.deaths, f.wallDeaths, f.fuelUps);
+        PrintFigures(trial);
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %.1f s of real time\n", map.c_str(), seconds);
     }

@@ -44,17 +44,25 @@ ServerCommands::ServerCommands(Parts parts) : s(std::move(parts))
         registry.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal,
                       [this, body = entry.body](const Request& request) { return (this->*body)(request); }});
     }
+    const auto slotOf = [this](std::uint32_t caller) {
+        const Connection* connection = s.connections.Find(caller);
+        return connection ? connection->slot : HostedGame::kNobody;
+    };
     for (const HostedGame::Command& command : s.game.Commands())
-        registry.Add(FromGame(command));
+        registry.Add(FromGame(command, slotOf));
     // Players type the server's commands after /server, in a narrow console.
     for (const Asker asker : {Asker::Admin, Asker::Player})
         registry.SetTyping(asker, {"/server ", true});
 }
 
-CommandRegistry::Command ServerCommands::FromGame(const HostedGame::Command& command)
+CommandRegistry::Command ServerCommands::FromGame(const HostedGame::Command& command, const SlotOf& slotOf)
 {
-    return {command.name, command.synopsis, command.help, kAdmins, command.refusal ? command.refusal : kAdminsOnly,
-            [run = command.run](const Request& request) { return run(request.arguments, request.by, request.reply); }};
+    return {command.name, command.synopsis, command.help, command.everyone ? kPlayers : kAdmins,
+            command.refusal ? command.refusal : kAdminsOnly,
+            [run = command.run, slotOf](const Request& request) {
+                const int slot = request.asker == Asker::Operator ? HostedGame::kNobody : slotOf(request.caller);
+                return run(request.arguments, request.by, slot, request.reply);
+            }};
 }
 
 std::string ServerCommands::Help()
@@ -64,8 +72,8 @@ std::string ServerCommands::Help()
         listed.Add({entry.name, entry.synopsis, entry.help, entry.who, entry.refusal, [](const Request&) { return true; }});
     }
     for (HostedGame::Command command : Game::Listed()) {
-        command.run = [](const std::string&, const std::string&, const HostedGame::Reply&) { return true; };
-        listed.Add(FromGame(command));
+        command.run = [](const std::string&, const std::string&, int, const HostedGame::Reply&) { return true; };
+        listed.Add(FromGame(command, [](std::uint32_t) { return HostedGame::kNobody; }));
     }
     std::string text;
     listed.RunLine("/help", Asker::Operator, "", [&text](const std::string& line) { text += "  " + line + "\n"; });

@@ -66,8 +66,10 @@ private:
     };
     static const Entry kEntries[];
 
-    // The game's commands are for admins and the operator.
-    static CommandRegistry::Command FromGame(const HostedGame::Command& command);
+    // The game's commands are for admins and the operator, or for every
+    // player; each is told the slot of the player who asks.
+    using SlotOf = std::function<int(std::uint32_t caller)>;
+    static CommandRegistry::Command FromGame(const HostedGame::Command& command, const SlotOf& slotOf);
     std::string RoundLine() const;
     // The player of that name; else the one whose name differs only in
     // case; false when there is none.

@@ -1,5 +1,6 @@
 #include "server/game/Announcer.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -37,6 +38,25 @@ void Announcer::OnRoundOver(const Player* winner)
         Notice("Round over: %s wins with %d", winner->Name(), winner->GetShip().GetScore());
     else
         Notice("Round over");
+}
+
+void Announcer::OnTeamChanged(const Player& player)
+{
+    reporter.ToAll().SetTeam(player.ShipId(), static_cast<std::uint8_t>(player.GetTeam()));
+    log.Line("%s plays for %s", player.Name(), player.GetTeam() == Team::None ? "nobody" : TeamName(player.GetTeam()));
+}
+
+void Announcer::OnTeamScores(int red, int blue)
+{
+    reporter.ToAll().SetTeamScores(red, blue);
+}
+
+void Announcer::OnTeamsFinished(Team ahead, int red, int blue)
+{
+    if (ahead == Team::None)
+        Notice("Red and Blue draw at %d", red);
+    else
+        Notice("%s wins the round, %d to %d", TeamName(ahead), std::max(red, blue), std::min(red, blue));
 }
 
 void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)

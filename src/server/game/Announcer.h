@@ -41,6 +41,9 @@ public:
     void OnEntityKilled(const GameObject& entity) override;
     void OnTurretChanged(const Turret& turret) override;
     void OnTileChanged(int column, int row, std::uint8_t value) override;
+    void OnTeamChanged(const Player& player) override;
+    void OnTeamScores(int red, int blue) override;
+    void OnTeamsFinished(Team ahead, int red, int blue) override;
 
 private:
     Reporter& reporter;

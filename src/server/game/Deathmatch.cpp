@@ -1,19 +1,9 @@
 #include "server/game/Deathmatch.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "server/game/Player.h"
 #include "world/Ship.h"
-
-namespace {
-
-void Add(Ship& ship, int points)
-{
-    ship.SetScore(static_cast<signed char>(std::clamp(ship.GetScore() + points, -126, 126)));
-}
-
-} // namespace
 
 void Deathmatch::Score(Player& victim, Player* killer, DeathCause cause)
 {
@@ -21,10 +11,10 @@ void Deathmatch::Score(Player& victim, Player* killer, DeathCause cause)
     case DeathCause::Weapon:
     case DeathCause::Rammed:
         if (killer)
-            Add(killer->GetShip(), 1);
+            AddScore(*killer, 1);
         break;
     case DeathCause::OwnWeapon:
-    case DeathCause::Crashed: Add(victim.GetShip(), -1); break;
+    case DeathCause::Crashed: AddScore(victim, -1); break;
     case DeathCause::Collision:
     case DeathCause::Turret: break;
     }
@@ -37,12 +27,5 @@ bool Deathmatch::ScoreReached(const Pilots& pilots, int scoreLimit) const
 
 const Player* Deathmatch::Winner(const Pilots& pilots) const
 {
-    const Player* winner = nullptr;
-    for (const auto& pilot : pilots) {
-        const int score = pilot->GetShip().GetScore();
-        if (!winner || score > winner->GetShip().GetScore() ||
-            (score == winner->GetShip().GetScore() && std::strcmp(pilot->Name(), winner->Name()) < 0))
-            winner = pilot.get();
-    }
-    return winner;
+    return Best(pilots, Team::None);
 }

@@ -1,6 +1,8 @@
 #include "server/game/Game.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 
 #include "server/game/EventLog.h"
@@ -49,6 +51,7 @@ SimulationSettings Game::SettingsFrom(const GameOptions& options)
     SimulationSettings settings;
     settings.scoreLimit = options.scoreLimit;
     settings.mode = options.mode;
+    settings.friendlyFire = options.friendlyFire;
     settings.roundMs = static_cast<int>(std::lround(options.roundMinutes * 60.0 * 1000.0));
     return settings;
 }
@@ -96,6 +99,7 @@ void Game::FillSeats()
         else
             log.Line("robot \"%s\" flies ship %d (skill %d)", robot->Name(), robot->ShipId(), options.botSkill);
     }
+    BalanceTeams();
 }
 
 void Game::Restart()
@@ -134,6 +138,7 @@ int Game::Join(const char* requestedName, int shipType)
     Welcome(player->Slot());
     reporter.ShipNow(player->Slot());
     announcer.Notice("%s joined the game", player->Name());
+    BalanceTeams();
     return player->Slot();
 }
 
@@ -154,6 +159,39 @@ void Game::RemovePilot(Player* player)
     simulation.RemovePlayer(player);
     reporter.ToAll().SetPlayerLeft(shipId);
     announcer.Notice("%s left the game", name.c_str());
+}
+
+void Game::BalanceTeams()
+{
+    const auto& pilots = simulation.Players();
+    while (simulation.Mode().HasTeams()) {
+        const int red = GameMode::Members(pilots, Team::Red);
+        const int blue = GameMode::Members(pilots, Team::Blue);
+        if (std::abs(red - blue) < 2)
+            return;
+        const Team bigger = red > blue ? Team::Red : Team::Blue;
+        if (Player* robot = RobotOf(bigger)) {
+            log.Line("robot \"%s\" changes sides to keep them even", robot->Name());
+            simulation.SwitchTeam(*robot);
+            continue;
+        }
+        // Without a robot to send, the newest person of the bigger side goes.
+        const auto newest = std::find_if(pilots.rbegin(), pilots.rend(),
+                                         [bigger](const auto& pilot) { return pilot->GetTeam() == bigger; });
+        simulation.SwitchTeam(**newest);
+        announcer.Notice("%s plays for %s now, to keep the sides even", (*newest)->Name(),
+                         TeamName(OtherTeam(bigger)));
+    }
+}
+
+Player* Game::RobotOf(Team team) const
+{
+    const auto& pilots = simulation.Players();
+    for (auto pilot = pilots.rbegin(); pilot != pilots.rend(); ++pilot) {
+        if ((*pilot)->GetTeam() == team && crew.Flies(pilot->get()))
+            return pilot->get();
+    }
+    return nullptr;
 }
 
 bool Game::RetireRobot()
@@ -188,6 +226,11 @@ void Game::Welcome(int slot)
                                          static_cast<int>(ship.Position().y), ship.GetShipType(), other->Name());
         if (!ship.IsAlive())
             reporter.To(slot).SetShipKilled(ship.GetId());
+    }
+    if (simulation.Mode().HasTeams()) {
+        for (const auto& other : simulation.Players())
+            reporter.To(slot).SetTeam(other->ShipId(), static_cast<std::uint8_t>(other->GetTeam()));
+        reporter.To(slot).SetTeamScores(simulation.Mode().TeamScore(Team::Red), simulation.Mode().TeamScore(Team::Blue));
     }
     reporter.ShipsTo(slot);
     for (const Turret* turret : simulation.Turrets())

@@ -50,7 +50,7 @@ public:
     void Hold(int slot, const HeldKeys& keys) override;
     void Chat(int slot, const char* text) override;
     void Tell(int slot, const char* text) override;
-    // map, next and bots (GameCommands.cpp).
+    // map, next, bots, mode and team (GameCommands.cpp).
     std::vector<Command> Commands() override;
     // The same without a game to run them: for help.
     static std::vector<Command> Listed();
@@ -103,13 +103,18 @@ private:
     // A command's row: as listed, and its body.
     struct CommandRow {
         Command listed;
-        bool (Game::*body)(const std::string& arguments, const std::string& by, const Reply& reply);
+        bool (Game::*body)(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
     };
     static const CommandRow kCommandRows[];
-    bool MapCommand(const std::string& arguments, const std::string& by, const Reply& reply);
-    bool NextCommand(const std::string& arguments, const std::string& by, const Reply& reply);
-    bool BotsCommand(const std::string& arguments, const std::string& by, const Reply& reply);
-    bool ModeCommand(const std::string& arguments, const std::string& by, const Reply& reply);
+    bool MapCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
+    bool NextCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
+    bool BotsCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
+    bool ModeCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
+    bool TeamCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply);
+    // In a team game: robots change sides until the teams differ by one at most.
+    void BalanceTeams();
+    // The newest robot of a team; null without one.
+    Player* RobotOf(Team team) const;
 
     GameOptions options;
     EventLog& log;

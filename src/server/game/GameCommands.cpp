@@ -1,5 +1,5 @@
 // The game's own commands, for admins and the operator: which map, how
-// many robots, and which kind of game.
+// many robots, and which kind of game; and for every player, which side.
 #include <charconv>
 
 #include "server/game/EventLog.h"
@@ -22,6 +22,7 @@ const Game::CommandRow Game::kCommandRows[] = {
     {{"next", "", "play the next map of the rotation now", nullptr, {}}, &Game::NextCommand},
     {{"bots", "N", "robots wanted from now on, 0 to the seats", nullptr, {}}, &Game::BotsCommand},
     {{"mode", "NAME", "the kind of game from the next round on", nullptr, {}}, &Game::ModeCommand},
+    {{"team", "", "play for the other side, in a team game", nullptr, {}, true}, &Game::TeamCommand},
 };
 
 std::vector<HostedGame::Command> Game::Commands()
@@ -29,9 +30,9 @@ std::vector<HostedGame::Command> Game::Commands()
     std::vector<Command> commands;
     for (const CommandRow& row : kCommandRows) {
         commands.push_back(row.listed);
-        commands.back().run = [this, body = row.body](const std::string& arguments, const std::string& by,
-                                                                   const Reply& reply) {
-            return (this->*body)(arguments, by, reply);
+        commands.back().run = [this, body = row.body](const std::string& arguments, const std::string& by, int slot,
+                                                      const Reply& reply) {
+            return (this->*body)(arguments, by, slot, reply);
         };
     }
     return commands;
@@ -45,7 +46,7 @@ std::vector<HostedGame::Command> Game::Listed()
     return commands;
 }
 
-bool Game::MapCommand(const std::string& arguments, const std::string& by, const Reply& reply)
+bool Game::MapCommand(const std::string& arguments, const std::string& by, int, const Reply& reply)
 {
     if (arguments.empty())
         return false;
@@ -56,7 +57,7 @@ bool Game::MapCommand(const std::string& arguments, const std::string& by, const
     return true;
 }
 
-bool Game::NextCommand(const std::string& arguments, const std::string& by, const Reply& reply)
+bool Game::NextCommand(const std::string& arguments, const std::string& by, int, const Reply& reply)
 {
     if (!arguments.empty())
         return false;
@@ -66,7 +67,7 @@ bool Game::NextCommand(const std::string& arguments, const std::string& by, cons
     return true;
 }
 
-bool Game::BotsCommand(const std::string& arguments, const std::string& by, const Reply& reply)
+bool Game::BotsCommand(const std::string& arguments, const std::string& by, int, const Reply& reply)
 {
     int wanted = 0;
     if (!ReadCount(arguments, wanted))
@@ -81,7 +82,7 @@ bool Game::BotsCommand(const std::string& arguments, const std::string& by, cons
     return true;
 }
 
-bool Game::ModeCommand(const std::string& arguments, const std::string& by, const Reply& reply)
+bool Game::ModeCommand(const std::string& arguments, const std::string& by, int, const Reply& reply)
 {
     if (arguments.empty())
         return false;
@@ -92,5 +93,38 @@ bool Game::ModeCommand(const std::string& arguments, const std::string& by, cons
     }
     log.Always("%s asks for mode %s from the next round", by.c_str(), shown.c_str());
     reply("The next round plays " + shown + ".");
+    return true;
+}
+
+bool Game::TeamCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply)
+{
+    if (!arguments.empty())
+        return false;
+    Player* player = Pilot(slot);
+    if (!player) {
+        reply("Only a pilot plays for a team.");
+        return true;
+    }
+    if (!simulation.Mode().HasTeams()) {
+        reply(std::string("This round plays no teams: its mode is ") + simulation.Mode().Name() + ".");
+        return true;
+    }
+    const Team from = player->GetTeam();
+    const Team to = OtherTeam(from);
+    const int here = GameMode::Members(simulation.Players(), from);
+    const int there = GameMode::Members(simulation.Players(), to);
+    // Moving leaves here - 1 against there + 1; a robot of the other side
+    // coming the other way leaves the sides as they are.
+    Player* swap = there >= here ? RobotOf(to) : nullptr;
+    if (there >= here && !swap) {
+        reply(std::string(TeamName(to)) + " has " + Counted(there, "pilot", "pilots") + " and " + TeamName(from) +
+              " " + std::to_string(here) + ": you stay with " + TeamName(from) + " to keep the sides even.");
+        return true;
+    }
+    log.Line("%s asks to switch sides", by.c_str());
+    simulation.SwitchTeam(*player);
+    announcer.Notice("%s plays for %s now", player->Name(), TeamName(to));
+    if (swap)
+        simulation.SwitchTeam(*swap);
     return true;
 }

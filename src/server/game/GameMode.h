@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "server/game/SimulationListener.h"
+#include "world/Team.h"
 
 class Player;
 
 // The rules that make one kind of game of the same flying and shooting:
-// what a death scores, when a round is won on score, and by whom. The
-// simulation asks its mode; a new mode is its own class and a row of the
-// modes' table.
+// who plays on which side, what a death scores, when a round is won on
+// score, and by whom. The simulation asks its mode; a new mode is its own
+// class and a row of the modes' table.
 class GameMode {
 public:
     using Pilots = std::vector<std::unique_ptr<Player>>;
@@ -25,10 +26,33 @@ public:
     // The round's winner, first in the standings, or null.
     virtual const Player* Winner(const Pilots& pilots) const = 0;
 
+    // Whether ships play in teams; a mode without them has no use for the
+    // rest, and its ships are all of Team::None.
+    virtual bool HasTeams() const { return false; }
+    // A round begins: the teams' scores from 0.
+    virtual void RoundStarted() {}
+    virtual int TeamScore(Team) const { return 0; }
+    // The team ahead at the round's end; None for a draw.
+    virtual Team WinningTeam() const { return Team::None; }
+
+    // Pilots of a team.
+    static int Members(const Pilots& pilots, Team team);
+    // The side a newcomer takes in a team game: the smaller, then the one
+    // behind, then Red.
+    Team SideFor(const Pilots& pilots) const;
+
     // The mode of the name, or null when no mode has it.
     static std::unique_ptr<GameMode> Make(std::string_view name);
     // The same, deathmatch for a name no mode has.
     static std::unique_ptr<GameMode> MakeOrDeathmatch(std::string_view name);
-    // Every mode's name, for an answer to a wrong one: "dm".
+protected:
+    // Points on a ship's score, which stays within what the wire carries.
+    static void AddScore(Player& player, int points);
+    // The highest score of a team, or of everyone for None; equal scores
+    // by name; null without pilots.
+    static const Player* Best(const Pilots& pilots, Team team);
+
+public:
+    // Every mode's name, for an answer to a wrong one: "dm, tdm".
     static std::string Known();
 };

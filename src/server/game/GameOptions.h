@@ -12,6 +12,7 @@ struct GameOptions {
     int scoreLimit = 10;
     double roundMinutes = 10.0;    // 0: no time limit
     std::string mode = "dm";       // one GameMode::Make knows
+    bool friendlyFire = false;     // in a team game, whether teammates hurt each other
     int bots = 0;                  // robots in the seats people leave free
     int botSkill = kMatchedRobotSkill; // or 1 to 3 for all
     unsigned seed = 0;             // 0: a different game every time

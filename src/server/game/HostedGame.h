@@ -42,14 +42,18 @@ public:
         bool finished = false;   // the one match asked for is played out
     };
 
-    // A command of the game's own, for admins and the operator; run gets
-    // what follows its name and says false when that does not fit.
+    // A command of the game's own, for admins and the operator unless it
+    // is for every player; run gets what follows its name and the asker's
+    // slot (kNobody for the operator), and says false when that does not fit.
     struct Command {
+        using Run = std::function<bool(const std::string& arguments, const std::string& by, int slot,
+                                       const Reply& reply)>;
         const char* name;
         const char* synopsis;
         const char* help;
         const char* refusal; // the answer to a player who may not; null for the usual one
-        std::function<bool(const std::string& arguments, const std::string& by, const Reply& reply)> run;
+        Run run;
+        bool everyone = false; // any player may run it
     };
 
     virtual ~HostedGame() = default;

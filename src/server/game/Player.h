@@ -2,6 +2,7 @@
 
 #include "world/HeldKeys.h"
 #include "world/ShipControls.h"
+#include "world/Team.h"
 #include "world/Vector3.h"
 
 class Ship;
@@ -29,6 +30,11 @@ public:
     // Its reloads and its free shield: the rules the held keys fly by.
     ShipControls& Controls() { return controls; }
 
+    // Its side in a team game; None in everyone against everyone.
+    Team GetTeam() const { return team; }
+    void SetTeam(Team side) { team = side; }
+    bool IsTeammate(const Player& other) const { return team != Team::None && team == other.team; }
+
     // Where the ship was before this tick's move: a rebound goes back there.
     const Vector3& LastPosition() const { return lastPosition; }
     void SetLastPosition(const Vector3& at) { lastPosition = at; }
@@ -39,4 +45,5 @@ private:
     HeldKeys keys;
     ShipControls controls;
     Vector3 lastPosition;
+    Team team = Team::None;
 };

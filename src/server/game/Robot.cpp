@@ -146,7 +146,7 @@ void Robot::ChooseTarget(const Simulation& game, const Player& self)
             continue;
         }
         const int seen = aliveFor[them.GetId()] += std::min(sinceDecision, 1000);
-        if (other.get() == &self || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
+        if (other.get() == &self || self.IsTeammate(*other) || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
             continue;
         const double distance = navigator->Offset(ship.Position(), them.Position()).Length();
         if (!targetShip || distance < nearest) {

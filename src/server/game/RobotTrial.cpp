@@ -1,23 +1,27 @@
 #include "server/game/RobotTrial.h"
 
+#include <limits>
+
 #include "world/Ship.h"
 
-GameOptions RobotTrial::TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed)
+GameOptions RobotTrial::TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed,
+                                     const std::string& mode)
 {
     GameOptions options;
     options.maps = {mapName};
     options.maxPlayers = robots;
     options.bots = robots;
     options.botSkill = skillLevel;
-    options.scoreLimit = 126; // the highest score a ship shows: rounds never end on score
+    options.scoreLimit = std::numeric_limits<int>::max(); // rounds never end on score
     options.roundMinutes = 0.0;
     options.seed = seed;
+    options.mode = mode;
     return options;
 }
 
 RobotTrial::RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel,
-                       unsigned seed)
-    : game(TrialOptions(mapName, robots, skillLevel, seed), dataDir, quiet), figures(Player::kMaxSlots),
+                       unsigned seed, const std::string& mode)
+    : game(TrialOptions(mapName, robots, skillLevel, seed, mode), dataDir, quiet), figures(Player::kMaxSlots),
       refuelling(Player::kMaxSlots, false)
 {
     game.WatchKills([this](const Player& victim, const Player* killer, DeathCause cause) {
@@ -74,6 +78,8 @@ bool RobotTrial::Run(double minutes, std::string& error)
             refuelling[slot] = now;
         }
     }
+    for (const auto& pilot : game.GetSimulation().Players())
+        Of(*pilot).team = pilot->GetTeam();
     std::erase_if(figures, [](const Figures& f) { return f.name.empty(); });
     return true;
 }

@@ -19,9 +19,11 @@ public:
         int deaths = 0;
         int wallDeaths = 0;
         int fuelUps = 0;
+        Team team = Team::None; // at the end
     };
 
-    RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel, unsigned seed);
+    RobotTrial(const std::string& dataDir, const std::string& mapName, int robots, int skillLevel, unsigned seed,
+               const std::string& mode = "dm");
 
     // A person plays among them, in the newest robot's seat, flown by a
     // robot's brain at a fixed level (0 to 3) as a scripted player would:
@@ -33,9 +35,11 @@ public:
     bool Run(double minutes, std::string& error);
     const std::vector<Figures>& Results() const { return figures; }
     unsigned Seed() const { return game.Seed(); }
+    const GameMode& Mode() const { return game.GetSimulation().Mode(); }
 
 private:
-    static GameOptions TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed);
+    static GameOptions TrialOptions(const std::string& mapName, int robots, int skillLevel, unsigned seed,
+                                    const std::string& mode);
     Figures& Of(const Player& player);
     void FlyPerson();
     void Killed(const Player& victim, const Player* killer, DeathCause cause);

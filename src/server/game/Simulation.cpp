@@ -79,6 +79,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     ++rounds;
     if (nextMode)
         mode = std::move(nextMode);
+    mode->RoundStarted();
     world.SetMap(std::move(loaded.map));
     currentMap = world.GetMap();
     Map& map = *currentMap;
@@ -92,6 +93,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     powerups.Restart();
 
     listener.OnRoundStarted(mapName, map);
+    DealTeams();
     PlaceTurrets();
     for (const auto& player : players)
         Spawn(*player);
@@ -125,9 +127,51 @@ Player* Simulation::AddPlayer(const std::string& name, int shipType)
     made->SetName(name.c_str());
     made->SetId(nextShipId++);
     Ship* ship = world.AddShip(std::move(made));
+    const Team side = mode->SideFor(players);
     players.push_back(std::make_unique<Player>(slot, ship));
-    Spawn(*players.back());
-    return players.back().get();
+    Player& player = *players.back();
+    player.SetTeam(side);
+    if (side != Team::None)
+        listener.OnTeamChanged(player);
+    Spawn(player);
+    return &player;
+}
+
+void Simulation::SwitchTeam(Player& player)
+{
+    if (!mode->HasTeams())
+        return;
+    player.SetTeam(OtherTeam(player.GetTeam()));
+    listener.OnTeamChanged(player);
+    if (phase == Phase::Playing)
+        Spawn(player);
+}
+
+void Simulation::DealTeams()
+{
+    if (!mode->HasTeams()) {
+        for (const auto& player : players) {
+            if (player->GetTeam() != Team::None) {
+                player->SetTeam(Team::None);
+                listener.OnTeamChanged(*player);
+            }
+        }
+        return;
+    }
+    if (std::ranges::any_of(players, [](const auto& p) { return p->GetTeam() == Team::None; })) {
+        for (const auto& player : players)
+            player->SetTeam(Team::None);
+        for (const auto& player : players) {
+            player->SetTeam(mode->SideFor(players));
+            listener.OnTeamChanged(*player);
+        }
+    }
+    TellTeamScores();
+}
+
+void Simulation::TellTeamScores()
+{
+    listener.OnTeamScores(mode->TeamScore(Team::Red), mode->TeamScore(Team::Blue));
 }
 
 int Simulation::FreeSlot() const
@@ -308,6 +352,8 @@ void Simulation::Settle()
         mode->Score(*death.victim, death.killer, death.cause);
         listener.OnShipKilled(*death.victim, death.killer, death.cause);
     }
+    if (!deaths.empty() && mode->HasTeams())
+        TellTeamScores();
     deaths.clear();
 
     std::vector<Record> bursts;
@@ -359,6 +405,8 @@ void Simulation::EndRound()
     resultsLeft = settings.resultsMs;
     const Player* winner = mode->Winner(players);
     winnerShip = winner ? winner->ShipId() : 0;
+    if (mode->HasTeams())
+        listener.OnTeamsFinished(mode->WinningTeam(), mode->TeamScore(Team::Red), mode->TeamScore(Team::Blue));
     listener.OnRoundOver(winner);
 }
 

@@ -35,6 +35,7 @@ struct SimulationSettings {
     bool dropPowerups = true;
     unsigned seed = 0;            // 0: a different game every time
     std::string mode = "dm";      // one GameMode::Make knows
+    bool friendlyFire = false;    // in a team game, whether teammates' shots and ships hurt
 };
 
 // The game itself, as the server runs it: one world (the NetServer's, so
@@ -82,6 +83,9 @@ public:
     // every slot is taken. Restart frees them all.
     int ReserveSlot();
     void RemovePlayer(Player* player);
+    // In a team game: the pilot plays for the other side from now on, its
+    // ship placed anew, the score kept.
+    void SwitchTeam(Player& player);
     Player* FindPlayer(int shipId) const;
     const std::vector<std::unique_ptr<Player>>& Players() const { return players; }
 
@@ -132,6 +136,13 @@ private:
     // The lowest slot neither a pilot's nor reserved, or -1.
     int FreeSlot() const;
     void Spawn(Player& player);
+    // As a round starts: sides for everyone when the mode plays in teams
+    // and some have none, and none when it does not.
+    void DealTeams();
+    void TellTeamScores();
+    // A shot of a teammate, when teammates cannot hurt each other.
+    bool SparesTeammate(const Record& record, const Player& target) const;
+    bool Harmless(const Player& a, const Player& b) const { return !settings.friendlyFire && a.IsTeammate(b); }
     // The spawn point farthest from danger: the living ships, and the
     // turrets that can shoot there, dead ones too, since they come back.
     const SpawnSites::Site& SafestSpawnSite(const Player& arriving) const;

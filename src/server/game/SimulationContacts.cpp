@@ -150,7 +150,8 @@ void Simulation::ShipsAgainstShips()
             Player& second = *players[j];
             Ship& a = first.GetShip();
             Ship& b = second.GetShip();
-            if (!a.IsAlive() || !b.IsAlive() || !(a.Collides(&b, width, height) || b.Collides(&a, width, height)))
+            if (!a.IsAlive() || !b.IsAlive() || Harmless(first, second) ||
+                !(a.Collides(&b, width, height) || b.Collides(&a, width, height)))
                 continue;
             const Vector3 aBefore = a.Velocity();
             const Vector3 bBefore = b.Velocity();
@@ -199,8 +200,8 @@ void Simulation::ShipsAgainstEntities()
             const Record& record = records[static_cast<std::size_t>(index)];
             GameObject& entity = *record.entity;
             if (!ship.IsAlive() || !entity.IsAlive() ||
-                SparesOwner(record, ship) ||
-                !ship.Collides(&entity, width, height))
+                SparesOwner(record, ship) || !ship.Collides(&entity, width, height) ||
+                SparesTeammate(record, *player))
                 return;
             const bool takes = entity.GetType() == kTypePowerup && !ship.IsShielded();
             const Vector3 before = entity.Velocity();
@@ -221,6 +222,15 @@ bool Simulation::SparesOwner(const Record& record, const Ship& ship) const
     return record.ownerShip == ship.GetId() &&
            (world.Now() < record.armedAt ||
             !HitsItsOwnShip(record.flown, currentMap->WorldWidth(), currentMap->WorldHeight()));
+}
+
+bool Simulation::SparesTeammate(const Record& record, const Player& target) const
+{
+    if (settings.friendlyFire || target.GetTeam() == Team::None || !record.ownerShip ||
+        record.ownerShip == target.ShipId())
+        return false;
+    const Player* shooter = FindPlayer(record.ownerShip);
+    return shooter && shooter->IsTeammate(target);
 }
 
 void Simulation::EntitiesAgainstWalls()

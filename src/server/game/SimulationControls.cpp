@@ -129,11 +129,13 @@ int Simulation::NextEntityId()
 Ship* Simulation::NearestVisibleOpponent(const Vector3& from, int ownerShip) const
 {
     const Map& map = *currentMap;
+    const Player* owner = FindPlayer(ownerShip);
     Ship* nearest = nullptr;
     double nearestDistance = 0.0;
     for (const auto& player : players) {
         Ship& ship = player->GetShip();
-        if (ship.GetId() == ownerShip || !ship.IsAlive() || ship.HasFlags(kFlagCloaked))
+        if (ship.GetId() == ownerShip || !ship.IsAlive() || ship.HasFlags(kFlagCloaked) ||
+            (owner && owner->IsTeammate(*player)))
             continue;
         const double dx = FoldDifference(ship.Position().x - from.x, map.WorldWidth());
         const double dy = FoldDifference(ship.Position().y - from.y, map.WorldHeight());

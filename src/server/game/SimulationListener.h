@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "world/Team.h"
+
 class GameObject;
 class Map;
 class Player;
@@ -45,4 +47,13 @@ public:
 
     virtual void OnTurretChanged(const Turret& turret) = 0;
     virtual void OnTileChanged(int column, int row, std::uint8_t value) = 0;
+
+    // In a team game only, which a listener of everyone against everyone
+    // can leave alone: a ship's side as it joins or changes sides; the
+    // teams' scores as a round starts and whenever one moves; the round's
+    // end, before OnRoundOver, with the team ahead (None for a draw). A game
+    // that stops playing in teams sets every side back to None.
+    virtual void OnTeamChanged(const Player&) {}
+    virtual void OnTeamScores(int, int) {}
+    virtual void OnTeamsFinished(Team, int, int) {}
 };

@@ -245,3 +245,75 @@ TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
 }
 
 } // namespace
+
+// Runs a game command as the player in the slot would, and gives its answers.
+std::vector<std::string> Ask(Game& game, const char* name, int slot)
+{
+    std::vector<std::string> answers;
+    for (const HostedGame::Command& command : game.Commands()) {
+        if (std::string(command.name) == name)
+            command.run("", "test", slot, [&](const std::string& line) { answers.push_back(line); });
+    }
+    return answers;
+}
+
+TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
+{
+    Begin(Options(4, 2));
+    const int ann = game->Join("Ann", 0);
+    Tick();
+    int teamMessages = 0;
+    for (const int kind : {kMsgTeam, kMsgTeamScores})
+        EachTo(ann, kind, [&](NetMessage&) { ++teamMessages; });
+    EXPECT_EQ(teamMessages, 0);
+    EXPECT_EQ(Ask(*game, "team", ann), std::vector<std::string>{"This round plays no teams: its mode is dm."});
+}
+
+// Robots change sides so that people may come, go and switch, and the
+// sides stay within one of each other.
+TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
+{
+    GameOptions options = Options(6, 4);
+    options.mode = "tdm";
+    Begin(options);
+    const auto sides = [&] {
+        return std::tuple(GameMode::Members(game->GetSimulation().Players(), Team::Red),
+                          GameMode::Members(game->GetSimulation().Players(), Team::Blue));
+    };
+    EXPECT_EQ(sides(), std::tuple(2, 2));
+    const int ann = game->Join("Ann", 0);
+    const int bob = game->Join("Bob", 0);
+    EXPECT_EQ(sides(), std::tuple(3, 3));
+    Tick();
+    std::map<int, int> told;
+    EachTo(bob, kMsgTeam, [&](NetMessage& message) {
+        int ship = 0;
+        std::uint8_t team = 0;
+        message.GetTeam(ship, team);
+        told[ship] = team;
+    });
+    EXPECT_EQ(told.size(), 6u) << "every pilot's side";
+    EXPECT_EQ(told[game->Pilot(ann)->ShipId()], static_cast<int>(game->Pilot(ann)->GetTeam()));
+
+    const Team before = game->Pilot(ann)->GetTeam();
+    EXPECT_TRUE(Ask(*game, "team", ann).empty());
+    EXPECT_EQ(game->Pilot(ann)->GetTeam(), OtherTeam(before));
+    EXPECT_EQ(sides(), std::tuple(3, 3)) << "a robot came the other way";
+    Tick();
+    EXPECT_TRUE(Told(bob, std::string("Ann plays for ") + TeamName(OtherTeam(before)) + " now"));
+
+    game->WantRobots(0);
+    EXPECT_EQ(sides(), std::tuple(1, 1));
+    if (game->Pilot(ann)->GetTeam() == game->Pilot(bob)->GetTeam())
+        FAIL() << "two people alone play against each other";
+    EXPECT_EQ(Ask(*game, "team", ann), std::vector<std::string>{std::string(TeamName(game->Pilot(bob)->GetTeam())) +
+                                                                " has 1 pilot and " +
+                                                                TeamName(game->Pilot(ann)->GetTeam()) +
+                                                                " 1: you stay with " +
+                                                                TeamName(game->Pilot(ann)->GetTeam()) +
+                                                                " to keep the sides even."});
+    game->Leave(bob);
+    game->WantRobots(3);
+    EXPECT_EQ(sides(), std::tuple(2, 2));
+    EXPECT_EQ(Ask(*game, "team", Game::kNobody), std::vector<std::string>{"Only a pilot plays for a team."});
+}

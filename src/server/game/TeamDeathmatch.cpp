@@ -1,0 +1,58 @@
+#include "server/game/TeamDeathmatch.h"
+
+#include <algorithm>
+
+#include "server/game/Player.h"
+
+namespace {
+
+std::size_t IndexOf(Team team)
+{
+    return static_cast<std::size_t>(team) - 1;
+}
+
+} // namespace
+
+void TeamDeathmatch::Add(Player& player, int points)
+{
+    AddScore(player, points);
+    if (player.GetTeam() != Team::None)
+        scores[IndexOf(player.GetTeam())] += points;
+}
+
+void TeamDeathmatch::Score(Player& victim, Player* killer, DeathCause cause)
+{
+    switch (cause) {
+    case DeathCause::Weapon:
+    case DeathCause::Rammed:
+        if (killer)
+            Add(*killer, killer->IsTeammate(victim) ? -1 : 1);
+        break;
+    case DeathCause::OwnWeapon:
+    case DeathCause::Crashed: Add(victim, -1); break;
+    case DeathCause::Collision:
+    case DeathCause::Turret: break;
+    }
+}
+
+bool TeamDeathmatch::ScoreReached(const Pilots&, int scoreLimit) const
+{
+    return std::ranges::max(scores) >= scoreLimit;
+}
+
+int TeamDeathmatch::TeamScore(Team team) const
+{
+    return team == Team::None ? 0 : scores[IndexOf(team)];
+}
+
+Team TeamDeathmatch::WinningTeam() const
+{
+    const int red = TeamScore(Team::Red);
+    const int blue = TeamScore(Team::Blue);
+    return red == blue ? Team::None : red > blue ? Team::Red : Team::Blue;
+}
+
+const Player* TeamDeathmatch::Winner(const Pilots& pilots) const
+{
+    return Best(pilots, WinningTeam());
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+// The side a ship plays for in a team game; None in a game of everyone
+// against everyone. The numbers are the wire's.
+enum class Team : std::uint8_t { None = 0, Red = 1, Blue = 2 };
+
+constexpr int kTeams = 2;
+
+constexpr const char* TeamName(Team team)
+{
+    switch (team) {
+    case Team::Red: return "Red";
+    case Team::Blue: return "Blue";
+    case Team::None: break;
+    }
+    return "";
+}
+
+constexpr Team OtherTeam(Team team)
+{
+    return team == Team::Red ? Team::Blue : team == Team::Blue ? Team::Red : Team::None;
+}
+
+// A team by its wire number; None for one no game has.
+constexpr Team TeamFromWire(int number)
+{
+    return number == 1 ? Team::Red : number == 2 ? Team::Blue : Team::None;
+}
