@@ -62,6 +62,14 @@ std::string GameServer::MetricsText() const
     page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(glance.map) + "\"");
     page.Figure("quillrock_mode_info", "gauge", "The kind of game being played.");
     page.Sample("quillrock_mode_info", 1, "mode=\"" + LabelValue(glance.mode) + "\"");
+    if (!glance.sides.empty()) {
+        page.Figure("quillrock_team_score", "gauge", "Each side's score in the round, in a team game.");
+        for (const HostedGame::Side& side : glance.sides)
+            page.Sample("quillrock_team_score", side.score, "team=\"" + LabelValue(side.name) + "\"");
+        page.Figure("quillrock_team_pilots", "gauge", "Pilots on each side, people and robots, in a team game.");
+        for (const HostedGame::Side& side : glance.sides)
+            page.Sample("quillrock_team_pilots", side.pilots, "team=\"" + LabelValue(side.name) + "\"");
+    }
     page.One("quillrock_rounds_total", "counter", "Rounds begun.", glance.round);
     const int left = glance.roundMsLeft;
     page.One("quillrock_round_seconds_left", "gauge",

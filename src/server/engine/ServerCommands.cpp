@@ -17,6 +17,7 @@ namespace {
 
 constexpr Askers kAdmins {Asker::Operator, Asker::Admin};
 constexpr Askers kPlayers {Asker::Admin, Asker::Player};
+constexpr Askers kEveryone {Asker::Operator, Asker::Admin, Asker::Player};
 constexpr const char* kAdminsOnly = "Only an admin may do that: /server login PASSWORD first.";
 
 } // namespace
@@ -57,7 +58,7 @@ ServerCommands::ServerCommands(Parts parts) : s(std::move(parts))
 
 CommandRegistry::Command ServerCommands::FromGame(const HostedGame::Command& command, const SlotOf& slotOf)
 {
-    return {command.name, command.synopsis, command.help, command.everyone ? kPlayers : kAdmins,
+    return {command.name, command.synopsis, command.help, command.everyone ? kEveryone : kAdmins,
             command.refusal ? command.refusal : kAdminsOnly,
             [run = command.run, slotOf](const Request& request) {
                 const int slot = request.asker == Asker::Operator ? HostedGame::kNobody : slotOf(request.caller);
@@ -88,6 +89,9 @@ bool ServerCommands::Status(const Request& request)
         s.log.Always("%s asks for the status", request.by.c_str());
     const HostedGame::Glance glance = s.game.Look();
     request.reply("map " + glance.map + ", mode " + glance.mode + ", " + RoundLine());
+    for (const HostedGame::Side& side : glance.sides)
+        request.reply("  " + side.name + ": score " + std::to_string(side.score) + ", " +
+                      Counted(side.pilots, "pilot", "pilots"));
     request.reply(Counted(glance.people, "person", "people") + " and " + Counted(glance.robots, "robot", "robots") +
                   " (" + std::to_string(glance.robotsWanted) + " wanted) in " + std::to_string(s.options.maxPlayers) +
                   " seats; " + Counted(static_cast<long long>(s.connections.Count()), "connection", "connections"));
@@ -97,7 +101,7 @@ bool ServerCommands::Status(const Request& request)
         const std::string who = person ? s.connections.Describe(id) : "robot \"" + seat.name + "\"";
         const bool admin = person && s.connections.Find(id)->admin;
         request.reply("  " + who + ", ship " + std::to_string(seat.ship) + ", score " + std::to_string(seat.score) +
-                      (admin ? ", admin" : ""));
+                      (seat.team.empty() ? "" : ", " + seat.team) + (admin ? ", admin" : ""));
     }
     for (const std::string& line : s.figures())
         request.reply(line);

@@ -91,7 +91,7 @@ void Game::FillSeats()
     while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
         Player* robot = crew.Recruit(simulation);
         if (!robot)
-            return;
+            break;
         reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
         announcer.Notice("%s joined the game", robot->Name());
         if (options.botSkill == kMatchedRobotSkill)
@@ -357,6 +357,12 @@ HostedGame::Glance Game::Look() const
     glance.roundOver = simulation.IsRoundOver();
     glance.roundMsLeft = simulation.RoundMsLeft();
     glance.finished = finished;
+    const GameMode& mode = simulation.Mode();
+    if (mode.HasTeams()) {
+        for (const Team team : {Team::Red, Team::Blue})
+            glance.sides.push_back(
+                {TeamName(team), mode.TeamScore(team), GameMode::Members(simulation.Players(), team)});
+    }
     return glance;
 }
 
@@ -364,7 +370,8 @@ std::vector<HostedGame::Seat> Game::Seats() const
 {
     std::vector<Seat> seats;
     for (const auto& player : simulation.Players())
-        seats.push_back({player->Slot(), player->Name(), player->ShipId(), player->GetShip().GetScore()});
+        seats.push_back({player->Slot(), player->Name(), player->ShipId(), player->GetShip().GetScore(),
+                         TeamName(player->GetTeam())});
     return seats;
 }
 

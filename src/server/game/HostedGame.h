@@ -26,6 +26,14 @@ public:
         std::string name;
         int ship = 0;
         int score = 0;
+        std::string team; // its side's name in a team game; empty otherwise
+    };
+
+    // One side of a team game.
+    struct Side {
+        std::string name;
+        int score = 0;
+        int pilots = 0;
     };
 
     // The game at a glance, as the status, the metrics and the recording
@@ -40,6 +48,7 @@ public:
         bool roundOver = false;  // the standings show
         int roundMsLeft = -1;    // -1: no time limit
         bool finished = false;   // the one match asked for is played out
+        std::vector<Side> sides; // Red and Blue in a team game; none otherwise
     };
 
     // A command of the game's own, for admins and the operator unless it

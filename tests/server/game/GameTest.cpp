@@ -276,9 +276,11 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     GameOptions options = Options(6, 4);
     options.mode = "tdm";
     Begin(options);
+    // As the status and the metrics see them.
     const auto sides = [&] {
-        return std::tuple(GameMode::Members(game->GetSimulation().Players(), Team::Red),
-                          GameMode::Members(game->GetSimulation().Players(), Team::Blue));
+        const auto glance = game->Look();
+        EXPECT_EQ(glance.sides.size(), 2u);
+        return std::tuple(glance.sides.at(0).pilots, glance.sides.at(1).pilots);
     };
     EXPECT_EQ(sides(), std::tuple(2, 2));
     const int ann = game->Join("Ann", 0);
