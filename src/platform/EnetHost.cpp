@@ -1,9 +1,12 @@
 #include "platform/EnetHost.h"
 
 #include "platform/Clock.h"
+#include "platform/ConnectCookie.h"
 
 #include <cstdlib>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace platform {
 
@@ -19,6 +22,27 @@ int ENET_CALLBACK Intercept(ENetHost* host, ENetEvent*)
 {
     const auto found = Routes().find(host);
     return found != Routes().end() && found->second(host) ? 1 : 0;
+}
+
+// A lost request or answer is asked again this soon.
+constexpr std::uint32_t kCookieAskedAgainMs = 250;
+
+// The cookie in an answer from the address, read straight off the socket:
+// no link is under way yet that ENet would have to see.
+std::optional<std::uint32_t> CookieAnswer(ENetHost* host, const ENetAddress& from, std::uint32_t waitMs)
+{
+    enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+    if (enet_socket_wait(host->socket, &condition, waitMs) < 0 || !(condition & ENET_SOCKET_WAIT_RECEIVE))
+        return std::nullopt;
+    std::uint8_t bytes[ConnectCookie::kRequestSize] = {};
+    ENetBuffer buffer;
+    buffer.data = bytes;
+    buffer.dataLength = sizeof bytes;
+    ENetAddress sender{};
+    const int got = enet_socket_receive(host->socket, &sender, &buffer, 1);
+    if (got <= 0 || sender.host != from.host || sender.port != from.port)
+        return std::nullopt;
+    return ConnectCookie::DecodeAnswer(bytes, static_cast<std::size_t>(got));
 }
 
 } // namespace
@@ -75,6 +99,22 @@ bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<v
             return false;
     }
     return true;
+}
+
+ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs)
+{
+    const std::vector<std::uint8_t> request = ConnectCookie::EncodeRequest();
+    const std::uint32_t start = TickCount();
+    std::uint32_t askedAt = start - kCookieAskedAgainMs;
+    while (TickCount() - start < withinMs) {
+        if (TickCount() - askedAt >= kCookieAskedAgainMs) {
+            SendDatagram(host, to, request.data(), request.size());
+            askedAt = TickCount();
+        }
+        if (const auto cookie = CookieAnswer(host, to, 10))
+            return enet_host_connect(host, &to, kChannels, *cookie);
+    }
+    return nullptr;
 }
 
 void SendDatagram(ENetHost* host, const ENetAddress& to, const void* data, std::size_t size)

@@ -41,6 +41,11 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
 // soon as nothing is pending, true then, false when the budget ran out.
 bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle);
 
+// Asks the host at an address for its connect cookie, again every so often,
+// and begins a connection carrying it; null when no cookie came within
+// withinMs or no peer was free.
+ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs);
+
 // Sends one raw datagram from the host's socket; a failure (no route to a
 // broadcast address, say) is quietly skipped.
 void SendDatagram(ENetHost* host, const ENetAddress& to, const void* data, std::size_t size);

@@ -224,15 +224,15 @@ bool SessionClient::Connect(const SessionAddress& address)
     ENetAddress to{};
     to.host = address.host;
     to.port = address.port;
-    ENetPeer* peer = enet_host_connect(state->host, &to, kChannels, 0);
+    // The host's cookie, then the link, then the host's word that it took
+    // the player; a full host closes the link instead.
+    const std::uint32_t start = TickCount();
+    ENetPeer* peer = ConnectProven(state->host, to, kConnectTime);
     if (!peer) {
         state->listener->OnConnectComplete(ConnectOutcome::Refused);
         return false;
     }
     enet_peer_timeout(peer, 0, 5000, 10000);
-    // The link comes first, then the host's word that it took the player;
-    // a full host closes the link instead.
-    const std::uint32_t start = TickCount();
     bool done = false;
     bool banned = false;
     while (!done && TickCount() - start < kConnectTime) {

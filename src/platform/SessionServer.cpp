@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/ConnectCookie.h"
 #include "platform/EnetHost.h"
 
 namespace platform {
@@ -46,6 +47,22 @@ bool AsksToConnect(const enet_uint8* data, std::size_t size)
            (data[commandAt] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
 }
 
+// The data word of a connect datagram, which carries its cookie.
+std::optional<enet_uint32> ConnectData(const enet_uint8* data, std::size_t size)
+{
+    if (!AsksToConnect(data, size))
+        return std::nullopt;
+    enet_uint16 word = 0;
+    std::memcpy(&word, data, sizeof word);
+    const std::size_t commandAt = (ENET_NET_TO_HOST_16(word) & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? 4 : 2;
+    const std::size_t at = commandAt + offsetof(ENetProtocolConnect, data);
+    if (size < at + sizeof(enet_uint32))
+        return std::nullopt;
+    enet_uint32 cookie = 0;
+    std::memcpy(&cookie, data + at, sizeof cookie);
+    return ENET_NET_TO_HOST_32(cookie);
+}
+
 bool UnderWay(const ENetPeer& peer)
 {
     return peer.state >= ENET_PEER_STATE_CONNECTING && peer.state <= ENET_PEER_STATE_CONNECTION_SUCCEEDED;
@@ -66,6 +83,7 @@ struct SessionServer::State {
     std::map<PlayerId, ENetPeer*> players;
     std::map<PlayerId, enet_uint32> lostSeen; // each player's resends, as last asked
     std::unordered_map<std::uint32_t, SearchAllowance> searchers;
+    ConnectCookie cookie;
     SessionServer::Traffic traffic;
 
     // Peers given a last word, as they were then: a slot that parted and
@@ -136,6 +154,30 @@ struct SessionServer::State {
         // Padding and the name's cap already see to it; said once more here.
         if (bytes.size() <= h->receivedDataLength)
             SendDatagram(h, h->receivedAddress, bytes.data(), bytes.size());
+        return true;
+    }
+
+    // A cookie request is answered with half the bytes it came with: a
+    // forged one sends its victim less than the forger spent.
+    bool AnswerCookie(ENetHost* h)
+    {
+        if (!ConnectCookie::IsRequest(h->receivedData, h->receivedDataLength))
+            return false;
+        const ENetAddress& from = h->receivedAddress;
+        const auto bytes = ConnectCookie::EncodeAnswer(cookie.For(from.host, from.port, TickCount()));
+        SendDatagram(h, from, bytes.data(), bytes.size());
+        return true;
+    }
+
+    // A connect without its address's cookie comes from an address that
+    // never heard from us, forged as likely as not: it takes no slot and
+    // draws no answer.
+    bool Unproven(const ENetHost* h)
+    {
+        const auto data = ConnectData(h->receivedData, h->receivedDataLength);
+        if (!data || cookie.Accepts(*data, h->receivedAddress.host, h->receivedAddress.port, TickCount()))
+            return false;
+        ++traffic.unprovenConnects;
         return true;
     }
 
@@ -238,7 +280,9 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
     state->application = application;
     state->name = name;
     state->maxPlayers = maxPlayers;
-    RouteDatagrams(state->host, [this](ENetHost* h) { return state->Answer(h) || State::TooManyUnderWay(h); });
+    RouteDatagrams(state->host, [this](ENetHost* h) {
+        return state->Answer(h) || state->AnswerCookie(h) || state->Unproven(h) || State::TooManyUnderWay(h);
+    });
     return true;
 }
 

@@ -73,6 +73,7 @@ public:
         std::uint64_t bytesOut = 0;
         std::uint64_t payloadsIn = 0;
         std::uint64_t payloadsOut = 0;
+        std::uint64_t unprovenConnects = 0; // without their address's cookie: dropped
     };
     Traffic Counted() const;
 

@@ -156,6 +156,13 @@ TEST_F(HostileSession, EveryAttackIsShruggedOffTheGameGoesOnAndWhatAttackersTook
         case Attack::Names: EXPECT_GT(tally.dropped, 0) << "10 KB names are no join"; break;
         case Attack::Flood: EXPECT_GT(tally.dropped, 0) << "a flood goes on unchecked"; break;
         case Attack::Churn: EXPECT_EQ(tally.connects, Attacker::kChurnConnects); break;
+        case Attack::Forged:
+            std::printf("          %ld bytes forged drew %ld bytes of answers; an honest join took %u ms\n",
+                        tally.forgedBytes, tally.answeredBytes, tally.honestJoinMs);
+            EXPECT_GT(tally.honestJoinMs, 0u) << "forged connects kept an honest player out";
+            EXPECT_GT(tally.forgedBytes, 0);
+            EXPECT_LE(tally.answeredBytes, tally.forgedBytes) << "the server amplifies forged connects";
+            break;
         default: EXPECT_EQ(tally.dropped, tally.connects - tally.refused) << "a hostile link stayed in"; break;
         }
     }

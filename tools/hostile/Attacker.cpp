@@ -1,11 +1,13 @@
 #include "hostile/Attacker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <thread>
 
 #include "base/ByteWriter.h"
 #include "hostile/RawLink.h"
+#include "platform/EnetHost.h"
 #include "net/NetMessage.h"
 
 namespace {
@@ -84,7 +86,7 @@ const std::vector<std::int32_t> kEveryKey = {7, 8, 9, 10, 11, 12, 13, 14, 15, 16
 const std::vector<Attack>& Attacker::All()
 {
     static const std::vector<Attack> all = {Attack::Garbage, Attack::Truncated, Attack::Counts, Attack::Spoof,
-                                            Attack::Names,   Attack::Flood,     Attack::Churn};
+                                            Attack::Names,   Attack::Flood,     Attack::Churn, Attack::Forged};
     return all;
 }
 
@@ -98,6 +100,7 @@ const char* Attacker::NameOf(Attack attack)
     case Attack::Names: return "names";
     case Attack::Flood: return "flood";
     case Attack::Churn: return "churn";
+    case Attack::Forged: return "forged";
     }
     return "?";
 }
@@ -126,6 +129,10 @@ int Attacker::Victim()
 AttackTally Attacker::Run(Attack attack, double seconds)
 {
     tally = {};
+    if (attack == Attack::Forged) {
+        Forged(seconds);
+        return tally;
+    }
     const double until = Now() + seconds;
     while (Now() < until && (attack != Attack::Churn || tally.connects < kChurnConnects)) {
         RawLink link;
@@ -144,9 +151,61 @@ AttackTally Attacker::Run(Attack attack, double seconds)
         case Attack::Names: Names(link); break;
         case Attack::Flood: Flood(link, until); break;
         case Attack::Churn: Churn(link); break;
+        case Attack::Forged: break;
         }
     }
     return tally;
+}
+
+// Hosts on other loopback addresses (127.0.1.x) send connects and never
+// service their links, as forged source addresses would: the server's
+// answers pile up unread in their sockets, to be counted at the end. An
+// honest player joins halfway through.
+void Attacker::Forged(double seconds)
+{
+    std::vector<ENetHost*> forgers;
+    for (int i = 0; i < kForgedAddresses; ++i) {
+        ENetAddress from {};
+        from.host = ENET_HOST_TO_NET_32(0x7F000101u + static_cast<std::uint32_t>(i));
+        from.port = ENET_PORT_ANY;
+        if (ENetHost* host = enet_host_create(&from, kForgedConnects / kForgedAddresses, platform::kChannels, 0, 0))
+            forgers.push_back(host);
+    }
+    ENetAddress to {};
+    enet_address_set_host_ip(&to, "127.0.0.1");
+    to.port = port;
+    const double start = Now();
+    for (int sent = 0; sent < kForgedConnects && !forgers.empty(); ++sent) {
+        ENetHost* host = forgers[static_cast<std::size_t>(sent) % forgers.size()];
+        enet_host_connect(host, &to, platform::kChannels, static_cast<enet_uint32>(random()));
+        enet_host_flush(host);
+        ++tally.connects;
+        ++tally.refused;
+        tally.forgedBytes += static_cast<long>(host->totalSentData);
+        host->totalSentData = 0;
+        if (sent == kForgedConnects / 2) {
+            RawLink honest;
+            const double asked = Now();
+            ++tally.connects;
+            if (honest.Connect(port, 3000))
+                tally.honestJoinMs = static_cast<std::uint32_t>((Now() - asked) * 1000.0) + 1;
+            else
+                ++tally.refused;
+        }
+        std::this_thread::sleep_until(std::chrono::steady_clock::now() +
+                                      std::chrono::microseconds(static_cast<long>(
+                                          std::max(0.0, start + seconds * sent / kForgedConnects - Now()) * 1e6)));
+    }
+    for (ENetHost* host : forgers) {
+        std::uint8_t bytes[2048];
+        ENetBuffer buffer;
+        buffer.data = bytes;
+        buffer.dataLength = sizeof bytes;
+        ENetAddress sender {};
+        for (int got; (got = enet_socket_receive(host->socket, &sender, &buffer, 1)) > 0;)
+            tally.answeredBytes += got;
+        enet_host_destroy(host);
+    }
 }
 
 bool Attacker::ServerAnswers()

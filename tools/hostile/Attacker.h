@@ -16,6 +16,7 @@ enum class Attack {
     Names,     // 10 KB names, undrawable names, names already taken
     Flood,     // 10,000 messages a second
     Churn,     // 1,000 connects and leaves
+    Forged,    // 1,000 connects in a second from 250 other addresses that never answer
 };
 
 // What an attack did, and what the server did about it.
@@ -24,6 +25,12 @@ struct AttackTally {
     long refused = 0; // connects the server turned away or never answered
     long payloads = 0;
     long dropped = 0; // links the server closed on us
+    // Forged connects: bytes sent from the other addresses, bytes the
+    // server sent them, and how long an honest join took meanwhile (0: it
+    // failed).
+    long forgedBytes = 0;
+    long answeredBytes = 0;
+    std::uint32_t honestJoinMs = 0;
 };
 
 // A hostile player: connects to the server on this machine again and again
@@ -44,6 +51,8 @@ public:
     static bool FromName(const std::string& name, Attack& attack);
 
     static constexpr int kChurnConnects = 1000;
+    static constexpr int kForgedConnects = 1000;
+    static constexpr int kForgedAddresses = 250;
     static constexpr int kFloodPerSecond = 10000;
 
 private:
@@ -54,6 +63,7 @@ private:
     void Names(RawLink& link);
     void Flood(RawLink& link, double until);
     void Churn(RawLink& link);
+    void Forged(double seconds);
 
     void Send(RawLink& link, const std::vector<std::uint8_t>& bytes, bool reliable = true);
     void Join(RawLink& link, const std::string& name);

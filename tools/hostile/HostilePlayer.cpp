@@ -18,7 +18,8 @@ const char kUsage[] =
     "Run it only in a network of its own: bash scripts/offline ...\n"
     "\n"
     "  --port P       the server's UDP port (3001)\n"
-    "  --attack A     garbage, truncated, counts, spoof, names, flood, churn or all (all)\n"
+    "  --attack A     garbage, truncated, counts, spoof, names, flood, churn,\n"
+    "                 forged or all (all)\n"
     "                   garbage    random bytes as messages\n"
     "                   truncated  real messages cut short or run long, a text holding a zero\n"
     "                   counts     code counts, message counts and text lengths that lie,\n"
@@ -28,6 +29,8 @@ const char kUsage[] =
     "                   names      10 KB names, undrawable names, names already taken\n"
     "                   flood      10,000 messages a second\n"
     "                   churn      1,000 connects and leaves\n"
+    "                   forged     1,000 connects from 250 other loopback addresses that\n"
+    "                              never answer, and an honest join among them\n"
     "  --seconds N    how long each attack lasts (10; all splits it among them)\n"
     "  --seed S       the random choices' seed (a new one each run)\n"
     "  --help, -h     this text\n"
@@ -87,6 +90,10 @@ int main(int argc, char** argv)
         const AttackTally t = attacker.Run(attack, each);
         std::printf("%-9s %6ld connects %6ld refused %9ld payloads %6ld dropped by the server\n",
                     Attacker::NameOf(attack), t.connects, t.refused, t.payloads, t.dropped);
+        if (attack == Attack::Forged)
+            std::printf("          %ld bytes forged drew %ld bytes of answers; an honest join took %s\n",
+                        t.forgedBytes, t.answeredBytes,
+                        t.honestJoinMs ? (std::to_string(t.honestJoinMs) + " ms").c_str() : "too long: it failed");
         std::fflush(stdout);
         total.connects += t.connects;
         total.refused += t.refused;

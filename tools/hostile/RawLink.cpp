@@ -21,12 +21,12 @@ bool RawLink::Connect(std::uint16_t port, std::uint32_t waitMs)
     ENetAddress to{};
     enet_address_set_host_ip(&to, "127.0.0.1");
     to.port = port;
-    ENetPeer* connecting = enet_host_connect(host, &to, platform::kChannels, 0);
+    // The server's cookie, then the link; the player is in when the word on
+    // the control channel arrives.
+    const std::uint32_t start = platform::TickCount();
+    ENetPeer* connecting = platform::ConnectProven(host, to, waitMs);
     if (!connecting)
         return false;
-    // The link comes up first; the player is in when the word on the control
-    // channel arrives.
-    const std::uint32_t start = platform::TickCount();
     while (platform::TickCount() - start < waitMs) {
         ENetEvent event;
         if (enet_host_service(host, &event, 1) <= 0)

@@ -95,6 +95,9 @@ std::string GameServer::MetricsText() const
              static_cast<double>(traffic.payloadsIn));
     page.One("quillrock_sent_payloads_total", "counter", "Payloads sent to players.",
              static_cast<double>(traffic.payloadsOut));
+    page.One("quillrock_unproven_connects_total", "counter",
+             "Connects without their address's cookie, forged as likely as not: dropped unanswered.",
+             static_cast<double>(traffic.unprovenConnects));
     page.Figure("quillrock_drops_total", "counter", "Connections the server let go, by why.");
     for (int why = 0; why < kDropReasons; ++why)
         page.Sample("quillrock_drops_total", static_cast<double>(drops[static_cast<std::size_t>(why)]),

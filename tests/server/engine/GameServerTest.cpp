@@ -33,7 +33,7 @@ public:
         ENetAddress to {};
         enet_address_set_host_ip(&to, "127.0.0.1");
         to.port = port;
-        peer = host ? enet_host_connect(host, &to, platform::kChannels, 0) : nullptr;
+        peer = host ? platform::ConnectProven(host, to, ms) : nullptr;
         for (const std::uint32_t start = platform::TickCount(); peer && !taken && platform::TickCount() - start < ms;)
             Pump(5);
         return taken;
