@@ -1,5 +1,6 @@
 #include "world/Map.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -30,6 +31,7 @@ void Map::Clear()
     tileHeight = 32;
     cellList7.clear();
     cellList8.clear();
+    bases.clear();
     cells = TrackedBuffer();
     name = TrackedBuffer();
 }
@@ -89,7 +91,34 @@ bool Map::LoadFromBytes(const std::uint8_t* data, std::size_t size)
                 cellList8.push_back({c, r, 0});
         }
     }
+    ReadBases(in);
     return true;
+}
+
+void Map::ReadBases(ByteReader& in)
+{
+    constexpr std::uint8_t kMark[] = {'Q', 'R', 'B', 'S'};
+    const std::uint8_t* mark = in.Bytes(sizeof kMark);
+    std::uint8_t count = 0;
+    if (!mark || std::memcmp(mark, kMark, sizeof kMark) != 0 || !in.U8(count))
+        return;
+    for (std::uint8_t i = 0; i < count; ++i) {
+        std::uint8_t team = 0;
+        std::int32_t column = 0, row = 0;
+        if (!in.U8(team) || !in.I32(column) || !in.I32(row)) {
+            bases.clear();
+            return;
+        }
+        // One base a team, on the map.
+        const bool known = std::none_of(bases.begin(), bases.end(), [team](const Site& b) { return b.extra == team; });
+        if ((team == 1 || team == 2) && known && column >= 0 && column < columns && row >= 0 && row < rows)
+            bases.push_back({column, row, team});
+    }
+    // Both teams' or none, Red's first.
+    if (bases.size() != 2)
+        bases.clear();
+    else if (bases[0].extra != 1)
+        std::swap(bases[0], bases[1]);
 }
 
 void Map::GetName(char* buffer, int size) const

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "base/TrackedBuffer.h"
+
+class ByteReader;
 #include "world/GameObject.h"
 
 // Cell kinds of a map.
@@ -59,9 +61,14 @@ public:
 
     const std::vector<Site>& TurretSites() const { return cellList7; }
     const std::vector<Site>& SpawnPoints() const { return cellList8; }
+    // Each team's base (its Team wire number in extra), Red's first, for a
+    // map made for capture the flag; empty otherwise.
+    const std::vector<Site>& Bases() const { return bases; }
 
 private:
     std::size_t CellIndex(int column, int row) const;
+    // What follows the cells: the bases, when the file has them.
+    void ReadBases(ByteReader& in);
 
     TrackedBuffer name;
     int columns = 0;
@@ -71,4 +78,5 @@ private:
     TrackedBuffer cells;
     std::vector<Site> cellList7;
     std::vector<Site> cellList8;
+    std::vector<Site> bases;
 };

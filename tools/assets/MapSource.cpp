@@ -1,5 +1,7 @@
 #include "assets/MapSource.h"
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include "assets/Canvas.h"
@@ -21,6 +23,8 @@ bool CellOf(char c, MapCell& cell)
     case 'v': cell = {7, 2}; return true;
     case '<': cell = {7, 3}; return true;
     case '@': cell = {8, 0}; return true;
+    case 'R':
+    case 'B': cell = {0, 0}; return true;
     default: return false;
     }
 }
@@ -31,6 +35,73 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
+constexpr char kBaseMarks[] = {'R', 'B'};
+constexpr const char* kBaseTeams[] = {"Red", "Blue"};
+constexpr std::uint8_t kBasesMark[] = {'Q', 'R', 'B', 'S'};
+
+// A base as the source marks it, and the line that does.
+struct MarkedBase {
+    MapBase base;
+    int line = 0;
+};
+
+std::string Where(int line, int column)
+{
+    return "line " + std::to_string(line) + ", column " + std::to_string(column + 1);
+}
+
+// A team's mark is open space with the team's base on it.
+bool TakeBase(char c, int line, int column, int row, std::vector<MarkedBase>& marked, std::string& error)
+{
+    for (std::size_t team = 0; team < std::size(kBaseMarks); ++team) {
+        if (c != kBaseMarks[team])
+            continue;
+        for (const MarkedBase& other : marked) {
+            if (other.base.team == team + 1) {
+                error = Where(line, column) + ": a second " + kBaseTeams[team] + " base (the first is on line " +
+                        std::to_string(other.line) + ")";
+                return false;
+            }
+        }
+        marked.push_back({{static_cast<std::uint8_t>(team + 1), column, row}, line});
+    }
+    return true;
+}
+
+bool Open(const MapGrid& grid, int column, int row)
+{
+    const int c = (column + grid.columns) % grid.columns;
+    const int r = (row + grid.rows) % grid.rows;
+    const std::uint8_t kind = grid.At(c, r).kind;
+    return kind == 0 || kind == 8;
+}
+
+// Both teams' bases or neither, each with open space beside it for a ship
+// to come and go.
+bool CheckBases(MapGrid& grid, std::vector<MarkedBase>& marked, std::string& error)
+{
+    if (marked.size() == 1) {
+        const std::size_t team = marked[0].base.team - 1u;
+        error = "line " + std::to_string(marked[0].line) + ": a " + kBaseTeams[team] + " base without a " +
+                kBaseTeams[1 - team] + " one";
+        return false;
+    }
+    std::sort(marked.begin(), marked.end(), [](const MarkedBase& a, const MarkedBase& b) {
+        return a.base.team < b.base.team;
+    });
+    for (const MarkedBase& each : marked) {
+        const MapBase& base = each.base;
+        if (!Open(grid, base.column - 1, base.row) && !Open(grid, base.column + 1, base.row) &&
+            !Open(grid, base.column, base.row - 1) && !Open(grid, base.column, base.row + 1)) {
+            error = Where(each.line, base.column) + ": the " + kBaseTeams[base.team - 1u] +
+                    " base is walled in";
+            return false;
+        }
+        grid.bases.push_back(base);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseMapSource(const std::string& text, MapGrid& grid, std::string& error)
@@ -39,6 +110,7 @@ bool ParseMapSource(const std::string& text, MapGrid& grid, std::string& error)
     std::istringstream in(text);
     std::string line;
     int number = 0;
+    std::vector<MarkedBase> marked;
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r')
@@ -58,6 +130,8 @@ bool ParseMapSource(const std::string& text, MapGrid& grid, std::string& error)
         }
         for (std::size_t i = 0; i < line.size(); ++i) {
             MapCell cell;
+            if (!TakeBase(line[i], number, static_cast<int>(i), grid.rows, marked, error))
+                return false;
             if (!CellOf(line[i], cell)) {
                 error = "line " + std::to_string(number) + ", column " + std::to_string(i + 1) + ": unknown cell '" +
                         line[i] + "'";
@@ -75,7 +149,7 @@ bool ParseMapSource(const std::string& text, MapGrid& grid, std::string& error)
         error = "no cells";
         return false;
     }
-    return true;
+    return CheckBases(grid, marked, error);
 }
 
 std::vector<std::uint8_t> EncodeMapFile(const MapGrid& grid)
@@ -90,6 +164,15 @@ std::vector<std::uint8_t> EncodeMapFile(const MapGrid& grid)
             out.push_back(grid.At(c, r).kind);
             out.push_back(grid.At(c, r).extra);
         }
+    }
+    if (grid.bases.empty())
+        return out;
+    out.insert(out.end(), std::begin(kBasesMark), std::end(kBasesMark));
+    out.push_back(static_cast<std::uint8_t>(grid.bases.size()));
+    for (const MapBase& base : grid.bases) {
+        out.push_back(base.team);
+        Put32(out, static_cast<std::uint32_t>(base.column));
+        Put32(out, static_cast<std::uint32_t>(base.row));
     }
     return out;
 }
