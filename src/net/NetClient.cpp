@@ -239,6 +239,14 @@ void NetClient::ResetRound()
     roundOver = false;
     prediction.Reset();
     news.NewRound();
+    // Sides outlast the round: the server sends them only to those who
+    // change one, and team 0 to each when a game without teams follows.
+    teamScores = {};
     if (world)
         world->ResetRound();
+}
+
+int NetClient::TeamScore(Team team) const
+{
+    return team == Team::None ? 0 : teamScores[static_cast<std::size_t>(team) - 1];
 }

@@ -13,6 +13,7 @@
 #include "net/OwnShipPrediction.h"
 #include "net/RoundNews.h"
 #include "platform/SessionClient.h"
+#include "world/Team.h"
 
 class MessageBatch;
 class NetMessage;
@@ -90,6 +91,8 @@ public:
     // Hears every payload from the server as it came, before it is applied.
     using PayloadTap = std::function<void(const std::uint8_t* data, std::size_t size)>;
     void SetPayloadTap(PayloadTap tap) { payloadTap = std::move(tap); }
+    // A team's score as the server last reported it; 0 before any report.
+    int TeamScore(Team team) const;
     // The map the server last named, whether this side has it or not.
     const std::string& MapHeard() const { return mapHeard; }
     // How many lines a pilot of the game has said so far.
@@ -125,6 +128,8 @@ private:
     void ApplyTurretState(const NetMessage& message);
     void ApplyTileChange(const NetMessage& message);
     void ApplyRoundClock(const NetMessage& message);
+    void ApplyTeam(const NetMessage& message);
+    void ApplyTeamScores(const NetMessage& message);
     // A pilot's line starts with a name in the game and a colon.
     bool IsChatLine(const char* text) const;
     // Whether the world may take one more object of the kind; the first
@@ -152,6 +157,7 @@ private:
     std::uint32_t chatLines = 0;
     PayloadTap payloadTap;
     std::string mapHeard;
+    std::array<int, kTeams> teamScores {}; // Red's, Blue's
     CriticalSection hostListLock;
     CriticalSection messageLock;
     std::vector<HostEntry> hosts;

@@ -38,7 +38,7 @@ void NetClient::Apply(const NetMessage& message)
     // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
     // ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgRoundClock + 1> handlers {};
+        std::array<Handler, kMsgTeamScores + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -55,6 +55,8 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgPing] = &NetClient::ApplyPing;
         handlers[kMsgPong] = &NetClient::ApplyPong;
         handlers[kMsgRoundClock] = &NetClient::ApplyRoundClock;
+        handlers[kMsgTeam] = &NetClient::ApplyTeam;
+        handlers[kMsgTeamScores] = &NetClient::ApplyTeamScores;
         return handlers;
     }();
     const auto kind = static_cast<std::size_t>(message.Kind());
@@ -129,6 +131,22 @@ void NetClient::ApplyRoundClock(const NetMessage& message)
     int msLeft = -1, scoreLimit = 0;
     message.GetRoundClock(msLeft, scoreLimit);
     news.Clock(msLeft, scoreLimit, platform::TickCount());
+}
+
+void NetClient::ApplyTeam(const NetMessage& message)
+{
+    int id = 0;
+    std::uint8_t number = 0;
+    message.GetTeam(id, number);
+    Ship* ship = world ? world->FindShip(id) : nullptr;
+    // A number no game has says nothing; it does not take a ship's side away.
+    if (ship && number <= kTeams)
+        ship->SetTeam(TeamFromWire(number));
+}
+
+void NetClient::ApplyTeamScores(const NetMessage& message)
+{
+    message.GetTeamScores(teamScores[0], teamScores[1]);
 }
 
 void NetClient::ApplyEntityKilled(const NetMessage& message)

@@ -6,6 +6,7 @@
 #include "base/TrackedBuffer.h"
 #include "world/Ammunition.h"
 #include "world/GameObject.h"
+#include "world/Team.h"
 
 // Drawing labels other players' ships with their names when set (F11).
 extern bool showPlayerNames;
@@ -72,6 +73,10 @@ public:
     void GetName(char* buffer, int size) const;
     const char* Name() const { return name.Empty() ? nullptr : name.Text(); }
 
+    // The side the server says the ship plays for; None outside team games.
+    Team GetTeam() const { return team; }
+    void SetTeam(Team newTeam) { team = newTeam; }
+
     void SetFuelLink(int x, int y)
     {
         fuelLinkX = x;
@@ -96,6 +101,7 @@ private:
     TrackedBuffer name;
     signed char score = 0;
     std::uint8_t flags = 0;
+    Team team = Team::None;
     AmmunitionCounts<signed char> rounds {};
     int fuelLinkX = 0;
     int fuelLinkY = 0;

@@ -417,6 +417,44 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
     EXPECT_EQ(std::tuple(ship->IsAlive(), world->FindShip(4)), std::tuple(false, ship)) << "a wreck stays";
 }
 
+// Sides come and go by the server's word alone: a ship it never spawned or
+// a number no game has changes nothing, and a new map keeps the sides,
+// which the server sends only to those who change one.
+TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
+{
+    NetMessage spawn, red, blue, stranger, bad, scores, map, none;
+    JoinAt(100, 100, 0.0f);
+    spawn.SetPlayerSpawn(8, 10, 10, 0, "Other");
+    red.SetTeam(31, 1);
+    blue.SetTeam(8, 2);
+    stranger.SetTeam(99, 1);
+    scores.SetTeamScores(7, -2);
+    Apply({&spawn, &red, &blue, &stranger, &scores});
+    Ship* other = world->FindShip(8);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam(), world->FindShip(99), world->ShipCount()),
+              std::tuple(Team::Red, Team::Blue, nullptr, 2u))
+        << "a side for a ship never spawned makes none";
+    EXPECT_EQ(std::tuple(client->TeamScore(Team::Red), client->TeamScore(Team::Blue), client->TeamScore(Team::None)),
+              std::tuple(7, -2, 0));
+
+    for (const std::uint8_t number : {3, 200, 255}) {
+        bad.SetTeam(8, number);
+        Apply({&bad});
+        EXPECT_EQ(other->GetTeam(), Team::Blue) << "team number " << int(number);
+    }
+
+    map.SetMapName("Nowhere");
+    Apply({&map});
+    EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam(), client->TeamScore(Team::Red)),
+              std::tuple(Team::Red, Team::Blue, 0))
+        << "a round starts its scores afresh, not its sides";
+    none.SetTeam(8, 0);
+    red.SetTeam(31, 0);
+    Apply({&none, &red});
+    EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam()), std::tuple(Team::None, Team::None));
+}
+
 // A kind this side does not know, as a newer server may send, is skipped
 // whole and the records after it still count.
 TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)

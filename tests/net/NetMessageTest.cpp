@@ -102,6 +102,9 @@ std::vector<LayoutCase> LayoutCases()
          Layout(9).U8(0, 20).I32(1, 271000).I32(5, 10)},
         {"round clock without a time limit", [](NetMessage& m) { m.SetRoundClock(-1, 126); },
          Layout(9).U8(0, 20).I32(1, 0xFFFFFFFFu).I32(5, 126)},
+        {"team", [](NetMessage& m) { m.SetTeam(0x0D0E0F10, 2); }, Layout(6).U8(0, 21).I32(1, 0x0D0E0F10).U8(5, 2)},
+        {"team scores", [](NetMessage& m) { m.SetTeamScores(0x0304, -7); },
+         Layout(9).U8(0, 22).I32(1, 0x0304).I32(5, static_cast<std::uint32_t>(-7))},
     };
 }
 
