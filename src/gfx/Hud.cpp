@@ -8,6 +8,7 @@
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
 #include "gfx/RoundNewsLines.h"
+#include "gfx/TeamView.h"
 #include "net/NetClient.h"
 #include "platform/Clock.h"
 #include "world/Map.h"
@@ -34,6 +35,25 @@ void DrawCornersAndConsole(int framesPerSecond, const char* caption)
         renderer->DrawText(-5.0f * static_cast<float>(std::strlen(caption)), halfHeight - 20.0f, "%s", caption);
 }
 
+// The banner's colour: green for a win, red for a loss, a side's tint for
+// its win in a team game, white for the rest.
+void UseBannerColour(const char* banner, bool teams, int redScore, int blueScore)
+{
+    if (std::strcmp(banner, "You Won!") == 0)
+        glColor4f(0, 1, 0, 1);
+    else if (std::strcmp(banner, "You Lost") == 0)
+        glColor4f(1, 0, 0, 1);
+    else if (teams && std::strcmp(banner, TeamResultsBanner(redScore, blueScore)) == 0)
+        UseTeamTint(LeadingTeam(redScore, blueScore));
+    else
+        glColor4f(1, 1, 1, 1);
+}
+
+int HeardTeamScore(Team team)
+{
+    return NetClient::Exists() ? NetClient::Instance()->TeamScore(team) : 0;
+}
+
 } // namespace
 
 std::unique_ptr<RadarPanel> NewRadar(int screenHeight)
@@ -52,31 +72,6 @@ std::string MapNameOf(World* world)
     return name;
 }
 
-std::vector<Standing> BuildStandings(World* world)
-{
-    std::vector<Standing> standings;
-    if (!world)
-        return standings;
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
-        char name[15] = {};
-        ship->GetName(name, sizeof name);
-        const Standing entry{name, ship->GetScore()};
-        auto at = standings.begin();
-        while (at != standings.end() &&
-               !(at->score < entry.score || (at->score == entry.score && at->name > entry.name)))
-            ++at;
-        standings.insert(at, entry);
-    }
-    return standings;
-}
-
-const char* ResultsBanner(World* world)
-{
-    const std::vector<Standing> standings = BuildStandings(world);
-    Ship* local = world ? world->FirstShip() : nullptr;
-    return local && !standings.empty() && local->GetScore() == standings.front().score ? "You Won!" : "You Lost";
-}
-
 void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond, const char* caption,
                    bool roundNews)
 {
@@ -93,6 +88,8 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
     DrawCornersAndConsole(framesPerSecond, caption);
     if (connected && roundNews)
         DrawRoundNews(NetClient::Instance()->News(), platform::TickCount());
+    if (connected && PlaysTeams(world))
+        DrawTeamScoreLine(HeardTeamScore(Team::Red), HeardTeamScore(Team::Blue));
     renderer->EndBatch();
     renderer->EndFrame();
 }
@@ -128,6 +125,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
         }
     }
     radar->SetWorld(world);
+    radar->SetTeamScores(HeardTeamScore(Team::Red), HeardTeamScore(Team::Blue));
     radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
     renderer->EndBatch();
 }
@@ -138,18 +136,19 @@ void DrawResultsFrame(World* world, int framesPerSecond, const char* caption, co
     renderer->BeginFrame();
     renderer->BeginBatch();
     glEnable(GL_TEXTURE_2D);
-    const std::vector<Standing> standings = BuildStandings(world);
-    const char* banner = given ? given : ResultsBanner(world);
-    if (std::strcmp(banner, "You Won!") == 0)
-        glColor4f(0, 1, 0, 1);
-    else if (std::strcmp(banner, "You Lost") == 0)
-        glColor4f(1, 0, 0, 1);
-    else
-        glColor4f(1, 1, 1, 1);
+    const bool teams = PlaysTeams(world);
+    const int red = HeardTeamScore(Team::Red), blue = HeardTeamScore(Team::Blue);
+    const std::vector<Standing> standings = teams ? BuildTeamStandings(world, red, blue) : BuildStandings(world);
+    const char* banner = given ? given : teams ? TeamResultsBanner(red, blue) : ResultsBanner(world);
+    UseBannerColour(banner, teams, red, blue);
     renderer->DrawText(-5.0f * static_cast<float>(std::strlen(banner)), 100.0f, "%s", banner);
-    for (std::size_t i = 1; i <= standings.size(); ++i)
-        renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standings[i - 1].name.c_str(),
-                           standings[i - 1].score);
+    for (std::size_t i = 1; i <= standings.size(); ++i) {
+        const Standing& standing = standings[i - 1];
+        if (teams)
+            UseTeamTint(standing.team);
+        renderer->DrawText(-100.0f, 80.0f - 16.0f * static_cast<float>(i), "%-15s %4d", standing.name.c_str(),
+                           standing.score);
+    }
     DrawCornersAndConsole(framesPerSecond, caption);
     renderer->EndBatch();
     renderer->EndFrame();

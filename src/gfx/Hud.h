@@ -2,7 +2,8 @@
 
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "gfx/Standings.h"
 
 class RadarPanel;
 class World;
@@ -25,16 +26,3 @@ void DrawResultsFrame(World* world, int framesPerSecond, const char* caption = n
 std::unique_ptr<RadarPanel> NewRadar(int screenHeight);
 // The name of the map a world holds, empty without one.
 std::string MapNameOf(World* world);
-
-struct Standing {
-    std::string name;
-    int score;
-};
-
-// Every ship's name (at most 14 characters) and score, highest score
-// first, equal scores by name, equal both in list order.
-std::vector<Standing> BuildStandings(World* world);
-
-// "You Won!" when the local ship has the top score (ties win too),
-// otherwise "You Lost"; nobody wins a world without ships.
-const char* ResultsBanner(World* world);

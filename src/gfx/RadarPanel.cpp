@@ -11,6 +11,8 @@
 #include "gfx/DrawBatch.h"
 #include "gfx/IconQuad.h"
 #include "gfx/Renderer.h"
+#include "gfx/Standings.h"
+#include "gfx/TeamView.h"
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
@@ -30,7 +32,7 @@ static_assert(std::ranges::all_of(kPowerups,
 struct Colour {
     float r, g, b, a;
 };
-constexpr Colour kBlack{0, 0, 0, 1}, kWhite{1, 1, 1, 1}, kRed{1, 0, 0, 1}, kGreen{0, 1, 0, 1}, kBlue{0, 0, 1, 1};
+constexpr Colour kBlack{0, 0, 0, 1}, kWhite{1, 1, 1, 1}, kGreen{0, 1, 0, 1}, kBlue{0, 0, 1, 1};
 
 // A quad's corners in the order the panel has always sent them.
 void Quad(std::vector<BatchVertex>& out, Colour c, float left, float right, float top, float bottom)
@@ -150,6 +152,10 @@ void RadarPanel::DrawScoreboard(float x, float y)
     if (!world)
         return;
     const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
+    if (PlaysTeams(world)) {
+        DrawTeamScoreboard(static_cast<float>(static_cast<int>(x - hw + 10 + b)), y + hh - (w + 32) - b - 10 - 16);
+        return;
+    }
     int i = 0;
     for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
         char name[14] = {};
@@ -160,8 +166,19 @@ void RadarPanel::DrawScoreboard(float x, float y)
     }
 }
 
-// The local ship green in the minimap's middle, the visible others red
-// round it.
+// Each side's total and its ships in its tint, Red first.
+void RadarPanel::DrawTeamScoreboard(float left, float top)
+{
+    float lineY = top;
+    for (const Standing& standing : BuildTeamStandings(world, redScore, blueScore)) {
+        UseTeamTint(standing.team);
+        Renderer::Instance()->DrawText(left, lineY, "%-14s %3d", standing.name.substr(0, 13).c_str(), standing.score);
+        lineY -= 16.0f;
+    }
+}
+
+// The local ship green in the minimap's middle, the visible others round
+// it: red, or in a team game their sides' tints.
 void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight)
 {
     const float hw = width / 2.0f, hh = height / 2.0f, b = border;
@@ -179,7 +196,8 @@ void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth
             float dx = 0.0f, dy = 0.0f;
             DotOffset(ship->Position().x - local->Position().x, ship->Position().y - local->Position().y, worldWidth,
                       worldHeight, hw, dx, dy);
-            Dot(dots, kRed, x + dx, cy + dy);
+            const TeamTint mark = MarkTintOf(ship->GetTeam());
+            Dot(dots, {mark.r, mark.g, mark.b, 1.0f}, x + dx, cy + dy);
         }
     }
     Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_FILL}, dots.data(), dots.size(), false);

@@ -9,7 +9,8 @@ class World;
 
 // The column down the left edge during a game: the minimap around the
 // local ship with opponents as red dots, the fuel gauge, the scoreboard
-// and the icons of what the ship carries.
+// and the icons of what the ship carries. In a team game the dots and the
+// scoreboard's lines take their sides' tints, the scoreboard by side.
 class RadarPanel : public Drawable {
 public:
     RadarPanel() = default;
@@ -21,6 +22,12 @@ public:
     }
     void SetMapName(const char* name);
     void SetWorld(World* newWorld) { world = newWorld; }
+    // The sides' totals a team game's scoreboard shows.
+    void SetTeamScores(int red, int blue)
+    {
+        redScore = red;
+        blueScore = blue;
+    }
 
     bool LoadTextures() override;
     bool Draw(int x, int y) override;
@@ -35,6 +42,7 @@ private:
     void DrawFrame(float x, float y, float fill);
     void DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight);
     void DrawScoreboard(float x, float y);
+    void DrawTeamScoreboard(float left, float top);
     void DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight);
     void DrawInventory(float x, float y, const Ship& local);
 
@@ -44,4 +52,6 @@ private:
     std::string mapName;
     bool hasMapName = false;
     World* world = nullptr;
+    int redScore = 0;
+    int blueScore = 0;
 };

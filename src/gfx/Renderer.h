@@ -25,6 +25,8 @@ public:
     static constexpr float kGlyphWidth = 10.0f;
     static constexpr float kGlyphHeight = 16.0f;
     static constexpr int kTextSize = 1024;
+    // The world picture's middle lies right of the screen's, past the radar.
+    static constexpr float kWorldMiddleX = 100.0f;
 
     // Gives the display mode back and ends the drawing context.
     ~Renderer();

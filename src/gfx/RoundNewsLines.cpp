@@ -10,8 +10,6 @@
 
 namespace {
 
-// The world picture's middle lies right of the screen's, past the radar.
-constexpr float kWorldMiddleX = 100.0f;
 // Above the own ship's wreck, clear of its explosion.
 constexpr float kDeathLineY = 80.0f;
 // Below the frame rate and the ping in the top-right corner.
@@ -31,7 +29,7 @@ void DrawRoundNews(const RoundNews& news, std::uint32_t now)
     glEnable(GL_TEXTURE_2D);
     if (const std::string death = news.DeathLine(now); !death.empty()) {
         glColor4f(1.0f, 0.8f, 0.2f, 1.0f);
-        renderer->DrawText(kWorldMiddleX - Width(death) / 2, kDeathLineY, "%s", death.c_str());
+        renderer->DrawText(Renderer::kWorldMiddleX - Width(death) / 2, kDeathLineY, "%s", death.c_str());
     }
     if (const std::string clock = news.ClockLine(now); !clock.empty()) {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

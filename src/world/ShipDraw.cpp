@@ -4,6 +4,7 @@
 
 #include "gfx/CTexture.h"
 #include "gfx/Renderer.h"
+#include "gfx/TeamView.h"
 #include "world/Ship.h"
 
 bool Ship::LoadTextures()
@@ -46,7 +47,8 @@ bool Ship::Draw(int camX, int camY)
 
     if (showPlayerNames && !isLocal && !name.Empty()) {
         glEnable(GL_TEXTURE_2D);
-        glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+        const TeamTint mark = MarkTintOf(team);
+        glColor4f(mark.r, mark.g, mark.b, 1.0f);
         Renderer::Instance()->DrawText(static_cast<float>(sx) - static_cast<float>(std::strlen(name.Text())) * 5.0f,
                                        static_cast<float>(sy) + 26.0f, "%s", name.Text());
     }

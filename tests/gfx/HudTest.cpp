@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <functional>
+#include <tuple>
+
 #include "base/Console.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Hud.h"
@@ -43,6 +46,25 @@ TEST(Standings, HighestFirstTiesByNameThenByArrival)
     EXPECT_STREQ(ResultsBanner(&tied), "You Won!") << "everyone tied at the top wins";
     EXPECT_STREQ(ResultsBanner(&empty), "You Lost");
     EXPECT_TRUE(BuildStandings(nullptr).empty());
+}
+
+// Red's total and ships first, then Blue's, then anyone without a side;
+// within a side the order of the plain standings.
+TEST(Standings, ATeamGameListsEachSideUnderItsTotalRedFirst)
+{
+    World world;
+    AddShip(world, "Local", 3)->SetTeam(Team::Blue);
+    AddShip(world, "Newcomer", 9);
+    AddShip(world, "Zed", 5)->SetTeam(Team::Red);
+    AddShip(world, "Amy", 1)->SetTeam(Team::Blue);
+    AddShip(world, "Bob", 5)->SetTeam(Team::Red);
+    std::vector<std::tuple<std::string, int, Team, bool>> got;
+    for (const Standing& s : BuildTeamStandings(&world, 10, -1))
+        got.emplace_back(s.name, s.score, s.team, s.total);
+    EXPECT_EQ(got, (std::vector<std::tuple<std::string, int, Team, bool>>{
+                       {"Red team", 10, Team::Red, true}, {"Bob", 5, Team::Red, false}, {"Zed", 5, Team::Red, false},
+                       {"Blue team", -1, Team::Blue, true}, {"Local", 3, Team::Blue, false},
+                       {"Amy", 1, Team::Blue, false}, {"Newcomer", 9, Team::None, false}}));
 }
 
 class HudLayout : public OffscreenTest {};
@@ -91,7 +113,8 @@ TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
     Renderer::Instance()->EndFrame();
     const int cy = 384 - 100 - 2;
     EXPECT_GT(frame.At(-412, cy).g, 200) << "the player's own dot";
-    EXPECT_GT(frame.At(-412 - 4, cy - 50).r, 200) << "the opponent just left of the centre and below it";
+    const Pixel across = frame.At(-412 - 4, cy - 50);
+    EXPECT_TRUE(across.r > 200 && across.g < 30) << "the opponent just left of the centre and below it, plain red";
     EXPECT_LT(frame.At(-412, cy + 50).r, 100) << "a cloaked ship has no dot";
     EXPECT_LT(frame.At(-412 + 50, cy).r, 100) << "a dead ship has no dot";
     EXPECT_GT(frame.At(-511, 0).g, 200) << "the green frame at the left edge";
@@ -100,6 +123,43 @@ TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
     EXPECT_GT(frame.At(-512 + 13, gaugeY).b, 200);
     EXPECT_GT(frame.At(-512 + 12 + 176 - 1, gaugeY).b, 200);
     EXPECT_LT(frame.At(-512 + 12 + 176 + 1, gaugeY).b, 100);
+}
+
+// A side's ships take its tint on the radar, dot and scoreboard line,
+// while a ship without one keeps the plain red dot and the white line.
+TEST_F(HudLayout, ATeamGamesRadarTintsDotsAndGroupsTheScoreboard)
+{
+    World world;
+    const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
+    world.SetMap(std::make_unique<Map>());
+    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
+    AddShip(world, "Me", 2, 16, 512)->SetTeam(Team::Red);
+    AddShip(world, "Ruby", 1, 16 + 256, 512)->SetTeam(Team::Red);
+    AddShip(world, "Sky", 0, 16, 512 - 256)->SetTeam(Team::Blue);
+    AddShip(world, "Lone", 0, 16, 512 + 256);
+
+    RadarPanel radar;
+    radar.SetSize(200, 768);
+    radar.SetWorld(&world);
+    radar.SetTeamScores(3, 0);
+    Renderer::Instance()->BeginFrame();
+    glColor4f(1, 1, 1, 1);
+    radar.Draw(-412, 0);
+    const Frame frame;
+    Renderer::Instance()->EndFrame();
+    const auto red = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
+    const auto blue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
+    const auto plainRed = [](Pixel p) { return p.r > 200 && p.g < 30 && p.b < 30; };
+    const auto white = [](Pixel p) { return p.r > 200 && p.g > 200 && p.b > 200; };
+    const int cy = 384 - 100 - 2;
+    EXPECT_TRUE(red(frame.At(-412 + 50, cy))) << "Ruby, right of the centre";
+    EXPECT_TRUE(blue(frame.At(-412, cy + 50))) << "Sky, above it";
+    EXPECT_TRUE(plainRed(frame.At(-412, cy - 50))) << "Lone, below it, has no side";
+    // Rows of 16 from y 124 down: Red team, Me, Ruby, Blue team, Sky, Lone.
+    const std::tuple<int, std::function<bool(Pixel)>, const char*> kRows[] = {
+        {0, red, "Red team"}, {3, blue, "Blue team"}, {5, white, "Lone"}};
+    for (const auto& [row, tint, what] : kRows)
+        EXPECT_TRUE(frame.Any(-500, 124 - 16 * row, 180, 16, tint)) << what;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <tuple>
 #include <vector>
 
 #include "gfx/GLDisplay.h"
@@ -84,6 +85,51 @@ TEST_F(RoundNewsDrawing, TheDeathLineShowsOnlyWhileDeadAndClassicDrawsNeither)
     EXPECT_EQ(Draw(false), (Lines{false, false})) << "classic";
     Hand({&Made([](NetMessage& m) { m.SetPlayerSpawn(31, 0, 0, 3, "Pilot"); })});
     EXPECT_EQ(Draw(true), (Lines{false, true})) << "back";
+}
+
+// Red 7, Blue 5 in a team game: the line at the top of the world picture,
+// each side in its tint, the results naming the winner; gone once nobody
+// has a side.
+TEST_F(RoundNewsDrawing, ATeamGameShowsItsScoresAndItsWinnerUntilTheSidesGo)
+{
+    const auto tinted = [](Team team) {
+        return [team](Pixel p) {
+            return team == Team::Red ? p.r > 200 && p.g > 60 && p.g < 120 : p.b > 200 && p.r > 60 && p.r < 120;
+        };
+    };
+    const auto scoreLine = [&] {
+        RadarPanel radar;
+        radar.SetSize(200, 768);
+        DrawGameFrame(&radar, world.get(), 16, 60, nullptr, true);
+        GLDisplay::Instance()->MakeCurrent();
+        glReadBuffer(GL_FRONT);
+        const Frame frame;
+        glReadBuffer(GL_BACK);
+        GLDisplay::Instance()->ReleaseCurrent();
+        // "Red 7  Blue 5" is 130 wide about x = 100, on the second row.
+        return std::tuple(frame.Any(35, 348, 50, 16, tinted(Team::Red)), frame.Any(105, 348, 60, 16, tinted(Team::Blue)),
+                          frame.Any(35, 348, 130, 16));
+    };
+    EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "a deathmatch has no team line";
+
+    Hand({&Made([](NetMessage& m) { m.SetTeam(31, 1); }), &Made([](NetMessage& m) { m.SetTeamScores(7, 5); })});
+    EXPECT_EQ(scoreLine(), std::tuple(true, true, true));
+
+    Hand({&Made([](NetMessage& m) { m.SetRoundOver(); })});
+    DrawResultsFrame(world.get(), 60);
+    GLDisplay::Instance()->MakeCurrent();
+    glReadBuffer(GL_FRONT);
+    const Frame results;
+    glReadBuffer(GL_BACK);
+    GLDisplay::Instance()->ReleaseCurrent();
+    // "Red wins" centred at y 100; "Red team" and its 7 first below it, the
+    // own ship under them.
+    EXPECT_TRUE(results.Any(-40, 100, 80, 16, tinted(Team::Red))) << "the winner in its tint";
+    EXPECT_FALSE(results.Any(-40, 100, 80, 16, [](Pixel p) { return p.g > 200 && p.r < 50; })) << "no You Won!";
+    EXPECT_TRUE(results.Any(-100, 64, 200, 16, tinted(Team::Red)) && results.Any(-100, 48, 200, 16, tinted(Team::Red)));
+
+    Hand({&Made([](NetMessage& m) { m.SetTeam(31, 0); })});
+    EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "nobody has a side: a deathmatch again";
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <functional>
+#include <iterator>
+#include <tuple>
 
 #include "gfx/Renderer.h"
 #include "support/MapFile.h"
@@ -203,6 +205,34 @@ TEST_F(WorldScene, EverythingDrawsWhereTheWorldPutsIt)
     EXPECT_FALSE(kRed(outlined.At(Sx(160) + 16, Sy(96) - 16))) << "not filled";
     EXPECT_TRUE(Near(outlined, kRed, Sx(200) - 6, Sy(320), 1)) << "the mine's rectangle";
     EXPECT_TRUE(Near(outlined, kRed, Sx(176), Sy(176) - 8, 2)) << "a turret's outline is a solid triangle";
+}
+
+// Names over other ships: plain red in a deathmatch, a side's tint in a
+// team game; never over the own ship.
+TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
+{
+    local->SetName("Me");
+    local->SetTeam(Team::Red);
+    const auto named = [&](const char* name, double x, Team team) {
+        Ship* ship = Add(std::make_unique<Ship>(), x, 330);
+        ship->SetName(name);
+        ship->SetTeam(team);
+    };
+    named("Lone", 180, Team::None);
+    named("Ruby", 260, Team::Red);
+    named("Skye", 340, Team::Blue);
+    const Frame frame = DrawAll();
+    const PixelTest plainRed = [](Pixel p) { return p.r > 200 && p.g < 30 && p.b < 30; };
+    const PixelTest teamRed = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
+    const PixelTest teamBlue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
+    const PixelTest tints[] = {plainRed, teamRed, teamBlue};
+    const std::tuple<double, std::size_t, const char*> kLabels[] = {{180, 0, "no side"}, {260, 1, "Red"}, {340, 2, "Blue"}};
+    // Four letters, 40 wide about the ship, from 26 above it: its tint and no other.
+    for (const auto& [x, expected, what] : kLabels) {
+        for (std::size_t i = 0; i < std::size(tints); ++i)
+            EXPECT_EQ(frame.Any(Sx(x) - 20, Sy(330) + 28, 40, 12, tints[i]), i == expected) << what << ", tint " << i;
+    }
+    EXPECT_FALSE(frame.Any(Sx(256) - 10, Sy(256) + 28, 20, 12)) << "the own ship has no label";
 }
 
 // Exposes the outline drawing, to draw a ship's outline alone.

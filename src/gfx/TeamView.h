@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "world/Team.h"
+
+class World;
+
+// How a team game looks: each side's colour on labels, dots and lines,
+// and the words for the scores and the winner.
+struct TeamTint {
+    float r, g, b;
+};
+
+// A warm red and a sky blue, both readable on black; white for no side.
+TeamTint TintOf(Team team);
+// What marks another ship, its name and its radar dot: its side's tint,
+// plain red without one.
+TeamTint MarkTintOf(Team team);
+// Makes the team's tint the current drawing colour.
+void UseTeamTint(Team team);
+// A team game is on while some ship of the world has a side.
+bool PlaysTeams(World* world);
+// "Red 7  Blue 5".
+std::string TeamScoreLine(int red, int blue);
+// "Red wins", "Blue wins" or "Draw".
+const char* TeamResultsBanner(int red, int blue);
+// The side with the higher score; None for a draw.
+Team LeadingTeam(int red, int blue);
+// The score line at the top of the world picture, each side in its tint.
+void DrawTeamScoreLine(int red, int blue);
