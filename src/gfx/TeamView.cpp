@@ -23,7 +23,7 @@ TeamTint TintOf(Team team)
 {
     switch (team) {
     case Team::Red: return {1.0f, 0.35f, 0.3f};
-    case Team::Blue: return {0.35f, 0.65f, 1.0f};
+    case Team::Blue: return {0.4f, 0.75f, 1.0f};
     case Team::None: break;
     }
     return {1.0f, 1.0f, 1.0f};
