@@ -107,8 +107,8 @@ TEST_F(RoundNewsDrawing, ATeamGameShowsItsScoresAndItsWinnerUntilTheSidesGo)
         glReadBuffer(GL_BACK);
         GLDisplay::Instance()->ReleaseCurrent();
         // "Red 7  Blue 5" is 130 wide about x = 100, on the second row.
-        return std::tuple(frame.Any(35, 348, 50, 16, tinted(Team::Red)), frame.Any(105, 348, 60, 16, tinted(Team::Blue)),
-                          frame.Any(35, 348, 130, 16));
+        return std::tuple(frame.Any(35, 348, 50, 16, tinted(Team::Red)),
+                          frame.Any(105, 348, 60, 16, tinted(Team::Blue)), frame.Any(35, 348, 130, 16));
     };
     EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "a deathmatch has no team line";
 

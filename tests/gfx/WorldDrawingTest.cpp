@@ -226,7 +226,8 @@ TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
     const PixelTest teamRed = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
     const PixelTest teamBlue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
     const PixelTest tints[] = {plainRed, teamRed, teamBlue};
-    const std::tuple<double, std::size_t, const char*> kLabels[] = {{180, 0, "no side"}, {260, 1, "Red"}, {340, 2, "Blue"}};
+    const std::tuple<double, std::size_t, const char*> kLabels[] = {
+        {180, 0, "no side"}, {260, 1, "Red"}, {340, 2, "Blue"}};
     // Four letters, 40 wide about the ship, from 26 above it: its tint and no other.
     for (const auto& [x, expected, what] : kLabels) {
         for (std::size_t i = 0; i < std::size(tints); ++i)
