@@ -168,6 +168,7 @@ constexpr Row kServerRows[] = {
     {"bans", Takes::Rest, "", Forward},
     {"bots", Takes::Rest, "", Forward},
     {"mode", Takes::Rest, "", Forward},
+    {"team", Takes::Rest, "", Forward},
     {"next", Takes::Rest, "", Forward},
     {"say", Takes::Rest, "", Forward},
     {"status", Takes::Rest, "", Forward},

@@ -6,9 +6,13 @@ namespace platform {
 
 std::uint32_t TickCount()
 {
+    return static_cast<std::uint32_t>(LongTickCount());
+}
+
+std::uint64_t LongTickCount()
+{
     using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 std::int64_t WallSeconds()

@@ -29,12 +29,13 @@ ConnectCookie::ConnectCookie()
     randombytes_buf(key.data(), key.size());
 }
 
-std::uint32_t ConnectCookie::InPeriod(std::uint32_t host, std::uint16_t port, std::uint32_t period) const
+std::uint32_t ConnectCookie::InPeriod(std::uint32_t host, std::uint16_t port, std::uint64_t period) const
 {
     ByteWriter message;
     message.U32(host);
     message.U16(port);
-    message.U32(period);
+    message.U32(static_cast<std::uint32_t>(period));
+    message.U32(static_cast<std::uint32_t>(period >> 32));
     unsigned char hash[crypto_shorthash_BYTES] = {};
     crypto_shorthash(hash, message.Data().data(), message.Size(), key.data());
     std::uint32_t word = 0;
@@ -42,15 +43,15 @@ std::uint32_t ConnectCookie::InPeriod(std::uint32_t host, std::uint16_t port, st
     return word;
 }
 
-std::uint32_t ConnectCookie::For(std::uint32_t host, std::uint16_t port, std::uint32_t nowMs) const
+std::uint32_t ConnectCookie::For(std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const
 {
     return InPeriod(host, port, nowMs / kPeriodMs);
 }
 
-bool ConnectCookie::Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint32_t nowMs) const
+bool ConnectCookie::Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const
 {
-    const std::uint32_t period = nowMs / kPeriodMs;
-    return word == InPeriod(host, port, period) || word == InPeriod(host, port, period - 1);
+    const std::uint64_t period = nowMs / kPeriodMs;
+    return word == InPeriod(host, port, period) || (period > 0 && word == InPeriod(host, port, period - 1));
 }
 
 std::vector<std::uint8_t> ConnectCookie::EncodeRequest()

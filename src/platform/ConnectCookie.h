@@ -26,11 +26,11 @@ public:
     // With a fresh random key.
     ConnectCookie();
 
-    // The word for an address (both in network order, as ENet keeps them)
-    // at a moment of the host's clock.
-    std::uint32_t For(std::uint32_t host, std::uint16_t port, std::uint32_t nowMs) const;
+    // The word for an address (host and port as ENet keeps them) at a
+    // moment of the host's clock, which must not wrap.
+    std::uint32_t For(std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const;
     // Whether a connect's word is this period's or the last one's.
-    bool Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint32_t nowMs) const;
+    bool Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const;
 
     static std::vector<std::uint8_t> EncodeRequest();
     static bool IsRequest(const std::uint8_t* data, std::size_t size);
@@ -38,7 +38,7 @@ public:
     static std::optional<std::uint32_t> DecodeAnswer(const std::uint8_t* data, std::size_t size);
 
 private:
-    std::uint32_t InPeriod(std::uint32_t host, std::uint16_t port, std::uint32_t period) const;
+    std::uint32_t InPeriod(std::uint32_t host, std::uint16_t port, std::uint64_t period) const;
 
     std::array<unsigned char, 16> key {};
 };

@@ -32,33 +32,32 @@ struct SearchAllowance {
     std::uint32_t at = 0;
 };
 
-// A datagram that asks to begin a connection: addressed to no peer yet,
-// its first command a connect.
-bool AsksToConnect(const enet_uint8* data, std::size_t size)
+// Where the connect command of a datagram that asks to begin a connection
+// starts: addressed to no peer yet, its first command a connect; nothing
+// for any other datagram.
+std::optional<std::size_t> ConnectAt(const enet_uint8* data, std::size_t size)
 {
     enet_uint16 word = 0;
     if (size < sizeof word)
-        return false;
+        return std::nullopt;
     std::memcpy(&word, data, sizeof word);
     const enet_uint16 header = ENET_NET_TO_HOST_16(word);
     const std::size_t commandAt = (header & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? 4 : 2;
     const int peer = header & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
-    return peer == ENET_PROTOCOL_MAXIMUM_PEER_ID && size > commandAt &&
-           (data[commandAt] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
+    if (peer != ENET_PROTOCOL_MAXIMUM_PEER_ID || size <= commandAt ||
+        (data[commandAt] & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT)
+        return std::nullopt;
+    return commandAt;
 }
 
-// The data word of a connect datagram, which carries its cookie.
-std::optional<enet_uint32> ConnectData(const enet_uint8* data, std::size_t size)
+// The data word a connect carries, its cookie; nothing for a connect too
+// short to carry one.
+std::optional<enet_uint32> ConnectData(const enet_uint8* data, std::size_t size, std::size_t commandAt)
 {
-    if (!AsksToConnect(data, size))
-        return std::nullopt;
-    enet_uint16 word = 0;
-    std::memcpy(&word, data, sizeof word);
-    const std::size_t commandAt = (ENET_NET_TO_HOST_16(word) & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? 4 : 2;
     const std::size_t at = commandAt + offsetof(ENetProtocolConnect, data);
-    if (size < at + sizeof(enet_uint32))
-        return std::nullopt;
     enet_uint32 cookie = 0;
+    if (size < at + sizeof cookie)
+        return std::nullopt;
     std::memcpy(&cookie, data + at, sizeof cookie);
     return ENET_NET_TO_HOST_32(cookie);
 }
@@ -164,7 +163,7 @@ struct SessionServer::State {
         if (!ConnectCookie::IsRequest(h->receivedData, h->receivedDataLength))
             return false;
         const ENetAddress& from = h->receivedAddress;
-        const auto bytes = ConnectCookie::EncodeAnswer(cookie.For(from.host, from.port, TickCount()));
+        const auto bytes = ConnectCookie::EncodeAnswer(cookie.For(from.host, from.port, LongTickCount()));
         SendDatagram(h, from, bytes.data(), bytes.size());
         return true;
     }
@@ -174,8 +173,11 @@ struct SessionServer::State {
     // draws no answer.
     bool Unproven(const ENetHost* h)
     {
-        const auto data = ConnectData(h->receivedData, h->receivedDataLength);
-        if (!data || cookie.Accepts(*data, h->receivedAddress.host, h->receivedAddress.port, TickCount()))
+        const auto at = ConnectAt(h->receivedData, h->receivedDataLength);
+        if (!at)
+            return false;
+        const auto data = ConnectData(h->receivedData, h->receivedDataLength, *at);
+        if (data && cookie.Accepts(*data, h->receivedAddress.host, h->receivedAddress.port, LongTickCount()))
             return false;
         ++traffic.unprovenConnects;
         return true;
@@ -185,7 +187,7 @@ struct SessionServer::State {
     // before ENet gives it a slot.
     static bool TooManyUnderWay(const ENetHost* h)
     {
-        if (!AsksToConnect(h->receivedData, h->receivedDataLength))
+        if (!ConnectAt(h->receivedData, h->receivedDataLength))
             return false;
         int underWay = 0;
         for (std::size_t i = 0; i < h->peerCount; ++i)

@@ -151,7 +151,7 @@ AttackTally Attacker::Run(Attack attack, double seconds)
         case Attack::Names: Names(link); break;
         case Attack::Flood: Flood(link, until); break;
         case Attack::Churn: Churn(link); break;
-        case Attack::Forged: break;
+        case Attack::Forged: break; // no link of its own: run above
         }
     }
     return tally;

@@ -95,6 +95,7 @@ void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCa
     case DeathCause::Crashed: Notice("%s crashed", victim.Name()); break;
     case DeathCause::Collision: Notice("%s was destroyed in a collision", victim.Name()); break;
     case DeathCause::Turret: Notice("A turret destroyed %s", victim.Name()); break;
+    case DeathCause::Switched: break; // the side it changed to is news enough
     }
     if (killWatch)
         killWatch(victim, killer, cause);

@@ -16,7 +16,8 @@ void Deathmatch::Score(Player& victim, Player* killer, DeathCause cause)
     case DeathCause::OwnWeapon:
     case DeathCause::Crashed: AddScore(victim, -1); break;
     case DeathCause::Collision:
-    case DeathCause::Turret: break;
+    case DeathCause::Turret:
+    case DeathCause::Switched: break;
     }
 }
 

@@ -45,14 +45,13 @@ public:
     static std::unique_ptr<GameMode> Make(std::string_view name);
     // The same, deathmatch for a name no mode has.
     static std::unique_ptr<GameMode> MakeOrDeathmatch(std::string_view name);
+    // Every mode's name, for an answer to a wrong one: "dm, tdm".
+    static std::string Known();
+
 protected:
     // Points on a ship's score, which stays within what the wire carries.
     static void AddScore(Player& player, int points);
     // The highest score of a team, or of everyone for None; equal scores
     // by name; null without pilots.
     static const Player* Best(const Pilots& pilots, Team team);
-
-public:
-    // Every mode's name, for an answer to a wrong one: "dm, tdm".
-    static std::string Known();
 };

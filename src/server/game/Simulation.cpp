@@ -131,9 +131,9 @@ Player* Simulation::AddPlayer(const std::string& name, int shipType)
     players.push_back(std::make_unique<Player>(slot, ship));
     Player& player = *players.back();
     player.SetTeam(side);
+    Spawn(player);
     if (side != Team::None)
         listener.OnTeamChanged(player);
-    Spawn(player);
     return &player;
 }
 
@@ -143,8 +143,11 @@ void Simulation::SwitchTeam(Player& player)
         return;
     player.SetTeam(OtherTeam(player.GetTeam()));
     listener.OnTeamChanged(player);
-    if (phase == Phase::Playing)
-        Spawn(player);
+    Ship& ship = player.GetShip();
+    if (phase == Phase::Playing && ship.IsAlive()) {
+        ship.Kill();
+        listener.OnShipKilled(player, nullptr, DeathCause::Switched);
+    }
 }
 
 void Simulation::DealTeams()

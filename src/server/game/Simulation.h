@@ -84,7 +84,8 @@ public:
     int ReserveSlot();
     void RemovePlayer(Player* player);
     // In a team game: the pilot plays for the other side from now on, its
-    // ship placed anew, the score kept.
+    // score kept. A ship in flight goes down, to come back on the usual
+    // wait: changing sides is no escape from a fight.
     void SwitchTeam(Player& player);
     Player* FindPlayer(int shipId) const;
     const std::vector<std::unique_ptr<Player>>& Players() const { return players; }

@@ -19,6 +19,7 @@ enum class DeathCause {
     Rammed,      // by a ship that lived through it: +1 to that ship
     Collision,   // two ships that both died: nobody scores
     Turret,      // a gun emplacement: nobody scores
+    Switched,    // changed sides in a team game: nobody scores
 };
 
 // What the simulation tells the world outside it, as it happens. It never

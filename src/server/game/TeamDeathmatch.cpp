@@ -31,7 +31,8 @@ void TeamDeathmatch::Score(Player& victim, Player* killer, DeathCause cause)
     case DeathCause::OwnWeapon:
     case DeathCause::Crashed: Add(victim, -1); break;
     case DeathCause::Collision:
-    case DeathCause::Turret: break;
+    case DeathCause::Turret:
+    case DeathCause::Switched: break;
     }
 }
 

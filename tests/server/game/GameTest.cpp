@@ -246,6 +246,8 @@ TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
 
 } // namespace
 
+namespace {
+
 // Runs a game command as the player in the slot would, and gives its answers.
 std::vector<std::string> Ask(Game& game, const char* name, int slot)
 {
@@ -256,6 +258,8 @@ std::vector<std::string> Ask(Game& game, const char* name, int slot)
     }
     return answers;
 }
+
+} // namespace
 
 TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
 {
@@ -296,6 +300,24 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     });
     EXPECT_EQ(told.size(), 6u) << "every pilot's side";
     EXPECT_EQ(told[game->Pilot(ann)->ShipId()], static_cast<int>(game->Pilot(ann)->GetTeam()));
+    // The others learn of a newcomer's ship before its side, which they
+    // would ignore for a ship they do not know.
+    std::vector<int> aboutBob;
+    for (const Sent& s : sent) {
+        MessageBatch batch;
+        batch.ParsePacked(s.bytes.data(), s.bytes.size());
+        for (NetMessage* message = batch.Begin(); message && s.slot == ann; message = batch.Next()) {
+            int ship = 0, x = 0, y = 0, type = 0;
+            std::uint8_t team = 0;
+            char name[64] = {};
+            message->GetPlayerSpawn(ship, x, y, type, name, sizeof name);
+            message->GetTeam(ship, team);
+            if (ship == game->Pilot(bob)->ShipId())
+                aboutBob.push_back(message->Kind());
+        }
+    }
+    EXPECT_EQ(std::vector<int>(aboutBob.begin(), aboutBob.begin() + std::min<std::size_t>(2, aboutBob.size())),
+              (std::vector<int>{kMsgPlayerSpawn, kMsgTeam}));
 
     const Team before = game->Pilot(ann)->GetTeam();
     EXPECT_TRUE(Ask(*game, "team", ann).empty());

@@ -78,8 +78,19 @@ TEST_F(SimulationTest, SidesAreDealtWhenTeamsBeginAndTakenAwayWhenTheyEnd)
     EXPECT_EQ(std::tuple(GameMode::Members(simulation->Players(), Team::Red),
                          GameMode::Members(simulation->Players(), Team::Blue)),
               std::tuple(3, 2));
-    simulation->SwitchTeam(*pilots[0]);
-    EXPECT_EQ(pilots[0]->GetTeam(), Team::Blue);
+    // Changing sides is no escape: a ship in flight goes down, scoring
+    // nobody, and a dead one keeps its wait.
+    Player& flying = *pilots[0];
+    Player& dead = *pilots[1];
+    dead.GetShip().Kill();
+    Run(1000);
+    simulation->SwitchTeam(flying);
+    simulation->SwitchTeam(dead);
+    EXPECT_EQ(std::tuple(flying.GetTeam(), flying.GetShip().IsAlive(), dead.GetShip().IsAlive()),
+              std::tuple(Team::Blue, false, false));
+    ASSERT_FALSE(events.kills.empty());
+    EXPECT_EQ(events.kills.back(), (RecordingListener::Kill{flying.ShipId(), 0, DeathCause::Switched}));
+    EXPECT_EQ(flying.GetShip().GetScore(), 0);
     ASSERT_TRUE(simulation->SetNextMode("dm"));
     ASSERT_TRUE(simulation->NextMap());
     for (const Player* pilot : pilots)
