@@ -203,15 +203,32 @@ void HttpService::AcceptSome(std::uint64_t nowMs)
                 continue;
             return;
         }
-        if (clients.size() < static_cast<std::size_t>(kMostClients)) {
+        if (clients.size() < static_cast<std::size_t>(kMostClients) || DropLongestWaiting()) {
             clients.push_back(std::make_unique<Client>(fd, nowMs + kClientMs));
             continue;
         }
-        // Short enough for any socket buffer: no waiting on it.
-        const std::string busy = Format(Refusal(503), true);
-        [[maybe_unused]] const ssize_t sent = ::send(fd, busy.data(), busy.size(), kSendFlags);
+        TellBusy(fd);
         ::close(fd);
     }
+}
+
+bool HttpService::DropLongestWaiting()
+{
+    // Clients are kept in the order they came.
+    const auto oldest = std::ranges::find_if(
+        clients, [](const std::unique_ptr<Client>& client) { return client->stage == Client::Stage::Reading; });
+    if (oldest == clients.end())
+        return false;
+    TellBusy((*oldest)->fd);
+    clients.erase(oldest);
+    return true;
+}
+
+void HttpService::TellBusy(int fd)
+{
+    // Short enough for any socket buffer: no waiting on it.
+    static const std::string busy = Format(Refusal(503), true);
+    [[maybe_unused]] const ssize_t sent = ::send(fd, busy.data(), busy.size(), kSendFlags);
 }
 
 bool HttpService::Advance(Client& client, const Handler& handler)

@@ -36,7 +36,10 @@ public:
     };
     using Handler = std::function<Answer(const HttpRequest& request)>;
 
-    // Connections held at once; the next are answered 503 and closed.
+    // Connections held at once. A newcomer beyond them takes the place of
+    // the client waiting longest on its request, which is answered 503 and
+    // closed, so that slow clients cannot keep a quick one out; when every
+    // client is being answered, the newcomer is.
     static constexpr int kMostClients = 16;
     // From connect until the answer is written; then the client is dropped.
     static constexpr std::uint32_t kClientMs = 2000;
@@ -62,6 +65,9 @@ private:
     struct Client;
 
     void AcceptSome(std::uint64_t nowMs);
+    // False when no client is still sending its request.
+    bool DropLongestWaiting();
+    static void TellBusy(int fd);
     // False once the client is done with and may be closed.
     bool Advance(Client& client, const Handler& handler);
     bool ReadHead(Client& client, const Handler& handler);

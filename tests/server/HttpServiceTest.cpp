@@ -157,6 +157,41 @@ TEST_F(HttpServiceTest, MoreClientsThanPlacesLeaveTheServiceWorking)
     EXPECT_EQ(BodyOf(Ask("GET /metrics HTTP/1.1\r\n\r\n")), metrics);
 }
 
+// Clients that send a head slowly and come back as soon as they are
+// dropped hold every place, yet each honest scrape is answered: a newcomer
+// takes the place of the client waiting longest on its head.
+TEST_F(HttpServiceTest, HonestScrapesGetThroughWhileSlowClientsHoldEveryPlace)
+{
+    std::vector<std::unique_ptr<HttpPeer>> slow;
+    const auto comeBack = [&] {
+        for (auto& peer : slow) {
+            if (peer->Take(); peer->ended)
+                peer = std::make_unique<HttpPeer>(service.Port());
+            peer->Send("G");
+        }
+    };
+    // Fewer than the places and the backlog hold, so that no connect waits.
+    for (int i = 0; i < HttpService::kMostClients + 8; ++i)
+        slow.push_back(std::make_unique<HttpPeer>(service.Port()));
+    for (int turn = 0; turn < 3000 && service.ClientCount() < HttpService::kMostClients; ++turn) {
+        Turns(1, now);
+        comeBack();
+    }
+    ASSERT_EQ(service.ClientCount(), HttpService::kMostClients);
+    int answered = 0;
+    for (int scrape = 0; scrape < 12; ++scrape) {
+        HttpPeer honest(service.Port());
+        ASSERT_TRUE(honest.connected && honest.Send("GET /metrics HTTP/1.1\r\n\r\n"));
+        for (int turn = 0; turn < 6000 && !honest.ended; ++turn) {
+            Turns(1, now);
+            comeBack();
+            honest.Take();
+        }
+        answered += BodyOf(honest.received) == metrics;
+    }
+    EXPECT_EQ(answered, 12);
+}
+
 TEST(HttpServiceListen, RefusesTakenPortsAndBadAddresses)
 {
     HttpService first;
