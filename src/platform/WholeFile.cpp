@@ -5,42 +5,70 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace platform {
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest, std::string& error)
+namespace {
+
+// A regular file open for reading, with its size; -1, naming it, for
+// anything else.
+int OpenRegular(const std::string& path, off_t& size, std::string& error)
 {
     // Without O_NONBLOCK a FIFO put in the file's place would hold the open
     // until someone writes to it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = path + ": " + std::strerror(errno);
-        return std::nullopt;
+        return -1;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         error = path + ": not a regular file";
         ::close(fd);
-        return std::nullopt;
+        return -1;
     }
-    std::vector<std::uint8_t> bytes;
+    size = status.st_size;
+    return fd;
+}
+
+// Reads to the end, or to past most bytes: then false with an empty error.
+bool ReadUpTo(int fd, std::size_t most, std::vector<std::uint8_t>& bytes, std::string& error)
+{
     std::uint8_t chunk[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        const std::size_t room = std::min(sizeof chunk, most + 1 - bytes.size());
+        const ssize_t got = ::read(fd, chunk, room);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || bytes.size() + static_cast<std::size_t>(got) > largest) {
-            const int why = errno;
-            ::close(fd);
-            if (got == 0)
-                return bytes;
-            error = path + ": " + (got < 0 ? std::strerror(why) : "larger than " + std::to_string(largest) + " bytes");
-            return std::nullopt;
-        }
+        if (got < 0)
+            error = std::strerror(errno);
+        if (got <= 0)
+            return got == 0;
         bytes.insert(bytes.end(), chunk, chunk + got);
+        if (bytes.size() > most)
+            return false;
     }
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest, std::string& error)
+{
+    off_t size = 0;
+    const int fd = OpenRegular(path, size, error);
+    if (fd < 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    const bool whole = static_cast<std::uint64_t>(size) <= largest && ReadUpTo(fd, largest, bytes, why);
+    ::close(fd);
+    if (whole)
+        return bytes;
+    error = path + ": " + (why.empty() ? "larger than " + std::to_string(largest) + " bytes" : why);
+    return std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest)
@@ -55,16 +83,32 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &status) == 0;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error)
+namespace {
+
+constexpr int kFresh = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+std::string Failure(const std::string& path, int error)
 {
-    const std::string fresh = path + ".new";
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = fresh + ": " + std::strerror(errno);
-        return false;
-    }
-    // One left by a stop half way keeps its mode, unless told.
-    ::fchmod(fd, 0600);
+    return path + ": " + std::strerror(error);
+}
+
+// A file made afresh at path; one left there by a stop half way is
+// replaced, anything else is in the way.
+int CreateFresh(const std::string& path, std::string& error)
+{
+    int fd = ::open(path.c_str(), kFresh, 0600);
+    struct stat status {};
+    if (fd < 0 && errno == EEXIST && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        ::unlink(path.c_str()) == 0)
+        fd = ::open(path.c_str(), kFresh, 0600);
+    if (fd >= 0)
+        return fd;
+    error = errno == EEXIST ? path + ": something other than a plain file is in the way" : Failure(path, errno);
+    return -1;
+}
+
+bool WriteAll(int fd, const std::string& contents)
+{
     std::size_t written = 0;
     while (written < contents.size()) {
         const ssize_t put = ::write(fd, contents.data() + written, contents.size() - written);
@@ -72,11 +116,54 @@ bool ReplaceFile(const std::string& path, const std::string& contents, std::stri
             continue;
         if (put <= 0) {
             errno = put == 0 ? ENOSPC : errno;
-            break;
+            return false;
         }
         written += static_cast<std::size_t>(put);
     }
-    bool whole = written == contents.size() && ::fsync(fd) == 0;
+    return true;
+}
+
+// Whether the file's last byte ends a line, when it has any.
+bool EndsLine(int fd, off_t size)
+{
+    char last = '\n';
+    return size == 0 || (::pread(fd, &last, 1, size - 1) == 1 && last == '\n');
+}
+
+} // namespace
+
+bool AppendToFile(const std::string& path, const std::string& text, std::size_t largest, std::string& error)
+{
+    // Without O_NONBLOCK a FIFO put in the file's place would hold the open.
+    int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        fd = CreateFresh(path, error);
+    else if (fd < 0)
+        error = Failure(path, errno);
+    if (fd < 0)
+        return false;
+    struct stat status {};
+    bool done = false;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = path + ": not a regular file";
+    } else {
+        const std::string added = EndsLine(fd, status.st_size) ? text : "\n" + text;
+        if (static_cast<std::size_t>(status.st_size) + added.size() > largest)
+            error = path + ": full, at " + std::to_string(largest) + " bytes";
+        else if (!(done = WriteAll(fd, added)))
+            error = Failure(path, errno);
+    }
+    ::close(fd);
+    return done;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error)
+{
+    const std::string fresh = path + ".new";
+    const int fd = CreateFresh(fresh, error);
+    if (fd < 0)
+        return false;
+    bool whole = WriteAll(fd, contents) && ::fsync(fd) == 0;
     int lastError = errno;
     if (::close(fd) != 0 && whole) {
         whole = false;

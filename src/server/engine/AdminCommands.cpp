@@ -128,11 +128,11 @@ bool ServerCommands::Ban(const Request& request)
         return true;
     }
     const std::string who = (name.empty() ? "" : name + " at ") + DottedAddress(address);
-    s.admission.RereadBans();
     const std::int64_t now = platform::WallSeconds();
-    s.admission.Bans().Add({address, minutes ? now + minutes * 60LL : 0,
-                (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)});
-    const std::string kept = KeptBans();
+    const BanList::Ban ban {address, minutes ? now + minutes * 60LL : 0,
+                            (name.empty() ? "" : name + ", ") + "by " + request.by + ", " + BanList::TimeText(now)};
+    s.admission.Bans().Add(ban);
+    const std::string kept = KeptBans(BanList::LineOf(ban));
     s.log.Always("%s bans %s %s", request.by.c_str(), who.c_str(), Lasting(minutes).c_str());
     const int dropped = DropBanned();
     request.reply(who + " is banned " + Lasting(minutes) + (dropped ? " and dropped" : "") + kept + ".");
@@ -144,12 +144,12 @@ bool ServerCommands::Unban(const Request& request)
     std::uint32_t address = 0;
     if (!ReadDottedAddress(request.arguments, address))
         return false;
-    s.admission.RereadBans();
     if (!s.admission.Bans().Remove(address)) {
         request.reply(DottedAddress(address) + " is not banned.");
         return true;
     }
-    const std::string kept = KeptBans();
+    const std::string note = "by " + request.by + ", " + BanList::TimeText(platform::WallSeconds());
+    const std::string kept = KeptBans(BanList::LiftedLine(address, note));
     s.log.Always("%s lets %s in again", request.by.c_str(), DottedAddress(address).c_str());
     request.reply(DottedAddress(address) + " may come in again" + kept + ".");
     return true;
@@ -205,10 +205,10 @@ int ServerCommands::DropBanned()
     return static_cast<int>(going.size());
 }
 
-std::string ServerCommands::KeptBans()
+std::string ServerCommands::KeptBans(const std::string& line)
 {
     if (s.options.banFile.empty())
         return " (until the server stops: it keeps no ban file)";
     std::string error;
-    return s.admission.WriteBans(error) ? "" : " (the ban file cannot be written: " + error + ")";
+    return s.admission.KeepLine(line, error) ? "" : " (the ban file cannot be written: " + error + ")";
 }

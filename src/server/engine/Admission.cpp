@@ -27,7 +27,7 @@ bool Admission::ReadBans(bool told, std::string& error)
     }
     if (!platform::FileExists(options.banFile)) {
         bans = BanList();
-        kept = true;
+        unkept.clear();
         if (told)
             log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
         return true;
@@ -38,7 +38,7 @@ bool Admission::ReadBans(bool told, std::string& error)
         error = "the ban file cannot be read: " + why;
         return false;
     }
-    kept = true;
+    unkept.clear();
     bans.Read(std::string(bytes->begin(), bytes->end()), platform::WallSeconds(), [&](int line, const std::string& why) {
         if (told)
             log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
@@ -46,24 +46,34 @@ bool Admission::ReadBans(bool told, std::string& error)
     if (told)
         log.Always("%zu %s from %s", bans.Bans().size(), bans.Bans().size() == 1 ? "ban" : "bans",
                    options.banFile.c_str());
+    if (bans.Outworn() > 0)
+        Tidy();
     return true;
 }
 
-void Admission::RereadBans()
+void Admission::Tidy()
 {
+    // Mistakes grow as comments: a file that would pass what is read stays.
+    const std::string text = bans.Text();
     std::string error;
-    if (!options.banFile.empty() && kept && !ReadBans(false, error))
-        log.Always("%s; the bans as the server knows them are kept", error.c_str());
+    if (text.size() > BanList::kLargestFile)
+        log.Always("%s keeps its outworn lines: without them it would still pass %zu bytes", options.banFile.c_str(),
+                   BanList::kLargestFile);
+    else if (!platform::ReplaceFile(options.banFile, text, error))
+        log.Always("cannot tidy the bans: %s", error.c_str());
 }
 
-bool Admission::WriteBans(std::string& error)
+bool Admission::KeepLine(const std::string& line, std::string& error)
 {
     if (options.banFile.empty())
         return true;
-    kept = platform::ReplaceFile(options.banFile, bans.Text(), error);
-    if (!kept)
+    unkept += line;
+    if (!platform::AppendToFile(options.banFile, unkept, BanList::kLargestFile, error)) {
         log.Always("cannot keep the bans: %s", error.c_str());
-    return kept;
+        return false;
+    }
+    unkept.clear();
+    return true;
 }
 
 bool Admission::Admits(std::uint32_t address)

@@ -30,22 +30,22 @@ public:
     const BanList& Bans() const { return bans; }
     long long Refused() const { return refused; }
     // Reads the ban file again; false, with the reason, when it cannot be.
-    // Each line skipped is logged when told is set.
+    // Each line skipped is logged when told is set. A file with outworn
+    // lines is written again without them, when that fits.
     bool ReadBans(bool told, std::string& error);
-    // The file as it stands now, so that edits by hand are kept; not after
-    // a write failed, when the bans here are the newer.
-    void RereadBans();
-    // The bans as they stand into the ban file, when there is one; false,
-    // with the reason, when it cannot be written.
-    bool WriteBans(std::string& error);
+    // A ban, or the lifting of one, as a line at the end of the ban file:
+    // quick, and the operator's edits stay. False, with the reason, when the
+    // file cannot take it; the line is tried again with the next.
+    bool KeepLine(const std::string& line, std::string& error);
 
 private:
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
+    void Tidy();
 
     const ServerOptions& options;
     ServerLog& log;
     AdminLogins logins;
     BanList bans;
-    bool kept = true; // the ban file holds them: a failed write leaves the newer here
+    std::string unkept; // lines the ban file could not take yet
     long long refused = 0;
 };

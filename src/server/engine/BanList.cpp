@@ -9,16 +9,23 @@
 namespace {
 
 constexpr std::size_t kLongestNote = 200;
+constexpr std::int64_t kLifted = -1;
 
-// A note stays on its line and readable.
-std::string Clean(const std::string& note)
+// A line stays one line, and readable.
+std::string Readable(const std::string& line)
 {
     std::string clean;
-    for (const char c : note) {
+    for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
         clean += byte >= ' ' && byte != 127 ? c : ' ';
     }
-    std::string cut = Trimmed(clean);
+    return Trimmed(clean);
+}
+
+// A note the server makes is short too, for /bans.
+std::string Clean(const std::string& note)
+{
+    std::string cut = Readable(note);
     if (cut.size() > kLongestNote) {
         // Not inside a character of more than one byte.
         std::size_t end = kLongestNote;
@@ -47,6 +54,8 @@ std::string ReadBan(const std::string& line, std::int64_t now, BanList::Ban& ban
         return "\"" + Clean(address).substr(0, 40) + "\" is not an IPv4 address";
     if (until == "forever")
         ban.until = 0;
+    else if (until == "lifted")
+        ban.until = kLifted;
     else if (!BanList::ReadTime(until, ban.until))
         return "\"" + Clean(until).substr(0, 40) + "\" is neither \"forever\" nor a time like 2026-12-08T05:00:00Z";
     ban.note = hash == std::string::npos ? "" : Clean(line.substr(hash + 1));
@@ -60,6 +69,7 @@ void BanList::Read(const std::string& text, std::int64_t now, const Skipped& ski
 {
     bans.clear();
     otherLines.clear();
+    outworn = 0;
     std::size_t start = 0;
     for (int number = 1; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
@@ -69,7 +79,7 @@ void BanList::Read(const std::string& text, std::int64_t now, const Skipped& ski
         start = end + 1;
         const std::string trimmed = Trimmed(line);
         if (trimmed.empty() || trimmed.front() == '#') {
-            otherLines.push_back(Clean(line));
+            otherLines.push_back(Readable(line));
             continue;
         }
         Ban ban;
@@ -77,10 +87,15 @@ void BanList::Read(const std::string& text, std::int64_t now, const Skipped& ski
         const std::string wrong = ReadBan(trimmed, now, ban, ended);
         if (!wrong.empty()) {
             skipped(number, wrong);
-            otherLines.push_back(Clean("# " + line));
-        } else if (!ended) {
-            Add(ban);
+            otherLines.push_back(Readable("# " + line));
+            continue;
         }
+        // Whatever the address had before, this line overrules.
+        outworn += Remove(ban.address) ? 1 : 0;
+        if (ended)
+            ++outworn;
+        else
+            Add(ban);
     }
 }
 
@@ -89,11 +104,22 @@ std::string BanList::Text() const
     std::string text;
     for (const std::string& line : otherLines)
         text += line + "\n";
-    for (const auto& [address, ban] : bans) {
-        text += DottedAddress(ban.address) + " " + (ban.until ? TimeText(ban.until) : "forever");
-        text += ban.note.empty() ? "\n" : " # " + ban.note + "\n";
-    }
+    for (const auto& [address, ban] : bans)
+        text += LineOf(ban);
     return text;
+}
+
+std::string BanList::LineOf(const Ban& ban)
+{
+    const std::string note = Clean(ban.note);
+    return DottedAddress(ban.address) + " " + (ban.until ? TimeText(ban.until) : "forever") +
+           (note.empty() ? "\n" : " # " + note + "\n");
+}
+
+std::string BanList::LiftedLine(std::uint32_t address, const std::string& note)
+{
+    const std::string clean = Clean(note);
+    return DottedAddress(address) + " lifted" + (clean.empty() ? "\n" : " # " + clean + "\n");
 }
 
 bool BanList::IsBanned(std::uint32_t address, std::int64_t now) const

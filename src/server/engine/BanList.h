@@ -11,10 +11,12 @@
 //
 //   203.0.113.7 forever          # "Bob" by the operator, 2026-12-08T04:00:00Z
 //   198.51.100.2 2026-12-08T05:00:00Z
+//   203.0.113.7 lifted           # by the operator, 2026-12-08T06:00:00Z
 //
-// Times are UTC, in seconds since 1970. Lines that are no ban (comments,
-// blanks, mistakes) are kept when the list is written again, mistakes as
-// comments.
+// Times are UTC, in seconds since 1970. The later line of an address
+// stands, so that a change is a line added at the end. Lines that are no
+// ban (comments, blanks, mistakes) are kept whole when the list is written
+// again, mistakes as comments.
 class BanList {
 public:
     struct Ban {
@@ -31,7 +33,13 @@ public:
     // a comment nor blank is told to skipped and kept as it is. Bans that
     // ended before now are left out.
     void Read(const std::string& text, std::int64_t now, const Skipped& skipped);
+    // The lines read that count no more: lifted, ended or overruled bans.
+    int Outworn() const { return outworn; }
+    // The list whole, without the outworn lines.
     std::string Text() const;
+    // The line that adds a ban at the end of the file, and the one that lifts it.
+    static std::string LineOf(const Ban& ban);
+    static std::string LiftedLine(std::uint32_t address, const std::string& note);
 
     bool IsBanned(std::uint32_t address, std::int64_t now) const;
     // Replaces any ban of the same address.
@@ -47,4 +55,5 @@ public:
 private:
     std::map<std::uint32_t, Ban> bans;
     std::vector<std::string> otherLines;
+    int outworn = 0;
 };

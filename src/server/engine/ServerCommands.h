@@ -76,7 +76,8 @@ private:
     bool Find(const std::string& name, HostedGame::Seat& seat) const;
     // Every connection from an address banned now goes; how many went.
     int DropBanned();
-    std::string KeptBans();
+    // The line into the ban file: "" once kept there, else what the reply adds.
+    std::string KeptBans(const std::string& line);
 
     Parts s;
     CommandRegistry registry;

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/WholeFile.h"
 #include "server/engine/AdminLogins.h"
 #include "server/engine/Admission.h"
 #include "server/engine/BanList.h"
@@ -61,6 +62,27 @@ TEST(BanList, GoodLinesAreKeptWrongOnesToldAndKeptAsCommentsAndEndedBansGo)
                     "# 010.0.0.1\n"
                     "198.51.100.2 2026-12-08T13:00:00Z # Bob, for an hour\n"
                     "203.0.113.7 forever # again: the later stands\n");
+}
+
+// The file is a log: a later line for an address stands, "lifted" ends
+// its ban, and the lines that no longer count are what a tidy leaves out.
+// Lines that are no ban keep all they say, however long.
+TEST(BanList, TheLaterLineStandsAndMistakesAreKeptWhole)
+{
+    BanList list;
+    const std::string rambling(300, 'r');
+    list.Read("203.0.113.7 forever\n"
+              "198.51.100.2 forever # Bob\n"
+              "203.0.113.7 lifted # by the operator\n"
+              "198.51.100.2 2026-12-08T11:00:00Z\n"
+              "# " + rambling + "\n" +
+              rambling + "\n",
+              1796731200, [](int, const std::string&) {});
+    EXPECT_TRUE(list.Bans().empty());
+    EXPECT_EQ(list.Outworn(), 4);
+    EXPECT_EQ(list.Text(), "# " + rambling + "\n# " + rambling + "\n");
+    EXPECT_EQ(BanList::LineOf({0xcb007107u, 0, "Ann, by the operator"}), "203.0.113.7 forever # Ann, by the operator\n");
+    EXPECT_EQ(BanList::LiftedLine(0xcb007107u, ""), "203.0.113.7 lifted\n");
 }
 
 TEST(BanList, TimesAndAddressesOfTheWrongShapeAreRefused)
@@ -221,6 +243,64 @@ TEST(ServerFiles, AFifoInAFilesPlaceIsRefusedNotWaitedOn)
     EXPECT_FALSE(admission.ReadBans(true, error));
     EXPECT_NE(error.find(refused), std::string::npos) << error;
     std::fclose(sink);
+}
+
+// The file a replacement is written to first is made afresh: a symbolic
+// link or a FIFO planted at its name is neither followed nor waited on;
+// one left by a stop half way is replaced.
+TEST(ServerFiles, AReplacementIsWrittenToAFreshFileOnly)
+{
+    TempDir dir;
+    const std::string bans = dir.Path() + "/bans";
+    dir.WriteFile("elsewhere", "kept\n");
+    ASSERT_EQ(::symlink((dir.Path() + "/elsewhere").c_str(), (bans + ".new").c_str()), 0);
+    std::string error;
+    EXPECT_FALSE(platform::ReplaceFile(bans, "1.2.3.4\n", error));
+    EXPECT_NE(error.find(bans + ".new: "), std::string::npos) << error;
+    std::string why;
+    const auto elsewhere = platform::ReadWholeFile(dir.Path() + "/elsewhere", 100, why);
+    ASSERT_TRUE(elsewhere) << why;
+    EXPECT_EQ(std::string(elsewhere->begin(), elsewhere->end()), "kept\n");
+    EXPECT_FALSE(platform::FileExists(bans));
+
+    ASSERT_EQ(::unlink((bans + ".new").c_str()), 0);
+    ASSERT_EQ(::mkfifo((bans + ".new").c_str(), 0600), 0);
+    {
+        // Should the FIFO be opened for writing, a reader lets the test end.
+        const std::jthread reader([&](const std::stop_token& stop) {
+            while (!stop.stop_requested()) {
+                if (const int fd = ::open((bans + ".new").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        error.clear();
+        EXPECT_FALSE(platform::ReplaceFile(bans, "1.2.3.4\n", error));
+        EXPECT_NE(error.find(bans + ".new: "), std::string::npos) << error;
+    }
+
+    // Reading a file with outworn lines tidies it; in the way, that is logged.
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    ServerLog log(sink);
+    ServerOptions options;
+    options.banFile = bans;
+    dir.WriteFile("bans", "1.2.3.4 forever\n1.2.3.4 lifted\n");
+    Admission admission(options, log);
+    EXPECT_TRUE(admission.Load(error)) << error;
+    std::fflush(sink);
+    std::rewind(sink);
+    std::string logged(4096, '\0');
+    logged.resize(std::fread(logged.data(), 1, logged.size(), sink));
+    std::fclose(sink);
+    EXPECT_NE(logged.find("cannot tidy the bans: " + bans + ".new: "), std::string::npos) << logged;
+
+    ASSERT_EQ(::unlink((bans + ".new").c_str()), 0);
+    dir.WriteFile("bans.new", "half");
+    EXPECT_TRUE(platform::ReplaceFile(bans, "1.2.3.4\n", error)) << error;
+    EXPECT_FALSE(platform::FileExists(bans + ".new"));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/WholeFile.h"
+#include "server/engine/BanList.h"
 #include "server/engine/FedServer.h"
 #include "support/TempDir.h"
 
@@ -117,6 +119,54 @@ TEST_F(Operator, BansAndTheirFileAreTheOperatorsToo)
                "dropping player 1 at 198.51.100.2: banned", "198.51.100.2 is banned for 5 minutes and dropped.",
                "203.0.113.7 may come in again.", "1 ban from " + options.banFile + "."})
         EXPECT_TRUE(AnyHas(lines, line)) << line;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::string why;
+    const auto bytes = platform::ReadWholeFile(path, 64 << 20, why);
+    EXPECT_TRUE(bytes) << why;
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "";
+}
+
+// A ban or its end is a line added to the file: the operator's lines stay
+// as written, and however the file stood, what the server leaves in it it
+// reads again, at a /reload-bans and at the next start.
+TEST_F(Operator, ABanAddsALineAndTheFileStaysReadable)
+{
+    TempDir dir;
+    // Short mistakes, each of which would grow by half as a comment.
+    std::string mistakes;
+    while (mistakes.size() < BanList::kLargestFile - 4096)
+        mistakes += "x\n";
+    const std::string written = "203.0.113.7 forever\n" + mistakes + "rubbish with no end";
+    dir.WriteFile("bans", written);
+    ServerOptions options = Options();
+    options.banFile = dir.Path() + "/bans";
+    ASSERT_EQ(Start(options), "");
+    Since();
+    server->Operate("/ban 198.51.100.2");
+    server->Operate("/unban 203.0.113.7");
+    const std::string text = FileText(options.banFile);
+    ASSERT_EQ(text.substr(0, written.size()), written);
+    const std::string added = text.substr(written.size());
+    EXPECT_EQ(added.find("\n198.51.100.2 forever # by the operator, "), 0u) << added;
+    EXPECT_EQ(added.find("\n203.0.113.7 lifted # by the operator, "), added.find('\n', 1)) << added;
+    EXPECT_FALSE(AnyHas(Since(), "cannot be written"));
+
+    server->Operate("/reload-bans");
+    EXPECT_TRUE(AnyHas(Since(), "1 ban from " + options.banFile + "."));
+    EXPECT_LE(FileText(options.banFile).size(), BanList::kLargestFile);
+    ASSERT_EQ(Start(options), "");
+    EXPECT_TRUE(server->Admits(0xcb007107u));
+    EXPECT_FALSE(server->Admits(0xc6336402u));
+
+    // Full, the file takes no more, and says so; the ban holds till the stop.
+    dir.WriteFile("bans", std::string(BanList::kLargestFile - 10, '#'));
+    server->Operate("/ban 10.1.1.1");
+    EXPECT_TRUE(AnyHas(Since(), "10.1.1.1 is banned for good (the ban file cannot be written: "));
+    EXPECT_FALSE(server->Admits(0x0a010101u));
+    EXPECT_EQ(FileText(options.banFile).size(), BanList::kLargestFile - 10);
 }
 
 } // namespace
