@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::size_t kLongestBody = 4096;
 // Maps are small; one larger than this is no map the game loads.
 constexpr std::size_t kLargestMap = 16 * 1024 * 1024;
 
@@ -91,7 +90,7 @@ bool DemoHeader::Decode(const std::uint8_t* bytes, std::size_t size, std::size_t
                 "; this one plays format " + std::to_string(kFormatVersion) + ")";
         return false;
     }
-    const std::uint8_t* body = length <= kLongestBody ? in.Bytes(length) : nullptr;
+    const std::uint8_t* body = length <= DemoHeader::kLongestBody ? in.Bytes(length) : nullptr;
     std::uint32_t check = 0;
     if (version == 0 || !body || !in.U32(check) || check != Crc32(body, length)) {
         error = body ? "its header is damaged" : "its header is cut short";

@@ -12,6 +12,10 @@ struct DemoHeader {
     // The ship id of a recording made by a watcher without a ship.
     static constexpr std::uint32_t kNoShip = 0xFFFFFFFFu;
     static constexpr std::size_t kLongestText = 255;
+    // The most its fields take, and the most the whole header takes: the
+    // magic, the format, the length, the fields and their checksum.
+    static constexpr std::size_t kLongestBody = 4096;
+    static constexpr std::size_t kLargestSize = 8 + 2 + 4 + kLongestBody + 4;
 
     std::string gameVersion;
     std::string mapName;

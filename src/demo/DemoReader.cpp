@@ -30,6 +30,15 @@ bool DemoReader::ReadFile(const std::string& path, std::string& error)
                                                                 : "it is not a plain file";
         return false;
     }
+    // The size and the header first: a huge or foreign file is not read through.
+    if (std::filesystem::file_size(path, status) > kLargestFile && !status) {
+        error = "it is larger than any demo";
+        return false;
+    }
+    const auto start = platform::ReadFileStart(path, DemoHeader::kLargestSize);
+    std::size_t used = 0;
+    if (start && !header.Decode(start->data(), start->size(), used, error))
+        return false;
     auto data = platform::ReadWholeFile(path, kLargestFile);
     if (!data) {
         error = "it cannot be read, or is larger than any demo";

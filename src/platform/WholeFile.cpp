@@ -71,6 +71,22 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     return std::nullopt;
 }
 
+std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t count)
+{
+    off_t size = 0;
+    std::string error;
+    const int fd = OpenRegular(path, size, error);
+    if (fd < 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    const bool read = ReadUpTo(fd, count, bytes, error) || error.empty();
+    ::close(fd);
+    if (!read)
+        return std::nullopt;
+    bytes.resize(std::min(bytes.size(), count));
+    return bytes;
+}
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest)
 {
     std::string ignored;

@@ -16,6 +16,10 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t largest,
                                                        std::string& error);
 
+// The first count bytes of a regular file (all of a shorter one), or
+// nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t count);
+
 // Whether anything is at the path.
 bool FileExists(const std::string& path);
 

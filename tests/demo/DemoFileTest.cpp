@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -147,6 +148,55 @@ TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
         std::string error;
         EXPECT_FALSE(reader.ReadFile(path, error)) << reason;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+namespace {
+
+// Bytes this process has read from files so far.
+long long BytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:")
+            return value;
+    }
+    return -1;
+}
+
+} // namespace
+
+// A file of the wrong size or kind is refused from its size and its header
+// alone: a hole of gigabytes is not read through first.
+TEST(DemoFile, AHugeOrForeignFileIsRefusedBeforeItsBulkIsRead)
+{
+    TempDir dir;
+    const std::vector<std::uint8_t> header = SomeHeader().Encode();
+    const struct {
+        const char* name;
+        bool demo;
+        long long size;
+        const char* reason;
+    } cases[] = {
+        {"huge.qrdemo", true, 2LL << 30, "larger than any demo"},
+        {"foreign.qrdemo", false, 200LL << 20, "not a Quillrock demo"},
+    };
+    for (const auto& each : cases) {
+        const std::string path = dir.Path() + "/" + each.name;
+        {
+            std::ofstream out(path, std::ios::binary);
+            if (each.demo)
+                out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+        }
+        ASSERT_EQ(::truncate(path.c_str(), each.size), 0) << std::strerror(errno);
+        const long long before = BytesRead();
+        DemoReader reader;
+        std::string error;
+        EXPECT_FALSE(reader.ReadFile(path, error)) << each.name;
+        EXPECT_NE(error.find(each.reason), std::string::npos) << error;
+        EXPECT_LT(BytesRead() - before, 1 << 20) << each.name;
     }
 }
 
