@@ -350,6 +350,20 @@ int NetMessage::WireSize() const
     }
 }
 
+void NetMessage::WriteShipState(ByteWriter& out) const
+{
+    out.I32(id);
+    out.U8(flags);
+    out.F32(fuel);
+    out.F32(maxFuel);
+    out.U8(static_cast<std::uint8_t>(score));
+    for (const std::uint8_t count : rounds)
+        out.U8(count);
+    WriteVector(out, position);
+    WriteVector(out, velocity);
+    out.F32(heading);
+}
+
 void NetMessage::Serialize(std::uint8_t* buffer, int size) const
 {
     if (!buffer || size <= 0)
@@ -392,18 +406,7 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         WriteVector(out, velocity);
         out.F32(heading);
         break;
-    case kMsgShipState:
-        out.I32(id);
-        out.U8(flags);
-        out.F32(fuel);
-        out.F32(maxFuel);
-        out.U8(static_cast<std::uint8_t>(score));
-        for (const std::uint8_t count : rounds)
-            out.U8(count);
-        WriteVector(out, position);
-        WriteVector(out, velocity);
-        out.F32(heading);
-        break;
+    case kMsgShipState: WriteShipState(out); break;
     case kMsgTurretState:
         out.I32(id);
         out.U8(turretAlive);

@@ -7,6 +7,8 @@
 #include "world/Ammunition.h"
 #include "world/Vector3.h"
 
+class ByteWriter;
+
 // Message kinds, the first byte of every message on the wire.
 enum MessageKind : int {
     kMsgNone = 0,
@@ -117,6 +119,7 @@ public:
 private:
     void Reset(int newKind);
     void SetIdOnly(int newKind, int newId);
+    void WriteShipState(ByteWriter& out) const;
     void CopyText(const char* source);
     int TextLength() const;
 
