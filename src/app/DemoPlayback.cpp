@@ -9,6 +9,7 @@
 #include "demo/DemoReader.h"
 #include "gfx/Hud.h"
 #include "gfx/Renderer.h"
+#include "gfx/TeamView.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -261,6 +262,9 @@ std::string DemoPlayback::Banner() const
 {
     if (!client->IsRoundOver())
         return "The demo ends here";
+    // A team game's round is won by a side, whoever recorded it.
+    if (PlaysTeams(world.get()))
+        return TeamResultsBanner(client->TeamScore(Team::Red), client->TeamScore(Team::Blue));
     const std::vector<Standing> standings = BuildStandings(world.get());
     if (standings.empty())
         return "";

@@ -190,6 +190,26 @@ TEST_F(DemoPlaybackTest, ARecordingWithoutAShipFollowsTheLeader)
     EXPECT_EQ(playback.Banner(), "Ace wins") << "nobody is \"you\" in a recording without a ship";
 }
 
+// A team game's round is the winning side's, whoever recorded it.
+TEST_F(DemoPlaybackTest, ATeamGameEndsWithTheWinningSide)
+{
+    const DemoReader demo = Recorded(1, [](DemoWriter& writer, NetMessage& message) {
+        for (int id = 1; id <= 2; ++id) {
+            message.SetPlayerSpawn(id, 100 * id, 100, 0, id == 1 ? "Ace" : "Blaze");
+            Record(writer, 0, message);
+            message.SetTeam(id, static_cast<std::uint8_t>(id));
+            Record(writer, 0, message);
+        }
+        message.SetTeamScores(3, 7);
+        Record(writer, 1000, message);
+        message.SetRoundOver();
+        Record(writer, 2000, message);
+    });
+    DemoPlayback playback(demo);
+    playback.Seek(2000);
+    EXPECT_EQ(playback.Banner(), "Blue wins");
+}
+
 // A seek applies a long fight without a frame between its payloads: what
 // died there must go as it would have, or the world fills with wrecks and
 // refuses what comes after.
