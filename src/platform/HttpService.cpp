@@ -214,13 +214,13 @@ void HttpService::AcceptSome(std::uint64_t nowMs)
 
 bool HttpService::DropLongestWaiting()
 {
-    // Clients are kept in the order they came.
-    const auto oldest = std::ranges::find_if(
-        clients, [](const std::unique_ptr<Client>& client) { return client->stage == Client::Stage::Reading; });
-    if (oldest == clients.end())
+    // Clients are kept in the order they came: the oldest goes, whatever
+    // it waits on, so that one that will not send its request or will not
+    // read its answer holds a place no longer than the newcomers leave it.
+    if (clients.empty())
         return false;
-    TellBusy((*oldest)->fd);
-    clients.erase(oldest);
+    TellBusy(clients.front()->fd);
+    clients.erase(clients.begin());
     return true;
 }
 

@@ -65,7 +65,7 @@ private:
     struct Client;
 
     void AcceptSome(std::uint64_t nowMs);
-    // False when no client is still sending its request.
+    // The oldest client goes; false without one.
     bool DropLongestWaiting();
     static void TellBusy(int fd);
     // False once the client is done with and may be closed.

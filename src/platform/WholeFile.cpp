@@ -150,14 +150,19 @@ bool EndsLine(int fd, off_t size)
 
 bool AppendToFile(const std::string& path, const std::string& text, std::size_t largest, std::string& error)
 {
-    // Without O_NONBLOCK a FIFO put in the file's place would hold the open.
-    int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT)
-        fd = CreateFresh(path, error);
-    else if (fd < 0)
-        error = Failure(path, errno);
-    if (fd < 0)
+    // Without O_NONBLOCK a FIFO put in the file's place would hold the open;
+    // a link is never followed, and a file that appears meanwhile is kept.
+    constexpr int kAppend = O_RDWR | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), kAppend);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(path.c_str(), kAppend | O_CREAT | O_EXCL, 0600);
+        if (fd < 0 && errno == EEXIST)
+            fd = ::open(path.c_str(), kAppend);
+    }
+    if (fd < 0) {
+        error = errno == ELOOP ? path + ": a link, not a plain file" : Failure(path, errno);
         return false;
+    }
     struct stat status {};
     bool done = false;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -166,8 +171,12 @@ bool AppendToFile(const std::string& path, const std::string& text, std::size_t 
         const std::string added = EndsLine(fd, status.st_size) ? text : "\n" + text;
         if (static_cast<std::size_t>(status.st_size) + added.size() > largest)
             error = path + ": full, at " + std::to_string(largest) + " bytes";
-        else if (!(done = WriteAll(fd, added)))
+        else if (!(done = WriteAll(fd, added))) {
             error = Failure(path, errno);
+            // Half a line could read as another ban: none of it stays.
+            if (::ftruncate(fd, status.st_size) != 0)
+                error += " (and a part of the line may be left)";
+        }
     }
     ::close(fd);
     return done;

@@ -192,6 +192,35 @@ TEST_F(HttpServiceTest, HonestScrapesGetThroughWhileSlowClientsHoldEveryPlace)
     EXPECT_EQ(answered, 12);
 }
 
+// Clients that send their request whole and never read the answer hold
+// their places no better: the oldest makes room for a scrape.
+TEST_F(HttpServiceTest, ClientsThatReadNothingMakeRoomForAScrape)
+{
+    metrics = std::string(256 << 10, 'm');
+    std::vector<std::unique_ptr<HttpPeer>> deaf;
+    const auto another = [&] {
+        deaf.push_back(std::make_unique<HttpPeer>(service.Port(), 4096));
+        deaf.back()->Send("GET /metrics HTTP/1.1\r\n\r\n");
+    };
+    for (int i = 0; i < HttpService::kMostClients; ++i)
+        another();
+    for (int turn = 0; turn < 3000 && service.ClientCount() < HttpService::kMostClients; ++turn)
+        Turns(1, now);
+    ASSERT_EQ(service.ClientCount(), HttpService::kMostClients);
+    int answered = 0;
+    for (int scrape = 0; scrape < 4; ++scrape) {
+        HttpPeer honest(service.Port());
+        ASSERT_TRUE(honest.connected && honest.Send("GET /metrics HTTP/1.1\r\n\r\n"));
+        for (int turn = 0; turn < 6000 && !honest.ended; ++turn) {
+            Turns(1, now);
+            honest.Take();
+        }
+        answered += BodyOf(honest.received) == metrics;
+        another();
+    }
+    EXPECT_EQ(answered, 4);
+}
+
 TEST(HttpServiceListen, RefusesTakenPortsAndBadAddresses)
 {
     HttpService first;

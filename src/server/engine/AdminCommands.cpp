@@ -181,7 +181,7 @@ bool ServerCommands::ReloadBans(const Request& request)
         return false;
     s.log.Always("%s reloads the bans", request.by.c_str());
     std::string error;
-    if (!s.admission.ReadBans(true, error)) {
+    if (!s.admission.ReadBans(error)) {
         request.reply("The bans stay as they were: " + error + ".");
         return true;
     }

@@ -16,10 +16,10 @@ bool Admission::Load(std::string& error)
     }
     if (!options.trustLocal)
         log.Always("players on this machine are trusted no more than any other");
-    return options.banFile.empty() || ReadBans(true, error);
+    return options.banFile.empty() || ReadBans(error);
 }
 
-bool Admission::ReadBans(bool told, std::string& error)
+bool Admission::ReadBans(std::string& error)
 {
     if (options.banFile.empty()) {
         error = "the server keeps no ban file: start it with --ban-file FILE";
@@ -28,8 +28,7 @@ bool Admission::ReadBans(bool told, std::string& error)
     if (!platform::FileExists(options.banFile)) {
         bans = BanList();
         unkept.clear();
-        if (told)
-            log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
+        log.Always("no bans yet: %s is made with the first", options.banFile.c_str());
         return true;
     }
     std::string why;
@@ -38,29 +37,37 @@ bool Admission::ReadBans(bool told, std::string& error)
         error = "the ban file cannot be read: " + why;
         return false;
     }
-    unkept.clear();
-    bans.Read(std::string(bytes->begin(), bytes->end()), platform::WallSeconds(), [&](int line, const std::string& why) {
-        if (told)
-            log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
+    // Lines the file could not take yet still hold, after its own.
+    std::string text(bytes->begin(), bytes->end());
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    bans.Read(text + unkept, platform::WallSeconds(), [&](int line, const std::string& why) {
+        log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
     });
-    if (told)
-        log.Always("%zu %s from %s", bans.Bans().size(), bans.Bans().size() == 1 ? "ban" : "bans",
-                   options.banFile.c_str());
-    if (bans.Outworn() > 0)
-        Tidy();
+    log.Always("%zu %s from %s", bans.Bans().size(), bans.Bans().size() == 1 ? "ban" : "bans",
+               options.banFile.c_str());
+    if (!unkept.empty())
+        log.Always("%s has no room yet for the latest bans, which hold all the same", options.banFile.c_str());
+    if (bans.Outworn() > 0 && Tidy())
+        unkept.clear();
     return true;
 }
 
-void Admission::Tidy()
+bool Admission::Tidy()
 {
     // Mistakes grow as comments: a file that would pass what is read stays.
     const std::string text = bans.Text();
     std::string error;
-    if (text.size() > BanList::kLargestFile)
+    if (text.size() > BanList::kLargestFile) {
         log.Always("%s keeps its outworn lines: without them it would still pass %zu bytes", options.banFile.c_str(),
                    BanList::kLargestFile);
-    else if (!platform::ReplaceFile(options.banFile, text, error))
+        return false;
+    }
+    if (!platform::ReplaceFile(options.banFile, text, error)) {
         log.Always("cannot tidy the bans: %s", error.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Admission::KeepLine(const std::string& line, std::string& error)

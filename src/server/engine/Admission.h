@@ -29,10 +29,11 @@ public:
     BanList& Bans() { return bans; }
     const BanList& Bans() const { return bans; }
     long long Refused() const { return refused; }
-    // Reads the ban file again; false, with the reason, when it cannot be.
-    // Each line skipped is logged when told is set. A file with outworn
-    // lines is written again without them, when that fits.
-    bool ReadBans(bool told, std::string& error);
+    // Reads the ban file again, each line skipped logged, the lines it
+    // could not take yet holding after its own; false, with the reason,
+    // when it cannot be read. A file with outworn lines is written again
+    // without them, when that fits.
+    bool ReadBans(std::string& error);
     // A ban, or the lifting of one, as a line at the end of the ban file:
     // quick, and the operator's edits stay. False, with the reason, when the
     // file cannot take it; the line is tried again with the next.
@@ -40,7 +41,8 @@ public:
 
 private:
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
-    void Tidy();
+    // Writes the bans afresh; false, logged, when it cannot.
+    bool Tidy();
 
     const ServerOptions& options;
     ServerLog& log;

@@ -240,7 +240,7 @@ TEST(ServerFiles, AFifoInAFilesPlaceIsRefusedNotWaitedOn)
     ASSERT_TRUE(admission.Load(error)) << error;
     banned.banFile = fifo;
     error.clear();
-    EXPECT_FALSE(admission.ReadBans(true, error));
+    EXPECT_FALSE(admission.ReadBans(error));
     EXPECT_NE(error.find(refused), std::string::npos) << error;
     std::fclose(sink);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/WholeFile.h"
 #include "server/engine/BanList.h"
 #include "server/engine/FedServer.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -167,6 +170,30 @@ TEST_F(Operator, ABanAddsALineAndTheFileStaysReadable)
     EXPECT_TRUE(AnyHas(Since(), "10.1.1.1 is banned for good (the ban file cannot be written: "));
     EXPECT_FALSE(server->Admits(0x0a010101u));
     EXPECT_EQ(FileText(options.banFile).size(), BanList::kLargestFile - 10);
+    server->Operate("/reload-bans");
+    EXPECT_FALSE(server->Admits(0x0a010101u)) << "a reload forgot a ban the file had no room for";
+}
+
+// The ban file is the operator's, where it is: a link there is never
+// followed, and an append cut short leaves no part of its line.
+TEST_F(Operator, ABanNeverWritesThroughALinkNorLeavesHalfALine)
+{
+    TempDir dir;
+    dir.WriteFile("victim", "precious\n");
+    ASSERT_EQ(::symlink((dir.Path() + "/victim").c_str(), (dir.Path() + "/bans").c_str()), 0);
+    ServerOptions options = Options();
+    options.banFile = dir.Path() + "/bans";
+    ASSERT_EQ(Start(options), "");
+    server->Operate("/ban 10.1.1.1");
+    EXPECT_EQ(FileText(dir.Path() + "/victim"), "precious\n");
+
+    ASSERT_EQ(::unlink(options.banFile.c_str()), 0);
+    dir.WriteFile("bans", "10.0.0.1 forever\n");
+    {
+        FileSizeLimit limit(20);
+        server->Operate("/unban 10.0.0.1");
+    }
+    EXPECT_EQ(FileText(options.banFile), "10.0.0.1 forever\n");
 }
 
 } // namespace
