@@ -55,5 +55,6 @@ Team TeamDeathmatch::WinningTeam() const
 
 const Player* TeamDeathmatch::Winner(const Pilots& pilots) const
 {
-    return Best(pilots, WinningTeam());
+    const Team team = WinningTeam();
+    return team == Team::None ? nullptr : Best(pilots, team);
 }

@@ -12,7 +12,7 @@ public:
     const char* Name() const override { return "tdm"; }
     void Score(Player& victim, Player* killer, DeathCause cause) override;
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
-    // The best of the winning team; of everyone after a draw.
+    // The best of the winning team; nobody after a draw.
     const Player* Winner(const Pilots& pilots) const override;
 
     bool HasTeams() const override { return true; }

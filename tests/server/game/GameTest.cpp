@@ -300,6 +300,7 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     });
     EXPECT_EQ(told.size(), 6u) << "every pilot's side";
     EXPECT_EQ(told[game->Pilot(ann)->ShipId()], static_cast<int>(game->Pilot(ann)->GetTeam()));
+    EXPECT_TRUE(Told(bob, std::string("You play for ") + TeamName(game->Pilot(bob)->GetTeam()) + "."));
     // The others learn of a newcomer's ship before its side, which they
     // would ignore for a ship they do not know.
     std::vector<int> aboutBob;

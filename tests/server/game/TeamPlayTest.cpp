@@ -60,6 +60,16 @@ TEST_F(SimulationTest, ATeamGameEndsWhenATeamReachesTheLimitAndItsBestPilotWins)
     EXPECT_EQ(simulation->Mode().WinningTeam(), Team::Red);
     EXPECT_EQ(events.winners, (std::vector<int>{shooter.ShipId()}));
     EXPECT_FALSE(enemy.GetShip().IsAlive());
+
+    // A draw at the time limit has no winning side, and so no winner.
+    SimulationSettings timed = Teams(false);
+    timed.roundMs = 1000;
+    Play(OpenMap(20), timed);
+    Pilot("Red", 100, 100);
+    Pilot("Blue", 500, 500);
+    Run(1000);
+    ASSERT_TRUE(simulation->IsRoundOver());
+    EXPECT_EQ(std::tuple(simulation->Mode().WinningTeam(), events.winners), std::tuple(Team::None, std::vector<int>{0}));
 }
 
 // A mode asked for takes effect at the next round: sides dealt evenly to
