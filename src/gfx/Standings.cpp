@@ -36,9 +36,10 @@ std::vector<Standing> BuildTeamStandings(World* world, int redScore, int blueSco
 {
     const std::vector<Standing> everyone = BuildStandings(world);
     std::vector<Standing> grouped;
-    for (const auto& [team, total] : {std::pair{Team::Red, redScore}, {Team::Blue, blueScore}, {Team::None, 0}}) {
+    for (const auto& side : {std::pair{Team::Red, redScore}, {Team::Blue, blueScore}, {Team::None, 0}}) {
+        const Team team = side.first;
         if (team != Team::None)
-            grouped.push_back({std::string(TeamName(team)) + " team", total, team, true});
+            grouped.push_back({std::string(TeamName(team)) + " team", side.second, team, true});
         std::ranges::copy_if(everyone, std::back_inserter(grouped),
                              [team](const Standing& standing) { return standing.team == team; });
     }
