@@ -11,10 +11,10 @@ void Deathmatch::Score(Player& victim, Player* killer, DeathCause cause)
     case DeathCause::Weapon:
     case DeathCause::Rammed:
         if (killer)
-            AddScore(*killer, 1);
+            Award(*killer, killer->IsTeammate(victim) ? -1 : 1);
         break;
     case DeathCause::OwnWeapon:
-    case DeathCause::Crashed: AddScore(victim, -1); break;
+    case DeathCause::Crashed: Award(victim, -1); break;
     case DeathCause::Collision:
     case DeathCause::Turret:
     case DeathCause::Switched: break;

@@ -11,4 +11,9 @@ public:
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
     // The highest score; equal scores by name.
     const Player* Winner(const Pilots& pilots) const override;
+
+protected:
+    // Points to a pilot for a death: a kill of a teammate costs what one of
+    // an enemy gains, which everyone is without teams.
+    virtual void Award(Player& player, int points) { AddScore(player, points); }
 };

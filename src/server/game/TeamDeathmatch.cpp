@@ -13,27 +13,11 @@ std::size_t IndexOf(Team team)
 
 } // namespace
 
-void TeamDeathmatch::Add(Player& player, int points)
+void TeamDeathmatch::Award(Player& player, int points)
 {
     AddScore(player, points);
     if (player.GetTeam() != Team::None)
         scores[IndexOf(player.GetTeam())] += points;
-}
-
-void TeamDeathmatch::Score(Player& victim, Player* killer, DeathCause cause)
-{
-    switch (cause) {
-    case DeathCause::Weapon:
-    case DeathCause::Rammed:
-        if (killer)
-            Add(*killer, killer->IsTeammate(victim) ? -1 : 1);
-        break;
-    case DeathCause::OwnWeapon:
-    case DeathCause::Crashed: Add(victim, -1); break;
-    case DeathCause::Collision:
-    case DeathCause::Turret:
-    case DeathCause::Switched: break;
-    }
 }
 
 bool TeamDeathmatch::ScoreReached(const Pilots&, int scoreLimit) const

@@ -2,15 +2,14 @@
 
 #include <array>
 
-#include "server/game/GameMode.h"
+#include "server/game/Deathmatch.h"
 
 // Red against Blue: a kill of an enemy scores for the killer and the team,
 // a kill of a teammate or of oneself costs both a point, and the first team
 // to the limit wins.
-class TeamDeathmatch : public GameMode {
+class TeamDeathmatch : public Deathmatch {
 public:
     const char* Name() const override { return "tdm"; }
-    void Score(Player& victim, Player* killer, DeathCause cause) override;
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
     // The best of the winning team; nobody after a draw.
     const Player* Winner(const Pilots& pilots) const override;
@@ -21,7 +20,8 @@ public:
     Team WinningTeam() const override;
 
 private:
-    void Add(Player& player, int points);
+    // The pilot's team gains or loses with it.
+    void Award(Player& player, int points) override;
 
     std::array<int, kTeams> scores {}; // Red's, Blue's
 };
