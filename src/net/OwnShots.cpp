@@ -136,7 +136,7 @@ bool OwnShots::Claim(GameObject& entity, std::uint32_t now)
         }
     }
     if (best == flying.end())
-        return false;
+        return Replace(entity);
     entity.SetPosition(best->shot->Position());
     entity.SetTarget(best->shot->Position());
     if (best->shot->IsAlive()) {
@@ -147,6 +147,28 @@ bool OwnShots::Claim(GameObject& entity, std::uint32_t now)
     }
     ++claimed;
     flying.erase(best);
+    return true;
+}
+
+bool OwnShots::Replace(const GameObject& entity)
+{
+    // The server's shot left from elsewhere than ours (a bounce or a push
+    // the ship's flight here did not foresee): ours of its kind and nearest
+    // its heading goes now rather than flying on where no shot is, and the
+    // server's is drawn where it has it.
+    auto nearest = flying.end();
+    float nearestTurn = 0.0f;
+    for (auto it = flying.begin(); it != flying.end(); ++it) {
+        const float turn = std::fabs(std::remainder(it->shot->GetHeading() - entity.GetHeading(), 360.0f));
+        if (it->shot->GetType() == entity.GetType() && (nearest == flying.end() || turn < nearestTurn)) {
+            nearest = it;
+            nearestTurn = turn;
+        }
+    }
+    if (nearest == flying.end())
+        return false;
+    flying.erase(nearest);
+    ++replaced;
     return true;
 }
 

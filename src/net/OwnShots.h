@@ -33,7 +33,9 @@ public:
     void Step(Ship& ship, const HeldKeys& keys, int ms, std::uint32_t now, int roundTripMs, const Map* onMap,
               Walls& walls);
     // A new entity the server says the own ship fired: it is put where the
-    // shot of ours it is has flown, and ours goes. True when one was found.
+    // shot of ours it is has flown, and ours goes. When none of ours left
+    // as it did, ours of its kind nearest its heading is taken for it and
+    // goes, and the server's stays where it has it. True when one was found.
     bool Claim(GameObject& entity, std::uint32_t now);
     // Whether the entity of that id took the place of one of ours: what is
     // drawn of it is a round trip ahead of the server's reports.
@@ -64,10 +66,13 @@ public:
     // without one.
     std::uint32_t Claimed() const { return claimed; }
     std::uint32_t Unclaimed() const { return unclaimed; }
+    // Shots the server fired otherwise, whose report took ours down.
+    std::uint32_t Replaced() const { return replaced; }
 
 private:
     void Fire(const LaunchRequest& request, std::uint32_t now);
     void Fly(int ms, std::uint32_t now, Walls& walls);
+    bool Replace(const GameObject& entity);
 
     ShipControls controls;
     std::vector<Flying> flying;
@@ -86,4 +91,5 @@ private:
     const Map* map = nullptr; // of the last frame
     std::uint32_t claimed = 0;
     std::uint32_t unclaimed = 0;
+    std::uint32_t replaced = 0;
 };
