@@ -152,9 +152,16 @@ void OwnShipPrediction::Ease(int ms, double speed)
     // Half a server step of it is the replay's own grain, which the usual
     // easing keeps to.
     const double jitter = std::max(0.0, jitterMs - kServerStepMs / 2.0);
-    const double band = coasting && steadyReports >= kSteadyReports ? kJitterBand * speed * jitter / 1000.0 : 0.0;
+    const bool steady = coasting && steadyReports >= kSteadyReports;
+    const double band = steady ? kJitterBand * speed * jitter / 1000.0 : 0.0;
     const double even = kEvenShare * speed * ms / 1000.0 + std::max(0.0, length - band) * share;
-    const double taken = std::min({length * share, kEaseMostUnits * frames, even});
+    // A steady coast is never hurried or held back by more than a share of
+    // its pace for what a report later or earlier than most explains: what
+    // is left waits for the next frames. More than that is news, eased as
+    // usual.
+    const bool lateness = steady && length <= kLateBand * band;
+    const double most = lateness ? kCoastMostShare * speed * ms / 1000.0 : kEaseMostUnits * frames;
+    const double taken = std::min({length * share, most, even});
     if (length > 0.0)
         offset = offset * (1.0 - taken / length);
     const float turned = std::min(std::fabs(turnOffset) * share, kEaseMostDegrees * frames);

@@ -42,6 +42,10 @@ public:
     // that coasts is drawn at an even pace; the rest is eased in as above.
     static constexpr double kJitterBand = 3.0;
     static constexpr double kEvenShare = 0.05;
+    // Within this many bands, a disagreement is a report's lateness still,
+    // and a coast takes no more than this share of its pace to ease it.
+    static constexpr double kLateBand = 2.0;
+    static constexpr double kCoastMostShare = 0.08;
     // How much of each report's lateness the measure takes in, and the
     // slowest ship whose disagreement tells a lateness at all.
     static constexpr double kJitterWeight = 0.1;
