@@ -4,22 +4,10 @@
 #include <vector>
 
 #include "base/TrackedBuffer.h"
+#include "world/CellKind.h"
 
 class ByteReader;
 #include "world/GameObject.h"
-
-// Cell kinds of a map.
-enum CellKind : std::uint8_t {
-    kCellEmpty = 0,
-    kCellWall = 1,
-    kCellWallLowerRight = 2,
-    kCellWallLowerLeft = 3,
-    kCellWallUpperLeft = 4,
-    kCellWallUpperRight = 5,
-    kCellFuel = 6,
-    kCellTurretSite = 7, // facing 0..3 in the cell's second byte
-    kCellSpawnPoint = 8,
-};
 
 // The tile world: columns x rows cells of 32 x 32 units, read from a
 // ".smp" file. Its size is the size of the torus everything moves on.

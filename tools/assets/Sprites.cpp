@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/Canvas.h"
+#include "mapmaker/Canvas.h"
 
 namespace {
 

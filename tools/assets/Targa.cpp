@@ -36,31 +36,3 @@ std::vector<std::uint8_t> EncodeTarga(const std::vector<std::uint8_t>& rgba, int
     out.insert(out.end(), signature, signature + sizeof signature);
     return out;
 }
-
-std::vector<std::uint8_t> EncodeBitmap(const std::vector<std::uint8_t>& rgba, int width, int height)
-{
-    const unsigned rowBytes = static_cast<unsigned>(width) * 3;
-    const unsigned imageSize = rowBytes * static_cast<unsigned>(height);
-    std::vector<std::uint8_t> out = {'B', 'M'};
-    Put32(out, 14 + 40 + imageSize);
-    Put32(out, 0);
-    Put32(out, 14 + 40);
-    Put32(out, 40);
-    Put32(out, static_cast<unsigned>(width));
-    Put32(out, static_cast<unsigned>(height));
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, 0);
-    Put32(out, imageSize);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4];
-            out.insert(out.end(), {p[2], p[1], p[0]});
-        }
-    }
-    return out;
-}

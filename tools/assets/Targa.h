@@ -8,6 +8,3 @@
 // stored bottom row first (descriptor 0x08) as most painting programs do.
 std::vector<std::uint8_t> EncodeTarga(const std::vector<std::uint8_t>& rgba, int width, int height);
 
-// A 24-bit Windows bitmap (bottom row first, no palette) of an RGBA picture
-// given top row first.
-std::vector<std::uint8_t> EncodeBitmap(const std::vector<std::uint8_t>& rgba, int width, int height);

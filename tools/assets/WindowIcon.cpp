@@ -1,6 +1,6 @@
 #include "assets/WindowIcon.h"
 
-#include "assets/Canvas.h"
+#include "mapmaker/Canvas.h"
 
 std::vector<std::uint8_t> RenderWindowIcon()
 {

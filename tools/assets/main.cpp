@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "assets/FontPicture.h"
-#include "assets/MapSource.h"
 #include "assets/Png.h"
 #include "assets/SoundRecipes.h"
 #include "assets/Sprites.h"
 #include "assets/Targa.h"
 #include "assets/WindowIcon.h"
+#include "mapmaker/MapMaker.h"
 
 namespace {
 
@@ -92,15 +92,6 @@ struct Output {
     std::optional<SoundLevels> levels = std::nullopt; // of a sound
 };
 
-// Four pixels a cell at least, in a power-of-two square.
-int MinimapSide(const MapGrid& grid)
-{
-    int side = 64;
-    while (side < 4 * grid.columns || side < 4 * grid.rows)
-        side *= 2;
-    return side;
-}
-
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 
 bool CompileMaps(const std::string& sources, std::vector<Output>& outputs)
@@ -119,15 +110,13 @@ bool CompileMaps(const std::string& sources, std::vector<Output>& outputs)
     }
     for (const auto& [stem, path] : maps) {
         const auto bytes = ReadFile(path.string());
-        MapGrid grid;
-        std::string error;
-        if (!ParseMapSource(std::string(bytes.begin(), bytes.end()), grid, error)) {
-            std::fprintf(stderr, "quillrock_assets: %s: %s\n", path.string().c_str(), error.c_str());
+        const MapMaker maker(stem, std::string(bytes.begin(), bytes.end()));
+        for (const MapProblem& problem : maker.Problems())
+            std::fprintf(stderr, "%s\n", MapMaker::Describe(path.string(), problem).c_str());
+        if (!maker.Made())
             return false;
-        }
-        outputs.push_back({"Maps/" + stem + ".smp", EncodeMapFile(grid)});
-        const int side = MinimapSide(grid);
-        outputs.push_back({"Maps/" + stem + ".bmp", EncodeBitmap(RenderMinimap(grid, side), side, side)});
+        outputs.push_back({"Maps/" + stem + ".smp", maker.MapFile()});
+        outputs.push_back({"Maps/" + stem + ".bmp", maker.RadarFile()});
     }
     return true;
 }

@@ -1,4 +1,4 @@
-#include "assets/Canvas.h"
+#include "mapmaker/Canvas.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,46 @@
+#include "mapmaker/MapMaker.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "mapmaker/MapChecks.h"
+#include "mapmaker/RadarPicture.h"
+#include "world/CellKind.h"
+
+MapMaker::MapMaker(std::string fileName, const std::string& text) : fileName(std::move(fileName))
+{
+    const bool read = ParseMapSource(text, grid, problems);
+    if (grid.nameLine != 0 && grid.name != this->fileName) {
+        problems.push_back({grid.nameLine, 0,
+                            "the map is named \"" + grid.name + "\" but its file \"" + this->fileName +
+                                "\": the radar finds its picture by the name, the game the map by the file's"});
+    }
+    if (read) {
+        const MapChecks checks(grid);
+        problems.insert(problems.end(), checks.Problems().begin(), checks.Problems().end());
+    }
+    std::ranges::stable_sort(problems, {}, &MapProblem::line);
+    if (!problems.empty())
+        return;
+    mapFile = EncodeMapFile(grid);
+    radarFile = RadarPicture(grid).Bitmap();
+}
+
+std::string MapMaker::Describe(const std::string& path, const MapProblem& problem)
+{
+    std::string where = path + ":" + std::to_string(problem.line);
+    if (problem.column > 0)
+        where += ":" + std::to_string(problem.column);
+    return where + ": " + problem.text;
+}
+
+std::string MapMaker::Summary() const
+{
+    const auto count = [this](std::uint8_t kind) {
+        return std::ranges::count(grid.cells, kind, &MapCell::kind);
+    };
+    std::string text = std::to_string(grid.columns) + " x " + std::to_string(grid.rows) + " cells, " +
+                       std::to_string(count(kCellSpawnPoint)) + " spawn points, " + std::to_string(count(kCellFuel)) +
+                       " fuel blocks, " + std::to_string(count(kCellTurretSite)) + " turret sites";
+    return grid.bases.empty() ? text : text + ", Red and Blue bases";
+}
