@@ -11,10 +11,10 @@ export QUILLROCK_LOOPBACK_ONLY=1
 prefix=$E2E_WORK/prefix
 cmake --install "$1" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1 ||
   fail "install: $(cat "$E2E_WORK/install.log")"
-for file in bin/quillrock bin/quillrock-server share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
+for file in bin/quillrock bin/quillrock-server bin/quillrock-mapmaker share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
             share/quillrock/Sounds/Shot.wav share/quillrock/Sounds/Thrust.wav \
             share/applications/quillrock.desktop share/icons/hicolor/32x32/apps/quillrock.png \
-            share/man/man6/quillrock.6 share/man/man6/quillrock-server.6 \
+            share/man/man6/quillrock.6 share/man/man6/quillrock-server.6 share/man/man6/quillrock-mapmaker.6 \
             share/metainfo/net.brindlewood.Quillrock.metainfo.xml share/mime/packages/quillrock.xml; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
@@ -31,10 +31,12 @@ fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/quillrock.desktop" || fail "the desktop entry does not validate"
 fi
-# A map that only the installed folder holds: the round and the radar's
-# picture then prove that neither program fell back to the source tree.
-cp "$prefix/share/quillrock/Maps/Arena.smp" "$prefix/share/quillrock/Maps/Annex.smp"
-cp "$prefix/share/quillrock/Maps/Arena.bmp" "$prefix/share/quillrock/Maps/Annex.bmp"
+# A map that only the installed folder holds, made by the installed map
+# maker: the round and the radar's picture then prove that neither program
+# fell back to the source tree.
+sed 's/^name Arena$/name Annex/' "$(dirname "$0")/../../tools/maps/Arena.map" >"$E2E_WORK/Annex.map"
+"$prefix/bin/quillrock-mapmaker" -o "$prefix/share/quillrock/Maps" "$E2E_WORK/Annex.map" >"$E2E_WORK/mapmaker.log" 2>&1 ||
+  fail "the installed map maker: $(cat "$E2E_WORK/mapmaker.log")"
 
 # scoreboard_lines N: the radar's scoreboard holds exactly N lines
 scoreboard_lines() {

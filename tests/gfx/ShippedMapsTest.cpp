@@ -53,6 +53,8 @@ TEST_P(ShippedMap, LoadsAndItsPictureMatchesItsCells)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, ShippedMap, ::testing::Values("Arena", "Warren", "Expanse"));
+INSTANTIATE_TEST_SUITE_P(Maps, ShippedMap,
+                         ::testing::Values("Arena", "Warren", "Expanse", "Duel", "Hive", "Burrows", "Void", "Fortress",
+                                           "Canyon"));
 
 } // namespace
