@@ -1,7 +1,7 @@
 #include "mapmaker/MapChecks.h"
 
+#include <algorithm>
 #include <deque>
-#include <iterator>
 
 #include "world/CellKind.h"
 #include "world/Torus.h"

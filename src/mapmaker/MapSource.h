@@ -38,7 +38,8 @@ struct MapGrid {
     // picture a player's card can hold.
     static constexpr int kMaxColumns = 512;
     static constexpr int kMaxRows = 512;
-    // The game keeps a map's name in a buffer of 64 with its terminator.
+    // Well within the 127 characters of the radar's path to the picture,
+    // "..\\Maps\\NAME.bmp".
     static constexpr std::size_t kMaxNameLength = 63;
 
     std::string name;
