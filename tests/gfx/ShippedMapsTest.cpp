@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "gfx/BmpImage.h"
@@ -50,6 +52,22 @@ TEST_P(ShippedMap, LoadsAndItsPictureMatchesItsCells)
                 ASSERT_LT(p[2], 100) << name << " open at " << c << ", " << r;
             }
         }
+    }
+}
+
+// The maps made for capture the flag keep the flags far apart, a third of
+// the way round the map at least, whichever way round is shorter.
+TEST(ShippedMaps, FlagMapsKeepTheirBasesFarApart)
+{
+    for (const char* name : {"Fortress", "Canyon"}) {
+        Map map;
+        ASSERT_TRUE(map.Load((std::string(QR_DATA_DIR) + "/Maps/" + name + ".smp").c_str()));
+        ASSERT_EQ(map.Bases().size(), 2u) << name;
+        const Map::Site& red = map.Bases()[0];
+        const Map::Site& blue = map.Bases()[1];
+        const int across = std::abs(red.column - blue.column), down = std::abs(red.row - blue.row);
+        const int columns = std::min(across, map.Columns() - across), rows = std::min(down, map.Rows() - down);
+        EXPECT_TRUE(3 * columns >= map.Columns() || 3 * rows >= map.Rows()) << name;
     }
 }
 
