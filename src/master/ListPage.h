@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "master/ServerList.h"
+
+// GET /: the list for a person in a browser, without scripts. Every text a
+// server sent is escaped, so a name is shown as the characters it has.
+class ListPage {
+public:
+    static std::string Render(const ServerList& list);
+    static std::string Escaped(std::string_view text);
+};

@@ -1,0 +1,213 @@
+#include "master/Master.h"
+
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+#include "master/AddressText.h"
+#include "master/ChallengeSocket.h"
+#include "master/ListPage.h"
+
+namespace {
+
+std::shared_ptr<const std::string> Shared(std::string text)
+{
+    return std::make_shared<const std::string>(std::move(text));
+}
+
+HttpAnswer JsonAnswer(int status, const nlohmann::json& body)
+{
+    return {status, "application/json", Shared(body.dump() + "\n"), {}};
+}
+
+std::string HttpDate(std::int64_t ms)
+{
+    const std::time_t seconds = ms / 1000;
+    std::tm utc {};
+    gmtime_r(&seconds, &utc);
+    char text[40];
+    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday], utc.tm_mday,
+                  kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text;
+}
+
+} // namespace
+
+const Master::RouteRow Master::kRoutes[] = {
+    {"POST", "/register", &Master::Register},   {"POST", "/unregister", &Master::Unregister},
+    {"GET", "/servers.json", &Master::ServersJson}, {"GET", "/", &Master::Page},
+    {"GET", "/metrics", &Master::MetricsText},
+};
+
+Master::Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings)
+    : clock(clock), challenges(challenges), log(log), settings(std::move(settings)),
+      list(ChallengeSocket::NewToken), flood(this->settings.registrationsPerMinute), page(ListPage::Render)
+{
+    if (!this->settings.statePath.empty())
+        state.emplace(this->settings.statePath);
+    savedMs = clock.NowMs();
+}
+
+HttpAnswer Master::Handle(const HttpAsk& ask)
+{
+    bool pathKnown = false;
+    for (const RouteRow& row : kRoutes) {
+        if (ask.path != row.path)
+            continue;
+        pathKnown = true;
+        // HEAD is GET without the body, which the HTTP layer leaves out.
+        const bool head = ask.method == "HEAD" && std::string(row.method) == "GET";
+        if (ask.method == row.method || head)
+            return (this->*row.route)(ask);
+    }
+    return pathKnown ? Refuse(ask, Refusal::Method, ask.method + " " + ask.path)
+                     : Refuse(ask, Refusal::NotFound, ask.method + " " + ask.path);
+}
+
+bool Master::Admits(std::uint32_t address)
+{
+    if (!bans.Bans(address))
+        return true;
+    metrics.Refused(Refusal::Banned);
+    log.Tell("refused a connection from %s: banned", AddressText(address).c_str());
+    return false;
+}
+
+HttpAnswer Master::Refuse(const HttpAsk& ask, Refusal refusal, const std::string& why)
+{
+    metrics.Refused(refusal);
+    log.Tell("refused %s %s from %s (%s): %s", ask.method.c_str(), ask.path.c_str(), AddressText(ask.address).c_str(),
+             MasterMetrics::NameOf(refusal), why.c_str());
+    return JsonAnswer(MasterMetrics::StatusOf(refusal), {{"error", why}});
+}
+
+std::optional<HttpAnswer> Master::Gate(const HttpAsk& ask)
+{
+    if (ask.bodyTooLarge)
+        return Refuse(ask, Refusal::TooLarge, "larger than " + std::to_string(Registration::kLargestBody) + " bytes");
+    // Unregistering draws on the same allowance: both cost a parse.
+    if (!flood.Admits(ask.address, clock.NowMs()))
+        return Refuse(ask, Refusal::Flood,
+                      "more than " + std::to_string(settings.registrationsPerMinute) + " registrations a minute");
+    return std::nullopt;
+}
+
+HttpAnswer Master::Register(const HttpAsk& ask)
+{
+    if (auto refused = Gate(ask))
+        return *refused;
+    Registration registration;
+    std::string why;
+    if (!Registration::Read(ask.body, registration, why))
+        return Refuse(ask, Refusal::Malformed, why);
+    const ServerList::Outcome outcome = list.Register(ask.address, registration, clock.NowMs());
+    const std::string where = AddressText(ask.address, registration.port);
+    if (outcome.verdict == ServerList::Verdict::TooMany)
+        return Refuse(ask, Refusal::TooManyPorts,
+                      "more than " + std::to_string(ServerList::kMostPerAddress) + " servers from one address");
+    metrics.Registered();
+    if (outcome.verdict == ServerList::Verdict::Proven)
+        log.Tell("listed %s \"%s\"", where.c_str(), registration.listing.name.c_str());
+    if (outcome.verdict != ServerList::Verdict::Challenge)
+        return JsonAnswer(200, {{"status", "listed"}});
+    // Never more bytes to an address than it sent: no amplifier for a forger.
+    if (ask.body.size() >= ChallengeSocket::kDatagramSize) {
+        challenges.Send(ask.address, registration.port, outcome.token);
+        metrics.Challenged();
+        log.Tell("challenged %s \"%s\"", where.c_str(), registration.listing.name.c_str());
+    }
+    return JsonAnswer(202, {{"status", "challenged"}});
+}
+
+HttpAnswer Master::Unregister(const HttpAsk& ask)
+{
+    if (auto refused = Gate(ask))
+        return *refused;
+    Unregistration ending;
+    std::string why;
+    if (!Unregistration::Read(ask.body, ending, why))
+        return Refuse(ask, Refusal::Malformed, why);
+    const std::string where = AddressText(ask.address, ending.port);
+    switch (list.Unregister(ask.address, ending.port, ending.secret)) {
+    case ServerList::Ending::Ended:
+        log.Tell("unlisted %s: it unregistered", where.c_str());
+        return JsonAnswer(200, {{"status", "unlisted"}});
+    case ServerList::Ending::Unknown:
+        return JsonAnswer(200, {{"status", "unknown"}});
+    case ServerList::Ending::WrongSecret:
+        break;
+    }
+    return Refuse(ask, Refusal::Secret, "not the secret " + where + " registered with");
+}
+
+HttpAnswer Master::Served(const HttpAsk& ask, ListDocument& document, const char* type)
+{
+    const std::int64_t now = clock.NowMs();
+    const ListDocument::Made& made = document.Current(list, now);
+    HttpAnswer answer {200, type, ask.acceptsGzip ? made.gzip : made.plain, {}};
+    answer.headers = {{"Last-Modified", HttpDate(made.madeMs)},
+                      {"Age", std::to_string((now - made.madeMs) / 1000)},
+                      {"Vary", "Accept-Encoding"},
+                      {"Cache-Control", "public, max-age=1"}};
+    if (ask.acceptsGzip)
+        answer.headers.emplace_back("Content-Encoding", "gzip");
+    return answer;
+}
+
+HttpAnswer Master::ServersJson(const HttpAsk& ask)
+{
+    HttpAnswer answer = Served(ask, json, "application/json");
+    answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
+    return answer;
+}
+
+HttpAnswer Master::Page(const HttpAsk& ask)
+{
+    HttpAnswer answer = Served(ask, page, "text/html; charset=utf-8");
+    // Nothing runs, nothing loads: a name that slipped through stays text.
+    answer.headers.emplace_back("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+    answer.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    return answer;
+}
+
+HttpAnswer Master::MetricsText(const HttpAsk&)
+{
+    return {200, "text/plain; version=0.0.4", Shared(metrics.Text(list.ListedCount())), {}};
+}
+
+void Master::Tick()
+{
+    const std::int64_t now = clock.NowMs();
+    const int before = list.ListedCount();
+    list.Expire(now);
+    if (list.ListedCount() < before)
+        log.Tell("unlisted %d server(s) silent for %lld s", before - list.ListedCount(),
+                 static_cast<long long>(ServerList::kLifetimeMs / 1000));
+    flood.Prune(now);
+    if (state && now - savedMs >= kSaveEveryMs)
+        SaveState();
+}
+
+void Master::LoadState()
+{
+    int skipped = 0;
+    std::string why;
+    if (!state)
+        return;
+    if (!state->Load(list, skipped, why))
+        log.Say("cannot read the state: %s", why.c_str());
+    else if (list.ListedCount() > 0 || skipped > 0)
+        log.Say("read %d server(s) from the state, skipped %d", list.ListedCount(), skipped);
+    list.Expire(clock.NowMs());
+}
+
+void Master::SaveState()
+{
+    std::string why;
+    savedMs = clock.NowMs();
+    if (state && !state->Save(list, why))
+        log.Say("cannot write the state: %s", why.c_str());
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "master/BanFile.h"
+#include "master/ChallengeSender.h"
+#include "master/FloodGate.h"
+#include "master/HttpExchange.h"
+#include "master/ListDocument.h"
+#include "master/MasterClock.h"
+#include "master/MasterLog.h"
+#include "master/MasterMetrics.h"
+#include "master/ServerList.h"
+#include "master/StateFile.h"
+
+// The master's rules, whatever carries its requests: registration and its
+// challenge, the list in its forms, the figures, and the state on disk.
+class Master {
+public:
+    struct Settings {
+        int registrationsPerMinute = 30;
+        std::string statePath; // none when empty
+    };
+    static constexpr std::int64_t kSaveEveryMs = 5000;
+
+    Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings);
+
+    HttpAnswer Handle(const HttpAsk& ask);
+    // Whether a connection from this address is taken at all.
+    bool Admits(std::uint32_t address);
+    void SetBans(BanFile bans) { this->bans = std::move(bans); }
+    // Expiry and the state file; called about every second.
+    void Tick();
+    // Reads the state file, if any, at start.
+    void LoadState();
+    // Writes the state file now, as at the end.
+    void SaveState();
+
+    const ServerList& List() const { return list; }
+    const MasterMetrics& Metrics() const { return metrics; }
+
+private:
+    using Route = HttpAnswer (Master::*)(const HttpAsk&);
+    struct RouteRow {
+        const char* method;
+        const char* path;
+        Route route;
+    };
+    static const RouteRow kRoutes[];
+
+    // The refusal of a body too large or of a flood, before any reading.
+    std::optional<HttpAnswer> Gate(const HttpAsk& ask);
+    HttpAnswer Register(const HttpAsk& ask);
+    HttpAnswer Unregister(const HttpAsk& ask);
+    HttpAnswer ServersJson(const HttpAsk& ask);
+    HttpAnswer Page(const HttpAsk& ask);
+    HttpAnswer MetricsText(const HttpAsk& ask);
+    HttpAnswer Refuse(const HttpAsk& ask, Refusal refusal, const std::string& why);
+    HttpAnswer Served(const HttpAsk& ask, ListDocument& document, const char* type);
+
+    const MasterClock& clock;
+    ChallengeSender& challenges;
+    MasterLog& log;
+    Settings settings;
+    ServerList list;
+    FloodGate flood;
+    BanFile bans;
+    MasterMetrics metrics;
+    ListDocument json {ListDocument::Json};
+    ListDocument page;
+    std::optional<StateFile> state;
+    std::int64_t savedMs = 0;
+};

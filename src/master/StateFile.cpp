@@ -1,0 +1,120 @@
+#include "master/StateFile.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <nlohmann/json.hpp>
+
+#include "master/AddressText.h"
+
+using nlohmann::json;
+
+namespace {
+
+// A state file far beyond what 64 ports of many thousand addresses need is
+// not one this master wrote.
+constexpr off_t kLargestFile = 256 << 20;
+
+bool ReadEntry(const json& saved, ServerList::Entry& entry)
+{
+    Registration registration;
+    std::string why;
+    in_addr address {};
+    const auto at = saved.find("address");
+    const auto last = saved.find("last");
+    const auto form = saved.find("registration");
+    if (at == saved.end() || !at->is_string() || inet_pton(AF_INET, at->get_ref<const std::string&>().c_str(), &address) != 1 ||
+        last == saved.end() || !last->is_number_integer() || form == saved.end() ||
+        !Registration::From(*form, registration, why))
+        return false;
+    entry.address = ntohl(address.s_addr);
+    entry.port = registration.port;
+    entry.listing = std::move(registration.listing);
+    entry.secret = std::move(registration.secret);
+    entry.lastMs = last->get<std::int64_t>();
+    return true;
+}
+
+} // namespace
+
+std::string StateFile::Text(const ServerList& list)
+{
+    json servers = json::array();
+    list.ForEachListed([&](const ServerList::Entry& entry) {
+        const Registration registration {entry.listing, entry.port, entry.secret, {}};
+        servers.push_back({{"address", AddressText(entry.address)}, {"last", entry.lastMs},
+                           {"registration", registration.Json()}});
+    });
+    return json {{"servers", std::move(servers)}}.dump() + "\n";
+}
+
+void StateFile::Restore(const std::string& text, ServerList& list, int& skipped)
+{
+    skipped = 0;
+    const json state = json::parse(text, nullptr, false);
+    const auto servers = state.is_object() ? state.find("servers") : state.end();
+    if (!state.is_object() || servers == state.end() || !servers->is_array()) {
+        skipped = 1;
+        return;
+    }
+    for (const json& saved : *servers) {
+        ServerList::Entry entry;
+        if (saved.is_object() && ReadEntry(saved, entry))
+            list.Restore(entry);
+        else
+            ++skipped;
+    }
+}
+
+bool StateFile::Save(const ServerList& list, std::string& why) const
+{
+    const std::string text = Text(list);
+    const std::string fresh = path + ".new";
+    // Made afresh, never through a link someone left in its place.
+    ::unlink(fresh.c_str());
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        written = put > 0 || (put < 0 && errno == EINTR);
+        done += put > 0 ? std::size_t(put) : 0;
+    }
+    written = written && ::fsync(fd) == 0;
+    if (fd >= 0)
+        written = ::close(fd) == 0 && written;
+    if (written && ::rename(fresh.c_str(), path.c_str()) == 0)
+        return true;
+    why = fresh + ": " + std::strerror(errno);
+    ::unlink(fresh.c_str());
+    return false;
+}
+
+bool StateFile::Load(ServerList& list, int& skipped, std::string& why) const
+{
+    skipped = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = path + ": " + std::strerror(errno);
+        return errno == ENOENT;
+    }
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    std::string text(size > 0 && size <= kLargestFile ? std::size_t(size) : 0, '\0');
+    bool read = size >= 0 && size <= kLargestFile && ::lseek(fd, 0, SEEK_SET) == 0;
+    for (std::size_t done = 0; read && done < text.size();) {
+        const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
+        read = got > 0 || (got < 0 && errno == EINTR);
+        done += got > 0 ? std::size_t(got) : 0;
+    }
+    ::close(fd);
+    if (!read) {
+        why = path + ": not a state file this master can read";
+        return false;
+    }
+    Restore(text, list, skipped);
+    return true;
+}
