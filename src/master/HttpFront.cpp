@@ -143,15 +143,21 @@ MHD_Result HttpFrontCalls::Request(void* self, MHD_Connection* connection, const
     const bool first = !pending.started;
     pending.started = true;
     if (*uploadSize > 0) {
-        // A body too large is refused at once; what still comes is dropped.
+        // A body too large is refused at once.
         const std::size_t room = front.limits.largestBody - std::min(front.limits.largestBody, pending.ask.body.size());
         if (*uploadSize > room)
             pending.ask.bodyTooLarge = true;
         else if (!pending.answered)
             pending.ask.body.append(upload, *uploadSize);
         *uploadSize = 0;
-        const bool refuse = pending.ask.bodyTooLarge && !pending.answered;
-        return !refuse || front.Answer(connection, pending) ? MHD_YES : MHD_NO;
+        if (!pending.ask.bodyTooLarge || pending.answered)
+            return MHD_YES;
+        // No answer can be queued halfway through a body: the refusal is
+        // counted and logged, and the connection closed.
+        pending.answered = true;
+        pending.ask.body.clear();
+        front.handler(pending.ask);
+        return MHD_NO;
     }
     if (pending.answered || (first && !pending.ask.bodyTooLarge && pending.ask.method == "POST"))
         return MHD_YES;

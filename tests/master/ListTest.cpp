@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "master/ChallengeSocket.h"
+#include "master/ListPage.h"
+#include "master/MasterFixture.h"
+#include "master/StateFile.h"
+#include "support/TempDir.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string Gunzip(const std::string& packed)
+{
+    z_stream stream {};
+    EXPECT_EQ(inflateInit2(&stream, 15 + 16), Z_OK);
+    std::string plain(1 << 20, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(plain.data());
+    stream.avail_out = static_cast<uInt>(plain.size());
+    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+    plain.resize(stream.total_out);
+    inflateEnd(&stream);
+    return plain;
+}
+
+std::string Header(const HttpAnswer& answer, const std::string& name)
+{
+    for (const auto& [key, value] : answer.headers)
+        if (key == name)
+            return value;
+    return {};
+}
+
+} // namespace
+
+TEST(ServerListDocument, HasTheListsShape)
+{
+    MasterRig rig;
+    ASSERT_EQ(rig.List(Description()).status, 200);
+    const json expected = json::parse(R"({"servers": [{"name": "Friday Night", "address": "203.0.113.7:3001",
+        "map": "Arena", "mode": "dm", "players": [{"name": "Ace", "score": 4, "robot": true},
+        {"name": "Kim", "score": 7, "robot": false}], "seats": 8, "version": "0.9.0"}]})");
+    const HttpAnswer answer = rig.Get("/servers.json");
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.type, "application/json");
+    EXPECT_EQ(json::parse(*answer.body), expected) << "neither the secret nor anything else beside";
+}
+
+TEST(ServerListDocument, GzipWhenAskedWithDatesAndAge)
+{
+    MasterRig rig;
+    ASSERT_EQ(rig.List(Description()).status, 200);
+    const HttpAnswer plain = rig.Get("/servers.json");
+    const HttpAnswer packed = rig.Get("/servers.json", true);
+    EXPECT_EQ(Header(plain, "Content-Encoding"), "");
+    EXPECT_EQ(Header(packed, "Content-Encoding"), "gzip");
+    EXPECT_EQ(Header(packed, "Vary"), "Accept-Encoding");
+    EXPECT_EQ(Gunzip(*packed.body), *plain.body);
+    EXPECT_EQ(Header(plain, "Last-Modified"), "Mon, 30 Nov 2026 00:53:20 GMT");
+    EXPECT_EQ(Header(plain, "Age"), "0");
+    rig.clock.Advance(3500);
+    EXPECT_EQ(Header(rig.Get("/servers.json"), "Age"), "3") << "unchanged, the same document ages";
+}
+
+TEST(ServerListDocument, RemadeAtMostFourTimesASecond)
+{
+    MasterRig rig;
+    ASSERT_EQ(rig.List(Description()).status, 200);
+    const auto before = rig.Get("/servers.json").body;
+    ASSERT_EQ(rig.List(Description("Second", 3002)).status, 200);
+    EXPECT_EQ(rig.Get("/servers.json").body, before) << "shared bytes until the next remake";
+    rig.clock.Advance(ListDocument::kRemakeMs);
+    EXPECT_EQ(rig.Servers().size(), 2u);
+    rig.clock.Advance(ListDocument::kRemakeMs);
+    const auto settled = rig.Get("/servers.json").body;
+    json refresh = Description("Second", 3002);
+    rig.Post("/register", refresh.dump());
+    rig.clock.Advance(ListDocument::kRemakeMs);
+    EXPECT_EQ(rig.Get("/servers.json").body, settled) << "a refresh that changes nothing remakes nothing";
+}
+
+TEST(ServerListPage, ShowsEveryTextAsText)
+{
+    MasterRig rig;
+    json hostile = Description("<script>alert(1)</script>");
+    hostile["map"] = "\"><img src=x onerror=alert(2)>";
+    hostile["players"][1]["name"] = "Bo & 'Jo'";
+    ASSERT_EQ(rig.List(hostile).status, 200);
+    const HttpAnswer page = rig.Get("/");
+    EXPECT_EQ(page.type, "text/html; charset=utf-8");
+    EXPECT_NE(Header(page, "Content-Security-Policy").find("default-src 'none'"), std::string::npos);
+    const std::string& html = *page.body;
+    EXPECT_EQ(html.find("<script>"), std::string::npos);
+    EXPECT_EQ(html.find("<img"), std::string::npos);
+    EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(html.find("&quot;&gt;&lt;img src=x onerror=alert(2)&gt;"), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"n\">1</td><td class=\"n\">1</td><td class=\"n\">8</td>"), std::string::npos)
+        << "people and robots apart, then seats";
+    EXPECT_EQ(ListPage::Escaped("a<&>\"'b"), "a&lt;&amp;&gt;&quot;&#39;b");
+}
+
+TEST(MasterState, SurvivesARestart)
+{
+    TempDir dir;
+    const std::string path = dir.Path() + "/state.json";
+    {
+        MasterRig rig({30, path});
+        ASSERT_EQ(rig.List(Description()).status, 200);
+        ASSERT_EQ(rig.List(Description("Other", 3002), 0x0a000001).status, 200);
+        rig.Post("/register", Description("Unproven", 3003).dump());
+        rig.master.SaveState();
+    }
+    std::ifstream saved(path);
+    std::stringstream text;
+    text << saved.rdbuf();
+    EXPECT_EQ(text.str().find("Unproven"), std::string::npos);
+    EXPECT_EQ(text.str().find("token"), std::string::npos);
+
+    MasterRig again({30, path});
+    again.clock.Advance(10000);
+    again.master.LoadState();
+    ASSERT_EQ(again.master.List().ListedCount(), 2);
+    EXPECT_EQ(again.Post("/register", Description().dump()).status, 200) << "its secret came back with it";
+    again.clock.Advance(ServerList::kLifetimeMs - 9999);
+    again.master.Tick();
+    EXPECT_EQ(again.master.List().ListedCount(), 1) << "times came back too";
+}
+
+TEST(MasterState, DamagedStateIsSkipped)
+{
+    TempDir dir;
+    int skipped = 0;
+    ServerList list(ChallengeSocket::NewToken);
+    StateFile::Restore("{\"servers\": [1, {\"address\": \"1.2.3.4\"}, {\"address\": \"x\", \"last\": 1, "
+                       "\"registration\": {}}]}",
+                       list, skipped);
+    EXPECT_EQ(skipped, 3);
+    StateFile::Restore("not json", list, skipped);
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(list.ListedCount(), 0);
+    std::string why;
+    EXPECT_TRUE(StateFile(dir.Path() + "/none.json").Load(list, skipped, why)) << "no file yet is no state";
+    EXPECT_FALSE(StateFile(dir.Path() + "/no/such/folder/state.json").Save(list, why));
+    EXPECT_NE(why.find("state.json.new"), std::string::npos) << why;
+}
