@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -46,6 +48,17 @@ struct HttpFrontCalls {
     }
     static MHD_Result Request(void* self, MHD_Connection* connection, const char* url, const char* method,
                               const char* version, const char* upload, std::size_t* uploadSize, void** state);
+    static void Log(void* self, const char* format, va_list arguments)
+    {
+        auto& front = *static_cast<HttpFront*>(self);
+        char line[512];
+        std::vsnprintf(line, sizeof line, format, arguments);
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '.'))
+            text.pop_back();
+        if (front.complain)
+            front.complain(text);
+    }
     static void Completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode)
     {
         delete static_cast<HttpFront::Pending*>(*state);
@@ -67,7 +80,8 @@ bool HttpFront::Start(const sockaddr_in& where, const Limits& chosen, std::strin
         &HttpFrontCalls::Request, this, MHD_OPTION_SOCK_ADDR, &where,
         MHD_OPTION_CONNECTION_LIMIT, limits.clients, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits.perAddress,
         MHD_OPTION_CONNECTION_TIMEOUT, limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits.headerRoom,
-        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_EXTERNAL_LOGGER,
+        &HttpFrontCalls::Log, this, MHD_OPTION_END);
     if (!daemon)
         why = std::strerror(errno);
     return daemon != nullptr;

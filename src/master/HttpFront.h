@@ -26,8 +26,13 @@ public:
     };
     using Admit = std::function<bool(std::uint32_t address)>;
     using Handler = std::function<HttpAnswer(const HttpAsk& ask)>;
+    // What the HTTP layer itself refuses or fails at, a line each.
+    using Complain = std::function<void(const std::string& line)>;
 
-    HttpFront(Admit admit, Handler handler) : admit(std::move(admit)), handler(std::move(handler)) {}
+    HttpFront(Admit admit, Handler handler, Complain complain = {})
+        : admit(std::move(admit)), handler(std::move(handler)), complain(std::move(complain))
+    {
+    }
     ~HttpFront();
     HttpFront(const HttpFront&) = delete;
     HttpFront& operator=(const HttpFront&) = delete;
@@ -49,6 +54,7 @@ private:
 
     Admit admit;
     Handler handler;
+    Complain complain;
     Limits limits;
     MHD_Daemon* daemon = nullptr;
 };

@@ -11,10 +11,12 @@ export QUILLROCK_LOOPBACK_ONLY=1
 prefix=$E2E_WORK/prefix
 cmake --install "$1" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1 ||
   fail "install: $(cat "$E2E_WORK/install.log")"
-for file in bin/quillrock bin/quillrock-server bin/quillrock-mapmaker share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
+for file in bin/quillrock bin/quillrock-server bin/quillrock-mapmaker bin/quillrock-master \
+            share/quillrock/Graphics/Font2.tga share/quillrock/Maps/Warren.smp \
             share/quillrock/Sounds/Shot.wav share/quillrock/Sounds/Thrust.wav \
             share/applications/quillrock.desktop share/icons/hicolor/32x32/apps/quillrock.png \
             share/man/man6/quillrock.6 share/man/man6/quillrock-server.6 share/man/man6/quillrock-mapmaker.6 \
+            share/man/man6/quillrock-master.6 share/doc/quillrock/examples/quillrock-master.service \
             share/metainfo/net.brindlewood.Quillrock.metainfo.xml share/mime/packages/quillrock.xml; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
