@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "master/AddressText.h"
+#include "master/Gzip.h"
 
 namespace {
 
@@ -70,4 +71,15 @@ std::string ListPage::Render(const ServerList& list)
     for (const ServerList::Entry* entry : entries)
         page += Row(*entry);
     return page + "</table>\n</body>\n</html>\n";
+}
+
+const ServedBytes& ListPage::Current(const ServerList& list, std::int64_t nowMs)
+{
+    if (ever && (list.Version() == madeVersion || nowMs - made.madeMs < kRemakeMs))
+        return made;
+    auto plain = std::make_shared<const std::string>(Render(list));
+    made = {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
+    madeVersion = list.Version();
+    ever = true;
+    return made;
 }

@@ -6,7 +6,6 @@
 
 #include "master/AddressText.h"
 #include "master/ChallengeSocket.h"
-#include "master/ListPage.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ const Master::RouteRow Master::kRoutes[] = {
 
 Master::Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings)
     : clock(clock), challenges(challenges), log(log), settings(std::move(settings)),
-      list(ChallengeSocket::NewToken), flood(this->settings.registrationsPerMinute), page(ListPage::Render)
+      list(ChallengeSocket::NewToken), flood(this->settings.registrationsPerMinute)
 {
     if (!this->settings.statePath.empty())
         state.emplace(this->settings.statePath);
@@ -60,8 +59,13 @@ HttpAnswer Master::Handle(const HttpAsk& ask)
         pathKnown = true;
         // HEAD is GET without the body, which the HTTP layer leaves out.
         const bool head = ask.method == "HEAD" && std::string(row.method) == "GET";
-        if (ask.method == row.method || head)
-            return (this->*row.route)(ask);
+        if (ask.method != row.method && !head)
+            continue;
+        HttpAnswer answer = (this->*row.route)(ask);
+        // Each change is written and compressed as it comes, so that
+        // joining the list never waits on many of them.
+        json.Absorb(list);
+        return answer;
     }
     return pathKnown ? Refuse(ask, Refusal::Method, ask.method + " " + ask.path)
                      : Refuse(ask, Refusal::NotFound, ask.method + " " + ask.path);
@@ -143,10 +147,9 @@ HttpAnswer Master::Unregister(const HttpAsk& ask)
     return Refuse(ask, Refusal::Secret, "not the secret " + where + " registered with");
 }
 
-HttpAnswer Master::Served(const HttpAsk& ask, ListDocument& document, const char* type)
+HttpAnswer Master::Served(const HttpAsk& ask, const ServedBytes& made, const char* type)
 {
     const std::int64_t now = clock.NowMs();
-    const ListDocument::Made& made = document.Current(list, now);
     HttpAnswer answer {200, type, ask.acceptsGzip ? made.gzip : made.plain, {}};
     answer.headers = {{"Last-Modified", HttpDate(made.madeMs)},
                       {"Age", std::to_string((now - made.madeMs) / 1000)},
@@ -159,14 +162,14 @@ HttpAnswer Master::Served(const HttpAsk& ask, ListDocument& document, const char
 
 HttpAnswer Master::ServersJson(const HttpAsk& ask)
 {
-    HttpAnswer answer = Served(ask, json, "application/json");
+    HttpAnswer answer = Served(ask, json.Current(list, clock.NowMs(), !ask.acceptsGzip), "application/json");
     answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
     return answer;
 }
 
 HttpAnswer Master::Page(const HttpAsk& ask)
 {
-    HttpAnswer answer = Served(ask, page, "text/html; charset=utf-8");
+    HttpAnswer answer = Served(ask, page.Current(list, clock.NowMs()), "text/html; charset=utf-8");
     // Nothing runs, nothing loads: a name that slipped through stays text.
     answer.headers.emplace_back("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
     answer.headers.emplace_back("X-Content-Type-Options", "nosniff");
@@ -183,6 +186,7 @@ void Master::Tick()
     const std::int64_t now = clock.NowMs();
     const int before = list.ListedCount();
     list.Expire(now);
+    json.Absorb(list);
     if (list.ListedCount() < before)
         log.Tell("unlisted %d server(s) silent for %lld s", before - list.ListedCount(),
                  static_cast<long long>(ServerList::kLifetimeMs / 1000));
@@ -202,6 +206,7 @@ void Master::LoadState()
     else if (list.ListedCount() > 0 || skipped > 0)
         log.Say("read %d server(s) from the state, skipped %d", list.ListedCount(), skipped);
     list.Expire(clock.NowMs());
+    json.Absorb(list);
 }
 
 void Master::SaveState()

@@ -10,6 +10,7 @@
 #include "master/FloodGate.h"
 #include "master/HttpExchange.h"
 #include "master/ListDocument.h"
+#include "master/ListPage.h"
 #include "master/MasterClock.h"
 #include "master/MasterLog.h"
 #include "master/MasterMetrics.h"
@@ -59,7 +60,7 @@ private:
     HttpAnswer Page(const HttpAsk& ask);
     HttpAnswer MetricsText(const HttpAsk& ask);
     HttpAnswer Refuse(const HttpAsk& ask, Refusal refusal, const std::string& why);
-    HttpAnswer Served(const HttpAsk& ask, ListDocument& document, const char* type);
+    HttpAnswer Served(const HttpAsk& ask, const ServedBytes& made, const char* type);
 
     const MasterClock& clock;
     ChallengeSender& challenges;
@@ -69,8 +70,8 @@ private:
     FloodGate flood;
     BanFile bans;
     MasterMetrics metrics;
-    ListDocument json {ListDocument::Json};
-    ListDocument page;
+    ListDocument json;
+    ListPage page;
     std::optional<StateFile> state;
     std::int64_t savedMs = 0;
 };

@@ -17,7 +17,7 @@ ServerList::Outcome ServerList::Register(std::uint32_t address, const Registrati
     if (entry.Listed() && registration.secret == entry.secret) {
         if (!(entry.listing == registration.listing)) {
             entry.listing = registration.listing;
-            ++version;
+            Changed(entry);
         }
         entry.lastMs = nowMs;
         return {Verdict::Listed, {}};
@@ -37,7 +37,7 @@ ServerList::Outcome ServerList::Claim(Entry& entry, const Registration& registra
         entry.lastMs = nowMs;
         entry.claimSecret.clear();
         entry.token.clear();
-        ++version;
+        Changed(entry);
         return {Verdict::Proven, {}};
     }
     // The same claimant asking again is sent the same token, so that a
@@ -100,7 +100,7 @@ void ServerList::Restore(const Entry& entry)
     restored.token.clear();
     ++perAddress[entry.address];
     ++listed;
-    ++version;
+    Changed(restored);
 }
 
 void ServerList::ForEachListed(const std::function<void(const Entry&)>& visit) const
@@ -114,7 +114,19 @@ void ServerList::Unlist(Entry& entry)
 {
     entry.secret.clear();
     --listed;
+    Changed(entry);
+}
+
+void ServerList::Changed(Entry& entry)
+{
     ++version;
+    changed.push_back(KeyOf(entry.address, entry.port));
+}
+
+const ServerList::Entry* ServerList::Find(std::uint64_t key) const
+{
+    const auto at = entries.find(key);
+    return at == entries.end() ? nullptr : &at->second;
 }
 
 void ServerList::Erase(std::unordered_map<std::uint64_t, Entry>::iterator at)

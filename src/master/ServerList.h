@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "master/Registration.h"
 
@@ -52,16 +54,22 @@ public:
     std::uint64_t Version() const { return version; }
     int ListedCount() const { return listed; }
     void ForEachListed(const std::function<void(const Entry&)>& visit) const;
+    const Entry* Find(std::uint64_t key) const;
+    // The keys whose listing changed, came or went since the last call.
+    std::vector<std::uint64_t> TakeChanged() { return std::exchange(changed, {}); }
+
+    static std::uint64_t KeyOf(std::uint32_t address, int port) { return std::uint64_t(address) << 16 | unsigned(port); }
 
 private:
-    static std::uint64_t KeyOf(std::uint32_t address, int port) { return std::uint64_t(address) << 16 | unsigned(port); }
     Outcome Claim(Entry& entry, const Registration& registration, std::int64_t nowMs);
     void Erase(std::unordered_map<std::uint64_t, Entry>::iterator at);
     void Unlist(Entry& entry);
+    void Changed(Entry& entry);
 
     NewToken newToken;
     std::unordered_map<std::uint64_t, Entry> entries;
     std::unordered_map<std::uint32_t, int> perAddress;
+    std::vector<std::uint64_t> changed;
     std::uint64_t version = 0;
     int listed = 0;
 };

@@ -149,3 +149,36 @@ TEST(MasterState, DamagedStateIsSkipped)
     EXPECT_FALSE(StateFile(dir.Path() + "/no/such/folder/state.json").Save(list, why));
     EXPECT_NE(why.find("state.json.new"), std::string::npos) << why;
 }
+
+TEST(ServerListDocument, BucketsRemadeApartStillMakeOneDocument)
+{
+    MasterRig rig({100000, {}});
+    const auto from = [](int i) { return 0x0a000000u + std::uint32_t(i); };
+    const auto check = [&](std::size_t listed) {
+        rig.clock.Advance(ListDocument::kRemakeMs);
+        const HttpAnswer packed = rig.Get("/servers.json", true);
+        const std::string plain = Gunzip(*packed.body);
+        EXPECT_EQ(plain, *rig.Get("/servers.json").body);
+        const json servers = json::parse(plain, nullptr, false)["servers"];
+        EXPECT_EQ(servers.size(), listed) << plain.substr(0, 200);
+        return servers;
+    };
+    check(0);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(rig.List(Description("S" + std::to_string(i)), from(i)).status, 200);
+    check(3000);
+    for (int i = 0; i < 3000; i += 7) {
+        json changed = Description("Changed " + std::to_string(i));
+        EXPECT_EQ(rig.Post("/register", changed.dump(), from(i)).status, 200);
+    }
+    for (int i = 1; i < 3000; i += 5)
+        rig.Post("/unregister", json {{"port", 3001}, {"secret", Description()["secret"]}}.dump(), from(i));
+    const json servers = check(2400);
+    int changed = 0;
+    for (const json& server : servers)
+        changed += server["name"].get<std::string>().rfind("Changed ", 0) == 0;
+    EXPECT_EQ(changed, 343);
+    for (int i = 0; i < 3000; ++i)
+        rig.Post("/unregister", json {{"port", 3001}, {"secret", Description()["secret"]}}.dump(), from(i));
+    check(0);
+}
