@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "master/MasterFixture.h"
+#include "master/StateFile.h"
 
 // A master as busy as the internet list should get: 10,000 servers listed,
 // each with eight players, registering from addresses of their own.
@@ -29,7 +30,7 @@ nlohmann::json Busy(int index, int round)
 std::uint32_t AddressOf(int index) { return 0x0a000000u + std::uint32_t(index); }
 
 struct BusyMaster {
-    BusyMaster() : rig({1000000, {}})
+    explicit BusyMaster(std::string statePath = {}) : rig({1000000, std::move(statePath)})
     {
         for (int i = 0; i < kServers; ++i)
             rig.List(Busy(i, 0), AddressOf(i));
@@ -61,11 +62,13 @@ double CpuSeconds()
 
 // Registrations arriving steadily at 700 a second on one core, a third of
 // them with changed scores, while players fetch the list 20 times a second
-// (each may remake it) and the master ticks every second: how long each
-// registration waits and is served, the loop's other work included.
+// (each may remake it) and the master ticks every second, writing its state
+// aside every five: how long each registration waits and is served, the
+// loop's other work included.
 void BM_MasterRegistrationsAt700PerSecond(benchmark::State& state)
 {
-    BusyMaster busy;
+    const std::string path = "/tmp/quillrock-master-bench-" + std::to_string(::getpid()) + ".json";
+    BusyMaster busy(path);
     std::vector<std::string> bodies;
     for (int i = 0; i < kServers; ++i)
         bodies.push_back(Busy(i, 1).dump());
@@ -108,6 +111,8 @@ void BM_MasterRegistrationsAt700PerSecond(benchmark::State& state)
     state.counters["list_max_ms"] = longest[1] * 1000;
     state.counters["tick_max_ms"] = longest[2] * 1000;
     state.counters["rss_MiB"] = double(ResidentKiB()) / 1024;
+    busy.rig.master.SaveState();
+    std::remove(path.c_str());
 }
 BENCHMARK(BM_MasterRegistrationsAt700PerSecond)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -156,5 +161,20 @@ void BM_MasterListServedGzip(benchmark::State& state)
         benchmark::DoNotOptimize(busy.rig.Get("/servers.json", true));
 }
 BENCHMARK(BM_MasterListServedGzip)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+namespace {
+
+// The state of 10,000 servers written, as every few seconds.
+void BM_MasterStateText(benchmark::State& state)
+{
+    BusyMaster busy;
+    std::size_t size = 0;
+    for (auto _ : state)
+        size = StateFile::Text(busy.rig.master.List()).size();
+    state.counters["state_KiB"] = double(size) / 1024;
+}
+BENCHMARK(BM_MasterStateText)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "master/Master.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <ctime>
 
 #include <nlohmann/json.hpp>
@@ -191,8 +194,9 @@ void Master::Tick()
         log.Tell("unlisted %d server(s) silent for %lld s", before - list.ListedCount(),
                  static_cast<long long>(ServerList::kLifetimeMs / 1000));
     flood.Prune(now);
+    Reap(false);
     if (state && now - savedMs >= kSaveEveryMs)
-        SaveState();
+        SaveStateAside();
 }
 
 void Master::LoadState()
@@ -212,7 +216,43 @@ void Master::LoadState()
 void Master::SaveState()
 {
     std::string why;
+    Reap(true);
     savedMs = clock.NowMs();
     if (state && !state->Save(list, why))
         log.Say("cannot write the state: %s", why.c_str());
+}
+
+bool Master::SaveStateAside()
+{
+    if (!state || saver > 0)
+        return false;
+    savedMs = clock.NowMs();
+    // Writing 10,000 servers takes longer than a registration may wait;
+    // the child has the list as it was at the fork, at no copying cost.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string why;
+        ::_exit(state->Save(list, why) ? 0 : 1);
+    }
+    if (child < 0) {
+        SaveState();
+        return true;
+    }
+    saver = child;
+    return true;
+}
+
+void Master::Reap(bool hang)
+{
+    int status = 0;
+    if (saver <= 0 || ::waitpid(saver, &status, hang ? 0 : WNOHANG) == 0)
+        return;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        log.Say("cannot write the state to %s", settings.statePath.c_str());
+    saver = -1;
+}
+
+Master::~Master()
+{
+    Reap(true);
 }

@@ -28,6 +28,9 @@ public:
     static constexpr std::int64_t kSaveEveryMs = 5000;
 
     Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings);
+    ~Master();
+    Master(const Master&) = delete;
+    Master& operator=(const Master&) = delete;
 
     HttpAnswer Handle(const HttpAsk& ask);
     // Whether a connection from this address is taken at all.
@@ -39,6 +42,9 @@ public:
     void LoadState();
     // Writes the state file now, as at the end.
     void SaveState();
+    // Writes it from a child process, so that the loop goes on meanwhile;
+    // false when one is still writing.
+    bool SaveStateAside();
 
     const ServerList& List() const { return list; }
     const MasterMetrics& Metrics() const { return metrics; }
@@ -59,6 +65,8 @@ private:
     HttpAnswer ServersJson(const HttpAsk& ask);
     HttpAnswer Page(const HttpAsk& ask);
     HttpAnswer MetricsText(const HttpAsk& ask);
+    // Waits for the child writing the state, or only looks when hang is false.
+    void Reap(bool hang);
     HttpAnswer Refuse(const HttpAsk& ask, Refusal refusal, const std::string& why);
     HttpAnswer Served(const HttpAsk& ask, const ServedBytes& made, const char* type);
 
@@ -74,4 +82,5 @@ private:
     ListPage page;
     std::optional<StateFile> state;
     std::int64_t savedMs = 0;
+    int saver = -1; // the child writing the state, if any
 };

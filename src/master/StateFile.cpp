@@ -42,15 +42,25 @@ bool ReadEntry(const json& saved, ServerList::Entry& entry)
 
 } // namespace
 
-std::string StateFile::Text(const ServerList& list)
+void StateFile::Write(const ServerList& list, const std::function<void(std::string_view)>& put)
 {
-    json servers = json::array();
+    const char* separator = "{\"servers\":[";
     list.ForEachListed([&](const ServerList::Entry& entry) {
         const Registration registration {entry.listing, entry.port, entry.secret, {}};
-        servers.push_back({{"address", AddressText(entry.address)}, {"last", entry.lastMs},
-                           {"registration", registration.Json()}});
+        put(separator);
+        put(json {{"address", AddressText(entry.address)}, {"last", entry.lastMs},
+                  {"registration", registration.Json()}}
+                .dump());
+        separator = ",";
     });
-    return json {{"servers", std::move(servers)}}.dump() + "\n";
+    put(*separator == ',' ? "]}\n" : "{\"servers\":[]}\n");
+}
+
+std::string StateFile::Text(const ServerList& list)
+{
+    std::string text;
+    Write(list, [&](std::string_view piece) { text += piece; });
+    return text;
 }
 
 void StateFile::Restore(const std::string& text, ServerList& list, int& skipped)
@@ -73,20 +83,21 @@ void StateFile::Restore(const std::string& text, ServerList& list, int& skipped)
 
 bool StateFile::Save(const ServerList& list, std::string& why) const
 {
-    const std::string text = Text(list);
     const std::string fresh = path + ".new";
     // Made afresh, never through a link someone left in its place.
     ::unlink(fresh.c_str());
     const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < text.size();) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        written = put > 0 || (put < 0 && errno == EINTR);
-        done += put > 0 ? std::size_t(put) : 0;
-    }
-    written = written && ::fsync(fd) == 0;
-    if (fd >= 0)
-        written = ::close(fd) == 0 && written;
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
+    bool written = file != nullptr;
+    if (written)
+        Write(list, [&](std::string_view piece) {
+            written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        });
+    written = written && std::fflush(file) == 0 && ::fsync(fd) == 0;
+    if (file)
+        written = std::fclose(file) == 0 && written;
+    else if (fd >= 0)
+        ::close(fd);
     if (written && ::rename(fresh.c_str(), path.c_str()) == 0)
         return true;
     why = fresh + ": " + std::strerror(errno);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "master/ServerList.h"
 
@@ -22,6 +24,9 @@ public:
     bool Load(ServerList& list, int& skipped, std::string& why) const;
 
     static std::string Text(const ServerList& list);
+    // The same a piece at a time, so that no tree of every server is ever
+    // held at once.
+    static void Write(const ServerList& list, const std::function<void(std::string_view)>& put);
     static void Restore(const std::string& text, ServerList& list, int& skipped);
 
 private:

@@ -114,7 +114,8 @@ TEST(MasterState, SurvivesARestart)
         ASSERT_EQ(rig.List(Description()).status, 200);
         ASSERT_EQ(rig.List(Description("Other", 3002), 0x0a000001).status, 200);
         rig.Post("/register", Description("Unproven", 3003).dump());
-        rig.master.SaveState();
+        EXPECT_TRUE(rig.master.SaveStateAside());
+        EXPECT_FALSE(rig.master.SaveStateAside()) << "one writer at a time";
     }
     std::ifstream saved(path);
     std::stringstream text;
