@@ -77,11 +77,11 @@ bool HttpFront::Start(const sockaddr_in& where, const Limits& chosen, std::strin
     limits = chosen;
     daemon = MHD_start_daemon(
         MHD_USE_ERROR_LOG, ntohs(where.sin_port), &HttpFrontCalls::Accept, this,
-        &HttpFrontCalls::Request, this, MHD_OPTION_SOCK_ADDR, &where,
+        &HttpFrontCalls::Request, this, MHD_OPTION_EXTERNAL_LOGGER, &HttpFrontCalls::Log, this,
+        MHD_OPTION_SOCK_ADDR, &where,
         MHD_OPTION_CONNECTION_LIMIT, limits.clients, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits.perAddress,
         MHD_OPTION_CONNECTION_TIMEOUT, limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits.headerRoom,
-        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_EXTERNAL_LOGGER,
-        &HttpFrontCalls::Log, this, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_END);
     if (!daemon)
         why = std::strerror(errno);
     return daemon != nullptr;
