@@ -5,15 +5,16 @@
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
 #include "base/TextCopy.h"
+#include "world/Flag.h"
 
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9};
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgTeamScores;
+    return kind >= kMsgText && kind <= kMsgFlagEvent;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -224,6 +225,24 @@ void NetMessage::SetTeamScores(int red, int blue)
     kind = kMsgTeamScores;
 }
 
+void NetMessage::SetFlag(const Flag& flag)
+{
+    teamNumber = static_cast<std::uint8_t>(flag.team);
+    flagWord = static_cast<std::uint8_t>(flag.place);
+    id = flag.carrier;
+    x = static_cast<int>(flag.at.x);
+    y = static_cast<int>(flag.at.y);
+    kind = kMsgFlag;
+}
+
+void NetMessage::SetFlagEvent(std::uint8_t event, std::uint8_t team, int by)
+{
+    flagWord = event;
+    teamNumber = team;
+    id = by;
+    kind = kMsgFlagEvent;
+}
+
 void NetMessage::GetText(char* buffer, int size) const
 {
     if (kind == kMsgText && buffer && size > 0)
@@ -335,6 +354,26 @@ void NetMessage::GetTeamScores(int& red, int& blue) const
     blue = y;
 }
 
+void NetMessage::GetFlag(std::uint8_t& team, std::uint8_t& place, int& carrier, int& atX, int& atY) const
+{
+    if (kind != kMsgFlag)
+        return;
+    team = teamNumber;
+    place = flagWord;
+    carrier = id;
+    atX = x;
+    atY = y;
+}
+
+void NetMessage::GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) const
+{
+    if (kind != kMsgFlagEvent)
+        return;
+    event = flagWord;
+    team = teamNumber;
+    by = id;
+}
+
 int NetMessage::WireSize() const
 {
     if (!IsKnown(kind))
@@ -434,6 +473,18 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         out.I32(x);
         out.I32(y);
         break;
+    case kMsgFlag:
+        out.U8(teamNumber);
+        out.U8(flagWord);
+        out.I32(id);
+        out.I32(x);
+        out.I32(y);
+        break;
+    case kMsgFlagEvent:
+        out.U8(flagWord);
+        out.U8(teamNumber);
+        out.I32(id);
+        break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
     default: break;
@@ -518,6 +569,8 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
     case kMsgTeam: ok = in.I32(id) && in.U8(teamNumber); break;
     case kMsgRoundClock:
     case kMsgTeamScores: ok = in.I32(x) && in.I32(y); break;
+    case kMsgFlag: ok = in.U8(teamNumber) && in.U8(flagWord) && in.I32(id) && in.I32(x) && in.I32(y); break;
+    case kMsgFlagEvent: ok = in.U8(flagWord) && in.U8(teamNumber) && in.I32(id); break;
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
     default: break;

@@ -8,6 +8,7 @@
 #include "world/Vector3.h"
 
 class ByteWriter;
+struct Flag;
 
 // Message kinds, the first byte of every message on the wire.
 enum MessageKind : int {
@@ -40,6 +41,10 @@ enum MessageKind : int {
     // In a team game only: a ship's side, and the teams' scores.
     kMsgTeam = 21,
     kMsgTeamScores = 22,
+    // In capture the flag only: where a team's flag is, and what just
+    // happened to one.
+    kMsgFlag = 23,
+    kMsgFlagEvent = 24,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -82,6 +87,11 @@ public:
     // team: a Team's wire number.
     void SetTeam(int shipId, std::uint8_t team);
     void SetTeamScores(int red, int blue);
+    // Where it lies goes in whole units: its base when home, its carrier's
+    // place when carried.
+    void SetFlag(const Flag& flag);
+    // event: a FlagEvent's wire number; by: the ship that did it, 0 for none.
+    void SetFlagEvent(std::uint8_t event, std::uint8_t team, int by);
 
     // Readers: each copies out only for its kind (or as noted), with every
     // output present and text buffers of at least one byte.
@@ -101,6 +111,10 @@ public:
     void GetRoundClock(int& msLeft, int& scoreLimit) const;
     void GetTeam(int& shipId, std::uint8_t& team) const;
     void GetTeamScores(int& red, int& blue) const;
+    // team: a Team's wire number; place: a FlagPlace's; carrier: the ship
+    // carrying it, 0 unless carried.
+    void GetFlag(std::uint8_t& team, std::uint8_t& place, int& carrier, int& atX, int& atY) const;
+    void GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) const;
     void GetTick(std::uint32_t& out) const { out = tick; }
     int CodeCount() const { return codeCount; }
     const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }
@@ -137,6 +151,7 @@ private:
     signed char score = 0;
     std::uint8_t flags = 0;
     std::uint8_t teamNumber = 0;
+    std::uint8_t flagWord = 0; // a flag's place or event
     float heading = 0.0f;
     int extra = 0;
     AmmunitionCounts<std::uint8_t> rounds {};

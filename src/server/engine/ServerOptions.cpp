@@ -164,7 +164,7 @@ const Option kOptions[] = {
     {"round-minutes", "N", "a round ends after N minutes (0.5 is half a minute),\n0 for never (default 10)\n",
      [](const std::string& v, ServerOptions& o) { return ReadDecimal(v, 0.0, 24.0 * 60.0, o.roundMinutes); }},
     {"mode", "NAME",
-     "the kind of game: dm, everyone against everyone; tdm, Red\nagainst Blue (default dm)\n",
+     "the kind of game: dm, everyone against everyone; tdm, Red\nagainst Blue; ctf, capture the flag (default dm)\n",
      [](const std::string& v, ServerOptions& o) { return GameMode::Make(v) && ReadText(v, o.mode); }},
     {"friendly-fire", "yes|no", "in a team game, whether teammates' shots hurt (default no)\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.friendlyFire); }},

@@ -59,6 +59,34 @@ void Announcer::OnTeamsFinished(Team ahead, int red, int blue)
         Notice("%s wins the round, %d to %d", TeamName(ahead), std::max(red, blue), std::min(red, blue));
 }
 
+void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
+{
+    reporter.ToAll().SetFlag(flag);
+    if (event == FlagEvent::Placed) {
+        log.Line("the %s flag stands at %d, %d", TeamName(flag.team), static_cast<int>(flag.home.x),
+                 static_cast<int>(flag.home.y));
+        return;
+    }
+    reporter.ToAll().SetFlagEvent(static_cast<std::uint8_t>(event), static_cast<std::uint8_t>(flag.team),
+                                  by ? by->ShipId() : 0);
+    const char* ours = TeamName(flag.team);
+    const char* theirs = TeamName(OtherTeam(flag.team));
+    switch (event) {
+    case FlagEvent::Taken: Notice("%s took the %s flag", theirs, ours); break;
+    case FlagEvent::Dropped: Notice("%s dropped the %s flag", theirs, ours); break;
+    case FlagEvent::Captured: Notice("%s captured the %s flag", theirs, ours); break;
+    case FlagEvent::Returned:
+        if (by)
+            Notice("%s returned the %s flag", ours, ours);
+        else
+            Notice("The %s flag went home", ours);
+        break;
+    case FlagEvent::Placed: break;
+    }
+    if (by)
+        log.Line("the %s flag: by %s, ship %d", ours, by->Name(), by->ShipId());
+}
+
 void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)
 {
     log.Line("skipping map %s: %s", mapName.c_str(), reason.c_str());

@@ -44,6 +44,7 @@ public:
     void OnTeamChanged(const Player& player) override;
     void OnTeamScores(int red, int blue) override;
     void OnTeamsFinished(Team ahead, int red, int blue) override;
+    void OnFlag(FlagEvent event, const Flag& flag, const Player* by) override;
 
 private:
     Reporter& reporter;

@@ -236,6 +236,8 @@ void Game::Welcome(int slot)
             reporter.To(slot).SetTeam(other->ShipId(), static_cast<std::uint8_t>(other->GetTeam()));
         reporter.To(slot).SetTeamScores(simulation.Mode().TeamScore(Team::Red), simulation.Mode().TeamScore(Team::Blue));
     }
+    for (const Flag& flag : simulation.Mode().Flags())
+        reporter.To(slot).SetFlag(flag);
     reporter.ShipsTo(slot);
     for (const Turret* turret : simulation.Turrets())
         reporter.To(slot).SetTurretState(turret->GetId(), turret->GetDirection(), turret->IsAlive(),
@@ -366,6 +368,12 @@ HostedGame::Glance Game::Look() const
         for (const Team team : {Team::Red, Team::Blue})
             glance.sides.push_back(
                 {TeamName(team), mode.TeamScore(team), GameMode::Members(simulation.Players(), team)});
+    }
+    constexpr const char* kPlaces[] = {"home", "carried", "dropped"};
+    for (const Flag& flag : mode.Flags()) {
+        const Player* carrier = flag.carrier ? simulation.FindPlayer(flag.carrier) : nullptr;
+        glance.flags.push_back({TeamName(flag.team), kPlaces[static_cast<std::size_t>(flag.place)],
+                                carrier ? carrier->Name() : "", mode.ReturnsIn(flag.team)});
     }
     return glance;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "server/game/CaptureTheFlag.h"
 #include "server/game/Deathmatch.h"
 #include "server/game/Player.h"
 #include "server/game/TeamDeathmatch.h"
@@ -18,6 +19,7 @@ struct ModeRow {
 constexpr ModeRow kModes[] = {
     {"dm", [] { return std::unique_ptr<GameMode>(std::make_unique<Deathmatch>()); }},
     {"tdm", [] { return std::unique_ptr<GameMode>(std::make_unique<TeamDeathmatch>()); }},
+    {"ctf", [] { return std::unique_ptr<GameMode>(std::make_unique<CaptureTheFlag>()); }},
 };
 
 } // namespace

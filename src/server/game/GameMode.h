@@ -1,13 +1,18 @@
 #pragma once
 
 #include <memory>
+#include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "server/game/SimulationListener.h"
+#include "world/Flag.h"
 #include "world/Team.h"
 
+class Map;
+class Navigator;
 class Player;
 
 // The rules that make one kind of game of the same flying and shooting:
@@ -17,6 +22,15 @@ class Player;
 class GameMode {
 public:
     using Pilots = std::vector<std::unique_ptr<Player>>;
+
+    // The round as a mode that adds to the world sees it, and whom it tells.
+    struct Field {
+        const Pilots& pilots;
+        const Map& map;
+        const Navigator& shape;
+        SimulationListener& listener;
+        std::mt19937& random; // the simulation's draws
+    };
 
     virtual ~GameMode() = default;
 
@@ -35,6 +49,17 @@ public:
     // The team ahead at the round's end; None for a draw.
     virtual Team WinningTeam() const { return Team::None; }
 
+    // The round's map is in place and the sides are dealt: what the mode
+    // adds to the world goes in.
+    virtual void Placed(const Field&) {}
+    // Every tick of play, after the ships moved and the dead were counted.
+    virtual void Step(const Field&, int) {}
+    // Where each team's flag is; none in a mode without flags.
+    virtual std::span<const Flag> Flags() const { return {}; }
+    // How long before a dropped flag of the team goes home by itself; 0
+    // for one that is not dropped.
+    virtual int ReturnsIn(Team) const { return 0; }
+
     // Pilots of a team.
     static int Members(const Pilots& pilots, Team team);
     // The side a newcomer takes in a team game: the smaller, then the one
@@ -45,7 +70,7 @@ public:
     static std::unique_ptr<GameMode> Make(std::string_view name);
     // The same, deathmatch for a name no mode has.
     static std::unique_ptr<GameMode> MakeOrDeathmatch(std::string_view name);
-    // Every mode's name, for an answer to a wrong one: "dm, tdm".
+    // Every mode's name, for an answer to a wrong one: "dm, tdm, ctf".
     static std::string Known();
 
 protected:

@@ -36,6 +36,14 @@ public:
         int pilots = 0;
     };
 
+    // One team's flag in capture the flag.
+    struct FlagSpot {
+        std::string team;
+        std::string place;   // home, carried or dropped
+        std::string carrier; // the pilot's name while carried
+        int returnsInMs = 0; // while dropped: when it goes home by itself
+    };
+
     // The game at a glance, as the status, the metrics and the recording
     // show it.
     struct Glance {
@@ -49,6 +57,7 @@ public:
         int roundMsLeft = -1;    // -1: no time limit
         bool finished = false;   // the one match asked for is played out
         std::vector<Side> sides; // Red and Blue in a team game; none otherwise
+        std::vector<FlagSpot> flags; // Red's and Blue's in capture the flag; none otherwise
     };
 
     // A command of the game's own, for admins and the operator unless it

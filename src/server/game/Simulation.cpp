@@ -94,6 +94,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
 
     listener.OnRoundStarted(mapName, map);
     DealTeams();
+    mode->Placed(ModeField());
     PlaceTurrets();
     for (const auto& player : players)
         Spawn(*player);
@@ -306,6 +307,7 @@ void Simulation::Step(int ms)
     Move(ms);
     Contacts();
     Settle();
+    mode->Step(ModeField(), ms);
 
     depots.Regrow(*map, ms);
     tileReportIn -= ms;

@@ -141,6 +141,7 @@ private:
     // and some have none, and none when it does not.
     void DealTeams();
     void TellTeamScores();
+    GameMode::Field ModeField() { return {players, *currentMap, shape, listener, random}; }
     // A shot of a teammate, when teammates cannot hurt each other.
     bool SparesTeammate(const Record& record, const Player& target) const;
     bool Harmless(const Player& a, const Player& b) const { return !settings.friendlyFire && a.IsTeammate(b); }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "world/Flag.h"
 #include "world/Team.h"
 
 class GameObject;
@@ -57,4 +58,8 @@ public:
     virtual void OnTeamChanged(const Player&) {}
     virtual void OnTeamScores(int, int) {}
     virtual void OnTeamsFinished(Team, int, int) {}
+    // In capture the flag only: a flag's new place, with what brought it
+    // there and the pilot who did (null for a round's start or a flag that
+    // went home by itself).
+    virtual void OnFlag(FlagEvent, const Flag&, const Player*) {}
 };

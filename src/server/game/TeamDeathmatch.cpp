@@ -16,8 +16,13 @@ std::size_t IndexOf(Team team)
 void TeamDeathmatch::Award(Player& player, int points)
 {
     AddScore(player, points);
-    if (player.GetTeam() != Team::None)
-        scores[IndexOf(player.GetTeam())] += points;
+    AddToTeam(player.GetTeam(), points);
+}
+
+void TeamDeathmatch::AddToTeam(Team team, int points)
+{
+    if (team != Team::None)
+        scores[IndexOf(team)] += points;
 }
 
 bool TeamDeathmatch::ScoreReached(const Pilots&, int scoreLimit) const

@@ -19,9 +19,12 @@ public:
     int TeamScore(Team team) const override;
     Team WinningTeam() const override;
 
-private:
+protected:
     // The pilot's team gains or loses with it.
     void Award(Player& player, int points) override;
+    void AddToTeam(Team team, int points);
+
+private:
 
     std::array<int, kTeams> scores {}; // Red's, Blue's
 };

@@ -109,7 +109,7 @@ TEST_F(OperatorConsole, MapsNextSayAndHalt)
     EXPECT_EQ(Typed("/map Nope"), (Lines{"the operator asks for map \"Nope\"",
                                          "cannot change to map \"Nope\": no file " QR_DATA_DIR "/Maps/Nope.smp",
                                          "Cannot change to map \"Nope\"."}));
-    EXPECT_EQ(Typed("/mode ctf1"), Lines{"No mode \"ctf1\": the modes are dm, tdm."});
+    EXPECT_EQ(Typed("/mode ctf1"), Lines{"No mode \"ctf1\": the modes are dm, tdm, ctf."});
     EXPECT_EQ(Typed("/mode dm"), (Lines{"the operator asks for mode dm from the next round", "The next round plays dm."}));
     EXPECT_TRUE(AnyHas(Typed("/map Warren"), "round started on map Warren"));
     EXPECT_TRUE(AnyHas(Typed("/next"), "round started on map Arena")) << "the rotation goes on after Warren";

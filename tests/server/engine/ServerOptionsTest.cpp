@@ -73,7 +73,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--record", ""},         {"--record", "/r", "--max-players", "64"},
         {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},      {"--metrics", "nonsense:9100"},
         {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
-        {"--mode", "ctf"},
+        {"--mode", "koth"},
     };
     for (const auto& args : bad) {
         const Parsed parsed = Parse(args);

@@ -267,7 +267,7 @@ TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
     const int ann = game->Join("Ann", 0);
     Tick();
     int teamMessages = 0;
-    for (const int kind : {kMsgTeam, kMsgTeamScores})
+    for (const int kind : {kMsgTeam, kMsgTeamScores, kMsgFlag, kMsgFlagEvent})
         EachTo(ann, kind, [&](NetMessage&) { ++teamMessages; });
     EXPECT_EQ(teamMessages, 0);
     EXPECT_EQ(Ask(*game, "team", ann), std::vector<std::string>{"This round plays no teams: its mode is dm."});
@@ -341,4 +341,56 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     game->WantRobots(3);
     EXPECT_EQ(sides(), std::tuple(2, 2));
     EXPECT_EQ(Ask(*game, "team", Game::kNobody), std::vector<std::string>{"Only a pilot plays for a team."});
+}
+
+// In capture the flag a newcomer is told where both flags are, and everyone
+// hears what happens to one: its new place, the news, and a notice.
+TEST_F(GameTest, InCaptureTheFlagEveryoneIsToldWhereTheFlagsAreAndWhatBefallsThem)
+{
+    GameOptions options = Options(4, 0);
+    options.mode = "ctf";
+    Begin(options);
+    const int ann = game->Join("Ann", 0);
+    const int bob = game->Join("Bob", 0);
+    Tick();
+    const auto flagsTo = [&](int slot) {
+        std::vector<std::tuple<int, int, int, int, int>> flags;
+        EachTo(slot, kMsgFlag, [&](NetMessage& message) {
+            std::uint8_t team = 0, place = 9;
+            int carrier = -1, x = 0, y = 0;
+            message.GetFlag(team, place, carrier, x, y);
+            flags.emplace_back(team, place, carrier, x, y);
+        });
+        return flags;
+    };
+    const auto homes = game->GetSimulation().Mode().Flags();
+    ASSERT_EQ(homes.size(), 2u);
+    const auto welcome = flagsTo(ann);
+    ASSERT_EQ(welcome.size(), 2u);
+    EXPECT_EQ(welcome[1], std::tuple(2, 0, 0, static_cast<int>(homes[1].home.x), static_cast<int>(homes[1].home.y)));
+
+    // Bob of Blue flies onto Red's flag.
+    Player& blue = *game->Pilot(bob);
+    ASSERT_EQ(blue.GetTeam(), Team::Blue);
+    sent.clear();
+    blue.GetShip().SetPosition(homes[0].home);
+    Tick();
+    EXPECT_EQ(flagsTo(ann), (std::vector<std::tuple<int, int, int, int, int>>{
+                                {1, 1, blue.ShipId(), static_cast<int>(homes[0].home.x),
+                                 static_cast<int>(homes[0].home.y)}}));
+    std::vector<std::tuple<int, int, int>> news;
+    EachTo(ann, kMsgFlagEvent, [&](NetMessage& message) {
+        std::uint8_t event = 0, team = 0;
+        int by = 0;
+        message.GetFlagEvent(event, team, by);
+        news.emplace_back(event, team, by);
+    });
+    EXPECT_EQ(news, (std::vector<std::tuple<int, int, int>>{{1, 1, blue.ShipId()}}));
+    EXPECT_TRUE(Told(ann, "Blue took the Red flag"));
+
+    const auto glance = game->Look();
+    ASSERT_EQ(glance.flags.size(), 2u);
+    EXPECT_EQ(std::tuple(glance.flags[0].team, glance.flags[0].place, glance.flags[0].carrier),
+              std::tuple("Red", "carried", "Bob"));
+    EXPECT_EQ(std::tuple(glance.flags[1].team, glance.flags[1].place), std::tuple("Blue", "home"));
 }

@@ -41,6 +41,19 @@ public:
     std::vector<Entity> killed;
     std::vector<std::pair<int, bool>> turrets;
     std::vector<std::pair<int, int>> tiles;
+    struct FlagNews {
+        FlagEvent event;
+        Team team;
+        int by; // ship id, 0 for none
+        bool operator==(const FlagNews&) const = default;
+        friend void PrintTo(const FlagNews& f, std::ostream* out)
+        {
+            *out << "{event " << static_cast<int>(f.event) << ", team " << static_cast<int>(f.team) << ", by " << f.by
+                 << "}";
+        }
+    };
+    std::vector<FlagNews> flags;
+    std::vector<std::pair<int, int>> teamScores;
 
     std::vector<Entity> Appeared(int type) const
     {
@@ -63,4 +76,9 @@ public:
     void OnEntityKilled(const GameObject& e) override { killed.push_back({e.GetId(), e.GetType(), e.Velocity()}); }
     void OnTurretChanged(const Turret& turret) override { turrets.emplace_back(turret.GetId(), turret.IsAlive()); }
     void OnTileChanged(int column, int row, std::uint8_t) override { tiles.emplace_back(column, row); }
+    void OnTeamScores(int red, int blue) override { teamScores.emplace_back(red, blue); }
+    void OnFlag(FlagEvent event, const Flag& flag, const Player* by) override
+    {
+        flags.push_back({event, flag.team, by ? by->ShipId() : 0});
+    }
 };

@@ -9,6 +9,7 @@
 // Writes a map into a data folder's Maps, drawn as text one row a line:
 //   . open   # wall   $ fuel block   @ spawn point   ^ > v < turret facing
 //   up, right, down, left   J L F 7 the half walls, as the map sources have them
+//   R B Red's and Blue's bases, on open cells
 inline void WriteMap(const TempDir& data, const std::string& name, const std::vector<std::string>& rows)
 {
     std::vector<std::vector<int>> kinds;
@@ -16,7 +17,7 @@ inline void WriteMap(const TempDir& data, const std::string& name, const std::ve
         kinds.emplace_back();
         for (const char c : row) {
             const int at = static_cast<int>(std::string(".#JLF7$^>v<@").find(c));
-            kinds.back().push_back(at <= 6 ? at : at <= 10 ? 7 : 8);
+            kinds.back().push_back(c == 'R' || c == 'B' ? 0 : at <= 6 ? at : at <= 10 ? 7 : 8);
         }
     }
     std::vector<std::uint8_t> bytes = MapFileBytes(name, kinds);
@@ -28,6 +29,26 @@ inline void WriteMap(const TempDir& data, const std::string& name, const std::ve
             if (facing != std::string::npos)
                 bytes[cellsAt + 2 * (c * rows.size() + r) + 1] = static_cast<std::uint8_t>(facing);
         }
+    }
+    // The bases follow the cells, as the map compiler writes them.
+    ByteWriter bases;
+    std::uint8_t count = 0;
+    for (const char mark : {'R', 'B'}) {
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const std::size_t c = rows[r].find(mark);
+            if (c == std::string::npos)
+                continue;
+            bases.U8(mark == 'R' ? 1 : 2);
+            bases.I32(static_cast<std::int32_t>(c));
+            bases.I32(static_cast<std::int32_t>(r));
+            ++count;
+        }
+    }
+    if (count > 0) {
+        for (const char m : {'Q', 'R', 'B', 'S'})
+            bytes.push_back(static_cast<std::uint8_t>(m));
+        bytes.push_back(count);
+        bytes.insert(bytes.end(), bases.Data().begin(), bases.Data().end());
     }
     data.WriteFile("Maps/" + name + ".smp", std::string(bytes.begin(), bytes.end()));
 }

@@ -99,7 +99,8 @@ protected:
 
     // Where a cell's centre lies along either axis.
     static double Centre(int cell) { return cell * 32.0 + 16.0; }
-    static std::pair<double, double> At(const GameObject& object) { return {object.Position().x, object.Position().y}; }
+    static std::pair<double, double> At(const Vector3& at) { return {at.x, at.y}; }
+    static std::pair<double, double> At(const GameObject& object) { return At(object.Position()); }
 
     GameObject* Entity(const RecordingListener::Entity& recorded)
     {

@@ -1,0 +1,149 @@
+#include "server/game/CaptureTheFlag.h"
+
+#include "server/game/FlagBases.h"
+#include "server/game/Navigator.h"
+#include "server/game/Player.h"
+#include "world/Ship.h"
+
+namespace {
+
+std::size_t IndexOf(Team team)
+{
+    return static_cast<std::size_t>(team) - 1;
+}
+
+} // namespace
+
+void CaptureTheFlag::RoundStarted()
+{
+    TeamDeathmatch::RoundStarted();
+    flags.clear();
+    returnLeft = {};
+}
+
+void CaptureTheFlag::Placed(const Field& field)
+{
+    const std::vector<Vector3> bases = FlagBases::Find(field.map, field.shape, field.random);
+    for (std::size_t i = 0; i < bases.size(); ++i) {
+        Flag flag;
+        flag.team = i == 0 ? Team::Red : Team::Blue;
+        flag.home = bases[i];
+        flag.at = bases[i];
+        flags.push_back(flag);
+    }
+    for (const Flag& flag : flags)
+        field.listener.OnFlag(FlagEvent::Placed, flag, nullptr);
+}
+
+int CaptureTheFlag::ReturnsIn(Team team) const
+{
+    for (const Flag& flag : flags) {
+        if (flag.team == team && flag.place == FlagPlace::Dropped)
+            return returnLeft[IndexOf(team)];
+    }
+    return 0;
+}
+
+Flag* CaptureTheFlag::FlagOf(Team team)
+{
+    for (Flag& flag : flags) {
+        if (flag.team == team)
+            return &flag;
+    }
+    return nullptr;
+}
+
+void CaptureTheFlag::Step(const Field& field, int ms)
+{
+    for (Flag& flag : flags) {
+        switch (flag.place) {
+        case FlagPlace::Carried: Carry(field, flag); break;
+        case FlagPlace::Dropped: Lie(field, flag, ms); break;
+        case FlagPlace::Home: Stand(field, flag); break;
+        }
+    }
+}
+
+Player* CaptureTheFlag::Toucher(const Field& field, const Vector3& at, Team team, bool ofTeam)
+{
+    for (const auto& pilot : field.pilots) {
+        const Ship& ship = pilot->GetShip();
+        if (!ship.IsAlive() || pilot->GetTeam() == Team::None || (pilot->GetTeam() == team) != ofTeam)
+            continue;
+        if (field.shape.Offset(ship.Position(), at).Length() < kTouch)
+            return pilot.get();
+    }
+    return nullptr;
+}
+
+void CaptureTheFlag::Stand(const Field& field, Flag& flag)
+{
+    if (Player* enemy = Toucher(field, flag.home, flag.team, false))
+        Take(field, flag, *enemy);
+}
+
+void CaptureTheFlag::Lie(const Field& field, Flag& flag, int ms)
+{
+    int& left = returnLeft[IndexOf(flag.team)];
+    left -= ms;
+    if (left <= 0)
+        GoHome(field, flag, FlagEvent::Returned, nullptr);
+    else if (Player* mate = Toucher(field, flag.at, flag.team, true))
+        GoHome(field, flag, FlagEvent::Returned, mate);
+    else if (Player* enemy = Toucher(field, flag.at, flag.team, false))
+        Take(field, flag, *enemy);
+}
+
+void CaptureTheFlag::Carry(const Field& field, Flag& flag)
+{
+    Player* carrier = nullptr;
+    for (const auto& pilot : field.pilots) {
+        if (pilot->ShipId() == flag.carrier)
+            carrier = pilot.get();
+    }
+    // Gone, dead or gone over to the flag's side: it falls where the ship was.
+    if (!carrier || !carrier->GetShip().IsAlive() || carrier->GetTeam() != OtherTeam(flag.team)) {
+        Drop(field, flag, carrier);
+        return;
+    }
+    flag.at = carrier->GetShip().Position();
+    const Flag* own = FlagOf(carrier->GetTeam());
+    if (!own || own->place != FlagPlace::Home || field.shape.Offset(flag.at, own->home).Length() >= kTouch)
+        return;
+    AddToTeam(carrier->GetTeam(), 1);
+    AddScore(*carrier, kCapturePoints);
+    GoHome(field, flag, FlagEvent::Captured, carrier);
+    field.listener.OnShipChanged(*carrier);
+    field.listener.OnTeamScores(TeamScore(Team::Red), TeamScore(Team::Blue));
+}
+
+void CaptureTheFlag::Take(const Field& field, Flag& flag, Player& by)
+{
+    flag.place = FlagPlace::Carried;
+    flag.carrier = by.ShipId();
+    flag.at = by.GetShip().Position();
+    field.listener.OnFlag(FlagEvent::Taken, flag, &by);
+}
+
+void CaptureTheFlag::Drop(const Field& field, Flag& flag, Player* by)
+{
+    if (by)
+        flag.at = by->GetShip().Position();
+    flag.place = FlagPlace::Dropped;
+    flag.carrier = 0;
+    returnLeft[IndexOf(flag.team)] = kReturnMs;
+    field.listener.OnFlag(FlagEvent::Dropped, flag, by);
+}
+
+void CaptureTheFlag::GoHome(const Field& field, Flag& flag, FlagEvent event, Player* by)
+{
+    flag.place = FlagPlace::Home;
+    flag.carrier = 0;
+    flag.at = flag.home;
+    returnLeft[IndexOf(flag.team)] = 0;
+    if (event == FlagEvent::Returned && by) {
+        AddScore(*by, kReturnPoints);
+        field.listener.OnShipChanged(*by);
+    }
+    field.listener.OnFlag(event, flag, by);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "server/game/TeamDeathmatch.h"
+
+// Red against Blue for each other's flag. A flag stands at its team's base;
+// an enemy who touches it carries it, and drops it where it dies. A dropped
+// flag goes home after 30 s, or at once when one of its team touches it.
+// Bringing the enemy's flag to one's own base while one's own is home is a
+// capture: a point for the team, three for the carrier. A kill scores for
+// the pilot alone; the team's score is its captures, and the first team to
+// the limit wins.
+class CaptureTheFlag : public TeamDeathmatch {
+public:
+    static constexpr int kReturnMs = 30000;
+    // A ship this near a flag touches it: its hull, and a flag's pole.
+    static constexpr double kTouch = 40.0;
+    static constexpr int kCapturePoints = 3;
+    static constexpr int kReturnPoints = 1;
+
+    const char* Name() const override { return "ctf"; }
+    void RoundStarted() override;
+    void Placed(const Field& field) override;
+    void Step(const Field& field, int ms) override;
+    std::span<const Flag> Flags() const override { return flags; }
+    int ReturnsIn(Team team) const override;
+
+private:
+    void Award(Player& player, int points) override { AddScore(player, points); }
+
+    void Carry(const Field& field, Flag& flag);
+    void Lie(const Field& field, Flag& flag, int ms);
+    void Stand(const Field& field, Flag& flag);
+    // The first living pilot touching a point, with the team given or
+    // against it; null for none.
+    static Player* Toucher(const Field& field, const Vector3& at, Team team, bool ofTeam);
+    void Take(const Field& field, Flag& flag, Player& by);
+    void Drop(const Field& field, Flag& flag, Player* by);
+    void GoHome(const Field& field, Flag& flag, FlagEvent event, Player* by);
+    Flag* FlagOf(Team team);
+
+    std::vector<Flag> flags; // Red's, Blue's; none on a map without room for them
+    std::array<int, kTeams> returnLeft {};
+};

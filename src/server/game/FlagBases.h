@@ -1,0 +1,19 @@
+#pragma once
+
+#include <random>
+#include <vector>
+
+#include "world/Vector3.h"
+
+class Map;
+class Navigator;
+
+// Where the teams' flags stand: the bases the map marks, or on a map
+// without them two open places as far apart as a flight between them goes,
+// the search starting from a cell the draw picks.
+class FlagBases {
+public:
+    // Red's and Blue's, at cell centres; none on a map without two open
+    // places with room around them.
+    static std::vector<Vector3> Find(const Map& map, const Navigator& shape, std::mt19937& random);
+};

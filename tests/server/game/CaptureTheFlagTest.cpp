@@ -1,0 +1,182 @@
+#include <tuple>
+
+#include "server/game/CaptureTheFlag.h"
+#include "server/game/SimulationFixture.h"
+
+namespace {
+
+using News = RecordingListener::FlagNews;
+
+SimulationSettings Flags(int scoreLimit = 10)
+{
+    return {.scoreLimit = scoreLimit, .dropPowerups = false, .seed = 7, .mode = "ctf"};
+}
+
+// Open space, Red's base at cell (5, 10) and Blue's at (20, 10).
+std::vector<std::string> Field()
+{
+    std::vector<std::string> rows = OpenMap(30);
+    rows[10][5] = 'R';
+    rows[10][20] = 'B';
+    return rows;
+}
+
+class CaptureTheFlagTest : public SimulationTest {
+protected:
+    void SetUp() override
+    {
+        Play(Field(), Flags(2));
+        red = &Pilot("Red", Centre(5), Centre(20));
+        blue = &Pilot("Blue", Centre(20), Centre(20));
+        ASSERT_EQ(std::tuple(red->GetTeam(), blue->GetTeam()), std::tuple(Team::Red, Team::Blue));
+        events.flags.clear();
+    }
+
+    const Flag& FlagOf(Team team) const { return simulation->Mode().Flags()[team == Team::Red ? 0 : 1]; }
+
+    // Flown there and left a tick to touch what is there.
+    void Visit(Player& player, double x, double y)
+    {
+        Place(player, x, y);
+        Run(10);
+    }
+
+    Player* red = nullptr;
+    Player* blue = nullptr;
+};
+
+} // namespace
+
+TEST_F(CaptureTheFlagTest, FlagsStandAtTheMarkedBases)
+{
+    ASSERT_EQ(simulation->Mode().Flags().size(), 2u);
+    EXPECT_EQ(At(FlagOf(Team::Red).home), std::pair(Centre(5), Centre(10)));
+    EXPECT_EQ(At(FlagOf(Team::Blue).home), std::pair(Centre(20), Centre(10)));
+    Run(1000);
+    EXPECT_TRUE(events.flags.empty()) << "nobody came near";
+}
+
+// An enemy takes a flag by touching it, carries it, and drops it where it
+// dies; a teammate's touch sends it home at once, and scores the teammate.
+TEST_F(CaptureTheFlagTest, AFlagIsTakenByAnEnemyDroppedWhereItsCarrierDiesAndReturnedByATeammate)
+{
+    Visit(*red, Centre(5), Centre(10));
+    EXPECT_TRUE(events.flags.empty()) << "its own team does not take it from home";
+    Visit(*blue, Centre(5) + 20, Centre(10));
+    EXPECT_EQ(events.flags, (std::vector<News>{{FlagEvent::Taken, Team::Red, blue->ShipId()}}));
+    EXPECT_EQ(std::tuple(FlagOf(Team::Red).place, FlagOf(Team::Red).carrier),
+              std::tuple(FlagPlace::Carried, blue->ShipId()));
+
+    Place(*red, Centre(5), Centre(25));
+    Visit(*blue, Centre(12), Centre(4));
+    EXPECT_EQ(At(FlagOf(Team::Red).at), std::pair(Centre(12), Centre(4))) << "it goes with its carrier";
+    blue->GetShip().Kill();
+    Run(10);
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Dropped, Team::Red, blue->ShipId()}));
+    EXPECT_EQ(std::tuple(FlagOf(Team::Red).place, At(FlagOf(Team::Red).at)),
+              std::tuple(FlagPlace::Dropped, std::pair(Centre(12), Centre(4))));
+    EXPECT_EQ(simulation->Mode().ReturnsIn(Team::Red), CaptureTheFlag::kReturnMs);
+
+    Visit(*red, Centre(12) + 30, Centre(4));
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Returned, Team::Red, red->ShipId()}));
+    EXPECT_EQ(std::tuple(FlagOf(Team::Red).place, At(FlagOf(Team::Red).at)),
+              std::tuple(FlagPlace::Home, std::pair(Centre(5), Centre(10))));
+    EXPECT_EQ(red->GetShip().GetScore(), CaptureTheFlag::kReturnPoints);
+    EXPECT_EQ(simulation->Mode().TeamScore(Team::Red), 0) << "a return is no capture";
+}
+
+// Left alone, a dropped flag goes home after its time; before that an
+// enemy may take it up again. A carrier that leaves drops it too.
+TEST_F(CaptureTheFlagTest, ADroppedFlagGoesHomeByItselfAfterItsTimeOrIsTakenUpAgain)
+{
+    Visit(*blue, Centre(5), Centre(10));
+    Visit(*blue, Centre(12), Centre(4));
+    simulation->RemovePlayer(blue);
+    Run(10);
+    ASSERT_EQ(FlagOf(Team::Red).place, FlagPlace::Dropped) << "it fell where its carrier left";
+    EXPECT_EQ(At(FlagOf(Team::Red).at), std::pair(Centre(12), Centre(4)));
+    Run(CaptureTheFlag::kReturnMs - 100);
+    EXPECT_EQ(FlagOf(Team::Red).place, FlagPlace::Dropped);
+    Run(100);
+    EXPECT_EQ(FlagOf(Team::Red).place, FlagPlace::Home);
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Returned, Team::Red, 0}));
+
+    Player& other = Pilot("Other", Centre(5), Centre(10));
+    ASSERT_EQ(other.GetTeam(), Team::Blue);
+    Run(10);
+    Visit(other, Centre(12), Centre(4));
+    other.GetShip().Kill();
+    Run(10);
+    ASSERT_EQ(FlagOf(Team::Red).place, FlagPlace::Dropped);
+    Pilot("Third", Centre(25), Centre(25));
+    Player& again = Pilot("Again", Centre(12), Centre(4));
+    ASSERT_EQ(again.GetTeam(), Team::Blue);
+    Run(10);
+    EXPECT_EQ(std::tuple(FlagOf(Team::Red).place, FlagOf(Team::Red).carrier),
+              std::tuple(FlagPlace::Carried, again.ShipId()));
+}
+
+// A capture needs one's own flag at home: the carrier waits at its base
+// while the other side holds its flag, and scores the moment it is back.
+TEST_F(CaptureTheFlagTest, ACaptureScoresOnlyWhileTheCarriersOwnFlagIsHome)
+{
+    Visit(*blue, Centre(5), Centre(10));
+    Visit(*red, Centre(20), Centre(10));
+    Visit(*red, Centre(20), Centre(25));
+    Visit(*blue, Centre(20), Centre(10));
+    EXPECT_EQ(simulation->Mode().TeamScore(Team::Blue), 0) << "Blue's own flag is away";
+    EXPECT_EQ(FlagOf(Team::Red).place, FlagPlace::Carried);
+
+    red->GetShip().Kill();
+    Run(10);
+    ASSERT_EQ(FlagOf(Team::Blue).place, FlagPlace::Dropped);
+    Place(*blue, Centre(20), Centre(25));
+    Visit(*blue, Centre(20), Centre(25) + 10); // touches its own dropped flag: home at once
+    ASSERT_EQ(FlagOf(Team::Blue).place, FlagPlace::Home);
+    const int before = blue->GetShip().GetScore();
+    Visit(*blue, Centre(20), Centre(10));
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Captured, Team::Red, blue->ShipId()}));
+    EXPECT_EQ(blue->GetShip().GetScore() - before, CaptureTheFlag::kCapturePoints);
+    EXPECT_EQ(std::tuple(simulation->Mode().TeamScore(Team::Blue), simulation->Mode().TeamScore(Team::Red)),
+              std::tuple(1, 0));
+    EXPECT_EQ(events.teamScores.back(), std::pair(0, 1));
+    EXPECT_EQ(FlagOf(Team::Red).place, FlagPlace::Home) << "a captured flag goes home";
+    EXPECT_FALSE(simulation->IsRoundOver());
+
+    // The second capture reaches the limit of 2.
+    Visit(*blue, Centre(5), Centre(10));
+    Visit(*blue, Centre(20), Centre(10));
+    EXPECT_TRUE(simulation->IsRoundOver());
+    EXPECT_EQ(simulation->Mode().WinningTeam(), Team::Blue);
+}
+
+// Without marked bases the flags go to two open places far apart, the same
+// for the same seed.
+TEST_F(SimulationTest, WithoutBasesFlagsStandFarApartInOpenPlacesTheSameForTheSameSeed)
+{
+    std::vector<std::string> rows = OpenMap(24);
+    for (int r = 0; r < 24; ++r)
+        rows[static_cast<std::size_t>(r)][12] = r == 3 ? '.' : '#'; // one gap in a wall down the middle
+    std::vector<std::pair<double, double>> first;
+    for (int run = 0; run < 2; ++run) {
+        Play(rows, Flags());
+        const auto flags = simulation->Mode().Flags();
+        ASSERT_EQ(flags.size(), 2u);
+        std::vector<std::pair<double, double>> homes {At(flags[0].home), At(flags[1].home)};
+        if (run == 0)
+            first = homes;
+        EXPECT_EQ(homes, first);
+        for (const auto& [x, y] : homes) {
+            const Navigator::Cell cell = simulation->Shape().CellOf(Vector3(x, y, 0.0));
+            for (int dc = -1; dc <= 1; ++dc) {
+                for (int dr = -1; dr <= 1; ++dr)
+                    EXPECT_FALSE(simulation->Shape().Blocked(cell.column + dc, cell.row + dr)) << x << "," << y;
+            }
+        }
+        const Vector3 apart = simulation->Shape().Offset(flags[0].home, flags[1].home);
+        EXPECT_GT(apart.Length(), 8 * 32.0);
+    }
+    // Everyone against everyone has no flags.
+    Play(rows);
+    EXPECT_TRUE(simulation->Mode().Flags().empty());
+}
