@@ -44,6 +44,18 @@ int CaptureTheFlag::ReturnsIn(Team team) const
     return 0;
 }
 
+bool CaptureTheFlag::SpawnsAt(const Vector3& at, Team team, const Navigator& shape) const
+{
+    const Flag* own = nullptr;
+    const Flag* enemy = nullptr;
+    for (const Flag& flag : flags)
+        (flag.team == team ? own : enemy) = &flag;
+    if (!own || !enemy)
+        return true;
+    const double toEnemy = shape.Offset(at, enemy->home).Length();
+    return shape.Offset(at, own->home).Length() < toEnemy && toEnemy > kSpawnClearance;
+}
+
 Flag* CaptureTheFlag::FlagOf(Team team)
 {
     for (Flag& flag : flags) {

@@ -19,11 +19,15 @@ public:
     static constexpr double kTouch = 40.0;
     static constexpr int kCapturePoints = 3;
     static constexpr int kReturnPoints = 1;
+    // Nobody comes back nearer the enemy's flag than this.
+    static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
     void RoundStarted() override;
     void Placed(const Field& field) override;
     void Step(const Field& field, int ms) override;
+    // Nearer its own base than the enemy's, and out of reach of the enemy's flag.
+    bool SpawnsAt(const Vector3& at, Team team, const Navigator& shape) const override;
     std::span<const Flag> Flags() const override { return flags; }
     int ReturnsIn(Team team) const override;
 

@@ -1,21 +1,27 @@
 #include "server/game/FlagBases.h"
 
-#include <deque>
-
 #include "server/game/Navigator.h"
 #include "world/Map.h"
-#include "world/Torus.h"
 
 namespace {
 
 using Cell = Navigator::Cell;
 
+// A turret's reach, and a little more.
+constexpr double kGunReach = 450.0;
+
 // Open, and not a spawn point, with open cells all round: a ship reaches
-// it from any side and nobody appears on it.
+// it from any side and nobody appears on it. Out of the guns' reach, or a
+// flag would be the turrets' to guard.
 bool Roomy(const Map& map, const Navigator& shape, int column, int row)
 {
     if (map.CellKindAt(column, row) != kCellEmpty)
         return false;
+    const Vector3 at = shape.CentreOf({column, row});
+    for (const Map::Site& gun : map.TurretSites()) {
+        if (shape.Offset(at, shape.CentreOf({gun.column, gun.row})).Length() < kGunReach)
+            return false;
+    }
     for (int dc = -1; dc <= 1; ++dc) {
         for (int dr = -1; dr <= 1; ++dr) {
             if (shape.Blocked(column + dc, row + dr))
@@ -25,41 +31,21 @@ bool Roomy(const Map& map, const Navigator& shape, int column, int row)
     return true;
 }
 
-// Steps across open cells from one cell to every other; -1 for cells not
-// reached.
-std::vector<int> Steps(const Navigator& shape, const Cell& from)
-{
-    const int columns = shape.Columns();
-    const int rows = shape.Rows();
-    std::vector<int> steps(static_cast<std::size_t>(columns * rows), -1);
-    const auto index = [columns](int c, int r) { return static_cast<std::size_t>(r * columns + c); };
-    std::deque<Cell> frontier {from};
-    steps[index(from.column, from.row)] = 0;
-    constexpr int kWays[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-    while (!frontier.empty()) {
-        const Cell cell = frontier.front();
-        frontier.pop_front();
-        for (const auto& way : kWays) {
-            const Cell next {FoldCell(cell.column + way[0], columns), FoldCell(cell.row + way[1], rows)};
-            if (shape.Blocked(next.column, next.row) || steps[index(next.column, next.row)] >= 0)
-                continue;
-            steps[index(next.column, next.row)] = steps[index(cell.column, cell.row)] + 1;
-            frontier.push_back(next);
-        }
-    }
-    return steps;
-}
-
-// The candidate the most steps from a cell; the cell itself when none is reached.
+// The candidate a flight reaches that lies farthest from a cell, straight
+// across the torus: a maze's longest way round would make a round of
+// nothing but flying.
 Cell Farthest(const Navigator& shape, const std::vector<Cell>& candidates, const Cell& from)
 {
-    const std::vector<int> steps = Steps(shape, from);
+    const std::vector<int> steps = shape.Steps(from);
+    const Vector3 origin = shape.CentreOf(from);
     Cell farthest = from;
-    int most = 0;
+    double most = 0.0;
     for (const Cell& cell : candidates) {
-        const int count = steps[static_cast<std::size_t>(cell.row * shape.Columns() + cell.column)];
-        if (count > most) {
-            most = count;
+        if (steps[static_cast<std::size_t>(cell.row * shape.Columns() + cell.column)] < 0)
+            continue;
+        const double distance = shape.Offset(origin, shape.CentreOf(cell)).Length();
+        if (distance > most) {
+            most = distance;
             farthest = cell;
         }
     }
@@ -82,8 +68,8 @@ std::vector<Vector3> FlagBases::Find(const Map& map, const Navigator& shape, std
     }
     if (candidates.size() < 2)
         return {};
-    // Farthest from anywhere, then farthest from that: the two ends of
-    // about the longest flight the map has.
+    // Farthest from anywhere, then farthest from that: about as far apart
+    // as the map allows.
     const Cell start = candidates[std::uniform_int_distribution<std::size_t>(0, candidates.size() - 1)(random)];
     const Cell red = Farthest(shape, candidates, start);
     const Cell blue = Farthest(shape, candidates, red);

@@ -9,8 +9,8 @@ class Map;
 class Navigator;
 
 // Where the teams' flags stand: the bases the map marks, or on a map
-// without them two open places as far apart as a flight between them goes,
-// the search starting from a cell the draw picks.
+// without them two open places far apart with a way between them, the
+// search starting from a cell the draw picks.
 class FlagBases {
 public:
     // Red's and Blue's, at cell centres; none on a map without two open

@@ -54,6 +54,9 @@ public:
     virtual void Placed(const Field&) {}
     // Every tick of play, after the ships moved and the dead were counted.
     virtual void Step(const Field&, int) {}
+    // Whether a pilot of the team may come back at a point: a mode with
+    // bases keeps each side to its own half.
+    virtual bool SpawnsAt(const Vector3&, Team, const Navigator&) const { return true; }
     // Where each team's flag is; none in a mode without flags.
     virtual std::span<const Flag> Flags() const { return {}; }
     // How long before a dropped flag of the team goes home by itself; 0

@@ -1,6 +1,7 @@
 #include "server/game/Navigator.h"
 
 #include <cmath>
+#include <algorithm>
 #include <deque>
 
 #include "world/Map.h"
@@ -16,6 +17,7 @@ bool Solid(std::uint8_t kind)
 }
 
 constexpr double kStep = 8.0; // sampling distance along a line, a quarter cell
+constexpr int kWays[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
 } // namespace
 
@@ -29,6 +31,7 @@ bool Navigator::Learn(const Map& map, const std::string& name)
     tileWidth = map.TileWidth() > 0 ? map.TileWidth() : 32;
     tileHeight = map.TileHeight() > 0 ? map.TileHeight() : 32;
     blocked.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
+    kept.clear();
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column)
             blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
@@ -75,7 +78,6 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
     std::deque<Cell> frontier{first};
     cameFrom[index(first)] = static_cast<int>(index(first));
     int visited = 0;
-    static constexpr int kSteps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
     while (!frontier.empty() && visited++ < limit) {
         const Cell here = frontier.front();
         frontier.pop_front();
@@ -88,7 +90,7 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
             }
             return {route.rbegin(), route.rend()};
         }
-        for (const auto& step : kSteps) {
+        for (const auto& step : kWays) {
             const Cell next{FoldCell(here.column + step[0], columns), FoldCell(here.row + step[1], rows)};
             // The ship may start inside a cell it should not be in; it may
             // always leave it, never enter another.
@@ -99,6 +101,62 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
         }
     }
     return {};
+}
+
+std::vector<int> Navigator::Steps(const Cell& from) const
+{
+    std::vector<int> steps(blocked.size(), -1);
+    if (blocked.empty())
+        return steps;
+    const auto index = [this](const Cell& c) { return static_cast<std::size_t>(c.row * columns + c.column); };
+    const Cell first {FoldCell(from.column, columns), FoldCell(from.row, rows)};
+    std::deque<Cell> frontier {first};
+    steps[index(first)] = 0;
+    while (!frontier.empty()) {
+        const Cell here = frontier.front();
+        frontier.pop_front();
+        for (const auto& way : kWays) {
+            const Cell next {FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)};
+            if (steps[index(next)] >= 0 || Blocked(next.column, next.row))
+                continue;
+            steps[index(next)] = steps[index(here)] + 1;
+            frontier.push_back(next);
+        }
+    }
+    return steps;
+}
+
+std::vector<Navigator::Cell> Navigator::RouteTo(const Vector3& start, const Cell& goal) const
+{
+    if (blocked.empty())
+        return {};
+    auto known = std::find_if(kept.begin(), kept.end(), [&goal](const StepsTo& k) {
+        return k.goal.column == goal.column && k.goal.row == goal.row;
+    });
+    if (known == kept.end()) {
+        if (kept.size() >= kKeptGoals)
+            kept.erase(kept.begin());
+        kept.push_back({goal, Steps(goal)});
+        known = kept.end() - 1;
+    }
+    const std::vector<int>& steps = known->steps;
+    const auto stepsAt = [&](const Cell& c) { return steps[static_cast<std::size_t>(c.row * columns + c.column)]; };
+    Cell here = CellOf(start);
+    std::vector<Cell> route {here};
+    // Each step one nearer; a ship inside a cell it should not be in (no
+    // steps) leaves it by any open side.
+    for (int left = stepsAt(here); left != 0;) {
+        const auto nearer = std::find_if(std::begin(kWays), std::end(kWays), [&](const auto& way) {
+            const int there = stepsAt({FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)});
+            return there >= 0 && (left < 0 || there < left);
+        });
+        if (nearer == std::end(kWays))
+            return {};
+        here = {FoldCell(here.column + (*nearer)[0], columns), FoldCell(here.row + (*nearer)[1], rows)};
+        left = stepsAt(here);
+        route.push_back(here);
+    }
+    return route;
 }
 
 Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const

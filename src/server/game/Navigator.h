@@ -34,6 +34,13 @@ public:
     // within limit cells.
     std::vector<Cell> Route(const Vector3& start, const std::function<bool(const Cell&)>& arrived,
                             int limit = 1 << 20) const;
+    // Steps across open cells from a cell to every cell, row by row; -1
+    // for those not reached.
+    std::vector<int> Steps(const Cell& from) const;
+    // A shortest route of open cells from the cell of start to goal, both
+    // ends included; empty when none is. The few goals many robots head for
+    // (the flags' places) keep their steps, so that each asks little.
+    std::vector<Cell> RouteTo(const Vector3& start, const Cell& goal) const;
     // The farthest point along the route that a ship of the given half
     // width flies to in a straight line from start without touching a wall.
     Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const;
@@ -56,4 +63,10 @@ private:
     int tileWidth = 32;
     int tileHeight = 32;
     std::vector<std::uint8_t> blocked;
+    struct StepsTo {
+        Cell goal;
+        std::vector<int> steps;
+    };
+    static constexpr std::size_t kKeptGoals = 4;
+    mutable std::vector<StepsTo> kept; // the newest last; the shape's own memo
 };

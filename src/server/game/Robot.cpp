@@ -18,10 +18,14 @@ constexpr double kHalfWidth = 14.0;       // a ship's half width for clear lines
 constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
 constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
 constexpr double kFullEnough = 0.95;      // refuelled
+constexpr double kCarrierLowFuel = 0.2;   // the same for a flag's carrier, in a hurry
+constexpr double kCarrierFullEnough = 0.5;
 constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
 constexpr double kHoldingDistance = 200.0;
 constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
+constexpr double kGuardReach = 700.0;     // an enemy this near its base is a guard's to fight
+constexpr double kChaseReach = 1200.0;    // the carrier of its flag this near is chased
 constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
@@ -118,14 +122,21 @@ void Robot::Decide(const Simulation& game, const Player& self)
     arrived = false;
 
     const double fuelShare = ship.GetFuel() / std::max(1.0f, ship.GetMaxFuel());
-    const bool refuelling = goal == Goal::Refuel && fuelShare < kFullEnough;
-    if ((refuelling || fuelShare < kLowFuel) && PlanRefuel(game, ship)) {
+    // A carrier stops for fuel only when it would not make it home else.
+    const bool carrying = Carries(game, self);
+    const bool refuelling = goal == Goal::Refuel && fuelShare < (carrying ? kCarrierFullEnough : kFullEnough);
+    if ((refuelling || fuelShare < (carrying ? kCarrierLowFuel : kLowFuel)) && PlanRefuel(game, ship)) {
         goal = Goal::Refuel;
+    } else if (carrying) {
+        goal = Goal::Flag;
+        PlanCarry(game, self);
+    } else if (PlanFlag(game, self)) {
+        // its goal is chosen
     } else if (!engaged && PlanPickup(game, ship)) {
         goal = Goal::Pickup;
     } else if (const Ship* target = Target(game)) {
         goal = Goal::Hunt;
-        PlanHunt(ship, *target);
+        Head(ship, target->Position(), false);
     } else {
         goal = Goal::Wander;
         PlanWander(ship);
@@ -208,19 +219,105 @@ bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
     return true;
 }
 
-void Robot::PlanHunt(const Ship& ship, const Ship& target)
+namespace {
+
+const Flag* FlagOf(const Simulation& game, Team team)
 {
-    destination = ship.Position() + navigator->Offset(ship.Position(), target.Position());
+    for (const Flag& flag : game.Mode().Flags()) {
+        if (flag.team == team)
+            return &flag;
+    }
+    return nullptr;
+}
+
+// Every third pilot of a side, in the order they came, stays by its flag.
+bool Guards(const Simulation& game, const Player& self)
+{
+    int rank = 0;
+    for (const auto& pilot : game.Players()) {
+        if (pilot.get() == &self)
+            break;
+        if (self.IsTeammate(*pilot))
+            ++rank;
+    }
+    return rank % 3 == 1;
+}
+
+} // namespace
+
+bool Robot::Carries(const Simulation& game, const Player& self)
+{
+    const Flag* theirs = FlagOf(game, OtherTeam(self.GetTeam()));
+    return theirs && theirs->carrier == self.ShipId();
+}
+
+void Robot::PlanCarry(const Simulation& game, const Player& self)
+{
+    // Its own flag away, it waits at home for the others to bring it back.
+    if (const Flag* mine = FlagOf(game, self.GetTeam()))
+        Head(self.GetShip(), mine->home, true);
+}
+
+bool Robot::PlanFlag(const Simulation& game, const Player& self)
+{
+    const Flag* mine = FlagOf(game, self.GetTeam());
+    const Flag* theirs = FlagOf(game, OtherTeam(self.GetTeam()));
+    if (!mine || !theirs)
+        return false;
+    const Ship& ship = self.GetShip();
+    const bool guard = Guards(game, self);
+    // The carrier of its flag is chased by those near it and the guards;
+    // the others keep on for the enemy's.
+    if (mine->place == FlagPlace::Carried &&
+        (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
+        targetShip = mine->carrier;
+        if (const Ship* carrier = Target(game)) {
+            goal = Goal::Hunt;
+            engaged = navigator->ClearLine(ship.Position(), carrier->Position(), 4.0);
+            Head(ship, carrier->Position(), false);
+            return true;
+        }
+        targetShip = 0;
+    }
+    if (mine->place == FlagPlace::Dropped) {
+        goal = Goal::Flag;
+        Head(ship, mine->at, false);
+        return true;
+    }
+    if (guard) {
+        const Ship* target = Target(game);
+        if (target && navigator->Offset(mine->home, target->Position()).Length() < kGuardReach)
+            return false;
+        goal = Goal::Flag;
+        Head(ship, mine->home, true);
+        return true;
+    }
+    if (theirs->place == FlagPlace::Carried)
+        return false;
+    goal = Goal::Flag;
+    Head(ship, theirs->at, false);
+    return true;
+}
+
+void Robot::Head(const Ship& ship, const Vector3& to, bool stay)
+{
+    staying = stay;
+    destination = ship.Position() + navigator->Offset(ship.Position(), to);
     if (navigator->ClearLine(ship.Position(), destination, kHalfWidth)) {
         waypoint = destination;
         return;
     }
-    // Round the walls, the way it would go itself.
-    const Navigator::Cell goalCell = navigator->CellOf(target.Position());
-    const auto there = [&](const Navigator::Cell& cell) {
-        return cell.column == goalCell.column && cell.row == goalCell.row;
-    };
-    const std::vector<Navigator::Cell> route = navigator->Route(ship.Position(), there);
+    const Navigator::Cell goalCell = navigator->CellOf(to);
+    std::vector<Navigator::Cell> route;
+    // A flag's place stands still, and the shape keeps its steps.
+    if (goal == Goal::Flag) {
+        route = navigator->RouteTo(ship.Position(), goalCell);
+    } else {
+        const auto there = [&](const Navigator::Cell& cell) {
+            return cell.column == goalCell.column && cell.row == goalCell.row;
+        };
+        route = navigator->Route(ship.Position(), there);
+    }
     waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth);
 }
 
@@ -319,7 +416,8 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     const Vector3 me = ship.Position();
     const Vector3 v = Moving(ship);
     const Ship* target = Target(game);
-    const bool aiming = engaged && target;
+    // On its way to a flag's place it flies there rather than fight.
+    const bool aiming = engaged && target && goal != Goal::Flag;
     const Vector3 desired = KeptOffWalls(ship, Desired(me, aiming ? target : nullptr));
     const Peril peril = PerilAhead(ship, v);
     const Vector3 steer = peril.danger ? v * -1.0 : desired - v;
@@ -330,6 +428,12 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
         keys.Press(kKeyFuelUp);
     if (goal == Goal::Hunt && ship.HasFlags(kFlagCloakDevice) && ship.GetFuel() > 0.5f * ship.GetMaxFuel())
         keys.Press(kKeyCloak);
+    // Flying for a flag, it still fires at an enemy that crosses its nose.
+    if (goal == Goal::Flag && engaged && target && ship.GetFuel() > 2.0f &&
+        std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(navigator->Offset(me, target->Position())))) <
+            skill.fireTolerance &&
+        navigator->ClearLine(me, me + navigator->Offset(me, target->Position()), 3.0))
+        keys.Press(kKeyFire);
     for (const WeaponRow& row : kWeapons) {
         if (row.ammunition != Ammunition::None && devices.Holds(row.key))
             keys.Press(row.key);
@@ -358,7 +462,7 @@ Vector3 Robot::Desired(const Vector3& me, const Ship* target)
     if (toWaypoint.Length() <= 1.0)
         return Vector3();
     // Slow enough to stop at the end, or to take the next corner.
-    const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup;
+    const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup || (goal == Goal::Flag && staying);
     const double room = stopsThere ? std::max(0.0, remaining - 16.0) : toWaypoint.Length();
     const double allowed = std::sqrt(2.0 * kBraking * room) + (stopsThere ? 0.0 : 60.0);
     return toWaypoint * (std::min(skill.cruiseSpeed, allowed) / toWaypoint.Length());

@@ -17,7 +17,9 @@ class Simulation;
 // keys, exactly as a person's ControlMessage would. It keeps off walls,
 // refuels when low, picks up powerups, hunts the nearest visible opponent
 // and fires leading it, shields against what is about to hit it, and uses
-// its devices when they help.
+// its devices when they help. In capture the flag it carries the enemy's
+// flag home, chases the carrier of its own, brings it back when dropped,
+// and either goes for the enemy's flag or guards its own.
 class Robot {
 public:
     Robot(const RobotSkill& skill, unsigned seed);
@@ -30,14 +32,21 @@ public:
     int TargetShip() const { return targetShip; }
 
 private:
-    enum class Goal { Wander, Hunt, Refuel, Pickup };
+    enum class Goal { Wander, Hunt, Refuel, Pickup, Flag };
 
     // What it makes up its mind about, at the pace of its reactions.
     void Decide(const Simulation& game, const Player& self);
     void ChooseTarget(const Simulation& game, const Player& self);
     bool PlanRefuel(const Simulation& game, const Ship& ship);
     bool PlanPickup(const Simulation& game, const Ship& ship);
-    void PlanHunt(const Ship& ship, const Ship& target);
+    // Whether it carries the enemy's flag, which it takes home.
+    static bool Carries(const Simulation& game, const Player& self);
+    void PlanCarry(const Simulation& game, const Player& self);
+    // What its own flag and the enemy's ask of it; false when they ask
+    // nothing and it fights as in any game.
+    bool PlanFlag(const Simulation& game, const Player& self);
+    // Towards a point round the walls; stopping there when it is to stay.
+    void Head(const Ship& ship, const Vector3& to, bool stay);
     void PlanWander(const Ship& ship);
     void ConsiderDevices(const Simulation& game, const Ship& ship);
     // How it flies and fights from one tick to the next.
@@ -64,6 +73,7 @@ private:
     Vector3 destination;     // where the route ends
     Vector3 waypoint;        // the next point it flies to on the route
     bool arrived = false;    // at the destination: it holds still there
+    bool staying = false;    // heading for a flag's place to stay there
     int targetShip = 0;      // the ship id it hunts, 0 for none
     // How long each ship has been seen alive: a ship that has just come
     // back is given a moment before it is hunted.

@@ -237,6 +237,7 @@ const SpawnSites::Site& Simulation::SafestSpawnSite(const Player& arriving) cons
     const Map& map = *currentMap;
     const SpawnSites::Site* best = nullptr;
     double bestDistance = -1.0;
+    bool bestAllowed = false;
     for (const SpawnSites::Site& site : spawnSites.All()) {
         double nearest = 1e300;
         for (const auto& player : players) {
@@ -255,10 +256,13 @@ const SpawnSites::Site& Simulation::SafestSpawnSite(const Player& arriving) cons
                 nearest = std::min(nearest, reach);
         }
         // A point without room to fly off at full thrust is taken only when
-        // the roomy ones are far nearer danger.
+        // the roomy ones are far nearer danger. One the mode keeps the side
+        // from is taken only when every other is so kept.
         if (!site.roomy)
             nearest *= 0.01;
-        if (nearest > bestDistance) {
+        const bool allowed = mode->SpawnsAt(site.at, arriving.GetTeam(), shape);
+        if (!best || std::pair(allowed, nearest) > std::pair(bestAllowed, bestDistance)) {
+            bestAllowed = allowed;
             bestDistance = nearest;
             best = &site;
         }

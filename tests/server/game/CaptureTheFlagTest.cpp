@@ -1,6 +1,10 @@
+#include <functional>
+#include <string>
 #include <tuple>
 
 #include "server/game/CaptureTheFlag.h"
+#include "server/game/Robot.h"
+#include "server/game/RobotTrial.h"
 #include "server/game/SimulationFixture.h"
 
 namespace {
@@ -150,6 +154,22 @@ TEST_F(CaptureTheFlagTest, ACaptureScoresOnlyWhileTheCarriersOwnFlagIsHome)
     EXPECT_EQ(simulation->Mode().WinningTeam(), Team::Blue);
 }
 
+// A ship comes back on its own side of the map, clear of the enemy's flag.
+TEST_F(CaptureTheFlagTest, ShipsComeBackOnTheirOwnSide)
+{
+    red->GetShip().Kill();
+    blue->GetShip().Kill();
+    Run(6000);
+    for (Player* pilot : {red, blue}) {
+        ASSERT_TRUE(pilot->GetShip().IsAlive());
+        const Vector3& at = pilot->GetShip().Position();
+        const double own = simulation->Shape().Offset(at, FlagOf(pilot->GetTeam()).home).Length();
+        const double enemy = simulation->Shape().Offset(at, FlagOf(OtherTeam(pilot->GetTeam())).home).Length();
+        EXPECT_LT(own, enemy) << pilot->Name();
+        EXPECT_GT(enemy, CaptureTheFlag::kSpawnClearance) << pilot->Name();
+    }
+}
+
 // Without marked bases the flags go to two open places far apart, the same
 // for the same seed.
 TEST_F(SimulationTest, WithoutBasesFlagsStandFarApartInOpenPlacesTheSameForTheSameSeed)
@@ -179,4 +199,64 @@ TEST_F(SimulationTest, WithoutBasesFlagsStandFarApartInOpenPlacesTheSameForTheSa
     // Everyone against everyone has no flags.
     Play(rows);
     EXPECT_TRUE(simulation->Mode().Flags().empty());
+}
+
+namespace {
+
+// A robot of Red's among pilots a test places, thinking every tick.
+class FlagRobotTest : public CaptureTheFlagTest {
+protected:
+    void Fly(Player& pilot, int ms, const std::function<bool()>& done)
+    {
+        for (int t = 0; t < ms && !done(); t += 16) {
+            pilot.Hold(robot.Think(*simulation, pilot, 16));
+            simulation->Step(16);
+        }
+    }
+
+    Robot robot {RobotSkill::At(kDefaultRobotSkill), 3};
+};
+
+} // namespace
+
+// Sent for the enemy's flag, the robot takes it and carries it home round
+// the wall between the bases; that its own flag is home makes it a capture.
+TEST_F(FlagRobotTest, ARobotFetchesTheEnemysFlagAndCapturesIt)
+{
+    std::vector<std::string> rows = Field();
+    for (int r = 4; r <= 16; ++r)
+        rows[static_cast<std::size_t>(r)][12] = '#';
+    Play(rows, Flags(1));
+    Player& self = Pilot("Robot", Centre(5), Centre(12));
+    Pilot("Idle", Centre(28), Centre(28));
+    Fly(self, 60000, [&] { return simulation->IsRoundOver(); });
+    EXPECT_EQ(simulation->Mode().TeamScore(Team::Red), 1);
+    const std::vector<News> wanted {{FlagEvent::Taken, Team::Blue, self.ShipId()},
+                                    {FlagEvent::Captured, Team::Blue, self.ShipId()}};
+    EXPECT_EQ(std::vector<News>(events.flags.begin() + 2, events.flags.end()), wanted);
+}
+
+// Its own flag carried off, the robot hunts the carrier; dropped, it
+// brings it back.
+TEST_F(FlagRobotTest, ARobotChasesTheCarrierOfItsFlagAndReturnsItWhenDropped)
+{
+    Place(*blue, Centre(5), Centre(10));
+    Run(10);
+    Place(*blue, Centre(5), Centre(26));
+    Place(*red, Centre(12), Centre(26));
+    Fly(*red, 500, [] { return false; });
+    EXPECT_EQ(robot.TargetShip(), blue->ShipId());
+
+    blue->GetShip().Kill();
+    Fly(*red, 20000, [&] { return FlagOf(Team::Red).place == FlagPlace::Home; });
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Returned, Team::Red, red->ShipId()}));
+}
+
+// Eight robots on a shipped map score captures within two minutes.
+TEST(RobotFlagTrial, RobotsCaptureFlagsInASeededTrial)
+{
+    RobotTrial trial(QR_DATA_DIR, "Arena", 8, kDefaultRobotSkill, 7, "ctf");
+    std::string error;
+    ASSERT_TRUE(trial.Run(2.0, error)) << error;
+    EXPECT_GE(trial.Mode().TeamScore(Team::Red) + trial.Mode().TeamScore(Team::Blue), 1);
 }

@@ -92,3 +92,36 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
 }
 
 } // namespace
+
+// The kept steps to a goal give a route as short as the search's, from a
+// wall cell too, and none to a goal walled off.
+TEST_F(RobotTest, ARouteFromKeptStepsIsAsShortAsASearchedOne)
+{
+    Begin({
+        "..........",
+        ".####.###.",
+        ".#......#.",
+        ".#.####.#.",
+        ".#......#.",
+        ".######.#.",
+        "..........",
+        "###.......",
+        "#.#.......",
+        "###.......",
+    });
+    const Navigator& shape = simulation->Shape();
+    const Navigator::Cell goal {4, 4};
+    const auto searched = [&](const Vector3& from) {
+        return shape.Route(from, [&](const Navigator::Cell& c) { return c.column == goal.column && c.row == goal.row; });
+    };
+    for (const Vector3& from : {Vector3(Centre(0), Centre(0), 0.0), Vector3(Centre(9), Centre(6), 0.0),
+                                Vector3(Centre(3), Centre(1), 0.0)}) {
+        const auto route = shape.RouteTo(from, goal);
+        ASSERT_FALSE(route.empty());
+        EXPECT_EQ(route.size(), searched(from).size());
+        EXPECT_EQ(std::pair(route.back().column, route.back().row), std::pair(goal.column, goal.row));
+        for (std::size_t i = 1; i < route.size(); ++i)
+            EXPECT_FALSE(shape.Blocked(route[i].column, route[i].row));
+    }
+    EXPECT_TRUE(shape.RouteTo(Vector3(Centre(0), Centre(0), 0.0), {1, 8}).empty());
+}
