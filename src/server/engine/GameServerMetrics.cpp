@@ -70,6 +70,12 @@ std::string GameServer::MetricsText() const
         for (const HostedGame::Side& side : glance.sides)
             page.Sample("quillrock_team_pilots", side.pilots, "team=\"" + LabelValue(side.name) + "\"");
     }
+    if (!glance.flags.empty()) {
+        page.Figure("quillrock_flag_info", "gauge", "Where each side's flag is, in capture the flag: home, carried or dropped.");
+        for (const HostedGame::FlagSpot& flag : glance.flags)
+            page.Sample("quillrock_flag_info", 1,
+                        "team=\"" + LabelValue(flag.team) + "\",place=\"" + LabelValue(flag.place) + "\"");
+    }
     page.One("quillrock_rounds_total", "counter", "Rounds begun.", glance.round);
     const int left = glance.roundMsLeft;
     page.One("quillrock_round_seconds_left", "gauge",

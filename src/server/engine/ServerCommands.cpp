@@ -20,6 +20,16 @@ constexpr Askers kPlayers {Asker::Admin, Asker::Player};
 constexpr Askers kEveryone {Asker::Operator, Asker::Admin, Asker::Player};
 constexpr const char* kAdminsOnly = "Only an admin may do that: /server login PASSWORD first.";
 
+// "home", "carried by Robot Ace", "dropped, home in 12 s".
+std::string FlagLine(const HostedGame::FlagSpot& flag)
+{
+    if (flag.place == "carried")
+        return "carried by " + flag.carrier;
+    if (flag.place == "dropped")
+        return "dropped, home in " + std::to_string((flag.returnsInMs + 999) / 1000) + " s";
+    return flag.place;
+}
+
 } // namespace
 
 const ServerCommands::Entry ServerCommands::kEntries[] = {
@@ -92,6 +102,8 @@ bool ServerCommands::Status(const Request& request)
     for (const HostedGame::Side& side : glance.sides)
         request.reply("  " + side.name + ": score " + std::to_string(side.score) + ", " +
                       Counted(side.pilots, "pilot", "pilots"));
+    for (const HostedGame::FlagSpot& flag : glance.flags)
+        request.reply("  " + flag.team + " flag: " + FlagLine(flag));
     request.reply(Counted(glance.people, "person", "people") + " and " + Counted(glance.robots, "robot", "robots") +
                   " (" + std::to_string(glance.robotsWanted) + " wanted) in " + std::to_string(s.options.maxPlayers) +
                   " seats; " + Counted(static_cast<long long>(s.connections.Count()), "connection", "connections"));

@@ -23,6 +23,7 @@ public:
     static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
+    bool HasFlags() const override { return true; }
     void RoundStarted() override;
     void Placed(const Field& field) override;
     void Step(const Field& field, int ms) override;

@@ -54,6 +54,8 @@ public:
     virtual void Placed(const Field&) {}
     // Every tick of play, after the ships moved and the dead were counted.
     virtual void Step(const Field&, int) {}
+    // Whether the teams score by capturing flags.
+    virtual bool HasFlags() const { return false; }
     // Whether a pilot of the team may come back at a point: a mode with
     // bases keeps each side to its own half.
     virtual bool SpawnsAt(const Vector3&, Team, const Navigator&) const { return true; }

@@ -104,6 +104,21 @@ TEST_F(OperatorConsole, StatusBotsAndKickOfARobotAndAPerson)
     EXPECT_EQ(Typed("/status").at(1), "0 people and 0 robots (0 wanted) in 4 seats; 0 connections");
 }
 
+// In capture the flag the status says where each side's flag is.
+TEST_F(FedServer, TheStatusOfCaptureTheFlagSaysWhereEachFlagIs)
+{
+    ServerOptions options = Options();
+    options.mode = "ctf";
+    options.bots = 2;
+    ASSERT_EQ(Start(options), "");
+    Since();
+    const Lines status = Typed("/status");
+    ASSERT_GE(status.size(), 5u);
+    EXPECT_EQ(Lines(status.begin(), status.begin() + 5),
+              (Lines{"map Arena, mode ctf, 10:00 left of the round", "  Red: score 0, 1 pilot",
+                     "  Blue: score 0, 1 pilot", "  Red flag: home", "  Blue flag: home"}));
+}
+
 TEST_F(OperatorConsole, MapsNextSayAndHalt)
 {
     EXPECT_EQ(Typed("/map Nope"), (Lines{"the operator asks for map \"Nope\"",
