@@ -136,10 +136,10 @@ private:
 
 // One tick of the server at 60 Hz: 32 players fighting on the largest map
 // among 2,000 moving entities, with every player's reports and payloads;
-// everyone against everyone (0), or in two teams (1).
+// everyone against everyone (0), in two teams (1), or for two flags (2).
 static void BM_ServerTick32Players2000Entities(benchmark::State& state)
 {
-    constexpr const char* kModes[] = {"dm", "tdm"};
+    constexpr const char* kModes[] = {"dm", "tdm", "ctf"};
     HeadlessGame game("Expanse", false, kModes[state.range(0)]);
     std::string reason;
     if (!game.Start(32, reason)) {
@@ -157,8 +157,9 @@ static void BM_ServerTick32Players2000Entities(benchmark::State& state)
         game.Tick(16);
     }
     state.counters["entities"] = static_cast<double>(game.GetSimulation().EntityCount());
+    state.SetLabel(kModes[state.range(0)]);
 }
-BENCHMARK(BM_ServerTick32Players2000Entities)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ServerTick32Players2000Entities)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 // What one player is sent while 16 fly and fight on the smallest map, where
 // everyone is in everyone's sight: a minute of play, in bytes a second.
