@@ -1,5 +1,7 @@
 #include "server/game/FlagBases.h"
 
+#include <algorithm>
+
 #include "server/game/Navigator.h"
 #include "world/Map.h"
 
@@ -7,12 +9,12 @@ namespace {
 
 using Cell = Navigator::Cell;
 
-// A turret's reach, and a little more.
-constexpr double kGunReach = 450.0;
+// Not this near a gun, or the flag would be the turret's to guard; a gun's
+// whole reach would leave a map full of guns without places.
+constexpr double kGunReach = 200.0;
 
 // Open, and not a spawn point, with open cells all round: a ship reaches
-// it from any side and nobody appears on it. Out of the guns' reach, or a
-// flag would be the turrets' to guard.
+// it from any side and nobody appears on it.
 bool Roomy(const Map& map, const Navigator& shape, int column, int row)
 {
     if (map.CellKindAt(column, row) != kCellEmpty)
@@ -31,25 +33,33 @@ bool Roomy(const Map& map, const Navigator& shape, int column, int row)
     return true;
 }
 
-// The candidate a flight reaches that lies farthest from a cell, straight
-// across the torus: a maze's longest way round would make a round of
-// nothing but flying.
-Cell Farthest(const Navigator& shape, const std::vector<Cell>& candidates, const Cell& from)
+// A pair of candidates, how far apart straight across the torus and in
+// steps of a flight between them.
+struct Pair {
+    Cell red;
+    Cell blue;
+    double straight;
+    int flight;
+};
+
+// Pairs from a few of the candidates, evenly spread from the drawn one, to
+// every candidate a flight from them reaches.
+std::vector<Pair> Pairs(const Navigator& shape, const std::vector<Cell>& candidates, std::size_t first)
 {
-    const std::vector<int> steps = shape.Steps(from);
-    const Vector3 origin = shape.CentreOf(from);
-    Cell farthest = from;
-    double most = 0.0;
-    for (const Cell& cell : candidates) {
-        if (steps[static_cast<std::size_t>(cell.row * shape.Columns() + cell.column)] < 0)
-            continue;
-        const double distance = shape.Offset(origin, shape.CentreOf(cell)).Length();
-        if (distance > most) {
-            most = distance;
-            farthest = cell;
+    constexpr std::size_t kOrigins = 32;
+    const std::size_t origins = std::min(kOrigins, candidates.size());
+    std::vector<Pair> pairs;
+    for (std::size_t o = 0; o < origins; ++o) {
+        const Cell& origin = candidates[(first + o * candidates.size() / origins) % candidates.size()];
+        const std::vector<int> steps = shape.Steps(origin);
+        for (const Cell& other : candidates) {
+            const int flight = steps[static_cast<std::size_t>(other.row * shape.Columns() + other.column)];
+            if (flight > 0)
+                pairs.push_back({origin, other, shape.Offset(shape.CentreOf(origin), shape.CentreOf(other)).Length(),
+                                 flight});
         }
     }
-    return farthest;
+    return pairs;
 }
 
 } // namespace
@@ -68,12 +78,23 @@ std::vector<Vector3> FlagBases::Find(const Map& map, const Navigator& shape, std
     }
     if (candidates.size() < 2)
         return {};
-    // Farthest from anywhere, then farthest from that: about as far apart
-    // as the map allows.
-    const Cell start = candidates[std::uniform_int_distribution<std::size_t>(0, candidates.size() - 1)(random)];
-    const Cell red = Farthest(shape, candidates, start);
-    const Cell blue = Farthest(shape, candidates, red);
-    if (red.column == blue.column && red.row == blue.row)
+    // Of the pairs nearly as far apart as any, the one with the shortest
+    // flight: a maze's longest way round would make a round of nothing but
+    // flying.
+    constexpr double kNearlyAsFar = 0.75;
+    const std::size_t first = std::uniform_int_distribution<std::size_t>(0, candidates.size() - 1)(random);
+    const std::vector<Pair> pairs = Pairs(shape, candidates, first);
+    double farthest = 0.0;
+    for (const Pair& pair : pairs)
+        farthest = std::max(farthest, pair.straight);
+    const Pair* best = nullptr;
+    for (const Pair& pair : pairs) {
+        if (pair.straight >= kNearlyAsFar * farthest && (!best || pair.flight < best->flight))
+            best = &pair;
+    }
+    if (!best)
         return {};
+    const Cell red = best->red;
+    const Cell blue = best->blue;
     return {shape.CentreOf(red), shape.CentreOf(blue)};
 }

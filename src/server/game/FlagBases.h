@@ -9,8 +9,9 @@ class Map;
 class Navigator;
 
 // Where the teams' flags stand: the bases the map marks, or on a map
-// without them two open places far apart with a way between them, the
-// search starting from a cell the draw picks.
+// without them two open places nearly as far apart as any two, with the
+// shortest flight between them of such pairs; the draw picks where the
+// search starts.
 class FlagBases {
 public:
     // Red's and Blue's, at cell centres; none on a map without two open

@@ -18,14 +18,16 @@ constexpr double kHalfWidth = 14.0;       // a ship's half width for clear lines
 constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
 constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
 constexpr double kFullEnough = 0.95;      // refuelled
-constexpr double kCarrierLowFuel = 0.2;   // the same for a flag's carrier, in a hurry
-constexpr double kCarrierFullEnough = 0.5;
+constexpr double kHurriedLowFuel = 0.2;   // the same on the way for a flag
+constexpr double kHurriedFullEnough = 0.5;
 constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
 constexpr double kHoldingDistance = 200.0;
 constexpr int kGraceMs = 4000;            // a ship just come back is left alone this long
 constexpr double kGuardReach = 700.0;     // an enemy this near its base is a guard's to fight
-constexpr double kChaseReach = 1200.0;    // the carrier of its flag this near is chased
+constexpr int kStuckMs = 2000;            // barely moving this long, it is stuck
+constexpr int kDetourMs = 4000;           // ... and tries elsewhere until this much of its wander is left
+constexpr double kChaseReach = 800.0;     // its flag this near, carried or lying, is gone after
 constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
@@ -122,10 +124,12 @@ void Robot::Decide(const Simulation& game, const Player& self)
     arrived = false;
 
     const double fuelShare = ship.GetFuel() / std::max(1.0f, ship.GetMaxFuel());
-    // A carrier stops for fuel only when it would not make it home else.
+    // On its way for a flag, or home with one, it stops for fuel only when
+    // it would not make it else.
     const bool carrying = Carries(game, self);
-    const bool refuelling = goal == Goal::Refuel && fuelShare < (carrying ? kCarrierFullEnough : kFullEnough);
-    if ((refuelling || fuelShare < (carrying ? kCarrierLowFuel : kLowFuel)) && PlanRefuel(game, ship)) {
+    const bool hurried = carrying || goal == Goal::Flag;
+    const bool refuelling = goal == Goal::Refuel && fuelShare < (hurried ? kHurriedFullEnough : kFullEnough);
+    if ((refuelling || fuelShare < (hurried ? kHurriedLowFuel : kLowFuel)) && PlanRefuel(game, ship)) {
         goal = Goal::Refuel;
     } else if (carrying) {
         goal = Goal::Flag;
@@ -264,10 +268,13 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
     const Flag* theirs = FlagOf(game, OtherTeam(self.GetTeam()));
     if (!mine || !theirs)
         return false;
+    // Stuck on the way, it tries elsewhere for a while before it goes on.
+    if ((goal == Goal::Flag && stuckMs > kStuckMs) || (goal == Goal::Wander && wanderMs > kDetourMs))
+        return false;
     const Ship& ship = self.GetShip();
     const bool guard = Guards(game, self);
-    // The carrier of its flag is chased by those near it and the guards;
-    // the others keep on for the enemy's.
+    // Its flag carried off or lying is the business of those near it and
+    // the guards; the others keep on for the enemy's.
     if (mine->place == FlagPlace::Carried &&
         (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
         targetShip = mine->carrier;
@@ -279,7 +286,8 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
         }
         targetShip = 0;
     }
-    if (mine->place == FlagPlace::Dropped) {
+    if (mine->place == FlagPlace::Dropped &&
+        (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
         goal = Goal::Flag;
         Head(ship, mine->at, false);
         return true;
@@ -323,7 +331,7 @@ void Robot::Head(const Ship& ship, const Vector3& to, bool stay)
 
 void Robot::PlanWander(const Ship& ship)
 {
-    if (wanderMs <= 0 || stuckMs > 2000) {
+    if (wanderMs <= 0 || stuckMs > kStuckMs) {
         std::uniform_int_distribution<int> column(0, std::max(0, navigator->Columns() - 1));
         std::uniform_int_distribution<int> row(0, std::max(0, navigator->Rows() - 1));
         for (int tries = 0; tries < 50; ++tries) {
