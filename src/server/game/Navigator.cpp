@@ -94,7 +94,7 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
             const Cell next{FoldCell(here.column + step[0], columns), FoldCell(here.row + step[1], rows)};
             // The ship may start inside a cell it should not be in; it may
             // always leave it, never enter another.
-            if (cameFrom[index(next)] >= 0 || Blocked(next.column, next.row))
+            if (cameFrom[index(next)] >= 0 || blocked[index(next)] != 0)
                 continue;
             cameFrom[index(next)] = static_cast<int>(index(here));
             frontier.push_back(next);
@@ -117,7 +117,7 @@ std::vector<int> Navigator::Steps(const Cell& from) const
         frontier.pop_front();
         for (const auto& way : kWays) {
             const Cell next {FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)};
-            if (steps[index(next)] >= 0 || Blocked(next.column, next.row))
+            if (steps[index(next)] >= 0 || blocked[index(next)] != 0)
                 continue;
             steps[index(next)] = steps[index(here)] + 1;
             frontier.push_back(next);

@@ -393,4 +393,17 @@ TEST_F(GameTest, InCaptureTheFlagEveryoneIsToldWhereTheFlagsAreAndWhatBefallsThe
     EXPECT_EQ(std::tuple(glance.flags[0].team, glance.flags[0].place, glance.flags[0].carrier),
               std::tuple("Red", "carried", "Bob"));
     EXPECT_EQ(std::tuple(glance.flags[1].team, glance.flags[1].place), std::tuple("Blue", "home"));
+
+    // A watcher, as the round recorder is, is told both flags as it comes
+    // and again as the next round places them.
+    const int watcher = game->Watch();
+    sent.clear();
+    Tick();
+    EXPECT_EQ(flagsTo(watcher).size(), 2u);
+    sent.clear();
+    ASSERT_TRUE(game->NextMap());
+    Tick();
+    const auto placed = flagsTo(watcher);
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_EQ(std::tuple(std::get<0>(placed[0]), std::get<1>(placed[0])), std::tuple(1, 0)) << "home again";
 }
