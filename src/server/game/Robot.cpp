@@ -77,6 +77,28 @@ float HeadingOf(const Vector3& d)
     return HeadingAlong(d.x, d.y);
 }
 
+const Flag* FlagOf(const Simulation& game, Team team)
+{
+    for (const Flag& flag : game.Mode().Flags()) {
+        if (flag.team == team)
+            return &flag;
+    }
+    return nullptr;
+}
+
+// Every third pilot of a side, in the order they came, stays by its flag.
+bool Guards(const Simulation& game, const Player& self)
+{
+    int rank = 0;
+    for (const auto& pilot : game.Players()) {
+        if (pilot.get() == &self)
+            break;
+        if (self.IsTeammate(*pilot))
+            ++rank;
+    }
+    return rank % 3 == 1;
+}
+
 } // namespace
 
 Robot::Robot(const RobotSkill& skill, unsigned seed) : skill(skill), random(seed) {}
@@ -222,32 +244,6 @@ bool Robot::PlanPickup(const Simulation& game, const Ship& ship)
                    : navigator->Waypoint(ship.Position(), route, kHalfWidth);
     return true;
 }
-
-namespace {
-
-const Flag* FlagOf(const Simulation& game, Team team)
-{
-    for (const Flag& flag : game.Mode().Flags()) {
-        if (flag.team == team)
-            return &flag;
-    }
-    return nullptr;
-}
-
-// Every third pilot of a side, in the order they came, stays by its flag.
-bool Guards(const Simulation& game, const Player& self)
-{
-    int rank = 0;
-    for (const auto& pilot : game.Players()) {
-        if (pilot.get() == &self)
-            break;
-        if (self.IsTeammate(*pilot))
-            ++rank;
-    }
-    return rank % 3 == 1;
-}
-
-} // namespace
 
 bool Robot::Carries(const Simulation& game, const Player& self)
 {
