@@ -242,8 +242,17 @@ void NetClient::ResetRound()
     // Sides outlast the round: the server sends them only to those who
     // change one, and team 0 to each when a game without teams follows.
     teamScores = {};
+    flags = {};
     if (world)
         world->ResetRound();
+}
+
+const Flag* NetClient::FlagOf(Team team) const
+{
+    if (team == Team::None)
+        return nullptr;
+    const std::optional<Flag>& flag = flags[static_cast<std::size_t>(team) - 1];
+    return flag ? &*flag : nullptr;
 }
 
 int NetClient::TeamScore(Team team) const

@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "net/OwnShipPrediction.h"
 #include "net/RoundNews.h"
 #include "platform/SessionClient.h"
+#include "world/Flag.h"
 #include "world/Team.h"
 
 class MessageBatch;
@@ -93,6 +95,9 @@ public:
     void SetPayloadTap(PayloadTap tap) { payloadTap = std::move(tap); }
     // A team's score as the server last reported it; 0 before any report.
     int TeamScore(Team team) const;
+    // A team's flag as the server last reported it this round; null before
+    // any report, in a game without flags, and for None.
+    const Flag* FlagOf(Team team) const;
     // The map the server last named, whether this side has it or not.
     const std::string& MapHeard() const { return mapHeard; }
     // How many lines a pilot of the game has said so far.
@@ -130,6 +135,7 @@ private:
     void ApplyRoundClock(const NetMessage& message);
     void ApplyTeam(const NetMessage& message);
     void ApplyTeamScores(const NetMessage& message);
+    void ApplyFlag(const NetMessage& message);
     // A pilot's line starts with a name in the game and a colon.
     bool IsChatLine(const char* text) const;
     // Whether the world may take one more object of the kind; the first
@@ -158,6 +164,7 @@ private:
     PayloadTap payloadTap;
     std::string mapHeard;
     std::array<int, kTeams> teamScores {}; // Red's, Blue's
+    std::array<std::optional<Flag>, kTeams> flags;
     CriticalSection hostListLock;
     CriticalSection messageLock;
     std::vector<HostEntry> hosts;

@@ -35,10 +35,10 @@ void NetClient::HandleBatch(MessageBatch& batch)
 void NetClient::Apply(const NetMessage& message)
 {
     using Handler = void (NetClient::*)(const NetMessage&);
-    // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
-    // ones have none.
+    // By kind; the kinds only a server reads (7, 14, 15, 19), the flags'
+    // news (24), which the consoles hear as text, and unknown ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgTeamScores + 1> handlers {};
+        std::array<Handler, kMsgFlag + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -57,6 +57,7 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgRoundClock] = &NetClient::ApplyRoundClock;
         handlers[kMsgTeam] = &NetClient::ApplyTeam;
         handlers[kMsgTeamScores] = &NetClient::ApplyTeamScores;
+        handlers[kMsgFlag] = &NetClient::ApplyFlag;
         return handlers;
     }();
     const auto kind = static_cast<std::size_t>(message.Kind());
@@ -147,6 +148,29 @@ void NetClient::ApplyTeam(const NetMessage& message)
 void NetClient::ApplyTeamScores(const NetMessage& message)
 {
     message.GetTeamScores(teamScores[0], teamScores[1]);
+}
+
+void NetClient::ApplyFlag(const NetMessage& message)
+{
+    std::uint8_t number = 0, place = 0;
+    int carrier = 0, x = 0, y = 0;
+    message.GetFlag(number, place, carrier, x, y);
+    // A flag of a team no game has, a place no flag is in, or a carrier
+    // never spawned says nothing.
+    const Team team = TeamFromWire(number);
+    if (team == Team::None || place > static_cast<std::uint8_t>(FlagPlace::Dropped))
+        return;
+    const auto where = static_cast<FlagPlace>(place);
+    if (where == FlagPlace::Carried && !(world && world->FindShip(carrier)))
+        return;
+    std::optional<Flag>& known = flags[static_cast<std::size_t>(team) - 1];
+    Flag& flag = known ? *known : known.emplace();
+    flag.team = team;
+    flag.place = where;
+    flag.carrier = where == FlagPlace::Carried ? carrier : 0;
+    flag.at = Vector3(x, y, 0.0);
+    if (where == FlagPlace::Home)
+        flag.home = flag.at;
 }
 
 void NetClient::ApplyEntityKilled(const NetMessage& message)

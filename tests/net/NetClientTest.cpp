@@ -455,6 +455,49 @@ TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
     EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam()), std::tuple(Team::None, Team::None));
 }
 
+// A flag is taken as sent; one of a team no game has, in a place no flag
+// is, or carried by a ship never spawned changes nothing, and a new map
+// forgets them all.
+TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
+{
+    JoinAt(100, 100, 0.0f);
+    EXPECT_EQ(client->FlagOf(Team::Red), nullptr) << "no flags before the server tells of one";
+    const auto flag = [](Team team, FlagPlace place, int carrier, double x, double y) {
+        Flag made;
+        made.team = team;
+        made.place = place;
+        made.carrier = carrier;
+        made.at = Vector3(x, y, 0.0);
+        return made;
+    };
+    NetMessage home, taken, news;
+    home.SetFlag(flag(Team::Blue, FlagPlace::Home, 0, 640, 320));
+    taken.SetFlag(flag(Team::Blue, FlagPlace::Carried, 31, 650, 330));
+    news.SetFlagEvent(1, 2, 31);
+    Apply({&home, &taken, &news});
+    const Flag* blue = client->FlagOf(Team::Blue);
+    ASSERT_NE(blue, nullptr);
+    EXPECT_EQ(std::tuple(blue->place, blue->carrier, blue->home.x, blue->at.x),
+              std::tuple(FlagPlace::Carried, 31, 640.0, 650.0));
+    EXPECT_EQ(client->FlagOf(Team::Red), nullptr);
+
+    NetMessage stranger, noTeam, noPlace;
+    stranger.SetFlag(flag(Team::Blue, FlagPlace::Carried, 99, 0, 0));
+    noTeam.SetFlag(flag(Team::None, FlagPlace::Home, 0, 0, 0));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(home.WireSize()));
+    home.Serialize(bytes.data(), static_cast<int>(bytes.size()));
+    bytes[2] = 7; // a place no flag is in
+    ASSERT_TRUE(noPlace.Parse(bytes.data(), bytes.size()));
+    Apply({&stranger, &noTeam, &noPlace});
+    EXPECT_EQ(std::tuple(blue->place, blue->carrier), std::tuple(FlagPlace::Carried, 31));
+    EXPECT_EQ(client->FlagOf(Team::None), nullptr);
+
+    NetMessage map;
+    map.SetMapName("Nowhere");
+    Apply({&map});
+    EXPECT_EQ(client->FlagOf(Team::Blue), nullptr) << "a new round places its flags afresh";
+}
+
 // A kind this side does not know, as a newer server may send, is skipped
 // whole and the records after it still count.
 TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)
