@@ -403,6 +403,21 @@ void NetMessage::WriteShipState(ByteWriter& out) const
     out.F32(heading);
 }
 
+void NetMessage::WriteFlag(ByteWriter& out) const
+{
+    if (kind == kMsgFlagEvent) {
+        out.U8(flagWord);
+        out.U8(teamNumber);
+        out.I32(id);
+        return;
+    }
+    out.U8(teamNumber);
+    out.U8(flagWord);
+    out.I32(id);
+    out.I32(x);
+    out.I32(y);
+}
+
 void NetMessage::Serialize(std::uint8_t* buffer, int size) const
 {
     if (!buffer || size <= 0)
@@ -474,17 +489,7 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         out.I32(y);
         break;
     case kMsgFlag:
-        out.U8(teamNumber);
-        out.U8(flagWord);
-        out.I32(id);
-        out.I32(x);
-        out.I32(y);
-        break;
-    case kMsgFlagEvent:
-        out.U8(flagWord);
-        out.U8(teamNumber);
-        out.I32(id);
-        break;
+    case kMsgFlagEvent: WriteFlag(out); break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
     default: break;

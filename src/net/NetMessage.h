@@ -134,6 +134,7 @@ private:
     void Reset(int newKind);
     void SetIdOnly(int newKind, int newId);
     void WriteShipState(ByteWriter& out) const;
+    void WriteFlag(ByteWriter& out) const;
     void CopyText(const char* source);
     int TextLength() const;
 
