@@ -14,8 +14,8 @@ constexpr const char* kFiles[kSoundEvents] = {
     "PlasmaMineDrop.wav", "PlasmaBurst.wav",  "Blast.wav",      "ShipExplode.wav",   "OwnShipExplode.wav",
     "ShieldHit.wav",     "ShieldRebound.wav", "Powerup.wav",    "Refuel.wav",        "Thrust.wav",
     "CloakOn.wav",       "CloakOff.wav",      "Repulsor.wav",   "TurretShot.wav",    "TurretWrecked.wav",
-    "Respawn.wav",       "Chat.wav",          "RoundOver.wav",  "MenuMove.wav",      "MenuSelect.wav",
-    "MenuBack.wav"};
+    "Respawn.wav",       "Chat.wav",          "RoundOver.wav",  "FlagTaken.wav",     "FlagReturned.wav",
+    "FlagCaptured.wav",  "MenuMove.wav",      "MenuSelect.wav", "MenuBack.wav"};
 
 // The far ear keeps some of a sound, as a real one would.
 constexpr float kFarEar = 0.3f;

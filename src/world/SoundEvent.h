@@ -28,6 +28,9 @@ enum class SoundEvent : std::uint8_t {
     Respawn,
     Chat,
     RoundOver,
+    FlagTaken,      // an enemy took a flag
+    FlagReturned,   // a flag went home, brought or by itself
+    FlagCaptured,
     MenuMove,
     MenuSelect,
     MenuBack,

@@ -6,7 +6,8 @@ using W = Wave;
 
 // Each row: file, seconds, loop, loudness (dB), then the layers. Shots are
 // short and bright, blasts are noise falling in pitch over a low thump,
-// the ship's own loops are soft and steady, the menus only tick.
+// the ship's own loops are soft and steady, the flags' calls are
+// short fanfares, the menus only tick.
 std::vector<SoundRecipe> MakeRecipes()
 {
     return {
@@ -96,6 +97,21 @@ std::vector<SoundRecipe> MakeRecipes()
           {.wave = W::Triangle, .from = 659, .to = 659, .at = 0.15f, .length = 1.25f, .decay = 0.6f},
           {.wave = W::Triangle, .from = 784, .to = 784, .at = 0.3f, .length = 1.1f, .decay = 0.6f},
           {.wave = W::Triangle, .from = 1046, .to = 1046, .at = 0.45f, .length = 0.95f, .decay = 0.6f}}},
+        {"FlagTaken.wav", 0.5f, false, 0.0f,
+         {{.wave = W::Square, .from = 440, .to = 440, .length = 0.12f, .decay = 0.08f, .lowpass = 2500},
+          {.wave = W::Square, .from = 587, .to = 587, .at = 0.12f, .length = 0.35f, .decay = 0.15f, .lowpass = 2500,
+           .vibrato = 7, .vibratoDepth = 0.02f}}},
+        {"FlagReturned.wav", 0.5f, false, -1.0f,
+         {{.wave = W::Triangle, .from = 880, .to = 880, .length = 0.12f, .decay = 0.08f},
+          {.wave = W::Triangle, .from = 660, .to = 660, .at = 0.11f, .length = 0.12f, .decay = 0.08f},
+          {.wave = W::Triangle, .from = 440, .to = 440, .at = 0.22f, .length = 0.28f, .decay = 0.12f}}},
+        {"FlagCaptured.wav", 1.6f, false, 1.0f,
+         {{.wave = W::Square, .from = 392, .to = 392, .length = 0.2f, .decay = 0.12f, .lowpass = 3000},
+          {.wave = W::Square, .from = 523, .to = 523, .at = 0.18f, .length = 0.2f, .decay = 0.12f, .lowpass = 3000},
+          {.wave = W::Square, .from = 659, .to = 659, .at = 0.36f, .length = 0.2f, .decay = 0.12f, .lowpass = 3000},
+          {.wave = W::Square, .from = 784, .to = 784, .at = 0.54f, .length = 1.0f, .decay = 0.5f, .lowpass = 3000,
+           .vibrato = 6, .vibratoDepth = 0.015f},
+          {.wave = W::Noise, .from = 6000, .to = 2000, .at = 0.54f, .length = 0.4f, .decay = 0.15f, .level = 0.2f}}},
         {"MenuMove.wav", 0.06f, false, -6.0f,
          {{.wave = W::Sine, .from = 900, .to = 900, .length = 0.06f, .decay = 0.02f}}},
         {"MenuSelect.wav", 0.16f, false, -5.0f,

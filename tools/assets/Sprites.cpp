@@ -331,6 +331,35 @@ std::vector<std::uint8_t> FuelBlock()
     return c.Rgba();
 }
 
+// A team's flag: a pennant on a pole, upright whatever its carrier's heading.
+std::vector<std::uint8_t> FlagPicture(Colour cloth)
+{
+    Canvas c(kSpriteSize, kSpriteSize);
+    c.FillCircle(P(-5, 13), 2.5f, {0.25f, 0.25f, 0.28f, 1});
+    c.Line(P(-5, 13), P(-5, -14), 2.0f, {0.85f, 0.85f, 0.8f, 1});
+    const Shape pennant = At({{-4, -14}, {12, -8}, {-4, -2}});
+    c.FillPolygon(pennant, cloth);
+    c.FillPolygon(At({{-4, -11}, {6, -8}, {-4, -5}}), Shade(cloth, 1.2f));
+    Outline(c, pennant, Shade(cloth, 0.5f));
+    return c.Rgba();
+}
+
+// A team's base: a pad ringed in the team's colour, open enough that the
+// flag standing on it reads at a glance.
+std::vector<std::uint8_t> BasePicture(Colour ring)
+{
+    Canvas c(kSpriteSize, kSpriteSize);
+    c.FillCircle(P(0, 0), 15.0f, {0.1f, 0.1f, 0.12f, 0.85f});
+    c.FillRing(P(0, 0), 15.5f, 12.5f, ring);
+    c.FillRing(P(0, 0), 8.0f, 6.5f, Shade(ring, 0.6f));
+    for (int k = 0; k < 4; ++k) {
+        const float a = static_cast<float>(k) * 3.14159265f / 2.0f + 3.14159265f / 4.0f;
+        c.Line(P(9.5f * std::sin(a), 9.5f * std::cos(a)), P(12.0f * std::sin(a), 12.0f * std::cos(a)), 1.5f,
+               Shade(ring, 0.8f));
+    }
+    return c.Rgba();
+}
+
 // The same picture upside down: drawn where texture row 0 lands at the bottom.
 std::vector<std::uint8_t> Flipped(const std::vector<std::uint8_t>& rgba)
 {
@@ -376,5 +405,11 @@ std::vector<Sprite> RenderSprites()
         sprites.push_back({std::string("turret_ok_") + facings[d] + ".tga", Turret(d, true)});
         sprites.push_back({std::string("turret_dead_") + facings[d] + ".tga", Turret(d, false)});
     }
+    // The sides' tints of the names and radar dots, so a flag reads as its side's.
+    const Colour red{1.0f, 0.35f, 0.3f, 1}, blue{0.4f, 0.75f, 1.0f, 1};
+    sprites.push_back({"flag_red.tga", FlagPicture(red)});
+    sprites.push_back({"flag_blue.tga", FlagPicture(blue)});
+    sprites.push_back({"base_red.tga", BasePicture(red)});
+    sprites.push_back({"base_blue.tga", BasePicture(blue)});
     return sprites;
 }
