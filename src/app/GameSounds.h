@@ -10,8 +10,8 @@ class SoundBoard;
 class World;
 
 // Everything heard in a game, once a frame after the server's messages:
-// what changed in the world, a pilot's line, the round's end, and the own
-// ship's thrust and refuelling while they last.
+// what changed in the world, a pilot's line, a flag's news, the round's
+// end, and the own ship's thrust and refuelling while they last.
 class GameSounds {
 public:
     void Hear(World& world, const NetClient& client, bool thrustHeld, SoundBoard& board);
@@ -24,8 +24,11 @@ public:
     const SoundQueue& Heard() const { return queue; }
 
 private:
+    void HearFlags(const NetClient& client);
+
     WorldSounds world;
     SoundQueue queue;
     std::uint32_t chatLines = 0;
+    std::uint32_t flagNews = 0;
     bool roundOver = false;
 };

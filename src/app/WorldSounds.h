@@ -20,6 +20,8 @@ public:
     WorldSounds();
     void Look(World& world, SoundQueue& queue);
     void Forget() { known = false; }
+    // A sound at a point of the world, placed as the last look heard it.
+    void Queue(SoundQueue& queue, SoundEvent event, float x, float y) const;
 
 private:
     struct Seen {
@@ -46,7 +48,6 @@ private:
     void CompareTurrets(SoundQueue& queue);
     void Appeared(Seen& entity, SoundQueue& queue);
     void Ended(const Seen& entity, SoundQueue& queue);
-    void Queue(SoundQueue& queue, SoundEvent event, float x, float y) const;
     // The shortest offset on the wrapping map from one point to another.
     float OffsetX(float from, float to) const;
     float OffsetY(float from, float to) const;

@@ -243,6 +243,7 @@ void NetClient::ResetRound()
     // change one, and team 0 to each when a game without teams follows.
     teamScores = {};
     flags = {};
+    basesHeard = {};
     if (world)
         world->ResetRound();
 }
@@ -253,6 +254,12 @@ const Flag* NetClient::FlagOf(Team team) const
         return nullptr;
     const std::optional<Flag>& flag = flags[static_cast<std::size_t>(team) - 1];
     return flag ? &*flag : nullptr;
+}
+
+const Vector3* NetClient::BaseOf(Team team) const
+{
+    const Flag* flag = FlagOf(team);
+    return flag && basesHeard[static_cast<std::size_t>(team) - 1] ? &flag->home : nullptr;
 }
 
 int NetClient::TeamScore(Team team) const

@@ -37,6 +37,15 @@ public:
     static constexpr std::size_t kMostTurrets = 4096;
     static constexpr std::size_t kMostHosts = 64;
 
+    // A flag's news as heard, and where it happened: the pilot's ship when
+    // there is one, else where the flag lies or went home to.
+    struct FlagNews {
+        FlagEvent event = FlagEvent::Placed;
+        Team team = Team::None;
+        Vector3 at;
+    };
+    static constexpr std::size_t kFlagNewsKept = 8;
+
     struct HostEntry {
         platform::Guid instance;
         std::string name;
@@ -98,6 +107,13 @@ public:
     // A team's flag as the server last reported it this round; null before
     // any report, in a game without flags, and for None.
     const Flag* FlagOf(Team team) const;
+    // A team's base, once its flag was reported at home this round; null
+    // before (a newcomer may first hear of a flag away from it).
+    const Vector3* BaseOf(Team team) const;
+    // How many flag events were heard so far; the last kFlagNewsKept of
+    // them are kept, numbered from 0 in the order heard.
+    std::uint32_t FlagNewsHeard() const { return flagNewsHeard; }
+    const FlagNews& FlagNewsAt(std::uint32_t number) const { return flagNews[number % kFlagNewsKept]; }
     // The map the server last named, whether this side has it or not.
     const std::string& MapHeard() const { return mapHeard; }
     // How many lines a pilot of the game has said so far.
@@ -136,6 +152,9 @@ private:
     void ApplyTeam(const NetMessage& message);
     void ApplyTeamScores(const NetMessage& message);
     void ApplyFlag(const NetMessage& message);
+    void ApplyFlagEvent(const NetMessage& message);
+    // Where a flag's news happened, for its sound.
+    Vector3 NewsPlace(FlagEvent event, const Flag& flag, int pilot) const;
     // A pilot's line starts with a name in the game and a colon.
     bool IsChatLine(const char* text) const;
     // Whether the world may take one more object of the kind; the first
@@ -165,6 +184,9 @@ private:
     std::string mapHeard;
     std::array<int, kTeams> teamScores {}; // Red's, Blue's
     std::array<std::optional<Flag>, kTeams> flags;
+    std::array<bool, kTeams> basesHeard {};
+    std::array<FlagNews, kFlagNewsKept> flagNews {};
+    std::uint32_t flagNewsHeard = 0;
     CriticalSection hostListLock;
     CriticalSection messageLock;
     std::vector<HostEntry> hosts;

@@ -35,10 +35,10 @@ void NetClient::HandleBatch(MessageBatch& batch)
 void NetClient::Apply(const NetMessage& message)
 {
     using Handler = void (NetClient::*)(const NetMessage&);
-    // By kind; the kinds only a server reads (7, 14, 15, 19), the flags'
-    // news (24), which the consoles hear as text, and unknown ones have none.
+    // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
+    // ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgFlag + 1> handlers {};
+        std::array<Handler, kMsgFlagEvent + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -58,6 +58,7 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgTeam] = &NetClient::ApplyTeam;
         handlers[kMsgTeamScores] = &NetClient::ApplyTeamScores;
         handlers[kMsgFlag] = &NetClient::ApplyFlag;
+        handlers[kMsgFlagEvent] = &NetClient::ApplyFlagEvent;
         return handlers;
     }();
     const auto kind = static_cast<std::size_t>(message.Kind());
@@ -169,8 +170,37 @@ void NetClient::ApplyFlag(const NetMessage& message)
     flag.place = where;
     flag.carrier = where == FlagPlace::Carried ? carrier : 0;
     flag.at = Vector3(x, y, 0.0);
-    if (where == FlagPlace::Home)
+    if (where == FlagPlace::Home) {
         flag.home = flag.at;
+        basesHeard[static_cast<std::size_t>(team) - 1] = true;
+    }
+}
+
+// The console hears a flag's news from the notice the server sends beside
+// it; this side keeps only where it happened, for its sound.
+void NetClient::ApplyFlagEvent(const NetMessage& message)
+{
+    std::uint8_t number = 0, team = 0;
+    int pilot = 0;
+    message.GetFlagEvent(number, team, pilot);
+    const Flag* flag = FlagOf(TeamFromWire(team));
+    if (!flag || number < static_cast<std::uint8_t>(FlagEvent::Taken) ||
+        number > static_cast<std::uint8_t>(FlagEvent::Captured))
+        return;
+    const auto event = static_cast<FlagEvent>(number);
+    flagNews[flagNewsHeard++ % kFlagNewsKept] = {event, flag->team, NewsPlace(event, *flag, pilot)};
+}
+
+Vector3 NetClient::NewsPlace(FlagEvent event, const Flag& flag, int pilot) const
+{
+    // A carrier that dies drops the flag where it lies already.
+    if (event == FlagEvent::Dropped)
+        return flag.at;
+    if (const Ship* ship = world && pilot ? world->FindShip(pilot) : nullptr)
+        return ship->Position();
+    // A capture is at the capturers' base, where their own flag stands.
+    const Flag* own = FlagOf(OtherTeam(flag.team));
+    return event == FlagEvent::Captured && own ? own->home : flag.at;
 }
 
 void NetClient::ApplyEntityKilled(const NetMessage& message)

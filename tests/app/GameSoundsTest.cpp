@@ -7,6 +7,7 @@
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
 #include "net/PackedBatch.h"
+#include "world/Flag.h"
 #include "support/ClientWorld.h"
 
 namespace {
@@ -58,6 +59,38 @@ TEST_F(GameSoundsTest, APilotsLineAndTheRoundsEndAreHeardOnce)
     map.SetMapName("Arena");
     later.SetText("Pilot: again");
     Receive({&map, &later, &over});
+    sounds.Leap(*client);
+    EXPECT_TRUE(Frame().empty());
+}
+
+// A flag's news sounds where it happened, beside the own ship: a pickup, a
+// return and a capture each once; a drop leaves the carrier's blast alone.
+TEST_F(GameSoundsTest, AFlagsNewsIsHeardOnceWhereItHappened)
+{
+    local->ForceRespawn(100.0f, 100.0f);
+    Frame();
+    NetMessage spawn, home, took, carried, captured, back, drop, dropped;
+    spawn.SetPlayerSpawn(8, 400, 100, 0, "Other");
+    home.SetFlag({Team::Red, FlagPlace::Home, 0, {}, Vector3(100, 300, 0)});
+    carried.SetFlag({Team::Red, FlagPlace::Carried, 8, {}, Vector3(400, 100, 0)});
+    took.SetFlagEvent(1, 1, 8);
+    Receive({&spawn, &home, &carried, &took});
+    const std::vector<SoundEvent> heard = Frame();
+    ASSERT_EQ(heard, std::vector<SoundEvent>{SoundEvent::FlagTaken});
+    EXPECT_EQ(std::tuple(sounds.Heard().begin()->dx, sounds.Heard().begin()->dy), std::tuple(300.0f, 0.0f));
+    EXPECT_TRUE(Frame().empty());
+
+    dropped.SetFlag({Team::Red, FlagPlace::Dropped, 0, {}, Vector3(400, 100, 0)});
+    drop.SetFlagEvent(2, 1, 8);
+    back.SetFlagEvent(3, 1, 0);
+    captured.SetFlagEvent(4, 1, 8);
+    Receive({&dropped, &drop, &home, &back, &carried, &took, &home, &captured});
+    EXPECT_EQ(Frame(), (std::vector<SoundEvent>{SoundEvent::FlagReturned, SoundEvent::FlagTaken,
+                                                SoundEvent::FlagCaptured}));
+    EXPECT_EQ(sounds.Heard().begin()->dy, 200.0f) << "a flag that went home by itself is heard at its base";
+
+    // A demo's seek leaps over the news.
+    Receive({&carried, &took});
     sounds.Leap(*client);
     EXPECT_TRUE(Frame().empty());
 }

@@ -498,6 +498,59 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     EXPECT_EQ(client->FlagOf(Team::Blue), nullptr) << "a new round places its flags afresh";
 }
 
+// A flag's news is kept with where it happened, for its sound; the console
+// shows only the notice the server sends beside it, once. News of a flag
+// never placed, of no team or of an event no flag has is dropped.
+TEST_P(MessageHandling, FlagNewsIsPlacedWhereItHappenedAndNonsenseIgnored)
+{
+    JoinAt(100, 100, 0.0f);
+    NetMessage spawn, redHome, blueHome, taken, took, notice;
+    spawn.SetPlayerSpawn(8, 600, 300, 0, "Other");
+    Flag red{Team::Red, FlagPlace::Home, 0, {}, Vector3(200, 200, 0)};
+    Flag blue{Team::Blue, FlagPlace::Carried, 8, {}, Vector3(650, 330, 0)};
+    taken.SetFlag(blue);
+    took.SetFlagEvent(1, 2, 8);
+    notice.SetText("Red took the Blue flag");
+    Apply({&spawn, &taken, &took, &notice});
+    EXPECT_EQ(client->BaseOf(Team::Blue), nullptr) << "a flag first heard away says nothing of its base";
+    ASSERT_EQ(client->FlagNewsHeard(), 1u);
+    const NetClient::FlagNews first = client->FlagNewsAt(0);
+    EXPECT_EQ(std::tuple(first.event, first.team, first.at.x, first.at.y),
+              std::tuple(FlagEvent::Taken, Team::Blue, 600.0, 300.0))
+        << "at the pilot's ship";
+    EXPECT_EQ(std::ranges::count(ConsoleLines(), "Red took the Blue flag"), 1);
+
+    NetMessage dropped, drop, home, capture;
+    blue = {Team::Blue, FlagPlace::Dropped, 0, {}, Vector3(300, 310, 0)};
+    dropped.SetFlag(blue);
+    drop.SetFlagEvent(2, 2, 8);
+    redHome.SetFlag(red);
+    blue = {Team::Blue, FlagPlace::Home, 0, {}, Vector3(640, 320, 0)};
+    blueHome.SetFlag(blue);
+    capture.SetFlagEvent(4, 2, 0);
+    Apply({&dropped, &drop, &redHome, &blueHome, &capture});
+    ASSERT_EQ(client->FlagNewsHeard(), 3u);
+    EXPECT_EQ(std::tuple(client->FlagNewsAt(1).event, client->FlagNewsAt(1).at.x), std::tuple(FlagEvent::Dropped, 300.0))
+        << "where the flag lies";
+    EXPECT_EQ(std::tuple(client->FlagNewsAt(2).event, client->FlagNewsAt(2).at.x), std::tuple(FlagEvent::Captured, 200.0))
+        << "a capture with no pilot known is at the capturers' base";
+    ASSERT_NE(client->BaseOf(Team::Blue), nullptr);
+    EXPECT_EQ(client->BaseOf(Team::Blue)->x, 640.0);
+
+    NetMessage bad;
+    for (const auto& [event, team] : {std::pair{0, 2}, {5, 2}, {255, 1}, {1, 0}, {1, 3}}) {
+        bad.SetFlagEvent(static_cast<std::uint8_t>(event), static_cast<std::uint8_t>(team), 8);
+        Apply({&bad});
+        EXPECT_EQ(client->FlagNewsHeard(), 3u) << "event " << event << " team " << team;
+    }
+    NetMessage map;
+    map.SetMapName("Nowhere");
+    bad.SetFlagEvent(3, 1, 31);
+    Apply({&map, &bad});
+    EXPECT_EQ(std::tuple(client->FlagNewsHeard(), client->BaseOf(Team::Red)), std::tuple(3u, nullptr))
+        << "a new round's flags are not placed yet";
+}
+
 // A kind this side does not know, as a newer server may send, is skipped
 // whole and the records after it still count.
 TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)
