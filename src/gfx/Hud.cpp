@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "gfx/FlagView.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
@@ -98,11 +99,13 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
 {
     Renderer* renderer = Renderer::Instance();
     renderer->BeginBatch();
+    const KnownFlags flags = NetClient::Exists() ? FlagsHeard(*NetClient::Instance()) : KnownFlags{};
     if (Map* map = world->GetMap()) {
         renderer->Submit();
         world->Update(elapsedMs);
         renderer->UpdateCamera();
         renderer->DrawObject(map);
+        DrawBases(flags);
         renderer->DrawObject(world->FirstShip());
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
             renderer->DrawObject(ship);
@@ -116,6 +119,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
                     renderer->DrawObject(flying.shot.get());
             }
         }
+        DrawFlags(flags, *world);
         renderer->Submit();
         if (!radar->HasTextures()) {
             char name[128] = {};
@@ -126,6 +130,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     }
     radar->SetWorld(world);
     radar->SetTeamScores(HeardTeamScore(Team::Red), HeardTeamScore(Team::Blue));
+    radar->SetFlags(flags);
     radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
     renderer->EndBatch();
 }

@@ -46,6 +46,29 @@ void Dot(std::vector<BatchVertex>& out, Colour c, float x, float y)
     Quad(out, c, x - 1.0f, x + 1.0f, y + 1.0f, y - 1.0f);
 }
 
+Colour TintColour(std::size_t index)
+{
+    const TeamTint tint = TintOf(static_cast<Team>(index + 1));
+    return {tint.r, tint.g, tint.b, 1.0f};
+}
+
+// A base: a hollow square, so the dots of those guarding it show inside.
+void BaseMark(std::vector<BatchVertex>& out, Colour c, float x, float y)
+{
+    constexpr float kHalf = 5.0f;
+    Quad(out, c, x - kHalf, x + kHalf, y + kHalf, y + kHalf - 1.0f);
+    Quad(out, c, x - kHalf, x + kHalf, y - kHalf + 1.0f, y - kHalf);
+    Quad(out, c, x - kHalf, x - kHalf + 1.0f, y + kHalf, y - kHalf);
+    Quad(out, c, x + kHalf - 1.0f, x + kHalf, y + kHalf, y - kHalf);
+}
+
+// A flag: larger than any ship's dot, ringed in white to stand out on a base.
+void FlagMark(std::vector<BatchVertex>& out, Colour c, float x, float y)
+{
+    Quad(out, kWhite, x - 3.0f, x + 3.0f, y + 3.0f, y - 3.0f);
+    Quad(out, c, x - 2.0f, x + 2.0f, y + 2.0f, y - 2.0f);
+}
+
 } // namespace
 
 void RadarPanel::SetMapName(const char* name)
@@ -188,16 +211,32 @@ void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth
     std::vector<BatchVertex> dots;
     Dot(dots, kGreen, x, cy);
     glColor4f(0, 1, 0, 1);
+    const auto offset = [&](const Vector3& at, float& dx, float& dy) {
+        DotOffset(at.x - local->Position().x, at.y - local->Position().y, worldWidth, worldHeight, hw, dx, dy);
+    };
     if (world && local) {
+        for (std::size_t i = 0; i < kTeams; ++i) {
+            float dx = 0.0f, dy = 0.0f;
+            if (flags.bases[i]) {
+                offset(*flags.bases[i], dx, dy);
+                BaseMark(dots, TintColour(i), x + dx, cy + dy);
+            }
+        }
         glColor4f(1, 0, 0, 1);
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
             if (ship == local || !ship->IsAlive() || ship->HasFlags(kFlagCloaked))
                 continue;
             float dx = 0.0f, dy = 0.0f;
-            DotOffset(ship->Position().x - local->Position().x, ship->Position().y - local->Position().y, worldWidth,
-                      worldHeight, hw, dx, dy);
+            offset(ship->Position(), dx, dy);
             const TeamTint mark = MarkTintOf(ship->GetTeam());
             Dot(dots, {mark.r, mark.g, mark.b, 1.0f}, x + dx, cy + dy);
+        }
+        for (std::size_t i = 0; i < kTeams; ++i) {
+            float dx = 0.0f, dy = 0.0f;
+            if (flags.flags[i]) {
+                offset(FlagShownAt(*flags.flags[i], *world), dx, dy);
+                FlagMark(dots, TintColour(i), x + dx, cy + dy);
+            }
         }
     }
     Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_FILL}, dots.data(), dots.size(), false);

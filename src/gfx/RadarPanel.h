@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gfx/Drawable.h"
+#include "gfx/FlagView.h"
 
 class Ship;
 class World;
@@ -10,7 +11,8 @@ class World;
 // The column down the left edge during a game: the minimap around the
 // local ship with opponents as red dots, the fuel gauge, the scoreboard
 // and the icons of what the ship carries. In a team game the dots and the
-// scoreboard's lines take their sides' tints, the scoreboard by side.
+// scoreboard's lines take their sides' tints, the scoreboard by side; in
+// capture the flag the bases and flags are marked in their sides' tints.
 class RadarPanel : public Drawable {
 public:
     RadarPanel() = default;
@@ -28,6 +30,8 @@ public:
         redScore = red;
         blueScore = blue;
     }
+
+    void SetFlags(const KnownFlags& known) { flags = known; }
 
     bool LoadTextures() override;
     bool Draw(int x, int y) override;
@@ -54,4 +58,5 @@ private:
     World* world = nullptr;
     int redScore = 0;
     int blueScore = 0;
+    KnownFlags flags;
 };

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "base/Console.h"
+#include "gfx/FlagView.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
@@ -160,6 +161,45 @@ TEST_F(HudLayout, ATeamGamesRadarTintsDotsAndGroupsTheScoreboard)
         {0, red, "Red team"}, {3, blue, "Blue team"}, {5, white, "Lone"}};
     for (const auto& [row, tint, what] : kRows)
         EXPECT_TRUE(frame.Any(-500, 124 - 16 * row, 180, 16, tint)) << what;
+}
+
+// In capture the flag a base is a hollow square in its side's tint and a
+// flag a filled one ringed in white, a carried flag at its carrier; a base
+// not heard of yet is not marked.
+TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
+{
+    World world;
+    const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
+    world.SetMap(std::make_unique<Map>());
+    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
+    AddShip(world, "Me", 0, 16, 512)->SetTeam(Team::Red);
+    Ship* sky = AddShip(world, "Sky", 0, 16 + 256, 512);
+    sky->SetTeam(Team::Blue);
+    world.SetShipId(sky, 8);
+    KnownFlags known;
+    known.bases[0] = Vector3(16, 256, 0);
+    known.flags[0] = Flag{Team::Red, FlagPlace::Dropped, 0, Vector3(16, 256, 0), Vector3(16, 512 + 256, 0)};
+    known.flags[1] = Flag{Team::Blue, FlagPlace::Carried, 8, Vector3(), Vector3(16, 512 + 128, 0)};
+
+    RadarPanel radar;
+    radar.SetSize(200, 768);
+    radar.SetWorld(&world);
+    radar.SetFlags(known);
+    Renderer::Instance()->BeginFrame();
+    radar.Draw(-412, 0);
+    const Frame frame;
+    Renderer::Instance()->EndFrame();
+    const auto red = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
+    const auto blue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
+    const auto white = [](Pixel p) { return p.r > 200 && p.g > 200 && p.b > 200; };
+    const int cy = 384 - 100 - 2;
+    EXPECT_TRUE(frame.Any(-418, cy + 44, 13, 13, red)) << "the red base, above the centre";
+    EXPECT_FALSE(red(frame.At(-412, cy + 50))) << "hollow";
+    EXPECT_TRUE(red(frame.At(-412, cy - 50))) << "the red flag where it lies, below";
+    EXPECT_TRUE(frame.Any(-416, cy - 54, 9, 9, white)) << "ringed in white";
+    EXPECT_TRUE(blue(frame.At(-412 + 50, cy))) << "the blue flag with Sky, right of the centre";
+    EXPECT_TRUE(frame.Any(-416 + 50, cy - 4, 9, 9, white));
+    EXPECT_FALSE(frame.Any(-416, cy - 29, 9, 9, white)) << "not where Sky was when it took it";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <tuple>
 
+#include "gfx/FlagView.h"
 #include "gfx/Renderer.h"
 #include "support/MapFile.h"
 #include "support/OffscreenGame.h"
@@ -138,17 +139,19 @@ protected:
     static int Sx(double x) { return static_cast<int>(x - 256 + 100); }
     static int Sy(double y) { return static_cast<int>(-(y - 256)); }
 
-    Frame DrawAll()
+    Frame DrawAll(const KnownFlags& known = {})
     {
         renderer->BeginFrame();
         map->LoadTextures();
         map->Draw(renderer->CameraX(), renderer->CameraY());
+        DrawBases(known);
         for (Turret* t = world.TurretsBegin(); t; t = world.TurretsNext())
             renderer->DrawObject(t);
         for (GameObject* e = world.EntitiesBegin(); e; e = world.EntitiesNext())
             renderer->DrawObject(e);
         for (Ship* s = world.ShipsBegin(); s; s = world.ShipsNext())
             renderer->DrawObject(s);
+        DrawFlags(known, world);
         Frame frame;
         renderer->EndFrame();
         return frame;
@@ -234,6 +237,45 @@ TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
             EXPECT_EQ(frame.Any(Sx(x) - 20, Sy(330) + 28, 40, 12, tints[i]), i == expected) << what << ", tint " << i;
     }
     EXPECT_FALSE(frame.Any(Sx(256) - 10, Sy(256) + 28, 20, 12)) << "the own ship has no label";
+}
+
+// Capture the flag: each base under what moves, a flag on its base, lying
+// where it fell, or held up at its carrier's right whatever the carrier's
+// heading; with no flags heard nothing of them is drawn.
+TEST_F(WorldScene, FlagsStandOnTheirBasesLieWhereDroppedAndGoWithTheirCarrier)
+{
+    const PixelTest teamRed = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
+    const PixelTest teamBlue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
+    Ship* carrier = Add(std::make_unique<Ship>(), 356, 256);
+    world.SetShipId(carrier, 8);
+    carrier->SetHeading(90.0f);
+    const Vector3 redBase(176, 256, 0), blueBase(256, 176, 0);
+    KnownFlags known;
+    known.bases = {redBase, blueBase};
+    known.flags[0] = Flag{Team::Red, FlagPlace::Home, 0, redBase, redBase};
+    known.flags[1] = Flag{Team::Blue, FlagPlace::Carried, 8, blueBase, Vector3(300, 300, 0)};
+    const Frame frame = DrawAll(known);
+    // A base's ring lies 13 to 15 from its middle; a pennant's middle at
+    // (4, -9) from its flag's.
+    EXPECT_TRUE(Near(frame, teamRed, Sx(176) + 14, Sy(256), 1)) << "the red base";
+    EXPECT_TRUE(Near(frame, teamBlue, Sx(256) - 14, Sy(176), 1)) << "the blue base";
+    EXPECT_TRUE(Near(frame, teamRed, Sx(180), Sy(247), 1)) << "the red flag on its base";
+    EXPECT_TRUE(Near(frame, teamBlue, Sx(356 + 14 + 4), Sy(256 - 14 - 9), 1)) << "the blue flag with its carrier";
+    EXPECT_FALSE(Near(frame, teamBlue, Sx(300), Sy(300), 8)) << "not where the carrier was when taken";
+    EXPECT_FALSE(Near(frame, teamBlue, Sx(260), Sy(167), 1)) << "nor on its base";
+
+    known.flags[0]->place = FlagPlace::Dropped;
+    known.flags[0]->at = Vector3(200, 340, 0);
+    carrier->Kill();
+    const Frame later = DrawAll(known);
+    EXPECT_TRUE(Near(later, teamRed, Sx(204), Sy(331), 1)) << "the red flag where it fell";
+    EXPECT_FALSE(Near(later, teamRed, Sx(180), Sy(247), 1)) << "its base is bare";
+    EXPECT_TRUE(Near(later, teamBlue, Sx(304), Sy(291), 1)) << "a dead carrier's flag shows where it was heard of";
+
+    const Frame none = DrawAll();
+    EXPECT_FALSE(Near(none, teamRed, Sx(176) + 14, Sy(256), 1) || Near(none, teamRed, Sx(204), Sy(331), 1) ||
+                 Near(none, teamBlue, Sx(256) - 14, Sy(176), 1) || Near(none, teamBlue, Sx(304), Sy(291), 1))
+        << "no flags, no bases";
 }
 
 // Exposes the outline drawing, to draw a ship's outline alone.
