@@ -6,7 +6,7 @@
 #include "base/TextCopy.h"
 
 // Which loop the dispatcher runs. Any value without a name here (1, 5,
-// above 11) ends the program.
+// above 12) ends the program.
 enum class AppState : std::int32_t {
     Intro = 0,
     BrowseLan = 2,
@@ -18,6 +18,7 @@ enum class AppState : std::int32_t {
     Credits = 9,
     InGame = 10,
     Controls = 11,
+    BrowseInternet = 12,
 };
 
 extern AppState g_appState;

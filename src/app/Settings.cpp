@@ -37,6 +37,35 @@ void QueryBindings(const platform::SettingsStore& key, KeyBindings& bindings)
     bindings.DropDuplicates();
 }
 
+// A list of texts is kept as one value, a line each.
+void QueryLines(const platform::SettingsStore& key, const char* name, std::vector<std::string>& out)
+{
+    const auto* value = key.Query(name);
+    if (!value)
+        return;
+    out.clear();
+    std::string line;
+    for (const std::uint8_t byte : *value) {
+        if (byte != '\n') {
+            line += static_cast<char>(byte);
+            continue;
+        }
+        if (!line.empty())
+            out.push_back(line);
+        line.clear();
+    }
+    if (!line.empty())
+        out.push_back(line);
+}
+
+void SetLines(platform::SettingsStore& key, const char* name, const std::vector<std::string>& lines)
+{
+    std::string value;
+    for (const std::string& line : lines)
+        value += line + "\n";
+    key.Set(name, value.data(), value.size());
+}
+
 void SetControls(platform::SettingsStore& key, const Settings& settings)
 {
     for (int action = 0; action < KeyBindings::kActions; ++action) {
@@ -48,6 +77,8 @@ void SetControls(platform::SettingsStore& key, const Settings& settings)
     SetNumber(key, "WindowHeight", settings.WindowHeight);
     SetNumber(key, "RecordDemos", settings.RecordDemos);
     SetNumber(key, "ClassicHud", settings.ClassicHud);
+    SetLines(key, "Masters", settings.Masters);
+    SetLines(key, "Favourites", settings.Favourites);
 }
 
 } // namespace
@@ -80,6 +111,8 @@ void LoadSettings(Settings& settings)
     QueryNumber(key, "WindowHeight", settings.WindowHeight);
     QueryNumber(key, "RecordDemos", settings.RecordDemos);
     QueryNumber(key, "ClassicHud", settings.ClassicHud);
+    QueryLines(key, "Masters", settings.Masters);
+    QueryLines(key, "Favourites", settings.Favourites);
 }
 
 bool WriteSettings(const Settings& settings)

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "app/KeyBindings.h"
 
@@ -30,6 +32,10 @@ struct Settings {
     // 1 when the game shows only its designed screens (/hud classic): no
     // death or round-clock lines.
     std::int32_t ClassicHud = 0;
+    // The masters that list internet servers (--master), asked in order,
+    // and the servers marked as favourites, "a.b.c.d:port" each.
+    std::vector<std::string> Masters;
+    std::vector<std::string> Favourites;
 
     // Takes at most the first 127 characters of name.
     void SetPlayerName(const char* name);
@@ -46,6 +52,7 @@ void LoadSettings(Settings& settings);
 // cannot be created or written is quietly left as it was. Returns whether
 // the values were stored.
 bool WriteSettings(const Settings& settings);
-// Writes only the key bindings, the window, recording and the hud, which change on their own
+// Writes only the key bindings, the window, recording, the hud and the
+// internet list's masters and favourites, which change on their own
 // while the other values may hold edits the player did not save.
 bool WriteControlSettings(const Settings& settings);

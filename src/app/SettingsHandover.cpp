@@ -12,6 +12,15 @@ void HandSettingsToOptions()
     options->SelectMode(g_settings.ResWidth, g_settings.ResHeight, g_settings.ResDepth, g_settings.ResFreq);
 }
 
+void TakeOptionsForGame()
+{
+    OptionsScreen* options = OptionsScreen::Instance();
+    g_settings.ShipType = options->ShipType();
+    char name[kTextBufferSize] = {};
+    options->Name(name, sizeof name);
+    g_settings.SetPlayerName(name);
+}
+
 void SaveSettings()
 {
     OptionsScreen* options = OptionsScreen::Instance();

@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/FramePacing.h"
 #include "app/GameSession.h"
+#include "app/InternetBrowsing.h"
 #include "app/Input.h"
 #include "app/SoundBoard.h"
 #include "gfx/Renderer.h"
@@ -14,6 +15,7 @@
 #include "gfx/screens/ControlsScreen.h"
 #include "gfx/screens/CreditsScreen.h"
 #include "gfx/screens/InstructionsScreen.h"
+#include "gfx/screens/InternetServers.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/Screen.h"
@@ -158,6 +160,25 @@ void RunBrowserLoop(bool typedAddress)
     }
 }
 
+// The fetch and the pings go on beside the frames; the join's search is
+// the one wait, as it is for a typed address.
+void RunInternetLoop()
+{
+    InternetServers* screen = InternetServers::Instance();
+    screen->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
+    InternetBrowsing browsing;
+    while (!g_quitRequested && g_appState == AppState::BrowseInternet) {
+        if (!PollKeysAndMessages())
+            continue;
+        if (screen->TakeRefresh())
+            browsing.Refresh();
+        browsing.Frame();
+        screen->Draw(0, 0);
+        if (screen->TakeJoin())
+            browsing.Join();
+    }
+}
+
 void RunDispatcher()
 {
     while (!g_quitRequested) {
@@ -171,6 +192,7 @@ void RunDispatcher()
         case AppState::EnterAddress: RunScreenLoop(g_appState, AddressEntry::Instance(), true); break;
         case AppState::BrowseLan: RunBrowserLoop(false); break;
         case AppState::BrowseAddress: RunBrowserLoop(true); break;
+        case AppState::BrowseInternet: RunInternetLoop(); break;
         case AppState::InGame: RunGameLoop(); break;
         default: g_quitRequested = true; break;
         }

@@ -10,11 +10,13 @@
 #include "app/Settings.h"
 #include "app/SettingsHandover.h"
 #include "base/Console.h"
+#include "base/TextCopy.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Glyphs.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
 #include "gfx/screens/ControlsScreen.h"
+#include "gfx/screens/InternetServers.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
@@ -80,6 +82,26 @@ void OnBrowserKey(std::uint32_t key)
         ServerBrowser::Instance()->SelectNext();
 }
 
+void OnInternetKey(std::uint32_t key)
+{
+    InternetServers* screen = InternetServers::Instance();
+    ServerTable& table = screen->Table();
+    switch (key) {
+    case platform::kVkEscape: g_appState = AppState::EnterAddress; break;
+    case platform::kVkUp: table.SelectPrevious(); break;
+    case platform::kVkDown: table.SelectNext(); break;
+    case platform::kVkLeft: table.MoveSort(-1); break;
+    case platform::kVkRight: table.MoveSort(1); break;
+    case platform::kVkTab: table.SortBy(table.SortColumn()); break;
+    case platform::kVkF1: table.ToggleFavourite(); break;
+    case platform::kVkF2: table.ToggleHidden(ServerTable::kHideFull); break;
+    case platform::kVkF3: table.ToggleHidden(ServerTable::kHideEmpty); break;
+    case platform::kVkF4: table.ToggleHidden(ServerTable::kHideRobotsOnly); break;
+    case platform::kVkF5: screen->AskRefresh(); break;
+    default: break;
+    }
+}
+
 void OnKeyDown(std::uint32_t key, std::intptr_t detail)
 {
     const auto code = static_cast<std::uint8_t>((detail >> 16) & 0xFF);
@@ -94,6 +116,13 @@ void OnKeyDown(std::uint32_t key, std::intptr_t detail)
     case AppState::MainMenu: OnMainMenuKey(key); break;
     case AppState::BrowseLan:
     case AppState::BrowseAddress: OnBrowserKey(key); break;
+    case AppState::BrowseInternet: OnInternetKey(key); break;
+    case AppState::EnterAddress:
+        if (key == platform::kVkTab)
+            g_appState = AppState::BrowseInternet;
+        else if (key == platform::kVkEscape)
+            g_appState = AppState::MainMenu;
+        break;
     default:
         if (key == platform::kVkEscape)
             g_appState = AppState::MainMenu;
@@ -209,6 +238,20 @@ void OnAddressChar(char c)
         entry->SetText(text);
 }
 
+// Typed characters filter the list; Enter joins the selected server.
+void OnInternetChar(char c)
+{
+    InternetServers* screen = InternetServers::Instance();
+    if (c == kEnter) {
+        screen->AskJoin();
+        return;
+    }
+    char text[kTextBufferSize] = {};
+    CopyText(text, sizeof text, screen->Table().Filter().c_str());
+    if (EditText(text, c))
+        screen->Table().SetFilter(text);
+}
+
 // Enter on a listed server starts the game with the options' ship and name.
 void OnBrowserChar(char c)
 {
@@ -220,11 +263,7 @@ void OnBrowserChar(char c)
     if (!browser->HasHosts())
         return;
     g_appState = AppState::InGame;
-    OptionsScreen* options = OptionsScreen::Instance();
-    g_settings.ShipType = options->ShipType();
-    char name[kTextBufferSize] = {};
-    options->Name(name, sizeof name);
-    g_settings.SetPlayerName(name);
+    TakeOptionsForGame();
     browser->SelectedName(g_serverName, sizeof g_serverName);
 }
 
@@ -263,6 +302,9 @@ void OnChar(platform::Window* window, char c)
     case AppState::BrowseLan:
     case AppState::BrowseAddress:
         OnBrowserChar(c);
+        break;
+    case AppState::BrowseInternet:
+        OnInternetChar(c);
         break;
     case AppState::Intro:
     case AppState::Instructions:

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 #include <system_error>
 
 #include "app/AppState.h"
@@ -39,12 +40,15 @@ void SetWindowIcon(platform::Window* window)
     window->SetIcon(icon.Pixels().data(), icon.Width(), icon.Height());
 }
 
-constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N] [[--demo] FILE]\n"
+constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--volume N] [--master URL]... [[--demo] FILE]\n"
                                 "Quillrock: fly, fight and refuel on a wrap-around map against other players.\n"
                                 "\n"
                                 "  --data DIR  the folder holding the game's Graphics, Sounds and Maps\n"
                                 "  --no-sound  play without sound (F8 mutes and unmutes while playing)\n"
                                 "  --volume N  the sound's volume from 0 to 10, kept for the next games (7 at first)\n"
+                                "  --master URL a master listing internet servers (http://HOST:PORT), repeatable,\n"
+                                "              asked in order and kept for the next games; Tab on the address\n"
+                                "              screen lists its servers\n"
                                 "  --demo FILE play a recorded game: SPACE pauses, + and - change the speed,\n"
                                 "              Left and Right seek 10 s, Home restarts, Tab follows the next\n"
                                 "              ship, ESC or F9 leaves; games are kept in\n"
@@ -55,6 +59,7 @@ struct CommandLine {
     bool wanted = true;
     int volume = -1; // none given
     std::string demo; // a recorded game to play instead of the menus
+    std::vector<std::string> masters; // none given: the saved ones stand
 };
 
 // A volume named on the command line: a whole number from 0 to 10.
@@ -86,6 +91,10 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& option
             options.demo = std::filesystem::absolute(argv[++i]).string();
             continue;
         }
+        if (std::strcmp(argv[i], "--master") == 0 && i + 1 < argc) {
+            options.masters.emplace_back(argv[++i]);
+            continue;
+        }
         if (std::strcmp(argv[i], "--no-sound") == 0) {
             options.wanted = false;
             continue;
@@ -105,6 +114,7 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& option
         }
         std::fprintf(stderr, "quillrock: %s '%s'\n%s", std::strcmp(argv[i], "--data") == 0   ? "missing folder after"
                      : std::strcmp(argv[i], "--demo") == 0 ? "missing file after"
+                     : std::strcmp(argv[i], "--master") == 0 ? "missing address after"
                                                            : "unknown option",
                      argv[i], kUsage);
         return 2;
@@ -169,6 +179,10 @@ int main(int argc, char** argv)
     if (options.volume >= 0) {
         g_settings.Volume = options.volume;
         WriteSettings(g_settings);
+    }
+    if (!options.masters.empty()) {
+        g_settings.Masters = options.masters;
+        WriteControlSettings(g_settings);
     }
     HandSettingsToOptions();
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace platform {
@@ -221,6 +222,114 @@ HttpReply ReadAnswer(int fd, const Limit& limit)
     return reply;
 }
 
+// The value of a header in a head that ends with its blank line, lower
+// case; empty when absent.
+std::string HeaderValue(const std::string& head, const char* lowerName)
+{
+    const std::size_t nameLength = std::strlen(lowerName);
+    for (std::size_t line = head.find("\r\n"); line != std::string::npos && line + 2 < head.size();
+         line = head.find("\r\n", line + 2)) {
+        std::size_t at = 0;
+        while (at < nameLength && line + 2 + at < head.size() &&
+               std::tolower(static_cast<unsigned char>(head[line + 2 + at])) == lowerName[at])
+            ++at;
+        if (at < nameLength || head[line + 2 + at] != ':')
+            continue;
+        std::size_t from = line + 3 + at;
+        const std::size_t end = head.find("\r\n", from);
+        while (from < end && (head[from] == ' ' || head[from] == '\t'))
+            ++from;
+        std::string value = head.substr(from, end - from);
+        for (char& c : value)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return value;
+    }
+    return {};
+}
+
+// Why a head cannot be followed by a body we read, empty when it can; the
+// declared length, if any, into length.
+std::string BodyProblem(const std::string& head, std::size_t mostBytes, std::optional<std::size_t>& length)
+{
+    if (!HeaderValue(head, "transfer-encoding").empty() || !HeaderValue(head, "content-encoding").empty())
+        return "the answer came encoded, which was not asked for";
+    const std::string declared = HeaderValue(head, "content-length");
+    if (declared.empty())
+        return {};
+    std::size_t value = 0;
+    for (const char c : declared) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return "the answer's length is not a number";
+        if (value > mostBytes)
+            break;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (value > mostBytes)
+        return "the answer is larger than " + std::to_string(mostBytes) + " bytes";
+    length = value;
+    return {};
+}
+
+// Reads the whole answer: the head, then the body up to its length or the
+// connection's end, never more than mostBytes of it.
+HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes)
+{
+    HttpDocument document;
+    std::string answer;
+    std::size_t bodyAt = 0;
+    std::optional<std::size_t> length;
+    char chunk[16384];
+    for (;;) {
+        if (bodyAt != 0 && length && answer.size() - bodyAt >= *length)
+            break;
+        const Waited waited = Await(fd, POLLIN, limit);
+        if (waited != Waited::Ready) {
+            document.error = Unready(waited, "no whole answer in time");
+            return document;
+        }
+        const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (got < 0) {
+            document.error = Reason(errno);
+            return document;
+        }
+        if (got == 0) {
+            if (bodyAt != 0 && !length)
+                break;
+            document.error = "the connection closed before the answer was whole";
+            return document;
+        }
+        answer.append(chunk, static_cast<std::size_t>(got));
+        if (bodyAt == 0) {
+            const std::size_t headEnd = answer.find("\r\n\r\n");
+            if (headEnd == std::string::npos) {
+                if (answer.size() > kMostHttpAnswer) {
+                    document.error = "the answer's head is too long";
+                    return document;
+                }
+                continue;
+            }
+            bodyAt = headEnd + 4;
+            const std::size_t lineEnd = answer.find('\n');
+            document.status = StatusOf(answer.substr(0, lineEnd));
+            document.error = document.status == 0 ? "the answer is not HTTP"
+                                                  : BodyProblem(answer.substr(0, bodyAt), mostBytes, length);
+            if (!document.error.empty()) {
+                document.status = 0;
+                return document;
+            }
+        }
+        if (answer.size() - bodyAt > mostBytes) {
+            document.status = 0;
+            document.error = "the answer is larger than " + std::to_string(mostBytes) + " bytes";
+            return document;
+        }
+    }
+    document.body = answer.substr(bodyAt, length.value_or(answer.size() - bodyAt));
+    return document;
+}
+
 } // namespace
 
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
@@ -244,6 +353,29 @@ HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* meth
         !SendAll(socket.Fd(), Request(host, port, method, path, jsonBody), limit, reply.error))
         return reply;
     return ReadAnswer(socket.Fd(), limit);
+}
+
+HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
+                     int timeoutMs, int cancelFd)
+{
+    const Limit limit{Clock::now() + std::chrono::milliseconds(timeoutMs), cancelFd};
+    HttpDocument document;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+        document.error = "\"" + host + "\" is not an IPv4 address";
+        return document;
+    }
+    const Socket socket;
+    if (socket.Fd() < 0) {
+        document.error = Reason(errno);
+        return document;
+    }
+    if (!Connect(socket.Fd(), address, limit, document.error) ||
+        !SendAll(socket.Fd(), Request(host, port, "GET", path, {}), limit, document.error))
+        return document;
+    return ReadDocument(socket.Fd(), limit, mostBytes);
 }
 
 } // namespace platform

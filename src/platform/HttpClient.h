@@ -23,4 +23,17 @@ struct HttpReply {
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
                    const std::string& jsonBody, int timeoutMs, int cancelFd = -1);
 
+// A document fetched with GET: its status and body, or status 0 and why not.
+struct HttpDocument {
+    int status = 0;
+    std::string body;
+    std::string error;
+};
+
+// One blocking GET over IPv4 TCP, bounded as HttpCall is. A body longer
+// than mostBytes is refused unread, whatever its length says, as is one
+// sent in chunks or compressed, which is never asked for.
+HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
+                     int timeoutMs, int cancelFd = -1);
+
 } // namespace platform

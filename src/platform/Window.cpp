@@ -42,6 +42,11 @@ std::uint32_t VirtualKeyOf(SDL_Keycode key)
     case SDLK_UP: return kVkUp;
     case SDLK_RIGHT: return kVkRight;
     case SDLK_DOWN: return kVkDown;
+    case SDLK_F1: return kVkF1;
+    case SDLK_F2: return kVkF2;
+    case SDLK_F3: return kVkF3;
+    case SDLK_F4: return kVkF4;
+    case SDLK_F5: return kVkF5;
     default: return 0;
     }
 }

@@ -32,6 +32,11 @@ enum VirtualKey : std::uint32_t {
     kVkUp = 0x26,
     kVkRight = 0x27,
     kVkDown = 0x28,
+    kVkF1 = 0x70,
+    kVkF2 = 0x71,
+    kVkF3 = 0x72,
+    kVkF4 = 0x73,
+    kVkF5 = 0x74,
 };
 
 class Window;

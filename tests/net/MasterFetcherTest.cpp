@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "net/MasterFetcher.h"
+#include "support/SidecarStandIn.h"
+
+namespace {
+
+std::string Url(std::uint16_t port)
+{
+    return "http://127.0.0.1:" + std::to_string(port);
+}
+
+std::string Ok(const std::string& body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+const std::string kOneServer =
+    R"({"servers": [{"name": "Friday Night", "address": "127.0.0.1:3001", "map": "Arena", "mode": "dm",
+        "players": [{"name": "Ace", "score": 4, "robot": true}], "seats": 8, "version": "0.9.0"}]})";
+
+MasterFetcher::Outcome Fetch(MasterFetcher& fetcher)
+{
+    fetcher.Start();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until) {
+        if (auto outcome = fetcher.Take())
+            return *outcome;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ADD_FAILURE() << "the fetch never ended";
+    return {};
+}
+
+} // namespace
+
+TEST(MasterFetcher, FallsBackFromADeadMasterToTheNext)
+{
+    SidecarStandIn master;
+    master.Answer(Ok(kOneServer));
+    MasterFetcher fetcher({Url(SidecarStandIn::FreePort()), Url(master.Port())});
+    const auto outcome = Fetch(fetcher);
+    ASSERT_TRUE(outcome.listed) << outcome.notice;
+    ASSERT_EQ(outcome.servers.size(), 1u);
+    EXPECT_EQ(outcome.servers[0].name, "Friday Night");
+    EXPECT_NE(outcome.notice.find(Url(master.Port())), std::string::npos) << outcome.notice;
+    ASSERT_EQ(master.Calls().size(), 1u);
+    EXPECT_EQ(master.Calls()[0].first, "GET /servers.json");
+}
+
+TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
+{
+    struct Case {
+        std::string answer;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {Ok("<html>not a list</html>"), "not a server list"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n{", "larger than"},
+        {"HTTP/1.1 200 OK\r\n\r\n" + std::string(9 * 1024 * 1024, ' '), "larger than"},
+        {"HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 2\r\n\r\n{}", "encoded"},
+        {"HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", "status 503"},
+        {"garbage\r\n\r\n", "not HTTP"},
+        {"", "in time"}, // the stand-in holds the connection
+    };
+    for (const Case& c : cases) {
+        SidecarStandIn master;
+        master.Answer(c.answer);
+        MasterFetcher fetcher({Url(master.Port())}, 300);
+        const auto outcome = Fetch(fetcher);
+        EXPECT_FALSE(outcome.listed);
+        EXPECT_EQ(outcome.notice.rfind("No master answered", 0), 0u) << outcome.notice;
+        EXPECT_NE(outcome.notice.find(c.reason), std::string::npos) << outcome.notice;
+    }
+}
+
+TEST(MasterFetcher, SaysHowToSetAMasterAndReadsMasterAddresses)
+{
+    MasterFetcher none({});
+    EXPECT_NE(Fetch(none).notice.find("--master"), std::string::npos);
+
+    MasterFetcher::Location at;
+    std::string error;
+    ASSERT_TRUE(MasterFetcher::Locate("http://master.example.org", at, error));
+    EXPECT_EQ(at.host, "master.example.org");
+    EXPECT_EQ(at.port, 80);
+    EXPECT_EQ(at.path, "/servers.json");
+    ASSERT_TRUE(MasterFetcher::Locate("http://10.1.2.3:8300/quillrock/", at, error));
+    EXPECT_EQ(at.host, "10.1.2.3");
+    EXPECT_EQ(at.port, 8300);
+    EXPECT_EQ(at.path, "/quillrock/servers.json");
+    for (const char* bad : {"https://x", "master:8300", "http://:80", "http://x:", "http://x:0", "http://x:99999"})
+        EXPECT_FALSE(MasterFetcher::Locate(bad, at, error)) << bad;
+}
+
+TEST(MasterFetcher, EndsAFetchOnItsWayWhenDestroyed)
+{
+    SidecarStandIn master;
+    master.Answer(""); // never answers
+    const auto start = std::chrono::steady_clock::now();
+    {
+        MasterFetcher fetcher({Url(master.Port())});
+        fetcher.Start();
+        ASSERT_TRUE(master.WaitForRequests(1));
+        EXPECT_TRUE(fetcher.Busy());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(MasterFetcher::kTimeoutMs / 1000));
+}

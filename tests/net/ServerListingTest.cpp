@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "net/ServerListing.h"
+
+namespace {
+
+std::vector<ListedServer> Read(const std::string& document, bool expected = true)
+{
+    std::vector<ListedServer> servers;
+    std::string error;
+    EXPECT_EQ(ServerListing::Read(document, servers, error), expected) << error;
+    EXPECT_EQ(error.empty(), expected);
+    return servers;
+}
+
+} // namespace
+
+TEST(ServerListing, ReadsTheMastersListCountingPeopleAndRobotsApart)
+{
+    const auto servers = Read(R"({"servers": [{"name": "Friday Night", "address": "203.0.113.7:3001",
+        "map": "Arena", "mode": "dm", "players": [{"name": "Ace", "score": 4, "robot": true},
+        {"name": "Kim", "score": 7}, {"name": "Bo", "score": 1, "robot": false}],
+        "seats": 8, "version": "0.9.0", "extra": [1, 2]}]})");
+    ASSERT_EQ(servers.size(), 1u);
+    EXPECT_EQ(servers[0].name, "Friday Night");
+    EXPECT_EQ(servers[0].address, "203.0.113.7:3001");
+    EXPECT_EQ(servers[0].map, "Arena");
+    EXPECT_EQ(servers[0].mode, "dm");
+    EXPECT_EQ(servers[0].people, 2);
+    EXPECT_EQ(servers[0].robots, 1);
+    EXPECT_EQ(servers[0].seats, 8);
+}
+
+TEST(ServerListing, DropsEntriesThatAreNoServerAndKeepsTheRest)
+{
+    const std::string good = R"({"name": "Good", "address": "10.0.0.1:3001", "players": [], "seats": 4})";
+    const char* bad[] = {
+        R"("just text")",
+        R"({"name": "", "address": "10.0.0.1:3001", "players": [], "seats": 4})",
+        R"({"name": "No port", "address": "10.0.0.1", "players": [], "seats": 4})",
+        R"({"name": "Port 0", "address": "10.0.0.1:0", "players": [], "seats": 4})",
+        R"({"name": "Big octet", "address": "10.0.0.256:3001", "players": [], "seats": 4})",
+        R"({"name": "A name", "address": "example.org:3001", "players": [], "seats": 4})",
+        R"({"name": "Seats", "address": "10.0.0.1:3001", "players": [], "seats": -1})",
+        R"({"name": "Seats", "address": "10.0.0.1:3001", "players": [], "seats": 256})",
+        R"({"name": "Seats", "address": "10.0.0.1:3001", "players": [], "seats": "8"})",
+        R"({"name": "Players", "address": "10.0.0.1:3001", "players": {}, "seats": 4})",
+        R"({"name": "Players", "address": "10.0.0.1:3001", "players": [3], "seats": 4})",
+        R"({"name": "Players", "address": "10.0.0.1:3001", "seats": 4})",
+    };
+    for (const char* entry : bad) {
+        const auto servers = Read(std::string(R"({"servers": [)") + entry + "," + good + "]}");
+        ASSERT_EQ(servers.size(), 1u) << entry;
+        EXPECT_EQ(servers[0].name, "Good");
+    }
+}
+
+TEST(ServerListing, CleansAndCutsTextsFromAnUntrustedMaster)
+{
+    const std::string longName(300, 'n');
+    const auto servers = Read(R"({"servers": [{"name": "A\u0007B\u001b[31mC\u007f", "address": "10.0.0.1:3001",
+        "map": ")" + longName + R"(", "mode": 5, "players": [], "seats": 1},
+        {"name": ")" + longName + R"(", "address": "10.0.0.2:3001", "players": [], "seats": 1}]})");
+    ASSERT_EQ(servers.size(), 2u);
+    EXPECT_EQ(servers[0].name, "AB[31mC");
+    EXPECT_EQ(servers[0].map.size(), ServerListing::kLongestMap);
+    EXPECT_EQ(servers[0].mode, "");
+    EXPECT_EQ(servers[1].name.size(), ServerListing::kLongestName);
+}
+
+TEST(ServerListing, RefusesWhatIsNoListAndBoundsWhatIs)
+{
+    for (const char* document : {"", "<html>oops</html>", "[]", R"({"servers": {}})", R"({"other": []})",
+                                 R"({"servers": [)", "\xff\xfe"})
+        EXPECT_TRUE(Read(document, false).empty()) << document;
+    EXPECT_TRUE(Read(std::string(ServerListing::kLargestDocument + 1, ' '), false).empty());
+
+    std::string many = R"({"servers": [)";
+    for (std::size_t i = 0; i < ServerListing::kMostServers + 5; ++i)
+        many += R"({"name": "S", "address": "10.0.0.1:3001", "players": [], "seats": 2},)";
+    many.back() = ']';
+    many += "}";
+    EXPECT_EQ(Read(many).size(), ServerListing::kMostServers);
+}
