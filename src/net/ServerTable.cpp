@@ -72,6 +72,8 @@ bool ServerTable::ToggleFavourite()
     const std::string address = row->server->address;
     std::vector<std::string> changed = favourites;
     const auto found = std::find(changed.begin(), changed.end(), address);
+    if (found == changed.end() && changed.size() >= kMostFavourites)
+        return false;
     if (found == changed.end())
         changed.push_back(address);
     else

@@ -16,6 +16,8 @@ public:
     enum Column { kName, kMap, kMode, kPeople, kRobots, kSeats, kPing, kColumns };
     enum Hide { kHideFull = 1, kHideEmpty = 2, kHideRobotsOnly = 4 };
     static constexpr int kNoPing = -1; // measured, and no answer
+    // The settings file that keeps them is small.
+    static constexpr std::size_t kMostFavourites = 64;
 
     struct Row {
         const ListedServer* server;
@@ -26,7 +28,8 @@ public:
     void SetListed(std::vector<ListedServer> servers);
     void SetFavourites(const std::vector<std::string>& addresses);
     const std::vector<std::string>& Favourites() const { return favourites; }
-    // Marks or unmarks the selected server; false when none is selected.
+    // Marks or unmarks the selected server; false when none is selected
+    // or no more may be marked.
     bool ToggleFavourite();
     void SetPing(const std::string& address, int ms);
     // The round trip measured to address: kNoPing without an answer, -2

@@ -138,6 +138,31 @@ TEST(Settings, ValuesTravelAsRawBytesAndWrongSizesOrADamagedFileAreNotTaken)
     EXPECT_EQ(Values(damaged), Values(Settings()));
 }
 
+// The masters and favourites are kept as lines; the key bindings' own
+// write keeps them too, so a favourite marked mid-run is never lost.
+TEST(Settings, MastersAndFavouritesKeepTheirOrderAndSkipEmptyLines)
+{
+    ScopedConfigHome home;
+    Settings written;
+    written.Masters = {"http://b.example:8300", "http://a.example:8300"};
+    written.Favourites = {"10.0.0.2:3001"};
+    ASSERT_TRUE(WriteSettings(written));
+    written.Favourites.push_back("10.0.0.1:3005");
+    ASSERT_TRUE(WriteControlSettings(written));
+    Settings read;
+    read.Masters = {"stale"};
+    LoadSettings(read);
+    EXPECT_EQ(read.Masters, written.Masters);
+    EXPECT_EQ(read.Favourites, written.Favourites);
+
+    SettingsStore store;
+    ASSERT_TRUE(store.OpenForWrite());
+    store.Set("Favourites", "\n10.0.0.3:3001\n\n10.0.0.4:3001", 29);
+    ASSERT_TRUE(store.Commit());
+    LoadSettings(read);
+    EXPECT_EQ(read.Favourites, (std::vector<std::string>{"10.0.0.3:3001", "10.0.0.4:3001"}));
+}
+
 // A player's program killed at any moment while it saves, over and over:
 // the file it leaves is always one whole save, the last or the one under
 // way, and a later start reads exactly that.

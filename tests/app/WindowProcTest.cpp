@@ -10,6 +10,7 @@
 #include "app/WindowProc.h"
 #include "base/Console.h"
 #include "gfx/screens/AddressEntry.h"
+#include "gfx/screens/InternetServers.h"
 #include "gfx/screens/MainMenu.h"
 #include "gfx/screens/OptionsScreen.h"
 #include "gfx/screens/ServerBrowser.h"
@@ -213,3 +214,41 @@ TEST_F(Keys, BrowserSelectionWrapsAndEnterStartsTheGameWithTheOptionsChoices)
 }
 
 } // namespace
+
+// Tab on the address screen opens the Internet Servers; there the font's
+// characters filter, the arrows and function keys arrange the list,
+// Enter asks to join and ESC goes back to the address.
+TEST_F(Keys, InternetServersAreReachedWithTabAndArrangedByTheirKeys)
+{
+    ServerTable& table = InternetServers::Instance()->Table();
+    table.SetListed({{"Alpha", "10.0.0.1:3001", "Arena", "dm", 0, 2, 8}, {"Bravo", "10.0.0.2:3001", "Hive", "dm", 1, 0, 8}});
+    table.SetFilter("");
+    g_appState = AppState::EnterAddress;
+    Key(platform::kVkTab);
+    ASSERT_EQ(g_appState, AppState::BrowseInternet);
+
+    Type("Hiv\bve\t%");
+    EXPECT_EQ(table.Filter(), "Hive");
+    EXPECT_EQ(table.Rows().size(), 1u);
+    Type(std::string(5, '\b'));
+    Key(platform::kVkF4);
+    EXPECT_EQ(table.Rows().size(), 1u) << "robots alone are hidden";
+    Key(platform::kVkF4);
+    Key(platform::kVkRight);
+    EXPECT_EQ(table.SortColumn(), ServerTable::kMap);
+    Key(platform::kVkTab);
+    EXPECT_TRUE(table.Descending());
+    EXPECT_EQ(table.SelectedRow()->server->name, "Bravo");
+    Key(platform::kVkDown);
+    Key(platform::kVkF1);
+    EXPECT_EQ(table.Favourites(), std::vector<std::string>{"10.0.0.1:3001"});
+    EXPECT_EQ(table.Rows().front().server->name, "Alpha");
+    Key(platform::kVkF1);
+
+    InternetServers::Instance()->TakeJoin();
+    Type("\r");
+    EXPECT_TRUE(InternetServers::Instance()->TakeJoin());
+    EXPECT_EQ(g_appState, AppState::BrowseInternet) << "the screen's loop joins";
+    Key(platform::kVkEscape);
+    EXPECT_EQ(g_appState, AppState::EnterAddress);
+}

@@ -117,6 +117,15 @@ TEST(ServerTable, FavouritesComeFirstAndStayWhenNoMasterListsThem)
     table.ToggleHidden(ServerTable::kHideEmpty);
     EXPECT_EQ(Names(table), (std::vector<std::string>{"192.0.2.9:3001", "Delta"}));
     EXPECT_TRUE(table.Rows()[1].favourite);
+
+    std::vector<std::string> many;
+    for (std::size_t i = 0; i < ServerTable::kMostFavourites; ++i)
+        many.push_back("192.0.2." + std::to_string(i) + ":3001");
+    table.SetFavourites(many);
+    while (table.SelectedRow()->server->name != "Delta")
+        table.SelectNext();
+    EXPECT_FALSE(table.ToggleFavourite()) << "one too many";
+    EXPECT_EQ(table.Favourites().size(), ServerTable::kMostFavourites);
 }
 
 TEST(ServerTable, SelectionFollowsItsServerAndWraps)
