@@ -15,10 +15,8 @@ InternetBrowsing::InternetBrowsing()
     table.SetFavourites(g_settings.Favourites);
     for (const std::string& address : table.Favourites())
         pinger.Ask(address);
-    screen->SetNotice(g_settings.Masters.empty() ? "No master set: start the game with --master http://HOST:PORT"
-                                                 : "Fetching the list of servers...");
-    if (!g_settings.Masters.empty())
-        fetcher.Start();
+    screen->SetNotice("Fetching the list of servers...");
+    fetcher.Start();
 }
 
 void InternetBrowsing::Frame()
@@ -40,10 +38,8 @@ void InternetBrowsing::Frame()
 
 void InternetBrowsing::Refresh()
 {
-    if (!g_settings.Masters.empty()) {
-        screen->SetNotice("Fetching the list of servers...");
-        fetcher.Start();
-    }
+    screen->SetNotice("Fetching the list of servers...");
+    fetcher.Start();
     PingShown();
 }
 
