@@ -83,7 +83,7 @@ bool MasterFetcher::FetchOne(const std::string& url, Outcome& outcome, std::stri
         return false;
     const platform::HttpDocument document =
         platform::HttpGet(DottedOf(address), static_cast<std::uint16_t>(at.port), at.path,
-                          ServerListing::kLargestDocument, timeoutMs, cancel);
+                          ServerListing::kLargestDocument, true, timeoutMs, cancel);
     if (document.status == 0) {
         error = document.error;
         return false;

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -128,10 +129,12 @@ bool SendAll(int fd, const std::string& data, const Limit& limit, std::string& e
 }
 
 std::string Request(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
-                     const std::string& body)
+                     const std::string& body, bool acceptGzip = false)
 {
     std::string request = std::string(method) + " " + path + " HTTP/1.1\r\n";
     request += "Host: " + host + ":" + std::to_string(port) + "\r\n";
+    if (acceptGzip)
+        request += "Accept-Encoding: gzip\r\n";
     request += "Content-Type: application/json\r\nAccept: application/json\r\n";
     request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     request += "Connection: close\r\n\r\n";
@@ -249,9 +252,11 @@ std::string HeaderValue(const std::string& head, const char* lowerName)
 
 // Why a head cannot be followed by a body we read, empty when it can; the
 // declared length, if any, into length.
-std::string BodyProblem(const std::string& head, std::size_t mostBytes, std::optional<std::size_t>& length)
+std::string BodyProblem(const std::string& head, std::size_t mostBytes, bool acceptGzip,
+                        std::optional<std::size_t>& length)
 {
-    if (!HeaderValue(head, "transfer-encoding").empty() || !HeaderValue(head, "content-encoding").empty())
+    const std::string encoding = HeaderValue(head, "content-encoding");
+    if (!HeaderValue(head, "transfer-encoding").empty() || !(encoding.empty() || (acceptGzip && encoding == "gzip")))
         return "the answer came encoded, which was not asked for";
     const std::string declared = HeaderValue(head, "content-length");
     if (declared.empty())
@@ -270,9 +275,38 @@ std::string BodyProblem(const std::string& head, std::size_t mostBytes, std::opt
     return {};
 }
 
+// Unpacks a gzip body in place, never to more than mostBytes: why not, or
+// empty when it was unpacked.
+std::string Gunzip(std::string& body, std::size_t mostBytes)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+        return "the compressed answer cannot be unpacked";
+    stream.next_in = reinterpret_cast<Bytef*>(body.data());
+    stream.avail_in = static_cast<uInt>(body.size());
+    std::string unpacked;
+    std::string error;
+    char chunk[65536];
+    int result = Z_OK;
+    while (error.empty() && result != Z_STREAM_END) {
+        stream.next_out = reinterpret_cast<Bytef*>(chunk);
+        stream.avail_out = sizeof chunk;
+        result = inflate(&stream, Z_NO_FLUSH);
+        unpacked.append(chunk, sizeof chunk - stream.avail_out);
+        if (result != Z_OK && result != Z_STREAM_END)
+            error = "the compressed answer is damaged or cut short";
+        else if (unpacked.size() > mostBytes)
+            error = "the answer is larger than " + std::to_string(mostBytes) + " bytes";
+    }
+    inflateEnd(&stream);
+    if (error.empty())
+        body = std::move(unpacked);
+    return error;
+}
+
 // Reads the whole answer: the head, then the body up to its length or the
 // connection's end, never more than mostBytes of it.
-HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes)
+HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, bool acceptGzip)
 {
     HttpDocument document;
     std::string answer;
@@ -314,7 +348,7 @@ HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes)
             const std::size_t lineEnd = answer.find('\n');
             document.status = StatusOf(answer.substr(0, lineEnd));
             document.error = document.status == 0 ? "the answer is not HTTP"
-                                                  : BodyProblem(answer.substr(0, bodyAt), mostBytes, length);
+                                                  : BodyProblem(answer.substr(0, bodyAt), mostBytes, acceptGzip, length);
             if (!document.error.empty()) {
                 document.status = 0;
                 return document;
@@ -327,6 +361,12 @@ HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes)
         }
     }
     document.body = answer.substr(bodyAt, length.value_or(answer.size() - bodyAt));
+    if (HeaderValue(answer.substr(0, bodyAt), "content-encoding") == "gzip")
+        document.error = Gunzip(document.body, mostBytes);
+    if (!document.error.empty()) {
+        document.status = 0;
+        document.body.clear();
+    }
     return document;
 }
 
@@ -356,7 +396,7 @@ HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* meth
 }
 
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
-                     int timeoutMs, int cancelFd)
+                     bool acceptGzip, int timeoutMs, int cancelFd)
 {
     const Limit limit{Clock::now() + std::chrono::milliseconds(timeoutMs), cancelFd};
     HttpDocument document;
@@ -373,9 +413,9 @@ HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::str
         return document;
     }
     if (!Connect(socket.Fd(), address, limit, document.error) ||
-        !SendAll(socket.Fd(), Request(host, port, "GET", path, {}), limit, document.error))
+        !SendAll(socket.Fd(), Request(host, port, "GET", path, {}, acceptGzip), limit, document.error))
         return document;
-    return ReadDocument(socket.Fd(), limit, mostBytes);
+    return ReadDocument(socket.Fd(), limit, mostBytes, acceptGzip);
 }
 
 } // namespace platform

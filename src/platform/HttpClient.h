@@ -32,8 +32,9 @@ struct HttpDocument {
 
 // One blocking GET over IPv4 TCP, bounded as HttpCall is. A body longer
 // than mostBytes is refused unread, whatever its length says, as is one
-// sent in chunks or compressed, which is never asked for.
+// sent in chunks. With acceptGzip a gzip body is asked for and unpacked,
+// refused too once it unpacks to more than mostBytes.
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
-                     int timeoutMs, int cancelFd = -1);
+                     bool acceptGzip, int timeoutMs, int cancelFd = -1);
 
 } // namespace platform

@@ -4,6 +4,8 @@
 #include <string>
 #include <thread>
 
+#include <zlib.h>
+
 #include "net/MasterFetcher.h"
 #include "support/SidecarStandIn.h"
 
@@ -23,6 +25,27 @@ std::string Ok(const std::string& body)
 const std::string kOneServer =
     R"({"servers": [{"name": "Friday Night", "address": "127.0.0.1:3001", "map": "Arena", "mode": "dm",
         "players": [{"name": "Ace", "score": 4, "robot": true}], "seats": 8, "version": "0.9.0"}]})";
+
+std::string Gzip(const std::string& text)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string packed(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+std::string OkGzip(const std::string& packed)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " + std::to_string(packed.size()) +
+           "\r\n\r\n" + packed;
+}
 
 MasterFetcher::Outcome Fetch(MasterFetcher& fetcher)
 {
@@ -51,6 +74,12 @@ TEST(MasterFetcher, FallsBackFromADeadMasterToTheNext)
     EXPECT_NE(outcome.notice.find(Url(master.Port())), std::string::npos) << outcome.notice;
     ASSERT_EQ(master.Calls().size(), 1u);
     EXPECT_EQ(master.Calls()[0].first, "GET /servers.json");
+    EXPECT_NE(master.Requests()[0].first.find("Accept-Encoding: gzip"), std::string::npos);
+
+    master.Answer(OkGzip(Gzip(kOneServer)));
+    const auto packed = Fetch(fetcher);
+    ASSERT_TRUE(packed.listed) << packed.notice;
+    EXPECT_EQ(packed.servers.size(), 1u);
 }
 
 TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
@@ -63,7 +92,10 @@ TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
         {Ok("<html>not a list</html>"), "not a server list"},
         {"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n{", "larger than"},
         {"HTTP/1.1 200 OK\r\n\r\n" + std::string(9 * 1024 * 1024, ' '), "larger than"},
-        {"HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 2\r\n\r\n{}", "encoded"},
+        {"HTTP/1.1 200 OK\r\nContent-Encoding: br\r\nContent-Length: 2\r\n\r\n{}", "encoded"},
+        {OkGzip(Gzip(std::string(9 * 1024 * 1024, ' '))), "larger than"}, // small on the wire
+        {OkGzip(Gzip(kOneServer).substr(0, 30)), "damaged or cut short"},
+        {OkGzip("{}"), "damaged or cut short"},
         {"HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", "status 503"},
         {"garbage\r\n\r\n", "not HTTP"},
         {"", "in time"}, // the stand-in holds the connection
