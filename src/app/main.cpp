@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 #include <system_error>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/DemoSession.h"
@@ -46,9 +46,10 @@ constexpr const char* kUsage = "Usage: quillrock [--data DIR] [--no-sound] [--vo
                                 "  --data DIR  the folder holding the game's Graphics, Sounds and Maps\n"
                                 "  --no-sound  play without sound (F8 mutes and unmutes while playing)\n"
                                 "  --volume N  the sound's volume from 0 to 10, kept for the next games (7 at first)\n"
-                                "  --master URL a master listing internet servers (http://HOST:PORT), repeatable,\n"
+                                "  --master URL\n"
+                                "              a master listing internet servers (http://HOST:PORT), repeatable,\n"
                                 "              asked in order and kept for the next games; Tab on the address\n"
-                                "              screen lists its servers\n"
+                                "              screen lists their servers\n"
                                 "  --demo FILE play a recorded game: SPACE pauses, + and - change the speed,\n"
                                 "              Left and Right seek 10 s, Home restarts, Tab follows the next\n"
                                 "              ship, ESC or F9 leaves; games are kept in\n"
