@@ -36,6 +36,7 @@ int MenuSelection(AppState state)
     case AppState::MainMenu: return MainMenu::Instance()->Selected();
     case AppState::BrowseLan:
     case AppState::BrowseAddress: return ServerBrowser::Instance()->Selected();
+    case AppState::BrowseInternet: return static_cast<int>(InternetServers::Instance()->Table().Selected());
     case AppState::Options: return OptionsScreen::Instance()->ModeIndex();
     case AppState::Controls: return ControlsScreen::Instance()->Selected();
     default: return -1;
