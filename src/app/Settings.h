@@ -30,7 +30,7 @@ struct Settings {
     // 1 when every game is recorded into the demos folder (/record).
     std::int32_t RecordDemos = 1;
     // 1 when the game shows only its designed screens (/hud classic): no
-    // death or round-clock lines.
+    // death or round-clock lines, no key to the internet list named.
     std::int32_t ClassicHud = 0;
     // The masters that list internet servers (--master), asked in order,
     // and the servers marked as favourites, "a.b.c.d:port" each.

@@ -9,6 +9,7 @@
 #include "app/GameSession.h"
 #include "app/InternetBrowsing.h"
 #include "app/Input.h"
+#include "app/Settings.h"
 #include "app/SoundBoard.h"
 #include "gfx/Renderer.h"
 #include "gfx/screens/AddressEntry.h"
@@ -190,7 +191,10 @@ void RunDispatcher()
         case AppState::Controls: RunScreenLoop(g_appState, ControlsScreen::Instance(), true); break;
         case AppState::Instructions: RunScreenLoop(g_appState, InstructionsScreen::Instance(), false); break;
         case AppState::Credits: RunScreenLoop(g_appState, CreditsScreen::Instance(), false); break;
-        case AppState::EnterAddress: RunScreenLoop(g_appState, AddressEntry::Instance(), true); break;
+        case AppState::EnterAddress:
+            AddressEntry::Instance()->ShowListKey(!g_settings.ClassicHud);
+            RunScreenLoop(g_appState, AddressEntry::Instance(), true);
+            break;
         case AppState::BrowseLan: RunBrowserLoop(false); break;
         case AppState::BrowseAddress: RunBrowserLoop(true); break;
         case AppState::BrowseInternet: RunInternetLoop(); break;

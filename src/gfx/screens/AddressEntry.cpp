@@ -24,7 +24,8 @@ void AddressEntry::DrawContent(float, float hh)
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (!text.empty())
         DrawCentred(hh - 120.0f, text.c_str());
-    DrawCentred(-hh + 80.0f, "Tab Lists Internet Servers");
+    if (listKey)
+        DrawCentred(-hh + 80.0f, "Tab Lists Internet Servers");
     DrawCentred(-hh + 60.0f, "Type To Enter an IP Address or Hostname");
     DrawCentred(-hh + 40.0f, "Enter Confirms the IP Address or Hostname");
     DrawCentred(-hh + 20.0f, "Escape Returns to Main Menu");

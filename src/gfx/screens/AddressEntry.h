@@ -12,6 +12,9 @@ public:
     void SetText(const char* newText);
     void GetText(char* buffer, int size) const;
     const std::string& Text() const { return text; }
+    // Whether the line naming the key to the internet list shows; the
+    // designed screen has none.
+    void ShowListKey(bool show) { listKey = show; }
 
 protected:
     void DrawContent(float hw, float hh) override;
@@ -21,4 +24,5 @@ private:
     AddressEntry() = default;
 
     std::string text;
+    bool listKey = true;
 };
