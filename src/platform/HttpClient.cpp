@@ -185,6 +185,17 @@ std::size_t WholeLength(const std::string& answer)
     return 0;
 }
 
+// What follows the head, no further than the length it gives.
+std::string BodyOf(const std::string& answer)
+{
+    const std::size_t headEnd = answer.find("\r\n\r\n");
+    if (headEnd == std::string::npos)
+        return {};
+    const std::size_t whole = WholeLength(answer);
+    const std::size_t end = whole == 0 ? answer.size() : std::min(whole, answer.size());
+    return answer.substr(headEnd + 4, end - (headEnd + 4));
+}
+
 // Reads until the status line is in, then drains the rest of the answer
 // until it ends, the bound is reached or the time runs out.
 HttpReply ReadAnswer(int fd, const Limit& limit)
@@ -222,6 +233,7 @@ HttpReply ReadAnswer(int fd, const Limit& limit)
             break;
         }
     }
+    reply.body = BodyOf(answer);
     return reply;
 }
 

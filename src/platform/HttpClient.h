@@ -13,13 +13,14 @@ constexpr std::size_t kMostHttpAnswer = 65536;
 struct HttpReply {
     int status = 0;    // 0: no answer
     std::string error; // why there was none, for a log line
+    std::string body;  // as much of it as was read
 };
 
 // One blocking HTTP/1.1 request over IPv4 TCP to a dotted address, with a
 // JSON body, on a connection of its own. Connecting, sending and reading
 // together take at most timeoutMs, and end at once when cancelFd (if not
-// -1) becomes readable. Only the status line is read; the rest of the
-// answer, up to kMostHttpAnswer bytes in all, is drained and ignored.
+// -1) becomes readable. The answer is read up to kMostHttpAnswer bytes in
+// all; of its head only the status line is kept.
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
                    const std::string& jsonBody, int timeoutMs, int cancelFd = -1);
 

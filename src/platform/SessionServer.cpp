@@ -168,6 +168,12 @@ struct SessionServer::State {
         return true;
     }
 
+    bool Offered(const ENetHost* h)
+    {
+        return listener->TakeDatagram(ENET_NET_TO_HOST_32(h->receivedAddress.host), h->receivedAddress.port,
+                                      h->receivedData, h->receivedDataLength);
+    }
+
     // A connect without its address's cookie comes from an address that
     // never heard from us, forged as likely as not: it takes no slot and
     // draws no answer.
@@ -283,7 +289,8 @@ bool SessionServer::Host(const Guid& application, const std::string& name, std::
     state->name = name;
     state->maxPlayers = maxPlayers;
     RouteDatagrams(state->host, [this](ENetHost* h) {
-        return state->Answer(h) || state->AnswerCookie(h) || state->Unproven(h) || State::TooManyUnderWay(h);
+        return state->Answer(h) || state->AnswerCookie(h) || state->Offered(h) || state->Unproven(h) ||
+               State::TooManyUnderWay(h);
     });
     return true;
 }

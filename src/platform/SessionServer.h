@@ -19,6 +19,13 @@ public:
     // Asked before a connection is taken (IPv4 address in host order); one
     // refused is closed with the word that its address is banned.
     virtual bool Admits(std::uint32_t /*address*/) { return true; }
+    // A raw datagram on the session's port that is none of the session's
+    // own (address in host order): true when the listener took it.
+    virtual bool TakeDatagram(std::uint32_t /*address*/, std::uint16_t /*port*/, const std::uint8_t* /*data*/,
+                              std::size_t /*size*/)
+    {
+        return false;
+    }
     virtual void OnPlayerJoined(PlayerId player) = 0;
     virtual void OnPlayerLeft(PlayerId player) = 0;
     virtual void OnReceive(PlayerId player, const std::uint8_t* data, std::size_t size) = 0;
