@@ -19,6 +19,8 @@ namespace {
 constexpr std::uint32_t kWorkBudgetMs = 4;
 // Further behind than this, the clock gives up catching up.
 constexpr std::chrono::milliseconds kMostBehind(250);
+// The masters are given this long in all to hear that the server ends.
+constexpr std::chrono::milliseconds kUnregisterWait(2000);
 // Console lines run in one turn of the loop, so that a flood of input
 // cannot hold up the ticks; the rest wait for the next turn.
 constexpr int kConsoleLinesPerTurn = 16;
@@ -40,7 +42,8 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
       commands({this->options, log, *game, connections, admission,
                 [this](platform::PlayerId id, DropReason why) { Drop(id, why); }, [this] { halted = true; },
                 [this] { return StatusFigures(); }}),
-      lookout(this->options, log, [this] { return MetricsText(); }), session(this)
+      lookout(this->options, log, [this] { return MetricsText(); }), registrar(this->options.masters),
+      session(this)
 {
     if (!options.recordDir.empty())
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
@@ -65,6 +68,9 @@ bool GameServer::Start(std::string& error)
                options.maxPlayers, maps.c_str());
     game->FillSeats();
     CountSeats();
+    for (const std::string& master : options.masters)
+        log.Always("registering with the master at %s", master.c_str());
+    Register();
     return true;
 }
 
@@ -103,6 +109,7 @@ void GameServer::Run(const std::atomic<int>& stop)
         session.DoWork(kWorkBudgetMs);
         ReadConsole();
         lookout.Look(game->Now());
+        Register();
         const auto now = Clock::now();
         if (now < next) {
             std::this_thread::sleep_for(std::min<Clock::duration>(next - now, std::chrono::milliseconds(1)));
@@ -215,6 +222,43 @@ void GameServer::End()
     if (recorder)
         recorder->Close();
     lookout.End();
+    if (registrar.Active()) {
+        registrar.End(kUnregisterWait);
+        LogRegistration();
+    }
+}
+
+void GameServer::Register()
+{
+    if (registrar.Due(game->Now()))
+        registrar.Describe(Listing(), game->Now());
+    LogRegistration();
+}
+
+ServerListing GameServer::Listing() const
+{
+    const HostedGame::Glance glance = game->Look();
+    ServerListing listing;
+    listing.name = options.name;
+    listing.port = options.port;
+    listing.map = glance.map;
+    listing.mode = glance.mode;
+    listing.seats = options.maxPlayers;
+    platform::PlayerId id = 0;
+    for (const HostedGame::Seat& seat : game->Seats())
+        listing.players.push_back({seat.name, seat.score, !connections.AtSlot(seat.slot, id)});
+    return listing;
+}
+
+void GameServer::LogRegistration()
+{
+    for (const std::string& line : registrar.TakeLogLines())
+        log.Always("%s", line.c_str());
+}
+
+bool GameServer::TakeDatagram(std::uint32_t address, std::uint16_t, const std::uint8_t* data, std::size_t size)
+{
+    return registrar.Offer(address, data, size);
 }
 
 void GameServer::Reset()

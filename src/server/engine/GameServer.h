@@ -13,6 +13,7 @@
 #include "server/engine/Connections.h"
 #include "server/engine/DropReason.h"
 #include "server/engine/Lookout.h"
+#include "server/engine/Registrar.h"
 #include "server/engine/RoundRecorder.h"
 #include "server/engine/ServerCommands.h"
 #include "server/engine/ServerOptions.h"
@@ -94,6 +95,7 @@ public:
     void OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address);
     void OnPlayerLeft(platform::PlayerId id) override;
     void OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size) override;
+    bool TakeDatagram(std::uint32_t address, std::uint16_t port, const std::uint8_t* data, std::size_t size) override;
 
 private:
     // Received messages (GameServerMessages.cpp).
@@ -127,6 +129,10 @@ private:
     // The status's last lines: the recording and the ticks since it was
     // last asked for.
     std::vector<std::string> StatusFigures();
+    // The masters told how the game stands, when it is time to.
+    void Register();
+    ServerListing Listing() const;
+    void LogRegistration();
     // How the sidecar's list of players names a joined connection.
     std::string AgonesPlayer(platform::PlayerId id) const;
 
@@ -137,6 +143,7 @@ private:
     Admission admission;
     ServerCommands commands;
     Lookout lookout;
+    Registrar registrar;
     platform::SessionServer session;
     std::unique_ptr<RoundRecorder> recorder;
     int recorderSlot = HostedGame::kNobody;

@@ -8,6 +8,7 @@
 #include "platform/Discovery.h"
 #include "platform/HttpService.h"
 #include "platform/WholeFile.h"
+#include "server/engine/MasterUrl.h"
 #include "server/game/GameMode.h"
 #include "server/game/Player.h"
 
@@ -140,6 +141,7 @@ struct Option {
     const char* value; // as the usage shows it; empty for a switch
     const char* help;  // lines end with "\n"
     Reader read;
+    bool repeats = false; // each time adds one more
 };
 
 const Option kOptions[] = {
@@ -206,6 +208,16 @@ const Option kOptions[] = {
      "tells the Agones SDK sidecar on AGONES_SDK_HTTP_PORT (default\n9358) when the game is ready, its health, "
      "its players and\nits end\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.agones); }},
+    {"master", "URL",
+     "registers with the internet list's master at URL\n(http://HOST[:PORT][/PATH]); repeat it for each master, "
+     "whose\nchallenge comes to the UDP port (default: none)\n",
+     [](const std::string& v, ServerOptions& o) {
+         if (!MasterUrl::Parse(v))
+             return false;
+         o.masters.push_back(v);
+         return true;
+     },
+     true},
     {"one-match", "", "stops the server when the round that began with its first\nperson ends\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.oneMatch); }},
     {"config", "FILE",
@@ -275,7 +287,7 @@ std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<
     const Option* option = Find(key);
     if (!option || !option->read)
         return "\"" + key.substr(0, 64) + "\" is " + (option ? "not read from a config file" : "no option's name");
-    if (const auto [at, fresh] = seen.emplace(key, number); !fresh)
+    if (const auto [at, fresh] = seen.emplace(key, number); !fresh && !option->repeats)
         return key + " is set already, on line " + std::to_string(at->second);
     std::string value;
     if (!ConfigValue(trimmed.substr(equals + 1), value))
@@ -390,6 +402,9 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
     const std::string config = ConfigPath(argc, argv);
     if (!config.empty() && !ReadConfigFile(config, options, message))
         return ParsedOptions::BadConfig;
+    // Masters on the command line win over the file's, as a whole.
+    if (std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::string(arg).rfind("--master", 0) == 0; }))
+        options.masters.clear();
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
         const std::size_t equals = name.find('=');

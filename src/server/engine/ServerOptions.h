@@ -20,6 +20,7 @@ struct ServerOptions : GameOptions {
     std::string banFile;           // empty: bans last until the server stops
     std::string metrics;           // "ADDRESS:PORT" of the metrics page; empty: none
     bool agones = false;           // tells an Agones SDK sidecar how the game goes
+    std::vector<std::string> masters; // URLs of the internet list's masters to register with
 };
 
 enum class ParsedOptions { Run, Help, Error, BadConfig };

@@ -1,0 +1,88 @@
+#include "server/engine/Registrar.h"
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+std::string Hex(const std::uint8_t* bytes, std::size_t size)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 15];
+    }
+    return text;
+}
+
+} // namespace
+
+Registrar::Registrar(const std::vector<std::string>& urls, RegistrationTiming timing) : secret(NewSecret())
+{
+    for (const std::string& text : urls) {
+        if (const auto url = MasterUrl::Parse(text))
+            links.push_back(std::make_unique<MasterLink>(*url, timing));
+    }
+}
+
+void Registrar::Describe(const ServerListing& listing, std::uint64_t now)
+{
+    const bool news = last && listing.LineUpDiffers(*last);
+    for (const auto& link : links)
+        link->Describe(listing.Json(secret), news);
+    last = listing;
+    lookedAt = now;
+}
+
+bool Registrar::Offer(std::uint32_t from, const std::uint8_t* data, std::size_t size)
+{
+    const auto token = TokenOf(data, size);
+    if (!token)
+        return false;
+    // The master's own address first; a master that sends from another
+    // (behind a translating router, say) still gets its answer.
+    bool taken = false;
+    for (const auto& link : links)
+        taken = link->Challenged(from, *token, false) || taken;
+    if (!taken) {
+        for (const auto& link : links)
+            link->Challenged(from, *token, true);
+    }
+    return true;
+}
+
+void Registrar::End(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (const auto& link : links)
+        link->End();
+    for (const auto& link : links)
+        link->EndBy(deadline);
+}
+
+std::vector<std::string> Registrar::TakeLogLines()
+{
+    std::vector<std::string> lines;
+    for (const auto& link : links) {
+        for (std::string& line : link->TakeLogLines())
+            lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::optional<std::string> Registrar::TokenOf(const std::uint8_t* data, std::size_t size)
+{
+    if (size != kChallengeSize || std::memcmp(data, "QRMC", 4) != 0 || data[4] != 1)
+        return std::nullopt;
+    return Hex(data + 5, 16);
+}
+
+std::string Registrar::NewSecret()
+{
+    std::random_device random;
+    std::uint8_t bytes[16];
+    for (std::uint8_t& byte : bytes)
+        byte = static_cast<std::uint8_t>(random());
+    return Hex(bytes, sizeof bytes);
+}
