@@ -178,3 +178,30 @@ TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
 }
 
 } // namespace
+
+// Masters add up, in the file and on the command line; the command line's
+// replace the file's; only http URLs with a host and a good port are taken.
+TEST(ServerOptions, MastersRepeatAndTheCommandLineReplacesTheFiles)
+{
+    const Parsed twice = Parse({"--master", "http://a.example:8300", "--master=http://10.0.0.2/list/"});
+    ASSERT_EQ(twice.result, ParsedOptions::Run) << twice.message;
+    EXPECT_EQ(twice.options.masters,
+              (std::vector<std::string>{"http://a.example:8300", "http://10.0.0.2/list/"}));
+    EXPECT_TRUE(Parse({}).options.masters.empty());
+
+    const std::string file = "master = http://one.example\nmaster = http://two.example:81\n";
+    const Parsed fromFile = ParseConfig(file);
+    ASSERT_EQ(fromFile.result, ParsedOptions::Run) << fromFile.message;
+    EXPECT_EQ(fromFile.options.masters.size(), 2u);
+    const Parsed replaced = ParseConfig(file, {"--master", "http://three.example"});
+    EXPECT_EQ(replaced.options.masters, std::vector<std::string>{"http://three.example"});
+
+    for (const char* wrong : {"https://a.example", "a.example:8300", "http://:8300", "http://a.example:0",
+                              "http://a.example:65536", "http://a.example:x", "http://user@a.example",
+                              "http://a.example/a b"}) {
+        const Parsed refused = Parse({"--master", wrong});
+        EXPECT_EQ(refused.result, ParsedOptions::Error) << wrong;
+        EXPECT_NE(refused.message.find("--master"), std::string::npos) << refused.message;
+    }
+    EXPECT_EQ(ParseConfig("master = ftp://a.example\n").result, ParsedOptions::BadConfig);
+}
