@@ -162,7 +162,7 @@ TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
     ServerOptions options;
     std::string message;
     ASSERT_TRUE(ReadConfigText(text, "example", options, message)) << message;
-    EXPECT_EQ(named.size(), 20u) << "every option but --config, --simulate and --help";
+    EXPECT_EQ(named.size(), 21u) << "every option but --config, --simulate and --help";
 }
 
 TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
