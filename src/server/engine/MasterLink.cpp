@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/HostLookup.h"
 #include "platform/HttpClient.h"
 
@@ -36,8 +38,8 @@ std::string RefusalOf(const std::string& body)
 
 } // namespace
 
-MasterLink::MasterLink(MasterUrl url, RegistrationTiming timing)
-    : url(std::move(url)), timing(timing), cancel(::eventfd(0, EFD_CLOEXEC)), dueAt(Clock::now()),
+MasterLink::MasterLink(MasterUrl url, std::string secret, RegistrationTiming timing)
+    : url(std::move(url)), secret(std::move(secret)), timing(timing), cancel(::eventfd(0, EFD_CLOEXEC)), dueAt(Clock::now()),
       lastCallAt(Clock::now() - timing.soonest), worker([this] { Run(); })
 {
 }
@@ -57,7 +59,7 @@ MasterLink::~MasterLink()
         ::close(cancel);
 }
 
-void MasterLink::Describe(nlohmann::json body, bool news)
+void MasterLink::Describe(ServerListing listing, bool news)
 {
     {
         const std::lock_guard lock(mutex);
@@ -66,7 +68,7 @@ void MasterLink::Describe(nlohmann::json body, bool news)
             dueAt = now;
         else if (news)
             dueAt = std::min(dueAt, std::max(now, lastCallAt + timing.soonest));
-        description = std::move(body);
+        description = std::move(listing);
     }
     changed.notify_all();
 }
@@ -141,7 +143,7 @@ MasterLink::Clock::time_point MasterLink::NextWake() const
 
 void MasterLink::Register(std::unique_lock<std::mutex>& lock)
 {
-    nlohmann::json body = *description;
+    nlohmann::json body = description->Json(secret);
     const bool answering = token.has_value();
     if (answering) {
         body["token"] = *std::exchange(token, std::nullopt);
@@ -184,8 +186,7 @@ void MasterLink::Heard(int status, const std::string& body, const std::string& e
 void MasterLink::Unregister(std::unique_lock<std::mutex>& lock)
 {
     if (known && description) {
-        const nlohmann::json body = {{"port", description->value("port", 0)},
-                                     {"secret", description->value("secret", std::string())}};
+        const nlohmann::json body = {{"port", description->port}, {"secret", secret}};
         std::string answer, error;
         const int status = Call(lock, "/unregister", body.dump(), static_cast<int>(timing.callTimeout.count()),
                                 answer, error);
@@ -228,5 +229,5 @@ void MasterLink::Say(std::string line)
 
 std::string MasterLink::Port() const
 {
-    return std::to_string(description ? description->value("port", 0) : 0);
+    return std::to_string(description ? description->port : 0);
 }

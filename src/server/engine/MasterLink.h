@@ -9,15 +9,16 @@
 #include <thread>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "server/engine/MasterUrl.h"
+#include "server/engine/ServerListing.h"
 
 // How often and how patiently the server registers; tests make it quick.
 struct RegistrationTiming {
     std::chrono::milliseconds every{15000};
-    // Between a registration and one made for news, at least.
-    std::chrono::milliseconds soonest{2000};
+    // Between a registration and one made for news, at least: robots
+    // coming and going cannot spend a master's allowance of registrations
+    // from one address, which other servers there share.
+    std::chrono::milliseconds soonest{5000};
     std::chrono::milliseconds callTimeout{4000};
     // A challenge not here this long after the master said it sent one
     // did not get through.
@@ -34,15 +35,16 @@ struct RegistrationTiming {
 // What happens is said in log lines the game loop takes.
 class MasterLink {
 public:
-    MasterLink(MasterUrl url, RegistrationTiming timing);
+    // The secret goes with every registration, and ends the entry.
+    MasterLink(MasterUrl url, std::string secret, RegistrationTiming timing);
     // Stops at once, cutting short a call under way.
     ~MasterLink();
     MasterLink(const MasterLink&) = delete;
     MasterLink& operator=(const MasterLink&) = delete;
 
-    // The body to register with (the listing and the secret); with news,
-    // it goes as soon as allowed rather than at the next regular time.
-    void Describe(nlohmann::json description, bool news);
+    // The listing to register; with news, it goes as soon as allowed rather
+    // than at the next regular time. Its body is made on the link's thread.
+    void Describe(ServerListing listing, bool news);
     // A challenge's token that came from an address (host order). Taken
     // only while the master owes one, and from the master's own address
     // unless anyAddress; false when not taken.
@@ -70,11 +72,12 @@ private:
     std::string Port() const;
 
     const MasterUrl url;
+    const std::string secret;
     const RegistrationTiming timing;
     const int cancel; // an eventfd: readable once calls are to end at once
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<nlohmann::json> description;
+    std::optional<ServerListing> description;
     Clock::time_point dueAt;     // the next regular registration
     Clock::time_point lastCallAt;
     std::optional<std::string> token; // to bring back at once

@@ -22,7 +22,7 @@ Registrar::Registrar(const std::vector<std::string>& urls, RegistrationTiming ti
 {
     for (const std::string& text : urls) {
         if (const auto url = MasterUrl::Parse(text))
-            links.push_back(std::make_unique<MasterLink>(*url, timing));
+            links.push_back(std::make_unique<MasterLink>(*url, secret, timing));
     }
 }
 
@@ -30,7 +30,7 @@ void Registrar::Describe(const ServerListing& listing, std::uint64_t now)
 {
     const bool news = last && listing.LineUpDiffers(*last);
     for (const auto& link : links)
-        link->Describe(listing.Json(secret), news);
+        link->Describe(listing, news);
     last = listing;
     lookedAt = now;
 }

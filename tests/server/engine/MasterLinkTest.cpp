@@ -101,9 +101,9 @@ constexpr std::uint32_t kLoopback = 0x7f000001;
 TEST(MasterLink, RegistersTheListingAndSendsNewsButNotScoresAtOnce)
 {
     SidecarStandIn master;
-    MasterLink link(Parsed(UrlOf(master)), Quick());
+    MasterLink link(Parsed(UrlOf(master)), kSecret, Quick());
     ServerListing listing = Arena();
-    link.Describe(listing.Json(kSecret), false);
+    link.Describe(listing, false);
     ASSERT_TRUE(master.WaitForRequests(1));
     EXPECT_EQ(master.Calls()[0].first, "POST /list/register");
     const nlohmann::json body = BodyOf(master, 0);
@@ -122,12 +122,12 @@ TEST(MasterLink, RegistersTheListingAndSendsNewsButNotScoresAtOnce)
     EXPECT_TRUE(Says(link, "listed by the master at " + UrlOf(master), heard));
 
     listing.players[0].score = 5;
-    link.Describe(listing.Json(kSecret), Arena().LineUpDiffers(listing));
+    link.Describe(listing, Arena().LineUpDiffers(listing));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(master.Calls().size(), 1u);
     const ServerListing before = listing;
     listing.players.pop_back();
-    link.Describe(listing.Json(kSecret), before.LineUpDiffers(listing));
+    link.Describe(listing, before.LineUpDiffers(listing));
     ASSERT_TRUE(master.WaitForRequests(2));
     EXPECT_EQ(BodyOf(master, 1)["players"].size(), 1u);
     EXPECT_EQ(BodyOf(master, 1)["players"][0]["score"], 5);
@@ -138,8 +138,8 @@ TEST(MasterLink, RegistersAgainEveryPeriod)
     SidecarStandIn master;
     RegistrationTiming timing = Quick();
     timing.every = 100ms;
-    MasterLink link(Parsed(UrlOf(master)), timing);
-    link.Describe(Arena().Json(kSecret), false);
+    MasterLink link(Parsed(UrlOf(master)), kSecret, timing);
+    link.Describe(Arena(), false);
     ASSERT_TRUE(master.WaitForRequests(3));
     EXPECT_EQ(BodyOf(master, 2), BodyOf(master, 0));
 }
@@ -164,8 +164,8 @@ TEST(MasterLink, SaysWhyItIsNotListed)
         master.Answer(c.answer);
         RegistrationTiming timing = Quick();
         timing.every = 100ms;
-        MasterLink link(Parsed(UrlOf(master)), timing);
-        link.Describe(Arena().Json(kSecret), false);
+        MasterLink link(Parsed(UrlOf(master)), kSecret, timing);
+        link.Describe(Arena(), false);
         std::vector<std::string> heard;
         EXPECT_TRUE(Says(link, "the master at " + UrlOf(master) + " " + c.says, heard)) << c.says;
         ASSERT_TRUE(master.WaitForRequests(3));
@@ -174,8 +174,8 @@ TEST(MasterLink, SaysWhyItIsNotListed)
         EXPECT_EQ(heard.size(), 1u) << c.says;
     }
     const std::string gone = "http://127.0.0.1:" + std::to_string(SidecarStandIn::FreePort());
-    MasterLink link(Parsed(gone), Quick());
-    link.Describe(Arena().Json(kSecret), false);
+    MasterLink link(Parsed(gone), kSecret, Quick());
+    link.Describe(Arena(), false);
     std::vector<std::string> heard;
     EXPECT_TRUE(Says(link, "the master at " + gone + " does not answer (connection refused)", heard));
 }
@@ -186,10 +186,10 @@ TEST(MasterLink, ATokenIsBroughtBackOnlyWhenOwedAndOnlyAFewTimes)
 {
     SidecarStandIn master;
     master.Answer(Answer(202, R"({"status": "challenged"})"));
-    MasterLink link(Parsed(UrlOf(master)), Quick());
+    MasterLink link(Parsed(UrlOf(master)), kSecret, Quick());
     const std::string token(32, 'a');
     EXPECT_FALSE(link.Challenged(kLoopback, token, true)) << "nothing registered yet";
-    link.Describe(Arena().Json(kSecret), false);
+    link.Describe(Arena(), false);
     ASSERT_TRUE(master.WaitForRequests(1));
     EXPECT_FALSE(TakenWithin(link, 0x0a000001, token, false, 200ms)) << "another address";
     ASSERT_TRUE(TakenWithin(link, 0x0a000001, token, true, 1s));
@@ -209,8 +209,8 @@ TEST(MasterLink, TheEndUnregistersAndAHangingMasterCannotHoldIt)
 {
     {
         SidecarStandIn master;
-        MasterLink link(Parsed(UrlOf(master)), Quick());
-        link.Describe(Arena().Json(kSecret), false);
+        MasterLink link(Parsed(UrlOf(master)), kSecret, Quick());
+        link.Describe(Arena(), false);
         ASSERT_TRUE(master.WaitForRequests(1));
         link.End();
         link.EndBy(Clock::now() + 2s);
@@ -226,8 +226,8 @@ TEST(MasterLink, TheEndUnregistersAndAHangingMasterCannotHoldIt)
     timing.callTimeout = 60s;
     const auto started = Clock::now();
     {
-        MasterLink link(Parsed(UrlOf(master)), timing);
-        link.Describe(Arena().Json(kSecret), false);
+        MasterLink link(Parsed(UrlOf(master)), kSecret, timing);
+        link.Describe(Arena(), false);
         ASSERT_TRUE(master.WaitForRequests(1));
         link.End();
         link.EndBy(Clock::now() + 200ms);
