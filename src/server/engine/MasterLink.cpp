@@ -77,10 +77,12 @@ bool MasterLink::Challenged(std::uint32_t from, const std::string& challenge, bo
 {
     {
         const std::lock_guard lock(mutex);
-        if (!awaiting || ending || answers >= timing.answersPerRound || (!anyAddress && from != masterAddress))
+        const int taken = answers + static_cast<int>(tokens.size());
+        if (!owed || ending || taken >= timing.answersPerRound || (!anyAddress && from != masterAddress) ||
+            std::find(tokens.begin(), tokens.end(), challenge) != tokens.end())
             return false;
-        awaiting = false;
-        token = challenge;
+        tokens.push_back(challenge);
+        challengedAt.reset();
     }
     changed.notify_all();
     return true;
@@ -118,11 +120,11 @@ void MasterLink::Run()
             Unregister(lock);
             continue;
         }
-        if (awaiting && !warned && now >= challengedAt + timing.challengeWait) {
+        if (challengedAt && !warned && now >= *challengedAt + timing.challengeWait) {
             warned = true;
             Say("the master at " + url.text + " cannot reach UDP port " + Port() + ": open it in the firewall");
         }
-        if (!ending && description && (token || now >= dueAt)) {
+        if (!ending && description && (!tokens.empty() || now >= dueAt)) {
             Register(lock);
             continue;
         }
@@ -138,42 +140,46 @@ MasterLink::Clock::time_point MasterLink::NextWake() const
 {
     if (ending || !description)
         return Clock::time_point::max();
-    return awaiting && !warned ? std::min(dueAt, challengedAt + timing.challengeWait) : dueAt;
+    return challengedAt && !warned ? std::min(dueAt, *challengedAt + timing.challengeWait) : dueAt;
 }
 
 void MasterLink::Register(std::unique_lock<std::mutex>& lock)
 {
     nlohmann::json body = description->Json(secret);
-    const bool answering = token.has_value();
+    const bool answering = !tokens.empty();
     if (answering) {
-        body["token"] = *std::exchange(token, std::nullopt);
+        body["token"] = tokens.front();
+        tokens.pop_front();
         ++answers;
     } else {
         answers = 0;
+        owed = true;
         dueAt = Clock::now() + timing.every;
     }
     lastCallAt = Clock::now();
     std::string answer, error;
     const int status = Call(lock, "/register", body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
                             static_cast<int>(timing.callTimeout.count()), answer, error);
-    Heard(status, answer, error, answering);
+    Heard(status, answer, error);
 }
 
-void MasterLink::Heard(int status, const std::string& body, const std::string& error, bool answering)
+void MasterLink::Heard(int status, const std::string& body, const std::string& error)
 {
     const std::string master = "the master at " + url.text;
     known = known || status == 200 || status == 202;
-    if (status == 200) {
-        awaiting = false;
-        Say("listed by " + master);
-    } else if (status == 202) {
-        // A token that did not prove the port is answered with a fresh
-        // challenge: that one is waited for as the first was.
-        if (!awaiting || answering) {
-            awaiting = true;
-            warned = false;
+    if (status == 202) {
+        // Its challenge may be here already; if not, it is waited for.
+        owed = true;
+        if (!challengedAt && tokens.empty())
             challengedAt = Clock::now();
-        }
+        return;
+    }
+    owed = false;
+    tokens.clear();
+    challengedAt.reset();
+    if (status == 200) {
+        warned = false;
+        Say("listed by " + master);
     } else if (status != 0) {
         const std::string why = RefusalOf(body);
         Say(master + " refuses the registration (HTTP " + std::to_string(status) + (why.empty() ? "" : ": " + why) +
@@ -206,14 +212,18 @@ int MasterLink::Call(std::unique_lock<std::mutex>& lock, const char* path, const
     lock.unlock();
     std::uint32_t address = 0;
     platform::HttpReply reply;
-    if (platform::LookUpHost(url.host, static_cast<std::uint32_t>(timeoutMs), address, reply.error)) {
+    const bool found = platform::LookUpHost(url.host, static_cast<std::uint32_t>(timeoutMs), address, reply.error);
+    lock.lock();
+    // Known before the call: the challenge may come before its answer.
+    if (found)
+        masterAddress = ntohl(address);
+    lock.unlock();
+    if (found) {
         char dotted[INET_ADDRSTRLEN] = {};
         ::inet_ntop(AF_INET, &address, dotted, sizeof dotted);
         reply = platform::HttpCall(dotted, url.port, "POST", url.path + path, body, timeoutMs, cancel);
     }
     lock.lock();
-    if (address != 0)
-        masterAddress = ntohl(address);
     answer = std::move(reply.body);
     error = std::move(reply.error);
     return reply.status;

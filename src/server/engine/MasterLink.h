@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,8 +47,11 @@ public:
     // than at the next regular time. Its body is made on the link's thread.
     void Describe(ServerListing listing, bool news);
     // A challenge's token that came from an address (host order). Taken
-    // only while the master owes one, and from the master's own address
-    // unless anyAddress; false when not taken.
+    // only while the master may send one (from the registration on, as the
+    // datagram may come before the answer) and until it lists the server,
+    // from the master's own address unless anyAddress; false when not taken.
+    // Masters that send from one address get each other's tokens too: each
+    // is brought back in turn, and the wrong ones cost a registration.
     bool Challenged(std::uint32_t from, const std::string& token, bool anyAddress);
     // Unregisters from the master, if it ever heard of the server; no
     // registration follows. EndBy waits for it until the deadline, then
@@ -62,7 +66,7 @@ private:
     void Run();
     Clock::time_point NextWake() const;
     void Register(std::unique_lock<std::mutex>& lock);
-    void Heard(int status, const std::string& body, const std::string& error, bool answering);
+    void Heard(int status, const std::string& body, const std::string& error);
     void Unregister(std::unique_lock<std::mutex>& lock);
     // One call to the master, the lock let go meanwhile; status 0 with the
     // reason when there was no answer.
@@ -80,11 +84,11 @@ private:
     std::optional<ServerListing> description;
     Clock::time_point dueAt;     // the next regular registration
     Clock::time_point lastCallAt;
-    std::optional<std::string> token; // to bring back at once
-    int answers = 0;                  // tokens brought since the last regular registration
-    bool awaiting = false;            // the master said it sent a challenge
-    bool warned = false;              // that it did not come
-    Clock::time_point challengedAt;
+    std::deque<std::string> tokens; // to bring back at once, in turn
+    int answers = 0;                // tokens brought since the last regular registration
+    bool owed = false;              // the master may send a challenge
+    std::optional<Clock::time_point> challengedAt; // when it said it sent one not yet come
+    bool warned = false;                           // that it did not come
     std::uint32_t masterAddress = 0;  // host order, as last looked up
     bool known = false;               // the master heard of the server
     bool ending = false;

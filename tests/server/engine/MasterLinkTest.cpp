@@ -203,6 +203,18 @@ TEST(MasterLink, ATokenIsBroughtBackOnlyWhenOwedAndOnlyAFewTimes)
     EXPECT_EQ(master.Calls().size(), 4u);
 }
 
+// The master sends its challenge before it answers: a datagram that
+// overtakes the answer is still taken.
+TEST(MasterLink, AChallengeThatOvertakesTheAnswerIsTaken)
+{
+    SidecarStandIn master;
+    master.Answer(""); // the answer never comes
+    MasterLink link(Parsed(UrlOf(master)), kSecret, Quick());
+    link.Describe(Arena(), false);
+    ASSERT_TRUE(master.WaitForRequests(1));
+    EXPECT_TRUE(link.Challenged(kLoopback, std::string(32, 'b'), false));
+}
+
 // The end unregisters with the port and secret; a master that holds the
 // call cannot hold the end longer than its deadline.
 TEST(MasterLink, TheEndUnregistersAndAHangingMasterCannotHoldIt)
