@@ -177,8 +177,8 @@ void MasterLink::Heard(int status, const std::string& body, const std::string& e
     owed = false;
     tokens.clear();
     challengedAt.reset();
+    warned = false;
     if (status == 200) {
-        warned = false;
         Say("listed by " + master);
     } else if (status != 0) {
         const std::string why = RefusalOf(body);
