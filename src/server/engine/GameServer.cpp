@@ -230,8 +230,11 @@ void GameServer::End()
 
 void GameServer::Register()
 {
-    if (registrar.Due(game->Now()))
-        registrar.Describe(Listing(), game->Now());
+    // What the masters' threads have to say waits for the next look, at
+    // most a second: the loop takes no lock more often than that.
+    if (!registrar.Due(game->Now()))
+        return;
+    registrar.Describe(Listing(), game->Now());
     LogRegistration();
 }
 
