@@ -359,16 +359,16 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     // The server's second left the other way (a push the flight here did
     // not foresee): ours goes at once, and the server's is drawn where it
     // has it, as anyone's.
-    const GameObject& second = *shots.InFlight().front().shot;
-    const Vector3 other = Vector3(320, 320, 0) - second.Velocity() * 0.02;
-    const auto pushed = Reported(other, second.Velocity() * -1.0);
+    const Vector3 second = shots.InFlight().front().shot->Velocity();
+    const Vector3 other = Vector3(320, 320, 0) - second * 0.02;
+    const auto pushed = Reported(other, second * -1.0);
     pushed->SetId(7);
     EXPECT_TRUE(shots.Claim(*pushed, 430));
     EXPECT_TRUE(shots.InFlight().empty()) << "no shot drawn where none flies";
     EXPECT_EQ(pushed->Position().x, other.x);
     EXPECT_FALSE(shots.IsOurs(pushed->GetId())) << "not drawn ahead of its reports";
     EXPECT_EQ(shots.Replaced(), 1u);
-    EXPECT_FALSE(shots.Claim(*Reported(other, second.Velocity()), 440)) << "nothing of ours left to take";
+    EXPECT_FALSE(shots.Claim(*Reported(other, second), 440)) << "nothing of ours left to take";
     coast(240, 450, 200);
     shots.Step(ship, Keys({kKeyFire}), 10, 450, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u);
