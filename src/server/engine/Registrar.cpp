@@ -1,18 +1,16 @@
 #include "server/engine/Registrar.h"
 
 #include <cstring>
-#include <random>
+
+#include <sodium.h>
 
 namespace {
 
 std::string Hex(const std::uint8_t* bytes, std::size_t size)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
-    }
+    std::string text(size * 2 + 1, '\0');
+    sodium_bin2hex(text.data(), text.size(), bytes, size);
+    text.pop_back();
     return text;
 }
 
@@ -80,9 +78,7 @@ std::optional<std::string> Registrar::TokenOf(const std::uint8_t* data, std::siz
 
 std::string Registrar::NewSecret()
 {
-    std::random_device random;
     std::uint8_t bytes[16];
-    for (std::uint8_t& byte : bytes)
-        byte = static_cast<std::uint8_t>(random());
+    randombytes_buf(bytes, sizeof bytes);
     return Hex(bytes, sizeof bytes);
 }
