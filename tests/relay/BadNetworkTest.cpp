@@ -24,6 +24,12 @@
 
 namespace {
 
+#ifdef QR_SANITIZED
+constexpr double kStutterBound = 0.6;
+#else
+constexpr double kStutterBound = 0.3;
+#endif
+
 double Apart(const Vector3& a, const Vector3& b)
 {
     return std::hypot(a.x - b.x, a.y - b.y);
@@ -397,10 +403,12 @@ protected:
                         figures.highest * 100.0);
             measured += figures.steps;
             // Runs: within 8 % either way, where the steps went 50 % astray
-            // when every report's lateness showed.
+            // when every report's lateness showed. The sanitizer's own
+            // slowness makes frames uneven (runs: up to 40 %); the plain
+            // build holds the bound that tells the fault.
             if (figures.steps >= 20) {
-                EXPECT_GT(figures.low5, -0.3) << (own ? "the own ship" : "another ship") << " stuttered";
-                EXPECT_LT(figures.high95, 0.3) << (own ? "the own ship" : "another ship") << " stuttered";
+                EXPECT_GT(figures.low5, -kStutterBound) << (own ? "the own ship" : "another ship") << " stuttered";
+                EXPECT_LT(figures.high95, kStutterBound) << (own ? "the own ship" : "another ship") << " stuttered";
             }
         }
         // How often a robot lets a ship coast varies; none at all means
