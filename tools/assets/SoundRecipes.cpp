@@ -5,10 +5,8 @@ namespace {
 using W = Wave;
 
 // Each row: file, seconds, loop, loudness (dB), then the layers. Shots are
-// short and bright, blasts are noise falling in pitch over a low thump,
-// the ship's own loops are soft and steady, the flags' calls are
-// short fanfares, the menus only tick.
-std::vector<SoundRecipe> MakeRecipes()
+// short and bright, blasts are noise falling in pitch over a low thump.
+std::vector<SoundRecipe> WeaponRecipes()
 {
     return {
         {"Shot.wav", 0.14f, false, 0.0f,
@@ -44,6 +42,13 @@ std::vector<SoundRecipe> MakeRecipes()
           {.wave = W::Sine, .from = 90, .to = 35, .length = 1.0f, .decay = 0.4f, .level = 0.8f},
           {.wave = W::Noise, .from = 1500, .to = 150, .at = 0.12f, .length = 1.0f, .attack = 0.02f, .decay = 0.3f,
            .level = 0.6f}}},
+    };
+}
+
+// The ship's own loops are soft and steady.
+std::vector<SoundRecipe> ShipRecipes()
+{
+    return {
         {"OwnShipExplode.wav", 2.0f, false, 3.0f,
          {{.wave = W::Noise, .from = 4000, .to = 120, .length = 2.0f, .decay = 0.6f},
           {.wave = W::Sine, .from = 70, .to = 28, .length = 1.8f, .decay = 0.8f},
@@ -89,6 +94,13 @@ std::vector<SoundRecipe> MakeRecipes()
         {"Respawn.wav", 0.6f, false, -2.0f,
          {{.wave = W::Triangle, .from = 300, .to = 1200, .length = 0.6f, .attack = 0.15f, .decay = 0.3f},
           {.wave = W::Sine, .from = 600, .to = 2400, .length = 0.6f, .attack = 0.15f, .decay = 0.3f, .level = 0.3f}}},
+    };
+}
+
+// The flags' calls are short fanfares; the menus only tick.
+std::vector<SoundRecipe> CueRecipes()
+{
+    return {
         {"Chat.wav", 0.2f, false, -4.0f,
          {{.wave = W::Sine, .from = 1200, .to = 1200, .length = 0.08f, .decay = 0.05f},
           {.wave = W::Sine, .from = 1600, .to = 1600, .at = 0.08f, .length = 0.12f, .decay = 0.06f}}},
@@ -127,6 +139,11 @@ std::vector<SoundRecipe> MakeRecipes()
 
 const std::vector<SoundRecipe>& SoundRecipes()
 {
-    static const std::vector<SoundRecipe> recipes = MakeRecipes();
+    static const std::vector<SoundRecipe> recipes = [] {
+        std::vector<SoundRecipe> all = WeaponRecipes();
+        for (auto part : {ShipRecipes(), CueRecipes()})
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    }();
     return recipes;
 }
