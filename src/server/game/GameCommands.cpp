@@ -82,7 +82,7 @@ bool Game::BotsCommand(const std::string& arguments, const std::string& by, int,
     return true;
 }
 
-bool Game::ModeCommand(const std::string& arguments, const std::string& by, int, const Reply& reply)
+bool Game::ModeCommand(const std::string& arguments, const std::string& by, int slot, const Reply& reply)
 {
     if (arguments.empty())
         return false;
@@ -92,7 +92,11 @@ bool Game::ModeCommand(const std::string& arguments, const std::string& by, int,
         return true;
     }
     log.Always("%s asks for mode %s from the next round", by.c_str(), shown.c_str());
-    reply("The next round plays " + shown + ".");
+    // Everyone in the game hears of it; the asker, once.
+    const std::string news = "The next round plays " + shown + ".";
+    reporter.ToAll().SetText(news.c_str());
+    if (!Pilot(slot))
+        reply(news);
     return true;
 }
 

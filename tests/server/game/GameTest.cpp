@@ -249,12 +249,15 @@ TEST_F(GameTest, TheClockIsTheTicksPlayedAndARobotThatWinsSaysSo)
 namespace {
 
 // Runs a game command as the player in the slot would, and gives its answers.
-std::vector<std::string> Ask(Game& game, const char* name, int slot)
+std::vector<std::string> Ask(Game& game, const std::string& line, int slot)
 {
+    const std::size_t space = line.find(' ');
+    const std::string name = line.substr(0, space);
+    const std::string arguments = space == std::string::npos ? "" : line.substr(space + 1);
     std::vector<std::string> answers;
     for (const HostedGame::Command& command : game.Commands()) {
-        if (std::string(command.name) == name)
-            command.run("", "test", slot, [&](const std::string& line) { answers.push_back(line); });
+        if (command.name == name)
+            command.run(arguments, "test", slot, [&](const std::string& line) { answers.push_back(line); });
     }
     return answers;
 }
@@ -271,6 +274,14 @@ TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
         EachTo(ann, kind, [&](NetMessage&) { ++teamMessages; });
     EXPECT_EQ(teamMessages, 0);
     EXPECT_EQ(Ask(*game, "team", ann), std::vector<std::string>{"This round plays no teams: its mode is dm."});
+
+    // A mode asked for is news to everyone; a pilot who asked hears it once.
+    const int bob = game->Join("Bob", 0);
+    EXPECT_TRUE(Ask(*game, "mode tdm", ann).empty());
+    EXPECT_EQ(Ask(*game, "mode tdm", Game::kNobody), std::vector<std::string>{"The next round plays tdm."});
+    Tick();
+    for (const int slot : {ann, bob})
+        EXPECT_TRUE(Told(slot, "The next round plays tdm.")) << slot;
 }
 
 // Robots change sides so that people may come, go and switch, and the
