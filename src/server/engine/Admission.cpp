@@ -96,3 +96,16 @@ Asker Admission::AskerOf(const Connection& connection) const
 {
     return connection.admin || (options.trustLocal && IsLocal(connection.address)) ? Asker::Admin : Asker::Player;
 }
+
+void Admission::CountUnproven(std::uint64_t total, std::uint64_t now)
+{
+    if (total == unprovenLogged || (unprovenEverLogged && now - unprovenLoggedAt < kUnprovenLogMs))
+        return;
+    const std::uint64_t fresh = total - unprovenLogged;
+    log.Always("dropped %llu %s without the cookie of %s address: forged source addresses, or not the game's program",
+               static_cast<unsigned long long>(fresh), fresh == 1 ? "connect" : "connects",
+               fresh == 1 ? "its" : "their");
+    unprovenLogged = total;
+    unprovenLoggedAt = now;
+    unprovenEverLogged = true;
+}

@@ -38,6 +38,11 @@ public:
     // quick, and the operator's edits stay. False, with the reason, when the
     // file cannot take it; the line is tried again with the next.
     bool KeepLine(const std::string& line, std::string& error);
+    // The session's count of connects dropped for want of their address's
+    // cookie: forged source addresses, mostly. The first is logged at once,
+    // the rest at most once a minute, so a flood is seen but not echoed.
+    void CountUnproven(std::uint64_t total, std::uint64_t now);
+    static constexpr std::uint64_t kUnprovenLogMs = 60000;
 
 private:
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
@@ -50,4 +55,7 @@ private:
     BanList bans;
     std::string unkept; // lines the ban file could not take yet
     long long refused = 0;
+    std::uint64_t unprovenLogged = 0;
+    std::uint64_t unprovenLoggedAt = 0;
+    bool unprovenEverLogged = false;
 };

@@ -355,6 +355,7 @@ void GameServer::LookAfterConnections()
     }
     for (const platform::PlayerId id : late)
         Drop(id, DropReason::NeverJoined);
+    admission.CountUnproven(session.Counted().unprovenConnects, now);
 }
 
 std::string GameServer::AgonesPlayer(platform::PlayerId id) const

@@ -303,4 +303,28 @@ TEST(ServerFiles, AReplacementIsWrittenToAFreshFileOnly)
     EXPECT_FALSE(platform::FileExists(bans + ".new"));
 }
 
+// Forged connects are told to the operator: the first at once, a flood as
+// one line a minute with its count.
+TEST(Admission, ConnectsWithoutTheirCookieAreLoggedAtOnceThenOnceAMinute)
+{
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    ServerLog log(sink);
+    const ServerOptions options;
+    Admission admission(options, log);
+    constexpr std::uint64_t kMinute = Admission::kUnprovenLogMs;
+    for (const auto& [total, now] : std::vector<std::pair<std::uint64_t, std::uint64_t>> {
+             {0, 5}, {1, 10}, {40, 20}, {50, kMinute}, {50, kMinute + 10}, {50, 3 * kMinute}, {51, 3 * kMinute + 1}})
+        admission.CountUnproven(total, now);
+    std::fflush(sink);
+    std::rewind(sink);
+    std::string logged(4096, '\0');
+    logged.resize(std::fread(logged.data(), 1, logged.size(), sink));
+    std::fclose(sink);
+    std::vector<std::string> counts;
+    for (std::size_t at = logged.find("dropped "); at != std::string::npos; at = logged.find("dropped ", at + 1))
+        counts.push_back(logged.substr(at + 8, logged.find(" without", at) - at - 8));
+    EXPECT_EQ(counts, (std::vector<std::string> {"1 connect", "49 connects", "1 connect"})) << logged;
+}
+
 } // namespace
