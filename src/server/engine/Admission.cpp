@@ -41,9 +41,14 @@ bool Admission::ReadBans(std::string& error)
     std::string text(bytes->begin(), bytes->end());
     if (!text.empty() && text.back() != '\n')
         text += '\n';
+    // A file of rubbish is told in a few lines, not one a line.
+    int skipped = 0;
     bans.Read(text + unkept, platform::WallSeconds(), [&](int line, const std::string& why) {
-        log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
+        if (++skipped <= kSkippedShown)
+            log.Line("%s:%d: skipped: %s", options.banFile.c_str(), line, why.c_str());
     });
+    if (skipped > kSkippedShown)
+        log.Always("%s: %d more lines skipped", options.banFile.c_str(), skipped - kSkippedShown);
     log.Always("%zu %s from %s", bans.Bans().size(), bans.Bans().size() == 1 ? "ban" : "bans",
                options.banFile.c_str());
     if (!unkept.empty())

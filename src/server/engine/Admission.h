@@ -43,6 +43,8 @@ public:
     // the rest at most once a minute, so a flood is seen but not echoed.
     void CountUnproven(std::uint64_t total, std::uint64_t now);
     static constexpr std::uint64_t kUnprovenLogMs = 60000;
+    // Lines of the ban file told as skipped, at most; the rest are counted.
+    static constexpr int kSkippedShown = 10;
 
 private:
     static bool IsLocal(std::uint32_t address) { return address >> 24 == 127; }
