@@ -4,9 +4,7 @@
 
 #include "app/GameSounds.h"
 #include "app/SoundBoard.h"
-#include "net/MessageBatch.h"
 #include "net/NetMessage.h"
-#include "net/PackedBatch.h"
 #include "world/Flag.h"
 #include "support/ClientWorld.h"
 
@@ -16,14 +14,6 @@ namespace {
 // them; the board has no device, so nothing is played.
 class GameSoundsTest : public ClientWorldTest {
 protected:
-    void Receive(const std::vector<const NetMessage*>& messages)
-    {
-        const auto bytes = PackedBatch::Pack(messages);
-        MessageBatch batch;
-        batch.ParsePacked(bytes.data(), bytes.size());
-        client->HandleBatch(batch);
-    }
-
     std::vector<SoundEvent> Frame(bool thrust = false)
     {
         sounds.Hear(*world, *client, thrust, *SoundBoard::Instance());
@@ -43,14 +33,14 @@ TEST_F(GameSoundsTest, APilotsLineAndTheRoundsEndAreHeardOnce)
     NetMessage notice, chat, server, over;
     notice.SetText("Robot Ace destroyed Pilot");
     server.SetText("Server: maintenance at noon");
-    Receive({&notice, &server});
+    Hand({&notice, &server});
     EXPECT_TRUE(Frame().empty()) << "a notice is no pilot's line";
     chat.SetText("Pilot: hello");
-    Receive({&chat});
+    Hand({&chat});
     EXPECT_EQ(Frame(), std::vector<SoundEvent>{SoundEvent::Chat});
     EXPECT_TRUE(Frame().empty());
     over.SetRoundOver();
-    Receive({&over});
+    Hand({&over});
     EXPECT_EQ(Frame(), std::vector<SoundEvent>{SoundEvent::RoundOver});
     EXPECT_TRUE(Frame().empty());
 
@@ -58,7 +48,7 @@ TEST_F(GameSoundsTest, APilotsLineAndTheRoundsEndAreHeardOnce)
     NetMessage map, later;
     map.SetMapName("Arena");
     later.SetText("Pilot: again");
-    Receive({&map, &later, &over});
+    Hand({&map, &later, &over});
     sounds.Leap(*client);
     EXPECT_TRUE(Frame().empty());
 }
@@ -74,7 +64,7 @@ TEST_F(GameSoundsTest, AFlagsNewsIsHeardOnceWhereItHappened)
     home.SetFlag({Team::Red, FlagPlace::Home, 0, {}, Vector3(100, 300, 0)});
     carried.SetFlag({Team::Red, FlagPlace::Carried, 8, {}, Vector3(400, 100, 0)});
     took.SetFlagEvent(1, 1, 8);
-    Receive({&spawn, &home, &carried, &took});
+    Hand({&spawn, &home, &carried, &took});
     const std::vector<SoundEvent> heard = Frame();
     ASSERT_EQ(heard, std::vector<SoundEvent>{SoundEvent::FlagTaken});
     EXPECT_EQ(std::tuple(sounds.Heard().begin()->dx, sounds.Heard().begin()->dy), std::tuple(300.0f, 0.0f));
@@ -84,13 +74,13 @@ TEST_F(GameSoundsTest, AFlagsNewsIsHeardOnceWhereItHappened)
     drop.SetFlagEvent(2, 1, 8);
     back.SetFlagEvent(3, 1, 0);
     captured.SetFlagEvent(4, 1, 8);
-    Receive({&dropped, &drop, &home, &back, &carried, &took, &home, &captured});
+    Hand({&dropped, &drop, &home, &back, &carried, &took, &home, &captured});
     EXPECT_EQ(Frame(), (std::vector<SoundEvent>{SoundEvent::FlagReturned, SoundEvent::FlagTaken,
                                                 SoundEvent::FlagCaptured}));
     EXPECT_EQ(sounds.Heard().begin()->dy, 200.0f) << "a flag that went home by itself is heard at its base";
 
     // A demo's seek leaps over the news.
-    Receive({&carried, &took});
+    Hand({&carried, &took});
     sounds.Leap(*client);
     EXPECT_TRUE(Frame().empty());
 }

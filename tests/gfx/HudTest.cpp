@@ -2,12 +2,10 @@
 
 #include <GL/gl.h>
 
-#include <functional>
 #include <tuple>
 
 #include "base/Console.h"
 #include "gfx/FlagView.h"
-#include "gfx/GLDisplay.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
@@ -68,21 +66,41 @@ TEST(Standings, ATeamGameListsEachSideUnderItsTotalRedFirst)
                        {"Amy", 1, Team::Blue, false}, {"Newcomer", 9, Team::None, false}}));
 }
 
-class HudLayout : public OffscreenTest {};
+// The radar's square is 200 wide on a 32 x 32 map (1024 units): 100 pixels
+// for half the world, the player at its centre, cy.
+class HudLayout : public OffscreenTest {
+protected:
+    void SetUp() override
+    {
+        OffscreenTest::SetUp();
+        world.SetMap(MapOf(Rows(32, 32)));
+        radar.SetSize(200, 768);
+        radar.SetWorld(&world);
+    }
+    Frame DrawRadar()
+    {
+        Renderer::Instance()->BeginFrame();
+        glColor4f(1, 1, 1, 1);
+        radar.Draw(-412, 0);
+        const Frame frame;
+        Renderer::Instance()->EndFrame();
+        return frame;
+    }
+
+    static constexpr int cy = 384 - 100 - 2;
+    World world;
+    RadarPanel radar;
+};
 
 TEST_F(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
 {
     Console::Instance()->Clear();
     Console::Instance()->Print("WWWWW");
-    World world;
-    RadarPanel radar;
-    radar.SetSize(200, 768);
-    DrawGameFrame(&radar, &world, 16, 88);
-    GLDisplay::Instance()->MakeCurrent();
-    glReadBuffer(GL_FRONT);
-    const Frame frame;
-    glReadBuffer(GL_BACK);
-    GLDisplay::Instance()->ReleaseCurrent();
+    World none;
+    RadarPanel bare;
+    bare.SetSize(200, 768);
+    DrawGameFrame(&bare, &none, 16, 88);
+    const Frame frame = PresentedFrame();
     // FPS at (412, 364), Ping below it, nothing further down; the newest
     // console line two rows above the bottom, no input line; disconnected:
     // no radar.
@@ -92,30 +110,15 @@ TEST_F(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
               std::tuple(true, true, false, true, false, false));
 }
 
-// On a 32 x 32 map (1024 units) the radar's square is 200 wide: 100 pixels
-// for half the world, the player at its centre.
 TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
 {
-    World world;
-    const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
-    world.SetMap(std::make_unique<Map>());
-    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
     AddShip(world, "Me", 0, 16, 512);
     AddShip(world, "Across", 0, 1024 - 6, 512 + 256); // across the left edge, further down
     AddShip(world, "Hidden", 0, 16, 256)->AddFlags(kFlagCloaked);
     AddShip(world, "Dead", 0, 16 + 256, 512)->Kill();
-
-    RadarPanel radar;
-    radar.SetSize(200, 768);
-    radar.SetWorld(&world);
-    Renderer::Instance()->BeginFrame();
-    radar.Draw(-412, 0);
-    const Frame frame;
-    Renderer::Instance()->EndFrame();
-    const int cy = 384 - 100 - 2;
+    const Frame frame = DrawRadar();
     EXPECT_GT(frame.At(-412, cy).g, 200) << "the player's own dot";
-    const Pixel across = frame.At(-412 - 4, cy - 50);
-    EXPECT_TRUE(across.r > 200 && across.g < 30) << "the opponent just left of the centre and below it, plain red";
+    EXPECT_TRUE(PlainRed(frame.At(-412 - 4, cy - 50))) << "the opponent just left of the centre and below it";
     EXPECT_LT(frame.At(-412, cy + 50).r, 100) << "a cloaked ship has no dot";
     EXPECT_LT(frame.At(-412 + 50, cy).r, 100) << "a dead ship has no dot";
     EXPECT_GT(frame.At(-511, 0).g, 200) << "the green frame at the left edge";
@@ -130,35 +133,18 @@ TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
 // while a ship without one keeps the plain red dot and the white line.
 TEST_F(HudLayout, ATeamGamesRadarTintsDotsAndGroupsTheScoreboard)
 {
-    World world;
-    const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
-    world.SetMap(std::make_unique<Map>());
-    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
     AddShip(world, "Me", 2, 16, 512)->SetTeam(Team::Red);
     AddShip(world, "Ruby", 1, 16 + 256, 512)->SetTeam(Team::Red);
     AddShip(world, "Sky", 0, 16, 512 - 256)->SetTeam(Team::Blue);
     AddShip(world, "Lone", 0, 16, 512 + 256);
-
-    RadarPanel radar;
-    radar.SetSize(200, 768);
-    radar.SetWorld(&world);
     radar.SetTeamScores(3, 0);
-    Renderer::Instance()->BeginFrame();
-    glColor4f(1, 1, 1, 1);
-    radar.Draw(-412, 0);
-    const Frame frame;
-    Renderer::Instance()->EndFrame();
-    const auto red = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
-    const auto blue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
-    const auto plainRed = [](Pixel p) { return p.r > 200 && p.g < 30 && p.b < 30; };
-    const auto white = [](Pixel p) { return p.r > 200 && p.g > 200 && p.b > 200; };
-    const int cy = 384 - 100 - 2;
-    EXPECT_TRUE(red(frame.At(-412 + 50, cy))) << "Ruby, right of the centre";
-    EXPECT_TRUE(blue(frame.At(-412, cy + 50))) << "Sky, above it";
-    EXPECT_TRUE(plainRed(frame.At(-412, cy - 50))) << "Lone, below it, has no side";
+    const Frame frame = DrawRadar();
+    EXPECT_TRUE(RedTint(frame.At(-412 + 50, cy))) << "Ruby, right of the centre";
+    EXPECT_TRUE(BlueTint(frame.At(-412, cy + 50))) << "Sky, above it";
+    EXPECT_TRUE(PlainRed(frame.At(-412, cy - 50))) << "Lone, below it, has no side";
     // Rows of 16 from y 124 down: Red team, Me, Ruby, Blue team, Sky, Lone.
-    const std::tuple<int, std::function<bool(Pixel)>, const char*> kRows[] = {
-        {0, red, "Red team"}, {3, blue, "Blue team"}, {5, white, "Lone"}};
+    const std::tuple<int, bool (*)(Pixel), const char*> kRows[] = {
+        {0, RedTint, "Red team"}, {3, BlueTint, "Blue team"}, {5, White, "Lone"}};
     for (const auto& [row, tint, what] : kRows)
         EXPECT_TRUE(frame.Any(-500, 124 - 16 * row, 180, 16, tint)) << what;
 }
@@ -168,10 +154,6 @@ TEST_F(HudLayout, ATeamGamesRadarTintsDotsAndGroupsTheScoreboard)
 // not heard of yet is not marked.
 TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
 {
-    World world;
-    const auto bytes = MapFileBytes("Radar", std::vector<std::vector<int>>(32, std::vector<int>(32, 0)));
-    world.SetMap(std::make_unique<Map>());
-    world.GetMap()->LoadFromBytes(bytes.data(), bytes.size());
     AddShip(world, "Me", 0, 16, 512)->SetTeam(Team::Red);
     Ship* sky = AddShip(world, "Sky", 0, 16 + 256, 512);
     sky->SetTeam(Team::Blue);
@@ -180,26 +162,15 @@ TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
     known.bases[0] = Vector3(16, 256, 0);
     known.flags[0] = Flag{Team::Red, FlagPlace::Dropped, 0, Vector3(16, 256, 0), Vector3(16, 512 + 256, 0)};
     known.flags[1] = Flag{Team::Blue, FlagPlace::Carried, 8, Vector3(), Vector3(16, 512 + 128, 0)};
-
-    RadarPanel radar;
-    radar.SetSize(200, 768);
-    radar.SetWorld(&world);
     radar.SetFlags(known);
-    Renderer::Instance()->BeginFrame();
-    radar.Draw(-412, 0);
-    const Frame frame;
-    Renderer::Instance()->EndFrame();
-    const auto red = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
-    const auto blue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
-    const auto white = [](Pixel p) { return p.r > 200 && p.g > 200 && p.b > 200; };
-    const int cy = 384 - 100 - 2;
-    EXPECT_TRUE(frame.Any(-418, cy + 44, 13, 13, red)) << "the red base, above the centre";
-    EXPECT_FALSE(red(frame.At(-412, cy + 50))) << "hollow";
-    EXPECT_TRUE(red(frame.At(-412, cy - 50))) << "the red flag where it lies, below";
-    EXPECT_TRUE(frame.Any(-416, cy - 54, 9, 9, white)) << "ringed in white";
-    EXPECT_TRUE(blue(frame.At(-412 + 50, cy))) << "the blue flag with Sky, right of the centre";
-    EXPECT_TRUE(frame.Any(-416 + 50, cy - 4, 9, 9, white));
-    EXPECT_FALSE(frame.Any(-416, cy - 29, 9, 9, white)) << "not where Sky was when it took it";
+    const Frame frame = DrawRadar();
+    EXPECT_TRUE(frame.Any(-418, cy + 44, 13, 13, RedTint)) << "the red base, above the centre";
+    EXPECT_FALSE(RedTint(frame.At(-412, cy + 50))) << "hollow";
+    EXPECT_TRUE(RedTint(frame.At(-412, cy - 50))) << "the red flag where it lies, below";
+    EXPECT_TRUE(frame.Any(-416, cy - 54, 9, 9, White)) << "ringed in white";
+    EXPECT_TRUE(BlueTint(frame.At(-412 + 50, cy))) << "the blue flag with Sky, right of the centre";
+    EXPECT_TRUE(frame.Any(-416 + 50, cy - 4, 9, 9, White));
+    EXPECT_FALSE(frame.Any(-416, cy - 29, 9, 9, White)) << "not where Sky was when it took it";
 }
 
 } // namespace

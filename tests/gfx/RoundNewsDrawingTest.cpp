@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
 #include <tuple>
 #include <vector>
 
-#include "gfx/GLDisplay.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
-#include "net/MessageBatch.h"
-#include "net/PackedBatch.h"
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/OffscreenGame.h"
@@ -40,13 +35,6 @@ protected:
         build(*kept.back());
         return *kept.back();
     }
-    void Hand(const std::vector<const NetMessage*>& messages)
-    {
-        const auto bytes = PackedBatch::Pack(messages);
-        MessageBatch batch;
-        batch.ParsePacked(bytes.data(), bytes.size());
-        client->HandleBatch(batch);
-    }
     void Die()
     {
         Hand({&Made([](NetMessage& m) { m.SetShipKilled(31); }),
@@ -58,18 +46,18 @@ protected:
         bool clock;
         bool operator==(const Lines&) const = default;
     };
-    // Whether the death line (its middle right of the screen's, above the
-    // wreck) and the clock (right, below the ping) show.
-    Lines Draw(bool roundNews)
+    Frame GameFrame(bool roundNews)
     {
         RadarPanel radar;
         radar.SetSize(200, 768);
         DrawGameFrame(&radar, world.get(), 16, 60, nullptr, roundNews);
-        GLDisplay::Instance()->MakeCurrent();
-        glReadBuffer(GL_FRONT);
-        const Frame frame;
-        glReadBuffer(GL_BACK);
-        GLDisplay::Instance()->ReleaseCurrent();
+        return PresentedFrame();
+    }
+    // Whether the death line (its middle right of the screen's, above the
+    // wreck) and the clock (right, below the ping) show.
+    Lines Draw(bool roundNews)
+    {
+        const Frame frame = GameFrame(roundNews);
         return {frame.Any(-60, 80, 320, 16), frame.Any(280, 332, 228, 16)};
     }
 
@@ -92,23 +80,11 @@ TEST_F(RoundNewsDrawing, TheDeathLineShowsOnlyWhileDeadAndClassicDrawsNeither)
 // has a side.
 TEST_F(RoundNewsDrawing, ATeamGameShowsItsScoresAndItsWinnerUntilTheSidesGo)
 {
-    const auto tinted = [](Team team) {
-        return [team](Pixel p) {
-            return team == Team::Red ? p.r > 200 && p.g > 60 && p.g < 120 : p.b > 200 && p.r > 60 && p.r < 120;
-        };
-    };
     const auto scoreLine = [&] {
-        RadarPanel radar;
-        radar.SetSize(200, 768);
-        DrawGameFrame(&radar, world.get(), 16, 60, nullptr, true);
-        GLDisplay::Instance()->MakeCurrent();
-        glReadBuffer(GL_FRONT);
-        const Frame frame;
-        glReadBuffer(GL_BACK);
-        GLDisplay::Instance()->ReleaseCurrent();
+        const Frame frame = GameFrame(true);
         // "Red 7  Blue 5" is 130 wide about x = 100, on the second row.
-        return std::tuple(frame.Any(35, 348, 50, 16, tinted(Team::Red)),
-                          frame.Any(105, 348, 60, 16, tinted(Team::Blue)), frame.Any(35, 348, 130, 16));
+        return std::tuple(frame.Any(35, 348, 50, 16, RedTint), frame.Any(105, 348, 60, 16, BlueTint),
+                          frame.Any(35, 348, 130, 16));
     };
     EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "a deathmatch has no team line";
 
@@ -117,16 +93,12 @@ TEST_F(RoundNewsDrawing, ATeamGameShowsItsScoresAndItsWinnerUntilTheSidesGo)
 
     Hand({&Made([](NetMessage& m) { m.SetRoundOver(); })});
     DrawResultsFrame(world.get(), 60);
-    GLDisplay::Instance()->MakeCurrent();
-    glReadBuffer(GL_FRONT);
-    const Frame results;
-    glReadBuffer(GL_BACK);
-    GLDisplay::Instance()->ReleaseCurrent();
+    const Frame results = PresentedFrame();
     // "Red wins" centred at y 100; "Red team" and its 7 first below it, the
     // own ship under them.
-    EXPECT_TRUE(results.Any(-40, 100, 80, 16, tinted(Team::Red))) << "the winner in its tint";
+    EXPECT_TRUE(results.Any(-40, 100, 80, 16, RedTint)) << "the winner in its tint";
     EXPECT_FALSE(results.Any(-40, 100, 80, 16, [](Pixel p) { return p.g > 200 && p.r < 50; })) << "no You Won!";
-    EXPECT_TRUE(results.Any(-100, 64, 200, 16, tinted(Team::Red)) && results.Any(-100, 48, 200, 16, tinted(Team::Red)));
+    EXPECT_TRUE(results.Any(-100, 64, 200, 16, RedTint) && results.Any(-100, 48, 200, 16, RedTint));
 
     Hand({&Made([](NetMessage& m) { m.SetTeam(31, 0); })});
     EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "nobody has a side: a deathmatch again";

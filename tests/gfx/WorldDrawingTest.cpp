@@ -40,16 +40,6 @@ public:
     int loads = 0, draws = 0, drawnX = 0, drawnY = 0;
 };
 
-// Gives the world a map of these rows of cells, 32 units each.
-Map* InstallMap(World& world, const std::vector<std::vector<int>>& rows)
-{
-    const auto bytes = MapFileBytes("Scene", rows);
-    auto map = std::make_unique<Map>();
-    EXPECT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
-    Map* kept = map.get();
-    world.SetMap(std::move(map));
-    return kept;
-}
 
 // An object is drawn from the camera's image nearest to it, pictures
 // acquired first; one more than half a screen away is not drawn at all. The
@@ -58,7 +48,7 @@ Map* InstallMap(World& world, const std::vector<std::vector<int>>& rows)
 TEST(DrawObject, ObjectsAcrossTheSeamAreDrawnFromTheNextImageFarOnesNotAtAll)
 {
     World world;
-    InstallMap(world, std::vector<std::vector<int>>(100, std::vector<int>(100, 0)));
+    world.SetMap(MapOf(Rows(100, 100)));
     Ship* local = world.AddShip(std::make_unique<Ship>());
     Renderer* renderer = Renderer::Instance();
     renderer->SetWorld(&world);
@@ -101,10 +91,11 @@ protected:
     {
         if (!OpenOffscreenGame())
             GTEST_SKIP() << "no GL driver";
-        std::vector<std::vector<int>> rows(12, std::vector<int>(16, 0));
+        MapRows rows = Rows(12, 16);
         for (int kind = 1; kind <= 6; ++kind)
             rows[3][4 + kind] = kind;
-        map = InstallMap(world, rows);
+        world.SetMap(MapOf(rows));
+        map = world.GetMap();
         local = Add(std::make_unique<Ship>(), 256, 256);
         local->SetLocal(true);
         renderer = Renderer::Instance();
@@ -225,10 +216,7 @@ TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
     named("Ruby", 260, Team::Red);
     named("Skye", 340, Team::Blue);
     const Frame frame = DrawAll();
-    const PixelTest plainRed = [](Pixel p) { return p.r > 200 && p.g < 30 && p.b < 30; };
-    const PixelTest teamRed = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
-    const PixelTest teamBlue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
-    const PixelTest tints[] = {plainRed, teamRed, teamBlue};
+    const PixelTest tints[] = {PlainRed, RedTint, BlueTint};
     const std::tuple<double, std::size_t, const char*> kLabels[] = {
         {180, 0, "no side"}, {260, 1, "Red"}, {340, 2, "Blue"}};
     // Four letters, 40 wide about the ship, from 26 above it: its tint and no other.
@@ -244,8 +232,6 @@ TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
 // heading; with no flags heard nothing of them is drawn.
 TEST_F(WorldScene, FlagsStandOnTheirBasesLieWhereDroppedAndGoWithTheirCarrier)
 {
-    const PixelTest teamRed = [](Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; };
-    const PixelTest teamBlue = [](Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; };
     Ship* carrier = Add(std::make_unique<Ship>(), 356, 256);
     world.SetShipId(carrier, 8);
     carrier->SetHeading(90.0f);
@@ -257,24 +243,24 @@ TEST_F(WorldScene, FlagsStandOnTheirBasesLieWhereDroppedAndGoWithTheirCarrier)
     const Frame frame = DrawAll(known);
     // A base's ring lies 13 to 15 from its middle; a pennant's middle at
     // (4, -9) from its flag's.
-    EXPECT_TRUE(Near(frame, teamRed, Sx(176) + 14, Sy(256), 1)) << "the red base";
-    EXPECT_TRUE(Near(frame, teamBlue, Sx(256) - 14, Sy(176), 1)) << "the blue base";
-    EXPECT_TRUE(Near(frame, teamRed, Sx(180), Sy(247), 1)) << "the red flag on its base";
-    EXPECT_TRUE(Near(frame, teamBlue, Sx(356 + 14 + 4), Sy(256 - 14 - 9), 1)) << "the blue flag with its carrier";
-    EXPECT_FALSE(Near(frame, teamBlue, Sx(300), Sy(300), 8)) << "not where the carrier was when taken";
-    EXPECT_FALSE(Near(frame, teamBlue, Sx(260), Sy(167), 1)) << "nor on its base";
+    EXPECT_TRUE(Near(frame, RedTint, Sx(176) + 14, Sy(256), 1)) << "the red base";
+    EXPECT_TRUE(Near(frame, BlueTint, Sx(256) - 14, Sy(176), 1)) << "the blue base";
+    EXPECT_TRUE(Near(frame, RedTint, Sx(180), Sy(247), 1)) << "the red flag on its base";
+    EXPECT_TRUE(Near(frame, BlueTint, Sx(356 + 14 + 4), Sy(256 - 14 - 9), 1)) << "the blue flag with its carrier";
+    EXPECT_FALSE(Near(frame, BlueTint, Sx(300), Sy(300), 8)) << "not where the carrier was when taken";
+    EXPECT_FALSE(Near(frame, BlueTint, Sx(260), Sy(167), 1)) << "nor on its base";
 
     known.flags[0]->place = FlagPlace::Dropped;
     known.flags[0]->at = Vector3(200, 340, 0);
     carrier->Kill();
     const Frame later = DrawAll(known);
-    EXPECT_TRUE(Near(later, teamRed, Sx(204), Sy(331), 1)) << "the red flag where it fell";
-    EXPECT_FALSE(Near(later, teamRed, Sx(180), Sy(247), 1)) << "its base is bare";
-    EXPECT_TRUE(Near(later, teamBlue, Sx(304), Sy(291), 1)) << "a dead carrier's flag shows where it was heard of";
+    EXPECT_TRUE(Near(later, RedTint, Sx(204), Sy(331), 1)) << "the red flag where it fell";
+    EXPECT_FALSE(Near(later, RedTint, Sx(180), Sy(247), 1)) << "its base is bare";
+    EXPECT_TRUE(Near(later, BlueTint, Sx(304), Sy(291), 1)) << "a dead carrier's flag shows where it was heard of";
 
     const Frame none = DrawAll();
-    EXPECT_FALSE(Near(none, teamRed, Sx(176) + 14, Sy(256), 1) || Near(none, teamRed, Sx(204), Sy(331), 1) ||
-                 Near(none, teamBlue, Sx(256) - 14, Sy(176), 1) || Near(none, teamBlue, Sx(304), Sy(291), 1))
+    EXPECT_FALSE(Near(none, RedTint, Sx(176) + 14, Sy(256), 1) || Near(none, RedTint, Sx(204), Sy(331), 1) ||
+                 Near(none, BlueTint, Sx(256) - 14, Sy(176), 1) || Near(none, BlueTint, Sx(304), Sy(291), 1))
         << "no flags, no bases";
 }
 

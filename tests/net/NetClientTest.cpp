@@ -292,23 +292,7 @@ protected:
         client->Prediction().SetEnabled(GetParam());
     }
 
-    // Handles the messages as one payload of the size returned.
-    std::size_t Apply(const std::vector<const NetMessage*>& messages) { return ApplyPayload(PackedBatch::Pack(messages)); }
-    std::size_t ApplyPayload(const std::vector<std::uint8_t>& payload)
-    {
-        MessageBatch batch;
-        batch.ParsePacked(payload.data(), payload.size());
-        client->HandleBatch(batch);
-        return payload.size();
-    }
-
-    void GiveMap(const std::vector<std::vector<int>>& rows = std::vector<std::vector<int>>(8, std::vector<int>(8, 0)))
-    {
-        const auto bytes = MapFileBytes("Room", rows);
-        auto map = std::make_unique<Map>();
-        map->LoadFromBytes(bytes.data(), bytes.size());
-        world->SetMap(std::move(map));
-    }
+    void GiveMap(const MapRows& rows = Rows(8, 8)) { world->SetMap(MapOf(rows)); }
 
     // The server takes the local ship in as ship 31, there at rest.
     void JoinAt(int x, int y, float heading)
@@ -317,7 +301,7 @@ protected:
         join.SetJoin(31, 3, "Pilot");
         spawn.SetPlayerSpawn(31, x, y, 3, "Pilot");
         state.SetShipState(31, 0, 100.0f, 100.0f, 0, {}, Vector3(x, y, 0), Vector3(), heading);
-        Apply({&join, &spawn, &state});
+        Hand({&join, &spawn, &state});
     }
 
     static constexpr std::int32_t kFire[] = {kKeyFire};
@@ -328,10 +312,10 @@ TEST_P(MessageHandling, TextIsPrintedAsItIsAndAMapStartsARoundOrSaysWhyNot)
 {
     NetMessage text, over, map;
     text.SetText("50% of players say hi");
-    Apply({&text});
+    Hand({&text});
     EXPECT_EQ(std::tuple(ConsoleLines().back(), client->IsRoundOver()), std::tuple("50% of players say hi", false));
     over.SetRoundOver();
-    Apply({&over});
+    Hand({&over});
     EXPECT_TRUE(client->IsRoundOver());
 
     TempDir dir;
@@ -341,13 +325,13 @@ TEST_P(MessageHandling, TextIsPrintedAsItIsAndAMapStartsARoundOrSaysWhyNot)
     map.SetMapName("Den");
     local->ForceRespawn(0, 0);
     local->SetScore(4);
-    Apply({&map});
+    Hand({&map});
     EXPECT_FALSE(client->IsRoundOver()) << "a map starts a round";
     ASSERT_NE(world->GetMap(), nullptr);
     EXPECT_EQ(std::tuple(local->GetScore(), local->IsAlive()), std::tuple(0, false));
 
     map.SetMapName("Nowhere");
-    Apply({&map, &map, &map});
+    Hand({&map, &map, &map});
     EXPECT_EQ(std::ranges::count(ConsoleLines(), "Unable to load map \"Nowhere\", maybe you don't have that one?"), 1)
         << "one map a payload: more would only spend the player's time";
     EXPECT_EQ(world->GetMap(), nullptr);
@@ -357,30 +341,30 @@ TEST_P(MessageHandling, SpawnsAndTurretsAreMadeOnceAndTilesNeedAMap)
 {
     NetMessage spawn, turret, tile;
     spawn.SetPlayerSpawn(8, 100, 200, 3, "Other");
-    Apply({&spawn});
+    Hand({&spawn});
     Ship* other = world->FindShip(8);
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(std::tuple(other->IsAlive(), other->GetShipType(), std::string(other->Name()), other->Position().y),
               std::tuple(true, 3, std::string("Other"), 200.0));
     other->Kill();
     spawn.SetPlayerSpawn(8, 50, 60, 1, "Renamed");
-    Apply({&spawn});
+    Hand({&spawn});
     EXPECT_EQ(std::tuple(world->ShipCount(), other->IsAlive(), std::string(other->Name())),
               std::tuple(2u, true, "Other")) << "a known id respawns with its name, it is not added again";
 
     turret.SetTurretState(5, kTurretLeft, false, Vector3(48, 80, 0));
-    Apply({&turret});
+    Hand({&turret});
     Turret* made = world->FindTurret(5);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(std::tuple(made->GetDirection(), made->IsAlive()), std::tuple(int(kTurretLeft), false));
     turret.SetTurretState(5, kTurretUp, true, Vector3(0, 0, 0));
-    Apply({&turret});
+    Hand({&turret});
     EXPECT_EQ(std::tuple(made->IsAlive(), made->Position().y), std::tuple(true, 80.0)) << "a turret stays where it stood";
 
     tile.SetTileChange(-1, 2, 9);
-    Apply({&tile}); // no map yet: ignored
+    Hand({&tile}); // no map yet: ignored
     GiveMap();
-    Apply({&tile});
+    Hand({&tile});
     EXPECT_EQ(std::tuple(world->GetMap()->CellExtraAt(7, 2), world->GetMap()->CellKindAt(7, 2)), std::tuple(9, 0))
         << "column -1 is the last";
     other->SetTarget(Vector3(70, 80, 0));
@@ -392,11 +376,11 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
 {
     NetMessage spawn, state, killed, unknown;
     spawn.SetPlayerSpawn(4, 10, 10, 0, "Four");
-    Apply({&spawn});
+    Hand({&spawn});
     Ship* ship = world->FindShip(4);
     ship->SetScore(9);
     state.SetShipState(4, 0x10, 150.0f, 100.0f, 127, {2, 1, 1, 3}, Vector3(40, 50, 0), Vector3(1, 2, 0), -90.0f);
-    Apply({&state});
+    Hand({&state});
     EXPECT_EQ(ship->GetScore(), 9) << "127 is out of range";
     EXPECT_EQ(ship->GetFuel(), 100.0f) << "150 is more than the tank";
     EXPECT_EQ(ship->Position().x, 10.0) << "the position follows in Update";
@@ -406,13 +390,13 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
               std::tuple(50.0, 2.0, 270.0f, 0x10, 2, 1, 1, 3));
 
     state.SetShipState(4, 0, 150.0f, 200.0f, 5, {}, Vector3(), Vector3(), 0);
-    Apply({&state});
+    Hand({&state});
     EXPECT_EQ(std::tuple(ship->GetMaxFuel(), ship->GetFuel(), ship->GetScore()), std::tuple(200.0f, 150.0f, 5))
         << "the fuel taken against the new tank";
 
     unknown.SetShipState(99, 0, 0, 0, 0, {}, Vector3(), Vector3(), 0);
     killed.SetShipKilled(4);
-    Apply({&unknown, &killed});
+    Hand({&unknown, &killed});
     EXPECT_EQ(world->FindShip(99), nullptr) << "no ship is made from a state";
     EXPECT_EQ(std::tuple(ship->IsAlive(), world->FindShip(4)), std::tuple(false, ship)) << "a wreck stays";
 }
@@ -429,7 +413,7 @@ TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
     blue.SetTeam(8, 2);
     stranger.SetTeam(99, 1);
     scores.SetTeamScores(7, -2);
-    Apply({&spawn, &red, &blue, &stranger, &scores});
+    Hand({&spawn, &red, &blue, &stranger, &scores});
     Ship* other = world->FindShip(8);
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam(), world->FindShip(99), world->ShipCount()),
@@ -440,18 +424,18 @@ TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
 
     for (const std::uint8_t number : {3, 200, 255}) {
         bad.SetTeam(8, number);
-        Apply({&bad});
+        Hand({&bad});
         EXPECT_EQ(other->GetTeam(), Team::Blue) << "team number " << int(number);
     }
 
     map.SetMapName("Nowhere");
-    Apply({&map});
+    Hand({&map});
     EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam(), client->TeamScore(Team::Red)),
               std::tuple(Team::Red, Team::Blue, 0))
         << "a round starts its scores afresh, not its sides";
     none.SetTeam(8, 0);
     red.SetTeam(31, 0);
-    Apply({&none, &red});
+    Hand({&none, &red});
     EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam()), std::tuple(Team::None, Team::None));
 }
 
@@ -474,7 +458,7 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     home.SetFlag(flag(Team::Blue, FlagPlace::Home, 0, 640, 320));
     taken.SetFlag(flag(Team::Blue, FlagPlace::Carried, 31, 650, 330));
     news.SetFlagEvent(1, 2, 31);
-    Apply({&home, &taken, &news});
+    Hand({&home, &taken, &news});
     const Flag* blue = client->FlagOf(Team::Blue);
     ASSERT_NE(blue, nullptr);
     EXPECT_EQ(std::tuple(blue->place, blue->carrier, blue->home.x, blue->at.x),
@@ -488,13 +472,13 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     home.Serialize(bytes.data(), static_cast<int>(bytes.size()));
     bytes[2] = 7; // a place no flag is in
     ASSERT_TRUE(noPlace.Parse(bytes.data(), bytes.size()));
-    Apply({&stranger, &noTeam, &noPlace});
+    Hand({&stranger, &noTeam, &noPlace});
     EXPECT_EQ(std::tuple(blue->place, blue->carrier), std::tuple(FlagPlace::Carried, 31));
     EXPECT_EQ(client->FlagOf(Team::None), nullptr);
 
     NetMessage map;
     map.SetMapName("Nowhere");
-    Apply({&map});
+    Hand({&map});
     EXPECT_EQ(client->FlagOf(Team::Blue), nullptr) << "a new round places its flags afresh";
 }
 
@@ -511,7 +495,7 @@ TEST_P(MessageHandling, FlagNewsIsPlacedWhereItHappenedAndNonsenseIgnored)
     taken.SetFlag(blue);
     took.SetFlagEvent(1, 2, 8);
     notice.SetText("Red took the Blue flag");
-    Apply({&spawn, &taken, &took, &notice});
+    Hand({&spawn, &taken, &took, &notice});
     EXPECT_EQ(client->BaseOf(Team::Blue), nullptr) << "a flag first heard away says nothing of its base";
     ASSERT_EQ(client->FlagNewsHeard(), 1u);
     const NetClient::FlagNews first = client->FlagNewsAt(0);
@@ -528,7 +512,7 @@ TEST_P(MessageHandling, FlagNewsIsPlacedWhereItHappenedAndNonsenseIgnored)
     blue = {Team::Blue, FlagPlace::Home, 0, {}, Vector3(640, 320, 0)};
     blueHome.SetFlag(blue);
     capture.SetFlagEvent(4, 2, 0);
-    Apply({&dropped, &drop, &redHome, &blueHome, &capture});
+    Hand({&dropped, &drop, &redHome, &blueHome, &capture});
     ASSERT_EQ(client->FlagNewsHeard(), 3u);
     EXPECT_EQ(std::tuple(client->FlagNewsAt(1).event, client->FlagNewsAt(1).at.x), std::tuple(FlagEvent::Dropped, 300.0))
         << "where the flag lies";
@@ -540,13 +524,13 @@ TEST_P(MessageHandling, FlagNewsIsPlacedWhereItHappenedAndNonsenseIgnored)
     NetMessage bad;
     for (const auto& [event, team] : {std::pair{0, 2}, {5, 2}, {255, 1}, {1, 0}, {1, 3}}) {
         bad.SetFlagEvent(static_cast<std::uint8_t>(event), static_cast<std::uint8_t>(team), 8);
-        Apply({&bad});
+        Hand({&bad});
         EXPECT_EQ(client->FlagNewsHeard(), 3u) << "event " << event << " team " << team;
     }
     NetMessage map;
     map.SetMapName("Nowhere");
     bad.SetFlagEvent(3, 1, 31);
-    Apply({&map, &bad});
+    Hand({&map, &bad});
     EXPECT_EQ(std::tuple(client->FlagNewsHeard(), client->BaseOf(Team::Red)), std::tuple(3u, nullptr))
         << "a new round's flags are not placed yet";
 }
@@ -560,7 +544,7 @@ TEST_P(MessageHandling, AnUnknownKindIsSkippedAndTheRestOfItsPayloadApplied)
     text.SetText("still here");
     const auto after = PackedBatch::Pack({&text});
     bytes.insert(bytes.end(), after.begin(), after.end());
-    ApplyPayload(bytes);
+    HandPayload(bytes);
     EXPECT_EQ(ConsoleLines().back(), "still here");
 }
 
@@ -568,7 +552,7 @@ TEST_P(MessageHandling, EntityStatesCreateByKindThenSteer)
 {
     NetMessage state;
     state.SetEntityState(70, kTypePowerup, Vector3(30, 40, 0), Vector3(5, 0, 0), 45.0f, 3);
-    Apply({&state});
+    Hand({&state});
     auto* powerup = dynamic_cast<Powerup*>(world->FindEntity(70));
     ASSERT_NE(powerup, nullptr);
     EXPECT_EQ(std::tuple(powerup->GetKind(), powerup->IsAlive(), powerup->Position().y, powerup->Velocity().x,
@@ -576,20 +560,20 @@ TEST_P(MessageHandling, EntityStatesCreateByKindThenSteer)
               std::tuple(3, true, 40.0, 5.0, 45.0f));
 
     state.SetEntityState(70, kTypePowerup, Vector3(90, 90, 0), Vector3(0, 5, 0), 0.0f, 3);
-    Apply({&state});
+    Hand({&state});
     EXPECT_EQ(std::tuple(powerup->Position().x, powerup->Target().x), std::tuple(30.0, 90.0))
         << "a known entity only gets a new target";
     powerup->Kill();
-    Apply({&state});
+    Hand({&state});
     EXPECT_EQ(std::tuple(powerup->IsAlive(), powerup->Position().x), std::tuple(true, 90.0))
         << "a killed, unswept entity comes back";
 
     state.SetEntityState(71, kTypeShrapnel, Vector3(), Vector3(), 0, 1);
-    Apply({&state});
+    Hand({&state});
     EXPECT_EQ(dynamic_cast<Shrapnel*>(world->FindEntity(71))->GetVariant(), 1);
     for (int kind : {0, 1, 7, 9, 100}) {
         state.SetEntityState(200 + kind, kind, Vector3(), Vector3(), 0, 0);
-        Apply({&state});
+        Hand({&state});
         EXPECT_EQ(world->FindEntity(200 + kind), nullptr) << "kind " << kind;
     }
 }
@@ -606,7 +590,7 @@ TEST_P(MessageHandling, AMegabyteOfNewObjectsStopsAtTheCapsWithOneLineEach)
     std::vector<const NetMessage*> batch;
     for (const NetMessage& message : messages)
         batch.push_back(&message);
-    ASSERT_GT(Apply(batch), 1u << 20);
+    ASSERT_GT(Hand(batch), 1u << 20);
     EXPECT_EQ(std::tuple(world->ShipCount(), world->EntityCount(), world->TurretCount()),
               std::tuple(NetClient::kMostShips, NetClient::kMostEntities, NetClient::kMostTurrets));
     EXPECT_EQ(std::ranges::count_if(ConsoleLines(), [](const std::string& line) {
@@ -622,11 +606,11 @@ TEST_P(MessageHandling, PongGivesHalfTheRoundTripAndALatePongIsOutvoted)
     EXPECT_EQ(client->GetPing(), 0);
     NetMessage pong;
     pong.SetPong(platform::TickCount() - 100);
-    Apply({&pong});
+    Hand({&pong});
     EXPECT_NEAR(client->GetPing(), 52.5, 2.5);
     for (const std::uint32_t ago : {100u, 100u, 100u, 1900u}) {
         pong.SetPong(platform::TickCount() - ago);
-        Apply({&pong});
+        Hand({&pong});
     }
     EXPECT_NEAR(client->SteadyRoundTrip(), 100, 5) << "one late pong leaves the middle of the last five";
 }
@@ -645,11 +629,11 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
 
     NetMessage enemy, own, pong;
     enemy.SetEntityState(79, kTypeBullet, shown + Vector3(0, 5, 0), Vector3(0, 500, 0), 0.0f, 0);
-    Apply({&enemy});
+    Hand({&enemy});
     EXPECT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u) << "another's bullet on the same path is not ours";
     own.SetOwnShot(80);
     bullet.SetEntityState(80, kTypeBullet, shown + Vector3(1, 10, 0), Vector3(0, 500, 0), 0.0f, 0);
-    Apply({&own, &bullet});
+    Hand({&own, &bullet});
     EXPECT_TRUE(shots.InFlight().empty()) << "no doubled shot";
     EXPECT_EQ(world->FindEntity(80)->Position().y, GetParam() ? shown.y : shown.y + 10.0)
         << "the report's shot goes on from the shown one";
@@ -657,14 +641,14 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
     // pull is towards where it is by now, or the shot would slow down.
     pong.SetPong(platform::TickCount() - 100);
     bullet.SetEntityState(80, kTypeBullet, shown + Vector3(1, 20, 0), Vector3(0, 500, 0), 0.0f, 0);
-    Apply({&pong, &bullet});
+    Hand({&pong, &bullet});
     EXPECT_NEAR(world->FindEntity(80)->Target().y, shown.y + 20.0 + (GetParam() ? 500 * 0.1 : 0.0), 4.0);
 
     for (std::uint32_t frame = 1; frame <= 20; ++frame)
         fly(platform::TickCount() + 10 * frame);
     ASSERT_EQ(shots.InFlight().size(), GetParam() ? 1u : 0u) << "reloaded";
     killed.SetShipKilled(31);
-    Apply({&killed});
+    Hand({&killed});
     EXPECT_TRUE(shots.InFlight().empty());
 }
 
@@ -674,7 +658,7 @@ TEST_P(MessageHandling, AnOwnShotShownAtOnceBecomesTheServersAndAWreckTakesItsOw
 // up on or the id is another's. Off, the reports move it as they come.
 TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
 {
-    std::vector<std::vector<int>> rows(8, std::vector<int>(8, 0));
+    MapRows rows = Rows(8, 8);
     for (auto& row : rows)
         row[0] = kCellWall;
     GiveMap(rows);
@@ -687,7 +671,7 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     const Vector3 velocity = GetParam() ? shots.InFlight().front().shot->Velocity() : Vector3(-500, 0, 0);
     own.SetOwnShot(80);
     bullet.SetEntityState(80, kTypeBullet, from, velocity, 90.0f, 0);
-    Apply({&own, &bullet});
+    Hand({&own, &bullet});
     ASSERT_NE(world->FindEntity(80), nullptr);
     client->Prediction().GuardShots(*world, now + 10);
     EXPECT_TRUE(world->FindEntity(80)->IsAlive()) << "in the open";
@@ -695,11 +679,11 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     client->Prediction().GuardShots(*world, now + 100);
     world->Sweep();
     bullet.SetEntityState(80, kTypeBullet, Vector3(60, 128, 0), velocity, 90.0f, 0);
-    Apply({&bullet});
+    Hand({&bullet});
     EXPECT_EQ(world->FindEntity(80) == nullptr, GetParam());
     EXPECT_FALSE(shots.IsSpent(80, now + 100 + OwnShots::kGraceMs + 1)) << "the server's word is not waited for ever";
     gone.SetEntityKilled(80);
-    Apply({&gone, &bullet});
+    Hand({&gone, &bullet});
     EXPECT_NE(world->FindEntity(80), nullptr) << "the id is another's";
 }
 

@@ -20,13 +20,10 @@ namespace {
 // A 20 x 20 room walled all round, or open.
 std::unique_ptr<Map> Room(bool walled = true)
 {
-    std::vector<std::vector<int>> rows(20, std::vector<int>(20, 0));
+    MapRows rows = Rows(20, 20);
     for (int i = 0; i < 20 && walled; ++i)
         rows[0][i] = rows[19][i] = rows[i][0] = rows[i][19] = kCellWall;
-    const auto bytes = MapFileBytes("Room", rows);
-    auto map = std::make_unique<Map>();
-    map->LoadFromBytes(bytes.data(), bytes.size());
-    return map;
+    return MapOf(rows);
 }
 
 HeldKeys Keys(std::initializer_list<GameKey> held)

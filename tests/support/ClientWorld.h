@@ -10,9 +10,12 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/Console.h"
+#include "net/MessageBatch.h"
 #include "net/NetClient.h"
+#include "net/PackedBatch.h"
 #include "platform/Clock.h"
 #include "support/Keys.h"
 #include "world/Ship.h"
@@ -85,6 +88,17 @@ protected:
         client->HostsNext(name, sizeof name, listed.maxPlayers, listed.currentPlayers);
         listed.name = name;
         return listed;
+    }
+
+    // Hands the client the messages as one payload, as a server sends them;
+    // returns the payload's size.
+    std::size_t Hand(const std::vector<const NetMessage*>& messages) { return HandPayload(PackedBatch::Pack(messages)); }
+    std::size_t HandPayload(const std::vector<std::uint8_t>& payload)
+    {
+        MessageBatch batch;
+        batch.ParsePacked(payload.data(), payload.size());
+        client->HandleBatch(batch);
+        return payload.size();
     }
 
     static bool ConsoleHas(const std::string& line) { return std::ranges::count(ConsoleLines(), line) > 0; }

@@ -93,6 +93,16 @@ char Frame::Band(int y, int x0, int x1) const
     return 0;
 }
 
+Frame PresentedFrame()
+{
+    GLDisplay::Instance()->MakeCurrent();
+    glReadBuffer(GL_FRONT);
+    Frame frame;
+    glReadBuffer(GL_BACK);
+    GLDisplay::Instance()->ReleaseCurrent();
+    return frame;
+}
+
 namespace {
 
 // DrawContent is the screens' own; Draw would present the frame.

@@ -45,6 +45,15 @@ private:
     std::vector<unsigned char> rgba;
 };
 
+// The frame last presented, read back from the front buffer.
+Frame PresentedFrame();
+
+// The inks of a side's tint, of a name without a side, and white.
+inline bool RedTint(Pixel p) { return p.r > 200 && p.g > 60 && p.g < 120 && p.b < 110; }
+inline bool BlueTint(Pixel p) { return p.b > 200 && p.r > 60 && p.r < 120 && p.g > 140; }
+inline bool PlainRed(Pixel p) { return p.r > 200 && p.g < 30 && p.b < 30; }
+inline bool White(Pixel p) { return p.r > 200 && p.g > 200 && p.b > 200; }
+
 // Draws a screen's content as its Draw does, without presenting it, and
 // reads it back.
 Frame DrawScreenContent(Screen* screen);

@@ -18,12 +18,10 @@ class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::vector<std::vector<int>> rows(10, std::vector<int>(10, 0));
+        MapRows rows = Rows(10, 10);
         rows[0][0] = kCellFuel;
-        const auto bytes = MapFileBytes("Test", rows);
-        auto map = std::make_unique<Map>();
-        ASSERT_TRUE(map->LoadFromBytes(bytes.data(), bytes.size()));
-        world.SetMap(std::move(map));
+        world.SetMap(MapOf(rows));
+        ASSERT_TRUE(world.GetMap()->HasCells());
         local = world.AddShip(std::make_unique<Ship>());
         local->SetLocal(true);
         world.MoveShipToFront(local);
