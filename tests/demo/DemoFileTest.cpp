@@ -54,6 +54,14 @@ std::string RecordGame(const TempDir& dir, std::uint32_t openAt)
     return path;
 }
 
+// Why the reader refuses the file; empty when it reads it.
+std::string Refusal(const std::string& path)
+{
+    DemoReader reader;
+    std::string error;
+    return reader.ReadFile(path, error) ? std::string() : error;
+}
+
 } // namespace
 
 // What a recording writes reads back whole: the header, every payload at
@@ -144,10 +152,7 @@ TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const auto& [path, reason] : {std::pair{dir.Path() + "/none.qrdemo", "no such file"},
                                        std::pair{dir.Path(), "a folder"}, std::pair{pipe, "not a plain file"}}) {
-        DemoReader reader;
-        std::string error;
-        EXPECT_FALSE(reader.ReadFile(path, error)) << reason;
-        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_NE(Refusal(path).find(reason), std::string::npos) << reason;
     }
 }
 
@@ -192,10 +197,7 @@ TEST(DemoFile, AHugeOrForeignFileIsRefusedBeforeItsBulkIsRead)
         }
         ASSERT_EQ(::truncate(path.c_str(), each.size), 0) << std::strerror(errno);
         const long long before = BytesRead();
-        DemoReader reader;
-        std::string error;
-        EXPECT_FALSE(reader.ReadFile(path, error)) << each.name;
-        EXPECT_NE(error.find(each.reason), std::string::npos) << error;
+        EXPECT_NE(Refusal(path).find(each.reason), std::string::npos) << each.name;
         EXPECT_LT(BytesRead() - before, 1 << 20) << each.name;
     }
 }

@@ -18,6 +18,7 @@
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/MapFile.h"
+#include "support/WireBytes.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
 #include "world/Powerup.h"
@@ -293,6 +294,13 @@ protected:
     }
 
     void GiveMap(const MapRows& rows = Rows(8, 8)) { world->SetMap(MapOf(rows)); }
+    // A map this side does not have: a new round on no map.
+    const NetMessage& Nowhere()
+    {
+        nowhere.SetMapName("Nowhere");
+        return nowhere;
+    }
+    NetMessage nowhere;
 
     // The server takes the local ship in as ship 31, there at rest.
     void JoinAt(int x, int y, float heading)
@@ -406,7 +414,7 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
 // which the server sends only to those who change one.
 TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
 {
-    NetMessage spawn, red, blue, stranger, bad, scores, map, none;
+    NetMessage spawn, red, blue, stranger, bad, scores, none;
     JoinAt(100, 100, 0.0f);
     spawn.SetPlayerSpawn(8, 10, 10, 0, "Other");
     red.SetTeam(31, 1);
@@ -428,8 +436,7 @@ TEST_P(MessageHandling, TeamsAndTheirScoresAreTakenAsSentAndNonsenseIgnored)
         EXPECT_EQ(other->GetTeam(), Team::Blue) << "team number " << int(number);
     }
 
-    map.SetMapName("Nowhere");
-    Hand({&map});
+    Hand({&Nowhere()});
     EXPECT_EQ(std::tuple(local->GetTeam(), other->GetTeam(), client->TeamScore(Team::Red)),
               std::tuple(Team::Red, Team::Blue, 0))
         << "a round starts its scores afresh, not its sides";
@@ -446,17 +453,9 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
 {
     JoinAt(100, 100, 0.0f);
     EXPECT_EQ(client->FlagOf(Team::Red), nullptr) << "no flags before the server tells of one";
-    const auto flag = [](Team team, FlagPlace place, int carrier, double x, double y) {
-        Flag made;
-        made.team = team;
-        made.place = place;
-        made.carrier = carrier;
-        made.at = Vector3(x, y, 0.0);
-        return made;
-    };
     NetMessage home, taken, news;
-    home.SetFlag(flag(Team::Blue, FlagPlace::Home, 0, 640, 320));
-    taken.SetFlag(flag(Team::Blue, FlagPlace::Carried, 31, 650, 330));
+    home.SetFlag(Flag{Team::Blue, FlagPlace::Home, 0, {}, Vector3(640, 320, 0)});
+    taken.SetFlag(Flag{Team::Blue, FlagPlace::Carried, 31, {}, Vector3(650, 330, 0)});
     news.SetFlagEvent(1, 2, 31);
     Hand({&home, &taken, &news});
     const Flag* blue = client->FlagOf(Team::Blue);
@@ -466,19 +465,16 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     EXPECT_EQ(client->FlagOf(Team::Red), nullptr);
 
     NetMessage stranger, noTeam, noPlace;
-    stranger.SetFlag(flag(Team::Blue, FlagPlace::Carried, 99, 0, 0));
-    noTeam.SetFlag(flag(Team::None, FlagPlace::Home, 0, 0, 0));
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(home.WireSize()));
-    home.Serialize(bytes.data(), static_cast<int>(bytes.size()));
+    stranger.SetFlag(Flag{Team::Blue, FlagPlace::Carried, 99, {}, Vector3(0, 0, 0)});
+    noTeam.SetFlag(Flag{Team::None, FlagPlace::Home, 0, {}, Vector3(0, 0, 0)});
+    std::vector<std::uint8_t> bytes = WireOf(home);
     bytes[2] = 7; // a place no flag is in
     ASSERT_TRUE(noPlace.Parse(bytes.data(), bytes.size()));
     Hand({&stranger, &noTeam, &noPlace});
     EXPECT_EQ(std::tuple(blue->place, blue->carrier), std::tuple(FlagPlace::Carried, 31));
     EXPECT_EQ(client->FlagOf(Team::None), nullptr);
 
-    NetMessage map;
-    map.SetMapName("Nowhere");
-    Hand({&map});
+    Hand({&Nowhere()});
     EXPECT_EQ(client->FlagOf(Team::Blue), nullptr) << "a new round places its flags afresh";
 }
 
@@ -527,10 +523,8 @@ TEST_P(MessageHandling, FlagNewsIsPlacedWhereItHappenedAndNonsenseIgnored)
         Hand({&bad});
         EXPECT_EQ(client->FlagNewsHeard(), 3u) << "event " << event << " team " << team;
     }
-    NetMessage map;
-    map.SetMapName("Nowhere");
     bad.SetFlagEvent(3, 1, 31);
-    Hand({&map, &bad});
+    Hand({&Nowhere(), &bad});
     EXPECT_EQ(std::tuple(client->FlagNewsHeard(), client->BaseOf(Team::Red)), std::tuple(3u, nullptr))
         << "a new round's flags are not placed yet";
 }

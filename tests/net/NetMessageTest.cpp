@@ -7,17 +7,11 @@
 #include <vector>
 
 #include "net/NetMessage.h"
+#include "support/WireBytes.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Wire(const NetMessage& message)
-{
-    Bytes bytes(static_cast<std::size_t>(message.WireSize()));
-    message.Serialize(bytes.data(), static_cast<int>(bytes.size()));
-    return bytes;
-}
 
 // The bytes a message must be on the wire, written without the codec: the
 // kind's size in zeros, each field put at its own offset, little-endian.
@@ -113,15 +107,15 @@ TEST(NetMessage, EveryKindIsWrittenAndReadAtItsOwnOffsets)
     for (const LayoutCase& c : LayoutCases()) {
         SCOPED_TRACE(c.name);
         const Bytes& expected = c.layout.bytes;
-        // The size written is the kind's: Wire takes WireSize bytes.
+        // The size written is the kind's: WireOf takes WireSize bytes.
         NetMessage built;
         c.build(built);
-        EXPECT_EQ(Wire(built), expected) << "as written";
+        EXPECT_EQ(WireOf(built), expected) << "as written";
         // Read from the expected bytes: a field read from another offset
         // comes out elsewhere when written again, the kind byte with them.
         NetMessage parsed;
         ASSERT_TRUE(parsed.Parse(expected.data(), expected.size()));
-        EXPECT_EQ(Wire(parsed), expected) << "as read";
+        EXPECT_EQ(WireOf(parsed), expected) << "as read";
     }
 }
 

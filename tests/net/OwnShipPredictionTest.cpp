@@ -9,6 +9,7 @@
 
 #include "net/OwnShipPrediction.h"
 #include "net/OwnShots.h"
+#include "support/Holding.h"
 #include "support/MapFile.h"
 #include "world/Bullet.h"
 #include "world/Map.h"
@@ -24,14 +25,6 @@ std::unique_ptr<Map> Room(bool walled = true)
     for (int i = 0; i < 20 && walled; ++i)
         rows[0][i] = rows[19][i] = rows[i][0] = rows[i][19] = kCellWall;
     return MapOf(rows);
-}
-
-HeldKeys Keys(std::initializer_list<GameKey> held)
-{
-    HeldKeys keys;
-    for (const GameKey key : held)
-        keys.Press(key);
-    return keys;
 }
 
 // A ship alive at (x, y) with a full tank.
@@ -157,10 +150,10 @@ TEST(OwnShipPrediction, FliesAtOnceAndIsWhereTheServerWillHaveItAtAnyPing)
         Vector3 last = shown.Position();
         for (now = 10; now <= 4000; now += 10) {
             link.RunTo(now, arrived);
-            const HeldKeys keys = now < 400    ? Keys({kKeyTurnLeft})
-                                  : now < 2000 ? Keys({kKeyThrust, kKeyShields})
-                                  : now < 2300 ? Keys({kKeyTurnRight, kKeyShields})
-                                               : Keys({kKeyShields});
+            const HeldKeys keys = now < 400    ? Holding({kKeyTurnLeft})
+                                  : now < 2000 ? Holding({kKeyThrust, kKeyShields})
+                                  : now < 2300 ? Holding({kKeyTurnRight, kKeyShields})
+                                               : Holding({kKeyShields});
             link.Send(now, keys);
             prediction.Step(shown, keys, 10, now, map.get());
             if (!firstMove && now >= 400 && Apart(shown.Position(), last) > 0.0)
@@ -205,7 +198,7 @@ TEST(OwnShipPrediction, TheShotsFiredSinceTheReportArePaidFor)
                 shown.SetRounds(Ammunition::Missiles, static_cast<signed char>(carried - heard));
                 prediction.OnReport(shown, Vector3(320, 320, 0), Vector3(), 0.0f, now, kRoundTrip, map.get());
             }
-            prediction.Step(shown, Keys({kKeyMissile}), 10, now, map.get());
+            prediction.Step(shown, Holding({kKeyMissile}), 10, now, map.get());
             const std::size_t nowFlying = prediction.Shots().InFlight().size();
             if (nowFlying > flying)
                 firedAt.push_back(now);
@@ -242,7 +235,7 @@ TEST(OwnShipPrediction, EasesSmallDisagreementsAndTakesJumps)
     EXPECT_FLOAT_EQ(ship.GetHeading(), 250.0f) << "and so is more than a quarter turn";
 
     prediction.SetEnabled(false);
-    EXPECT_FALSE(prediction.Step(ship, Keys({kKeyThrust}), 10, 310, map.get()));
+    EXPECT_FALSE(prediction.Step(ship, Holding({kKeyThrust}), 10, 310, map.get()));
     prediction.OnReport(ship, Vector3(120, 500, 0), Vector3(), 20.0f, 310, 0, map.get());
     EXPECT_FLOAT_EQ(ship.GetHeading(), 20.0f);
     EXPECT_EQ(ship.Position().x, 0.0) << "off, the world moves the ship";
@@ -287,7 +280,7 @@ TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
     // Heading 90 points along -x, towards the wall of column 0.
     prediction.OnReport(ship, Vector3(100, 320, 0), Vector3(-200, 0, 0), 90.0f, 0, 0, map.get());
     for (std::uint32_t now = 10; now <= 1000; now += 10)
-        prediction.Step(ship, Keys({kKeyThrust}), 10, now, map.get());
+        prediction.Step(ship, Holding({kKeyThrust}), 10, now, map.get());
     EXPECT_GT(ship.Position().x, 32.0) << "inside the wall";
     EXPECT_LT(ship.Position().x, 60.0) << "it should have reached the wall";
 
@@ -297,7 +290,7 @@ TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
     prediction.OnReport(ship, Vector3(70, 320, 0), Vector3(-200, 0, 0), 90.0f, 2000, 200, map.get());
     double farthest = 0.0;
     for (std::uint32_t now = 2010; now <= 3000; now += 10) {
-        prediction.Step(ship, Keys({kKeyThrust}), 10, now, map.get());
+        prediction.Step(ship, Holding({kKeyThrust}), 10, now, map.get());
         farthest = std::max(farthest, ship.Position().x);
     }
     EXPECT_LE(farthest, 70.0) << "it bounced off with its shield down";
@@ -336,13 +329,13 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
         for (std::uint32_t now = from; now < to; now += 10)
             shots.Step(ship, HeldKeys(), 10, now, roundTrip, map.get(), walls);
     };
-    shots.Step(ship, Keys({kKeyFire, kKeyTurnLeft}), 10, 10, 200, map.get(), walls);
+    shots.Step(ship, Holding({kKeyFire, kKeyTurnLeft}), 10, 10, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u) << "the frame the key went down";
     EXPECT_EQ(shots.InFlight().front().shot->GetHeading(), ship.GetHeading()) << "from the ship as it was flown";
     for (std::uint32_t now = 20; now <= 200; now += 10)
-        shots.Step(ship, Keys({kKeyFire}), 10, now, 200, map.get(), walls);
+        shots.Step(ship, Holding({kKeyFire}), 10, now, 200, map.get(), walls);
     EXPECT_EQ(shots.InFlight().size(), 1u) << "reloading";
-    shots.Step(ship, Keys({kKeyFire}), 10, 210, 200, map.get(), walls);
+    shots.Step(ship, Holding({kKeyFire}), 10, 210, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 2u);
 
     // The server's first shot, a round trip late, a tick along its way.
@@ -367,7 +360,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     EXPECT_EQ(shots.Replaced(), 1u);
     EXPECT_FALSE(shots.Claim(*Reported(other, second), 440)) << "nothing of ours left to take";
     coast(240, 450, 200);
-    shots.Step(ship, Keys({kKeyFire}), 10, 450, 200, map.get(), walls);
+    shots.Step(ship, Holding({kKeyFire}), 10, 450, 200, map.get(), walls);
     ASSERT_EQ(shots.InFlight().size(), 1u);
 
     coast(460, 470 + 200 + OwnShots::kGraceMs, 200);
@@ -377,7 +370,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     ship.SetPosition(Vector3(60, 320, 0));
     ship.SetHeading(90.0f);
     shots.Clear();
-    shots.Step(ship, Keys({kKeyFire}), 10, 1000, 1000, map.get(), walls);
+    shots.Step(ship, Holding({kKeyFire}), 10, 1000, 1000, map.get(), walls);
     coast(1010, 1100, 1000);
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_FALSE(shots.InFlight().front().shot->IsAlive()) << "the shot flew through the wall";
@@ -391,7 +384,7 @@ TEST(OwnShots, FireAtOnceAndGiveWayToTheServersOwn)
     ship.SetVelocity(Vector3(-200, 0, 0));
     ship.SetRounds(Ammunition::Mines, 1);
     shots.Clear();
-    shots.Step(ship, Keys({kKeyMine}), 10, 2000, 1000, map.get(), walls);
+    shots.Step(ship, Holding({kKeyMine}), 10, 2000, 1000, map.get(), walls);
     coast(2010, 2500, 1000);
     ASSERT_EQ(shots.InFlight().size(), 1u);
     EXPECT_TRUE(shots.InFlight().front().shot->IsAlive() && shots.InFlight().front().shot->Velocity().x > 0.0)

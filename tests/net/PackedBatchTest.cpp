@@ -10,6 +10,7 @@
 
 #include "net/MessageBatch.h"
 #include "net/PackedBatch.h"
+#include "support/WireBytes.h"
 
 namespace {
 
@@ -33,18 +34,11 @@ struct Messages {
     std::vector<const NetMessage*> batch;
 };
 
-Bytes Wire(const NetMessage& message)
-{
-    Bytes bytes(static_cast<std::size_t>(message.WireSize()));
-    message.Serialize(bytes.data(), message.WireSize());
-    return bytes;
-}
-
 std::vector<Bytes> Wires(const std::vector<const NetMessage*>& batch)
 {
     std::vector<Bytes> wires;
     for (const NetMessage* message : batch)
-        wires.push_back(Wire(*message));
+        wires.push_back(WireOf(*message));
     return wires;
 }
 
@@ -55,7 +49,7 @@ std::vector<Bytes> Read(const Bytes& packed)
     batch.ParsePacked(packed.data(), packed.size());
     std::vector<Bytes> wires;
     for (const NetMessage* message = batch.Begin(); message; message = batch.Next())
-        wires.push_back(Wire(*message));
+        wires.push_back(WireOf(*message));
     return wires;
 }
 

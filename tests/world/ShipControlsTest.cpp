@@ -5,20 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "support/Holding.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
 #include "world/ShipControls.h"
 #include "world/Trig.h"
 
 namespace {
-
-HeldKeys Holding(std::initializer_list<int> codes)
-{
-    HeldKeys keys;
-    for (const int code : codes)
-        keys.Press(code);
-    return keys;
-}
 
 Ship Alive()
 {
