@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -18,69 +13,15 @@
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/MapFile.h"
-#include "support/WireBytes.h"
+#include "support/SearchSocket.h"
 #include "support/TempDir.h"
+#include "support/WireBytes.h"
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Shrapnel.h"
 #include "world/Turret.h"
 
 namespace {
-
-// A bare UDP socket on loopback: a host that is not one, reading the
-// player's search and answering it as it likes, or a searcher that is no
-// player's program.
-class RawSocket {
-public:
-    explicit RawSocket(std::uint16_t port = 0) : fd(socket(AF_INET, SOCK_DGRAM, 0))
-    {
-        sockaddr_in at = Loopback(port);
-        bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        timeval wait{0, 200000};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    }
-    ~RawSocket() { close(fd); }
-
-    static sockaddr_in Loopback(std::uint16_t port)
-    {
-        return {.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-    }
-    void SendTo(const std::vector<std::uint8_t>& bytes, const sockaddr_in& to)
-    {
-        sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    }
-    // The next datagram, empty when none came within a fifth of a second;
-    // its sender is the one answered.
-    std::vector<std::uint8_t> Receive()
-    {
-        std::vector<std::uint8_t> bytes(2048);
-        socklen_t length = sizeof peer;
-        const ssize_t got = recvfrom(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&peer), &length);
-        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        return bytes;
-    }
-
-    bool ReadSearch()
-    {
-        const auto bytes = Receive();
-        const auto read = platform::discovery::DecodeSearch(bytes.data(), bytes.size());
-        nonce = read ? read->nonce : 0;
-        return read.has_value();
-    }
-    void Answer(std::uint32_t withNonce, int instance, const std::string& name)
-    {
-        platform::discovery::Answer answer{ApplicationGuid(), {}, withNonce, 2, 9, name};
-        answer.instance.bytes[0] = static_cast<std::uint8_t>(instance);
-        answer.instance.bytes[1] = static_cast<std::uint8_t>(instance >> 8);
-        SendTo(platform::discovery::EncodeAnswer(answer), peer);
-    }
-
-    std::uint32_t nonce = 0; // of the search read last
-
-private:
-    int fd;
-    sockaddr_in peer{};
-};
 
 // The player's network client against a real host over loopback. Each
 // test has a port of its own, so tests may run side by side.
@@ -201,12 +142,15 @@ TEST_F(NetClientSession, SelectingTakesTheFirstHostWhoseNameStartsTheRequest)
 
 TEST_F(NetClientSession, OnlyAnswersToTheRunningSearchAreListed)
 {
-    RawSocket impostor(Port());
+    SearchSocket impostor(Port());
     client->SetPort(Port());
     client->EnumHosts();
-    ASSERT_TRUE(impostor.ReadSearch());
-    impostor.Answer(impostor.nonce + 1, 1, "Wrong Nonce");
-    impostor.Answer(impostor.nonce, 2, "");
+    const auto heard = impostor.Hear();
+    ASSERT_FALSE(heard.empty());
+    SearchSocket::Heard another = heard[0];
+    ++another.search.nonce;
+    impostor.Answer(another, ApplicationGuid(), "Wrong Nonce", 1);
+    impostor.Answer(heard[0], ApplicationGuid(), "", 2);
     WorkUntil([&] { return client->HostCount() > 0; });
     client->DoWork(50);
     ASSERT_EQ(client->HostCount(), 1u) << "an answer to another search is no answer";
@@ -215,19 +159,20 @@ TEST_F(NetClientSession, OnlyAnswersToTheRunningSearchAreListed)
     EXPECT_EQ(ConsoleLines().back(), "Server \"Friday Night\" not found...") << "no name matches every prefix";
 
     std::this_thread::sleep_for(std::chrono::milliseconds(platform::SessionClient::kAnswerWindow));
-    impostor.Answer(impostor.nonce, 3, "Too Late");
+    impostor.Answer(heard[0], ApplicationGuid(), "Too Late", 3);
     WorkUntil([&] { return client->HostCount() > 1; }, 3000);
     EXPECT_EQ(client->HostCount(), 1u) << "the search is over";
 }
 
 TEST_F(NetClientSession, TheListHoldsABoundedNumberOfHosts)
 {
-    RawSocket flood(Port());
+    SearchSocket flood(Port());
     client->SetPort(Port());
     client->EnumHosts();
-    ASSERT_TRUE(flood.ReadSearch());
+    const auto heard = flood.Hear();
+    ASSERT_FALSE(heard.empty());
     for (int i = 0; i < 200; ++i)
-        flood.Answer(flood.nonce, i, "Flood " + std::to_string(i));
+        flood.Answer(heard[0], ApplicationGuid(), "Flood " + std::to_string(i), i);
     WorkUntil([&] { return client->HostCount() > NetClient::kMostHosts; }, 3000);
     EXPECT_EQ(client->HostCount(), NetClient::kMostHosts);
 }
@@ -236,19 +181,19 @@ TEST_F(NetClientSession, TheHostAnswersPaddedSearchesWithItsNameCutAndAtALimited
 {
     HostThread host(std::string(300, 'N'), 4, Port());
     ASSERT_TRUE(host.Hosting());
-    RawSocket searcher;
+    SearchSocket searcher;
     const auto search = platform::discovery::EncodeSearch({ApplicationGuid(), 77});
     const std::vector<std::uint8_t> bare(search.begin(), search.begin() + 25);
-    searcher.SendTo(bare, RawSocket::Loopback(Port()));
+    searcher.SendTo(bare, SearchSocket::Loopback(Port()));
     EXPECT_TRUE(searcher.Receive().empty()) << "a search without its padding asks for more than it carries";
-    searcher.SendTo(search, RawSocket::Loopback(Port()));
+    searcher.SendTo(search, SearchSocket::Loopback(Port()));
     const auto reply = searcher.Receive();
     const auto answer = platform::discovery::DecodeAnswer(reply.data(), reply.size());
     ASSERT_TRUE(answer) << "a name too long for an answer";
     EXPECT_EQ(answer->name, std::string(platform::discovery::kMaxName, 'N'));
 
     for (int i = 0; i < 100; ++i)
-        searcher.SendTo(search, RawSocket::Loopback(Port()));
+        searcher.SendTo(search, SearchSocket::Loopback(Port()));
     int answers = 0;
     while (!searcher.Receive().empty())
         ++answers;

@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <map>
 #include <string>
@@ -13,63 +7,11 @@
 #include <vector>
 
 #include "platform/ServerPinger.h"
+#include "support/SearchSocket.h"
 
 namespace {
 
 const platform::Guid kGame = {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}};
-
-// A game port on every loopback address: it hears the searches and
-// answers those it is told to.
-class Answerer {
-public:
-    Answerer() : fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
-        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        socklen_t size = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-    }
-    ~Answerer() { ::close(fd); }
-
-    struct Heard {
-        platform::discovery::Search search;
-        sockaddr_in from;
-    };
-    // Every search that came within a moment.
-    std::vector<Heard> Hear()
-    {
-        std::vector<Heard> heard;
-        pollfd ready{fd, POLLIN, 0};
-        while (::poll(&ready, 1, 300) == 1) {
-            std::uint8_t bytes[512];
-            Heard one{};
-            socklen_t size = sizeof one.from;
-            const ssize_t got = ::recvfrom(fd, bytes, sizeof bytes, 0, reinterpret_cast<sockaddr*>(&one.from), &size);
-            if (const auto search = platform::discovery::DecodeSearch(bytes, static_cast<std::size_t>(got))) {
-                one.search = *search;
-                heard.push_back(one);
-            }
-        }
-        return heard;
-    }
-    void Answer(const Heard& heard, const platform::Guid& application)
-    {
-        platform::discovery::Answer answer;
-        answer.application = application;
-        answer.nonce = heard.search.nonce;
-        answer.name = "Pinged";
-        const auto bytes = platform::discovery::EncodeAnswer(answer);
-        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&heard.from), sizeof heard.from);
-    }
-    std::string Address(int last) const { return "127.0.0." + std::to_string(last) + ":" + std::to_string(port); }
-
-private:
-    int fd;
-    std::uint16_t port = 0;
-};
 
 std::map<std::string, int> PollFor(platform::ServerPinger& pinger, std::size_t wanted, int seconds)
 {
@@ -90,7 +32,7 @@ std::map<std::string, int> PollFor(platform::ServerPinger& pinger, std::size_t w
 // An answer of another game or to another search is not a ping.
 TEST(ServerPinger, PingsAtMostSixteenAtOnceAndCountsTheSilent)
 {
-    Answerer game;
+    SearchSocket game;
     platform::ServerPinger pinger(kGame);
     for (int i = 1; i <= 20; ++i)
         pinger.Ask(game.Address(i));
