@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "net/ApplicationGuid.h"
-#include "net/MessageBatch.h"
 #include "net/PackedBatch.h"
 #include "platform/Clock.h"
 #include "support/ClientWorld.h"
