@@ -98,7 +98,9 @@ bool ServerCommands::Status(const Request& request)
     if (request.asker != Asker::Operator)
         s.log.Always("%s asks for the status", request.by.c_str());
     const HostedGame::Glance glance = s.game.Look();
-    request.reply("map " + glance.map + ", mode " + glance.mode + ", " + RoundLine());
+    request.reply("map " + glance.map + ", mode " + glance.mode +
+                  (glance.nextMode.empty() ? "" : " (" + glance.nextMode + " from the next round)") + ", " +
+                  RoundLine());
     for (const HostedGame::Side& side : glance.sides)
         request.reply("  " + side.name + ": score " + std::to_string(side.score) + ", " +
                       Counted(side.pilots, "pilot", "pilots"));

@@ -357,6 +357,8 @@ HostedGame::Glance Game::Look() const
     glance.round = simulation.Rounds();
     glance.map = simulation.MapName();
     glance.mode = simulation.Mode().Name();
+    if (const GameMode* next = simulation.NextMode())
+        glance.nextMode = next->Name();
     glance.people = People();
     glance.robots = Robots();
     glance.robotsWanted = crew.Wanted();

@@ -50,6 +50,7 @@ public:
         std::uint32_t round = 0; // rounds begun since the start
         std::string map;
         std::string mode;        // the round's
+        std::string nextMode;    // asked for from the next round on; empty for none
         int people = 0;
         int robots = 0;
         int robotsWanted = 0;

@@ -51,6 +51,8 @@ bool Simulation::Restart(std::string& reason)
     winnerShip = 0;
     rounds = 0;
     reservedSlots.reset();
+    mode = GameMode::MakeOrDeathmatch(settings.mode);
+    nextMode.reset();
     world.RewindClock();
     return Start(reason);
 }

@@ -76,6 +76,8 @@ public:
     // The mode the next round plays; false when no mode has the name.
     bool SetNextMode(std::string_view name);
     const GameMode& Mode() const { return *mode; }
+    // The mode asked for from the next round on; null when none was.
+    const GameMode* NextMode() const { return nextMode.get(); }
 
     // A new pilot with a ship placed at once; null when the game is full.
     Player* AddPlayer(const std::string& name, int shipType);

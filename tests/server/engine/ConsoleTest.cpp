@@ -117,6 +117,11 @@ TEST_F(FedServer, TheStatusOfCaptureTheFlagSaysWhereEachFlagIs)
     EXPECT_EQ(Lines(status.begin(), status.begin() + 5),
               (Lines{"map Arena, mode ctf, 10:00 left of the round", "  Red: score 0, 1 pilot",
                      "  Blue: score 0, 1 pilot", "  Red flag: home", "  Blue flag: home"}));
+    Typed("/mode tdm");
+    EXPECT_EQ(Typed("/status").front(), "map Arena, mode ctf (tdm from the next round), 10:00 left of the round");
+    // A game begun again is the game as it started, whatever was asked since.
+    server->Reset();
+    EXPECT_EQ(Typed("/status").front(), "map Arena, mode ctf, 10:00 left of the round");
 }
 
 TEST_F(OperatorConsole, MapsNextSayAndHalt)
