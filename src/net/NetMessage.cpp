@@ -1,6 +1,7 @@
 #include "net/NetMessage.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
@@ -10,11 +11,18 @@
 namespace {
 
 // Wire sizes of the kinds without text or codes, by kind.
-constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7};
+// By kind; 0 for a kind this side does not know.
+constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7,
+                              0, 0, 0, 0, 13, 13, 5};
 
 bool IsKnown(int kind)
 {
-    return kind >= kMsgText && kind <= kMsgFlagEvent;
+    return kind > 0 && kind < static_cast<int>(std::size(kFixedSize)) && kFixedSize[kind] != 0;
+}
+
+bool HasJoinLayout(int kind)
+{
+    return kind == kMsgJoin || kind == kMsgWatch || kind == kMsgWatching;
 }
 
 void CopyOut(const TrackedBuffer& text, char* buffer, int size)
@@ -99,6 +107,20 @@ void NetMessage::SetJoin(int shipId, int type, const char* name)
     shipType = type;
     CopyText(name);
     kind = kMsgJoin;
+}
+
+void NetMessage::SetWatch(int type, const char* name)
+{
+    SetJoin(0, type, name);
+    if (kind == kMsgJoin)
+        kind = kMsgWatch;
+}
+
+void NetMessage::SetWatching(int type, const char* name)
+{
+    SetJoin(0, type, name);
+    if (kind == kMsgJoin)
+        kind = kMsgWatching;
 }
 
 void NetMessage::SetMapName(const char* name)
@@ -263,7 +285,7 @@ void NetMessage::GetServerCommand(char* buffer, int size) const
 
 void NetMessage::GetJoin(int& shipId, int& type, char* buffer, int size) const
 {
-    if (kind != kMsgJoin || !buffer || size <= 0)
+    if (!HasJoinLayout(kind) || !buffer || size <= 0)
         return;
     shipId = id;
     type = shipType;
@@ -383,6 +405,8 @@ int NetMessage::WireSize() const
     case kMsgMap:
     case kMsgServerCommand:
     case kMsgJoin:
+    case kMsgWatch:
+    case kMsgWatching:
     case kMsgPlayerSpawn: return kFixedSize[kind] + TextLength();
     case kMsgControl: return kFixedSize[kind] + 4 * codeCount;
     default: return kFixedSize[kind];
@@ -436,6 +460,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
     case kMsgMap:
     case kMsgServerCommand: writeText(); break;
     case kMsgJoin:
+    case kMsgWatch:
+    case kMsgWatching:
         out.I32(id);
         out.I32(shipType);
         writeText();
@@ -450,7 +476,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
     case kMsgPlayerLeft:
     case kMsgShipKilled:
     case kMsgEntityKilled:
-    case kMsgOwnShot: out.I32(id); break;
+    case kMsgOwnShot:
+    case kMsgWatchers: out.I32(id); break;
     case kMsgEntityReport:
     case kMsgEntityState:
         out.I32(id);
@@ -530,12 +557,15 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
     case kMsgText:
     case kMsgMap:
     case kMsgServerCommand: ok = readText(); break;
-    case kMsgJoin: ok = in.I32(id) && in.I32(shipType) && readText(); break;
+    case kMsgJoin:
+    case kMsgWatch:
+    case kMsgWatching: ok = in.I32(id) && in.I32(shipType) && readText(); break;
     case kMsgPlayerSpawn: ok = in.I32(id) && in.I32(x) && in.I32(y) && in.I32(shipType) && readText(); break;
     case kMsgPlayerLeft:
     case kMsgShipKilled:
     case kMsgEntityKilled:
-    case kMsgOwnShot: ok = in.I32(id); break;
+    case kMsgOwnShot:
+    case kMsgWatchers: ok = in.I32(id); break;
     case kMsgEntityReport:
     case kMsgEntityState:
         ok = in.I32(id) && in.I32(entityKind) && in.I32(extra) && ReadVector(in, position) &&

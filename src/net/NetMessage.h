@@ -45,6 +45,11 @@ enum MessageKind : int {
     // happened to one.
     kMsgFlag = 23,
     kMsgFlagEvent = 24,
+    // A watcher without a ship: its request (the join's layout, instead of
+    // a join), the server's reply, and how many watch.
+    kMsgWatch = 29,
+    kMsgWatching = 30,
+    kMsgWatchers = 31,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -67,6 +72,8 @@ public:
     void SetPing(std::uint32_t now);
     void SetPong(std::uint32_t echoed);
     void SetServerCommand(const char* line);
+    // As SetJoin, for one who watches without a ship.
+    void SetWatch(int type, const char* name);
 
     // Builders the server side uses.
     void SetRoundOver() { Reset(kMsgRoundOver); }
@@ -92,12 +99,15 @@ public:
     void SetFlag(const Flag& flag);
     // event: a FlagEvent's wire number; by: the ship that did it, 0 for none.
     void SetFlagEvent(std::uint8_t event, std::uint8_t team, int by);
+    void SetWatching(int type, const char* name);
+    void SetWatchers(int count) { SetIdOnly(kMsgWatchers, count); }
 
     // Readers: each copies out only for its kind (or as noted), with every
     // output present and text buffers of at least one byte.
     void GetText(char* buffer, int size) const;
     void GetMapName(char* buffer, int size) const;
     void GetServerCommand(char* buffer, int size) const;
+    // Also for a watch request and its reply, which share the layout.
     void GetJoin(int& shipId, int& type, char* buffer, int size) const;
     void GetPlayerSpawn(int& shipId, int& spawnX, int& spawnY, int& type, char* buffer, int size) const;
     void GetId(int& out) const { out = id; }

@@ -99,6 +99,10 @@ std::vector<LayoutCase> LayoutCases()
         {"team", [](NetMessage& m) { m.SetTeam(0x0D0E0F10, 2); }, Layout(6).U8(0, 21).I32(1, 0x0D0E0F10).U8(5, 2)},
         {"team scores", [](NetMessage& m) { m.SetTeamScores(0x0304, -7); },
          Layout(9).U8(0, 22).I32(1, 0x0304).I32(5, static_cast<std::uint32_t>(-7))},
+        {"watch", [](NetMessage& m) { m.SetWatch(4, "Eve"); }, Layout(16).U8(0, 29).I32(5, 4).I32(9, 3).Text(13, "Eve")},
+        {"watching", [](NetMessage& m) { m.SetWatching(0, "Eve (2)"); },
+         Layout(20).U8(0, 30).I32(9, 7).Text(13, "Eve (2)")},
+        {"watchers", [](NetMessage& m) { m.SetWatchers(0x0102); }, Layout(5).U8(0, 31).I32(1, 0x0102)},
     };
 }
 
