@@ -82,7 +82,7 @@ void DemoPlayback::Restart()
     Renderer::Instance()->SetWorld(world.get());
     next = 0;
     clock = 0;
-    followed = -1;
+    follower.Look(*world);
     recorderKeys = HeldKeys();
     Console* console = Console::Instance();
     const DemoHeader& header = demo.Header();
@@ -116,59 +116,9 @@ void DemoPlayback::ApplyUntil(std::uint32_t ms)
 
 void DemoPlayback::KeepFollowing()
 {
-    // The viewer's choice while its ship is there; else the recorder's own
-    // ship, from its first appearance, or the leader in a recording
-    // without one.
-    const int own = static_cast<int>(demo.Header().shipId);
-    const int wanted = chosen >= 0 && world->FindShip(chosen)            ? chosen
-                       : demo.Header().shipId != DemoHeader::kNoShip ? own
-                                                                        : -1;
-    if (wanted < 0)
-        FollowLeader();
-    else if (Ship* ship = world->FindShip(wanted); ship && wanted != followed)
-        FollowShip(ship);
-}
-
-void DemoPlayback::FollowLeader()
-{
-    // The best score, a ship alive before a wreck, the first to come; the
-    // followed ship keeps the camera while its score shares the lead.
-    const auto ahead = [](const Ship* a, const Ship* b) {
-        if (a->GetScore() != b->GetScore())
-            return a->GetScore() > b->GetScore();
-        if (a->IsAlive() != b->IsAlive())
-            return a->IsAlive();
-        return a->GetId() < b->GetId();
-    };
-    // Once a frame: the world's own list, no copy; ahead() breaks ties by id.
-    Ship* leader = nullptr;
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
-        if (!leader || ahead(ship, leader))
-            leader = ship;
-    }
-    const Ship* current = world->FindShip(followed);
-    if (leader && (!current || current->GetScore() < leader->GetScore()))
-        FollowShip(leader);
-}
-
-void DemoPlayback::FollowShip(Ship* ship)
-{
-    followed = ship->GetId();
-    // The followed ship heads the list; the others keep the order they
-    // came in, whoever was followed before.
-    const std::vector<Ship*> ships = ShipsById();
-    for (auto it = ships.rbegin(); it != ships.rend(); ++it)
-        world->MoveShipToFront(*it);
-    world->MoveShipToFront(ship);
-}
-
-std::vector<Ship*> DemoPlayback::ShipsById() const
-{
-    std::vector<Ship*> ships;
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext())
-        ships.push_back(ship);
-    std::sort(ships.begin(), ships.end(), [](const Ship* a, const Ship* b) { return a->GetId() < b->GetId(); });
-    return ships;
+    // The recorder's own ship, from its first appearance, or the leader in
+    // a recording without one.
+    follower.Keep(demo.Header().shipId != DemoHeader::kNoShip ? static_cast<int>(demo.Header().shipId) : -1);
 }
 
 int DemoPlayback::Advance(int frameMs)
@@ -211,20 +161,7 @@ void DemoPlayback::Slower()
 
 void DemoPlayback::Follow(int step)
 {
-    // By id, so that Tab goes round every ship and Shift+Tab back; past
-    // wrecks and ships not yet in play, whose camera shows an empty field.
-    const std::vector<Ship*> ships = ShipsById();
-    const auto at = std::find_if(ships.begin(), ships.end(), [&](const Ship* ship) { return ship->GetId() == followed; });
-    const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(ships.size());
-    const std::ptrdiff_t from = at == ships.end() ? (step > 0 ? -1 : 0) : at - ships.begin();
-    for (std::ptrdiff_t turn = 1; turn <= count; ++turn) {
-        Ship* next = ships[static_cast<std::size_t>(((from + step * turn) % count + count) % count)];
-        if (next->IsAlive()) {
-            chosen = next->GetId();
-            FollowShip(next);
-            return;
-        }
-    }
+    follower.Follow(step);
 }
 
 std::uint32_t DemoPlayback::Length() const
@@ -234,6 +171,7 @@ std::uint32_t DemoPlayback::Length() const
 
 bool DemoPlayback::FollowedThrusts() const
 {
+    const int followed = follower.Followed();
     return followed >= 0 && static_cast<std::uint32_t>(followed) == demo.Header().shipId &&
            recorderKeys.Holds(kKeyThrust);
 }
@@ -253,7 +191,7 @@ std::string DemoPlayback::Caption() const
     std::string caption = "Demo " + Minutes(clock) + " / " + Minutes(Length()) + "  " + speedText;
     if (paused)
         caption += "  paused";
-    if (const Ship* ship = world->FindShip(followed); ship && ship->Name())
+    if (const Ship* ship = follower.FollowedShip(); ship && ship->Name())
         caption += std::string("  following ") + ship->Name();
     return caption;
 }

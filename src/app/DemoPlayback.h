@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/ShipFollower.h"
 #include "world/HeldKeys.h"
 
 class DemoReader;
 class NetClient;
-class Ship;
 class World;
 
 // A recorded game applied to a world of its own through the client's
@@ -63,9 +63,6 @@ private:
     void Restart();
     void ApplyUntil(std::uint32_t ms);
     void KeepFollowing();
-    void FollowLeader();
-    void FollowShip(Ship* ship);
-    std::vector<Ship*> ShipsById() const;
 
     const DemoReader& demo;
     std::unique_ptr<World> world;
@@ -75,8 +72,7 @@ private:
     double carried = 0.0; // parts of a millisecond at slow speeds
     std::size_t speed = 2;
     bool paused = false;
-    int followed = -1; // the id of the ship the camera follows
-    int chosen = -1; // the id the viewer chose with Tab
+    ShipFollower follower;
     HeldKeys recorderKeys; // as the last controls record has them
     std::vector<std::string> missingMaps; // that the demo goes on to
 };
