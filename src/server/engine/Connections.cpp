@@ -32,6 +32,13 @@ void Connections::Seat(platform::PlayerId id, int slot, const std::string& name)
     bySlot[slot] = id;
 }
 
+void Connections::Unseat(platform::PlayerId id)
+{
+    Connection& connection = open.at(id);
+    bySlot.erase(connection.slot);
+    connection.slot = HostedGame::kNobody;
+}
+
 int Connections::Close(platform::PlayerId id)
 {
     const auto found = open.find(id);

@@ -30,6 +30,8 @@ struct Connection {
     Allowance chat;
     Allowance commands;
     bool admin = false; // logged in
+    bool watching = false; // without a ship
+    int shipType = 0;      // as asked for, for a seat taken later
     std::uint64_t countingSince = 0;
     int payloads = 0;
 
@@ -45,6 +47,8 @@ public:
     Connection& Open(platform::PlayerId id, std::uint32_t address, std::uint64_t now);
     // The player took a seat in the game.
     void Seat(platform::PlayerId id, int slot, const std::string& name);
+    // The player leaves its seat or watcher's slot, to take another.
+    void Unseat(platform::PlayerId id);
     // The connection is gone; its slot, kNobody when it never joined.
     int Close(platform::PlayerId id);
 

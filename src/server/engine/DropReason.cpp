@@ -8,9 +8,10 @@ constexpr DropText kDropTexts[kDropReasons] = {
     {"never_joined", "never joined", nullptr},
     {"flood", "floods the server", nullptr},
     {"garbage", "sent something that is not a message", nullptr},
-    {"full", "the game is full", nullptr},
+    {"full", "the game is full", "The server is full: no seat is free."},
     {"kicked", "kicked", "An admin of this server has dropped you from the game."},
     {"banned", "banned", "You are banned from this server."},
+    {"no_place_to_watch", "every place to watch is taken", "All places to watch are taken: try again later."},
 };
 
 } // namespace

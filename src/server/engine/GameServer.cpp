@@ -42,19 +42,24 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
       commands({this->options, log, *game, connections, admission,
                 [this](platform::PlayerId id, DropReason why) { Drop(id, why); }, [this] { halted = true; },
                 [this] { return StatusFigures(); }}),
+      watchers({this->options.spectatorSlots, this->options.maxPlayers, log, *game, connections,
+                [this](platform::PlayerId id, bool flying) { Moved(id, flying); }}),
       lookout(this->options, log, [this] { return MetricsText(); }), registrar(this->options.masters),
       session(this)
 {
     if (!options.recordDir.empty())
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
+    for (CommandRegistry::Command& command : watchers.Commands())
+        commands.Add(std::move(command));
 }
 
 GameServer::~GameServer() = default;
 
 bool GameServer::Start(std::string& error)
 {
-    if (!session.Host(ApplicationGuid(), options.name, static_cast<std::uint32_t>(options.maxPlayers), options.port,
-                      error))
+    // Watchers come on top of the seats: a full game still takes them.
+    if (!session.Host(ApplicationGuid(), options.name,
+                      static_cast<std::uint32_t>(options.maxPlayers + options.spectatorSlots), options.port, error))
         return false;
     if (!admission.Load(error) || !game->Start(error) || !StartRecording(error) ||
         !lookout.Start(game->Now(), error)) {
@@ -181,7 +186,7 @@ void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool r
 
 std::vector<std::string> GameServer::StatusFigures()
 {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines = watchers.StatusLines();
     if (recorder)
         lines.push_back(recorder->Path().empty() ? "recording rounds with a person into " + options.recordDir
                                                  : "recording this round into " + recorder->Path());
@@ -308,8 +313,10 @@ void GameServer::Leave(platform::PlayerId id)
     const Connection* connection = connections.Find(id);
     if (!connection)
         return;
-    if (connection->Joined())
+    if (connection->Joined() && !connection->watching)
         lookout.PlayerDisconnected(AgonesPlayer(id));
+    if (connection->Joined() && connection->watching)
+        watchers.Left();
     const int slot = connections.Close(id);
     if (slot != HostedGame::kNobody) {
         game->Leave(slot);
@@ -332,7 +339,7 @@ void GameServer::Drop(platform::PlayerId id, DropReason why)
     ++drops[static_cast<std::size_t>(why)];
     log.Line("dropping %s: %s", connections.Describe(id).c_str(), text.log);
     const Connection* connection = connections.Find(id);
-    if (text.told && connection && connection->Joined()) {
+    if (text.told && connection) {
         NetMessage farewell;
         farewell.SetText(text.told);
         Answer(id, farewell, platform::Delivery::Reliable);

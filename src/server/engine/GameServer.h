@@ -18,6 +18,7 @@
 #include "server/engine/ServerCommands.h"
 #include "server/engine/ServerOptions.h"
 #include "server/engine/TickFigures.h"
+#include "server/engine/Watchers.h"
 #include "server/game/HostedGame.h"
 
 class NetMessage;
@@ -101,6 +102,11 @@ private:
     // Received messages (GameServerMessages.cpp).
     void Handle(platform::PlayerId id, Connection& connection, const NetMessage& message);
     void Join(platform::PlayerId id, const NetMessage& message);
+    // A player who asked to watch instead of joining.
+    void Watch(platform::PlayerId id, const NetMessage& message);
+    // A player took a seat or gave one up for watching: the sidecar and the
+    // searches hear of it; one that found no place goes.
+    void Moved(platform::PlayerId id, bool flying);
     // Whether one more line may go now; the first one too many has the
     // player told to slow down.
     bool Paced(const Connection& connection, Allowance& allowance, const char* slowDown);
@@ -142,6 +148,7 @@ private:
     Connections connections;
     Admission admission;
     ServerCommands commands;
+    Watchers watchers;
     Lookout lookout;
     Registrar registrar;
     platform::SessionServer session;

@@ -25,7 +25,8 @@ bool SentByPlayers(int kind)
     case kMsgHaltServer:
     case kMsgPing:
     case kMsgPong:
-    case kMsgServerCommand: return true;
+    case kMsgServerCommand:
+    case kMsgWatch: return true;
     default: return false;
     }
 }
@@ -75,15 +76,20 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
         Answer(id, pong, platform::Delivery::Any);
         return;
     }
-    if (message.Kind() == kMsgJoin) {
+    // A second join or watch, a watcher's claim of a ship among them, is
+    // ignored: /join is the way to a seat.
+    if (message.Kind() == kMsgJoin || message.Kind() == kMsgWatch) {
         if (!connection.Joined())
-            Join(id, message);
+            message.Kind() == kMsgJoin ? Join(id, message) : Watch(id, message);
         return;
     }
     if (!connection.Joined())
         return;
     switch (message.Kind()) {
     case kMsgControl:
+        // A watcher's keys fly nothing.
+        if (connection.watching)
+            break;
         game->Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
         connection.keysHeardAt = game->Now();
         break;
@@ -113,8 +119,34 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
         log.Line("%s flies ship %d", connections.Describe(id).c_str(), seat.ship);
         break;
     }
+    connections.Find(id)->shipType = shipType;
     CountSeats();
     lookout.PlayerConnected(AgonesPlayer(id));
+}
+
+void GameServer::Watch(platform::PlayerId id, const NetMessage& message)
+{
+    int ignoredId = 0;
+    int shipType = 0;
+    char requested[kMaxNameLength + 1] = {};
+    message.GetJoin(ignoredId, shipType, requested, sizeof requested);
+    if (!watchers.Admit(id, shipType, requested))
+        Drop(id, DropReason::NoPlaceToWatch);
+}
+
+void GameServer::Moved(platform::PlayerId id, bool flying)
+{
+    const Connection* connection = connections.Find(id);
+    if (connection && !connection->Joined()) {
+        Drop(id, flying ? DropReason::Full : DropReason::NoPlaceToWatch);
+        return;
+    }
+    // Watchers are no players of the fleet's: the sidecar hears of pilots alone.
+    if (flying)
+        lookout.PlayerConnected(AgonesPlayer(id));
+    else
+        lookout.PlayerDisconnected(AgonesPlayer(id));
+    CountSeats();
 }
 
 bool GameServer::Paced(const Connection& connection, Allowance& allowance, const char* slowDown)
@@ -132,7 +164,10 @@ void GameServer::Chat(Connection& connection, const NetMessage& message)
         return;
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
-    game->Chat(connection.slot, text);
+    if (connection.watching)
+        watchers.Chat(connection, text);
+    else
+        game->Chat(connection.slot, text);
 }
 
 void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const NetMessage& message)

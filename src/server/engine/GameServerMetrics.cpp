@@ -58,6 +58,8 @@ std::string GameServer::MetricsText() const
     page.One("quillrock_robots", "gauge", "Robots in the game.", glance.robots);
     page.One("quillrock_seats", "gauge", "Players the game takes at most.", options.maxPlayers);
     page.One("quillrock_connections", "gauge", "Connections, joined or not.", static_cast<double>(connections.Count()));
+    page.One("quillrock_watchers", "gauge", "People watching without a ship.", watchers.Count());
+    page.One("quillrock_watcher_places", "gauge", "People who may watch at once.", watchers.Places());
     page.Figure("quillrock_map_info", "gauge", "The map being played.");
     page.Sample("quillrock_map_info", 1, "map=\"" + LabelValue(glance.map) + "\"");
     page.Figure("quillrock_mode_info", "gauge", "The kind of game being played.");

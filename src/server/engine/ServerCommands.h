@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/SessionServer.h"
@@ -41,6 +42,8 @@ public:
     ServerCommands& operator=(const ServerCommands&) = delete;
 
     const CommandRegistry& Registry() const { return registry; }
+    // A command the server keeps elsewhere, in the same registry.
+    void Add(CommandRegistry::Command command) { registry.Add(std::move(command)); }
     // The operator's commands with their help lines, as /help lists them.
     static std::string Help();
 

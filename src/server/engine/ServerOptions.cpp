@@ -159,6 +159,10 @@ const Option kOptions[] = {
      }},
     {"max-players", "N", "players at most, 1 to 64 (default 16)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, Player::kMaxSlots, o.maxPlayers); }},
+    {"spectator-slots", "N",
+     "people who may watch without a ship besides the players, 0 to\n63, as far as the 64 slots reach; a full "
+     "game still takes\nwatchers (default 8)\n",
+     [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 0, Player::kMaxSlots - 1, o.spectatorSlots); }},
     {"maps", "A,B,...", "the maps to play in turn, by file name without .smp\n(default every map in Maps/)\n",
      [](const std::string& v, ServerOptions& o) { return ReadMaps(v, o.maps); }},
     {"score-limit", "N", "a round ends when a player, or in tdm and ctf a side, reaches N,\n1 to 126 (default 10)\n",

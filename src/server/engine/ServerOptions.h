@@ -10,6 +10,7 @@
 // The game's own are its GameOptions.
 struct ServerOptions : GameOptions {
     std::uint16_t port = 3001;
+    int spectatorSlots = 8;        // people who watch without a ship
     std::string name = "Quillrock Server";
     int tickRate = 60;
     std::string dataDir;           // empty: found as the game finds it

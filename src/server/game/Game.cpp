@@ -111,6 +111,7 @@ void Game::Restart()
     lastRound = false;
     matchBegun = false;
     finished = false;
+    watchers = 0;
     std::string reason;
     if (!simulation.Restart(reason))
         log.Always("cannot play the first map: %s", reason.c_str());
@@ -151,7 +152,17 @@ void Game::Leave(int slot)
     if (Player* player = Pilot(slot)) {
         RemovePilot(player);
         FillSeats();
+    } else if (simulation.ReleaseSlot(slot)) {
+        reporter.RemoveShip(slot);
     }
+}
+
+void Game::CountWatchers(int count)
+{
+    if (count == watchers)
+        return;
+    watchers = count;
+    reporter.ToAll().SetWatchers(count);
 }
 
 void Game::RemovePilot(Player* player)
@@ -210,10 +221,22 @@ bool Game::RetireRobot()
 
 int Game::Watch()
 {
+    return Observe(nullptr);
+}
+
+int Game::WatchAs(const std::string& name)
+{
+    return Observe(name.c_str());
+}
+
+int Game::Observe(const char* name)
+{
     const int slot = simulation.ReserveSlot();
     if (slot < 0)
         return kNobody;
     reporter.AddWatcher(slot);
+    if (name)
+        reporter.To(slot).SetWatching(0, name);
     Welcome(slot);
     return slot;
 }
@@ -245,6 +268,8 @@ void Game::Welcome(int slot)
     for (const FuelDepots::Change& block : simulation.Depots().DifferencesFromFile())
         reporter.To(slot).SetTileChange(block.column, block.row, block.value);
     reporter.EntitiesInView(slot);
+    if (watchers > 0)
+        reporter.To(slot).SetWatchers(watchers);
     if (simulation.IsRoundOver())
         reporter.To(slot).SetRoundOver();
 }
@@ -269,7 +294,7 @@ void Game::Tell(int slot, const char* text)
 {
     if (slot == kNobody)
         reporter.ToAll().SetText(text);
-    else if (Pilot(slot))
+    else if (Pilot(slot) || simulation.IsReserved(slot))
         reporter.To(slot).SetText(text);
 }
 

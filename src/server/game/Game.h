@@ -47,6 +47,8 @@ public:
     // A watcher takes a slot of its own, as long as the game lasts
     // (Restart lets it go).
     int Watch() override;
+    int WatchAs(const std::string& name) override;
+    void CountWatchers(int count) override;
     void Hold(int slot, const HeldKeys& keys) override;
     void Chat(int slot, const char* text) override;
     void Tell(int slot, const char* text) override;
@@ -94,6 +96,8 @@ private:
     // Everything a newcomer's program needs to show the game as it is,
     // after its own ship's id for a pilot.
     void Welcome(int slot);
+    // A watcher's slot, its reply (a person's) before its welcome.
+    int Observe(const char* name);
     // A robot that wins a round says so.
     void Cheer();
     // With one match: a fresh round as the first person comes, and the
@@ -127,4 +131,5 @@ private:
     bool lastRound = false;
     bool matchBegun = false; // with one match, once a person came
     bool finished = false;
+    int watchers = 0; // as the engine counts them
 };

@@ -89,7 +89,13 @@ public:
     // A watcher without a ship, told everything everywhere; kNobody when
     // every slot is taken.
     virtual int Watch() = 0;
+    // A person watches under the name: told so first, then as Watch.
+    virtual int WatchAs(const std::string& name) = 0;
+    // A pilot's seat or a watcher's slot is let go.
     virtual void Leave(int slot) = 0;
+    // How many people watch, for everyone's scoreboard; the engine keeps
+    // the count, since the game cannot tell a watcher from a recording.
+    virtual void CountWatchers(int count) = 0;
     virtual void Hold(int slot, const HeldKeys& keys) = 0;
     // A player's line of chat, for everyone.
     virtual void Chat(int slot, const char* text) = 0;

@@ -200,6 +200,14 @@ int Simulation::ReserveSlot()
     return slot;
 }
 
+bool Simulation::ReleaseSlot(int slot)
+{
+    if (slot < 0 || slot >= Player::kMaxSlots || !reservedSlots.test(static_cast<std::size_t>(slot)))
+        return false;
+    reservedSlots.reset(static_cast<std::size_t>(slot));
+    return true;
+}
+
 bool Simulation::SetNextMode(std::string_view name)
 {
     std::unique_ptr<GameMode> chosen = GameMode::Make(name);

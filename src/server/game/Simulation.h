@@ -84,6 +84,12 @@ public:
     // A slot for a watcher without a ship, never given to a pilot; -1 when
     // every slot is taken. Restart frees them all.
     int ReserveSlot();
+    // A watcher's slot is free again; false for a slot no watcher holds.
+    bool ReleaseSlot(int slot);
+    bool IsReserved(int slot) const
+    {
+        return slot >= 0 && slot < Player::kMaxSlots && reservedSlots.test(static_cast<std::size_t>(slot));
+    }
     void RemovePlayer(Player* player);
     // In a team game: the pilot plays for the other side from now on, its
     // score kept. A ship in flight goes down, to come back on the usual

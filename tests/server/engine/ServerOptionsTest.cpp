@@ -45,12 +45,12 @@ TEST(ServerOptions, EitherFormAndTheValuesWithARuleOfTheirOwn)
 {
     const auto [result, options, message] =
         Parse({"--port", "4000", "--max-players=32", "--maps", "Arena,Warren", "--round-minutes", "0.5",
-               "--seed=4294967295", "--agones", "--trust-local", "no", "--metrics", "9100"});
+               "--seed=4294967295", "--agones", "--trust-local", "no", "--metrics", "9100", "--spectator-slots=0"});
     ASSERT_EQ(result, ParsedOptions::Run) << message;
     EXPECT_EQ(std::tuple(options.port, options.maxPlayers, options.maps, options.roundMinutes, options.seed,
-                         options.agones, options.trustLocal, options.metrics),
+                         options.agones, options.trustLocal, options.metrics, options.spectatorSlots),
               std::tuple(std::uint16_t {4000}, 32, std::vector<std::string> {"Arena", "Warren"}, 0.5, 4294967295u,
-                         true, false, std::string("127.0.0.1:9100")));
+                         true, false, std::string("127.0.0.1:9100"), 0));
     EXPECT_EQ(Parse({"--port", "1", "--help"}).result, ParsedOptions::Help);
     // A recording's watcher takes a seat of its own: 63 players at most.
     const Parsed other = Parse({"--record", "/r", "--max-players", "63", "--metrics=0.0.0.0:9100", "--agones=no"});
@@ -73,7 +73,7 @@ TEST(ServerOptions, BadValuesAreNamedAndRefused)
         {"--record", ""},         {"--record", "/r", "--max-players", "64"},
         {"--record", "/r", "--simulate", "1"}, {"--trust-local", "maybe"},      {"--metrics", "host:"},      {"--metrics", "nonsense:9100"},
         {"--metrics", "70000"},   {"--agones=perhaps"},        {"--config"},
-        {"--mode", "koth"},
+        {"--mode", "koth"},       {"--spectator-slots", "64"}, {"--spectator-slots", "-1"},
     };
     for (const auto& args : bad) {
         const Parsed parsed = Parse(args);
@@ -162,7 +162,7 @@ TEST(ServerOptions, TheExampleConfigReadsWithEveryOptionInIt)
     ServerOptions options;
     std::string message;
     ASSERT_TRUE(ReadConfigText(text, "example", options, message)) << message;
-    EXPECT_EQ(named.size(), 21u) << "every option but --config, --simulate and --help";
+    EXPECT_EQ(named.size(), 22u) << "every option but --config, --simulate and --help";
 }
 
 TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)

@@ -140,6 +140,35 @@ TEST_F(GameTest, ChatTellsAndMapRequestsReachWhomTheyShould)
     EXPECT_EQ(game->GetSimulation().MapName(), "Warren") << "from a map out of the rotation, as a round's end goes on";
 }
 
+// A person who watches takes a slot but no seat: robots and people fill
+// every seat beside it, it hears its reply before the game and everyone
+// hears how many watch; its slot is free again once it leaves.
+TEST_F(GameTest, AWatcherHoldsASlotButNoSeatIsToldAndItsSlotComesBack)
+{
+    Begin(Options(2, 2));
+    const int eve = game->WatchAs("Eve");
+    ASSERT_NE(eve, Game::kNobody);
+    game->CountWatchers(1);
+    const int ann = game->Join("Ann", 1);
+    game->Tell(eve, "just you");
+    Tick();
+    EXPECT_EQ(std::tuple(game->People(), game->Robots()), std::tuple(1, 1)) << "one robot gave its seat, not two";
+    std::vector<int> kinds;
+    EachTo(eve, kMsgWatching, [&](NetMessage& message) { kinds.push_back(message.Kind()); });
+    EachTo(eve, kMsgPlayerSpawn, [&](NetMessage& message) { kinds.push_back(message.Kind()); });
+    EXPECT_EQ(kinds, (std::vector<int>{kMsgWatching, kMsgPlayerSpawn, kMsgPlayerSpawn, kMsgPlayerSpawn}))
+        << "the reply, then both robots and Ann";
+    EXPECT_TRUE(Told(eve, "just you"));
+    int watching = 0;
+    EachTo(ann, kMsgWatchers, [&](NetMessage& message) { message.GetId(watching); });
+    EXPECT_EQ(watching, 1) << "in Ann's welcome";
+
+    game->Leave(eve);
+    EXPECT_EQ(game->Watch(), eve) << "the slot is free again";
+    game->Leave(ann);
+    EXPECT_EQ(game->Robots(), 2) << "a watcher's leaving touches no seat";
+}
+
 // A newcomer hears what is left of the round; everyone hears a new round's
 // whole time, and a game without a time limit says so.
 TEST_F(GameTest, TheRoundClockFollowsEachMapWithTheTimeLeftAndTheScoreLimit)

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "app/CommandInterpreter.h"
+#include "server/engine/RawPeer.h"
+#include "server/engine/ServedGame.h"
+#include "world/GameKey.h"
+
+namespace {
+
+// People who watch without a ship, as the real server takes them: raw
+// peers that may send anything, and the player's real client typing its
+// commands.
+class WatcherSession : public ServedGame {
+protected:
+    WatcherSession() : ServedGame(48000, "Stand Server") {}
+
+    ServerOptions Options(int seats, int bots, int places) const
+    {
+        ServerOptions options = ServedGame::Options(seats, bots);
+        options.spectatorSlots = places;
+        return options;
+    }
+    // A raw peer that asked to watch (or to join) under the name.
+    std::unique_ptr<RawPeer> Arrive(const char* name, bool watching)
+    {
+        auto peer = std::make_unique<RawPeer>();
+        EXPECT_TRUE(peer->Connect(port)) << name;
+        NetMessage hello;
+        watching ? hello.SetWatch(1, name) : hello.SetJoin(0, 1, name);
+        peer->Send(hello);
+        return peer;
+    }
+    bool PumpUntil(RawPeer& peer, const std::function<bool()>& done)
+    {
+        return WorkUntil([&] {
+            peer.Pump();
+            return done();
+        });
+    }
+    static void Type(const char* line) { CommandInterpreter().Execute(line); }
+    // Some line of the console holds the words.
+    static bool ConsoleHolds(const std::string& words)
+    {
+        return std::ranges::any_of(ConsoleLines(),
+                                   [&](const std::string& line) { return line.find(words) != std::string::npos; });
+    }
+    bool Answered(const char* line, const std::string& answer)
+    {
+        Type(line);
+        return WorkUntil([&] { return ConsoleHas(answer); });
+    }
+};
+
+TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAndSeatsAreRefused)
+{
+    StartServer(Options(2, 0, 2));
+    ASSERT_TRUE(Join());
+    auto ann = Arrive("Ann", true);
+    auto bob = Arrive("Bob", true);
+    ASSERT_TRUE(PumpUntil(*bob, [&] { return std::ranges::count(bob->kinds, kMsgMap) > 0; }));
+    EXPECT_EQ(bob->kinds.front(), kMsgWatching) << "the reply comes first, before the map";
+    EXPECT_TRUE(PumpUntil(*ann, [&] { return std::ranges::count(ann->kinds, kMsgWatchers) > 0; }));
+
+    auto cid = Arrive("Cid", true);
+    EXPECT_TRUE(PumpUntil(*cid, [&] { return !cid->Connected(); })) << "a third past two places";
+    EXPECT_TRUE(cid->Told("All places to watch are taken: try again later."));
+    auto dee = Arrive("Dee", false);
+    ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Dee joined the game"); })) << "watchers hold no seat";
+
+    // Ann holds every key, claims a ship by joining, and asks for a seat.
+    NetMessage keys, claim, seat, line;
+    const std::int32_t held[] = {kKeyThrust, kKeyFire, kKeyTurnLeft};
+    keys.SetControl(local->GetId(), held, 3);
+    claim.SetJoin(0, 1, "Ann");
+    seat.SetServerCommand("join");
+    line.SetText("nice shot");
+    for (const NetMessage* message : {&keys, &claim, &seat, &line})
+        ann->Send(*message);
+    EXPECT_TRUE(PumpUntil(*ann, [&] { return ann->Told("No seat is free: all 2 are taken."); }));
+    EXPECT_TRUE(WorkUntil([] { return ConsoleHas("Ann (watching): nice shot"); }));
+
+    EXPECT_TRUE(Answered("/server status", "2 watchers of 2 places"));
+    EXPECT_TRUE(ConsoleHolds("\"Ann\" (player")) << "each watcher listed";
+    EXPECT_TRUE(ConsoleHolds(", watching"));
+    EXPECT_EQ(world->ShipCount(), 2u) << "no ship for a watcher, whatever it claims";
+
+    // With a place to watch free, a pilot finds the seats all taken.
+    bob->Leave();
+    auto eve = Arrive("Eve", false);
+    EXPECT_TRUE(PumpUntil(*eve, [&] { return !eve->Connected(); }));
+    EXPECT_TRUE(eve->Told("The server is full: no seat is free."));
+}
+
+} // namespace
