@@ -27,6 +27,8 @@ extern int g_screenWidth;
 extern int g_screenHeight;
 // The server chosen in the browser, read by the game session.
 extern char g_serverName[kTextBufferSize];
+// Whether the game chosen in the browser is watched without a ship.
+extern bool g_joinAsWatcher;
 // The apostrophe that opened a chat line arrives as a typed character too;
 // it is not part of the line. It usually goes by while the keys still fly
 // the ship, before the frame that sees the key: then it is not waited for.

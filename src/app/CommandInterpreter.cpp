@@ -154,6 +154,8 @@ constexpr Row kClientRows[] = {
     {"record", Takes::Word, "", Record},
     {"hud", Takes::Word, "", Hud},
     {"team", Takes::Nothing, "", Forward},
+    {"spectate", Takes::Nothing, "", Forward},
+    {"join", Takes::Nothing, "", Forward},
     {"server", Takes::Rest, "", Server},
 };
 

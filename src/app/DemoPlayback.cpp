@@ -204,14 +204,10 @@ std::string DemoPlayback::Banner() const
     if (PlaysTeams(world.get()))
         return TeamResultsBanner(client->TeamScore(Team::Red), client->TeamScore(Team::Blue));
     const std::vector<Standing> standings = BuildStandings(world.get());
-    if (standings.empty())
-        return "";
     // The recorder's word on its own round, whichever ship is followed.
-    if (demo.Header().shipId != DemoHeader::kNoShip) {
+    if (demo.Header().shipId != DemoHeader::kNoShip && !standings.empty()) {
         const Ship* own = world->FindShip(static_cast<int>(demo.Header().shipId));
         return !own ? "" : own->GetScore() == standings.front().score ? "You Won!" : "You Lost";
     }
-    if (standings.size() > 1 && standings[1].score == standings[0].score)
-        return "A draw";
-    return standings[0].name + " wins";
+    return OnlookersBanner(world.get());
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
@@ -12,13 +13,16 @@
 #include "app/Input.h"
 #include "app/Settings.h"
 #include "app/SoundBoard.h"
+#include "app/WatchView.h"
 #include "base/Console.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
+#include "gfx/TeamView.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
+#include "platform/Keyboard.h"
 #include "platform/Window.h"
 #include "world/GameKey.h"
 #include "world/HeldKeys.h"
@@ -63,6 +67,7 @@ std::unique_ptr<GameRecording> Record(NetClient& client)
 // Before the world goes, its borrowers let go of it.
 void EndLoan()
 {
+    Renderer::Instance()->ReleaseCamera();
     NetClient::Destroy();
     Renderer::Instance()->ForgetWorld();
 }
@@ -109,6 +114,9 @@ private:
     void Exchange(const std::uint8_t keys[256]);
     void GoIdle();
     void Fly(bool thrustHeld);
+    // Without a ship: the watcher's camera, and the frame heard; false
+    // while this side flies a ship.
+    bool Watch();
     void DrawFrame();
     void EndFrame();
     void Leave();
@@ -125,6 +133,8 @@ private:
     NetMessage control;
     SoundBoard* sound = nullptr;
     std::unique_ptr<GameSounds> heard;
+    std::unique_ptr<WatchView> watch;
+    bool tabWasDown = false;
 };
 
 GameLoop::GameLoop()
@@ -132,6 +142,7 @@ GameLoop::GameLoop()
     Console::Instance()->SetLineLimit(Console::kDefaultLimit);
     world = NewWorld();
     client = LendWorld(world.get());
+    client->WatchOnConnect(g_joinAsWatcher);
     client->SelectHost(g_serverName);
     client->Connect();
     recording = Record(*client);
@@ -182,7 +193,9 @@ void GameLoop::Exchange(const std::uint8_t keys[256])
 {
     Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
     BuildControlMessage(keys, local ? local->GetId() : 0, control);
-    client->Send(control);
+    // A watcher's keys fly nothing.
+    if (!client->IsWatching())
+        client->Send(control);
     client->DoWork(NetClient::kWorkBudget);
     if (recording && !g_settings.RecordDemos)
         recording.reset();
@@ -203,6 +216,8 @@ void GameLoop::GoIdle()
 // The own ship flies ahead of the server's reports, and the frame is heard.
 void GameLoop::Fly(bool thrustHeld)
 {
+    if (Watch())
+        return;
     Ship* own = world->FirstShip();
     world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
                           client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),
@@ -211,10 +226,44 @@ void GameLoop::Fly(bool thrustHeld)
     heard->Hear(*world, *client, thrustHeld, *sound);
 }
 
+bool GameLoop::Watch()
+{
+    if (!client->IsWatching()) {
+        if (std::exchange(watch, nullptr))
+            Renderer::Instance()->ReleaseCamera();
+        return false;
+    }
+    if (!watch)
+        watch = std::make_unique<WatchView>();
+    // Set-1 scan codes: Tab, the shifts and the arrows.
+    std::uint8_t state[256] = {};
+    platform::ReadKeyboardState(state);
+    const auto down = [&](std::uint8_t code) { return !input->IsTyping() && (state[code] & 0x80) != 0; };
+    WatchView::Keys keys;
+    const bool tab = down(0x0F);
+    if (tab && !tabWasDown)
+        keys.step = down(0x2A) || down(0x36) ? -1 : 1;
+    tabWasDown = tab;
+    keys.left = down(0xCB);
+    keys.right = down(0xCD);
+    keys.up = down(0xC8);
+    keys.down = down(0xD0);
+    watch->Frame(*world, keys, frames.FrameTime());
+    if (watch->IsFree())
+        Renderer::Instance()->HoldCamera(static_cast<int>(watch->CameraX()), static_cast<int>(watch->CameraY()));
+    else
+        Renderer::Instance()->ReleaseCamera();
+    world->SteerFirstShip(false);
+    heard->Hear(*world, *client, false, *sound);
+    return true;
+}
+
 void GameLoop::DrawFrame()
 {
     if (client->IsRoundOver()) {
-        DrawResultsFrame(world.get(), frames.PerSecond());
+        // A watcher won nothing and lost nothing: the round's winner is named.
+        const std::string banner = watch && !PlaysTeams(world.get()) ? OnlookersBanner(world.get()) : std::string();
+        DrawResultsFrame(world.get(), frames.PerSecond(), nullptr, banner.empty() ? nullptr : banner.c_str());
         resultsShown = true;
         return;
     }
@@ -227,7 +276,9 @@ void GameLoop::DrawFrame()
         radar = NewRadar(g_screenHeight);
         heard->Forget();
     }
-    DrawGameFrame(radar.get(), world.get(), frames.FrameTime(), frames.PerSecond(), nullptr, !g_settings.ClassicHud);
+    const std::string caption = watch ? watch->Caption() : std::string();
+    DrawGameFrame(radar.get(), world.get(), frames.FrameTime(), frames.PerSecond(),
+                  watch ? caption.c_str() : nullptr, !g_settings.ClassicHud);
 }
 
 void GameLoop::EndFrame()

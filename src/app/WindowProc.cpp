@@ -70,6 +70,18 @@ void OnMainMenuKey(std::uint32_t key)
         MainMenu::Instance()->SelectNext();
 }
 
+// The game on the listed server, flying a ship or watching without one.
+void StartGame(bool watching)
+{
+    ServerBrowser* browser = ServerBrowser::Instance();
+    if (!browser->HasHosts())
+        return;
+    g_appState = AppState::InGame;
+    g_joinAsWatcher = watching;
+    TakeOptionsForGame();
+    browser->SelectedName(g_serverName, sizeof g_serverName);
+}
+
 // The arrows move the selection in both browsers: the help line offers
 // them in both.
 void OnBrowserKey(std::uint32_t key)
@@ -80,6 +92,8 @@ void OnBrowserKey(std::uint32_t key)
         ServerBrowser::Instance()->SelectPrevious();
     else if (key == platform::kVkDown)
         ServerBrowser::Instance()->SelectNext();
+    else if (key == platform::kVkF6)
+        StartGame(true);
 }
 
 void OnInternetKey(std::uint32_t key)
@@ -98,6 +112,10 @@ void OnInternetKey(std::uint32_t key)
     case platform::kVkF3: table.ToggleHidden(ServerTable::kHideEmpty); break;
     case platform::kVkF4: table.ToggleHidden(ServerTable::kHideRobotsOnly); break;
     case platform::kVkF5: screen->AskRefresh(); break;
+    case platform::kVkF6:
+        g_joinAsWatcher = true;
+        screen->AskJoin();
+        break;
     default: break;
     }
 }
@@ -243,6 +261,7 @@ void OnInternetChar(char c)
 {
     InternetServers* screen = InternetServers::Instance();
     if (c == kEnter) {
+        g_joinAsWatcher = false;
         screen->AskJoin();
         return;
     }
@@ -259,12 +278,7 @@ void OnBrowserChar(char c)
         g_appState = AppState::MainMenu;
         return;
     }
-    ServerBrowser* browser = ServerBrowser::Instance();
-    if (!browser->HasHosts())
-        return;
-    g_appState = AppState::InGame;
-    TakeOptionsForGame();
-    browser->SelectedName(g_serverName, sizeof g_serverName);
+    StartGame(false);
 }
 
 void OnMainMenuChar(char c)

@@ -131,6 +131,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     radar->SetWorld(world);
     radar->SetTeamScores(HeardTeamScore(Team::Red), HeardTeamScore(Team::Blue));
     radar->SetFlags(flags);
+    radar->SetWatchers(NetClient::Exists() ? NetClient::Instance()->WatcherCount() : 0);
     radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
     renderer->EndBatch();
 }

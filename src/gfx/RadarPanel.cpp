@@ -175,29 +175,36 @@ void RadarPanel::DrawScoreboard(float x, float y)
     if (!world)
         return;
     const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
-    if (PlaysTeams(world)) {
-        DrawTeamScoreboard(static_cast<float>(static_cast<int>(x - hw + 10 + b)), y + hh - (w + 32) - b - 10 - 16);
-        return;
-    }
+    const float left = static_cast<float>(static_cast<int>(x - hw + 10 + b));
+    const float top = y + hh - (w + 32) - b - 10 - 16;
     int i = 0;
-    for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
-        char name[14] = {};
-        ship->GetName(name, sizeof name);
-        Renderer::Instance()->DrawText(static_cast<float>(static_cast<int>(x - hw + 10 + b)),
-                                       y + hh - (w + 32) - b - 10 - 16 - 16.0f * static_cast<float>(i), "%-14s %3d",
-                                       name, ship->GetScore());
+    if (PlaysTeams(world)) {
+        i = DrawTeamScoreboard(left, top);
+    } else {
+        for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
+            char name[14] = {};
+            ship->GetName(name, sizeof name);
+            Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(i), "%-14s %3d", name,
+                                           ship->GetScore());
+        }
+    }
+    if (watchers > 0) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(i + 1), "%d watching", watchers);
     }
 }
 
 // Each side's total and its ships in its tint, Red first.
-void RadarPanel::DrawTeamScoreboard(float left, float top)
+int RadarPanel::DrawTeamScoreboard(float left, float top)
 {
-    float lineY = top;
+    int lines = 0;
     for (const Standing& standing : BuildTeamStandings(world, redScore, blueScore)) {
         UseTeamTint(standing.team);
-        Renderer::Instance()->DrawText(left, lineY, "%-14s %3d", standing.name.substr(0, 13).c_str(), standing.score);
-        lineY -= 16.0f;
+        Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(lines), "%-14s %3d",
+                                       standing.name.substr(0, 13).c_str(), standing.score);
+        ++lines;
     }
+    return lines;
 }
 
 // The local ship green in the minimap's middle, the visible others round

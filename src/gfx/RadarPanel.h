@@ -32,6 +32,9 @@ public:
     }
 
     void SetFlags(const KnownFlags& known) { flags = known; }
+    // How many watch the game without a ship; a line under the scores
+    // says so when any do.
+    void SetWatchers(int count) { watchers = count; }
 
     bool LoadTextures() override;
     bool Draw(int x, int y) override;
@@ -46,7 +49,8 @@ private:
     void DrawFrame(float x, float y, float fill);
     void DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight);
     void DrawScoreboard(float x, float y);
-    void DrawTeamScoreboard(float left, float top);
+    // The lines it drew.
+    int DrawTeamScoreboard(float left, float top);
     void DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight);
     void DrawInventory(float x, float y, const Ship& local);
 
@@ -59,4 +63,5 @@ private:
     int redScore = 0;
     int blueScore = 0;
     KnownFlags flags;
+    int watchers = 0;
 };

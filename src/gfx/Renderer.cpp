@@ -93,6 +93,11 @@ void Renderer::SetWorld(World* newWorld)
 
 void Renderer::UpdateCamera()
 {
+    if (cameraHeld) {
+        cameraX = heldX;
+        cameraY = heldY;
+        return;
+    }
     Ship* local = world ? world->FirstShip() : nullptr;
     if (!local)
         return;

@@ -46,8 +46,16 @@ public:
     World* GetWorld() const { return world; }
     int CameraX() const { return cameraX; }
     int CameraY() const { return cameraY; }
-    // The camera follows the local ship (the world's first).
+    // The camera follows the local ship (the world's first), unless held.
     void UpdateCamera();
+    // A watcher's free camera stays on a point of its own until let go.
+    void HoldCamera(int x, int y)
+    {
+        cameraHeld = true;
+        heldX = x;
+        heldY = y;
+    }
+    void ReleaseCamera() { cameraHeld = false; }
     // Draws one object around the camera, through the map's wrap-around;
     // an object more than half a screen away on every image is skipped.
     void DrawObject(GameObject* object);
@@ -91,4 +99,7 @@ private:
     std::array<std::uint8_t, 256> glyphBlank{};
     int cameraX = 0;
     int cameraY = 0;
+    bool cameraHeld = false;
+    int heldX = 0;
+    int heldY = 0;
 };

@@ -32,6 +32,16 @@ const char* ResultsBanner(World* world)
     return local && !standings.empty() && local->GetScore() == standings.front().score ? "You Won!" : "You Lost";
 }
 
+std::string OnlookersBanner(World* world)
+{
+    const std::vector<Standing> standings = BuildStandings(world);
+    if (standings.empty())
+        return "";
+    if (standings.size() > 1 && standings[1].score == standings[0].score)
+        return "A draw";
+    return standings[0].name + " wins";
+}
+
 std::vector<Standing> BuildTeamStandings(World* world, int redScore, int blueScore)
 {
     const std::vector<Standing> everyone = BuildStandings(world);

@@ -26,3 +26,6 @@ std::vector<Standing> BuildTeamStandings(World* world, int redScore, int blueSco
 // "You Won!" when the local ship has the top score (ties win too),
 // otherwise "You Lost"; nobody wins a world without ships.
 const char* ResultsBanner(World* world);
+// The same for one who watches without a ship: the winner's name with
+// "wins", "A draw", or nothing in a world without ships.
+std::string OnlookersBanner(World* world);

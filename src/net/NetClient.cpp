@@ -171,7 +171,10 @@ void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
     if (local)
         local->GetName(name, sizeof name);
     NetMessage join;
-    join.SetJoin(0, local ? local->GetShipType() : 0, name);
+    if (watchAsked)
+        join.SetWatch(local ? local->GetShipType() : 0, name);
+    else
+        join.SetJoin(0, local ? local->GetShipType() : 0, name);
     Send(join);
 }
 

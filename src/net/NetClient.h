@@ -75,6 +75,13 @@ public:
     std::size_t HostCount() const { return hosts.size(); }
     void SelectHost(const char* name);
     bool Connect();
+    // The next Connect asks to watch, without a ship, instead of joining.
+    void WatchOnConnect(bool watch) { watchAsked = watch; }
+    // Watching without a ship, since the server said so and until it
+    // gives this side a ship again.
+    bool IsWatching() const { return watching; }
+    // How many watch the game, as the server last said.
+    int WatcherCount() const { return watcherCount; }
     // Takes the part of a connected client for a recorded game: payloads
     // come through OnReceive, and nothing is sent.
     void PlayBack();
@@ -153,6 +160,8 @@ private:
     void ApplyTeamScores(const NetMessage& message);
     void ApplyFlag(const NetMessage& message);
     void ApplyFlagEvent(const NetMessage& message);
+    void ApplyWatching(const NetMessage& message);
+    void ApplyWatchers(const NetMessage& message);
     // Where a flag's news happened, for its sound.
     Vector3 NewsPlace(FlagEvent event, const Flag& flag, int pilot) const;
     // A pilot's line starts with a name in the game and a colon.
@@ -168,6 +177,9 @@ private:
     std::uint16_t port = 3000; // until a loop sets the game port, as every loop does first
     bool connected = false;
     bool playingBack = false;
+    bool watchAsked = false;
+    bool watching = false;
+    int watcherCount = 0;
     bool terminated = false;
     bool roundOver = false;
     int pingMs = 0;

@@ -38,7 +38,7 @@ void NetClient::Apply(const NetMessage& message)
     // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
     // ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgFlagEvent + 1> handlers {};
+        std::array<Handler, kMsgWatchers + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -59,6 +59,8 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgTeamScores] = &NetClient::ApplyTeamScores;
         handlers[kMsgFlag] = &NetClient::ApplyFlag;
         handlers[kMsgFlagEvent] = &NetClient::ApplyFlagEvent;
+        handlers[kMsgWatching] = &NetClient::ApplyWatching;
+        handlers[kMsgWatchers] = &NetClient::ApplyWatchers;
         return handlers;
     }();
     const auto kind = static_cast<std::size_t>(message.Kind());
@@ -84,8 +86,38 @@ void NetClient::ApplyJoin(const NetMessage& message)
     char name[128] = {};
     message.GetJoin(id, type, name, sizeof name);
     news.SetOwnName(name);
-    if (world)
-        world->SetShipId(world->FirstShip(), id);
+    // A welcome follows, with the number of watchers when there are any.
+    watcherCount = 0;
+    if (!world)
+        return;
+    // A watcher given a seat flies a ship of its own again.
+    if (std::exchange(watching, false)) {
+        auto made = std::make_unique<Ship>();
+        made->SetName(name);
+        made->SetShipType(type);
+        made->SetLocal(true);
+        world->MoveShipToFront(world->AddShip(std::move(made)));
+    }
+    world->SetShipId(world->FirstShip(), id);
+}
+
+void NetClient::ApplyWatching(const NetMessage&)
+{
+    watching = true;
+    watcherCount = 0;
+    prediction.Reset();
+    // The ship this side flew, or would have, is no ship of the game's.
+    for (Ship* ship = world ? world->ShipsBegin() : nullptr; ship; ship = world->ShipsNext()) {
+        if (ship->IsLocal()) {
+            world->RemoveShip(ship);
+            break;
+        }
+    }
+}
+
+void NetClient::ApplyWatchers(const NetMessage& message)
+{
+    message.GetId(watcherCount);
 }
 
 void NetClient::ApplyMap(const NetMessage& message)
@@ -122,7 +154,8 @@ void NetClient::ApplyShipKilled(const NetMessage& message)
     if (!ship)
         return;
     ship->Kill();
-    if (ship != world->FirstShip())
+    // A watcher's first ship is the one it follows, not its own.
+    if (ship != world->FirstShip() || watching)
         return;
     prediction.OnDeath();
     news.OwnShipKilled(platform::TickCount(), ship->RespawnDelay());
@@ -268,6 +301,9 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
 
 bool NetClient::IsChatLine(const char* text) const
 {
+    // A watcher's line, marked after its name: watchers have no ship.
+    if (const char* mark = std::strstr(text, " (watching): "); mark && mark != text)
+        return true;
     if (!world)
         return false;
     for (const Ship* ship : world->Ships()) {

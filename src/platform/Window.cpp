@@ -47,6 +47,7 @@ std::uint32_t VirtualKeyOf(SDL_Keycode key)
     case SDLK_F3: return kVkF3;
     case SDLK_F4: return kVkF4;
     case SDLK_F5: return kVkF5;
+    case SDLK_F6: return kVkF6;
     default: return 0;
     }
 }

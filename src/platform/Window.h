@@ -37,6 +37,7 @@ enum VirtualKey : std::uint32_t {
     kVkF3 = 0x72,
     kVkF4 = 0x73,
     kVkF5 = 0x74,
+    kVkF6 = 0x75,
 };
 
 class Window;

@@ -122,4 +122,5 @@ void InternetServers::DrawContent(float, float hh)
     DrawCentred(-hh + 80.0f, "F1 Favourite   F2 Hide Full   F3 Hide Empty   F4 Hide Robots Only");
     DrawCentred(-hh + 60.0f, "F5 Fetches the List Again and Pings Every Server Shown");
     DrawCentred(-hh + 40.0f, "Escape Returns to the Address");
+    DrawCentred(-hh + 20.0f, "F6 Watches the Selected Server Without a Ship");
 }

@@ -8,6 +8,7 @@
 #include "server/engine/RawPeer.h"
 #include "server/engine/ServedGame.h"
 #include "world/GameKey.h"
+#include "world/Ship.h"
 
 namespace {
 
@@ -93,6 +94,28 @@ TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAn
     auto eve = Arrive("Eve", false);
     EXPECT_TRUE(PumpUntil(*eve, [&] { return !eve->Connected(); }));
     EXPECT_TRUE(eve->Told("The server is full: no seat is free."));
+}
+
+TEST_F(WatcherSession, SpectateGivesTheShipUpToARobotAndJoinTakesASeatBack)
+{
+    StartServer(Options(3, 3, 8));
+    // As the game's own world has it: the ship this side flies.
+    local->SetLocal(true);
+    ASSERT_TRUE(Join());
+    EXPECT_TRUE(Answered("/spectate", "You watch the game now: /join takes a seat again."));
+    EXPECT_TRUE(client->IsWatching());
+    EXPECT_TRUE(WorkUntil([&] { return world->ShipCount() == 3u; })) << "three robots, none of them local";
+    for (const Ship* ship : world->Ships())
+        EXPECT_FALSE(ship->IsLocal());
+    EXPECT_EQ(client->WatcherCount(), 1);
+    EXPECT_TRUE(Answered("/spectate", "You are watching already: /join takes a seat."));
+
+    Type("/join");
+    ASSERT_TRUE(WorkUntil([&] { return !client->IsWatching() && world->FirstShip()->IsLocal(); }));
+    Ship* own = world->FirstShip();
+    EXPECT_TRUE(WorkUntil([&] { return own->GetId() != 0 && own->IsAlive(); })) << "a ship again";
+    EXPECT_TRUE(WorkUntil([&] { return client->WatcherCount() == 0; }));
+    EXPECT_TRUE(Answered("/join", "You fly a ship already."));
 }
 
 } // namespace
