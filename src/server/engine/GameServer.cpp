@@ -339,7 +339,10 @@ void GameServer::Drop(platform::PlayerId id, DropReason why)
     ++drops[static_cast<std::size_t>(why)];
     log.Line("dropping %s: %s", connections.Describe(id).c_str(), text.log);
     const Connection* connection = connections.Find(id);
-    if (text.told && connection) {
+    // A player in the game hears why it goes; so does one refused a seat
+    // or a place to watch, which asked for it.
+    const bool refused = why == DropReason::Full || why == DropReason::NoPlaceToWatch;
+    if (text.told && connection && (connection->Joined() || refused)) {
         NetMessage farewell;
         farewell.SetText(text.told);
         Answer(id, farewell, platform::Delivery::Reliable);

@@ -138,6 +138,8 @@ void GameServer::Moved(platform::PlayerId id, bool flying)
 {
     const Connection* connection = connections.Find(id);
     if (connection && !connection->Joined()) {
+        if (!flying)
+            lookout.PlayerDisconnected(AgonesPlayer(id));
         Drop(id, flying ? DropReason::Full : DropReason::NoPlaceToWatch);
         return;
     }
