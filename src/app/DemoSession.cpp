@@ -9,6 +9,7 @@
 #include "app/DemoPlayback.h"
 #include "app/FramePacing.h"
 #include "app/GameSounds.h"
+#include "app/ScanCodes.h"
 #include "app/SoundBoard.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
@@ -19,24 +20,6 @@
 #include "world/World.h"
 
 namespace {
-
-// Set-1 scan codes of the keys playback answers.
-enum : std::uint8_t {
-    kScanEscape = 0x01,
-    kScanMinus = 0x0C,
-    kScanEquals = 0x0D,
-    kScanTab = 0x0F,
-    kScanLeftShift = 0x2A,
-    kScanRightShift = 0x36,
-    kScanSpace = 0x39,
-    kScanF8 = 0x42,
-    kScanF9 = 0x43,
-    kScanPadMinus = 0x4A,
-    kScanPadPlus = 0x4E,
-    kScanHome = 0xC7,
-    kScanLeft = 0xCB,
-    kScanRight = 0xCD,
-};
 
 bool ShiftHeld()
 {

@@ -11,6 +11,7 @@
 #include "app/GameRecording.h"
 #include "app/GameSounds.h"
 #include "app/Input.h"
+#include "app/ScanCodes.h"
 #include "app/Settings.h"
 #include "app/SoundBoard.h"
 #include "app/WatchView.h"
@@ -235,19 +236,19 @@ bool GameLoop::Watch()
     }
     if (!watch)
         watch = std::make_unique<WatchView>();
-    // Set-1 scan codes: Tab, the shifts and the arrows.
+    // Held keys, as the frame finds them; a line being typed takes them all.
     std::uint8_t state[256] = {};
     platform::ReadKeyboardState(state);
     const auto down = [&](std::uint8_t code) { return !input->IsTyping() && (state[code] & 0x80) != 0; };
     WatchView::Keys keys;
-    const bool tab = down(0x0F);
+    const bool tab = down(kScanTab);
     if (tab && !tabWasDown)
-        keys.step = down(0x2A) || down(0x36) ? -1 : 1;
+        keys.step = down(kScanLeftShift) || down(kScanRightShift) ? -1 : 1;
     tabWasDown = tab;
-    keys.left = down(0xCB);
-    keys.right = down(0xCD);
-    keys.up = down(0xC8);
-    keys.down = down(0xD0);
+    keys.left = down(kScanLeft);
+    keys.right = down(kScanRight);
+    keys.up = down(kScanUp);
+    keys.down = down(kScanDown);
     watch->Frame(*world, keys, frames.FrameTime());
     if (watch->IsFree())
         Renderer::Instance()->HoldCamera(static_cast<int>(watch->CameraX()), static_cast<int>(watch->CameraY()));
