@@ -10,10 +10,10 @@
 
 namespace {
 
-// Wire sizes of the kinds without text or codes, by kind.
-// By kind; 0 for a kind this side does not know.
+// Wire sizes by kind, without their text, codes or body; 0 for a kind
+// this side does not know.
 constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7,
-                              0, 0, 0, 0, 13, 13, 5};
+                              1, 1, 1, 0, 13, 13, 5};
 
 bool IsKnown(int kind)
 {
@@ -64,6 +64,7 @@ void NetMessage::Clear()
     text = TrackedBuffer();
     codes = TrackedBuffer();
     codeCount = 0;
+    body = TrackedBuffer();
 }
 
 void NetMessage::Reset(int newKind)
@@ -151,6 +152,17 @@ void NetMessage::SetControl(int shipId, const std::int32_t* keyCodes, int count)
     codeCount = count;
     id = shipId;
     kind = kMsgControl;
+}
+
+void NetMessage::SetBody(int bodyKind, const std::uint8_t* bytes, std::size_t size)
+{
+    TrackedBuffer copy(size);
+    if (copy.Empty() || (size && !bytes))
+        return;
+    if (size)
+        std::memcpy(copy.Data(), bytes, size);
+    body = std::move(copy);
+    kind = bodyKind;
 }
 
 void NetMessage::SetHalt(int argument)
@@ -409,6 +421,9 @@ int NetMessage::WireSize() const
     case kMsgWatching:
     case kMsgPlayerSpawn: return kFixedSize[kind] + TextLength();
     case kMsgControl: return kFixedSize[kind] + 4 * codeCount;
+    case kMsgMapOffer:
+    case kMsgMapRequest:
+    case kMsgMapPiece: return kFixedSize[kind] + static_cast<int>(body.Size());
     default: return kFixedSize[kind];
     }
 }
@@ -519,6 +534,9 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
     case kMsgFlagEvent: WriteFlag(out); break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
+    case kMsgMapOffer:
+    case kMsgMapRequest:
+    case kMsgMapPiece: out.Bytes(body.Data(), body.Size()); break;
     default: break;
     }
 }
@@ -608,6 +626,9 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
     case kMsgFlagEvent: ok = in.U8(flagWord) && in.U8(teamNumber) && in.I32(id); break;
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
+    case kMsgMapOffer:
+    case kMsgMapRequest:
+    case kMsgMapPiece: SetBody(kind, rest, size); ok = !body.Empty(); break;
     default: break;
     }
     // A message shorter than its kind needs is no message at all.

@@ -45,6 +45,11 @@ enum MessageKind : int {
     // happened to one.
     kMsgFlag = 23,
     kMsgFlagEvent = 24,
+    // A round's map file and radar picture, for a player who lacks them:
+    // what they are, the player's request, and a piece of either.
+    kMsgMapOffer = 25,
+    kMsgMapRequest = 26,
+    kMsgMapPiece = 27,
     // A watcher without a ship: its request (the join's layout, instead of
     // a join), the server's reply, and how many watch.
     kMsgWatch = 29,
@@ -101,6 +106,11 @@ public:
     void SetFlagEvent(std::uint8_t event, std::uint8_t team, int by);
     void SetWatching(int type, const char* name);
     void SetWatchers(int count) { SetIdOnly(kMsgWatchers, count); }
+
+    // The map transfer's kinds carry their fields as one block, which
+    // MapTransfer writes and reads.
+    void SetBody(int bodyKind, const std::uint8_t* bytes, std::size_t size);
+    const TrackedBuffer& Body() const { return body; }
 
     // Readers: each copies out only for its kind (or as noted), with every
     // output present and text buffers of at least one byte.
@@ -172,5 +182,6 @@ private:
     Vector3 velocity;
     TrackedBuffer codes;
     int codeCount = 0;
+    TrackedBuffer body;
     int entityKind = 0;
 };
