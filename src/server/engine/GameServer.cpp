@@ -45,7 +45,7 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
       watchers({this->options.spectatorSlots, this->options.maxPlayers, log, *game, connections,
                 [this](platform::PlayerId id, bool flying) { Moved(id, flying); }}),
       lookout(this->options, log, [this] { return MetricsText(); }), registrar(this->options.masters),
-      session(this)
+      session(this), uploads(dataDir)
 {
     if (!options.recordDir.empty())
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
@@ -150,9 +150,14 @@ void GameServer::Run(const std::atomic<int>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
-    game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+    // The round's map as the tick leaves it, asked for once.
+    std::string mapNow;
+    game->Tick(ms, [this, &mapNow](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+        if (reliable)
+            OfferMap(slot, mapNow);
         Send(slot, payload, reliable);
     });
+    uploads.Pump([this](int slot, const std::vector<std::uint8_t>& piece) { Send(slot, piece, true); });
     if (options.oneMatch && game->Look().finished) {
         if (!halted)
             log.Always("the match is over: the server stops, as --one-match asks");
@@ -182,6 +187,18 @@ void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool r
     if (connections.AtSlot(slot, id))
         session.QueueTo(id, payload.data(), payload.size(),
                         reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
+}
+
+void GameServer::OfferMap(int slot, std::string& mapNow)
+{
+    platform::PlayerId id = 0;
+    if (slot == recorderSlot || !connections.AtSlot(slot, id))
+        return;
+    if (mapNow.empty())
+        mapNow = game->Look().map;
+    const std::vector<std::uint8_t> offer = uploads.OfferFor(slot, mapNow);
+    if (!offer.empty())
+        Send(slot, offer, true);
 }
 
 std::vector<std::string> GameServer::StatusFigures()
@@ -318,6 +335,7 @@ void GameServer::Leave(platform::PlayerId id)
     if (connection->Joined() && connection->watching)
         watchers.Left();
     const int slot = connections.Close(id);
+    uploads.Forget(slot);
     if (slot != HostedGame::kNobody) {
         game->Leave(slot);
         CountSeats();

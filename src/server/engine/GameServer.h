@@ -13,6 +13,7 @@
 #include "server/engine/Connections.h"
 #include "server/engine/DropReason.h"
 #include "server/engine/Lookout.h"
+#include "server/engine/MapUploads.h"
 #include "server/engine/Registrar.h"
 #include "server/engine/RoundRecorder.h"
 #include "server/engine/ServerCommands.h"
@@ -129,6 +130,9 @@ private:
     void LookAfterConnections();
     // The payloads of a tick, to each player or the recording.
     void Send(int slot, const std::vector<std::uint8_t>& payload, bool reliable);
+    // A player who has not heard of the round's map is offered it first.
+    void OfferMap(int slot, std::string& mapNow);
+    void RequestMapFile(platform::PlayerId id, Connection& connection, const NetMessage& message);
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);
     void ReadConsole();
@@ -159,4 +163,5 @@ private:
     std::array<long long, kDropReasons> drops {};
     std::atomic<std::size_t> openConnections {0};
     TickFigures ticks;
+    MapUploads uploads;
 };

@@ -8,6 +8,7 @@
 
 #include "base/AsciiLower.h"
 #include "base/TextCopy.h"
+#include "net/MapTransfer.h"
 #include "net/NetMessage.h"
 #include "net/PackedBatch.h"
 #include "server/engine/ServerLog.h"
@@ -26,7 +27,8 @@ bool SentByPlayers(int kind)
     case kMsgPing:
     case kMsgPong:
     case kMsgServerCommand:
-    case kMsgWatch: return true;
+    case kMsgWatch:
+    case kMsgMapRequest: return true;
     default: return false;
     }
 }
@@ -97,6 +99,7 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
     case kMsgMap: RequestMap(id, connection, message); break;
     case kMsgHaltServer: RequestHalt(id, connection); break;
     case kMsgServerCommand: ServerCommand(id, connection, message); break;
+    case kMsgMapRequest: RequestMapFile(id, connection, message); break;
     default: break; // a pong: the server sends no pings
     }
 }
@@ -179,6 +182,14 @@ void GameServer::RequestMap(platform::PlayerId id, Connection& connection, const
     if (Ask(id, connection, "map", requested) == CommandRegistry::Outcome::Refused)
         log.Line("ignoring a change to map \"%s\" from %s: not an admin",
                  Drawable(requested, kMaxLineLength).c_str(), connections.Describe(id).c_str());
+}
+
+void GameServer::RequestMapFile(platform::PlayerId id, Connection& connection, const NetMessage& message)
+{
+    if (const auto hash = MapTransfer::ReadRequest(message))
+        uploads.Request(connection.slot, *hash);
+    else
+        Drop(id, DropReason::Garbage);
 }
 
 void GameServer::ServerCommand(platform::PlayerId id, Connection& connection, const NetMessage& message)

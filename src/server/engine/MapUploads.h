@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "net/MapTransfer.h"
+
+// The map a round plays, for the players who lack it: each player hears
+// its offer before the map message, and one who asks is sent the map file
+// and its radar picture in pieces, paced: each download a share of bytes a
+// tick, a few at once and the rest waiting their turn, so that nobody's
+// game waits on them.
+class MapUploads {
+public:
+    // Downloads served at once; more wait in the order asked.
+    static constexpr std::size_t kAtOnce = 4;
+    // Bytes of file a download is sent each tick: 96 KB a second at 60 Hz.
+    static constexpr std::uint32_t kBytesPerTick = 1600;
+
+    using Sender = std::function<void(int slot, const std::vector<std::uint8_t>& payload)>;
+
+    explicit MapUploads(std::string dataDir) : dataDir(std::move(dataDir)) {}
+
+    // Before a player's news of this tick: the offer to send it first, once
+    // a map, when the player has not heard it yet; empty otherwise. A new
+    // offer ends the player's download of the last map.
+    std::vector<std::uint8_t> OfferFor(int slot, const std::string& mapName);
+    // A player asks for the map by its hash; one it was not offered is
+    // ignored: the offer of the map now played is on its way.
+    void Request(int slot, const platform::Sha256& mapHash);
+    // The player has gone.
+    void Forget(int slot);
+    // Each download served this tick sends its share.
+    void Pump(const Sender& send);
+
+    std::size_t Waiting() const { return queue.size(); }
+
+private:
+    struct Upload {
+        int slot;
+        std::uint32_t sent; // bytes of the map file, then of the picture
+    };
+    // Reads the map's files when the rotation moves on; false when they
+    // do not read, and no offer is made.
+    bool Load(const std::string& mapName);
+    std::vector<std::uint8_t> NextPiece(Upload& upload, std::uint32_t most) const;
+    void Cancel(int slot);
+
+    std::string dataDir;
+    std::string loadedName;
+    bool loaded = false;
+    MapTransfer::Offer offer;
+    std::vector<std::uint8_t> mapFile;
+    std::vector<std::uint8_t> radar;
+    std::vector<std::uint8_t> offerPayload;
+    std::map<int, std::string> heard; // each slot's last offered map
+    std::deque<Upload> queue;
+};

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "net/NetMessage.h"
+#include "server/engine/MapUploads.h"
+#include "support/MapFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// One message of a payload the uploads made.
+struct Heard {
+    NetMessage message;
+    explicit Heard(const std::vector<std::uint8_t>& payload)
+    {
+        MessageBatch batch;
+        batch.ParsePacked(payload.data(), payload.size());
+        if (NetMessage* first = batch.Begin()) {
+            std::vector<std::uint8_t> wire(static_cast<std::size_t>(first->WireSize()));
+            first->Serialize(wire.data(), static_cast<int>(wire.size()));
+            message.Parse(wire.data(), wire.size());
+        }
+    }
+};
+
+class MapUploadsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        map = MapFileBytes("Quarry", std::vector<std::vector<int>>(40, std::vector<int>(40, 1)));
+        radar.assign(5000, 'r');
+        data.WriteFile("Maps/Quarry.smp", {map.begin(), map.end()});
+        data.WriteFile("Maps/Quarry.bmp", {radar.begin(), radar.end()});
+    }
+
+    MapTransfer::Offer Offered(int slot, const std::string& name = "Quarry")
+    {
+        const auto payload = uploads.OfferFor(slot, name);
+        return payload.empty() ? MapTransfer::Offer {} : MapTransfer::ReadOffer(Heard(payload).message).value();
+    }
+
+    // One tick's pieces, by slot, each slot's bytes of file counted.
+    std::map<int, std::uint32_t> Tick()
+    {
+        std::map<int, std::uint32_t> sent;
+        uploads.Pump([&](int slot, const std::vector<std::uint8_t>& payload) {
+            const auto piece = MapTransfer::ReadPiece(Heard(payload).message);
+            ASSERT_TRUE(piece);
+            auto& file = piece->part == MapTransfer::Part::MapFile ? received[slot].first : received[slot].second;
+            ASSERT_EQ(piece->offset, file.size()) << "in order";
+            file.insert(file.end(), piece->bytes.begin(), piece->bytes.end());
+            sent[slot] += static_cast<std::uint32_t>(piece->bytes.size());
+        });
+        return sent;
+    }
+
+    TempDir data;
+    MapUploads uploads {data.Path()};
+    std::vector<std::uint8_t> map;
+    std::vector<std::uint8_t> radar;
+    std::map<int, std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> received;
+};
+
+} // namespace
+
+TEST_F(MapUploadsTest, EachPlayerHearsEachMapsOfferOnce)
+{
+    const MapTransfer::Offer offer = Offered(1);
+    EXPECT_EQ(std::tuple(offer.name, offer.mapSize, offer.mapHash, offer.radarSize, offer.radarHash),
+              std::tuple(std::string("Quarry"), static_cast<std::uint32_t>(map.size()),
+                         platform::HashOf(map.data(), map.size()), 5000u, platform::HashOf(radar.data(), 5000)));
+    EXPECT_TRUE(uploads.OfferFor(1, "Quarry").empty()) << "heard already";
+    EXPECT_EQ(Offered(2).name, "Quarry") << "another player";
+    EXPECT_TRUE(uploads.OfferFor(1, "Missing").empty()) << "a map whose file does not read is not offered";
+    EXPECT_EQ(Offered(1).name, "Quarry") << "back to a map: heard again";
+    uploads.Forget(1);
+    EXPECT_EQ(Offered(1).name, "Quarry") << "a slot taken by a newcomer";
+}
+
+TEST_F(MapUploadsTest, AFewDownloadsAtOnceEachPacedAndTheRestWaitTheirTurn)
+{
+    const std::size_t players = MapUploads::kAtOnce + 2;
+    platform::Sha256 hash {};
+    for (int slot = 0; slot < static_cast<int>(players); ++slot) {
+        hash = Offered(slot).mapHash;
+        uploads.Request(slot, hash);
+    }
+    uploads.Request(0, hash);
+    const auto first = Tick();
+    EXPECT_EQ(first.size(), MapUploads::kAtOnce);
+    for (const auto& [slot, bytes] : first) {
+        EXPECT_LT(slot, static_cast<int>(MapUploads::kAtOnce)) << "in the order asked";
+        EXPECT_EQ(bytes, MapUploads::kBytesPerTick) << "a share each, asked twice or not";
+    }
+    for (int tick = 0; tick < 100 && uploads.Waiting() > 0; ++tick)
+        Tick();
+    EXPECT_EQ(uploads.Waiting(), 0u);
+    for (int slot = 0; slot < static_cast<int>(players); ++slot)
+        EXPECT_EQ(received[slot], std::pair(map, radar)) << slot;
+}
+
+TEST_F(MapUploadsTest, OnlyTheOfferedMapIsSentAndANewRoundEndsTheOld)
+{
+    const platform::Sha256 hash = Offered(1).mapHash;
+    auto other = hash;
+    other[0] ^= 1;
+    uploads.Request(1, other);
+    uploads.Request(2, hash);
+    EXPECT_EQ(uploads.Waiting(), 0u) << "another map, and a player never offered one";
+
+    uploads.Request(1, hash);
+    Offered(2);
+    uploads.Request(2, hash);
+    Tick();
+    const auto second = MapFileBytes("Other", {{0, 1}, {1, 0}});
+    data.WriteFile("Maps/Other.smp", {second.begin(), second.end()});
+    Offered(1, "Other");
+    EXPECT_EQ(uploads.Waiting(), 0u) << "the rotation moved on: the old map is sent no more";
+    uploads.Request(1, hash);
+    EXPECT_EQ(uploads.Waiting(), 0u) << "the old map asked for after the new offer";
+
+    Offered(2, "Other");
+    uploads.Request(2, Offered(3, "Other").mapHash);
+    uploads.Forget(2);
+    EXPECT_EQ(uploads.Waiting(), 0u) << "a player who leaves";
+}
