@@ -16,14 +16,17 @@
 #include "app/SoundBoard.h"
 #include "app/WatchView.h"
 #include "base/Console.h"
+#include "gfx/DownloadFrame.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
 #include "gfx/Renderer.h"
 #include "gfx/TeamView.h"
+#include "net/MapDownload.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"
+#include "platform/MessageBox.h"
 #include "platform/Window.h"
 #include "world/GameKey.h"
 #include "world/HeldKeys.h"
@@ -112,6 +115,8 @@ public:
 
 private:
     bool ReadKeys(std::uint8_t keys[256]);
+    // A map download that failed says why, and the player is back in the menu.
+    bool MapFailed();
     void Exchange(const std::uint8_t keys[256]);
     void GoIdle();
     void Fly(bool thrustHeld);
@@ -163,6 +168,8 @@ void GameLoop::Run()
         Exchange(keys);
         if (client->IsTerminated())
             GoIdle();
+        if (MapFailed())
+            break;
         Fly(keys[kKeyThrust] != 0);
         DrawFrame();
         EndFrame();
@@ -259,8 +266,23 @@ bool GameLoop::Watch()
     return true;
 }
 
+bool GameLoop::MapFailed()
+{
+    const MapDownload* download = client->Download();
+    if (!download || download->Status() != MapDownload::State::Failed)
+        return false;
+    Console::Instance()->Print("%s", download->Problem().c_str());
+    platform::ShowMessageBox(download->Problem().c_str(), "Map download", platform::MessageIcon::Exclamation);
+    g_appState = AppState::MainMenu;
+    return true;
+}
+
 void GameLoop::DrawFrame()
 {
+    if (const MapDownload* download = client->Download()) {
+        DrawDownloadFrame(download->Offered().name, download->Done());
+        return;
+    }
     if (client->IsRoundOver()) {
         // A watcher won nothing and lost nothing: the round's winner is named.
         const std::string banner = watch && !PlaysTeams(world.get()) ? OnlookersBanner(world.get()) : std::string();

@@ -125,6 +125,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
             char name[128] = {};
             map->GetName(name, sizeof name);
             radar->SetMapName(name);
+            radar->SetPicture(map->RadarPicture());
             radar->LoadTextures();
         }
     }

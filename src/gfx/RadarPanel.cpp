@@ -85,7 +85,7 @@ bool RadarPanel::LoadTextures()
         return false;
     char path[128] = {};
     std::snprintf(path, sizeof path, "..\\Maps\\%s.bmp", mapName.c_str());
-    Acquire(path);
+    Acquire(picture.empty() ? path : picture.c_str());
     for (const char* picture : kPictures)
         Acquire(picture);
     return NoteError();

@@ -23,6 +23,8 @@ public:
         height = newHeight;
     }
     void SetMapName(const char* name);
+    // A picture's file to use instead of the one found by the map's name.
+    void SetPicture(const std::string& path) { picture = path; }
     void SetWorld(World* newWorld) { world = newWorld; }
     // The sides' totals a team game's scoreboard shows.
     void SetTeamScores(int red, int blue)
@@ -59,6 +61,7 @@ private:
     float border = 2.0f;
     std::string mapName;
     bool hasMapName = false;
+    std::string picture;
     World* world = nullptr;
     int redScore = 0;
     int blueScore = 0;

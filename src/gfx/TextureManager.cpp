@@ -13,7 +13,8 @@ CTexture* TextureManager::GetTexture(const char* name)
             return texture.get();
     }
 
-    const std::string path = directory + "\\" + name;
+    // A downloaded map's picture comes by its own full path.
+    const std::string path = name[0] == '/' ? std::string(name) : directory + "\\" + name;
     auto texture = std::make_unique<CTexture>();
     const std::size_t length = std::strlen(name);
     if (length >= 3 && std::strcmp(name + length - 3, "tga") == 0)

@@ -8,6 +8,8 @@
 #include "base/TextCopy.h"
 #include "base/TrackedBuffer.h"
 #include "net/ApplicationGuid.h"
+#include "net/MapCache.h"
+#include "net/MapDownload.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
@@ -25,14 +27,16 @@ namespace {
 platform::Delivery DeliveryOf(int kind, bool predicting)
 {
     if (kind == kMsgJoin || kind == kMsgText || kind == kMsgMap || kind == kMsgHaltServer ||
-        kind == kMsgServerCommand)
+        kind == kMsgServerCommand || kind == kMsgMapRequest)
         return platform::Delivery::Reliable;
     return kind == kMsgControl && predicting ? platform::Delivery::Latest : platform::Delivery::Any;
 }
 
 } // namespace
 
-NetClient::NetClient() : session(std::make_unique<platform::SessionClient>(this))
+NetClient::NetClient()
+    : session(std::make_unique<platform::SessionClient>(this)),
+      maps(std::make_unique<MapCache>(MapCache::DefaultFolder()))
 {
     TrackingAllocator::Instance();
 }
@@ -143,6 +147,8 @@ bool NetClient::Connect()
 {
     refusedKinds = 0;
     pingsHeard = 0;
+    offered.reset();
+    download.reset();
     connected = hostSelected && session->Connect(selected.address);
     return connected;
 }
@@ -210,6 +216,8 @@ int NetClient::SteadyRoundTrip() const
 void NetClient::DoWork(std::uint32_t budgetMs)
 {
     session->DoWork(budgetMs);
+    if (download)
+        download->Check(platform::TickCount());
     // The own ship flies ahead by the round trip: until one is heard it is
     // asked for often, not once a second.
     const std::uint32_t now = platform::TickCount();

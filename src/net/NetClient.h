@@ -11,12 +11,15 @@
 
 #include "base/CriticalSection.h"
 #include "base/Singleton.h"
+#include "net/MapTransfer.h"
 #include "net/OwnShipPrediction.h"
 #include "net/RoundNews.h"
 #include "platform/SessionClient.h"
 #include "world/Flag.h"
 #include "world/Team.h"
 
+class MapCache;
+class MapDownload;
 class MessageBatch;
 class NetMessage;
 class World;
@@ -123,6 +126,11 @@ public:
     const FlagNews& FlagNewsAt(std::uint32_t number) const { return flagNews[number % kFlagNewsKept]; }
     // The map the server last named, whether this side has it or not.
     const std::string& MapHeard() const { return mapHeard; }
+    // The map coming from the server: while it comes, and once it failed
+    // (with the reason); null otherwise.
+    const MapDownload* Download() const { return download.get(); }
+    // Where downloaded maps are kept; by default the user's data folder.
+    void SetMapFolder(const std::string& folder);
     // How many lines a pilot of the game has said so far.
     std::uint32_t ChatLinesHeard() const { return chatLines; }
 
@@ -162,6 +170,10 @@ private:
     void ApplyFlagEvent(const NetMessage& message);
     void ApplyWatching(const NetMessage& message);
     void ApplyWatchers(const NetMessage& message);
+    void ApplyMapOffer(const NetMessage& message);
+    void ApplyMapPiece(const NetMessage& message);
+    // The offered map: found here and loaded, or asked for.
+    void FetchMap();
     // Where a flag's news happened, for its sound.
     Vector3 NewsPlace(FlagEvent event, const Flag& flag, int pilot) const;
     // A pilot's line starts with a name in the game and a colon.
@@ -194,6 +206,9 @@ private:
     std::uint32_t chatLines = 0;
     PayloadTap payloadTap;
     std::string mapHeard;
+    std::optional<MapTransfer::Offer> offered;
+    std::unique_ptr<MapDownload> download;
+    std::unique_ptr<MapCache> maps;
     std::array<int, kTeams> teamScores {}; // Red's, Blue's
     std::array<std::optional<Flag>, kTeams> flags;
     std::array<bool, kTeams> basesHeard {};

@@ -59,6 +59,8 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgTeamScores] = &NetClient::ApplyTeamScores;
         handlers[kMsgFlag] = &NetClient::ApplyFlag;
         handlers[kMsgFlagEvent] = &NetClient::ApplyFlagEvent;
+        handlers[kMsgMapOffer] = &NetClient::ApplyMapOffer;
+        handlers[kMsgMapPiece] = &NetClient::ApplyMapPiece;
         handlers[kMsgWatching] = &NetClient::ApplyWatching;
         handlers[kMsgWatchers] = &NetClient::ApplyWatchers;
         return handlers;
@@ -126,6 +128,10 @@ void NetClient::ApplyMap(const NetMessage& message)
     message.GetMapName(text, sizeof text);
     mapHeard = text;
     ResetRound();
+    if (offered && offered->name == mapHeard) {
+        FetchMap();
+        return;
+    }
     Console* console = Console::Instance();
     if (world && world->LoadMap(text))
         console->Print("Loaded map \"%s\"", text);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "base/TrackedBuffer.h"
@@ -37,6 +39,9 @@ public:
     int WorldWidth() const { return tileWidth * columns; }
     int WorldHeight() const { return tileHeight * rows; }
     bool HasCells() const { return !cells.Empty(); }
+    // A downloaded map's radar picture; empty: found by the map's name.
+    void SetRadarPicture(std::string path) { radarPicture = std::move(path); }
+    const std::string& RadarPicture() const { return radarPicture; }
 
     // The kind (byte 0) and the second byte of a cell, the position folded
     // into the grid; 0 without cells.
@@ -59,6 +64,7 @@ private:
     void ReadBases(ByteReader& in);
 
     TrackedBuffer name;
+    std::string radarPicture;
     int columns = 0;
     int rows = 0;
     int tileWidth = 32;

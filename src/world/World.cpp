@@ -186,6 +186,16 @@ bool World::LoadMap(const char* name)
     return true;
 }
 
+bool World::LoadMapBytes(const std::vector<std::uint8_t>& bytes, const std::string& radarPicture)
+{
+    auto loaded = std::make_unique<Map>();
+    if (!loaded->LoadFromBytes(bytes.data(), bytes.size()))
+        return false;
+    loaded->SetRadarPicture(radarPicture);
+    SetMap(std::move(loaded));
+    return true;
+}
+
 void World::ResetRound()
 {
     ScopedLock lock(&entityLock);

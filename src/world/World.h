@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/CriticalSection.h"
@@ -84,6 +85,9 @@ public:
     void RequestSnap();
     void RequestSnap(int shipId);
     bool LoadMap(const char* name);
+    // A map file's bytes, with the radar picture's file when it is not the
+    // one the game finds by the map's name.
+    bool LoadMapBytes(const std::vector<std::uint8_t>& bytes, const std::string& radarPicture);
     void ResetRound();
     bool FindFuelTileNear(const Ship* ship, int& column, int& row);
     // A frame of ms on the player's side: the clock moves on, everything

@@ -1,0 +1,64 @@
+// The map a server plays, when this side lacks that exact file: the offer
+// that comes before each map message, the request, and the pieces.
+#include <memory>
+#include <string>
+
+#include "base/Console.h"
+#include "net/MapCache.h"
+#include "net/MapDownload.h"
+#include "net/NetClient.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "world/World.h"
+
+void NetClient::SetMapFolder(const std::string& folder)
+{
+    maps = std::make_unique<MapCache>(folder);
+}
+
+void NetClient::ApplyMapOffer(const NetMessage& message)
+{
+    offered = MapTransfer::ReadOffer(message);
+}
+
+void NetClient::FetchMap()
+{
+    download.reset();
+    Console* console = Console::Instance();
+    if (auto found = maps->Find(*offered); found && world && world->LoadMapBytes(found->mapFile, found->radarPicture)) {
+        console->Print("Loaded map \"%s\"", offered->name.c_str());
+        return;
+    }
+    // A recording cannot ask; it plays what the data folder has.
+    if (playingBack) {
+        if (world && world->LoadMap(offered->name.c_str()))
+            console->Print("Loaded map \"%s\"", offered->name.c_str());
+        return;
+    }
+    download = std::make_unique<MapDownload>(*offered, platform::TickCount());
+    if (download->Status() != MapDownload::State::Receiving)
+        return;
+    console->Print("Downloading map \"%s\"", offered->name.c_str());
+    NetMessage request;
+    MapTransfer::WriteRequest(offered->mapHash, request);
+    Send(request);
+}
+
+void NetClient::ApplyMapPiece(const NetMessage& message)
+{
+    if (!download || download->Status() != MapDownload::State::Receiving)
+        return;
+    download->Take(message, platform::TickCount());
+    if (download->Status() != MapDownload::State::Complete)
+        return;
+    Console* console = Console::Instance();
+    const MapTransfer::Offer& offer = download->Offered();
+    std::string error;
+    const bool kept = maps->Store(*download, error);
+    if (!kept)
+        console->Print("The map could not be kept: %s", error.c_str());
+    const std::string radar = kept && offer.radarSize ? maps->RadarPath(offer) : std::string();
+    if (world && world->LoadMapBytes(download->MapFile(), radar))
+        console->Print("Loaded map \"%s\"", offer.name.c_str());
+    download.reset();
+}
