@@ -117,17 +117,3 @@ TEST_F(MapCacheTest, TheNewestHundredAreKept)
     EXPECT_EQ(maps, MapCache::kKept);
     EXPECT_TRUE(cache.Find(offers.back()));
 }
-
-TEST(MapCacheFolder, UnderTheDataHomeOrTheHomeFolder)
-{
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string kept = saved ? saved : "";
-    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
-    EXPECT_EQ(MapCache::DefaultFolder(), "/srv/data/quillrock/maps");
-    ::setenv("XDG_DATA_HOME", "relative", 1);
-    EXPECT_EQ(MapCache::DefaultFolder(), std::string(std::getenv("HOME")) + "/.local/share/quillrock/maps");
-    if (saved)
-        ::setenv("XDG_DATA_HOME", kept.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-}

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "net/MapDownload.h"
-#include "net/NetMessage.h"
 #include "support/MapFile.h"
 
 namespace {
@@ -44,43 +43,6 @@ MapDownload Fed(const MapTransfer::Offer& offer, const std::vector<Piece>& piece
 }
 
 } // namespace
-
-TEST(MapTransfer, EachMessageReadsBackAndNoOtherLayoutReads)
-{
-    NetMessage message;
-    MapTransfer::Write(OfferOf(kMap, kRadar), message);
-    const auto offer = MapTransfer::ReadOffer(message);
-    ASSERT_TRUE(offer);
-    EXPECT_EQ(std::tuple(offer->name, offer->mapSize, offer->mapHash, offer->radarSize),
-              std::tuple(std::string("Quarry"), static_cast<std::uint32_t>(kMap.size()), OfferOf(kMap, kRadar).mapHash,
-                         3000u));
-    EXPECT_EQ(message.WireSize(), 77 + 6);
-
-    // Through the wire: the kind byte, then the block as it was written.
-    std::vector<std::uint8_t> wire(static_cast<std::size_t>(message.WireSize()));
-    message.Serialize(wire.data(), static_cast<int>(wire.size()));
-    NetMessage read;
-    ASSERT_TRUE(read.Parse(wire.data(), wire.size()));
-    EXPECT_TRUE(MapTransfer::ReadOffer(read));
-    EXPECT_FALSE(MapTransfer::ReadPiece(read)) << "a block is read only as its own kind";
-    wire.push_back(0);
-    ASSERT_TRUE(read.Parse(wire.data(), wire.size()));
-    EXPECT_FALSE(MapTransfer::ReadOffer(read)) << "a byte more than the name is no offer";
-
-    MapTransfer::WriteRequest(offer->mapHash, message);
-    EXPECT_EQ(MapTransfer::ReadRequest(message), offer->mapHash);
-    EXPECT_EQ(message.WireSize(), 33);
-
-    MapTransfer::Write(Piece {Part::Radar, 7, {1, 2, 3}}, message);
-    const auto piece = MapTransfer::ReadPiece(message);
-    ASSERT_TRUE(piece);
-    EXPECT_EQ(std::tuple(piece->part, piece->offset, piece->bytes), std::tuple(Part::Radar, 7u, std::vector<std::uint8_t> {1, 2, 3}));
-    MapTransfer::Write(Piece {Part::MapFile, 0, std::vector<std::uint8_t>(MapTransfer::kPieceBytes + 1)}, message);
-    EXPECT_FALSE(MapTransfer::ReadPiece(message)) << "a piece larger than any server sends";
-    const std::uint8_t badPart[] = {2, 0, 0, 0, 0, 1, 0, 0, 0, 9};
-    message.SetBody(kMsgMapPiece, badPart, sizeof badPart);
-    EXPECT_FALSE(MapTransfer::ReadPiece(message)) << "a part that is neither file";
-}
 
 TEST(MapTransfer, OnlyPlainFileNamesAreKept)
 {
@@ -179,18 +141,4 @@ TEST(MapDownload, TenSilentSecondsEndItAndEachPieceRestartsTheCount)
     download.Check(9000 + MapDownload::kStallMs);
     EXPECT_EQ(download.Status(), MapDownload::State::Failed);
     EXPECT_EQ(download.Problem(), "The map download stalled: the server sent nothing for 10 seconds.");
-
-    MapDownload wrapped(OfferOf(kMap, kRadar), 0xFFFFF000u);
-    wrapped.Check(0x00000100u);
-    EXPECT_EQ(wrapped.Status(), MapDownload::State::Receiving) << "the tick wraps around";
-}
-
-TEST(MapDownload, APieceMessageThatDoesNotReadEndsIt)
-{
-    MapDownload download(OfferOf(kMap, kRadar), 0);
-    NetMessage message;
-    const std::uint8_t cut[] = {0, 0, 0, 0, 0, 4, 0, 0, 0, 1};
-    message.SetBody(kMsgMapPiece, cut, sizeof cut);
-    download.Take(message, 1);
-    EXPECT_EQ(download.Problem(), "The server sent a piece of the map that does not read.");
 }

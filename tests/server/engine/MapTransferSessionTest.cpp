@@ -94,15 +94,3 @@ TEST_F(MapTransferSession, AMapTheGameLacksIsDownloadedKeptAndUsedAgain)
     EXPECT_TRUE(ConsoleHas("Loaded map \"Quarry\""));
     EXPECT_FALSE(ConsoleHas("Downloading map \"Quarry\"")) << "the kept map is used";
 }
-
-TEST_F(MapTransferSession, AKeptFileThatNoLongerMatchesIsFetchedAgain)
-{
-    const auto mapFile = ServedFile(".smp");
-    const platform::Sha256 hash = platform::HashOf(mapFile.data(), mapFile.size());
-    home.WriteFile("maps/Quarry-" + platform::HexOf(hash) + ".smp", "not the map");
-    ASSERT_TRUE(Join("Map Host", port));
-    ASSERT_TRUE(WorkUntil([&] { return PlaysQuarry(); }));
-    EXPECT_TRUE(ConsoleHas("Downloading map \"Quarry\""));
-    const auto kept = platform::ReadWholeFile(cacheFolder() + "/Quarry-" + platform::HexOf(hash) + ".smp", 1 << 22);
-    EXPECT_EQ(kept, mapFile) << "replaced by the server's";
-}
