@@ -172,7 +172,7 @@ void BM_MasterStateText(benchmark::State& state)
     BusyMaster busy;
     std::size_t size = 0;
     for (auto _ : state)
-        size = StateFile::Text(busy.rig.master.List()).size();
+        size = StateFile::Text(busy.rig.master.List(), busy.rig.clock).size();
     state.counters["state_KiB"] = double(size) / 1024;
 }
 BENCHMARK(BM_MasterStateText)->Unit(benchmark::kMillisecond);

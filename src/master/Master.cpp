@@ -154,7 +154,7 @@ HttpAnswer Master::Served(const HttpAsk& ask, const ServedBytes& made, const cha
 {
     const std::int64_t now = clock.NowMs();
     HttpAnswer answer {200, type, ask.acceptsGzip ? made.gzip : made.plain, {}};
-    answer.headers = {{"Last-Modified", HttpDate(made.madeMs)},
+    answer.headers = {{"Last-Modified", HttpDate(clock.WallOf(made.madeMs))},
                       {"Age", std::to_string((now - made.madeMs) / 1000)},
                       {"Vary", "Accept-Encoding"},
                       {"Cache-Control", "public, max-age=1"}};
@@ -205,7 +205,7 @@ void Master::LoadState()
     std::string why;
     if (!state)
         return;
-    if (!state->Load(list, skipped, why))
+    if (!state->Load(list, clock, skipped, why))
         log.Say("cannot read the state: %s", why.c_str());
     else if (list.ListedCount() > 0 || skipped > 0)
         log.Say("read %d server(s) from the state, skipped %d", list.ListedCount(), skipped);
@@ -218,7 +218,7 @@ void Master::SaveState()
     std::string why;
     Reap(true);
     savedMs = clock.NowMs();
-    if (state && !state->Save(list, why))
+    if (state && !state->Save(list, clock, why))
         log.Say("cannot write the state: %s", why.c_str());
 }
 
@@ -232,7 +232,7 @@ bool Master::SaveStateAside()
     const pid_t child = ::fork();
     if (child == 0) {
         std::string why;
-        ::_exit(state->Save(list, why) ? 0 : 1);
+        ::_exit(state->Save(list, clock, why) ? 0 : 1);
     }
     if (child < 0) {
         SaveState();

@@ -39,7 +39,7 @@ bool MasterLog::Allowed()
 
 void MasterLog::Put(const char* format, va_list arguments)
 {
-    const std::int64_t now = clock.NowMs();
+    const std::int64_t now = clock.WallMs();
     const std::time_t seconds = now / 1000;
     std::tm utc {};
     gmtime_r(&seconds, &utc);

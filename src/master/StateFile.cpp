@@ -20,7 +20,7 @@ namespace {
 // not one this master wrote.
 constexpr off_t kLargestFile = 256 << 20;
 
-bool ReadEntry(const json& saved, ServerList::Entry& entry)
+bool ReadEntry(const json& saved, const MasterClock& clock, ServerList::Entry& entry)
 {
     Registration registration;
     std::string why;
@@ -36,19 +36,20 @@ bool ReadEntry(const json& saved, ServerList::Entry& entry)
     entry.port = registration.port;
     entry.listing = std::move(registration.listing);
     entry.secret = std::move(registration.secret);
-    entry.lastMs = last->get<std::int64_t>();
+    entry.lastMs = clock.SteadyOf(last->get<std::int64_t>());
     return true;
 }
 
 } // namespace
 
-void StateFile::Write(const ServerList& list, const std::function<void(std::string_view)>& put)
+void StateFile::Write(const ServerList& list, const MasterClock& clock,
+                      const std::function<void(std::string_view)>& put)
 {
     const char* separator = "{\"servers\":[";
     list.ForEachListed([&](const ServerList::Entry& entry) {
         const Registration registration {entry.listing, entry.port, entry.secret, {}};
         put(separator);
-        put(json {{"address", AddressText(entry.address)}, {"last", entry.lastMs},
+        put(json {{"address", AddressText(entry.address)}, {"last", clock.WallOf(entry.lastMs)},
                   {"registration", registration.Json()}}
                 .dump());
         separator = ",";
@@ -56,14 +57,14 @@ void StateFile::Write(const ServerList& list, const std::function<void(std::stri
     put(*separator == ',' ? "]}\n" : "{\"servers\":[]}\n");
 }
 
-std::string StateFile::Text(const ServerList& list)
+std::string StateFile::Text(const ServerList& list, const MasterClock& clock)
 {
     std::string text;
-    Write(list, [&](std::string_view piece) { text += piece; });
+    Write(list, clock, [&](std::string_view piece) { text += piece; });
     return text;
 }
 
-void StateFile::Restore(const std::string& text, ServerList& list, int& skipped)
+void StateFile::Restore(const std::string& text, const MasterClock& clock, ServerList& list, int& skipped)
 {
     skipped = 0;
     const json state = json::parse(text, nullptr, false);
@@ -74,14 +75,14 @@ void StateFile::Restore(const std::string& text, ServerList& list, int& skipped)
     }
     for (const json& saved : *servers) {
         ServerList::Entry entry;
-        if (saved.is_object() && ReadEntry(saved, entry))
+        if (saved.is_object() && ReadEntry(saved, clock, entry))
             list.Restore(entry);
         else
             ++skipped;
     }
 }
 
-bool StateFile::Save(const ServerList& list, std::string& why) const
+bool StateFile::Save(const ServerList& list, const MasterClock& clock, std::string& why) const
 {
     const std::string fresh = path + ".new";
     // Made afresh, never through a link someone left in its place.
@@ -90,7 +91,7 @@ bool StateFile::Save(const ServerList& list, std::string& why) const
     std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
     bool written = file != nullptr;
     if (written)
-        Write(list, [&](std::string_view piece) {
+        Write(list, clock, [&](std::string_view piece) {
             written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
         });
     written = written && std::fflush(file) == 0 && ::fsync(fd) == 0;
@@ -105,7 +106,7 @@ bool StateFile::Save(const ServerList& list, std::string& why) const
     return false;
 }
 
-bool StateFile::Load(ServerList& list, int& skipped, std::string& why) const
+bool StateFile::Load(ServerList& list, const MasterClock& clock, int& skipped, std::string& why) const
 {
     skipped = 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -126,6 +127,6 @@ bool StateFile::Load(ServerList& list, int& skipped, std::string& why) const
         why = path + ": not a state file this master can read";
         return false;
     }
-    Restore(text, list, skipped);
+    Restore(text, clock, list, skipped);
     return true;
 }

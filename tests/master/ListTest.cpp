@@ -123,8 +123,10 @@ TEST(MasterState, SurvivesARestart)
     EXPECT_EQ(text.str().find("Unproven"), std::string::npos);
     EXPECT_EQ(text.str().find("token"), std::string::npos);
 
+    // Restarted after a reboot: the steady clock starts again, the wall goes on.
     MasterRig again({30, path});
-    again.clock.Advance(10000);
+    again.clock = ManualClock(1000);
+    again.clock.SetWall(1796000000000 + 10000);
     again.master.LoadState();
     ASSERT_EQ(again.master.List().ListedCount(), 2);
     EXPECT_EQ(again.Post("/register", Description().dump()).status, 200) << "its secret came back with it";
@@ -140,14 +142,14 @@ TEST(MasterState, DamagedStateIsSkipped)
     ServerList list(ChallengeSocket::NewToken);
     StateFile::Restore("{\"servers\": [1, {\"address\": \"1.2.3.4\"}, {\"address\": \"x\", \"last\": 1, "
                        "\"registration\": {}}]}",
-                       list, skipped);
+                       ManualClock(), list, skipped);
     EXPECT_EQ(skipped, 3);
-    StateFile::Restore("not json", list, skipped);
+    StateFile::Restore("not json", ManualClock(), list, skipped);
     EXPECT_EQ(skipped, 1);
     EXPECT_EQ(list.ListedCount(), 0);
     std::string why;
-    EXPECT_TRUE(StateFile(dir.Path() + "/none.json").Load(list, skipped, why)) << "no file yet is no state";
-    EXPECT_FALSE(StateFile(dir.Path() + "/no/such/folder/state.json").Save(list, why));
+    EXPECT_TRUE(StateFile(dir.Path() + "/none.json").Load(list, ManualClock(), skipped, why)) << "no file yet is no state";
+    EXPECT_FALSE(StateFile(dir.Path() + "/no/such/folder/state.json").Save(list, ManualClock(), why));
     EXPECT_NE(why.find("state.json.new"), std::string::npos) << why;
 }
 

@@ -10,14 +10,22 @@
 #include "master/Master.h"
 #include "master/MasterClock.h"
 
-// A clock that moves only when a test moves it.
+// A clock that moves only when a test moves it. Its steady time starts
+// far from the wall's, as after a boot; the wall may be set apart.
 class ManualClock : public MasterClock {
 public:
+    explicit ManualClock(std::int64_t steadyStartMs = 4000000)
+        : nowMs(steadyStartMs), wallAheadMs(1796000000000 - steadyStartMs)
+    {
+    }
     std::int64_t NowMs() const override { return nowMs; }
+    std::int64_t WallMs() const override { return nowMs + wallAheadMs; }
     void Advance(std::int64_t ms) { nowMs += ms; }
+    void SetWall(std::int64_t ms) { wallAheadMs = ms - nowMs; }
 
 private:
-    std::int64_t nowMs = 1796000000000;
+    std::int64_t nowMs;
+    std::int64_t wallAheadMs;
 };
 
 // Challenges kept instead of sent.

@@ -87,6 +87,19 @@ TEST(MasterRegistration, EntriesLiveThirtySecondsAfterTheirLastRegistration)
     EXPECT_EQ(rig.Post("/register", late.dump()).status, 202);
 }
 
+TEST(MasterRegistration, SettingTheMachinesTimeNeitherUnlistsNorKeepsServers)
+{
+    MasterRig rig;
+    ASSERT_EQ(rig.List(Description()).status, 200);
+    rig.clock.SetWall(rig.clock.WallMs() + 24 * 3600 * 1000);
+    rig.master.Tick();
+    EXPECT_EQ(rig.master.List().ListedCount(), 1) << "a day forward on the wall is no silence";
+    rig.clock.SetWall(rig.clock.WallMs() - 48 * 3600 * 1000);
+    rig.clock.Advance(ServerList::kLifetimeMs + 1);
+    rig.master.Tick();
+    EXPECT_EQ(rig.master.List().ListedCount(), 0) << "the wall set back keeps no silent server";
+}
+
 TEST(MasterRegistration, RefusesFloodsAndTooManyPorts)
 {
     Master::Settings settings;
