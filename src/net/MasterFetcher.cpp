@@ -8,6 +8,7 @@
 #include "net/ServerListing.h"
 #include "platform/HostLookup.h"
 #include "platform/HttpClient.h"
+#include "platform/HttpUrl.h"
 
 namespace {
 
@@ -39,51 +40,19 @@ MasterFetcher::~MasterFetcher()
         ::close(cancel);
 }
 
-bool MasterFetcher::Locate(const std::string& url, Location& location, std::string& error)
-{
-    const std::string scheme = "http://";
-    if (url.compare(0, scheme.size(), scheme) != 0) {
-        error = "the master \"" + url + "\" is not an http:// address";
-        return false;
-    }
-    const std::string rest = url.substr(scheme.size());
-    const std::size_t slash = rest.find('/');
-    const std::string authority = rest.substr(0, slash);
-    std::string path = slash == std::string::npos ? "" : rest.substr(slash);
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    location.path = path + "/servers.json";
-    const std::size_t colon = authority.rfind(':');
-    location.host = authority.substr(0, colon);
-    location.port = 80;
-    if (colon != std::string::npos) {
-        const std::string port = authority.substr(colon + 1);
-        location.port = 0;
-        for (const char c : port)
-            location.port = c >= '0' && c <= '9' && location.port <= 65535 ? location.port * 10 + (c - '0') : 70000;
-        if (port.empty() || location.port < 1 || location.port > 65535) {
-            error = "the master \"" + url + "\" names no port from 1 to 65535";
-            return false;
-        }
-    }
-    if (location.host.empty()) {
-        error = "the master \"" + url + "\" names no host";
-        return false;
-    }
-    return true;
-}
-
 bool MasterFetcher::FetchOne(const std::string& url, Outcome& outcome, std::string& error) const
 {
-    Location at;
-    if (!Locate(url, at, error))
+    const auto at = platform::HttpUrl::Parse(url, error);
+    if (!at) {
+        error = "the address " + error;
         return false;
+    }
     std::uint32_t address = 0;
-    if (!platform::LookUpHost(at.host, kLookupMs, address, error))
+    if (!platform::LookUpHost(at->host, kLookupMs, address, error))
         return false;
     const platform::HttpDocument document =
-        platform::HttpGet(DottedOf(address), static_cast<std::uint16_t>(at.port), at.path,
-                          ServerListing::kLargestDocument, true, timeoutMs, cancel);
+        platform::HttpGet(DottedOf(address), at->port, at->path + "/servers.json", ServerListing::kLargestDocument,
+                          true, timeoutMs, cancel, at->HostHeader());
     if (document.status == 0) {
         error = document.error;
         return false;

@@ -34,15 +34,6 @@ public:
     // The outcome of the last fetch, once, when it has ended.
     std::optional<Outcome> Take();
 
-    // The master's host, port and path of its list, from "http://host[:port][/path]";
-    // false with the reason when the address is not one.
-    struct Location {
-        std::string host;
-        int port = 80;
-        std::string path;
-    };
-    static bool Locate(const std::string& url, Location& location, std::string& error);
-
 private:
     Outcome FetchAll() const;
     bool FetchOne(const std::string& url, Outcome& outcome, std::string& error) const;

@@ -128,17 +128,22 @@ bool SendAll(int fd, const std::string& data, const Limit& limit, std::string& e
     return true;
 }
 
-std::string Request(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
-                     const std::string& body, bool acceptGzip = false)
+std::string Request(const std::string& hostHeader, const char* method, const std::string& path, const std::string& body,
+                    bool acceptGzip = false)
 {
     std::string request = std::string(method) + " " + path + " HTTP/1.1\r\n";
-    request += "Host: " + host + ":" + std::to_string(port) + "\r\n";
+    request += "Host: " + hostHeader + "\r\n";
     if (acceptGzip)
         request += "Accept-Encoding: gzip\r\n";
     request += "Content-Type: application/json\r\nAccept: application/json\r\n";
     request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     request += "Connection: close\r\n\r\n";
     return request + body;
+}
+
+std::string HostHeaderOr(const std::string& hostHeader, const std::string& host, std::uint16_t port)
+{
+    return hostHeader.empty() ? host + ":" + std::to_string(port) : hostHeader;
 }
 
 // "HTTP/1.1 200 OK" to 200; 0 for anything else.
@@ -385,7 +390,7 @@ HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, boo
 } // namespace
 
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
-                   const std::string& jsonBody, int timeoutMs, int cancelFd)
+                   const std::string& jsonBody, int timeoutMs, int cancelFd, const std::string& hostHeader)
 {
     const Limit limit{Clock::now() + std::chrono::milliseconds(timeoutMs), cancelFd};
     HttpReply reply;
@@ -402,13 +407,13 @@ HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* meth
         return reply;
     }
     if (!Connect(socket.Fd(), address, limit, reply.error) ||
-        !SendAll(socket.Fd(), Request(host, port, method, path, jsonBody), limit, reply.error))
+        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), method, path, jsonBody), limit, reply.error))
         return reply;
     return ReadAnswer(socket.Fd(), limit);
 }
 
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
-                     bool acceptGzip, int timeoutMs, int cancelFd)
+                     bool acceptGzip, int timeoutMs, int cancelFd, const std::string& hostHeader)
 {
     const Limit limit{Clock::now() + std::chrono::milliseconds(timeoutMs), cancelFd};
     HttpDocument document;
@@ -425,7 +430,7 @@ HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::str
         return document;
     }
     if (!Connect(socket.Fd(), address, limit, document.error) ||
-        !SendAll(socket.Fd(), Request(host, port, "GET", path, {}, acceptGzip), limit, document.error))
+        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), "GET", path, {}, acceptGzip), limit, document.error))
         return document;
     return ReadDocument(socket.Fd(), limit, mostBytes, acceptGzip);
 }

@@ -20,9 +20,10 @@ struct HttpReply {
 // JSON body, on a connection of its own. Connecting, sending and reading
 // together take at most timeoutMs, and end at once when cancelFd (if not
 // -1) becomes readable. The answer is read up to kMostHttpAnswer bytes in
-// all; of its head only the status line is kept.
+// all; of its head only the status line is kept. The Host header names
+// hostHeader, or the address and port when it is empty.
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
-                   const std::string& jsonBody, int timeoutMs, int cancelFd = -1);
+                   const std::string& jsonBody, int timeoutMs, int cancelFd = -1, const std::string& hostHeader = {});
 
 // A document fetched with GET: its status and body, or status 0 and why not.
 struct HttpDocument {
@@ -36,6 +37,6 @@ struct HttpDocument {
 // sent in chunks. With acceptGzip a gzip body is asked for and unpacked,
 // refused too once it unpacks to more than mostBytes.
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
-                     bool acceptGzip, int timeoutMs, int cancelFd = -1);
+                     bool acceptGzip, int timeoutMs, int cancelFd = -1, const std::string& hostHeader = {});
 
 } // namespace platform

@@ -38,7 +38,7 @@ std::string RefusalOf(const std::string& body)
 
 } // namespace
 
-MasterLink::MasterLink(MasterUrl url, std::string secret, RegistrationTiming timing)
+MasterLink::MasterLink(platform::HttpUrl url, std::string secret, RegistrationTiming timing)
     : url(std::move(url)), secret(std::move(secret)), timing(timing), cancel(::eventfd(0, EFD_CLOEXEC)), dueAt(Clock::now()),
       lastCallAt(Clock::now() - timing.soonest), worker([this] { Run(); })
 {
@@ -221,7 +221,7 @@ int MasterLink::Call(std::unique_lock<std::mutex>& lock, const char* path, const
     if (found) {
         char dotted[INET_ADDRSTRLEN] = {};
         ::inet_ntop(AF_INET, &address, dotted, sizeof dotted);
-        reply = platform::HttpCall(dotted, url.port, "POST", url.path + path, body, timeoutMs, cancel);
+        reply = platform::HttpCall(dotted, url.port, "POST", url.path + path, body, timeoutMs, cancel, url.HostHeader());
     }
     lock.lock();
     answer = std::move(reply.body);

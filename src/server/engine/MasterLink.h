@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "server/engine/MasterUrl.h"
+#include "platform/HttpUrl.h"
 #include "server/engine/ServerListing.h"
 
 // How often and how patiently the server registers; tests make it quick.
@@ -37,7 +37,7 @@ struct RegistrationTiming {
 class MasterLink {
 public:
     // The secret goes with every registration, and ends the entry.
-    MasterLink(MasterUrl url, std::string secret, RegistrationTiming timing);
+    MasterLink(platform::HttpUrl url, std::string secret, RegistrationTiming timing);
     // Stops at once, cutting short a call under way.
     ~MasterLink();
     MasterLink(const MasterLink&) = delete;
@@ -75,7 +75,7 @@ private:
     void Say(std::string line);
     std::string Port() const;
 
-    const MasterUrl url;
+    const platform::HttpUrl url;
     const std::string secret;
     const RegistrationTiming timing;
     const int cancel; // an eventfd: readable once calls are to end at once

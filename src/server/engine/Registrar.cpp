@@ -18,8 +18,9 @@ std::string Hex(const std::uint8_t* bytes, std::size_t size)
 
 Registrar::Registrar(const std::vector<std::string>& urls, RegistrationTiming timing) : secret(NewSecret())
 {
+    std::string why;
     for (const std::string& text : urls) {
-        if (const auto url = MasterUrl::Parse(text))
+        if (const auto url = platform::HttpUrl::Parse(text, why))
             links.push_back(std::make_unique<MasterLink>(*url, secret, timing));
     }
 }

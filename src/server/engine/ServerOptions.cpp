@@ -8,7 +8,7 @@
 #include "platform/Discovery.h"
 #include "platform/HttpService.h"
 #include "platform/WholeFile.h"
-#include "server/engine/MasterUrl.h"
+#include "platform/HttpUrl.h"
 #include "server/game/GameMode.h"
 #include "server/game/Player.h"
 
@@ -142,7 +142,16 @@ struct Option {
     const char* help;  // lines end with "\n"
     Reader read;
     bool repeats = false; // each time adds one more
+    // Why a value was refused, where the help alone would not say.
+    std::string (*explain)(const std::string& value) = nullptr;
 };
+
+std::string WhyNoUrl(const std::string& value)
+{
+    std::string why;
+    platform::HttpUrl::Parse(value, why);
+    return why;
+}
 
 const Option kOptions[] = {
     {"port", "N", "UDP port to host on (default 3001)\n",
@@ -216,12 +225,13 @@ const Option kOptions[] = {
      "registers with the internet list's master at URL\n(http://HOST[:PORT][/PATH]); repeat it for each master, "
      "whose\nchallenge comes to the UDP port (default: none)\n",
      [](const std::string& v, ServerOptions& o) {
-         if (!MasterUrl::Parse(v))
+         std::string why;
+         if (!platform::HttpUrl::Parse(v, why))
              return false;
          o.masters.push_back(v);
          return true;
      },
-     true},
+     true, &WhyNoUrl},
     {"one-match", "", "stops the server when the round that began with its first\nperson ends\n",
      [](const std::string& v, ServerOptions& o) { return ReadYesNo(v, o.oneMatch); }},
     {"config", "FILE",
@@ -297,7 +307,8 @@ std::string ConfigLine(const std::string& raw, ServerOptions& options, std::map<
     if (!ConfigValue(trimmed.substr(equals + 1), value))
         return key + ": a value in quotes ends with its closing quote, or a comment after it";
     if (!option->read(value, options))
-        return Refusal(key, value, 256);
+        return option->explain && IsReadable(value) ? key + ": \"" + value.substr(0, 256) + "\" " + option->explain(value)
+                                                    : Refusal(key, value, 256);
     return "";
 }
 
@@ -431,7 +442,8 @@ ParsedOptions ParseServerOptions(int argc, const char* const* argv, ServerOption
             return ParsedOptions::Error;
         }
         if (option->read && !option->read(value, options)) {
-            message = Refusal(name, value) + ": " + OneLine(option->help);
+            message = option->explain && IsReadable(value) ? name + ": \"" + value + "\" " + option->explain(value)
+                                                           : Refusal(name, value) + ": " + OneLine(option->help);
             return ParsedOptions::Error;
         }
         if (!option->read && value.empty()) {

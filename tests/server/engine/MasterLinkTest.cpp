@@ -3,7 +3,6 @@
 #include <chrono>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -50,12 +49,13 @@ ServerListing Arena()
 
 std::string UrlOf(const SidecarStandIn& master)
 {
-    return "http://127.0.0.1:" + std::to_string(master.Port()) + "/list";
+    return "http://localhost:" + std::to_string(master.Port()) + "/list";
 }
 
-MasterUrl Parsed(const std::string& text)
+platform::HttpUrl Parsed(const std::string& text)
 {
-    return *MasterUrl::Parse(text);
+    std::string why;
+    return *platform::HttpUrl::Parse(text, why);
 }
 
 // Gathers the link's lines until one is the line wanted, for a few seconds at most.
@@ -106,6 +106,9 @@ TEST(MasterLink, RegistersTheListingAndSendsNewsButNotScoresAtOnce)
     link.Describe(listing, false);
     ASSERT_TRUE(master.WaitForRequests(1));
     EXPECT_EQ(master.Calls()[0].first, "POST /list/register");
+    EXPECT_NE(master.Requests()[0].first.find("\r\nHost: localhost:" + std::to_string(master.Port()) + "\r\n"),
+              std::string::npos)
+        << "the URL's host, not the address it was found at";
     const nlohmann::json body = BodyOf(master, 0);
     EXPECT_EQ(body, (nlohmann::json{{"name", "Friday Night"},
                                     {"port", 3001},
@@ -294,12 +297,3 @@ TEST(ServerListing, NewsIsWhoPlaysTheMapOrTheModeAndTextsAreCutBetweenCharacters
     EXPECT_EQ(body["name"], std::string(63, 'n'));
 }
 
-TEST(MasterUrl, TakesHostPortAndPath)
-{
-    const MasterUrl url = Parsed("http://master.example:8300/quillrock/");
-    EXPECT_EQ(std::tuple(url.host, url.port, url.path), std::tuple(std::string("master.example"),
-                                                                   std::uint16_t{8300}, std::string("/quillrock")));
-    const MasterUrl bare = Parsed("http://10.1.2.3");
-    EXPECT_EQ(std::tuple(bare.host, bare.port, bare.path), std::tuple(std::string("10.1.2.3"), std::uint16_t{80},
-                                                                      std::string()));
-}

@@ -203,5 +203,10 @@ TEST(ServerOptions, MastersRepeatAndTheCommandLineReplacesTheFiles)
         EXPECT_EQ(refused.result, ParsedOptions::Error) << wrong;
         EXPECT_NE(refused.message.find("--master"), std::string::npos) << refused.message;
     }
-    EXPECT_EQ(ParseConfig("master = ftp://a.example\n").result, ParsedOptions::BadConfig);
+    EXPECT_EQ(Parse({"--master", "https://a.example"}).message, "--master: \"https://a.example\" is not an http:// address");
+    const Parsed badFile = ParseConfig("port = 3001\nmaster = http://a.example:99999\n");
+    EXPECT_EQ(badFile.result, ParsedOptions::BadConfig);
+    EXPECT_NE(badFile.message.find(":2: master: \"http://a.example:99999\" names no port from 1 to 65535"),
+              std::string::npos)
+        << badFile.message;
 }
