@@ -1,5 +1,7 @@
 #include "platform/HttpClient.h"
 
+#include "platform/ChunkedBody.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -146,6 +148,13 @@ std::string HostHeaderOr(const std::string& hostHeader, const std::string& host,
     return hostHeader.empty() ? host + ":" + std::to_string(port) : hostHeader;
 }
 
+// Where the body begins once the head is in; 0 before.
+std::size_t HeadEnd(const std::string& answer)
+{
+    const std::size_t end = answer.find("\r\n\r\n");
+    return end == std::string::npos ? 0 : end + 4;
+}
+
 // "HTTP/1.1 200 OK" to 200; 0 for anything else.
 int StatusOf(const std::string& line)
 {
@@ -201,16 +210,49 @@ std::string BodyOf(const std::string& answer)
     return answer.substr(headEnd + 4, end - (headEnd + 4));
 }
 
+// The value of a header in a head that ends with its blank line, lower
+// case; empty when absent.
+std::string HeaderValue(const std::string& head, const char* lowerName)
+{
+    const std::size_t nameLength = std::strlen(lowerName);
+    for (std::size_t line = head.find("\r\n"); line != std::string::npos && line + 2 < head.size();
+         line = head.find("\r\n", line + 2)) {
+        std::size_t at = 0;
+        while (at < nameLength && line + 2 + at < head.size() &&
+               std::tolower(static_cast<unsigned char>(head[line + 2 + at])) == lowerName[at])
+            ++at;
+        if (at < nameLength || head[line + 2 + at] != ':')
+            continue;
+        std::size_t from = line + 3 + at;
+        const std::size_t end = head.find("\r\n", from);
+        while (from < end && (head[from] == ' ' || head[from] == '\t'))
+            ++from;
+        std::string value = head.substr(from, end - from);
+        for (char& c : value)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return value;
+    }
+    return {};
+}
+
 // Reads until the status line is in, then drains the rest of the answer
 // until it ends, the bound is reached or the time runs out.
 HttpReply ReadAnswer(int fd, const Limit& limit)
 {
     HttpReply reply;
     std::string answer;
+    std::optional<ChunkedBody> chunks;
+    std::size_t bodyAt = 0;
     char chunk[4096];
     while (answer.size() < kMostHttpAnswer) {
+        if (bodyAt == 0 && (bodyAt = HeadEnd(answer)) != 0 && HeaderValue(answer.substr(0, bodyAt), "transfer-encoding") == "chunked")
+            chunks.emplace(kMostHttpAnswer);
+        if (chunks && chunks->Take(std::string_view(answer).substr(bodyAt)) != ChunkedBody::State::Partial)
+            break;
+        if (chunks)
+            bodyAt = answer.size();
         const std::size_t whole = WholeLength(answer);
-        if (reply.status != 0 && whole != 0 && answer.size() >= whole)
+        if (!chunks && reply.status != 0 && whole != 0 && answer.size() >= whole)
             break;
         const Waited waited = Await(fd, POLLIN, limit);
         if (waited != Waited::Ready) {
@@ -238,45 +280,28 @@ HttpReply ReadAnswer(int fd, const Limit& limit)
             break;
         }
     }
-    reply.body = BodyOf(answer);
+    reply.body = chunks ? chunks->Body() : BodyOf(answer);
     return reply;
 }
 
-// The value of a header in a head that ends with its blank line, lower
-// case; empty when absent.
-std::string HeaderValue(const std::string& head, const char* lowerName)
-{
-    const std::size_t nameLength = std::strlen(lowerName);
-    for (std::size_t line = head.find("\r\n"); line != std::string::npos && line + 2 < head.size();
-         line = head.find("\r\n", line + 2)) {
-        std::size_t at = 0;
-        while (at < nameLength && line + 2 + at < head.size() &&
-               std::tolower(static_cast<unsigned char>(head[line + 2 + at])) == lowerName[at])
-            ++at;
-        if (at < nameLength || head[line + 2 + at] != ':')
-            continue;
-        std::size_t from = line + 3 + at;
-        const std::size_t end = head.find("\r\n", from);
-        while (from < end && (head[from] == ' ' || head[from] == '\t'))
-            ++from;
-        std::string value = head.substr(from, end - from);
-        for (char& c : value)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return value;
-    }
-    return {};
-}
+// How the body after a head comes.
+struct BodyForm {
+    std::optional<std::size_t> length; // as declared
+    bool chunked = false;
+    bool gzip = false;
+};
 
-// Why a head cannot be followed by a body we read, empty when it can; the
-// declared length, if any, into length.
-std::string BodyProblem(const std::string& head, std::size_t mostBytes, bool acceptGzip,
-                        std::optional<std::size_t>& length)
+// Why a head cannot be followed by a body we read, empty when it can.
+std::string BodyProblem(const std::string& head, std::size_t mostBytes, bool acceptGzip, BodyForm& form)
 {
     const std::string encoding = HeaderValue(head, "content-encoding");
-    if (!HeaderValue(head, "transfer-encoding").empty() || !(encoding.empty() || (acceptGzip && encoding == "gzip")))
+    const std::string transfer = HeaderValue(head, "transfer-encoding");
+    if (!(transfer.empty() || transfer == "chunked") || !(encoding.empty() || (acceptGzip && encoding == "gzip")))
         return "the answer came encoded, which was not asked for";
+    form.chunked = !transfer.empty();
+    form.gzip = !encoding.empty();
     const std::string declared = HeaderValue(head, "content-length");
-    if (declared.empty())
+    if (declared.empty() || form.chunked)
         return {};
     std::size_t value = 0;
     for (const char c : declared) {
@@ -288,8 +313,25 @@ std::string BodyProblem(const std::string& head, std::size_t mostBytes, bool acc
     }
     if (value > mostBytes)
         return "the answer is larger than " + std::to_string(mostBytes) + " bytes";
-    length = value;
+    form.length = value;
     return {};
+}
+
+std::string TooLarge(std::size_t mostBytes)
+{
+    return "the answer is larger than " + std::to_string(mostBytes) + " bytes";
+}
+
+// The seconds an Age header gives; -1 without one.
+long AgeOf(const std::string& value)
+{
+    long age = value.empty() ? -1 : 0;
+    for (const char c : value) {
+        if (!std::isdigit(static_cast<unsigned char>(c)) || age > 1000000000L)
+            return -1;
+        age = age * 10 + (c - '0');
+    }
+    return age;
 }
 
 // Unpacks a gzip body in place, never to more than mostBytes: why not, or
@@ -313,7 +355,7 @@ std::string Gunzip(std::string& body, std::size_t mostBytes)
         if (result != Z_OK && result != Z_STREAM_END)
             error = "the compressed answer is damaged or cut short";
         else if (unpacked.size() > mostBytes)
-            error = "the answer is larger than " + std::to_string(mostBytes) + " bytes";
+            error = TooLarge(mostBytes);
     }
     inflateEnd(&stream);
     if (error.empty())
@@ -321,64 +363,76 @@ std::string Gunzip(std::string& body, std::size_t mostBytes)
     return error;
 }
 
-// Reads the whole answer: the head, then the body up to its length or the
-// connection's end, never more than mostBytes of it.
+// The head of a document once it is in: its status, form and dates, or why
+// it is refused.
+bool ReadHead(const std::string& head, std::size_t mostBytes, bool acceptGzip, HttpDocument& document, BodyForm& form)
+{
+    document.status = StatusOf(head.substr(0, head.find('\n')));
+    document.error = document.status == 0 ? "the answer is not HTTP" : BodyProblem(head, mostBytes, acceptGzip, form);
+    document.lastModified = HeaderValue(head, "last-modified");
+    document.ageSeconds = AgeOf(HeaderValue(head, "age"));
+    if (document.error.empty())
+        return true;
+    document.status = 0;
+    return false;
+}
+
+// Reads the whole answer: the head, then the body up to its length, its
+// last chunk or the connection's end, never more than mostBytes of it.
 HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, bool acceptGzip)
 {
     HttpDocument document;
     std::string answer;
     std::size_t bodyAt = 0;
-    std::optional<std::size_t> length;
+    BodyForm form;
+    ChunkedBody chunks(mostBytes);
     char chunk[16384];
+    const auto failed = [&](std::string why) {
+        document.status = 0;
+        document.error = std::move(why);
+        return document;
+    };
     for (;;) {
-        if (bodyAt != 0 && length && answer.size() - bodyAt >= *length)
+        if (bodyAt != 0 && ((form.length && answer.size() - bodyAt >= *form.length) ||
+                            chunks.Now() == ChunkedBody::State::Whole))
             break;
         const Waited waited = Await(fd, POLLIN, limit);
-        if (waited != Waited::Ready) {
-            document.error = Unready(waited, "no whole answer in time");
-            return document;
-        }
+        if (waited != Waited::Ready)
+            return failed(Unready(waited, "no whole answer in time"));
         const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
         if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
-        if (got < 0) {
-            document.error = Reason(errno);
-            return document;
-        }
+        if (got < 0)
+            return failed(Reason(errno));
         if (got == 0) {
-            if (bodyAt != 0 && !length)
+            if (bodyAt != 0 && !form.length && !form.chunked)
                 break;
-            document.error = "the connection closed before the answer was whole";
-            return document;
+            return failed("the connection closed before the answer was whole");
         }
         answer.append(chunk, static_cast<std::size_t>(got));
         if (bodyAt == 0) {
-            const std::size_t headEnd = answer.find("\r\n\r\n");
-            if (headEnd == std::string::npos) {
-                if (answer.size() > kMostHttpAnswer) {
-                    document.error = "the answer's head is too long";
-                    return document;
-                }
+            bodyAt = HeadEnd(answer);
+            if (bodyAt == 0 && answer.size() > kMostHttpAnswer)
+                return failed("the answer's head is too long");
+            if (bodyAt == 0)
                 continue;
-            }
-            bodyAt = headEnd + 4;
-            const std::size_t lineEnd = answer.find('\n');
-            document.status = StatusOf(answer.substr(0, lineEnd));
-            document.error = document.status == 0 ? "the answer is not HTTP"
-                                                  : BodyProblem(answer.substr(0, bodyAt), mostBytes, acceptGzip, length);
-            if (!document.error.empty()) {
-                document.status = 0;
+            if (!ReadHead(answer.substr(0, bodyAt), mostBytes, acceptGzip, document, form))
                 return document;
-            }
         }
-        if (answer.size() - bodyAt > mostBytes) {
-            document.status = 0;
-            document.error = "the answer is larger than " + std::to_string(mostBytes) + " bytes";
-            return document;
+        if (form.chunked) {
+            // Only the unpacked body is kept, so chunks cost no more than it.
+            const ChunkedBody::State state = chunks.Take(std::string_view(answer).substr(bodyAt));
+            answer.resize(bodyAt);
+            if (state == ChunkedBody::State::Damaged)
+                return failed("the answer's chunks are damaged");
+            if (state == ChunkedBody::State::TooLarge)
+                return failed(TooLarge(mostBytes));
+        } else if (answer.size() - bodyAt > mostBytes) {
+            return failed(TooLarge(mostBytes));
         }
     }
-    document.body = answer.substr(bodyAt, length.value_or(answer.size() - bodyAt));
-    if (HeaderValue(answer.substr(0, bodyAt), "content-encoding") == "gzip")
+    document.body = form.chunked ? chunks.Body() : answer.substr(bodyAt, form.length.value_or(answer.size() - bodyAt));
+    if (form.gzip)
         document.error = Gunzip(document.body, mostBytes);
     if (!document.error.empty()) {
         document.status = 0;

@@ -20,7 +20,8 @@ struct HttpReply {
 // JSON body, on a connection of its own. Connecting, sending and reading
 // together take at most timeoutMs, and end at once when cancelFd (if not
 // -1) becomes readable. The answer is read up to kMostHttpAnswer bytes in
-// all; of its head only the status line is kept. The Host header names
+// all, its body by its length or its chunks; of its head only the status
+// line is kept. The Host header names
 // hostHeader, or the address and port when it is empty.
 HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* method, const std::string& path,
                    const std::string& jsonBody, int timeoutMs, int cancelFd = -1, const std::string& hostHeader = {});
@@ -30,11 +31,13 @@ struct HttpDocument {
     int status = 0;
     std::string body;
     std::string error;
+    std::string lastModified; // its Last-Modified header, lower case; empty without
+    long ageSeconds = -1;     // its Age header; -1 without
 };
 
 // One blocking GET over IPv4 TCP, bounded as HttpCall is. A body longer
-// than mostBytes is refused unread, whatever its length says, as is one
-// sent in chunks. With acceptGzip a gzip body is asked for and unpacked,
+// than mostBytes is refused unread, whatever its length says or however
+// its chunks are cut. With acceptGzip a gzip body is asked for and unpacked,
 // refused too once it unpacks to more than mostBytes.
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
                      bool acceptGzip, int timeoutMs, int cancelFd = -1, const std::string& hostHeader = {});
