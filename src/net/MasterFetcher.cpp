@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <ctime>
 
 #include "net/ServerListing.h"
 #include "platform/HostLookup.h"
@@ -40,28 +41,43 @@ MasterFetcher::~MasterFetcher()
         ::close(cancel);
 }
 
-bool MasterFetcher::FetchOne(const std::string& url, Outcome& outcome, std::string& error) const
+std::optional<std::int64_t> MasterFetcher::MadeAt(long ageSeconds, const std::string& lastModified,
+                                                  std::int64_t receivedAt)
 {
-    const auto at = platform::HttpUrl::Parse(url, error);
+    if (ageSeconds >= 0)
+        return receivedAt - ageSeconds;
+    std::tm when{};
+    const char* end = ::strptime(lastModified.c_str(), "%a, %d %b %Y %H:%M:%S", &when);
+    if (lastModified.empty() || end == nullptr)
+        return std::nullopt;
+    return static_cast<std::int64_t>(::timegm(&when));
+}
+
+MasterFetcher::Fetched MasterFetcher::FetchOne(const std::string& url) const
+{
+    Fetched fetched;
+    const auto at = platform::HttpUrl::Parse(url, fetched.error);
     if (!at) {
-        error = "the address " + error;
-        return false;
+        fetched.error = "the address " + fetched.error;
+        return fetched;
     }
     std::uint32_t address = 0;
-    if (!platform::LookUpHost(at->host, kLookupMs, address, error))
-        return false;
+    if (!platform::LookUpHost(at->host, kLookupMs, address, fetched.error))
+        return fetched;
     const platform::HttpDocument document =
         platform::HttpGet(DottedOf(address), at->port, at->path + "/servers.json", ServerListing::kLargestDocument,
                           true, timeoutMs, cancel, at->HostHeader());
     if (document.status == 0) {
-        error = document.error;
-        return false;
+        fetched.error = document.error;
+        return fetched;
     }
     if (document.status != 200) {
-        error = "it answered with status " + std::to_string(document.status);
-        return false;
+        fetched.error = "it answered with status " + std::to_string(document.status);
+        return fetched;
     }
-    return ServerListing::Read(document.body, outcome.servers, error);
+    fetched.listed = ServerListing::Read(document.body, fetched.servers, fetched.error);
+    fetched.madeAt = MadeAt(document.ageSeconds, document.lastModified, std::time(nullptr));
+    return fetched;
 }
 
 MasterFetcher::Outcome MasterFetcher::FetchAll() const
@@ -71,17 +87,28 @@ MasterFetcher::Outcome MasterFetcher::FetchAll() const
         outcome.notice = "No master set: start the game with --master http://HOST:PORT";
         return outcome;
     }
-    std::string why;
-    for (const std::string& url : masters) {
-        std::string error;
-        if (FetchOne(url, outcome, error)) {
-            outcome.listed = true;
-            outcome.notice = std::to_string(outcome.servers.size()) + " servers from " + url;
-            return outcome;
-        }
-        why = url + ": " + error;
+    std::vector<Fetched> fetched(masters.size());
+    {
+        std::vector<std::jthread> asking;
+        for (std::size_t i = 0; i < masters.size(); ++i)
+            asking.emplace_back([this, &fetched, i] { fetched[i] = FetchOne(masters[i]); });
     }
-    outcome.notice = "No master answered (" + why + ")";
+    // The freshest list; among lists as fresh, the master named first.
+    std::optional<std::size_t> best;
+    std::string why;
+    for (std::size_t i = 0; i < masters.size(); ++i) {
+        if (!fetched[i].listed)
+            why = masters[i] + ": " + fetched[i].error;
+        else if (!best || fetched[i].madeAt > fetched[*best].madeAt)
+            best = i;
+    }
+    if (!best) {
+        outcome.notice = "No master answered (" + why + ")";
+        return outcome;
+    }
+    outcome.listed = true;
+    outcome.servers = std::move(fetched[*best].servers);
+    outcome.notice = std::to_string(outcome.servers.size()) + " servers from " + masters[*best];
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -8,9 +9,11 @@
 
 #include "net/ListedServer.h"
 
-// Fetches the server list from the masters on a thread of its own, so the
-// screen never waits: the masters are asked in order until one answers
-// with a list, and the screen takes the outcome when it is ready.
+// Fetches the server list from the masters on threads of its own, so the
+// screen never waits: every master is asked at once, each on its own
+// thread, and the freshest list that came is taken; a master that is dead,
+// slow or wrong only leaves its list out. The screen takes the outcome
+// when it is ready.
 class MasterFetcher {
 public:
     static constexpr int kTimeoutMs = 5000; // per master: a slow one is given up
@@ -23,7 +26,7 @@ public:
     };
 
     explicit MasterFetcher(std::vector<std::string> masters, int timeoutMs = kTimeoutMs);
-    // Cancels a fetch on its way and waits for its thread.
+    // Cancels a fetch on its way and waits for its threads.
     ~MasterFetcher();
     MasterFetcher(const MasterFetcher&) = delete;
     MasterFetcher& operator=(const MasterFetcher&) = delete;
@@ -34,9 +37,23 @@ public:
     // The outcome of the last fetch, once, when it has ended.
     std::optional<Outcome> Take();
 
+    // When a list was made, in seconds since 1970, from its Age header by
+    // our own clock (receivedAt), or else its Last-Modified by the
+    // master's; nothing when it says neither.
+    static std::optional<std::int64_t> MadeAt(long ageSeconds, const std::string& lastModified,
+                                              std::int64_t receivedAt);
+
 private:
+    // One master's answer.
+    struct Fetched {
+        bool listed = false;
+        std::vector<ListedServer> servers;
+        std::optional<std::int64_t> madeAt;
+        std::string error;
+    };
+
     Outcome FetchAll() const;
-    bool FetchOne(const std::string& url, Outcome& outcome, std::string& error) const;
+    Fetched FetchOne(const std::string& url) const;
 
     std::vector<std::string> masters;
     int timeoutMs;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -39,6 +40,13 @@ std::string Gzip(const std::string& text)
     packed.resize(stream.total_out);
     deflateEnd(&stream);
     return packed;
+}
+
+std::string ToHex(std::size_t value)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "%zx", value);
+    return text;
 }
 
 std::string OkGzip(const std::string& packed)
@@ -83,6 +91,60 @@ TEST(MasterFetcher, FallsBackFromADeadMasterToTheNext)
     const auto packed = Fetch(fetcher);
     ASSERT_TRUE(packed.listed) << packed.notice;
     EXPECT_EQ(packed.servers.size(), 1u);
+
+    // In chunks cut anywhere, packed or not.
+    for (const std::string& body : {kOneServer, Gzip(kOneServer)}) {
+        std::string chunked;
+        for (std::size_t at = 0; at < body.size(); at += 7)
+            chunked += ToHex(std::min<std::size_t>(7, body.size() - at)) + "\r\n" + body.substr(at, 7) + "\r\n";
+        master.Answer(std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n") +
+                      (body == kOneServer ? "" : "Content-Encoding: gzip\r\n") + "\r\n" + chunked + "0\r\n\r\n");
+        const auto inChunks = Fetch(fetcher);
+        ASSERT_TRUE(inChunks.listed) << inChunks.notice;
+        EXPECT_EQ(inChunks.servers.size(), 1u);
+    }
+}
+
+std::string OkAged(const std::string& body, const std::string& dating)
+{
+    return "HTTP/1.1 200 OK\r\n" + dating + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// Every master is asked, and the freshest list wins wherever its master
+// stands in the order; a master silent until its time runs out costs only
+// its own list.
+TEST(MasterFetcher, TakesTheFreshestListOfEveryMasterThatAnswers)
+{
+    const std::string other = R"({"servers": []})";
+    SidecarStandIn stale, fresh, silent;
+    stale.Answer(OkAged(other, "Age: 40"));
+    fresh.Answer(OkAged(kOneServer, "Age: 1"));
+    silent.Answer("");
+    MasterFetcher fetcher({Url(stale.Port()), Url(silent.Port()), Url(fresh.Port())}, 1000);
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome = Fetch(fetcher);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << "the masters are asked side by side";
+    ASSERT_TRUE(outcome.listed) << outcome.notice;
+    EXPECT_EQ(outcome.servers.size(), 1u);
+    EXPECT_EQ(outcome.notice, "1 servers from " + Url(fresh.Port()));
+    EXPECT_EQ(stale.Calls().size(), 1u);
+
+    // Dated by Last-Modified alone, and with no date at all: the dated one.
+    stale.Answer(OkAged(other, "Last-Modified: Mon, 30 Nov 2026 00:53:20 GMT"));
+    fresh.Answer(OkAged(kOneServer, "Last-Modified: Mon, 30 Nov 2026 00:53:21 GMT"));
+    MasterFetcher byDate({Url(stale.Port()), Url(fresh.Port())});
+    EXPECT_EQ(Fetch(byDate).notice, "1 servers from " + Url(fresh.Port()));
+    stale.Answer(Ok(other));
+    MasterFetcher undated({Url(stale.Port()), Url(fresh.Port())});
+    EXPECT_EQ(Fetch(undated).notice, "1 servers from " + Url(fresh.Port()));
+}
+
+TEST(MasterFetcher, DatesAListByItsAgeOrElseItsLastModified)
+{
+    EXPECT_EQ(MasterFetcher::MadeAt(5, "mon, 30 nov 2026 00:53:20 gmt", 1000), 995) << "our own clock first";
+    EXPECT_EQ(MasterFetcher::MadeAt(-1, "mon, 30 nov 2026 00:53:20 gmt", 0), 1796000000);
+    EXPECT_EQ(MasterFetcher::MadeAt(-1, "", 1000), std::nullopt);
+    EXPECT_EQ(MasterFetcher::MadeAt(-1, "yesterday", 1000), std::nullopt);
 }
 
 TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
@@ -99,6 +161,9 @@ TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
         {OkGzip(Gzip(std::string(9 * 1024 * 1024, ' '))), "larger than"}, // small on the wire
         {OkGzip(Gzip(kOneServer).substr(0, 30)), "damaged or cut short"},
         {OkGzip("{}"), "damaged or cut short"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n800001\r\n{", "larger than"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n{}\r\n0\r\n\r\n", "chunks are damaged"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", "encoded"},
         {"HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", "status 503"},
         {"garbage\r\n\r\n", "not HTTP"},
         {"", "in time"}, // the stand-in holds the connection
