@@ -136,6 +136,33 @@ TEST(MasterLink, RegistersTheListingAndSendsNewsButNotScoresAtOnce)
     EXPECT_EQ(BodyOf(master, 1)["players"][0]["score"], 5);
 }
 
+// At the real pace: news after a quiet spell goes at once, and news in a
+// burst waits for the floor that spares a master's allowance, never for
+// the next regular registration.
+TEST(MasterLink, NewsGoesAtOnceAndABurstOfItWaitsOnlyForTheFloor)
+{
+    SidecarStandIn master;
+    RegistrationTiming timing;
+    timing.callTimeout = 500ms;
+    MasterLink link(Parsed(UrlOf(master)), kSecret, timing);
+    ServerListing listing = Arena();
+    link.Describe(listing, false);
+    ASSERT_TRUE(master.WaitForRequests(1));
+    std::this_thread::sleep_for(timing.soonest + 200ms);
+    listing.players.pop_back();
+    auto start = Clock::now();
+    link.Describe(listing, true);
+    ASSERT_TRUE(master.WaitForRequests(2));
+    EXPECT_LT(Clock::now() - start, 1s) << "a quiet server's news goes at once";
+    listing.map = "Maze";
+    start = Clock::now();
+    link.Describe(listing, true);
+    ASSERT_TRUE(master.WaitForRequests(3));
+    EXPECT_GE(Clock::now() - start, timing.soonest - 100ms);
+    EXPECT_LE(Clock::now() - start, 3s);
+    EXPECT_EQ(BodyOf(master, 2)["map"], "Maze");
+}
+
 TEST(MasterLink, RegistersAgainEveryPeriod)
 {
     SidecarStandIn master;
@@ -159,6 +186,8 @@ TEST(MasterLink, SaysWhyItIsNotListed)
          "refuses the registration (HTTP 429: more than 30 registrations a minute)"},
         {Answer(400, "<html>\x01</html>"), "refuses the registration (HTTP 400)"},
         {Answer(400, R"({"error": "name: \u0007bad"})"), "refuses the registration (HTTP 400: name: ?bad)"},
+        {"HTTP/1.1 429 X\r\nTransfer-Encoding: chunked\r\n\r\n8\r\n{\"error\"\r\n9;x=y\r\n: \"flood\"\r\n1\r\n}\r\n0\r\n\r\n",
+         "refuses the registration (HTTP 429: flood)"},
         {"SSH-2.0-OpenSSH\r\n\r\n", "does not answer (the answer is not HTTP)"},
         {Answer(202, R"({"status": "challenged"})"), "cannot reach UDP port 3001: open it in the firewall"},
     };
