@@ -165,7 +165,7 @@ HttpAnswer Master::Served(const HttpAsk& ask, const ServedBytes& made, const cha
 
 HttpAnswer Master::ServersJson(const HttpAsk& ask)
 {
-    HttpAnswer answer = Served(ask, json.Current(list, clock.NowMs(), !ask.acceptsGzip), "application/json");
+    HttpAnswer answer = Served(ask, json.Current(list, clock.NowMs()), "application/json");
     answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
     return answer;
 }

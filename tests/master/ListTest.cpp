@@ -153,7 +153,7 @@ TEST(MasterState, DamagedStateIsSkipped)
     EXPECT_NE(why.find("state.json.new"), std::string::npos) << why;
 }
 
-TEST(ServerListDocument, BucketsRemadeApartStillMakeOneDocument)
+TEST(ServerListDocument, ManyChangesLeaveExactlyTheListedServers)
 {
     MasterRig rig({100000, {}});
     const auto from = [](int i) { return 0x0a000000u + std::uint32_t(i); };
