@@ -9,9 +9,8 @@ export QUILLROCK_LOOPBACK_ONLY=1
 
 MASTER_PID=
 SECOND_PID=
-REGISTRARS=()
 stop_extras() {
-  for pid in "${REGISTRARS[@]}" $MASTER_PID $SECOND_PID; do kill "$pid" 2>/dev/null || true; done
+  for pid in $MASTER_PID $SECOND_PID; do kill "$pid" 2>/dev/null || true; done
   cleanup
 }
 trap stop_extras EXIT
@@ -29,21 +28,19 @@ MASTER_PID=$!
 master_up() { python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$MASTER_PORT/servers.json', timeout=2)" 2>/dev/null; }
 eventually 15 master_up || fail "the master did not start"
 
-# Each server's port is proven before the server takes it.
-register() {
-  : >"$E2E_WORK/register-$1.log"
-  python3 "$(dirname "$0")/register_server.py" "$MASTER_PORT" "$1" "$2" >>"$E2E_WORK/register-$1.log" 2>&1 &
-  REGISTRARS+=($!)
-  eventually 15 logged "$E2E_WORK/register-$1.log" "listed" || fail "not listed: $(cat "$E2E_WORK/register-$1.log")"
-}
-register 3011 "Alpha Station"
-register 3012 "Bravo Base"
-start_host "$2" "$4" --name "Alpha Station" --port 3011 --bots 1 --maps Arena
-(cd "$4" && exec "$2" --name "Bravo Base" --port 3012 --bots 1 --maps Arena) >"$E2E_WORK/second.log" 2>&1 &
+# Real servers register with the real master, which proves their ports.
+MASTER_URL="http://127.0.0.1:$MASTER_PORT"
+start_host "$2" "$4" --name "Alpha Station" --port 3011 --bots 1 --maps Arena --master "$MASTER_URL"
+(cd "$4" && exec "$2" --name "Bravo Base" --port 3012 --bots 1 --maps Arena --master "$MASTER_URL") \
+  >"$E2E_WORK/second.log" 2>&1 &
 SECOND_PID=$!
 eventually 15 logged "$E2E_WORK/second.log" "hosting" || fail "the second host did not start"
+for log in host second; do
+  eventually 20 logged "$E2E_WORK/$log.log" "listed by the master at $MASTER_URL" ||
+    fail "$log not listed: $(grep master "$E2E_WORK/$log.log")"
+done
 
-start_game "$1" "$4" --master "http://127.0.0.1:$MASTER_PORT"
+start_game "$1" "$4" --master "$MASTER_URL"
 to_title
 xdotool key Down Return                 # Join an Internet Game
 eventually 9 band_has green 84 100 || fail "no address screen"
