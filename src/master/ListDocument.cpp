@@ -1,6 +1,9 @@
 #include "master/ListDocument.h"
 
-#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <utility>
 
 #include "master/AddressText.h"
@@ -20,11 +23,12 @@ void ListDocument::Absorb(ServerList& list)
 void ListDocument::Put(std::uint64_t key, nlohmann::json server)
 {
     const auto [found, fresh] = at.try_emplace(key, keys.size());
+    auto shared = std::make_shared<const nlohmann::json>(std::move(server));
     if (!fresh) {
-        servers[found->second] = std::move(server);
+        servers[found->second] = std::move(shared);
         return;
     }
-    servers.push_back(std::move(server));
+    servers.push_back(std::move(shared));
     keys.push_back(key);
 }
 
@@ -40,19 +44,46 @@ void ListDocument::Drop(std::uint64_t key)
         keys[index] = keys.back();
         at[keys[index]] = index;
     }
-    servers.erase(servers.size() - 1);
+    servers.pop_back();
     keys.pop_back();
+}
+
+ListDocument::~ListDocument()
+{
+    Settle();
 }
 
 const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
 {
     Absorb(list);
-    if (!ever || (list.Version() != madeVersion && nowMs - made.madeMs >= kRemakeMs)) {
-        Publish(nowMs);
+    Adopt(false);
+    if (!ever) {
+        made = Make(servers, nowMs);
         madeVersion = list.Version();
+        startedMs = nowMs;
         ever = true;
+    } else if (list.Version() != madeVersion && !remake.valid() && nowMs - startedMs >= kRemakeMs) {
+        remakeVersion = list.Version();
+        startedMs = nowMs;
+        remake = std::async(std::launch::async, [snapshot = servers, nowMs] {
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+            return Make(snapshot, nowMs);
+        });
     }
     return made;
+}
+
+void ListDocument::Settle()
+{
+    Adopt(true);
+}
+
+void ListDocument::Adopt(bool wait)
+{
+    if (!remake.valid() || (!wait && remake.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+        return;
+    made = remake.get();
+    madeVersion = remakeVersion;
 }
 
 nlohmann::json ListDocument::EntryJson(const ServerList::Entry& entry)
@@ -70,12 +101,14 @@ nlohmann::json ListDocument::EntryJson(const ServerList::Entry& entry)
             {"version", entry.listing.version}};
 }
 
-void ListDocument::Publish(std::int64_t nowMs)
+ServedBytes ListDocument::Make(const Servers& servers, std::int64_t nowMs)
 {
-    // The servers move into the document for its writing and back, never copied.
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& server : servers)
+        list.push_back(*server);
     nlohmann::json document = nlohmann::json::object();
-    document["servers"] = std::move(servers);
-    auto plain = std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    servers = std::move(document["servers"]);
-    made = {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
+    document["servers"] = std::move(list);
+    auto plain =
+        std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    return {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
 }

@@ -46,6 +46,8 @@ public:
     // false when one is still writing.
     bool SaveStateAside();
 
+    // Waits for the list's remake on its way, if any.
+    void SettleList() { json.Settle(); }
     const ServerList& List() const { return list; }
     const MasterMetrics& Metrics() const { return metrics; }
 

@@ -88,12 +88,16 @@ struct MasterRig {
         description["token"] = challenges.sent.back().token;
         return Post("/register", description.dump(), from);
     }
-    // The list as served once the document may have been remade.
-    nlohmann::json Servers()
+    // The list as served once the document may have been remade: the
+    // first request starts the remake, the next gets it.
+    HttpAnswer Remade(bool gzip = false)
     {
         clock.Advance(ListDocument::kRemakeMs);
-        return nlohmann::json::parse(*Get("/servers.json").body)["servers"];
+        Get("/servers.json", gzip);
+        master.SettleList();
+        return Get("/servers.json", gzip);
     }
+    nlohmann::json Servers() { return nlohmann::json::parse(*Remade().body)["servers"]; }
 
     ManualClock clock;
     RecordedChallenges challenges;
