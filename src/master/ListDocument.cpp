@@ -1,5 +1,6 @@
 #include "master/ListDocument.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -14,16 +15,16 @@ void ListDocument::Absorb(ServerList& list)
     for (const std::uint64_t key : list.TakeChanged()) {
         const ServerList::Entry* entry = list.Find(key);
         if (entry && entry->Listed())
-            Put(key, EntryJson(*entry));
+            Put(key, *entry);
         else
             Drop(key);
     }
 }
 
-void ListDocument::Put(std::uint64_t key, nlohmann::json server)
+void ListDocument::Put(std::uint64_t key, const ServerList::Entry& entry)
 {
     const auto [found, fresh] = at.try_emplace(key, keys.size());
-    auto shared = std::make_shared<const nlohmann::json>(std::move(server));
+    auto shared = std::make_shared<const Shown>(Shown {entry.address, entry.port, entry.listing});
     if (!fresh) {
         servers[found->second] = std::move(shared);
         return;
@@ -67,7 +68,11 @@ const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
         startedMs = nowMs;
         remake = std::async(std::launch::async, [snapshot = servers, nowMs] {
             ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            return Make(snapshot, nowMs);
+            ServedBytes made = Make(snapshot, nowMs);
+            // The tree was built in this thread's own heap: give it back
+            // rather than keep tens of megabytes until the next remake.
+            ::malloc_trim(0);
+            return made;
         });
     }
     return made;
@@ -86,26 +91,26 @@ void ListDocument::Adopt(bool wait)
     madeVersion = remakeVersion;
 }
 
-nlohmann::json ListDocument::EntryJson(const ServerList::Entry& entry)
+nlohmann::json ListDocument::ServerJson(const Shown& server)
 {
     using nlohmann::json;
     json players = json::array();
-    for (const ListedPlayer& player : entry.listing.players)
+    for (const ListedPlayer& player : server.listing.players)
         players.push_back({{"name", player.name}, {"score", player.score}, {"robot", player.robot}});
-    return {{"name", entry.listing.name},
-            {"address", AddressText(entry.address, entry.port)},
-            {"map", entry.listing.map},
-            {"mode", entry.listing.mode},
+    return {{"name", server.listing.name},
+            {"address", AddressText(server.address, server.port)},
+            {"map", server.listing.map},
+            {"mode", server.listing.mode},
             {"players", std::move(players)},
-            {"seats", entry.listing.seats},
-            {"version", entry.listing.version}};
+            {"seats", server.listing.seats},
+            {"version", server.listing.version}};
 }
 
 ServedBytes ListDocument::Make(const Servers& servers, std::int64_t nowMs)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& server : servers)
-        list.push_back(*server);
+        list.push_back(ServerJson(*server));
     nlohmann::json document = nlohmann::json::object();
     document["servers"] = std::move(list);
     auto plain =

@@ -14,7 +14,7 @@
 
 // GET /servers.json: {"servers": [{"name", "address", "map", "mode",
 // "players": [{"name", "score", "robot"}], "seats", "version"}, ...]}.
-// Each listed server's object is kept as its registrations change it. It
+// What each listed server shows is kept as its registrations change it. It
 // is remade only when something listed changed and at most kRemakeMs
 // apart, on a thread of its own at a lower priority: writing and gzipping
 // thousands of servers takes tens of milliseconds, which registrations
@@ -30,19 +30,23 @@ public:
     const ServedBytes& Current(ServerList& list, std::int64_t nowMs);
     // Waits for a remake on its way and takes it.
     void Settle();
-    // One server's object in the list.
-    static nlohmann::json EntryJson(const ServerList::Entry& entry);
-
 private:
-    using Servers = std::vector<std::shared_ptr<const nlohmann::json>>;
+    // A listed server as the list shows it; shared with a remake on its way.
+    struct Shown {
+        std::uint32_t address;
+        int port;
+        Listing listing;
+    };
+    using Servers = std::vector<std::shared_ptr<const Shown>>;
 
-    void Put(std::uint64_t key, nlohmann::json server);
+    void Put(std::uint64_t key, const ServerList::Entry& entry);
     void Drop(std::uint64_t key);
     void Adopt(bool wait);
     static ServedBytes Make(const Servers& servers, std::int64_t nowMs);
+    static nlohmann::json ServerJson(const Shown& server);
 
-    // The servers' objects in no order: one leaves by taking the last
-    // one's place. A remake holds on to the objects it writes.
+    // The servers in no order: one leaves by taking the last one's place.
+    // Only a remake's tree holds their objects, while it is written.
     Servers servers;
     std::vector<std::uint64_t> keys;                  // of servers, in their order
     std::unordered_map<std::uint64_t, std::size_t> at; // where each key's object is
