@@ -189,7 +189,9 @@ void Master::Tick()
     const std::int64_t now = clock.NowMs();
     const int before = list.ListedCount();
     list.Expire(now);
-    json.Absorb(list);
+    // Each second's changes are remade without waiting for a request, so
+    // the first player to ask after them is not served the list before.
+    json.Current(list, now);
     if (list.ListedCount() < before)
         log.Tell("unlisted %d server(s) silent for %lld s", before - list.ListedCount(),
                  static_cast<long long>(ServerList::kLifetimeMs / 1000));

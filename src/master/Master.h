@@ -36,7 +36,7 @@ public:
     // Whether a connection from this address is taken at all.
     bool Admits(std::uint32_t address);
     void SetBans(BanFile bans) { this->bans = std::move(bans); }
-    // Expiry and the state file; called about every second.
+    // Expiry, the list's remake and the state file; called about every second.
     void Tick();
     // Reads the state file, if any, at start.
     void LoadState();

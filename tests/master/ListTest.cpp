@@ -84,6 +84,13 @@ TEST(ServerListDocument, RemadeAtMostFourTimesASecond)
     rig.Post("/register", refresh.dump());
     rig.clock.Advance(ListDocument::kRemakeMs);
     EXPECT_EQ(rig.Get("/servers.json").body, settled) << "a refresh that changes nothing remakes nothing";
+
+    rig.Post("/unregister", json {{"port", 3002}, {"secret", refresh["secret"]}}.dump());
+    rig.clock.Advance(ListDocument::kRemakeMs);
+    rig.master.Tick();
+    rig.master.SettleList();
+    EXPECT_EQ(json::parse(*rig.Get("/servers.json").body)["servers"].size(), 1u)
+        << "the tick remade the list: the first request after a change is served it";
 }
 
 TEST(ServerListPage, ShowsEveryTextAsText)
