@@ -245,7 +245,8 @@ HttpReply ReadAnswer(int fd, const Limit& limit)
     std::size_t bodyAt = 0;
     char chunk[4096];
     while (answer.size() < kMostHttpAnswer) {
-        if (bodyAt == 0 && (bodyAt = HeadEnd(answer)) != 0 && HeaderValue(answer.substr(0, bodyAt), "transfer-encoding") == "chunked")
+        if (bodyAt == 0 && (bodyAt = HeadEnd(answer)) != 0 &&
+            HeaderValue(answer.substr(0, bodyAt), "transfer-encoding") == "chunked")
             chunks.emplace(kMostHttpAnswer);
         if (chunks && chunks->Take(std::string_view(answer).substr(bodyAt)) != ChunkedBody::State::Partial)
             break;
@@ -461,7 +462,8 @@ HttpReply HttpCall(const std::string& host, std::uint16_t port, const char* meth
         return reply;
     }
     if (!Connect(socket.Fd(), address, limit, reply.error) ||
-        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), method, path, jsonBody), limit, reply.error))
+        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), method, path, jsonBody), limit,
+                 reply.error))
         return reply;
     return ReadAnswer(socket.Fd(), limit);
 }
@@ -484,7 +486,8 @@ HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::str
         return document;
     }
     if (!Connect(socket.Fd(), address, limit, document.error) ||
-        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), "GET", path, {}, acceptGzip), limit, document.error))
+        !SendAll(socket.Fd(), Request(HostHeaderOr(hostHeader, host, port), "GET", path, {}, acceptGzip), limit,
+                 document.error))
         return document;
     return ReadDocument(socket.Fd(), limit, mostBytes, acceptGzip);
 }

@@ -9,7 +9,8 @@ using State = ChunkedBody::State;
 
 namespace {
 
-const std::string kWire = "4\r\nWiki\r\n6;name=value\r\npedia \r\nE\r\nin \r\n\r\nchunks.\r\n0\r\nExpires: never\r\n\r\n";
+const std::string kWire = "4\r\nWiki\r\n6;name=value\r\npedia \r\nE\r\nin \r\n\r\nchunks.\r\n"
+                          "0\r\nExpires: never\r\n\r\n";
 
 } // namespace
 

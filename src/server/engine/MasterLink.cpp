@@ -221,7 +221,8 @@ int MasterLink::Call(std::unique_lock<std::mutex>& lock, const char* path, const
     if (found) {
         char dotted[INET_ADDRSTRLEN] = {};
         ::inet_ntop(AF_INET, &address, dotted, sizeof dotted);
-        reply = platform::HttpCall(dotted, url.port, "POST", url.path + path, body, timeoutMs, cancel, url.HostHeader());
+        reply = platform::HttpCall(dotted, url.port, "POST", url.path + path, body, timeoutMs, cancel,
+                                   url.HostHeader());
     }
     lock.lock();
     answer = std::move(reply.body);
