@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-Vector3::Vector3(double x, double y, double z) : x(x), y(y), z(z), length(std::sqrt(x * x + y * y + z * z)) {}
-
 void Vector3::Normalize()
 {
     length = std::sqrt(x * x + y * y + z * z);

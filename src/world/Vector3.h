@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cmath>
+
 // Three doubles and a cached length: every position, velocity and target.
 // The length is computed by the three-value constructor and by Normalize
 // only; the setters leave it as it was.
 class Vector3 {
 public:
     Vector3() = default;
-    Vector3(double x, double y, double z);
+    // Inline: the rules build vectors in every inner loop.
+    Vector3(double x, double y, double z) : x(x), y(y), z(z), length(std::sqrt(x * x + y * y + z * z)) {}
     virtual ~Vector3() = default;
     Vector3(const Vector3&) = default;
     Vector3& operator=(const Vector3&) = default;

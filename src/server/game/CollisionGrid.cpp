@@ -6,8 +6,13 @@ void CollisionGrid::Reset(int worldWidth, int worldHeight, int bucketSize)
     rows = std::max(1, worldHeight / std::max(1, bucketSize));
     width = std::max(1, worldWidth) / static_cast<double>(columns);
     height = std::max(1, worldHeight) / static_cast<double>(rows);
+    const auto buckets = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    if (spans.size() != buckets)
+        spans.assign(buckets, Span {});
+    for (std::size_t bucket : used)
+        spans[bucket] = Span {};
+    used.clear();
     added.clear();
-    starts.clear();
     filed.clear();
 }
 
@@ -20,14 +25,20 @@ void CollisionGrid::Add(int index, const Vector3& at)
 
 void CollisionGrid::Build()
 {
-    // A counting sort by bucket: the buckets' sizes, where each starts, then each in its place.
-    starts.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) + 1, 0);
-    for (const auto& [bucket, index] : added)
-        ++starts[bucket + 1];
-    for (std::size_t b = 1; b < starts.size(); ++b)
-        starts[b] += starts[b - 1];
+    // A counting sort over the buckets in use: their sizes, where each
+    // starts, then each index in its place, in the order added.
+    for (const auto& [bucket, index] : added) {
+        if (spans[bucket].end++ == 0)
+            used.push_back(bucket);
+    }
+    std::uint32_t next = 0;
+    for (std::size_t bucket : used) {
+        Span& span = spans[bucket];
+        const std::uint32_t size = span.end;
+        span.begin = span.end = next;
+        next += size;
+    }
     filed.resize(added.size());
-    filling.assign(starts.begin(), starts.end() - 1);
     for (const auto& [bucket, index] : added)
-        filed[filling[bucket]++] = index;
+        filed[spans[bucket].end++] = index;
 }

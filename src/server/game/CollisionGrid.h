@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "world/Torus.h"
@@ -24,7 +25,7 @@ public:
     template <typename Visit>
     void Near(const Vector3& at, double reach, Visit visit) const
     {
-        if (starts.empty())
+        if (spans.empty())
             return;
         const int left = Bucket(at.x - reach, width);
         const int top = Bucket(at.y - reach, height);
@@ -33,8 +34,8 @@ public:
         for (int j = 0; j < down; ++j) {
             const int row = FoldCell(top + j, rows);
             for (int i = 0; i < across; ++i) {
-                const auto bucket = static_cast<std::size_t>(row * columns + FoldCell(left + i, columns));
-                for (std::size_t k = starts[bucket]; k < starts[bucket + 1]; ++k)
+                const Span& span = spans[static_cast<std::size_t>(row * columns + FoldCell(left + i, columns))];
+                for (std::uint32_t k = span.begin; k < span.end; ++k)
                     visit(filed[k]);
             }
         }
@@ -47,8 +48,14 @@ private:
     int rows = 0;
     double width = 1.0;
     double height = 1.0;
+    // Where a bucket's indices lie in filed. Only the buckets in use are
+    // touched each tick: a large map has far more buckets than things.
+    struct Span {
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+    };
     std::vector<std::pair<std::size_t, int>> added; // bucket, index
-    std::vector<std::size_t> starts;                // where each bucket begins in filed; one more at the end
+    std::vector<Span> spans;
+    std::vector<std::size_t> used; // buckets with anything in them, in no order
     std::vector<int> filed;
-    std::vector<std::size_t> filling;
 };

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <algorithm>
-#include <deque>
 
 #include "world/Map.h"
 #include "world/Torus.h"
@@ -32,6 +31,8 @@ bool Navigator::Learn(const Map& map, const std::string& name)
     tileHeight = map.TileHeight() > 0 ? map.TileHeight() : 32;
     blocked.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
     kept.clear();
+    cameFrom.clear();
+    frontier.clear();
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column)
             blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
@@ -74,13 +75,16 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
         return {};
     const Cell first = CellOf(start);
     const auto index = [this](const Cell& c) { return static_cast<std::size_t>(c.row * columns + c.column); };
-    std::vector<int> cameFrom(blocked.size(), -1);
-    std::deque<Cell> frontier{first};
+    // Robots ask for routes many times a second: the search's memory is
+    // kept, and only what the last search marked is cleared.
+    cameFrom.resize(blocked.size(), -1);
+    for (const Cell& seen : frontier)
+        cameFrom[index(seen)] = -1;
+    frontier.assign(1, first);
     cameFrom[index(first)] = static_cast<int>(index(first));
     int visited = 0;
-    while (!frontier.empty() && visited++ < limit) {
-        const Cell here = frontier.front();
-        frontier.pop_front();
+    for (std::size_t head = 0; head < frontier.size() && visited++ < limit; ++head) {
+        const Cell here = frontier[head];
         if (arrived(here)) {
             std::vector<Cell> route;
             for (std::size_t at = index(here);; at = static_cast<std::size_t>(cameFrom[at])) {
@@ -110,17 +114,16 @@ std::vector<int> Navigator::Steps(const Cell& from) const
         return steps;
     const auto index = [this](const Cell& c) { return static_cast<std::size_t>(c.row * columns + c.column); };
     const Cell first {FoldCell(from.column, columns), FoldCell(from.row, rows)};
-    std::deque<Cell> frontier {first};
+    std::vector<Cell> reached {first};
     steps[index(first)] = 0;
-    while (!frontier.empty()) {
-        const Cell here = frontier.front();
-        frontier.pop_front();
+    for (std::size_t head = 0; head < reached.size(); ++head) {
+        const Cell here = reached[head];
         for (const auto& way : kWays) {
             const Cell next {FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)};
             if (steps[index(next)] >= 0 || blocked[index(next)] != 0)
                 continue;
             steps[index(next)] = steps[index(here)] + 1;
-            frontier.push_back(next);
+            reached.push_back(next);
         }
     }
     return steps;
@@ -192,7 +195,9 @@ double Navigator::FreeDistance(const Vector3& start, const Vector3& direction, d
         const double along = std::min(s, reach);
         const double x = start.x + direction.x * along;
         const double y = start.y + direction.y * along;
-        if (BlockedAt(x, y) || BlockedAt(x + sideX, y + sideY) || BlockedAt(x - sideX, y - sideY))
+        // A body without width looks only along its middle.
+        if (BlockedAt(x, y) ||
+            (halfWidth != 0.0 && (BlockedAt(x + sideX, y + sideY) || BlockedAt(x - sideX, y - sideY))))
             return std::max(0.0, along - kStep);
     }
     return reach;

@@ -69,4 +69,8 @@ private:
     };
     static constexpr std::size_t kKeptGoals = 4;
     mutable std::vector<StepsTo> kept; // the newest last; the shape's own memo
+    // Route's search: the cell each cell was reached from (-1 for none),
+    // and the cells it reached, in order.
+    mutable std::vector<int> cameFrom;
+    mutable std::vector<Cell> frontier;
 };

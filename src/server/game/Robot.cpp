@@ -1,6 +1,7 @@
 #include "server/game/Robot.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "server/game/Player.h"
@@ -97,6 +98,18 @@ bool Guards(const Simulation& game, const Player& self)
             ++rank;
     }
     return rank % 3 == 1;
+}
+
+// The eight ways round a ship in which it feels for walls, every 45 degrees.
+const std::array<Vector3, 8>& Compass()
+{
+    static const std::array<Vector3, 8> ways = [] {
+        std::array<Vector3, 8> table;
+        for (int i = 0; i < 8; ++i)
+            table[static_cast<std::size_t>(i)] = HeadingDirection(static_cast<float>(i * 45));
+        return table;
+    }();
+    return ways;
 }
 
 } // namespace
@@ -477,8 +490,7 @@ Vector3 Robot::Desired(const Vector3& me, const Ship* target)
 Vector3 Robot::KeptOffWalls(const Ship& ship, Vector3 desired) const
 {
     const Vector3 me = ship.Position();
-    for (int i = 0; i < 8; ++i) {
-        const Vector3 out = HeadingDirection(static_cast<float>(i * 45));
+    for (const Vector3& out : Compass()) {
         if (navigator->FreeDistance(me, out, 36.0, 0.0) < 36.0)
             desired = desired - out * 90.0;
     }
