@@ -37,19 +37,43 @@ bool Navigator::Learn(const Map& map, const std::string& name)
         for (int column = 0; column < columns; ++column)
             blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
     }
+    MeasureRoom();
     return true;
 }
 
-bool Navigator::Blocked(int column, int row) const
+void Navigator::MeasureRoom()
 {
-    if (blocked.empty())
-        return false;
-    return blocked[static_cast<std::size_t>(FoldCell(row, rows) * columns + FoldCell(column, columns))] != 0;
+    // Outwards from every blocked cell at once, eight ways: the rings
+    // reached are the distances along the larger axis.
+    constexpr int kFar = 1 << 20;
+    room.assign(blocked.size(), kFar);
+    std::vector<Cell> reached;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (blocked[static_cast<std::size_t>(row * columns + column)] != 0) {
+                room[static_cast<std::size_t>(row * columns + column)] = 0;
+                reached.push_back({column, row});
+            }
+        }
+    }
+    for (std::size_t head = 0; head < reached.size(); ++head) {
+        const Cell here = reached[head];
+        const int ring = room[IndexOf(here.column, here.row)] + 1;
+        for (int dr = -1; dr <= 1; ++dr) {
+            for (int dc = -1; dc <= 1; ++dc) {
+                const std::size_t there = IndexOf(here.column + dc, here.row + dr);
+                if (room[there] <= ring)
+                    continue;
+                room[there] = ring;
+                reached.push_back({FoldCell(here.column + dc, columns), FoldCell(here.row + dr, rows)});
+            }
+        }
+    }
 }
 
 bool Navigator::BlockedAt(double x, double y) const
 {
-    return Blocked(static_cast<int>(std::floor(x / tileWidth)), static_cast<int>(std::floor(y / tileHeight)));
+    return !blocked.empty() && blocked[IndexAt(x, y)] != 0;
 }
 
 Navigator::Cell Navigator::CellOf(const Vector3& at) const
@@ -189,16 +213,31 @@ double Navigator::FreeDistance(const Vector3& start, const Vector3& direction, d
 {
     if (blocked.empty())
         return reach;
-    const double sideX = -direction.y * halfWidth;
-    const double sideY = direction.x * halfWidth;
+    // The middle and, for a body with width, its two sides.
+    const double sideX[3] = {0.0, -direction.y * halfWidth, direction.y * halfWidth};
+    const double sideY[3] = {0.0, direction.x * halfWidth, -direction.x * halfWidth};
+    const int lanes = halfWidth != 0.0 ? 3 : 1;
+    // A quarter-cell step mostly lands in the cell just found open.
+    std::size_t open[3] = {blocked.size(), blocked.size(), blocked.size()};
+    double clearUntil = 0.0;
     for (double s = 0.0; s < reach + kStep; s += kStep) {
         const double along = std::min(s, reach);
+        if (along < clearUntil)
+            continue;
         const double x = start.x + direction.x * along;
         const double y = start.y + direction.y * along;
-        // A body without width looks only along its middle.
-        if (BlockedAt(x, y) ||
-            (halfWidth != 0.0 && (BlockedAt(x + sideX, y + sideY) || BlockedAt(x - sideX, y - sideY))))
-            return std::max(0.0, along - kStep);
+        for (int lane = 0; lane < lanes; ++lane) {
+            const std::size_t cell = IndexAt(x + sideX[lane], y + sideY[lane]);
+            if (cell == open[lane])
+                continue;
+            if (blocked[cell] != 0)
+                return std::max(0.0, along - kStep);
+            open[lane] = cell;
+        }
+        // No wall within a square around the middle: the samples whose
+        // sides stay inside it are open too (less a unit for rounding).
+        const double clear = (room[IndexAt(x, y)] - 1.0) * std::min(tileWidth, tileHeight) - halfWidth - 1.0;
+        clearUntil = std::max(clearUntil, along + clear);
     }
     return reach;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "world/Torus.h"
 #include "world/Vector3.h"
 
 class Map;
@@ -23,7 +25,10 @@ public:
     // the shape already taken. True when the shape is new.
     bool Learn(const Map& map, const std::string& name);
 
-    bool Blocked(int column, int row) const;
+    bool Blocked(int column, int row) const
+    {
+        return !blocked.empty() && blocked[IndexOf(column, row)] != 0;
+    }
     Cell CellOf(const Vector3& at) const;
     Vector3 CentreOf(const Cell& cell) const;
     // The shortest way round from b to a, along x and y.
@@ -55,7 +60,16 @@ public:
     int Rows() const { return rows; }
 
 private:
+    std::size_t IndexOf(int column, int row) const
+    {
+        return static_cast<std::size_t>(FoldCell(row, rows) * columns + FoldCell(column, columns));
+    }
+    std::size_t IndexAt(double x, double y) const
+    {
+        return IndexOf(static_cast<int>(std::floor(x / tileWidth)), static_cast<int>(std::floor(y / tileHeight)));
+    }
     bool BlockedAt(double x, double y) const;
+    void MeasureRoom();
 
     std::string learnedName;
     int columns = 0;
@@ -63,6 +77,9 @@ private:
     int tileWidth = 32;
     int tileHeight = 32;
     std::vector<std::uint8_t> blocked;
+    // Cells from each cell to the nearest blocked one along the larger
+    // axis; 0 for a blocked cell, very many on a map without any.
+    std::vector<int> room;
     struct StepsTo {
         Cell goal;
         std::vector<int> steps;
