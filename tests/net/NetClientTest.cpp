@@ -417,6 +417,15 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     Hand({&stranger, &noTeam, &noPlace});
     EXPECT_EQ(std::tuple(blue->place, blue->carrier), std::tuple(FlagPlace::Carried, 31));
     EXPECT_EQ(client->FlagOf(Team::None), nullptr);
+    for (const std::uint8_t number : {3, 200, 255}) {
+        NetMessage odd, oddNews;
+        odd.SetFlag(flag(static_cast<Team>(number), FlagPlace::Home, 0, 5, 5));
+        oddNews.SetFlagEvent(3, number, 0);
+        Apply({&odd, &oddNews});
+        EXPECT_EQ(std::tuple(blue->place, blue->home.x, client->FlagNewsHeard()),
+                  std::tuple(FlagPlace::Carried, 640.0, 1u))
+            << "team number " << int(number);
+    }
 
     Hand({&Nowhere()});
     EXPECT_EQ(client->FlagOf(Team::Blue), nullptr) << "a new round places its flags afresh";

@@ -259,8 +259,18 @@ void Game::Welcome(int slot)
             reporter.To(slot).SetTeam(other->ShipId(), static_cast<std::uint8_t>(other->GetTeam()));
         reporter.To(slot).SetTeamScores(simulation.Mode().TeamScore(Team::Red), simulation.Mode().TeamScore(Team::Blue));
     }
-    for (const Flag& flag : simulation.Mode().Flags())
+    for (const Flag& flag : simulation.Mode().Flags()) {
+        // A player's program learns a base from its flag at home: a flag
+        // away is told there first, then where it is.
+        if (flag.place != FlagPlace::Home) {
+            Flag atHome = flag;
+            atHome.place = FlagPlace::Home;
+            atHome.carrier = 0;
+            atHome.at = flag.home;
+            reporter.To(slot).SetFlag(atHome);
+        }
         reporter.To(slot).SetFlag(flag);
+    }
     reporter.ShipsTo(slot);
     for (const Turret* turret : simulation.Turrets())
         reporter.To(slot).SetTurretState(turret->GetId(), turret->GetDirection(), turret->IsAlive(),

@@ -435,11 +435,17 @@ TEST_F(GameTest, InCaptureTheFlagEveryoneIsToldWhereTheFlagsAreAndWhatBefallsThe
     EXPECT_EQ(std::tuple(glance.flags[1].team, glance.flags[1].place), std::tuple("Blue", "home"));
 
     // A watcher, as the round recorder is, is told both flags as it comes
-    // and again as the next round places them.
+    // (Red's at home first, for its base, then carried) and again as the
+    // next round places them.
     const int watcher = game->Watch();
     sent.clear();
     Tick();
-    EXPECT_EQ(flagsTo(watcher).size(), 2u);
+    const int redX = static_cast<int>(homes[0].home.x);
+    const int redY = static_cast<int>(homes[0].home.y);
+    EXPECT_EQ(flagsTo(watcher), (std::vector<std::tuple<int, int, int, int, int>>{
+                                    {1, 0, 0, redX, redY},
+                                    {1, 1, blue.ShipId(), redX, redY},
+                                    {2, 0, 0, static_cast<int>(homes[1].home.x), static_cast<int>(homes[1].home.y)}}));
     sent.clear();
     ASSERT_TRUE(game->NextMap());
     Tick();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -124,4 +127,56 @@ TEST_F(RobotTest, ARouteFromKeptStepsIsAsShortAsASearchedOne)
             EXPECT_FALSE(shape.Blocked(route[i].column, route[i].row));
     }
     EXPECT_TRUE(shape.RouteTo(Vector3(Centre(0), Centre(0), 0.0), {1, 8}).empty());
+}
+
+// The shape's quick answers against the plain way of finding them: a
+// straight flight sampled every quarter cell across, and routes searched
+// one after another over memory the searches share.
+TEST_F(RobotTest, TheShapesQuickAnswersAreThePlainOnes)
+{
+    std::vector<std::string> rows(24, std::string(32, '.'));
+    std::mt19937 dice(11);
+    for (int i = 0; i < 70; ++i)
+        rows[dice() % 24][dice() % 32] = '#';
+    rows[12].replace(2, 20, std::string(20, '#'));
+    Begin(rows);
+    const Navigator& shape = simulation->Shape();
+    const auto blockedAt = [&](double x, double y) {
+        return shape.Blocked(static_cast<int>(std::floor(x / 32.0)), static_cast<int>(std::floor(y / 32.0)));
+    };
+    const auto plain = [&](const Vector3& start, const Vector3& way, double reach, double half) {
+        for (double s = 0.0; s < reach + 8.0; s += 8.0) {
+            const double along = std::min(s, reach);
+            const double x = start.x + way.x * along;
+            const double y = start.y + way.y * along;
+            if (blockedAt(x, y) || blockedAt(x - way.y * half, y + way.x * half) ||
+                blockedAt(x + way.y * half, y - way.x * half))
+                return std::max(0.0, along - 8.0);
+        }
+        return reach;
+    };
+    std::uniform_real_distribution<double> anywhere(-1500.0, 2500.0);
+    std::uniform_real_distribution<double> turn(0.0, 6.283185307179586);
+    for (int i = 0; i < 3000; ++i) {
+        const Vector3 start(anywhere(dice), anywhere(dice), 0.0);
+        const double angle = turn(dice);
+        const Vector3 way(std::cos(angle), std::sin(angle), 0.0);
+        for (const double half : {0.0, 6.0, 14.0}) {
+            const double reach = 36.0 + (i % 7) * 90.0;
+            ASSERT_EQ(shape.FreeDistance(start, way, reach, half), plain(start, way, reach, half))
+                << "from " << start.x << "," << start.y << " at " << angle << " half " << half;
+        }
+    }
+
+    for (int i = 0; i < 200; ++i) {
+        const Navigator::Cell goal {static_cast<int>(dice() % 32), static_cast<int>(dice() % 24)};
+        const Navigator::Cell from {static_cast<int>(dice() % 32), static_cast<int>(dice() % 24)};
+        if (shape.Blocked(goal.column, goal.row) || shape.Blocked(from.column, from.row))
+            continue;
+        const auto route = shape.Route(shape.CentreOf(from), [&](const Navigator::Cell& c) {
+            return c.column == goal.column && c.row == goal.row;
+        });
+        const int steps = shape.Steps(goal)[static_cast<std::size_t>(from.row * 32 + from.column)];
+        ASSERT_EQ(static_cast<int>(route.size()), steps + 1) << "search " << i;
+    }
 }
