@@ -43,23 +43,32 @@ struct Pair {
     int flight;
 };
 
-// Pairs from a few of the candidates, evenly spread from the drawn one, to
-// every candidate a flight from them reaches.
-std::vector<Pair> Pairs(const Navigator& shape, const std::vector<Cell>& candidates, std::size_t first)
+constexpr double kNearlyAsFar = 0.75;
+
+// Of the pairs from a few of the candidates, evenly spread from the drawn
+// one, to every candidate a flight from them reaches: those nearly as far
+// apart as the farthest, in the order met. A pair is kept while it is near
+// enough to the farthest so far, which only grows: a large map has pairs
+// by the hundred thousand.
+std::vector<Pair> FarPairs(const Navigator& shape, const std::vector<Cell>& candidates, std::size_t first)
 {
     constexpr std::size_t kOrigins = 32;
     const std::size_t origins = std::min(kOrigins, candidates.size());
     std::vector<Pair> pairs;
+    double farthest = 0.0;
     for (std::size_t o = 0; o < origins; ++o) {
         const Cell& origin = candidates[(first + o * candidates.size() / origins) % candidates.size()];
         const std::vector<int> steps = shape.Steps(origin);
         for (const Cell& other : candidates) {
             const int flight = steps[static_cast<std::size_t>(other.row * shape.Columns() + other.column)];
-            if (flight > 0)
-                pairs.push_back({origin, other, shape.Offset(shape.CentreOf(origin), shape.CentreOf(other)).Length(),
-                                 flight});
+            const double straight = shape.Offset(shape.CentreOf(origin), shape.CentreOf(other)).Length();
+            if (flight <= 0 || straight < kNearlyAsFar * farthest)
+                continue;
+            farthest = std::max(farthest, straight);
+            pairs.push_back({origin, other, straight, flight});
         }
     }
+    std::erase_if(pairs, [&](const Pair& pair) { return pair.straight < kNearlyAsFar * farthest; });
     return pairs;
 }
 
@@ -82,15 +91,11 @@ std::vector<Vector3> FlagBases::Find(const Map& map, const Navigator& shape, std
     // Of the pairs nearly as far apart as any, the one with the shortest
     // flight: a maze's longest way round would make a round of nothing but
     // flying.
-    constexpr double kNearlyAsFar = 0.75;
     const std::size_t first = std::uniform_int_distribution<std::size_t>(0, candidates.size() - 1)(random);
-    const std::vector<Pair> pairs = Pairs(shape, candidates, first);
-    double farthest = 0.0;
-    for (const Pair& pair : pairs)
-        farthest = std::max(farthest, pair.straight);
+    const std::vector<Pair> pairs = FarPairs(shape, candidates, first);
     const Pair* best = nullptr;
     for (const Pair& pair : pairs) {
-        if (pair.straight >= kNearlyAsFar * farthest && (!best || pair.flight < best->flight))
+        if (!best || pair.flight < best->flight)
             best = &pair;
     }
     if (!best)
