@@ -60,9 +60,11 @@ public:
     int Rows() const { return rows; }
 
 private:
+    // FoldCell's answer, without its division for a cell already inside.
+    static int Fold(int value, int size) { return value >= 0 && value < size ? value : FoldCell(value, size); }
     std::size_t IndexOf(int column, int row) const
     {
-        return static_cast<std::size_t>(FoldCell(row, rows) * columns + FoldCell(column, columns));
+        return static_cast<std::size_t>(Fold(row, rows) * columns + Fold(column, columns));
     }
     std::size_t IndexAt(double x, double y) const
     {
