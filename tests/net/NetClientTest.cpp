@@ -419,9 +419,9 @@ TEST_P(MessageHandling, FlagsAreTakenAsSentAndNonsenseIgnored)
     EXPECT_EQ(client->FlagOf(Team::None), nullptr);
     for (const std::uint8_t number : {3, 200, 255}) {
         NetMessage odd, oddNews;
-        odd.SetFlag(flag(static_cast<Team>(number), FlagPlace::Home, 0, 5, 5));
+        odd.SetFlag(Flag{static_cast<Team>(number), FlagPlace::Home, 0, {}, Vector3(5, 5, 0)});
         oddNews.SetFlagEvent(3, number, 0);
-        Apply({&odd, &oddNews});
+        Hand({&odd, &oddNews});
         EXPECT_EQ(std::tuple(blue->place, blue->home.x, client->FlagNewsHeard()),
                   std::tuple(FlagPlace::Carried, 640.0, 1u))
             << "team number " << int(number);
