@@ -44,7 +44,7 @@ KnownFlags FlagsHeard(const NetClient& client)
 {
     KnownFlags known;
     for (Team team : {Team::Red, Team::Blue}) {
-        const auto i = static_cast<std::size_t>(team) - 1;
+        const auto i = TeamIndex(team);
         if (const Flag* flag = client.FlagOf(team))
             known.flags[i] = *flag;
         if (const Vector3* base = client.BaseOf(team))

@@ -14,8 +14,6 @@ class World;
 struct KnownFlags {
     std::array<std::optional<Flag>, kTeams> flags;
     std::array<std::optional<Vector3>, kTeams> bases;
-
-    bool Any() const { return flags[0] || flags[1]; }
 };
 
 KnownFlags FlagsHeard(const NetClient& client);

@@ -263,17 +263,17 @@ const Flag* NetClient::FlagOf(Team team) const
 {
     if (team == Team::None)
         return nullptr;
-    const std::optional<Flag>& flag = flags[static_cast<std::size_t>(team) - 1];
+    const std::optional<Flag>& flag = flags[TeamIndex(team)];
     return flag ? &*flag : nullptr;
 }
 
 const Vector3* NetClient::BaseOf(Team team) const
 {
     const Flag* flag = FlagOf(team);
-    return flag && basesHeard[static_cast<std::size_t>(team) - 1] ? &flag->home : nullptr;
+    return flag && basesHeard[TeamIndex(team)] ? &flag->home : nullptr;
 }
 
 int NetClient::TeamScore(Team team) const
 {
-    return team == Team::None ? 0 : teamScores[static_cast<std::size_t>(team) - 1];
+    return team == Team::None ? 0 : teamScores[TeamIndex(team)];
 }

@@ -203,7 +203,7 @@ void NetClient::ApplyFlag(const NetMessage& message)
     const auto where = static_cast<FlagPlace>(place);
     if (where == FlagPlace::Carried && !(world && world->FindShip(carrier)))
         return;
-    std::optional<Flag>& known = flags[static_cast<std::size_t>(team) - 1];
+    std::optional<Flag>& known = flags[TeamIndex(team)];
     Flag& flag = known ? *known : known.emplace();
     flag.team = team;
     flag.place = where;
@@ -211,7 +211,7 @@ void NetClient::ApplyFlag(const NetMessage& message)
     flag.at = Vector3(x, y, 0.0);
     if (where == FlagPlace::Home) {
         flag.home = flag.at;
-        basesHeard[static_cast<std::size_t>(team) - 1] = true;
+        basesHeard[TeamIndex(team)] = true;
     }
 }
 

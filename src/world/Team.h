@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The side a ship plays for in a team game; None in a game of everyone
@@ -21,6 +22,12 @@ constexpr const char* TeamName(Team team)
 constexpr Team OtherTeam(Team team)
 {
     return team == Team::Red ? Team::Blue : team == Team::Blue ? Team::Red : Team::None;
+}
+
+// Red's and Blue's place in a pair of anything kept by side; not for None.
+constexpr std::size_t TeamIndex(Team team)
+{
+    return static_cast<std::size_t>(team) - 1;
 }
 
 // A team by its wire number; None for one no game has.

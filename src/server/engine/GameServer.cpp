@@ -9,6 +9,7 @@
 
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
+#include "net/PackedBatch.h"
 #include "server/engine/ServerLog.h"
 #include "server/game/Game.h"
 #include "server/game/PlayerText.h"
@@ -33,6 +34,21 @@ std::string SignalName(int signal)
     case SIGHUP: return "SIGHUP";
     default: return "signal " + std::to_string(signal);
     }
+}
+
+// A payload that starts a map: its offer goes just before it.
+bool HoldsMap(const std::vector<std::uint8_t>& payload)
+{
+    NetMessage message;
+    for (std::size_t at = 0; at < payload.size();) {
+        const std::size_t took = PackedBatch::Read(payload.data() + at, payload.size() - at, message);
+        if (!took)
+            return false;
+        if (message.Kind() == kMsgMap)
+            return true;
+        at += took;
+    }
+    return false;
 }
 
 } // namespace
@@ -69,8 +85,8 @@ bool GameServer::Start(std::string& error)
     std::string maps;
     for (const std::string& name : game->Maps())
         maps += (maps.empty() ? "" : ", ") + name;
-    log.Always("hosting \"%s\" on UDP port %u for %d players; maps: %s", options.name.c_str(), options.port,
-               options.maxPlayers, maps.c_str());
+    log.Always("hosting \"%s\" on UDP port %u for %d players; mode %s; maps: %s", options.name.c_str(),
+               options.port, options.maxPlayers, game->Look().mode.c_str(), maps.c_str());
     game->FillSeats();
     CountSeats();
     for (const std::string& master : options.masters)
@@ -153,7 +169,7 @@ void GameServer::Tick(int ms)
     // The round's map as the tick leaves it, asked for once.
     std::string mapNow;
     game->Tick(ms, [this, &mapNow](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
-        if (reliable)
+        if (reliable && HoldsMap(payload))
             OfferMap(slot, mapNow);
         Send(slot, payload, reliable);
     });

@@ -5,15 +5,6 @@
 #include "server/game/Player.h"
 #include "world/Ship.h"
 
-namespace {
-
-std::size_t IndexOf(Team team)
-{
-    return static_cast<std::size_t>(team) - 1;
-}
-
-} // namespace
-
 void CaptureTheFlag::RoundStarted()
 {
     TeamDeathmatch::RoundStarted();
@@ -39,7 +30,7 @@ int CaptureTheFlag::ReturnsIn(Team team) const
 {
     for (const Flag& flag : flags) {
         if (flag.team == team && flag.place == FlagPlace::Dropped)
-            return returnLeft[IndexOf(team)];
+            return returnLeft[TeamIndex(team)];
     }
     return 0;
 }
@@ -96,7 +87,7 @@ void CaptureTheFlag::Stand(const Field& field, Flag& flag)
 
 void CaptureTheFlag::Lie(const Field& field, Flag& flag, int ms)
 {
-    int& left = returnLeft[IndexOf(flag.team)];
+    int& left = returnLeft[TeamIndex(flag.team)];
     left -= ms;
     if (left <= 0)
         GoHome(field, flag, FlagEvent::Returned, nullptr);
@@ -143,7 +134,7 @@ void CaptureTheFlag::Drop(const Field& field, Flag& flag, Player* by)
         flag.at = by->GetShip().Position();
     flag.place = FlagPlace::Dropped;
     flag.carrier = 0;
-    returnLeft[IndexOf(flag.team)] = kReturnMs;
+    returnLeft[TeamIndex(flag.team)] = kReturnMs;
     field.listener.OnFlag(FlagEvent::Dropped, flag, by);
 }
 
@@ -152,7 +143,7 @@ void CaptureTheFlag::GoHome(const Field& field, Flag& flag, FlagEvent event, Pla
     flag.place = FlagPlace::Home;
     flag.carrier = 0;
     flag.at = flag.home;
-    returnLeft[IndexOf(flag.team)] = 0;
+    returnLeft[TeamIndex(flag.team)] = 0;
     if (event == FlagEvent::Returned && by) {
         AddScore(*by, kReturnPoints);
         field.listener.OnShipChanged(*by);

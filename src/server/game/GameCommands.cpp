@@ -91,9 +91,10 @@ bool Game::ModeCommand(const std::string& arguments, const std::string& by, int 
         reply("No mode \"" + shown + "\": the modes are " + GameMode::Known() + ".");
         return true;
     }
-    log.Always("%s asks for mode %s from the next round", by.c_str(), shown.c_str());
+    const std::string name = simulation.NextMode()->Name();
+    log.Always("%s asks for mode %s from the next round", by.c_str(), name.c_str());
     // Everyone in the game hears of it; the asker, once.
-    const std::string news = "The next round plays " + shown + ".";
+    const std::string news = "The next round plays " + name + ".";
     reporter.ToAll().SetText(news.c_str());
     if (!Pilot(slot))
         reply(news);

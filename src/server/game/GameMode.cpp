@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/AsciiLower.h"
 #include "server/game/CaptureTheFlag.h"
 #include "server/game/Deathmatch.h"
 #include "server/game/Player.h"
@@ -27,7 +28,7 @@ constexpr ModeRow kModes[] = {
 std::unique_ptr<GameMode> GameMode::Make(std::string_view name)
 {
     for (const ModeRow& row : kModes) {
-        if (name == row.name)
+        if (AsciiLower(std::string(name)) == row.name)
             return row.make();
     }
     return nullptr;

@@ -13,6 +13,11 @@
 
 namespace {
 
+bool IsReply(int kind)
+{
+    return kind == kMsgJoin || kind == kMsgWatching;
+}
+
 // How fast a thing's claim to a report grows while it is not reported.
 constexpr float kShipOnScreen = 4.0f;
 constexpr float kShipOffScreen = 0.5f;
@@ -445,7 +450,14 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
                 view.reliableBytes += (cost + kDatagramCost - view.reliableBytes) / 8.0;
         };
         view.tokens -= kDatagramCost;
-        sendPart(view.queue.begin(), states, true);
+        // The reply to a join or a watch goes alone and first: what the
+        // engine puts before the map it holds comes after it.
+        auto reliableFrom = view.queue.begin();
+        if (reliableFrom != states && IsReply((*reliableFrom)->Kind())) {
+            sendPart(reliableFrom, reliableFrom + 1, true);
+            ++reliableFrom;
+        }
+        sendPart(reliableFrom, states, true);
         sendPart(states, view.queue.end(), false);
         view.queue.clear();
         view.shipQueued.fill(0);

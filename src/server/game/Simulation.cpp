@@ -1,7 +1,7 @@
 #include "server/game/Simulation.h"
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 #include "world/Map.h"
 #include "world/NetServer.h"
@@ -167,11 +167,13 @@ void Simulation::DealTeams()
     if (std::ranges::any_of(players, [](const auto& p) { return p->GetTeam() == Team::None; })) {
         for (const auto& player : players)
             player->SetTeam(Team::None);
-        for (const auto& player : players) {
+        for (const auto& player : players)
             player->SetTeam(mode->SideFor(players));
-            listener.OnTeamChanged(*player);
-        }
     }
+    // Every side told again, kept or dealt: a recording begun with this
+    // round knows them all.
+    for (const auto& player : players)
+        listener.OnTeamChanged(*player);
     TellTeamScores();
 }
 
@@ -367,11 +369,13 @@ void Simulation::Killed(Player& victim, const Record* by)
 
 void Simulation::Settle()
 {
+    const auto scores = [&] { return std::pair(mode->TeamScore(Team::Red), mode->TeamScore(Team::Blue)); };
+    const auto before = scores();
     for (const Death& death : deaths) {
         mode->Score(*death.victim, death.killer, death.cause);
         listener.OnShipKilled(*death.victim, death.killer, death.cause);
     }
-    if (!deaths.empty() && mode->HasTeams())
+    if (mode->HasTeams() && scores() != before)
         TellTeamScores();
     deaths.clear();
 

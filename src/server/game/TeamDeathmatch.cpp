@@ -4,15 +4,6 @@
 
 #include "server/game/Player.h"
 
-namespace {
-
-std::size_t IndexOf(Team team)
-{
-    return static_cast<std::size_t>(team) - 1;
-}
-
-} // namespace
-
 void TeamDeathmatch::Award(Player& player, int points)
 {
     AddScore(player, points);
@@ -22,7 +13,7 @@ void TeamDeathmatch::Award(Player& player, int points)
 void TeamDeathmatch::AddToTeam(Team team, int points)
 {
     if (team != Team::None)
-        scores[IndexOf(team)] += points;
+        scores[TeamIndex(team)] += points;
 }
 
 bool TeamDeathmatch::ScoreReached(const Pilots&, int scoreLimit) const
@@ -32,7 +23,7 @@ bool TeamDeathmatch::ScoreReached(const Pilots&, int scoreLimit) const
 
 int TeamDeathmatch::TeamScore(Team team) const
 {
-    return team == Team::None ? 0 : scores[IndexOf(team)];
+    return team == Team::None ? 0 : scores[TeamIndex(team)];
 }
 
 Team TeamDeathmatch::WinningTeam() const
