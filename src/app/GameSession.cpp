@@ -200,7 +200,9 @@ bool GameLoop::ReadKeys(std::uint8_t keys[256])
 void GameLoop::Exchange(const std::uint8_t keys[256])
 {
     Ship* local = client->GetWorld() ? client->GetWorld()->FirstShip() : nullptr;
-    BuildControlMessage(keys, local ? local->GetId() : 0, control);
+    // Behind a map's download bar the player sees no ship: it holds nothing.
+    static constexpr std::uint8_t kNothingHeld[256] = {};
+    BuildControlMessage(client->Download() ? kNothingHeld : keys, local ? local->GetId() : 0, control);
     // A watcher's keys fly nothing.
     if (!client->IsWatching())
         client->Send(control);
@@ -226,6 +228,10 @@ void GameLoop::Fly(bool thrustHeld)
 {
     if (Watch())
         return;
+    if (client->Download()) {
+        world->SteerFirstShip(false);
+        return;
+    }
     Ship* own = world->FirstShip();
     world->SteerFirstShip(own && own->IsAlive() && client->IsConnected() &&
                           client->Prediction().Step(*own, HeldKeys::FromCodes(control.Codes(), control.CodeCount()),

@@ -127,6 +127,7 @@ void RunBrowserLoop(bool typedAddress)
 {
     ServerBrowser* browser = ServerBrowser::Instance();
     browser->SetSize(static_cast<float>(g_screenWidth), static_cast<float>(g_screenHeight));
+    browser->ShowWatchKey(!g_settings.ClassicHud);
     browser->ClearHosts();
     browser->SetProblem({});
     NetClient* client = NetClient::Instance();

@@ -84,6 +84,7 @@ void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPer
         radar->ClearTextures();
         radar->SetWorld(nullptr);
     } else {
+        radar->SetWatchers(roundNews && NetClient::Exists() ? NetClient::Instance()->WatcherCount() : 0);
         DrawConnectedWorld(radar, world, elapsedMs);
     }
     DrawCornersAndConsole(framesPerSecond, caption);
@@ -132,7 +133,6 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
     radar->SetWorld(world);
     radar->SetTeamScores(HeardTeamScore(Team::Red), HeardTeamScore(Team::Blue));
     radar->SetFlags(flags);
-    radar->SetWatchers(NetClient::Exists() ? NetClient::Instance()->WatcherCount() : 0);
     radar->Draw(-GLDisplay::Instance()->Width() / 2 + 100, 0);
     renderer->EndBatch();
 }

@@ -11,7 +11,8 @@ class World;
 // The two frames of a running game: the world with the radar, or the
 // standings once the round is over; both end with the frame rate, the
 // ping and the console, and a caption at the top when one is given. With
-// roundNews, a connected game adds the death and round-clock lines.
+// roundNews, a connected game adds the death and round-clock lines, and
+// the scoreboard how many watch.
 void DrawGameFrame(RadarPanel* radar, World* world, int elapsedMs, int framesPerSecond,
                    const char* caption = nullptr, bool roundNews = false);
 // The connected part of the game frame, inside a frame already begun: the

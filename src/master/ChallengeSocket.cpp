@@ -2,7 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/random.h>
+#include <sodium.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -28,25 +28,22 @@ std::string ChallengeSocket::Datagram(const std::string& token)
 {
     if (token.size() != 32 || token.find_first_not_of("0123456789abcdef") != std::string::npos)
         return {};
+    unsigned char bytes[16] = {};
+    std::size_t length = 0;
+    if (sodium_hex2bin(bytes, sizeof bytes, token.data(), token.size(), nullptr, &length, nullptr) != 0 ||
+        length != sizeof bytes)
+        return {};
     std::string datagram = "QRMC";
     datagram += char(1);
-    for (std::size_t at = 0; at < token.size(); at += 2)
-        datagram += static_cast<char>(std::stoi(token.substr(at, 2), nullptr, 16));
+    datagram.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
     return datagram;
 }
 
 std::string ChallengeSocket::NewToken()
 {
     unsigned char bytes[16] = {};
-    for (std::size_t got = 0; got < sizeof bytes;) {
-        const ssize_t more = ::getrandom(bytes + got, sizeof bytes - got, 0);
-        got += more > 0 ? std::size_t(more) : 0;
-    }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string token;
-    for (const unsigned char byte : bytes) {
-        token += kDigits[byte >> 4];
-        token += kDigits[byte & 15];
-    }
-    return token;
+    randombytes_buf(bytes, sizeof bytes);
+    char text[2 * sizeof bytes + 1] = {};
+    sodium_bin2hex(text, sizeof text, bytes, sizeof bytes);
+    return text;
 }

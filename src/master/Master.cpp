@@ -7,10 +7,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Printable.h"
 #include "master/AddressText.h"
 #include "master/ChallengeSocket.h"
 
 namespace {
+
+// A method or path quoted in the log, at most.
+constexpr std::size_t kLongestQuoted = 200;
 
 std::shared_ptr<const std::string> Shared(std::string text)
 {
@@ -86,8 +90,10 @@ bool Master::Admits(std::uint32_t address)
 HttpAnswer Master::Refuse(const HttpAsk& ask, Refusal refusal, const std::string& why)
 {
     metrics.Refused(refusal);
-    log.Tell("refused %s %s from %s (%s): %s", ask.method.c_str(), ask.path.c_str(), AddressText(ask.address).c_str(),
-             MasterMetrics::NameOf(refusal), why.c_str());
+    // The method and path are the peer's, decoded: never raw into the log.
+    log.Tell("refused %s %s from %s (%s): %s", Printable(ask.method, kLongestQuoted).c_str(),
+             Printable(ask.path, kLongestQuoted).c_str(), AddressText(ask.address).c_str(),
+             MasterMetrics::NameOf(refusal), Printable(why, 2 * kLongestQuoted).c_str());
     return JsonAnswer(MasterMetrics::StatusOf(refusal), {{"error", why}});
 }
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,9 @@ bool ReadEntry(const json& saved, const MasterClock& clock, ServerList::Entry& e
     entry.port = registration.port;
     entry.listing = std::move(registration.listing);
     entry.secret = std::move(registration.secret);
-    entry.lastMs = clock.SteadyOf(last->get<std::int64_t>());
+    // A time to come (a hand-edited file, a clock set back) is now at the
+    // latest: no entry outlives its server by it, nor overflows.
+    entry.lastMs = clock.SteadyOf(std::min(last->get<std::int64_t>(), clock.WallMs()));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/Console.h"
+#include "net/MapDownload.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -132,6 +133,8 @@ void NetClient::ApplyMap(const NetMessage& message)
         FetchMap();
         return;
     }
+    // Whatever was coming was for another map.
+    download.reset();
     Console* console = Console::Instance();
     if (world && world->LoadMap(text))
         console->Print("Loaded map \"%s\"", text);
@@ -293,7 +296,8 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
         ship = world->AddShip(std::move(made));
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
-    if (ship == world->FirstShip()) {
+    // A watcher's first ship is the one it follows, not its own.
+    if (ship == world->FirstShip() && !watching) {
         prediction.OnSpawn(platform::TickCount());
         news.OwnShipSpawned();
     }
@@ -350,7 +354,7 @@ void NetClient::ApplyShipState(const NetMessage& message)
     ship->SetTarget(position);
     ship->SetVelocity(velocity);
     // The own ship's heading is the prediction's to set, after the rest.
-    const bool own = ship == world->FirstShip();
+    const bool own = ship == world->FirstShip() && !watching;
     if (!own)
         ship->SetHeading(heading);
     ship->SetScore(score);

@@ -132,8 +132,9 @@ bool ServerTable::Shows(const Row& row) const
     }
     if (!row.listed)
         return true;
+    // Robots sit only in seats people leave free: full is full of people.
     const int players = server.people + server.robots;
-    return !((hidden & kHideFull) && players >= server.seats) && !((hidden & kHideEmpty) && players == 0) &&
+    return !((hidden & kHideFull) && server.people >= server.seats) && !((hidden & kHideEmpty) && players == 0) &&
            !((hidden & kHideRobotsOnly) && server.people == 0 && server.robots > 0);
 }
 

@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "master/ChallengeSocket.h"
@@ -141,6 +142,22 @@ TEST(MasterState, SurvivesARestart)
     again.clock.Advance(ServerList::kLifetimeMs - 9999);
     again.master.Tick();
     EXPECT_EQ(again.master.List().ListedCount(), 1) << "times came back too";
+}
+
+// A server whose saved time lies ahead, by hand or by a clock set back,
+// lives no longer than one heard from now.
+TEST(MasterState, ATimeToComeIsNowAtTheLatest)
+{
+    TempDir dir;
+    const nlohmann::json entry = {
+        {"address", "10.0.0.9"}, {"last", std::numeric_limits<std::int64_t>::max()}, {"registration", Description()}};
+    dir.WriteFile("state.json", nlohmann::json {{"servers", {entry}}}.dump());
+    MasterRig rig({30, dir.Path() + "/state.json"});
+    rig.master.LoadState();
+    ASSERT_EQ(rig.master.List().ListedCount(), 1);
+    rig.clock.Advance(ServerList::kLifetimeMs + 1);
+    rig.master.Tick();
+    EXPECT_EQ(rig.master.List().ListedCount(), 0);
 }
 
 TEST(MasterState, DamagedStateIsSkipped)

@@ -65,6 +65,9 @@ register 4002 no || fail "the stand-in that does not answer was not challenged"
 curl -sf "$url/servers.json" -o "$work/list"
 grep -q '"address":"127.0.0.1:4001"' "$work/list" || fail "the proven server is not listed: $(cat "$work/list")"
 grep -q '4002' "$work/list" && fail "a server that did not answer its challenge is listed"
+# A path the peer wrote with a line break and an escape is logged as one line.
+curl -s "$url/%0afake%20line%1b%5b31m" -o /dev/null || true
+grep -q "refused GET /?fake line?\[31m from 127.0.0.1" "$work/log" || fail "a path is logged raw: $(tail -3 "$work/log")"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?

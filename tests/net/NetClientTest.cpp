@@ -353,6 +353,22 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
     EXPECT_EQ(std::tuple(ship->IsAlive(), world->FindShip(4)), std::tuple(false, ship)) << "a wreck stays";
 }
 
+// A watcher has no ship of its own: the first ship of its world, the one
+// it follows, turns as its reports say, never as a prediction would.
+TEST_P(MessageHandling, AWatchersFirstShipTurnsAsItsReportsSay)
+{
+    NetMessage watching, spawn, state;
+    watching.SetWatching(0, "Eve");
+    spawn.SetPlayerSpawn(40, 300, 300, 1, "Robot");
+    Hand({&watching, &spawn});
+    ASSERT_TRUE(client->IsWatching());
+    for (const float heading : {30.0f, 60.0f, 95.0f}) {
+        state.SetShipState(40, 0, 100.0f, 100.0f, 0, {}, Vector3(300, 300, 0), Vector3(), heading);
+        Hand({&state});
+        EXPECT_NEAR(world->FindShip(40)->GetHeading(), heading, 0.01f);
+    }
+}
+
 // Sides come and go by the server's word alone: a ship it never spawned or
 // a number no game has changes nothing, and a new map keeps the sides,
 // which the server sends only to those who change one.

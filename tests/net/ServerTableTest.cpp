@@ -86,13 +86,17 @@ TEST(ServerTable, FiltersByTypedTextAndHidesByWhatServersHold)
     EXPECT_EQ(Names(table), std::vector<std::string>{"Charlie"});
     table.SetFilter("");
 
+    // Robots give their seats up to people: only people fill a server.
+    std::vector<ListedServer> six = Five();
+    six.push_back(Server("Foxtrot", "10.0.0.6:3001", "Void", "dm", 4, 0, 4));
+    table.SetListed(six);
     table.ToggleHidden(ServerTable::kHideFull);
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Charlie", "Delta"}));
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Bravo", "Charlie", "Delta", "Echo"}));
     table.ToggleHidden(ServerTable::kHideFull);
     table.ToggleHidden(ServerTable::kHideEmpty);
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Bravo", "Delta", "Echo"}));
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Bravo", "Delta", "Echo", "Foxtrot"}));
     table.ToggleHidden(ServerTable::kHideRobotsOnly);
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Bravo", "Delta"}));
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"alpha", "Bravo", "Delta", "Foxtrot"}));
 }
 
 TEST(ServerTable, FavouritesComeFirstAndStayWhenNoMasterListsThem)

@@ -77,5 +77,6 @@ void ServerBrowser::DrawContent(float, float hh)
     DrawCentred(-hh + 100.0f, "Up and Down Arrow Moves Between Servers");
     DrawCentred(-hh + 80.0f, "Enter Selects a Server");
     DrawCentred(-hh + 60.0f, "Escape Returns to main menu");
-    DrawCentred(-hh + 40.0f, "F6 Watches a Server Without a Ship");
+    if (watchKey)
+        DrawCentred(-hh + 40.0f, "F6 Watches a Server Without a Ship");
 }

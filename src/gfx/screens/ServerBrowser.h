@@ -17,6 +17,8 @@ public:
     void ClearHosts();
     void AddHost(const char* name, int maxPlayers, int currentPlayers);
     void SetSearching(bool flag) { searching = flag; }
+    // The line naming the key that watches; off for the classic screens.
+    void ShowWatchKey(bool show) { watchKey = show; }
     // Why a search could not be made at all (a name that does not resolve,
     // a port out of range): shown under "No Servers Found...".
     void SetProblem(std::string text) { problem = std::move(text); }
@@ -42,6 +44,7 @@ private:
 
     int selected = 1;
     bool searching = false;
+    bool watchKey = true;
     std::vector<HostEntry> hosts;
     std::string problem;
 };

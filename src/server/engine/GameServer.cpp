@@ -405,5 +405,7 @@ void GameServer::LookAfterConnections()
 std::string GameServer::AgonesPlayer(platform::PlayerId id) const
 {
     const Connection* connection = connections.Find(id);
-    return std::to_string(id) + (connection && connection->Joined() ? " " + connection->name : "");
+    // By the name it joined with, seated or between seats, so that the
+    // sidecar hears of one player by one name.
+    return std::to_string(id) + (connection && !connection->name.empty() ? " " + connection->name : "");
 }

@@ -43,9 +43,8 @@ bool MapUploads::Load(const std::string& mapName)
 
 std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapName)
 {
-    const auto known = heard.find(slot);
-    if (known != heard.end() && known->second == mapName)
-        return {};
+    // Offered before every map message, the same map's too: a download cut
+    // short by a new round starts again, on both sides, from its start.
     heard[slot] = mapName;
     Cancel(slot);
     return Load(mapName) ? offerPayload : std::vector<std::uint8_t>();
@@ -56,8 +55,9 @@ void MapUploads::Request(int slot, const platform::Sha256& mapHash)
     const auto known = heard.find(slot);
     if (!loaded || known == heard.end() || known->second != loadedName || mapHash != offer.mapHash)
         return;
-    if (std::ranges::none_of(queue, [slot](const Upload& upload) { return upload.slot == slot; }))
-        queue.push_back({slot, 0});
+    // One download an offer: asking again buys nothing more.
+    heard.erase(slot);
+    queue.push_back({slot, 0});
 }
 
 void MapUploads::Forget(int slot)
@@ -85,13 +85,20 @@ std::vector<std::uint8_t> MapUploads::NextPiece(Upload& upload, std::uint32_t mo
     return Packed(message);
 }
 
+std::uint32_t MapUploads::ShareOf(std::size_t serving)
+{
+    const auto fair = static_cast<std::uint32_t>(kBytesPerTick / std::max<std::size_t>(serving, 1));
+    return std::clamp(fair, kLeastEach, kMostEach);
+}
+
 void MapUploads::Pump(const Sender& send)
 {
     const std::size_t total = mapFile.size() + radar.size();
     const std::size_t serving = std::min(kAtOnce, queue.size());
+    const std::uint32_t share = ShareOf(serving);
     for (std::size_t i = 0; i < serving; ++i) {
         Upload& upload = queue[i];
-        for (std::uint32_t budget = kBytesPerTick; budget > 0 && upload.sent < total;) {
+        for (std::uint32_t budget = share; budget > 0 && upload.sent < total;) {
             const std::uint32_t before = upload.sent;
             send(upload.slot, NextPiece(upload, budget));
             budget -= upload.sent - before;

@@ -12,27 +12,32 @@
 
 // The map a round plays, for the players who lack it: each player hears
 // its offer before the map message, and one who asks is sent the map file
-// and its radar picture in pieces, paced: each download a share of bytes a
-// tick, a few at once and the rest waiting their turn, so that nobody's
-// game waits on them.
+// and its radar picture in pieces, paced: the downloads share bytes a tick,
+// so that nobody's game waits on them, and every one served moves often
+// enough that none looks stalled.
 class MapUploads {
 public:
     // Downloads served at once; more wait in the order asked.
-    static constexpr std::size_t kAtOnce = 4;
-    // Bytes of file a download is sent each tick: 240 KB a second at 60 Hz,
-    // the largest shipped map with its picture in some 13 seconds.
-    static constexpr std::uint32_t kBytesPerTick = 4096;
+    static constexpr std::size_t kAtOnce = 16;
+    // Bytes of file all downloads are sent a tick, and one download at most
+    // and at least: 240 KB a second each at 60 Hz for up to four, the largest
+    // shipped map with its picture in some 13 seconds.
+    static constexpr std::uint32_t kBytesPerTick = 16384;
+    static constexpr std::uint32_t kMostEach = 4096;
+    static constexpr std::uint32_t kLeastEach = 1024;
+    // Each download's bytes this tick, with so many served.
+    static std::uint32_t ShareOf(std::size_t serving);
 
     using Sender = std::function<void(int slot, const std::vector<std::uint8_t>& payload)>;
 
     explicit MapUploads(std::string dataDir) : dataDir(std::move(dataDir)) {}
 
-    // Before a player's news of this tick: the offer to send it first, once
-    // a map, when the player has not heard it yet; empty otherwise. A new
-    // offer ends the player's download of the last map.
+    // Before a player's news that holds a map message: the offer to send
+    // first; empty for a map whose file does not read. A new offer ends the
+    // player's download before it.
     std::vector<std::uint8_t> OfferFor(int slot, const std::string& mapName);
-    // A player asks for the map by its hash; one it was not offered is
-    // ignored: the offer of the map now played is on its way.
+    // A player asks for the map by its hash, once an offer; one it was not
+    // offered is ignored: the offer of the map now played is on its way.
     void Request(int slot, const platform::Sha256& mapHash);
     // The player has gone.
     void Forget(int slot);

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Printable.h"
 #include "platform/HostLookup.h"
 #include "platform/HttpClient.h"
 
@@ -19,21 +20,13 @@ constexpr std::size_t kMostLogLines = 64;
 // A master's words are shown this long at most, in printable ASCII.
 constexpr std::size_t kLongestQuote = 160;
 
-std::string Printable(const std::string& text)
-{
-    std::string shown;
-    for (const char c : text.substr(0, kLongestQuote))
-        shown += c >= ' ' && c < 0x7f ? c : '?';
-    return shown;
-}
-
 // Why a master refused, as its answer says; empty when it says nothing readable.
 std::string RefusalOf(const std::string& body)
 {
     const nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
     if (!answer.is_object() || !answer.contains("error") || !answer["error"].is_string())
         return {};
-    return Printable(answer["error"].get<std::string>());
+    return Printable(answer["error"].get<std::string>(), kLongestQuote);
 }
 
 } // namespace

@@ -161,8 +161,14 @@ bool ServerCommands::Kick(const Request& request)
 
 bool ServerCommands::Find(const std::string& name, HostedGame::Seat& seat) const
 {
+    // Pilots and watchers alike: a watcher is kicked or banned by name too.
+    std::vector<HostedGame::Seat> candidates = s.game.Seats();
+    for (const auto& [id, connection] : s.connections.All()) {
+        if (connection.watching && connection.Joined())
+            candidates.push_back({connection.slot, connection.name, 0, 0, {}});
+    }
     bool alike = false;
-    for (const HostedGame::Seat& candidate : s.game.Seats()) {
+    for (const HostedGame::Seat& candidate : candidates) {
         if (name == candidate.name) {
             seat = candidate;
             return true;

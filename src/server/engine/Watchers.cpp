@@ -78,13 +78,15 @@ bool Watchers::Spectate(const CommandRegistry::Request& request)
         request.reply(TextOf(DropReason::NoPlaceToWatch).told);
         return true;
     }
-    const std::string name = connection->name;
     s.game.Leave(connection->slot);
     s.connections.Unseat(request.caller);
-    // The place was counted free, and the seat just left holds a slot.
-    Watch(request.caller, *connection);
-    s.log.Line("%s gives up the ship and watches", s.connections.Describe(request.caller).c_str());
+    // The place was counted free, though a robot may have taken the slot
+    // just left: then the player is dropped, and its connection is gone.
+    const bool watching = Watch(request.caller, *connection);
     s.moved(request.caller, false);
+    if (!watching)
+        return true;
+    s.log.Line("%s gives up the ship and watches", s.connections.Describe(request.caller).c_str());
     s.game.Tell(connection->slot, "You watch the game now: /join takes a seat again.");
     return true;
 }

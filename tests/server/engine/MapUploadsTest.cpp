@@ -68,13 +68,16 @@ protected:
 
 } // namespace
 
-TEST_F(MapUploadsTest, EachPlayerHearsEachMapsOfferOnce)
+TEST_F(MapUploadsTest, EachMapMessageIsOfferedAndAnOfferEndsTheDownloadBeforeIt)
 {
     const MapTransfer::Offer offer = Offered(1);
     EXPECT_EQ(std::tuple(offer.name, offer.mapSize, offer.mapHash, offer.radarSize, offer.radarHash),
               std::tuple(std::string("Quarry"), static_cast<std::uint32_t>(map.size()),
                          platform::HashOf(map.data(), map.size()), 5000u, platform::HashOf(radar.data(), 5000)));
-    EXPECT_TRUE(uploads.OfferFor(1, "Quarry").empty()) << "heard already";
+    uploads.Request(1, offer.mapHash);
+    EXPECT_EQ(Tick().size(), 1u);
+    EXPECT_EQ(Offered(1).name, "Quarry") << "the same map in a new round";
+    EXPECT_TRUE(Tick().empty()) << "the download cut short is over: the player asks again";
     EXPECT_EQ(Offered(2).name, "Quarry") << "another player";
     EXPECT_TRUE(uploads.OfferFor(1, "Missing").empty()) << "a map whose file does not read is not offered";
     uploads.Forget(1);
@@ -83,6 +86,10 @@ TEST_F(MapUploadsTest, EachPlayerHearsEachMapsOfferOnce)
 
 TEST_F(MapUploadsTest, AFewDownloadsAtOnceEachPacedAndTheRestWaitTheirTurn)
 {
+    // Few downloads go at full pace, many share the tick, none stands still.
+    EXPECT_EQ(std::vector<std::uint32_t>({MapUploads::ShareOf(1), MapUploads::ShareOf(4), MapUploads::ShareOf(8),
+                                          MapUploads::ShareOf(16)}),
+              std::vector<std::uint32_t>({4096, 4096, 2048, 1024}));
     const std::size_t players = MapUploads::kAtOnce + 2;
     platform::Sha256 hash {};
     for (int slot = 0; slot < static_cast<int>(players); ++slot) {
@@ -94,13 +101,15 @@ TEST_F(MapUploadsTest, AFewDownloadsAtOnceEachPacedAndTheRestWaitTheirTurn)
     EXPECT_EQ(first.size(), MapUploads::kAtOnce);
     for (const auto& [slot, bytes] : first) {
         EXPECT_LT(slot, static_cast<int>(MapUploads::kAtOnce)) << "in the order asked";
-        EXPECT_EQ(bytes, MapUploads::kBytesPerTick) << "a share each, asked twice or not";
+        EXPECT_EQ(bytes, MapUploads::ShareOf(MapUploads::kAtOnce)) << "a share each, asked twice or not";
     }
     for (int tick = 0; tick < 100 && uploads.Waiting() > 0; ++tick)
         Tick();
     EXPECT_EQ(uploads.Waiting(), 0u);
     for (int slot = 0; slot < static_cast<int>(players); ++slot)
         EXPECT_EQ(received[slot], std::pair(map, radar)) << slot;
+    uploads.Request(0, hash);
+    EXPECT_EQ(uploads.Waiting(), 0u) << "a map had is not sent again for the same offer";
 }
 
 TEST_F(MapUploadsTest, OnlyTheOfferedMapIsSentAndANewRoundEndsTheOld)

@@ -88,6 +88,8 @@ TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAn
     EXPECT_TRUE(ConsoleHolds("\"Ann\" (player")) << "each watcher listed";
     EXPECT_TRUE(ConsoleHolds(", watching"));
     EXPECT_EQ(world->ShipCount(), 2u) << "no ship for a watcher, whatever it claims";
+    EXPECT_TRUE(Answered("/server kick ann", "Ann is dropped.")) << "a watcher is found by name";
+    EXPECT_TRUE(PumpUntil(*ann, [&] { return !ann->Connected(); }));
 
     // With a place to watch free, a pilot finds the seats all taken.
     bob->Leave();
