@@ -19,30 +19,16 @@ for tool in unshare chroot ldd; do
   command -v "$tool" >/dev/null || skip "no $tool"
 done
 
-work=$(mktemp -d)
-export CONTAINERS_STORAGE_CONF=$work/storage.conf
-printf '[storage]\ndriver = "vfs"\ngraphroot = "%s/root"\nrunroot = "%s/run"\n' "$work" "$work" >"$CONTAINERS_STORAGE_CONF"
-container=
+source "$source_dir/tests/e2e/image_storage.sh"
 server=
 cleanup() {
   [ -z "$server" ] || kill -KILL "$server" 2>/dev/null || true
-  [ -z "$container" ] || buildah rm "$container" >/dev/null 2>&1 || true
-  buildah rmi --all --force >/dev/null 2>&1 || true
-  rm -rf "$work"
+  remove_storage
 }
 trap cleanup EXIT
 
-# A machine whose buildah cannot make and mount a container is skipped.
-if ! probe=$(buildah from scratch 2>"$work/probe.log") || ! buildah mount "$probe" >/dev/null 2>>"$work/probe.log"; then
-  skip "buildah cannot work here: $(tail -1 "$work/probe.log")"
-fi
-buildah rm "$probe" >/dev/null
-
 tag=localhost/quillrock-server:check
-build_args=(--tag "$tag" --output "$work/out")
-[ $# -ge 1 ] && build_args+=(--build "$1")
-bash "$source_dir/scripts/image" "${build_args[@]}" >"$work/image.log" 2>&1 || fail "scripts/image: $(tail -20 "$work/image.log")"
-version=$(sed -n 's/^project(Quillrock VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+build_image "${1:-}" --tag "$tag"
 archive=$work/out/quillrock-server-$version.oci.tar
 tar -tf "$archive" >"$work/archive.txt" 2>&1 || fail "no OCI archive in --output: $(cat "$work/archive.txt")"
 for entry in oci-layout index.json; do

@@ -19,27 +19,11 @@ for tool in unshare chroot ldd python3; do
   command -v "$tool" >/dev/null || skip "no $tool"
 done
 
-work=$(mktemp -d)
-export CONTAINERS_STORAGE_CONF=$work/storage.conf
-printf '[storage]\ndriver = "vfs"\ngraphroot = "%s/root"\nrunroot = "%s/run"\n' "$work" "$work" >"$CONTAINERS_STORAGE_CONF"
-container=
-cleanup() {
-  [ -z "$container" ] || buildah rm "$container" >/dev/null 2>&1 || true
-  buildah rmi --all --force >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-if ! probe=$(buildah from scratch 2>"$work/probe.log") || ! buildah mount "$probe" >/dev/null 2>>"$work/probe.log"; then
-  skip "buildah cannot work here: $(tail -1 "$work/probe.log")"
-fi
-buildah rm "$probe" >/dev/null
+source "$source_dir/tests/e2e/image_storage.sh"
+trap remove_storage EXIT
 
 tag=localhost/quillrock-master:check
-build_args=(--master --tag "$tag" --output "$work/out")
-[ $# -ge 1 ] && build_args+=(--build "$1")
-bash "$source_dir/scripts/image" "${build_args[@]}" >"$work/image.log" 2>&1 || fail "scripts/image --master: $(tail -20 "$work/image.log")"
-version=$(sed -n 's/^project(Quillrock VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+build_image "${1:-}" --master --tag "$tag"
 tar -tf "$work/out/quillrock-master-$version.oci.tar" | grep -qx index.json || fail "no OCI archive in --output"
 
 setting() { buildah inspect --type image --format "$1" "$tag"; }
