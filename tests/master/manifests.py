@@ -36,14 +36,14 @@ def check_masters(docs):
     sets = kinds.get("StatefulSet", [])
     if len(sets) != 1:
         fail("not one StatefulSet of masters")
-    spec = sets[0]["spec"]
-    if spec.get("replicas") != 2:
-        fail(f"{spec.get('replicas')} masters, not two")
-    labels = spec["template"]["metadata"]["labels"]
-    if spec["selector"]["matchLabels"] != labels:
+    wanted = sets[0]["spec"]
+    if wanted.get("replicas") != 2:
+        fail(f"{wanted.get('replicas')} masters, not two")
+    labels = wanted["template"]["metadata"]["labels"]
+    if wanted["selector"]["matchLabels"] != labels:
         fail("the StatefulSet's selector does not take its own pods")
     services = {s["metadata"]["name"]: s["spec"] for s in kinds.get("Service", [])}
-    headless = services.get(spec["serviceName"])
+    headless = services.get(wanted["serviceName"])
     if headless is None or headless.get("clusterIP") != "None":
         fail("the StatefulSet's service is not headless")
     name = sets[0]["metadata"]["name"]
@@ -58,7 +58,7 @@ def check_masters(docs):
     for service_name, service in services.items():
         if service.get("type") in ("LoadBalancer", "NodePort") and service.get("selector") == labels:
             fail(f"{service_name} balances over both masters")
-    container = spec["template"]["spec"]["containers"][0]
+    container = wanted["template"]["spec"]["containers"][0]
     mounts = {m["mountPath"] for m in container.get("volumeMounts", [])}
     if "/var/lib/quillrock-master" not in mounts:
         fail("the masters' state is not kept on a volume")
