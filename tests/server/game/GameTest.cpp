@@ -74,6 +74,19 @@ protected:
         return texts;
     }
 
+    // Each ship's side as last told the slot, by ship id.
+    std::map<int, int> SidesTo(int slot) const
+    {
+        std::map<int, int> sides;
+        EachTo(slot, kMsgTeam, [&](NetMessage& message) {
+            int ship = 0;
+            std::uint8_t team = 0;
+            message.GetTeam(ship, team);
+            sides[ship] = team;
+        });
+        return sides;
+    }
+
     bool Told(int slot, const std::string& text) const
     {
         const auto texts = TextsTo(slot);
@@ -337,13 +350,7 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     const int bob = game->Join("Bob", 0);
     EXPECT_EQ(sides(), std::tuple(3, 3));
     Tick();
-    std::map<int, int> told;
-    EachTo(bob, kMsgTeam, [&](NetMessage& message) {
-        int ship = 0;
-        std::uint8_t team = 0;
-        message.GetTeam(ship, team);
-        told[ship] = team;
-    });
+    std::map<int, int> told = SidesTo(bob);
     EXPECT_EQ(told.size(), 6u) << "every pilot's side";
     EXPECT_EQ(told[game->Pilot(ann)->ShipId()], static_cast<int>(game->Pilot(ann)->GetTeam()));
     EXPECT_TRUE(Told(bob, std::string("You play for ") + TeamName(game->Pilot(bob)->GetTeam()) + "."));
@@ -393,13 +400,7 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
     sent.clear();
     Ask(*game, "next", Game::kNobody);
     Tick();
-    std::map<int, int> retold;
-    EachTo(ann, kMsgTeam, [&](NetMessage& message) {
-        int ship = 0;
-        std::uint8_t team = 0;
-        message.GetTeam(ship, team);
-        retold[ship] = team;
-    });
+    std::map<int, int> retold = SidesTo(ann);
     EXPECT_GE(retold.size(), 4u) << "every pilot's side";
     EXPECT_EQ(retold[game->Pilot(ann)->ShipId()], static_cast<int>(game->Pilot(ann)->GetTeam()));
 }
