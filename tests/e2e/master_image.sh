@@ -24,7 +24,10 @@ trap remove_storage EXIT
 
 tag=localhost/quillrock-master:check
 build_image "${1:-}" --master --tag "$tag"
-tar -tf "$work/out/quillrock-master-$version.oci.tar" | grep -qx index.json || fail "no OCI archive in --output"
+# Listed to a file: grep -q ending early would break tar's pipe under pipefail.
+archive=$work/out/quillrock-master-$version.oci.tar
+tar -tf "$archive" >"$work/archive.txt" 2>&1 || fail "no OCI archive in --output: $(cat "$work/archive.txt")"
+grep -qx index.json "$work/archive.txt" || fail "$archive is not an OCI archive: no index.json"
 
 setting() { buildah inspect --type image --format "$1" "$tag"; }
 [ "$(setting '{{.OCIv1.Config.User}}')" = 10001:10001 ] || fail "the image's user is $(setting '{{.OCIv1.Config.User}}')"
