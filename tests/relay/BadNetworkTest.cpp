@@ -595,6 +595,9 @@ protected:
 
 TEST_F(Lan, ShipsCoastingStraightAreDrawnAtAnEvenPace)
 {
+#ifdef QR_SANITIZED
+    GTEST_SKIP() << "an even pace is a time, which a sanitizer build cannot tell; the flight above runs the same code";
+#endif
     ASSERT_NO_FATAL_FAILURE(Join());
     for (std::uint32_t now = 0; Fly(now);) {}
     std::printf("on a LAN:\n");
