@@ -62,6 +62,19 @@ std::string Refusal(const std::string& path)
     return reader.ReadFile(path, error) ? std::string() : error;
 }
 
+// Bytes this process has read from files so far.
+long long BytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:")
+            return value;
+    }
+    return -1;
+}
+
 } // namespace
 
 // What a recording writes reads back whole: the header, every payload at
@@ -124,10 +137,12 @@ TEST(DemoFile, ACutOrDamagedFileReadsToItsLastWholeBlock)
     EXPECT_GT(reader.Records().size(), 0u);
 }
 
-// Files that hold no demo this game plays say why.
-TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
+// Files that hold no demo this game plays say why; one of the wrong size or
+// kind is refused from its size and its header alone: a hole of gigabytes
+// is not read through first.
+TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReasonAndUnread)
 {
-    std::vector<std::uint8_t> header = SomeHeader().Encode();
+    const std::vector<std::uint8_t> header = SomeHeader().Encode();
     std::vector<std::uint8_t> newer = header;
     newer[8] = 9;
     std::vector<std::uint8_t> damaged = header;
@@ -154,51 +169,16 @@ TEST(DemoFile, WhatIsNoDemoIsRefusedWithAReason)
                                        std::pair{dir.Path(), "a folder"}, std::pair{pipe, "not a plain file"}}) {
         EXPECT_NE(Refusal(path).find(reason), std::string::npos) << reason;
     }
-}
 
-namespace {
-
-// Bytes this process has read from files so far.
-long long BytesRead()
-{
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    long long value = 0;
-    while (io >> key >> value) {
-        if (key == "rchar:")
-            return value;
-    }
-    return -1;
-}
-
-} // namespace
-
-// A file of the wrong size or kind is refused from its size and its header
-// alone: a hole of gigabytes is not read through first.
-TEST(DemoFile, AHugeOrForeignFileIsRefusedBeforeItsBulkIsRead)
-{
-    TempDir dir;
-    const std::vector<std::uint8_t> header = SomeHeader().Encode();
-    const struct {
-        const char* name;
-        bool demo;
-        long long size;
-        const char* reason;
-    } cases[] = {
-        {"huge.qrdemo", true, 2LL << 30, "larger than any demo"},
-        {"foreign.qrdemo", false, 200LL << 20, "not a Quillrock demo"},
-    };
-    for (const auto& each : cases) {
-        const std::string path = dir.Path() + "/" + each.name;
-        {
-            std::ofstream out(path, std::ios::binary);
-            if (each.demo)
-                out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-        }
-        ASSERT_EQ(::truncate(path.c_str(), each.size), 0) << std::strerror(errno);
+    for (const auto& [name, demo, size, reason] : {std::tuple("huge.qrdemo", true, 2LL << 30, "larger than any demo"),
+                                                   {"foreign.qrdemo", false, 200LL << 20, "not a Quillrock demo"}}) {
+        const std::string path = dir.Path() + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(header.data()), demo ? static_cast<std::streamsize>(header.size()) : 0);
+        ASSERT_EQ(::truncate(path.c_str(), size), 0) << std::strerror(errno);
         const long long before = BytesRead();
-        EXPECT_NE(Refusal(path).find(each.reason), std::string::npos) << each.name;
-        EXPECT_LT(BytesRead() - before, 1 << 20) << each.name;
+        EXPECT_NE(Refusal(path).find(reason), std::string::npos) << name;
+        EXPECT_LT(BytesRead() - before, 1 << 20) << name;
     }
 }
 
