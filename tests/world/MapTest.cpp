@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "support/MapFile.h"
 #include "world/Map.h"
 
