@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 #include "app/WatchView.h"
 #include "support/MapFile.h"
-#include "support/TempDir.h"
 #include "world/Ship.h"
 #include "world/World.h"
 
@@ -15,13 +13,7 @@ namespace {
 // on a map of 4 by 4 cells (128 units each way).
 class WatchViewTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto bytes = MapFileBytes("Field", {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}});
-        dir.WriteFile("maps/FIELD.smp", std::string(bytes.begin(), bytes.end()));
-        ScopedWorkingDir cwd(dir.Path());
-        ASSERT_TRUE(world.LoadMap("Field"));
-    }
+    void SetUp() override { world.SetMap(MapOf(Rows(4, 4))); }
     Ship* Add(int id, const char* name, int score, bool alive = true)
     {
         auto made = std::make_unique<Ship>();
@@ -37,7 +29,6 @@ protected:
     void Frame(WatchView::Keys keys = {}, int ms = 16) { view.Frame(world, keys, ms); }
     int Followed() { return world.FirstShip()->GetId(); }
 
-    TempDir dir;
     World world;
     WatchView view;
 };
