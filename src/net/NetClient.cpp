@@ -149,7 +149,7 @@ bool NetClient::Connect()
     pingsHeard = 0;
     offered.reset();
     download.reset();
-    connected = hostSelected && session->Connect(selected.address);
+    connected = hostSelected && session->Connect(selected.address, watchAsked);
     return connected;
 }
 

@@ -40,7 +40,7 @@ std::uint32_t ConnectCookie::InPeriod(std::uint32_t host, std::uint16_t port, st
     crypto_shorthash(hash, message.Data().data(), message.Size(), key.data());
     std::uint32_t word = 0;
     ByteReader(hash, sizeof hash).U32(word);
-    return word;
+    return word & ~kWatchBit;
 }
 
 std::uint32_t ConnectCookie::For(std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const
@@ -51,6 +51,7 @@ std::uint32_t ConnectCookie::For(std::uint32_t host, std::uint16_t port, std::ui
 bool ConnectCookie::Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const
 {
     const std::uint64_t period = nowMs / kPeriodMs;
+    word &= ~kWatchBit;
     return word == InPeriod(host, port, period) || (period > 0 && word == InPeriod(host, port, period - 1));
 }
 

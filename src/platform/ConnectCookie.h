@@ -16,8 +16,12 @@ namespace platform {
 // than the request, so asking gains it no bytes.
 //   request: "QRCQ" zeros, kRequestSize in all
 //   answer:  "QRCA" cookie(u32)
+// The cookie is 31 bits: the connect's word carries in its top bit whether
+// it comes to watch; a program that never sets it comes to fly.
 class ConnectCookie {
 public:
+    static constexpr std::uint32_t kWatchBit = 0x80000000u;
+
     static constexpr std::size_t kRequestSize = 16;
     static constexpr std::size_t kAnswerSize = 8;
     // A word is good for this long at least, twice this at most.
@@ -29,7 +33,8 @@ public:
     // The word for an address (host and port as ENet keeps them) at a
     // moment of the host's clock, which must not wrap.
     std::uint32_t For(std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const;
-    // Whether a connect's word is this period's or the last one's.
+    // Whether a connect's word is this period's or the last one's, its
+    // watch bit aside.
     bool Accepts(std::uint32_t word, std::uint32_t host, std::uint16_t port, std::uint64_t nowMs) const;
 
     static std::vector<std::uint8_t> EncodeRequest();

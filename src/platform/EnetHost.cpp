@@ -101,7 +101,7 @@ bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<v
     return true;
 }
 
-ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs)
+ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs, bool watching)
 {
     const std::vector<std::uint8_t> request = ConnectCookie::EncodeRequest();
     const std::uint32_t start = TickCount();
@@ -112,7 +112,7 @@ ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t wit
             askedAt = TickCount();
         }
         if (const auto cookie = CookieAnswer(host, to, 10))
-            return enet_host_connect(host, &to, kChannels, *cookie);
+            return enet_host_connect(host, &to, kChannels, *cookie | (watching ? ConnectCookie::kWatchBit : 0));
     }
     return nullptr;
 }

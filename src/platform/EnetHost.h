@@ -42,9 +42,9 @@ void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::
 bool ServiceWithin(ENetHost* host, std::uint32_t budgetMs, const std::function<void(ENetEvent&)>& handle);
 
 // Asks the host at an address for its connect cookie, again every so often,
-// and begins a connection carrying it; null when no cookie came within
-// withinMs or no peer was free.
-ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs);
+// and begins a connection carrying it, and whether it comes to watch; null
+// when no cookie came within withinMs or no peer was free.
+ENetPeer* ConnectProven(ENetHost* host, const ENetAddress& to, std::uint32_t withinMs, bool watching = false);
 
 // Sends one raw datagram from the host's socket; a failure (no route to a
 // broadcast address, say) is quietly skipped.

@@ -212,7 +212,7 @@ bool SessionClient::Search(const Guid& application, const char* hostName, std::u
     return true;
 }
 
-bool SessionClient::Connect(const SessionAddress& address)
+bool SessionClient::Connect(const SessionAddress& address, bool watching)
 {
     if (!state->Open())
         return false;
@@ -227,7 +227,7 @@ bool SessionClient::Connect(const SessionAddress& address)
     // The host's cookie, then the link, then the host's word that it took
     // the player; a full host closes the link instead.
     const std::uint32_t start = TickCount();
-    ENetPeer* peer = ConnectProven(state->host, to, kConnectTime);
+    ENetPeer* peer = ConnectProven(state->host, to, kConnectTime, watching);
     if (!peer) {
         state->listener->OnConnectComplete(ConnectOutcome::Refused);
         return false;

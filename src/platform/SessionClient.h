@@ -59,8 +59,9 @@ public:
     // search that come later, within the answer window, arrive through
     // DoWork. False, with the reason, when it could not ask.
     bool Search(const Guid& application, const char* hostName, std::uint16_t port, std::string& error);
-    // Joins the session at the address; OnConnectComplete tells the outcome.
-    bool Connect(const SessionAddress& address);
+    // Joins the session at the address, to fly or to watch, as the connect
+    // itself says; OnConnectComplete tells the outcome.
+    bool Connect(const SessionAddress& address, bool watching = false);
     bool IsConnected() const;
     // Whether the host a search named has answered it.
     bool TargetAnswered() const;

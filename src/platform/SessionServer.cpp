@@ -221,12 +221,13 @@ struct SessionServer::State {
     void Handle(ENetEvent& event)
     {
         switch (event.type) {
-        case ENET_EVENT_TYPE_CONNECT:
+        case ENET_EVENT_TYPE_CONNECT: {
+            const bool watching = (event.data & ConnectCookie::kWatchBit) != 0;
             if (!listener->Admits(ENET_NET_TO_HOST_32(event.peer->address.host))) {
                 enet_peer_disconnect(event.peer, kRefusedBanned);
                 break;
             }
-            if (players.size() >= maxPlayers) {
+            if (players.size() >= maxPlayers || !listener->HasRoom(watching)) {
                 enet_peer_disconnect(event.peer, kRefusedFull);
                 break;
             }
@@ -236,8 +237,9 @@ struct SessionServer::State {
             if (ENetPacket* accepted = enet_packet_create(kAccepted, sizeof kAccepted, ENET_PACKET_FLAG_RELIABLE))
                 enet_peer_send(event.peer, kControlChannel, accepted);
             enet_host_flush(host);
-            listener->OnPlayerJoined(nextId++);
+            listener->OnPlayerJoined(nextId++, watching);
             break;
+        }
         case ENET_EVENT_TYPE_RECEIVE:
             ++traffic.payloadsIn;
             if (players.count(IdOf(event.peer)))

@@ -19,6 +19,10 @@ public:
     // Asked before a connection is taken (IPv4 address in host order); one
     // refused is closed with the word that its address is banned.
     virtual bool Admits(std::uint32_t /*address*/) { return true; }
+    // Asked next: whether a place is free for what the connect comes for,
+    // a ship or watching; one without is closed with the word that the
+    // session is full.
+    virtual bool HasRoom(bool /*watching*/) { return true; }
     // A raw datagram on the session's port that is none of the session's
     // own (address in host order): true when the listener took it.
     virtual bool TakeDatagram(std::uint32_t /*address*/, std::uint16_t /*port*/, const std::uint8_t* /*data*/,
@@ -26,7 +30,7 @@ public:
     {
         return false;
     }
-    virtual void OnPlayerJoined(PlayerId player) = 0;
+    virtual void OnPlayerJoined(PlayerId player, bool watching) = 0;
     virtual void OnPlayerLeft(PlayerId player) = 0;
     virtual void OnReceive(PlayerId player, const std::uint8_t* data, std::size_t size) = 0;
 };

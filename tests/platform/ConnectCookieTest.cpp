@@ -39,4 +39,17 @@ TEST(ConnectCookie, RequestsAndAnswersReadOnlyFromTheirOwnBytes)
     EXPECT_FALSE(ConnectCookie::DecodeAnswer(request.data(), answer.size())) << "a request is no answer";
 }
 
+// The top bit is the connect's word that it comes to watch: every cookie
+// leaves it clear, and it proves nothing either way.
+TEST(ConnectCookie, LeavesItsTopBitToTellWatchersFromPilots)
+{
+    const ConnectCookie cookie;
+    for (std::uint32_t host = 1; host <= 64; ++host) {
+        const std::uint32_t word = cookie.For(host, 40000, 0);
+        EXPECT_EQ(word & ConnectCookie::kWatchBit, 0u) << host;
+        EXPECT_TRUE(cookie.Accepts(word | ConnectCookie::kWatchBit, host, 40000, 0)) << host;
+        EXPECT_FALSE(cookie.Accepts((word ^ 1) | ConnectCookie::kWatchBit, host, 40000, 0)) << host;
+    }
+}
+
 } // namespace

@@ -97,7 +97,7 @@ bool HostThread::WaitForReceived(std::size_t count, int timeoutMs)
     return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return received.size() >= count; });
 }
 
-void HostThread::OnPlayerJoined(platform::PlayerId player)
+void HostThread::OnPlayerJoined(platform::PlayerId player, bool)
 {
     std::lock_guard<std::mutex> lock(mutex);
     joined.push_back(player);

@@ -35,7 +35,7 @@ public:
     // Waits until something was received, up to a time-out.
     bool WaitForReceived(std::size_t count, int timeoutMs);
 
-    void OnPlayerJoined(platform::PlayerId player) override;
+    void OnPlayerJoined(platform::PlayerId player, bool watching) override;
     void OnPlayerLeft(platform::PlayerId player) override;
     void OnReceive(platform::PlayerId player, const std::uint8_t* data, std::size_t size) override;
 

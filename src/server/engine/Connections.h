@@ -30,7 +30,7 @@ struct Connection {
     Allowance chat;
     Allowance commands;
     bool admin = false; // logged in
-    bool watching = false; // without a ship
+    bool watching = false; // without a ship, or came to watch and not in yet
     int shipType = 0;      // as asked for, for a seat taken later
     std::uint64_t countingSince = 0;
     int payloads = 0;

@@ -318,14 +318,21 @@ void GameServer::Reset()
     }
 }
 
-void GameServer::OnPlayerJoined(platform::PlayerId id)
+bool GameServer::HasRoom(bool watching)
 {
-    OnPlayerJoinedFrom(id, session.AddressOf(id));
+    const auto pilots =
+        std::ranges::count_if(connections.All(), [](const auto& entry) { return !entry.second.watching; });
+    return watching || pilots < options.maxPlayers;
 }
 
-void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address)
+void GameServer::OnPlayerJoined(platform::PlayerId id, bool watching)
 {
-    connections.Open(id, address, game->Now());
+    OnPlayerJoinedFrom(id, session.AddressOf(id), watching);
+}
+
+void GameServer::OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address, bool watching)
+{
+    connections.Open(id, address, game->Now()).watching = watching;
     if (connections.WaitingFrom(address) > kWaitingPerAddress) {
         Drop(id, DropReason::Crowding);
         return;

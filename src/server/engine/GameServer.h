@@ -91,10 +91,15 @@ public:
     std::string MetricsText() const;
 
     bool Admits(std::uint32_t address) override { return admission.Admits(address); }
-    void OnPlayerJoined(platform::PlayerId id) override;
-    // A player connected from an IPv4 address (host order): what the session
-    // tells, or what a caller feeding the server by hand says.
-    void OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address);
+    // A pilot's connect is refused while the pilots fill the seats, as
+    // before anyone watched; a watcher's is taken, to be told if no place
+    // to watch is left.
+    bool HasRoom(bool watching) override;
+    void OnPlayerJoined(platform::PlayerId id, bool watching) override;
+    // A player connected from an IPv4 address (host order), to fly or to
+    // watch: what the session tells, or what a caller feeding the server by
+    // hand says.
+    void OnPlayerJoinedFrom(platform::PlayerId id, std::uint32_t address, bool watching = false);
     void OnPlayerLeft(platform::PlayerId id) override;
     void OnReceive(platform::PlayerId id, const std::uint8_t* data, std::size_t size) override;
     bool TakeDatagram(std::uint32_t address, std::uint16_t port, const std::uint8_t* data, std::size_t size) override;

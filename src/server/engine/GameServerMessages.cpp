@@ -122,7 +122,9 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
         log.Line("%s flies ship %d", connections.Describe(id).c_str(), seat.ship);
         break;
     }
-    connections.Find(id)->shipType = shipType;
+    Connection* connection = connections.Find(id);
+    connection->shipType = shipType;
+    connection->watching = false;
     CountSeats();
     lookout.PlayerConnected(AgonesPlayer(id));
 }

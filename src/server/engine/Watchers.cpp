@@ -125,7 +125,7 @@ std::vector<std::string> Watchers::StatusLines() const
         return lines;
     lines.push_back(::Counted(count, "watcher", "watchers") + " of " + std::to_string(s.places) + " places");
     for (const auto& [id, connection] : s.connections.All()) {
-        if (connection.watching)
+        if (connection.watching && connection.Joined())
             lines.push_back("  " + s.connections.Describe(id) + ", watching");
     }
     return lines;

@@ -62,13 +62,16 @@ TEST_F(ServerSession, AMapChangeAndAHaltFromThisMachineAreHonoured)
 
 TEST_F(ServerSession, AFullServerTurnsTheNextPlayerAwayKeepsItsPortAndEndingTellsEveryone)
 {
-    // Without places to watch, the session itself turns the next away.
-    ServerOptions options = Options(1);
-    options.spectatorSlots = 0;
-    StartServer(options);
-    ASSERT_TRUE(Join());
-    RawPeer second;
-    EXPECT_FALSE(second.Connect(port));
+    // Places to watch are free: a pilot is refused all the same, and told
+    // so; a watcher is taken.
+    StartServer(Options(1));
+    RawPeer first;
+    ASSERT_TRUE(first.Connect(port));
+    EXPECT_FALSE(JoinHost(name, port));
+    EXPECT_TRUE(ConsoleHas("The server was full and rejected your request to join."));
+    client->WatchOnConnect(true);
+    ASSERT_TRUE(JoinHost(name, port));
+    ASSERT_TRUE(WorkUntil([&] { return client->IsWatching(); }));
     ServerThread rival(Options(), QR_DATA_DIR);
     std::string error;
     EXPECT_FALSE(rival.Start(error));

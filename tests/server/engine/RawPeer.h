@@ -32,13 +32,13 @@ public:
     RawPeer(const RawPeer&) = delete;
     RawPeer& operator=(const RawPeer&) = delete;
 
-    // True once the server took the player, within ms.
-    bool Connect(std::uint16_t port, std::uint32_t ms = 3000)
+    // True once the server took the player, come to fly or to watch, within ms.
+    bool Connect(std::uint16_t port, std::uint32_t ms = 3000, bool watching = false)
     {
         ENetAddress to {};
         enet_address_set_host_ip(&to, "127.0.0.1");
         to.port = port;
-        peer = host ? platform::ConnectProven(host, to, ms) : nullptr;
+        peer = host ? platform::ConnectProven(host, to, ms, watching) : nullptr;
         for (const std::uint32_t start = platform::TickCount(); peer && !taken && platform::TickCount() - start < ms;)
             Pump(5);
         return taken;
