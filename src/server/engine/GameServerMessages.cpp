@@ -110,7 +110,7 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
     message.GetJoin(ignoredId, shipType, requested, sizeof requested);
-    const int slot = game->Join(requested, shipType);
+    const int slot = game->Join(watchers.FreeName(requested).c_str(), shipType);
     if (slot == HostedGame::kNobody) {
         Drop(id, DropReason::Full);
         return;

@@ -17,11 +17,27 @@ bool Watchers::Admit(platform::PlayerId id, int shipType, const char* requestedN
     if (!connection || count >= s.places)
         return false;
     connection->shipType = shipType;
-    connection->name = CleanName(requestedName);
+    connection->name = FreeName(requestedName);
     if (!Watch(id, *connection))
         return false;
     s.log.Line("%s watches", s.connections.Describe(id).c_str());
     return true;
+}
+
+std::string Watchers::FreeName(const char* requestedName) const
+{
+    const std::vector<HostedGame::Seat> seats = s.game.Seats();
+    return UniqueName(CleanName(requestedName), [&](const std::string& candidate) {
+        for (const HostedGame::Seat& seat : seats) {
+            if (seat.name == candidate)
+                return true;
+        }
+        for (const auto& [id, connection] : s.connections.All()) {
+            if (connection.watching && connection.Joined() && connection.name == candidate)
+                return true;
+        }
+        return false;
+    });
 }
 
 bool Watchers::Watch(platform::PlayerId id, Connection& connection)

@@ -37,6 +37,9 @@ public:
     // The connection watches from now on, told so and shown the game;
     // false when no place is free.
     bool Admit(platform::PlayerId id, int shipType, const char* requestedName);
+    // The requested name, cleaned, that no pilot, robot or watcher has: one
+    // name reaches one person.
+    std::string FreeName(const char* requestedName) const;
     // A watcher's connection is gone.
     void Left();
     int Count() const { return count; }

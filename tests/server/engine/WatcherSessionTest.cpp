@@ -93,6 +93,16 @@ TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAn
     // With a place to watch free, a pilot is still refused at its connect.
     EXPECT_FALSE(RawPeer().Connect(port));
 
+    // A watcher named like a pilot is told apart, as two pilots are, and
+    // a kick by the name reaches the pilot alone.
+    auto twin = Arrive("Dee", true);
+    Type("/server status");
+    EXPECT_TRUE(WorkUntil([] { return ConsoleHolds("\"Dee (2)\" (player"); }));
+    EXPECT_TRUE(Answered("/server kick Dee", "Dee is dropped."));
+    EXPECT_TRUE(PumpUntil(*dee, [&] { return !dee->Connected(); }));
+    twin->Pump(200);
+    EXPECT_TRUE(twin->Connected());
+
     bob->Leave();
     EXPECT_TRUE(RawPeer().Connect(port, 3000, true)) << "a watcher comes into the place Bob left";
 }
