@@ -111,10 +111,11 @@ bool RadarPanel::Draw(int ix, int iy)
     const double worldWidth = map && map->WorldWidth() > 0 ? map->WorldWidth() : 1.0;
     const double worldHeight = map && map->WorldHeight() > 0 ? map->WorldHeight() : 1.0;
 
+    const Centre centre = CentreOf(local);
     DrawFrame(x, y, fill);
-    DrawMinimap(x, y, local, worldWidth, worldHeight);
+    DrawMinimap(x, y, centre, worldWidth, worldHeight);
     DrawScoreboard(x, y);
-    DrawDots(x, y, local, worldWidth, worldHeight);
+    DrawDots(x, y, centre, worldWidth, worldHeight);
     if (local)
         DrawInventory(x, y, *local);
     return true;
@@ -144,12 +145,22 @@ void RadarPanel::DrawFrame(float x, float y, float fill)
     Renderer::Instance()->Batch().Add({GL_QUADS, false, 0, GL_FILL, GL_LINE}, quads.data(), quads.size(), false);
 }
 
-// The map picture repeated, shifted so the ship sits mid-square.
-void RadarPanel::DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight)
+RadarPanel::Centre RadarPanel::CentreOf(const Ship* local) const
+{
+    const Renderer& renderer = *Renderer::Instance();
+    if (renderer.CameraHeld())
+        return {true, static_cast<double>(renderer.CameraX()), static_cast<double>(renderer.CameraY()), nullptr};
+    if (!local)
+        return {};
+    return {true, local->Position().x, local->Position().y, local};
+}
+
+// The map picture repeated, shifted so the centre sits mid-square.
+void RadarPanel::DrawMinimap(float x, float y, const Centre& centre, double worldWidth, double worldHeight)
 {
     const float hw = width / 2.0f, hh = height / 2.0f, b = border, w = width;
-    const float u = local ? static_cast<float>(local->Position().x / worldWidth) : 0.0f;
-    const float v = local ? static_cast<float>(local->Position().y / worldHeight) : 0.0f;
+    const float u = static_cast<float>(centre.x / worldWidth);
+    const float v = static_cast<float>(centre.y / worldHeight);
     glEnable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0, 1);
     CTexture* picture = Texture(0);
@@ -208,20 +219,22 @@ int RadarPanel::DrawTeamScoreboard(float left, float top)
 }
 
 // The local ship green in the minimap's middle, the visible others round
-// it: red, or in a team game their sides' tints.
-void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight)
+// it: red, or in a team game their sides' tints. A free camera's middle is
+// no ship: the followed one shows among the others.
+void RadarPanel::DrawDots(float x, float y, const Centre& centre, double worldWidth, double worldHeight)
 {
     const float hw = width / 2.0f, hh = height / 2.0f, b = border;
     glDisable(GL_TEXTURE_2D);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const float cy = y + hh - hw - b;
     std::vector<BatchVertex> dots;
-    Dot(dots, kGreen, x, cy);
+    if (centre.ship || !centre.known)
+        Dot(dots, kGreen, x, cy);
     glColor4f(0, 1, 0, 1);
     const auto offset = [&](const Vector3& at, float& dx, float& dy) {
-        DotOffset(at.x - local->Position().x, at.y - local->Position().y, worldWidth, worldHeight, hw, dx, dy);
+        DotOffset(at.x - centre.x, at.y - centre.y, worldWidth, worldHeight, hw, dx, dy);
     };
-    if (world && local) {
+    if (world && centre.known) {
         for (std::size_t i = 0; i < kTeams; ++i) {
             float dx = 0.0f, dy = 0.0f;
             if (flags.bases[i]) {
@@ -231,7 +244,7 @@ void RadarPanel::DrawDots(float x, float y, const Ship* local, double worldWidth
         }
         glColor4f(1, 0, 0, 1);
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext()) {
-            if (ship == local || !ship->IsAlive() || ship->HasFlags(kFlagCloaked))
+            if (ship == centre.ship || !ship->IsAlive() || ship->HasFlags(kFlagCloaked))
                 continue;
             float dx = 0.0f, dy = 0.0f;
             offset(ship->Position(), dx, dy);

@@ -8,8 +8,9 @@
 class Ship;
 class World;
 
-// The column down the left edge during a game: the minimap around the
-// local ship with opponents as red dots, the fuel gauge, the scoreboard
+// The column down the left edge during a game: the minimap around what
+// the screen shows (the local ship, or a watcher's free camera) with
+// opponents as red dots, the fuel gauge, the scoreboard
 // and the icons of what the ship carries. In a team game the dots and the
 // scoreboard's lines take their sides' tints, the scoreboard by side; in
 // capture the flag the bases and flags are marked in their sides' tints.
@@ -49,11 +50,20 @@ public:
 
 private:
     void DrawFrame(float x, float y, float fill);
-    void DrawMinimap(float x, float y, const Ship* local, double worldWidth, double worldHeight);
+    // Its middle, where the screen looks: the local ship, or a free
+    // camera's spot; nothing without either.
+    struct Centre {
+        bool known = false;
+        double x = 0.0;
+        double y = 0.0;
+        const Ship* ship = nullptr; // in the middle, drawn green
+    };
+    Centre CentreOf(const Ship* local) const;
+    void DrawMinimap(float x, float y, const Centre& centre, double worldWidth, double worldHeight);
     void DrawScoreboard(float x, float y);
     // The lines it drew.
     int DrawTeamScoreboard(float left, float top);
-    void DrawDots(float x, float y, const Ship* local, double worldWidth, double worldHeight);
+    void DrawDots(float x, float y, const Centre& centre, double worldWidth, double worldHeight);
     void DrawInventory(float x, float y, const Ship& local);
 
     float height = 0.0f;

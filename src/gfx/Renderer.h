@@ -56,6 +56,7 @@ public:
         heldY = y;
     }
     void ReleaseCamera() { cameraHeld = false; }
+    bool CameraHeld() const { return cameraHeld; }
     // Draws one object around the camera, through the map's wrap-around;
     // an object more than half a screen away on every image is skipped.
     void DrawObject(GameObject* object);

@@ -173,4 +173,18 @@ TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
     EXPECT_FALSE(frame.Any(-416, cy - 29, 9, 9, White)) << "not where Sky was when it took it";
 }
 
+// A watcher's free camera moves the radar's middle with the screen; the
+// followed ship, first in the world, is one dot among the others there.
+TEST_F(HudLayout, TheRadarCentresOnAFreeCamera)
+{
+    AddShip(world, "Followed", 0, 16, 512);
+    AddShip(world, "Other", 0, 16 + 256, 512);
+    Renderer::Instance()->HoldCamera(16 + 256, 512);
+    Renderer::Instance()->UpdateCamera();
+    const Frame frame = DrawRadar();
+    Renderer::Instance()->ReleaseCamera();
+    EXPECT_TRUE(PlainRed(frame.At(-412, cy))) << "the ship under the camera, mid-square";
+    EXPECT_TRUE(PlainRed(frame.At(-412 - 50, cy))) << "the followed ship, to the left";
+}
+
 } // namespace
