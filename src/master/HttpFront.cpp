@@ -2,6 +2,7 @@
 
 #include <microhttpd.h>
 #include <sys/select.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <memory>
 #include <sstream>
+
+#include "master/AddressText.h"
 
 // What a request has brought so far, from its first call to its answer.
 struct HttpFront::Pending {
@@ -59,6 +62,15 @@ struct HttpFrontCalls {
         if (front.complain)
             front.complain(text);
     }
+    static void Connected(void* self, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code)
+    {
+        auto& front = *static_cast<HttpFront*>(self);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED)
+            front.deadlines[connection] =
+                HttpFront::Clock::now() + std::chrono::seconds(front.limits.wholeSeconds);
+        else
+            front.deadlines.erase(connection);
+    }
     static void Completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode)
     {
         delete static_cast<HttpFront::Pending*>(*state);
@@ -81,7 +93,8 @@ bool HttpFront::Start(const sockaddr_in& where, const Limits& chosen, std::strin
         MHD_OPTION_SOCK_ADDR, &where,
         MHD_OPTION_CONNECTION_LIMIT, limits.clients, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits.perAddress,
         MHD_OPTION_CONNECTION_TIMEOUT, limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits.headerRoom,
-        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_COMPLETED, &HttpFrontCalls::Completed, this, MHD_OPTION_NOTIFY_CONNECTION,
+        &HttpFrontCalls::Connected, this, MHD_OPTION_END);
     if (!daemon)
         why = std::strerror(errno);
     return daemon != nullptr;
@@ -93,8 +106,33 @@ std::uint16_t HttpFront::Port() const
     return info ? info->port : 0;
 }
 
+int HttpFront::DropLate(int most)
+{
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = now + std::chrono::milliseconds(most);
+    for (auto at = deadlines.begin(); at != deadlines.end();) {
+        if (at->second > now) {
+            next = std::min(next, at->second);
+            ++at;
+            continue;
+        }
+        // Shut, not closed: the descriptor stays libmicrohttpd's until it
+        // sees the end and lets the connection go.
+        const MHD_ConnectionInfo* fd = MHD_get_connection_info(at->first, MHD_CONNECTION_INFO_CONNECTION_FD);
+        const MHD_ConnectionInfo* peer = MHD_get_connection_info(at->first, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        if (fd)
+            ::shutdown(fd->connect_fd, SHUT_RDWR);
+        if (complain)
+            complain("dropped a client from " + AddressText(peer ? AddressOf(peer->client_addr) : 0) +
+                     ": not done within " + std::to_string(limits.wholeSeconds) + " s");
+        at = deadlines.erase(at);
+    }
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(next - now).count());
+}
+
 bool HttpFront::Poll(int timeoutMs, int extraFd)
 {
+    timeoutMs = DropLate(timeoutMs);
     fd_set reads, writes, errors;
     FD_ZERO(&reads);
     FD_ZERO(&writes);

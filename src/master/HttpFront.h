@@ -2,9 +2,11 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "master/HttpExchange.h"
 
@@ -13,14 +15,16 @@ struct MHD_Connection;
 
 // HTTP/1.1 on libmicrohttpd, without threads of its own: the owner's loop
 // polls it. It keeps the limits of a service open to anyone: so many clients
-// at once and per address, an idle time after which a client is dropped,
-// room for its headers, and bodies cut at the largest the rules take.
+// at once and per address, an idle time after which a client is dropped, a
+// time it is given in all however it trickles its bytes, room for its
+// headers, and bodies cut at the largest the rules take.
 class HttpFront {
 public:
     struct Limits {
         unsigned clients = 512;
         unsigned perAddress = 16;
         unsigned idleSeconds = 10;
+        unsigned wholeSeconds = 30;
         std::size_t headerRoom = 16 * 1024;
         std::size_t largestBody = 16 * 1024;
     };
@@ -50,11 +54,16 @@ public:
 private:
     struct Pending;
     friend struct HttpFrontCalls;
+    using Clock = std::chrono::steady_clock;
     bool Answer(MHD_Connection* connection, Pending& pending);
+    // Shuts the clients past their time; libmicrohttpd then ends them. The
+    // time until the next one's, in ms, at most most.
+    int DropLate(int most);
 
     Admit admit;
     Handler handler;
     Complain complain;
     Limits limits;
     MHD_Daemon* daemon = nullptr;
+    std::unordered_map<MHD_Connection*, Clock::time_point> deadlines;
 };

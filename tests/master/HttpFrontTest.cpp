@@ -91,6 +91,21 @@ TEST(MasterHttp, KeepsItsLimitsOnClients)
     EXPECT_TRUE(one.ended) << "a client that sends nothing is dropped";
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 
+    // A client trickling its head never goes idle, yet has its time in all.
+    limits.wholeSeconds = 1;
+    ServedMaster timed(limits);
+    ASSERT_TRUE(timed.started);
+    HttpPeer slow(timed.Port());
+    ASSERT_TRUE(slow.Send("GET / HTTP/1.1\r\n"));
+    const auto trickled = std::chrono::steady_clock::now();
+    while (!slow.ended && std::chrono::steady_clock::now() - trickled < std::chrono::seconds(5)) {
+        slow.Send("X-Slow: a\r\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        slow.Take();
+    }
+    EXPECT_TRUE(slow.ended);
+    EXPECT_LT(std::chrono::steady_clock::now() - trickled, std::chrono::seconds(3));
+
     ServedMaster banned({}, BanFile::Read("127.0.0.1\n", [](int, const std::string&) {}));
     ASSERT_TRUE(banned.started);
     HttpPeer outcast(banned.Port());
