@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     std::vector<ListedServer> servers;
     std::string error;
-    const bool read = ServerListing::Read(std::string_view(reinterpret_cast<const char*>(data), size), servers, error);
+    const bool read =
+        ServerListing::Read(std::string_view(reinterpret_cast<const char*>(data), size), servers, error, size % 3 == 0);
     if (read != error.empty() || servers.size() > ServerListing::kMostServers)
         __builtin_trap();
     for (const ListedServer& server : servers) {

@@ -75,7 +75,7 @@ MasterFetcher::Fetched MasterFetcher::FetchOne(const std::string& url) const
         fetched.error = "it answered with status " + std::to_string(document.status);
         return fetched;
     }
-    fetched.listed = ServerListing::Read(document.body, fetched.servers, fetched.error);
+    fetched.listed = ServerListing::Read(document.body, fetched.servers, fetched.error, document.cut);
     fetched.madeAt = MadeAt(document.ageSeconds, document.lastModified, std::time(nullptr));
     return fetched;
 }

@@ -3,13 +3,19 @@
 #include <nlohmann/json.hpp>
 
 #include <cctype>
+#include <functional>
 
 namespace {
 
 using Json = nlohmann::json;
 
+bool Continues(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 // The text without control bytes (the font has no cell for them), cut to
-// at most longest bytes; empty when it is not a text.
+// at most longest bytes between two characters; empty when it is not a text.
 std::string CleanText(const Json& value, std::size_t longest)
 {
     if (!value.is_string())
@@ -19,9 +25,16 @@ std::string CleanText(const Json& value, std::size_t longest)
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F)
             continue;
-        if (text.size() == longest)
-            break;
-        text += c;
+        if (text.size() < longest) {
+            text += c;
+            continue;
+        }
+        // A character the cut would split goes whole.
+        while (Continues(c) && !text.empty() && Continues(text.back()))
+            text.pop_back();
+        if (Continues(c) && !text.empty())
+            text.pop_back();
+        break;
     }
     return text;
 }
@@ -92,29 +105,62 @@ bool ServerListing::IsAddress(std::string_view text)
     return TakeNumber(text, 65535, number) && number > 0 && text.empty();
 }
 
-bool ServerListing::Read(std::string_view document, std::vector<ListedServer>& servers, std::string& error)
-{
-    servers.clear();
-    if (document.size() > kLargestDocument) {
-        error = "the list is too large";
+// Reads the list entry by entry as the parser meets them, each dropped once
+// read, so a cut document keeps the servers whole before its cut.
+class EntryReader {
+public:
+    explicit EntryReader(std::vector<ListedServer>& servers) : servers(servers) {}
+
+    bool operator()(int depth, Json::parse_event_t event, Json& parsed)
+    {
+        using Event = Json::parse_event_t;
+        if (depth == 1 && event == Event::key) {
+            // Nothing but the list is kept.
+            listNext = parsed == "servers";
+            return listNext;
+        }
+        if (depth == 1 && (event == Event::array_start || event == Event::array_end)) {
+            inList = event == Event::array_start && listNext;
+            begun = begun || inList;
+        }
+        if (!inList || depth < 2)
+            return true;
+        const bool full = servers.size() >= ServerListing::kMostServers;
+        if (depth > 2 || event == Event::object_start || event == Event::array_start)
+            return !full;
+        ListedServer server;
+        if (event == Event::object_end && !full && ReadServer(parsed, server))
+            servers.push_back(std::move(server));
+        // Each entry goes once read, so the list costs no more than its servers.
         return false;
     }
-    const Json root = Json::parse(document.begin(), document.end(), nullptr, false);
+
+    bool ListBegun() const { return begun; }
+
+private:
+    std::vector<ListedServer>& servers;
+    bool listNext = false; // the key just read names the list
+    bool inList = false;
+    bool begun = false;
+};
+
+bool ServerListing::Read(std::string_view document, std::vector<ListedServer>& servers, std::string& error, bool cut)
+{
+    servers.clear();
+    EntryReader reader(servers);
+    const Json root = Json::parse(document.begin(), document.end(), std::ref(reader), false);
+    if (cut && reader.ListBegun())
+        return true;
     if (root.is_discarded() || !root.is_object()) {
+        servers.clear();
         error = "the answer is not a server list";
         return false;
     }
     const auto list = root.find("servers");
     if (list == root.end() || !list->is_array()) {
+        servers.clear();
         error = "the answer holds no server list";
         return false;
-    }
-    for (const Json& entry : *list) {
-        if (servers.size() == kMostServers)
-            break;
-        ListedServer server;
-        if (ReadServer(entry, server))
-            servers.push_back(std::move(server));
     }
     return true;
 }

@@ -12,7 +12,7 @@
 // bytes, and an entry that is not a server is dropped, not the whole list.
 class ServerListing {
 public:
-    // Larger documents are refused before they are read.
+    // The most of a document that is read; a longer one is cut there.
     static constexpr std::size_t kLargestDocument = 8 * 1024 * 1024;
     static constexpr std::size_t kMostServers = 10000;
     static constexpr std::size_t kMostPlayers = 255;
@@ -21,7 +21,10 @@ public:
     static constexpr std::size_t kLongestMode = 16;
 
     // False, with a reason for the player, when the document is no list.
-    static bool Read(std::string_view document, std::vector<ListedServer>& servers, std::string& error);
+    // Of a document cut short (cut), the servers whole before the cut are
+    // the list.
+    static bool Read(std::string_view document, std::vector<ListedServer>& servers, std::string& error,
+                     bool cut = false);
 
     // Whether text is "a.b.c.d:port" with a port from 1 to 65535.
     static bool IsAddress(std::string_view text);

@@ -308,19 +308,11 @@ std::string BodyProblem(const std::string& head, std::size_t mostBytes, bool acc
     for (const char c : declared) {
         if (!std::isdigit(static_cast<unsigned char>(c)))
             return "the answer's length is not a number";
-        if (value > mostBytes)
-            break;
-        value = value * 10 + static_cast<std::size_t>(c - '0');
+        // Past the bound only its first mostBytes are read: no need to count on.
+        value = std::min(value * 10 + static_cast<std::size_t>(c - '0'), mostBytes + 1);
     }
-    if (value > mostBytes)
-        return "the answer is larger than " + std::to_string(mostBytes) + " bytes";
     form.length = value;
     return {};
-}
-
-std::string TooLarge(std::size_t mostBytes)
-{
-    return "the answer is larger than " + std::to_string(mostBytes) + " bytes";
 }
 
 // The seconds an Age header gives; -1 without one.
@@ -335,9 +327,9 @@ long AgeOf(const std::string& value)
     return age;
 }
 
-// Unpacks a gzip body in place, never to more than mostBytes: why not, or
-// empty when it was unpacked.
-std::string Gunzip(std::string& body, std::size_t mostBytes)
+// Unpacks a gzip body in place, to its first mostBytes at most: why not, or
+// empty when it was unpacked. A body cut on the wire unpacks as far as it goes.
+std::string Gunzip(std::string& body, std::size_t mostBytes, bool& cut)
 {
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
@@ -348,17 +340,22 @@ std::string Gunzip(std::string& body, std::size_t mostBytes)
     std::string error;
     char chunk[65536];
     int result = Z_OK;
-    while (error.empty() && result != Z_STREAM_END) {
+    while (error.empty() && result != Z_STREAM_END && unpacked.size() < mostBytes) {
         stream.next_out = reinterpret_cast<Bytef*>(chunk);
         stream.avail_out = sizeof chunk;
         result = inflate(&stream, Z_NO_FLUSH);
         unpacked.append(chunk, sizeof chunk - stream.avail_out);
+        const bool ranOut = result == Z_BUF_ERROR && stream.avail_in == 0;
+        if (ranOut && cut)
+            break;
         if (result != Z_OK && result != Z_STREAM_END)
             error = "the compressed answer is damaged or cut short";
-        else if (unpacked.size() > mostBytes)
-            error = TooLarge(mostBytes);
     }
     inflateEnd(&stream);
+    if (unpacked.size() > mostBytes || (result != Z_STREAM_END && error.empty())) {
+        unpacked.resize(std::min(unpacked.size(), mostBytes));
+        cut = true;
+    }
     if (error.empty())
         body = std::move(unpacked);
     return error;
@@ -379,7 +376,8 @@ bool ReadHead(const std::string& head, std::size_t mostBytes, bool acceptGzip, H
 }
 
 // Reads the whole answer: the head, then the body up to its length, its
-// last chunk or the connection's end, never more than mostBytes of it.
+// last chunk or the connection's end, never more than mostBytes of it: a
+// longer one is cut there, the rest left unread.
 HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, bool acceptGzip)
 {
     HttpDocument document;
@@ -394,8 +392,8 @@ HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, boo
         return document;
     };
     for (;;) {
-        if (bodyAt != 0 && ((form.length && answer.size() - bodyAt >= *form.length) ||
-                            chunks.Now() == ChunkedBody::State::Whole))
+        if (document.cut || (bodyAt != 0 && ((form.length && answer.size() - bodyAt >= *form.length) ||
+                                             chunks.Now() == ChunkedBody::State::Whole)))
             break;
         const Waited waited = Await(fd, POLLIN, limit);
         if (waited != Waited::Ready)
@@ -426,15 +424,15 @@ HttpDocument ReadDocument(int fd, const Limit& limit, std::size_t mostBytes, boo
             answer.resize(bodyAt);
             if (state == ChunkedBody::State::Damaged)
                 return failed("the answer's chunks are damaged");
-            if (state == ChunkedBody::State::TooLarge)
-                return failed(TooLarge(mostBytes));
+            document.cut = state == ChunkedBody::State::TooLarge;
         } else if (answer.size() - bodyAt > mostBytes) {
-            return failed(TooLarge(mostBytes));
+            answer.resize(bodyAt + mostBytes);
+            document.cut = true;
         }
     }
     document.body = form.chunked ? chunks.Body() : answer.substr(bodyAt, form.length.value_or(answer.size() - bodyAt));
     if (form.gzip)
-        document.error = Gunzip(document.body, mostBytes);
+        document.error = Gunzip(document.body, mostBytes, document.cut);
     if (!document.error.empty()) {
         document.status = 0;
         document.body.clear();

@@ -33,12 +33,13 @@ struct HttpDocument {
     std::string error;
     std::string lastModified; // its Last-Modified header, lower case; empty without
     long ageSeconds = -1;     // its Age header; -1 without
+    bool cut = false;         // the body went on past what was read
 };
 
-// One blocking GET over IPv4 TCP, bounded as HttpCall is. A body longer
-// than mostBytes is refused unread, whatever its length says or however
-// its chunks are cut. With acceptGzip a gzip body is asked for and unpacked,
-// refused too once it unpacks to more than mostBytes.
+// One blocking GET over IPv4 TCP, bounded as HttpCall is. Of a body longer
+// than mostBytes only the first mostBytes are kept and the rest is left
+// unread, whatever its length says or however its chunks are cut. With
+// acceptGzip a gzip body is asked for and unpacked, to mostBytes at most.
 HttpDocument HttpGet(const std::string& host, std::uint16_t port, const std::string& path, std::size_t mostBytes,
                      bool acceptGzip, int timeoutMs, int cancelFd = -1, const std::string& hostHeader = {});
 

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "net/MasterFetcher.h"
+#include "net/ServerListing.h"
 #include "support/SidecarStandIn.h"
 
 namespace {
@@ -155,13 +156,13 @@ TEST(MasterFetcher, RefusesGarbageHugeAndSlowAnswersWithAReason)
     };
     const Case cases[] = {
         {Ok("<html>not a list</html>"), "not a server list"},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n{", "larger than"},
-        {"HTTP/1.1 200 OK\r\n\r\n" + std::string(9 * 1024 * 1024, ' '), "larger than"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n{", "closed before"},
+        {"HTTP/1.1 200 OK\r\n\r\n" + std::string(9 * 1024 * 1024, ' '), "not a server list"},
         {"HTTP/1.1 200 OK\r\nContent-Encoding: br\r\nContent-Length: 2\r\n\r\n{}", "encoded"},
-        {OkGzip(Gzip(std::string(9 * 1024 * 1024, ' '))), "larger than"}, // small on the wire
+        {OkGzip(Gzip(std::string(9 * 1024 * 1024, ' '))), "not a server list"}, // small on the wire
         {OkGzip(Gzip(kOneServer).substr(0, 30)), "damaged or cut short"},
         {OkGzip("{}"), "damaged or cut short"},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n800001\r\n{", "larger than"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n800001\r\n{", "not a server list"},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n{}\r\n0\r\n\r\n", "chunks are damaged"},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", "encoded"},
         {"HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", "status 503"},
@@ -199,4 +200,26 @@ TEST(MasterFetcher, EndsAFetchOnItsWayWhenDestroyed)
         EXPECT_TRUE(fetcher.Busy());
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(MasterFetcher::kTimeoutMs / 1000));
+}
+
+// A list past what is read still lists the servers before the cut, packed
+// or not.
+TEST(MasterFetcher, ListsTheServersBeforeTheCutOfAHugeList)
+{
+    const std::string entry = R"({"name": ")" + std::string(1000, 'n') +
+                              R"(", "address": "127.0.0.1:3001", "players": [], "seats": 8},)";
+    std::string huge = R"({"servers": [)";
+    while (huge.size() < 10 * 1024 * 1024)
+        huge += entry;
+    huge.back() = ']';
+    huge += "}";
+    const std::size_t whole = ServerListing::kLargestDocument / entry.size();
+    for (const std::string& answer : {Ok(huge), OkGzip(Gzip(huge))}) {
+        SidecarStandIn master;
+        master.Answer(answer);
+        MasterFetcher fetcher({Url(master.Port())});
+        const auto outcome = Fetch(fetcher);
+        ASSERT_TRUE(outcome.listed) << outcome.notice;
+        EXPECT_EQ(outcome.servers.size(), whole);
+    }
 }

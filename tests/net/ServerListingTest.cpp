@@ -69,6 +69,12 @@ TEST(ServerListing, CleansAndCutsTextsFromAnUntrustedMaster)
     EXPECT_EQ(servers[0].map.size(), ServerListing::kLongestMap);
     EXPECT_EQ(servers[0].mode, "");
     EXPECT_EQ(servers[1].name.size(), ServerListing::kLongestName);
+
+    // A cut never splits a character.
+    const auto accented = Read(R"({"servers": [{"name": ")" + std::string(ServerListing::kLongestName - 1, 'n') +
+                               "\u00e9\u00e9" + R"(", "address": "10.0.0.1:3001", "players": [], "seats": 1}]})");
+    ASSERT_EQ(accented.size(), 1u);
+    EXPECT_EQ(accented[0].name, std::string(ServerListing::kLongestName - 1, 'n'));
 }
 
 TEST(ServerListing, RefusesWhatIsNoListAndBoundsWhatIs)
@@ -84,4 +90,18 @@ TEST(ServerListing, RefusesWhatIsNoListAndBoundsWhatIs)
     many.back() = ']';
     many += "}";
     EXPECT_EQ(Read(many).size(), ServerListing::kMostServers);
+}
+
+TEST(ServerListing, KeepsTheServersWholeBeforeTheCutOfALongList)
+{
+    const std::string entry = R"({"name": "S", "address": "10.0.0.1:3001", "players": [{"name": "A"}], "seats": 2},)";
+    const std::string list = R"({"servers": [)" + entry + entry + entry;
+    std::vector<ListedServer> servers;
+    std::string error;
+    EXPECT_TRUE(ServerListing::Read(list.substr(0, list.size() - 20), servers, error, true)) << error;
+    EXPECT_EQ(servers.size(), 2u);
+    EXPECT_FALSE(ServerListing::Read(list, servers, error)) << "only a cut document may end early";
+    EXPECT_TRUE(servers.empty());
+    EXPECT_FALSE(ServerListing::Read(R"({"other": [)" + entry, servers, error, true)) << "no list began";
+    EXPECT_FALSE(ServerListing::Read(R"([)" + entry, servers, error, true));
 }
