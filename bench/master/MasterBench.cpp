@@ -164,6 +164,24 @@ void BM_MasterListServedGzip(benchmark::State& state)
 }
 BENCHMARK(BM_MasterListServedGzip)->Unit(benchmark::kMicrosecond);
 
+// GET / for a person, on the loop, while the list changes between requests:
+// what the request costs the loop, remade or not.
+void BM_MasterPageServedWhileChanging(benchmark::State& state)
+{
+    BusyMaster busy;
+    int round = 1;
+    std::size_t size = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        busy.rig.Post("/register", Busy(0, round++).dump(), AddressOf(0));
+        busy.rig.clock.Advance(1000);
+        state.ResumeTiming();
+        size = busy.rig.Get("/", true).body->size();
+    }
+    state.counters["gzip_KiB"] = double(size) / 1024;
+}
+BENCHMARK(BM_MasterPageServedWhileChanging)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 namespace {

@@ -8,9 +8,9 @@ double FloodGate::Refilled(const Bucket& bucket, std::int64_t nowMs) const
     return std::min<double>(perMinute, bucket.left + gained);
 }
 
-bool FloodGate::Admits(std::uint32_t address, std::int64_t nowMs)
+bool FloodGate::Admits(std::uint64_t key, std::int64_t nowMs)
 {
-    const auto [at, fresh] = buckets.try_emplace(address, Bucket {double(perMinute), nowMs});
+    const auto [at, fresh] = buckets.try_emplace(key, Bucket {double(perMinute), nowMs});
     Bucket& bucket = at->second;
     if (!fresh)
         bucket = {Refilled(bucket, nowMs), nowMs};

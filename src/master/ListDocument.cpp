@@ -9,6 +9,7 @@
 
 #include "master/AddressText.h"
 #include "master/Gzip.h"
+#include "master/ListPage.h"
 
 void ListDocument::Absorb(ServerList& list)
 {
@@ -24,7 +25,7 @@ void ListDocument::Absorb(ServerList& list)
 void ListDocument::Put(std::uint64_t key, const ServerList::Entry& entry)
 {
     const auto [found, fresh] = at.try_emplace(key, keys.size());
-    auto shared = std::make_shared<const Shown>(Shown {entry.address, entry.port, entry.listing});
+    auto shared = std::make_shared<const ShownServer>(ShownServer {entry.address, entry.port, entry.listing});
     if (!fresh) {
         servers[found->second] = std::move(shared);
         return;
@@ -56,6 +57,18 @@ ListDocument::~ListDocument()
 
 const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
 {
+    Refresh(list, nowMs);
+    return made.json;
+}
+
+const ServedBytes& ListDocument::Page(ServerList& list, std::int64_t nowMs)
+{
+    Refresh(list, nowMs);
+    return made.page;
+}
+
+void ListDocument::Refresh(ServerList& list, std::int64_t nowMs)
+{
     Absorb(list);
     Adopt(false);
     if (!ever) {
@@ -68,14 +81,13 @@ const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
         startedMs = nowMs;
         remake = std::async(std::launch::async, [snapshot = servers, nowMs] {
             ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            ServedBytes made = Make(snapshot, nowMs);
+            Made made = Make(snapshot, nowMs);
             // The tree was built in this thread's own heap: give it back
             // rather than keep tens of megabytes until the next remake.
             ::malloc_trim(0);
             return made;
         });
     }
-    return made;
 }
 
 void ListDocument::Settle()
@@ -91,7 +103,7 @@ void ListDocument::Adopt(bool wait)
     madeVersion = remakeVersion;
 }
 
-nlohmann::json ListDocument::ServerJson(const Shown& server)
+nlohmann::json ListDocument::ServerJson(const ShownServer& server)
 {
     using nlohmann::json;
     json players = json::array();
@@ -106,7 +118,7 @@ nlohmann::json ListDocument::ServerJson(const Shown& server)
             {"version", server.listing.version}};
 }
 
-ServedBytes ListDocument::Make(const Servers& servers, std::int64_t nowMs)
+ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& server : servers)
@@ -115,5 +127,7 @@ ServedBytes ListDocument::Make(const Servers& servers, std::int64_t nowMs)
     document["servers"] = std::move(list);
     auto plain =
         std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    return {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
+    auto page = std::make_shared<const std::string>(ListPage::Render(servers));
+    return {{plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs},
+            {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs}};
 }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "master/AddressText.h"
-#include "master/Gzip.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ td.n { text-align: right; }
 <h1>Quillrock servers</h1>
 )";
 
-std::string Row(const ServerList::Entry& entry)
+std::string Row(const ShownServer& entry)
 {
     const auto robots = std::count_if(entry.listing.players.begin(), entry.listing.players.end(),
                                       [](const ListedPlayer& player) { return player.robot; });
@@ -56,10 +55,11 @@ std::string ListPage::Escaped(std::string_view text)
     return escaped;
 }
 
-std::string ListPage::Render(const ServerList& list)
+std::string ListPage::Render(const ShownServers& servers)
 {
-    std::vector<const ServerList::Entry*> entries;
-    list.ForEachListed([&](const ServerList::Entry& entry) { entries.push_back(&entry); });
+    std::vector<const ShownServer*> entries;
+    for (const auto& server : servers)
+        entries.push_back(server.get());
     std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) {
         return a->listing.name != b->listing.name ? a->listing.name < b->listing.name : a->port < b->port;
     });
@@ -68,18 +68,7 @@ std::string ListPage::Render(const ServerList& list)
             " listed. Join one from the game with its address.</p>\n";
     page += "<table>\n<tr><th>Name</th><th>Map</th><th>Mode</th><th>People</th><th>Robots</th><th>Seats</th>"
             "<th>Address</th></tr>\n";
-    for (const ServerList::Entry* entry : entries)
+    for (const ShownServer* entry : entries)
         page += Row(*entry);
     return page + "</table>\n</body>\n</html>\n";
-}
-
-const ServedBytes& ListPage::Current(const ServerList& list, std::int64_t nowMs)
-{
-    if (ever && (list.Version() == madeVersion || nowMs - made.madeMs < kRemakeMs))
-        return made;
-    auto plain = std::make_shared<const std::string>(Render(list));
-    made = {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
-    madeVersion = list.Version();
-    ever = true;
-    return made;
 }

@@ -50,7 +50,8 @@ const Master::RouteRow Master::kRoutes[] = {
 
 Master::Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings)
     : clock(clock), challenges(challenges), log(log), settings(std::move(settings)),
-      list(ChallengeSocket::NewToken), flood(this->settings.registrationsPerMinute)
+      list(ChallengeSocket::NewToken), flood(this->settings.registrationsPerMinute),
+      addressFlood(this->settings.registrationsPerMinute * kAddressAllowance)
 {
     if (!this->settings.statePath.empty())
         state.emplace(this->settings.statePath);
@@ -71,7 +72,7 @@ HttpAnswer Master::Handle(const HttpAsk& ask)
         HttpAnswer answer = (this->*row.route)(ask);
         // Each change is written and compressed as it comes, so that
         // joining the list never waits on many of them.
-        json.Absorb(list);
+        documents.Absorb(list);
         return answer;
     }
     return pathKnown ? Refuse(ask, Refusal::Method, ask.method + " " + ask.path)
@@ -101,10 +102,21 @@ std::optional<HttpAnswer> Master::Gate(const HttpAsk& ask)
 {
     if (ask.bodyTooLarge)
         return Refuse(ask, Refusal::TooLarge, "larger than " + std::to_string(Registration::kLargestBody) + " bytes");
-    // Unregistering draws on the same allowance: both cost a parse.
-    if (!flood.Admits(ask.address, clock.NowMs()))
+    // Unregistering draws on the same allowances: both cost a parse.
+    if (!addressFlood.Admits(ask.address, clock.NowMs()))
         return Refuse(ask, Refusal::Flood,
-                      "more than " + std::to_string(settings.registrationsPerMinute) + " registrations a minute");
+                      "more than " + std::to_string(settings.registrationsPerMinute * kAddressAllowance) +
+                          " registrations a minute from " + AddressText(ask.address));
+    return std::nullopt;
+}
+
+std::optional<HttpAnswer> Master::GatePort(const HttpAsk& ask, int port)
+{
+    // One host may run many servers: each has an allowance of its own.
+    if (!flood.Admits(ServerList::KeyOf(ask.address, port), clock.NowMs()))
+        return Refuse(ask, Refusal::Flood,
+                      "more than " + std::to_string(settings.registrationsPerMinute) + " registrations a minute for " +
+                          AddressText(ask.address, port));
     return std::nullopt;
 }
 
@@ -116,6 +128,8 @@ HttpAnswer Master::Register(const HttpAsk& ask)
     std::string why;
     if (!Registration::Read(ask.body, registration, why))
         return Refuse(ask, Refusal::Malformed, why);
+    if (auto refused = GatePort(ask, registration.port))
+        return *refused;
     const ServerList::Outcome outcome = list.Register(ask.address, registration, clock.NowMs());
     const std::string where = AddressText(ask.address, registration.port);
     if (outcome.verdict == ServerList::Verdict::TooMany)
@@ -143,11 +157,16 @@ HttpAnswer Master::Unregister(const HttpAsk& ask)
     std::string why;
     if (!Unregistration::Read(ask.body, ending, why))
         return Refuse(ask, Refusal::Malformed, why);
+    if (auto refused = GatePort(ask, ending.port))
+        return *refused;
     const std::string where = AddressText(ask.address, ending.port);
     switch (list.Unregister(ask.address, ending.port, ending.secret)) {
     case ServerList::Ending::Ended:
         log.Tell("unlisted %s: it unregistered", where.c_str());
         return JsonAnswer(200, {{"status", "unlisted"}});
+    case ServerList::Ending::Withdrawn:
+        log.Tell("%s withdrew its claim", where.c_str());
+        return JsonAnswer(200, {{"status", "withdrawn"}});
     case ServerList::Ending::Unknown:
         return JsonAnswer(200, {{"status", "unknown"}});
     case ServerList::Ending::WrongSecret:
@@ -171,14 +190,14 @@ HttpAnswer Master::Served(const HttpAsk& ask, const ServedBytes& made, const cha
 
 HttpAnswer Master::ServersJson(const HttpAsk& ask)
 {
-    HttpAnswer answer = Served(ask, json.Current(list, clock.NowMs()), "application/json");
+    HttpAnswer answer = Served(ask, documents.Current(list, clock.NowMs()), "application/json");
     answer.headers.emplace_back("Access-Control-Allow-Origin", "*");
     return answer;
 }
 
 HttpAnswer Master::Page(const HttpAsk& ask)
 {
-    HttpAnswer answer = Served(ask, page.Current(list, clock.NowMs()), "text/html; charset=utf-8");
+    HttpAnswer answer = Served(ask, documents.Page(list, clock.NowMs()), "text/html; charset=utf-8");
     // Nothing runs, nothing loads: a name that slipped through stays text.
     answer.headers.emplace_back("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
     answer.headers.emplace_back("X-Content-Type-Options", "nosniff");
@@ -197,11 +216,12 @@ void Master::Tick()
     list.Expire(now);
     // Each second's changes are remade without waiting for a request, so
     // the first player to ask after them is not served the list before.
-    json.Current(list, now);
+    documents.Current(list, now);
     if (list.ListedCount() < before)
         log.Tell("unlisted %d server(s) silent for %lld s", before - list.ListedCount(),
                  static_cast<long long>(ServerList::kLifetimeMs / 1000));
     flood.Prune(now);
+    addressFlood.Prune(now);
     Reap(false);
     if (state && now - savedMs >= kSaveEveryMs)
         SaveStateAside();
@@ -218,7 +238,7 @@ void Master::LoadState()
     else if (list.ListedCount() > 0 || skipped > 0)
         log.Say("read %d server(s) from the state, skipped %d", list.ListedCount(), skipped);
     list.Expire(clock.NowMs());
-    json.Absorb(list);
+    documents.Absorb(list);
 }
 
 void Master::SaveState()

@@ -10,7 +10,6 @@
 #include "master/FloodGate.h"
 #include "master/HttpExchange.h"
 #include "master/ListDocument.h"
-#include "master/ListPage.h"
 #include "master/MasterClock.h"
 #include "master/MasterLog.h"
 #include "master/MasterMetrics.h"
@@ -26,6 +25,9 @@ public:
         std::string statePath; // none when empty
     };
     static constexpr std::int64_t kSaveEveryMs = 5000;
+    // One address's allowance, in servers' allowances: twice what a host
+    // running as many servers as it may list ever needs.
+    static constexpr int kAddressAllowance = 2 * ServerList::kMostPerAddress;
 
     Master(const MasterClock& clock, ChallengeSender& challenges, MasterLog& log, Settings settings);
     ~Master();
@@ -47,7 +49,7 @@ public:
     bool SaveStateAside();
 
     // Waits for the list's remake on its way, if any.
-    void SettleList() { json.Settle(); }
+    void SettleList() { documents.Settle(); }
     const ServerList& List() const { return list; }
     const MasterMetrics& Metrics() const { return metrics; }
 
@@ -60,8 +62,10 @@ private:
     };
     static const RouteRow kRoutes[];
 
-    // The refusal of a body too large or of a flood, before any reading.
+    // The refusal of a body too large or of an address's flood, before any reading.
     std::optional<HttpAnswer> Gate(const HttpAsk& ask);
+    // The refusal of one server's flood, once its port is read.
+    std::optional<HttpAnswer> GatePort(const HttpAsk& ask, int port);
     HttpAnswer Register(const HttpAsk& ask);
     HttpAnswer Unregister(const HttpAsk& ask);
     HttpAnswer ServersJson(const HttpAsk& ask);
@@ -77,11 +81,11 @@ private:
     MasterLog& log;
     Settings settings;
     ServerList list;
-    FloodGate flood;
+    FloodGate flood;        // per address and port
+    FloodGate addressFlood; // per address
     BanFile bans;
     MasterMetrics metrics;
-    ListDocument json;
-    ListPage page;
+    ListDocument documents;
     std::optional<StateFile> state;
     std::int64_t savedMs = 0;
     int saver = -1; // the child writing the state, if any

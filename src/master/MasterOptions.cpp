@@ -87,7 +87,7 @@ const char* MasterOptions::HelpText()
            "                                   and read at start\n"
            "  --ban-file FILE                  addresses or networks (a.b.c.d/n) refused, a line\n"
            "                                   each; read again on SIGHUP\n"
-           "  --registrations-per-minute N     per address (default 30)\n"
+           "  --registrations-per-minute N     per server: address and port (default 30)\n"
            "  --clients N                      HTTP clients at once (default 512)\n"
            "  --clients-per-address N          HTTP clients at once from one address (default 16)\n"
            "  --idle-seconds N                 drop a client silent this long (default 10)\n"

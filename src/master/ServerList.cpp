@@ -65,7 +65,7 @@ ServerList::Ending ServerList::Unregister(std::uint32_t address, int port, const
         entry.token.clear();
         if (!entry.Listed())
             Erase(at);
-        return Ending::Ended;
+        return Ending::Withdrawn;
     }
     return Ending::WrongSecret;
 }

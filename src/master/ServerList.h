@@ -43,7 +43,8 @@ public:
     explicit ServerList(NewToken newToken) : newToken(std::move(newToken)) {}
 
     Outcome Register(std::uint32_t address, const Registration& registration, std::int64_t nowMs);
-    enum class Ending { Ended, Unknown, WrongSecret };
+    // Withdrawn: a claim ended, and whatever was listed stays.
+    enum class Ending { Ended, Withdrawn, Unknown, WrongSecret };
     Ending Unregister(std::uint32_t address, int port, const std::string& secret);
     // Unlists what has not registered for kLifetimeMs, forgets stale claims.
     void Expire(std::int64_t nowMs);

@@ -48,7 +48,9 @@ TEST(MasterRegistration, AnotherSecretCannotTakeOrEndAListing)
     EXPECT_EQ(rig.Post("/register", stranger.dump()).status, 202);
     EXPECT_EQ(rig.Servers()[0]["name"], "Friday Night") << "the listing stays until the port is proven";
     const json ending = {{"port", 3001}, {"secret", "a-stranger-on-the-same-nat"}};
-    EXPECT_EQ(rig.Post("/unregister", ending.dump()).status, 200) << "it may withdraw its own claim";
+    const HttpAnswer withdrawn = rig.Post("/unregister", ending.dump());
+    EXPECT_EQ(withdrawn.status, 200) << "it may withdraw its own claim";
+    EXPECT_EQ(json::parse(*withdrawn.body)["status"], "withdrawn") << "and nothing was unlisted";
     EXPECT_EQ(rig.Post("/unregister", ending.dump()).status, 403);
     EXPECT_EQ(rig.master.Metrics().Refusals(Refusal::Secret), 1u);
     EXPECT_EQ(rig.Servers().size(), 1u);
@@ -109,11 +111,23 @@ TEST(MasterRegistration, RefusesFloodsAndTooManyPorts)
         EXPECT_EQ(rig.Post("/register", Description().dump()).status, 202);
     const HttpAnswer flooded = rig.Post("/register", Description().dump());
     EXPECT_EQ(flooded.status, 429);
-    EXPECT_EQ(json::parse(*flooded.body)["error"], "more than 5 registrations a minute");
+    EXPECT_EQ(json::parse(*flooded.body)["error"], "more than 5 registrations a minute for 203.0.113.7:3001");
     EXPECT_EQ(rig.challenges.sent.size(), 5u) << "a refused registration sends nothing";
     EXPECT_EQ(rig.Post("/register", Description().dump(), kServerAddress + 1).status, 202) << "others go on";
+    EXPECT_EQ(rig.Post("/register", Description("n", 3002).dump()).status, 202) << "so do its other servers";
     rig.clock.Advance(12000);
     EXPECT_EQ(rig.Post("/register", Description().dump()).status, 202) << "the allowance refills steadily";
+
+    // A host with as many servers as it may list, each at its most, is never
+    // stopped; a host past twice that is.
+    MasterRig host(settings);
+    for (int round = 0; round < 5; ++round)
+        for (int port = 1; port <= ServerList::kMostPerAddress; ++port)
+            ASSERT_EQ(host.Post("/register", Description("n", port).dump()).status, 202);
+    for (int port = 1; port <= ServerList::kMostPerAddress * 5; ++port)
+        host.Post("/register", Description("n", 1).dump());
+    const HttpAnswer ceiling = host.Post("/register", Description("n", 2).dump());
+    EXPECT_EQ(json::parse(*ceiling.body)["error"], "more than 640 registrations a minute from 203.0.113.7");
 
     MasterRig many({6000, {}});
     for (int port = 1; port <= ServerList::kMostPerAddress; ++port)
