@@ -11,6 +11,7 @@
 class BanFile {
 public:
     using Skipped = std::function<void(int line, const std::string& text)>;
+    static constexpr std::size_t kLargestFile = 4 << 20;
 
     static BanFile Read(const std::string& text, const Skipped& skipped);
     bool Bans(std::uint32_t address) const;

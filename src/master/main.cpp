@@ -3,14 +3,13 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "master/AddressText.h"
 #include "master/ChallengeSocket.h"
 #include "master/HttpFront.h"
 #include "master/Master.h"
 #include "master/MasterOptions.h"
+#include "platform/WholeFile.h"
 
 namespace {
 
@@ -18,14 +17,14 @@ void ReadBans(const std::string& path, Master& master, MasterLog& log)
 {
     if (path.empty())
         return;
-    std::ifstream file(path);
-    if (!file) {
-        log.Say("cannot read the ban file %s; keeping the bans as they were", path.c_str());
+    // Never waited on: a FIFO or a device in its place is refused.
+    std::string why;
+    const auto bytes = platform::ReadWholeFile(path, BanFile::kLargestFile, why);
+    if (!bytes) {
+        log.Say("cannot read the ban file: %s; keeping the bans as they were", why.c_str());
         return;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    const BanFile bans = BanFile::Read(text.str(), [&](int line, const std::string&) {
+    const BanFile bans = BanFile::Read(std::string(bytes->begin(), bytes->end()), [&](int line, const std::string&) {
         log.Say("%s:%d: not an address or network; skipped", path.c_str(), line);
     });
     log.Say("%zu banned address(es) or network(s) from %s", bans.Size(), path.c_str());
