@@ -39,7 +39,8 @@ TEST(MasterPageInBrowser, AServerNamedLikeAScriptShowsAsText)
 {
     const char* chromium = Chromium();
     if (!chromium)
-        GTEST_SKIP() << "no chromium here";
+        GTEST_SKIP() << "skipped: the page is checked in headless Chromium, and neither /usr/bin/chromium nor "
+                        "/usr/bin/chromium-browser is here (Debian's package chromium)";
     ServedMaster served({}, {}, [](MasterRig& rig) {
         rig.List(Description("<script>alert(1)</script>"));
         rig.List(Description("Friday Night", 3002));
