@@ -6,6 +6,7 @@
 #include "gfx/screens/InternetServers.h"
 #include "net/ServerListing.h"
 #include "net/ServerTable.h"
+#include "platform/ServerPinger.h"
 #include "support/OffscreenGame.h"
 
 // The Internet Servers screen with 1,000 servers listed: a frame is 16.7 ms
@@ -119,3 +120,20 @@ static void BM_InternetScreenFrame(benchmark::State& state)
         screen->Draw(0, 0);
 }
 BENCHMARK(BM_InternetScreenFrame)->Unit(benchmark::kMicrosecond);
+
+// F5 on a list of 10,000: every row asked for a ping at once, of which 16
+// go at a time.
+static void BM_PingerAsksTenThousand(benchmark::State& state)
+{
+    std::vector<std::string> addresses;
+    for (int i = 0; i < 10 * kServers; ++i)
+        addresses.push_back("10." + std::to_string(i / 250 % 250) + "." + std::to_string(i % 250) + ".1:" +
+                            std::to_string(3001 + i / 62500));
+    for (auto _ : state) {
+        platform::ServerPinger pinger(platform::Guid {});
+        for (const std::string& address : addresses)
+            pinger.Ask(address);
+        benchmark::DoNotOptimize(pinger.Idle());
+    }
+}
+BENCHMARK(BM_PingerAsksTenThousand)->Unit(benchmark::kMillisecond);

@@ -50,9 +50,8 @@ ServerPinger::~ServerPinger()
 
 void ServerPinger::Ask(const std::string& address)
 {
-    const bool flyingThere =
-        std::any_of(flying.begin(), flying.end(), [&](const Flight& f) { return f.address == address; });
-    if (!flyingThere && std::find(waiting.begin(), waiting.end(), address) == waiting.end())
+    // A set, so that asking for every row of a long list stays linear.
+    if (asked.insert(address).second)
         waiting.push_back(address);
 }
 
@@ -62,8 +61,10 @@ void ServerPinger::Launch()
         const std::string address = waiting.front();
         waiting.pop_front();
         ENetAddress to{};
-        if (socket == kNoSocket || !ToAddress(address, to))
+        if (socket == kNoSocket || !ToAddress(address, to)) {
+            asked.erase(address);
             continue;
+        }
         discovery::Search search{application, discovery::RandomNonce()};
         std::vector<std::uint8_t> bytes = discovery::EncodeSearch(search);
         ENetBuffer buffer{bytes.data(), bytes.size()};
@@ -88,9 +89,15 @@ void ServerPinger::Receive(std::vector<std::pair<std::string, int>>& done)
                                          [&](const Flight& f) { return f.nonce == answer->nonce; });
         if (flight == flying.end())
             continue;
-        done.emplace_back(flight->address, static_cast<int>(TickCount() - flight->sentAt));
+        Finish(done, flight->address, static_cast<int>(TickCount() - flight->sentAt));
         flying.erase(flight);
     }
+}
+
+void ServerPinger::Finish(std::vector<std::pair<std::string, int>>& done, const std::string& address, int ms)
+{
+    asked.erase(address);
+    done.emplace_back(address, ms);
 }
 
 std::vector<std::pair<std::string, int>> ServerPinger::Poll()
@@ -104,7 +111,7 @@ std::vector<std::pair<std::string, int>> ServerPinger::Poll()
             ++flight;
             continue;
         }
-        done.emplace_back(flight->address, kSilent);
+        Finish(done, flight->address, kSilent);
         flight = flying.erase(flight);
     }
     Launch();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -40,11 +41,13 @@ private:
     };
     void Launch();
     void Receive(std::vector<std::pair<std::string, int>>& done);
+    void Finish(std::vector<std::pair<std::string, int>>& done, const std::string& address, int ms);
 
     Guid application;
     std::intptr_t socket;
     std::deque<std::string> waiting;
-    std::vector<Flight> flying;
+    std::vector<Flight> flying; // kMostAtOnce at most
+    std::unordered_set<std::string> asked; // waiting or flying
 };
 
 } // namespace platform

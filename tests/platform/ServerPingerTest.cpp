@@ -61,3 +61,22 @@ TEST(ServerPinger, PingsAtMostSixteenAtOnceAndCountsTheSilent)
         EXPECT_EQ(ms, platform::ServerPinger::kSilent) << address;
     EXPECT_TRUE(pinger.Idle());
 }
+
+// A server is pinged once at a time, and again once its ping has ended.
+TEST(ServerPinger, AsksAgainOnceAPingHasEnded)
+{
+    SearchSocket game;
+    platform::ServerPinger pinger(kGame);
+    pinger.Ask(game.Address(1));
+    pinger.Poll();
+    const auto heard = game.Hear();
+    ASSERT_EQ(heard.size(), 1u);
+    pinger.Ask(game.Address(1));
+    pinger.Poll();
+    EXPECT_TRUE(game.Hear().empty()) << "one on its way";
+    game.Answer(heard[0], kGame);
+    ASSERT_EQ(PollFor(pinger, 1, 5).size(), 1u);
+    pinger.Ask(game.Address(1));
+    pinger.Poll();
+    EXPECT_EQ(game.Hear().size(), 1u);
+}
