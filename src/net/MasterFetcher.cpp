@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <mutex>
+#include <thread>
 
 #include "net/ServerListing.h"
 #include "platform/HostLookup.h"
@@ -24,21 +26,38 @@ std::string DottedOf(std::uint32_t networkOrder)
 
 } // namespace
 
+struct MasterFetcher::Shared {
+    Shared(std::vector<std::string> masters, int timeoutMs)
+        : masters(std::move(masters)), timeoutMs(timeoutMs), cancel(::eventfd(0, EFD_CLOEXEC))
+    {
+    }
+    ~Shared()
+    {
+        if (cancel >= 0)
+            ::close(cancel);
+    }
+    Shared(const Shared&) = delete;
+    Shared& operator=(const Shared&) = delete;
+
+    const std::vector<std::string> masters;
+    const int timeoutMs;
+    const int cancel;
+    std::mutex lock;
+    bool running = false;
+    std::optional<Outcome> ready;
+};
+
 MasterFetcher::MasterFetcher(std::vector<std::string> masters, int timeoutMs)
-    : masters(std::move(masters)), timeoutMs(timeoutMs), cancel(::eventfd(0, EFD_CLOEXEC))
+    : shared(std::make_shared<Shared>(std::move(masters), timeoutMs))
 {
 }
 
 MasterFetcher::~MasterFetcher()
 {
-    if (cancel >= 0) {
+    if (shared->cancel >= 0) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t wrote = ::write(cancel, &one, sizeof one);
+        [[maybe_unused]] const ssize_t wrote = ::write(shared->cancel, &one, sizeof one);
     }
-    if (worker.joinable())
-        worker.join();
-    if (cancel >= 0)
-        ::close(cancel);
 }
 
 std::optional<std::int64_t> MasterFetcher::MadeAt(long ageSeconds, const std::string& lastModified,
@@ -53,7 +72,7 @@ std::optional<std::int64_t> MasterFetcher::MadeAt(long ageSeconds, const std::st
     return static_cast<std::int64_t>(::timegm(&when));
 }
 
-MasterFetcher::Fetched MasterFetcher::FetchOne(const std::string& url) const
+MasterFetcher::Fetched MasterFetcher::FetchOne(const Shared& shared, const std::string& url)
 {
     Fetched fetched;
     const auto at = platform::HttpUrl::Parse(url, fetched.error);
@@ -66,7 +85,7 @@ MasterFetcher::Fetched MasterFetcher::FetchOne(const std::string& url) const
         return fetched;
     const platform::HttpDocument document =
         platform::HttpGet(DottedOf(address), at->port, at->path + "/servers.json", ServerListing::kLargestDocument,
-                          true, timeoutMs, cancel, at->HostHeader());
+                          true, shared.timeoutMs, shared.cancel, at->HostHeader());
     if (document.status == 0) {
         fetched.error = document.error;
         return fetched;
@@ -80,8 +99,9 @@ MasterFetcher::Fetched MasterFetcher::FetchOne(const std::string& url) const
     return fetched;
 }
 
-MasterFetcher::Outcome MasterFetcher::FetchAll() const
+MasterFetcher::Outcome MasterFetcher::FetchAll(const Shared& shared)
 {
+    const std::vector<std::string>& masters = shared.masters;
     Outcome outcome;
     if (masters.empty()) {
         outcome.notice = "No master set: start the game with --master http://HOST:PORT";
@@ -91,7 +111,7 @@ MasterFetcher::Outcome MasterFetcher::FetchAll() const
     {
         std::vector<std::jthread> asking;
         for (std::size_t i = 0; i < masters.size(); ++i)
-            asking.emplace_back([this, &fetched, i] { fetched[i] = FetchOne(masters[i]); });
+            asking.emplace_back([&shared, &fetched, i] { fetched[i] = FetchOne(shared, shared.masters[i]); });
     }
     // The freshest list; among lists as fresh, the master named first.
     std::optional<std::size_t> best;
@@ -114,30 +134,28 @@ MasterFetcher::Outcome MasterFetcher::FetchAll() const
 
 void MasterFetcher::Start()
 {
-    std::lock_guard guard(lock);
-    if (running)
+    std::lock_guard guard(shared->lock);
+    if (shared->running)
         return;
-    if (worker.joinable())
-        worker.join();
-    running = true;
-    worker = std::thread([this] {
-        Outcome outcome = FetchAll();
-        std::lock_guard done(lock);
-        ready = std::move(outcome);
-        running = false;
-    });
+    shared->running = true;
+    std::thread([state = shared] {
+        Outcome outcome = FetchAll(*state);
+        std::lock_guard done(state->lock);
+        state->ready = std::move(outcome);
+        state->running = false;
+    }).detach();
 }
 
 bool MasterFetcher::Busy() const
 {
-    std::lock_guard guard(lock);
-    return running;
+    std::lock_guard guard(shared->lock);
+    return shared->running;
 }
 
 std::optional<MasterFetcher::Outcome> MasterFetcher::Take()
 {
-    std::lock_guard guard(lock);
-    std::optional<Outcome> taken = std::move(ready);
-    ready.reset();
+    std::lock_guard guard(shared->lock);
+    std::optional<Outcome> taken = std::move(shared->ready);
+    shared->ready.reset();
     return taken;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "net/ListedServer.h"
@@ -26,7 +25,8 @@ public:
     };
 
     explicit MasterFetcher(std::vector<std::string> masters, int timeoutMs = kTimeoutMs);
-    // Cancels a fetch on its way and waits for its threads.
+    // Cancels a fetch on its way without waiting for it: a host name's
+    // lookup cannot be cut short, and ends into the fetch's own state.
     ~MasterFetcher();
     MasterFetcher(const MasterFetcher&) = delete;
     MasterFetcher& operator=(const MasterFetcher&) = delete;
@@ -44,6 +44,7 @@ public:
                                               std::int64_t receivedAt);
 
 private:
+    struct Shared;
     // One master's answer.
     struct Fetched {
         bool listed = false;
@@ -52,14 +53,9 @@ private:
         std::string error;
     };
 
-    Outcome FetchAll() const;
-    Fetched FetchOne(const std::string& url) const;
+    static Outcome FetchAll(const Shared& shared);
+    static Fetched FetchOne(const Shared& shared, const std::string& url);
 
-    std::vector<std::string> masters;
-    int timeoutMs;
-    int cancel;
-    std::thread worker;
-    mutable std::mutex lock;
-    bool running = false;
-    std::optional<Outcome> ready;
+    // Shared with the fetch on its way, which may outlive this.
+    std::shared_ptr<Shared> shared;
 };
