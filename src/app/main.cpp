@@ -21,6 +21,7 @@
 #include "gfx/TgaImage.h"
 #include "net/NetClient.h"
 #include "platform/DataDirectory.h"
+#include "platform/HttpUrl.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
 #include "platform/PathResolver.h"
@@ -93,7 +94,12 @@ std::optional<int> EnterDataDirectory(int argc, char** argv, CommandLine& option
             continue;
         }
         if (std::strcmp(argv[i], "--master") == 0 && i + 1 < argc) {
-            options.masters.emplace_back(argv[++i]);
+            std::string why;
+            if (!platform::HttpUrl::Parse(argv[++i], why)) {
+                std::fprintf(stderr, "quillrock: --master '%s' %s\n%s", argv[i], why.c_str(), kUsage);
+                return 2;
+            }
+            options.masters.emplace_back(argv[i]);
             continue;
         }
         if (std::strcmp(argv[i], "--no-sound") == 0) {
