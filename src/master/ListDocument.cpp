@@ -57,31 +57,35 @@ ListDocument::~ListDocument()
 
 const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
 {
-    Refresh(list, nowMs);
+    Refresh(list, nowMs, false);
     return made.json;
 }
 
 const ServedBytes& ListDocument::Page(ServerList& list, std::int64_t nowMs)
 {
-    Refresh(list, nowMs);
+    Refresh(list, nowMs, true);
     return made.page;
 }
 
-void ListDocument::Refresh(ServerList& list, std::int64_t nowMs)
+void ListDocument::Refresh(ServerList& list, std::int64_t nowMs, bool page)
 {
     Absorb(list);
     Adopt(false);
+    // The page is remade only once someone asks for it: people ask far
+    // less often than programs, and it costs as much as the list.
+    const Wanted wanted {list.Version() != madeVersion, page && list.Version() != pageVersion};
     if (!ever) {
-        made = Make(servers, nowMs);
-        madeVersion = list.Version();
+        made = Make(servers, nowMs, {true, true});
+        madeVersion = pageVersion = list.Version();
         startedMs = nowMs;
         ever = true;
-    } else if (list.Version() != madeVersion && !remake.valid() && nowMs - startedMs >= kRemakeMs) {
+    } else if ((wanted.json || wanted.page) && !remake.valid() && nowMs - startedMs >= kRemakeMs) {
         remakeVersion = list.Version();
+        remakeWanted = wanted;
         startedMs = nowMs;
-        remake = std::async(std::launch::async, [snapshot = servers, nowMs] {
+        remake = std::async(std::launch::async, [snapshot = servers, nowMs, wanted] {
             ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            Made made = Make(snapshot, nowMs);
+            Made made = Make(snapshot, nowMs, wanted);
             // The tree was built in this thread's own heap: give it back
             // rather than keep tens of megabytes until the next remake.
             ::malloc_trim(0);
@@ -99,8 +103,15 @@ void ListDocument::Adopt(bool wait)
 {
     if (!remake.valid() || (!wait && remake.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
         return;
-    made = remake.get();
-    madeVersion = remakeVersion;
+    Made fresh = remake.get();
+    if (remakeWanted.json) {
+        made.json = std::move(fresh.json);
+        madeVersion = remakeVersion;
+    }
+    if (remakeWanted.page) {
+        made.page = std::move(fresh.page);
+        pageVersion = remakeVersion;
+    }
 }
 
 nlohmann::json ListDocument::ServerJson(const ShownServer& server)
@@ -118,7 +129,19 @@ nlohmann::json ListDocument::ServerJson(const ShownServer& server)
             {"version", server.listing.version}};
 }
 
-ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs)
+ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs, Wanted wanted)
+{
+    Made made;
+    if (wanted.json)
+        made.json = MakeJson(servers, nowMs);
+    if (wanted.page) {
+        auto page = std::make_shared<const std::string>(ListPage::Render(servers));
+        made.page = {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs};
+    }
+    return made;
+}
+
+ServedBytes ListDocument::MakeJson(const ShownServers& servers, std::int64_t nowMs)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& server : servers)
@@ -127,7 +150,5 @@ ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t 
     document["servers"] = std::move(list);
     auto plain =
         std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    auto page = std::make_shared<const std::string>(ListPage::Render(servers));
-    return {{plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs},
-            {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs}};
+    return {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
 }
