@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "base/Console.h"
@@ -10,6 +11,8 @@
 #include "gfx/Hud.h"
 #include "gfx/Renderer.h"
 #include "gfx/TeamView.h"
+#include "net/MapCache.h"
+#include "net/MapTransfer.h"
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -27,10 +30,21 @@ std::string Minutes(std::uint32_t ms)
     return text;
 }
 
+// Whether this game has the map: the offered version, shipped or
+// downloaded, or without an offer the shipped one of that name.
+bool HasMap(const std::string& name, const std::optional<MapTransfer::Offer>& offer, const MapCache& maps)
+{
+    if (offer && offer->name == name)
+        return maps.Find(*offer).has_value();
+    return platform::FileExists("Maps\\" + name + ".smp");
+}
+
 // The maps the demo's game goes on to that this game does not have.
 std::vector<std::string> MissingMaps(const DemoReader& demo)
 {
+    const MapCache maps(MapCache::DefaultFolder());
     std::vector<std::string> missing;
+    std::optional<MapTransfer::Offer> offer;
     for (const DemoRecord& record : demo.Records()) {
         if (record.kind != DemoRecord::kPayload)
             continue;
@@ -38,11 +52,12 @@ std::vector<std::string> MissingMaps(const DemoReader& demo)
         batch.ParsePacked(demo.Bytes(record), record.size);
         for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
             char name[kTextBufferSize] = {};
+            if (message->Kind() == kMsgMapOffer)
+                offer = MapTransfer::ReadOffer(*message);
             if (message->Kind() != kMsgMap)
                 continue;
             message->GetMapName(name, sizeof name);
-            if (std::find(missing.begin(), missing.end(), name) == missing.end() &&
-                !platform::FileExists(std::string("Maps\\") + name + ".smp"))
+            if (std::find(missing.begin(), missing.end(), name) == missing.end() && !HasMap(name, offer, maps))
                 missing.emplace_back(name);
         }
     }

@@ -149,6 +149,7 @@ bool NetClient::Connect()
     pingsHeard = 0;
     offered.reset();
     download.reset();
+    heldTiles.clear();
     connected = hostSelected && session->Connect(selected.address, watchAsked);
     return connected;
 }
@@ -255,6 +256,7 @@ void NetClient::ResetRound()
     teamScores = {};
     flags = {};
     basesHeard = {};
+    heldTiles.clear();
     if (world)
         world->ResetRound();
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <utility>
 #include <memory>
 #include <optional>
@@ -172,8 +173,12 @@ private:
     void ApplyWatchers(const NetMessage& message);
     void ApplyMapOffer(const NetMessage& message);
     void ApplyMapPiece(const NetMessage& message);
+    // The shipped map of that name, or a line saying there is none.
+    void LoadNamedMap(const char* name);
     // The offered map: found here and loaded, or asked for.
     void FetchMap();
+    // Fuel blocks heard while the map was still coming, set on it once it is.
+    void SetHeldTiles();
     // Where a flag's news happened, for its sound.
     Vector3 NewsPlace(FlagEvent event, const Flag& flag, int pilot) const;
     // A pilot's line starts with a name in the game and a colon.
@@ -208,6 +213,7 @@ private:
     std::string mapHeard;
     std::optional<MapTransfer::Offer> offered;
     std::unique_ptr<MapDownload> download;
+    std::map<std::pair<int, int>, std::uint8_t> heldTiles; // column and row: the last value heard
     std::unique_ptr<MapCache> maps;
     std::array<int, kTeams> teamScores {}; // Red's, Blue's
     std::array<std::optional<Flag>, kTeams> flags;

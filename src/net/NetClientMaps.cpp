@@ -9,6 +9,7 @@
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
+#include "world/Map.h"
 #include "world/World.h"
 
 void NetClient::SetMapFolder(const std::string& folder)
@@ -31,8 +32,7 @@ void NetClient::FetchMap()
     }
     // A recording cannot ask; it plays what the data folder has.
     if (playingBack) {
-        if (world && world->LoadMap(offered->name.c_str()))
-            console->Print("Loaded map \"%s\"", offered->name.c_str());
+        LoadNamedMap(offered->name.c_str());
         return;
     }
     download = std::make_unique<MapDownload>(*offered, platform::TickCount());
@@ -61,4 +61,15 @@ void NetClient::ApplyMapPiece(const NetMessage& message)
     if (world && world->LoadMapBytes(download->MapFile(), radar))
         console->Print("Loaded map \"%s\"", offer.name.c_str());
     download.reset();
+    SetHeldTiles();
+}
+
+void NetClient::SetHeldTiles()
+{
+    Map* map = world ? world->GetMap() : nullptr;
+    for (const auto& [place, value] : heldTiles) {
+        if (map && map->HasCells())
+            map->SetCellExtra(place.first, place.second, value);
+    }
+    heldTiles.clear();
 }

@@ -135,11 +135,16 @@ void NetClient::ApplyMap(const NetMessage& message)
     }
     // Whatever was coming was for another map.
     download.reset();
+    LoadNamedMap(text);
+}
+
+void NetClient::LoadNamedMap(const char* name)
+{
     Console* console = Console::Instance();
-    if (world && world->LoadMap(text))
-        console->Print("Loaded map \"%s\"", text);
+    if (world && world->LoadMap(name))
+        console->Print("Loaded map \"%s\"", name);
     else
-        console->Print("Unable to load map \"%s\", maybe you don't have that one?", text);
+        console->Print("Unable to load map \"%s\", maybe you don't have that one?", name);
 }
 
 void NetClient::ApplyRoundOver(const NetMessage&)
@@ -438,11 +443,16 @@ void NetClient::ApplyTurretState(const NetMessage& message)
 
 void NetClient::ApplyTileChange(const NetMessage& message)
 {
-    Map* map = world ? world->GetMap() : nullptr;
-    if (!map || !map->HasCells())
-        return;
     int column = 0, row = 0;
     std::uint8_t value = 0;
     message.GetTileChange(column, row, value);
+    // A joining player hears the round's fuel blocks while its map downloads.
+    if (download) {
+        heldTiles[{column, row}] = value;
+        return;
+    }
+    Map* map = world ? world->GetMap() : nullptr;
+    if (!map || !map->HasCells())
+        return;
     map->SetCellExtra(column, row, value);
 }

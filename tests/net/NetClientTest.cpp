@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "net/ApplicationGuid.h"
+#include "net/MapTransfer.h"
 #include "net/PackedBatch.h"
 #include "platform/Clock.h"
 #include "support/ClientWorld.h"
@@ -642,6 +643,37 @@ TEST_P(MessageHandling, AnOwnShotSpentOnAWallHereStaysSpent)
     gone.SetEntityKilled(80);
     Hand({&gone, &bullet});
     EXPECT_NE(world->FindEntity(80), nullptr) << "the id is another's";
+}
+
+// A map the game lacks, offered: fuel blocks heard while it downloads are
+// on it once it came, and a demo finds it kept or says it has none.
+TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromTheCache)
+{
+    TempDir cache;
+    client->SetMapFolder(cache.Path());
+    const auto bytes = MapFileBytes("Quarry", Rows(8, 8));
+    MapTransfer::Offer offer {"Quarry", static_cast<std::uint32_t>(bytes.size()),
+                              platform::HashOf(bytes.data(), bytes.size()), 0, platform::HashOf(nullptr, 0)};
+    NetMessage offered, map, tile, piece;
+    MapTransfer::Write(offer, offered);
+    map.SetMapName("Quarry");
+    tile.SetTileChange(3, 2, 7);
+    Hand({&offered, &map, &tile});
+    ASSERT_NE(client->Download(), nullptr);
+    MapTransfer::Write(MapTransfer::Piece {MapTransfer::Part::MapFile, 0, bytes}, piece);
+    Hand({&piece});
+    ASSERT_NE(world->GetMap(), nullptr);
+    EXPECT_EQ(world->GetMap()->CellExtraAt(3, 2), 7) << "heard before the map was there";
+
+    client->PlayBack();
+    Hand({&offered, &map});
+    EXPECT_NE(world->GetMap(), nullptr) << "the kept download";
+    offer.name = "Gone";
+    MapTransfer::Write(offer, offered);
+    map.SetMapName("Gone");
+    Hand({&offered, &map});
+    EXPECT_TRUE(ConsoleHas("Unable to load map \"Gone\", maybe you don't have that one?"));
+    EXPECT_EQ(world->GetMap(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),
