@@ -5,6 +5,7 @@
 
 #include "mapmaker/MapChecks.h"
 #include "mapmaker/RadarPicture.h"
+#include "net/MapTransfer.h"
 #include "world/CellKind.h"
 
 MapMaker::MapMaker(std::string fileName, const std::string& text) : fileName(std::move(fileName))
@@ -14,6 +15,11 @@ MapMaker::MapMaker(std::string fileName, const std::string& text) : fileName(std
         problems.push_back({grid.nameLine, 0,
                             "the map is named \"" + grid.name + "\" but its file \"" + this->fileName +
                                 "\": the radar finds its picture by the name, the game the map by the file's"});
+    }
+    if (!MapTransfer::IsPlainName(this->fileName)) {
+        problems.push_back({std::max(grid.nameLine, 1), 0,
+                            "\"" + this->fileName + "\" cannot name a map a server sends to its players: "
+                            "only letters, digits, _ and -, 63 at most"});
     }
     if (read) {
         const MapChecks checks(grid);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -65,24 +64,11 @@ int ReadArguments(int argc, char** argv, Arguments& arguments)
 // or the new one.
 bool Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::filesystem::path fresh = path;
-    fresh += ".new";
-    {
-        std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::fprintf(stderr, "quillrock-mapmaker: cannot write %s\n", fresh.c_str());
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(fresh, path, error);
-    if (error) {
-        std::fprintf(stderr, "quillrock-mapmaker: cannot write %s: %s\n", path.c_str(), error.message().c_str());
-        std::filesystem::remove(fresh, error);
-        return false;
-    }
-    return true;
+    std::string error;
+    if (platform::ReplaceFile(path.string(), std::string(bytes.begin(), bytes.end()), error))
+        return true;
+    std::fprintf(stderr, "quillrock-mapmaker: %s\n", error.c_str());
+    return false;
 }
 
 // 0 made, 1 not read or written, 2 faults in the source.

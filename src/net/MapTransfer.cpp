@@ -97,12 +97,4 @@ std::optional<Piece> ReadPiece(const NetMessage& message)
     return piece;
 }
 
-bool IsPlainName(const std::string& name)
-{
-    const auto plain = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
-    };
-    return !name.empty() && name.size() <= kLongestName && std::ranges::all_of(name, plain);
-}
-
 } // namespace MapTransfer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,7 +46,14 @@ std::optional<Offer> ReadOffer(const NetMessage& message);
 std::optional<platform::Sha256> ReadRequest(const NetMessage& message);
 std::optional<Piece> ReadPiece(const NetMessage& message);
 
-// Whether a name is one plain file name the game may use in a path.
-bool IsPlainName(const std::string& name);
+// Whether a name is one plain file name the game may use in a path; the
+// map maker holds its maps to it too, so it lives here whole.
+inline bool IsPlainName(const std::string& name)
+{
+    const auto plain = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    };
+    return !name.empty() && name.size() <= kLongestName && std::ranges::all_of(name, plain);
+}
 
 } // namespace MapTransfer

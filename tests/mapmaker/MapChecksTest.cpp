@@ -46,11 +46,17 @@ TEST(MapChecks, AnOpenMapOfAScreenPassesAndASmallerOneShowsItsSeams)
     EXPECT_EQ(Checked(Open(34, 25)), (Problems{{1, 0, "34 x 25 cells, less than a screen's 34 x 26: its seams would show twice"}}));
 }
 
-TEST(MapChecks, TheNameIsTheFilesName)
+TEST(MapChecks, TheNameIsTheFilesNameAndOneAServerMayOffer)
 {
     EXPECT_EQ(Checked(Open(), "Other"),
               (Problems{{1, 0, "the map is named \"Test\" but its file \"Other\": the radar finds its picture by the "
                                "name, the game the map by the file's"}}));
+    std::string source = "name Two.Dots\n";
+    for (const std::string& row : Open())
+        source += row + "\n";
+    EXPECT_EQ(MapMaker("Two.Dots", source).Problems(),
+              (Problems{{1, 0, "\"Two.Dots\" cannot name a map a server sends to its players: only letters, digits, _ "
+                               "and -, 63 at most"}}));
 }
 
 TEST(MapChecks, SpawnPointsHaveRoomAndMeetEveryOtherAcrossTheSeams)
