@@ -21,7 +21,7 @@ std::vector<std::uint8_t> HiveFile(const char* extension)
 // reading its share of each file and packing the pieces.
 void BM_ServeDownloadsATick(benchmark::State& state)
 {
-    MapUploads uploads(QR_DATA_DIR);
+    MapUploads uploads(QR_DATA_DIR, [](int, const std::string&) {});
     const auto map = HiveFile(".smp");
     const platform::Sha256 hash = platform::HashOf(map.data(), map.size());
     // Every download afresh once the last ends, so that each tick serves
@@ -37,7 +37,7 @@ void BM_ServeDownloadsATick(benchmark::State& state)
     const MapUploads::Sender count = [&](int, const std::vector<std::uint8_t>& payload) { sent += payload.size(); };
     ask();
     for (auto _ : state) {
-        uploads.Pump(count);
+        uploads.Pump(count, [](int) { return std::size_t {0}; });
         if (uploads.Waiting() == 0) {
             state.PauseTiming();
             ask();

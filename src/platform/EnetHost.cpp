@@ -83,6 +83,31 @@ void QueuePayload(ENetHost*, ENetPeer* peer, const std::uint8_t* data, std::size
         enet_packet_destroy(packet);
 }
 
+namespace {
+
+std::size_t ReliableBytesIn(const ENetList& commands)
+{
+    std::size_t bytes = 0;
+    for (const ENetListNode* node = commands.sentinel.next; node != &commands.sentinel; node = node->next) {
+        const auto* command = reinterpret_cast<const ENetOutgoingCommand*>(node);
+        if (command->command.header.command & ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE)
+            bytes += command->fragmentLength;
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::size_t ReliableBytesQueued(const ENetPeer* peer)
+{
+    // A command that timed out goes back to wait, out of the bytes in flight.
+    std::size_t bytes = peer->reliableDataInTransit + ReliableBytesIn(peer->outgoingCommands);
+#if ENET_VERSION >= ENET_VERSION_CREATE(1, 3, 18)
+    bytes += ReliableBytesIn(peer->outgoingSendReliableCommands);
+#endif
+    return bytes;
+}
+
 void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery)
 {
     QueuePayload(host, peer, data, size, delivery);

@@ -34,6 +34,9 @@ constexpr enet_uint32 kRefusedBanned = 2;
 // Queues a payload for a peer. What is queued for a peer leaves together,
 // in as few datagrams as it fits, at the next flush or service of the host.
 void QueuePayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery);
+// Reliable bytes to the peer not yet acknowledged: those waiting to go and
+// those in flight, each once however often it is sent again.
+std::size_t ReliableBytesQueued(const ENetPeer* peer);
 // Queues a payload and sends what is queued at once.
 void SendPayload(ENetHost* host, ENetPeer* peer, const std::uint8_t* data, std::size_t size, Delivery delivery);
 

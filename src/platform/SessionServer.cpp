@@ -390,6 +390,12 @@ std::uint32_t SessionServer::TakeResent(PlayerId player)
     return resent;
 }
 
+std::size_t SessionServer::ReliableBytesQueued(PlayerId player) const
+{
+    const auto found = state->players.find(player);
+    return found == state->players.end() ? 0 : platform::ReliableBytesQueued(found->second);
+}
+
 std::uint32_t SessionServer::AddressOf(PlayerId player) const
 {
     const auto found = state->players.find(player);

@@ -71,6 +71,8 @@ public:
     // How many times reliable payloads to the player were sent again, since
     // the last time this was asked.
     std::uint32_t TakeResent(PlayerId player);
+    // Reliable bytes queued to the player and not yet acknowledged.
+    std::size_t ReliableBytesQueued(PlayerId player) const;
     // The IPv4 address a player joined from, in host order; 0 for no player.
     std::uint32_t AddressOf(PlayerId player) const;
     // Ends the session: every player is told, then the port is closed.

@@ -61,7 +61,7 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
       watchers({this->options.spectatorSlots, this->options.maxPlayers, log, *game, connections,
                 [this](platform::PlayerId id, bool flying) { Moved(id, flying); }}),
       lookout(this->options, log, [this] { return MetricsText(); }), registrar(this->options.masters),
-      session(this), uploads(dataDir)
+      session(this), uploads(dataDir, [this](int slot, const std::string& line) { NoteUpload(slot, line); })
 {
     if (!options.recordDir.empty())
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
@@ -173,7 +173,8 @@ void GameServer::Tick(int ms)
             OfferMap(slot, mapNow);
         Send(slot, payload, reliable);
     });
-    uploads.Pump([this](int slot, const std::vector<std::uint8_t>& piece) { Send(slot, piece, true); });
+    uploads.Pump([this](int slot, const std::vector<std::uint8_t>& piece) { Send(slot, piece, true); },
+                 [this](int slot) { return QueuedTo(slot); });
     if (options.oneMatch && game->Look().finished) {
         if (!halted)
             log.Always("the match is over: the server stops, as --one-match asks");
@@ -205,10 +206,27 @@ void GameServer::Send(int slot, const std::vector<std::uint8_t>& payload, bool r
                         reliable ? platform::Delivery::Reliable : platform::Delivery::Latest);
 }
 
-void GameServer::OfferMap(int slot, std::string& mapNow)
+void GameServer::NoteUpload(int slot, const std::string& line)
 {
     platform::PlayerId id = 0;
-    if (slot == recorderSlot || !connections.AtSlot(slot, id))
+    if (slot < 0)
+        log.Always("%s", line.c_str());
+    else if (connections.AtSlot(slot, id))
+        log.Always("%s %s", connections.Describe(id).c_str(), line.c_str());
+}
+
+std::size_t GameServer::QueuedTo(int slot) const
+{
+    platform::PlayerId id = 0;
+    return connections.AtSlot(slot, id) ? session.ReliableBytesQueued(id) : 0;
+}
+
+void GameServer::OfferMap(int slot, std::string& mapNow)
+{
+    // A round's demo holds the offer too: played back, it finds a
+    // downloaded map by its hash.
+    platform::PlayerId id = 0;
+    if (slot != recorderSlot && !connections.AtSlot(slot, id))
         return;
     if (mapNow.empty())
         mapNow = game->Look().map;

@@ -137,6 +137,10 @@ private:
     void Send(int slot, const std::vector<std::uint8_t>& payload, bool reliable);
     // A player who has not heard of the round's map is offered it first.
     void OfferMap(int slot, std::string& mapNow);
+    // A download's news, on the log with the player it is for.
+    void NoteUpload(int slot, const std::string& line);
+    // Reliable bytes queued to the player's connection, unacknowledged.
+    std::size_t QueuedTo(int slot) const;
     void RequestMapFile(platform::PlayerId id, Connection& connection, const NetMessage& message);
     // With --record, a watcher of its own takes every round down.
     bool StartRecording(std::string& error);

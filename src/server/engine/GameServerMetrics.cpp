@@ -83,6 +83,10 @@ std::string GameServer::MetricsText() const
     page.One("quillrock_round_seconds_left", "gauge",
              "What is left of the round's time; -1 without a limit, 0 while the standings show.",
              glance.roundOver ? 0.0 : left < 0 ? -1.0 : left / 1000.0);
+    page.One("quillrock_map_downloads_started_total", "counter", "Map downloads begun by players who lacked the map.",
+             static_cast<double>(uploads.Started()));
+    page.One("quillrock_map_downloads_finished_total", "counter", "Map downloads sent to their end.",
+             static_cast<double>(uploads.Finished()));
     page.One("quillrock_ticks_total", "counter", "Ticks of the game.", static_cast<double>(ticks.Count()));
     page.One("quillrock_tick_seconds_last", "gauge", "How long the last tick took.", Seconds(ticks.Times().Last()));
     page.Figure("quillrock_tick_seconds", "gauge", "How long the ticks of the last minute took, by quantile.");

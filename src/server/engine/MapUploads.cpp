@@ -1,6 +1,8 @@
 #include "server/engine/MapUploads.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "net/NetMessage.h"
@@ -17,19 +19,65 @@ std::vector<std::uint8_t> Packed(const NetMessage& message)
 
 } // namespace
 
+namespace {
+
+std::optional<std::string> MapPath(const std::string& dataDir, const std::string& mapName, const char* extension)
+{
+    return platform::ResolveFile(dataDir + "/Maps/" + mapName + extension);
+}
+
+// When the file last changed and its size; zeros for none.
+std::pair<std::int64_t, std::uintmax_t> FileStamp(const std::optional<std::string>& path)
+{
+    std::error_code failed;
+    if (!path)
+        return {0, 0};
+    const auto time = std::filesystem::last_write_time(*path, failed);
+    const auto size = std::filesystem::file_size(*path, failed);
+    return {failed ? 0 : time.time_since_epoch().count(), failed ? 0 : size};
+}
+
+std::string Kilobytes(std::size_t bytes)
+{
+    return std::to_string((bytes + 1023) / 1024) + " KB";
+}
+
+} // namespace
+
+MapUploads::Stamp MapUploads::StampOf(const std::string& mapName) const
+{
+    const auto [mapTime, mapSize] = FileStamp(MapPath(dataDir, mapName, ".smp"));
+    const auto [radarTime, radarSize] = FileStamp(MapPath(dataDir, mapName, ".bmp"));
+    return {mapName, mapTime, radarTime, mapSize, radarSize};
+}
+
 bool MapUploads::Load(const std::string& mapName)
 {
-    if (mapName == loadedName)
+    // A stat of two files a map message: the files are read again only
+    // when the operator changed them.
+    Stamp stamp = StampOf(mapName);
+    if (stamp == loadedStamp)
         return loaded;
-    loadedName = mapName;
-    loaded = false;
+    loadedStamp = std::move(stamp);
     queue.clear();
-    const auto mapPath = platform::ResolveFile(dataDir + "/Maps/" + mapName + ".smp");
-    const auto read = mapPath ? platform::ReadWholeFile(*mapPath, MapTransfer::kLargestFile) : std::nullopt;
-    if (!read || read->empty() || !MapTransfer::IsPlainName(mapName))
-        return false;
+    const std::string problem = ReadFiles(mapName);
+    loaded = problem.empty();
+    if (!loaded)
+        note(-1, "map \"" + mapName + "\" cannot be offered to players who lack it: " + problem);
+    return loaded;
+}
+
+std::string MapUploads::ReadFiles(const std::string& mapName)
+{
+    if (!MapTransfer::IsPlainName(mapName))
+        return "its name is not a plain file name (letters, digits, _ and -, 63 at most)";
+    std::string error;
+    const auto mapPath = MapPath(dataDir, mapName, ".smp");
+    const auto read = mapPath ? platform::ReadWholeFile(*mapPath, MapTransfer::kLargestFile, error) : std::nullopt;
+    if (!read || read->empty())
+        return mapPath ? (error.empty() ? *mapPath + " is empty" : error) : "there is no file " + mapName + ".smp";
     mapFile = *read;
-    const auto radarPath = platform::ResolveFile(dataDir + "/Maps/" + mapName + ".bmp");
+    const auto radarPath = MapPath(dataDir, mapName, ".bmp");
     const auto picture = radarPath ? platform::ReadWholeFile(*radarPath, MapTransfer::kLargestFile) : std::nullopt;
     radar = picture.value_or(std::vector<std::uint8_t>());
     offer = {mapName, static_cast<std::uint32_t>(mapFile.size()), platform::HashOf(mapFile.data(), mapFile.size()),
@@ -37,8 +85,7 @@ bool MapUploads::Load(const std::string& mapName)
     NetMessage message;
     MapTransfer::Write(offer, message);
     offerPayload = Packed(message);
-    loaded = true;
-    return true;
+    return {};
 }
 
 std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapName)
@@ -53,11 +100,13 @@ std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapN
 void MapUploads::Request(int slot, const platform::Sha256& mapHash)
 {
     const auto known = heard.find(slot);
-    if (!loaded || known == heard.end() || known->second != loadedName || mapHash != offer.mapHash)
+    if (!loaded || known == heard.end() || known->second != loadedStamp.name || mapHash != offer.mapHash)
         return;
     // One download an offer: asking again buys nothing more.
     heard.erase(slot);
     queue.push_back({slot, 0});
+    ++started;
+    note(slot, "starts downloading map \"" + offer.name + "\" (" + Kilobytes(mapFile.size() + radar.size()) + ")");
 }
 
 void MapUploads::Forget(int slot)
@@ -91,18 +140,29 @@ std::uint32_t MapUploads::ShareOf(std::size_t serving)
     return std::clamp(fair, kLeastEach, kMostEach);
 }
 
-void MapUploads::Pump(const Sender& send)
+std::uint32_t MapUploads::AllowanceOf(std::uint32_t share, std::size_t queued)
+{
+    return queued >= kMostQueued ? 0 : static_cast<std::uint32_t>(std::min<std::size_t>(share, kMostQueued - queued));
+}
+
+void MapUploads::Pump(const Sender& send, const Backlog& queued)
 {
     const std::size_t total = mapFile.size() + radar.size();
     const std::size_t serving = std::min(kAtOnce, queue.size());
     const std::uint32_t share = ShareOf(serving);
     for (std::size_t i = 0; i < serving; ++i) {
         Upload& upload = queue[i];
-        for (std::uint32_t budget = share; budget > 0 && upload.sent < total;) {
+        for (std::uint32_t budget = AllowanceOf(share, queued(upload.slot)); budget > 0 && upload.sent < total;) {
             const std::uint32_t before = upload.sent;
             send(upload.slot, NextPiece(upload, budget));
             budget -= upload.sent - before;
         }
     }
-    std::erase_if(queue, [total](const Upload& upload) { return upload.sent >= total; });
+    std::erase_if(queue, [this, total](const Upload& upload) {
+        if (upload.sent < total)
+            return false;
+        ++finished;
+        note(upload.slot, "has been sent all of map \"" + offer.name + "\"");
+        return true;
+    });
 }

@@ -25,12 +25,24 @@ public:
     static constexpr std::uint32_t kBytesPerTick = 16384;
     static constexpr std::uint32_t kMostEach = 4096;
     static constexpr std::uint32_t kLeastEach = 1024;
+    // Reliable bytes a player may have queued before its download sends
+    // more: a slow link is sent what it takes, and a piece sent again is
+    // still the one queued, not one more.
+    static constexpr std::size_t kMostQueued = 16384;
     // Each download's bytes this tick, with so many served.
     static std::uint32_t ShareOf(std::size_t serving);
+    // What a download with so many bytes queued to its player sends now.
+    static std::uint32_t AllowanceOf(std::uint32_t share, std::size_t queued);
 
     using Sender = std::function<void(int slot, const std::vector<std::uint8_t>& payload)>;
+    // Reliable bytes queued to a player and not yet acknowledged.
+    using Backlog = std::function<std::size_t(int slot)>;
 
-    explicit MapUploads(std::string dataDir) : dataDir(std::move(dataDir)) {}
+    // What the operator is told: a download begun or done by a slot's
+    // player, or with slot -1 why the map cannot be offered.
+    using Note = std::function<void(int slot, const std::string& line)>;
+
+    MapUploads(std::string dataDir, Note note) : dataDir(std::move(dataDir)), note(std::move(note)) {}
 
     // Before a player's news that holds a map message: the offer to send
     // first; empty for a map whose file does not read. A new offer ends the
@@ -41,12 +53,24 @@ public:
     void Request(int slot, const platform::Sha256& mapHash);
     // The player has gone.
     void Forget(int slot);
-    // Each download served this tick sends its share.
-    void Pump(const Sender& send);
+    // Each download served this tick sends its share, as far as its
+    // player's backlog leaves room.
+    void Pump(const Sender& send, const Backlog& queued);
 
     std::size_t Waiting() const { return queue.size(); }
+    std::uint64_t Started() const { return started; }
+    std::uint64_t Finished() const { return finished; }
 
 private:
+    // The map's files as they were read: one replaced on disk since is
+    // read again, whatever the name.
+    struct Stamp {
+        std::string name;
+        std::int64_t mapTime = 0, radarTime = 0;
+        std::uintmax_t mapSize = 0, radarSize = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp StampOf(const std::string& mapName) const;
     struct Upload {
         int slot;
         std::uint32_t sent; // bytes of the map file, then of the picture
@@ -54,12 +78,17 @@ private:
     // Reads the map's files when the rotation moves on; false when they
     // do not read, and no offer is made.
     bool Load(const std::string& mapName);
+    // The reason a map cannot be offered, or empty when it can.
+    std::string ReadFiles(const std::string& mapName);
     std::vector<std::uint8_t> NextPiece(Upload& upload, std::uint32_t most) const;
     void Cancel(int slot);
 
     std::string dataDir;
-    std::string loadedName;
+    Note note;
+    Stamp loadedStamp;
     bool loaded = false;
+    std::uint64_t started = 0;
+    std::uint64_t finished = 0;
     MapTransfer::Offer offer;
     std::vector<std::uint8_t> mapFile;
     std::vector<std::uint8_t> radar;

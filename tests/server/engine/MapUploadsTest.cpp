@@ -55,15 +55,19 @@ protected:
             ASSERT_EQ(piece->offset, file.size()) << "in order";
             file.insert(file.end(), piece->bytes.begin(), piece->bytes.end());
             sent[slot] += static_cast<std::uint32_t>(piece->bytes.size());
-        });
+        }, [&](int slot) { return backlog[slot]; });
         return sent;
     }
 
     TempDir data;
-    MapUploads uploads {data.Path()};
+    std::vector<std::string> notes;
+    MapUploads uploads {data.Path(), [this](int slot, const std::string& line) {
+                            notes.push_back(std::to_string(slot) + " " + line);
+                        }};
     std::vector<std::uint8_t> map;
     std::vector<std::uint8_t> radar;
     std::map<int, std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> received;
+    std::map<int, std::size_t> backlog; // reliable bytes queued to each slot
 };
 
 } // namespace
@@ -136,4 +140,38 @@ TEST_F(MapUploadsTest, OnlyTheOfferedMapIsSentAndANewRoundEndsTheOld)
     uploads.Request(2, Offered(3, "Other").mapHash);
     uploads.Forget(2);
     EXPECT_EQ(uploads.Waiting(), 0u) << "a player who leaves";
+}
+
+TEST_F(MapUploadsTest, APlayersBacklogHoldsItsDownloadBack)
+{
+    uploads.Request(1, Offered(1).mapHash);
+    backlog[1] = MapUploads::kMostQueued;
+    EXPECT_TRUE(Tick().empty()) << "a slow link, or pieces sent again, still queued";
+    backlog[1] = MapUploads::kMostQueued - 1500;
+    EXPECT_EQ(Tick()[1], 1500u) << "only the room left";
+    backlog[1] = 0;
+    EXPECT_EQ(Tick()[1], MapUploads::ShareOf(1));
+}
+
+TEST_F(MapUploadsTest, AMapReplacedOnDiskIsOfferedAfreshAndTheOperatorHearsEachDownload)
+{
+    const platform::Sha256 before = Offered(1).mapHash;
+    uploads.Request(1, before);
+    for (int tick = 0; tick < 20 && uploads.Waiting() > 0; ++tick)
+        Tick();
+    EXPECT_EQ(notes, std::vector<std::string>({"1 starts downloading map \"Quarry\" (9 KB)",
+                                               "1 has been sent all of map \"Quarry\""}));
+    EXPECT_EQ(std::pair(uploads.Started(), uploads.Finished()), std::pair(std::uint64_t {1}, std::uint64_t {1}));
+
+    map = MapFileBytes("Quarry", std::vector<std::vector<int>>(30, std::vector<int>(30, 1)));
+    data.WriteFile("Maps/Quarry.smp", {map.begin(), map.end()});
+    EXPECT_EQ(Offered(2).mapHash, platform::HashOf(map.data(), map.size())) << "not the file as it was";
+    EXPECT_NE(before, Offered(2).mapHash);
+
+    notes.clear();
+    EXPECT_TRUE(uploads.OfferFor(3, "Bad.Name").empty());
+    EXPECT_TRUE(uploads.OfferFor(4, "Bad.Name").empty());
+    EXPECT_EQ(notes, std::vector<std::string>({"-1 map \"Bad.Name\" cannot be offered to players who lack it: its name "
+                                               "is not a plain file name (letters, digits, _ and -, 63 at most)"}))
+        << "once, not for every player";
 }
