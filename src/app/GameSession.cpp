@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/AppState.h"
 #include "app/DiagnosticLog.h"
@@ -16,6 +17,7 @@
 #include "app/SoundBoard.h"
 #include "app/WatchView.h"
 #include "base/Console.h"
+#include "gfx/BmpImage.h"
 #include "gfx/DownloadFrame.h"
 #include "gfx/Hud.h"
 #include "gfx/RadarPanel.h"
@@ -56,6 +58,9 @@ NetClient* LendWorld(World* world)
     client->SetPort(NetClient::kGamePort);
     client->Initialize();
     client->SetWorld(world);
+    client->SetPictureCheck([](const std::vector<std::uint8_t>& bytes) {
+        return BmpImage().LoadFromBytes(bytes.data(), bytes.size());
+    });
     client->Prediction().SetEnabled(g_predictOwnShip);
     client->DoWork(NetClient::kWorkBudget);
     Renderer::Instance()->SetWorld(world);

@@ -68,7 +68,10 @@ std::optional<MapCache::Found> MapCache::FindDownloaded(const MapTransfer::Offer
     auto bytes = ReadMatching(MapPath(offer), offer.mapHash);
     if (!bytes)
         return std::nullopt;
-    const std::string radar = offer.radarSize ? RadarPath(offer) : std::string();
+    std::string radar = offer.radarSize ? RadarPath(offer) : std::string();
+    // None is a picture dropped; another is another version's.
+    if (!radar.empty() && !platform::FileExists(radar))
+        radar.clear();
     if (!radar.empty() && !ReadMatching(radar, offer.radarHash))
         return std::nullopt;
     // Used again, it counts as new: the least used go first.
@@ -84,8 +87,9 @@ bool MapCache::Store(const MapDownload& download, std::string& error) const
         error = folder + ": cannot make the folder";
         return false;
     }
-    // The picture first: a map file present means both are.
-    if (offer.radarSize && !platform::ReplaceFile(RadarPath(offer), AsText(download.Radar()), error))
+    // The picture first: a map file present means both are, unless the
+    // picture did not read and was dropped.
+    if (!download.Radar().empty() && !platform::ReplaceFile(RadarPath(offer), AsText(download.Radar()), error))
         return false;
     if (!platform::ReplaceFile(MapPath(offer), AsText(download.MapFile()), error))
         return false;

@@ -35,6 +35,8 @@ public:
     const std::string& Problem() const { return problem; }
     const std::vector<std::uint8_t>& MapFile() const { return mapFile; }
     const std::vector<std::uint8_t>& Radar() const { return radar; }
+    // A picture this game cannot read is not kept: the map goes without.
+    void DropRadar() { radar = {}; }
 
 private:
     void Fail(std::string why);

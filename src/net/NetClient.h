@@ -132,6 +132,9 @@ public:
     const MapDownload* Download() const { return download.get(); }
     // Where downloaded maps are kept; by default the user's data folder.
     void SetMapFolder(const std::string& folder);
+    // Whether a downloaded radar picture is one the game can draw.
+    using PictureCheck = std::function<bool(const std::vector<std::uint8_t>& bytes)>;
+    void SetPictureCheck(PictureCheck check);
     // How many lines a pilot of the game has said so far.
     std::uint32_t ChatLinesHeard() const { return chatLines; }
 
@@ -215,6 +218,7 @@ private:
     std::unique_ptr<MapDownload> download;
     std::map<std::pair<int, int>, std::uint8_t> heldTiles; // column and row: the last value heard
     std::unique_ptr<MapCache> maps;
+    PictureCheck pictureReads;
     std::array<int, kTeams> teamScores {}; // Red's, Blue's
     std::array<std::optional<Flag>, kTeams> flags;
     std::array<bool, kTeams> basesHeard {};

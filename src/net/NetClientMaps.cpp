@@ -17,6 +17,11 @@ void NetClient::SetMapFolder(const std::string& folder)
     maps = std::make_unique<MapCache>(folder);
 }
 
+void NetClient::SetPictureCheck(PictureCheck check)
+{
+    pictureReads = std::move(check);
+}
+
 void NetClient::ApplyMapOffer(const NetMessage& message)
 {
     offered = MapTransfer::ReadOffer(message);
@@ -53,11 +58,15 @@ void NetClient::ApplyMapPiece(const NetMessage& message)
         return;
     Console* console = Console::Instance();
     const MapTransfer::Offer& offer = download->Offered();
+    if (!download->Radar().empty() && pictureReads && !pictureReads(download->Radar())) {
+        console->Print("The radar picture of map \"%s\" does not read: the map is kept without it.", offer.name.c_str());
+        download->DropRadar();
+    }
     std::string error;
     const bool kept = maps->Store(*download, error);
     if (!kept)
         console->Print("The map could not be kept: %s", error.c_str());
-    const std::string radar = kept && offer.radarSize ? maps->RadarPath(offer) : std::string();
+    const std::string radar = kept && !download->Radar().empty() ? maps->RadarPath(offer) : std::string();
     if (world && world->LoadMapBytes(download->MapFile(), radar))
         console->Print("Loaded map \"%s\"", offer.name.c_str());
     download.reset();

@@ -117,3 +117,18 @@ TEST_F(MapCacheTest, TheNewestHundredAreKept)
     EXPECT_EQ(maps, MapCache::kKept);
     EXPECT_TRUE(cache.Find(offers.back()));
 }
+
+TEST_F(MapCacheTest, ADroppedPictureLeavesTheMapKeptWithoutOne)
+{
+    const auto map = SmallMap("Quarry");
+    const std::vector<std::uint8_t> radar {'n', 'o', 't', ' ', 'a', ' ', 'B', 'M', 'P'};
+    const auto offer = OfferOf("Quarry", map, radar);
+    MapDownload download = Downloaded(offer, map, radar);
+    download.DropRadar();
+    std::string error;
+    ASSERT_TRUE(cache.Store(download, error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(cache.RadarPath(offer)));
+    const auto found = cache.Find(offer);
+    ASSERT_TRUE(found) << "used again without its picture";
+    EXPECT_EQ(std::tuple(found->mapFile, found->radarPicture), std::tuple(map, std::string()));
+}

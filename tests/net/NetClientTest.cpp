@@ -665,6 +665,25 @@ TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromT
     ASSERT_NE(world->GetMap(), nullptr);
     EXPECT_EQ(world->GetMap()->CellExtraAt(3, 2), 7) << "heard before the map was there";
 
+    const std::vector<std::uint8_t> radar {'B', 'M', 0};
+    const auto second = MapFileBytes("Quarry", Rows(8, 9));
+    offer = {"Quarry", static_cast<std::uint32_t>(second.size()), platform::HashOf(second.data(), second.size())};
+    MapTransfer::Write(MapTransfer::Piece {MapTransfer::Part::MapFile, 0, second}, piece);
+    offer.radarSize = 3;
+    offer.radarHash = platform::HashOf(radar.data(), radar.size());
+    MapTransfer::Write(offer, offered);
+    NetMessage picture;
+    MapTransfer::Write(MapTransfer::Piece {MapTransfer::Part::Radar, 0, radar}, picture);
+    client->SetPictureCheck([](const std::vector<std::uint8_t>& given) { return given.size() > 3; });
+    Hand({&offered, &map});
+    Hand({&piece, &picture});
+    ASSERT_NE(world->GetMap(), nullptr);
+    EXPECT_TRUE(ConsoleHas("The radar picture of map \"Quarry\" does not read: the map is kept without it."));
+    EXPECT_EQ(world->GetMap()->RadarPicture(), "");
+    offer = MapTransfer::Offer {"Quarry", static_cast<std::uint32_t>(bytes.size()),
+                                platform::HashOf(bytes.data(), bytes.size()), 0, platform::HashOf(nullptr, 0)};
+    MapTransfer::Write(offer, offered);
+
     client->PlayBack();
     Hand({&offered, &map});
     EXPECT_NE(world->GetMap(), nullptr) << "the kept download";
