@@ -146,10 +146,10 @@ std::string DemoError(const std::string& path, DemoReader& demo)
     std::string error;
     if (!demo.ReadFile(path, error))
         return error;
+    // A map in neither the Maps folder nor the downloads is said on the
+    // console as the game plays, as it would have been in the game.
     if (demo.Records().empty())
         return "no part of the game in it can be read";
-    if (!platform::FileExists("Maps\\" + demo.Header().mapName + ".smp"))
-        return "it is a game on the map \"" + demo.Header().mapName + "\", which is not in the Maps folder";
     return "";
 }
 
