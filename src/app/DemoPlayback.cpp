@@ -44,6 +44,9 @@ std::vector<std::string> MissingMaps(const DemoReader& demo)
 {
     const MapCache maps(MapCache::DefaultFolder());
     std::vector<std::string> missing;
+    // Each map looked for once: a long recording plays its maps again and
+    // again, and a look reads and hashes the map's files.
+    std::vector<std::string> looked;
     std::optional<MapTransfer::Offer> offer;
     for (const DemoRecord& record : demo.Records()) {
         if (record.kind != DemoRecord::kPayload)
@@ -57,7 +60,10 @@ std::vector<std::string> MissingMaps(const DemoReader& demo)
             if (message->Kind() != kMsgMap)
                 continue;
             message->GetMapName(name, sizeof name);
-            if (std::find(missing.begin(), missing.end(), name) == missing.end() && !HasMap(name, offer, maps))
+            if (std::ranges::find(looked, name) != looked.end())
+                continue;
+            looked.emplace_back(name);
+            if (!HasMap(name, offer, maps))
                 missing.emplace_back(name);
         }
     }

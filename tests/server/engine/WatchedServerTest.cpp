@@ -53,6 +53,7 @@ TEST_F(WatchedServer, TheMetricsPageShowsTheGameAndAnAgonesSidecarHearsOfItInOrd
                                "\nquillrock_mode_info{mode=\"dm\"} 1\n",
                                "\nquillrock_round_seconds_left -1\n", "\nquillrock_tick_seconds{quantile=\"0.99\"} ",
                                "\nquillrock_drops_total{reason=\"garbage\"} 0\n", "\nquillrock_bans_refused_total 0\n",
+                               "\nquillrock_map_downloads_started_total 0\n",
                                "\n# TYPE quillrock_sent_bytes_total counter\n"})
         EXPECT_TRUE(Has(page, figure)) << figure << " in\n" << page;
     EXPECT_FALSE(Has(page, "\nquillrock_received_payloads_total 0\n")) << "the player's keys came in";
