@@ -65,10 +65,17 @@ int ReadArguments(int argc, char** argv, Arguments& arguments)
 bool Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::string error;
-    if (platform::ReplaceFile(path.string(), std::string(bytes.begin(), bytes.end()), error))
-        return true;
-    std::fprintf(stderr, "quillrock-mapmaker: %s\n", error.c_str());
-    return false;
+    if (!platform::ReplaceFile(path.string(), std::string(bytes.begin(), bytes.end()), error)) {
+        std::fprintf(stderr, "quillrock-mapmaker: %s\n", error.c_str());
+        return false;
+    }
+    // A map is for every account on the machine: a server often runs as
+    // its own user, and a package installs what it was made into.
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                    failed);
+    return true;
 }
 
 // 0 made, 1 not read or written, 2 faults in the source.

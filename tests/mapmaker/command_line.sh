@@ -38,6 +38,7 @@ $work/Small.map:1: 5 x 3 cells, less than a screen's 34 x 26: its seams would sh
 cp "$root/tools/maps/Warren.map" "$work/"
 "$maker" "$work/Warren.map" >/dev/null || fail "Warren not made beside its source"
 cmp -s "$work/Warren.smp" "$root/data/Maps/Warren.smp" || fail "Warren.smp made beside its source differs"
+[ "$(stat -c %a "$work/Warren.smp" "$work/Warren.bmp")" == $'644\n644' ] || fail "a made map is not for every account to read"
 mkdir "$work/out"
 "$maker" -o "$work/out" "$root"/tools/maps/*.map >/dev/null || fail "the shipped maps do not make"
 for source in "$root"/tools/maps/*.map; do
