@@ -230,10 +230,13 @@ void NetClient::DoWork(std::uint32_t budgetMs)
 
 void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
 {
-    if (payloadTap)
-        payloadTap(data, size);
     MessageBatch batch;
     batch.ParsePacked(data, size);
+    // A demo goes without the pieces of a map: played back, it finds the
+    // map kept, and a big map's pieces would crowd out the kept demos.
+    const NetMessage* first = batch.Begin();
+    if (payloadTap && !(batch.Count() == 1 && first->Kind() == kMsgMapPiece))
+        payloadTap(data, size);
     ScopedLock lock(&messageLock);
     HandleBatch(batch);
 }

@@ -693,6 +693,16 @@ TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromT
     Hand({&offered, &map});
     EXPECT_TRUE(ConsoleHas("Unable to load map \"Gone\", maybe you don't have that one?"));
     EXPECT_EQ(world->GetMap(), nullptr);
+
+    std::size_t tapped = 0;
+    client->SetPayloadTap([&](const std::uint8_t*, std::size_t) { ++tapped; });
+    NetMessage text;
+    text.SetText("hi");
+    for (const NetMessage* one : {&piece, &text}) {
+        const auto payload = PackedBatch::Pack({one});
+        client->OnReceive(payload.data(), payload.size());
+    }
+    EXPECT_EQ(tapped, 1u) << "a demo keeps no map pieces";
 }
 
 INSTANTIATE_TEST_SUITE_P(Prediction, MessageHandling, ::testing::Bool(),
