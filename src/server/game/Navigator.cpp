@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <algorithm>
+#include <functional>
+#include <queue>
+#include <utility>
 
 #include "world/Map.h"
 #include "world/Torus.h"
@@ -87,6 +90,17 @@ Vector3 Navigator::CentreOf(const Cell& cell) const
     return {cell.column * tileWidth + tileWidth / 2.0, cell.row * tileHeight + tileHeight / 2.0, 0.0};
 }
 
+Vector3 Navigator::MiddleOf(const Cell& cell) const
+{
+    const auto shift = [&](int dc, int dr) {
+        const bool before = Blocked(cell.column - dc, cell.row - dr);
+        const bool after = Blocked(cell.column + dc, cell.row + dr);
+        return before == after ? 0.0 : (before ? 0.5 : -0.5);
+    };
+    const Vector3 centre = CentreOf(cell);
+    return {centre.x + shift(1, 0) * tileWidth, centre.y + shift(0, 1) * tileHeight, 0.0};
+}
+
 Vector3 Navigator::Offset(const Vector3& from, const Vector3& to) const
 {
     return {FoldDifference(to.x - from.x, columns * tileWidth), FoldDifference(to.y - from.y, rows * tileHeight), 0.0};
@@ -153,6 +167,35 @@ std::vector<int> Navigator::Steps(const Cell& from) const
     return steps;
 }
 
+std::vector<int> Navigator::Costs(const Cell& goal) const
+{
+    std::vector<int> costs(blocked.size(), -1);
+    if (blocked.empty())
+        return costs;
+    using Reached = std::pair<int, std::size_t>;
+    std::priority_queue<Reached, std::vector<Reached>, std::greater<>> open;
+    const std::size_t first = IndexOf(goal.column, goal.row);
+    costs[first] = 0;
+    open.push({0, first});
+    while (!open.empty()) {
+        const auto [cost, at] = open.top();
+        open.pop();
+        if (cost != costs[at])
+            continue;
+        const int column = static_cast<int>(at) % columns;
+        const int row = static_cast<int>(at) / columns;
+        for (const auto& way : kWays) {
+            const std::size_t next = IndexOf(column + way[0], row + way[1]);
+            const int through = cost + Weight(at);
+            if (blocked[next] != 0 || (costs[next] >= 0 && costs[next] <= through))
+                continue;
+            costs[next] = through;
+            open.push({through, next});
+        }
+    }
+    return costs;
+}
+
 std::vector<Navigator::Cell> Navigator::RouteTo(const Vector3& start, const Cell& goal) const
 {
     if (blocked.empty())
@@ -163,41 +206,51 @@ std::vector<Navigator::Cell> Navigator::RouteTo(const Vector3& start, const Cell
     if (known == kept.end()) {
         if (kept.size() >= kKeptGoals)
             kept.erase(kept.begin());
-        kept.push_back({goal, Steps(goal)});
+        kept.push_back({goal, Costs(goal)});
         known = kept.end() - 1;
     }
-    const std::vector<int>& steps = known->steps;
-    const auto stepsAt = [&](const Cell& c) { return steps[static_cast<std::size_t>(c.row * columns + c.column)]; };
+    const std::vector<int>& costs = known->costs;
+    const auto costAt = [&](const Cell& c) { return costs[IndexOf(c.column, c.row)]; };
+    // What the rest of the way costs through a neighbour, entering it.
+    const auto through = [&](const Cell& c) { return costAt(c) + Weight(IndexOf(c.column, c.row)); };
+    const auto step = [&](const Cell& c, const auto& way) {
+        return Cell {FoldCell(c.column + way[0], columns), FoldCell(c.row + way[1], rows)};
+    };
     Cell here = CellOf(start);
     std::vector<Cell> route {here};
-    // Each step one nearer; a ship inside a cell it should not be in (no
-    // steps) leaves it by any open side.
-    for (int left = stepsAt(here); left != 0;) {
-        const auto nearer = std::find_if(std::begin(kWays), std::end(kWays), [&](const auto& way) {
-            const int there = stepsAt({FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)});
-            return there >= 0 && (left < 0 || there < left);
-        });
-        if (nearer == std::end(kWays))
+    // Each step through the neighbour the rest of the way is cheapest; a ship inside a cell it should
+    // not be in (no cost) leaves it by any open side.
+    for (int left = costAt(here); left != 0;) {
+        const auto* best = std::end(kWays);
+        for (const auto* way = std::begin(kWays); way != std::end(kWays); ++way) {
+            const int there = costAt(step(here, *way));
+            if (there >= 0 && (left < 0 || there < left) &&
+                (best == std::end(kWays) || through(step(here, *way)) < through(step(here, *best))))
+                best = way;
+        }
+        if (best == std::end(kWays))
             return {};
-        here = {FoldCell(here.column + (*nearer)[0], columns), FoldCell(here.row + (*nearer)[1], rows)};
-        left = stepsAt(here);
+        here = step(here, *best);
+        left = costAt(here);
         route.push_back(here);
     }
     return route;
 }
 
-Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const
+Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth,
+                            bool middled) const
 {
+    const auto pointOf = [&](const Cell& cell) { return middled ? MiddleOf(cell) : CentreOf(cell); };
     if (route.empty())
         return start;
     // Looking a dozen cells ahead is plenty; farther costs more than it saves.
     const std::size_t last = std::min<std::size_t>(route.size() - 1, 12);
     for (std::size_t i = last; i > 0; --i) {
-        const Vector3 point = start + Offset(start, CentreOf(route[i]));
+        const Vector3 point = start + Offset(start, pointOf(route[i]));
         if (ClearLine(start, point, halfWidth))
             return point;
     }
-    return start + Offset(start, CentreOf(route.size() > 1 ? route[1] : route[0]));
+    return start + Offset(start, pointOf(route.size() > 1 ? route[1] : route[0]));
 }
 
 bool Navigator::ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const

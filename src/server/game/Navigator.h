@@ -31,6 +31,9 @@ public:
     }
     Cell CellOf(const Vector3& at) const;
     Vector3 CentreOf(const Cell& cell) const;
+    // The centre moved half a cell off a wall on one side when the other
+    // side is open: the middle of a passage two cells wide.
+    Vector3 MiddleOf(const Cell& cell) const;
     // The shortest way round from b to a, along x and y.
     Vector3 Offset(const Vector3& from, const Vector3& to) const;
 
@@ -42,13 +45,19 @@ public:
     // Steps across open cells from a cell to every cell, row by row; -1
     // for those not reached.
     std::vector<int> Steps(const Cell& from) const;
-    // A shortest route of open cells from the cell of start to goal, both
-    // ends included; empty when none is. The few goals many robots head for
-    // (the flags' places) keep their steps, so that each asks little.
+    // What flying from each cell to goal costs, a cell beside a wall
+    // dearer than one in the open; -1 for those that cannot reach it.
+    std::vector<int> Costs(const Cell& goal) const;
+    // A cheapest route of open cells from the cell of start to goal, both
+    // ends included, keeping off walls where there is room; empty when none
+    // is. The few goals many robots head for (the flags' places) keep their
+    // costs, so that each asks little.
     std::vector<Cell> RouteTo(const Vector3& start, const Cell& goal) const;
     // The farthest point along the route that a ship of the given half
-    // width flies to in a straight line from start without touching a wall.
-    Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const;
+    // width flies to in a straight line from start without touching a wall;
+    // middled, through the middles of the cells rather than their centres.
+    Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth,
+                     bool middled = false) const;
     // True when a body of the given half width flies from a to b without
     // crossing a blocked cell.
     bool ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const;
@@ -71,6 +80,9 @@ private:
         return IndexOf(static_cast<int>(std::floor(x / tileWidth)), static_cast<int>(std::floor(y / tileHeight)));
     }
     bool BlockedAt(double x, double y) const;
+    // Beside a wall a ship brakes, bumps and is cornered: such a cell costs
+    // more to enter, so routes keep to the middle of the room and the wider gaps.
+    int Weight(std::size_t cell) const { return room[cell] <= 1 ? 3 : 1; }
     void MeasureRoom();
 
     std::string learnedName;
@@ -84,7 +96,7 @@ private:
     std::vector<int> room;
     struct StepsTo {
         Cell goal;
-        std::vector<int> steps;
+        std::vector<int> costs;
     };
     static constexpr std::size_t kKeptGoals = 4;
     mutable std::vector<StepsTo> kept; // the newest last; the shape's own memo

@@ -29,6 +29,7 @@ constexpr double kGuardReach = 700.0;     // an enemy this near its base is a gu
 constexpr int kStuckMs = 2000;            // barely moving this long, it is stuck
 constexpr int kDetourMs = 4000;           // ... and tries elsewhere until this much of its wander is left
 constexpr double kChaseReach = 800.0;     // its flag this near, carried or lying, is gone after
+constexpr double kEscortReach = 600.0;    // an enemy this near its side's carrier is an escort's to fight
 constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
@@ -162,7 +163,7 @@ void Robot::Decide(const Simulation& game, const Player& self)
     // On its way for a flag, or home with one, it stops for fuel only when
     // it would not make it else.
     const bool carrying = Carries(game, self);
-    const bool hurried = carrying || goal == Goal::Flag;
+    const bool hurried = carrying;
     const bool refuelling = goal == Goal::Refuel && fuelShare < (hurried ? kHurriedFullEnough : kFullEnough);
     if ((refuelling || fuelShare < (hurried ? kHurriedLowFuel : kLowFuel)) && PlanRefuel(game, ship)) {
         goal = Goal::Refuel;
@@ -285,16 +286,9 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
     // Its flag carried off or lying is the business of those near it and
     // the guards; the others keep on for the enemy's.
     if (mine->place == FlagPlace::Carried &&
-        (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
-        targetShip = mine->carrier;
-        if (const Ship* carrier = Target(game)) {
-            goal = Goal::Hunt;
-            engaged = navigator->ClearLine(ship.Position(), carrier->Position(), 4.0);
-            Head(ship, carrier->Position(), false);
-            return true;
-        }
-        targetShip = 0;
-    }
+        (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach) &&
+        HuntCarrier(game, self, *mine))
+        return true;
     if (mine->place == FlagPlace::Dropped &&
         (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
         goal = Goal::Flag;
@@ -310,9 +304,55 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
         return true;
     }
     if (theirs->place == FlagPlace::Carried)
-        return false;
+        return mine->place == FlagPlace::Carried ? HuntCarrier(game, self, *mine) : PlanEscort(game, self, *theirs);
     goal = Goal::Flag;
     Head(ship, theirs->at, false);
+    return true;
+}
+
+bool Robot::HuntCarrier(const Simulation& game, const Player& self, const Flag& mine)
+{
+    const Ship& ship = self.GetShip();
+    targetShip = mine.carrier;
+    const Ship* carrier = Target(game);
+    if (!carrier) {
+        targetShip = 0;
+        return false;
+    }
+    goal = Goal::Hunt;
+    engaged = navigator->ClearLine(ship.Position(), carrier->Position(), 4.0);
+    Head(ship, carrier->Position(), false);
+    return true;
+}
+
+bool Robot::PlanEscort(const Simulation& game, const Player& self, const Flag& theirs)
+{
+    const Ship& ship = self.GetShip();
+    const Vector3 carrier = theirs.at;
+    // The enemy nearest the carrier is the one to fight; with none about,
+    // it keeps by the carrier's side.
+    targetShip = 0;
+    double nearest = kEscortReach;
+    for (const auto& other : game.Players()) {
+        const Ship& them = other->GetShip();
+        if (self.IsTeammate(*other) || other.get() == &self || !them.IsAlive() || them.HasFlags(kFlagCloaked))
+            continue;
+        const double distance = navigator->Offset(carrier, them.Position()).Length();
+        if (distance < nearest) {
+            targetShip = them.GetId();
+            nearest = distance;
+        }
+    }
+    if (const Ship* target = Target(game)) {
+        goal = Goal::Hunt;
+        engaged = navigator->Offset(ship.Position(), target->Position()).Length() < skill.engageRange &&
+                  navigator->ClearLine(ship.Position(), target->Position(), 4.0);
+        Head(ship, target->Position(), false);
+        return true;
+    }
+    engaged = false;
+    goal = Goal::Escort;
+    Head(ship, carrier, true);
     return true;
 }
 
@@ -335,7 +375,7 @@ void Robot::Head(const Ship& ship, const Vector3& to, bool stay)
         };
         route = navigator->Route(ship.Position(), there);
     }
-    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth);
+    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth, goal == Goal::Flag);
 }
 
 void Robot::PlanWander(const Ship& ship)
@@ -479,7 +519,8 @@ Vector3 Robot::Desired(const Vector3& me, const Ship* target)
     if (toWaypoint.Length() <= 1.0)
         return Vector3();
     // Slow enough to stop at the end, or to take the next corner.
-    const bool stopsThere = goal == Goal::Refuel || goal == Goal::Pickup || (goal == Goal::Flag && staying);
+    const bool stopsThere =
+        goal == Goal::Refuel || goal == Goal::Pickup || goal == Goal::Escort || (goal == Goal::Flag && staying);
     const double room = stopsThere ? std::max(0.0, remaining - 16.0) : toWaypoint.Length();
     const double allowed = std::sqrt(2.0 * kBraking * room) + (stopsThere ? 0.0 : 60.0);
     return toWaypoint * (std::min(skill.cruiseSpeed, allowed) / toWaypoint.Length());

@@ -8,6 +8,7 @@
 #include "world/HeldKeys.h"
 #include "world/Vector3.h"
 
+struct Flag;
 class Player;
 class Ship;
 class Simulation;
@@ -32,7 +33,7 @@ public:
     int TargetShip() const { return targetShip; }
 
 private:
-    enum class Goal { Wander, Hunt, Refuel, Pickup, Flag };
+    enum class Goal { Wander, Hunt, Refuel, Pickup, Flag, Escort };
 
     // What it makes up its mind about, at the pace of its reactions.
     void Decide(const Simulation& game, const Player& self);
@@ -45,6 +46,10 @@ private:
     // What its own flag and the enemy's ask of it; false when they ask
     // nothing and it fights as in any game.
     bool PlanFlag(const Simulation& game, const Player& self);
+    // After the carrier of its own flag; false when that ship is not seen.
+    bool HuntCarrier(const Simulation& game, const Player& self, const Flag& mine);
+    // Beside its side's carrier, fighting the enemies that come near it.
+    bool PlanEscort(const Simulation& game, const Player& self, const Flag& theirs);
     // Towards a point round the walls; stopping there when it is to stay.
     void Head(const Ship& ship, const Vector3& to, bool stay);
     void PlanWander(const Ship& ship);

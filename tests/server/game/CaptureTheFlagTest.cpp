@@ -255,3 +255,35 @@ TEST(RobotFlagTrial, RobotsCaptureFlagsInASeededTrial)
     ASSERT_TRUE(trial.Run(2.0, error)) << error;
     EXPECT_GE(trial.Mode().TeamScore(Team::Red) + trial.Mode().TeamScore(Team::Blue), 1);
 }
+
+// With a teammate carrying the enemy's flag, the robot keeps by it; with
+// its own flag carried off too, it goes after that carrier however far,
+// since neither side can score until one flag is home.
+TEST_F(FlagRobotTest, ARobotEscortsItsCarrierAndBreaksAStandoff)
+{
+    std::vector<std::string> rows = OpenMap(60);
+    rows[10][5] = 'R';
+    rows[10][40] = 'B';
+    Play(rows, Flags(5));
+    Player& self = Pilot("Robot", Centre(5), Centre(40));
+    Player& enemy = Pilot("Enemy", Centre(40), Centre(40));
+    Player& mate = Pilot("Mate", Centre(40), Centre(10));
+    ASSERT_EQ(mate.GetTeam(), self.GetTeam());
+    Run(10);
+    Place(mate, Centre(25), Centre(25));
+    const auto apart = [&] { return simulation->Shape().Offset(self.GetShip().Position(), mate.GetShip().Position()); };
+    const double before = apart().Length();
+    Fly(self, 4000, [&] {
+        Place(mate, Centre(25), Centre(25));
+        return false;
+    });
+    EXPECT_LT(apart().Length(), before / 2.0) << "it flies to the carrier's side";
+
+    Place(enemy, Centre(5), Centre(10));
+    Run(10);
+    Place(enemy, Centre(45), Centre(45));
+    Place(self, Centre(5), Centre(30));
+    ASSERT_EQ(FlagOf(Team::Red).place, FlagPlace::Carried);
+    Fly(self, 500, [] { return false; });
+    EXPECT_EQ(robot.TargetShip(), enemy.ShipId());
+}

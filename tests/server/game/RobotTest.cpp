@@ -180,3 +180,21 @@ TEST_F(RobotTest, TheShapesQuickAnswersAreThePlainOnes)
         ASSERT_EQ(static_cast<int>(route.size()), steps + 1) << "search " << i;
     }
 }
+
+// A route to a kept goal keeps a cell off a wall where the room allows,
+// paying two steps for it; a passage two cells wide is flown down its middle.
+TEST_F(RobotTest, AFlagsRouteKeepsOffWallsAndDownThePassagesMiddle)
+{
+    std::vector<std::string> rows = OpenMap(24);
+    rows[0] = std::string(24, '#');
+    rows[12] = "#..#" + std::string(20, '#');
+    Begin(rows);
+    const Navigator& shape = simulation->Shape();
+    const auto route = shape.RouteTo(shape.CentreOf({2, 1}), {12, 1});
+    ASSERT_EQ(route.size(), 10u + 3u);
+    for (std::size_t i = 1; i + 1 < route.size(); ++i)
+        EXPECT_EQ(route[i].row, 2) << "step " << i;
+    EXPECT_EQ(shape.MiddleOf({1, 12}).x, 64.0);
+    EXPECT_EQ(shape.MiddleOf({2, 12}).x, 64.0);
+    EXPECT_EQ(shape.MiddleOf({10, 5}).x, shape.CentreOf({10, 5}).x);
+}
