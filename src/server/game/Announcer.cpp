@@ -27,7 +27,8 @@ void Announcer::OnRoundStarted(const std::string& mapName, const Map& map)
 {
     reporter.NewRound(map.WorldWidth(), map.WorldHeight());
     reporter.ToAll().SetMapName(mapName.c_str());
-    reporter.ToAll().SetRoundClock(roundLength, roundScoreLimit);
+    reporter.ToAll().SetRoundClock(roundLength, roundScoreLimit());
+    flagNews.Reset();
     log.Line("round started on map %s (%d x %d cells)", mapName.c_str(), map.Columns(), map.Rows());
 }
 
@@ -71,6 +72,10 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
                                   by ? by->ShipId() : 0);
     const char* ours = TeamName(flag.team);
     const char* theirs = TeamName(OtherTeam(flag.team));
+    if (by)
+        log.Line("the %s flag: by %s, ship %d", ours, by->Name(), by->ShipId());
+    if (!flagNews.Shows(event, flag.team, clock()))
+        return;
     switch (event) {
     case FlagEvent::Taken: Notice("%s took the %s flag", theirs, ours); break;
     case FlagEvent::Dropped: Notice("%s dropped the %s flag", theirs, ours); break;
@@ -83,8 +88,6 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
         break;
     case FlagEvent::Placed: break;
     }
-    if (by)
-        log.Line("the %s flag: by %s, ship %d", ours, by->Name(), by->ShipId());
 }
 
 void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "server/game/FlagNews.h"
 #include "server/game/SimulationListener.h"
 
 class Reporter;
@@ -21,10 +22,14 @@ public:
 
     // What each round's clock starts from: its length (-1 for none) and
     // the score that ends it, told to every player as a round starts.
-    void SetRoundRules(int roundMs, int scoreLimit)
+    // The round's time now, by which flag news is paced.
+    void KeepTime(std::function<int()> roundMsNow) { clock = std::move(roundMsNow); }
+
+    // The limit is asked as each round starts: it is the round's mode's.
+    void SetRoundRules(int roundMs, std::function<int()> scoreLimit)
     {
         roundLength = roundMs;
-        roundScoreLimit = scoreLimit;
+        roundScoreLimit = std::move(scoreLimit);
     }
 
     // A notice every player's console shows, and the log too.
@@ -51,5 +56,7 @@ private:
     EventLog& log;
     KillWatch killWatch;
     int roundLength = -1;
-    int roundScoreLimit = 0;
+    std::function<int()> roundScoreLimit = [] { return 0; };
+    std::function<int()> clock = [] { return 0; };
+    FlagNews flagNews;
 };

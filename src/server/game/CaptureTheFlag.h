@@ -23,6 +23,8 @@ public:
     static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
+    // Captures, not kills, count.
+    int DefaultScoreLimit() const override { return 10; }
     bool HasFlags() const override { return true; }
     void RoundStarted() override;
     void Placed(const Field& field) override;

@@ -66,7 +66,8 @@ Game::Game(const GameOptions& options, SimulationSettings settings, const std::s
       announcer(reporter, log), simulation(announcer, rotation, Seeded(settings, seed)),
       crew(options.bots, options.botSkill, CrewSeed(seed))
 {
-    announcer.SetRoundRules(settings.roundMs > 0 ? settings.roundMs : -1, settings.scoreLimit);
+    announcer.SetRoundRules(settings.roundMs > 0 ? settings.roundMs : -1, [this] { return simulation.ScoreLimit(); });
+    announcer.KeepTime([this] { return simulation.RoundMs(); });
 }
 
 bool Game::Start(std::string& error)

@@ -37,6 +37,8 @@ public:
     virtual const char* Name() const = 0;
     virtual void Score(Player& victim, Player* killer, DeathCause cause) = 0;
     virtual bool ScoreReached(const Pilots& pilots, int scoreLimit) const = 0;
+    // The limit a round plays to when the operator names none.
+    virtual int DefaultScoreLimit() const { return 10; }
     // The round's winner, first in the standings, or null.
     virtual const Player* Winner(const Pilots& pilots) const = 0;
 

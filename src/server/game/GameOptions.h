@@ -9,7 +9,7 @@
 struct GameOptions {
     int maxPlayers = 16;
     std::vector<std::string> maps; // empty: every map in the data folder's Maps
-    int scoreLimit = 10;
+    int scoreLimit = 0;            // 0: the mode's own (GameMode::DefaultScoreLimit)
     double roundMinutes = 10.0;    // 0: no time limit
     std::string mode = "dm";       // one GameMode::Make knows
     bool friendlyFire = false;     // in a team game, whether teammates hurt each other

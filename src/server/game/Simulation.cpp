@@ -418,7 +418,7 @@ void Simulation::Settle()
 
 void Simulation::CheckRoundEnd()
 {
-    if ((settings.roundMs > 0 && roundElapsed >= settings.roundMs) || mode->ScoreReached(players, settings.scoreLimit))
+    if ((settings.roundMs > 0 && roundElapsed >= settings.roundMs) || mode->ScoreReached(players, ScoreLimit()))
         EndRound();
 }
 

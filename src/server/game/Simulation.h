@@ -29,7 +29,7 @@ class Turret;
 struct LaunchRequest;
 
 struct SimulationSettings {
-    int scoreLimit = 10;
+    int scoreLimit = 0; // 0: the mode's own
     int roundMs = 10 * 60 * 1000; // 0: rounds without a time limit
     int resultsMs = 5000;         // the standings stay up this long
     bool dropPowerups = true;
@@ -115,8 +115,9 @@ public:
     // How much longer the standings show; 0 while a round is played.
     int ResultsMsLeft() const { return phase == Phase::Results ? resultsLeft : 0; }
     // What is left of the round's time; -1 when rounds have no time limit.
+    int RoundMs() const { return roundElapsed; }
     int RoundMsLeft() const { return settings.roundMs > 0 ? std::max(0, settings.roundMs - roundElapsed) : -1; }
-    int ScoreLimit() const { return settings.scoreLimit; }
+    int ScoreLimit() const { return settings.scoreLimit > 0 ? settings.scoreLimit : mode->DefaultScoreLimit(); }
     // The ship id of the last round's winner, 0 before the first ends.
     int WinnerShip() const { return winnerShip; }
     const FuelDepots& Depots() const { return depots; }

@@ -11,6 +11,9 @@ class TeamDeathmatch : public Deathmatch {
 public:
     const char* Name() const override { return "tdm"; }
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
+    // A side scores what all its pilots kill: a side of five to fifty
+    // takes about as long as one pilot to ten in a deathmatch.
+    int DefaultScoreLimit() const override { return 50; }
     // The best of the winning team; nobody after a draw.
     const Player* Winner(const Pilots& pilots) const override;
 
