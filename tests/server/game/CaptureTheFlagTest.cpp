@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "server/game/CaptureTheFlag.h"
+#include "server/game/FlagNews.h"
 #include "server/game/Robot.h"
 #include "server/game/RobotTrial.h"
 #include "server/game/SimulationFixture.h"
@@ -286,4 +287,30 @@ TEST_F(FlagRobotTest, ARobotEscortsItsCarrierAndBreaksAStandoff)
     ASSERT_EQ(FlagOf(Team::Red).place, FlagPlace::Carried);
     Fly(self, 500, [] { return false; });
     EXPECT_EQ(robot.TargetShip(), enemy.ShipId());
+}
+
+// A scramble over a flag reads as one line; captures and returns always
+// show, and each flag keeps its own pace.
+TEST(FlagNews, TakesAndDropsArePacedPerFlagCapturesAndReturnsAlwaysShow)
+{
+    FlagNews news;
+    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 0));
+    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 1000));
+    EXPECT_FALSE(news.Shows(FlagEvent::Taken, Team::Red, 2000));
+    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Blue, 2000));
+    EXPECT_TRUE(news.Shows(FlagEvent::Dropped, Team::Red, FlagNews::kQuietMs));
+    EXPECT_TRUE(news.Shows(FlagEvent::Returned, Team::Red, FlagNews::kQuietMs + 100));
+    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, FlagNews::kQuietMs + 200));
+    EXPECT_TRUE(news.Shows(FlagEvent::Captured, Team::Red, FlagNews::kQuietMs + 300));
+}
+
+// Team deathmatch plays to its own limit unless one is named.
+TEST_F(SimulationTest, TeamDeathmatchPlaysToFiftyUnlessALimitIsNamed)
+{
+    Play(OpenMap(20), {.mode = "tdm"});
+    EXPECT_EQ(simulation->ScoreLimit(), 50);
+    Play(OpenMap(20), {.scoreLimit = 7, .mode = "tdm"});
+    EXPECT_EQ(simulation->ScoreLimit(), 7);
+    Play(OpenMap(20), {.mode = "dm"});
+    EXPECT_EQ(simulation->ScoreLimit(), 10);
 }
