@@ -43,8 +43,10 @@ inline constexpr ContactRow kContacts[] = {
 // The row of an entity type, or null for a type without one.
 const ContactRow* ContactOf(int type);
 
-// Whether a ship's own shot, armed and flown so far on a world of the
-// given size, may hit that ship: within about a screen, and short of a lap
-// of the shorter side. A shot that goes round the torus never comes back
-// at its owner from out of sight; others' ships it hits all its life.
+// Whether a ship's own shot, armed and flown so far from that ship (the
+// path of the one as seen from the other) on a world of the given size,
+// may hit it: within about a screen, and short of a lap of the shorter
+// side. However fast the ship flies, a shot that meets it round the torus
+// has gone that lap from it, and never comes back at its owner from out of
+// sight; others' ships it hits all its life.
 bool HitsItsOwnShip(double flown, int worldWidth, int worldHeight);

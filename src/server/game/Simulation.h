@@ -133,7 +133,7 @@ private:
         int ownerShip;         // the ship id of the player who fired it, 0 for none
         int ownerTurret;       // the turret that fired it, 0 for none
         std::uint64_t armedAt; // from then on it may hit its own ship
-        double flown;          // units moved since its launch
+        double flown;          // units moved away from its owner since its launch
     };
     struct Death {
         Player* victim;

@@ -78,7 +78,12 @@ void Simulation::Move(int ms)
         if (!record.entity->IsAlive())
             continue;
         move(*record.entity);
-        record.flown += std::hypot(record.entity->Velocity().x, record.entity->Velocity().y) * seconds;
+        // Measured from its owner: a ship outrunning its own slow shot
+        // laps the map onto it long before the shot has gone far.
+        const Player* owner = record.ownerShip ? FindPlayer(record.ownerShip) : nullptr;
+        const Vector3 away = record.entity->Velocity() -
+                             (owner && owner->GetShip().IsAlive() ? owner->GetShip().Velocity() : Vector3());
+        record.flown += std::hypot(away.x, away.y) * seconds;
     }
 }
 

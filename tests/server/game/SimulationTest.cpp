@@ -420,6 +420,24 @@ TEST_F(SimulationTest, OwnShotsComingRoundTheMapPassTheirShipThoseWithinReachDoN
     EXPECT_EQ(events.kills, (Kills{{pilot.ShipId(), 0, DeathCause::OwnWeapon}}));
 }
 
+// A ship coasting faster than it fires backwards leaves its shots drifting
+// slowly its way: it laps the small map onto them again and again, long
+// before they have gone far, and passes through.
+TEST_F(SimulationTest, AShipOutrunningItsOwnShotsRoundTheMapPassesThroughThem)
+{
+    for (const bool triple : {false, true}) {
+        Play(OpenMap(20));
+        Player& pilot = Pilot("Pilot");
+        Place(pilot, 320, 320, 180.0f, Vector3(0, 600, 0));
+        if (triple)
+            pilot.GetShip().AddFlags(kFlagTripleShot);
+        Hold(pilot, {kKeyFire}, 2000);
+        Hold(pilot, {}, 8000);
+        EXPECT_TRUE(events.kills.empty()) << (triple ? "triple shots" : "bullets");
+        EXPECT_GE(events.Appeared(kTypeBullet).size(), triple ? 30u : 10u) << "a shot each 200 ms";
+    }
+}
+
 TEST_F(SimulationTest, ShipsThatMeetDieUnlessShieldedAndARamCountsForTheSurvivor)
 {
     Play(OpenMap(20));
