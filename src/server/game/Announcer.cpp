@@ -128,8 +128,8 @@ void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCa
     case DeathCause::Turret: Notice("A turret destroyed %s", victim.Name()); break;
     case DeathCause::Switched: break; // the side it changed to is news enough
     }
-    if (killWatch)
-        killWatch(victim, killer, cause);
+    for (const KillWatch& watch : killWatches)
+        watch(victim, killer, cause);
 }
 
 void Announcer::OnEntityAppeared(const GameObject& entity, int firedBy)

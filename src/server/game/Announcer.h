@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "server/game/FlagNews.h"
 #include "server/game/SimulationListener.h"
@@ -18,7 +19,7 @@ public:
     Announcer(Reporter& reporter, EventLog& log) : reporter(reporter), log(log) {}
 
     // Told of every ship killed, after the players, by whoever keeps figures.
-    void WatchKills(KillWatch watch) { killWatch = std::move(watch); }
+    void WatchKills(KillWatch watch) { killWatches.push_back(std::move(watch)); }
 
     // What each round's clock starts from: its length (-1 for none) and
     // the score that ends it, told to every player as a round starts.
@@ -54,7 +55,7 @@ public:
 private:
     Reporter& reporter;
     EventLog& log;
-    KillWatch killWatch;
+    std::vector<KillWatch> killWatches;
     int roundLength = -1;
     std::function<int()> roundScoreLimit = [] { return 0; };
     std::function<int()> clock = [] { return 0; };

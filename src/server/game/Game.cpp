@@ -68,6 +68,9 @@ Game::Game(const GameOptions& options, SimulationSettings settings, const std::s
 {
     announcer.SetRoundRules(settings.roundMs > 0 ? settings.roundMs : -1, [this] { return simulation.ScoreLimit(); });
     announcer.KeepTime([this] { return simulation.RoundMs(); });
+    announcer.WatchKills([this](const Player& victim, const Player* killer, DeathCause cause) {
+        crew.Killed(victim, killer, cause);
+    });
 }
 
 bool Game::Start(std::string& error)

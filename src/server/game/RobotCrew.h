@@ -39,6 +39,10 @@ public:
     void Think(const Simulation& game, int ms);
     // Each robot's match to its target, after a tick.
     void Match(const Simulation& game);
+    void Killed(const Player& victim, const Player* killer, DeathCause cause)
+    {
+        match.Killed(victim, killer, cause);
+    }
 
 private:
     struct Member {

@@ -5,19 +5,16 @@
 
 #include "server/game/Player.h"
 #include "server/game/RobotSkill.h"
-#include "world/Ship.h"
 
 namespace {
 
 // What an older kill or death still weighs at each new one.
 constexpr double kFade = 0.85;
 
-void Count(double& tally, double& other, int times)
+void Count(double& tally, double& other)
 {
-    for (int i = 0; i < times; ++i) {
-        tally = tally * kFade + 1.0;
-        other *= kFade;
-    }
+    tally = tally * kFade + 1.0;
+    other *= kFade;
 }
 
 } // namespace
@@ -27,15 +24,20 @@ void RobotMatch::Watch(const std::vector<const Player*>& people)
     std::erase_if(records, [&](const auto& known) {
         return std::none_of(people.begin(), people.end(), [&](const Player* p) { return p->ShipId() == known.first; });
     });
-    for (const Player* person : people) {
-        const Ship& ship = person->GetShip();
-        const Record first {0.0, 0.0, ship.GetScore(), ship.IsAlive()};
-        Record& record = records.try_emplace(person->ShipId(), first).first->second;
-        Count(record.kills, record.deaths, std::max(0, ship.GetScore() - record.score));
-        Count(record.deaths, record.kills, record.alive && !ship.IsAlive() ? 1 : 0);
-        record.score = ship.GetScore();
-        record.alive = ship.IsAlive();
-    }
+    for (const Player* person : people)
+        records.try_emplace(person->ShipId());
+}
+
+void RobotMatch::Killed(const Player& victim, const Player* killer, DeathCause cause)
+{
+    if (cause == DeathCause::Switched)
+        return;
+    if (const auto dead = records.find(victim.ShipId()); dead != records.end())
+        Count(dead->second.deaths, dead->second.kills);
+    if (!killer || killer == &victim)
+        return;
+    if (const auto won = records.find(killer->ShipId()); won != records.end())
+        Count(won->second.kills, won->second.deaths);
 }
 
 double RobotMatch::LevelAgainst(int shipId) const

@@ -3,16 +3,22 @@
 #include <unordered_map>
 #include <vector>
 
+#include "server/game/SimulationListener.h"
+
 class Player;
 
-// How well robots fly against each person: they watch each person's kills
-// (the score going up) and deaths, as anyone on the scoreboard could, and
-// fly against one who keeps dying as a newcomer would, against one who
-// keeps winning as a veteran. Recent form counts most.
+// How well robots fly against each person: they count each person's kills
+// and deaths, as anyone reading the console could, and fly against one who
+// keeps dying as a newcomer would, against one who keeps winning as a
+// veteran. Recent form counts most.
 class RobotMatch {
 public:
     // After each tick, the people seated now; the others are forgotten.
     void Watch(const std::vector<const Player*>& people);
+    // A ship killed: a death for a person who died other than by changing
+    // sides, a kill for a person who killed another. Scores are no guide:
+    // a flag's capture or return is not a kill.
+    void Killed(const Player& victim, const Player* killer, DeathCause cause);
     // The level to fly at against the ship: kDefaultRobotSkill against a
     // robot, nobody, or a person with an even record.
     double LevelAgainst(int shipId) const;
@@ -21,8 +27,6 @@ private:
     struct Record {
         double kills = 0.0;
         double deaths = 0.0;
-        int score = 0;
-        bool alive = false;
     };
 
     std::unordered_map<int, Record> records; // by ship id

@@ -24,26 +24,40 @@ struct Person {
 
 TEST(RobotMatch, RobotsEaseOffAPersonWhoKeepsDyingAndPressOneWhoKeepsWinning)
 {
-    Person loser(1), winner(2);
+    Person loser(1), winner(2), robot(7);
     RobotMatch match;
     const auto watch = [&] { match.Watch({&loser.player, &winner.player}); };
     watch();
     EXPECT_EQ(match.LevelAgainst(1), kDefaultRobotSkill) << "an even record at first";
     for (int fight = 0; fight < 5; ++fight) {
-        loser.ship.Kill();
-        winner.ship.SetScore(static_cast<signed char>(winner.ship.GetScore() + 1));
-        watch();
-        loser.ship.ForceRespawn(0.0f, 0.0f);
+        match.Killed(loser.player, &winner.player, DeathCause::Weapon);
         watch();
     }
     EXPECT_EQ(std::pair(match.LevelAgainst(1), match.LevelAgainst(2)), std::pair(0.0, 3.0));
     EXPECT_EQ(match.LevelAgainst(7), kDefaultRobotSkill) << "a robot, or nobody";
+    match.Killed(robot.player, &loser.player, DeathCause::Weapon);
+    EXPECT_GT(match.LevelAgainst(1), 0.0) << "a kill of a robot counts for the person";
+    EXPECT_EQ(match.LevelAgainst(7), kDefaultRobotSkill) << "and nothing for the robot";
 
-    winner.ship.SetScore(0);
-    watch();
-    EXPECT_EQ(match.LevelAgainst(2), 3.0) << "a new round's scores are no deaths";
     match.Watch({&winner.player});
     EXPECT_EQ(match.LevelAgainst(1), kDefaultRobotSkill) << "who left is forgotten";
+}
+
+// In capture the flag a capture scores three and a return one, and a side
+// changed costs a life: none of them is a kill or a death.
+TEST(RobotMatch, OnlyKillsAndDeathsCountNotScoresOrSidesChanged)
+{
+    Person person(1);
+    RobotMatch match;
+    match.Watch({&person.player});
+    person.ship.SetScore(4);
+    person.ship.Kill();
+    match.Killed(person.player, nullptr, DeathCause::Switched);
+    match.Watch({&person.player});
+    EXPECT_EQ(match.LevelAgainst(1), kDefaultRobotSkill);
+
+    match.Killed(person.player, &person.player, DeathCause::OwnWeapon);
+    EXPECT_LT(match.LevelAgainst(1), kDefaultRobotSkill) << "one's own shot is a death, and no kill";
 }
 
 // Scripted people of two strengths, each five simulated minutes among
