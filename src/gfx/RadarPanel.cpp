@@ -16,6 +16,7 @@
 #include "world/Map.h"
 #include "world/Powerup.h"
 #include "world/Ship.h"
+#include "world/ShownName.h"
 #include "world/Torus.h"
 #include "world/Weapons.h"
 #include "world/World.h"
@@ -193,7 +194,7 @@ void RadarPanel::DrawScoreboard(float x, float y)
         i = DrawTeamScoreboard(left, top);
     } else {
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
-            char name[14] = {};
+            char name[kShownNameLength + 1] = {};
             ship->GetName(name, sizeof name);
             Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(i), "%-14s %3d", name,
                                            ship->GetScore());
@@ -212,7 +213,7 @@ int RadarPanel::DrawTeamScoreboard(float left, float top)
     for (const Standing& standing : BuildTeamStandings(world, redScore, blueScore)) {
         UseTeamTint(standing.team);
         Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(lines), "%-14s %3d",
-                                       standing.name.substr(0, 13).c_str(), standing.score);
+                                       standing.name.substr(0, kShownNameLength).c_str(), standing.score);
         ++lines;
     }
     return lines;

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gfx/GLDisplay.h"
@@ -20,6 +21,14 @@ float Width(const std::string& text)
     return Renderer::kGlyphWidth * static_cast<float>(text.size());
 }
 
+// As much of a line as the world picture beside the radar has room for.
+std::string Fitted(std::string text, int displayWidth)
+{
+    const float room = static_cast<float>(displayWidth) - 2.0f * Renderer::kWorldMiddleX;
+    text.resize(std::min(text.size(), static_cast<std::size_t>(std::max(0.0f, room / Renderer::kGlyphWidth))));
+    return text;
+}
+
 } // namespace
 
 void DrawRoundNews(const RoundNews& news, std::uint32_t now)
@@ -27,7 +36,7 @@ void DrawRoundNews(const RoundNews& news, std::uint32_t now)
     Renderer* renderer = Renderer::Instance();
     const GLDisplay* display = GLDisplay::Instance();
     glEnable(GL_TEXTURE_2D);
-    if (const std::string death = news.DeathLine(now); !death.empty()) {
+    if (const std::string death = Fitted(news.DeathLine(now), display->Width()); !death.empty()) {
         glColor4f(1.0f, 0.8f, 0.2f, 1.0f);
         renderer->DrawText(Renderer::kWorldMiddleX - Width(death) / 2, kDeathLineY, "%s", death.c_str());
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "world/ShownName.h"
+
 namespace {
 
 constexpr int kLongestRoundMs = 24 * 60 * 60 * 1000;
@@ -51,7 +53,7 @@ void RoundNews::Heard(const std::string& notice)
     }
     const std::string tail = " destroyed " + ownName;
     if (notice.size() > tail.size() && notice.ends_with(tail))
-        how = "by " + notice.substr(0, notice.size() - tail.size());
+        how = "by " + notice.substr(0, std::min(notice.size() - tail.size(), kShownNameLength));
 }
 
 void RoundNews::Clock(int left, int limit, std::uint32_t now)

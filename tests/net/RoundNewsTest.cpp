@@ -28,6 +28,9 @@ TEST(RoundNews, EachDeathNoticeNamesWhatKilledTheOwnShip)
         {"Ann was destroyed", "Killed - back in 5"},
         {"Bob crashed", "Killed - back in 5"},
         {"Joanna destroyed Joann", "Killed - back in 5"},
+        // Cut as the scoreboard cuts names, however long a server's notice.
+        {std::string(127, 'x') + " destroyed Ann", "Killed by xxxxxxxxxxxxx - back in 5"},
+        {std::string(1009, 'x') + " destroyed Ann", "Killed by xxxxxxxxxxxxx - back in 5"},
     };
     for (const auto& [notice, line] : cases) {
         RoundNews news = DeadPilot();
