@@ -21,6 +21,7 @@
 #include "assets/Sprites.h"
 #include "assets/Targa.h"
 #include "assets/WindowIcon.h"
+#include "common/CommandLine.h"
 #include "mapmaker/MapMaker.h"
 
 namespace {
@@ -62,28 +63,19 @@ std::string Complaint(const Arguments& arguments)
 // complaint), or -1 when the tool should go on.
 int ReadArguments(int argc, char** argv, Arguments& arguments)
 {
-    std::string complaint;
-    for (int i = 1; i < argc && complaint.empty(); ++i) {
-        const std::string word = argv[i];
-        if (word == "--help" || word == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (word == "--check")
-            arguments.check = true;
-        else if (word.starts_with("-"))
-            complaint = "unknown option " + word;
-        else if (!arguments.root.empty())
-            complaint = "one repository folder only, not also " + word;
-        else
-            arguments.root = word;
-    }
-    if (complaint.empty())
-        complaint = Complaint(arguments);
-    if (complaint.empty())
-        return -1;
-    std::fprintf(stderr, "quillrock_assets: %s\n\n%s", complaint.c_str(), kUsage);
-    return 2;
+    const int status = ReadCommandLine(
+        "quillrock_assets", kUsage, argc, argv, {.valued = {}, .bare = {"--check"}, .argument = "repository folder"},
+        [&arguments](const std::string& flag, const std::string& value) {
+            if (flag == "--check")
+                arguments.check = true;
+            else
+                arguments.root = value;
+            return true;
+        });
+    if (status >= 0)
+        return status;
+    const std::string complaint = Complaint(arguments);
+    return complaint.empty() ? -1 : Complain("quillrock_assets", kUsage, complaint);
 }
 
 struct Output {
