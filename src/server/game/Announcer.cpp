@@ -23,11 +23,11 @@ void Announcer::Notice(const char* format, ...)
     log.Line("%s", text);
 }
 
-void Announcer::OnRoundStarted(const std::string& mapName, const Map& map)
+void Announcer::OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit)
 {
     reporter.NewRound(map.WorldWidth(), map.WorldHeight());
     reporter.ToAll().SetMapName(mapName.c_str());
-    reporter.ToAll().SetRoundClock(roundLength, roundScoreLimit());
+    reporter.ToAll().SetRoundClock(msLeft, scoreLimit);
     flagNews.Reset();
     log.Line("round started on map %s (%d x %d cells)", mapName.c_str(), map.Columns(), map.Rows());
 }

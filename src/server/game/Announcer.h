@@ -21,22 +21,13 @@ public:
     // Told of every ship killed, after the players, by whoever keeps figures.
     void WatchKills(KillWatch watch) { killWatches.push_back(std::move(watch)); }
 
-    // What each round's clock starts from: its length (-1 for none) and
-    // the score that ends it, told to every player as a round starts.
     // The round's time now, by which flag news is paced.
     void KeepTime(std::function<int()> roundMsNow) { clock = std::move(roundMsNow); }
-
-    // The limit is asked as each round starts: it is the round's mode's.
-    void SetRoundRules(int roundMs, std::function<int()> scoreLimit)
-    {
-        roundLength = roundMs;
-        roundScoreLimit = std::move(scoreLimit);
-    }
 
     // A notice every player's console shows, and the log too.
     void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    void OnRoundStarted(const std::string& mapName, const Map& map) override;
+    void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit) override;
     void OnRoundOver(const Player* winner) override;
     void OnMapSkipped(const std::string& mapName, const std::string& reason) override;
     void OnShipSpawned(const Player& player) override;
@@ -56,8 +47,6 @@ private:
     Reporter& reporter;
     EventLog& log;
     std::vector<KillWatch> killWatches;
-    int roundLength = -1;
-    std::function<int()> roundScoreLimit = [] { return 0; };
     std::function<int()> clock = [] { return 0; };
     FlagNews flagNews;
 };

@@ -66,7 +66,6 @@ Game::Game(const GameOptions& options, SimulationSettings settings, const std::s
       announcer(reporter, log), simulation(announcer, rotation, Seeded(settings, seed)),
       crew(options.bots, options.botSkill, CrewSeed(seed))
 {
-    announcer.SetRoundRules(settings.roundMs > 0 ? settings.roundMs : -1, [this] { return simulation.ScoreLimit(); });
     announcer.KeepTime([this] { return simulation.RoundMs(); });
     announcer.WatchKills([this](const Player& victim, const Player* killer, DeathCause cause) {
         crew.Killed(victim, killer, cause);

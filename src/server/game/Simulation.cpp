@@ -94,7 +94,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     tileReportIn = kTileReportMs;
     powerups.Restart();
 
-    listener.OnRoundStarted(mapName, map);
+    listener.OnRoundStarted(mapName, map, RoundMsLeft(), ScoreLimit());
     DealTeams();
     mode->Placed(ModeField());
     PlaceTurrets();

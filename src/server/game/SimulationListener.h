@@ -31,7 +31,8 @@ public:
 
     // A round begins on a map: everything of the last round is gone; the
     // ships, the turrets and their states follow as events of their own.
-    virtual void OnRoundStarted(const std::string& mapName, const Map& map) = 0;
+    // msLeft: the round's length, -1 for none; the score that ends it.
+    virtual void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit) = 0;
     virtual void OnRoundOver(const Player* winner) = 0;
     virtual void OnMapSkipped(const std::string& mapName, const std::string& reason) = 0;
 

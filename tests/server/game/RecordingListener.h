@@ -62,7 +62,7 @@ public:
         return found;
     }
 
-    void OnRoundStarted(const std::string& mapName, const Map&) override { rounds.push_back(mapName); }
+    void OnRoundStarted(const std::string& mapName, const Map&, int, int) override { rounds.push_back(mapName); }
     void OnRoundOver(const Player* winner) override { winners.push_back(winner ? winner->ShipId() : 0); }
     void OnMapSkipped(const std::string& mapName, const std::string&) override { skipped.push_back(mapName); }
     void OnShipSpawned(const Player& player) override { spawned.push_back(player.ShipId()); }
