@@ -159,6 +159,7 @@ private:
     void ApplyPlayerSpawn(const NetMessage& message);
     void ApplyPlayerLeft(const NetMessage& message);
     void ApplyShipKilled(const NetMessage& message);
+    void ApplyKilledBy(const NetMessage& message);
     void ApplyEntityKilled(const NetMessage& message);
     void ApplyOwnShot(const NetMessage& message);
     void ApplyPing(const NetMessage& message);

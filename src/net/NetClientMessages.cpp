@@ -39,7 +39,7 @@ void NetClient::Apply(const NetMessage& message)
     // By kind; the kinds only a server reads (7, 14, 15, 19) and unknown
     // ones have none.
     static constexpr auto kHandlers = [] {
-        std::array<Handler, kMsgWatchers + 1> handlers {};
+        std::array<Handler, kMsgKilledBy + 1> handlers {};
         handlers[kMsgText] = &NetClient::ApplyText;
         handlers[kMsgJoin] = &NetClient::ApplyJoin;
         handlers[kMsgMap] = &NetClient::ApplyMap;
@@ -47,6 +47,7 @@ void NetClient::Apply(const NetMessage& message)
         handlers[kMsgPlayerSpawn] = &NetClient::ApplyPlayerSpawn;
         handlers[kMsgPlayerLeft] = &NetClient::ApplyPlayerLeft;
         handlers[kMsgShipKilled] = &NetClient::ApplyShipKilled;
+        handlers[kMsgKilledBy] = &NetClient::ApplyKilledBy;
         handlers[kMsgEntityKilled] = &NetClient::ApplyEntityKilled;
         handlers[kMsgOwnShot] = &NetClient::ApplyOwnShot;
         handlers[kMsgShipState] = &NetClient::ApplyShipState;
@@ -76,11 +77,8 @@ void NetClient::ApplyText(const NetMessage& message)
     char text[kTextBufferSize] = {};
     message.GetText(text, sizeof text);
     Console::Instance()->Print("%s", text);
-    // A chat line may read like a notice; only the server's own say who died.
     if (IsChatLine(text))
         ++chatLines;
-    else
-        news.Heard(text);
 }
 
 void NetClient::ApplyJoin(const NetMessage& message)
@@ -88,7 +86,6 @@ void NetClient::ApplyJoin(const NetMessage& message)
     int id = 0, type = 0;
     char name[128] = {};
     message.GetJoin(id, type, name, sizeof name);
-    news.SetOwnName(name);
     // A welcome follows, with the number of watchers when there are any.
     watcherCount = 0;
     if (!world)
@@ -173,6 +170,20 @@ void NetClient::ApplyShipKilled(const NetMessage& message)
         return;
     prediction.OnDeath();
     news.OwnShipKilled(platform::TickCount(), ship->RespawnDelay());
+}
+
+// The killer is named from the ship list, never from the console's
+// notices: a player may take any name.
+void NetClient::ApplyKilledBy(const NetMessage& message)
+{
+    int victim = 0, killer = 0;
+    std::uint8_t cause = 0;
+    message.GetKilledBy(victim, killer, cause);
+    const Ship* own = world ? world->FirstShip() : nullptr;
+    if (!own || own->GetId() != victim || watching)
+        return;
+    const Ship* by = killer ? world->FindShip(killer) : nullptr;
+    news.KilledBy(cause, by && by->Name() ? by->Name() : "");
 }
 
 void NetClient::ApplyRoundClock(const NetMessage& message)

@@ -13,7 +13,7 @@ namespace {
 // Wire sizes by kind, without their text, codes or body; 0 for a kind
 // this side does not know.
 constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7,
-                              1, 1, 1, 0, 13, 13, 5};
+                              1, 1, 1, 0, 13, 13, 5, 10};
 
 bool IsKnown(int kind)
 {
@@ -277,6 +277,14 @@ void NetMessage::SetFlagEvent(std::uint8_t event, std::uint8_t team, int by)
     kind = kMsgFlagEvent;
 }
 
+void NetMessage::SetKilledBy(int victim, int killer, std::uint8_t cause)
+{
+    id = victim;
+    x = killer;
+    flagWord = cause;
+    kind = kMsgKilledBy;
+}
+
 void NetMessage::GetText(char* buffer, int size) const
 {
     if (kind == kMsgText && buffer && size > 0)
@@ -408,6 +416,15 @@ void NetMessage::GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) 
     by = id;
 }
 
+void NetMessage::GetKilledBy(int& victim, int& killer, std::uint8_t& cause) const
+{
+    if (kind != kMsgKilledBy)
+        return;
+    victim = id;
+    killer = x;
+    cause = flagWord;
+}
+
 int NetMessage::WireSize() const
 {
     if (!IsKnown(kind))
@@ -532,6 +549,11 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         break;
     case kMsgFlag:
     case kMsgFlagEvent: WriteFlag(out); break;
+    case kMsgKilledBy:
+        out.I32(id);
+        out.I32(x);
+        out.U8(flagWord);
+        break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
     case kMsgMapOffer:
@@ -624,6 +646,7 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
     case kMsgTeamScores: ok = in.I32(x) && in.I32(y); break;
     case kMsgFlag: ok = in.U8(teamNumber) && in.U8(flagWord) && in.I32(id) && in.I32(x) && in.I32(y); break;
     case kMsgFlagEvent: ok = in.U8(flagWord) && in.U8(teamNumber) && in.I32(id); break;
+    case kMsgKilledBy: ok = in.I32(id) && in.I32(x) && in.U8(flagWord); break;
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
     case kMsgMapOffer:

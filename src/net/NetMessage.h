@@ -55,6 +55,9 @@ enum MessageKind : int {
     kMsgWatch = 29,
     kMsgWatching = 30,
     kMsgWatchers = 31,
+    // Right after a ShipKilled: the ship that killed it, 0 for none, and
+    // how it died, a DeathCause's number.
+    kMsgKilledBy = 32,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -106,6 +109,7 @@ public:
     void SetFlagEvent(std::uint8_t event, std::uint8_t team, int by);
     void SetWatching(int type, const char* name);
     void SetWatchers(int count) { SetIdOnly(kMsgWatchers, count); }
+    void SetKilledBy(int victim, int killer, std::uint8_t cause);
 
     // The map transfer's kinds carry their fields as one block, which
     // MapTransfer writes and reads.
@@ -135,6 +139,7 @@ public:
     // carrying it, 0 unless carried.
     void GetFlag(std::uint8_t& team, std::uint8_t& place, int& carrier, int& atX, int& atY) const;
     void GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) const;
+    void GetKilledBy(int& victim, int& killer, std::uint8_t& cause) const;
     void GetTick(std::uint32_t& out) const { out = tick; }
     int CodeCount() const { return codeCount; }
     const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }
@@ -172,7 +177,7 @@ private:
     signed char score = 0;
     std::uint8_t flags = 0;
     std::uint8_t teamNumber = 0;
-    std::uint8_t flagWord = 0; // a flag's place or event
+    std::uint8_t flagWord = 0; // a flag's place or event, a death's cause
     float heading = 0.0f;
     int extra = 0;
     AmmunitionCounts<std::uint8_t> rounds {};

@@ -3,33 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "world/DeathCause.h"
 #include "world/ShownName.h"
 
 namespace {
 
 constexpr int kLongestRoundMs = 24 * 60 * 60 * 1000;
-
-// The server's death notices about a ship, its name between before and
-// after, and how the line says it died.
-struct DeathNotice {
-    const char* before;
-    const char* after;
-    const char* how;
-};
-
-// Tried in order: the player named last is the rest of "X destroyed NAME".
-constexpr DeathNotice kNotices[] = {
-    {"A turret destroyed ", "", "by a gun"},
-    {"", " destroyed themselves", "by your own shot"},
-    {"", " crashed", "by the wall"},
-    {"", " was destroyed in a collision", "in a collision"},
-    {"", " was destroyed", ""},
-};
-
-bool IsAbout(const std::string& notice, const DeathNotice& form, const std::string& name)
-{
-    return notice == form.before + name + form.after;
-}
 
 } // namespace
 
@@ -41,19 +20,19 @@ void RoundNews::OwnShipKilled(std::uint32_t now, int respawn)
     respawnMs = respawn;
 }
 
-void RoundNews::Heard(const std::string& notice)
+void RoundNews::KilledBy(std::uint8_t cause, const std::string& killer)
 {
-    if (!dead || ownName.empty())
+    if (!dead)
         return;
-    for (const DeathNotice& form : kNotices) {
-        if (IsAbout(notice, form, ownName)) {
-            how = form.how;
-            return;
-        }
+    switch (static_cast<DeathCause>(cause)) {
+    case DeathCause::Weapon:
+    case DeathCause::Rammed: how = killer.empty() ? "" : "by " + killer.substr(0, kShownNameLength); break;
+    case DeathCause::OwnWeapon: how = "by your own shot"; break;
+    case DeathCause::Crashed: how = "by the wall"; break;
+    case DeathCause::Collision: how = "in a collision"; break;
+    case DeathCause::Turret: how = "by a gun"; break;
+    default: how.clear(); break;
     }
-    const std::string tail = " destroyed " + ownName;
-    if (notice.size() > tail.size() && notice.ends_with(tail))
-        how = "by " + notice.substr(0, std::min(notice.size() - tail.size(), kShownNameLength));
 }
 
 void RoundNews::Clock(int left, int limit, std::uint32_t now)

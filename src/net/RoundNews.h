@@ -8,12 +8,11 @@
 // the program's millisecond ticks, given by the caller.
 class RoundNews {
 public:
-    // The name the server gave the own ship: its notices name it so.
-    void SetOwnName(std::string name) { ownName = std::move(name); }
     void OwnShipKilled(std::uint32_t now, int respawnMs);
     void OwnShipSpawned() { dead = false; }
-    // A console notice; a death notice about the own ship names the killer.
-    void Heard(const std::string& notice);
+    // What the server says killed the own ship: a DeathCause's number, and
+    // the killer's name, empty for none.
+    void KilledBy(std::uint8_t cause, const std::string& killer);
     // msLeft -1: the round has no time limit.
     void Clock(int msLeft, int scoreLimit, std::uint32_t now);
     // A new map: nothing of the last round holds.
@@ -27,7 +26,6 @@ public:
     std::string ClockLine(std::uint32_t now) const;
 
 private:
-    std::string ownName;
     bool dead = false;
     std::string how; // "by Ace", "in a collision"; empty when not heard
     std::uint32_t diedAt = 0;

@@ -8,6 +8,7 @@
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
 #include "support/OffscreenGame.h"
+#include "world/DeathCause.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ protected:
     void Die()
     {
         Hand({&Made([](NetMessage& m) { m.SetShipKilled(31); }),
+              &Made([](NetMessage& m) { m.SetKilledBy(31, 0, static_cast<std::uint8_t>(DeathCause::Turret)); }),
               &Made([](NetMessage& m) { m.SetText("A turret destroyed Pilot"); })});
     }
 

@@ -103,6 +103,8 @@ std::vector<LayoutCase> LayoutCases()
         {"watching", [](NetMessage& m) { m.SetWatching(0, "Eve (2)"); },
          Layout(20).U8(0, 30).I32(9, 7).Text(13, "Eve (2)")},
         {"watchers", [](NetMessage& m) { m.SetWatchers(0x0102); }, Layout(5).U8(0, 31).I32(1, 0x0102)},
+        {"killed by", [](NetMessage& m) { m.SetKilledBy(0x0801, 0x0702, 5); },
+         Layout(10).U8(0, 32).I32(1, 0x0801).I32(5, 0x0702).U8(9, 5)},
     };
 }
 

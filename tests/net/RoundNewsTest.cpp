@@ -4,49 +4,59 @@
 #include <vector>
 
 #include "net/RoundNews.h"
+#include "world/DeathCause.h"
 
 namespace {
 
 RoundNews DeadPilot(std::uint32_t at = 1000)
 {
     RoundNews news;
-    news.SetOwnName("Ann");
     news.OwnShipKilled(at, 5000);
     return news;
 }
 
-// Each of the server's death notices about the own ship, and what the line
-// then says; notices about others leave it as it was.
-TEST(RoundNews, EachDeathNoticeNamesWhatKilledTheOwnShip)
+std::uint8_t Cause(DeathCause cause)
 {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Robot Ace destroyed Ann", "Killed by Robot Ace - back in 5"},
-        {"A turret destroyed Ann", "Killed by a gun - back in 5"},
-        {"Ann destroyed themselves", "Killed by your own shot - back in 5"},
-        {"Ann crashed", "Killed by the wall - back in 5"},
-        {"Ann was destroyed in a collision", "Killed in a collision - back in 5"},
-        {"Ann was destroyed", "Killed - back in 5"},
-        {"Bob crashed", "Killed - back in 5"},
-        {"Joanna destroyed Joann", "Killed - back in 5"},
-        // Cut as the scoreboard cuts names, however long a server's notice.
-        {std::string(127, 'x') + " destroyed Ann", "Killed by xxxxxxxxxxxxx - back in 5"},
-        {std::string(1009, 'x') + " destroyed Ann", "Killed by xxxxxxxxxxxxx - back in 5"},
+    return static_cast<std::uint8_t>(cause);
+}
+
+// Each way the server says the own ship died, and what the line then says.
+TEST(RoundNews, EachCauseOfDeathNamesWhatKilledTheOwnShip)
+{
+    const struct {
+        DeathCause cause;
+        std::string killer;
+        std::string line;
+    } cases[] = {
+        {DeathCause::Weapon, "Robot Ace", "Killed by Robot Ace - back in 5"},
+        {DeathCause::Rammed, "Bob", "Killed by Bob - back in 5"},
+        {DeathCause::Weapon, "A turret", "Killed by A turret - back in 5"},
+        {DeathCause::Turret, "", "Killed by a gun - back in 5"},
+        {DeathCause::OwnWeapon, "", "Killed by your own shot - back in 5"},
+        {DeathCause::Crashed, "", "Killed by the wall - back in 5"},
+        {DeathCause::Collision, "", "Killed in a collision - back in 5"},
+        {DeathCause::Weapon, "", "Killed - back in 5"},
+        {DeathCause::Switched, "", "Killed - back in 5"},
+        // Cut as the scoreboard cuts names.
+        {DeathCause::Weapon, std::string(127, 'x'), "Killed by xxxxxxxxxxxxx - back in 5"},
     };
-    for (const auto& [notice, line] : cases) {
+    for (const auto& [cause, killer, line] : cases) {
         RoundNews news = DeadPilot();
-        news.Heard(notice);
-        EXPECT_EQ(news.DeathLine(1000), line) << notice;
+        news.KilledBy(Cause(cause), killer);
+        EXPECT_EQ(news.DeathLine(1000), line) << killer;
     }
+    RoundNews unknown = DeadPilot();
+    unknown.KilledBy(200, "Bob");
+    EXPECT_EQ(unknown.DeathLine(1000), "Killed - back in 5") << "a cause this program does not know";
     RoundNews alive;
-    alive.SetOwnName("Ann");
-    alive.Heard("Bob destroyed Ann");
-    EXPECT_EQ(alive.DeathLine(1000), "") << "a notice alone is no death";
+    alive.KilledBy(Cause(DeathCause::Weapon), "Bob");
+    EXPECT_EQ(alive.DeathLine(1000), "") << "no death, no line";
 }
 
 TEST(RoundNews, TheCountdownGoesByWholeSecondsAndEndsWithTheSpawn)
 {
     RoundNews news = DeadPilot(1000);
-    news.Heard("Bob destroyed Ann");
+    news.KilledBy(Cause(DeathCause::Weapon), "Bob");
     std::vector<std::string> lines;
     for (std::uint32_t now : {1000u, 1999u, 2001u, 5001u, 6000u, 9000u})
         lines.push_back(news.DeathLine(now));

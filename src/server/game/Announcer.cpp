@@ -111,6 +111,7 @@ void Announcer::OnShipChanged(const Player& player)
 void Announcer::OnShipKilled(const Player& victim, const Player* killer, DeathCause cause)
 {
     reporter.ToAll().SetShipKilled(victim.ShipId());
+    reporter.ToAll().SetKilledBy(victim.ShipId(), killer ? killer->ShipId() : 0, static_cast<std::uint8_t>(cause));
     reporter.ShipNow(victim.Slot());
     if (killer)
         reporter.ShipNow(killer->Slot());

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "world/DeathCause.h"
 #include "world/Flag.h"
 #include "world/Team.h"
 
@@ -10,18 +11,6 @@ class GameObject;
 class Map;
 class Player;
 class Turret;
-
-// How a ship came to die, which decides the score: a kill counts for the
-// killer, a death of one's own making against the victim.
-enum class DeathCause {
-    Weapon,      // another player's bullet, missile, mine or shrapnel: +1 to the killer
-    OwnWeapon,   // the victim's own: -1
-    Crashed,     // flown into a wall or a gun: -1
-    Rammed,      // by a ship that lived through it: +1 to that ship
-    Collision,   // two ships that both died: nobody scores
-    Turret,      // a gun emplacement: nobody scores
-    Switched,    // changed sides in a team game: nobody scores
-};
 
 // What the simulation tells the world outside it, as it happens. It never
 // sends anything itself: whoever listens turns these into messages.

@@ -63,6 +63,7 @@ protected:
         sent.clear();
         random.seed(17);
         kills = 0;
+        killers = 0;
     }
 
     // Twelve people join, then every few seconds one leaves and another
@@ -115,10 +116,19 @@ protected:
             MessageBatch batch;
             batch.ParsePacked(payload.data(), payload.size());
             ASSERT_EQ(batch.Parsed(), batch.Count());
+            int justKilled = 0;
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
                 int id = 0;
                 message->GetId(id);
                 kills += message->Kind() == kMsgShipKilled;
+                if (message->Kind() == kMsgKilledBy) {
+                    int victim = 0, killer = 0;
+                    std::uint8_t cause = 0;
+                    message->GetKilledBy(victim, killer, cause);
+                    EXPECT_EQ(victim, justKilled) << "told right after the death it explains";
+                    killers += killer != 0;
+                }
+                justKilled = message->Kind() == kMsgShipKilled ? id : 0;
                 if (message->Kind() == kMsgMap)
                     follower.entities.clear();
                 else if (message->Kind() == kMsgEntityState)
@@ -152,6 +162,7 @@ protected:
     std::vector<Sent> sent;
     std::mt19937 random;
     int kills = 0;
+    int killers = 0; // deaths told with a ship that caused them
 };
 
 // A restarted game plays as a new one: a fuzzer's finding replays alone.
@@ -170,6 +181,7 @@ TEST_F(GameSoak, ACrowdFightsThroughRoundsEveryPlayerSeesAConsistentWorldAndTheS
     };
     const std::vector<Sent> first = play(7, false);
     EXPECT_GT(kills, 0) << "they fought";
+    EXPECT_GT(killers, 0) << "and were told who won each fight";
     for (const auto& [slot, follower] : followers) {
         for (const int id : follower.entities) {
             const GameObject* entity = game->GetSimulation().GetWorld().FindEntity(id);
