@@ -105,7 +105,8 @@ bool RadarPanel::Draw(int ix, int iy)
 {
     const float x = static_cast<float>(ix);
     const float y = static_cast<float>(iy);
-    const Ship* local = world ? world->FirstShip() : nullptr;
+    // A free camera follows no ship, so the panel shows no tank or weapons.
+    const Ship* local = world && !Renderer::Instance()->CameraHeld() ? world->FirstShip() : nullptr;
     const float fill = local && local->IsAlive() && local->GetMaxFuel() > 0.0f ? local->GetFuel() / local->GetMaxFuel()
                                                                                 : 0.0f;
     const Map* map = world ? world->GetMap() : nullptr;

@@ -174,17 +174,25 @@ TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
 }
 
 // A watcher's free camera moves the radar's middle with the screen; the
-// followed ship, first in the world, is one dot among the others there.
+// followed ship, first in the world, is one dot among the others there,
+// and the panel shows no tank or weapons, as no ship is followed.
 TEST_F(HudLayout, TheRadarCentresOnAFreeCamera)
 {
-    AddShip(world, "Followed", 0, 16, 512);
+    AddShip(world, "Followed", 0, 16, 512)->AddFlags(kFlagLargeTank);
     AddShip(world, "Other", 0, 16 + 256, 512);
+    const int gaugeY = 384 - 200 - 2 - 15;
+    const auto tankAndIcons = [](const Frame& frame) {
+        return std::pair(frame.At(-512 + 13, gaugeY).b > 200, frame.Any(-508, -380, 190, 64));
+    };
+    EXPECT_EQ(tankAndIcons(DrawRadar()), std::pair(true, true)) << "following: the ship's tank and its large tank";
+
     Renderer::Instance()->HoldCamera(16 + 256, 512);
     Renderer::Instance()->UpdateCamera();
     const Frame frame = DrawRadar();
     Renderer::Instance()->ReleaseCamera();
     EXPECT_TRUE(PlainRed(frame.At(-412, cy))) << "the ship under the camera, mid-square";
     EXPECT_TRUE(PlainRed(frame.At(-412 - 50, cy))) << "the followed ship, to the left";
+    EXPECT_EQ(tankAndIcons(frame), std::pair(false, false)) << "free: an empty gauge, no icons";
 }
 
 } // namespace
