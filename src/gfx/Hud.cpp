@@ -105,6 +105,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
         renderer->Submit();
         world->Update(elapsedMs);
         renderer->UpdateCamera();
+        renderer->HoldText();
         renderer->DrawObject(map);
         DrawBases(flags);
         renderer->DrawObject(world->FirstShip());
@@ -121,6 +122,7 @@ void DrawConnectedWorld(RadarPanel* radar, World* world, int elapsedMs)
             }
         }
         DrawFlags(flags, *world);
+        renderer->DrawHeldText();
         renderer->Submit();
         if (!radar->HasTextures()) {
             char name[128] = {};

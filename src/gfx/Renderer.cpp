@@ -173,13 +173,30 @@ void Renderer::DrawText(float x, float y, const char* format, ...)
         glyphs.push_back({penX + kGlyphWidth, y + kGlyphHeight, 5.0f, s1, t1, r, g, b, a});
         glyphs.push_back({penX, y + kGlyphHeight, 5.0f, s0, t1, r, g, b, a});
     }
-    batch.Add(state, glyphs.data(), glyphs.size(), false);
+    if (holdingText) {
+        heldLines.emplace_back(state, glyphs.size());
+        heldGlyphs.insert(heldGlyphs.end(), glyphs.begin(), glyphs.end());
+    } else {
+        batch.Add(state, glyphs.data(), glyphs.size(), false);
+    }
     // The current texture coordinate is the last character's, drawn or not.
     if (*text) {
         const GlyphCell last = GlyphOf(text[std::strlen(text) - 1]);
         glTexCoord2f(static_cast<float>(last.column) * kCellWidth,
                      static_cast<float>(last.row) * kCellHeight + kCellHeight);
     }
+}
+
+void Renderer::DrawHeldText()
+{
+    holdingText = false;
+    const BatchVertex* corners = heldGlyphs.data();
+    for (const auto& [state, count] : heldLines) {
+        batch.Add(state, corners, count, false);
+        corners += count;
+    }
+    heldLines.clear();
+    heldGlyphs.clear();
 }
 
 bool Renderer::BlankGlyph(const CTexture* font, char c)

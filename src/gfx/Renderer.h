@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/Singleton.h"
@@ -68,6 +69,12 @@ public:
     // corner at (x, y), in the current colour.
     void DrawText(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
+    // Text drawn between HoldText and DrawHeldText waits, then goes into the
+    // batch in its order: names drawn with their ships land over every
+    // sprite of the world, not under those drawn after them.
+    void HoldText() { holdingText = true; }
+    void DrawHeldText();
+
     // Between BeginBatch and EndBatch shapes are queued and drawn together;
     // drawing that still uses glBegin flushes the batch first.
     void BeginBatch() { batch.Begin(); }
@@ -94,6 +101,10 @@ private:
     World* world = nullptr;
     DrawBatch batch;
     std::vector<BatchVertex> glyphs;
+    bool holdingText = false;
+    // Each held line's state and number of corners, its corners in order.
+    std::vector<std::pair<BatchState, std::size_t>> heldLines;
+    std::vector<BatchVertex> heldGlyphs;
     // Per character of the font last drawn with: 0 not yet known, 1 its
     // cell is fully transparent, 2 it shows something.
     const CTexture* blankFont = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -7,8 +8,11 @@
 #include "gfx/RadarPanel.h"
 #include "support/ClientWorld.h"
 #include "support/HostThread.h"
+#include "support/MapFile.h"
 #include "support/OffscreenGame.h"
+#include "world/CellKind.h"
 #include "world/DeathCause.h"
+#include "world/Powerup.h"
 
 namespace {
 
@@ -104,6 +108,52 @@ TEST_F(RoundNewsDrawing, ATeamGameShowsItsScoresAndItsWinnerUntilTheSidesGo)
 
     Hand({&Made([](NetMessage& m) { m.SetTeam(31, 0); })});
     EXPECT_EQ(scoreLine(), std::tuple(false, false, false)) << "nobody has a side: a deathmatch again";
+}
+
+// Text keeps its colour over any sprite: the death line and the console's
+// newest line over fuel blocks, a ship's name over a powerup drawn after
+// the ship.
+TEST_F(RoundNewsDrawing, TextStaysOverTheWorldsSprites)
+{
+    Ship* robot = world->AddShip(std::make_unique<Ship>());
+    // On the screen at (100, -200), its name from y -174.
+    robot->ForceRespawn(0, 200);
+    robot->SetTarget(Vector3(0, 200, 0));
+    robot->SetName("Robot Dash");
+    Die();
+    world->SetMap(MapOf(Rows(32, 32)));
+    const Frame bare = GameFrame(true);
+    world->SetMap(MapOf(Rows(32, 32, kCellFuel)));
+    GameObject* powerup = world->AddEntity(std::make_unique<Powerup>(), 5);
+    powerup->ForceRespawn(0, 166);
+    powerup->SetTarget(Vector3(0, 166, 0));
+    const Frame covered = GameFrame(true);
+
+    struct Line {
+        const char* what;
+        int x, y, width;
+        Pixel ink;
+    };
+    const Line kLines[] = {{"the death line", -60, 80, 320, {255, 204, 51, 255}},
+                           {"the name", 40, -174, 120, {255, 0, 0, 255}},
+                           {"the console's newest line", -302, -352, 300, {255, 255, 255, 255}}};
+    // Within a shade of the ink: a glyph's solid pixels, whatever lies under.
+    const auto inked = [](Pixel p, Pixel ink) {
+        return std::abs(p.r - ink.r) <= 8 && std::abs(p.g - ink.g) <= 8 && std::abs(p.b - ink.b) <= 8;
+    };
+    for (const Line& line : kLines) {
+        int drawn = 0, kept = 0;
+        for (int y = line.y; y < line.y + 16; ++y) {
+            for (int x = line.x; x < line.x + line.width; ++x) {
+                if (inked(bare.At(x, y), line.ink)) {
+                    ++drawn;
+                    kept += inked(covered.At(x, y), line.ink) ? 1 : 0;
+                }
+            }
+        }
+        EXPECT_GT(drawn, 20) << line.what;
+        EXPECT_EQ(kept, drawn) << line.what;
+    }
 }
 
 } // namespace
