@@ -213,7 +213,7 @@ std::string DemoPlayback::Caption() const
     if (paused)
         caption += "  paused";
     if (const Ship* ship = follower.FollowedShip(); ship && ship->Name())
-        caption += std::string("  following ") + ship->Name();
+        caption += "  following " + ScoreboardName(*ship);
     return caption;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gfx/Standings.h"
 #include "world/Map.h"
 #include "world/Ship.h"
 #include "world/World.h"
@@ -49,6 +50,6 @@ std::string WatchView::Caption() const
     if (free)
         return "Watching: free camera   Tab follows a ship";
     const Ship* ship = follower.FollowedShip();
-    const std::string who = ship && ship->Name() ? std::string("following ") + ship->Name() : "waiting for a ship";
+    const std::string who = ship && ship->Name() ? "following " + ScoreboardName(*ship) : "waiting for a ship";
     return "Watching: " + who + "   Tab next ship, arrows free camera";
 }

@@ -19,7 +19,14 @@
 
 namespace {
 
-// The frame rate and ping in the top-right corner, and the console.
+constexpr float kRadarWidth = 200.0f;
+// The frame rate and the ping start this far left of the right edge.
+constexpr float kCornerColumn = 100.0f;
+
+// The frame rate and ping in the top-right corner, and the console. The
+// caption shares the frame rate's row: it is centred between the radar's
+// edge and that column, which leave room for 72 characters on the
+// smallest screen.
 void DrawCornersAndConsole(int framesPerSecond, const char* caption)
 {
     Renderer* renderer = Renderer::Instance();
@@ -28,12 +35,15 @@ void DrawCornersAndConsole(int framesPerSecond, const char* caption)
     const float halfHeight = static_cast<float>(display->Height() / 2);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
-    renderer->DrawText(halfWidth - 100.0f, halfHeight - 20.0f, "FPS: %d", framesPerSecond);
-    renderer->DrawText(halfWidth - 100.0f, halfHeight - 36.0f, "Ping: %d",
+    renderer->DrawText(halfWidth - kCornerColumn, halfHeight - 20.0f, "FPS: %d", framesPerSecond);
+    renderer->DrawText(halfWidth - kCornerColumn, halfHeight - 36.0f, "Ping: %d",
                        NetClient::Exists() ? NetClient::Instance()->GetPing() : 0);
     renderer->DrawConsole(-halfWidth + 210.0f, -halfHeight);
-    if (caption)
-        renderer->DrawText(-5.0f * static_cast<float>(std::strlen(caption)), halfHeight - 20.0f, "%s", caption);
+    if (caption) {
+        const float middle = (-halfWidth + kRadarWidth + halfWidth - kCornerColumn) / 2.0f;
+        const float half = Renderer::kGlyphWidth / 2.0f * static_cast<float>(std::strlen(caption));
+        renderer->DrawText(middle - half, halfHeight - 20.0f, "%s", caption);
+    }
 }
 
 // The banner's colour: green for a win, red for a loss, a side's tint for
@@ -59,7 +69,6 @@ int HeardTeamScore(Team team)
 
 std::unique_ptr<RadarPanel> NewRadar(int screenHeight)
 {
-    constexpr float kRadarWidth = 200.0f;
     auto radar = std::make_unique<RadarPanel>();
     radar->SetSize(kRadarWidth, static_cast<float>(screenHeight));
     return radar;

@@ -195,10 +195,8 @@ void RadarPanel::DrawScoreboard(float x, float y)
         i = DrawTeamScoreboard(left, top);
     } else {
         for (Ship* ship = world->ShipsBegin(); ship; ship = world->ShipsNext(), ++i) {
-            char name[kShownNameLength + 1] = {};
-            ship->GetName(name, sizeof name);
-            Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(i), "%-14s %3d", name,
-                                           ship->GetScore());
+            Renderer::Instance()->DrawText(left, top - 16.0f * static_cast<float>(i), "%-14s %3d",
+                                           ScoreboardName(*ship).c_str(), ship->GetScore());
         }
     }
     if (watchers > 0) {

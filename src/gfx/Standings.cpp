@@ -5,7 +5,15 @@
 #include <utility>
 
 #include "world/Ship.h"
+#include "world/ShownName.h"
 #include "world/World.h"
+
+std::string ScoreboardName(const Ship& ship)
+{
+    char name[kShownNameLength + 1] = {};
+    ship.GetName(name, sizeof name);
+    return name;
+}
 
 std::vector<Standing> BuildStandings(World* world)
 {

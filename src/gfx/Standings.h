@@ -5,7 +5,11 @@
 
 #include "world/Team.h"
 
+class Ship;
 class World;
+
+// A ship's name as the scoreboard shows it: its first 13 characters.
+std::string ScoreboardName(const Ship& ship);
 
 // One line of the standings: a ship, or in a team game a side's total.
 struct Standing {

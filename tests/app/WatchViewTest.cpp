@@ -58,6 +58,10 @@ TEST_F(WatchViewTest, FollowsTheLeaderThenTabGoesRoundTheLivingAndShiftTabBack)
     world.RemoveShip(world.FindShip(2));
     Frame();
     EXPECT_EQ(Followed(), 3) << "the leader again once the chosen ship left";
+    Add(5, "Constantinople Express", 30);
+    Frame();
+    EXPECT_EQ(view.Caption(), "Watching: following Constantinopl   Tab next ship, arrows free camera")
+        << "a long name cut as the scoreboard cuts it";
 }
 
 TEST_F(WatchViewTest, ArrowsFlyAFreeCameraFromTheFollowedShipRoundTheMapUntilTab)

@@ -110,6 +110,21 @@ TEST_F(HudLayout, CornerTextsAndConsoleOnA1024By768Screen)
               std::tuple(true, true, false, true, false, false));
 }
 
+// The longest watcher's caption, its name cut to 13 characters, is 690
+// wide about x = 50 (from -295 to 395): clear of the radar's column, which
+// ends at -312, and of the frame rate on its row, from 412.
+TEST_F(HudLayout, TheCaptionKeepsBetweenTheRadarAndTheFrameRate)
+{
+    World none;
+    RadarPanel bare;
+    bare.SetSize(200, 768);
+    DrawGameFrame(&bare, &none, 16, 88, "Watching: following Constantinopl   Tab next ship, arrows free camera");
+    const Frame frame = PresentedFrame();
+    EXPECT_EQ(std::tuple(frame.Any(-512, 364, 212, 16), frame.Any(-295, 364, 10, 16), frame.Any(385, 364, 10, 16),
+                         frame.Any(396, 364, 16, 16)),
+              std::tuple(false, true, true, false));
+}
+
 TEST_F(HudLayout, RadarPanelDotsGaugeAndFrame)
 {
     AddShip(world, "Me", 0, 16, 512);
