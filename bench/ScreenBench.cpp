@@ -96,7 +96,8 @@ namespace {
 // ships near the camera), drawn with the radar.
 class GameScene {
 public:
-    GameScene()
+    // With teams, the ships alternate between Red and Blue.
+    explicit GameScene(bool teams = false)
     {
         std::vector<std::vector<int>> rows(128, std::vector<int>(128, 0));
         for (int r = 0; r < 128; r += 4)
@@ -114,6 +115,8 @@ public:
                                static_cast<float>(2048 + (i / 8) * 60 - 120));
             ship->SetTarget(ship->Position());
             ship->SetHeading(static_cast<float>(i * 11));
+            if (teams)
+                ship->SetTeam(i % 2 ? Team::Blue : Team::Red);
             world.AddShip(std::move(ship));
         }
         for (int i = 0; i < 2000; ++i) {
@@ -157,6 +160,17 @@ static void BM_GameFrame32Ships2000Entities(benchmark::State& state)
         scene.DrawFrame();
 }
 BENCHMARK(BM_GameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);
+
+// The same frame in a team game.
+static void BM_TeamGameFrame32Ships2000Entities(benchmark::State& state)
+{
+    if (!ScreenReady(state))
+        return;
+    GameScene scene(true);
+    for (auto _ : state)
+        scene.DrawFrame();
+}
+BENCHMARK(BM_TeamGameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);
 
 // The game frame and the empty frame in turn, in wall time: the software
 // rasteriser runs on threads of its own, which CPU time leaves out. Each
