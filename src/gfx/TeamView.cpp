@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <array>
+#include <cmath>
+
+#include "gfx/DrawBatch.h"
 #include "gfx/GLDisplay.h"
 #include "gfx/Renderer.h"
 #include "world/Ship.h"
@@ -11,6 +15,28 @@ namespace {
 
 // The second row from the top: the first holds a caption when there is one.
 constexpr float kScoreLineBelowTop = 36.0f;
+
+// Just outside the picture's inscribed circle, and wide enough to read at
+// a glance without hiding the hull.
+constexpr float kRingInner = 18.5f, kRingOuter = 21.0f;
+constexpr int kRingSegments = 24;
+
+struct RingPoint {
+    float c, s;
+};
+
+const std::array<RingPoint, kRingSegments + 1>& RingPoints()
+{
+    static const auto points = [] {
+        std::array<RingPoint, kRingSegments + 1> made{};
+        for (int i = 0; i <= kRingSegments; ++i) {
+            const double a = 2.0 * M_PI * i / kRingSegments;
+            made[static_cast<std::size_t>(i)] = {static_cast<float>(std::cos(a)), static_cast<float>(std::sin(a))};
+        }
+        return made;
+    }();
+    return points;
+}
 
 std::string TeamScore(Team team, int score)
 {
@@ -32,6 +58,28 @@ TeamTint TintOf(Team team)
 TeamTint MarkTintOf(Team team)
 {
     return team == Team::None ? TeamTint{1.0f, 0.0f, 0.0f} : TintOf(team);
+}
+
+void DrawTeamRing(Team team, float screenX, float screenY)
+{
+    if (team == Team::None)
+        return;
+    const TeamTint tint = TintOf(team);
+    const auto at = [&](RingPoint p, float r) {
+        return BatchVertex{screenX + p.c * r, screenY + p.s * r, 0.0f, 0.0f, 0.0f, tint.r, tint.g, tint.b, 1.0f};
+    };
+    // Counter-clockwise on screen, so the faces are fronts and filled.
+    std::array<BatchVertex, kRingSegments * 6> ring;
+    std::size_t n = 0;
+    const auto& points = RingPoints();
+    for (std::size_t i = 0; i < kRingSegments; ++i) {
+        const RingPoint p = points[i], q = points[i + 1];
+        for (const BatchVertex& v : {at(p, kRingInner), at(p, kRingOuter), at(q, kRingOuter), at(p, kRingInner),
+                                     at(q, kRingOuter), at(q, kRingInner)})
+            ring[n++] = v;
+    }
+    glDisable(GL_TEXTURE_2D);
+    Renderer::Instance()->Batch().Add({GL_TRIANGLES, false, 0u, GL_FILL, GL_LINE}, ring.data(), ring.size(), false);
 }
 
 void UseTeamTint(Team team)

@@ -17,6 +17,9 @@ TeamTint TintOf(Team team);
 // What marks another ship, its name and its radar dot: its side's tint,
 // plain red without one.
 TeamTint MarkTintOf(Team team);
+// Queues a thin ring in the team's tint around a ship's screen point,
+// clear of its 32-unit picture; nothing for no side.
+void DrawTeamRing(Team team, float screenX, float screenY);
 // Makes the team's tint the current drawing colour.
 void UseTeamTint(Team team);
 // A team game is on while some ship of the world has a side.

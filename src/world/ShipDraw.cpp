@@ -39,6 +39,9 @@ bool Ship::Draw(int camX, int camY)
     if ((flags & kFlagCloaked) && !isLocal)
         return true;
 
+    // Under the picture, which stays as it is; a side's colour tells friend
+    // from foe.
+    DrawTeamRing(team, static_cast<float>(sx), static_cast<float>(sy));
     DrawSprite(sx, sy, 0);
     if (flags & kFlagShield)
         DrawSprite(sx, sy, 1);

@@ -227,6 +227,54 @@ TEST_F(WorldScene, NamesTakeTheirSidesTintAndStayPlainRedWithout)
     EXPECT_FALSE(frame.Any(Sx(256) - 10, Sy(256) + 28, 20, 12)) << "the own ship has no label";
 }
 
+// In a team game every ship, the own one too, is ringed in its side's tint
+// just outside its picture, which is drawn as it is without a side; a ship
+// without a side and a cloaked opponent have no ring.
+TEST_F(WorldScene, ShipsAreRingedInTheirSidesTintAroundAnUnchangedPicture)
+{
+    local->SetTeam(Team::Blue);
+    const auto ship = [&](double x, double y, Team team) {
+        Ship* made = Add(std::make_unique<Ship>(), x, y);
+        made->SetTeam(team);
+        made->SetHeading(30.0f);
+        return made;
+    };
+    ship(180, 330, Team::None);
+    ship(260, 330, Team::Red);
+    ship(340, 330, Team::Blue);
+    ship(340, 180, Team::Red)->AddFlags(kFlagCloaked);
+    const Frame frame = DrawAll();
+    // Where each ship is, then whether it shows a red ring and a blue one.
+    const std::tuple<double, double, bool, bool, const char*> kRings[] = {
+        {256, 256, false, true, "own, Blue"}, {180, 330, false, false, "no side"}, {260, 330, true, false, "Red"},
+        {340, 330, false, true, "Blue"},      {340, 180, false, false, "cloaked opponent"}};
+    for (const auto& [x, y, red, blue, what] : kRings) {
+        SCOPED_TRACE(what);
+        // Up, down, left and right of the middle, 20 out (the picture ends at
+        // 16): a band 7 pixels across, filled, not a wireframe's edges.
+        for (const auto& [dx, dy] : {std::pair{20, 0}, {-20, 0}, {0, 20}, {0, -20}}) {
+            int reds = 0, blues = 0;
+            for (int along = -3; along <= 3; ++along) {
+                const Pixel p = frame.At(Sx(x) + dx + (dx ? 0 : along), Sy(y) + dy + (dy ? 0 : along));
+                reds += RedTint(p);
+                blues += BlueTint(p);
+            }
+            EXPECT_EQ(std::pair(reds, blues), std::pair(red ? 7 : 0, blue ? 7 : 0)) << dx << ", " << dy;
+        }
+        EXPECT_FALSE(Near(frame, RedTint, Sx(x) + 26, Sy(y), 1) || Near(frame, BlueTint, Sx(x) + 26, Sy(y), 1))
+            << "a thin ring";
+    }
+    // Inside the ring the Red ship's picture is the sideless one's, pixel for pixel.
+    for (int dy = -17; dy <= 17; ++dy) {
+        for (int dx = -17; dx <= 17; ++dx) {
+            if (dx * dx + dy * dy > 17 * 17)
+                continue;
+            const Pixel plain = frame.At(Sx(180) + dx, Sy(330) + dy), red = frame.At(Sx(260) + dx, Sy(330) + dy);
+            ASSERT_TRUE(plain.r == red.r && plain.g == red.g && plain.b == red.b) << dx << ", " << dy;
+        }
+    }
+}
+
 // Capture the flag: each base under what moves, a flag on its base, lying
 // where it fell, or held up at its carrier's right whatever the carrier's
 // heading; with no flags heard nothing of them is drawn.
