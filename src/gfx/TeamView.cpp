@@ -69,17 +69,16 @@ void DrawTeamRing(Team team, float screenX, float screenY)
         return BatchVertex{screenX + p.c * r, screenY + p.s * r, 0.0f, 0.0f, 0.0f, tint.r, tint.g, tint.b, 1.0f};
     };
     // Counter-clockwise on screen, so the faces are fronts and filled.
-    std::array<BatchVertex, kRingSegments * 6> ring;
+    std::array<BatchVertex, kRingSegments * 4> ring;
     std::size_t n = 0;
     const auto& points = RingPoints();
     for (std::size_t i = 0; i < kRingSegments; ++i) {
         const RingPoint p = points[i], q = points[i + 1];
-        for (const BatchVertex& v : {at(p, kRingInner), at(p, kRingOuter), at(q, kRingOuter), at(p, kRingInner),
-                                     at(q, kRingOuter), at(q, kRingInner)})
+        for (const BatchVertex& v : {at(p, kRingInner), at(p, kRingOuter), at(q, kRingOuter), at(q, kRingInner)})
             ring[n++] = v;
     }
     glDisable(GL_TEXTURE_2D);
-    Renderer::Instance()->Batch().Add({GL_TRIANGLES, false, 0u, GL_FILL, GL_LINE}, ring.data(), ring.size(), false);
+    Renderer::Instance()->Batch().Add({GL_QUADS, false, 0u, GL_FILL, GL_LINE}, ring.data(), ring.size(), false);
 }
 
 void UseTeamTint(Team team)
