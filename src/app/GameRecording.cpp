@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "app/Settings.h"
 #include "base/Console.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
@@ -29,7 +30,8 @@ void GameRecording::Update(World& world, const NetMessage& control, std::uint32_
 {
     if (stopped)
         return;
-    writer.AddControls(now, control.Codes(), control.CodeCount());
+    // A watcher's keys fly nothing: played back they would sound a ship's thrust.
+    writer.AddControls(now, control.Codes(), client.IsWatching() ? 0 : control.CodeCount());
     if (writer.Failed()) {
         Console::Instance()->Print("Unable to go on recording this game into %s: it could not be written.",
                                    path.c_str());
@@ -46,8 +48,10 @@ void GameRecording::Open(World& world)
     header.gameVersion = QR_GAME_VERSION;
     header.mapName = client.MapHeard();
     header.mapChecksum = DemoHeader::MapChecksum(header.mapName);
-    const Ship* own = world.FirstShip();
-    header.playerName = own && own->Name() ? own->Name() : "";
+    // A watcher has no ship: the first one is somebody else's, and played
+    // back the demo follows the leader instead.
+    const Ship* own = client.IsWatching() ? nullptr : world.FirstShip();
+    header.playerName = own && own->Name() ? own->Name() : g_settings.PlayerName;
     header.shipId = own ? static_cast<std::uint32_t>(own->GetId()) : DemoHeader::kNoShip;
     header.startSeconds = start;
     if (platform::MakeFolders(folder)) {

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/CommandInterpreter.h"
+#include "app/GameRecording.h"
+#include "app/Settings.h"
+#include "demo/DemoReader.h"
+#include "platform/Clock.h"
 #include "server/engine/RawPeer.h"
 #include "server/engine/ServedGame.h"
+#include "support/TempDir.h"
 #include "world/GameKey.h"
 #include "world/Ship.h"
 
@@ -127,6 +136,43 @@ TEST_F(WatcherSession, SpectateGivesTheShipUpToARobotAndJoinTakesASeatBack)
     EXPECT_TRUE(WorkUntil([&] { return own->GetId() != 0 && own->IsAlive(); })) << "a ship again";
     EXPECT_TRUE(WorkUntil([&] { return client->WatcherCount() == 0; }));
     EXPECT_TRUE(Answered("/join", "You fly a ship already."));
+}
+
+// Played back, a demo without a ship of its own follows the leader and
+// shows nobody's win or loss as the recorder's.
+TEST_F(WatcherSession, AWatchersOwnDemoNamesNoShipOfItsOwnAndHoldsNoKeys)
+{
+    TempDir home;
+    ::setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+    StartServer(Options(2, 2, 2));
+    local->SetLocal(true);
+    client->WatchOnConnect(true);
+    ASSERT_TRUE(JoinHost(name, port));
+    ASSERT_TRUE(WorkUntil([&] { return client->IsWatching() && world->ShipCount() == 2u; }));
+    {
+        GameRecording recording(*client);
+        NetMessage control;
+        const std::int32_t held[] = {kKeyThrust, kKeyFire};
+        control.SetControl(0, held, 2);
+        WorkUntil([&] {
+            recording.Update(*world, control, platform::TickCount());
+            return false;
+        }, 300);
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    std::vector<std::string> demos;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.Path()))
+        demos.push_back(entry.path().string());
+    std::erase_if(demos, [](const std::string& path) { return !path.ends_with(".qrdemo"); });
+    ASSERT_EQ(demos.size(), 1u);
+    DemoReader demo;
+    std::string error;
+    ASSERT_TRUE(demo.ReadFile(demos.front(), error)) << error;
+    EXPECT_EQ(demo.Header().shipId, DemoHeader::kNoShip) << "the first ship is a robot's";
+    EXPECT_EQ(demo.Header().playerName, g_settings.PlayerName);
+    EXPECT_TRUE(std::ranges::none_of(demo.Records(), [](const DemoRecord& record) {
+        return record.kind == DemoRecord::kControls && record.size > 0;
+    })) << "a watcher's keys fly nothing";
 }
 
 } // namespace
