@@ -336,11 +336,13 @@ void GameServer::Reset()
     }
 }
 
+// Each kind within its own places: connects that come to watch and never
+// say so would otherwise hold the seats of pilots, and the other way round.
 bool GameServer::HasRoom(bool watching)
 {
-    const auto pilots =
-        std::ranges::count_if(connections.All(), [](const auto& entry) { return !entry.second.watching; });
-    return watching || pilots < options.maxPlayers;
+    const auto alike = std::ranges::count_if(
+        connections.All(), [watching](const auto& entry) { return entry.second.watching == watching; });
+    return alike < (watching ? options.spectatorSlots : options.maxPlayers);
 }
 
 void GameServer::OnPlayerJoined(platform::PlayerId id, bool watching)

@@ -75,9 +75,7 @@ TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAn
     EXPECT_EQ(bob->kinds.front(), kMsgWatching) << "the reply comes first, before the map";
     EXPECT_TRUE(PumpUntil(*ann, [&] { return std::ranges::count(ann->kinds, kMsgWatchers) > 0; }));
 
-    auto cid = Arrive("Cid", true);
-    EXPECT_TRUE(PumpUntil(*cid, [&] { return !cid->Connected(); })) << "a third past two places";
-    EXPECT_TRUE(cid->Told("All places to watch are taken: try again later."));
+    EXPECT_FALSE(RawPeer().Connect(port, 3000, true)) << "a third past two places";
     auto dee = Arrive("Dee", false);
     ASSERT_TRUE(WorkUntil([] { return ConsoleHas("Dee joined the game"); })) << "watchers hold no seat";
 
@@ -136,6 +134,18 @@ TEST_F(WatcherSession, SpectateGivesTheShipUpToARobotAndJoinTakesASeatBack)
     EXPECT_TRUE(WorkUntil([&] { return own->GetId() != 0 && own->IsAlive(); })) << "a ship again";
     EXPECT_TRUE(WorkUntil([&] { return client->WatcherCount() == 0; }));
     EXPECT_TRUE(Answered("/join", "You fly a ship already."));
+}
+
+TEST_F(WatcherSession, ConnectsThatComeToWatchHoldNoSeatOfAPilot)
+{
+    StartServer(Options(1, 0, 1));
+    // Connects to watch that never say so still take the one place...
+    RawPeer lurker;
+    ASSERT_TRUE(lurker.Connect(port, 3000, true));
+    EXPECT_FALSE(RawPeer().Connect(port, 3000, true)) << "a second past the one place";
+    // ...and no more: the seat stays a pilot's.
+    ASSERT_TRUE(Join());
+    EXPECT_FALSE(RawPeer().Connect(port)) << "a pilot past the one seat";
 }
 
 // Played back, a demo without a ship of its own follows the leader and
