@@ -90,18 +90,17 @@ bool Watchers::Spectate(const CommandRegistry::Request& request)
         request.reply("You are watching already: /join takes a seat.");
         return true;
     }
-    if (count >= s.places) {
+    // The watcher's slot is taken before the seat is given up: a robot
+    // filling the seat could take the last slot, and leave the player none.
+    const int seat = connection->slot;
+    s.connections.Unseat(request.caller);
+    if (count >= s.places || !Watch(request.caller, *connection)) {
+        s.connections.Seat(request.caller, seat, connection->name);
         request.reply(TextOf(DropReason::NoPlaceToWatch).told);
         return true;
     }
-    s.game.Leave(connection->slot);
-    s.connections.Unseat(request.caller);
-    // The place was counted free, though a robot may have taken the slot
-    // just left: then the player is dropped, and its connection is gone.
-    const bool watching = Watch(request.caller, *connection);
+    s.game.Leave(seat);
     s.moved(request.caller, false);
-    if (!watching)
-        return true;
     s.log.Line("%s gives up the ship and watches", s.connections.Describe(request.caller).c_str());
     s.game.Tell(connection->slot, "You watch the game now: /join takes a seat again.");
     return true;

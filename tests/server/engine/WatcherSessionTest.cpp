@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "server/engine/RawPeer.h"
 #include "server/engine/ServedGame.h"
+#include "server/game/Player.h"
 #include "support/TempDir.h"
 #include "world/GameKey.h"
 #include "world/Ship.h"
@@ -146,6 +147,18 @@ TEST_F(WatcherSession, ConnectsThatComeToWatchHoldNoSeatOfAPilot)
     // ...and no more: the seat stays a pilot's.
     ASSERT_TRUE(Join());
     EXPECT_FALSE(RawPeer().Connect(port)) << "a pilot past the one seat";
+}
+
+TEST_F(WatcherSession, SpectateWithEverySlotOfTheGameTakenKeepsTheShip)
+{
+    // One pilot and 63 robots hold every slot the game has.
+    StartServer(Options(Player::kMaxSlots, Player::kMaxSlots - 1, 8));
+    local->SetLocal(true);
+    ASSERT_TRUE(Join());
+    EXPECT_TRUE(Answered("/spectate", "All places to watch are taken: try again later."));
+    EXPECT_FALSE(client->IsWatching());
+    EXPECT_TRUE(client->IsConnected()) << "the pilot keeps its ship";
+    EXPECT_TRUE(world->FirstShip()->IsLocal());
 }
 
 // Played back, a demo without a ship of its own follows the leader and
