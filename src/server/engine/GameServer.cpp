@@ -67,6 +67,9 @@ GameServer::GameServer(const ServerOptions& options, const std::string& dataDir,
         recorder = std::make_unique<RoundRecorder>(options.recordDir, dataDir, options.name, log);
     for (CommandRegistry::Command& command : watchers.Commands())
         commands.Add(std::move(command));
+    // One name reaches one person: robots and pilots coming later are not
+    // named as a watcher is.
+    game->KeepNamesOf([this](const std::string& name) { return watchers.HasName(name); });
 }
 
 GameServer::~GameServer() = default;

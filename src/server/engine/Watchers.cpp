@@ -32,12 +32,17 @@ std::string Watchers::FreeName(const char* requestedName) const
             if (seat.name == candidate)
                 return true;
         }
-        for (const auto& [id, connection] : s.connections.All()) {
-            if (connection.watching && connection.Joined() && connection.name == candidate)
-                return true;
-        }
-        return false;
+        return HasName(candidate);
     });
+}
+
+bool Watchers::HasName(const std::string& name) const
+{
+    for (const auto& [id, connection] : s.connections.All()) {
+        if (connection.watching && connection.Joined() && connection.name == name)
+            return true;
+    }
+    return false;
 }
 
 bool Watchers::Watch(platform::PlayerId id, Connection& connection)

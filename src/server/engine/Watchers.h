@@ -40,6 +40,8 @@ public:
     // The requested name, cleaned, that no pilot, robot or watcher has: one
     // name reaches one person.
     std::string FreeName(const char* requestedName) const;
+    // A watcher is known by the name.
+    bool HasName(const std::string& name) const;
     // A watcher's connection is gone.
     void Left();
     int Count() const { return count; }

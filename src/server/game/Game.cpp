@@ -92,7 +92,7 @@ bool Game::Start(std::string& error)
 void Game::FillSeats()
 {
     while (crew.Count() < crew.Fitting(People(), options.maxPlayers)) {
-        Player* robot = crew.Recruit(simulation);
+        Player* robot = crew.Recruit(simulation, [this](const std::string& name) { return Taken(name); });
         if (!robot)
             break;
         reporter.AddShip(robot->Slot(), &robot->GetShip(), false);
@@ -125,13 +125,8 @@ void Game::Restart()
 
 int Game::Join(const char* requestedName, int shipType)
 {
-    const std::string name = UniqueName(CleanName(requestedName), [this](const std::string& candidate) {
-        for (const auto& player : simulation.Players()) {
-            if (candidate == player->Name())
-                return true;
-        }
-        return false;
-    });
+    const std::string name =
+        UniqueName(CleanName(requestedName), [this](const std::string& candidate) { return Taken(candidate); });
     if (Seated() >= options.maxPlayers && !RetireRobot())
         return kNobody;
     Player* player = simulation.AddPlayer(name, shipType);
@@ -148,6 +143,15 @@ int Game::Join(const char* requestedName, int shipType)
         reporter.To(player->Slot()).SetText(side.c_str());
     }
     return player->Slot();
+}
+
+bool Game::Taken(const std::string& name) const
+{
+    for (const auto& player : simulation.Players()) {
+        if (name == player->Name())
+            return true;
+    }
+    return heldElsewhere && heldElsewhere(name);
 }
 
 void Game::Leave(int slot)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/game/Announcer.h"
@@ -48,6 +49,7 @@ public:
     // (Restart lets it go).
     int Watch() override;
     int WatchAs(const std::string& name) override;
+    void KeepNamesOf(NameTaken taken) override { heldElsewhere = std::move(taken); }
     void CountWatchers(int count) override;
     void Hold(int slot, const HeldKeys& keys) override;
     void Chat(int slot, const char* text) override;
@@ -98,6 +100,8 @@ private:
     void Welcome(int slot);
     // A watcher's slot, its reply (a person's) before its welcome.
     int Observe(const char* name);
+    // Whether a pilot or someone outside the seats has the name.
+    bool Taken(const std::string& name) const;
     // A robot that wins a round says so.
     void Cheer();
     // With one match: a fresh round as the first person comes, and the
@@ -132,4 +136,5 @@ private:
     bool matchBegun = false; // with one match, once a person came
     bool finished = false;
     int watchers = 0; // as the engine counts them
+    NameTaken heldElsewhere;
 };

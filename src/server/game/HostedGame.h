@@ -17,6 +17,8 @@ class HostedGame {
 public:
     using Send = std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>;
     using Reply = std::function<void(const std::string& line)>;
+    // Whether someone the game does not seat holds the name.
+    using NameTaken = std::function<bool(const std::string& name)>;
     // The slot of no player: a seat refused.
     static constexpr int kNobody = -1;
 
@@ -93,6 +95,9 @@ public:
     virtual int WatchAs(const std::string& name) = 0;
     // A pilot's seat or a watcher's slot is let go.
     virtual void Leave(int slot) = 0;
+    // Names held outside the seats (watchers'), that no pilot or robot
+    // coming later is given.
+    virtual void KeepNamesOf(NameTaken taken) = 0;
     // How many people watch, for everyone's scoreboard; the engine keeps
     // the count, since the game cannot tell a watcher from a recording.
     virtual void CountWatchers(int count) = 0;

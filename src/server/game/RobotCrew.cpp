@@ -27,15 +27,8 @@ int RobotCrew::Fitting(int people, int seats) const
     return std::clamp(seats - people, 0, wanted);
 }
 
-Player* RobotCrew::Recruit(Simulation& game)
+Player* RobotCrew::Recruit(Simulation& game, const std::function<bool(const std::string&)>& taken)
 {
-    const auto taken = [&game](const std::string& name) {
-        for (const auto& player : game.Players()) {
-            if (name == player->Name())
-                return true;
-        }
-        return false;
-    };
     std::string name;
     for (int round = 1; name.empty(); ++round) {
         for (const char* sign : kCallSigns) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -26,9 +27,9 @@ public:
     // How many robots should fly beside this many people in this many seats.
     int Fitting(int people, int seats) const;
 
-    // A new robot in the game, named as no player is ("Robot Ace" style),
+    // A new robot in the game, under a name not taken ("Robot Ace" style),
     // in a design of its own; null when the game is full.
-    Player* Recruit(Simulation& game);
+    Player* Recruit(Simulation& game, const std::function<bool(const std::string&)>& taken);
     void Enlist(Player* player);
     // The robot that gives up its seat first (the newest); null without one.
     Player* Newest() const;

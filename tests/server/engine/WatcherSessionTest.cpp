@@ -161,6 +161,18 @@ TEST_F(WatcherSession, SpectateWithEverySlotOfTheGameTakenKeepsTheShip)
     EXPECT_TRUE(world->FirstShip()->IsLocal());
 }
 
+TEST_F(WatcherSession, RobotsAndPilotsComingLaterAreNotNamedAsAWatcherIs)
+{
+    StartServer(Options(3, 0, 2));
+    ASSERT_TRUE(Join());
+    auto ace = Arrive("Robot Ace", true);
+    auto dee = Arrive("Dee", true);
+    ASSERT_TRUE(PumpUntil(*dee, [&] { return std::ranges::count(dee->kinds, kMsgMap) > 0; }));
+    EXPECT_TRUE(Answered("/server bots 1", "Robot Blaze joined the game")) << "the first call sign is a watcher's";
+    auto pilot = Arrive("Dee", false);
+    EXPECT_TRUE(WorkUntil([] { return ConsoleHas("Dee (2) joined the game"); }));
+}
+
 // Played back, a demo without a ship of its own follows the leader and
 // shows nobody's win or loss as the recorder's.
 TEST_F(WatcherSession, AWatchersOwnDemoNamesNoShipOfItsOwnAndHoldsNoKeys)
