@@ -69,7 +69,7 @@ void Watchers::Counted(int change)
 
 void Watchers::Chat(const Connection& connection, const char* text)
 {
-    const std::string line = ChatLine(connection.name + kMark, text);
+    const std::string line = ChatLine(connection.name + kWatchingMark, text);
     if (line.empty())
         return;
     s.game.Tell(HostedGame::kNobody, line.c_str());

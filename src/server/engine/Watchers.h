@@ -19,9 +19,6 @@ class ServerLog;
 // player for the robots, the rounds or the seats announced.
 class Watchers {
 public:
-    // How a watcher's chat line is marked after its name.
-    static constexpr const char* kMark = " (watching)";
-
     struct Parts {
         int places;      // --spectator-slots
         int seats;       // --max-players

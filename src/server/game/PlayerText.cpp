@@ -1,6 +1,8 @@
 #include "server/game/PlayerText.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstddef>
 #include <cstring>
 
 bool IsDrawable(char c)
@@ -25,9 +27,26 @@ std::string Drawable(const char* text, std::size_t limit)
     return kept;
 }
 
+namespace {
+
+bool EndsInMark(const std::string& name)
+{
+    const std::string mark = kWatchingMark + 1;
+    return name.size() >= mark.size() &&
+           std::equal(mark.begin(), mark.end(), name.end() - static_cast<std::ptrdiff_t>(mark.size()),
+                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+} // namespace
+
 std::string CleanName(const char* requested)
 {
     std::string name = Drawable(requested, kMaxNameLength);
+    // A pilot's chat would pass for a watcher's.
+    while (EndsInMark(name)) {
+        name.resize(name.size() - std::strlen(kWatchingMark + 1));
+        name = Drawable(name.c_str(), kMaxNameLength);
+    }
     return name.empty() ? "Player" : name;
 }
 

@@ -17,8 +17,11 @@ bool IsDrawable(char c);
 // cut to at most limit characters.
 std::string Drawable(const char* text, std::size_t limit);
 
-// A player's name: drawable, at most 127 characters, "Player" when nothing
-// is left of it.
+// How a watcher's chat line is marked after its name.
+constexpr const char* kWatchingMark = " (watching)";
+
+// A player's name: drawable, at most 127 characters, never ending in the
+// watcher's mark, "Player" when nothing is left of it.
 std::string CleanName(const char* requested);
 
 // The name, or with " (2)", " (3)"... when taken says it is in use; the

@@ -18,6 +18,11 @@ TEST(PlayerText, NamesKeepWhatTheFontDrawsWithinTheNameBuffer)
     EXPECT_EQ(CleanName("\x7f\x80 "), "Player");
     EXPECT_EQ(CleanName(nullptr), "Player");
     EXPECT_EQ(CleanName(std::string(300, 'n').c_str()).size(), kMaxNameLength);
+    // No pilot passes for a watcher in chat.
+    EXPECT_EQ(CleanName("Ann (watching)"), "Ann");
+    EXPECT_EQ(CleanName("Ann (WATCHING) (watching)"), "Ann");
+    EXPECT_EQ(CleanName(" (watching) "), "Player");
+    EXPECT_EQ(CleanName("watching"), "watching");
 }
 
 TEST(PlayerText, ANameInUseGetsTheFirstFreeSuffixAndStillFits)
