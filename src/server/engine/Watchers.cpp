@@ -21,6 +21,9 @@ bool Watchers::Admit(platform::PlayerId id, int shipType, const char* requestedN
     if (!Watch(id, *connection))
         return false;
     s.log.Line("%s watches", s.connections.Describe(id).c_str());
+    // Without a ship of its own, nothing else on the screen shows the name.
+    if (connection->name != CleanName(requestedName))
+        s.game.Tell(connection->slot, ("You watch as " + connection->name + ".").c_str());
     return true;
 }
 

@@ -106,6 +106,7 @@ TEST_F(WatcherSession, AFullGameStillTakesWatchersUpToThePlacesWhoseKeysClaimsAn
     auto twin = Arrive("Dee", true);
     Type("/server status");
     EXPECT_TRUE(WorkUntil([] { return ConsoleHolds("\"Dee (2)\" (player"); }));
+    EXPECT_TRUE(PumpUntil(*twin, [&] { return twin->Told("You watch as Dee (2)."); }));
     EXPECT_TRUE(Answered("/server kick Dee", "Dee is dropped."));
     EXPECT_TRUE(PumpUntil(*dee, [&] { return !dee->Connected(); }));
     twin->Pump(200);
