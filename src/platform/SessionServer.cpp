@@ -227,7 +227,8 @@ struct SessionServer::State {
                 enet_peer_disconnect(event.peer, kRefusedBanned);
                 break;
             }
-            if (players.size() >= maxPlayers || !listener->HasRoom(watching)) {
+            if (!listener->HasRoom(ENET_NET_TO_HOST_32(event.peer->address.host), watching) ||
+                players.size() >= maxPlayers) {
                 enet_peer_disconnect(event.peer, kRefusedFull);
                 break;
             }

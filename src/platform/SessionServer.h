@@ -19,10 +19,10 @@ public:
     // Asked before a connection is taken (IPv4 address in host order); one
     // refused is closed with the word that its address is banned.
     virtual bool Admits(std::uint32_t /*address*/) { return true; }
-    // Asked next: whether a place is free for what the connect comes for,
-    // a ship or watching; one without is closed with the word that the
-    // session is full.
-    virtual bool HasRoom(bool /*watching*/) { return true; }
+    // Asked next: whether a place is free for what the connect from the
+    // address comes for, a ship or watching; one without is closed with the
+    // word that the session is full.
+    virtual bool HasRoom(std::uint32_t /*address*/, bool /*watching*/) { return true; }
     // A raw datagram on the session's port that is none of the session's
     // own (address in host order): true when the listener took it.
     virtual bool TakeDatagram(std::uint32_t /*address*/, std::uint16_t /*port*/, const std::uint8_t* /*data*/,

@@ -10,6 +10,7 @@
 #include "net/ApplicationGuid.h"
 #include "net/NetMessage.h"
 #include "net/PackedBatch.h"
+#include "server/engine/DottedAddress.h"
 #include "server/engine/ServerLog.h"
 #include "server/game/Game.h"
 #include "server/game/PlayerText.h"
@@ -341,11 +342,16 @@ void GameServer::Reset()
 
 // Each kind within its own places: connects that come to watch and never
 // say so would otherwise hold the seats of pilots, and the other way round.
-bool GameServer::HasRoom(bool watching)
+bool GameServer::HasRoom(std::uint32_t address, bool watching)
 {
     const auto alike = std::ranges::count_if(
         connections.All(), [watching](const auto& entry) { return entry.second.watching == watching; });
-    return alike < (watching ? options.spectatorSlots : options.maxPlayers);
+    if (alike < (watching ? options.spectatorSlots : options.maxPlayers))
+        return true;
+    // The log's own rate holds a flood of these to a few lines.
+    log.Line("refusing %s: %s", DottedAddress(address).c_str(),
+             watching ? "every place to watch is taken" : "every seat is taken");
+    return false;
 }
 
 void GameServer::OnPlayerJoined(platform::PlayerId id, bool watching)
@@ -368,6 +374,8 @@ void GameServer::OnPlayerLeft(platform::PlayerId id)
     const Connection* connection = connections.Find(id);
     if (connection && !connection->Joined())
         log.Line("%s disconnected", connections.Describe(id).c_str());
+    else if (connection && connection->watching)
+        log.Line("%s left and watches no more", connections.Describe(id).c_str());
     Leave(id);
 }
 

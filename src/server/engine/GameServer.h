@@ -94,7 +94,7 @@ public:
     // A pilot's connect is refused while the pilots fill the seats, as
     // before anyone watched; a watcher's is taken, to be told if no place
     // to watch is left.
-    bool HasRoom(bool watching) override;
+    bool HasRoom(std::uint32_t address, bool watching) override;
     void OnPlayerJoined(platform::PlayerId id, bool watching) override;
     // A player connected from an IPv4 address (host order), to fly or to
     // watch: what the session tells, or what a caller feeding the server by

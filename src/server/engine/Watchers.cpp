@@ -104,6 +104,7 @@ bool Watchers::Spectate(const CommandRegistry::Request& request)
     s.connections.Unseat(request.caller);
     if (count >= s.places || !Watch(request.caller, *connection)) {
         s.connections.Seat(request.caller, seat, connection->name);
+        s.log.Line("%s keeps the ship: no place to watch is free", s.connections.Describe(request.caller).c_str());
         request.reply(TextOf(DropReason::NoPlaceToWatch).told);
         return true;
     }
@@ -124,6 +125,7 @@ bool Watchers::Join(const CommandRegistry::Request& request)
         return true;
     }
     if (s.game.Look().people >= s.seats) {
+        s.log.Line("%s watches on: no seat is free", s.connections.Describe(request.caller).c_str());
         request.reply("No seat is free: all " + std::to_string(s.seats) + " are taken. /join again later.");
         return true;
     }
