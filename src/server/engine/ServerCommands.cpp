@@ -33,9 +33,9 @@ std::string FlagLine(const HostedGame::FlagSpot& flag)
 } // namespace
 
 const ServerCommands::Entry ServerCommands::kEntries[] = {
-    {"status", "", "the players and their addresses, the map, the round's time, the ticks", kAdmins, kAdminsOnly,
+    {"status", "", "the players and watchers, their addresses, the map, the round's time, the ticks", kAdmins, kAdminsOnly,
      &ServerCommands::Status},
-    {"kick", "NAME", "drop a player, or retire a robot", kAdmins, kAdminsOnly, &ServerCommands::Kick},
+    {"kick", "NAME", "drop a player or a watcher, or retire a robot", kAdmins, kAdminsOnly, &ServerCommands::Kick},
     {"say", "TEXT", "a line every player sees, from the server", kAdmins, kAdminsOnly, &ServerCommands::Say},
     {"halt", "", "end the game for everyone and stop the server", kAdmins,
      "Only an admin may halt the server: /server login PASSWORD first.", &ServerCommands::Halt},

@@ -170,7 +170,8 @@ const Option kOptions[] = {
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, Player::kMaxSlots, o.maxPlayers); }},
     {"spectator-slots", "N",
      "people who may watch without a ship besides the players, 0 to\n63, as far as the 64 slots reach; a full "
-     "game still takes\nwatchers (default 8)\n",
+     "game still takes\nwatchers (default 8). People come to watch with F6 in the\nplayer's list of games, "
+     "or with /spectate in a game\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 0, Player::kMaxSlots - 1, o.spectatorSlots); }},
     {"maps", "A,B,...", "the maps to play in turn, by file name without .smp\n(default every map in Maps/)\n",
      [](const std::string& v, ServerOptions& o) { return ReadMaps(v, o.maps); }},

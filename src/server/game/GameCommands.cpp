@@ -22,7 +22,7 @@ const Game::CommandRow Game::kCommandRows[] = {
     {{"next", "", "play the next map of the rotation now", nullptr, {}}, &Game::NextCommand},
     {{"bots", "N", "robots wanted from now on, 0 to the seats", nullptr, {}}, &Game::BotsCommand},
     {{"mode", "NAME", "the kind of game from the next round on", nullptr, {}}, &Game::ModeCommand},
-    {{"team", "", "play for the other side, in a team game", nullptr, {}, true}, &Game::TeamCommand},
+    {{"team", "", "a player's: play for the other side, in a team game", nullptr, {}, true}, &Game::TeamCommand},
 };
 
 std::vector<HostedGame::Command> Game::Commands()
