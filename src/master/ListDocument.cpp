@@ -57,35 +57,31 @@ ListDocument::~ListDocument()
 
 const ServedBytes& ListDocument::Current(ServerList& list, std::int64_t nowMs)
 {
-    Refresh(list, nowMs, false);
+    Refresh(list, nowMs);
     return made.json;
 }
 
 const ServedBytes& ListDocument::Page(ServerList& list, std::int64_t nowMs)
 {
-    Refresh(list, nowMs, true);
+    Refresh(list, nowMs);
     return made.page;
 }
 
-void ListDocument::Refresh(ServerList& list, std::int64_t nowMs, bool page)
+void ListDocument::Refresh(ServerList& list, std::int64_t nowMs)
 {
     Absorb(list);
     Adopt(false);
-    // The page is remade only once someone asks for it: people ask far
-    // less often than programs, and it costs as much as the list.
-    const Wanted wanted {list.Version() != madeVersion, page && list.Version() != pageVersion};
     if (!ever) {
-        made = Make(servers, nowMs, {true, true});
-        madeVersion = pageVersion = list.Version();
+        made = Make(servers, nowMs);
+        madeVersion = list.Version();
         startedMs = nowMs;
         ever = true;
-    } else if ((wanted.json || wanted.page) && !remake.valid() && nowMs - startedMs >= kRemakeMs) {
+    } else if (list.Version() != madeVersion && !remake.valid() && nowMs - startedMs >= kRemakeMs) {
         remakeVersion = list.Version();
-        remakeWanted = wanted;
         startedMs = nowMs;
-        remake = std::async(std::launch::async, [snapshot = servers, nowMs, wanted] {
+        remake = std::async(std::launch::async, [snapshot = servers, nowMs] {
             ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            Made made = Make(snapshot, nowMs, wanted);
+            Made made = Make(snapshot, nowMs);
             // The tree was built in this thread's own heap: give it back
             // rather than keep tens of megabytes until the next remake.
             ::malloc_trim(0);
@@ -103,15 +99,8 @@ void ListDocument::Adopt(bool wait)
 {
     if (!remake.valid() || (!wait && remake.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
         return;
-    Made fresh = remake.get();
-    if (remakeWanted.json) {
-        made.json = std::move(fresh.json);
-        madeVersion = remakeVersion;
-    }
-    if (remakeWanted.page) {
-        made.page = std::move(fresh.page);
-        pageVersion = remakeVersion;
-    }
+    made = remake.get();
+    madeVersion = remakeVersion;
 }
 
 nlohmann::json ListDocument::ServerJson(const ShownServer& server)
@@ -129,19 +118,7 @@ nlohmann::json ListDocument::ServerJson(const ShownServer& server)
             {"version", server.listing.version}};
 }
 
-ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs, Wanted wanted)
-{
-    Made made;
-    if (wanted.json)
-        made.json = MakeJson(servers, nowMs);
-    if (wanted.page) {
-        auto page = std::make_shared<const std::string>(ListPage::Render(servers));
-        made.page = {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs};
-    }
-    return made;
-}
-
-ServedBytes ListDocument::MakeJson(const ShownServers& servers, std::int64_t nowMs)
+ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& server : servers)
@@ -150,5 +127,7 @@ ServedBytes ListDocument::MakeJson(const ShownServers& servers, std::int64_t now
     document["servers"] = std::move(list);
     auto plain =
         std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    return {plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs};
+    auto page = std::make_shared<const std::string>(ListPage::Render(servers));
+    return {{plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs},
+            {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs}};
 }

@@ -16,9 +16,9 @@
 // The list's documents: GET /servers.json, {"servers": [{"name", "address",
 // "map", "mode", "players": [{"name", "score", "robot"}], "seats",
 // "version"}, ...]}, and the page of GET /. What each listed server shows
-// is kept as its registrations change it. Each is remade only when
+// is kept as its registrations change it. Both are remade only when
 // something listed changed and at most kRemakeMs apart, on a thread of
-// its own at a lower priority: writing and gzipping thousands of servers
+// their own at a lower priority: writing and gzipping thousands of servers
 // takes tens of milliseconds, which registrations never wait for.
 // Meanwhile the last documents are served.
 class ListDocument {
@@ -38,17 +38,12 @@ private:
         ServedBytes json;
         ServedBytes page;
     };
-    struct Wanted {
-        bool json;
-        bool page;
-    };
 
-    void Refresh(ServerList& list, std::int64_t nowMs, bool page);
+    void Refresh(ServerList& list, std::int64_t nowMs);
     void Put(std::uint64_t key, const ServerList::Entry& entry);
     void Drop(std::uint64_t key);
     void Adopt(bool wait);
-    static Made Make(const ShownServers& servers, std::int64_t nowMs, Wanted wanted);
-    static ServedBytes MakeJson(const ShownServers& servers, std::int64_t nowMs);
+    static Made Make(const ShownServers& servers, std::int64_t nowMs);
     static nlohmann::json ServerJson(const ShownServer& server);
 
     // The servers in no order: one leaves by taking the last one's place.
@@ -58,10 +53,8 @@ private:
     std::unordered_map<std::uint64_t, std::size_t> at; // where each key's object is
     Made made;
     std::uint64_t madeVersion = 0;
-    std::uint64_t pageVersion = 0;
     std::future<Made> remake;
     std::uint64_t remakeVersion = 0;
-    Wanted remakeWanted {};
     std::int64_t startedMs = 0;
     bool ever = false;
 };
