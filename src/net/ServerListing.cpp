@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cctype>
-#include <functional>
 
 namespace {
 
@@ -62,36 +61,6 @@ bool TakeNumber(std::string_view& text, int most, int& out)
     return at > 0 && out <= most;
 }
 
-bool ReadPlayers(const Json& players, ListedServer& server)
-{
-    if (!players.is_array() || players.size() > ServerListing::kMostPlayers)
-        return false;
-    for (const Json& player : players) {
-        if (!player.is_object())
-            return false;
-        const auto robot = player.find("robot");
-        if (robot != player.end() && robot->is_boolean() && robot->get<bool>())
-            ++server.robots;
-        else
-            ++server.people;
-    }
-    return true;
-}
-
-bool ReadServer(const Json& entry, ListedServer& server)
-{
-    if (!entry.is_object())
-        return false;
-    server.address = CleanText(entry.value("address", Json()), 21);
-    server.name = CleanText(entry.value("name", Json()), ServerListing::kLongestName);
-    server.map = CleanText(entry.value("map", Json()), ServerListing::kLongestMap);
-    server.mode = CleanText(entry.value("mode", Json()), ServerListing::kLongestMode);
-    const auto players = entry.find("players");
-    const auto seats = entry.find("seats");
-    return ServerListing::IsAddress(server.address) && !server.name.empty() && players != entry.end() &&
-           ReadPlayers(*players, server) && seats != entry.end() && ReadCount(*seats, 255, server.seats);
-}
-
 } // namespace
 
 bool ServerListing::IsAddress(std::string_view text)
@@ -105,59 +74,166 @@ bool ServerListing::IsAddress(std::string_view text)
     return TakeNumber(text, 65535, number) && number > 0 && text.empty();
 }
 
-// Reads the list entry by entry as the parser meets them, each dropped once
-// read, so a cut document keeps the servers whole before its cut.
-class EntryReader {
+// Reads the list as the parser meets it, keeping nothing but the fields of
+// the entry being read: neither what lies outside the list nor an entry's
+// players cost memory, and nesting deeper than a list needs stops the read.
+class EntryReader final : public nlohmann::json_sax<Json> {
 public:
+    // The document, the list, an entry, its players, a player.
+    static constexpr int kDeepest = 5;
+
     explicit EntryReader(std::vector<ListedServer>& servers) : servers(servers) {}
 
-    bool operator()(int depth, Json::parse_event_t event, Json& parsed)
+    bool null() override { return Scalar(Json()); }
+    bool boolean(bool value) override { return Scalar(value); }
+    bool number_integer(number_integer_t value) override { return Scalar(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Scalar(value); }
+    bool number_float(number_float_t value, const string_t&) override { return Scalar(value); }
+    bool string(string_t& value) override { return Scalar(value); }
+    bool binary(binary_t&) override { return Scalar(Json()); }
+    bool start_object(std::size_t) override { return Open(true); }
+    bool start_array(std::size_t) override { return Open(false); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+    bool key(string_t& name) override
     {
-        using Event = Json::parse_event_t;
-        if (depth == 1 && event == Event::key) {
-            // Nothing but the list is kept.
-            listNext = parsed == "servers";
-            return listNext;
-        }
-        if (depth == 1 && (event == Event::array_start || event == Event::array_end)) {
-            inList = event == Event::array_start && listNext;
-            begun = begun || inList;
-        }
-        if (!inList || depth < 2)
-            return true;
-        const bool full = servers.size() >= ServerListing::kMostServers;
-        if (depth > 2 || event == Event::object_start || event == Event::array_start)
-            return !full;
-        ListedServer server;
-        if (event == Event::object_end && !full && ReadServer(parsed, server))
-            servers.push_back(std::move(server));
-        // Each entry goes once read, so the list costs no more than its servers.
-        return false;
+        if (depth == 1)
+            listNext = name == "servers";
+        else if (depth == 3)
+            field = name;
+        else if (depth == 5)
+            robotNext = name == "robot";
+        return true;
     }
 
+    bool IsObject() const { return rootObject; }
     bool ListBegun() const { return begun; }
 
 private:
+    bool Scalar(const Json& value)
+    {
+        if (depth == 0)
+            return false;
+        if (depth == 3 && entryOpen)
+            Field(value);
+        else if (depth == 4 && entryOpen && field == "players")
+            playersRead = false; // a player that is no object
+        else if (depth == 5 && robotNext && value.is_boolean())
+            robot = value.get<bool>();
+        return true;
+    }
+
+    void Field(const Json& value)
+    {
+        if (field == "address")
+            server.address = CleanText(value, 21);
+        else if (field == "name")
+            server.name = CleanText(value, ServerListing::kLongestName);
+        else if (field == "map")
+            server.map = CleanText(value, ServerListing::kLongestMap);
+        else if (field == "mode")
+            server.mode = CleanText(value, ServerListing::kLongestMode);
+        else if (field == "seats")
+            seatsRead = ReadCount(value, 255, server.seats);
+        else if (field == "players")
+            playersRead = false;
+    }
+
+    bool Open(bool object)
+    {
+        if (depth == kDeepest)
+            return false;
+        if (depth == 0)
+            rootObject = object;
+        else if (depth == 1 && listNext)
+            inList = begun = !object;
+        else if (depth == 2 && inList)
+            StartEntry(object);
+        else if (depth == 3 && entryOpen)
+            FieldOpens(object);
+        else if (depth == 4 && entryOpen && field == "players")
+            PlayerStarts(object);
+        ++depth;
+        return true;
+    }
+
+    void FieldOpens(bool object)
+    {
+        Field(Json());
+        if (field == "players")
+            playersRead = !object;
+    }
+
+    bool Close()
+    {
+        --depth;
+        if (depth == 1)
+            inList = false;
+        else if (depth == 2 && entryOpen)
+            EndEntry();
+        else if (depth == 4 && playerOpen)
+            PlayerEnds();
+        return true;
+    }
+
+    void StartEntry(bool object)
+    {
+        entryOpen = object && servers.size() < ServerListing::kMostServers;
+        server = ListedServer();
+        seatsRead = playersRead = false;
+    }
+
+    void EndEntry()
+    {
+        if (ServerListing::IsAddress(server.address) && !server.name.empty() && playersRead && seatsRead)
+            servers.push_back(std::move(server));
+        entryOpen = false;
+    }
+
+    void PlayerStarts(bool object)
+    {
+        playerOpen = object && playersRead && server.people + server.robots < int(ServerListing::kMostPlayers);
+        playersRead = playerOpen;
+        robot = robotNext = false;
+    }
+
+    void PlayerEnds()
+    {
+        ++(robot ? server.robots : server.people);
+        playerOpen = false;
+    }
+
     std::vector<ListedServer>& servers;
-    bool listNext = false; // the key just read names the list
+    int depth = 0;          // containers open
+    bool rootObject = false;
+    bool listNext = false;  // the key just read names the list
     bool inList = false;
     bool begun = false;
+    bool entryOpen = false; // an entry is being read
+    ListedServer server;
+    std::string field;      // the entry's key just read
+    bool seatsRead = false;
+    bool playersRead = false;
+    bool playerOpen = false;
+    bool robotNext = false;
+    bool robot = false;
 };
 
 bool ServerListing::Read(std::string_view document, std::vector<ListedServer>& servers, std::string& error, bool cut)
 {
     servers.clear();
     EntryReader reader(servers);
-    const Json root = Json::parse(document.begin(), document.end(), std::ref(reader), false);
+    const bool whole = Json::sax_parse(document.begin(), document.end(), &reader);
     if (cut && reader.ListBegun())
         return true;
-    if (root.is_discarded() || !root.is_object()) {
+    if (!whole || !reader.IsObject()) {
         servers.clear();
         error = "the answer is not a server list";
         return false;
     }
-    const auto list = root.find("servers");
-    if (list == root.end() || !list->is_array()) {
+    if (!reader.ListBegun()) {
         servers.clear();
         error = "the answer holds no server list";
         return false;

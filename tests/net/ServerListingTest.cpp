@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +19,28 @@ std::vector<ListedServer> Read(const std::string& document, bool expected = true
     EXPECT_EQ(ServerListing::Read(document, servers, error), expected) << error;
     EXPECT_EQ(error.empty(), expected);
     return servers;
+}
+
+// Whether reading the document needs less than budget bytes of heap more
+// than the process holds now, tried in a child held to that.
+bool ReadsWithin(const std::string& document, bool cut, long budget)
+{
+    long pages = 0;
+    long data = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm)
+        return false;
+    const bool read = std::fscanf(statm, "%ld %*d %*d %*d %*d %ld", &pages, &data) == 2;
+    std::fclose(statm);
+    if (!read)
+        return false;
+    const rlim_t limit = static_cast<rlim_t>(data * ::sysconf(_SC_PAGESIZE) + budget);
+    const rlimit held {limit, limit};
+    ::setrlimit(RLIMIT_DATA, &held);
+    std::vector<ListedServer> servers;
+    std::string error;
+    ServerListing::Read(document, servers, error, cut);
+    return true;
 }
 
 } // namespace
@@ -104,4 +131,40 @@ TEST(ServerListing, KeepsTheServersWholeBeforeTheCutOfALongList)
     EXPECT_TRUE(servers.empty());
     EXPECT_FALSE(ServerListing::Read(R"({"other": [)" + entry, servers, error, true)) << "no list began";
     EXPECT_FALSE(ServerListing::Read(R"([)" + entry, servers, error, true));
+}
+
+// A hostile master's nesting is refused where no list needs it, before it
+// costs memory: at the top, and inside an entry.
+TEST(ServerListing, RefusesNestingDeeperThanAListNeeds)
+{
+    const std::string entry = R"({"name": "S", "address": "10.0.0.1:3001", "players": [], "seats": 2})";
+    const std::string brackets(ServerListing::kLargestDocument, '[');
+    const std::string deepEntry = R"({"servers": [)" + entry + R"(, {"name": "D", "x": )" + brackets;
+    EXPECT_TRUE(Read(brackets, false).empty());
+    EXPECT_TRUE(Read(deepEntry.substr(0, ServerListing::kLargestDocument), false).empty());
+    std::vector<ListedServer> servers;
+    std::string error;
+    EXPECT_TRUE(ServerListing::Read(deepEntry.substr(0, ServerListing::kLargestDocument), servers, error, true));
+    EXPECT_EQ(servers.size(), 1u) << "a cut list keeps what was whole before";
+    EXPECT_EQ(Read(R"({"servers": [{"name": "P", "address": "10.0.0.1:3001", "seats": 2,
+        "players": [{"name": "A", "robot": true}, {"name": "B"}], "extra": [[1], {"a": 2}]}]})")
+                  .size(),
+              1u)
+        << "an entry's own nesting is read";
+
+    constexpr long kBudget = 24L << 20;
+    for (const std::string* document : {&brackets, &deepEntry}) {
+        EXPECT_EXIT(std::_Exit(ReadsWithin(*document, false, kBudget) ? 0 : 1), ::testing::ExitedWithCode(0), "");
+        EXPECT_EXIT(std::_Exit(ReadsWithin(*document, true, kBudget) ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    }
+
+    // Players are counted as read, never held: a list of far too many
+    // refuses its entry and costs nothing.
+    std::string crowd = R"({"servers": [{"name": "C", "address": "10.0.0.1:3001", "seats": 2, "players": [)";
+    while (crowd.size() < ServerListing::kLargestDocument - 8)
+        crowd += "{},";
+    crowd.back() = ']';
+    crowd += "}]}";
+    EXPECT_TRUE(Read(crowd).empty());
+    EXPECT_EXIT(std::_Exit(ReadsWithin(crowd, false, kBudget) ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
