@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "master/AddressText.h"
+#include "platform/WholeFile.h"
 
 using nlohmann::json;
 
@@ -19,7 +20,7 @@ namespace {
 
 // A state file far beyond what 64 ports of many thousand addresses need is
 // not one this master wrote.
-constexpr off_t kLargestFile = 256 << 20;
+constexpr std::size_t kLargestFile = 256 << 20;
 
 bool ReadEntry(const json& saved, const MasterClock& clock, ServerList::Entry& entry)
 {
@@ -112,24 +113,13 @@ bool StateFile::Save(const ServerList& list, const MasterClock& clock, std::stri
 bool StateFile::Load(ServerList& list, const MasterClock& clock, int& skipped, std::string& why) const
 {
     skipped = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = path + ": " + std::strerror(errno);
-        return errno == ENOENT;
-    }
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    std::string text(size > 0 && size <= kLargestFile ? std::size_t(size) : 0, '\0');
-    bool read = size >= 0 && size <= kLargestFile && ::lseek(fd, 0, SEEK_SET) == 0;
-    for (std::size_t done = 0; read && done < text.size();) {
-        const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-        read = got > 0 || (got < 0 && errno == EINTR);
-        done += got > 0 ? std::size_t(got) : 0;
-    }
-    ::close(fd);
-    if (!read) {
-        why = path + ": not a state file this master can read";
+    // None yet is a first start. A FIFO or a device in its place is
+    // refused, never waited on: the master would not start.
+    if (!platform::FileExists(path))
+        return true;
+    const auto bytes = platform::ReadWholeFile(path, kLargestFile, why);
+    if (!bytes)
         return false;
-    }
-    Restore(text, clock, list, skipped);
+    Restore(std::string(bytes->begin(), bytes->end()), clock, list, skipped);
     return true;
 }

@@ -2,7 +2,7 @@
 # The real master: its options, a game server stand-in that answers the
 # challenge on its UDP port and one that does not, a body of 16,000 bytes,
 # the state written on SIGTERM and read again at the next start, a FIFO
-# for a ban file.
+# for a ban file or the state.
 # Usage: master_program.sh MASTER_BINARY
 set -euo pipefail
 master=$1
@@ -23,7 +23,7 @@ status=0
 [ "$status" -eq 2 ] && grep -q "ADDRESS:PORT" "$work/wrong" || fail "a wrong --listen is not refused clearly"
 
 start() {
-  "$master" --listen "127.0.0.1:$port" --state "$work/state.json" "$@" >>"$work/log" 2>&1 &
+  "$master" --listen "127.0.0.1:$port" --state "${state_file:-$work/state.json}" "$@" >>"$work/log" 2>&1 &
   pid=$!
   for _ in $(seq 50); do curl -sf "$url/metrics" >/dev/null 2>&1 && return; sleep 0.1; done
   fail "the master does not answer"
@@ -84,6 +84,15 @@ sleep 0.3
 curl -sf "$url/servers.json" | grep -q '"address":"127.0.0.1:4001"' || fail "the state was not read at start"
 grep -q "cannot read the ban file: $work/bans" "$work/log" || fail "the FIFO is not told: $(tail -3 "$work/log")"
 grep -q "read 1 server(s) from the state" "$work/log" || fail "the read is not logged"
+kill -INT "$pid"
+wait "$pid" || fail "SIGINT does not end cleanly"
+pid=
+
+# A FIFO as the state is refused as well: the master starts without it.
+mkfifo "$work/state-fifo"
+state_file="$work/state-fifo" start
+grep -q "cannot read the state: $work/state-fifo: not a regular file" "$work/log" ||
+  fail "the FIFO state is not told: $(tail -3 "$work/log")"
 kill -INT "$pid"
 wait "$pid" || fail "SIGINT does not end cleanly"
 pid=
