@@ -65,14 +65,24 @@ struct HttpFrontCalls {
     static void Connected(void* self, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code)
     {
         auto& front = *static_cast<HttpFront*>(self);
-        if (code == MHD_CONNECTION_NOTIFY_STARTED)
-            front.deadlines[connection] =
-                HttpFront::Clock::now() + std::chrono::seconds(front.limits.wholeSeconds);
-        else
-            front.deadlines.erase(connection);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            front.clients[connection] = {HttpFront::Clock::now()};
+            return;
+        }
+        const auto open = front.clients.find(connection);
+        if (open == front.clients.end())
+            return;
+        // One that never began a request and lasted the idle time was
+        // dropped for it; a request cut short is told when it completes.
+        if (!open->second.asked &&
+            HttpFront::Clock::now() - open->second.since >= std::chrono::seconds(front.limits.idleSeconds))
+            front.Drop();
+        front.clients.erase(open);
     }
-    static void Completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode)
+    static void Completed(void* self, MHD_Connection*, void** state, MHD_RequestTerminationCode code)
     {
+        if (code == MHD_REQUEST_TERMINATED_TIMEOUT_REACHED)
+            static_cast<HttpFront*>(self)->Drop();
         delete static_cast<HttpFront::Pending*>(*state);
         *state = nullptr;
     }
@@ -109,10 +119,11 @@ std::uint16_t HttpFront::Port() const
 int HttpFront::DropLate(int most)
 {
     const Clock::time_point now = Clock::now();
+    const auto whole = std::chrono::seconds(limits.wholeSeconds);
     Clock::time_point next = now + std::chrono::milliseconds(most);
-    for (auto at = deadlines.begin(); at != deadlines.end();) {
-        if (at->second > now) {
-            next = std::min(next, at->second);
+    for (auto at = clients.begin(); at != clients.end();) {
+        if (at->second.since + whole > now) {
+            next = std::min(next, at->second.since + whole);
             ++at;
             continue;
         }
@@ -125,9 +136,16 @@ int HttpFront::DropLate(int most)
         if (complain)
             complain("dropped a client from " + AddressText(peer ? AddressOf(peer->client_addr) : 0) +
                      ": not done within " + std::to_string(limits.wholeSeconds) + " s");
-        at = deadlines.erase(at);
+        Drop();
+        at = clients.erase(at);
     }
     return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(next - now).count());
+}
+
+void HttpFront::Drop()
+{
+    if (dropped)
+        dropped();
 }
 
 bool HttpFront::Poll(int timeoutMs, int extraFd)
@@ -192,6 +210,8 @@ MHD_Result HttpFrontCalls::Request(void* self, MHD_Connection* connection, const
         *state = pending.release();
     }
     Pending& pending = *static_cast<Pending*>(*state);
+    if (const auto open = front.clients.find(connection); open != front.clients.end())
+        open->second.asked = true;
     const bool first = !pending.started;
     pending.started = true;
     if (*uploadSize > 0) {

@@ -32,9 +32,12 @@ public:
     using Handler = std::function<HttpAnswer(const HttpAsk& ask)>;
     // What the HTTP layer itself refuses or fails at, a line each.
     using Complain = std::function<void(const std::string& line)>;
+    // A client dropped for being slow: idle, or not done in its time.
+    using Dropped = std::function<void()>;
 
-    HttpFront(Admit admit, Handler handler, Complain complain = {})
-        : admit(std::move(admit)), handler(std::move(handler)), complain(std::move(complain))
+    HttpFront(Admit admit, Handler handler, Complain complain = {}, Dropped dropped = {})
+        : admit(std::move(admit)), handler(std::move(handler)), complain(std::move(complain)),
+          dropped(std::move(dropped))
     {
     }
     ~HttpFront();
@@ -55,15 +58,21 @@ private:
     struct Pending;
     friend struct HttpFrontCalls;
     using Clock = std::chrono::steady_clock;
+    struct Open {
+        Clock::time_point since;
+        bool asked = false; // a request began on it
+    };
     bool Answer(MHD_Connection* connection, Pending& pending);
     // Shuts the clients past their time; libmicrohttpd then ends them. The
     // time until the next one's, in ms, at most most.
     int DropLate(int most);
+    void Drop();
 
     Admit admit;
     Handler handler;
     Complain complain;
+    Dropped dropped;
     Limits limits;
     MHD_Daemon* daemon = nullptr;
-    std::unordered_map<MHD_Connection*, Clock::time_point> deadlines;
+    std::unordered_map<MHD_Connection*, Open> clients;
 };

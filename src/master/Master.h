@@ -38,6 +38,8 @@ public:
     // Whether a connection from this address is taken at all.
     bool Admits(std::uint32_t address);
     void SetBans(BanFile bans) { this->bans = std::move(bans); }
+    // A client the HTTP layer dropped, idle or past its time.
+    void DroppedSlow() { metrics.Refused(Refusal::Slow); }
     // Expiry, the list's remake and the state file; called about every second.
     void Tick();
     // Reads the state file, if any, at start.

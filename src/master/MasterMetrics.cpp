@@ -9,6 +9,7 @@ struct RefusalRow {
 constexpr RefusalRow kRefusals[] = {
     {"malformed", 400}, {"too_large", 413}, {"flood", 429},     {"banned", 403},
     {"secret", 403},    {"too_many_ports", 429}, {"not_found", 404}, {"method", 405},
+    {"slow", 408},
 };
 static_assert(std::size(kRefusals) == static_cast<std::size_t>(Refusal::Count));
 

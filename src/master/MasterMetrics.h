@@ -5,7 +5,7 @@
 #include <string>
 
 // Why a request was turned away: each has its answer and its count.
-enum class Refusal { Malformed, TooLarge, Flood, Banned, Secret, TooManyPorts, NotFound, Method, Count };
+enum class Refusal { Malformed, TooLarge, Flood, Banned, Secret, TooManyPorts, NotFound, Method, Slow, Count };
 
 // What GET /metrics shows, in Prometheus' text form.
 class MasterMetrics {

@@ -52,7 +52,8 @@ int Serve(const MasterOptions& options, MasterLog& log, const MasterClock& clock
     master.LoadState();
     HttpFront front([&](std::uint32_t address) { return master.Admits(address); },
                     [&](const HttpAsk& ask) { return master.Handle(ask); },
-                    [&](const std::string& line) { log.Tell("http: %s", line.c_str()); });
+                    [&](const std::string& line) { log.Tell("http: %s", line.c_str()); },
+                    [&] { master.DroppedSlow(); });
     const int signals = SignalFd();
     std::string why;
     const std::string where =

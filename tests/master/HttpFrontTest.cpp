@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
+#include <utility>
 
 #include "master/ServedMaster.h"
 #include "server/HttpPeer.h"
@@ -105,6 +107,14 @@ TEST(MasterHttp, KeepsItsLimitsOnClients)
     }
     EXPECT_TRUE(slow.ended);
     EXPECT_LT(std::chrono::steady_clock::now() - trickled, std::chrono::seconds(3));
+    // Each is counted: the two idle ones, the trickling one.
+    const std::pair<ServedMaster*, std::string> counts[] = {{&served, "2"}, {&timed, "1"}};
+    for (const auto& [master, count] : counts) {
+        HttpPeer asker(master->Port());
+        asker.Send("GET /metrics HTTP/1.1\r\nHost: m\r\n\r\n");
+        const std::string line = "quillrock_master_refusals_total{reason=\"slow\"} " + count + "\n";
+        EXPECT_NE(Answer(asker, line).find(line), std::string::npos) << asker.received;
+    }
 
     ServedMaster banned({}, BanFile::Read("127.0.0.1\n", [](int, const std::string&) {}));
     ASSERT_TRUE(banned.started);

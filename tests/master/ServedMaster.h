@@ -41,7 +41,9 @@ public:
 
 private:
     HttpFront front {[this](std::uint32_t address) { return rig.master.Admits(address); },
-                     [this](const HttpAsk& ask) { return rig.master.Handle(ask); }};
+                     [this](const HttpAsk& ask) { return rig.master.Handle(ask); },
+                     {},
+                     [this] { rig.master.DroppedSlow(); }};
     std::atomic<bool> stop {false};
     std::thread poller;
 };
