@@ -95,6 +95,7 @@ MasterFetcher::Fetched MasterFetcher::FetchOne(const Shared& shared, const std::
         return fetched;
     }
     fetched.listed = ServerListing::Read(document.body, fetched.servers, fetched.error, document.cut);
+    fetched.cut = document.cut;
     fetched.madeAt = MadeAt(document.ageSeconds, document.lastModified, std::time(nullptr));
     return fetched;
 }
@@ -129,6 +130,8 @@ MasterFetcher::Outcome MasterFetcher::FetchAll(const Shared& shared)
     outcome.listed = true;
     outcome.servers = std::move(fetched[*best].servers);
     outcome.notice = std::to_string(outcome.servers.size()) + " servers from " + masters[*best];
+    if (fetched[*best].cut)
+        outcome.notice += " (the first " + std::to_string(ServerListing::kLargestDocument >> 20) + " MB of its list)";
     return outcome;
 }
 

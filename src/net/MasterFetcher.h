@@ -50,6 +50,7 @@ private:
         bool listed = false;
         std::vector<ListedServer> servers;
         std::optional<std::int64_t> madeAt;
+        bool cut = false; // past what is read: the servers before the cut
         std::string error;
     };
 

@@ -203,7 +203,7 @@ TEST(MasterFetcher, EndsAFetchOnItsWayWhenDestroyed)
 }
 
 // A list past what is read still lists the servers before the cut, packed
-// or not.
+// or not, and the screen says it was cut.
 TEST(MasterFetcher, ListsTheServersBeforeTheCutOfAHugeList)
 {
     const std::string entry = R"({"name": ")" + std::string(1000, 'n') +
@@ -221,5 +221,7 @@ TEST(MasterFetcher, ListsTheServersBeforeTheCutOfAHugeList)
         const auto outcome = Fetch(fetcher);
         ASSERT_TRUE(outcome.listed) << outcome.notice;
         EXPECT_EQ(outcome.servers.size(), whole);
+        EXPECT_EQ(outcome.notice,
+                  std::to_string(whole) + " servers from " + Url(master.Port()) + " (the first 8 MB of its list)");
     }
 }
