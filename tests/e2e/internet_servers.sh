@@ -21,6 +21,12 @@ shot() {
   import -window root "$E2E_SHOTS/browser-$1.png"
 }
 
+# A master that is no http:// address is refused at once, saying why.
+status=0
+"$1" --master ftp://master.example.org 2>"$E2E_WORK/master-option.log" || status=$?
+[ "$status" -eq 2 ] && grep -q "quillrock: --master 'ftp://master.example.org' is not an http:// address" \
+  "$E2E_WORK/master-option.log" || fail "a wrong --master was not refused: $status"
+
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 MASTER_PORT=$(free_port)
 "$3" --listen "127.0.0.1:$MASTER_PORT" >"$E2E_WORK/master.log" 2>&1 &
