@@ -120,13 +120,16 @@ nlohmann::json ListDocument::ServerJson(const ShownServer& server)
 
 ListDocument::Made ListDocument::Make(const ShownServers& servers, std::int64_t nowMs)
 {
-    nlohmann::json list = nlohmann::json::array();
-    for (const auto& server : servers)
-        list.push_back(ServerJson(*server));
-    nlohmann::json document = nlohmann::json::object();
-    document["servers"] = std::move(list);
-    auto plain =
-        std::make_shared<const std::string>(document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    // Written a server at a time: a tree of the whole list would cost tens
+    // of megabytes while it is made.
+    std::string text = R"({"servers":[)";
+    for (const auto& server : servers) {
+        if (text.back() != '[')
+            text += ',';
+        text += ServerJson(*server).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    text += "]}";
+    auto plain = std::make_shared<const std::string>(std::move(text));
     auto page = std::make_shared<const std::string>(ListPage::Render(servers));
     return {{plain, std::make_shared<const std::string>(Gzip::Whole(*plain)), nowMs},
             {page, std::make_shared<const std::string>(Gzip::Whole(*page)), nowMs}};
