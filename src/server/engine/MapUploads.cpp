@@ -145,18 +145,25 @@ std::uint32_t MapUploads::AllowanceOf(std::uint32_t share, std::size_t queued)
     return queued >= kMostQueued ? 0 : static_cast<std::uint32_t>(std::min<std::size_t>(share, kMostQueued - queued));
 }
 
+void MapUploads::Serve(Upload& upload, std::uint32_t share, const Sender& send, const Backlog& queued)
+{
+    const std::size_t total = mapFile.size() + radar.size();
+    for (std::uint32_t budget = AllowanceOf(share, queued(upload.slot)); budget > 0 && upload.sent < total;) {
+        const std::uint32_t before = upload.sent;
+        send(upload.slot, NextPiece(upload, budget));
+        budget -= upload.sent - before;
+    }
+}
+
 void MapUploads::Pump(const Sender& send, const Backlog& queued)
 {
     const std::size_t total = mapFile.size() + radar.size();
     const std::size_t serving = std::min(kAtOnce, queue.size());
     const std::uint32_t share = ShareOf(serving);
-    for (std::size_t i = 0; i < serving; ++i) {
-        Upload& upload = queue[i];
-        for (std::uint32_t budget = AllowanceOf(share, queued(upload.slot)); budget > 0 && upload.sent < total;) {
-            const std::uint32_t before = upload.sent;
-            send(upload.slot, NextPiece(upload, budget));
-            budget -= upload.sent - before;
-        }
+    const bool trickle = ++pumps % kTrickleTicks == 0;
+    for (std::size_t i = 0; i < queue.size(); ++i) {
+        if (i < serving || trickle)
+            Serve(queue[i], i < serving ? share : kTrickleBytes, send, queued);
     }
     std::erase_if(queue, [this, total](const Upload& upload) {
         if (upload.sent < total)

@@ -13,8 +13,8 @@
 // The map a round plays, for the players who lack it: each player hears
 // its offer before the map message, and one who asks is sent the map file
 // and its radar picture in pieces, paced: the downloads share bytes a tick,
-// so that nobody's game waits on them, and every one served moves often
-// enough that none looks stalled.
+// so that nobody's game waits on them, and every one, served or waiting
+// its turn, moves often enough that none looks stalled.
 class MapUploads {
 public:
     // Downloads served at once; more wait in the order asked.
@@ -29,6 +29,11 @@ public:
     // more: a slow link is sent what it takes, and a piece sent again is
     // still the one queued, not one more.
     static constexpr std::size_t kMostQueued = 16384;
+    // Downloads waiting their turn are sent one small piece every two
+    // seconds at 60 Hz: their bar moves, and a player's stall clock keeps
+    // meaning the server stopped, not that it is busy.
+    static constexpr std::uint32_t kTrickleTicks = 120;
+    static constexpr std::uint32_t kTrickleBytes = 512;
     // Each download's bytes this tick, with so many served.
     static std::uint32_t ShareOf(std::size_t serving);
     // What a download with so many bytes queued to its player sends now.
@@ -81,6 +86,8 @@ private:
     // The reason a map cannot be offered, or empty when it can.
     std::string ReadFiles(const std::string& mapName);
     std::vector<std::uint8_t> NextPiece(Upload& upload, std::uint32_t most) const;
+    // Sends a download up to so many bytes, as its player's backlog allows.
+    void Serve(Upload& upload, std::uint32_t share, const Sender& send, const Backlog& queued);
     void Cancel(int slot);
 
     std::string dataDir;
@@ -89,6 +96,7 @@ private:
     bool loaded = false;
     std::uint64_t started = 0;
     std::uint64_t finished = 0;
+    std::uint32_t pumps = 0;
     MapTransfer::Offer offer;
     std::vector<std::uint8_t> mapFile;
     std::vector<std::uint8_t> radar;

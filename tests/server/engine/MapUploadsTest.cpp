@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "net/MapDownload.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
 #include "server/engine/MapUploads.h"
@@ -114,6 +115,33 @@ TEST_F(MapUploadsTest, AFewDownloadsAtOnceEachPacedAndTheRestWaitTheirTurn)
         EXPECT_EQ(received[slot], std::pair(map, radar)) << slot;
     uploads.Request(0, hash);
     EXPECT_EQ(uploads.Waiting(), 0u) << "a map had is not sent again for the same offer";
+}
+
+TEST_F(MapUploadsTest, PlayersWaitingTheirTurnHearEnoughThatNoneStalls)
+{
+    // A picture large enough that those served first take longer than a
+    // player's stall check: the rest wait well past it.
+    radar.assign(1 << 20, 'r');
+    data.WriteFile("Maps/Quarry.bmp", {radar.begin(), radar.end()});
+    const int players = 20;
+    std::uint32_t now = 0;
+    std::map<int, MapDownload> downloads;
+    for (int slot = 0; slot < players; ++slot) {
+        const MapTransfer::Offer offer = Offered(slot);
+        downloads.emplace(slot, MapDownload(offer, now));
+        uploads.Request(slot, offer.mapHash);
+    }
+    for (int tick = 0; tick < 60 * 60 && uploads.Waiting() > 0; ++tick) {
+        now += 16;
+        uploads.Pump([&](int slot, const std::vector<std::uint8_t>& payload) {
+            downloads.at(slot).Take(Heard(payload).message, now);
+        }, [](int) { return std::size_t {0}; });
+        for (auto& [slot, download] : downloads)
+            download.Check(now);
+    }
+    EXPECT_GT(now, MapDownload::kStallMs * 3 / 2);
+    for (const auto& [slot, download] : downloads)
+        EXPECT_EQ(download.Status(), MapDownload::State::Complete) << slot << ": " << download.Problem();
 }
 
 TEST_F(MapUploadsTest, OnlyTheOfferedMapIsSentAndANewRoundEndsTheOld)
