@@ -29,7 +29,7 @@ void BM_ServeDownloadsATick(benchmark::State& state)
     const auto ask = [&] {
         for (int slot = 0; slot < static_cast<int>(MapUploads::kAtOnce); ++slot) {
             uploads.Forget(slot);
-            benchmark::DoNotOptimize(uploads.OfferFor(slot, "Hive").data());
+            benchmark::DoNotOptimize(uploads.OfferFor(slot, "Hive", 1).data());
             uploads.Request(slot, hash);
         }
     };

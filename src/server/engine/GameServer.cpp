@@ -170,11 +170,12 @@ void GameServer::Run(const std::atomic<int>& stop)
 void GameServer::Tick(int ms)
 {
     const auto started = std::chrono::steady_clock::now();
-    // The round's map as the tick leaves it, asked for once.
+    // The round and its map as the tick leaves them, asked for once.
     std::string mapNow;
-    game->Tick(ms, [this, &mapNow](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
+    std::uint32_t roundNow = 0;
+    game->Tick(ms, [this, &mapNow, &roundNow](int slot, const std::vector<std::uint8_t>& payload, bool reliable) {
         if (reliable && HoldsMap(payload))
-            OfferMap(slot, mapNow);
+            OfferMap(slot, mapNow, roundNow);
         Send(slot, payload, reliable);
     });
     uploads.Pump([this](int slot, const std::vector<std::uint8_t>& piece) { Send(slot, piece, true); },
@@ -225,16 +226,19 @@ std::size_t GameServer::QueuedTo(int slot) const
     return connections.AtSlot(slot, id) ? session.ReliableBytesQueued(id) : 0;
 }
 
-void GameServer::OfferMap(int slot, std::string& mapNow)
+void GameServer::OfferMap(int slot, std::string& mapNow, std::uint32_t& roundNow)
 {
     // A round's demo holds the offer too: played back, it finds a
     // downloaded map by its hash.
     platform::PlayerId id = 0;
     if (slot != recorderSlot && !connections.AtSlot(slot, id))
         return;
-    if (mapNow.empty())
-        mapNow = game->Look().map;
-    const std::vector<std::uint8_t> offer = uploads.OfferFor(slot, mapNow);
+    if (mapNow.empty()) {
+        const HostedGame::Glance glance = game->Look();
+        mapNow = glance.map;
+        roundNow = glance.round;
+    }
+    const std::vector<std::uint8_t> offer = uploads.OfferFor(slot, mapNow, roundNow);
     if (!offer.empty())
         Send(slot, offer, true);
 }

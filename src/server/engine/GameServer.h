@@ -136,7 +136,7 @@ private:
     // The payloads of a tick, to each player or the recording.
     void Send(int slot, const std::vector<std::uint8_t>& payload, bool reliable);
     // A player who has not heard of the round's map is offered it first.
-    void OfferMap(int slot, std::string& mapNow);
+    void OfferMap(int slot, std::string& mapNow, std::uint32_t& roundNow);
     // A download's news, on the log with the player it is for.
     void NoteUpload(int slot, const std::string& line);
     // Reliable bytes queued to the player's connection, unacknowledged.

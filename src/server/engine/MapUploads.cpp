@@ -51,14 +51,18 @@ MapUploads::Stamp MapUploads::StampOf(const std::string& mapName) const
     return {mapName, mapTime, radarTime, mapSize, radarSize};
 }
 
-bool MapUploads::Load(const std::string& mapName)
+bool MapUploads::Load(const std::string& mapName, std::uint32_t round)
 {
-    // A stat of two files a map message: the files are read again only
-    // when the operator changed them.
+    if (round == loadedRound && mapName == loadedStamp.name)
+        return loaded;
+    loadedRound = round;
+    // A stat of two files a round: the files are read again only when the
+    // operator changed them.
     Stamp stamp = StampOf(mapName);
     if (stamp == loadedStamp)
         return loaded;
     loadedStamp = std::move(stamp);
+    // Every player hears the new round's offer, which ends its download.
     queue.clear();
     const std::string problem = ReadFiles(mapName);
     loaded = problem.empty();
@@ -88,13 +92,13 @@ std::string MapUploads::ReadFiles(const std::string& mapName)
     return {};
 }
 
-std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapName)
+std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapName, std::uint32_t round)
 {
     // Offered before every map message, the same map's too: a download cut
     // short by a new round starts again, on both sides, from its start.
     heard[slot] = mapName;
     Cancel(slot);
-    return Load(mapName) ? offerPayload : std::vector<std::uint8_t>();
+    return Load(mapName, round) ? offerPayload : std::vector<std::uint8_t>();
 }
 
 void MapUploads::Request(int slot, const platform::Sha256& mapHash)

@@ -49,10 +49,10 @@ public:
 
     MapUploads(std::string dataDir, Note note) : dataDir(std::move(dataDir)), note(std::move(note)) {}
 
-    // Before a player's news that holds a map message: the offer to send
-    // first; empty for a map whose file does not read. A new offer ends the
-    // player's download before it.
-    std::vector<std::uint8_t> OfferFor(int slot, const std::string& mapName);
+    // Before a player's news that holds a map message of a round: the
+    // offer to send first; empty for a map whose file does not read. A new
+    // offer ends the player's download before it.
+    std::vector<std::uint8_t> OfferFor(int slot, const std::string& mapName, std::uint32_t round);
     // A player asks for the map by its hash, once an offer; one it was not
     // offered is ignored: the offer of the map now played is on its way.
     void Request(int slot, const platform::Sha256& mapHash);
@@ -68,7 +68,7 @@ public:
 
 private:
     // The map's files as they were read: one replaced on disk since is
-    // read again, whatever the name.
+    // read again when a round next loads it.
     struct Stamp {
         std::string name;
         std::int64_t mapTime = 0, radarTime = 0;
@@ -80,9 +80,10 @@ private:
         int slot;
         std::uint32_t sent; // bytes of the map file, then of the picture
     };
-    // Reads the map's files when the rotation moves on; false when they
-    // do not read, and no offer is made.
-    bool Load(const std::string& mapName);
+    // Reads the map's files as a round loads them, and only then: the
+    // round plays the map as it was at its start, and downloads under way
+    // go on. False when they do not read, and no offer is made.
+    bool Load(const std::string& mapName, std::uint32_t round);
     // The reason a map cannot be offered, or empty when it can.
     std::string ReadFiles(const std::string& mapName);
     std::vector<std::uint8_t> NextPiece(Upload& upload, std::uint32_t most) const;
@@ -93,6 +94,7 @@ private:
     std::string dataDir;
     Note note;
     Stamp loadedStamp;
+    std::uint32_t loadedRound = 0;
     bool loaded = false;
     std::uint64_t started = 0;
     std::uint64_t finished = 0;

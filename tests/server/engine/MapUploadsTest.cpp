@@ -41,7 +41,7 @@ protected:
 
     MapTransfer::Offer Offered(int slot, const std::string& name = "Quarry")
     {
-        const auto payload = uploads.OfferFor(slot, name);
+        const auto payload = uploads.OfferFor(slot, name, round);
         return payload.empty() ? MapTransfer::Offer {} : MapTransfer::ReadOffer(Heard(payload).message).value();
     }
 
@@ -69,6 +69,7 @@ protected:
     std::vector<std::uint8_t> radar;
     std::map<int, std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> received;
     std::map<int, std::size_t> backlog; // reliable bytes queued to each slot
+    std::uint32_t round = 1;
 };
 
 } // namespace
@@ -84,7 +85,7 @@ TEST_F(MapUploadsTest, EachMapMessageIsOfferedAndAnOfferEndsTheDownloadBeforeIt)
     EXPECT_EQ(Offered(1).name, "Quarry") << "the same map in a new round";
     EXPECT_TRUE(Tick().empty()) << "the download cut short is over: the player asks again";
     EXPECT_EQ(Offered(2).name, "Quarry") << "another player";
-    EXPECT_TRUE(uploads.OfferFor(1, "Missing").empty()) << "a map whose file does not read is not offered";
+    EXPECT_TRUE(uploads.OfferFor(1, "Missing", round).empty()) << "a map whose file does not read is not offered";
     uploads.Forget(1);
     EXPECT_EQ(Offered(1).name, "Quarry") << "a slot taken by a newcomer";
 }
@@ -181,24 +182,28 @@ TEST_F(MapUploadsTest, APlayersBacklogHoldsItsDownloadBack)
     EXPECT_EQ(Tick()[1], MapUploads::ShareOf(1));
 }
 
-TEST_F(MapUploadsTest, AMapReplacedOnDiskIsOfferedAfreshAndTheOperatorHearsEachDownload)
+TEST_F(MapUploadsTest, AMapReplacedOnDiskIsOfferedAsTheNextRoundLoadsItAndTheOperatorHearsEachDownload)
 {
+    const auto played = map;
     const platform::Sha256 before = Offered(1).mapHash;
     uploads.Request(1, before);
+    Tick();
+    map = MapFileBytes("Quarry", std::vector<std::vector<int>>(30, std::vector<int>(30, 1)));
+    data.WriteFile("Maps/Quarry.smp", {map.begin(), map.end()});
+    EXPECT_EQ(Offered(2).mapHash, before) << "a newcomer mid-round: the map the round plays";
     for (int tick = 0; tick < 20 && uploads.Waiting() > 0; ++tick)
         Tick();
+    EXPECT_EQ(received[1].first, played) << "the download under way goes on, as it began";
     EXPECT_EQ(notes, std::vector<std::string>({"1 starts downloading map \"Quarry\" (9 KB)",
                                                "1 has been sent all of map \"Quarry\""}));
     EXPECT_EQ(std::pair(uploads.Started(), uploads.Finished()), std::pair(std::uint64_t {1}, std::uint64_t {1}));
 
-    map = MapFileBytes("Quarry", std::vector<std::vector<int>>(30, std::vector<int>(30, 1)));
-    data.WriteFile("Maps/Quarry.smp", {map.begin(), map.end()});
-    EXPECT_EQ(Offered(2).mapHash, platform::HashOf(map.data(), map.size())) << "not the file as it was";
-    EXPECT_NE(before, Offered(2).mapHash);
+    ++round;
+    EXPECT_EQ(Offered(2).mapHash, platform::HashOf(map.data(), map.size())) << "the next round loads it anew";
 
     notes.clear();
-    EXPECT_TRUE(uploads.OfferFor(3, "Bad.Name").empty());
-    EXPECT_TRUE(uploads.OfferFor(4, "Bad.Name").empty());
+    EXPECT_TRUE(uploads.OfferFor(3, "Bad.Name", round).empty());
+    EXPECT_TRUE(uploads.OfferFor(4, "Bad.Name", round).empty());
     EXPECT_EQ(notes, std::vector<std::string>({"-1 map \"Bad.Name\" cannot be offered to players who lack it: its name "
                                                "is not a plain file name (letters, digits, _ and -, 63 at most)"}))
         << "once, not for every player";
