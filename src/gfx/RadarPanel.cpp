@@ -23,7 +23,6 @@
 
 namespace {
 
-// After the map's picture, at 1.
 constexpr const char* kPictures[] = {"pup_cloak.tga", "pup_missile.tga", "pup_mine.tga", "pup_plasma.tga",
                                      "pup_tank.tga",  "pup_fuel.tga",    "pup_triple.tga", "pup_repulse.tga"};
 static_assert(std::ranges::all_of(kPowerups,
@@ -86,7 +85,10 @@ bool RadarPanel::LoadTextures()
         return false;
     char path[128] = {};
     std::snprintf(path, sizeof path, "..\\Maps\\%s.bmp", mapName.c_str());
-    Acquire(picture.empty() ? path : picture.c_str());
+    // Kept apart from the icons, whose places do not hang on it.
+    mapPicture = picture == Map::kNoRadarPicture
+                     ? nullptr
+                     : Renderer::Instance()->GetTexture(picture.empty() ? path : picture.c_str());
     for (const char* picture : kPictures)
         Acquire(picture);
     return NoteError();
@@ -165,7 +167,7 @@ void RadarPanel::DrawMinimap(float x, float y, const Centre& centre, double worl
     const float v = static_cast<float>(centre.y / worldHeight);
     glEnable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0, 1);
-    CTexture* picture = Texture(0);
+    CTexture* picture = mapPicture;
     Colour tint = kBlack;
     if (picture) {
         glColor4f(1, 1, 1, 1);
@@ -290,7 +292,7 @@ void RadarPanel::DrawInventory(float x, float y, const Ship& local)
 
 void RadarPanel::DrawIcon(int kind, int x, int y)
 {
-    const int texture = kind < 0 || kind >= Powerup::kKinds ? -1 : PictureIndex(kPictures, kPowerups[kind].picture, 1);
+    const int texture = kind < 0 || kind >= Powerup::kKinds ? -1 : PictureIndex(kPictures, kPowerups[kind].picture);
     if (texture < 0)
         return;
     glColor4f(1, 1, 1, 1);

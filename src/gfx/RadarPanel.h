@@ -72,6 +72,7 @@ private:
     std::string mapName;
     bool hasMapName = false;
     std::string picture;
+    CTexture* mapPicture = nullptr; // none: the minimap is black
     World* world = nullptr;
     int redScore = 0;
     int blueScore = 0;

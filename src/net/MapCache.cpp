@@ -9,6 +9,7 @@
 #include "platform/PathResolver.h"
 #include "platform/UserFolders.h"
 #include "platform/WholeFile.h"
+#include "world/Map.h"
 
 namespace {
 
@@ -68,11 +69,11 @@ std::optional<MapCache::Found> MapCache::FindDownloaded(const MapTransfer::Offer
     auto bytes = ReadMatching(MapPath(offer), offer.mapHash);
     if (!bytes)
         return std::nullopt;
-    std::string radar = offer.radarSize ? RadarPath(offer) : std::string();
+    std::string radar = offer.radarSize ? RadarPath(offer) : Map::kNoRadarPicture;
     // None is a picture dropped; another is another version's.
-    if (!radar.empty() && !platform::FileExists(radar))
-        radar.clear();
-    if (!radar.empty() && !ReadMatching(radar, offer.radarHash))
+    if (offer.radarSize && !platform::FileExists(radar))
+        radar = Map::kNoRadarPicture;
+    if (radar != Map::kNoRadarPicture && !ReadMatching(radar, offer.radarHash))
         return std::nullopt;
     // Used again, it counts as new: the least used go first.
     std::error_code ignored;

@@ -23,7 +23,7 @@ public:
     struct Found {
         std::vector<std::uint8_t> mapFile;
         // The radar picture's file; empty for a shipped map, whose picture
-        // the game finds by the map's name.
+        // the game finds by the map's name; Map::kNoRadarPicture for none.
         std::string radarPicture;
     };
 

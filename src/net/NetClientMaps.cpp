@@ -66,7 +66,7 @@ void NetClient::ApplyMapPiece(const NetMessage& message)
     const bool kept = maps->Store(*download, error);
     if (!kept)
         console->Print("The map could not be kept: %s", error.c_str());
-    const std::string radar = kept && !download->Radar().empty() ? maps->RadarPath(offer) : std::string();
+    const std::string radar = kept && !download->Radar().empty() ? maps->RadarPath(offer) : Map::kNoRadarPicture;
     if (world && world->LoadMapBytes(download->MapFile(), radar))
         console->Print("Loaded map \"%s\"", offer.name.c_str());
     download.reset();

@@ -39,7 +39,10 @@ public:
     int WorldWidth() const { return tileWidth * columns; }
     int WorldHeight() const { return tileHeight * rows; }
     bool HasCells() const { return !cells.Empty(); }
-    // A downloaded map's radar picture; empty: found by the map's name.
+    // A downloaded map's radar picture; empty: found by the map's name;
+    // kNoRadarPicture: a downloaded map that has none, lest the radar show
+    // the walls of a shipped map of the same name.
+    static constexpr const char* kNoRadarPicture = "-";
     void SetRadarPicture(std::string path) { radarPicture = std::move(path); }
     const std::string& RadarPicture() const { return radarPicture; }
 

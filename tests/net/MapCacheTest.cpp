@@ -11,6 +11,7 @@
 #include "net/MapCache.h"
 #include "net/MapDownload.h"
 #include "platform/WholeFile.h"
+#include "world/Map.h"
 #include "support/MapFile.h"
 #include "support/TempDir.h"
 
@@ -130,5 +131,6 @@ TEST_F(MapCacheTest, ADroppedPictureLeavesTheMapKeptWithoutOne)
     EXPECT_FALSE(std::filesystem::exists(cache.RadarPath(offer)));
     const auto found = cache.Find(offer);
     ASSERT_TRUE(found) << "used again without its picture";
-    EXPECT_EQ(std::tuple(found->mapFile, found->radarPicture), std::tuple(map, std::string()));
+    EXPECT_EQ(std::tuple(found->mapFile, found->radarPicture), std::tuple(map, std::string(Map::kNoRadarPicture)))
+        << "and not the shipped picture of that name";
 }

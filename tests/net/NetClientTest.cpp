@@ -679,7 +679,7 @@ TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromT
     Hand({&piece, &picture});
     ASSERT_NE(world->GetMap(), nullptr);
     EXPECT_TRUE(ConsoleHas("The radar picture of map \"Quarry\" does not read: the map is kept without it."));
-    EXPECT_EQ(world->GetMap()->RadarPicture(), "");
+    EXPECT_EQ(world->GetMap()->RadarPicture(), Map::kNoRadarPicture) << "nor the shipped one of that name";
     offer = MapTransfer::Offer {"Quarry", static_cast<std::uint32_t>(bytes.size()),
                                 platform::HashOf(bytes.data(), bytes.size()), 0, platform::HashOf(nullptr, 0)};
     MapTransfer::Write(offer, offered);
