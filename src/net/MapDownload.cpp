@@ -48,6 +48,12 @@ void MapDownload::Check(std::uint32_t now)
         Fail("The map download stalled: the server sent nothing for 10 seconds.");
 }
 
+bool MapDownload::MayHaveCell(int column, int row) const
+{
+    return column >= 0 && row >= 0 &&
+           (static_cast<std::uint64_t>(column) + 1) * (static_cast<std::uint64_t>(row) + 1) <= MostCells();
+}
+
 double MapDownload::Done() const
 {
     const double total = static_cast<double>(offer.mapSize) + offer.radarSize;

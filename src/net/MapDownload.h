@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ public:
     const std::vector<std::uint8_t>& Radar() const { return radar; }
     // A picture this game cannot read is not kept: the map goes without.
     void DropRadar() { radar = {}; }
+    // Cells a map of the offered size could have at most: two bytes each.
+    std::size_t MostCells() const { return offer.mapSize / 2; }
+    // Whether a map of the offered size could have a cell there.
+    bool MayHaveCell(int column, int row) const;
 
 private:
     void Fail(std::string why);

@@ -458,8 +458,11 @@ void NetClient::ApplyTileChange(const NetMessage& message)
     std::uint8_t value = 0;
     message.GetTileChange(column, row, value);
     // A joining player hears the round's fuel blocks while its map downloads.
+    // Only cells its map could have, so that a server cannot swell it.
     if (download) {
-        heldTiles[{column, row}] = value;
+        const bool known = heldTiles.contains({column, row});
+        if (download->MayHaveCell(column, row) && (known || heldTiles.size() < download->MostCells()))
+            heldTiles[{column, row}] = value;
         return;
     }
     Map* map = world ? world->GetMap() : nullptr;

@@ -654,16 +654,20 @@ TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromT
     const auto bytes = MapFileBytes("Quarry", Rows(8, 8));
     MapTransfer::Offer offer {"Quarry", static_cast<std::uint32_t>(bytes.size()),
                               platform::HashOf(bytes.data(), bytes.size()), 0, platform::HashOf(nullptr, 0)};
-    NetMessage offered, map, tile, piece;
+    NetMessage offered, map, tile, piece, before, beyond;
     MapTransfer::Write(offer, offered);
     map.SetMapName("Quarry");
     tile.SetTileChange(3, 2, 7);
-    Hand({&offered, &map, &tile});
+    // Cells no map of the offered size has, which the grid would fold in.
+    before.SetTileChange(-1, 2, 9);
+    beyond.SetTileChange(4000, 2, 9);
+    Hand({&offered, &map, &tile, &before, &beyond});
     ASSERT_NE(client->Download(), nullptr);
     MapTransfer::Write(MapTransfer::Piece {MapTransfer::Part::MapFile, 0, bytes}, piece);
     Hand({&piece});
     ASSERT_NE(world->GetMap(), nullptr);
     EXPECT_EQ(world->GetMap()->CellExtraAt(3, 2), 7) << "heard before the map was there";
+    EXPECT_EQ(world->GetMap()->CellExtraAt(7, 2) + world->GetMap()->CellExtraAt(0, 2), 0) << "and only those";
 
     const std::vector<std::uint8_t> radar {'B', 'M', 0};
     const auto second = MapFileBytes("Quarry", Rows(8, 9));
