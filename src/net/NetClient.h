@@ -179,6 +179,7 @@ private:
     void ApplyMapPiece(const NetMessage& message);
     // The shipped map of that name, or a line saying there is none.
     void LoadNamedMap(const char* name);
+    void SayNoMap(const char* name);
     // The offered map: found here and loaded, or asked for.
     void FetchMap();
     // Fuel blocks heard while the map was still coming, set on it once it is.

@@ -35,9 +35,9 @@ void NetClient::FetchMap()
         console->Print("Loaded map \"%s\"", offered->name.c_str());
         return;
     }
-    // A recording cannot ask; it plays what the data folder has.
+    // A recording cannot ask, and a map of that name here is another one.
     if (playingBack) {
-        LoadNamedMap(offered->name.c_str());
+        SayNoMap(offered->name.c_str());
         return;
     }
     download = std::make_unique<MapDownload>(*offered, platform::TickCount());

@@ -137,11 +137,15 @@ void NetClient::ApplyMap(const NetMessage& message)
 
 void NetClient::LoadNamedMap(const char* name)
 {
-    Console* console = Console::Instance();
     if (world && world->LoadMap(name))
-        console->Print("Loaded map \"%s\"", name);
+        Console::Instance()->Print("Loaded map \"%s\"", name);
     else
-        console->Print("Unable to load map \"%s\", maybe you don't have that one?", name);
+        SayNoMap(name);
+}
+
+void NetClient::SayNoMap(const char* name)
+{
+    Console::Instance()->Print("Unable to load map \"%s\", maybe you don't have that one?", name);
 }
 
 void NetClient::ApplyRoundOver(const NetMessage&)

@@ -698,6 +698,17 @@ TEST_P(MessageHandling, ADownloadedMapKeepsWhatChangedMeanwhileAndPlaysBackFromT
     EXPECT_TRUE(ConsoleHas("Unable to load map \"Gone\", maybe you don't have that one?"));
     EXPECT_EQ(world->GetMap(), nullptr);
 
+    // Another map of the offered one's name in the data folder is not it.
+    TempDir data;
+    const auto shipped = MapFileBytes("Gone", Rows(4, 4));
+    data.WriteFile("Maps/Gone.smp", std::string(shipped.begin(), shipped.end()));
+    ScopedWorkingDir cwd(data.Path());
+    Console::Instance()->Clear();
+    Hand({&offered, &map});
+    EXPECT_FALSE(ConsoleHas("Loaded map \"Gone\""));
+    EXPECT_TRUE(ConsoleHas("Unable to load map \"Gone\", maybe you don't have that one?"));
+    EXPECT_EQ(world->GetMap(), nullptr);
+
     std::size_t tapped = 0;
     client->SetPayloadTap([&](const std::uint8_t*, std::size_t) { ++tapped; });
     NetMessage text;
