@@ -392,8 +392,8 @@ void GameServer::Leave(platform::PlayerId id)
         lookout.PlayerDisconnected(AgonesPlayer(id));
     if (connection->Joined() && connection->watching)
         watchers.Left();
+    uploads.Forget(connection->slot);
     const int slot = connections.Close(id);
-    uploads.Forget(slot);
     if (slot != HostedGame::kNobody) {
         game->Leave(slot);
         CountSeats();

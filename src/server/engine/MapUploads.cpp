@@ -63,7 +63,8 @@ bool MapUploads::Load(const std::string& mapName, std::uint32_t round)
         return loaded;
     loadedStamp = std::move(stamp);
     // Every player hears the new round's offer, which ends its download.
-    queue.clear();
+    while (!queue.empty())
+        Cancel(queue.front().slot, "a new round");
     const std::string problem = ReadFiles(mapName);
     loaded = problem.empty();
     if (!loaded)
@@ -97,7 +98,7 @@ std::vector<std::uint8_t> MapUploads::OfferFor(int slot, const std::string& mapN
     // Offered before every map message, the same map's too: a download cut
     // short by a new round starts again, on both sides, from its start.
     heard[slot] = mapName;
-    Cancel(slot);
+    Cancel(slot, "a new round");
     return Load(mapName, round) ? offerPayload : std::vector<std::uint8_t>();
 }
 
@@ -116,12 +117,14 @@ void MapUploads::Request(int slot, const platform::Sha256& mapHash)
 void MapUploads::Forget(int slot)
 {
     heard.erase(slot);
-    Cancel(slot);
+    Cancel(slot, "the player left");
 }
 
-void MapUploads::Cancel(int slot)
+void MapUploads::Cancel(int slot, const char* why)
 {
-    std::erase_if(queue, [slot](const Upload& upload) { return upload.slot == slot; });
+    // Each download begun has an end in the log.
+    if (std::erase_if(queue, [slot](const Upload& upload) { return upload.slot == slot; }) > 0)
+        note(slot, "stops downloading map \"" + offer.name + "\": " + why);
 }
 
 std::vector<std::uint8_t> MapUploads::NextPiece(Upload& upload, std::uint32_t most) const
@@ -151,11 +154,18 @@ std::uint32_t MapUploads::AllowanceOf(std::uint32_t share, std::size_t queued)
 
 void MapUploads::Serve(Upload& upload, std::uint32_t share, const Sender& send, const Backlog& queued)
 {
-    const std::size_t total = mapFile.size() + radar.size();
-    for (std::uint32_t budget = AllowanceOf(share, queued(upload.slot)); budget > 0 && upload.sent < total;) {
-        const std::uint32_t before = upload.sent;
-        send(upload.slot, NextPiece(upload, budget));
-        budget -= upload.sent - before;
+    // Whole pieces only, or a file's last: a nearly full backlog waits
+    // rather than take a trickle of tiny ones.
+    const std::uint32_t unit = std::min(share, MapTransfer::kPieceBytes);
+    const auto total = static_cast<std::uint32_t>(mapFile.size() + radar.size());
+    for (std::uint32_t budget = AllowanceOf(share, queued(upload.slot)); upload.sent < total;) {
+        const auto mapSize = static_cast<std::uint32_t>(mapFile.size());
+        const std::uint32_t rest = upload.sent < mapSize ? mapSize - upload.sent : total - upload.sent;
+        const std::uint32_t piece = std::min(unit, rest);
+        if (budget < piece)
+            return;
+        send(upload.slot, NextPiece(upload, piece));
+        budget -= piece;
     }
 }
 

@@ -56,7 +56,8 @@ public:
     // A player asks for the map by its hash, once an offer; one it was not
     // offered is ignored: the offer of the map now played is on its way.
     void Request(int slot, const platform::Sha256& mapHash);
-    // The player has gone.
+    // The player is going: told before its slot is freed, so that the log
+    // still names it.
     void Forget(int slot);
     // Each download served this tick sends its share, as far as its
     // player's backlog leaves room.
@@ -89,7 +90,7 @@ private:
     std::vector<std::uint8_t> NextPiece(Upload& upload, std::uint32_t most) const;
     // Sends a download up to so many bytes, as its player's backlog allows.
     void Serve(Upload& upload, std::uint32_t share, const Sender& send, const Backlog& queued);
-    void Cancel(int slot);
+    void Cancel(int slot, const char* why);
 
     std::string dataDir;
     Note note;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -169,6 +170,11 @@ TEST_F(MapUploadsTest, OnlyTheOfferedMapIsSentAndANewRoundEndsTheOld)
     uploads.Request(2, Offered(3, "Other").mapHash);
     uploads.Forget(2);
     EXPECT_EQ(uploads.Waiting(), 0u) << "a player who leaves";
+    EXPECT_EQ(std::ranges::count_if(notes, [](const std::string& line) { return line.starts_with("1 stops"); }) +
+                  std::ranges::count_if(notes, [](const std::string& line) { return line.starts_with("2 stops"); }),
+              3)
+        << "each download begun ends in the log";
+    EXPECT_EQ(notes.back(), "2 stops downloading map \"Other\": the player left");
 }
 
 TEST_F(MapUploadsTest, APlayersBacklogHoldsItsDownloadBack)
@@ -176,10 +182,14 @@ TEST_F(MapUploadsTest, APlayersBacklogHoldsItsDownloadBack)
     uploads.Request(1, Offered(1).mapHash);
     backlog[1] = MapUploads::kMostQueued;
     EXPECT_TRUE(Tick().empty()) << "a slow link, or pieces sent again, still queued";
-    backlog[1] = MapUploads::kMostQueued - 1500;
-    EXPECT_EQ(Tick()[1], 1500u) << "only the room left";
+    backlog[1] = MapUploads::kMostQueued - 1000;
+    EXPECT_TRUE(Tick().empty()) << "no piece smaller than a whole one";
+    backlog[1] = MapUploads::kMostQueued - 2500;
+    EXPECT_EQ(Tick()[1], 2048u) << "whole pieces in the room left";
     backlog[1] = 0;
-    EXPECT_EQ(Tick()[1], MapUploads::ShareOf(1));
+    const std::uint32_t full = Tick()[1];
+    EXPECT_LE(full, MapUploads::ShareOf(1));
+    EXPECT_GT(full, MapUploads::ShareOf(1) - MapTransfer::kPieceBytes) << "short only of a piece past a file's end";
 }
 
 TEST_F(MapUploadsTest, AMapReplacedOnDiskIsOfferedAsTheNextRoundLoadsItAndTheOperatorHearsEachDownload)
