@@ -23,8 +23,11 @@ void InternetBrowsing::Frame()
 {
     ServerTable& table = screen->Table();
     if (auto outcome = fetcher.Take()) {
-        if (outcome->listed)
+        // Every server the list shows gets its ping, not only the selected one.
+        if (outcome->listed) {
             table.SetListed(std::move(outcome->servers));
+            PingShown();
+        }
         screen->SetNotice(outcome->notice);
     }
     if (const ServerTable::Row* row = table.SelectedRow(); row && row->server->address != pingedSelection) {
