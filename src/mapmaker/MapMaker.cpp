@@ -13,8 +13,9 @@ MapMaker::MapMaker(std::string fileName, const std::string& text) : fileName(std
     const bool read = ParseMapSource(text, grid, problems);
     if (grid.nameLine != 0 && grid.name != this->fileName) {
         problems.push_back({grid.nameLine, 0,
-                            "the map is named \"" + grid.name + "\" but its file \"" + this->fileName +
-                                "\": the radar finds its picture by the name, the game the map by the file's"});
+                            "the map is named \"" + grid.name + "\" but its file is \"" + this->fileName +
+                                "\": name them alike, as the radar finds its picture by the map's name and the game "
+                                "finds the map by its file's"});
     }
     if (!MapTransfer::IsPlainName(this->fileName)) {
         problems.push_back({std::max(grid.nameLine, 1), 0,
@@ -42,11 +43,12 @@ std::string MapMaker::Describe(const std::string& path, const MapProblem& proble
 
 std::string MapMaker::Summary() const
 {
-    const auto count = [this](std::uint8_t kind) {
-        return std::ranges::count(grid.cells, kind, &MapCell::kind);
+    const auto count = [this](std::uint8_t kind, const char* what) {
+        const auto n = std::ranges::count(grid.cells, kind, &MapCell::kind);
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
     };
     std::string text = std::to_string(grid.columns) + " x " + std::to_string(grid.rows) + " cells, " +
-                       std::to_string(count(kCellSpawnPoint)) + " spawn points, " + std::to_string(count(kCellFuel)) +
-                       " fuel blocks, " + std::to_string(count(kCellTurretSite)) + " turret sites";
+                       count(kCellSpawnPoint, "spawn point") + ", " + count(kCellFuel, "fuel block") + ", " +
+                       count(kCellTurretSite, "turret site");
     return grid.bases.empty() ? text : text + ", Red and Blue bases";
 }

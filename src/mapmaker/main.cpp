@@ -52,8 +52,6 @@ int ReadArguments(int argc, char** argv, Arguments& arguments)
     }
     if (complaint.empty() && arguments.sources.empty())
         complaint = "no map source given";
-    if (complaint.empty() && !arguments.folder.empty() && !std::filesystem::is_directory(arguments.folder))
-        complaint = arguments.folder + " is not a folder";
     if (complaint.empty())
         return -1;
     std::fprintf(stderr, "quillrock-mapmaker: %s\n\n%s", complaint.c_str(), kUsage);
@@ -108,6 +106,11 @@ int main(int argc, char** argv)
     Arguments arguments;
     if (const int status = ReadArguments(argc, argv, arguments); status >= 0)
         return status;
+    // A folder that is not there is a file that cannot be written, not a misuse.
+    if (!arguments.folder.empty() && !std::filesystem::is_directory(arguments.folder)) {
+        std::fprintf(stderr, "quillrock-mapmaker: cannot write into %s: it is not a folder\n", arguments.folder.c_str());
+        return 1;
+    }
     int worst = 0;
     for (const std::string& source : arguments.sources) {
         const int status = Make(source, arguments.folder);

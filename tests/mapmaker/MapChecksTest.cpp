@@ -49,8 +49,8 @@ TEST(MapChecks, AnOpenMapOfAScreenPassesAndASmallerOneShowsItsSeams)
 TEST(MapChecks, TheNameIsTheFilesNameAndOneAServerMayOffer)
 {
     EXPECT_EQ(Checked(Open(), "Other"),
-              (Problems{{1, 0, "the map is named \"Test\" but its file \"Other\": the radar finds its picture by the "
-                               "name, the game the map by the file's"}}));
+              (Problems{{1, 0, "the map is named \"Test\" but its file is \"Other\": name them alike, as the radar finds "
+                               "its picture by the map's name and the game finds the map by its file's"}}));
     std::string source = "name Two.Dots\n";
     for (const std::string& row : Open())
         source += row + "\n";

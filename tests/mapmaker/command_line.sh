@@ -18,14 +18,13 @@ done <<TABLE
 |no map source given
 --frobnicate x.map|unknown option --frobnicate
 x.map -o|-o needs a folder
--o $work/none x.map|$work/none is not a folder
 TABLE
 
 # Two faults of one source and one of another, each at its line.
 sed -e '5s/^\(.\{9\}\)./\1x/' -e 's/^name Arena$/name Arina/' "$root/tools/maps/Arena.map" >"$work/Arena.map"
 { echo "name Small"; for _ in 1 2 3; do echo "..@.$"; done; } >"$work/Small.map"
 said=$("$maker" "$work/Arena.map" "$work/Small.map" 2>&1 >/dev/null); status=$?
-expected="$work/Arena.map:4: the map is named \"Arina\" but its file \"Arena\": the radar finds its picture by the name, the game the map by the file's
+expected="$work/Arena.map:4: the map is named \"Arina\" but its file is \"Arena\": name them alike, as the radar finds its picture by the map's name and the game finds the map by its file's
 $work/Arena.map:5:10: unknown cell 'x'
 $work/Small.map:1: 5 x 3 cells, less than a screen's 34 x 26: its seams would show twice"
 [ $status -eq 2 ] || fail "faulty sources ended with status $status"
@@ -33,6 +32,9 @@ $work/Small.map:1: 5 x 3 cells, less than a screen's 34 x 26: its seams would sh
 [ -z "$(ls "$work" | grep -v '\.map$')" ] || fail "a faulty source made files: $(ls "$work")"
 
 "$maker" "$work/missing.map" 2>/dev/null; [ $? -eq 1 ] || fail "a missing source is not status 1"
+said=$("$maker" -o "$work/none" "$work/missing.map" 2>&1); status=$?
+[ $status -eq 1 ] && [ "$said" == "quillrock-mapmaker: cannot write into $work/none: it is not a folder" ] ||
+  fail "a missing -o folder ($status): $said"
 
 # Beside the source, or into -o; the shipped maps as they are committed.
 cp "$root/tools/maps/Warren.map" "$work/"
