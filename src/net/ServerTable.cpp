@@ -95,20 +95,31 @@ int ServerTable::PingOf(const std::string& address) const
     return found == pings.end() ? kNeverMeasured : found->second;
 }
 
+// The row the player sees highlighted stays so through a sort, a filter or a
+// hide, though the arrows never moved it.
+void ServerTable::KeepHighlighted()
+{
+    if (const Row* row = SelectedRow())
+        selectedAddress = row->server->address;
+}
+
 void ServerTable::SetFilter(std::string text)
 {
+    KeepHighlighted();
     filter = std::move(text);
     stale = true;
 }
 
 void ServerTable::ToggleHidden(Hide what)
 {
+    KeepHighlighted();
     hidden ^= what;
     stale = true;
 }
 
 void ServerTable::SortBy(Column column)
 {
+    KeepHighlighted();
     descending = column == sortColumn && !descending;
     sortColumn = column;
     stale = true;
@@ -116,6 +127,7 @@ void ServerTable::SortBy(Column column)
 
 void ServerTable::MoveSort(int step)
 {
+    KeepHighlighted();
     sortColumn = static_cast<Column>(((sortColumn + step) % kColumns + kColumns) % kColumns);
     descending = false;
     stale = true;

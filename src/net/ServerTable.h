@@ -57,6 +57,7 @@ public:
 
 private:
     void Rebuild() const;
+    void KeepHighlighted();
     bool Shows(const Row& row) const;
     bool Before(const Row& a, const Row& b) const;
 

@@ -148,4 +148,9 @@ TEST(ServerTable, SelectionFollowsItsServerAndWraps)
     EXPECT_EQ(table.Selected(), 3u);
     table.SetFilter("zzz");
     EXPECT_EQ(table.SelectedRow(), nullptr);
+
+    ServerTable untouched;
+    untouched.SetListed(Five());
+    untouched.SortBy(ServerTable::kName);
+    EXPECT_EQ(untouched.SelectedRow()->server->name, "alpha") << "the first row, never moved, is still highlighted";
 }

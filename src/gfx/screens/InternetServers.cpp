@@ -89,6 +89,10 @@ void InternetServers::DrawRows(float hh) const
     const auto& rows = table.Rows();
     const std::size_t first = FirstShown();
     const std::size_t last = std::min(rows.size(), first + static_cast<std::size_t>(VisibleRows()));
+    if (rows.empty() && (table.ListedCount() > 0 || !table.Favourites().empty())) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        DrawCentred(hh - kTopSpace, "No server shown matches the filter: Backspace or F2 to F4 show more");
+    }
     for (std::size_t i = first; i < last; ++i) {
         if (i == table.Selected())
             glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
