@@ -237,20 +237,18 @@ std::vector<Navigator::Cell> Navigator::RouteTo(const Vector3& start, const Cell
     return route;
 }
 
-Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth,
-                            bool middled) const
+Vector3 Navigator::Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const
 {
-    const auto pointOf = [&](const Cell& cell) { return middled ? MiddleOf(cell) : CentreOf(cell); };
     if (route.empty())
         return start;
     // Looking a dozen cells ahead is plenty; farther costs more than it saves.
     const std::size_t last = std::min<std::size_t>(route.size() - 1, 12);
     for (std::size_t i = last; i > 0; --i) {
-        const Vector3 point = start + Offset(start, pointOf(route[i]));
+        const Vector3 point = start + Offset(start, MiddleOf(route[i]));
         if (ClearLine(start, point, halfWidth))
             return point;
     }
-    return start + Offset(start, pointOf(route.size() > 1 ? route[1] : route[0]));
+    return start + Offset(start, MiddleOf(route.size() > 1 ? route[1] : route[0]));
 }
 
 bool Navigator::ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const
@@ -293,4 +291,48 @@ double Navigator::FreeDistance(const Vector3& start, const Vector3& direction, d
         clearUntil = std::max(clearUntil, along + clear);
     }
     return reach;
+}
+
+bool Navigator::BoxBlocked(double x, double y, double halfSize) const
+{
+    // A side exactly on a cell's edge does not reach into that cell.
+    constexpr double kShy = 1e-6;
+    const int left = static_cast<int>(std::floor((x - halfSize) / tileWidth));
+    const int right = static_cast<int>(std::floor((x + halfSize - kShy) / tileWidth));
+    const int top = static_cast<int>(std::floor((y - halfSize) / tileHeight));
+    const int bottom = static_cast<int>(std::floor((y + halfSize - kShy) / tileHeight));
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            if (Blocked(column, row))
+                return true;
+        }
+    }
+    return false;
+}
+
+Navigator::Meeting Navigator::Sweep(const Vector3& start, const Vector3& direction, double reach,
+                                    double halfSize) const
+{
+    // Finer than a line's samples: a hull has a few pixels to spare in a
+    // passage two cells wide.
+    constexpr double kSlide = 4.0;
+    if (blocked.empty())
+        return {reach, false, false};
+    if (BoxBlocked(start.x, start.y, halfSize))
+        return {0.0, true, true};
+    double x = start.x;
+    double y = start.y;
+    for (double along = kSlide; along < reach + kSlide; along += kSlide) {
+        const double s = std::min(along, reach);
+        const double nextX = start.x + direction.x * s;
+        const double nextY = start.y + direction.y * s;
+        if (BoxBlocked(nextX, nextY, halfSize)) {
+            const bool byX = BoxBlocked(nextX, y, halfSize);
+            const bool byY = BoxBlocked(x, nextY, halfSize);
+            return {std::max(0.0, along - kSlide), byX || !byY, byY || !byX};
+        }
+        x = nextX;
+        y = nextY;
+    }
+    return {reach, false, false};
 }

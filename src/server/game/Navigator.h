@@ -54,16 +54,25 @@ public:
     // costs, so that each asks little.
     std::vector<Cell> RouteTo(const Vector3& start, const Cell& goal) const;
     // The farthest point along the route that a ship of the given half
-    // width flies to in a straight line from start without touching a wall;
-    // middled, through the middles of the cells rather than their centres.
-    Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth,
-                     bool middled = false) const;
+    // width flies to in a straight line from start without touching a wall,
+    // through the middles of the cells (MiddleOf) rather than their centres:
+    // a cell's centre beside a wall leaves a hull only a few pixels.
+    Vector3 Waypoint(const Vector3& start, const std::vector<Cell>& route, double halfWidth) const;
     // True when a body of the given half width flies from a to b without
     // crossing a blocked cell.
     bool ClearLine(const Vector3& a, const Vector3& b, double halfWidth) const;
     // How far from start along the unit direction the first blocked cell
     // lies for a body of the given half width; reach when none is nearer.
     double FreeDistance(const Vector3& start, const Vector3& direction, double reach, double halfWidth) const;
+    // Where a square body sliding from start along the unit direction first
+    // overlaps a blocked cell, and which of its motions brings it there:
+    // along x, along y, or only both together (a corner met diagonally).
+    struct Meeting {
+        double distance; // reach when it meets nothing nearer
+        bool byX;
+        bool byY;
+    };
+    Meeting Sweep(const Vector3& start, const Vector3& direction, double reach, double halfSize) const;
 
     int Columns() const { return columns; }
     int Rows() const { return rows; }
@@ -80,6 +89,7 @@ private:
         return IndexOf(static_cast<int>(std::floor(x / tileWidth)), static_cast<int>(std::floor(y / tileHeight)));
     }
     bool BlockedAt(double x, double y) const;
+    bool BoxBlocked(double x, double y, double halfSize) const;
     // Beside a wall a ship brakes, bumps and is cornered: such a cell costs
     // more to enter, so routes keep to the middle of the room and the wider gaps.
     int Weight(std::size_t cell) const { return room[cell] <= 1 ? 3 : 1; }

@@ -31,6 +31,8 @@ constexpr int kDetourMs = 4000;           // ... and tries elsewhere until this 
 constexpr double kChaseReach = 800.0;     // its flag this near, carried or lying, is gone after
 constexpr double kEscortReach = 600.0;    // an enemy this near its side's carrier is an escort's to fight
 constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
+constexpr double kCrawl = 30.0;           // slow enough to brake rather than shield against a wall
+constexpr double kHullReach = 11.0;       // how far a hull reaches from its centre along x or y
 constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
 constexpr float kBrakeReserve = 12.0f;    // kept back beyond what the shield pays for a hit
@@ -375,7 +377,7 @@ void Robot::Head(const Ship& ship, const Vector3& to, bool stay)
         };
         route = navigator->Route(ship.Position(), there);
     }
-    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth, goal == Goal::Flag);
+    waypoint = route.empty() ? destination : navigator->Waypoint(ship.Position(), route, kHalfWidth);
 }
 
 void Robot::PlanWander(const Ship& ship)
@@ -442,6 +444,28 @@ bool Robot::HomingShotClosing(const Simulation& game, const Ship& ship) const
     return false;
 }
 
+// A ship about to meet another head on: in a passage two cells wide
+// neither can get out of the way, and unshielded both die.
+bool Robot::ShipClosing(const Simulation& game, const Ship& ship) const
+{
+    for (const auto& pilot : game.Players()) {
+        const Ship& other = pilot->GetShip();
+        if (&other == &ship || !other.IsAlive())
+            continue;
+        const Vector3 r = navigator->Offset(ship.Position(), other.Position());
+        if (r.Length() > 160.0)
+            continue;
+        const Vector3 u = Moving(other) - Moving(ship);
+        const double closing = u.Dot(u);
+        if (closing < 1.0)
+            continue;
+        const double t = -r.Dot(u) / closing;
+        if (t >= 0.0 && t <= 0.3 && (r + u * t).Length() < 30.0)
+            return true;
+    }
+    return false;
+}
+
 bool Robot::UnderFire(const Simulation& game, const Ship& ship)
 {
     const float fuel = ship.GetFuel();
@@ -477,9 +501,9 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     const bool aiming = engaged && target && goal != Goal::Flag;
     const Vector3 desired = KeptOffWalls(ship, Desired(me, aiming ? target : nullptr));
     const Peril peril = PerilAhead(ship, v);
-    const Vector3 steer = peril.danger ? v * -1.0 : desired - v;
+    const Vector3 steer = peril.danger ? Braked(peril.brake, desired - v) : desired - v;
     HeldKeys keys = Flown(ship, v, steer, aiming && !peril.danger ? target : nullptr, peril.danger);
-    if ((peril.impact && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
+    if (((peril.impact || ShipClosing(game, ship)) && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
         keys.Press(kKeyShields);
     if (goal == Goal::Refuel && navigator->Offset(me, destination).Length() < 48.0)
         keys.Press(kKeyFuelUp);
@@ -545,18 +569,56 @@ Vector3 Robot::KeptOffWalls(const Ship& ship, Vector3 desired) const
     return desired;
 }
 
-// Braking hard when the way ahead ends before the ship could stop.
+// What stopping a motion along a unit direction takes: turning to face
+// against it, then thrusting.
+double Robot::Stopping(const Ship& ship, const Vector3& direction, double speed)
+{
+    const double turnTime = std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(direction * -1.0))) / 360.0;
+    return speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
+}
+
+// Braking where the way ahead ends before the ship could stop. Beside a
+// wall only the motion towards it needs stopping: a passage two cells wide
+// leaves the hull a few pixels either way, and braking the whole motion
+// there would stall every flight down one.
 Robot::Peril Robot::PerilAhead(const Ship& ship, const Vector3& v) const
 {
+    Peril peril;
     const double speed = v.Length();
     if (speed <= 3.0)
-        return {};
+        return peril;
     const Vector3 direction = v * (1.0 / speed);
-    const double turnTime = std::fabs(TurnBetween(ship.GetHeading(), HeadingOf(v * -1.0))) / 360.0;
-    const double stopping = speed * turnTime + speed * speed / (2.0 * ship.GetThrust());
-    const double free =
-        navigator->FreeDistance(ship.Position(), direction, stopping + 200.0, kHalfWidth) - kWallMargin;
-    return {free < stopping * 1.3 + 10.0, free < speed * 0.3 + 6.0};
+    const double reach = 1.3 * (0.5 * speed + speed * speed / (2.0 * ship.GetThrust())) + 40.0;
+    const Navigator::Meeting meeting = navigator->Sweep(ship.Position(), direction, reach, kHullReach);
+    if (meeting.distance >= reach)
+        return peril;
+    const bool by[2] = {meeting.byX, meeting.byY};
+    const double along[2] = {v.x, v.y};
+    for (int axis = 0; axis < 2; ++axis) {
+        const double closing = std::fabs(along[axis]);
+        if (!by[axis] || closing <= 1.0)
+            continue;
+        const double sign = along[axis] > 0.0 ? 1.0 : -1.0;
+        const Vector3 way = axis == 0 ? Vector3(sign, 0.0, 0.0) : Vector3(0.0, sign, 0.0);
+        const double room = meeting.distance * closing / speed;
+        if (room < Stopping(ship, way, closing) * 1.3 + 4.0) {
+            peril.danger = true;
+            peril.brake = peril.brake - way * closing;
+        }
+        // Slower, the shield's wider hull would only bounce it about.
+        peril.impact = peril.impact || (room < closing * 0.15 + 2.0 && closing > kCrawl);
+    }
+    return peril;
+}
+
+// Braking along the ways in peril, and flying as wanted along the others
+// no harder: the nose stays within 45 degrees of the brake, so that most of
+// the thrust still stops the ship.
+Vector3 Robot::Braked(const Vector3& brake, const Vector3& wanted)
+{
+    const double most = std::max(std::fabs(brake.x), std::fabs(brake.y));
+    const auto other = [most](double w) { return std::clamp(w, -most, most); };
+    return {brake.x != 0.0 ? brake.x : other(wanted.x), brake.y != 0.0 ? brake.y : other(wanted.y), 0.0};
 }
 
 // Where the nose goes: on the target's lead while fighting, else along the

@@ -62,10 +62,14 @@ private:
     struct Peril {
         bool danger = false; // it must brake now
         bool impact = false; // too late to brake
+        Vector3 brake;       // the change of velocity braking asks for
     };
+    static Vector3 Braked(const Vector3& brake, const Vector3& wanted);
+    static double Stopping(const Ship& ship, const Vector3& direction, double speed);
     Peril PerilAhead(const Ship& ship, const Vector3& v) const;
     HeldKeys Flown(const Ship& ship, const Vector3& v, const Vector3& steer, const Ship* target, bool danger) const;
     bool UnderFire(const Simulation& game, const Ship& ship);
+    bool ShipClosing(const Simulation& game, const Ship& ship) const;
     bool HomingShotClosing(const Simulation& game, const Ship& ship) const;
     const Ship* Target(const Simulation& game) const;
     bool Chance(float odds);

@@ -314,3 +314,36 @@ TEST_F(SimulationTest, TeamDeathmatchPlaysToFiftyUnlessALimitIsNamed)
     Play(OpenMap(20), {.mode = "dm"});
     EXPECT_EQ(simulation->ScoreLimit(), 10);
 }
+
+// The bases joined only by a passage two cells wide that turns twice: the
+// robot flies it both ways without braking to a halt or touching a wall,
+// and scores.
+TEST_F(FlagRobotTest, ARobotCarriesAFlagDownANarrowWindingPassage)
+{
+    std::vector<std::string> rows(16, std::string(32, '#'));
+    const auto carve = [&](int left, int top, int right, int bottom) {
+        for (int r = top; r <= bottom; ++r)
+            rows[static_cast<std::size_t>(r)].replace(static_cast<std::size_t>(left),
+                                                      static_cast<std::size_t>(right - left + 1),
+                                                      static_cast<std::size_t>(right - left + 1), '.');
+    };
+    carve(2, 2, 5, 5);     // Red's room
+    carve(2, 4, 20, 5);    // along
+    carve(19, 4, 20, 12);  // down
+    carve(19, 11, 29, 12); // along again
+    carve(26, 9, 29, 13);  // Blue's room
+    carve(3, 12, 5, 13);   // a closed pocket for the idle enemy
+    rows[3][3] = 'R';
+    rows[10][28] = 'B';
+    Play(rows, Flags(1));
+    Player& self = Pilot("Robot", Centre(4), Centre(3));
+    Pilot("Idle", Centre(4), Centre(12));
+    int ms = 0;
+    Fly(self, 60000, [&] {
+        ms += 16;
+        return simulation->IsRoundOver();
+    });
+    EXPECT_EQ(simulation->Mode().TeamScore(Team::Red), 1);
+    EXPECT_LT(ms, 22000) << "braking in the passage for its walls alongside";
+    EXPECT_TRUE(events.kills.empty());
+}

@@ -198,3 +198,36 @@ TEST_F(RobotTest, AFlagsRouteKeepsOffWallsAndDownThePassagesMiddle)
     EXPECT_EQ(shape.MiddleOf({2, 12}).x, 64.0);
     EXPECT_EQ(shape.MiddleOf({10, 5}).x, shape.CentreOf({10, 5}).x);
 }
+
+// A hull sliding down a passage two cells wide meets its side wall by its
+// motion across alone, the passage's end by its motion along, and a corner
+// met diagonally only by both together; a hull already touching meets at once.
+TEST_F(RobotTest, ASweepSaysWhichMotionMeetsTheWall)
+{
+    std::vector<std::string> rows(12, std::string(24, '#'));
+    rows[5].replace(2, 16, 16, '.');
+    rows[6].replace(2, 16, 16, '.');
+    rows[4].replace(14, 4, 4, '.'); // a notch above the passage: its corners stand out
+    Begin(rows);
+    const Navigator& shape = simulation->Shape();
+    const Vector3 middle(5 * 32.0, 6 * 32.0, 0.0);
+    const double tenDegrees = 10.0 * 3.141592653589793 / 180.0;
+    const struct {
+        Vector3 from;
+        Vector3 way;
+        double distance; // to within the sweep's step
+        bool byX;
+        bool byY;
+    } cases[] = {
+        {middle, Vector3(std::cos(tenDegrees), std::sin(tenDegrees), 0.0), 21.0 / std::sin(tenDegrees), false, true},
+        {middle, Vector3(-1.0, 0.0, 0.0), 160.0 - 11.0 - 64.0, true, false},
+        {Vector3(479.0, 191.0, 0.0), Vector3(-std::sqrt(0.5), -std::sqrt(0.5), 0.0), std::sqrt(2.0) * 20.0, true, true},
+        {Vector3(5 * 32.0, 5 * 32.0 + 8.0, 0.0), Vector3(1.0, 0.0, 0.0), 0.0, true, true},
+    };
+    for (const auto& c : cases) {
+        const Navigator::Meeting meeting = shape.Sweep(c.from, c.way, 400.0, 11.0);
+        EXPECT_NEAR(meeting.distance, c.distance, 4.0) << c.way.x << "," << c.way.y;
+        EXPECT_EQ(std::pair(meeting.byX, meeting.byY), std::pair(c.byX, c.byY)) << c.way.x << "," << c.way.y;
+    }
+    EXPECT_EQ(shape.Sweep(middle, Vector3(1.0, 0.0, 0.0), 100.0, 11.0).distance, 100.0) << "nothing within reach";
+}
