@@ -90,6 +90,12 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
     }
 }
 
+void Announcer::OnNoRoomForFlags()
+{
+    log.Line("no room for flags on this map (no bases, and no two open places far apart): "
+             "the round plays as team deathmatch, a kill scoring for the killer's side");
+}
+
 void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)
 {
     log.Line("skipping map %s: %s", mapName.c_str(), reason.c_str());

@@ -42,6 +42,7 @@ public:
     void OnTeamScores(int red, int blue) override;
     void OnTeamsFinished(Team ahead, int red, int blue) override;
     void OnFlag(FlagEvent event, const Flag& flag, const Player* by) override;
+    void OnNoRoomForFlags() override;
 
 private:
     Reporter& reporter;

@@ -15,6 +15,8 @@ void CaptureTheFlag::RoundStarted()
 void CaptureTheFlag::Placed(const Field& field)
 {
     const std::vector<Vector3> bases = FlagBases::Find(field.map, field.shape, field.random);
+    if (bases.empty())
+        field.listener.OnNoRoomForFlags();
     for (std::size_t i = 0; i < bases.size(); ++i) {
         Flag flag;
         flag.team = i == 0 ? Team::Red : Team::Blue;
@@ -24,6 +26,15 @@ void CaptureTheFlag::Placed(const Field& field)
     }
     for (const Flag& flag : flags)
         field.listener.OnFlag(FlagEvent::Placed, flag, nullptr);
+}
+
+void CaptureTheFlag::Award(Player& player, int points)
+{
+    // Without flags nothing else would ever score for a side.
+    if (flags.empty())
+        TeamDeathmatch::Award(player, points);
+    else
+        AddScore(player, points);
 }
 
 int CaptureTheFlag::ReturnsIn(Team team) const

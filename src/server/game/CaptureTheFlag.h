@@ -11,7 +11,7 @@
 // Bringing the enemy's flag to one's own base while one's own is home is a
 // capture: a point for the team, three for the carrier. A kill scores for
 // the pilot alone; the team's score is its captures, and the first team to
-// the limit wins.
+// the limit wins. A map without room for flags plays as team deathmatch.
 class CaptureTheFlag : public TeamDeathmatch {
 public:
     static constexpr int kReturnMs = 30000;
@@ -35,7 +35,7 @@ public:
     int ReturnsIn(Team team) const override;
 
 private:
-    void Award(Player& player, int points) override { AddScore(player, points); }
+    void Award(Player& player, int points) override;
 
     void Carry(const Field& field, Flag& flag);
     void Lie(const Field& field, Flag& flag, int ms);

@@ -52,4 +52,8 @@ public:
     // there and the pilot who did (null for a round's start or a flag that
     // went home by itself).
     virtual void OnFlag(FlagEvent, const Flag&, const Player*) {}
+    // In capture the flag only: the map has no bases and no two open
+    // places far apart, so the round plays without flags, by team
+    // deathmatch's rules.
+    virtual void OnNoRoomForFlags() {}
 };

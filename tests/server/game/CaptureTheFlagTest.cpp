@@ -347,3 +347,28 @@ TEST_F(FlagRobotTest, ARobotCarriesAFlagDownANarrowWindingPassage)
     EXPECT_LT(ms, 22000) << "braking in the passage for its walls alongside";
     EXPECT_TRUE(events.kills.empty());
 }
+
+// A map of corridors one cell wide has no room for flags: the round says so
+// once, and plays as team deathmatch, or no side could ever score.
+TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch)
+{
+    Play(Field(), Flags());
+    EXPECT_EQ(events.noRoomForFlags, 0);
+
+    std::vector<std::string> rows(20, std::string(20, '#'));
+    rows[9] = std::string(20, '.');
+    Play(rows, Flags());
+    EXPECT_TRUE(simulation->Mode().Flags().empty());
+    EXPECT_EQ(events.noRoomForFlags, 1);
+    Player& shooter = Pilot("Shooter");
+    Player& enemy = Pilot("Enemy");
+    ASSERT_EQ(std::tuple(shooter.GetTeam(), enemy.GetTeam()), std::tuple(Team::Red, Team::Blue));
+    Place(shooter, 100, Centre(9), 270.0f); // heading 270 is +x, down the corridor
+    Place(enemy, 300, Centre(9));
+    Hold(shooter, {kKeyFire});
+    for (int t = 0; t < 1000 && enemy.GetShip().IsAlive(); t += 10)
+        simulation->Step(10);
+    ASSERT_FALSE(enemy.GetShip().IsAlive());
+    EXPECT_EQ(std::tuple(simulation->Mode().TeamScore(Team::Red), simulation->Mode().TeamScore(Team::Blue)),
+              std::tuple(1, 0));
+}

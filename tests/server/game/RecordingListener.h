@@ -53,6 +53,7 @@ public:
         }
     };
     std::vector<FlagNews> flags;
+    int noRoomForFlags = 0;
     std::vector<std::pair<int, int>> teamScores;
 
     std::vector<Entity> Appeared(int type) const
@@ -81,4 +82,5 @@ public:
     {
         flags.push_back({event, flag.team, by ? by->ShipId() : 0});
     }
+    void OnNoRoomForFlags() override { ++noRoomForFlags; }
 };
