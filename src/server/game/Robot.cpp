@@ -269,9 +269,34 @@ bool Robot::Carries(const Simulation& game, const Player& self)
 
 void Robot::PlanCarry(const Simulation& game, const Player& self)
 {
-    // Its own flag away, it waits at home for the others to bring it back.
-    if (const Flag* mine = FlagOf(game, self.GetTeam()))
-        Head(self.GetShip(), mine->home, true);
+    const Flag* mine = FlagOf(game, self.GetTeam());
+    if (!mine)
+        return;
+    // Its own flag away, it waits at home for the others to bring it back,
+    // unless none of them is nearer it: alone, it would wait for ever.
+    if (mine->place != FlagPlace::Home && NearestOfSide(game, self, mine->at) && Recover(game, self, *mine))
+        return;
+    Head(self.GetShip(), mine->home, true);
+}
+
+bool Robot::NearestOfSide(const Simulation& game, const Player& self, const Vector3& to) const
+{
+    const double mine = navigator->Offset(self.GetShip().Position(), to).Length();
+    for (const auto& pilot : game.Players()) {
+        if (pilot.get() != &self && self.IsTeammate(*pilot) && pilot->GetShip().IsAlive() &&
+            navigator->Offset(pilot->GetShip().Position(), to).Length() < mine)
+            return false;
+    }
+    return true;
+}
+
+bool Robot::Recover(const Simulation& game, const Player& self, const Flag& mine)
+{
+    if (mine.place == FlagPlace::Carried)
+        return HuntCarrier(game, self, mine);
+    goal = Goal::Flag;
+    Head(self.GetShip(), mine.at, false);
+    return true;
 }
 
 bool Robot::PlanFlag(const Simulation& game, const Player& self)
@@ -287,16 +312,10 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
     const bool guard = Guards(game, self);
     // Its flag carried off or lying is the business of those near it and
     // the guards; the others keep on for the enemy's.
-    if (mine->place == FlagPlace::Carried &&
+    if (mine->place != FlagPlace::Home &&
         (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach) &&
-        HuntCarrier(game, self, *mine))
+        Recover(game, self, *mine))
         return true;
-    if (mine->place == FlagPlace::Dropped &&
-        (guard || navigator->Offset(ship.Position(), mine->at).Length() < kChaseReach)) {
-        goal = Goal::Flag;
-        Head(ship, mine->at, false);
-        return true;
-    }
     if (guard) {
         const Ship* target = Target(game);
         if (target && navigator->Offset(mine->home, target->Position()).Length() < kGuardReach)
@@ -305,8 +324,10 @@ bool Robot::PlanFlag(const Simulation& game, const Player& self)
         Head(ship, mine->home, true);
         return true;
     }
+    // Neither side scores until one flag is home: its own away, it goes
+    // for it however far rather than keep by its carrier.
     if (theirs->place == FlagPlace::Carried)
-        return mine->place == FlagPlace::Carried ? HuntCarrier(game, self, *mine) : PlanEscort(game, self, *theirs);
+        return mine->place != FlagPlace::Home ? Recover(game, self, *mine) : PlanEscort(game, self, *theirs);
     goal = Goal::Flag;
     Head(ship, theirs->at, false);
     return true;

@@ -46,6 +46,10 @@ private:
     // What its own flag and the enemy's ask of it; false when they ask
     // nothing and it fights as in any game.
     bool PlanFlag(const Simulation& game, const Player& self);
+    // Whether no living teammate is nearer a point than it.
+    bool NearestOfSide(const Simulation& game, const Player& self, const Vector3& to) const;
+    // After its own flag, carried off or lying; false when its carrier is not seen.
+    bool Recover(const Simulation& game, const Player& self, const Flag& mine);
     // After the carrier of its own flag; false when that ship is not seen.
     bool HuntCarrier(const Simulation& game, const Player& self, const Flag& mine);
     // Beside its side's carrier, fighting the enemies that come near it.

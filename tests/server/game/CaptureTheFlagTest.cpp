@@ -372,3 +372,25 @@ TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch
     EXPECT_EQ(std::tuple(simulation->Mode().TeamScore(Team::Red), simulation->Mode().TeamScore(Team::Blue)),
               std::tuple(1, 0));
 }
+
+// Carrying the enemy's flag with nobody of its side about, the robot goes
+// after the carrier of its own rather than wait at home for ever, and
+// brings its flag back once dropped.
+TEST_F(FlagRobotTest, ACarrierAloneGoesForItsOwnFlagRatherThanWaitAtHome)
+{
+    Player& self = *red;
+    Visit(self, Centre(20), Centre(10));
+    Visit(*blue, Centre(5), Centre(10));
+    ASSERT_EQ(std::tuple(FlagOf(Team::Blue).carrier, FlagOf(Team::Red).carrier),
+              std::tuple(self.ShipId(), blue->ShipId()));
+    Place(self, Centre(12), Centre(20));
+    Place(*blue, Centre(12), Centre(27));
+    Fly(self, 500, [] { return false; });
+    EXPECT_EQ(robot.TargetShip(), blue->ShipId());
+
+    blue->GetShip().Kill();
+    Place(self, Centre(20), Centre(20));
+    Fly(self, 20000, [&] { return FlagOf(Team::Red).place == FlagPlace::Home; });
+    EXPECT_EQ(events.flags.back(), (News{FlagEvent::Returned, Team::Red, self.ShipId()}));
+    EXPECT_EQ(FlagOf(Team::Blue).carrier, self.ShipId());
+}
