@@ -70,18 +70,30 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
     }
     reporter.ToAll().SetFlagEvent(static_cast<std::uint8_t>(event), static_cast<std::uint8_t>(flag.team),
                                   by ? by->ShipId() : 0);
-    const char* ours = TeamName(flag.team);
-    const char* theirs = TeamName(OtherTeam(flag.team));
     if (by)
-        log.Line("the %s flag: by %s, ship %d", ours, by->Name(), by->ShipId());
-    if (!flagNews.Shows(event, flag.team, clock()))
-        return;
+        log.Line("the %s flag: by %s, ship %d", TeamName(flag.team), by->Name(), by->ShipId());
+    if (flagNews.Shows(event, flag.team, clock()))
+        Tell(event, flag.team, by != nullptr);
+}
+
+void Announcer::Tick()
+{
+    for (const Team team : {Team::Red, Team::Blue}) {
+        if (const auto event = flagNews.Due(team, clock()))
+            Tell(*event, team, false);
+    }
+}
+
+void Announcer::Tell(FlagEvent event, Team team, bool byPilot)
+{
+    const char* ours = TeamName(team);
+    const char* theirs = TeamName(OtherTeam(team));
     switch (event) {
     case FlagEvent::Taken: Notice("%s took the %s flag", theirs, ours); break;
     case FlagEvent::Dropped: Notice("%s dropped the %s flag", theirs, ours); break;
     case FlagEvent::Captured: Notice("%s captured the %s flag", theirs, ours); break;
     case FlagEvent::Returned:
-        if (by)
+        if (byPilot)
             Notice("%s returned the %s flag", ours, ours);
         else
             Notice("The %s flag went home", ours);

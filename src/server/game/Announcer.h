@@ -24,6 +24,9 @@ public:
     // The round's time now, by which flag news is paced.
     void KeepTime(std::function<int()> roundMsNow) { clock = std::move(roundMsNow); }
 
+    // Once a tick: flag news held back that is due now.
+    void Tick();
+
     // A notice every player's console shows, and the log too.
     void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -45,6 +48,9 @@ public:
     void OnNoRoomForFlags() override;
 
 private:
+    // The flag's line in every console.
+    void Tell(FlagEvent event, Team team, bool byPilot);
+
     Reporter& reporter;
     EventLog& log;
     std::vector<KillWatch> killWatches;

@@ -356,6 +356,7 @@ void Game::Tick(int ms, const Send& send)
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);
+    announcer.Tick();
     crew.Match(simulation);
     if (!wasOver && simulation.IsRoundOver())
         Cheer();

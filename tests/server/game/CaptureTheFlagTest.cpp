@@ -394,3 +394,27 @@ TEST_F(FlagRobotTest, ACarrierAloneGoesForItsOwnFlagRatherThanWaitAtHome)
     EXPECT_EQ(events.flags.back(), (News{FlagEvent::Returned, Team::Red, self.ShipId()}));
     EXPECT_EQ(FlagOf(Team::Blue).carrier, self.ShipId());
 }
+
+// A drop held back after a take was shown would leave "took" as the flag's
+// last word: it is due once the quiet time is over. What happened since and
+// undid it (taken again) is not, nor is anything after a return.
+TEST(FlagNews, ALineHeldBackThatLeavesTheConsolesWrongIsDueAfterTheQuietTime)
+{
+    const int quiet = FlagNews::kQuietMs;
+    FlagNews news;
+    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 0));
+    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 1000));
+    EXPECT_EQ(news.Due(Team::Red, quiet - 1), std::nullopt);
+    EXPECT_EQ(news.Due(Team::Blue, quiet), std::nullopt);
+    EXPECT_EQ(news.Due(Team::Red, quiet), FlagEvent::Dropped);
+    EXPECT_EQ(news.Due(Team::Red, 3 * quiet), std::nullopt) << "once";
+
+    EXPECT_FALSE(news.Shows(FlagEvent::Taken, Team::Red, quiet + 1000));
+    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, quiet + 2000));
+    EXPECT_EQ(news.Due(Team::Red, 3 * quiet), std::nullopt) << "dropped again, as last told";
+
+    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 4 * quiet));
+    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 4 * quiet + 1000));
+    EXPECT_TRUE(news.Shows(FlagEvent::Returned, Team::Red, 4 * quiet + 2000));
+    EXPECT_EQ(news.Due(Team::Red, 6 * quiet), std::nullopt);
+}
