@@ -180,7 +180,7 @@ TEST(ServerOptions, TheDataFolderIsTheOneNamedAndItsMapsAreTheRotation)
 } // namespace
 
 // Masters add up, in the file and on the command line; the command line's
-// replace the file's; only http URLs with a host and a good port are taken.
+// replace the file's; a URL the reader refuses is refused by name.
 TEST(ServerOptions, MastersRepeatAndTheCommandLineReplacesTheFiles)
 {
     const Parsed twice = Parse({"--master", "http://a.example:8300", "--master=http://10.0.0.2/list/"});
@@ -196,14 +196,10 @@ TEST(ServerOptions, MastersRepeatAndTheCommandLineReplacesTheFiles)
     const Parsed replaced = ParseConfig(file, {"--master", "http://three.example"});
     EXPECT_EQ(replaced.options.masters, std::vector<std::string>{"http://three.example"});
 
-    for (const char* wrong : {"https://a.example", "a.example:8300", "http://:8300", "http://a.example:0",
-                              "http://a.example:65536", "http://a.example:x", "http://user@a.example",
-                              "http://a.example/a b"}) {
-        const Parsed refused = Parse({"--master", wrong});
-        EXPECT_EQ(refused.result, ParsedOptions::Error) << wrong;
-        EXPECT_NE(refused.message.find("--master"), std::string::npos) << refused.message;
-    }
-    EXPECT_EQ(Parse({"--master", "https://a.example"}).message, "--master: \"https://a.example\" is not an http:// address");
+    // Which addresses are refused, and why, is the URL reader's.
+    const Parsed refused = Parse({"--master", "https://a.example"});
+    EXPECT_EQ(std::tuple(refused.result, refused.message),
+              std::tuple(ParsedOptions::Error, std::string("--master: \"https://a.example\" is not an http:// address")));
     const Parsed badFile = ParseConfig("port = 3001\nmaster = http://a.example:99999\n");
     EXPECT_EQ(badFile.result, ParsedOptions::BadConfig);
     EXPECT_NE(badFile.message.find(":2: master: \"http://a.example:99999\" names no port from 1 to 65535"),
