@@ -16,6 +16,7 @@
 #include "server/engine/Admission.h"
 #include "server/engine/BanList.h"
 #include "server/engine/DottedAddress.h"
+#include "server/engine/FedServer.h"
 #include "server/engine/ServerLog.h"
 #include "server/engine/ServerOptions.h"
 #include "support/TempDir.h"
@@ -290,12 +291,10 @@ TEST(ServerFiles, AReplacementIsWrittenToAFreshFileOnly)
     dir.WriteFile("bans", "1.2.3.4 forever\n1.2.3.4 lifted\n");
     Admission admission(options, log);
     EXPECT_TRUE(admission.Load(error)) << error;
-    std::fflush(sink);
-    std::rewind(sink);
-    std::string logged(4096, '\0');
-    logged.resize(std::fread(logged.data(), 1, logged.size(), sink));
+    long read = 0;
+    const Lines logged = LoggedSince(sink, read);
     std::fclose(sink);
-    EXPECT_NE(logged.find("cannot tidy the bans: " + bans + ".new: "), std::string::npos) << logged;
+    EXPECT_TRUE(AnyHas(logged, "cannot tidy the bans: " + bans + ".new: ")) << testing::PrintToString(logged);
 
     ASSERT_EQ(::unlink((bans + ".new").c_str()), 0);
     dir.WriteFile("bans.new", "half");
@@ -316,15 +315,14 @@ TEST(Admission, ConnectsWithoutTheirCookieAreLoggedAtOnceThenOnceAMinute)
     for (const auto& [total, now] : std::vector<std::pair<std::uint64_t, std::uint64_t>> {
              {0, 5}, {1, 10}, {40, 20}, {50, kMinute}, {50, kMinute + 10}, {50, 3 * kMinute}, {51, 3 * kMinute + 1}})
         admission.CountUnproven(total, now);
-    std::fflush(sink);
-    std::rewind(sink);
-    std::string logged(4096, '\0');
-    logged.resize(std::fread(logged.data(), 1, logged.size(), sink));
+    long read = 0;
+    Lines counts;
+    for (const std::string& line : LoggedSince(sink, read)) {
+        const std::size_t at = line.find("dropped ") + 8;
+        counts.push_back(line.substr(at, line.find(" without") - at));
+    }
     std::fclose(sink);
-    std::vector<std::string> counts;
-    for (std::size_t at = logged.find("dropped "); at != std::string::npos; at = logged.find("dropped ", at + 1))
-        counts.push_back(logged.substr(at + 8, logged.find(" without", at) - at - 8));
-    EXPECT_EQ(counts, (std::vector<std::string> {"1 connect", "49 connects", "1 connect"})) << logged;
+    EXPECT_EQ(counts, (Lines {"1 connect", "49 connects", "1 connect"}));
 }
 
 } // namespace
