@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -145,37 +144,6 @@ TEST(Registration, AServerKilledHardLeavesTheListAndTheOtherStays)
     master.Advance(15000);
     EXPECT_TRUE(master.Within(5s, [&] { return master.Find(killed).is_null(); }));
     EXPECT_FALSE(master.Find(kept).is_null());
-}
-
-// Nothing answers the challenge at the claimed port: never listed, and the
-// log says what to open.
-TEST(Registration, ARegistrationWhoseChallengeGoesUnansweredIsNeverListed)
-{
-    LiveMaster master;
-    ASSERT_TRUE(master.started);
-    RegistrationTiming timing;
-    timing.every = 200ms;
-    timing.challengeWait = 300ms;
-    Registrar registrar({master.Url()}, timing);
-    ServerListing listing;
-    listing.name = "Behind a wall";
-    listing.port = FreeUdpPort();
-    listing.map = "Arena";
-    listing.mode = "dm";
-    listing.seats = 4;
-    registrar.Describe(listing, 0);
-    const std::string wanted = "the master at " + master.Url() + " cannot reach UDP port " +
-                               std::to_string(listing.port) + ": open it in the firewall";
-    std::vector<std::string> heard;
-    EXPECT_TRUE(master.Within(5s, [&] {
-        for (std::string& line : registrar.TakeLogLines())
-            heard.push_back(std::move(line));
-        return std::find(heard.begin(), heard.end(), wanted) != heard.end();
-    }));
-    std::this_thread::sleep_for(1s); // several registrations more
-    EXPECT_TRUE(master.Servers().empty());
-    for (const std::string& line : registrar.TakeLogLines())
-        EXPECT_EQ(line.find("listed by"), std::string::npos) << line;
 }
 
 // A master that takes the connection and never answers costs the game
