@@ -321,6 +321,7 @@ void NetClient::ApplyPlayerSpawn(const NetMessage& message)
         prediction.OnSpawn(platform::TickCount());
         news.OwnShipSpawned();
     }
+    world->Interpolation().Forget(id);
     // Flying ahead, the player sees the others glide on through a spawn;
     // only the ship that spawned is put in its place.
     if (prediction.Enabled())
@@ -386,6 +387,8 @@ void NetClient::ApplyShipState(const NetMessage& message)
     if (own)
         prediction.OnReport(*ship, position, velocity, heading, platform::TickCount(),
                             SteadyRoundTrip(), world->GetMap());
+    else
+        world->Interpolation().Report(id, position, velocity, world->Now());
 }
 
 void NetClient::ApplyEntityState(const NetMessage& message)

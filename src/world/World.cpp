@@ -56,6 +56,7 @@ void World::RemoveShip(Ship* ship)
     if (held == ships.end())
         return;
     shipIndex.Remove(ship);
+    interpolation.Forget(ship->GetId());
     ships.erase(held);
 }
 
@@ -72,6 +73,7 @@ void World::SetShipId(Ship* ship, int id)
     if (Holding(ships, ship) == ships.end())
         return;
     shipIndex.Remove(ship);
+    interpolation.Forget(ship->GetId());
     ship->SetId(id);
     shipIndex.Add(ship);
 }
@@ -310,6 +312,7 @@ void World::Update(int ms)
     // A map without a size has no torus to move on.
     if (worldWidth <= 0 || worldHeight <= 0)
         return;
+    interpolation.SetWorldSize(worldWidth, worldHeight);
     Ship* local = FirstShip();
     std::vector<int> snapOnly;
     {
@@ -320,7 +323,7 @@ void World::Update(int ms)
     for (Ship* ship = ShipsBegin(); ship; ship = ShipsNext()) {
         if (!ship->IsAlive())
             continue;
-        if (ship != local || !firstShipSteered)
+        if ((ship != local || !firstShipSteered) && !interpolation.Place(*ship, now))
             Move(ship, worldWidth, worldHeight,
                  snap || std::find(snapOnly.begin(), snapOnly.end(), ship->GetId()) != snapOnly.end(), ms);
         int column = 0;

@@ -8,6 +8,7 @@
 
 #include "base/CriticalSection.h"
 #include "world/IdIndex.h"
+#include "world/ShipInterpolation.h"
 
 class GameObject;
 class Map;
@@ -97,6 +98,8 @@ public:
     // Whether the first ship is placed by its own pilot's prediction, and
     // not moved along with the others.
     void SteerFirstShip(bool steered) { firstShipSteered = steered; }
+    // Others' ships with reports are drawn by this, not moved to their targets.
+    ShipInterpolation& Interpolation() { return interpolation; }
     // Milliseconds the world has been stepped, from 0.
     std::uint64_t Now() const { return now; }
     void Advance(int ms);
@@ -148,5 +151,6 @@ private:
     bool snapPending = false;
     std::vector<int> snapShips;
     bool firstShipSteered = false;
+    ShipInterpolation interpolation;
     std::uint64_t now = 0;
 };

@@ -41,15 +41,17 @@ void CoastSteps::Gone(int id)
 }
 
 CoastSteps::Figures CoastSteps::Measure(const Steady& steady, std::uint32_t before, std::uint32_t after, double width,
-                                        double height) const
+                                        double height, double grace) const
 {
     std::vector<double> all, relative;
     std::size_t coasts = 0;
     const auto close = [&](std::vector<double>& coast) {
         const double median = coast.size() >= kShortestCoast ? Median(coast) : 0.0;
         if (median >= kSlowestStep) {
-            for (const double step : coast)
-                relative.push_back(step / median - 1.0);
+            for (const double step : coast) {
+                const double off = std::max(0.0, std::fabs(step - median) - grace);
+                relative.push_back(std::copysign(off, step - median) / median);
+            }
             all.insert(all.end(), coast.begin(), coast.end());
             ++coasts;
         }

@@ -31,9 +31,10 @@ public:
     // The ship is not drawn this frame (dead, or not yet known).
     void Gone(int id);
     // Steps of coasts that the server confirms, the drawing's margin before
-    // and after a stretch in wall ticks, on a map of the size given.
-    Figures Measure(const Steady& steady, std::uint32_t before, std::uint32_t after, double width,
-                    double height) const;
+    // and after a stretch in wall ticks, on a map of the size given. A step
+    // within grace units of its coast's median counts as the median.
+    Figures Measure(const Steady& steady, std::uint32_t before, std::uint32_t after, double width, double height,
+                    double grace) const;
 
 private:
     struct Frame {
