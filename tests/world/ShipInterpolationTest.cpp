@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -75,6 +76,11 @@ std::vector<Frame> Fly(const Network& network, ShipInterpolation& motion, Ship& 
             frames.push_back({static_cast<double>(now), ship.Position().x, motion.DelayMs(ship.GetId())});
     }
     return frames;
+}
+
+void PrintTo(const Network& network, std::ostream* out)
+{
+    *out << network.name;
 }
 
 class ShipInterpolationTest : public ::testing::TestWithParam<Network> {
