@@ -169,9 +169,12 @@ void NetClient::ApplyShipKilled(const NetMessage& message)
     if (!ship)
         return;
     ship->Kill();
-    // A watcher's first ship is the one it follows, not its own.
-    if (ship != world->FirstShip() || watching)
+    // A watcher's first ship is the one it follows, not its own. Others'
+    // wrecks lie where the server last had them, not a delay behind.
+    if (ship != world->FirstShip() || watching) {
+        ship->SetPosition(ship->Target());
         return;
+    }
     prediction.OnDeath();
     news.OwnShipKilled(platform::TickCount(), ship->RespawnDelay());
 }
@@ -388,7 +391,7 @@ void NetClient::ApplyShipState(const NetMessage& message)
         prediction.OnReport(*ship, position, velocity, heading, platform::TickCount(),
                             SteadyRoundTrip(), world->GetMap());
     else
-        world->Interpolation().Report(id, position, velocity, world->Now());
+        world->Interpolation().Report(id, position, velocity, heading, world->Now());
 }
 
 void NetClient::ApplyEntityState(const NetMessage& message)

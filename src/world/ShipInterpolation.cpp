@@ -41,13 +41,14 @@ void ShipInterpolation::SetWorldSize(double worldWidth, double worldHeight)
     height = worldHeight;
 }
 
-void ShipInterpolation::Report(int id, const Vector3& position, const Vector3& velocity, std::uint64_t atMs)
+void ShipInterpolation::Report(int id, const Vector3& position, const Vector3& velocity, float heading,
+                               std::uint64_t atMs)
 {
     const auto at = static_cast<double>(atMs);
     Track& track = tracks[id];
     if (track.samples.empty()) {
         track = Track {};
-        track.samples.push_back({at, position, velocity});
+        track.samples.push_back({at, position, velocity, heading});
         track.arrivedAt = track.placedAt = at;
         track.delayMs = TargetDelay(track);
         return;
@@ -61,14 +62,15 @@ void ShipInterpolation::Report(int id, const Vector3& position, const Vector3& v
     const double when = timed + late * kFollowShare;
     Sample& last = track.samples.back();
     if (std::fabs(late) > kLostMs) {
-        track.samples.assign(1, {at, position, velocity});
+        track.samples.assign(1, {at, position, velocity, heading});
     } else if (when - last.at < kSameMomentMs) {
         last.position = position;
         last.velocity = velocity;
+        last.heading = heading;
     } else {
         const double gap = std::clamp(when - last.at, track.intervalMs / 2.0, track.intervalMs * 2.0);
         track.intervalMs += (gap - track.intervalMs) * kIntervalWeight;
-        track.samples.push_back({when, position, velocity});
+        track.samples.push_back({when, position, velocity, heading});
     }
     if (track.samples.size() > kMostSamples)
         track.samples.pop_front();
@@ -124,6 +126,7 @@ bool ShipInterpolation::Place(Ship& ship, std::uint64_t nowMs)
     const Sample drawn = At(track, when);
     ship.SetPosition(drawn.position + track.offset);
     ship.SetVelocity(drawn.velocity);
+    ship.SetHeading(drawn.heading);
     ship.Wrap(static_cast<int>(width), static_cast<int>(height));
     return true;
 }
@@ -142,13 +145,15 @@ ShipInterpolation::Sample ShipInterpolation::At(const Track& track, double when)
     // reported going: a late report shows as nothing else on a coast.
     if (after == samples.begin() || after == samples.end()) {
         const Sample& from = after == samples.end() ? samples.back() : samples.front();
-        return {when, from.position + from.velocity * ((when - from.at) / 1000.0), from.velocity};
+        return {when, from.position + from.velocity * ((when - from.at) / 1000.0), from.velocity, from.heading};
     }
     const Sample& a = *std::prev(after);
     const Sample& b = *after;
     const double share = (when - a.at) / (b.at - a.at);
-    return {when, a.position + Between(a.position, b.position) * share,
-            a.velocity + (b.velocity - a.velocity) * share};
+    // The shorter way round, as the ship turned.
+    const float turn = std::remainder(b.heading - a.heading, 360.0f);
+    return {when, a.position + Between(a.position, b.position) * share, a.velocity + (b.velocity - a.velocity) * share,
+            std::fmod(a.heading + turn * static_cast<float>(share) + 360.0f, 360.0f)};
 }
 
 double ShipInterpolation::TargetDelay(const Track& track) const

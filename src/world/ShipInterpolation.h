@@ -46,7 +46,7 @@ public:
     // On a map of this size in units (0 for none).
     void SetWorldSize(double width, double height);
     // A report of another ship, arrived at the given ms of the world's clock.
-    void Report(int id, const Vector3& position, const Vector3& velocity, std::uint64_t atMs);
+    void Report(int id, const Vector3& position, const Vector3& velocity, float heading, std::uint64_t atMs);
     // The ship spawned or is somebody's own now: its next report starts it
     // anew, shown where it says.
     void Forget(int id);
@@ -63,6 +63,7 @@ private:
         double at; // on the timeline, in ms of the world's clock
         Vector3 position;
         Vector3 velocity;
+        float heading;
     };
     struct Track {
         std::deque<Sample> samples;

@@ -18,7 +18,8 @@ class Turret;
 // Everything in the running game on the player's side: the map, the ships
 // (the local one first), the server-numbered moving entities and the
 // turrets. Between the server's reports it moves everything by dead
-// reckoning towards the last reported positions. It keeps the game's own
+// reckoning towards the last reported positions, but others' ships, which
+// it draws between their reports a short delay behind. It keeps the game's own
 // clock: whoever steps the world moves it on, and every lifetime reads it.
 class World {
     template <typename T>

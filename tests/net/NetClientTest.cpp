@@ -346,6 +346,8 @@ TEST_P(MessageHandling, ShipStateTakesOnlyValuesInRangeAndAKillLeavesAWreck)
     Hand({&unknown, &killed});
     EXPECT_EQ(world->FindShip(99), nullptr) << "no ship is made from a state";
     EXPECT_EQ(std::tuple(ship->IsAlive(), world->FindShip(4)), std::tuple(false, ship)) << "a wreck stays";
+    EXPECT_EQ(std::tuple(ship->Position().x, ship->Position().y), std::tuple(0.0, 0.0))
+        << "where the server last had it, not where it was drawn a delay behind";
 }
 
 // A watcher has no ship of its own: the first ship of its world, the one

@@ -65,7 +65,7 @@ std::vector<Frame> Fly(const Network& network, ShipInterpolation& motion, Ship& 
             const bool lost = network.lostEvery && sent % network.lostEvery == network.lostEvery - 1;
             // A report overtaken by a later one is dropped, as a sequenced channel does.
             if (!lost && arrival >= lastArrival)
-                motion.Report(ship.GetId(), Vector3(truth.x, 300.0, 0.0), Vector3(truth.vx, 0.0, 0.0), before);
+                motion.Report(ship.GetId(), Vector3(truth.x, 300.0, 0.0), Vector3(truth.vx, 0.0, 0.0), 90.0f, before);
             lastArrival = std::max(lastArrival, arrival);
             ++sent;
             sentAt += 50.0;
@@ -143,36 +143,43 @@ TEST(ShipInterpolation, AForgottenShipIsShownAtOnceWhereItsNextReportSays)
     ship.SetId(3);
     EXPECT_FALSE(motion.Place(ship, 0)) << "no reports, nothing to draw";
     for (std::uint64_t at = 0; at < 1000; at += 50)
-        motion.Report(3, Vector3(100.0 + 0.16 * static_cast<double>(at), 300.0, 0.0), Vector3(kSpeed, 0, 0), at);
+        motion.Report(3, Vector3(100.0 + 0.16 * static_cast<double>(at), 300.0, 0.0), Vector3(kSpeed, 0, 0), 90.0f, at);
     ASSERT_TRUE(motion.Place(ship, 1000));
     EXPECT_LT(ship.Position().x, 100.0 + 0.16 * 950.0) << "drawn a delay behind";
 
     // It died and spawned elsewhere, at rest.
     motion.Forget(3);
-    motion.Report(3, Vector3(1500.0, 200.0, 0.0), Vector3(), 1010);
+    motion.Report(3, Vector3(1500.0, 200.0, 0.0), Vector3(), 0.0f, 1010);
     ASSERT_TRUE(motion.Place(ship, 1016));
     EXPECT_DOUBLE_EQ(ship.Position().x, 1500.0);
     EXPECT_DOUBLE_EQ(ship.Position().y, 200.0);
 }
 
-TEST(ShipInterpolation, ACoastAcrossTheSeamIsDrawnTheShortWayRound)
+TEST(ShipInterpolation, ACoastAcrossTheSeamAndATurnThroughNorthAreDrawnTheShortWayRound)
 {
     ShipInterpolation motion;
     motion.SetWorldSize(kWidth, kWidth);
     Ship ship;
     ship.SetId(5);
     double last = 0.0;
+    float lastHeading = 0.0f;
     for (std::uint64_t at = 0; at <= 1000; at += 10) {
         if (at % 50 == 0) {
             const double x = std::fmod(kWidth - 80.0 + 0.16 * static_cast<double>(at), kWidth);
-            motion.Report(5, Vector3(x, 300.0, 0.0), Vector3(kSpeed, 0, 0), at);
+            const auto heading = static_cast<float>(std::fmod(350.0 + 0.02 * static_cast<double>(at), 360.0));
+            motion.Report(5, Vector3(x, 300.0, 0.0), Vector3(kSpeed, 0, 0), heading, at);
         }
         ASSERT_TRUE(motion.Place(ship, at));
         if (at > 0) {
             const double step = std::fmod(ship.Position().x - last + kWidth, kWidth);
             EXPECT_NEAR(step, 1.6, 0.2) << "at " << at;
+            // Before its first report's moment the ship is drawn as that report had it.
+            if (at >= 200) {
+                EXPECT_NEAR(std::remainder(ship.GetHeading() - lastHeading, 360.0f), 0.2f, 0.1f) << "at " << at;
+            }
         }
         last = ship.Position().x;
+        lastHeading = ship.GetHeading();
     }
 }
 
