@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "world/Ship.h"
 #include "world/Torus.h"
@@ -31,6 +32,19 @@ constexpr std::size_t kMostSamples = 32;
 double Length(const Vector3& v)
 {
     return std::hypot(v.x, v.y);
+}
+
+// The ms a ship took to move so far on its way at that velocity; none
+// when it went too slowly to tell, or elsewhere.
+std::optional<double> Travelled(const Vector3& moved, const Vector3& way)
+{
+    const double speed = Length(way);
+    if (speed < ShipInterpolation::kSlowestTimed)
+        return std::nullopt;
+    const double seconds = (moved.x * way.x + moved.y * way.y) / (speed * speed);
+    if (seconds < 0.0 || Length(moved - way * seconds) > kAsideUnits + kAsideShare * Length(moved))
+        return std::nullopt;
+    return seconds * 1000.0;
 }
 
 } // namespace
@@ -85,19 +99,19 @@ double ShipInterpolation::Timed(const Track& track, const Vector3& position, con
 {
     const Sample& last = track.samples.back();
     const Vector3 moved = Between(last.position, position);
-    const Vector3 mean = (last.velocity + velocity) * 0.5;
-    const double speed = Length(mean);
-    const double seconds = speed > 0.0 ? (moved.x * mean.x + moved.y * mean.y) / (speed * speed) : 0.0;
-    const double aside = Length(moved - mean * seconds);
     const double arrived = atMs - track.arrivedAt;
-    const bool told = speed >= kSlowestTimed && seconds >= 0.0 &&
-                      std::fabs(seconds * 1000.0 - arrived) <= kMostStrayMs &&
-                      aside <= kAsideUnits + kAsideShare * Length(moved);
-    if (!told)
-        return last.at + arrived;
-    const double timed = last.at + seconds * 1000.0;
-    jitterMs += (std::min(std::fabs(atMs - timed), kMostStrayMs) - jitterMs) * kJitterWeight;
-    return timed;
+    // Along the mean of the two velocities, as under thrust; else along the
+    // earlier one, as into a rebound, which the server reports the moment
+    // it happens.
+    for (const Vector3& way : {(last.velocity + velocity) * 0.5, last.velocity}) {
+        const std::optional<double> ms = Travelled(moved, way);
+        if (ms && std::fabs(*ms - arrived) <= kMostStrayMs) {
+            const double timed = last.at + *ms;
+            jitterMs += (std::min(std::fabs(atMs - timed), kMostStrayMs) - jitterMs) * kJitterWeight;
+            return timed;
+        }
+    }
+    return last.at + arrived;
 }
 
 void ShipInterpolation::Forget(int id)
