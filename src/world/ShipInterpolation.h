@@ -13,7 +13,7 @@ class Ship;
 // or early by the network's jitter, or lost, do not show.
 //
 // Reports carry no server time. Each is placed on its ship's timeline by
-// how far the ship moved since the one before at the speed both give,
+// how far the ship moved since the one before at the velocity the two give,
 // which a coast tells exactly whatever the arrival; the timeline follows
 // the arrivals slowly, and how far they stray from it is the jitter. The
 // delay is a report interval and a half plus twice that jitter, and is
