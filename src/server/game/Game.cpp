@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <utility>
 
 #include "server/game/EventLog.h"
 #include "server/game/PlayerText.h"
@@ -130,6 +131,9 @@ int Game::Join(const char* requestedName, int shipType)
     if (Seated() >= options.maxPlayers && !RetireRobot())
         return kNobody;
     Player* player = simulation.AddPlayer(name, shipType);
+    // Watchers may hold every slot that is no robot's.
+    if (!player && RetireRobot())
+        player = simulation.AddPlayer(name, shipType);
     if (!player)
         return kNobody;
     reporter.AddShip(player->Slot(), &player->GetShip(), true);
@@ -161,6 +165,7 @@ void Game::Leave(int slot)
         FillSeats();
     } else if (simulation.ReleaseSlot(slot)) {
         reporter.RemoveShip(slot);
+        refill = true;
     }
 }
 
@@ -238,7 +243,9 @@ int Game::WatchAs(const std::string& name)
 
 int Game::Observe(const char* name)
 {
-    const int slot = simulation.ReserveSlot();
+    int slot = simulation.ReserveSlot();
+    if (slot < 0 && RetireRobot())
+        slot = simulation.ReserveSlot();
     if (slot < 0)
         return kNobody;
     reporter.AddWatcher(slot);
@@ -353,6 +360,8 @@ void Game::Tick(int ms, const Send& send)
 {
     if (MatchPlayedOut(ms))
         return;
+    if (std::exchange(refill, false))
+        FillSeats();
     crew.Think(simulation, ms);
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);

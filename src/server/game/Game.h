@@ -42,11 +42,13 @@ public:
     void Restart() override;
 
     // A person takes a seat, named as nobody else is, the newest robot
-    // giving its seat up when none is free, and is told the game as it is.
+    // giving its seat up when none is free (or when watchers hold every
+    // slot left), and is told the game as it is.
     int Join(const char* requestedName, int shipType) override;
     void Leave(int slot) override;
     // A watcher takes a slot of its own, as long as the game lasts
-    // (Restart lets it go).
+    // (Restart lets it go); in a game whose robots hold every slot, the
+    // newest gives its slot up and comes back after the watcher leaves.
     int Watch() override;
     int WatchAs(const std::string& name) override;
     void KeepNamesOf(NameTaken taken) override { heldElsewhere = std::move(taken); }
@@ -136,5 +138,8 @@ private:
     bool matchBegun = false; // with one match, once a person came
     bool finished = false;
     int watchers = 0; // as the engine counts them
+    // A watcher's slot came free: robots take up seats again at the next
+    // tick, so that a watcher taking a seat meanwhile finds it still free.
+    bool refill = false;
     NameTaken heldElsewhere;
 };

@@ -475,3 +475,32 @@ TEST_F(GameTest, InCaptureTheFlagEveryoneIsToldWhereTheFlagsAreAndWhatBefallsThe
     ASSERT_EQ(placed.size(), 2u);
     EXPECT_EQ(std::tuple(std::get<0>(placed[0]), std::get<1>(placed[0])), std::tuple(1, 0)) << "home again";
 }
+
+// A crowd of robots in all 64 slots still takes watchers and people: the
+// newest robot makes room, and comes back once a watcher leaves, but not
+// while a watcher moves from its slot to a seat.
+TEST_F(GameTest, RobotsInEverySlotMakeRoomForWatchersAndPeople)
+{
+    Begin(Options(Player::kMaxSlots, Player::kMaxSlots));
+    ASSERT_EQ(game->Robots(), Player::kMaxSlots);
+    const int eve = game->WatchAs("Eve");
+    ASSERT_NE(eve, Game::kNobody);
+    Tick();
+    EXPECT_EQ(game->Robots(), Player::kMaxSlots - 1) << "no slot to come back to";
+    const int ann = game->Join("Ann", 1);
+    ASSERT_NE(ann, Game::kNobody) << "a seat is free, but the watcher holds its slot";
+    EXPECT_EQ(game->Robots(), Player::kMaxSlots - 2);
+
+    Tick();
+    sent.clear();
+    game->Leave(eve);
+    ASSERT_NE(game->Join("Eve", 2), Game::kNobody);
+    Tick();
+    const auto texts = TextsTo(ann);
+    EXPECT_EQ(std::ranges::count_if(texts, [](const std::string& t) { return t.ends_with("joined the game"); }), 1)
+        << "Eve alone: no robot came and went";
+
+    game->Leave(ann);
+    Tick();
+    EXPECT_EQ(std::tuple(game->People(), game->Robots()), std::tuple(1, Player::kMaxSlots - 1));
+}
