@@ -92,13 +92,14 @@ static void BM_GetTextureHitWith40Cached(benchmark::State& state)
 BENCHMARK(BM_GetTextureHitWith40Cached);
 
 namespace {
-// A game frame at 1024 x 768: a 128 x 128 map, 32 ships and 2,000 entities
+// A game frame at 1024 x 768: a 128 x 128 map, ships and 2,000 entities
 // around the local ship (the entities spread over the whole world, the
-// ships near the camera), drawn with the radar.
+// ships near the camera, eight to a row 60 units apart), drawn with the
+// radar.
 class GameScene {
 public:
     // With teams, the ships alternate between Red and Blue.
-    explicit GameScene(bool teams = false)
+    explicit GameScene(int ships, bool teams = false)
     {
         std::vector<std::vector<int>> rows(128, std::vector<int>(128, 0));
         for (int r = 0; r < 128; r += 4)
@@ -108,7 +109,7 @@ public:
         auto map = std::make_unique<Map>();
         map->LoadFromBytes(bytes.data(), bytes.size());
         world.SetMap(std::move(map));
-        for (int i = 0; i < 32; ++i) {
+        for (int i = 0; i < ships; ++i) {
             auto ship = std::make_unique<Ship>();
             ship->SetName("Pilot");
             ship->SetShipType(i % 6);
@@ -162,22 +163,22 @@ void RunGameFrames(benchmark::State& state, GameScene& scene)
 }
 } // namespace
 
-// Compare with BM_EmptyFrame.
-static void BM_GameFrame32Ships2000Entities(benchmark::State& state)
+// Compare with BM_EmptyFrame: 32 ships, or a crowd of 64 on one screen.
+static void BM_GameFrame2000Entities(benchmark::State& state)
 {
     if (!ScreenReady(state))
         return;
-    GameScene scene;
+    GameScene scene(static_cast<int>(state.range(0)));
     RunGameFrames(state, scene);
 }
-BENCHMARK(BM_GameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GameFrame2000Entities)->ArgName("ships")->Arg(32)->Arg(64)->Unit(benchmark::kMicrosecond);
 
-// The same frame in a team game.
+// The frame of 32 ships in a team game.
 static void BM_TeamGameFrame32Ships2000Entities(benchmark::State& state)
 {
     if (!ScreenReady(state))
         return;
-    GameScene scene(true);
+    GameScene scene(32, true);
     RunGameFrames(state, scene);
 }
 BENCHMARK(BM_TeamGameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);
@@ -186,13 +187,13 @@ BENCHMARK(BM_TeamGameFrame32Ships2000Entities)->Unit(benchmark::kMicrosecond);
 // rasteriser runs on threads of its own, which CPU time leaves out. Each
 // frame is timed until the driver has finished it, so that neither carries
 // work over into the other. times_empty is how many empty frames a game
-// frame costs.
+// frame costs, with 32 ships or 64.
 static void BM_GameFrameOverEmptyFrame(benchmark::State& state)
 {
     if (!ScreenReady(state))
         return;
     using Clock = std::chrono::steady_clock;
-    GameScene scene;
+    GameScene scene(static_cast<int>(state.range(0)));
     Renderer* renderer = Renderer::Instance();
     Clock::duration game{}, empty{};
     GLDisplay* display = GLDisplay::Instance();
@@ -218,4 +219,4 @@ static void BM_GameFrameOverEmptyFrame(benchmark::State& state)
     state.counters["empty_us"] = us(empty);
     state.counters["times_empty"] = us(game) / us(empty);
 }
-BENCHMARK(BM_GameFrameOverEmptyFrame)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GameFrameOverEmptyFrame)->ArgName("ships")->Arg(32)->Arg(64)->UseRealTime()->Unit(benchmark::kMicrosecond);

@@ -134,32 +134,39 @@ private:
 
 } // namespace
 
-// One tick of the server at 60 Hz: 32 players fighting on the largest map
-// among 2,000 moving entities, with every player's reports and payloads;
+// One tick of the server at 60 Hz: players fighting among moving entities,
+// with every player's reports and payloads. 32 players among 2,000 on
+// Expanse, or a crowd of 64 among 4,000 on Hive, the map made for them;
 // everyone against everyone (0), in two teams (1), or for two flags (2).
-static void BM_ServerTick32Players2000Entities(benchmark::State& state)
+static void BM_ServerTick(benchmark::State& state)
 {
     constexpr const char* kModes[] = {"dm", "tdm", "ctf"};
-    HeadlessGame game("Expanse", false, kModes[state.range(0)]);
+    const int pilots = static_cast<int>(state.range(1));
+    const auto entities = static_cast<std::size_t>(state.range(2));
+    HeadlessGame game(pilots > 32 ? "Hive" : "Expanse", false, kModes[state.range(0)]);
     std::string reason;
-    if (!game.Start(32, reason)) {
+    if (!game.Start(pilots, reason)) {
         state.SkipWithError(reason.c_str());
         return;
     }
     for (int warm = 0; warm < 600; ++warm) {
-        game.KeepMoving(2000);
+        game.KeepMoving(entities);
         game.Tick(16);
     }
     for (auto _ : state) {
         state.PauseTiming();
-        game.KeepMoving(2000);
+        game.KeepMoving(entities);
         state.ResumeTiming();
         game.Tick(16);
     }
     state.counters["entities"] = static_cast<double>(game.GetSimulation().EntityCount());
     state.SetLabel(kModes[state.range(0)]);
 }
-BENCHMARK(BM_ServerTick32Players2000Entities)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ServerTick)
+    ->ArgNames({"mode", "players", "entities"})
+    ->ArgsProduct({{0, 1, 2}, {32}, {2000}})
+    ->ArgsProduct({{0, 1, 2}, {64}, {4000}})
+    ->Unit(benchmark::kMicrosecond);
 
 // What one player is sent while 16 fly and fight on the smallest map, where
 // everyone is in everyone's sight: a minute of play, in bytes a second.
@@ -188,12 +195,14 @@ static void BM_BytesToOnePlayer16Fighting(benchmark::State& state)
 }
 BENCHMARK(BM_BytesToOnePlayer16Fighting)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// The thinking of 16 robots for one tick, on each shipped map, in the middle
-// of their own fight: what robots add to a tick of the server. A crew of its
-// own flies in the game, so that its thinking alone is timed.
-static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
+// The thinking of robots for one tick, in the middle of their own fight:
+// what robots add to a tick of the server. 16 on Arena, Warren and
+// Expanse, and 63 on Hive, a crowd beside one person. A crew of its own
+// flies in the game, so that its thinking alone is timed.
+static void BM_RobotsThinkOneTick(benchmark::State& state)
 {
-    static const char* const kMaps[] = {"Arena", "Warren", "Expanse"};
+    static const char* const kMaps[] = {"Arena", "Warren", "Expanse", "Hive"};
+    const int robots = static_cast<int>(state.range(1));
     HeadlessGame game(kMaps[state.range(0)], true);
     std::string reason;
     if (!game.Start(0, reason)) {
@@ -201,8 +210,8 @@ static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
         return;
     }
     Simulation& simulation = game.GetSimulation();
-    RobotCrew crew(16, kDefaultRobotSkill, 9);
-    for (int i = 0; i < 16; ++i)
+    RobotCrew crew(robots, kDefaultRobotSkill, 9);
+    for (int i = 0; i < robots; ++i)
         crew.Enlist(simulation.AddPlayer("Robot " + std::to_string(i), i % Ship::kDesigns));
     for (int warm = 0; warm < 1800; ++warm) {
         crew.Think(simulation, 16);
@@ -216,4 +225,8 @@ static void BM_SixteenRobotsThinkOneTick(benchmark::State& state)
     }
     state.SetLabel(kMaps[state.range(0)]);
 }
-BENCHMARK(BM_SixteenRobotsThinkOneTick)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RobotsThinkOneTick)
+    ->ArgNames({"map", "robots"})
+    ->ArgsProduct({{0, 1, 2}, {16}})
+    ->Args({3, 63})
+    ->Unit(benchmark::kMicrosecond);
