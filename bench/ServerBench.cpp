@@ -56,15 +56,24 @@ public:
         ++ticks;
     }
 
-    // Tops the world up with drifting powerups to the count given.
+    // Tops the world up with drifting powerups to the count given, each
+    // set down in open space as the game's own are: one set inside a wall
+    // would stay there, rebounding every tick.
     void KeepMoving(std::size_t entities)
     {
         Simulation& simulation = game.GetSimulation();
         const Map& map = *simulation.CurrentMap();
-        std::uniform_real_distribution<double> where(0.0, map.WorldWidth());
+        std::uniform_int_distribution<int> column(0, map.Columns() - 1);
+        std::uniform_int_distribution<int> row(0, map.Rows() - 1);
+        std::uniform_real_distribution<double> within(0.0, 1.0);
         std::uniform_real_distribution<double> speed(-200.0, 200.0);
         while (simulation.EntityCount() < entities) {
-            GameObject* drifting = simulation.PlacePowerup(0, Vector3(where(random), where(random), 0));
+            const int c = column(random);
+            const int r = row(random);
+            if (!OpenAround(map, c, r))
+                continue;
+            const Vector3 at((c + within(random)) * map.TileWidth(), (r + within(random)) * map.TileHeight(), 0);
+            GameObject* drifting = simulation.PlacePowerup(0, at);
             drifting->SetVelocity(Vector3(speed(random), speed(random), 0));
         }
     }
@@ -94,6 +103,19 @@ private:
         SimulationSettings settings = Game::SettingsFrom(Options(map, mode));
         settings.dropPowerups = dropPowerups;
         return settings;
+    }
+
+    // The cell and its eight neighbours are open space.
+    static bool OpenAround(const Map& map, int column, int row)
+    {
+        for (int dc = -1; dc <= 1; ++dc) {
+            for (int dr = -1; dr <= 1; ++dr) {
+                const std::uint8_t kind = map.CellKindAt(column + dc, row + dr);
+                if (kind != kCellEmpty && kind != kCellSpawnPoint)
+                    return false;
+            }
+        }
+        return true;
     }
 
     void Choose(int slot)
