@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "world/Map.h"
 #include "world/WallCell.h"
@@ -32,8 +33,21 @@ public:
     WallCell* Rebound(Ship& ship, const Vector3& before, double seconds);
 
 private:
+    // Farther than this from every wall cell counts as far; open space
+    // that far out spares an object its look at the cells around it.
+    static constexpr std::uint8_t kFar = 4;
+
+    // Whether no wall cell lies within reach + a cell of the point; the
+    // cells FirstTouching looks at lie less than reach / tile + 0.5 cells
+    // from the point's own, and one more cell covers rounding.
+    bool FarFromWalls(const Vector3& at, double reach, double tile) const;
+    void MeasureDistances();
+
     const Map* map = nullptr;
     std::array<std::unique_ptr<WallCell>, kCellFuel + 1> cells;
+    // Each cell's distance in cells to the nearest wall cell, across the
+    // seams, counted up to kFar: most things are nowhere near a wall.
+    std::vector<std::uint8_t> distance;
 };
 
 template <typename Touches>
@@ -45,6 +59,8 @@ WallCell* Walls::FirstTouching(const GameObject& object, Touches touches)
     // lies within the object's radius and the outline's corner distance.
     const double reach = object.GetRadius() + WallCell::kCornerDistance;
     const double tile = map->TileWidth();
+    if (FarFromWalls(object.Position(), reach, tile))
+        return nullptr;
     const double x = object.Position().x - tile / 2.0;
     const double y = object.Position().y - tile / 2.0;
     const int lastColumn = static_cast<int>(std::floor((x + reach) / tile));
