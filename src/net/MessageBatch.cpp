@@ -1,6 +1,8 @@
 #include "net/MessageBatch.h"
 
 #include "net/PackedBatch.h"
+#include "net/ShipDelta.h"
+#include "net/Snapshots.h"
 
 void MessageBatch::ParsePacked(const std::uint8_t* packed, std::size_t packedSize)
 {
@@ -19,10 +21,36 @@ NetMessage* MessageBatch::Next()
 {
     if (offset >= size)
         return nullptr;
-    const std::size_t taken = PackedBatch::Read(bytes + offset, size - offset, current);
-    // A record that does not read ends the payload.
+    const std::size_t taken = ReadRecord();
+    // A record that does not read ends the payload, and its snapshot with it.
     offset = taken ? offset + taken : size;
+    if (snapshots && !taken)
+        snapshots->Abandon();
+    else if (snapshots && offset == size)
+        snapshots->Close();
     return taken ? &current : nullptr;
+}
+
+std::size_t MessageBatch::ReadRecord()
+{
+    const std::uint8_t* record = bytes + offset;
+    if (!snapshots)
+        return PackedBatch::Read(record, size - offset, current);
+    if (record[0] == PackedBatch::kShipDelta) {
+        ShipDelta delta;
+        const std::size_t taken = PackedBatch::ReadDelta(record, size - offset, delta);
+        return taken && snapshots->Apply(delta, current) ? taken : 0;
+    }
+    const std::size_t taken = PackedBatch::Read(record, size - offset, current);
+    if (taken && current.Kind() == kMsgSnapshot) {
+        std::uint16_t number = 0, ms = 0;
+        std::uint8_t back = 0;
+        current.GetSnapshot(number, back, ms);
+        snapshots->Open(number, back, ms);
+    } else if (taken && current.Kind() == kMsgShipState) {
+        snapshots->Heard(current, record[0] == (PackedBatch::kCompact | kMsgShipState));
+    }
+    return taken;
 }
 
 std::size_t MessageBatch::Count() const

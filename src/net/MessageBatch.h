@@ -5,6 +5,8 @@
 
 #include "net/NetMessage.h"
 
+class Snapshots;
+
 // A server's payload as the player's program applies it: its packed records
 // (PackedBatch) read in place, one at a time into a single message, so a
 // payload costs no memory beyond its bytes however many records it holds.
@@ -17,6 +19,10 @@ public:
     MessageBatch& operator=(const MessageBatch&) = delete;
 
     void ParsePacked(const std::uint8_t* packed, std::size_t packedSize);
+    // The player's snapshots: ship states' deltas read from them, and the
+    // payload's snapshot kept there once it is read whole. Without them a
+    // delta reads as no message.
+    void UseSnapshots(Snapshots* held) { snapshots = held; }
     // The first message, or the next; null at the end. The record is
     // reused: what one call returns is valid until the next.
     NetMessage* Begin();
@@ -28,9 +34,13 @@ public:
 
 private:
     std::size_t Walk(bool& whole) const;
+    // Reads the record at the offset into current: the bytes it took, 0
+    // when it does not read.
+    std::size_t ReadRecord();
 
     const std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
     std::size_t offset = 0;
     NetMessage current;
+    Snapshots* snapshots = nullptr;
 };

@@ -150,6 +150,7 @@ bool NetClient::Connect()
     offered.reset();
     download.reset();
     heldTiles.clear();
+    snapshots = Snapshots();
     connected = hostSelected && session->Connect(selected.address, watchAsked);
     return connected;
 }
@@ -158,6 +159,7 @@ void NetClient::PlayBack()
 {
     playingBack = true;
     connected = true;
+    snapshots = Snapshots();
     prediction.SetEnabled(false);
 }
 
@@ -187,6 +189,17 @@ void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
 
 void NetClient::Send(const NetMessage& message)
 {
+    // Controls carry the newest snapshot applied, once the server numbers
+    // them: a server that does not would take the field for garbage.
+    if (message.Kind() == kMsgControl && snapshots.Newest() && !message.SnapshotAck()) {
+        int id = 0;
+        message.GetId(id);
+        NetMessage acked;
+        acked.SetControl(id, message.Codes(), message.CodeCount());
+        acked.SetSnapshotAck(snapshots.Newest());
+        Send(acked);
+        return;
+    }
     const int size = message.WireSize();
     if (size <= 0 || playingBack)
         return;
@@ -238,6 +251,7 @@ void NetClient::OnReceive(const std::uint8_t* data, std::size_t size)
     if (payloadTap && !(batch.Count() == 1 && first->Kind() == kMsgMapPiece))
         payloadTap(data, size);
     ScopedLock lock(&messageLock);
+    batch.UseSnapshots(&snapshots);
     HandleBatch(batch);
 }
 

@@ -15,6 +15,7 @@
 #include "net/MapTransfer.h"
 #include "net/OwnShipPrediction.h"
 #include "net/RoundNews.h"
+#include "net/Snapshots.h"
 #include "platform/SessionClient.h"
 #include "world/Flag.h"
 #include "world/Team.h"
@@ -210,6 +211,8 @@ private:
     std::uint32_t lastEarlyPing = 0;
     OwnShipPrediction prediction;
     RoundNews news;
+    // The ship states heard, by snapshot: the bases of the server's deltas.
+    Snapshots snapshots;
     int ownShotNext = 0; // the entity the server last said the own ship fired
     int refusedKinds = 0;
     std::string searchProblem;

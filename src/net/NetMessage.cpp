@@ -13,7 +13,7 @@ namespace {
 // Wire sizes by kind, without their text, codes or body; 0 for a kind
 // this side does not know.
 constexpr int kFixedSize[] = {0, 5, 13, 5, 1, 21, 5, 41, 5, 5, 47, 41, 22, 10, 9, 5, 5, 5, 5, 5, 9, 6, 9, 15, 7,
-                              1, 1, 1, 0, 13, 13, 5, 10};
+                              1, 1, 1, 0, 13, 13, 5, 10, 6};
 
 bool IsKnown(int kind)
 {
@@ -64,6 +64,7 @@ void NetMessage::Clear()
     text = TrackedBuffer();
     codes = TrackedBuffer();
     codeCount = 0;
+    ack = 0;
     body = TrackedBuffer();
 }
 
@@ -150,6 +151,7 @@ void NetMessage::SetControl(int shipId, const std::int32_t* keyCodes, int count)
     std::memcpy(copy.Data(), keyCodes, static_cast<std::size_t>(count) * sizeof(std::int32_t));
     codes = std::move(copy);
     codeCount = count;
+    ack = 0;
     id = shipId;
     kind = kMsgControl;
 }
@@ -285,6 +287,14 @@ void NetMessage::SetKilledBy(int victim, int killer, std::uint8_t cause)
     kind = kMsgKilledBy;
 }
 
+void NetMessage::SetSnapshot(std::uint16_t number, std::uint8_t back, std::uint16_t ms)
+{
+    id = number;
+    x = back;
+    y = ms;
+    kind = kMsgSnapshot;
+}
+
 void NetMessage::GetText(char* buffer, int size) const
 {
     if (kind == kMsgText && buffer && size > 0)
@@ -416,6 +426,15 @@ void NetMessage::GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) 
     by = id;
 }
 
+void NetMessage::GetSnapshot(std::uint16_t& number, std::uint8_t& back, std::uint16_t& ms) const
+{
+    if (kind != kMsgSnapshot)
+        return;
+    number = static_cast<std::uint16_t>(id);
+    back = static_cast<std::uint8_t>(x);
+    ms = static_cast<std::uint16_t>(y);
+}
+
 void NetMessage::GetKilledBy(int& victim, int& killer, std::uint8_t& cause) const
 {
     if (kind != kMsgKilledBy)
@@ -437,7 +456,7 @@ int NetMessage::WireSize() const
     case kMsgWatch:
     case kMsgWatching:
     case kMsgPlayerSpawn: return kFixedSize[kind] + TextLength();
-    case kMsgControl: return kFixedSize[kind] + 4 * codeCount;
+    case kMsgControl: return kFixedSize[kind] + 4 * codeCount + (ack ? 2 : 0);
     case kMsgMapOffer:
     case kMsgMapRequest:
     case kMsgMapPiece: return kFixedSize[kind] + static_cast<int>(body.Size());
@@ -536,6 +555,8 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         out.I32(codeCount);
         for (int i = 0; i < codeCount; ++i)
             out.I32(Codes()[i]);
+        if (ack)
+            out.U16(ack);
         break;
     case kMsgHaltServer: out.I32(haltArgument); break;
     case kMsgTeam:
@@ -553,6 +574,11 @@ void NetMessage::Serialize(std::uint8_t* buffer, int size) const
         out.I32(id);
         out.I32(x);
         out.U8(flagWord);
+        break;
+    case kMsgSnapshot:
+        out.U16(static_cast<std::uint16_t>(id));
+        out.U8(static_cast<std::uint8_t>(x));
+        out.U16(static_cast<std::uint16_t>(y));
         break;
     case kMsgPing:
     case kMsgPong: out.U32(tick); break;
@@ -638,6 +664,9 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
                 codeCount = count;
             }
         }
+        // A player that applies snapshots says which, after the codes.
+        if (ok && in.Remaining() == 2)
+            in.U16(ack);
         break;
     }
     case kMsgHaltServer: ok = in.I32(haltArgument); break;
@@ -647,6 +676,13 @@ bool NetMessage::Parse(std::uint8_t kindByte, const std::uint8_t* rest, std::siz
     case kMsgFlag: ok = in.U8(teamNumber) && in.U8(flagWord) && in.I32(id) && in.I32(x) && in.I32(y); break;
     case kMsgFlagEvent: ok = in.U8(flagWord) && in.U8(teamNumber) && in.I32(id); break;
     case kMsgKilledBy: ok = in.I32(id) && in.I32(x) && in.U8(flagWord); break;
+    case kMsgSnapshot: {
+        std::uint16_t number = 0, ms = 0;
+        std::uint8_t back = 0;
+        ok = in.U16(number) && in.U8(back) && in.U16(ms);
+        SetSnapshot(number, back, ms);
+        break;
+    }
     case kMsgPing:
     case kMsgPong: ok = in.U32(tick); break;
     case kMsgMapOffer:

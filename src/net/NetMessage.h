@@ -58,6 +58,9 @@ enum MessageKind : int {
     // Right after a ShipKilled: the ship that killed it, 0 for none, and
     // how it died, a DeathCause's number.
     kMsgKilledBy = 32,
+    // Before a payload's ship states: their snapshot's number, and the one
+    // its deltas are from.
+    kMsgSnapshot = 33,
 };
 
 // One message between the game server and a player: a tagged record with
@@ -76,6 +79,10 @@ public:
     void SetJoin(int shipId, int type, const char* name);
     void SetMapName(const char* name);
     void SetControl(int shipId, const std::int32_t* keyCodes, int count);
+    // A control's optional last field: the newest snapshot the player
+    // applied, 1..65535; 0 for none, and the field left out.
+    void SetSnapshotAck(std::uint16_t snapshot) { ack = kind == kMsgControl ? snapshot : 0; }
+    std::uint16_t SnapshotAck() const { return kind == kMsgControl ? ack : 0; }
     void SetHalt(int argument);
     void SetPing(std::uint32_t now);
     void SetPong(std::uint32_t echoed);
@@ -110,6 +117,9 @@ public:
     void SetWatching(int type, const char* name);
     void SetWatchers(int count) { SetIdOnly(kMsgWatchers, count); }
     void SetKilledBy(int victim, int killer, std::uint8_t cause);
+    // back: how many snapshots before this one its base is; 0 for none.
+    // ms: the server's clock as it was made, in ms, wrapping.
+    void SetSnapshot(std::uint16_t number, std::uint8_t back, std::uint16_t ms);
 
     // The map transfer's kinds carry their fields as one block, which
     // MapTransfer writes and reads.
@@ -140,6 +150,7 @@ public:
     void GetFlag(std::uint8_t& team, std::uint8_t& place, int& carrier, int& atX, int& atY) const;
     void GetFlagEvent(std::uint8_t& event, std::uint8_t& team, int& by) const;
     void GetKilledBy(int& victim, int& killer, std::uint8_t& cause) const;
+    void GetSnapshot(std::uint16_t& number, std::uint8_t& back, std::uint16_t& ms) const;
     void GetTick(std::uint32_t& out) const { out = tick; }
     int CodeCount() const { return codeCount; }
     const std::int32_t* Codes() const { return reinterpret_cast<const std::int32_t*>(codes.Data()); }
@@ -187,6 +198,7 @@ private:
     Vector3 velocity;
     TrackedBuffer codes;
     int codeCount = 0;
+    std::uint16_t ack = 0;
     TrackedBuffer body;
     int entityKind = 0;
 };

@@ -105,6 +105,16 @@ std::vector<LayoutCase> LayoutCases()
         {"watchers", [](NetMessage& m) { m.SetWatchers(0x0102); }, Layout(5).U8(0, 31).I32(1, 0x0102)},
         {"killed by", [](NetMessage& m) { m.SetKilledBy(0x0801, 0x0702, 5); },
          Layout(10).U8(0, 32).I32(1, 0x0801).I32(5, 0x0702).U8(9, 5)},
+        // The acknowledgement rides after the codes; none leaves the control as it was.
+        {"control with a snapshot",
+         [](NetMessage& m) {
+             const std::int32_t codes[] = {9};
+             m.SetControl(42, codes, 1);
+             m.SetSnapshotAck(0xBEEF);
+         },
+         Layout(15).U8(0, 14).I32(1, 42).I32(5, 1).I32(9, 9).U8(13, 0xEF).U8(14, 0xBE)},
+        {"snapshot", [](NetMessage& m) { m.SetSnapshot(0x1234, 5, 0xABCD); },
+         Layout(6).U8(0, 33).U8(1, 0x34).U8(2, 0x12).U8(3, 5).U8(4, 0xCD).U8(5, 0xAB)},
     };
 }
 

@@ -14,6 +14,7 @@
 #include <numeric>
 
 #include "net/MessageBatch.h"
+#include "net/Snapshots.h"
 #include "platform/SessionClient.h"
 #include "relay/CoastSteps.h"
 #include "relay/UdpRelay.h"
@@ -123,6 +124,8 @@ public:
             }
             MessageBatch batch;
             batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
+            // Every snapshot passes here, so every delta finds its base.
+            batch.UseSnapshots(&sentStates);
             for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
                 if (message->Kind() != kMsgShipState)
                     continue;
@@ -230,6 +233,7 @@ private:
     }
 
     std::mutex guard;
+    Snapshots sentStates;
     std::deque<std::uint32_t> sentSeen;
     std::deque<std::uint32_t> deliveredSeen;
     std::map<int, Ship> ships;

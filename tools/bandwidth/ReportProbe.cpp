@@ -18,6 +18,7 @@
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
+#include "net/Snapshots.h"
 #include "platform/Clock.h"
 #include "world/GameKey.h"
 #include "world/Map.h"
@@ -110,9 +111,13 @@ int main(int argc, char** argv)
     std::map<int, Heard> heard;
     double payloadBytes = 0.0;
     bool counting = false;
+    // Its own copy of the snapshots, read from the same payloads in the
+    // same order, reads the deltas as the client does.
+    Snapshots heardStates;
     client->SetPayloadTap([&](const std::uint8_t* data, std::size_t size) {
         MessageBatch batch;
         batch.ParsePacked(data, size);
+        batch.UseSnapshots(&heardStates);
         if (counting)
             payloadBytes += static_cast<double>(size);
         for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {

@@ -93,6 +93,8 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
         if (connection.watching)
             break;
         game->Hold(connection.slot, HeldKeys::FromCodes(message.Codes(), message.CodeCount()));
+        if (message.SnapshotAck())
+            game->Acknowledge(connection.slot, message.SnapshotAck());
         connection.keysHeardAt = game->Now();
         break;
     case kMsgText: Chat(connection, message); break;

@@ -304,6 +304,11 @@ void Game::Hold(int slot, const HeldKeys& keys)
         player->Hold(keys);
 }
 
+void Game::Acknowledge(int slot, std::uint16_t snapshot)
+{
+    reporter.Acknowledge(slot, snapshot);
+}
+
 void Game::Chat(int slot, const char* text)
 {
     const Player* player = Pilot(slot);

@@ -54,6 +54,7 @@ public:
     void KeepNamesOf(NameTaken taken) override { heldElsewhere = std::move(taken); }
     void CountWatchers(int count) override;
     void Hold(int slot, const HeldKeys& keys) override;
+    void Acknowledge(int slot, std::uint16_t snapshot) override;
     void Chat(int slot, const char* text) override;
     void Tell(int slot, const char* text) override;
     // map, next, bots, mode and team (GameCommands.cpp).

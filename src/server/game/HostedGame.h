@@ -102,6 +102,8 @@ public:
     // the count, since the game cannot tell a watcher from a recording.
     virtual void CountWatchers(int count) = 0;
     virtual void Hold(int slot, const HeldKeys& keys) = 0;
+    // The newest snapshot of ship states the slot's player applied.
+    virtual void Acknowledge(int slot, std::uint16_t snapshot) = 0;
     // A player's line of chat, for everyone.
     virtual void Chat(int slot, const char* text) = 0;
     // A line in one player's console, or in everyone's for kNobody.

@@ -24,8 +24,9 @@ constexpr float kShipOffScreen = 0.5f;
 constexpr float kHoming = 3.0f;
 constexpr float kMovingEntity = 1.0f;
 
-// The fewest bytes a packed state takes.
-constexpr double kSmallestStateCost = 14.0;
+// The fewest bytes a packed state takes, and a snapshot's header.
+constexpr double kSmallestStateCost = 3.0;
+constexpr double kSnapshotCost = 7.0;
 
 int ExtraOf(const GameObject& entity)
 {
@@ -70,10 +71,28 @@ void Reporter::ForWatching(Each each)
     }
 }
 
+void Reporter::ForgetSnapshots(int slot)
+{
+    snapshots[static_cast<std::size_t>(slot)].Forget();
+}
+
+void Reporter::Acknowledge(int slot, std::uint16_t snapshot)
+{
+    snapshots[static_cast<std::size_t>(slot)].Acknowledge(snapshot);
+}
+
+double Reporter::CostTo(int slot, const NetMessage& message) const
+{
+    const auto& held = snapshots[static_cast<std::size_t>(slot)];
+    return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message)
+                                                               : PackedBatch::PackedSize(message));
+}
+
 void Reporter::AddShip(int slot, const Ship* ship, bool watching)
 {
     View& view = views[static_cast<std::size_t>(slot)];
     view = View();
+    ForgetSnapshots(slot);
     view.ship = ship;
     view.watching = watching;
     if (std::find(shipSlots.begin(), shipSlots.end(), slot) == shipSlots.end())
@@ -96,6 +115,7 @@ void Reporter::AddWatcher(int slot)
 void Reporter::RemoveShip(int slot)
 {
     views[static_cast<std::size_t>(slot)] = View();
+    ForgetSnapshots(slot);
     std::erase(shipSlots, slot);
     for (View& view : views)
         view.shipPriority[static_cast<std::size_t>(slot)] = 0.0f;
@@ -289,6 +309,7 @@ void Reporter::Tick(int ms)
         view.tokens = std::min(cap, view.tokens + settings.bytesPerSecond * ms / 1000.0);
     });
     sinceReport += ms;
+    clock += static_cast<std::uint32_t>(ms);
     const int period = 1000 / std::max(1, settings.reportRate);
     if (sinceReport < period)
         return;
@@ -382,9 +403,9 @@ void Reporter::Spend(int slot)
     View& watcher = views[at];
     // What this tick already holds is paid first; the rest of the share
     // goes to the strongest claims.
-    double budget = watcher.tokens - kDatagramCost - 2 * kPayloadCost;
+    double budget = watcher.tokens - kDatagramCost - 2 * kPayloadCost - kSnapshotCost;
     for (const NetMessage* queued : watcher.queue)
-        budget -= static_cast<double>(PackedBatch::PackedSize(*queued));
+        budget -= CostTo(slot, *queued);
     auto& claims = candidates[at];
     const std::size_t fits = static_cast<std::size_t>(std::max(0.0, budget / kSmallestStateCost));
     const auto byClaim = [](const Candidate& a, const Candidate& b) { return a.priority > b.priority; };
@@ -395,7 +416,7 @@ void Reporter::Spend(int slot)
     for (auto claim = claims.begin(); claim != end; ++claim) {
         const NetMessage& state =
             claim->ship >= 0 ? ReportedShipState(claim->ship) : ReportedEntityState(*claim->entity);
-        const auto cost = static_cast<double>(PackedBatch::PackedSize(state));
+        const double cost = CostTo(slot, state);
         if (budget < cost)
             break;
         budget -= cost;
@@ -442,7 +463,9 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
         const auto sendPart = [&](auto from, auto to, bool reliable) {
             if (from == to)
                 return;
-            const std::vector<std::uint8_t> payload = PackedBatch::Pack({from, to});
+            const std::vector<std::uint8_t> payload =
+                reliable ? PackedBatch::Pack({from, to})
+                         : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock);
             send(slot, payload, reliable);
             const double cost = WireCost(payload.size());
             view.tokens -= cost;

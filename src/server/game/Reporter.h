@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/NetMessage.h"
+#include "net/Snapshots.h"
 #include "server/game/Player.h"
 #include "world/Vector3.h"
 
@@ -78,6 +79,10 @@ public:
     void ShipsTo(int slot);
     void EntitiesInView(int slot);
 
+    // The newest snapshot of ship states the slot's player applied: its
+    // later states go as deltas from it.
+    void Acknowledge(int slot, std::uint16_t snapshot);
+
     // Bytes the slot's player was sent besides its reports (a pong) or
     // again (reliable payloads ENet resent, that many): its share pays.
     void Charge(int slot, double bytes);
@@ -120,6 +125,11 @@ private:
     // A ship's state for a watcher: a newer one of the same tick takes the
     // older one's place, since only the last can matter.
     static void QueueShipState(View& watcher, int shipSlot, const NetMessage& state);
+    // A new player in the slot, or the same one anew: nothing it
+    // acknowledged stands.
+    void ForgetSnapshots(int slot);
+    // The bytes a queued message takes in the slot's payloads.
+    double CostTo(int slot, const NetMessage& message) const;
     // Fills what is left of a player's share with the strongest claims.
     void Spend(int slot);
     bool InView(const Vector3& eye, const Vector3& at, double margin) const;
@@ -140,6 +150,9 @@ private:
     int sinceReport = 0;
     std::uint64_t tick = 1;
     std::array<View, Player::kMaxSlots> views;
+    // Each slot's snapshots live beyond its view: their numbers go on.
+    std::array<Snapshots, Player::kMaxSlots> snapshots;
+    std::uint32_t clock = 0; // ms
     std::array<const NetMessage*, Player::kMaxSlots> shipStates {};
     std::array<std::uint64_t, Player::kMaxSlots> shipStatesBuiltIn {};
     std::unordered_map<int, EntityView> entities;

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
+#include "net/Snapshots.h"
 #include "server/game/Reporter.h"
 #include "world/Bullet.h"
 #include "world/Ship.h"
@@ -56,13 +58,16 @@ protected:
         return sent;
     }
 
-    // The kinds and ids of the messages of a payload, in order.
+    // The kinds and ids of the messages of a payload, in order, the ship
+    // states' snapshot header aside.
     static std::vector<std::pair<int, int>> Contents(const Payload& payload)
     {
         MessageBatch batch;
         batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
         std::vector<std::pair<int, int>> contents;
         for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            if (message->Kind() == kMsgSnapshot)
+                continue;
             int id = 0;
             message->GetId(id);
             contents.emplace_back(message->Kind(), id);
@@ -117,7 +122,8 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
     float fuel = 0, tank = 0, heading = 0;
     signed char score = 0;
     Vector3 at, moving;
-    batch.Begin()->GetShipState(id, flags, fuel, tank, score, counts, at, moving, heading);
+    EXPECT_EQ(batch.Begin()->Kind(), kMsgSnapshot) << "ship states go as a snapshot";
+    batch.Next()->GetShipState(id, flags, fuel, tank, score, counts, at, moving, heading);
     EXPECT_EQ(score, 3) << "the tick's last";
 }
 
@@ -189,8 +195,7 @@ TEST_F(ReporterTest, AWatcherWithoutAShipIsToldEveryShipAndEntityAllOverTheMap)
             MessageBatch batch;
             batch.ParsePacked(payload.bytes.data(), payload.bytes.size());
             const auto held = Contents(payload);
-            EXPECT_EQ(std::tuple(batch.Parsed(), held.size()), std::tuple(batch.Count(), batch.Count()))
-                << "every message it claims is whole";
+            EXPECT_EQ(batch.Parsed(), batch.Count()) << "every message it claims is whole";
             contents.insert(contents.end(), held.begin(), held.end());
         }
         std::ranges::sort(contents);
@@ -288,6 +293,56 @@ TEST_F(ReporterTest, EachPlayersShareOfBandwidthHoldsWithWhatIsSentBesideTheRepo
     EXPECT_GT(reports, share * 0.8) << "the share is used";
     EXPECT_LT(longestWait, 180) << "no moving thing waits more than about three seconds";
     EXPECT_GT(measure(true, false).first, share * 1.1) << "what the charges are for";
+}
+
+// A player that acknowledges a snapshot is sent its ship states as deltas
+// from it, which it reads back as the ships are; one that does not, or that
+// acknowledges what was never sent, gets whole states.
+TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
+{
+    Ship& own = AddShip(0, 100, 100);
+    AddShip(1, 300, 100);
+    Snapshots held;
+    // The state payload to slot 0 of a report, read as the player reads it.
+    const auto report = [&](bool& deltas) {
+        std::vector<Payload> sent = Tick(50);
+        std::erase_if(sent, [](const Payload& p) { return p.slot != 0 || p.reliable; });
+        EXPECT_EQ(sent.size(), 1u);
+        deltas = std::ranges::count(sent[0].bytes, PackedBatch::kShipDelta) > 0;
+        MessageBatch batch;
+        batch.ParsePacked(sent[0].bytes.data(), sent[0].bytes.size());
+        batch.UseSnapshots(&held);
+        std::pair<double, double> at;
+        for (NetMessage* m = batch.Begin(); m; m = batch.Next()) {
+            int id = 0;
+            std::uint8_t flags = 0;
+            AmmunitionCounts<std::uint8_t> counts {};
+            float fuel = 0, tank = 0, heading = 0;
+            signed char score = 0;
+            Vector3 where, moving;
+            m->GetShipState(id, flags, fuel, tank, score, counts, where, moving, heading);
+            if (m->Kind() == kMsgShipState && id == 100)
+                at = {where.x, where.y};
+        }
+        return at;
+    };
+    bool deltas = true;
+    report(deltas);
+    EXPECT_FALSE(deltas) << "nothing acknowledged";
+    reporter.Acknowledge(0, 999);
+    own.SetPosition(Vector3(140, 120, 0));
+    EXPECT_EQ(report(deltas), std::pair(140.0, 120.0));
+    EXPECT_FALSE(deltas) << "a snapshot never sent is no base";
+    reporter.Acknowledge(0, held.Newest());
+    own.SetPosition(Vector3(150.5, 121.25, 0));
+    EXPECT_EQ(report(deltas), std::pair(150.5, 121.25));
+    EXPECT_TRUE(deltas);
+    // The seat changes hands: the newcomer has acknowledged nothing.
+    reporter.RemoveShip(0);
+    AddShip(0, 900, 900);
+    held = Snapshots();
+    EXPECT_EQ(report(deltas), std::pair(900.0, 900.0));
+    EXPECT_FALSE(deltas);
 }
 
 } // namespace

@@ -1,0 +1,151 @@
+#include "net/ShipDelta.h"
+
+#include <limits>
+
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
+#include "net/Varint.h"
+
+namespace {
+
+// Where the base's velocity carries a coordinate in ms: a velocity step
+// is a quarter of a position step a second.
+std::int64_t MovedOn(std::int32_t at, std::int32_t velocity, std::uint32_t ms)
+{
+    const std::int64_t travelled = static_cast<std::int64_t>(velocity) * ms;
+    const std::int64_t half = travelled < 0 ? -2000 : 2000;
+    return at + (travelled + half) / 4000;
+}
+
+bool Fits32(std::int64_t value)
+{
+    return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
+}
+
+std::uint8_t ShapeOf(const ShipGrid& state)
+{
+    return static_cast<std::uint8_t>((state.largeTank ? ShipDelta::kLargeTank : 0) |
+                                     (state.motion.raised ? ShipDelta::kRaised : 0));
+}
+
+bool WithinWide(std::int64_t value, bool isSigned)
+{
+    const std::int64_t span = std::int64_t{1} << GridMotion::kWideBits;
+    return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
+}
+
+} // namespace
+
+std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid& now, std::uint32_t ms)
+{
+    const GridMotion& was = base.motion;
+    const GridMotion& is = now.motion;
+    const std::int64_t x = is.x - MovedOn(was.x, was.vx, ms);
+    const std::int64_t y = is.y - MovedOn(was.y, was.vy, ms);
+    if (base.id != now.id || !Fits32(x) || !Fits32(y))
+        return std::nullopt;
+    ShipDelta delta;
+    delta.id = now.id;
+    const auto change = [&](bool differs, Field field) { delta.mask |= differs ? field : 0; };
+    change(base.flags != now.flags, kFlags);
+    change(ShapeOf(base) != ShapeOf(now), kShape);
+    change(base.fuel != now.fuel, kFuel);
+    change(base.score != now.score, kScore);
+    change(base.counts != now.counts, kCounts);
+    change(x != 0 || y != 0, kPosition);
+    change(was.vx != is.vx || was.vy != is.vy, kVelocity);
+    change(was.heading != is.heading, kHeading);
+    delta.flags = now.flags;
+    delta.shape = ShapeOf(now);
+    delta.fuel = now.fuel - base.fuel;
+    delta.score = now.score;
+    delta.counts = now.counts;
+    delta.x = static_cast<std::int32_t>(x);
+    delta.y = static_cast<std::int32_t>(y);
+    delta.vx = is.vx - was.vx;
+    delta.vy = is.vy - was.vy;
+    delta.heading = static_cast<std::int16_t>(static_cast<std::uint16_t>(is.heading - was.heading));
+    return delta;
+}
+
+std::optional<ShipGrid> ShipDelta::Applied(const ShipGrid& base, std::uint32_t ms) const
+{
+    ShipGrid now = base;
+    GridMotion& motion = now.motion;
+    const std::int64_t x = MovedOn(base.motion.x, base.motion.vx, ms) + (mask & kPosition ? this->x : 0);
+    const std::int64_t y = MovedOn(base.motion.y, base.motion.vy, ms) + (mask & kPosition ? this->y : 0);
+    const std::int64_t vx = static_cast<std::int64_t>(motion.vx) + (mask & kVelocity ? this->vx : 0);
+    const std::int64_t vy = static_cast<std::int64_t>(motion.vy) + (mask & kVelocity ? this->vy : 0);
+    const std::int64_t tank = static_cast<std::int64_t>(now.fuel) + (mask & kFuel ? fuel : 0);
+    if (id != base.id || !WithinWide(x, false) || !WithinWide(y, false) || !WithinWide(vx, true) ||
+        !WithinWide(vy, true) || tank < 0 || tank > 0xFFFF)
+        return std::nullopt;
+    motion.x = static_cast<std::int32_t>(x);
+    motion.y = static_cast<std::int32_t>(y);
+    motion.vx = static_cast<std::int32_t>(vx);
+    motion.vy = static_cast<std::int32_t>(vy);
+    now.fuel = static_cast<std::uint16_t>(tank);
+    if (mask & kHeading)
+        motion.heading = static_cast<std::uint16_t>(motion.heading + heading);
+    if (mask & kFlags)
+        now.flags = flags;
+    if (mask & kShape) {
+        now.largeTank = shape & kLargeTank;
+        motion.raised = shape & kRaised;
+    }
+    if (mask & kScore)
+        now.score = score;
+    if (mask & kCounts)
+        now.counts = counts;
+    return now;
+}
+
+void ShipDelta::Write(ByteWriter& out) const
+{
+    Varint::Write(out, static_cast<std::uint32_t>(id));
+    out.U8(mask);
+    if (mask & kFlags)
+        out.U8(flags);
+    if (mask & kShape)
+        out.U8(shape);
+    if (mask & kFuel)
+        Varint::WriteSigned(out, fuel);
+    if (mask & kScore)
+        out.U8(score);
+    if (mask & kCounts) {
+        for (const std::uint8_t count : counts)
+            out.U8(count);
+    }
+    if (mask & kPosition) {
+        Varint::WriteSigned(out, x);
+        Varint::WriteSigned(out, y);
+    }
+    if (mask & kVelocity) {
+        Varint::WriteSigned(out, vx);
+        Varint::WriteSigned(out, vy);
+    }
+    if (mask & kHeading)
+        Varint::WriteSigned(out, heading);
+}
+
+std::optional<ShipDelta> ShipDelta::Read(ByteReader& in)
+{
+    ShipDelta delta;
+    std::uint32_t id = 0;
+    std::int32_t turn = 0;
+    if (!Varint::Read(in, id) || id > INT32_MAX || !in.U8(delta.mask))
+        return std::nullopt;
+    delta.id = static_cast<std::int32_t>(id);
+    const std::uint8_t mask = delta.mask;
+    bool ok = (!(mask & kFlags) || in.U8(delta.flags)) && (!(mask & kShape) || in.U8(delta.shape)) &&
+              (!(mask & kFuel) || Varint::ReadSigned(in, delta.fuel)) && (!(mask & kScore) || in.U8(delta.score));
+    for (std::size_t i = 0; ok && mask & kCounts && i < kAmmunitionKinds; ++i)
+        ok = in.U8(delta.counts[i]);
+    ok = ok && (!(mask & kPosition) || (Varint::ReadSigned(in, delta.x) && Varint::ReadSigned(in, delta.y))) &&
+         (!(mask & kVelocity) || (Varint::ReadSigned(in, delta.vx) && Varint::ReadSigned(in, delta.vy))) &&
+         (!(mask & kHeading) || Varint::ReadSigned(in, turn));
+    if (!ok || turn < INT16_MIN || turn > INT16_MAX)
+        return std::nullopt;
+    delta.heading = static_cast<std::int16_t>(turn);
+    return delta;
+}

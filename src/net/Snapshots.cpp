@@ -1,0 +1,148 @@
+#include "net/Snapshots.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "net/NetMessage.h"
+#include "net/PackedBatch.h"
+#include "net/ShipDelta.h"
+
+namespace {
+
+bool Newer(std::uint16_t a, std::uint16_t b)
+{
+    return static_cast<std::uint16_t>(a - b) - 1u < 0x7FFFu;
+}
+
+} // namespace
+
+const Snapshots::Snapshot* Snapshots::Find(std::uint16_t number) const
+{
+    const Snapshot& kept = ring[number % kKept];
+    return number && kept.number == number ? &kept : nullptr;
+}
+
+const Snapshots::Held* Snapshots::Holding(int id) const
+{
+    const auto at = std::lower_bound(current.ships.begin(), current.ships.end(), id,
+                                     [](const Held& held, int wanted) { return held.state.id < wanted; });
+    return at != current.ships.end() && at->state.id == id ? &*at : nullptr;
+}
+
+void Snapshots::Hold(const ShipGrid& state)
+{
+    auto& ships = current.ships;
+    const auto at = std::lower_bound(ships.begin(), ships.end(), state.id,
+                                     [](const Held& held, int wanted) { return held.state.id < wanted; });
+    if (at != ships.end() && at->state.id == state.id)
+        *at = {state, current.ms};
+    else if (ships.size() < kMostShips)
+        ships.insert(at, {state, current.ms});
+}
+
+void Snapshots::Forget(int id)
+{
+    std::erase_if(current.ships, [id](const Held& held) { return held.state.id == id; });
+}
+
+void Snapshots::Open(std::uint16_t number, std::uint8_t back, std::uint16_t ms)
+{
+    const Snapshot* base = back ? Find(static_cast<std::uint16_t>(number - back)) : nullptr;
+    open = number != 0;
+    based = !back || base;
+    current.number = number;
+    current.ms = ms;
+    current.ships.clear();
+    if (base)
+        current.ships = base->ships;
+}
+
+void Snapshots::Heard(const NetMessage& state, bool compact)
+{
+    if (!open)
+        return;
+    int id = 0;
+    state.GetId(id);
+    const auto grid = compact ? ShipGrid::Of(state) : std::nullopt;
+    if (grid)
+        Hold(*grid);
+    else
+        Forget(id);
+}
+
+bool Snapshots::Apply(const ShipDelta& delta, NetMessage& state)
+{
+    const Held* held = open && based ? Holding(delta.id) : nullptr;
+    const auto made = held ? delta.Applied(held->state, static_cast<std::uint16_t>(current.ms - held->ms))
+                           : std::nullopt;
+    if (!made)
+        return false;
+    state.Clear();
+    made->Into(state);
+    Hold(*made);
+    return true;
+}
+
+void Snapshots::Close()
+{
+    if (!open || !based)
+        return;
+    open = false;
+    newest = current.number;
+    std::swap(ring[current.number % kKept], current);
+}
+
+void Snapshots::Forget()
+{
+    const std::uint16_t last = next;
+    *this = Snapshots();
+    next = last;
+}
+
+void Snapshots::Acknowledge(std::uint16_t number)
+{
+    if (Find(number) && (!acked || Newer(number, acked)))
+        acked = number;
+}
+
+std::size_t Snapshots::Cost(const NetMessage& state) const
+{
+    const Snapshot* base = Find(acked);
+    const auto grid = base ? ShipGrid::Of(state) : std::nullopt;
+    if (!grid)
+        return PackedBatch::PackedSize(state);
+    const auto at = std::find_if(base->ships.begin(), base->ships.end(),
+                                 [&](const Held& held) { return held.state.id == grid->id; });
+    const auto delta = at != base->ships.end() ? ShipDelta::Between(at->state, *grid, 0) : std::nullopt;
+    return delta ? std::min(PackedBatch::PackedSize(*delta), PackedBatch::PackedSize(state))
+                 : PackedBatch::PackedSize(state);
+}
+
+std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms)
+{
+    // Numbers wrap, skipping 0, which acknowledges nothing.
+    next = static_cast<std::uint16_t>(next + 1);
+    next += next == 0;
+    const Snapshot* base = Find(acked);
+    const auto back = base ? static_cast<std::uint8_t>(next - acked) : std::uint8_t{0};
+    NetMessage header;
+    header.SetSnapshot(next, back, static_cast<std::uint16_t>(ms));
+    std::vector<std::uint8_t> payload;
+    PackedBatch::Append(header, payload);
+    Open(next, back, static_cast<std::uint16_t>(ms));
+    for (const NetMessage* state : states) {
+        const auto grid = ShipGrid::Of(*state);
+        const Held* held = grid ? Holding(grid->id) : nullptr;
+        const auto apart = static_cast<std::uint16_t>(current.ms - (held ? held->ms : 0));
+        const auto delta = held ? ShipDelta::Between(held->state, *grid, apart) : std::nullopt;
+        if (delta && PackedBatch::PackedSize(*delta) < PackedBatch::PackedSize(*state)) {
+            PackedBatch::Append(*delta, payload);
+            Hold(*grid);
+            continue;
+        }
+        PackedBatch::Append(*state, payload);
+        Heard(*state, grid.has_value());
+    }
+    Close();
+    return payload;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "net/ShipGrid.h"
+
+class NetMessage;
+struct ShipDelta;
+
+// The ship states one player holds as of each of its last few snapshots,
+// kept alike on both ends: the server packs a payload's ship states as a
+// snapshot, each as a delta from the base snapshot the player last
+// acknowledged where that is cheaper, and the player's program reads them
+// back. A snapshot holds its base's states with its own laid over them, so
+// a ship it does not mention keeps the state of its base.
+class Snapshots {
+public:
+    static constexpr std::size_t kKept = 32; // a second of reports, a round trip and more
+    static constexpr std::size_t kMostShips = 256;
+
+    // The server's side: the payload of states as the next snapshot, made
+    // at ms on the server's clock, from the newest snapshot acknowledged.
+    std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms);
+    // The bytes the state would take in the next snapshot, about.
+    std::size_t Cost(const NetMessage& state) const;
+    // The player applied a snapshot. One never sent, or older than the
+    // newest acknowledged, or no longer kept, changes nothing.
+    void Acknowledge(std::uint16_t number);
+    // A new player, or the same one anew: nothing it acknowledged stands.
+    // The numbers go on, so that an acknowledgement on its way names none
+    // of those to come.
+    void Forget();
+
+    // The player's side, record by record as a payload is read: Open at its
+    // header, then each state; a payload read whole is kept by Close.
+    void Open(std::uint16_t number, std::uint8_t back, std::uint16_t ms);
+    // A whole state read; compact: it came on the grid.
+    void Heard(const NetMessage& state, bool compact);
+    // The state a delta makes of the open snapshot's; false without one.
+    bool Apply(const ShipDelta& delta, NetMessage& state);
+    void Close();
+    void Abandon() { open = false; }
+    // The newest snapshot kept, for the acknowledgement; 0 for none.
+    std::uint16_t Newest() const { return newest; }
+
+private:
+    struct Held {
+        ShipGrid state;
+        std::uint16_t ms = 0; // the clock of the snapshot that told it
+    };
+    struct Snapshot {
+        std::uint16_t number = 0; // 0: none
+        std::uint16_t ms = 0;
+        std::vector<Held> ships;  // by id
+    };
+
+    const Snapshot* Find(std::uint16_t number) const;
+    const Held* Holding(int id) const;
+    // Lays a state over the open snapshot's.
+    void Hold(const ShipGrid& state);
+    void Forget(int id);
+
+    std::array<Snapshot, kKept> ring;
+    Snapshot current;
+    bool open = false;
+    bool based = false; // the open snapshot's base was found, or it has none
+    std::uint16_t newest = 0;
+    std::uint16_t next = 0;  // the server's last number
+    std::uint16_t acked = 0; // the newest the player acknowledged
+};

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+#include "net/MessageBatch.h"
+#include "net/PackedBatch.h"
+#include "net/Snapshots.h"
+#include "support/WireBytes.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct State {
+    int id;
+    std::uint8_t flags;
+    float fuel, tank;
+    signed char score;
+    AmmunitionCounts<std::uint8_t> counts;
+    Vector3 at, moving;
+    float heading;
+
+    void Into(NetMessage& m) const { m.SetShipState(id, flags, fuel, tank, score, counts, at, moving, heading); }
+};
+
+const State kBase {7, 0x11, 37.5f, 100.0f, -3, {0, 2, 0, 9}, Vector3(517.3, 211.06, 0), Vector3(-97.013, 305.5, 0),
+                   90.0f};
+
+// A player's program: reads each payload it is given with its snapshots
+// and keeps the wire form of every ship state it read.
+struct Player {
+    std::vector<Bytes> Read(const Bytes& payload)
+    {
+        MessageBatch batch;
+        batch.ParsePacked(payload.data(), payload.size());
+        batch.UseSnapshots(&held);
+        std::vector<Bytes> states;
+        for (const NetMessage* m = batch.Begin(); m; m = batch.Next()) {
+            if (m->Kind() == kMsgShipState)
+                states.push_back(WireOf(*m));
+        }
+        return states;
+    }
+    Snapshots held;
+};
+
+// What a payload of whole compact states reads as, without snapshots.
+Bytes Whole(const State& state)
+{
+    NetMessage m;
+    state.Into(m);
+    const Bytes packed = PackedBatch::Pack({&m});
+    MessageBatch batch;
+    batch.ParsePacked(packed.data(), packed.size());
+    return WireOf(*batch.Begin());
+}
+
+Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms)
+{
+    std::deque<NetMessage> held;
+    std::vector<const NetMessage*> batch;
+    for (const State& state : states) {
+        state.Into(held.emplace_back());
+        batch.push_back(&held.back());
+    }
+    return server.Pack(batch, ms);
+}
+
+bool HasDelta(const Bytes& payload)
+{
+    MessageBatch batch;
+    batch.ParsePacked(payload.data(), payload.size());
+    std::size_t at = 0;
+    NetMessage m;
+    while (at < payload.size()) {
+        if (payload[at] == PackedBatch::kShipDelta)
+            return true;
+        const std::size_t taken = PackedBatch::Read(payload.data() + at, payload.size() - at, m);
+        if (!taken)
+            return false;
+        at += taken;
+    }
+    return false;
+}
+
+TEST(Snapshots, ADeltaReadsAsExactlyTheStateItsWholeRecordWouldHaveGiven)
+{
+    // Each change from the base, applied a report later.
+    const auto change = [](auto edit) {
+        State s = kBase;
+        edit(s);
+        return s;
+    };
+    const std::vector<State> cases = {
+        kBase,
+        change([](State& s) { s.at = kBase.at + kBase.moving * 0.033; }), // coasting
+        change([](State& s) { s.at = Vector3(4095.9, 0.2, 0); }),         // across the seam
+        change([](State& s) { s.at = Vector3(70000.0, 3.0, 1); }),        // wide, raised
+        change([](State& s) { s.moving = Vector3(700.25, -768.0, 0); }),
+        change([](State& s) { s.heading = 359.99f; }),
+        change([](State& s) { s.heading = -0.002f; }),
+        change([](State& s) { s.fuel = 0.0f; s.tank = 200.0f; }),
+        change([](State& s) { s.flags = 0x20; s.score = 127; }),
+        change([](State& s) { s.counts = {255, 0, 1, 0}; }),
+        change([](State& s) { s.moving = Vector3(-200000.0, 200000.0, 0); s.at = Vector3(0, 500000.0, 0); }),
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        Snapshots server;
+        Player player;
+        player.Read(Pack(server, {kBase}, 1000));
+        server.Acknowledge(player.held.Newest());
+        const Bytes payload = Pack(server, {cases[i]}, 1033);
+        EXPECT_TRUE(HasDelta(payload)) << "case " << i;
+        EXPECT_EQ(player.Read(payload), std::vector<Bytes> {Whole(cases[i])}) << "case " << i;
+    }
+}
+
+TEST(Snapshots, APlayerThatNeverAcknowledgesGetsWholeStates)
+{
+    Snapshots server;
+    Player player;
+    for (std::uint32_t ms = 0; ms < 500; ms += 33) {
+        const Bytes payload = Pack(server, {kBase}, ms);
+        EXPECT_FALSE(HasDelta(payload));
+        EXPECT_EQ(player.Read(payload), std::vector<Bytes> {Whole(kBase)});
+    }
+}
+
+TEST(Snapshots, AfterLossTheDeltasComeFromTheBaseThePlayerHolds)
+{
+    Snapshots server;
+    Player player;
+    State state = kBase;
+    player.Read(Pack(server, {state}, 0));
+    server.Acknowledge(player.held.Newest());
+    // Payloads lost on the way: their states were never heard.
+    for (std::uint32_t ms = 33; ms < 200; ms += 33) {
+        state.at = state.at + Vector3(3, 1, 0);
+        state.heading += 7.0f;
+        Pack(server, {state}, ms);
+    }
+    state.fuel = 12.0f;
+    const Bytes payload = Pack(server, {state, State {9, 0, 50, 100, 0, {}, Vector3(9, 9, 0), Vector3(), 0}}, 231);
+    EXPECT_TRUE(HasDelta(payload));
+    EXPECT_EQ(player.Read(payload)[0], Whole(state));
+    EXPECT_EQ(player.held.Newest(), 8);
+}
+
+TEST(Snapshots, AcknowledgementsOfSnapshotsNeverSentOrOlderOrTooOldAreIgnored)
+{
+    Snapshots server;
+    Player player;
+    for (int i = 0; i < 3; ++i)
+        player.Read(Pack(server, {kBase}, 33u * i));
+    server.Acknowledge(3);
+    // Never sent, none, and older than the newest acknowledged: the base stays 3.
+    for (const std::uint16_t bogus : {99, 0, 2, 65535})
+        server.Acknowledge(bogus);
+    NetMessage header;
+    Bytes payload = Pack(server, {kBase}, 99);
+    ASSERT_TRUE(PackedBatch::Read(payload.data(), payload.size(), header));
+    std::uint16_t number = 0, ms = 0;
+    std::uint8_t back = 0;
+    header.GetSnapshot(number, back, ms);
+    EXPECT_EQ(number, 4);
+    EXPECT_EQ(back, 1);
+    // A flood of snapshots nobody acknowledges pushes the base out of those
+    // kept: whole states again, and the player reads them.
+    for (std::size_t i = 0; i < Snapshots::kKept; ++i)
+        Pack(server, {kBase}, 132);
+    server.Acknowledge(3);
+    payload = Pack(server, {kBase}, 165);
+    EXPECT_FALSE(HasDelta(payload));
+    EXPECT_EQ(player.Read(payload), std::vector<Bytes> {Whole(kBase)});
+}
+
+TEST(Snapshots, ADeltaWithoutItsBaseEndsThePayloadAndIsNotAcknowledged)
+{
+    Snapshots server;
+    Player player, stranger;
+    player.Read(Pack(server, {kBase}, 0));
+    server.Acknowledge(1);
+    State moved = kBase;
+    moved.at = Vector3(600, 300, 0);
+    const Bytes payload = Pack(server, {moved}, 33);
+    ASSERT_TRUE(HasDelta(payload));
+    EXPECT_TRUE(stranger.Read(payload).empty());
+    EXPECT_EQ(stranger.held.Newest(), 0);
+    // Forgotten: a new player in the slot gets whole states, numbered on.
+    server.Forget();
+    server.Acknowledge(2);
+    const Bytes again = Pack(server, {moved}, 66);
+    EXPECT_FALSE(HasDelta(again));
+    EXPECT_EQ(stranger.Read(again), std::vector<Bytes> {Whole(moved)});
+    EXPECT_EQ(stranger.held.Newest(), 3);
+}
+
+} // namespace
