@@ -18,6 +18,8 @@
 #include "net/MessageBatch.h"
 #include "net/NetClient.h"
 #include "net/NetMessage.h"
+#include "net/PackedBatch.h"
+#include "net/ShipDelta.h"
 #include "net/Snapshots.h"
 #include "platform/Clock.h"
 #include "world/GameKey.h"
@@ -42,6 +44,28 @@ constexpr const char* kUsage =
 constexpr double kHalfWidth = 1100.0;
 constexpr double kHalfHeight = 760.0;
 
+// Payloads of ship states, and those read whole with every delta's base.
+struct SnapshotsRead {
+    int heard = 0;
+    int read = 0;
+};
+
+// The payloads' bytes by record tag: where they go.
+void CountRecords(const std::uint8_t* data, std::size_t size, std::map<int, double>& bytesByTag)
+{
+    NetMessage record;
+    ShipDelta delta;
+    for (std::size_t at = 0; at < size;) {
+        const std::size_t taken = data[at] == PackedBatch::kShipDelta
+                                      ? PackedBatch::ReadDelta(data + at, size - at, delta)
+                                      : PackedBatch::Read(data + at, size - at, record);
+        if (!taken)
+            return;
+        bytesByTag[data[at]] += static_cast<double>(taken);
+        at += taken;
+    }
+}
+
 struct Heard {
     double msInView = 0.0;
     int statesInView = 0;
@@ -57,8 +81,14 @@ bool OnScreen(World& world, const Ship& own, const Ship& other)
            std::fabs(FoldDifference(d.y, map->WorldHeight())) <= kHalfHeight;
 }
 
-void Print(const std::map<int, Heard>& heard, double payloadBytes, double seconds)
+void Print(const std::map<int, Heard>& heard, const SnapshotsRead& snapshots,
+           const std::map<int, double>& bytesByTag, double payloadBytes, double seconds)
 {
+    std::printf("snapshots read whole: %d of %d\n", snapshots.read, snapshots.heard);
+    std::printf("payload bytes a second by record tag:");
+    for (const auto& [tag, bytes] : bytesByTag)
+        std::printf(" 0x%02X %.0f", tag, bytes / seconds);
+    std::printf("\n");
     std::vector<double> rates;
     for (const auto& [id, ship] : heard) {
         if (ship.msInView >= 2000.0)
@@ -110,6 +140,8 @@ int main(int argc, char** argv)
     }
     std::map<int, Heard> heard;
     double payloadBytes = 0.0;
+    SnapshotsRead snapshots;
+    std::map<int, double> bytesByTag;
     bool counting = false;
     // Its own copy of the snapshots, read from the same payloads in the
     // same order, reads the deltas as the client does.
@@ -118,14 +150,23 @@ int main(int argc, char** argv)
         MessageBatch batch;
         batch.ParsePacked(data, size);
         batch.UseSnapshots(&heardStates);
-        if (counting)
+        if (counting) {
             payloadBytes += static_cast<double>(size);
+            CountRecords(data, size, bytesByTag);
+        }
+        std::uint16_t snapshot = 0;
         for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
             int id = 0;
             message->GetId(id);
+            if (message->Kind() == kMsgSnapshot)
+                snapshot = static_cast<std::uint16_t>(id);
             const Ship* ship = message->Kind() == kMsgShipState ? world->FindShip(id) : nullptr;
             if (counting && ship && ship != local && ship->IsAlive() && local->IsAlive() && OnScreen(*world, *local, *ship))
                 ++heard[id].statesInView;
+        }
+        if (counting && snapshot) {
+            ++snapshots.heard;
+            snapshots.read += heardStates.Newest() == snapshot;
         }
     });
 
@@ -161,7 +202,7 @@ int main(int argc, char** argv)
         last = now;
         std::this_thread::sleep_for(std::chrono::milliseconds(8));
     }
-    Print(heard, payloadBytes, countFrom ? (platform::TickCount() - countFrom) / 1000.0 : 1.0);
+    Print(heard, snapshots, bytesByTag, payloadBytes, countFrom ? (platform::TickCount() - countFrom) / 1000.0 : 1.0);
     client->SetWorld(nullptr);
     Singletons::ShutdownAll();
     return 0;
