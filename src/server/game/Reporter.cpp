@@ -18,11 +18,17 @@ bool IsReply(int kind)
     return kind == kMsgJoin || kind == kMsgWatching;
 }
 
-// How fast a thing's claim to a report grows while it is not reported.
-constexpr float kShipOnScreen = 4.0f;
-constexpr float kShipOffScreen = 0.5f;
-constexpr float kHoming = 3.0f;
-constexpr float kMovingEntity = 1.0f;
+// How fast a thing's claim to a report grows while it is not reported; a
+// claim of kDue or more is reported as the share allows, the strongest
+// first. Ships on the screen are due at every report and come first, but
+// a thing overdue for a second outranks them, so none waits for long:
+// far ships are due about once a second, missiles about eight times a
+// second, other moving things twice.
+constexpr float kDue = 1.0f;
+constexpr float kShipOnScreen = 2.0f;
+constexpr float kShipOffScreen = 0.03f;
+constexpr float kHoming = 0.25f;
+constexpr float kMovingEntity = 0.07f;
 
 // The fewest bytes a packed state takes, and a snapshot's header.
 constexpr double kSmallestStateCost = 3.0;
@@ -365,7 +371,8 @@ void Reporter::Report()
             for (std::uint64_t stays = known & kept; stays; stays &= stays - 1) {
                 const auto at = static_cast<std::size_t>(std::countr_zero(stays));
                 view.priority[at] += weight;
-                candidates[at].push_back({view.priority[at], -1, &view});
+                if (view.priority[at] >= kDue)
+                    candidates[at].push_back({view.priority[at], -1, &view});
             }
         }
         for (std::uint64_t comes = sight & ~known; comes; comes &= comes - 1) {
@@ -391,7 +398,8 @@ void Reporter::Report()
                 continue;
             }
             priority += Sees(watcher, ship->Position()) ? kShipOnScreen : kShipOffScreen;
-            candidates[eye.slot].push_back({priority, other, nullptr});
+            if (priority >= kDue)
+                candidates[eye.slot].push_back({priority, other, nullptr});
         }
         Spend(slot);
     }

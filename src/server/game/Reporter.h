@@ -20,9 +20,10 @@ class Ship;
 // What each watching player is sent, at most two payloads a tick. Events go out in
 // the tick they happen. At the report rate come the states that the
 // player's program needs to keep things moving between events: its own
-// ship every time, then the other ships and the moving entities it can
-// see, the longest unreported first, as far as its share of bandwidth
-// allows. Entities are told to a player only while they are near enough
+// ship every time, then the ships on its screen, then far ships and the
+// moving entities it can see when they are due, as far as its share of
+// bandwidth allows; the share is a ceiling, not a target. Ship states go
+// as deltas from the snapshot the player last acknowledged. Entities are told to a player only while they are near enough
 // to be on its screen: they appear as they come near and are taken away
 // as they go far. A watcher without a ship (a recorder, a spectator) sees
 // the whole map: it is told every ship and entity wherever it is, within
@@ -49,8 +50,8 @@ public:
     static double WireCost(std::size_t payloadBytes);
 
     struct Settings {
-        int reportRate = 20;
-        int bytesPerSecond = 7424; // on the wire, headers and all
+        int reportRate = 30;
+        int bytesPerSecond = 6000; // on the wire, headers and all
     };
 
     explicit Reporter(const Settings& settings);

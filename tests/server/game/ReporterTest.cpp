@@ -106,11 +106,11 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
     EXPECT_TRUE(Holds(report[0], kMsgShipState, 102)) << "every ship is reported";
     EXPECT_FALSE(report[0].reliable) << "states alone may be lost";
 
-    EXPECT_TRUE(Tick(10).empty()) << "nothing between reports";
+    EXPECT_TRUE(Tick(5).empty()) << "nothing between reports";
     reporter.ShipNow(1);
     ships[1]->SetScore(3);
     reporter.ShipNow(1);
-    const auto now = Tick(10);
+    const auto now = Tick(5);
     ASSERT_EQ(now.size(), 2u);
     ASSERT_EQ(Contents(now[0]), (std::vector<std::pair<int, int>>{{kMsgShipState, 101}}))
         << "an event's ship state goes at once, the tick's last alone";
@@ -221,11 +221,12 @@ TEST_F(ReporterTest, AWatcherWithoutAShipIsToldEveryShipAndEntityAllOverTheMap)
     for (int tick = 0; tick < 40; ++tick) {
         roaming.SetPosition(roaming.Position() + Vector3(97, 61, 0));
         roaming.Wrap(4096, 4096);
-        heard = toWatcher(Tick(50));
+        heard = toWatcher(Tick(33));
         EXPECT_EQ(std::ranges::count(heard, std::make_pair(int(kMsgEntityKilled), 2)), 0) << "never out of its sight";
         roamingStates += static_cast<int>(std::ranges::count(heard, std::make_pair(int(kMsgEntityState), 2)));
     }
-    EXPECT_GE(roamingStates, 30) << "what moves is reported as it goes round the map";
+    // Far from every ship it is due about every 0.7 s: one report in 15.
+    EXPECT_GE(roamingStates, 2) << "what moves is reported as it goes round the map";
 
     reporter.EntityKilled(far);
     EXPECT_EQ(toWatcher(Tick(10)), (std::vector<std::pair<int, int>>{{kMsgEntityKilled, 3}}));
