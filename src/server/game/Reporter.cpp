@@ -29,6 +29,7 @@ constexpr float kShipOnScreen = 2.0f;
 constexpr float kShipOffScreen = 0.03f;
 constexpr float kHoming = 0.25f;
 constexpr float kMovingEntity = 0.07f;
+constexpr float kShipChanged = 1000.0f;
 
 // The fewest bytes a packed state takes, and a snapshot's header.
 constexpr double kSmallestStateCost = 3.0;
@@ -204,10 +205,18 @@ void Reporter::ShipNow(int slot)
 {
     if (!views[static_cast<std::size_t>(slot)].ship)
         return;
-    const NetMessage& state = FreshShipState(slot);
-    ForWatching([&](int, View& view) {
-        QueueShipState(view, slot, state);
-        view.shipPriority[static_cast<std::size_t>(slot)] = 0.0f;
+    const NetMessage* state = nullptr;
+    ForWatching([&](int watcher, View& view) {
+        float& claim = view.shipPriority[static_cast<std::size_t>(slot)];
+        // Its pilot feels it at once; the others see it at the next report,
+        // before anything else, rather than in a datagram of its own.
+        if (watcher != slot) {
+            claim = std::max(claim, kShipChanged);
+            return;
+        }
+        state = state ? state : &FreshShipState(slot);
+        QueueShipState(view, slot, *state);
+        claim = 0.0f;
     });
 }
 

@@ -71,6 +71,8 @@ public:
     // caller; it lives until Flush.
     NetMessage& To(int slot);
     NetMessage& ToAll();
+    // A ship changed at once: its pilot is told in this tick, the others
+    // at the next report, first.
     void ShipNow(int slot);
     // The pilot of the ship that fired it (0: none) is told it is its shot.
     void EntityAppeared(const GameObject& entity, int firedBy);

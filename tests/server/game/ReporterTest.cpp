@@ -111,9 +111,10 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
     ships[1]->SetScore(3);
     reporter.ShipNow(1);
     const auto now = Tick(5);
-    ASSERT_EQ(now.size(), 2u);
+    ASSERT_EQ(now.size(), 1u) << "the others hear of it at the next report";
+    EXPECT_EQ(now[0].slot, 1);
     ASSERT_EQ(Contents(now[0]), (std::vector<std::pair<int, int>>{{kMsgShipState, 101}}))
-        << "an event's ship state goes at once, the tick's last alone";
+        << "an event's ship state goes to its pilot at once, the tick's last alone";
     MessageBatch batch;
     batch.ParsePacked(now[0].bytes.data(), now[0].bytes.size());
     int id = 0;
@@ -125,6 +126,9 @@ TEST_F(ReporterTest, EventsGoOutInTheirTickAndStatesAtTheReportRateInOnePayloadA
     EXPECT_EQ(batch.Begin()->Kind(), kMsgSnapshot) << "ship states go as a snapshot";
     batch.Next()->GetShipState(id, flags, fuel, tank, score, counts, at, moving, heading);
     EXPECT_EQ(score, 3) << "the tick's last";
+    const auto next = Tick(40);
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_EQ(Contents(next[0])[1], std::make_pair(int(kMsgShipState), 101)) << "first after the own ship";
 }
 
 TEST_F(ReporterTest, EntitiesAreToldWhileInSightAndTakenAwayWhenFar)
