@@ -268,10 +268,12 @@ void Attacker::Truncated(RawLink& link)
         ExpectDrop(link);
         return;
     }
+    // Two bytes more on a control are its snapshot field, no garbage.
+    const auto extra = static_cast<std::size_t>(1 + Pick(16));
     if (Pick(2))
         bytes.resize(static_cast<std::size_t>(Pick(static_cast<int>(bytes.size()))));
     else
-        bytes.resize(bytes.size() + 1 + static_cast<std::size_t>(Pick(16)), 0x41);
+        bytes.resize(bytes.size() + (extra == 2 && bytes[0] == kMsgControl ? 3 : extra), 0x41);
     Send(link, bytes, Pick(2) == 0);
     ExpectDrop(link);
 }
@@ -279,13 +281,17 @@ void Attacker::Truncated(RawLink& link)
 void Attacker::Counts(RawLink& link)
 {
     Join(link, "Counter");
-    // As many codes as fit the largest message, most of them meaningless:
-    // taken, and the meaningless ones ignored.
+    // As many codes as fit the largest message, most of them meaningless,
+    // acknowledging snapshots never sent: taken, and the rest ignored.
     for (int burst = 0; burst < 10; ++burst) {
         std::vector<std::int32_t> codes(509);
         for (std::int32_t& code : codes)
             code = Pick(2) ? Pick(40) - 20 : std::numeric_limits<std::int32_t>::min() + Pick(1000);
-        Send(link, ControlBytes(0, codes), false);
+        std::vector<std::uint8_t> control = ControlBytes(0, codes);
+        const int snapshot = 1 + Pick(65535);
+        control.push_back(static_cast<std::uint8_t>(snapshot));
+        control.push_back(static_cast<std::uint8_t>(snapshot >> 8));
+        Send(link, control, false);
     }
     link.Pump(5);
     constexpr std::int32_t kLies[] = {-1, std::numeric_limits<std::int32_t>::min(),
