@@ -30,6 +30,7 @@ constexpr float kShipOffScreen = 0.03f;
 constexpr float kHoming = 0.25f;
 constexpr float kMovingEntity = 0.07f;
 constexpr float kShipChanged = 1000.0f;
+constexpr float kFarShipClaim = kShipOnScreen * 0.95f; // the most
 
 // The fewest bytes a packed state takes, and a snapshot's header.
 constexpr double kSmallestStateCost = 3.0;
@@ -406,7 +407,10 @@ void Reporter::Report()
                 priority = 0.0f; // an event of this tick told it already
                 continue;
             }
-            priority += Sees(watcher, ship->Position()) ? kShipOnScreen : kShipOffScreen;
+            // A far ship never outranks one on the screen: in a crowd the
+            // far ones share what the near ones leave.
+            priority = Sees(watcher, ship->Position()) ? priority + kShipOnScreen
+                                                       : std::min(priority + kShipOffScreen, kFarShipClaim);
             if (priority >= kDue)
                 candidates[eye.slot].push_back({priority, other, nullptr});
         }
