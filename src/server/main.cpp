@@ -23,7 +23,7 @@ void RequestStop(int signal)
 }
 
 // The trial's table; in a team game, each robot's team and each team's
-// score (in capture the flag, its captures) besides.
+// score (in a round with flags, its captures) besides.
 void PrintFigures(const RobotTrial& trial)
 {
     const bool teams = trial.Mode().HasTeams();
@@ -33,7 +33,7 @@ void PrintFigures(const RobotTrial& trial)
                     teams ? "  " : "", TeamName(f.team));
     }
     if (teams) {
-        std::printf("  %s: Red %d, Blue %d\n", trial.Mode().HasFlags() ? "captures" : "team scores",
+        std::printf("  %s: Red %d, Blue %d\n", trial.Mode().Flags().empty() ? "team scores" : "captures",
                     trial.Mode().TeamScore(Team::Red), trial.Mode().TeamScore(Team::Blue));
     }
 }

@@ -104,6 +104,7 @@ void Announcer::Tell(FlagEvent event, Team team, bool byPilot)
 
 void Announcer::OnNoRoomForFlags()
 {
+    reporter.ToAll().SetText("No room for flags on this map: this round is team deathmatch");
     log.Line("no room for flags on this map (no bases, and no two open places far apart): "
              "the round plays as team deathmatch, a kill scoring for the killer's side");
 }

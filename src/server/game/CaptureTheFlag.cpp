@@ -12,11 +12,9 @@ void CaptureTheFlag::RoundStarted()
     returnLeft = {};
 }
 
-void CaptureTheFlag::Placed(const Field& field)
+void CaptureTheFlag::Plan(const Field& field)
 {
     const std::vector<Vector3> bases = FlagBases::Find(field.map, field.shape, field.random);
-    if (bases.empty())
-        field.listener.OnNoRoomForFlags();
     for (std::size_t i = 0; i < bases.size(); ++i) {
         Flag flag;
         flag.team = i == 0 ? Team::Red : Team::Blue;
@@ -24,6 +22,12 @@ void CaptureTheFlag::Placed(const Field& field)
         flag.at = bases[i];
         flags.push_back(flag);
     }
+}
+
+void CaptureTheFlag::Placed(const Field& field)
+{
+    if (flags.empty())
+        field.listener.OnNoRoomForFlags();
     for (const Flag& flag : flags)
         field.listener.OnFlag(FlagEvent::Placed, flag, nullptr);
 }

@@ -23,10 +23,10 @@ public:
     static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
-    // Captures, not kills, count.
-    int DefaultScoreLimit() const override { return 10; }
-    bool HasFlags() const override { return true; }
+    // Captures, not kills, count; without flags, kills do.
+    int DefaultScoreLimit() const override { return flags.empty() ? TeamDeathmatch::DefaultScoreLimit() : 10; }
     void RoundStarted() override;
+    void Plan(const Field& field) override;
     void Placed(const Field& field) override;
     void Step(const Field& field, int ms) override;
     // Nearer its own base than the enemy's, and out of reach of the enemy's flag.

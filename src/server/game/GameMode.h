@@ -51,13 +51,13 @@ public:
     // The team ahead at the round's end; None for a draw.
     virtual Team WinningTeam() const { return Team::None; }
 
-    // The round's map is in place and the sides are dealt: what the mode
-    // adds to the world goes in.
+    // The round's map is in place, before anyone hears of the round: where
+    // what the mode adds to the world goes, which may change the limit.
+    virtual void Plan(const Field&) {}
+    // The round is told and the sides are dealt: what was planned goes in.
     virtual void Placed(const Field&) {}
     // Every tick of play, after the ships moved and the dead were counted.
     virtual void Step(const Field&, int) {}
-    // Whether the teams score by capturing flags.
-    virtual bool HasFlags() const { return false; }
     // Whether a pilot of the team may come back at a point: a mode with
     // bases keeps each side to its own half.
     virtual bool SpawnsAt(const Vector3&, Team, const Navigator&) const { return true; }

@@ -94,6 +94,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     tileReportIn = kTileReportMs;
     powerups.Restart();
 
+    mode->Plan(ModeField());
     listener.OnRoundStarted(mapName, map, RoundMsLeft(), ScoreLimit());
     DealTeams();
     mode->Placed(ModeField());

@@ -349,17 +349,25 @@ TEST_F(FlagRobotTest, ARobotCarriesAFlagDownANarrowWindingPassage)
 }
 
 // A map of corridors one cell wide has no room for flags: the round says so
-// once, and plays as team deathmatch, or no side could ever score.
+// once, and plays as team deathmatch, to its limit, or no side could ever
+// score. The limit goes out as the round starts.
 TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch)
 {
-    Play(Field(), Flags());
-    EXPECT_EQ(events.noRoomForFlags, 0);
-
     std::vector<std::string> rows(20, std::string(20, '#'));
     rows[9] = std::string(20, '.');
-    Play(rows, Flags());
+    const struct {
+        std::vector<std::string> map;
+        int named;
+        int noRoom;
+        int limit;
+    } rounds[] = {{Field(), 0, 0, 10}, {rows, 0, 1, 50}, {rows, 7, 1, 7}};
+    for (const auto& round : rounds) {
+        Play(round.map, Flags(round.named));
+        EXPECT_EQ(events.noRoomForFlags, round.noRoom) << round.named;
+        EXPECT_EQ(std::tuple(simulation->ScoreLimit(), events.scoreLimit), std::tuple(round.limit, round.limit))
+            << round.noRoom << " " << round.named;
+    }
     EXPECT_TRUE(simulation->Mode().Flags().empty());
-    EXPECT_EQ(events.noRoomForFlags, 1);
     Player& shooter = Pilot("Shooter");
     Player& enemy = Pilot("Enemy");
     ASSERT_EQ(std::tuple(shooter.GetTeam(), enemy.GetTeam()), std::tuple(Team::Red, Team::Blue));

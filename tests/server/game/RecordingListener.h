@@ -54,6 +54,7 @@ public:
     };
     std::vector<FlagNews> flags;
     int noRoomForFlags = 0;
+    int scoreLimit = 0; // the last round's, as told
     std::vector<std::pair<int, int>> teamScores;
 
     std::vector<Entity> Appeared(int type) const
@@ -63,7 +64,11 @@ public:
         return found;
     }
 
-    void OnRoundStarted(const std::string& mapName, const Map&, int, int) override { rounds.push_back(mapName); }
+    void OnRoundStarted(const std::string& mapName, const Map&, int, int limit) override
+    {
+        rounds.push_back(mapName);
+        scoreLimit = limit;
+    }
     void OnRoundOver(const Player* winner) override { winners.push_back(winner ? winner->ShipId() : 0); }
     void OnMapSkipped(const std::string& mapName, const std::string&) override { skipped.push_back(mapName); }
     void OnShipSpawned(const Player& player) override { spawned.push_back(player.ShipId()); }
