@@ -466,12 +466,16 @@ bool Robot::HomingShotClosing(const Simulation& game, const Ship& ship) const
 }
 
 // A ship about to meet another head on: in a passage two cells wide
-// neither can get out of the way, and unshielded both die.
+// neither can get out of the way, and unshielded both die. A cloaked ship
+// is not seen, and a teammate that cannot hurt is no danger.
 bool Robot::ShipClosing(const Simulation& game, const Ship& ship) const
 {
-    for (const auto& pilot : game.Players()) {
+    const auto& pilots = game.Players();
+    const auto self = std::ranges::find_if(pilots, [&ship](const auto& p) { return &p->GetShip() == &ship; });
+    for (const auto& pilot : pilots) {
         const Ship& other = pilot->GetShip();
-        if (&other == &ship || !other.IsAlive())
+        if (&other == &ship || !other.IsAlive() || other.HasFlags(kFlagCloaked) ||
+            (self != pilots.end() && game.Harmless(**self, *pilot)))
             continue;
         const Vector3 r = navigator->Offset(ship.Position(), other.Position());
         if (r.Length() > 160.0)

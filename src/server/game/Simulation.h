@@ -97,6 +97,8 @@ public:
     void SwitchTeam(Player& player);
     Player* FindPlayer(int shipId) const;
     const std::vector<std::unique_ptr<Player>>& Players() const { return players; }
+    // Teammates, when teammates cannot hurt each other.
+    bool Harmless(const Player& a, const Player& b) const { return !settings.friendlyFire && a.IsTeammate(b); }
 
     void Step(int ms);
     // A powerup of a kind floating at a point; null when the world is full.
@@ -153,7 +155,6 @@ private:
     GameMode::Field ModeField() { return {players, *currentMap, shape, listener, random}; }
     // A shot of a teammate, when teammates cannot hurt each other.
     bool SparesTeammate(const Record& record, const Player& target) const;
-    bool Harmless(const Player& a, const Player& b) const { return !settings.friendlyFire && a.IsTeammate(b); }
     // The spawn point farthest from danger: the living ships, and the
     // turrets that can shoot there, dead ones too, since they come back.
     const SpawnSites::Site& SafestSpawnSite(const Player& arriving) const;

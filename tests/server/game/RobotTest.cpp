@@ -231,3 +231,36 @@ TEST_F(RobotTest, ASweepSaysWhichMotionMeetsTheWall)
     }
     EXPECT_EQ(shape.Sweep(middle, Vector3(1.0, 0.0, 0.0), 100.0, 11.0).distance, 100.0) << "nothing within reach";
 }
+
+// Head on with a ship about to meet it, a robot shields; not for a ship it
+// cannot see, nor for a teammate that cannot hurt it.
+TEST_F(RobotTest, ItShieldsAgainstAShipClosingOnlyWhenThatShipIsSeenAndCanHurt)
+{
+    const struct {
+        const char* what;
+        bool cloaked;
+        bool teammate;
+        bool friendlyFire;
+        bool shields;
+    } cases[] = {
+        {"an enemy", false, false, false, true},
+        {"a cloaked enemy", true, false, false, false},
+        {"a teammate", false, true, false, false},
+        {"a teammate with friendly fire", false, true, true, true},
+    };
+    for (const auto& c : cases) {
+        robot = Robot(RobotSkill::At(kDefaultRobotSkill), 3);
+        Play(OpenMap(24), {.dropPowerups = false, .seed = 7, .mode = "tdm", .friendlyFire = c.friendlyFire});
+        Player& pilot = Pilot("Robot");
+        Player& enemy = Pilot("Enemy");
+        Player& mate = Pilot("Mate");
+        ASSERT_TRUE(pilot.IsTeammate(mate));
+        Player& other = c.teammate ? mate : enemy;
+        Place(c.teammate ? enemy : mate, Centre(2), Centre(20));
+        Place(pilot, Centre(12), Centre(6), 0.0f, Vector3(0.0, 200.0, 0.0));
+        Place(other, Centre(12), Centre(6) + 100.0, 180.0f, Vector3(0.0, -200.0, 0.0));
+        if (c.cloaked)
+            other.GetShip().AddFlags(kFlagCloakDevice | kFlagCloaked);
+        EXPECT_EQ(robot.Think(*simulation, pilot, kTick).Holds(kKeyShields), c.shields) << c.what;
+    }
+}
