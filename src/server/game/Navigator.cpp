@@ -310,6 +310,26 @@ bool Navigator::BoxBlocked(double x, double y, double halfSize) const
     return false;
 }
 
+double Navigator::Fit(double x, double y, double halfSize) const
+{
+    const int left = static_cast<int>(std::floor((x - halfSize) / tileWidth));
+    const int right = static_cast<int>(std::floor((x + halfSize) / tileWidth));
+    const int top = static_cast<int>(std::floor((y - halfSize) / tileHeight));
+    const int bottom = static_cast<int>(std::floor((y + halfSize) / tileHeight));
+    double fit = halfSize;
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            if (!Blocked(column, row))
+                continue;
+            // How far the cell lies from the point along the larger axis.
+            const double dx = std::max({column * tileWidth - x, x - (column + 1) * tileWidth, 0.0});
+            const double dy = std::max({row * tileHeight - y, y - (row + 1) * tileHeight, 0.0});
+            fit = std::min(fit, std::max(dx, dy));
+        }
+    }
+    return fit;
+}
+
 Navigator::Meeting Navigator::Sweep(const Vector3& start, const Vector3& direction, double reach,
                                     double halfSize) const
 {
@@ -318,18 +338,28 @@ Navigator::Meeting Navigator::Sweep(const Vector3& start, const Vector3& directi
     constexpr double kSlide = 4.0;
     if (blocked.empty())
         return {reach, false, false};
-    if (BoxBlocked(start.x, start.y, halfSize))
+    // A hull already touching a wall sweeps as the box that fits where it
+    // is: what it touches stops only the motion deeper into it.
+    const double size = Fit(start.x, start.y, halfSize);
+    if (size <= 0.0)
         return {0.0, true, true};
     double x = start.x;
     double y = start.y;
+    double clearUntil = 0.0;
     for (double along = kSlide; along < reach + kSlide; along += kSlide) {
         const double s = std::min(along, reach);
         const double nextX = start.x + direction.x * s;
         const double nextY = start.y + direction.y * s;
-        if (BoxBlocked(nextX, nextY, halfSize)) {
-            const bool byX = BoxBlocked(nextX, y, halfSize);
-            const bool byY = BoxBlocked(x, nextY, halfSize);
-            return {std::max(0.0, along - kSlide), byX || !byY, byY || !byX};
+        // No wall within a square around the centre: nothing to look at
+        // until the box could reach past it.
+        if (s >= clearUntil) {
+            if (BoxBlocked(nextX, nextY, size)) {
+                const bool byX = BoxBlocked(nextX, y, size);
+                const bool byY = BoxBlocked(x, nextY, size);
+                return {std::max(0.0, along - kSlide), byX || !byY, byY || !byX};
+            }
+            const double clear = (room[IndexAt(nextX, nextY)] - 1.0) * std::min(tileWidth, tileHeight) - size - 1.0;
+            clearUntil = s + clear;
         }
         x = nextX;
         y = nextY;

@@ -67,6 +67,8 @@ public:
     // Where a square body sliding from start along the unit direction first
     // overlaps a blocked cell, and which of its motions brings it there:
     // along x, along y, or only both together (a corner met diagonally).
+    // A body already overlapping one sweeps as the largest square that fits
+    // where it is: what it touches stops only the motion deeper into it.
     struct Meeting {
         double distance; // reach when it meets nothing nearer
         bool byX;
@@ -90,6 +92,9 @@ private:
     }
     bool BlockedAt(double x, double y) const;
     bool BoxBlocked(double x, double y, double halfSize) const;
+    // The half size, up to halfSize, of the largest square about a point
+    // that overlaps no blocked cell; 0 for a point inside one.
+    double Fit(double x, double y, double halfSize) const;
     // Beside a wall a ship brakes, bumps and is cornered: such a cell costs
     // more to enter, so routes keep to the middle of the room and the wider gaps.
     int Weight(std::size_t cell) const { return room[cell] <= 1 ? 3 : 1; }

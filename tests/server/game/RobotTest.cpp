@@ -201,7 +201,9 @@ TEST_F(RobotTest, AFlagsRouteKeepsOffWallsAndDownThePassagesMiddle)
 
 // A hull sliding down a passage two cells wide meets its side wall by its
 // motion across alone, the passage's end by its motion along, and a corner
-// met diagonally only by both together; a hull already touching meets at once.
+// met diagonally only by both together. A hull already touching a wall
+// meets it at once only by the motion into it: sliding along or leaving
+// it goes on to whatever lies ahead.
 TEST_F(RobotTest, ASweepSaysWhichMotionMeetsTheWall)
 {
     std::vector<std::string> rows(12, std::string(24, '#'));
@@ -211,6 +213,8 @@ TEST_F(RobotTest, ASweepSaysWhichMotionMeetsTheWall)
     Begin(rows);
     const Navigator& shape = simulation->Shape();
     const Vector3 middle(5 * 32.0, 6 * 32.0, 0.0);
+    // The wall above 3 pixels into the hull: it sweeps as a box of 8.
+    const Vector3 touching(5 * 32.0 + 8.0, 5 * 32.0 + 8.0, 0.0);
     const double tenDegrees = 10.0 * 3.141592653589793 / 180.0;
     const struct {
         Vector3 from;
@@ -222,7 +226,10 @@ TEST_F(RobotTest, ASweepSaysWhichMotionMeetsTheWall)
         {middle, Vector3(std::cos(tenDegrees), std::sin(tenDegrees), 0.0), 21.0 / std::sin(tenDegrees), false, true},
         {middle, Vector3(-1.0, 0.0, 0.0), 160.0 - 11.0 - 64.0, true, false},
         {Vector3(479.0, 191.0, 0.0), Vector3(-std::sqrt(0.5), -std::sqrt(0.5), 0.0), std::sqrt(2.0) * 20.0, true, true},
-        {Vector3(5 * 32.0, 5 * 32.0 + 8.0, 0.0), Vector3(1.0, 0.0, 0.0), 0.0, true, true},
+        {touching, Vector3(0.0, -1.0, 0.0), 0.0, false, true},
+        {touching, Vector3(1.0, 0.0, 0.0), 400.0, false, false},
+        {touching, Vector3(0.0, 1.0, 0.0), 7 * 32.0 - 168.0 - 8.0, false, true},
+        {touching, Vector3(-1.0, 0.0, 0.0), 168.0 - 64.0 - 8.0, true, false},
     };
     for (const auto& c : cases) {
         const Navigator::Meeting meeting = shape.Sweep(c.from, c.way, 400.0, 11.0);
