@@ -34,6 +34,8 @@ void Announcer::OnRoundStarted(const std::string& mapName, const Map& map, int m
 
 void Announcer::OnRoundOver(const Player* winner)
 {
+    // Flag news held back would follow the round's last line.
+    flagNews.Reset();
     reporter.ToAll().SetRoundOver();
     if (winner)
         Notice("Round over: %s wins with %d", winner->Name(), winner->GetShip().GetScore());

@@ -9,6 +9,7 @@
 
 #include "net/MessageBatch.h"
 #include "server/game/EventLog.h"
+#include "server/game/FlagNews.h"
 #include "server/game/Game.h"
 #include "world/Ship.h"
 
@@ -503,4 +504,52 @@ TEST_F(GameTest, RobotsInEverySlotMakeRoomForWatchersAndPeople)
     game->Leave(ann);
     Tick();
     EXPECT_EQ(std::tuple(game->People(), game->Robots()), std::tuple(1, Player::kMaxSlots - 1));
+}
+
+// A flag's drop soon after its take is held back, then told once. Red's
+// drop here is due in the very tick the round ends: never told after the
+// round's last line.
+TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
+{
+    GameOptions options = Options(4, 0);
+    options.mode = "ctf";
+    options.roundMinutes = 0.1; // 6000 ms, ticks of 16 ms
+    Begin(options);
+    const int ann = game->Join("Ann", 0);
+    const int bob = game->Join("Bob", 0);
+    Tick();
+    const auto homes = game->GetSimulation().Mode().Flags();
+    ASSERT_EQ(homes.size(), 2u);
+    const auto count = [&](const std::string& text) {
+        const auto texts = TextsTo(ann);
+        return std::count(texts.begin(), texts.end(), text);
+    };
+    const auto until = [&](int ms) {
+        while (game->GetSimulation().RoundMs() < ms)
+            Tick();
+    };
+    Ship& red = game->Pilot(ann)->GetShip();
+    Ship& blue = game->Pilot(bob)->GetShip();
+    blue.SetPosition(homes[0].home);
+    Tick();
+    blue.Kill();
+    Tick();
+    EXPECT_EQ(count("Blue dropped the Red flag"), 0) << "a scramble over the flag reads as its take";
+    until(976);
+    red.SetPosition(homes[1].home);
+    Tick(); // taken at 992: a drop held back is due at 5992
+    until(FlagNews::kQuietMs + 500);
+    EXPECT_EQ(count("Blue took the Red flag"), 1);
+    EXPECT_EQ(count("Blue dropped the Red flag"), 1);
+    red.Kill();
+    until(6000 - 16);
+    ASSERT_FALSE(game->GetSimulation().IsRoundOver());
+    Tick();
+    ASSERT_TRUE(game->GetSimulation().IsRoundOver());
+    const auto texts = TextsTo(ann);
+    const auto over = std::find(texts.begin(), texts.end(), "Round over");
+    ASSERT_NE(over, texts.end());
+    EXPECT_EQ(std::count(texts.begin(), over, "Red took the Blue flag"), 1);
+    EXPECT_TRUE(std::none_of(over, texts.end(), [](const std::string& t) { return t.find("flag") != std::string::npos; }))
+        << "no flag news after the round's end";
 }
