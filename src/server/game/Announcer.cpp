@@ -111,6 +111,12 @@ void Announcer::OnNoRoomForFlags()
              "the round plays as team deathmatch, a kill scoring for the killer's side");
 }
 
+void Announcer::OnBasesRefused()
+{
+    log.Line("this map's bases are not two open cells a ship flies between: "
+             "the flags stand at two open places found instead");
+}
+
 void Announcer::OnMapSkipped(const std::string& mapName, const std::string& reason)
 {
     log.Line("skipping map %s: %s", mapName.c_str(), reason.c_str());

@@ -46,6 +46,7 @@ public:
     void OnTeamsFinished(Team ahead, int red, int blue) override;
     void OnFlag(FlagEvent event, const Flag& flag, const Player* by) override;
     void OnNoRoomForFlags() override;
+    void OnBasesRefused() override;
 
 private:
     // The flag's line in every console.

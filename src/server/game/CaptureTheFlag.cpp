@@ -3,6 +3,7 @@
 #include "server/game/FlagBases.h"
 #include "server/game/Navigator.h"
 #include "server/game/Player.h"
+#include "world/Map.h"
 #include "world/Ship.h"
 
 void CaptureTheFlag::RoundStarted()
@@ -14,6 +15,7 @@ void CaptureTheFlag::RoundStarted()
 
 void CaptureTheFlag::Plan(const Field& field)
 {
+    marksRefused = !field.map.Bases().empty() && !FlagBases::Marked(field.map, field.shape);
     const std::vector<Vector3> bases = FlagBases::Find(field.map, field.shape, field.random);
     for (std::size_t i = 0; i < bases.size(); ++i) {
         Flag flag;
@@ -26,6 +28,8 @@ void CaptureTheFlag::Plan(const Field& field)
 
 void CaptureTheFlag::Placed(const Field& field)
 {
+    if (marksRefused)
+        field.listener.OnBasesRefused();
     if (flags.empty())
         field.listener.OnNoRoomForFlags();
     for (const Flag& flag : flags)

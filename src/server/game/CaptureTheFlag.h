@@ -49,5 +49,6 @@ private:
     Flag* FlagOf(Team team);
 
     std::vector<Flag> flags; // Red's, Blue's; none on a map without room for them
+    bool marksRefused = false; // the map's bases were no place for flags
     std::array<int, kTeams> returnLeft {};
 };

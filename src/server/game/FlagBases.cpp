@@ -74,9 +74,20 @@ std::vector<Pair> FarPairs(const Navigator& shape, const std::vector<Cell>& cand
 
 } // namespace
 
+bool FlagBases::Marked(const Map& map, const Navigator& shape)
+{
+    if (map.Bases().size() != 2)
+        return false;
+    const Cell red {map.Bases()[0].column, map.Bases()[0].row};
+    const Cell blue {map.Bases()[1].column, map.Bases()[1].row};
+    if (shape.Blocked(red.column, red.row) || shape.Blocked(blue.column, blue.row))
+        return false;
+    return shape.Steps(red)[static_cast<std::size_t>(blue.row * shape.Columns() + blue.column)] > 0;
+}
+
 std::vector<Vector3> FlagBases::Find(const Map& map, const Navigator& shape, std::mt19937& random)
 {
-    if (map.Bases().size() == 2)
+    if (Marked(map, shape))
         return {shape.CentreOf({map.Bases()[0].column, map.Bases()[0].row}),
                 shape.CentreOf({map.Bases()[1].column, map.Bases()[1].row})};
     std::vector<Cell> candidates;

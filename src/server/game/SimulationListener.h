@@ -56,4 +56,7 @@ public:
     // places far apart, so the round plays without flags, by team
     // deathmatch's rules.
     virtual void OnNoRoomForFlags() {}
+    // In capture the flag only: the map marks bases, but not two open
+    // cells a flight joins, so the flags stand where a search puts them.
+    virtual void OnBasesRefused() {}
 };

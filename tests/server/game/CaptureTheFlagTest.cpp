@@ -426,3 +426,36 @@ TEST(FlagNews, ALineHeldBackThatLeavesTheConsolesWrongIsDueAfterTheQuietTime)
     EXPECT_TRUE(news.Shows(FlagEvent::Returned, Team::Red, 4 * quiet + 2000));
     EXPECT_EQ(news.Due(Team::Red, 6 * quiet), std::nullopt);
 }
+
+// A map file's bases stand only on open cells a flight joins; otherwise the
+// flags go where the search puts them, and the log says so once.
+TEST_F(SimulationTest, MarkedBasesAShipCannotReachAreRefusedForOpenPlaces)
+{
+    std::vector<std::string> walled = Field();
+    walled[10][5] = 'r';
+    std::vector<std::string> sealed = Field();
+    for (int r = 8; r <= 12; ++r) {
+        for (int c = 3; c <= 7; ++c) {
+            if (r == 8 || r == 12 || c == 3 || c == 7)
+                sealed[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = '#';
+        }
+    }
+    const struct {
+        const char* what;
+        std::vector<std::string> map;
+        int refused;
+    } maps[] = {{"open", Field(), 0}, {"Red's in a wall", walled, 1}, {"Red's walled in", sealed, 1}};
+    for (const auto& m : maps) {
+        Play(m.map, Flags());
+        EXPECT_EQ(events.basesRefused, m.refused) << m.what;
+        const auto flags = simulation->Mode().Flags();
+        ASSERT_EQ(flags.size(), 2u) << m.what;
+        const bool marked = At(flags[0].home) == std::pair(Centre(5), Centre(10)) &&
+                            At(flags[1].home) == std::pair(Centre(20), Centre(10));
+        EXPECT_EQ(marked, m.refused == 0) << m.what;
+        const auto& shape = simulation->Shape();
+        const Navigator::Cell red = shape.CellOf(flags[0].home);
+        const Navigator::Cell blue = shape.CellOf(flags[1].home);
+        EXPECT_GT(shape.Steps(red)[static_cast<std::size_t>(blue.row * shape.Columns() + blue.column)], 0) << m.what;
+    }
+}

@@ -54,6 +54,7 @@ public:
     };
     std::vector<FlagNews> flags;
     int noRoomForFlags = 0;
+    int basesRefused = 0;
     int scoreLimit = 0; // the last round's, as told
     std::vector<std::pair<int, int>> teamScores;
 
@@ -88,4 +89,5 @@ public:
         flags.push_back({event, flag.team, by ? by->ShipId() : 0});
     }
     void OnNoRoomForFlags() override { ++noRoomForFlags; }
+    void OnBasesRefused() override { ++basesRefused; }
 };

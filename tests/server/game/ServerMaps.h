@@ -9,7 +9,8 @@
 // Writes a map into a data folder's Maps, drawn as text one row a line:
 //   . open   # wall   $ fuel block   @ spawn point   ^ > v < turret facing
 //   up, right, down, left   J L F 7 the half walls, as the map sources have them
-//   R B Red's and Blue's bases, on open cells
+//   R B Red's and Blue's bases, on open cells; r b the same on a wall,
+//   which the map compiler refuses but a map file may hold
 inline void WriteMap(const TempDir& data, const std::string& name, const std::vector<std::string>& rows)
 {
     std::vector<std::vector<int>> kinds;
@@ -17,7 +18,7 @@ inline void WriteMap(const TempDir& data, const std::string& name, const std::ve
         kinds.emplace_back();
         for (const char c : row) {
             const int at = static_cast<int>(std::string(".#JLF7$^>v<@").find(c));
-            kinds.back().push_back(c == 'R' || c == 'B' ? 0 : at <= 6 ? at : at <= 10 ? 7 : 8);
+            kinds.back().push_back(c == 'R' || c == 'B' ? 0 : c == 'r' || c == 'b' ? 1 : at <= 6 ? at : at <= 10 ? 7 : 8);
         }
     }
     std::vector<std::uint8_t> bytes = MapFileBytes(name, kinds);
@@ -33,12 +34,12 @@ inline void WriteMap(const TempDir& data, const std::string& name, const std::ve
     // The bases follow the cells, as the map compiler writes them.
     ByteWriter bases;
     std::uint8_t count = 0;
-    for (const char mark : {'R', 'B'}) {
+    for (const char* mark : {"Rr", "Bb"}) {
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            const std::size_t c = rows[r].find(mark);
+            const std::size_t c = rows[r].find_first_of(mark);
             if (c == std::string::npos)
                 continue;
-            bases.U8(mark == 'R' ? 1 : 2);
+            bases.U8(mark[0] == 'R' ? 1 : 2);
             bases.I32(static_cast<std::int32_t>(c));
             bases.I32(static_cast<std::int32_t>(r));
             ++count;
