@@ -28,6 +28,9 @@ public:
     static constexpr int kDesigns = 6;
     static constexpr float kStandardTank = 100.0f;
     static constexpr float kLargeTank = 200.0f;
+    // Half the side of the square every design's hull keeps within, turned
+    // any way, with a pixel to spare: the room a ship needs from a wall.
+    static constexpr double kHalfSize = 14.0;
 
     Ship();
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr double kHalfWidth = 14.0;       // a ship's half width for clear lines, a little under its radius
+constexpr double kHalfWidth = Ship::kHalfSize; // a ship's half width for clear lines
 constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
 constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
 constexpr double kFullEnough = 0.95;      // refuelled
@@ -32,8 +32,8 @@ constexpr double kChaseReach = 800.0;     // its flag this near, carried or lyin
 constexpr double kEscortReach = 600.0;    // an enemy this near its side's carrier is an escort's to fight
 constexpr double kThreatRange = 250.0;     // a homing shot nearer and closing is worth a repulse
 constexpr double kCrawl = 30.0;           // slow enough to brake rather than shield against a wall
-constexpr double kHullReach = 13.0;       // how far a hull reaches from its centre along x or y, turned any way
-constexpr double kWallMargin = 14.0;      // the hull's reach past the centre, and the wall's past its cell
+constexpr double kHullReach = Ship::kHalfSize - 1.0; // how far a hull reaches from its centre along x or y
+constexpr double kWallMargin = Ship::kHalfSize; // the hull's reach ahead of its centre: a wall keeps to its cell
 constexpr float kShieldReserve = 15.0f;   // fuel below which it takes a hit rather than shield
 constexpr float kBrakeReserve = 12.0f;    // kept back beyond what the shield pays for a hit
 

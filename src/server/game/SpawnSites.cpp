@@ -2,11 +2,11 @@
 
 #include "server/game/Navigator.h"
 #include "world/Map.h"
+#include "world/Ship.h"
 #include "world/Trig.h"
 
 namespace {
 
-constexpr double kShipHalfWidth = 14.0;
 constexpr int kWays = 32;
 
 SpawnSites::Site Facing(const Vector3& at, const Navigator& shape)
@@ -15,7 +15,7 @@ SpawnSites::Site Facing(const Vector3& at, const Navigator& shape)
     double room = -1.0;
     for (int step = 0; step < kWays; ++step) {
         const float heading = 360.0f * static_cast<float>(step) / kWays;
-        const double free = shape.FreeDistance(at, HeadingDirection(heading), SpawnSites::kRoom, kShipHalfWidth);
+        const double free = shape.FreeDistance(at, HeadingDirection(heading), SpawnSites::kRoom, Ship::kHalfSize);
         if (free > room) {
             room = free;
             site.heading = heading;

@@ -28,6 +28,5 @@ protected:
     void AddToTeam(Team team, int points);
 
 private:
-
     std::array<int, kTeams> scores {}; // Red's, Blue's
 };
