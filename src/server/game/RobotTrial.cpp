@@ -49,7 +49,8 @@ RobotTrial::Figures& RobotTrial::Of(const Player& player)
 void RobotTrial::Killed(const Player& victim, const Player* killer, DeathCause cause)
 {
     Figures& dead = Of(victim);
-    ++dead.deaths;
+    if (dead.deaths++ == 0)
+        dead.firstDeathSeconds = static_cast<double>(ticksPlayed * kTickMs) / 1000.0;
     if (cause == DeathCause::Crashed)
         ++dead.wallDeaths;
     if (killer && killer != &victim && (cause == DeathCause::Weapon || cause == DeathCause::Rammed))
@@ -67,7 +68,7 @@ bool RobotTrial::Run(double minutes, std::string& error)
         Of(*robot).name = robot->Name();
     const long long ticks = static_cast<long long>(minutes * 60000.0 / kTickMs);
     const Game::Send unwatched = [](int, const std::vector<std::uint8_t>&, bool) {};
-    for (long long tick = 0; tick < ticks; ++tick) {
+    for (ticksPlayed = 0; ticksPlayed < ticks; ++ticksPlayed) {
         FlyPerson();
         game.Tick(kTickMs, unwatched);
         for (const auto& robot : game.GetSimulation().Players()) {

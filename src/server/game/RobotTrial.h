@@ -19,6 +19,7 @@ public:
         int deaths = 0;
         int wallDeaths = 0;
         int fuelUps = 0;
+        double firstDeathSeconds = -1.0; // into the trial; -1 when it never died
         Team team = Team::None; // at the end
     };
 
@@ -53,4 +54,5 @@ private:
     std::string personName;
     std::unique_ptr<Robot> person; // its brain
     int personSlot = -1;
+    long long ticksPlayed = 0;
 };
