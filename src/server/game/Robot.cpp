@@ -199,7 +199,8 @@ void Robot::ChooseTarget(const Simulation& game, const Player& self)
             continue;
         }
         const int seen = aliveFor[them.GetId()] += std::min(sinceDecision, 1000);
-        if (other.get() == &self || self.IsTeammate(*other) || them.HasFlags(kFlagCloaked) || seen < kGraceMs)
+        if (other.get() == &self || self.IsTeammate(*other) || them.HasFlags(kFlagCloaked) || seen < kGraceMs ||
+            std::find(spared.begin(), spared.end(), them.GetId()) != spared.end())
             continue;
         const double distance = navigator->Offset(ship.Position(), them.Position()).Length();
         if (!targetShip || distance < nearest) {

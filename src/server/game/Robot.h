@@ -2,6 +2,7 @@
 
 #include <random>
 #include <unordered_map>
+#include <vector>
 
 #include "server/game/Navigator.h"
 #include "server/game/RobotSkill.h"
@@ -29,6 +30,8 @@ public:
     HeldKeys Think(const Simulation& game, const Player& self, int ms);
     // Flies from now on as well as this.
     void Match(const RobotSkill& level) { skill = level; }
+    // Ships it does not pick to hunt: others hunt them enough.
+    void LeaveAlone(std::vector<int> ships) { spared = std::move(ships); }
     // The ship it hunts, 0 for none.
     int TargetShip() const { return targetShip; }
 
@@ -91,6 +94,7 @@ private:
     // How long each ship has been seen alive: a ship that has just come
     // back is given a moment before it is hunted.
     std::unordered_map<int, int> aliveFor;
+    std::vector<int> spared;
     bool engaged = false;    // the target is near and in sight: it aims and fires
     float aimError = 0.0f;
     int stuckMs = 0;

@@ -1,6 +1,7 @@
 #include "server/game/RobotCrew.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "server/game/Player.h"
 #include "server/game/Simulation.h"
@@ -72,8 +73,28 @@ bool RobotCrew::Flies(const Player* player) const
 
 void RobotCrew::Think(const Simulation& game, int ms)
 {
-    for (Member& member : members)
+    // Who hunts whom, kept up to date as each robot changes its mind.
+    std::unordered_map<int, int> hunters;
+    for (const Member& member : members)
+        ++hunters[member.robot->TargetShip()];
+    for (Member& member : members) {
+        const int was = member.robot->TargetShip();
+        if (matched)
+            member.robot->LeaveAlone(Crowded(hunters, was));
         member.player->Hold(member.robot->Think(game, *member.player, ms));
+        --hunters[was];
+        ++hunters[member.robot->TargetShip()];
+    }
+}
+
+std::vector<int> RobotCrew::Crowded(const std::unordered_map<int, int>& hunters, int own) const
+{
+    std::vector<int> crowded;
+    for (const auto& [ship, count] : hunters) {
+        if (ship && count - (ship == own ? 1 : 0) >= match.HuntersAllowed(ship))
+            crowded.push_back(ship);
+    }
+    return crowded;
 }
 
 void RobotCrew::Match(const Simulation& game)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "server/game/Robot.h"
@@ -50,6 +51,10 @@ private:
         Player* player;
         std::unique_ptr<Robot> robot;
     };
+
+    // The ships enough robots hunt already, besides the one now hunting
+    // own: that one does not pick them.
+    std::vector<int> Crowded(const std::unordered_map<int, int>& hunters, int own) const;
 
     int wanted;
     bool matched;

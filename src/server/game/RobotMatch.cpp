@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "server/game/Player.h"
 #include "server/game/RobotSkill.h"
@@ -10,6 +11,9 @@ namespace {
 
 // What an older kill or death still weighs at each new one.
 constexpr double kFade = 0.85;
+// A newcomer's record as it joins: robots meet it at the newcomer's level
+// (0) until its kills show otherwise, rather than at an even record's.
+constexpr double kNewcomerDeaths = 3.0;
 
 void Count(double& tally, double& other)
 {
@@ -25,7 +29,7 @@ void RobotMatch::Watch(const std::vector<const Player*>& people)
         return std::none_of(people.begin(), people.end(), [&](const Player* p) { return p->ShipId() == known.first; });
     });
     for (const Player* person : people)
-        records.try_emplace(person->ShipId());
+        records.try_emplace(person->ShipId(), Record {0.0, kNewcomerDeaths});
 }
 
 void RobotMatch::Killed(const Player& victim, const Player* killer, DeathCause cause)
@@ -47,4 +51,11 @@ double RobotMatch::LevelAgainst(int shipId) const
         return kDefaultRobotSkill;
     const Record& record = known->second;
     return std::clamp(kDefaultRobotSkill + std::log2((record.kills + 1.0) / (record.deaths + 1.0)), 0.0, 3.0);
+}
+
+int RobotMatch::HuntersAllowed(int shipId) const
+{
+    // One more for each level robots fly at against it, below the default.
+    const double level = LevelAgainst(shipId);
+    return level < kDefaultRobotSkill ? 1 + static_cast<int>(level) : std::numeric_limits<int>::max();
 }

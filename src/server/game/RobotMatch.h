@@ -10,7 +10,8 @@ class Player;
 // How well robots fly against each person: they count each person's kills
 // and deaths, as anyone reading the console could, and fly against one who
 // keeps dying as a newcomer would, against one who keeps winning as a
-// veteran. Recent form counts most.
+// veteran. Recent form counts most, and who just joined counts as one who
+// keeps dying: a first minute is not spent respawning.
 class RobotMatch {
 public:
     // After each tick, the people seated now; the others are forgotten.
@@ -20,8 +21,11 @@ public:
     // a flag's capture or return is not a kill.
     void Killed(const Player& victim, const Player* killer, DeathCause cause);
     // The level to fly at against the ship: kDefaultRobotSkill against a
-    // robot, nobody, or a person with an even record.
+    // robot, nobody, or a person with as many kills as deaths.
     double LevelAgainst(int shipId) const;
+    // How many robots may hunt the ship at once: a person robots fly gently
+    // against is not also swarmed.
+    int HuntersAllowed(int shipId) const;
 
 private:
     struct Record {

@@ -94,6 +94,22 @@ TEST_F(RobotTest, ItFiresAtAVisibleOpponentAheadButCannotSeeACloakedOne)
     }
 }
 
+// A ship others hunt enough is passed over for the next nearest; with none
+// to pass over, the nearest is hunted.
+TEST_F(RobotTest, ItHuntsTheNearestOpponentItIsNotToLeaveAlone)
+{
+    for (const bool spareNear : {false, true}) {
+        Begin(OpenMap(24));
+        Player& pilot = Pilot("Robot", 12 * 32, 6 * 32);
+        const int nearShip = Pilot("Near", 12 * 32, 10 * 32).ShipId();
+        const int farShip = Pilot("Far", 18 * 32, 6 * 32).ShipId();
+        robot.LeaveAlone(spareNear ? std::vector<int> {nearShip} : std::vector<int> {});
+        int first = 0; // its first pick, once a ship just come back is no longer left alone
+        Fly(pilot, 4500, [&] { first = first ? first : robot.TargetShip(); });
+        EXPECT_EQ(first, spareNear ? farShip : nearShip);
+    }
+}
+
 } // namespace
 
 // The kept steps to a goal give a route as short as the search's, from a
