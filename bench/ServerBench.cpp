@@ -7,6 +7,7 @@
 
 #include "server/game/EventLog.h"
 #include "server/game/Game.h"
+#include "server/game/PowerupSpawner.h"
 #include "server/game/RobotCrew.h"
 #include "world/Map.h"
 #include "world/Ship.h"
@@ -70,7 +71,7 @@ public:
         while (simulation.EntityCount() < entities) {
             const int c = column(random);
             const int r = row(random);
-            if (!OpenAround(map, c, r))
+            if (!PowerupSpawner::IsOpen(map, c, r))
                 continue;
             const Vector3 at((c + within(random)) * map.TileWidth(), (r + within(random)) * map.TileHeight(), 0);
             GameObject* drifting = simulation.PlacePowerup(0, at);
@@ -103,19 +104,6 @@ private:
         SimulationSettings settings = Game::SettingsFrom(Options(map, mode));
         settings.dropPowerups = dropPowerups;
         return settings;
-    }
-
-    // The cell and its eight neighbours are open space.
-    static bool OpenAround(const Map& map, int column, int row)
-    {
-        for (int dc = -1; dc <= 1; ++dc) {
-            for (int dr = -1; dr <= 1; ++dr) {
-                const std::uint8_t kind = map.CellKindAt(column + dc, row + dr);
-                if (kind != kCellEmpty && kind != kCellSpawnPoint)
-                    return false;
-            }
-        }
-        return true;
     }
 
     void Choose(int slot)

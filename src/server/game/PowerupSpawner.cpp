@@ -8,7 +8,7 @@ namespace {
 constexpr int kAttempts = 32;
 } // namespace
 
-bool PowerupSpawner::IsOpen(const Map& map, int column, int row) const
+bool PowerupSpawner::IsOpen(const Map& map, int column, int row)
 {
     for (int dc = -1; dc <= 1; ++dc) {
         for (int dr = -1; dr <= 1; ++dr) {

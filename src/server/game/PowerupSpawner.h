@@ -27,9 +27,10 @@ public:
     void Restart() { sinceLast = 0; }
     // One tick: a powerup to put down now, if one is due and a place found.
     std::optional<Drop> Tick(int ms, const Map& map, std::size_t floating, const std::vector<Vector3>& ships);
+    // The cell and its eight neighbours are open space.
+    static bool IsOpen(const Map& map, int column, int row);
 
 private:
-    bool IsOpen(const Map& map, int column, int row) const;
 
     std::mt19937& random;
     int sinceLast = 0;
