@@ -50,8 +50,7 @@ TEST(MasterPageInBrowser, AServerNamedLikeAScriptShowsAsText)
     const std::string dom = DumpedDom(chromium, "http://127.0.0.1:" + std::to_string(served.Port()) + "/",
                                       profile.Path());
     ASSERT_TRUE(Has(dom, "<h1>Quillrock servers</h1>")) << dom;
-    EXPECT_TRUE(Has(dom, "<td>&lt;script&gt;alert(1)&lt;/script&gt;</td>")) << dom;
+    for (const char* part : {"<td>&lt;script&gt;alert(1)&lt;/script&gt;</td>", "<td>Friday Night</td>", "2 servers listed."})
+        EXPECT_TRUE(Has(dom, part)) << part << " in " << dom;
     EXPECT_FALSE(Has(dom, "<script")) << "no script element was made";
-    EXPECT_TRUE(Has(dom, "<td>Friday Night</td>")) << dom;
-    EXPECT_TRUE(Has(dom, "2 servers listed.")) << dom;
 }

@@ -42,10 +42,8 @@ TEST(MasterHttp, RegistersAndServesTheListOverHttp)
     ASSERT_TRUE(list.Send("GET /servers.json HTTP/1.1\r\nHost: m\r\nAccept-Encoding: deflate, gzip;q=0.5\r\n"
                           "Connection: close\r\n\r\n"));
     const std::string answer = Answer(list);
-    EXPECT_TRUE(Has(answer, "HTTP/1.1 200")) << answer;
-    EXPECT_TRUE(Has(answer, "Content-Encoding: gzip")) << answer;
-    EXPECT_TRUE(Has(answer, "Last-Modified: ")) << answer;
-    EXPECT_TRUE(Has(answer, "Age: 0")) << answer;
+    for (const char* part : {"HTTP/1.1 200", "Content-Encoding: gzip", "Last-Modified: ", "Age: 0"})
+        EXPECT_TRUE(Has(answer, part)) << part << " in " << answer;
 
     HttpPeer head(served.Port());
     ASSERT_TRUE(head.Send("HEAD / HTTP/1.1\r\nHost: m\r\nConnection: close\r\n\r\n"));

@@ -5,14 +5,6 @@
 
 namespace {
 
-std::string Why(const nlohmann::json& body)
-{
-    Registration read;
-    std::string why;
-    EXPECT_FALSE(Registration::Read(body.dump(), read, why)) << body.dump();
-    return why;
-}
-
 nlohmann::json Without(const char* key)
 {
     nlohmann::json body = Description();
@@ -66,6 +58,8 @@ TEST(Registration, RefusesWhatIsNotARegistration)
         {With("seats", 18446744073709551615ull).dump(), "\"seats\" must be a whole number from 1 to 255"},
         {With("password", "no").dump(), "\"password\" must be true or false"},
         {With("players", nlohmann::json::object()).dump(), "\"players\" must be a list of at most 64"},
+        {With("players", std::vector(65, nlohmann::json {{"name", "p"}, {"score", 0}})).dump(),
+         "\"players\" must be a list of at most 64"},
         {With("players", nlohmann::json::array({7})).dump(), "a player must be an object"},
         {With("players", {{{"name", "x"}, {"score", 1e12}}}).dump(),
          "a player's \"score\" must be a whole number from -2147483648 to 2147483647"},
@@ -80,11 +74,6 @@ TEST(Registration, RefusesWhatIsNotARegistration)
         EXPECT_FALSE(Registration::Read(each.body, read, why)) << each.body.substr(0, 80);
         EXPECT_EQ(why, each.why) << each.body.substr(0, 80);
     }
-    nlohmann::json many = Description();
-    many["players"] = nlohmann::json::array();
-    for (int i = 0; i < 65; ++i)
-        many["players"].push_back({{"name", "p"}, {"score", 0}});
-    EXPECT_EQ(Why(many), "\"players\" must be a list of at most 64");
 }
 
 TEST(Registration, DropsControlBytesAndKeepsMarkup)
