@@ -63,21 +63,11 @@ struct MasterRig {
 
     HttpAnswer Post(const std::string& path, const std::string& body, std::uint32_t from = kServerAddress)
     {
-        HttpAsk ask;
-        ask.method = "POST";
-        ask.path = path;
-        ask.address = from;
-        ask.body = body;
-        return master.Handle(ask);
+        return master.Handle({"POST", path, from, body, false, false});
     }
     HttpAnswer Get(const std::string& path, bool gzip = false)
     {
-        HttpAsk ask;
-        ask.method = "GET";
-        ask.path = path;
-        ask.address = 0x7f000001;
-        ask.acceptsGzip = gzip;
-        return master.Handle(ask);
+        return master.Handle({"GET", path, 0x7f000001, "", false, gzip});
     }
     // Registers, answers the challenge with its token, and returns the last answer.
     HttpAnswer List(nlohmann::json description, std::uint32_t from = kServerAddress)
