@@ -24,14 +24,8 @@ namespace fs = std::filesystem;
 
 DemoHeader SomeHeader()
 {
-    DemoHeader header;
-    header.gameVersion = "1.2.3";
-    header.mapName = "Arena";
-    header.mapChecksum = 0xCAFEF00Du;
-    header.playerName = "Vega";
-    header.shipId = 7;
-    header.startSeconds = 1796000000;
-    return header;
+    return {.gameVersion = "1.2.3", .mapName = "Arena", .mapChecksum = 0xCAFEF00Du, .playerName = "Vega",
+            .shipId = 7, .startSeconds = 1796000000};
 }
 
 // Two seconds of a game: 50 payloads a second of 300 bytes each, the keys
