@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "base/TextCopy.h"
 #include "server/game/EventLog.h"
@@ -23,13 +24,14 @@ void Announcer::Notice(const char* format, ...)
     log.Line("%s", text);
 }
 
-void Announcer::OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit)
+void Announcer::OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit,
+                               const char* mode)
 {
     reporter.NewRound(map.WorldWidth(), map.WorldHeight());
     reporter.ToAll().SetMapName(mapName.c_str());
     reporter.ToAll().SetRoundClock(msLeft, scoreLimit);
     flagNews.Reset();
-    log.Line("round started on map %s (%d x %d cells)", mapName.c_str(), map.Columns(), map.Rows());
+    log.Line("round started on map %s (%d x %d cells), %s", mapName.c_str(), map.Columns(), map.Rows(), mode);
 }
 
 void Announcer::OnRoundOver(const Player* winner)
@@ -47,6 +49,14 @@ void Announcer::OnTeamChanged(const Player& player)
 {
     reporter.ToAll().SetTeam(player.ShipId(), static_cast<std::uint8_t>(player.GetTeam()));
     log.Line("%s plays for %s", player.Name(), player.GetTeam() == Team::None ? "nobody" : TeamName(player.GetTeam()));
+}
+
+void Announcer::TellSide(const Player& player)
+{
+    if (player.GetTeam() == Team::None)
+        return;
+    const std::string side = std::string("You play for ") + TeamName(player.GetTeam()) + ".";
+    reporter.To(player.Slot()).SetText(side.c_str());
 }
 
 void Announcer::OnTeamScores(int red, int blue)

@@ -27,10 +27,14 @@ public:
     // Once a tick: flag news held back that is due now.
     void Tick();
 
+    // The pilot's console alone says which side it plays for.
+    void TellSide(const Player& player);
+
     // A notice every player's console shows, and the log too.
     void Notice(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit) override;
+    void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit,
+                        const char* mode) override;
     void OnRoundOver(const Player* winner) override;
     void OnMapSkipped(const std::string& mapName, const std::string& reason) override;
     void OnShipSpawned(const Player& player) override;
@@ -42,6 +46,8 @@ public:
     void OnTurretChanged(const Turret& turret) override;
     void OnTileChanged(int column, int row, std::uint8_t value) override;
     void OnTeamChanged(const Player& player) override;
+    // The pilot hears which side it plays for, as a team round starts.
+    void OnSideDealt(const Player& player) override { TellSide(player); }
     void OnTeamScores(int red, int blue) override;
     void OnTeamsFinished(Team ahead, int red, int blue) override;
     void OnFlag(FlagEvent event, const Flag& flag, const Player* by) override;

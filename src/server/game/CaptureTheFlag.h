@@ -23,6 +23,7 @@ public:
     static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
+    const char* Title() const override { return "capture the flag"; }
     // Captures, not kills, count; without flags, kills do.
     int DefaultScoreLimit() const override { return flags.empty() ? TeamDeathmatch::DefaultScoreLimit() : 10; }
     void RoundStarted() override;

@@ -7,6 +7,7 @@
 class Deathmatch : public GameMode {
 public:
     const char* Name() const override { return "dm"; }
+    const char* Title() const override { return "deathmatch"; }
     void Score(Player& victim, Player* killer, DeathCause cause) override;
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
     // The highest score; equal scores by name.

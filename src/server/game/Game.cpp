@@ -142,10 +142,7 @@ int Game::Join(const char* requestedName, int shipType)
     reporter.ShipNow(player->Slot());
     announcer.Notice("%s joined the game", player->Name());
     BalanceTeams();
-    if (player->GetTeam() != Team::None) {
-        const std::string side = std::string("You play for ") + TeamName(player->GetTeam()) + ".";
-        reporter.To(player->Slot()).SetText(side.c_str());
-    }
+    announcer.TellSide(*player);
     return player->Slot();
 }
 

@@ -111,7 +111,11 @@ bool Game::TeamCommand(const std::string& arguments, const std::string& by, int 
         return true;
     }
     if (!simulation.Mode().HasTeams()) {
-        reply(std::string("This round plays no teams: its mode is ") + simulation.Mode().Name() + ".");
+        std::string why = std::string("This round plays no teams: its mode is ") + simulation.Mode().Name() + ".";
+        // A team round asked for deals the sides itself.
+        if (const GameMode* next = simulation.NextMode(); next && next->HasTeams())
+            why += std::string(" The next round plays ") + next->Name() + ", and deals the sides as it starts.";
+        reply(why);
         return true;
     }
     const Team from = player->GetTeam();
@@ -127,8 +131,12 @@ bool Game::TeamCommand(const std::string& arguments, const std::string& by, int 
         return true;
     }
     log.Line("%s asks to switch sides", by.c_str());
+    const bool flying = player->GetShip().IsAlive();
     simulation.SwitchTeam(*player);
     announcer.Notice("%s plays for %s now", player->Name(), TeamName(to));
+    // Its ship blew up under it: the asker hears why.
+    if (flying && !player->GetShip().IsAlive())
+        reply(std::string("Changing sides cost your ship: you come back for ") + TeamName(to) + ".");
     if (swap)
         simulation.SwitchTeam(*swap);
     return true;

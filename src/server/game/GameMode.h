@@ -35,6 +35,8 @@ public:
     virtual ~GameMode() = default;
 
     virtual const char* Name() const = 0;
+    // The name in words, for the log: "capture the flag".
+    virtual const char* Title() const = 0;
     virtual void Score(Player& victim, Player* killer, DeathCause cause) = 0;
     virtual bool ScoreReached(const Pilots& pilots, int scoreLimit) const = 0;
     // The limit a round plays to when the operator names none.

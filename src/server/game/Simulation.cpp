@@ -95,7 +95,7 @@ void Simulation::StartRound(MapRotation::Loaded loaded)
     powerups.Restart();
 
     mode->Plan(ModeField());
-    listener.OnRoundStarted(mapName, map, RoundMsLeft(), ScoreLimit());
+    listener.OnRoundStarted(mapName, map, RoundMsLeft(), ScoreLimit(), mode->Title());
     DealTeams();
     mode->Placed(ModeField());
     PlaceTurrets();
@@ -175,6 +175,8 @@ void Simulation::DealTeams()
     // round knows them all.
     for (const auto& player : players)
         listener.OnTeamChanged(*player);
+    for (const auto& player : players)
+        listener.OnSideDealt(*player);
     TellTeamScores();
 }
 

@@ -20,8 +20,10 @@ public:
 
     // A round begins on a map: everything of the last round is gone; the
     // ships, the turrets and their states follow as events of their own.
-    // msLeft: the round's length, -1 for none; the score that ends it.
-    virtual void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit) = 0;
+    // msLeft: the round's length, -1 for none; the score that ends it;
+    // the mode's title ("capture the flag").
+    virtual void OnRoundStarted(const std::string& mapName, const Map& map, int msLeft, int scoreLimit,
+                                const char* mode) = 0;
     virtual void OnRoundOver(const Player* winner) = 0;
     virtual void OnMapSkipped(const std::string& mapName, const std::string& reason) = 0;
 
@@ -46,6 +48,9 @@ public:
     // end, before OnRoundOver, with the team ahead (None for a draw). A game
     // that stops playing in teams sets every side back to None.
     virtual void OnTeamChanged(const Player&) {}
+    // A team round's sides are dealt, kept from the last round or new:
+    // each pilot's, after its OnTeamChanged.
+    virtual void OnSideDealt(const Player&) {}
     virtual void OnTeamScores(int, int) {}
     virtual void OnTeamsFinished(Team, int, int) {}
     // In capture the flag only: a flag's new place, with what brought it

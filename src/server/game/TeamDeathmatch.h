@@ -10,6 +10,7 @@
 class TeamDeathmatch : public Deathmatch {
 public:
     const char* Name() const override { return "tdm"; }
+    const char* Title() const override { return "team deathmatch"; }
     bool ScoreReached(const Pilots& pilots, int scoreLimit) const override;
     // A side scores what all its pilots kill: a side of five to fifty
     // takes about as long as one pilot to ten in a deathmatch.

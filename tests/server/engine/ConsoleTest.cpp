@@ -131,7 +131,9 @@ TEST_F(OperatorConsole, MapsNextSayAndHalt)
                                          "Cannot change to map \"Nope\"."}));
     EXPECT_EQ(Typed("/mode ctf1"), Lines{"No mode \"ctf1\": the modes are dm, tdm, ctf."});
     EXPECT_EQ(Typed("/mode DM"), (Lines{"the operator asks for mode dm from the next round", "The next round plays dm."}));
-    EXPECT_TRUE(AnyHas(Typed("/map Warren"), "round started on map Warren"));
+    const Lines warren = Typed("/map Warren");
+    EXPECT_TRUE(AnyHas(warren, "round started on map Warren ("));
+    EXPECT_TRUE(AnyHas(warren, "cells), deathmatch")) << "the mode asked for";
     EXPECT_TRUE(AnyHas(Typed("/next"), "round started on map Arena")) << "the rotation goes on after Warren";
     EXPECT_EQ(Typed("/say  hello\tall "), Lines{"chat: Server: helloall"}) << "only what the game's font draws";
     EXPECT_EQ(Typed("/say \x01\x02"), Lines{"Usage: /say TEXT"});

@@ -313,7 +313,7 @@ std::vector<std::string> Ask(Game& game, const std::string& line, int slot)
 
 } // namespace
 
-TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
+TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemUntilATeamRoundDealsEachPersonASide)
 {
     Begin(Options(4, 2));
     const int ann = game->Join("Ann", 0);
@@ -331,6 +331,17 @@ TEST_F(GameTest, WithoutTeamsNobodyIsToldOfThemAndTeamSaysWhy)
     Tick();
     for (const int slot : {ann, bob})
         EXPECT_TRUE(Told(slot, "The next round plays tdm.")) << slot;
+    EXPECT_EQ(Ask(*game, "team", ann),
+              std::vector<std::string>{
+                  "This round plays no teams: its mode is dm. The next round plays tdm, and deals the sides as it "
+                  "starts."});
+
+    ASSERT_TRUE(game->NextMap());
+    Tick();
+    for (const int slot : {ann, bob}) {
+        const std::string side = std::string("You play for ") + TeamName(game->Pilot(slot)->GetTeam()) + ".";
+        EXPECT_EQ(std::ranges::count(TextsTo(slot), side), 1) << slot;
+    }
 }
 
 // Robots change sides so that people may come, go and switch, and the
@@ -375,8 +386,12 @@ TEST_F(GameTest, InATeamGameRobotsKeepTheSidesEvenAndANewcomerIsToldEverySide)
               (std::vector<int>{kMsgPlayerSpawn, kMsgTeam}));
 
     const Team before = game->Pilot(ann)->GetTeam();
-    EXPECT_TRUE(Ask(*game, "team", ann).empty());
+    ASSERT_TRUE(game->Pilot(ann)->GetShip().IsAlive());
+    EXPECT_EQ(Ask(*game, "team", ann), std::vector<std::string>{std::string("Changing sides cost your ship: you come "
+                                                                            "back for ") +
+                                                                TeamName(OtherTeam(before)) + "."});
     EXPECT_EQ(game->Pilot(ann)->GetTeam(), OtherTeam(before));
+    EXPECT_TRUE(Ask(*game, "team", ann).empty()) << "no ship to lose: the notice to all says enough";
     EXPECT_EQ(sides(), std::tuple(3, 3)) << "a robot came the other way";
     Tick();
     EXPECT_TRUE(Told(bob, std::string("Ann plays for ") + TeamName(OtherTeam(before)) + " now"));

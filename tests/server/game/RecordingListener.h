@@ -65,7 +65,7 @@ public:
         return found;
     }
 
-    void OnRoundStarted(const std::string& mapName, const Map&, int, int limit) override
+    void OnRoundStarted(const std::string& mapName, const Map&, int, int limit, const char*) override
     {
         rounds.push_back(mapName);
         scoreLimit = limit;
