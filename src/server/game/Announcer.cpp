@@ -36,7 +36,11 @@ void Announcer::OnRoundStarted(const std::string& mapName, const Map& map, int m
 
 void Announcer::OnRoundOver(const Player* winner)
 {
-    // Flag news held back would follow the round's last line.
+    // Flag news held back is told before the round's last line, never after.
+    for (const Team team : {Team::Red, Team::Blue}) {
+        if (const auto line = flagNews.Flush(team))
+            Tell(*line, team, false);
+    }
     flagNews.Reset();
     reporter.ToAll().SetRoundOver();
     if (winner)
@@ -84,23 +88,54 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
                                   by ? by->ShipId() : 0);
     if (by)
         log.Line("the %s flag: by %s, ship %d", TeamName(flag.team), by->Name(), by->ShipId());
-    if (flagNews.Shows(event, flag.team, clock()))
-        Tell(event, flag.team, by != nullptr);
+    for (const FlagNews::Line& line : flagNews.Happened(event, flag.team, clock()))
+        Tell(line, flag.team, by != nullptr);
 }
 
 void Announcer::Tick()
 {
     for (const Team team : {Team::Red, Team::Blue}) {
-        if (const auto event = flagNews.Due(team, clock()))
-            Tell(*event, team, false);
+        if (const auto line = flagNews.Due(team, clock()))
+            Tell(*line, team, false);
     }
 }
 
-void Announcer::Tell(FlagEvent event, Team team, bool byPilot)
+namespace {
+
+std::string Times(int count)
+{
+    if (count == 1)
+        return "once";
+    if (count == 2)
+        return "twice";
+    return std::to_string(count) + " times";
+}
+
+} // namespace
+
+void Announcer::Tell(const FlagNews::Line& line, Team team, bool byPilot)
 {
     const char* ours = TeamName(team);
     const char* theirs = TeamName(OtherTeam(team));
-    switch (event) {
+    const bool takenFirst = line.first == FlagEvent::Taken;
+    if (line.events == 2) {
+        if (takenFirst)
+            Notice("%s took the %s flag and dropped it", theirs, ours);
+        else
+            Notice("%s dropped the %s flag and took it again", theirs, ours);
+        return;
+    }
+    if (line.events > 2) {
+        // What came first reads first.
+        const std::string took = Times(line.Takes());
+        const std::string dropped = Times(line.Drops());
+        const std::string now = line.Last() == FlagEvent::Taken ? std::string(theirs) + " carries it" : "it lies dropped";
+        Notice("%s %s the %s flag %s and %s it %s: %s", theirs, takenFirst ? "took" : "dropped", ours,
+               (takenFirst ? took : dropped).c_str(), takenFirst ? "dropped" : "took",
+               (takenFirst ? dropped : took).c_str(), now.c_str());
+        return;
+    }
+    switch (line.first) {
     case FlagEvent::Taken: Notice("%s took the %s flag", theirs, ours); break;
     case FlagEvent::Dropped: Notice("%s dropped the %s flag", theirs, ours); break;
     case FlagEvent::Captured: Notice("%s captured the %s flag", theirs, ours); break;

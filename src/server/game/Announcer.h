@@ -56,7 +56,7 @@ public:
 
 private:
     // The flag's line in every console.
-    void Tell(FlagEvent event, Team team, bool byPilot);
+    void Tell(const FlagNews::Line& line, Team team, bool byPilot);
 
     Reporter& reporter;
     EventLog& log;

@@ -1,33 +1,61 @@
 #include "server/game/FlagNews.h"
 
-bool FlagNews::Shows(FlagEvent event, Team team, int nowMs)
+#include <utility>
+
+int FlagNews::Line::Takes() const
+{
+    if (first != FlagEvent::Taken && first != FlagEvent::Dropped)
+        return 0;
+    return (events + (first == FlagEvent::Taken ? 1 : 0)) / 2;
+}
+
+FlagEvent FlagNews::Line::Last() const
+{
+    if (events % 2 == 1)
+        return first;
+    return first == FlagEvent::Taken ? FlagEvent::Dropped : FlagEvent::Taken;
+}
+
+std::vector<FlagNews::Line> FlagNews::Happened(FlagEvent event, Team team, int nowMs)
 {
     Told& told = news[TeamIndex(team)];
+    std::vector<Line> lines;
     switch (event) {
     case FlagEvent::Captured:
     case FlagEvent::Returned:
+        if (told.held)
+            lines.push_back(*told.held);
+        lines.push_back({event, 1});
         // The flag is home: its next take is news again.
         told = {};
-        return true;
+        return lines;
     case FlagEvent::Taken:
-    case FlagEvent::Dropped:
+    case FlagEvent::Dropped: {
+        Line run = told.held ? *told.held : Line{event, 0};
+        ++run.events;
         if (nowMs - told.lastShown < kQuietMs) {
-            told.held = event == told.shown ? std::nullopt : std::optional(event);
-            return false;
+            told.held = run;
+            return lines;
         }
-        told = {nowMs, event, std::nullopt};
-        return true;
-    case FlagEvent::Placed: return false;
+        told = {nowMs, std::nullopt};
+        lines.push_back(run);
+        return lines;
     }
-    return false;
+    case FlagEvent::Placed: return lines;
+    }
+    return lines;
 }
 
-std::optional<FlagEvent> FlagNews::Due(Team team, int nowMs)
+std::optional<FlagNews::Line> FlagNews::Due(Team team, int nowMs)
 {
     Told& told = news[TeamIndex(team)];
     if (!told.held || nowMs - told.lastShown < kQuietMs)
         return std::nullopt;
-    const FlagEvent event = *told.held;
-    told = {nowMs, event, std::nullopt};
-    return event;
+    told.lastShown = nowMs;
+    return std::exchange(told.held, std::nullopt);
+}
+
+std::optional<FlagNews::Line> FlagNews::Flush(Team team)
+{
+    return std::exchange(news[TeamIndex(team)].held, std::nullopt);
 }

@@ -1,6 +1,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "server/game/CaptureTheFlag.h"
 #include "server/game/FlagNews.h"
@@ -293,15 +294,36 @@ TEST_F(FlagRobotTest, ARobotEscortsItsCarrierAndBreaksAStandoff)
 // show, and each flag keeps its own pace.
 TEST(FlagNews, TakesAndDropsArePacedPerFlagCapturesAndReturnsAlwaysShow)
 {
+    using Lines = std::vector<FlagNews::Line>;
+    const int quiet = FlagNews::kQuietMs;
     FlagNews news;
-    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 0));
-    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 1000));
-    EXPECT_FALSE(news.Shows(FlagEvent::Taken, Team::Red, 2000));
-    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Blue, 2000));
-    EXPECT_TRUE(news.Shows(FlagEvent::Dropped, Team::Red, FlagNews::kQuietMs));
-    EXPECT_TRUE(news.Shows(FlagEvent::Returned, Team::Red, FlagNews::kQuietMs + 100));
-    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, FlagNews::kQuietMs + 200));
-    EXPECT_TRUE(news.Shows(FlagEvent::Captured, Team::Red, FlagNews::kQuietMs + 300));
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 0), (Lines{{FlagEvent::Taken, 1}}));
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, 1000), Lines{});
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 2000), Lines{});
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Blue, 2000), (Lines{{FlagEvent::Taken, 1}}));
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, quiet), (Lines{{FlagEvent::Dropped, 3}}))
+        << "what was held back comes with it";
+    EXPECT_EQ(news.Happened(FlagEvent::Returned, Team::Red, quiet + 100), (Lines{{FlagEvent::Returned, 1}}));
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, quiet + 200), (Lines{{FlagEvent::Taken, 1}}))
+        << "home again, its take is news";
+    EXPECT_EQ(news.Happened(FlagEvent::Captured, Team::Red, quiet + 300), (Lines{{FlagEvent::Captured, 1}}));
+
+    // A run's takes and drops, and where it leaves the flag.
+    const struct {
+        FlagNews::Line line;
+        int takes;
+        int drops;
+        FlagEvent last;
+    } runs[] = {{{FlagEvent::Taken, 1}, 1, 0, FlagEvent::Taken},
+                {{FlagEvent::Dropped, 3}, 1, 2, FlagEvent::Dropped},
+                {{FlagEvent::Taken, 4}, 2, 2, FlagEvent::Dropped},
+                {{FlagEvent::Dropped, 4}, 2, 2, FlagEvent::Taken},
+                {{FlagEvent::Taken, 5}, 3, 2, FlagEvent::Taken}};
+    for (const auto& run : runs) {
+        EXPECT_EQ(std::tuple(run.line.Takes(), run.line.Drops(), run.line.Last()),
+                  std::tuple(run.takes, run.drops, run.last))
+            << run.line.events;
+    }
 }
 
 // Team deathmatch plays to its own limit unless one is named.
@@ -403,28 +425,36 @@ TEST_F(FlagRobotTest, ACarrierAloneGoesForItsOwnFlagRatherThanWaitAtHome)
     EXPECT_EQ(FlagOf(Team::Blue).carrier, self.ShipId());
 }
 
-// A drop held back after a take was shown would leave "took" as the flag's
-// last word: it is due once the quiet time is over. What happened since and
-// undid it (taken again) is not, nor is anything after a return.
-TEST(FlagNews, ALineHeldBackThatLeavesTheConsolesWrongIsDueAfterTheQuietTime)
+// Nothing held back is lost: a take and a drop after a drop was shown
+// (leaving the flag dropped, as last told) are due as one line once the
+// quiet time is over; a take held back comes before a capture; and what is
+// held as the round ends is there to tell at once.
+TEST(FlagNews, WhatIsHeldBackIsToldLaterNeverLost)
 {
+    using Lines = std::vector<FlagNews::Line>;
     const int quiet = FlagNews::kQuietMs;
     FlagNews news;
-    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 0));
-    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 1000));
-    EXPECT_EQ(news.Due(Team::Red, quiet - 1), std::nullopt);
-    EXPECT_EQ(news.Due(Team::Blue, quiet), std::nullopt);
-    EXPECT_EQ(news.Due(Team::Red, quiet), FlagEvent::Dropped);
-    EXPECT_EQ(news.Due(Team::Red, 3 * quiet), std::nullopt) << "once";
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 0).size(), 1u);
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, quiet).size(), 1u);
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, quiet + 500), Lines{});
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, quiet + 1000), Lines{});
+    EXPECT_EQ(news.Due(Team::Red, 2 * quiet - 1), std::nullopt);
+    EXPECT_EQ(news.Due(Team::Blue, 2 * quiet), std::nullopt);
+    EXPECT_EQ(news.Due(Team::Red, 2 * quiet), (FlagNews::Line{FlagEvent::Taken, 2}));
+    EXPECT_EQ(news.Due(Team::Red, 4 * quiet), std::nullopt) << "once";
 
-    EXPECT_FALSE(news.Shows(FlagEvent::Taken, Team::Red, quiet + 1000));
-    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, quiet + 2000));
-    EXPECT_EQ(news.Due(Team::Red, 3 * quiet), std::nullopt) << "dropped again, as last told";
-
-    EXPECT_TRUE(news.Shows(FlagEvent::Taken, Team::Red, 4 * quiet));
-    EXPECT_FALSE(news.Shows(FlagEvent::Dropped, Team::Red, 4 * quiet + 1000));
-    EXPECT_TRUE(news.Shows(FlagEvent::Returned, Team::Red, 4 * quiet + 2000));
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 4 * quiet).size(), 1u);
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, 4 * quiet + 100), Lines{});
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 4 * quiet + 200), Lines{});
+    EXPECT_EQ(news.Happened(FlagEvent::Captured, Team::Red, 4 * quiet + 300),
+              (Lines{{FlagEvent::Dropped, 2}, {FlagEvent::Captured, 1}}));
     EXPECT_EQ(news.Due(Team::Red, 6 * quiet), std::nullopt);
+
+    EXPECT_EQ(news.Happened(FlagEvent::Taken, Team::Red, 6 * quiet).size(), 1u);
+    EXPECT_EQ(news.Happened(FlagEvent::Dropped, Team::Red, 6 * quiet + 100), Lines{});
+    EXPECT_EQ(news.Flush(Team::Red), (FlagNews::Line{FlagEvent::Dropped, 1}));
+    EXPECT_EQ(news.Flush(Team::Red), std::nullopt);
+    EXPECT_EQ(news.Due(Team::Red, 8 * quiet), std::nullopt);
 }
 
 // A map file's bases stand only on open cells a flight joins; otherwise the

@@ -522,8 +522,8 @@ TEST_F(GameTest, RobotsInEverySlotMakeRoomForWatchersAndPeople)
 }
 
 // A flag's drop soon after its take is held back, then told once. Red's
-// drop here is due in the very tick the round ends: never told after the
-// round's last line.
+// drop here is held back as the round ends: told before the round's last
+// line, never after.
 TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
 {
     GameOptions options = Options(4, 0);
@@ -565,6 +565,7 @@ TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
     const auto over = std::find(texts.begin(), texts.end(), "Round over");
     ASSERT_NE(over, texts.end());
     EXPECT_EQ(std::count(texts.begin(), over, "Red took the Blue flag"), 1);
+    EXPECT_EQ(std::count(texts.begin(), over, "Red dropped the Blue flag"), 1);
     EXPECT_TRUE(std::none_of(over, texts.end(), [](const std::string& t) { return t.find("flag") != std::string::npos; }))
         << "no flag news after the round's end";
 }
