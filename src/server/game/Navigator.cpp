@@ -41,7 +41,20 @@ bool Navigator::Learn(const Map& map, const std::string& name)
             blocked[static_cast<std::size_t>(row * columns + column)] = Solid(map.CellKindAt(column, row)) ? 1 : 0;
     }
     MeasureRoom();
+    closed = blocked;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (Narrow(column, row))
+                closed[IndexOf(column, row)] = 1;
+        }
+    }
     return true;
+}
+
+bool Navigator::Narrow(int column, int row) const
+{
+    return !Blocked(column, row) && ((Blocked(column - 1, row) && Blocked(column + 1, row)) ||
+                                     (Blocked(column, row - 1) && Blocked(column, row + 1)));
 }
 
 void Navigator::MeasureRoom()
@@ -136,7 +149,7 @@ std::vector<Navigator::Cell> Navigator::Route(const Vector3& start, const std::f
             const Cell next{FoldCell(here.column + step[0], columns), FoldCell(here.row + step[1], rows)};
             // The ship may start inside a cell it should not be in; it may
             // always leave it, never enter another.
-            if (cameFrom[index(next)] >= 0 || blocked[index(next)] != 0)
+            if (cameFrom[index(next)] >= 0 || closed[index(next)] != 0)
                 continue;
             cameFrom[index(next)] = static_cast<int>(index(here));
             frontier.push_back(next);
@@ -187,7 +200,7 @@ std::vector<int> Navigator::Costs(const Cell& goal) const
         for (const auto& way : kWays) {
             const std::size_t next = IndexOf(column + way[0], row + way[1]);
             const int through = cost + Weight(at);
-            if (blocked[next] != 0 || (costs[next] >= 0 && costs[next] <= through))
+            if (closed[next] != 0 || (costs[next] >= 0 && costs[next] <= through))
                 continue;
             costs[next] = through;
             open.push({through, next});

@@ -29,6 +29,9 @@ public:
     {
         return !blocked.empty() && blocked[IndexOf(column, row)] != 0;
     }
+    // An open cell between two blocked ones, across or up and down: a hull
+    // passes it with two pixels a side, which no pilot flies for long.
+    bool Narrow(int column, int row) const;
     Cell CellOf(const Vector3& at) const;
     Vector3 CentreOf(const Cell& cell) const;
     // The centre moved half a cell off a wall on one side when the other
@@ -38,15 +41,16 @@ public:
     Vector3 Offset(const Vector3& from, const Vector3& to) const;
 
     // A route of open cells from the cell of start to the nearest cell that
-    // arrived accepts, both ends included; empty when none is reachable
-    // within limit cells.
+    // arrived accepts, both ends included, never through a narrow cell (it
+    // may start in one); empty when none is reachable within limit cells.
     std::vector<Cell> Route(const Vector3& start, const std::function<bool(const Cell&)>& arrived,
                             int limit = 1 << 20) const;
     // Steps across open cells from a cell to every cell, row by row; -1
     // for those not reached.
     std::vector<int> Steps(const Cell& from) const;
     // What flying from each cell to goal costs, a cell beside a wall
-    // dearer than one in the open; -1 for those that cannot reach it.
+    // dearer than one in the open; -1 for those that cannot reach it and
+    // for narrow cells other than goal.
     std::vector<int> Costs(const Cell& goal) const;
     // A cheapest route of open cells from the cell of start to goal, both
     // ends included, keeping off walls where there is room; empty when none
@@ -106,6 +110,8 @@ private:
     int tileWidth = 32;
     int tileHeight = 32;
     std::vector<std::uint8_t> blocked;
+    // 1 for a blocked cell, and for a narrow one: what a route never enters.
+    std::vector<std::uint8_t> closed;
     // Cells from each cell to the nearest blocked one along the larger
     // axis; 0 for a blocked cell, very many on a map without any.
     std::vector<int> room;

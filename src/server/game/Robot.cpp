@@ -19,7 +19,7 @@ constexpr double kHalfWidth = Ship::kHalfSize; // a ship's half width for clear 
 constexpr double kBraking = 450.0;        // what it counts on to stop, thrust less the time to turn
 constexpr double kLowFuel = 0.45;         // of a full tank: time to refuel
 constexpr double kFullEnough = 0.95;      // refuelled
-constexpr double kHurriedLowFuel = 0.2;   // the same on the way for a flag
+constexpr double kHurriedLowFuel = 0.3;   // the same on the way for a flag
 constexpr double kHurriedFullEnough = 0.5;
 constexpr float kDepotWorthIt = 20.0f;    // a fuel block with less left is passed by
 constexpr double kPickupReach = 520.0;    // powerups nearer than this are fetched
@@ -523,13 +523,17 @@ HeldKeys Robot::Steer(const Simulation& game, const Ship& ship)
     const Vector3 me = ship.Position();
     const Vector3 v = Moving(ship);
     const Ship* target = Target(game);
-    // On its way to a flag's place it flies there rather than fight.
-    const bool aiming = engaged && target && goal != Goal::Flag;
+    // On its way to a flag's place, or low on fuel, it flies there rather
+    // than fight: a fight burns the fuel it needs to brake and shield.
+    const bool aiming = engaged && target && goal != Goal::Flag && goal != Goal::Refuel;
     const Vector3 desired = KeptOffWalls(ship, Desired(me, aiming ? target : nullptr));
     const Peril peril = PerilAhead(ship, v);
     const Vector3 steer = peril.danger ? Braked(peril.brake, desired - v) : desired - v;
     HeldKeys keys = Flown(ship, v, steer, aiming && !peril.danger ? target : nullptr, peril.danger);
-    if (((peril.impact || ShipClosing(game, ship)) && ship.GetFuel() >= 12.0f) || UnderFire(game, ship))
+    // A wall met bare is the end whatever fuel is left: the last of it
+    // goes on the shield. A ship met head on may yet turn aside.
+    if ((peril.impact && ship.GetFuel() > 0.0f) || (ShipClosing(game, ship) && ship.GetFuel() >= kBrakeReserve) ||
+        UnderFire(game, ship))
         keys.Press(kKeyShields);
     if (goal == Goal::Refuel && navigator->Offset(me, destination).Length() < 48.0)
         keys.Press(kKeyFuelUp);
