@@ -1,5 +1,7 @@
 #include "server/game/CaptureTheFlag.h"
 
+#include <algorithm>
+
 #include "server/game/FlagBases.h"
 #include "server/game/Navigator.h"
 #include "server/game/Player.h"
@@ -23,6 +25,16 @@ void CaptureTheFlag::Plan(const Field& field)
         flag.home = bases[i];
         flag.at = bases[i];
         flags.push_back(flag);
+    }
+    captureLimit = kFewestCaptures;
+    if (flags.size() == 2) {
+        const Navigator::Cell red = field.shape.CellOf(flags[0].home);
+        const Navigator::Cell blue = field.shape.CellOf(flags[1].home);
+        const int flight =
+            field.shape.Steps(red)[static_cast<std::size_t>(blue.row * field.shape.Columns() + blue.column)];
+        if (flight > 0)
+            captureLimit = std::clamp((kFewestCaptures * kFarFlight + flight / 2) / flight, kFewestCaptures,
+                                      kMostCaptures);
     }
 }
 

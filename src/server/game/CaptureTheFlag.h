@@ -12,6 +12,9 @@
 // capture: a point for the team, three for the carrier. A kill scores for
 // the pilot alone; the team's score is its captures, and the first team to
 // the limit wins. A map without room for flags plays as team deathmatch.
+// Bases a short flight apart make captures quick: unless the operator names
+// a limit, such a map plays to more captures, so that a round there lasts
+// about as long as elsewhere and the time limit mostly ends it.
 class CaptureTheFlag : public TeamDeathmatch {
 public:
     static constexpr int kReturnMs = 30000;
@@ -24,8 +27,18 @@ public:
 
     const char* Name() const override { return "ctf"; }
     const char* Title() const override { return "capture the flag"; }
+    // The fewest captures a round plays to, and the most.
+    static constexpr int kFewestCaptures = 10;
+    static constexpr int kMostCaptures = 30;
+    // Cells of flight between the bases at which a round plays to the
+    // fewest; half as far plays to twice as many.
+    static constexpr int kFarFlight = 60;
+
     // Captures, not kills, count; without flags, kills do.
-    int DefaultScoreLimit() const override { return flags.empty() ? TeamDeathmatch::DefaultScoreLimit() : 10; }
+    int DefaultScoreLimit() const override
+    {
+        return flags.empty() ? TeamDeathmatch::DefaultScoreLimit() : captureLimit;
+    }
     void RoundStarted() override;
     void Plan(const Field& field) override;
     void Placed(const Field& field) override;
@@ -51,5 +64,6 @@ private:
 
     std::vector<Flag> flags; // Red's, Blue's; none on a map without room for them
     bool marksRefused = false; // the map's bases were no place for flags
+    int captureLimit = kFewestCaptures; // for the bases' flight apart
     std::array<int, kTeams> returnLeft {};
 };

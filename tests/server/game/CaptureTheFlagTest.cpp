@@ -27,6 +27,15 @@ std::vector<std::string> Field()
     return rows;
 }
 
+// Bases cells apart in the open, farther round the torus.
+std::vector<std::string> Apart(int cells)
+{
+    std::vector<std::string> rows = OpenMap(2 * cells + 10);
+    rows[10][5] = 'R';
+    rows[10][static_cast<std::size_t>(5 + cells)] = 'B';
+    return rows;
+}
+
 class CaptureTheFlagTest : public SimulationTest {
 protected:
     void SetUp() override
@@ -372,7 +381,8 @@ TEST_F(FlagRobotTest, ARobotCarriesAFlagDownANarrowWindingPassage)
 
 // A map of corridors one cell wide has no room for flags: the round says so
 // once, and plays as team deathmatch, to its limit, or no side could ever
-// score. The limit goes out as the round starts.
+// score. With flags, bases a short flight apart play to more captures than
+// far ones, a limit named to it. The limit goes out as the round starts.
 TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch)
 {
     std::vector<std::string> rows(20, std::string(20, '#'));
@@ -382,7 +392,8 @@ TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch
         int named;
         int noRoom;
         int limit;
-    } rounds[] = {{Field(), 0, 0, 10}, {rows, 0, 1, 50}, {rows, 7, 1, 7}};
+    } rounds[] = {{Field(), 0, 0, 30}, {Field(), 12, 0, 12}, {Apart(30), 0, 0, 20}, {Apart(70), 0, 0, 10},
+                  {rows, 0, 1, 50},  {rows, 7, 1, 7}};
     for (const auto& round : rounds) {
         Play(round.map, Flags(round.named));
         EXPECT_EQ(events.noRoomForFlags, round.noRoom) << round.named;
