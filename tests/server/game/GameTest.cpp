@@ -569,3 +569,50 @@ TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
     EXPECT_TRUE(std::none_of(over, texts.end(), [](const std::string& t) { return t.find("flag") != std::string::npos; }))
         << "no flag news after the round's end";
 }
+
+// What a flag's news held back tells, as the consoles read it: a run of
+// takes and drops in the order it began and where it left the flag, before
+// a capture and before the round's last line.
+TEST(FlagLines, ARunHeldBackReadsAsWhatHappened)
+{
+    Reporter reporter;
+    EventLog log;
+    Announcer announcer(reporter, log);
+    int now = 0;
+    announcer.KeepTime([&] { return now; });
+    reporter.AddWatcher(0);
+    Flag flag;
+    flag.team = Team::Blue;
+    const auto happen = [&](FlagEvent event, int at) {
+        now = at;
+        if (event != FlagEvent::Placed)
+            announcer.OnFlag(event, flag, nullptr);
+        announcer.Tick();
+    };
+    const int quiet = FlagNews::kQuietMs;
+    const std::pair<FlagEvent, int> events[] = {
+        {FlagEvent::Taken, 0},           {FlagEvent::Dropped, 100},       {FlagEvent::Taken, 200},
+        {FlagEvent::Dropped, 300},       {FlagEvent::Taken, 400},         {FlagEvent::Placed, quiet},
+        {FlagEvent::Dropped, quiet + 100}, {FlagEvent::Taken, quiet + 200}, {FlagEvent::Captured, quiet + 300},
+        {FlagEvent::Taken, quiet + 400}, {FlagEvent::Dropped, quiet + 500}, {FlagEvent::Taken, quiet + 600}};
+    for (const auto& [event, at] : events)
+        happen(event, at);
+    announcer.OnRoundOver(nullptr);
+    std::vector<std::string> texts;
+    reporter.Flush([&](int, const std::vector<std::uint8_t>& bytes, bool) {
+        MessageBatch batch;
+        batch.ParsePacked(bytes.data(), bytes.size());
+        for (NetMessage* message = batch.Begin(); message; message = batch.Next()) {
+            char text[1024] = {};
+            if (message->Kind() != kMsgText)
+                continue;
+            message->GetText(text, sizeof text);
+            texts.emplace_back(text);
+        }
+    });
+    EXPECT_EQ(texts, (std::vector<std::string>{"Red took the Blue flag",
+                                               "Red dropped the Blue flag twice and took it twice: Red carries it",
+                                               "Red dropped the Blue flag and took it again",
+                                               "Red captured the Blue flag", "Red took the Blue flag",
+                                               "Red dropped the Blue flag and took it again", "Round over"}));
+}
