@@ -397,6 +397,16 @@ std::size_t SessionServer::ReliableBytesQueued(PlayerId player) const
     return found == state->players.end() ? 0 : platform::ReliableBytesQueued(found->second);
 }
 
+SessionServer::Link SessionServer::LinkOf(PlayerId player) const
+{
+    const auto found = state->players.find(player);
+    if (found == state->players.end())
+        return {};
+    const ENetPeer& peer = *found->second;
+    return {peer.roundTripTime, static_cast<double>(peer.packetLoss) / static_cast<double>(ENET_PEER_PACKET_LOSS_SCALE),
+            static_cast<double>(peer.packetThrottle) / static_cast<double>(ENET_PEER_PACKET_THROTTLE_SCALE)};
+}
+
 std::uint32_t SessionServer::AddressOf(PlayerId player) const
 {
     const auto found = state->players.find(player);

@@ -73,6 +73,13 @@ public:
     std::uint32_t TakeResent(PlayerId player);
     // Reliable bytes queued to the player and not yet acknowledged.
     std::size_t ReliableBytesQueued(PlayerId player) const;
+    // How the player's link is doing, as its peer measures it.
+    struct Link {
+        std::uint32_t roundTripMs = 0;
+        double loss = 0.0;     // 0 to 1
+        double throttle = 1.0; // the part of unreliable payloads let out, 0 to 1
+    };
+    Link LinkOf(PlayerId player) const;
     // The IPv4 address a player joined from, in host order; 0 for no player.
     std::uint32_t AddressOf(PlayerId player) const;
     // Ends the session: every player is told, then the port is closed.

@@ -188,8 +188,11 @@ void GameServer::Tick(int ms)
     }
     session.Flush();
     for (const auto& [id, connection] : connections.All()) {
-        if (connection.Joined())
-            game->Charge(connection.slot, 0, session.TakeResent(id));
+        if (!connection.Joined())
+            continue;
+        game->Charge(connection.slot, 0, session.TakeResent(id));
+        const platform::SessionServer::Link link = session.LinkOf(id);
+        game->Link(connection.slot, {link.roundTripMs, link.loss, link.throttle, session.ReliableBytesQueued(id)});
     }
     LookAfterConnections();
     CountSeats();

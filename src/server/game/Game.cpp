@@ -120,8 +120,6 @@ void Game::Restart()
     if (!simulation.Restart(reason))
         log.Always("cannot play the first map: %s", reason.c_str());
     FillSeats();
-    // Nobody watches: what was said goes to nobody.
-    reporter.Flush([](int, const std::vector<std::uint8_t>&, bool) {});
 }
 
 int Game::Join(const char* requestedName, int shipType)
@@ -403,6 +401,11 @@ void Game::Charge(int slot, std::size_t sentBytes, std::uint32_t resent)
         reporter.Charge(slot, Reporter::WireCost(sentBytes) + Reporter::kDatagramCost);
     if (resent > 0)
         reporter.ChargeResent(slot, resent);
+}
+
+void Game::Link(int slot, const LinkState& link)
+{
+    reporter.Link(slot, link);
 }
 
 HostedGame::Glance Game::Look() const

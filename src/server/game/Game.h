@@ -68,6 +68,7 @@ public:
     // payloads of the tick are handed to send.
     void Tick(int ms, const Send& send) override;
     void Charge(int slot, std::size_t sentBytes, std::uint32_t resent) override;
+    void Link(int slot, const LinkState& link) override;
 
     std::uint64_t Now() const override { return simulation.GetWorld().Now(); }
     Glance Look() const override;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/game/LinkShare.h"
 #include "world/HeldKeys.h"
 
 // The game as the server's engine sees it, and the engine's one way in:
@@ -119,6 +120,8 @@ public:
     // sentBytes), and how many reliable payloads went to it again: its
     // share of bandwidth pays for both.
     virtual void Charge(int slot, std::size_t sentBytes, std::uint32_t resent) = 0;
+    // How a slot's link is doing, once a tick: its share follows.
+    virtual void Link(int slot, const LinkState& link) = 0;
 
     // Milliseconds of play since the game began: the engine's clock too.
     virtual std::uint64_t Now() const = 0;

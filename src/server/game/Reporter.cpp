@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "net/PackedBatch.h"
 #include "world/Powerup.h"
@@ -23,12 +24,13 @@ bool IsReply(int kind)
 // first. Ships on the screen are due at every report and come first, but
 // a thing overdue for a second outranks them, so none waits for long:
 // far ships are due about once a second, missiles about eight times a
-// second, other moving things twice.
+// second. Other moving things fly straight, and every turn of theirs is
+// an event: a state every few seconds only guards against drift.
 constexpr float kDue = 1.0f;
 constexpr float kShipOnScreen = 2.0f;
 constexpr float kShipOffScreen = 0.03f;
 constexpr float kHoming = 0.25f;
-constexpr float kMovingEntity = 0.07f;
+constexpr float kMovingEntity = 0.01f;
 constexpr float kShipChanged = 1000.0f;
 constexpr float kFarShipClaim = kShipOnScreen * 0.95f; // the most
 
@@ -209,8 +211,9 @@ void Reporter::ShipNow(int slot)
     const NetMessage* state = nullptr;
     ForWatching([&](int watcher, View& view) {
         float& claim = view.shipPriority[static_cast<std::size_t>(slot)];
-        // Its pilot feels it at once; the others see it at the next report,
-        // before anything else, rather than in a datagram of its own.
+        // Its pilot gets the state as it is now, which the report replaces
+        // with a newer one while the ship lives; the others get it at the
+        // report, before anything else.
         if (watcher != slot) {
             claim = std::max(claim, kShipChanged);
             return;
@@ -320,10 +323,11 @@ void Reporter::EntitiesInView(int slot)
 
 void Reporter::Tick(int ms)
 {
-    const double cap = 2.0 * settings.bytesPerSecond / settings.reportRate;
     ForWatching([&](int, View& view) {
-        view.tokens = std::min(cap, view.tokens + settings.bytesPerSecond * ms / 1000.0);
+        const double rate = settings.bytesPerSecond * view.link.Part();
+        view.tokens = std::min(2.0 * rate / settings.reportRate, view.tokens + rate * ms / 1000.0);
     });
+    lastTickMs = ms;
     sinceReport += ms;
     clock += static_cast<std::uint32_t>(ms);
     const int period = 1000 / std::max(1, settings.reportRate);
@@ -331,6 +335,7 @@ void Reporter::Tick(int ms)
         return;
     sinceReport = std::min(sinceReport - period, period);
     Report();
+    reported = true;
 }
 
 void Reporter::Report()
@@ -422,7 +427,9 @@ void Reporter::Spend(int slot)
 {
     const auto at = static_cast<std::size_t>(slot);
     View& watcher = views[at];
-    // What this tick already holds is paid first; the rest of the share
+    if (watcher.link.Backlogged())
+        return;
+    // What this report already holds is paid first; the rest of the share
     // goes to the strongest claims.
     double budget = watcher.tokens - kDatagramCost - 2 * kPayloadCost - kSnapshotCost;
     for (const NetMessage* queued : watcher.queue)
@@ -467,6 +474,13 @@ void Reporter::Charge(int slot, double bytes)
         view.tokens -= bytes;
 }
 
+void Reporter::Link(int slot, const LinkState& link)
+{
+    View& view = views[static_cast<std::size_t>(slot)];
+    if (view.watching)
+        view.link.Measure(link, settings.bytesPerSecond, lastTickMs);
+}
+
 void Reporter::ChargeResent(int slot, std::uint32_t resent)
 {
     // What was resent is not known, only how often: each time a usual
@@ -476,6 +490,11 @@ void Reporter::ChargeResent(int slot, std::uint32_t resent)
 
 void Reporter::Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send)
 {
+    ++tick;
+    // Between reports the news waits for the next one, a tick at most: a
+    // datagram a report rather than one a tick halves what the headers cost.
+    if (!std::exchange(reported, false))
+        return;
     ForWatching([&](int slot, View& view) {
         if (view.queue.empty())
             return;
@@ -507,5 +526,4 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
         view.shipQueued.fill(0);
     });
     messages.clear();
-    ++tick;
 }

@@ -11,14 +11,15 @@
 
 #include "net/NetMessage.h"
 #include "net/Snapshots.h"
+#include "server/game/LinkShare.h"
 #include "server/game/Player.h"
 #include "world/Vector3.h"
 
 class GameObject;
 class Ship;
 
-// What each watching player is sent, at most two payloads a tick. Events go out in
-// the tick they happen. At the report rate come the states that the
+// What each watching player is sent, at most two payloads a report. Events
+// go out with the report that follows them. At the report rate come the states that the
 // player's program needs to keep things moving between events: its own
 // ship every time, then the ships on its screen, then far ships and the
 // moving entities it can see when they are due, as far as its share of
@@ -68,11 +69,11 @@ public:
     void NewRound(int worldWidth, int worldHeight);
 
     // Events. The message returned is queued at once and filled by the
-    // caller; it lives until Flush.
+    // caller; it lives until the Flush that sends it.
     NetMessage& To(int slot);
     NetMessage& ToAll();
-    // A ship changed at once: its pilot is told in this tick, the others
-    // at the next report, first.
+    // A ship changed at once: its pilot is told of it at the next report,
+    // the others at that report too, first.
     void ShipNow(int slot);
     // The pilot of the ship that fired it (0: none) is told it is its shot.
     void EntityAppeared(const GameObject& entity, int firedBy);
@@ -90,10 +91,14 @@ public:
     // again (reliable payloads ENet resent, that many): its share pays.
     void Charge(int slot, double bytes);
     void ChargeResent(int slot, std::uint32_t resent);
+    // How the slot's player's link is doing: a link that cannot keep up
+    // gets a smaller share.
+    void Link(int slot, const LinkState& link);
 
     // Once a tick, after the simulation's step: reports when one is due.
     void Tick(int ms);
-    // Frames each watching player's messages of the tick and hands them on:
+    // After a report, frames each watching player's messages since the
+    // last one and hands them on:
     // the news reliably, then the ship states on their own and unreliably,
     // so that a lost reliable payload never holds the ships back.
     void Flush(const std::function<void(int slot, const std::vector<std::uint8_t>& payload, bool reliable)>& send);
@@ -106,6 +111,7 @@ private:
         Vector3 eye;
         double tokens = 0.0;
         double reliableBytes = 0.0; // a reliable payload's usual size, on the wire
+        LinkShare link;
         std::vector<const NetMessage*> queue;
         // Where in the queue each ship's state of this tick stands, plus one.
         std::array<std::uint32_t, Player::kMaxSlots> shipQueued {};
@@ -151,6 +157,8 @@ private:
     double worldWidth = 0.0;
     double worldHeight = 0.0;
     int sinceReport = 0;
+    int lastTickMs = 0;
+    bool reported = false; // in this tick
     std::uint64_t tick = 1;
     std::array<View, Player::kMaxSlots> views;
     // Each slot's snapshots live beyond its view: their numbers go on.

@@ -92,7 +92,7 @@ TEST_F(RoundRecorderTest, OnlyRoundsWithAPersonAreKeptEachADemoOfItsOwnThatAPlay
     Play(450);
     EXPECT_TRUE(Recorded().empty()) << "robots alone on Arena, then on Warren";
     Connect(1, 0x0a000001u, "Vega");
-    Play(1);
+    Play(3); // the next report
     ASSERT_EQ(Recorded().size(), 1u);
     std::string error;
     DemoReader begun;

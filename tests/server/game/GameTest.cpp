@@ -43,7 +43,8 @@ protected:
         game->FillSeats();
     }
 
-    void Tick(int ms = 16)
+    // A tick long enough that a report, and all that waits for it, is due.
+    void Tick(int ms = 33)
     {
         game->Tick(ms, [this](int slot, const std::vector<std::uint8_t>& payload, bool) {
             sent.push_back({slot, payload});
@@ -532,7 +533,7 @@ TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
     Begin(options);
     const int ann = game->Join("Ann", 0);
     const int bob = game->Join("Bob", 0);
-    Tick();
+    Tick(16);
     const auto homes = game->GetSimulation().Mode().Flags();
     ASSERT_EQ(homes.size(), 2u);
     const auto count = [&](const std::string& text) {
@@ -541,26 +542,27 @@ TEST_F(GameTest, AFlagsHeldBackNewsIsToldOnceAndNeverAfterTheRoundIsOver)
     };
     const auto until = [&](int ms) {
         while (game->GetSimulation().RoundMs() < ms)
-            Tick();
+            Tick(16);
     };
     Ship& red = game->Pilot(ann)->GetShip();
     Ship& blue = game->Pilot(bob)->GetShip();
     blue.SetPosition(homes[0].home);
-    Tick();
+    Tick(16);
     blue.Kill();
-    Tick();
+    Tick(16);
     EXPECT_EQ(count("Blue dropped the Red flag"), 0) << "a scramble over the flag reads as its take";
     until(976);
     red.SetPosition(homes[1].home);
-    Tick(); // taken at 992: a drop held back is due at 5992
+    Tick(16); // taken at 992: a drop held back is due at 5992
     until(FlagNews::kQuietMs + 500);
     EXPECT_EQ(count("Blue took the Red flag"), 1);
     EXPECT_EQ(count("Blue dropped the Red flag"), 1);
     red.Kill();
     until(6000 - 16);
     ASSERT_FALSE(game->GetSimulation().IsRoundOver());
-    Tick();
+    Tick(16);
     ASSERT_TRUE(game->GetSimulation().IsRoundOver());
+    Tick(); // the report that tells it
     const auto texts = TextsTo(ann);
     const auto over = std::find(texts.begin(), texts.end(), "Round over");
     ASSERT_NE(over, texts.end());
