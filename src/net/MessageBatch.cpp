@@ -9,11 +9,13 @@ void MessageBatch::ParsePacked(const std::uint8_t* packed, std::size_t packedSiz
     bytes = packed;
     size = packed ? packedSize : 0;
     offset = 0;
+    runIds.clear();
 }
 
 NetMessage* MessageBatch::Begin()
 {
     offset = 0;
+    runIds.clear();
     return Next();
 }
 
@@ -24,7 +26,8 @@ NetMessage* MessageBatch::Next()
     const std::size_t taken = ReadRecord();
     // A record that does not read ends the payload, and its snapshot with it.
     offset = taken ? offset + taken : size;
-    if (snapshots && !taken)
+    // So does a run cut short by the payload's end.
+    if (snapshots && (!taken || (offset == size && InRun())))
         snapshots->Abandon();
     else if (snapshots && offset == size)
         snapshots->Close();
@@ -36,6 +39,19 @@ std::size_t MessageBatch::ReadRecord()
     const std::uint8_t* record = bytes + offset;
     if (!snapshots)
         return PackedBatch::Read(record, size - offset, current);
+    if (InRun())
+        return ReadRunEntry(record);
+    if (record[0] == PackedBatch::kShipDeltaRun) {
+        runIds.clear();
+        const std::size_t header = PackedBatch::ReadRunHeader(record, size - offset, runPlaces);
+        if (!header || !snapshots->HeldAt(runPlaces, runIds)) {
+            runIds.clear();
+            return 0;
+        }
+        runAt = 0;
+        const std::size_t entry = ReadRunEntry(record + header);
+        return entry ? header + entry : 0;
+    }
     if (record[0] == PackedBatch::kShipDelta) {
         ShipDelta delta;
         const std::size_t taken = PackedBatch::ReadDelta(record, size - offset, delta);
@@ -50,6 +66,19 @@ std::size_t MessageBatch::ReadRecord()
     } else if (taken && current.Kind() == kMsgShipState) {
         snapshots->Heard(current, record[0] == (PackedBatch::kCompact | kMsgShipState));
     }
+    return taken;
+}
+
+std::size_t MessageBatch::ReadRunEntry(const std::uint8_t* record)
+{
+    ShipDelta delta;
+    const std::size_t left = size - static_cast<std::size_t>(record - bytes);
+    const std::size_t taken = PackedBatch::ReadRunEntry(record, left, runIds[runAt], delta);
+    if (!taken || !snapshots->Apply(delta, current)) {
+        runIds.clear();
+        return 0;
+    }
+    ++runAt;
     return taken;
 }
 

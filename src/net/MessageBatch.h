@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "net/NetMessage.h"
 
@@ -9,7 +10,8 @@ class Snapshots;
 
 // A server's payload as the player's program applies it: its packed records
 // (PackedBatch) read in place, one at a time into a single message, so a
-// payload costs no memory beyond its bytes however many records it holds.
+// payload costs no memory beyond its bytes and the ships a run of deltas
+// names, however many records it holds. Each delta of a run is a message.
 // Reading stops at the first record that does not read; the records before
 // it stand. The bytes must outlive the reading.
 class MessageBatch {
@@ -37,10 +39,16 @@ private:
     // Reads the record at the offset into current: the bytes it took, 0
     // when it does not read.
     std::size_t ReadRecord();
+    // The next delta of the run under way.
+    std::size_t ReadRunEntry(const std::uint8_t* record);
+    bool InRun() const { return runAt < runIds.size(); }
 
     const std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
     std::size_t offset = 0;
     NetMessage current;
     Snapshots* snapshots = nullptr;
+    std::vector<std::size_t> runPlaces;
+    std::vector<std::int32_t> runIds;
+    std::size_t runAt = 0;
 };

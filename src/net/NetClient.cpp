@@ -12,6 +12,7 @@
 #include "net/MapDownload.h"
 #include "net/MessageBatch.h"
 #include "net/NetMessage.h"
+#include "net/PackedBatch.h"
 #include "platform/Clock.h"
 #include "world/Ship.h"
 #include "world/World.h"
@@ -181,9 +182,9 @@ void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
         local->GetName(name, sizeof name);
     NetMessage join;
     if (watchAsked)
-        join.SetWatch(local ? local->GetShipType() : 0, name);
+        join.SetWatch(local ? local->GetShipType() : 0, name, PackedBatch::kReadsDeltaRuns);
     else
-        join.SetJoin(0, local ? local->GetShipType() : 0, name);
+        join.SetJoin(PackedBatch::kReadsDeltaRuns, local ? local->GetShipType() : 0, name);
     Send(join);
 }
 

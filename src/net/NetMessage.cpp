@@ -111,9 +111,9 @@ void NetMessage::SetJoin(int shipId, int type, const char* name)
     kind = kMsgJoin;
 }
 
-void NetMessage::SetWatch(int type, const char* name)
+void NetMessage::SetWatch(int type, const char* name, int reads)
 {
-    SetJoin(0, type, name);
+    SetJoin(reads, type, name);
     if (kind == kMsgJoin)
         kind = kMsgWatch;
 }

@@ -87,8 +87,9 @@ public:
     void SetPing(std::uint32_t now);
     void SetPong(std::uint32_t echoed);
     void SetServerCommand(const char* line);
-    // As SetJoin, for one who watches without a ship.
-    void SetWatch(int type, const char* name);
+    // As SetJoin, for one who watches without a ship; what its program
+    // reads (PackedBatch::kReadsDeltaRuns) goes in the id.
+    void SetWatch(int type, const char* name, int reads = 0);
 
     // Builders the server side uses.
     void SetRoundOver() { Reset(kMsgRoundOver); }

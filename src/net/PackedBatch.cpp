@@ -1,5 +1,6 @@
 #include "net/PackedBatch.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -238,6 +239,60 @@ std::size_t PackedBatch::PackedSize(const ShipDelta& delta)
     return record.size();
 }
 
+void PackedBatch::AppendRun(const std::vector<RunEntry>& run, std::size_t held, std::vector<std::uint8_t>& payload)
+{
+    ByteWriter out;
+    out.Data() = std::move(payload);
+    const std::size_t mapBytes = RunHeaderSize(held) - 2;
+    std::uint8_t map[kLongestRunMap] = {};
+    for (const auto& [place, delta] : run)
+        map[place / 8] |= static_cast<std::uint8_t>(1u << place % 8);
+    out.U8(kShipDeltaRun);
+    out.U8(static_cast<std::uint8_t>(mapBytes));
+    for (std::size_t i = 0; i < mapBytes; ++i)
+        out.U8(map[i]);
+    for (const auto& [place, delta] : run)
+        delta.WriteFields(out);
+    payload = std::move(out.Data());
+}
+
+std::size_t PackedBatch::RunEntrySize(const ShipDelta& delta)
+{
+    return PackedSize(delta) - 1 - Varint::Size(static_cast<std::uint32_t>(delta.id));
+}
+
+std::size_t PackedBatch::RunHeaderSize(std::size_t held)
+{
+    return 2 + std::min(kLongestRunMap, (held + 7) / 8);
+}
+
+std::size_t PackedBatch::ReadRunHeader(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places)
+{
+    ByteReader in(bytes, size);
+    std::uint8_t tag = 0;
+    std::uint8_t mapBytes = 0;
+    const std::uint8_t* map = nullptr;
+    if (!in.U8(tag) || tag != kShipDeltaRun || !in.U8(mapBytes) || mapBytes == 0 || mapBytes > kLongestRunMap ||
+        !(map = in.Bytes(mapBytes)))
+        return 0;
+    places.clear();
+    for (std::size_t place = 0; place < mapBytes * 8u; ++place) {
+        if (map[place / 8] >> place % 8 & 1)
+            places.push_back(place);
+    }
+    return places.empty() ? 0 : in.Position();
+}
+
+std::size_t PackedBatch::ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta)
+{
+    ByteReader in(bytes, size);
+    const auto read = ShipDelta::ReadFields(in, id);
+    if (!read)
+        return 0;
+    delta = *read;
+    return in.Position();
+}
+
 std::size_t PackedBatch::ReadDelta(const std::uint8_t* bytes, std::size_t size, ShipDelta& delta)
 {
     ByteReader in(bytes, size);
@@ -271,6 +326,17 @@ std::size_t PackedBatch::Read(const std::uint8_t* bytes, std::size_t size, NetMe
     if (tag == kShipDelta) {
         message.Clear();
         return ShipDelta::Read(in) ? in.Position() : 0;
+    }
+    if (tag == kShipDeltaRun) {
+        message.Clear();
+        std::vector<std::size_t> places;
+        std::size_t at = ReadRunHeader(bytes, size, places);
+        ShipDelta delta;
+        for (std::size_t i = 0; at && i < places.size(); ++i) {
+            const std::size_t taken = ReadRunEntry(bytes + at, size - at, 0, delta);
+            at = taken ? at + taken : 0;
+        }
+        return at;
     }
     if (tag & kCompact)
         return ReadCompact(in, tag & ~kCompact, message) ? in.Position() : 0;

@@ -2,11 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "net/NetMessage.h"
-
-struct ShipDelta;
+#include "net/ShipDelta.h"
 
 // The envelope of the server's payloads. A payload is a run of records to
 // its end, one a message: ship states, entity states and entity deaths in
@@ -23,6 +23,15 @@ public:
     static constexpr std::uint8_t kCompact = 0x80;
     // The tag of a ship state's delta record.
     static constexpr std::uint8_t kShipDelta = kCompact | 0x40 | kMsgShipState;
+    // The tag of a run of deltas: one tag, and the ships named by their
+    // place among those the snapshot holds rather than by id.
+    static constexpr std::uint8_t kShipDeltaRun = kShipDelta + 1;
+    static constexpr std::size_t kLongestRunMap = 32; // a bit for each of 256 ships
+    // What a player's program puts in the id of its join or watch when it
+    // reads runs; a program that puts 0 is sent none.
+    static constexpr int kReadsDeltaRuns = 1;
+    // A ship's delta and its place among the held ships, in id order.
+    using RunEntry = std::pair<std::size_t, ShipDelta>;
 
     static std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& batch);
     // One record more at the end of a payload.
@@ -31,6 +40,11 @@ public:
     // Bytes the message takes in a packed payload.
     static std::size_t PackedSize(const NetMessage& message);
     static std::size_t PackedSize(const ShipDelta& delta);
+    // A run of deltas, their places rising, among held ships.
+    static void AppendRun(const std::vector<RunEntry>& run, std::size_t held, std::vector<std::uint8_t>& payload);
+    // Bytes a delta takes in a run, the run's header aside, and the header.
+    static std::size_t RunEntrySize(const ShipDelta& delta);
+    static std::size_t RunHeaderSize(std::size_t held);
     // The record at the front of the bytes, read into message: the bytes
     // it took, or 0 when it does not read. A record in a message's own wire
     // form reads as NetMessage::Parse has it, a short one as no message.
@@ -39,4 +53,9 @@ public:
     // The delta record at the front of the bytes: the bytes it took, or 0
     // when it is none or does not read.
     static std::size_t ReadDelta(const std::uint8_t* bytes, std::size_t size, ShipDelta& delta);
+    // The header of the run at the front of the bytes: the places it names,
+    // rising, at least one; the bytes it took, or 0 when it does not read.
+    static std::size_t ReadRunHeader(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places);
+    // One delta of a run, for the ship of that id: the bytes it took, or 0.
+    static std::size_t ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta);
 };

@@ -103,6 +103,11 @@ std::optional<ShipGrid> ShipDelta::Applied(const ShipGrid& base, std::uint32_t m
 void ShipDelta::Write(ByteWriter& out) const
 {
     Varint::Write(out, static_cast<std::uint32_t>(id));
+    WriteFields(out);
+}
+
+void ShipDelta::WriteFields(ByteWriter& out) const
+{
     out.U8(mask);
     if (mask & kFlags)
         out.U8(flags);
@@ -130,12 +135,19 @@ void ShipDelta::Write(ByteWriter& out) const
 
 std::optional<ShipDelta> ShipDelta::Read(ByteReader& in)
 {
-    ShipDelta delta;
     std::uint32_t id = 0;
-    std::int32_t turn = 0;
-    if (!Varint::Read(in, id) || id > INT32_MAX || !in.U8(delta.mask))
+    if (!Varint::Read(in, id) || id > INT32_MAX)
         return std::nullopt;
-    delta.id = static_cast<std::int32_t>(id);
+    return ReadFields(in, static_cast<std::int32_t>(id));
+}
+
+std::optional<ShipDelta> ShipDelta::ReadFields(ByteReader& in, std::int32_t id)
+{
+    ShipDelta delta;
+    std::int32_t turn = 0;
+    if (!in.U8(delta.mask))
+        return std::nullopt;
+    delta.id = id;
     const std::uint8_t mask = delta.mask;
     bool ok = (!(mask & kFlags) || in.U8(delta.flags)) && (!(mask & kShape) || in.U8(delta.shape)) &&
               (!(mask & kFuel) || Varint::ReadSigned(in, delta.fuel)) && (!(mask & kScore) || in.U8(delta.score));

@@ -48,4 +48,7 @@ struct ShipDelta {
     // The record after its tag: the id, the mask, each field of the mask.
     void Write(ByteWriter& out) const;
     static std::optional<ShipDelta> Read(ByteReader& in);
+    // The mask and its fields alone, for a ship the reader knows otherwise.
+    void WriteFields(ByteWriter& out) const;
+    static std::optional<ShipDelta> ReadFields(ByteReader& in, std::int32_t id);
 };

@@ -70,6 +70,19 @@ void Snapshots::Heard(const NetMessage& state, bool compact)
         Forget(id);
 }
 
+bool Snapshots::HeldAt(const std::vector<std::size_t>& places, std::vector<std::int32_t>& ids) const
+{
+    if (!open || !based)
+        return false;
+    ids.clear();
+    for (const std::size_t place : places) {
+        if (place >= current.ships.size())
+            return false;
+        ids.push_back(current.ships[place].state.id);
+    }
+    return true;
+}
+
 bool Snapshots::Apply(const ShipDelta& delta, NetMessage& state)
 {
     const Held* held = open && based ? Holding(delta.id) : nullptr;
@@ -105,7 +118,7 @@ void Snapshots::Acknowledge(std::uint16_t number)
         acked = number;
 }
 
-std::size_t Snapshots::Cost(const NetMessage& state) const
+std::size_t Snapshots::Cost(const NetMessage& state, bool runs) const
 {
     const Snapshot* base = Find(acked);
     const auto grid = base ? ShipGrid::Of(state) : std::nullopt;
@@ -114,11 +127,49 @@ std::size_t Snapshots::Cost(const NetMessage& state) const
     const auto at = std::find_if(base->ships.begin(), base->ships.end(),
                                  [&](const Held& held) { return held.state.id == grid->id; });
     const auto delta = at != base->ships.end() ? ShipDelta::Between(at->state, *grid, 0) : std::nullopt;
-    return delta ? std::min(PackedBatch::PackedSize(*delta), PackedBatch::PackedSize(state))
-                 : PackedBatch::PackedSize(state);
+    if (!delta)
+        return PackedBatch::PackedSize(state);
+    const std::size_t size = runs ? PackedBatch::RunEntrySize(*delta) : PackedBatch::PackedSize(*delta);
+    return std::min(size, PackedBatch::PackedSize(state));
 }
 
-std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms)
+std::vector<const NetMessage*> Snapshots::AppendRun(const std::vector<const NetMessage*>& states,
+                                                    std::vector<std::uint8_t>& payload)
+{
+    std::vector<PackedBatch::RunEntry> run;
+    std::vector<ShipGrid> told;
+    std::vector<const NetMessage*> rest;
+    std::size_t apart = 0; // the run's deltas as records of their own
+    for (const NetMessage* state : states) {
+        const auto grid = ShipGrid::Of(*state);
+        const Held* held = grid ? Holding(grid->id) : nullptr;
+        const auto delta =
+            held ? ShipDelta::Between(held->state, *grid, static_cast<std::uint16_t>(current.ms - held->ms))
+                 : std::nullopt;
+        if (!delta || PackedBatch::RunEntrySize(*delta) >= PackedBatch::PackedSize(*state)) {
+            rest.push_back(state);
+            continue;
+        }
+        run.emplace_back(static_cast<std::size_t>(held - current.ships.data()), *delta);
+        told.push_back(*grid);
+        apart += PackedBatch::PackedSize(*delta);
+    }
+    std::sort(run.begin(), run.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t together = PackedBatch::RunHeaderSize(current.ships.size());
+    for (const auto& entry : run)
+        together += PackedBatch::RunEntrySize(entry.second);
+    if (together < apart) {
+        PackedBatch::AppendRun(run, current.ships.size(), payload);
+    } else {
+        for (const auto& entry : run)
+            PackedBatch::Append(entry.second, payload);
+    }
+    for (const ShipGrid& grid : told)
+        Hold(grid);
+    return rest;
+}
+
+std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms, bool runs)
 {
     // Numbers wrap, skipping 0, which acknowledges nothing.
     next = static_cast<std::uint16_t>(next + 1);
@@ -130,7 +181,7 @@ std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& 
     std::vector<std::uint8_t> payload;
     PackedBatch::Append(header, payload);
     Open(next, back, static_cast<std::uint16_t>(ms));
-    for (const NetMessage* state : states) {
+    for (const NetMessage* state : runs ? AppendRun(states, payload) : states) {
         const auto grid = ShipGrid::Of(*state);
         const Held* held = grid ? Holding(grid->id) : nullptr;
         const auto apart = static_cast<std::uint16_t>(current.ms - (held ? held->ms : 0));

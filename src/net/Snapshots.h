@@ -22,10 +22,11 @@ public:
     static constexpr std::size_t kMostShips = 256;
 
     // The server's side: the payload of states as the next snapshot, made
-    // at ms on the server's clock, from the newest snapshot acknowledged.
-    std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms);
+    // at ms on the server's clock, from the newest snapshot acknowledged;
+    // its deltas in one run where the player reads runs.
+    std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms, bool runs = false);
     // The bytes the state would take in the next snapshot, about.
-    std::size_t Cost(const NetMessage& state) const;
+    std::size_t Cost(const NetMessage& state, bool runs = false) const;
     // The player applied a snapshot. One never sent, or older than the
     // newest acknowledged, or no longer kept, changes nothing.
     void Acknowledge(std::uint16_t number);
@@ -41,6 +42,9 @@ public:
     void Heard(const NetMessage& state, bool compact);
     // The state a delta makes of the open snapshot's; false without one.
     bool Apply(const ShipDelta& delta, NetMessage& state);
+    // The ids of the ships held at those places, in id order; false
+    // without a snapshot open on its base, or for a place beyond them.
+    bool HeldAt(const std::vector<std::size_t>& places, std::vector<std::int32_t>& ids) const;
     void Close();
     void Abandon() { open = false; }
     // The newest snapshot kept, for the acknowledgement; 0 for none.
@@ -61,6 +65,10 @@ private:
     const Held* Holding(int id) const;
     // Lays a state over the open snapshot's.
     void Hold(const ShipGrid& state);
+    // The states that go as deltas, in one run at the payload's end where
+    // that is shorter than a record each; the others are left.
+    std::vector<const NetMessage*> AppendRun(const std::vector<const NetMessage*>& states,
+                                             std::vector<std::uint8_t>& payload);
     void Forget(int id);
 
     std::array<Snapshot, kKept> ring;

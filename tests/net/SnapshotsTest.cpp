@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -56,7 +57,7 @@ Bytes Whole(const State& state)
     return WireOf(*batch.Begin());
 }
 
-Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms)
+Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms, bool runs = false)
 {
     std::deque<NetMessage> held;
     std::vector<const NetMessage*> batch;
@@ -64,7 +65,7 @@ Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms
         state.Into(held.emplace_back());
         batch.push_back(&held.back());
     }
-    return server.Pack(batch, ms);
+    return server.Pack(batch, ms, runs);
 }
 
 bool HasDelta(const Bytes& payload)
@@ -194,6 +195,66 @@ TEST(Snapshots, ADeltaWithoutItsBaseEndsThePayloadAndIsNotAcknowledged)
     EXPECT_FALSE(HasDelta(again));
     EXPECT_EQ(stranger.Read(again), std::vector<Bytes> {Whole(moved)});
     EXPECT_EQ(stranger.held.Newest(), 3);
+}
+
+// A player that reads runs gets a snapshot's deltas as one run, its ships
+// named by their place among those of the base, even when the same payload
+// brings a ship new to the snapshot; it reads the states a record each
+// would have given. A run cut short or naming a place beyond the ships held
+// ends the payload, and its snapshot is not kept.
+TEST(Snapshots, ARunOfDeltasReadsAsTheRecordsItReplacesAndABadOneIsNotKept)
+{
+    std::vector<State> fleet;
+    for (const int id : {3, 5, 9, 12, 20, 31})
+        fleet.push_back({id, 0, 50, 100, 0, {}, Vector3(100.0 * id, 200, 0), Vector3(40, -20, 0), 0});
+    Snapshots withRuns, without;
+    Player reader, other;
+    reader.Read(Pack(withRuns, fleet, 0, true));
+    other.Read(Pack(without, fleet, 0));
+    withRuns.Acknowledge(reader.held.Newest());
+    without.Acknowledge(other.held.Newest());
+
+    std::vector<State> changed;
+    for (const std::size_t i : {3, 0, 4, 1}) {
+        State s = fleet[i];
+        s.at = s.at + Vector3(2.5, -1.25, 0);
+        s.heading = 10.0f * static_cast<float>(i);
+        changed.push_back(s);
+    }
+    changed.push_back({4, 0, 50, 100, 0, {}, Vector3(50, 50, 0), Vector3(), 0}); // comes between the held
+    const Bytes run = Pack(withRuns, changed, 33, true);
+    const Bytes records = Pack(without, changed, 33);
+    NetMessage header;
+    const std::size_t headerSize = PackedBatch::Read(run.data(), run.size(), header);
+    ASSERT_GT(headerSize, 0u);
+    EXPECT_EQ(run[headerSize], PackedBatch::kShipDeltaRun);
+    EXPECT_LT(run.size() + 4, records.size()) << "a tag and an id less for each ship";
+    auto heard = reader.Read(run);
+    auto expected = other.Read(records);
+    std::ranges::sort(heard);
+    std::ranges::sort(expected);
+    EXPECT_EQ(heard, expected);
+    EXPECT_EQ(heard.size(), changed.size());
+    EXPECT_EQ(reader.held.Newest(), 2);
+    MessageBatch walked;
+    walked.ParsePacked(run.data(), run.size());
+    EXPECT_EQ(walked.Parsed(), walked.Count()) << "read past without snapshots";
+
+    withRuns.Acknowledge(reader.held.Newest());
+    const Bytes next = Pack(withRuns, changed, 66, true);
+    ASSERT_EQ(next[headerSize], PackedBatch::kShipDeltaRun);
+    Snapshots kept = reader.held;
+    const Bytes cut(next.begin(), next.end() - 1);
+    EXPECT_LT(reader.Read(cut).size(), changed.size());
+    EXPECT_EQ(reader.held.Newest(), 2) << "cut short";
+    Bytes beyond = next;
+    beyond[headerSize + 2] |= 0x80; // the eighth place: seven ships are held
+    reader.held = kept;
+    EXPECT_TRUE(reader.Read(beyond).empty());
+    EXPECT_EQ(reader.held.Newest(), 2) << "a place beyond the ships held";
+    reader.held = kept;
+    reader.Read(next);
+    EXPECT_EQ(reader.held.Newest(), 3);
 }
 
 } // namespace

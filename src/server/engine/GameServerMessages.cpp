@@ -108,10 +108,10 @@ void GameServer::Handle(platform::PlayerId id, Connection& connection, const Net
 
 void GameServer::Join(platform::PlayerId id, const NetMessage& message)
 {
-    int ignoredId = 0;
+    int reads = 0;
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
-    message.GetJoin(ignoredId, shipType, requested, sizeof requested);
+    message.GetJoin(reads, shipType, requested, sizeof requested);
     const int slot = game->Join(watchers.FreeName(requested).c_str(), shipType);
     if (slot == HostedGame::kNobody) {
         Drop(id, DropReason::Full);
@@ -127,16 +127,19 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
     Connection* connection = connections.Find(id);
     connection->shipType = shipType;
     connection->watching = false;
+    connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
     CountSeats();
     lookout.PlayerConnected(AgonesPlayer(id));
 }
 
 void GameServer::Watch(platform::PlayerId id, const NetMessage& message)
 {
-    int ignoredId = 0;
+    int reads = 0;
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
-    message.GetJoin(ignoredId, shipType, requested, sizeof requested);
+    message.GetJoin(reads, shipType, requested, sizeof requested);
+    if (Connection* connection = connections.Find(id))
+        connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
     if (!watchers.Admit(id, shipType, requested))
         Drop(id, DropReason::NoPlaceToWatch);
 }

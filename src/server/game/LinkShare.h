@@ -3,12 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// A player's link as its peer measures it.
+// A player's link as its peer measures it, and what its program reads.
 struct LinkState {
     std::uint32_t roundTripMs = 0;
     double loss = 0.0;     // of the datagrams sent, 0 to 1
     double throttle = 1.0; // of the unreliable payloads the peer lets out, 0 to 1
     std::size_t reliableQueued = 0; // reliable bytes waiting or not yet acknowledged
+    bool readsRuns = false; // the player's program reads runs of ship deltas
 };
 
 // How much of its full share of bandwidth a player's link takes. A link
@@ -33,8 +34,10 @@ public:
     double Part() const { return part; }
     // While it holds, nothing but news and the player's own ship is sent.
     bool Backlogged() const { return backlogged; }
+    bool ReadsRuns() const { return readsRuns; }
 
 private:
     double part = 1.0;
     bool backlogged = false;
+    bool readsRuns = false;
 };

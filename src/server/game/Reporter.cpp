@@ -94,7 +94,8 @@ void Reporter::Acknowledge(int slot, std::uint16_t snapshot)
 double Reporter::CostTo(int slot, const NetMessage& message) const
 {
     const auto& held = snapshots[static_cast<std::size_t>(slot)];
-    return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message)
+    const bool runs = views[static_cast<std::size_t>(slot)].link.ReadsRuns();
+    return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message, runs)
                                                                : PackedBatch::PackedSize(message));
 }
 
@@ -505,7 +506,7 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
                 return;
             const std::vector<std::uint8_t> payload =
                 reliable ? PackedBatch::Pack({from, to})
-                         : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock);
+                         : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock, view.link.ReadsRuns());
             send(slot, payload, reliable);
             const double cost = WireCost(payload.size());
             view.tokens -= cost;

@@ -350,12 +350,14 @@ TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
     Ship& own = AddShip(0, 100, 100);
     AddShip(1, 300, 100);
     Snapshots held;
+    bool ran = false;
     // The state payload to slot 0 of a report, read as the player reads it.
     const auto report = [&](bool& deltas) {
         std::vector<Payload> sent = Tick(50);
         std::erase_if(sent, [](const Payload& p) { return p.slot != 0 || p.reliable; });
         EXPECT_EQ(sent.size(), 1u);
         deltas = std::ranges::count(sent[0].bytes, PackedBatch::kShipDelta) > 0;
+        ran = std::ranges::count(sent[0].bytes, PackedBatch::kShipDeltaRun) > 0;
         MessageBatch batch;
         batch.ParsePacked(sent[0].bytes.data(), sent[0].bytes.size());
         batch.UseSnapshots(&held);
@@ -384,6 +386,14 @@ TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
     own.SetPosition(Vector3(150.5, 121.25, 0));
     EXPECT_EQ(report(deltas), std::pair(150.5, 121.25));
     EXPECT_TRUE(deltas);
+    EXPECT_FALSE(ran) << "a program that never said it reads runs";
+    LinkState reads;
+    reads.readsRuns = true;
+    reporter.Link(0, reads);
+    reporter.Acknowledge(0, held.Newest());
+    own.SetPosition(Vector3(160.5, 122.25, 0));
+    EXPECT_EQ(report(deltas), std::pair(160.5, 122.25));
+    EXPECT_TRUE(ran);
     // The seat changes hands: the newcomer has acknowledged nothing.
     reporter.RemoveShip(0);
     AddShip(0, 900, 900);
