@@ -601,6 +601,7 @@ TEST(FlagLines, ARunHeldBackReadsAsWhatHappened)
         happen(event, at);
     announcer.OnRoundOver(nullptr);
     std::vector<std::string> texts;
+    reporter.Tick(50); // a report is due, and the news goes with it
     reporter.Flush([&](int, const std::vector<std::uint8_t>& bytes, bool) {
         MessageBatch batch;
         batch.ParsePacked(bytes.data(), bytes.size());
