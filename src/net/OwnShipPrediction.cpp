@@ -38,6 +38,8 @@ void OwnShipPrediction::Reset()
     spawned = false;
     offset = Vector3();
     turnOffset = 0.0f;
+    lateMs = 0.0;
+    lead = Vector3();
     sent.clear();
     shots.Clear();
     // The next map may take this one's place in memory: its walls are learnt anew.
@@ -62,7 +64,7 @@ bool OwnShipPrediction::Step(Ship& ship, const HeldKeys& keys, int ms, std::uint
         return false;
     Ship& predicted = Predicted(ship, map);
     Ease(ms, std::hypot(predicted.Velocity().x, predicted.Velocity().y));
-    ship.SetPosition(predicted.Position() + offset);
+    ship.SetPosition(predicted.Position() + lead + offset);
     if (map)
         ship.Wrap(map->WorldWidth(), map->WorldHeight());
     ship.SetTarget(ship.Position());
@@ -88,26 +90,52 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     // before the coast is smoothed again.
     const bool steady = known && std::hypot(velocity.x - report.velocity.x, velocity.y - report.velocity.y) <= 1.0;
     steadyReports = steady ? steadyReports + 1 : 0;
+    lateMs = known ? Lateness(position, velocity, now, map) : 0.0;
+    // Only a coast tells what the lateness kept from the replay: under
+    // thrust it moved which keys count as heard.
     report = {position, velocity, heading, ship.GetFuel(), ship.GetMaxFuel(), ship.GetFlags(), now,
               Horizon(roundTripMs, now)};
     const Ship& predicted = Predicted(ship, map);
-    const Vector3 off = Between(predicted.Position(), ship.Position(), map);
+    lead = steady ? velocity * ((lateMs - earlyMs) / 1000.0) : Vector3();
+    const Vector3 off = Between(predicted.Position() + lead, ship.Position(), map);
     const float turnOff = Towards(predicted.GetHeading(), ship.GetHeading());
     if (!known || std::hypot(off.x, off.y) > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
         offset = Vector3();
         turnOffset = 0.0f;
+        lead = Vector3();
         ship.SetPosition(predicted.Position());
         ship.SetTarget(predicted.Position());
         ship.SetHeading(predicted.GetHeading());
         known = true;
         return;
     }
-    // What this report moved the prediction by, not what is still being
-    // spread out from those before.
-    if (steady)
-        MeasureJitter(off - offset, velocity);
     offset = off;
     turnOffset = turnOff;
+}
+
+double OwnShipPrediction::Lateness(const Vector3& position, const Vector3& velocity, std::uint32_t now,
+                                   const Map* map)
+{
+    const double arrived = static_cast<std::int32_t>(now - report.at);
+    // Along the mean of the two velocities, as under a steady thrust.
+    const Vector3 way = (report.velocity + velocity) * 0.5;
+    const Vector3 moved = Between(report.position, position, map);
+    const double speed = std::hypot(way.x, way.y);
+    // Unless the distance tells, the report came as late as the one before.
+    double late = lateMs;
+    if (speed >= kSlowestTimed) {
+        const double seconds = (moved.x * way.x + moved.y * way.y) / (speed * speed);
+        const Vector3 aside = moved - way * seconds;
+        const bool along = seconds >= 0.0 && std::hypot(aside.x, aside.y) <= 2.0 + 0.1 * std::hypot(moved.x, moved.y);
+        if (along && std::fabs(seconds * 1000.0 - arrived) <= kMostStrayMs) {
+            late += arrived - seconds * 1000.0;
+            jitterMs += (std::min(std::fabs(late), kMostStrayMs) - jitterMs) * kJitterWeight;
+        }
+    }
+    // The timeline follows the arrivals a little: a late report moves it
+    // later. Past the farthest stray it lost them (a stall) and starts anew.
+    late -= late * kFollowShare;
+    return std::fabs(late) <= kMostStrayMs ? late : 0.0;
 }
 
 int OwnShipPrediction::Horizon(int roundTripMs, std::uint32_t now)
@@ -119,17 +147,6 @@ int OwnShipPrediction::Horizon(int roundTripMs, std::uint32_t now)
     horizonMs = known ? std::clamp(measured, horizonMs - most, horizonMs + most) : measured;
     horizonAt = now;
     return static_cast<int>(std::lround(horizonMs));
-}
-
-void OwnShipPrediction::MeasureJitter(const Vector3& moved, const Vector3& velocity)
-{
-    const double speed = std::hypot(velocity.x, velocity.y);
-    if (speed < kSlowestMeasured)
-        return;
-    // Along its way, a report that moves the ship back came late.
-    const double along = (moved.x * velocity.x + moved.y * velocity.y) / speed;
-    const double lateMs = std::min(std::fabs(along) / speed * 1000.0, kLatestMeasuredMs);
-    jitterMs += (lateMs - jitterMs) * kJitterWeight;
 }
 
 void OwnShipPrediction::GuardShots(World& world, std::uint32_t now)
@@ -196,10 +213,16 @@ Ship& OwnShipPrediction::Predicted(const Ship& shown, const Map* map)
     shots.ChargeSince(ghost, heard);
     int pending = 0;
     const HeldKeys* held = nullptr;
+    earlyMs = 0;
     coasting = true;
     for (const Sent& keys : sent) {
         if (static_cast<std::int32_t>(keys.at - heard) <= 0)
             continue;
+        // The frame the server heard up to in is flown whole, from before
+        // the moment: the drawing takes that back, the replay keeps the
+        // keys' own steps.
+        if (!held)
+            earlyMs = std::max(0, keys.ms - static_cast<std::int32_t>(keys.at - heard));
         held = &keys.keys;
         coasting = coasting && !held->Holds(kKeyThrust) && !held->Holds(kKeyRepulsor);
         for (pending += keys.ms; pending >= kServerStepMs; pending -= kServerStepMs)

@@ -35,22 +35,29 @@ public:
     // and more, keys the server heard otherwise.
     static constexpr double kJumpUnits = 320.0;
     static constexpr float kJumpDegrees = 90.0f;
-    // Reports arrive early or late by the network's jitter, and each puts
-    // the ship ahead or behind by its speed times that. A disagreement no
-    // larger than this many times what the measured jitter explains is
-    // spread out, at most this share of the ship's speed, so that a ship
-    // that coasts is drawn at an even pace; the rest is eased in as above.
+    // Reports arrive early or late by the network's jitter. Each is placed
+    // on a timeline by how far the ship moved since the one before, which a
+    // coast tells exactly whatever the arrival; the timeline follows the
+    // arrivals at this share a report. On a steady coast the ship is drawn
+    // ahead by its velocity times the report's lateness, so that a late
+    // report does not hold it back nor an early one hurry it.
+    static constexpr double kFollowShare = 0.05;
+    // Slower than this, or farther than this from the arrival, the distance
+    // tells the report's moment too poorly: the arrival is taken instead.
+    static constexpr double kSlowestTimed = 40.0;
+    static constexpr double kMostStrayMs = 100.0;
+    // A disagreement no larger than this many times what the measured
+    // jitter explains is spread out, at most this share of the ship's
+    // speed, so that a ship that coasts is drawn at an even pace; the rest
+    // is eased in as above.
     static constexpr double kJitterBand = 3.0;
     static constexpr double kEvenShare = 0.05;
     // Within this many bands, a disagreement is a report's lateness still,
     // and a coast takes no more than this share of its pace to ease it.
     static constexpr double kLateBand = 2.0;
-    static constexpr double kCoastMostShare = 0.08;
-    // How much of each report's lateness the measure takes in, and the
-    // slowest ship whose disagreement tells a lateness at all.
+    static constexpr double kCoastMostShare = 0.04;
+    // How much of each report's lateness the measure of the jitter takes in.
     static constexpr double kJitterWeight = 0.1;
-    static constexpr double kSlowestMeasured = 50.0;
-    static constexpr double kLatestMeasuredMs = 100.0;
     // Reports in a row that keep the ship's velocity before its coast is
     // smoothed: time for a bounce's disagreement to be eased in.
     static constexpr int kSteadyReports = 3;
@@ -106,8 +113,10 @@ private:
     void Ease(int ms, double speed);
     // The round trip the replay flies ahead by, from the latest measure.
     int Horizon(int roundTripMs, std::uint32_t now);
-    // Takes the lateness of a report that moved the prediction into the jitter.
-    void MeasureJitter(const Vector3& moved, const Vector3& velocity);
+    // How late the report arriving now came against the timeline, from the
+    // one before; a report whose moment its distance tells is taken into
+    // the jitter.
+    double Lateness(const Vector3& position, const Vector3& velocity, std::uint32_t now, const Map* map);
 
     bool enabled = true;
     bool known = false;
@@ -117,6 +126,9 @@ private:
     Vector3 offset;       // what is shown less what is predicted, easing away
     float turnOffset = 0.0f;
     double jitterMs = 0.0;
+    double lateMs = 0.0;  // of the latest report, against the timeline
+    Vector3 lead;         // what the latest report's lateness held the replay back by
+    int earlyMs = 0;      // of the replay's first frame, before the server heard
     bool coasting = false; // no thrust among the keys the replay flew
     int steadyReports = 0; // in a row, each keeping the velocity of the one before
     double horizonMs = 0.0;

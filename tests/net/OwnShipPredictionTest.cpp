@@ -270,6 +270,89 @@ TEST(OwnShipPrediction, ACoastIsDrawnEvenlyThroughJitterAndANewRoundTrip)
     }
 }
 
+// Where the server has a ship at a moment of its clock: position and velocity.
+using Way = std::function<std::pair<Vector3, Vector3>(std::uint32_t)>;
+
+// Four seconds of 10 ms frames holding the keys given, over a 100 ms round
+// trip: the server reports the ship's way every 48 ms, one report in twenty
+// is lost, and each arrives 50 ms later give or take up to 20 ms when
+// jittered. Returns where the ship was drawn each frame.
+std::vector<Vector3> Flown(OwnShipPrediction& prediction, const Way& way, const HeldKeys& keys, bool jittered)
+{
+    const auto map = Room(false);
+    Ship ship = ShipAt(100, 100);
+    std::vector<Vector3> drawn;
+    std::uint32_t sent = 0;
+    for (std::uint32_t now = 0; now <= 4000; now += 10) {
+        for (;; sent += 48) {
+            const int late = jittered ? static_cast<int>((sent / 48 * 7919 + 20) % 41) - 20 : 0;
+            if (sent + 50 + static_cast<std::uint32_t>(late) > now)
+                break;
+            const auto [position, velocity] = way(sent);
+            if (sent / 48 % 20 != 7)
+                prediction.OnReport(ship, position, velocity, 90.0f, now, 100, map.get());
+        }
+        prediction.Step(ship, keys, 10, now, map.get());
+        drawn.push_back(ship.Position());
+    }
+    return drawn;
+}
+
+// A coast at 200 units a second along x from (100, 100), turned by a push
+// to 150 a second along -y at the moment given.
+Way Pushed(std::uint32_t at)
+{
+    return [at](std::uint32_t t) {
+        const double before = std::min(t, at) / 1000.0;
+        const double after = (std::max(t, at) - at) / 1000.0;
+        const Vector3 velocity = t < at ? Vector3(200, 0, 0) : Vector3(0, -150, 0);
+        return std::make_pair(Vector3(100 + 200 * before, 100 - 150 * after, 0), velocity);
+    };
+}
+
+// Reports late or early by the network's jitter each moved the drawn ship
+// by its speed times that: a steady coast is drawn at an even pace where
+// the server will have the ship, yet a push the reports tell is followed
+// within a few frames.
+TEST(OwnShipPrediction, JitteredReportsOfASteadyCoastAreDrawnEvenlyAndAPushPromptly)
+{
+    OwnShipPrediction prediction;
+    const Way pushed = Pushed(3000);
+    const std::vector<Vector3> drawn = Flown(prediction, pushed, HeldKeys(), true);
+    EXPECT_GT(prediction.JitterMs(), 5.0) << "the jitter is measured";
+    std::vector<double> steps;
+    for (std::size_t i = 100; i < 300; ++i)
+        steps.push_back(Apart(drawn[i], drawn[i - 10]));
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        EXPECT_NEAR(steps[i], 20.0, 0.6) << "in the 100 ms to " << (i + 100) * 10 << " ms";
+    for (std::uint32_t now = 1000; now <= 4000; now += 10) {
+        // Half a round trip ahead of the server, as the keys are.
+        const double off = Apart(drawn[now / 10], pushed(now + 50).first);
+        // The push is news a report after it happens: what it set right
+        // is eased in over a few frames from then, the last of it as the
+        // coast goes on.
+        const bool news = now + 50 >= 3000 && now < 3200;
+        const bool easing = now >= 3200 && now < 3600;
+        EXPECT_TRUE(news || off < (easing ? 4.0 : 1.5)) << off << " units off at " << now << " ms";
+    }
+}
+
+// What is drawn of the ship is smoothed; when its shots leave is the keys'
+// and the reload's business alone, whatever the reports' timing.
+TEST(OwnShipPrediction, JitterLeavesTheShotsTiming)
+{
+    std::vector<std::vector<std::uint32_t>> fired;
+    for (const bool jittered : {false, true}) {
+        OwnShipPrediction prediction;
+        Flown(prediction, Pushed(3000), Holding({kKeyFire}), jittered);
+        fired.emplace_back();
+        for (const OwnShots::Flying& shot : prediction.Shots().InFlight())
+            fired.back().push_back(shot.at);
+    }
+    EXPECT_GT(fired.front().size(), 1u);
+    EXPECT_EQ(fired.front(), fired.back());
+}
+
 // A bare hull stops at the wall the server would wreck it on, and does
 // not fly through it while the server's word is on its way; a wreck stays.
 TEST(OwnShipPrediction, ABareHullWaitsAtTheWall)
