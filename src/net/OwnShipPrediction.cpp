@@ -96,10 +96,13 @@ void OwnShipPrediction::OnReport(Ship& ship, const Vector3& position, const Vect
     report = {position, velocity, heading, ship.GetFuel(), ship.GetMaxFuel(), ship.GetFlags(), now,
               Horizon(roundTripMs, now)};
     const Ship& predicted = Predicted(ship, map);
-    lead = steady ? velocity * ((lateMs - earlyMs) / 1000.0) : Vector3();
+    // A stalled frame is no frame's grain: no more than a stray is drawn ahead.
+    const double leadMs = std::clamp(lateMs - earlyMs, -kMostStrayMs, kMostStrayMs);
+    lead = steady ? velocity * (leadMs / 1000.0) : Vector3();
     const Vector3 off = Between(predicted.Position() + lead, ship.Position(), map);
+    const Vector3 replayed = Between(predicted.Position(), ship.Position(), map);
     const float turnOff = Towards(predicted.GetHeading(), ship.GetHeading());
-    if (!known || std::hypot(off.x, off.y) > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
+    if (!known || std::hypot(replayed.x, replayed.y) > kJumpUnits || std::fabs(turnOff) > kJumpDegrees) {
         offset = Vector3();
         turnOffset = 0.0f;
         lead = Vector3();
