@@ -12,6 +12,10 @@ constexpr std::uint64_t kStepMs = 100;
 // slower than this many units a step is a ship at rest, near enough.
 constexpr std::size_t kShortestCoast = 5;
 constexpr double kSlowestStep = 10.0;
+// A frame this late is this machine halting the program, not the network;
+// the drawing is left out until the reports' pace is found again.
+constexpr std::uint32_t kHaltMs = 150;
+constexpr std::uint32_t kSettleMs = 1500;
 
 double Median(std::vector<double> values)
 {
@@ -29,6 +33,12 @@ double Quantile(const std::vector<double>& sorted, double share)
 void CoastSteps::Drawn(int id, std::uint64_t worldMs, std::uint32_t wallMs, const Vector3& position, bool coasting)
 {
     auto& ship = runs[id];
+    if (drawing[id] && !ship.back().empty() && wallMs - ship.back().back().wallMs > kHaltMs)
+        settleUntil[id] = wallMs + kSettleMs;
+    if (settleUntil.count(id) && static_cast<std::int32_t>(settleUntil[id] - wallMs) > 0) {
+        drawing[id] = false;
+        return;
+    }
     if (!drawing[id])
         ship.emplace_back();
     drawing[id] = true;

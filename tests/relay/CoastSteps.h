@@ -46,4 +46,5 @@ private:
     // Unbroken runs of a ship's drawing.
     std::map<int, std::vector<std::vector<Frame>>> runs;
     std::map<int, bool> drawing;
+    std::map<int, std::uint32_t> settleUntil; // after a halt of this machine
 };
