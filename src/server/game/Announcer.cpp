@@ -52,7 +52,10 @@ void Announcer::OnRoundOver(const Player* winner)
 void Announcer::OnTeamChanged(const Player& player)
 {
     reporter.ToAll().SetTeam(player.ShipId(), static_cast<std::uint8_t>(player.GetTeam()));
-    log.Line("%s plays for %s", player.Name(), player.GetTeam() == Team::None ? "nobody" : TeamName(player.GetTeam()));
+    if (player.GetTeam() == Team::None)
+        log.Line("%s plays for no side", player.Name());
+    else
+        log.Line("%s plays for %s", player.Name(), TeamName(player.GetTeam()));
 }
 
 void Announcer::TellSide(const Player& player)
@@ -86,8 +89,14 @@ void Announcer::OnFlag(FlagEvent event, const Flag& flag, const Player* by)
     }
     reporter.ToAll().SetFlagEvent(static_cast<std::uint8_t>(event), static_cast<std::uint8_t>(flag.team),
                                   by ? by->ShipId() : 0);
+    // The log tells each event as it happens, with its pilot; only the
+    // consoles' lines are paced.
+    static constexpr const char* kDone[] = {"placed", "taken", "dropped", "returned", "captured"};
     if (by)
-        log.Line("the %s flag: by %s, ship %d", TeamName(flag.team), by->Name(), by->ShipId());
+        log.Line("the %s flag %s by %s, ship %d", TeamName(flag.team), kDone[static_cast<int>(event)], by->Name(),
+                 by->ShipId());
+    else
+        log.Line("the %s flag %s", TeamName(flag.team), kDone[static_cast<int>(event)]);
     for (const FlagNews::Line& line : flagNews.Happened(event, flag.team, clock()))
         Tell(line, flag.team, by != nullptr);
 }
