@@ -171,7 +171,7 @@ std::vector<int> Navigator::Steps(const Cell& from) const
         const Cell here = reached[head];
         for (const auto& way : kWays) {
             const Cell next {FoldCell(here.column + way[0], columns), FoldCell(here.row + way[1], rows)};
-            if (steps[index(next)] >= 0 || blocked[index(next)] != 0)
+            if (steps[index(next)] >= 0 || closed[index(next)] != 0)
                 continue;
             steps[index(next)] = steps[index(here)] + 1;
             reached.push_back(next);

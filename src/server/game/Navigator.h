@@ -45,8 +45,9 @@ public:
     // may start in one); empty when none is reachable within limit cells.
     std::vector<Cell> Route(const Vector3& start, const std::function<bool(const Cell&)>& arrived,
                             int limit = 1 << 20) const;
-    // Steps across open cells from a cell to every cell, row by row; -1
-    // for those not reached.
+    // Steps across the cells a route may enter, from a cell to every cell,
+    // row by row; -1 for those not reached. Flags stand only where robots
+    // can fly to them.
     std::vector<int> Steps(const Cell& from) const;
     // What flying from each cell to goal costs, a cell beside a wall
     // dearer than one in the open; -1 for those that cannot reach it and

@@ -193,6 +193,9 @@ TEST_F(RobotTest, RoutesKeepOutOfGapsOneCellWide)
         EXPECT_TRUE(std::ranges::none_of(route, [&](const Navigator::Cell& c) { return shape.Narrow(c.column, c.row); }));
     }
     EXPECT_TRUE(shape.Route(shape.CentreOf({4, 8}), to(4, 10)).empty());
+    const std::vector<int> steps = shape.Steps({4, 8});
+    EXPECT_EQ(steps[10 * 24 + 4], -1) << "a flag never stands where routes cannot go";
+    EXPECT_EQ(steps[12 * 24 + 4] + 1, static_cast<int>(shape.RouteTo(shape.CentreOf({4, 8}), {4, 12}).size()));
     const auto out = shape.Route(shape.CentreOf({4, 10}), to(4, 12));
     ASSERT_EQ(out.size(), 3u) << "a ship in the gap may leave it";
 }
