@@ -192,8 +192,8 @@ void GameServer::Tick(int ms)
             continue;
         game->Charge(connection.slot, 0, session.TakeResent(id));
         const platform::SessionServer::Link link = session.LinkOf(id);
-        game->Link(connection.slot,
-                   {link.roundTripMs, link.loss, link.throttle, session.ReliableBytesQueued(id), connection.readsRuns});
+        const std::size_t backlog = uploads.GameBacklog(connection.slot, session.ReliableBytesQueued(id));
+        game->Link(connection.slot, {link.roundTripMs, link.loss, link.throttle, backlog, connection.readsRuns});
     }
     LookAfterConnections();
     CountSeats();

@@ -187,3 +187,10 @@ void MapUploads::Pump(const Sender& send, const Backlog& queued)
         return true;
     });
 }
+
+std::size_t MapUploads::GameBacklog(int slot, std::size_t queued) const
+{
+    const bool downloading =
+        std::any_of(queue.begin(), queue.end(), [slot](const Upload& upload) { return upload.slot == slot; });
+    return downloading ? queued - std::min(queued, kMostQueued) : queued;
+}

@@ -64,6 +64,9 @@ public:
     void Pump(const Sender& send, const Backlog& queued);
 
     std::size_t Waiting() const { return queue.size(); }
+    // Of a player's queued reliable bytes, those its game sent: a download's
+    // pieces are paced on their own and leave its reports' share alone.
+    std::size_t GameBacklog(int slot, std::size_t queued) const;
     std::uint64_t Started() const { return started; }
     std::uint64_t Finished() const { return finished; }
 

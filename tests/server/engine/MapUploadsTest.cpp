@@ -81,8 +81,13 @@ TEST_F(MapUploadsTest, EachMapMessageIsOfferedAndAnOfferEndsTheDownloadBeforeIt)
     EXPECT_EQ(std::tuple(offer.name, offer.mapSize, offer.mapHash, offer.radarSize, offer.radarHash),
               std::tuple(std::string("Quarry"), static_cast<std::uint32_t>(map.size()),
                          platform::HashOf(map.data(), map.size()), 5000u, platform::HashOf(radar.data(), 5000)));
+    EXPECT_EQ(uploads.GameBacklog(1, 20000), 20000u);
     uploads.Request(1, offer.mapHash);
     EXPECT_EQ(Tick().size(), 1u);
+    // While the pieces are on their way, they are not the game's backlog.
+    EXPECT_EQ(uploads.GameBacklog(1, MapUploads::kMostQueued - 1), 0u);
+    EXPECT_EQ(uploads.GameBacklog(1, MapUploads::kMostQueued + 500), 500u);
+    EXPECT_EQ(uploads.GameBacklog(2, 700), 700u) << "another player's backlog is its own";
     EXPECT_EQ(Offered(1).name, "Quarry") << "the same map in a new round";
     EXPECT_TRUE(Tick().empty()) << "the download cut short is over: the player asks again";
     EXPECT_EQ(Offered(2).name, "Quarry") << "another player";
