@@ -65,7 +65,7 @@ private:
     const Held* Holding(int id) const;
     // Lays a state over the open snapshot's.
     void Hold(const ShipGrid& state);
-    // The states that go as deltas, in one run at the payload's end where
+    // The states that go as deltas, in one run right after the snapshot header where
     // that is shorter than a record each; the others are left.
     std::vector<const NetMessage*> AppendRun(const std::vector<const NetMessage*>& states,
                                              std::vector<std::uint8_t>& payload);

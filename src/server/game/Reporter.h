@@ -113,7 +113,7 @@ private:
         double reliableBytes = 0.0; // a reliable payload's usual size, on the wire
         LinkShare link;
         std::vector<const NetMessage*> queue;
-        // Where in the queue each ship's state of this tick stands, plus one.
+        // Where in the queue each ship's state of this report stands, plus one.
         std::array<std::uint32_t, Player::kMaxSlots> shipQueued {};
         std::array<float, Player::kMaxSlots> shipPriority {};
     };
