@@ -366,7 +366,7 @@ void Game::Tick(int ms, const Send& send)
     const bool wasOver = simulation.IsRoundOver();
     simulation.Step(ms);
     announcer.Tick();
-    crew.Match(simulation);
+    crew.Match(simulation, ms);
     if (!wasOver && simulation.IsRoundOver())
         Cheer();
     reporter.Tick(ms);

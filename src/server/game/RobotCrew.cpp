@@ -97,7 +97,7 @@ std::vector<int> RobotCrew::Crowded(const std::unordered_map<int, int>& hunters,
     return crowded;
 }
 
-void RobotCrew::Match(const Simulation& game)
+void RobotCrew::Match(const Simulation& game, int ms)
 {
     if (!matched)
         return;
@@ -106,7 +106,7 @@ void RobotCrew::Match(const Simulation& game)
         if (!Flies(pilot.get()))
             people.push_back(pilot.get());
     }
-    match.Watch(people);
+    match.Watch(people, ms);
     for (Member& member : members)
         member.robot->Match(RobotSkill::At(match.LevelAgainst(member.robot->TargetShip())));
 }

@@ -39,8 +39,8 @@ public:
 
     // Every robot decides the keys it holds for the next tick.
     void Think(const Simulation& game, int ms);
-    // Each robot's match to its target, after a tick.
-    void Match(const Simulation& game);
+    // Each robot's match to its target, after a tick of ms.
+    void Match(const Simulation& game, int ms);
     void Killed(const Player& victim, const Player* killer, DeathCause cause)
     {
         match.Killed(victim, killer, cause);

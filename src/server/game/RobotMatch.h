@@ -14,8 +14,9 @@ class Player;
 // keeps dying: a first minute is not spent respawning.
 class RobotMatch {
 public:
-    // After each tick, the people seated now; the others are forgotten.
-    void Watch(const std::vector<const Player*>& people);
+    // After each tick of ms, the people seated now; the others are
+    // forgotten.
+    void Watch(const std::vector<const Player*>& people, int ms = 0);
     // A ship killed: a death for a person who died other than by changing
     // sides, a kill for a person who killed another. Scores are no guide:
     // a flag's capture or return is not a kill.
@@ -24,13 +25,15 @@ public:
     // robot, nobody, or a person with as many kills as deaths.
     double LevelAgainst(int shipId) const;
     // How many robots may hunt the ship at once: a person robots fly gently
-    // against is not also swarmed.
+    // against is not also swarmed, and is not hunted at all until it has
+    // flown a while since it came back.
     int HuntersAllowed(int shipId) const;
 
 private:
     struct Record {
         double kills = 0.0;
         double deaths = 0.0;
+        int flownMs = 0; // since the ship last came back
     };
 
     std::unordered_map<int, Record> records; // by ship id

@@ -10,6 +10,7 @@
 #include "server/game/RobotSkill.h"
 #include "server/game/RobotTrial.h"
 #include "world/Ship.h"
+#include "world/ShipControls.h"
 
 namespace {
 
@@ -64,9 +65,10 @@ TEST(RobotMatch, OnlyKillsAndDeathsCountNotScoresOrSidesChanged)
     EXPECT_LT(match.LevelAgainst(1), level) << "one's own shot is a death, and no kill";
 }
 
-// Who just joined is met at a newcomer's level and hunted by one robot at a
-// time; each level its kills earn lets one more robot hunt it, and from the
-// default level up as many as like.
+// Who just joined is met at a newcomer's level, left alone while it finds
+// its feet after each coming back, then hunted by one robot at a time; each
+// level its kills earn lets one more robot hunt it, and from the default
+// level up as many as like.
 TEST(RobotMatch, ANewcomerIsMetGentlyUntilItsKillsShowOtherwise)
 {
     constexpr int kAny = std::numeric_limits<int>::max();
@@ -90,7 +92,14 @@ TEST(RobotMatch, ANewcomerIsMetGentlyUntilItsKillsShowOtherwise)
             match.Killed(person.player, &robot.player, DeathCause::Weapon);
         EXPECT_GE(match.LevelAgainst(1), c.lowest);
         EXPECT_LE(match.LevelAgainst(1), c.highest);
-        EXPECT_EQ(match.HuntersAllowed(1), c.hunters);
+        const int finding = c.lowest < 1.0 ? 0 : c.hunters;
+        EXPECT_EQ(match.HuntersAllowed(1), finding) << "just come back";
+        match.Watch({&person.player}, 2 * ShipControls::kSpawnShieldMs);
+        EXPECT_EQ(match.HuntersAllowed(1), c.hunters) << "found its feet";
+        person.ship.Kill();
+        match.Watch({&person.player}, 2 * ShipControls::kSpawnShieldMs);
+        person.ship.ForceRespawn(0.0f, 0.0f);
+        EXPECT_EQ(match.HuntersAllowed(1), finding) << "came back again";
         EXPECT_EQ(match.HuntersAllowed(7), kAny) << "robots hunt a robot as they like";
     }
 }
