@@ -133,6 +133,13 @@ std::size_t Snapshots::Cost(const NetMessage& state, bool runs) const
     return std::min(size, PackedBatch::PackedSize(state));
 }
 
+std::optional<ShipDelta> Snapshots::AgainstHeld(const ShipGrid& state, const Held*& held) const
+{
+    held = Holding(state.id);
+    return held ? ShipDelta::Between(held->state, state, static_cast<std::uint16_t>(current.ms - held->ms))
+                : std::nullopt;
+}
+
 std::vector<const NetMessage*> Snapshots::AppendRun(const std::vector<const NetMessage*>& states,
                                                     std::vector<std::uint8_t>& payload)
 {
@@ -142,10 +149,8 @@ std::vector<const NetMessage*> Snapshots::AppendRun(const std::vector<const NetM
     std::size_t apart = 0; // the run's deltas as records of their own
     for (const NetMessage* state : states) {
         const auto grid = ShipGrid::Of(*state);
-        const Held* held = grid ? Holding(grid->id) : nullptr;
-        const auto delta =
-            held ? ShipDelta::Between(held->state, *grid, static_cast<std::uint16_t>(current.ms - held->ms))
-                 : std::nullopt;
+        const Held* held = nullptr;
+        const auto delta = grid ? AgainstHeld(*grid, held) : std::nullopt;
         if (!delta || PackedBatch::RunEntrySize(*delta) >= PackedBatch::PackedSize(*state)) {
             rest.push_back(state);
             continue;
@@ -183,9 +188,8 @@ std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& 
     Open(next, back, static_cast<std::uint16_t>(ms));
     for (const NetMessage* state : runs ? AppendRun(states, payload) : states) {
         const auto grid = ShipGrid::Of(*state);
-        const Held* held = grid ? Holding(grid->id) : nullptr;
-        const auto apart = static_cast<std::uint16_t>(current.ms - (held ? held->ms : 0));
-        const auto delta = held ? ShipDelta::Between(held->state, *grid, apart) : std::nullopt;
+        const Held* held = nullptr;
+        const auto delta = grid ? AgainstHeld(*grid, held) : std::nullopt;
         if (delta && PackedBatch::PackedSize(*delta) < PackedBatch::PackedSize(*state)) {
             PackedBatch::Append(*delta, payload);
             Hold(*grid);

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "net/ShipDelta.h"
 #include "net/ShipGrid.h"
 
 class NetMessage;
@@ -63,6 +65,9 @@ private:
 
     const Snapshot* Find(std::uint16_t number) const;
     const Held* Holding(int id) const;
+    // The state as a delta against what the open snapshot holds of its
+    // ship, with where that is held; none for a ship not held.
+    std::optional<ShipDelta> AgainstHeld(const ShipGrid& state, const Held*& held) const;
     // Lays a state over the open snapshot's.
     void Hold(const ShipGrid& state);
     // The states that go as deltas, in one run right after the snapshot header where
