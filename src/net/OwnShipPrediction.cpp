@@ -5,6 +5,7 @@
 
 #include "world/Map.h"
 #include "world/ShipControls.h"
+#include "world/ShipInterpolation.h"
 #include "world/Torus.h"
 #include "world/World.h"
 
@@ -121,19 +122,13 @@ double OwnShipPrediction::Lateness(const Vector3& position, const Vector3& veloc
 {
     const double arrived = static_cast<std::int32_t>(now - report.at);
     // Along the mean of the two velocities, as under a steady thrust.
-    const Vector3 way = (report.velocity + velocity) * 0.5;
-    const Vector3 moved = Between(report.position, position, map);
-    const double speed = std::hypot(way.x, way.y);
+    const std::optional<double> travelled =
+        ShipInterpolation::Travelled(Between(report.position, position, map), (report.velocity + velocity) * 0.5);
     // Unless the distance tells, the report came as late as the one before.
     double late = lateMs;
-    if (speed >= kSlowestTimed) {
-        const double seconds = (moved.x * way.x + moved.y * way.y) / (speed * speed);
-        const Vector3 aside = moved - way * seconds;
-        const bool along = seconds >= 0.0 && std::hypot(aside.x, aside.y) <= 2.0 + 0.1 * std::hypot(moved.x, moved.y);
-        if (along && std::fabs(seconds * 1000.0 - arrived) <= kMostStrayMs) {
-            late += arrived - seconds * 1000.0;
-            jitterMs += (std::min(std::fabs(late), kMostStrayMs) - jitterMs) * kJitterWeight;
-        }
+    if (travelled && std::fabs(*travelled - arrived) <= kMostStrayMs) {
+        late += arrived - *travelled;
+        jitterMs += (std::min(std::fabs(late), kMostStrayMs) - jitterMs) * kJitterWeight;
     }
     // The timeline follows the arrivals a little: a late report moves it
     // later. Past the farthest stray it lost them (a stall) and starts anew.

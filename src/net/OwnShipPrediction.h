@@ -42,9 +42,9 @@ public:
     // ahead by its velocity times the report's lateness, so that a late
     // report does not hold it back nor an early one hurry it.
     static constexpr double kFollowShare = 0.05;
-    // Slower than this, or farther than this from the arrival, the distance
-    // tells the report's moment too poorly: the arrival is taken instead.
-    static constexpr double kSlowestTimed = 40.0;
+    // Farther than this from the arrival, the distance tells the report's
+    // moment too poorly (as does a ship too slow to time, as for the
+    // others): the arrival is taken instead.
     static constexpr double kMostStrayMs = 100.0;
     // A disagreement no larger than this many times what the measured
     // jitter explains is spread out, at most this share of the ship's

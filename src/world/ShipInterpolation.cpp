@@ -34,20 +34,18 @@ double Length(const Vector3& v)
     return std::hypot(v.x, v.y);
 }
 
-// The ms a ship took to move so far on its way at that velocity; none
-// when it went too slowly to tell, or elsewhere.
-std::optional<double> Travelled(const Vector3& moved, const Vector3& way)
+} // namespace
+
+std::optional<double> ShipInterpolation::Travelled(const Vector3& moved, const Vector3& way)
 {
     const double speed = Length(way);
-    if (speed < ShipInterpolation::kSlowestTimed)
+    if (speed < kSlowestTimed)
         return std::nullopt;
     const double seconds = (moved.x * way.x + moved.y * way.y) / (speed * speed);
     if (seconds < 0.0 || Length(moved - way * seconds) > kAsideUnits + kAsideShare * Length(moved))
         return std::nullopt;
     return seconds * 1000.0;
 }
-
-} // namespace
 
 void ShipInterpolation::SetWorldSize(double worldWidth, double worldHeight)
 {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 
 #include "world/Vector3.h"
 
@@ -23,6 +24,9 @@ public:
     // Slower than this, the distance between reports tells their time too
     // poorly: the arrival is taken instead.
     static constexpr double kSlowestTimed = 40.0;
+    // The ms a ship took to move so far on its way at that velocity; none
+    // when it went too slowly to tell, or elsewhere.
+    static std::optional<double> Travelled(const Vector3& moved, const Vector3& way);
     // Share of each report's lateness the timeline follows, and the share
     // of it the jitter measure takes in.
     static constexpr double kFollowShare = 0.02;
