@@ -23,7 +23,7 @@ marked() {
   [ "$(count_in 190x190+5+5 "$red_tint")" -ge 30 ] && [ "$(count_in 190x190+5+5 "$blue_tint")" -ge 30 ] &&
     [ "$(count_in 190x190+5+5 "$white")" -ge 20 ]
 }
-eventually 15 marked || fail "no bases and flags on the radar (red $(count_in 190x190+5+5 "$red_tint"),\
+eventually 45 marked || fail "no bases and flags on the radar (red $(count_in 190x190+5+5 "$red_tint"),\
  blue $(count_in 190x190+5+5 "$blue_tint"), white $(count_in 190x190+5+5 "$white"))"
 [ "$(count_in 200x16+512+20 "$red_tint")" -gt 0 ] && [ "$(count_in 200x16+512+20 "$blue_tint")" -gt 0 ] ||
   fail "no team score line"
