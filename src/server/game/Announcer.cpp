@@ -43,7 +43,11 @@ void Announcer::OnRoundOver(const Player* winner)
     }
     flagNews.Reset();
     reporter.ToAll().SetRoundOver();
-    if (winner)
+    // In teams the side has won already; its best pilot is named as such.
+    if (winner && winner->GetTeam() != Team::None)
+        Notice("Round over: %s led %s with %d", winner->Name(), TeamName(winner->GetTeam()),
+               winner->GetShip().GetScore());
+    else if (winner)
         Notice("Round over: %s wins with %d", winner->Name(), winner->GetShip().GetScore());
     else
         Notice("Round over");

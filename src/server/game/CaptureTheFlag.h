@@ -26,7 +26,11 @@ public:
     static constexpr double kSpawnClearance = 400.0;
 
     const char* Name() const override { return "ctf"; }
-    const char* Title() const override { return "capture the flag"; }
+    // Once planned, a map without room for flags says how it plays.
+    const char* Title() const override
+    {
+        return flags.empty() ? "capture the flag, played as team deathmatch" : "capture the flag";
+    }
     // The fewest captures a round plays to, and the most.
     static constexpr int kFewestCaptures = 10;
     static constexpr int kMostCaptures = 30;
