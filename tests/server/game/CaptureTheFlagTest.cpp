@@ -335,17 +335,6 @@ TEST(FlagNews, TakesAndDropsArePacedPerFlagCapturesAndReturnsAlwaysShow)
     }
 }
 
-// Team deathmatch plays to its own limit unless one is named.
-TEST_F(SimulationTest, TeamDeathmatchPlaysToFiftyUnlessALimitIsNamed)
-{
-    Play(OpenMap(20), {.mode = "tdm"});
-    EXPECT_EQ(simulation->ScoreLimit(), 50);
-    Play(OpenMap(20), {.scoreLimit = 7, .mode = "tdm"});
-    EXPECT_EQ(simulation->ScoreLimit(), 7);
-    Play(OpenMap(20), {.mode = "dm"});
-    EXPECT_EQ(simulation->ScoreLimit(), 10);
-}
-
 // The bases joined only by a passage two cells wide that turns twice: the
 // robot flies it both ways without braking to a halt or touching a wall,
 // and scores.
@@ -382,23 +371,28 @@ TEST_F(FlagRobotTest, ARobotCarriesAFlagDownANarrowWindingPassage)
 // A map of corridors one cell wide has no room for flags: the round says so
 // once, and plays as team deathmatch, to its limit, or no side could ever
 // score. With flags, bases a short flight apart play to more captures than
-// far ones, a limit named to it. The limit goes out as the round starts.
+// far ones, a limit named to it; each mode has its own limit unless one is
+// named. The limit goes out as the round starts.
 TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch)
 {
     std::vector<std::string> rows(20, std::string(20, '#'));
     rows[9] = std::string(20, '.');
     const struct {
+        const char* mode;
         std::vector<std::string> map;
         int named;
         int noRoom;
         int limit;
-    } rounds[] = {{Field(), 0, 0, 30}, {Field(), 12, 0, 12}, {Apart(30), 0, 0, 20}, {Apart(70), 0, 0, 10},
-                  {rows, 0, 1, 50},  {rows, 7, 1, 7}};
+    } rounds[] = {{"ctf", Field(), 0, 0, 30}, {"ctf", Field(), 12, 0, 12}, {"ctf", Apart(30), 0, 0, 20},
+                  {"ctf", Apart(70), 0, 0, 10}, {"tdm", OpenMap(20), 0, 0, 50}, {"tdm", OpenMap(20), 7, 0, 7},
+                  {"dm", OpenMap(20), 0, 0, 10}, {"ctf", rows, 0, 1, 50}, {"ctf", rows, 7, 1, 7}};
     for (const auto& round : rounds) {
-        Play(round.map, Flags(round.named));
-        EXPECT_EQ(events.noRoomForFlags, round.noRoom) << round.named;
-        EXPECT_EQ(std::tuple(simulation->ScoreLimit(), events.scoreLimit), std::tuple(round.limit, round.limit))
-            << round.noRoom << " " << round.named;
+        SCOPED_TRACE(std::string(round.mode) + ", named " + std::to_string(round.named));
+        SimulationSettings settings = Flags(round.named);
+        settings.mode = round.mode;
+        Play(round.map, settings);
+        EXPECT_EQ(events.noRoomForFlags, round.noRoom);
+        EXPECT_EQ(std::tuple(simulation->ScoreLimit(), events.scoreLimit), std::tuple(round.limit, round.limit));
     }
     EXPECT_TRUE(simulation->Mode().Flags().empty());
     Player& shooter = Pilot("Shooter");
