@@ -304,22 +304,20 @@ TEST(Registrar, ReadsChallengesAndDrawsSecrets)
 TEST(ServerListing, NewsIsWhoPlaysTheMapOrTheModeAndTextsAreCutBetweenCharacters)
 {
     const ServerListing base = Arena();
-    ServerListing other = base;
-    other.players[1].score = 99;
-    EXPECT_FALSE(base.LineUpDiffers(other));
-    other.players[1].robot = true;
-    EXPECT_TRUE(base.LineUpDiffers(other));
-    other = base;
-    other.players[0].name = "Robot Blaze";
-    EXPECT_TRUE(base.LineUpDiffers(other));
-    other = base;
-    other.mode = "tdm";
-    EXPECT_TRUE(base.LineUpDiffers(other));
-    other = base;
-    other.map = "Warren";
-    EXPECT_TRUE(base.LineUpDiffers(other));
+    const std::pair<const char*, void (*)(ServerListing&)> changes[] = {
+        {"a score", [](ServerListing& l) { l.players[1].score = 99; }},
+        {"a robot", [](ServerListing& l) { l.players[1].robot = true; }},
+        {"a name", [](ServerListing& l) { l.players[0].name = "Robot Blaze"; }},
+        {"the mode", [](ServerListing& l) { l.mode = "tdm"; }},
+        {"the map", [](ServerListing& l) { l.map = "Warren"; }},
+    };
+    for (const auto& [what, change] : changes) {
+        ServerListing other = base;
+        change(other);
+        EXPECT_EQ(base.LineUpDiffers(other), what != std::string("a score")) << what;
+    }
 
-    other = base;
+    ServerListing other = base;
     other.name = std::string(63, 'n') + "\xc3\xa9"; // the é would end past byte 64
     other.seats = 64;
     const nlohmann::json body = other.Json(kSecret);
