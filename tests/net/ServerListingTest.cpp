@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "net/ServerListing.h"
@@ -52,13 +53,9 @@ TEST(ServerListing, ReadsTheMastersListCountingPeopleAndRobotsApart)
         {"name": "Kim", "score": 7}, {"name": "Bo", "score": 1, "robot": false}],
         "seats": 8, "version": "0.9.0", "extra": [1, 2]}]})");
     ASSERT_EQ(servers.size(), 1u);
-    EXPECT_EQ(servers[0].name, "Friday Night");
-    EXPECT_EQ(servers[0].address, "203.0.113.7:3001");
-    EXPECT_EQ(servers[0].map, "Arena");
-    EXPECT_EQ(servers[0].mode, "dm");
-    EXPECT_EQ(servers[0].people, 2);
-    EXPECT_EQ(servers[0].robots, 1);
-    EXPECT_EQ(servers[0].seats, 8);
+    const ListedServer& s = servers[0];
+    EXPECT_EQ(std::tie(s.name, s.address, s.map, s.mode, s.people, s.robots, s.seats),
+              std::tuple("Friday Night", "203.0.113.7:3001", "Arena", "dm", 2, 1, 8));
 }
 
 TEST(ServerListing, DropsEntriesThatAreNoServerAndKeepsTheRest)
