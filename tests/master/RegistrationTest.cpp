@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "master/MasterFixture.h"
 #include "master/Registration.h"
 
@@ -26,12 +28,11 @@ TEST(Registration, ReadsWhatItWrites)
     Registration read, again;
     std::string why;
     ASSERT_TRUE(Registration::Read(Description().dump(), read, why)) << why;
-    EXPECT_EQ(read.listing.name, "Friday Night");
-    EXPECT_EQ(read.port, 3001);
     ASSERT_EQ(read.listing.players.size(), 2u);
-    EXPECT_TRUE(read.listing.players[0].robot);
-    EXPECT_FALSE(read.listing.players[1].robot) << "robot defaults to a person";
-    EXPECT_EQ(read.listing.players[1].score, 7);
+    const auto& players = read.listing.players;
+    EXPECT_EQ(std::tuple(read.listing.name, read.port, players[0].robot, players[1].robot, players[1].score),
+              std::tuple("Friday Night", 3001, true, false, 7))
+        << "robot defaults to a person";
     ASSERT_TRUE(Registration::Read(read.Json().dump(), again, why)) << why;
     EXPECT_EQ(again.listing, read.listing);
     EXPECT_EQ(again.secret, read.secret);
