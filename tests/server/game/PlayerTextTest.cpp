@@ -11,18 +11,16 @@ namespace {
 
 TEST(PlayerText, NamesKeepWhatTheFontDrawsWithinTheNameBuffer)
 {
-    EXPECT_EQ(CleanName("Ace Pilot!"), "Ace Pilot!");
-    EXPECT_EQ(CleanName("  Tab\tand\nnew line\x01  "), "Tabandnew line") << "controls go, spaces inside stay";
-    EXPECT_EQ(CleanName("caf\xc3\xa9 #1 [x]"), "caf 1 x") << "bytes above 127 and unknown marks go";
-    EXPECT_EQ(CleanName(""), "Player");
-    EXPECT_EQ(CleanName("\x7f\x80 "), "Player");
-    EXPECT_EQ(CleanName(nullptr), "Player");
+    // Controls go and spaces inside stay; bytes above 127 and unknown marks
+    // go; no pilot passes for a watcher in chat.
+    for (const auto& [given, kept] : {std::pair<const char*, const char*>("Ace Pilot!", "Ace Pilot!"),
+                                      {"  Tab\tand\nnew line\x01  ", "Tabandnew line"},
+                                      {"caf\xc3\xa9 #1 [x]", "caf 1 x"}, {"", "Player"}, {"\x7f\x80 ", "Player"},
+                                      {nullptr, "Player"}, {"Ann (watching)", "Ann"},
+                                      {"Ann (WATCHING) (watching)", "Ann"}, {" (watching) ", "Player"},
+                                      {"watching", "watching"}})
+        EXPECT_EQ(CleanName(given), kept) << (given ? given : "no name");
     EXPECT_EQ(CleanName(std::string(300, 'n').c_str()).size(), kMaxNameLength);
-    // No pilot passes for a watcher in chat.
-    EXPECT_EQ(CleanName("Ann (watching)"), "Ann");
-    EXPECT_EQ(CleanName("Ann (WATCHING) (watching)"), "Ann");
-    EXPECT_EQ(CleanName(" (watching) "), "Player");
-    EXPECT_EQ(CleanName("watching"), "watching");
 }
 
 TEST(PlayerText, ANameInUseGetsTheFirstFreeSuffixAndStillFits)
