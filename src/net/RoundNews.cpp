@@ -26,11 +26,12 @@ void RoundNews::KilledBy(std::uint8_t cause, const std::string& killer)
         return;
     switch (static_cast<DeathCause>(cause)) {
     case DeathCause::Weapon:
-    case DeathCause::Rammed: how = killer.empty() ? "" : "by " + killer.substr(0, kShownNameLength); break;
-    case DeathCause::OwnWeapon: how = "by your own shot"; break;
-    case DeathCause::Crashed: how = "by the wall"; break;
-    case DeathCause::Collision: how = "in a collision"; break;
-    case DeathCause::Turret: how = "by a gun"; break;
+    case DeathCause::Rammed: how = killer.empty() ? "" : "Killed by " + killer.substr(0, kShownNameLength); break;
+    case DeathCause::OwnWeapon: how = "Killed by your own shot"; break;
+    case DeathCause::Crashed: how = "Killed by the wall"; break;
+    case DeathCause::Collision: how = "Killed in a collision"; break;
+    case DeathCause::Turret: how = "Killed by a gun"; break;
+    case DeathCause::Switched: how = "Changed sides"; break;
     default: how.clear(); break;
     }
 }
@@ -57,7 +58,7 @@ std::string RoundNews::DeathLine(std::uint32_t now) const
     // Whole seconds, rounded up; the spawn itself takes a moment to arrive.
     const int left = respawnMs - static_cast<int>(now - diedAt);
     const int seconds = std::max(1, (left + 999) / 1000);
-    return (how.empty() ? "Killed" : "Killed " + how) + " - back in " + std::to_string(seconds);
+    return (how.empty() ? "Killed" : how) + " - back in " + std::to_string(seconds);
 }
 
 std::string RoundNews::ClockLine(std::uint32_t now) const

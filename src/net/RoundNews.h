@@ -27,7 +27,7 @@ public:
 
 private:
     bool dead = false;
-    std::string how; // "by Ace", "in a collision"; empty when not heard
+    std::string how; // "Killed by Ace", "Changed sides"; empty when not heard
     std::uint32_t diedAt = 0;
     int respawnMs = 0;
     bool clockKnown = false;

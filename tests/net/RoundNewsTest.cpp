@@ -36,7 +36,7 @@ TEST(RoundNews, EachCauseOfDeathNamesWhatKilledTheOwnShip)
         {DeathCause::Crashed, "", "Killed by the wall - back in 5"},
         {DeathCause::Collision, "", "Killed in a collision - back in 5"},
         {DeathCause::Weapon, "", "Killed - back in 5"},
-        {DeathCause::Switched, "", "Killed - back in 5"},
+        {DeathCause::Switched, "", "Changed sides - back in 5"},
         // Cut as the scoreboard cuts names.
         {DeathCause::Weapon, std::string(127, 'x'), "Killed by xxxxxxxxxxxxx - back in 5"},
     };
