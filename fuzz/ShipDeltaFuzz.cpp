@@ -34,7 +34,7 @@ void Hold(Snapshots& held)
 } // namespace
 
 // Any bytes as a payload of a server's ship states, deltas and runs of
-// them, read with the player's snapshots behind three held ones: nothing
+// them, folded or not, read with the player's snapshots behind three held ones: nothing
 // reads past the bytes or overflows, and the snapshot the player would
 // acknowledge is one it held or the payload's own.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -43,6 +43,7 @@ std::size_t MessageBatch::ReadRecord()
         return ReadRunEntry(record);
     if (record[0] == PackedBatch::kShipDeltaRun) {
         runIds.clear();
+        runCoarse = false;
         const std::size_t header = PackedBatch::ReadRunHeader(record, size - offset, runPlaces);
         if (!header || !snapshots->HeldAt(runPlaces, runIds)) {
             runIds.clear();
@@ -52,6 +53,8 @@ std::size_t MessageBatch::ReadRecord()
         const std::size_t entry = ReadRunEntry(record + header);
         return entry ? header + entry : 0;
     }
+    if (record[0] == PackedBatch::kFoldedRun)
+        return ReadFoldedRun(record);
     if (record[0] == PackedBatch::kShipDelta) {
         ShipDelta delta;
         const std::size_t taken = PackedBatch::ReadDelta(record, size - offset, delta);
@@ -69,11 +72,34 @@ std::size_t MessageBatch::ReadRecord()
     return taken;
 }
 
+std::size_t MessageBatch::ReadFoldedRun(const std::uint8_t* record)
+{
+    // The header is this record's message; the run's deltas follow as a
+    // message each.
+    runIds.clear();
+    runCoarse = true;
+    const std::size_t left = size - offset;
+    const std::size_t header = PackedBatch::ReadFoldedHeader(record, left, current);
+    const std::size_t map = header ? PackedBatch::ReadRunMap(record + header, left - header, runPlaces) : 0;
+    if (!map)
+        return 0;
+    std::uint16_t number = 0, ms = 0;
+    std::uint8_t back = 0;
+    current.GetSnapshot(number, back, ms);
+    snapshots->Open(number, back, ms);
+    if (!runPlaces.empty() && !snapshots->HeldAt(runPlaces, runIds)) {
+        runIds.clear();
+        return 0;
+    }
+    runAt = 0;
+    return header + map;
+}
+
 std::size_t MessageBatch::ReadRunEntry(const std::uint8_t* record)
 {
     ShipDelta delta;
     const std::size_t left = size - static_cast<std::size_t>(record - bytes);
-    const std::size_t taken = PackedBatch::ReadRunEntry(record, left, runIds[runAt], delta);
+    const std::size_t taken = PackedBatch::ReadRunEntry(record, left, runIds[runAt], delta, runCoarse);
     if (!taken || !snapshots->Apply(delta, current)) {
         runIds.clear();
         return 0;

@@ -39,6 +39,9 @@ private:
     // Reads the record at the offset into current: the bytes it took, 0
     // when it does not read.
     std::size_t ReadRecord();
+    // A snapshot's header with its run folded in: the header, and the run
+    // under way.
+    std::size_t ReadFoldedRun(const std::uint8_t* record);
     // The next delta of the run under way.
     std::size_t ReadRunEntry(const std::uint8_t* record);
     bool InRun() const { return runAt < runIds.size(); }
@@ -51,4 +54,5 @@ private:
     std::vector<std::size_t> runPlaces;
     std::vector<std::int32_t> runIds;
     std::size_t runAt = 0;
+    bool runCoarse = false; // the run came folded
 };

@@ -181,10 +181,11 @@ void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
     if (local)
         local->GetName(name, sizeof name);
     NetMessage join;
+    constexpr int kReads = PackedBatch::kReadsDeltaRuns | PackedBatch::kReadsFoldedRuns;
     if (watchAsked)
-        join.SetWatch(local ? local->GetShipType() : 0, name, PackedBatch::kReadsDeltaRuns);
+        join.SetWatch(local ? local->GetShipType() : 0, name, kReads);
     else
-        join.SetJoin(PackedBatch::kReadsDeltaRuns, local ? local->GetShipType() : 0, name);
+        join.SetJoin(kReads, local ? local->GetShipType() : 0, name);
     Send(join);
 }
 

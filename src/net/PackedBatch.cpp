@@ -239,26 +239,54 @@ std::size_t PackedBatch::PackedSize(const ShipDelta& delta)
     return record.size();
 }
 
+namespace {
+
+void WriteRunMap(ByteWriter& out, const std::vector<PackedBatch::RunEntry>& run, std::size_t mapBytes)
+{
+    std::uint8_t map[PackedBatch::kLongestRunMap] = {};
+    for (const auto& [place, delta] : run)
+        map[place / 8] |= static_cast<std::uint8_t>(1u << place % 8);
+    out.U8(static_cast<std::uint8_t>(mapBytes));
+    for (std::size_t i = 0; i < mapBytes; ++i)
+        out.U8(map[i]);
+}
+
+} // namespace
+
 void PackedBatch::AppendRun(const std::vector<RunEntry>& run, std::size_t held, std::vector<std::uint8_t>& payload)
 {
     ByteWriter out;
     out.Data() = std::move(payload);
-    const std::size_t mapBytes = RunHeaderSize(held) - 2;
-    std::uint8_t map[kLongestRunMap] = {};
-    for (const auto& [place, delta] : run)
-        map[place / 8] |= static_cast<std::uint8_t>(1u << place % 8);
     out.U8(kShipDeltaRun);
-    out.U8(static_cast<std::uint8_t>(mapBytes));
-    for (std::size_t i = 0; i < mapBytes; ++i)
-        out.U8(map[i]);
+    WriteRunMap(out, run, RunHeaderSize(held) - 2);
     for (const auto& [place, delta] : run)
         delta.WriteFields(out);
     payload = std::move(out.Data());
 }
 
-std::size_t PackedBatch::RunEntrySize(const ShipDelta& delta)
+void PackedBatch::AppendFoldedRun(const NetMessage& header, const std::vector<RunEntry>& run, std::size_t held,
+                                  std::vector<std::uint8_t>& payload)
 {
-    return PackedSize(delta) - 1 - Varint::Size(static_cast<std::uint32_t>(delta.id));
+    std::uint16_t number = 0, ms = 0;
+    std::uint8_t back = 0;
+    header.GetSnapshot(number, back, ms);
+    ByteWriter out;
+    out.Data() = std::move(payload);
+    out.U8(kFoldedRun);
+    out.U16(number);
+    out.U8(back);
+    out.U16(ms);
+    WriteRunMap(out, run, run.empty() ? 0 : RunHeaderSize(held) - 2);
+    for (const auto& [place, delta] : run)
+        delta.WriteFields(out, true);
+    payload = std::move(out.Data());
+}
+
+std::size_t PackedBatch::RunEntrySize(const ShipDelta& delta, bool coarse)
+{
+    ByteWriter out;
+    delta.WriteFields(out, coarse);
+    return out.Size();
 }
 
 std::size_t PackedBatch::RunHeaderSize(std::size_t held)
@@ -266,27 +294,47 @@ std::size_t PackedBatch::RunHeaderSize(std::size_t held)
     return 2 + std::min(kLongestRunMap, (held + 7) / 8);
 }
 
-std::size_t PackedBatch::ReadRunHeader(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places)
+std::size_t PackedBatch::ReadRunMap(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places)
 {
     ByteReader in(bytes, size);
-    std::uint8_t tag = 0;
     std::uint8_t mapBytes = 0;
     const std::uint8_t* map = nullptr;
-    if (!in.U8(tag) || tag != kShipDeltaRun || !in.U8(mapBytes) || mapBytes == 0 || mapBytes > kLongestRunMap ||
-        !(map = in.Bytes(mapBytes)))
+    if (!in.U8(mapBytes) || mapBytes > kLongestRunMap || !(map = in.Bytes(mapBytes)))
         return 0;
     places.clear();
     for (std::size_t place = 0; place < mapBytes * 8u; ++place) {
         if (map[place / 8] >> place % 8 & 1)
             places.push_back(place);
     }
-    return places.empty() ? 0 : in.Position();
+    // A map of bytes that name no ship is as bad as a place beyond them.
+    return mapBytes && places.empty() ? 0 : in.Position();
 }
 
-std::size_t PackedBatch::ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta)
+std::size_t PackedBatch::ReadRunHeader(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places)
+{
+    if (size == 0 || bytes[0] != kShipDeltaRun)
+        return 0;
+    const std::size_t map = ReadRunMap(bytes + 1, size - 1, places);
+    return map && !places.empty() ? 1 + map : 0;
+}
+
+std::size_t PackedBatch::ReadFoldedHeader(const std::uint8_t* bytes, std::size_t size, NetMessage& header)
 {
     ByteReader in(bytes, size);
-    const auto read = ShipDelta::ReadFields(in, id);
+    std::uint8_t tag = 0, back = 0;
+    std::uint16_t number = 0, ms = 0;
+    if (!in.U8(tag) || tag != kFoldedRun || !in.U16(number) || !in.U8(back) || !in.U16(ms))
+        return 0;
+    header.Clear();
+    header.SetSnapshot(number, back, ms);
+    return in.Position();
+}
+
+std::size_t PackedBatch::ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta,
+                                      bool coarse)
+{
+    ByteReader in(bytes, size);
+    const auto read = ShipDelta::ReadFields(in, id, coarse);
     if (!read)
         return 0;
     delta = *read;
@@ -327,13 +375,16 @@ std::size_t PackedBatch::Read(const std::uint8_t* bytes, std::size_t size, NetMe
         message.Clear();
         return ShipDelta::Read(in) ? in.Position() : 0;
     }
-    if (tag == kShipDeltaRun) {
+    if (tag == kShipDeltaRun || tag == kFoldedRun) {
+        // Read past the deltas: a folded run reads as its snapshot's header.
         message.Clear();
         std::vector<std::size_t> places;
-        std::size_t at = ReadRunHeader(bytes, size, places);
+        std::size_t at = tag == kShipDeltaRun ? ReadRunHeader(bytes, size, places) : ReadFoldedHeader(bytes, size, message);
+        const std::size_t map = at && tag == kFoldedRun ? ReadRunMap(bytes + at, size - at, places) : 0;
+        at = tag == kFoldedRun ? (map ? at + map : 0) : at;
         ShipDelta delta;
         for (std::size_t i = 0; at && i < places.size(); ++i) {
-            const std::size_t taken = ReadRunEntry(bytes + at, size - at, 0, delta);
+            const std::size_t taken = ReadRunEntry(bytes + at, size - at, 0, delta, tag == kFoldedRun);
             at = taken ? at + taken : 0;
         }
         return at;

@@ -26,10 +26,14 @@ public:
     // The tag of a run of deltas: one tag, and the ships named by their
     // place among those the snapshot holds rather than by id.
     static constexpr std::uint8_t kShipDeltaRun = kShipDelta + 1;
+    // The tag of a snapshot's header with its run folded in, the deltas
+    // coarse: one record for all of a report's deltas.
+    static constexpr std::uint8_t kFoldedRun = kShipDeltaRun + 1;
     static constexpr std::size_t kLongestRunMap = 32; // a bit for each of 256 ships
-    // What a player's program puts in the id of its join or watch when it
-    // reads runs; a program that puts 0 is sent none.
+    // What a player's program puts in the id of its join or watch, a bit for
+    // each form it reads; a program that puts 0 is sent neither.
     static constexpr int kReadsDeltaRuns = 1;
+    static constexpr int kReadsFoldedRuns = 2;
     // A ship's delta and its place among the held ships, in id order.
     using RunEntry = std::pair<std::size_t, ShipDelta>;
 
@@ -42,8 +46,11 @@ public:
     static std::size_t PackedSize(const ShipDelta& delta);
     // A run of deltas, their places rising, among held ships.
     static void AppendRun(const std::vector<RunEntry>& run, std::size_t held, std::vector<std::uint8_t>& payload);
+    // A snapshot's header, then its run of coarse deltas, none when empty.
+    static void AppendFoldedRun(const NetMessage& header, const std::vector<RunEntry>& run, std::size_t held,
+                                std::vector<std::uint8_t>& payload);
     // Bytes a delta takes in a run, the run's header aside, and the header.
-    static std::size_t RunEntrySize(const ShipDelta& delta);
+    static std::size_t RunEntrySize(const ShipDelta& delta, bool coarse = false);
     static std::size_t RunHeaderSize(std::size_t held);
     // The record at the front of the bytes, read into message: the bytes
     // it took, or 0 when it does not read. A record in a message's own wire
@@ -56,6 +63,13 @@ public:
     // The header of the run at the front of the bytes: the places it names,
     // rising, at least one; the bytes it took, or 0 when it does not read.
     static std::size_t ReadRunHeader(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places);
+    // The snapshot's header at the front of a folded run: the bytes it took
+    // up to the run's map, or 0.
+    static std::size_t ReadFoldedHeader(const std::uint8_t* bytes, std::size_t size, NetMessage& header);
+    // A run's map: the places it names, rising, none for an empty map
+    // byte; the bytes it took, or 0 when it does not read.
+    static std::size_t ReadRunMap(const std::uint8_t* bytes, std::size_t size, std::vector<std::size_t>& places);
     // One delta of a run, for the ship of that id: the bytes it took, or 0.
-    static std::size_t ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta);
+    static std::size_t ReadRunEntry(const std::uint8_t* bytes, std::size_t size, std::int32_t id, ShipDelta& delta,
+                                    bool coarse = false);
 };

@@ -34,9 +34,28 @@ bool WithinWide(std::int64_t value, bool isSigned)
     return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
 }
 
+// The change on a grid of that many steps, the nearest, halves up.
+std::int32_t Rounded(std::int32_t change, std::int32_t steps)
+{
+    const std::int64_t half = steps / 2;
+    const std::int64_t down = (static_cast<std::int64_t>(change) + half) / steps;
+    const bool below = (static_cast<std::int64_t>(change) + half) % steps < 0;
+    return static_cast<std::int32_t>((down - (below ? 1 : 0)) * steps);
+}
+
+bool Nibble(std::int32_t value)
+{
+    return value >= -8 && value < 8;
+}
+
+std::int32_t FromNibble(unsigned nibble)
+{
+    return static_cast<std::int32_t>(nibble & 0x0F) - (nibble & 0x08 ? 16 : 0);
+}
+
 } // namespace
 
-std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid& now, std::uint32_t ms)
+std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid& now, std::uint32_t ms, bool coarse)
 {
     const GridMotion& was = base.motion;
     const GridMotion& is = now.motion;
@@ -53,8 +72,6 @@ std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid
     change(base.score != now.score, kScore);
     change(base.counts != now.counts, kCounts);
     change(x != 0 || y != 0, kPosition);
-    change(was.vx != is.vx || was.vy != is.vy, kVelocity);
-    change(was.heading != is.heading, kHeading);
     delta.flags = now.flags;
     delta.shape = ShapeOf(now);
     delta.fuel = now.fuel - base.fuel;
@@ -65,6 +82,14 @@ std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid
     delta.vx = is.vx - was.vx;
     delta.vy = is.vy - was.vy;
     delta.heading = static_cast<std::int16_t>(static_cast<std::uint16_t>(is.heading - was.heading));
+    if (coarse) {
+        delta.vx = Rounded(delta.vx, kCoarseVelocity);
+        delta.vy = Rounded(delta.vy, kCoarseVelocity);
+        // Half a turn either way is the same heading.
+        delta.heading = static_cast<std::int16_t>(static_cast<std::uint16_t>(Rounded(delta.heading, kCoarseHeading)));
+    }
+    change(delta.vx != 0 || delta.vy != 0, kVelocity);
+    change(delta.heading != 0, kHeading);
     return delta;
 }
 
@@ -106,9 +131,12 @@ void ShipDelta::Write(ByteWriter& out) const
     WriteFields(out);
 }
 
-void ShipDelta::WriteFields(ByteWriter& out) const
+void ShipDelta::WriteFields(ByteWriter& out, bool coarse) const
 {
-    out.U8(mask);
+    const std::int32_t velocityStep = coarse ? kCoarseVelocity : 1;
+    const std::int32_t headingStep = coarse ? kCoarseHeading : 1;
+    const bool near = coarse && mask & kPosition && Nibble(x) && Nibble(y);
+    out.U8(near ? static_cast<std::uint8_t>((mask & ~kPosition) | kNearPosition) : mask);
     if (mask & kFlags)
         out.U8(flags);
     if (mask & kShape)
@@ -121,16 +149,18 @@ void ShipDelta::WriteFields(ByteWriter& out) const
         for (const std::uint8_t count : counts)
             out.U8(count);
     }
-    if (mask & kPosition) {
+    if (near) {
+        out.U8(static_cast<std::uint8_t>((x & 0x0F) | (y & 0x0F) << 4));
+    } else if (mask & kPosition) {
         Varint::WriteSigned(out, x);
         Varint::WriteSigned(out, y);
     }
     if (mask & kVelocity) {
-        Varint::WriteSigned(out, vx);
-        Varint::WriteSigned(out, vy);
+        Varint::WriteSigned(out, vx / velocityStep);
+        Varint::WriteSigned(out, vy / velocityStep);
     }
     if (mask & kHeading)
-        Varint::WriteSigned(out, heading);
+        Varint::WriteSigned(out, heading / headingStep);
 }
 
 std::optional<ShipDelta> ShipDelta::Read(ByteReader& in)
@@ -141,23 +171,45 @@ std::optional<ShipDelta> ShipDelta::Read(ByteReader& in)
     return ReadFields(in, static_cast<std::int32_t>(id));
 }
 
-std::optional<ShipDelta> ShipDelta::ReadFields(ByteReader& in, std::int32_t id)
+std::optional<ShipDelta> ShipDelta::ReadFields(ByteReader& in, std::int32_t id, bool coarse)
 {
     ShipDelta delta;
     std::int32_t turn = 0;
     if (!in.U8(delta.mask))
         return std::nullopt;
     delta.id = id;
+    const bool near = coarse && delta.mask & kNearPosition;
+    std::uint8_t nibbles = 0;
+    if (near) {
+        if (delta.mask & kPosition)
+            return std::nullopt;
+        delta.mask = static_cast<std::uint8_t>((delta.mask & ~kNearPosition) | kPosition);
+    }
     const std::uint8_t mask = delta.mask;
     bool ok = (!(mask & kFlags) || in.U8(delta.flags)) && (!(mask & kShape) || in.U8(delta.shape)) &&
               (!(mask & kFuel) || Varint::ReadSigned(in, delta.fuel)) && (!(mask & kScore) || in.U8(delta.score));
     for (std::size_t i = 0; ok && mask & kCounts && i < kAmmunitionKinds; ++i)
         ok = in.U8(delta.counts[i]);
-    ok = ok && (!(mask & kPosition) || (Varint::ReadSigned(in, delta.x) && Varint::ReadSigned(in, delta.y))) &&
+    if (near && ok) {
+        ok = in.U8(nibbles);
+        delta.x = FromNibble(nibbles);
+        delta.y = FromNibble(nibbles >> 4u);
+    }
+    const bool far = mask & kPosition && !near;
+    ok = ok && (!far || (Varint::ReadSigned(in, delta.x) && Varint::ReadSigned(in, delta.y))) &&
          (!(mask & kVelocity) || (Varint::ReadSigned(in, delta.vx) && Varint::ReadSigned(in, delta.vy))) &&
          (!(mask & kHeading) || Varint::ReadSigned(in, turn));
-    if (!ok || turn < INT16_MIN || turn > INT16_MAX)
+    const std::int32_t velocityStep = coarse ? kCoarseVelocity : 1;
+    const std::int32_t headingStep = coarse ? kCoarseHeading : 1;
+    // A coarse change past the 24-bit grid is as bad as a fine one.
+    const auto beyond = [&](std::int32_t change) {
+        return coarse && !WithinWide(static_cast<std::int64_t>(change) * velocityStep / 2, true);
+    };
+    if (!ok || turn < INT16_MIN / headingStep || turn > INT16_MAX / headingStep || beyond(delta.vx) ||
+        beyond(delta.vy))
         return std::nullopt;
-    delta.heading = static_cast<std::int16_t>(turn);
+    delta.heading = static_cast<std::int16_t>(turn * headingStep);
+    delta.vx *= velocityStep;
+    delta.vy *= velocityStep;
     return delta;
 }

@@ -26,6 +26,15 @@ struct ShipDelta {
     // The shape byte: max fuel 200 (else 100), z is 1 (else 0).
     static constexpr std::uint8_t kLargeTank = 0x01;
     static constexpr std::uint8_t kRaised = 0x02;
+    // A coarse delta, in a folded run, gives velocity to a whole unit a
+    // second and heading to 1/1024 of a turn: steps of the grid this many
+    // at once. Finer than anything drawn, and each coarse delta is taken
+    // against what the player holds, so the rounding never adds up.
+    static constexpr std::int32_t kCoarseVelocity = 32;
+    static constexpr std::int32_t kCoarseHeading = 64;
+    // A coarse delta never changes the shape; its bit names instead a
+    // position that strays less than a unit, in one byte of two nibbles.
+    static constexpr std::uint8_t kNearPosition = kShape;
 
     std::int32_t id = 0;
     std::uint8_t mask = 0;
@@ -39,8 +48,10 @@ struct ShipDelta {
     std::int16_t heading = 0;    // the change, the short way round
 
     // The delta from base to now, ms apart; none when a field's change is
-    // beyond what a delta holds.
-    static std::optional<ShipDelta> Between(const ShipGrid& base, const ShipGrid& now, std::uint32_t ms);
+    // beyond what a delta holds. A coarse one rounds the velocity's and the
+    // heading's changes to the coarse steps.
+    static std::optional<ShipDelta> Between(const ShipGrid& base, const ShipGrid& now, std::uint32_t ms,
+                                            bool coarse = false);
     // The state it makes of the base, ms apart; none when the values leave
     // the grid.
     std::optional<ShipGrid> Applied(const ShipGrid& base, std::uint32_t ms) const;
@@ -48,7 +59,9 @@ struct ShipDelta {
     // The record after its tag: the id, the mask, each field of the mask.
     void Write(ByteWriter& out) const;
     static std::optional<ShipDelta> Read(ByteReader& in);
-    // The mask and its fields alone, for a ship the reader knows otherwise.
-    void WriteFields(ByteWriter& out) const;
-    static std::optional<ShipDelta> ReadFields(ByteReader& in, std::int32_t id);
+    // The mask and its fields alone, for a ship the reader knows otherwise;
+    // coarse ones count the velocity and the heading in coarse steps, and
+    // write a near position in a byte. A coarse delta must not change the shape.
+    void WriteFields(ByteWriter& out, bool coarse = false) const;
+    static std::optional<ShipDelta> ReadFields(ByteReader& in, std::int32_t id, bool coarse = false);
 };

@@ -133,14 +133,15 @@ std::size_t Snapshots::Cost(const NetMessage& state, bool runs) const
     return std::min(size, PackedBatch::PackedSize(state));
 }
 
-std::optional<ShipDelta> Snapshots::AgainstHeld(const ShipGrid& state, const Held*& held) const
+std::optional<ShipDelta> Snapshots::AgainstHeld(const ShipGrid& state, const Held*& held, bool coarse) const
 {
     held = Holding(state.id);
-    return held ? ShipDelta::Between(held->state, state, static_cast<std::uint16_t>(current.ms - held->ms))
+    return held ? ShipDelta::Between(held->state, state, static_cast<std::uint16_t>(current.ms - held->ms), coarse)
                 : std::nullopt;
 }
 
 std::vector<const NetMessage*> Snapshots::AppendRun(const std::vector<const NetMessage*>& states,
+                                                    const NetMessage& header, bool folded,
                                                     std::vector<std::uint8_t>& payload)
 {
     std::vector<PackedBatch::RunEntry> run;
@@ -150,31 +151,41 @@ std::vector<const NetMessage*> Snapshots::AppendRun(const std::vector<const NetM
     for (const NetMessage* state : states) {
         const auto grid = ShipGrid::Of(*state);
         const Held* held = nullptr;
-        const auto delta = grid ? AgainstHeld(*grid, held) : std::nullopt;
-        if (!delta || PackedBatch::RunEntrySize(*delta) >= PackedBatch::PackedSize(*state)) {
+        const auto delta = grid ? AgainstHeld(*grid, held, folded) : std::nullopt;
+        // A coarse delta is held as the player makes it, not as it was.
+        const auto made =
+            delta ? delta->Applied(held->state, static_cast<std::uint16_t>(current.ms - held->ms)) : std::nullopt;
+        // A coarse delta has no room for a change of shape: such a ship goes whole.
+        if (!made || (folded && delta->mask & ShipDelta::kShape) ||
+            PackedBatch::RunEntrySize(*delta, folded) >= PackedBatch::PackedSize(*state)) {
             rest.push_back(state);
             continue;
         }
         run.emplace_back(static_cast<std::size_t>(held - current.ships.data()), *delta);
-        told.push_back(*grid);
+        told.push_back(*made);
         apart += PackedBatch::PackedSize(*delta);
     }
     std::sort(run.begin(), run.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::size_t together = PackedBatch::RunHeaderSize(current.ships.size());
     for (const auto& entry : run)
-        together += PackedBatch::RunEntrySize(entry.second);
-    if (together < apart) {
-        PackedBatch::AppendRun(run, current.ships.size(), payload);
+        together += PackedBatch::RunEntrySize(entry.second, folded);
+    if (folded) {
+        PackedBatch::AppendFoldedRun(header, run, current.ships.size(), payload);
     } else {
-        for (const auto& entry : run)
-            PackedBatch::Append(entry.second, payload);
+        PackedBatch::Append(header, payload);
+        if (together < apart) {
+            PackedBatch::AppendRun(run, current.ships.size(), payload);
+        } else {
+            for (const auto& entry : run)
+                PackedBatch::Append(entry.second, payload);
+        }
     }
     for (const ShipGrid& grid : told)
         Hold(grid);
     return rest;
 }
 
-std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms, bool runs)
+std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms, Form form)
 {
     // Numbers wrap, skipping 0, which acknowledges nothing.
     next = static_cast<std::uint16_t>(next + 1);
@@ -184,9 +195,13 @@ std::vector<std::uint8_t> Snapshots::Pack(const std::vector<const NetMessage*>& 
     NetMessage header;
     header.SetSnapshot(next, back, static_cast<std::uint16_t>(ms));
     std::vector<std::uint8_t> payload;
-    PackedBatch::Append(header, payload);
     Open(next, back, static_cast<std::uint16_t>(ms));
-    for (const NetMessage* state : runs ? AppendRun(states, payload) : states) {
+    std::vector<const NetMessage*> rest = states;
+    if (form == Form::kRecords)
+        PackedBatch::Append(header, payload);
+    else
+        rest = AppendRun(states, header, form == Form::kFolded, payload);
+    for (const NetMessage* state : rest) {
         const auto grid = ShipGrid::Of(*state);
         const Held* held = nullptr;
         const auto delta = grid ? AgainstHeld(*grid, held) : std::nullopt;

@@ -23,10 +23,15 @@ public:
     static constexpr std::size_t kKept = 32; // a second of reports, a round trip and more
     static constexpr std::size_t kMostShips = 256;
 
+    // How a player's program reads deltas: a record each, a run after the
+    // header, or a run of coarse ones folded into the header.
+    enum class Form { kRecords, kRuns, kFolded };
+
     // The server's side: the payload of states as the next snapshot, made
     // at ms on the server's clock, from the newest snapshot acknowledged;
-    // its deltas in one run where the player reads runs.
-    std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms, bool runs = false);
+    // its deltas in the form the player reads.
+    std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms,
+                                   Form form = Form::kRecords);
     // The bytes the state would take in the next snapshot, about.
     std::size_t Cost(const NetMessage& state, bool runs = false) const;
     // The player applied a snapshot. One never sent, or older than the
@@ -67,13 +72,14 @@ private:
     const Held* Holding(int id) const;
     // The state as a delta against what the open snapshot holds of its
     // ship, with where that is held; none for a ship not held.
-    std::optional<ShipDelta> AgainstHeld(const ShipGrid& state, const Held*& held) const;
+    std::optional<ShipDelta> AgainstHeld(const ShipGrid& state, const Held*& held, bool coarse = false) const;
     // Lays a state over the open snapshot's.
     void Hold(const ShipGrid& state);
-    // The states that go as deltas, in one run right after the snapshot header where
-    // that is shorter than a record each; the others are left.
-    std::vector<const NetMessage*> AppendRun(const std::vector<const NetMessage*>& states,
-                                             std::vector<std::uint8_t>& payload);
+    // The states that go as deltas, in one run right after the snapshot
+    // header where that is shorter than a record each, or folded into the
+    // header; the others are left.
+    std::vector<const NetMessage*> AppendRun(const std::vector<const NetMessage*>& states, const NetMessage& header,
+                                             bool folded, std::vector<std::uint8_t>& payload);
     void Forget(int id);
 
     std::array<Snapshot, kKept> ring;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <vector>
 
@@ -57,7 +58,8 @@ Bytes Whole(const State& state)
     return WireOf(*batch.Begin());
 }
 
-Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms, bool runs = false)
+Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms,
+           Snapshots::Form form = Snapshots::Form::kRecords)
 {
     std::deque<NetMessage> held;
     std::vector<const NetMessage*> batch;
@@ -65,7 +67,7 @@ Bytes Pack(Snapshots& server, const std::vector<State>& states, std::uint32_t ms
         state.Into(held.emplace_back());
         batch.push_back(&held.back());
     }
-    return server.Pack(batch, ms, runs);
+    return server.Pack(batch, ms, form);
 }
 
 bool HasDelta(const Bytes& payload)
@@ -209,7 +211,7 @@ TEST(Snapshots, ARunOfDeltasReadsAsTheRecordsItReplacesAndABadOneIsNotKept)
         fleet.push_back({id, 0, 50, 100, 0, {}, Vector3(100.0 * id, 200, 0), Vector3(40, -20, 0), 0});
     Snapshots withRuns, without;
     Player reader, other;
-    reader.Read(Pack(withRuns, fleet, 0, true));
+    reader.Read(Pack(withRuns, fleet, 0, Snapshots::Form::kRuns));
     other.Read(Pack(without, fleet, 0));
     withRuns.Acknowledge(reader.held.Newest());
     without.Acknowledge(other.held.Newest());
@@ -222,7 +224,7 @@ TEST(Snapshots, ARunOfDeltasReadsAsTheRecordsItReplacesAndABadOneIsNotKept)
         changed.push_back(s);
     }
     changed.push_back({4, 0, 50, 100, 0, {}, Vector3(50, 50, 0), Vector3(), 0}); // comes between the held
-    const Bytes run = Pack(withRuns, changed, 33, true);
+    const Bytes run = Pack(withRuns, changed, 33, Snapshots::Form::kRuns);
     const Bytes records = Pack(without, changed, 33);
     NetMessage header;
     const std::size_t headerSize = PackedBatch::Read(run.data(), run.size(), header);
@@ -241,7 +243,7 @@ TEST(Snapshots, ARunOfDeltasReadsAsTheRecordsItReplacesAndABadOneIsNotKept)
     EXPECT_EQ(walked.Parsed(), walked.Count()) << "read past without snapshots";
 
     withRuns.Acknowledge(reader.held.Newest());
-    const Bytes next = Pack(withRuns, changed, 66, true);
+    const Bytes next = Pack(withRuns, changed, 66, Snapshots::Form::kRuns);
     ASSERT_EQ(next[headerSize], PackedBatch::kShipDeltaRun);
     Snapshots kept = reader.held;
     const Bytes cut(next.begin(), next.end() - 1);
@@ -255,6 +257,101 @@ TEST(Snapshots, ARunOfDeltasReadsAsTheRecordsItReplacesAndABadOneIsNotKept)
     reader.held = kept;
     reader.Read(next);
     EXPECT_EQ(reader.held.Newest(), 3);
+}
+
+// A player that reads folded runs gets a report's header and deltas as one
+// record, three bytes shorter than the header and its run. The coarse
+// deltas leave it the velocity within half a unit a second and the heading
+// within half a step of 1/1024 turn of the server's, however many reports
+// a turning, speeding ship goes on for: each delta is taken against what
+// the player holds. A folded header with no delta reads as the header.
+TEST(Snapshots, AFoldedRunKeepsTheShipsCloseAndTheRoundingNeverAddsUp)
+{
+    std::vector<State> fleet;
+    for (const int id : {3, 5, 9})
+        fleet.push_back({id, 0, 50, 100, 0, {}, Vector3(300.0 * id, 200, 0), Vector3(40, -20, 0), 0});
+    Snapshots folded, runs;
+    Player reader, other;
+    reader.Read(Pack(folded, fleet, 0, Snapshots::Form::kFolded));
+    other.Read(Pack(runs, fleet, 0, Snapshots::Form::kRuns));
+    for (std::uint32_t report = 1; report <= 120; ++report) {
+        for (std::size_t i = 0; i < fleet.size(); ++i) {
+            State& s = fleet[i];
+            s.heading = std::fmod(s.heading + 12.1f * static_cast<float>(i + 1), 360.0f);
+            s.moving = s.moving + Vector3(7.77, -3.3 * static_cast<double>(i), 0);
+            s.at = s.at + s.moving * 0.033 + Vector3(0.4, -0.2, 0);
+        }
+        folded.Acknowledge(reader.held.Newest());
+        runs.Acknowledge(other.held.Newest());
+        const Bytes payload = Pack(folded, fleet, 33 * report, Snapshots::Form::kFolded);
+        const Bytes longer = Pack(runs, fleet, 33 * report, Snapshots::Form::kRuns);
+        ASSERT_EQ(payload[0], PackedBatch::kFoldedRun);
+        EXPECT_LE(payload.size() + 3, longer.size()) << "report " << report;
+        other.Read(longer);
+        const auto heard = reader.Read(payload);
+        ASSERT_EQ(heard.size(), fleet.size()) << "report " << report;
+        ASSERT_EQ(reader.held.Newest(), folded.Newest());
+        for (std::size_t i = 0; i < fleet.size(); ++i) {
+            NetMessage got;
+            ASSERT_TRUE(got.Parse(heard[i].data(), heard[i].size()));
+            int id = 0;
+            std::uint8_t flags = 0;
+            float fuel = 0, tank = 0, heading = 0;
+            signed char score = 0;
+            AmmunitionCounts<std::uint8_t> counts {};
+            Vector3 at, moving;
+            got.GetShipState(id, flags, fuel, tank, score, counts, at, moving, heading);
+            ASSERT_EQ(id, fleet[i].id);
+            EXPECT_NEAR(at.x, fleet[i].at.x, 0.07) << "report " << report;
+            EXPECT_NEAR(at.y, fleet[i].at.y, 0.07) << "report " << report;
+            EXPECT_NEAR(moving.x, fleet[i].moving.x, 0.52) << "report " << report;
+            EXPECT_NEAR(moving.y, fleet[i].moving.y, 0.52) << "report " << report;
+            const double turn = std::remainder(static_cast<double>(heading - fleet[i].heading), 360.0);
+            EXPECT_LE(std::fabs(turn), 0.18) << "report " << report;
+        }
+    }
+    // Nothing to tell: the record is the header alone, and whole states after it stand.
+    folded.Acknowledge(reader.held.Newest());
+    const std::uint16_t before = reader.held.Newest();
+    const Bytes quiet = Pack(folded, {{40, 0, 50, 100, 0, {}, Vector3(9, 9, 0), Vector3(), 0}}, 9999,
+                             Snapshots::Form::kFolded);
+    ASSERT_EQ(quiet[0], PackedBatch::kFoldedRun);
+    EXPECT_EQ(quiet[6], 0) << "an empty map";
+    EXPECT_EQ(reader.Read(quiet).size(), 1u);
+    EXPECT_NE(reader.held.Newest(), before);
+    MessageBatch walked;
+    walked.ParsePacked(quiet.data(), quiet.size());
+    EXPECT_EQ(walked.Parsed(), 2u) << "the header and the whole state";
+    EXPECT_EQ(walked.Count(), 2u);
+}
+
+// A folded run that names no ship in a map of some bytes, that is cut short,
+// or that names a place beyond the ships held is not kept.
+TEST(Snapshots, ABadFoldedRunIsNotKept)
+{
+    std::vector<State> fleet = {{3, 0, 50, 100, 0, {}, Vector3(100, 200, 0), Vector3(40, -20, 0), 0},
+                                {5, 0, 50, 100, 0, {}, Vector3(500, 200, 0), Vector3(40, -20, 0), 0}};
+    Snapshots server;
+    Player reader;
+    reader.Read(Pack(server, fleet, 0, Snapshots::Form::kFolded));
+    server.Acknowledge(reader.held.Newest());
+    fleet[0].heading = 30.0f;
+    fleet[1].moving = Vector3(50, 50, 0);
+    const Bytes good = Pack(server, fleet, 33, Snapshots::Form::kFolded);
+    ASSERT_EQ(good[6], 1) << "one byte of map";
+    const Snapshots kept = reader.held;
+    Bytes none = good;
+    none[7] = 0;
+    Bytes beyond = good;
+    beyond[7] |= 0x04;
+    for (const Bytes& bad : {none, beyond, Bytes(good.begin(), good.end() - 1)}) {
+        reader.held = kept;
+        reader.Read(bad);
+        EXPECT_EQ(reader.held.Newest(), 1);
+    }
+    reader.held = kept;
+    EXPECT_EQ(reader.Read(good).size(), 2u);
+    EXPECT_EQ(reader.held.Newest(), 2);
 }
 
 } // namespace

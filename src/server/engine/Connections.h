@@ -33,6 +33,7 @@ struct Connection {
     bool watching = false; // without a ship, or came to watch and not in yet
     int shipType = 0;      // as asked for, for a seat taken later
     bool readsRuns = false; // its program reads runs of ship deltas
+    bool readsFoldedRuns = false; // and runs folded into their snapshot's header
     std::uint64_t countingSince = 0;
     int payloads = 0;
 

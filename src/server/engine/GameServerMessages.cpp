@@ -128,6 +128,7 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
     connection->shipType = shipType;
     connection->watching = false;
     connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
+    connection->readsFoldedRuns = reads & PackedBatch::kReadsFoldedRuns;
     CountSeats();
     lookout.PlayerConnected(AgonesPlayer(id));
 }
@@ -138,8 +139,10 @@ void GameServer::Watch(platform::PlayerId id, const NetMessage& message)
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
     message.GetJoin(reads, shipType, requested, sizeof requested);
-    if (Connection* connection = connections.Find(id))
+    if (Connection* connection = connections.Find(id)) {
         connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
+        connection->readsFoldedRuns = reads & PackedBatch::kReadsFoldedRuns;
+    }
     if (!watchers.Admit(id, shipType, requested))
         Drop(id, DropReason::NoPlaceToWatch);
 }

@@ -10,6 +10,7 @@ struct LinkState {
     double throttle = 1.0; // of the unreliable payloads the peer lets out, 0 to 1
     std::size_t reliableQueued = 0; // reliable bytes waiting or not yet acknowledged
     bool readsRuns = false; // the player's program reads runs of ship deltas
+    bool readsFoldedRuns = false; // and runs folded into their snapshot's header
 };
 
 // How much of its full share of bandwidth a player's link takes. A link
@@ -35,9 +36,11 @@ public:
     // While it holds, nothing but news and the player's own ship is sent.
     bool Backlogged() const { return backlogged; }
     bool ReadsRuns() const { return readsRuns; }
+    bool ReadsFoldedRuns() const { return readsFoldedRuns; }
 
 private:
     double part = 1.0;
     bool backlogged = false;
     bool readsRuns = false;
+    bool readsFoldedRuns = false;
 };

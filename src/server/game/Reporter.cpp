@@ -47,6 +47,13 @@ int ExtraOf(const GameObject& entity)
     }
 }
 
+Snapshots::Form FormFor(const LinkShare& link)
+{
+    if (link.ReadsFoldedRuns())
+        return Snapshots::Form::kFolded;
+    return link.ReadsRuns() ? Snapshots::Form::kRuns : Snapshots::Form::kRecords;
+}
+
 bool Moving(const GameObject& entity)
 {
     return entity.Velocity().x != 0.0 || entity.Velocity().y != 0.0;
@@ -94,7 +101,8 @@ void Reporter::Acknowledge(int slot, std::uint16_t snapshot)
 double Reporter::CostTo(int slot, const NetMessage& message) const
 {
     const auto& held = snapshots[static_cast<std::size_t>(slot)];
-    const bool runs = views[static_cast<std::size_t>(slot)].link.ReadsRuns();
+    const LinkShare& link = views[static_cast<std::size_t>(slot)].link;
+    const bool runs = link.ReadsRuns() || link.ReadsFoldedRuns();
     return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message, runs)
                                                                : PackedBatch::PackedSize(message));
 }
@@ -506,7 +514,7 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
                 return;
             const std::vector<std::uint8_t> payload =
                 reliable ? PackedBatch::Pack({from, to})
-                         : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock, view.link.ReadsRuns());
+                         : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock, FormFor(view.link));
             send(slot, payload, reliable);
             const double cost = WireCost(payload.size());
             view.tokens -= cost;
