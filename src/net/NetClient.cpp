@@ -181,11 +181,10 @@ void NetClient::OnConnectComplete(platform::ConnectOutcome outcome)
     if (local)
         local->GetName(name, sizeof name);
     NetMessage join;
-    constexpr int kReads = PackedBatch::kReadsDeltaRuns | PackedBatch::kReadsFoldedRuns;
     if (watchAsked)
-        join.SetWatch(local ? local->GetShipType() : 0, name, kReads);
+        join.SetWatch(local ? local->GetShipType() : 0, name, PackedBatch::kReadsAll);
     else
-        join.SetJoin(kReads, local ? local->GetShipType() : 0, name);
+        join.SetJoin(PackedBatch::kReadsAll, local ? local->GetShipType() : 0, name);
     Send(join);
 }
 

@@ -120,21 +120,36 @@ bool CompactEntityKilled(const NetMessage& message, ByteWriter& out)
     return true;
 }
 
+bool CompactTileChange(const NetMessage& message, ByteWriter& out)
+{
+    int column = 0, row = 0;
+    std::uint8_t value = 0;
+    message.GetTileChange(column, row, value);
+    if (column < 0 || row < 0)
+        return false;
+    out.U8(PackedBatch::kCompact | kMsgTileChange);
+    Varint::Write(out, static_cast<std::uint32_t>(column));
+    Varint::Write(out, static_cast<std::uint32_t>(row));
+    out.U8(value);
+    return true;
+}
+
 // The longest compact record: a wide ship state with a five-byte id and
 // every count (tag, id, flags, shape, fuel, score, counts, x y vx vy, heading).
 constexpr std::size_t kLongestCompact = 1 + 5 + 1 + 1 + 2 + 1 + 4 + 4 * 3 + 2;
 
-bool Compact(const NetMessage& message, ByteWriter& out)
+bool Compact(const NetMessage& message, ByteWriter& out, bool compactTiles)
 {
     const int kind = message.Kind();
     return (kind == kMsgShipState && CompactShipState(message, out)) ||
            (kind == kMsgEntityState && CompactEntityState(message, out)) ||
-           (kind == kMsgEntityKilled && CompactEntityKilled(message, out));
+           (kind == kMsgEntityKilled && CompactEntityKilled(message, out)) ||
+           (kind == kMsgTileChange && compactTiles && CompactTileChange(message, out));
 }
 
-void Record(const NetMessage& message, ByteWriter& out)
+void Record(const NetMessage& message, ByteWriter& out, bool compactTiles = false)
 {
-    if (Compact(message, out))
+    if (Compact(message, out, compactTiles))
         return;
     const int size = message.WireSize();
     if (size <= 0)
@@ -195,23 +210,35 @@ bool ReadEntityKilled(ByteReader& in, NetMessage& message)
     return true;
 }
 
+bool ReadTileChange(ByteReader& in, NetMessage& message)
+{
+    std::uint32_t column = 0, row = 0;
+    std::uint8_t value = 0;
+    if (!Varint::Read(in, column) || column > INT32_MAX || !Varint::Read(in, row) || row > INT32_MAX ||
+        !in.U8(value))
+        return false;
+    message.SetTileChange(static_cast<int>(column), static_cast<int>(row), value);
+    return true;
+}
+
 bool ReadCompact(ByteReader& in, int kind, NetMessage& message)
 {
     // Nothing of the message read before stays, as in one parsed whole.
     message.Clear();
     return (kind == kMsgShipState && ReadShipState(in, message)) ||
            (kind == kMsgEntityState && ReadEntityState(in, message)) ||
-           (kind == kMsgEntityKilled && ReadEntityKilled(in, message));
+           (kind == kMsgEntityKilled && ReadEntityKilled(in, message)) ||
+           (kind == kMsgTileChange && ReadTileChange(in, message));
 }
 
 } // namespace
 
-std::vector<std::uint8_t> PackedBatch::Pack(const std::vector<const NetMessage*>& batch)
+std::vector<std::uint8_t> PackedBatch::Pack(const std::vector<const NetMessage*>& batch, bool compactTiles)
 {
     ByteWriter out;
     out.Data().reserve(batch.size() * 20);
     for (const NetMessage* message : batch)
-        Record(*message, out);
+        Record(*message, out, compactTiles);
     return std::move(out.Data());
 }
 
@@ -354,11 +381,11 @@ std::size_t PackedBatch::ReadDelta(const std::uint8_t* bytes, std::size_t size, 
     return in.Position();
 }
 
-std::size_t PackedBatch::PackedSize(const NetMessage& message)
+std::size_t PackedBatch::PackedSize(const NetMessage& message, bool compactTiles)
 {
     std::uint8_t block[kLongestCompact];
     ByteWriter compact(block, sizeof block);
-    if (Compact(message, compact))
+    if (Compact(message, compact, compactTiles))
         return compact.Size();
     const int size = message.WireSize();
     return size <= 0 ? 0 : Varint::Size(static_cast<std::uint32_t>(size - 1)) + static_cast<std::size_t>(size);

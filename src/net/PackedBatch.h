@@ -34,15 +34,18 @@ public:
     // each form it reads; a program that puts 0 is sent neither.
     static constexpr int kReadsDeltaRuns = 1;
     static constexpr int kReadsFoldedRuns = 2;
+    static constexpr int kReadsCompactTiles = 4;
+    static constexpr int kReadsAll = kReadsDeltaRuns | kReadsFoldedRuns | kReadsCompactTiles;
     // A ship's delta and its place among the held ships, in id order.
     using RunEntry = std::pair<std::size_t, ShipDelta>;
 
-    static std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& batch);
+    // Tile changes go compact only to a program that reads them so.
+    static std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& batch, bool compactTiles = false);
     // One record more at the end of a payload.
     static void Append(const NetMessage& message, std::vector<std::uint8_t>& payload);
     static void Append(const ShipDelta& delta, std::vector<std::uint8_t>& payload);
     // Bytes the message takes in a packed payload.
-    static std::size_t PackedSize(const NetMessage& message);
+    static std::size_t PackedSize(const NetMessage& message, bool compactTiles = false);
     static std::size_t PackedSize(const ShipDelta& delta);
     // A run of deltas, their places rising, among held ships.
     static void AppendRun(const std::vector<RunEntry>& run, std::size_t held, std::vector<std::uint8_t>& payload);

@@ -1,5 +1,6 @@
 #include "net/ShipDelta.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "base/ByteReader.h"
@@ -43,6 +44,24 @@ std::int32_t Rounded(std::int32_t change, std::int32_t steps)
     return static_cast<std::int32_t>((down - (below ? 1 : 0)) * steps);
 }
 
+std::int32_t FullTank(const ShipGrid& state)
+{
+    return static_cast<std::int32_t>((state.largeTank ? 200 : 100) * ShipGrid::kFuelSteps);
+}
+
+// The coarse change of fuel: the nearest step, or past an empty or a full
+// tank when the tank is that, for the reader to stop there.
+std::int32_t CoarseFuel(const ShipGrid& base, const ShipGrid& now)
+{
+    const std::int32_t step = ShipDelta::kCoarseFuel;
+    const auto up = [step](std::int32_t amount) { return (amount + step - 1) / step * step; };
+    if (now.fuel == 0)
+        return -up(base.fuel);
+    if (now.fuel >= FullTank(now) && base.fuel <= FullTank(now))
+        return up(FullTank(now) - base.fuel);
+    return Rounded(now.fuel - base.fuel, step);
+}
+
 bool Nibble(std::int32_t value)
 {
     return value >= -8 && value < 8;
@@ -68,7 +87,6 @@ std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid
     const auto change = [&](bool differs, Field field) { delta.mask |= differs ? field : 0; };
     change(base.flags != now.flags, kFlags);
     change(ShapeOf(base) != ShapeOf(now), kShape);
-    change(base.fuel != now.fuel, kFuel);
     change(base.score != now.score, kScore);
     change(base.counts != now.counts, kCounts);
     change(x != 0 || y != 0, kPosition);
@@ -83,11 +101,14 @@ std::optional<ShipDelta> ShipDelta::Between(const ShipGrid& base, const ShipGrid
     delta.vy = is.vy - was.vy;
     delta.heading = static_cast<std::int16_t>(static_cast<std::uint16_t>(is.heading - was.heading));
     if (coarse) {
+        delta.coarse = true;
+        delta.fuel = CoarseFuel(base, now);
         delta.vx = Rounded(delta.vx, kCoarseVelocity);
         delta.vy = Rounded(delta.vy, kCoarseVelocity);
         // Half a turn either way is the same heading.
         delta.heading = static_cast<std::int16_t>(static_cast<std::uint16_t>(Rounded(delta.heading, kCoarseHeading)));
     }
+    change(delta.fuel != 0, kFuel);
     change(delta.vx != 0 || delta.vy != 0, kVelocity);
     change(delta.heading != 0, kHeading);
     return delta;
@@ -101,7 +122,9 @@ std::optional<ShipGrid> ShipDelta::Applied(const ShipGrid& base, std::uint32_t m
     const std::int64_t y = MovedOn(base.motion.y, base.motion.vy, ms) + (mask & kPosition ? this->y : 0);
     const std::int64_t vx = static_cast<std::int64_t>(motion.vx) + (mask & kVelocity ? this->vx : 0);
     const std::int64_t vy = static_cast<std::int64_t>(motion.vy) + (mask & kVelocity ? this->vy : 0);
-    const std::int64_t tank = static_cast<std::int64_t>(now.fuel) + (mask & kFuel ? fuel : 0);
+    std::int64_t tank = static_cast<std::int64_t>(now.fuel) + (mask & kFuel ? fuel : 0);
+    if (coarse)
+        tank = std::clamp<std::int64_t>(tank, 0, FullTank(base));
     if (id != base.id || !WithinWide(x, false) || !WithinWide(y, false) || !WithinWide(vx, true) ||
         !WithinWide(vy, true) || tank < 0 || tank > 0xFFFF)
         return std::nullopt;
@@ -133,6 +156,7 @@ void ShipDelta::Write(ByteWriter& out) const
 
 void ShipDelta::WriteFields(ByteWriter& out, bool coarse) const
 {
+    const std::int32_t fuelStep = coarse ? kCoarseFuel : 1;
     const std::int32_t velocityStep = coarse ? kCoarseVelocity : 1;
     const std::int32_t headingStep = coarse ? kCoarseHeading : 1;
     const bool near = coarse && mask & kPosition && Nibble(x) && Nibble(y);
@@ -142,7 +166,7 @@ void ShipDelta::WriteFields(ByteWriter& out, bool coarse) const
     if (mask & kShape)
         out.U8(shape);
     if (mask & kFuel)
-        Varint::WriteSigned(out, fuel);
+        Varint::WriteSigned(out, fuel / fuelStep);
     if (mask & kScore)
         out.U8(score);
     if (mask & kCounts) {
@@ -199,15 +223,18 @@ std::optional<ShipDelta> ShipDelta::ReadFields(ByteReader& in, std::int32_t id, 
     ok = ok && (!far || (Varint::ReadSigned(in, delta.x) && Varint::ReadSigned(in, delta.y))) &&
          (!(mask & kVelocity) || (Varint::ReadSigned(in, delta.vx) && Varint::ReadSigned(in, delta.vy))) &&
          (!(mask & kHeading) || Varint::ReadSigned(in, turn));
+    const std::int32_t fuelStep = coarse ? kCoarseFuel : 1;
     const std::int32_t velocityStep = coarse ? kCoarseVelocity : 1;
     const std::int32_t headingStep = coarse ? kCoarseHeading : 1;
-    // A coarse change past the 24-bit grid is as bad as a fine one.
+    // A coarse change past the 24-bit grid, or past fuel's u16, is as bad as a fine one.
     const auto beyond = [&](std::int32_t change) {
         return coarse && !WithinWide(static_cast<std::int64_t>(change) * velocityStep / 2, true);
     };
     if (!ok || turn < INT16_MIN / headingStep || turn > INT16_MAX / headingStep || beyond(delta.vx) ||
-        beyond(delta.vy))
+        beyond(delta.vy) || (coarse && (delta.fuel < -0xFFFF / fuelStep || delta.fuel > 0xFFFF / fuelStep)))
         return std::nullopt;
+    delta.coarse = coarse;
+    delta.fuel *= fuelStep;
     delta.heading = static_cast<std::int16_t>(turn * headingStep);
     delta.vx *= velocityStep;
     delta.vy *= velocityStep;

@@ -26,10 +26,12 @@ struct ShipDelta {
     // The shape byte: max fuel 200 (else 100), z is 1 (else 0).
     static constexpr std::uint8_t kLargeTank = 0x01;
     static constexpr std::uint8_t kRaised = 0x02;
-    // A coarse delta, in a folded run, gives velocity to a whole unit a
-    // second and heading to 1/1024 of a turn: steps of the grid this many
-    // at once. Finer than anything drawn, and each coarse delta is taken
+    // A coarse delta, in a folded run, gives fuel to 1/16, velocity to a
+    // whole unit a second and heading to 1/1024 of a turn: steps of the
+    // grid this many at once. Its fuel stops at an empty or a full tank,
+    // so that those are told exactly. Finer than anything drawn, and each coarse delta is taken
     // against what the player holds, so the rounding never adds up.
+    static constexpr std::int32_t kCoarseFuel = 16;
     static constexpr std::int32_t kCoarseVelocity = 32;
     static constexpr std::int32_t kCoarseHeading = 64;
     // A coarse delta never changes the shape; its bit names instead a
@@ -46,6 +48,7 @@ struct ShipDelta {
     std::int32_t x = 0, y = 0;   // from where the base would be
     std::int32_t vx = 0, vy = 0; // the change
     std::int16_t heading = 0;    // the change, the short way round
+    bool coarse = false;         // its fuel stops at an empty or a full tank
 
     // The delta from base to now, ms apart; none when a field's change is
     // beyond what a delta holds. A coarse one rounds the velocity's and the

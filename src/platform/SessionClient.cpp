@@ -233,6 +233,9 @@ bool SessionClient::Connect(const SessionAddress& address, bool watching)
         return false;
     }
     enet_peer_timeout(peer, 0, 5000, 10000);
+    // The host answers each ping in a datagram of its own: the reports
+    // show the link alive, so pings need not come every half second.
+    enet_peer_ping_interval(peer, kPingInterval);
     bool done = false;
     bool banned = false;
     while (!done && TickCount() - start < kConnectTime) {

@@ -42,9 +42,12 @@ public:
     static constexpr std::uint32_t kAnswerWindow = 3000;
     // A host heard from neither by payload nor by acknowledgement for this
     // long is gone: its link ends as if it had closed it. A live host's
-    // link answers every half second even when the game is quiet; over the
+    // link answers every ping even when the game is quiet; over the
     // internet a link may lose a few seconds outright and come back.
     static constexpr std::uint32_t kSilenceLimit = 4000;
+    // How often the link pings a host that has acknowledged nothing since:
+    // four of them fit in the silence limit.
+    static constexpr std::uint32_t kPingInterval = 1000;
     // No payload of a game comes near this; a host cannot make us hold more.
     static constexpr std::size_t kLargestPayload = 256 * 1024;
 

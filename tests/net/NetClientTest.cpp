@@ -90,7 +90,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinAndEchoesPings)
     int id = -1, type = -1;
     char name[128] = {};
     join.GetJoin(id, type, name, sizeof name);
-    EXPECT_EQ(std::tuple(id, type, std::string(name)), std::tuple(PackedBatch::kReadsDeltaRuns | PackedBatch::kReadsFoldedRuns, 3, std::string("Pilot")))
+    EXPECT_EQ(std::tuple(id, type, std::string(name)), std::tuple(PackedBatch::kReadsAll, 3, std::string("Pilot")))
         << "it says that it reads runs of deltas";
 
     client->Send(NetMessage());

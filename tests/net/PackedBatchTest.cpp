@@ -101,6 +101,25 @@ TEST(PackedBatch, EveryMessageComesBackAsItsWireFormHasIt)
     EXPECT_EQ(sizes, packed.size()) << "what the bucket is charged is what goes";
 }
 
+// Tile changes go compact only to a program that reads them so, laid out
+// as documented; they read back as their own form has them, and a column
+// or row out of an id's range does not read.
+TEST(PackedBatch, TileChangesGoCompactOnlyWhenAsked)
+{
+    const Messages messages({
+        [](NetMessage& m) { m.SetTileChange(12, 200, 255); },
+        [](NetMessage& m) { m.SetTileChange(-1, 3, 7); }, // no varint for it
+    });
+    const Bytes compact = PackedBatch::Pack(messages.batch, true);
+    const Bytes whole = PackedBatch::Pack(messages.batch);
+    EXPECT_EQ(Bytes(compact.begin(), compact.begin() + 5), (Bytes {0x8D, 12, 0xC8, 0x01, 0xFF}));
+    EXPECT_EQ(compact.size(), whole.size() - 6);
+    EXPECT_EQ(Read(compact), Wires(messages.batch));
+    EXPECT_EQ(PackedBatch::PackedSize(*messages.batch[0], true), 5u);
+    EXPECT_EQ(Read({0x8D, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 1, 2}).size(), 0u) << "a column past 2^31 - 1";
+    EXPECT_EQ(Read({0x8D, 1, 2}).size(), 0u) << "cut short";
+}
+
 // The layout as another client would write it from the protocol notes.
 TEST(PackedBatch, RecordsAreLaidOutByteForByteAsDocumented)
 {

@@ -58,6 +58,32 @@ TEST(ShipDelta, ACoarseDeltaRoundsToTheNearestStepAndReadsBack)
     }
 }
 
+// A coarse delta gives fuel to the nearest 1/16, but an empty or a full
+// tank exactly, however far off the grid of 1/16 the held fuel lies.
+TEST(ShipDelta, ACoarseDeltaTellsAnEmptyAndAFullTankExactly)
+{
+    const auto made = [](std::uint16_t held, std::uint16_t now, bool large) {
+        ShipGrid base = At(0, 0, 0), later = base;
+        base.fuel = held;
+        later.fuel = now;
+        base.largeTank = later.largeTank = large;
+        const auto delta = ShipDelta::Between(base, later, 0, true);
+        ByteWriter out;
+        delta->WriteFields(out, true);
+        ByteReader in(out.Data().data(), out.Data().size());
+        const auto read = ShipDelta::ReadFields(in, base.id, true);
+        const auto applied = read ? read->Applied(base, 0) : std::nullopt;
+        return applied ? static_cast<int>(applied->fuel) : -1;
+    };
+    EXPECT_EQ(made(1000, 1085, false), 1080);
+    EXPECT_EQ(made(1000, 1000 - 24, false), 1000 - 16) << "halves up";
+    EXPECT_EQ(made(5, 0, false), 0);
+    EXPECT_EQ(made(37, 0, true), 0);
+    EXPECT_EQ(made(25590, 25600, false), 25600);
+    EXPECT_EQ(made(51187, 51200, true), 51200);
+    EXPECT_EQ(made(25590, 25600, true), 25606) << "the large tank is not full";
+}
+
 // A coarse delta writes a position that strays less than a unit either way
 // in one byte, and a farther one as a fine delta does; both read back.
 // A near position and a far one at once does not read.
@@ -67,22 +93,22 @@ TEST(ShipDelta, ACoarseDeltaWritesANearPositionInOneByte)
         ShipDelta delta;
         delta.id = 2;
         delta.mask = ShipDelta::kPosition | ShipDelta::kFuel;
-        delta.fuel = -300;
+        delta.fuel = -320;
         delta.x = x;
         delta.y = y;
         ByteWriter out;
         delta.WriteFields(out, true);
         return out.Data();
     };
-    for (const auto& [x, y, size] : {std::tuple(-8, 7, 4u), std::tuple(0, -1, 4u), std::tuple(8, 0, 5u),
-                                     std::tuple(-3, -9, 5u)}) {
+    for (const auto& [x, y, size] : {std::tuple(-8, 7, 3u), std::tuple(0, -1, 3u), std::tuple(8, 0, 4u),
+                                     std::tuple(-3, -9, 4u)}) {
         const std::vector<std::uint8_t> bytes = written(x, y);
         EXPECT_EQ(bytes.size(), size) << x << ", " << y;
         ByteReader in(bytes.data(), bytes.size());
         const auto read = ShipDelta::ReadFields(in, 2, true);
         ASSERT_TRUE(read);
         EXPECT_EQ(std::tuple(read->mask, read->x, read->y, read->fuel),
-                  std::tuple(std::uint8_t{ShipDelta::kPosition | ShipDelta::kFuel}, x, y, -300));
+                  std::tuple(std::uint8_t{ShipDelta::kPosition | ShipDelta::kFuel}, x, y, -320));
     }
     std::vector<std::uint8_t> both = written(1, 1);
     both[0] |= ShipDelta::kPosition;

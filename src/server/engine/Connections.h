@@ -32,8 +32,7 @@ struct Connection {
     bool admin = false; // logged in
     bool watching = false; // without a ship, or came to watch and not in yet
     int shipType = 0;      // as asked for, for a seat taken later
-    bool readsRuns = false; // its program reads runs of ship deltas
-    bool readsFoldedRuns = false; // and runs folded into their snapshot's header
+    int reads = 0; // what its program reads: PackedBatch::kReads... bits
     std::uint64_t countingSince = 0;
     int payloads = 0;
 

@@ -193,8 +193,7 @@ void GameServer::Tick(int ms)
         game->Charge(connection.slot, 0, session.TakeResent(id));
         const platform::SessionServer::Link link = session.LinkOf(id);
         const std::size_t backlog = uploads.GameBacklog(connection.slot, session.ReliableBytesQueued(id));
-        game->Link(connection.slot, {link.roundTripMs, link.loss, link.throttle, backlog, connection.readsRuns,
-                                     connection.readsFoldedRuns});
+        game->Link(connection.slot, {link.roundTripMs, link.loss, link.throttle, backlog, connection.reads});
     }
     LookAfterConnections();
     CountSeats();

@@ -127,8 +127,7 @@ void GameServer::Join(platform::PlayerId id, const NetMessage& message)
     Connection* connection = connections.Find(id);
     connection->shipType = shipType;
     connection->watching = false;
-    connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
-    connection->readsFoldedRuns = reads & PackedBatch::kReadsFoldedRuns;
+    connection->reads = reads & PackedBatch::kReadsAll;
     CountSeats();
     lookout.PlayerConnected(AgonesPlayer(id));
 }
@@ -139,10 +138,8 @@ void GameServer::Watch(platform::PlayerId id, const NetMessage& message)
     int shipType = 0;
     char requested[kMaxNameLength + 1] = {};
     message.GetJoin(reads, shipType, requested, sizeof requested);
-    if (Connection* connection = connections.Find(id)) {
-        connection->readsRuns = reads & PackedBatch::kReadsDeltaRuns;
-        connection->readsFoldedRuns = reads & PackedBatch::kReadsFoldedRuns;
-    }
+    if (Connection* connection = connections.Find(id))
+        connection->reads = reads & PackedBatch::kReadsAll;
     if (!watchers.Admit(id, shipType, requested))
         Drop(id, DropReason::NoPlaceToWatch);
 }

@@ -34,8 +34,7 @@ double LinkShare::BacklogAbove(std::uint32_t roundTripMs, double bytesPerSecond)
 
 void LinkShare::Measure(const LinkState& link, double fullBytesPerSecond, int ms)
 {
-    readsRuns = link.readsRuns;
-    readsFoldedRuns = link.readsFoldedRuns;
+    reads = link.reads;
     const double allowed = Allowed(link);
     backlogged = static_cast<double>(link.reliableQueued) > BacklogAbove(link.roundTripMs, fullBytesPerSecond * part);
     if (allowed <= part || backlogged)

@@ -9,8 +9,7 @@ struct LinkState {
     double loss = 0.0;     // of the datagrams sent, 0 to 1
     double throttle = 1.0; // of the unreliable payloads the peer lets out, 0 to 1
     std::size_t reliableQueued = 0; // reliable bytes waiting or not yet acknowledged
-    bool readsRuns = false; // the player's program reads runs of ship deltas
-    bool readsFoldedRuns = false; // and runs folded into their snapshot's header
+    int reads = 0; // what the player's program reads: PackedBatch::kReads... bits
 };
 
 // How much of its full share of bandwidth a player's link takes. A link
@@ -35,12 +34,10 @@ public:
     double Part() const { return part; }
     // While it holds, nothing but news and the player's own ship is sent.
     bool Backlogged() const { return backlogged; }
-    bool ReadsRuns() const { return readsRuns; }
-    bool ReadsFoldedRuns() const { return readsFoldedRuns; }
+    int Reads() const { return reads; }
 
 private:
     double part = 1.0;
     bool backlogged = false;
-    bool readsRuns = false;
-    bool readsFoldedRuns = false;
+    int reads = 0;
 };

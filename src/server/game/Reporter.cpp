@@ -49,9 +49,14 @@ int ExtraOf(const GameObject& entity)
 
 Snapshots::Form FormFor(const LinkShare& link)
 {
-    if (link.ReadsFoldedRuns())
+    if (link.Reads() & PackedBatch::kReadsFoldedRuns)
         return Snapshots::Form::kFolded;
-    return link.ReadsRuns() ? Snapshots::Form::kRuns : Snapshots::Form::kRecords;
+    return link.Reads() & PackedBatch::kReadsDeltaRuns ? Snapshots::Form::kRuns : Snapshots::Form::kRecords;
+}
+
+bool CompactTiles(const LinkShare& link)
+{
+    return link.Reads() & PackedBatch::kReadsCompactTiles;
 }
 
 bool Moving(const GameObject& entity)
@@ -102,9 +107,9 @@ double Reporter::CostTo(int slot, const NetMessage& message) const
 {
     const auto& held = snapshots[static_cast<std::size_t>(slot)];
     const LinkShare& link = views[static_cast<std::size_t>(slot)].link;
-    const bool runs = link.ReadsRuns() || link.ReadsFoldedRuns();
+    const bool runs = FormFor(link) != Snapshots::Form::kRecords;
     return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message, runs)
-                                                               : PackedBatch::PackedSize(message));
+                                                               : PackedBatch::PackedSize(message, CompactTiles(link)));
 }
 
 void Reporter::AddShip(int slot, const Ship* ship, bool watching)
@@ -513,7 +518,7 @@ void Reporter::Flush(const std::function<void(int slot, const std::vector<std::u
             if (from == to)
                 return;
             const std::vector<std::uint8_t> payload =
-                reliable ? PackedBatch::Pack({from, to})
+                reliable ? PackedBatch::Pack({from, to}, CompactTiles(view.link))
                          : snapshots[static_cast<std::size_t>(slot)].Pack({from, to}, clock, FormFor(view.link));
             send(slot, payload, reliable);
             const double cost = WireCost(payload.size());

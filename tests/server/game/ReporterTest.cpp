@@ -351,6 +351,7 @@ TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
     AddShip(1, 300, 100);
     Snapshots held;
     bool ran = false;
+    bool folded = false;
     // The state payload to slot 0 of a report, read as the player reads it.
     const auto report = [&](bool& deltas) {
         std::vector<Payload> sent = Tick(50);
@@ -358,6 +359,7 @@ TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
         EXPECT_EQ(sent.size(), 1u);
         deltas = std::ranges::count(sent[0].bytes, PackedBatch::kShipDelta) > 0;
         ran = std::ranges::count(sent[0].bytes, PackedBatch::kShipDeltaRun) > 0;
+        folded = sent[0].bytes[0] == PackedBatch::kFoldedRun;
         MessageBatch batch;
         batch.ParsePacked(sent[0].bytes.data(), sent[0].bytes.size());
         batch.UseSnapshots(&held);
@@ -388,12 +390,19 @@ TEST_F(ReporterTest, StatesGoAsDeltasFromTheSnapshotThePlayerAcknowledged)
     EXPECT_TRUE(deltas);
     EXPECT_FALSE(ran) << "a program that never said it reads runs";
     LinkState reads;
-    reads.readsRuns = true;
+    reads.reads = PackedBatch::kReadsDeltaRuns;
     reporter.Link(0, reads);
     reporter.Acknowledge(0, held.Newest());
     own.SetPosition(Vector3(160.5, 122.25, 0));
     EXPECT_EQ(report(deltas), std::pair(160.5, 122.25));
     EXPECT_TRUE(ran);
+    EXPECT_FALSE(folded);
+    reads.reads = PackedBatch::kReadsAll;
+    reporter.Link(0, reads);
+    reporter.Acknowledge(0, held.Newest());
+    own.SetPosition(Vector3(170.5, 123.25, 0));
+    EXPECT_EQ(report(deltas), std::pair(170.5, 123.25));
+    EXPECT_TRUE(folded) << "a program that reads folded runs";
     // The seat changes hands: the newcomer has acknowledged nothing.
     reporter.RemoveShip(0);
     AddShip(0, 900, 900);
