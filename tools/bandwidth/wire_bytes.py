@@ -67,12 +67,16 @@ class Split:
         start = r.at
         mask = r.byte()
         self.add(f"{where} mask", 1)
-        for bit, name in DELTA_FIELDS:
+        fields = DELTA_FIELDS
+        if coarse:
+            # The shape's bit names a near position, in the position's place.
+            fields = [f for f in DELTA_FIELDS if f[0] != 0x02]
+            fields.insert(4, (0x02, "near position"))
+        for bit, name in fields:
             if not mask & bit:
                 continue
             at = r.at
-            if coarse and name == "shape":
-                name = "near position"
+            if name == "near position":
                 r.byte()
             elif name in ("flags", "shape", "score"):
                 r.byte()
