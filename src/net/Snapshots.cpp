@@ -118,7 +118,7 @@ void Snapshots::Acknowledge(std::uint16_t number)
         acked = number;
 }
 
-std::size_t Snapshots::Cost(const NetMessage& state, bool runs) const
+std::size_t Snapshots::Cost(const NetMessage& state, Form form) const
 {
     const Snapshot* base = Find(acked);
     const auto grid = base ? ShipGrid::Of(state) : std::nullopt;
@@ -126,10 +126,13 @@ std::size_t Snapshots::Cost(const NetMessage& state, bool runs) const
         return PackedBatch::PackedSize(state);
     const auto at = std::find_if(base->ships.begin(), base->ships.end(),
                                  [&](const Held& held) { return held.state.id == grid->id; });
-    const auto delta = at != base->ships.end() ? ShipDelta::Between(at->state, *grid, 0) : std::nullopt;
-    if (!delta)
+    const bool coarse = form == Form::kFolded;
+    const auto delta = at != base->ships.end() ? ShipDelta::Between(at->state, *grid, 0, coarse) : std::nullopt;
+    // A folded run has no room for a change of shape: such a ship goes whole.
+    if (!delta || (coarse && delta->mask & ShipDelta::kShape))
         return PackedBatch::PackedSize(state);
-    const std::size_t size = runs ? PackedBatch::RunEntrySize(*delta) : PackedBatch::PackedSize(*delta);
+    const std::size_t size =
+        form == Form::kRecords ? PackedBatch::PackedSize(*delta) : PackedBatch::RunEntrySize(*delta, coarse);
     return std::min(size, PackedBatch::PackedSize(state));
 }
 

@@ -33,7 +33,7 @@ public:
     std::vector<std::uint8_t> Pack(const std::vector<const NetMessage*>& states, std::uint32_t ms,
                                    Form form = Form::kRecords);
     // The bytes the state would take in the next snapshot, about.
-    std::size_t Cost(const NetMessage& state, bool runs = false) const;
+    std::size_t Cost(const NetMessage& state, Form form = Form::kRecords) const;
     // The player applied a snapshot. One never sent, or older than the
     // newest acknowledged, or no longer kept, changes nothing.
     void Acknowledge(std::uint16_t number);

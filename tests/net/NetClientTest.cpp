@@ -91,7 +91,7 @@ TEST_F(NetClientSession, AJoinedPlayerSendsItsJoinAndEchoesPings)
     char name[128] = {};
     join.GetJoin(id, type, name, sizeof name);
     EXPECT_EQ(std::tuple(id, type, std::string(name)), std::tuple(PackedBatch::kReadsAll, 3, std::string("Pilot")))
-        << "it says that it reads runs of deltas";
+        << "it says which packed forms it reads";
 
     client->Send(NetMessage());
     NetMessage text;

@@ -130,6 +130,8 @@ TEST(ShipDelta, ACoarseChangeBeyondTheGridDoesNotRead)
     EXPECT_FALSE(read(ShipDelta::kHeading, {0x80, 0x08}));           // 512 steps, past half a turn
     EXPECT_TRUE(read(ShipDelta::kVelocity, {0xFE, 0xFF, 0x07, 0}));  // 65535 steps of 32
     EXPECT_FALSE(read(ShipDelta::kVelocity, {0x80, 0x80, 0x40, 0})); // 2^19 steps: 2^24 on the grid
+    EXPECT_TRUE(read(ShipDelta::kVelocity, {0xFF, 0xFF, 0x3F, 0}));  // -2^19 steps: -2^24, the grid's edge
+    EXPECT_FALSE(read(ShipDelta::kVelocity, {0x81, 0x80, 0x40, 0})); // one step beyond it
 }
 
 } // namespace

@@ -107,8 +107,7 @@ double Reporter::CostTo(int slot, const NetMessage& message) const
 {
     const auto& held = snapshots[static_cast<std::size_t>(slot)];
     const LinkShare& link = views[static_cast<std::size_t>(slot)].link;
-    const bool runs = FormFor(link) != Snapshots::Form::kRecords;
-    return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message, runs)
+    return static_cast<double>(message.Kind() == kMsgShipState ? held.Cost(message, FormFor(link))
                                                                : PackedBatch::PackedSize(message, CompactTiles(link)));
 }
 
