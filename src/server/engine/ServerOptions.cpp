@@ -177,7 +177,7 @@ const Option kOptions[] = {
      [](const std::string& v, ServerOptions& o) { return ReadMaps(v, o.maps); }},
     {"score-limit", "N",
      "a round ends when a player, or in tdm and ctf a side, reaches N,\n1 to 126 (default 10; 50 in tdm; in ctf 10 to "
-     "30 captures,\nmore the shorter the flight between the bases)\n",
+     "30 captures,\nmore the shorter the flight between the bases; 50 on a map\nwithout room for flags)\n",
      [](const std::string& v, ServerOptions& o) { return ReadNumber(v, 1, 126, o.scoreLimit); }},
     {"round-minutes", "N", "a round ends after N minutes (0.5 is half a minute),\n0 for never (default 10)\n",
      [](const std::string& v, ServerOptions& o) { return ReadDecimal(v, 0.0, 24.0 * 60.0, o.roundMinutes); }},

@@ -392,6 +392,7 @@ TEST_F(SimulationTest, WithoutRoomForFlagsTheRoundSaysSoAndPlaysAsTeamDeathmatch
         settings.mode = round.mode;
         Play(round.map, settings);
         EXPECT_EQ(events.noRoomForFlags, round.noRoom);
+        EXPECT_EQ(events.title.ends_with(", played as team deathmatch"), round.noRoom == 1) << events.title;
         EXPECT_EQ(std::tuple(simulation->ScoreLimit(), events.scoreLimit), std::tuple(round.limit, round.limit));
     }
     EXPECT_TRUE(simulation->Mode().Flags().empty());

@@ -56,6 +56,7 @@ public:
     int noRoomForFlags = 0;
     int basesRefused = 0;
     int scoreLimit = 0; // the last round's, as told
+    std::string title;  // the last round's mode, as the log names it
     std::vector<std::pair<int, int>> teamScores;
 
     std::vector<Entity> Appeared(int type) const
@@ -65,10 +66,11 @@ public:
         return found;
     }
 
-    void OnRoundStarted(const std::string& mapName, const Map&, int, int limit, const char*) override
+    void OnRoundStarted(const std::string& mapName, const Map&, int, int limit, const char* mode) override
     {
         rounds.push_back(mapName);
         scoreLimit = limit;
+        title = mode;
     }
     void OnRoundOver(const Player* winner) override { winners.push_back(winner ? winner->ShipId() : 0); }
     void OnMapSkipped(const std::string& mapName, const std::string&) override { skipped.push_back(mapName); }
