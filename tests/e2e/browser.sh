@@ -15,24 +15,24 @@ to_title
 # Found...". First, while no search has listed a host to stay in the list.
 xdotool key Down Return                 # Join an Internet Game
 # Typing waits for the address screen, whose heading is the only green up there.
-eventually 9 band_has green 84 100 || fail "no address screen"
+eventually 20 band_has green 84 100 || fail "no address screen"
 xdotool type --delay 20 "no-such-host.invalid"
 xdotool key Return
-eventually 15 band_has white 136 152 || fail "no reason shown for a name that does not resolve"
+eventually 30 band_has white 136 152 || fail "no reason shown for a name that does not resolve"
 xdotool key Escape
-eventually 9 band_has green 332 348 || fail "ESC did not lead back to the menu"
+eventually 20 band_has green 332 348 || fail "ESC did not lead back to the menu"
 xdotool key Up Return                   # Join a LAN Game
-eventually 15 band_has green 136 152 || fail "the server is not listed (LAN)"
+eventually 30 band_has green 136 152 || fail "the server is not listed (LAN)"
 xdotool key x
-eventually 9 band_has green 316 332 || fail "a letter did not lead back to the menu"
+eventually 20 band_has green 316 332 || fail "a letter did not lead back to the menu"
 xdotool key Down Return                 # Join an Internet Game
-eventually 9 band_has green 84 100 || fail "no address screen"
+eventually 20 band_has green 84 100 || fail "no address screen"
 for _ in $(seq 25); do xdotool key BackSpace; done
 xdotool type --delay 20 "127.0.0.1"
-eventually 9 band_has white 104 120 || fail "the typed address is not shown"
+eventually 20 band_has white 104 120 || fail "the typed address is not shown"
 xdotool key Return
-eventually 15 band_has green 136 152 || fail "the server is not listed (typed address)"
+eventually 30 band_has green 136 152 || fail "the server is not listed (typed address)"
 xdotool key Return
-eventually 15 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the game did not connect"
+eventually 30 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the game did not connect"
 leave_and_end
 echo "browser: ok"

@@ -31,18 +31,18 @@ for _ in 1 2 3; do xdotool key Down; sleep 0.1; done
 xdotool key Return; sleep 0.3
 xdotool key Tab
 # Screen y = 384 - (y + 16): the title at hh - 60, the first line at hh - 120.
-eventually 9 band_has green 44 60 || fail "no Controls screen"
+eventually 20 band_has green 44 60 || fail "no Controls screen"
 area_has green "10x16+512+104" || fail "turn left is not listed with J"
 xdotool key Return; sleep 0.3
 hold a
-eventually 9 area_has green "20x16+524+104" || fail "A was not bound to turn left"
+eventually 20 area_has green "20x16+524+104" || fail "A was not bound to turn left"
 shot controls-bound
 xdotool key Escape; sleep 0.3
 shot options
 xdotool key Escape; sleep 0.3
 # The instructions show the keys as bound: "A/J      Turn Left".
 xdotool key Up; sleep 0.1; xdotool key Return
-eventually 9 area_has white "20x16+50+124" || fail "the instructions do not show A beside J"
+eventually 20 area_has white "20x16+50+124" || fail "the instructions do not show A beside J"
 shot instructions-bound
 xdotool key Escape; sleep 0.3
 hold F9
@@ -51,10 +51,10 @@ game_exits_within "${E2E_EXIT_SECONDS:-1}"
 start_game "$1" "$3"
 to_title
 xdotool key Return
-eventually 15 band_has green 136 152 || fail "the server is not listed"
+eventually 30 band_has green 136 152 || fail "the server is not listed"
 xdotool key Return
-eventually 15 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
-eventually 9 radar_shows_map || fail "no map picture in the radar"
+eventually 30 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+eventually 20 radar_shows_map || fail "no map picture in the radar"
 # A new ship's bubble fades in its first seconds; the ship alone after.
 sleep 4
 ship_picture "$E2E_WORK/still.png"
@@ -80,11 +80,11 @@ sleep 0.9
 console_picture "$E2E_WORK/typed.png"
 xdotool key Return
 help_shown() { console_picture "$E2E_WORK/help-end.png"; differs "$E2E_WORK/typed.png" "$E2E_WORK/help-end.png"; }
-eventually 9 help_shown || fail "/help showed nothing in the console"
+eventually 20 help_shown || fail "/help showed nothing in the console"
 shot console-help
 xdotool key Prior
 paged_back() { console_picture "$E2E_WORK/help-start.png"; differs "$E2E_WORK/help-end.png" "$E2E_WORK/help-start.png"; }
-eventually 9 paged_back || fail "PageUp did not page the console"
+eventually 20 paged_back || fail "PageUp did not page the console"
 shot console-paged-back
 xdotool key Next; sleep 0.3
 shot console-paged-forward

@@ -50,19 +50,19 @@ scoreboard_lines() {
 robots_flying() { [ "$(grep -c 'robot ".*" flies ship' "$E2E_WORK/host.log")" -eq "$1" ]; }
 
 start_host "$prefix/bin/quillrock-server" / --name "Installed Server" --bots 3 --maps Annex
-eventually 15 logged "$E2E_WORK/host.log" "round started on map Annex" || fail "no round on the installed map"
-eventually 9 robots_flying 3 || fail "not three robots"
+eventually 30 logged "$E2E_WORK/host.log" "round started on map Annex" || fail "no round on the installed map"
+eventually 20 robots_flying 3 || fail "not three robots"
 
 start_game "$prefix/bin/quillrock" /
 xdotool key a
-eventually 9 band_has white 184 200 || fail "no title: the font was not found"
+eventually 20 band_has white 184 200 || fail "no title: the font was not found"
 band_has green 316 332 || fail "the first menu item is not highlighted"
 xdotool key Return
-eventually 15 band_has green 136 152 || fail "the server is not listed"
+eventually 30 band_has green 136 152 || fail "the server is not listed"
 xdotool key Return
-eventually 15 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
-eventually 15 radar_shows_map || fail "no picture of the installed map in the radar"
-eventually 15 scoreboard_lines 4 || fail "the scoreboard does not list the player and three robots"
+eventually 30 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+eventually 30 radar_shows_map || fail "no picture of the installed map in the radar"
+eventually 30 scoreboard_lines 4 || fail "the scoreboard does not list the player and three robots"
 
 # Turrets and robots often destroy the ship, and a new ship elsewhere also
 # scrolls the radar: only a flight that nobody interrupted counts.
@@ -73,7 +73,7 @@ flies() {
   before=$(deaths)
   radar_walls "$E2E_WORK/before.png"
   xdotool keydown k; sleep 0.3; xdotool keyup k
-  eventually 6 radar_scrolled "$E2E_WORK/before.png" && [ "$(deaths)" = "$before" ]
+  eventually 15 radar_scrolled "$E2E_WORK/before.png" && [ "$(deaths)" = "$before" ]
 }
 eventually 90 flies || fail "the ship did not move while K was held"
 # The sounds came from the installed folder: none is missing, and thrust was heard.

@@ -32,11 +32,11 @@ termination_lines() {
 # join: from the main menu into a game on the server just started
 join() {
   xdotool key Return                      # Join a LAN Game
-  eventually 15 band_has green 136 152 || fail "the server is not listed"
+  eventually 30 band_has green 136 152 || fail "the server is not listed"
   xdotool key Return
-  eventually 15 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
-  eventually 15 band_has white 4 20 || fail "no frame rate in the top-right corner"
-  eventually 15 radar_shows_map || fail "no map picture in the radar"
+  eventually 30 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+  eventually 30 band_has white 4 20 || fail "no frame rate in the top-right corner"
+  eventually 30 radar_shows_map || fail "no map picture in the radar"
 }
 
 start_host "$2" "$3" --name "Kill Server" --bots 2 --maps Arena
@@ -74,7 +74,7 @@ done
 echo "termination lines ${shown} ms after kill -9 of the server"
 [ "$shown" -le "$TERMINATION_MS" ] || fail "the termination lines took ${shown} ms, more than ${TERMINATION_MS} ms"
 xdotool key Escape
-eventually 9 band_has white 184 200 || fail "ESC did not return to the menu"
+eventually 20 band_has white 184 200 || fail "ESC did not return to the menu"
 
 start_host "$2" "$3" --name "Kill Server" --bots 2 --maps Arena
 sleep 0.3

@@ -57,7 +57,7 @@ start_host() {
   local binary=$1 data=$2; shift 2
   (cd "$data" && exec "$binary" "$@") >"$E2E_WORK/host.log" 2>&1 &
   HOST_PID=$!
-  eventually 15 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
+  eventually 30 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
 }
 
 # start_game BINARY DATA_DIR [GAME_ARGS...]
@@ -68,7 +68,7 @@ start_game() {
   eventually 45 band_has white 350 370 || fail "the game did not start: $(cat "$E2E_WORK/game.log")"
   # Held keys count only once the game knows its window has the keyboard:
   # X gives it, then the game hears of it a frame or two later.
-  eventually 9 focused || fail "the game's window never had the keyboard"
+  eventually 20 focused || fail "the game's window never had the keyboard"
   sleep 0.6
 }
 
@@ -82,7 +82,7 @@ focused() {
 # to_title: a typed key ends the intro at once, for the title menu
 to_title() {
   xdotool key a
-  eventually 9 band_has white 184 200 || fail "no title"
+  eventually 20 band_has white 184 200 || fail "no title"
 }
 
 # band_has COLOUR Y0 Y1: some pixel in rows [Y0, Y1) is white or green
@@ -100,9 +100,9 @@ radar_shows_map() {
 join_listed_server() {
   to_title
   xdotool key Return
-  eventually 15 band_has green 136 152 || fail "the server is not listed"
+  eventually 30 band_has green 136 152 || fail "the server is not listed"
   xdotool key Return
-  eventually 15 radar_shows_map || fail "no map picture in the radar"
+  eventually 30 radar_shows_map || fail "no map picture in the radar"
 }
 
 # results_banner: "You Won!" in green or "You Lost" in red above the standings
@@ -117,8 +117,8 @@ results_banner() {
 # F9 quits in time, and the server ends cleanly on SIGTERM
 leave_and_end() {
   xdotool key Escape
-  eventually 9 band_has white 184 200 || fail "ESC did not return to the menu"
-  eventually 9 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
+  eventually 20 band_has white 184 200 || fail "ESC did not return to the menu"
+  eventually 20 logged "$E2E_WORK/host.log" "Player left the game" || fail "leaving did not reach the server"
   hold F9
   game_exits_within "${E2E_EXIT_SECONDS:-1}"
   kill -TERM "$HOST_PID"

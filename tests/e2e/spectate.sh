@@ -32,28 +32,28 @@ exec 7<>"$E2E_WORK/operator"
 (cd "$3" && exec "$2" --name "Stand Server" --maps Arena --round-minutes 0 --score-limit 126 \
   --max-players 4 --bots 4 --bot-skill 1) <"$E2E_WORK/operator" >"$E2E_WORK/host.log" 2>&1 &
 HOST_PID=$!
-eventually 15 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
+eventually 30 logged "$E2E_WORK/host.log" "hosting" || fail "the host did not start: $(cat "$E2E_WORK/host.log")"
 xdotool key Return
-eventually 15 band_has green 136 152 || fail "the server is not listed"
+eventually 30 band_has green 136 152 || fail "the server is not listed"
 area_has white 1024x16+0+688 || fail "the LAN list does not name the key to watch"
 shot lan-list
 xdotool key Return
-eventually 15 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
-eventually 9 radar_shows_map || fail "no map picture in the radar"
+eventually 30 logged "$E2E_WORK/host.log" "Player joined the game" || fail "the join did not reach the server"
+eventually 20 radar_shows_map || fail "no map picture in the radar"
 
 say "/spectate"
-eventually 9 logged "$E2E_WORK/host.log" "gives up the ship and watches" || fail "/spectate did not reach the server"
+eventually 20 logged "$E2E_WORK/host.log" "gives up the ship and watches" || fail "/spectate did not reach the server"
 status
-eventually 9 logged "$E2E_WORK/host.log" "1 watcher of 8 places" || fail "the status counts no watcher"
+eventually 20 logged "$E2E_WORK/host.log" "1 watcher of 8 places" || fail "the status counts no watcher"
 logged "$E2E_WORK/host.log" '"Player" (player [0-9]*) at 127.0.0.1, watching' || fail "the status lists no watcher"
 logged "$E2E_WORK/host.log" "0 people and 4 robots" || fail "a robot did not take the seat given up"
 # The camera is on a robot: its name drawn red over the ship at the centre.
-eventually 15 area_has red 140x24+542+334 || fail "no ship followed"
+eventually 30 area_has red 140x24+542+334 || fail "no ship followed"
 sleep 1
 shot following
 caption "$E2E_WORK/before.png"
 hold Tab
-eventually 9 caption "$E2E_WORK/after.png" && differs "$E2E_WORK/before.png" "$E2E_WORK/after.png" ||
+eventually 20 caption "$E2E_WORK/after.png" && differs "$E2E_WORK/before.png" "$E2E_WORK/after.png" ||
   fail "Tab did not follow another ship"
 shot next-ship
 xdotool keydown Right; sleep 1; xdotool keyup Right
@@ -62,23 +62,23 @@ differs "$E2E_WORK/after.png" "$E2E_WORK/free.png" || fail "the arrows did not f
 shot free-camera
 
 say "/join"
-eventually 9 logged "$E2E_WORK/host.log" "takes a seat" || fail "/join did not reach the server"
+eventually 20 logged "$E2E_WORK/host.log" "takes a seat" || fail "/join did not reach the server"
 status
-eventually 9 logged "$E2E_WORK/host.log" "1 person and 3 robots" || fail "no seat taken"
+eventually 20 logged "$E2E_WORK/host.log" "1 person and 3 robots" || fail "no seat taken"
 xdotool keydown k; sleep 1; xdotool keyup k
 shot joined-again
 
 # The game is full of robots in the list; F6 watches it from the start.
 xdotool key Escape
-eventually 9 band_has white 184 200 || fail "ESC did not return to the menu"
+eventually 20 band_has white 184 200 || fail "ESC did not return to the menu"
 xdotool key Return
-eventually 15 band_has green 136 152 || fail "the server is not listed again"
+eventually 30 band_has green 136 152 || fail "the server is not listed again"
 xdotool key F6
-eventually 15 logged "$E2E_WORK/host.log" "watches$" || fail "F6 did not watch"
-eventually 15 radar_shows_map || fail "no radar for the watcher"
+eventually 30 logged "$E2E_WORK/host.log" "watches$" || fail "F6 did not watch"
+eventually 30 radar_shows_map || fail "no radar for the watcher"
 status
-eventually 9 logged "$E2E_WORK/host.log" "4 robots (4 wanted) in 4 seats" || fail "the seats are not all taken"
-eventually 15 area_has red 140x24+542+334 || fail "the watcher from the list follows no ship"
+eventually 20 logged "$E2E_WORK/host.log" "4 robots (4 wanted) in 4 seats" || fail "the seats are not all taken"
+eventually 30 area_has red 140x24+542+334 || fail "the watcher from the list follows no ship"
 shot watching-from-list
 leave_and_end
 echo "spectate: ok"

@@ -6,11 +6,11 @@ source "$(dirname "$0")/lib.sh"
 start_game "$1" "$2"
 band_has white 350 370 || fail "intro caption missing"
 xdotool key a
-eventually 9 band_has white 184 200 || fail "title missing"
+eventually 20 band_has white 184 200 || fail "title missing"
 # Screen y = 384 - (y + 16) for a text whose bottom edge is at y.
 band_has green 316 332 || fail "first item not highlighted"
 xdotool key Up
-eventually 9 band_has green 396 412 || fail "Up from the first item does not select Quit"
+eventually 20 band_has green 396 412 || fail "Up from the first item does not select Quit"
 xdotool key Return
 game_exits_within "${E2E_EXIT_SECONDS:-1}"
 
