@@ -53,8 +53,8 @@ std::int32_t FullTank(const ShipGrid& state)
 // tank when the tank is that, for the reader to stop there.
 std::int32_t CoarseFuel(const ShipGrid& base, const ShipGrid& now)
 {
-    const std::int32_t step = ShipDelta::kCoarseFuel;
-    const auto up = [step](std::int32_t amount) { return (amount + step - 1) / step * step; };
+    constexpr std::int32_t step = ShipDelta::kCoarseFuel;
+    const auto up = [](std::int32_t amount) { return (amount + step - 1) / step * step; };
     if (now.fuel == 0)
         return -up(base.fuel);
     if (now.fuel >= FullTank(now) && base.fuel <= FullTank(now))
