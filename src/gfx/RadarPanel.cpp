@@ -23,6 +23,9 @@
 
 namespace {
 
+// Half the side of a base's square on the minimap.
+constexpr float kMarkHalf = 5.0f;
+
 constexpr const char* kPictures[] = {"pup_cloak.tga", "pup_missile.tga", "pup_mine.tga", "pup_plasma.tga",
                                      "pup_tank.tga",  "pup_fuel.tga",    "pup_triple.tga", "pup_repulse.tga"};
 static_assert(std::ranges::all_of(kPowerups,
@@ -55,11 +58,10 @@ Colour TintColour(std::size_t index)
 // A base: a hollow square, so the dots of those guarding it show inside.
 void BaseMark(std::vector<BatchVertex>& out, Colour c, float x, float y)
 {
-    constexpr float kHalf = 5.0f;
-    Quad(out, c, x - kHalf, x + kHalf, y + kHalf, y + kHalf - 1.0f);
-    Quad(out, c, x - kHalf, x + kHalf, y - kHalf + 1.0f, y - kHalf);
-    Quad(out, c, x - kHalf, x - kHalf + 1.0f, y + kHalf, y - kHalf);
-    Quad(out, c, x + kHalf - 1.0f, x + kHalf, y + kHalf, y - kHalf);
+    Quad(out, c, x - kMarkHalf, x + kMarkHalf, y + kMarkHalf, y + kMarkHalf - 1.0f);
+    Quad(out, c, x - kMarkHalf, x + kMarkHalf, y - kMarkHalf + 1.0f, y - kMarkHalf);
+    Quad(out, c, x - kMarkHalf, x - kMarkHalf + 1.0f, y + kMarkHalf, y - kMarkHalf);
+    Quad(out, c, x + kMarkHalf - 1.0f, x + kMarkHalf, y + kMarkHalf, y - kMarkHalf);
 }
 
 // A flag: larger than any ship's dot, ringed in white to stand out on a base.
@@ -236,11 +238,19 @@ void RadarPanel::DrawDots(float x, float y, const Centre& centre, double worldWi
     const auto offset = [&](const Vector3& at, float& dx, float& dy) {
         DotOffset(at.x - centre.x, at.y - centre.y, worldWidth, worldHeight, hw, dx, dy);
     };
+    // A base or a flag half across the map is kept whole inside the square
+    // rather than cut at its edge, the screen's own edge on the left.
+    const float markReach = hw - b - kMarkHalf;
+    const auto markOffset = [&](const Vector3& at, float& dx, float& dy) {
+        offset(at, dx, dy);
+        dx = std::clamp(dx, -markReach, markReach);
+        dy = std::clamp(dy, -markReach, markReach);
+    };
     if (world && centre.known) {
         for (std::size_t i = 0; i < kTeams; ++i) {
             float dx = 0.0f, dy = 0.0f;
             if (flags.bases[i]) {
-                offset(*flags.bases[i], dx, dy);
+                markOffset(*flags.bases[i], dx, dy);
                 BaseMark(dots, TintColour(i), x + dx, cy + dy);
             }
         }
@@ -256,7 +266,7 @@ void RadarPanel::DrawDots(float x, float y, const Centre& centre, double worldWi
         for (std::size_t i = 0; i < kTeams; ++i) {
             float dx = 0.0f, dy = 0.0f;
             if (flags.flags[i]) {
-                offset(FlagShownAt(*flags.flags[i], *world), dx, dy);
+                markOffset(FlagShownAt(*flags.flags[i], *world), dx, dy);
                 FlagMark(dots, TintColour(i), x + dx, cy + dy);
             }
         }

@@ -186,6 +186,15 @@ TEST_F(HudLayout, TheRadarMarksTheBasesAndFlagsInTheirSidesTints)
     EXPECT_TRUE(BlueTint(frame.At(-412 + 50, cy))) << "the blue flag with Sky, right of the centre";
     EXPECT_TRUE(frame.Any(-416 + 50, cy - 4, 9, 9, White));
     EXPECT_FALSE(frame.Any(-416, cy - 29, 9, 9, White)) << "not where Sky was when it took it";
+
+    // Half a map away the blue base lies on the square's edge: it is drawn
+    // whole inside it, both sides of its square.
+    known.bases[1] = Vector3(16 + 512, 512, 0);
+    radar.SetFlags(known);
+    const Frame edge = DrawRadar();
+    const bool left = edge.Any(-511, cy - 1, 3, 3, BlueTint) && edge.Any(-503, cy - 1, 3, 3, BlueTint);
+    const bool right = edge.Any(-325, cy - 1, 3, 3, BlueTint) && edge.Any(-317, cy - 1, 3, 3, BlueTint);
+    EXPECT_TRUE(left || right) << "the blue base whole at the square's edge";
 }
 
 // A watcher's free camera moves the radar's middle with the screen; the
